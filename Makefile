@@ -1,0 +1,38 @@
+# make        builds both builds (native and windows)
+# make test   sets up the machine, builds, and runs every test of both builds
+# make demo   packs the sample configuration and shows that it round-trips
+BUILD := build
+CMAKE_NATIVE := cmake -S . -G Ninja
+TOOLCHAIN := cmake/mingw-w64-x86_64.cmake
+
+.PHONY: all setup native sanitizers windows build-all test demo clean
+
+all: setup build-all
+
+build-all: native windows
+
+setup:
+	@scripts/setup.sh
+
+native:
+	@[ -f $(BUILD)/native/build.ninja ] || $(CMAKE_NATIVE) -B $(BUILD)/native >/dev/null
+	@cmake --build $(BUILD)/native
+
+sanitizers:
+	@[ -f $(BUILD)/native-asan/build.ninja ] || $(CMAKE_NATIVE) -B $(BUILD)/native-asan -DSANITIZE=ON >/dev/null
+	@cmake --build $(BUILD)/native-asan
+
+windows:
+	@[ -f $(BUILD)/windows/build.ninja ] || $(CMAKE_NATIVE) -B $(BUILD)/windows -DCMAKE_TOOLCHAIN_FILE=$(TOOLCHAIN) >/dev/null
+	@cmake --build $(BUILD)/windows
+
+test: setup
+	@$(MAKE) --no-print-directory native sanitizers windows
+	@scripts/run-tests.sh
+
+demo: setup
+	@$(MAKE) --no-print-directory native windows
+	@scripts/demo.sh
+
+clean:
+	rm -rf $(BUILD)/native $(BUILD)/native-asan $(BUILD)/windows $(BUILD)/wineprefix $(BUILD)/test-logs

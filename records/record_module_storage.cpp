@@ -1,0 +1,66 @@
+// The record operations that reach resources of executables; Windows only.
+#include <windows.h>
+
+#include "records/record_storage.h"
+#include "support/module_library.h"
+#include "support/resource_reader.h"
+#include "support/wide_text.h"
+#include "support/xdata.h"
+
+namespace {
+
+constexpr WORD kResourceLanguage = 2052;  // Chinese (Simplified), as the installer expects
+
+// A resource update of an executable; abandoned unless committed.
+class ResourceUpdate {
+ public:
+  explicit ResourceUpdate(const char16_t* path)
+      : handle_(BeginUpdateResourceW(AsWide(path), FALSE)) {}
+  ~ResourceUpdate() {
+    if (handle_ != nullptr) EndUpdateResourceW(handle_, TRUE);
+  }
+  ResourceUpdate(const ResourceUpdate&) = delete;
+  ResourceUpdate& operator=(const ResourceUpdate&) = delete;
+
+  bool Put(const char16_t* type, int id, const XData& bytes) {
+    return handle_ != nullptr &&
+           UpdateResourceW(handle_, AsWide(type), MAKEINTRESOURCEW(id), kResourceLanguage,
+                           const_cast<uint8_t*>(bytes.Data()), bytes.Length());
+  }
+  bool Commit() {
+    HANDLE handle = handle_;
+    handle_ = nullptr;
+    return handle != nullptr && EndUpdateResourceW(handle, FALSE);
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+bool CRecordStorage::LoadFromModuleFile(const char16_t* path, const char16_t* type, int id) {
+  ModuleLibrary library(path);
+  return library.Handle() != nullptr && LoadFromModule(library.Handle(), type, id);
+}
+
+bool CRecordStorage::LoadFromModule(ModuleHandle module, const char16_t* type, int id) {
+  uint32_t size = ReadResource(nullptr, 0, module, type, id);
+  if (size == 0) return false;
+  XData bytes;
+  if (!bytes.Reserve(size + 1, true)) return false;
+  uint32_t copied = ReadResource(bytes.Data(), bytes.Capacity(), module, type, id);
+  if (copied == 0) return false;
+  bytes.SetLength(copied);
+  return ParseBytes(bytes.Data(), bytes.Length());
+}
+
+uint32_t CRecordStorage::SaveToModuleFile(const char16_t* path, const char16_t* type, int id,
+                                          bool packed) {
+  if (path == nullptr || type == nullptr) return 0;
+  XData buffer;
+  if (!SerializeToBuffer(buffer, packed)) return 0;
+  ResourceUpdate update(path);
+  if (!update.Put(type, id, buffer) || !update.Commit()) return 0;
+  return buffer.Length();
+}

@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows (x86_64 mingw-w64) static dependencies into build/deps/mingw:
+# minizip, libpng and libjpeg-turbo from Debian bookworm's source packages (same
+# versions as the native -dev packages, so both builds use the same code), plus
+# GoogleTest/GoogleMock from /usr/src/googletest.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+HOST=x86_64-w64-mingw32
+CC=$HOST-gcc-posix
+CXX=$HOST-g++-posix
+SYSROOT=/usr/$HOST
+DEPS=$PWD/build/deps
+PREFIX=$DEPS/mingw
+STAMP=$PREFIX/.complete
+RECIPE=1 # bump whenever the build steps change, to force a rebuild
+
+die() { echo "build-deps: $*" >&2; exit 1; }
+note() { echo "build-deps: $*"; }
+
+for tool in "$CC" "$CXX" "$HOST-ar" apt-get apt-cache dpkg-source cmake make; do
+  command -v "$tool" >/dev/null || die "'$tool' not found; install g++-mingw-w64-x86-64-posix libz-mingw-w64-dev dpkg-dev cmake"
+done
+[ -f "$SYSROOT/lib/libz.a" ] || die "mingw zlib missing; install libz-mingw-w64-dev"
+[ -f /usr/src/googletest/CMakeLists.txt ] || die "/usr/src/googletest missing; install googletest"
+
+# Version of an installed binary package, empty when it is not installed.
+installed_version() {
+  local s
+  s=$(dpkg-query -W -f='${db:Status-Status} ${Version}' "$1" 2>/dev/null) || true
+  if [ "${s%% *}" = installed ]; then echo "${s#* }"; fi
+}
+
+WANT="minizip=$(installed_version libminizip-dev) libpng1.6=$(installed_version libpng-dev)"
+WANT+=" libjpeg-turbo=$(installed_version libjpeg62-turbo-dev) googletest=$(installed_version googletest)"
+WANT+=" recipe=$RECIPE"
+if [ -f "$STAMP" ] && [ "$(head -n1 "$STAMP")" = "$WANT" ]; then
+  note "up to date: $(sed -n 2p "$STAMP")"
+  exit 0
+fi
+
+# Long tool output goes to per-step logs; the tail is shown only on failure.
+run() {
+  local log=$DEPS/work/$1.log
+  shift
+  if ! "$@" >>"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    die "failed: $* (log: $log)"
+  fi
+}
+
+# A private apt configuration, so /etc/apt and the system's package lists stay untouched.
+APT_DIR=$DEPS/apt
+APT_OPTS=(-o "Dir::Etc::SourceList=$APT_DIR/sources.list" -o Dir::Etc::SourceParts=/dev/null
+  -o "Dir::State::Lists=$APT_DIR/lists" -o "Dir::Cache=$APT_DIR/cache"
+  -o APT::Sandbox::User=root)
+
+apt_setup() {
+  mkdir -p "$APT_DIR/lists/partial" "$APT_DIR/cache/archives/partial"
+  cat >"$APT_DIR/sources.list" <<'EOF'
+deb-src http://deb.debian.org/debian bookworm main
+deb-src http://deb.debian.org/debian bookworm-updates main
+deb-src http://deb.debian.org/debian-security bookworm-security main
+EOF
+  run apt apt-get "${APT_OPTS[@]}" update
+}
+
+# fetch_source PKG VERSION: downloads and unpacks a source package into build/deps/src,
+# setting SRC. Falls back to the newest available version when VERSION cannot be had
+# (e.g. the installed one was superseded and dropped from the archive).
+BUILT=""
+fetch_source() {
+  local pkg=$1 want=$2 v got="" dsc
+  local newest
+  newest=$(apt-cache "${APT_OPTS[@]}" madison "$pkg" | awk -F'|' '$3 ~ /Sources$/ {gsub(/ /, "", $2); print $2}' | sort -Vru)
+  for v in $want $newest; do
+    if (cd "$DEPS/src" && apt-get "${APT_OPTS[@]}" source --download-only "$pkg=$v") >>"$DEPS/work/apt.log" 2>&1; then
+      got=$v
+      break
+    fi
+  done
+  [ -n "$got" ] || die "no source for $pkg in bookworm (see $DEPS/work/apt.log)"
+  [ "$got" = "$want" ] || note "notice: $pkg ${want:-(not installed)} not available as source; building $got"
+  dsc=$DEPS/src/${pkg}_${got#*:}.dsc
+  SRC=$DEPS/src/$pkg-${got#*:}
+  rm -rf "$SRC"
+  run "$pkg" dpkg-source -x "$dsc" "$SRC"
+  BUILT+="${BUILT:+ }$pkg=$got"
+}
+
+write_toolchain() {
+  cat >"$DEPS/work/toolchain.cmake" <<EOF
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_C_COMPILER $CC)
+set(CMAKE_CXX_COMPILER $CXX)
+set(CMAKE_RC_COMPILER $HOST-windres)
+set(CMAKE_FIND_ROOT_PATH $SYSROOT $PREFIX)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+EOF
+}
+
+# cmake_build NAME SRCDIR [CMAKE ARGS...]: configure, build and install one project.
+cmake_build() {
+  local name=$1 src=$2 bld=$DEPS/work/$1
+  shift 2
+  # No CMAKE_INSTALL_LIBDIR on the command line: libjpeg-turbo would resolve a relative
+  # value against the current directory; every project defaults to "lib" here anyway.
+  rm -rf "$bld"
+  run "$name" cmake -S "$src" -B "$bld" -DCMAKE_TOOLCHAIN_FILE="$DEPS/work/toolchain.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" "$@"
+  run "$name" cmake --build "$bld" --parallel 2
+  run "$name" cmake --install "$bld"
+}
+
+# Only the reader, the writer and the stdio I/O layer are needed. mingw-w64 has
+# fopen64/ftello64/fseeko64, so the 64-bit file functions work without USE_FILE32API.
+build_minizip() {
+  fetch_source minizip "$1"
+  local bld=$DEPS/work/minizip f
+  rm -rf "$bld"
+  mkdir -p "$bld" "$PREFIX/include/minizip" "$PREFIX/lib"
+  # This minizip release hard-codes NOUNCRYPT in unzip.c, which would make reading
+  # password-protected entries fail; drop that one line in a build copy.
+  sed '/^[[:space:]]*#define NOUNCRYPT/d' "$SRC/unzip.c" >"$bld/unzip.c"
+  for f in "$SRC/ioapi.c" "$SRC/zip.c" "$bld/unzip.c"; do
+    run minizip "$CC" -O2 -Wall -I"$SRC" -c "$f" -o "$bld/$(basename "${f%.c}").o"
+  done
+  run minizip "$HOST-ar" rcs "$PREFIX/lib/libminizip.a" "$bld"/*.o
+  install -m 644 "$SRC"/{ioapi,unzip,zip,crypt}.h "$PREFIX/include/minizip/"
+}
+
+build_libpng() {
+  fetch_source libpng1.6 "$1"
+  cmake_build libpng "$SRC" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
+    -DZLIB_INCLUDE_DIR="$SYSROOT/include" -DZLIB_LIBRARY="$SYSROOT/lib/libz.a"
+  [ -e "$PREFIX/lib/libpng.a" ] || ln -s libpng16.a "$PREFIX/lib/libpng.a"
+}
+
+# SIMD off so nasm is not needed; otherwise upstream/Debian defaults (libjpeg 6.2 API).
+build_libjpeg() {
+  fetch_source libjpeg-turbo "$1"
+  cmake_build libjpeg-turbo "$SRC" -DWITH_SIMD=OFF -DENABLE_SHARED=OFF -DENABLE_STATIC=ON
+}
+
+build_googletest() {
+  cmake_build googletest /usr/src/googletest -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON \
+    -DBUILD_SHARED_LIBS=OFF -Dgtest_disable_pthreads=OFF
+  BUILT+=" googletest=$1"
+}
+
+main() {
+  local mz png jpeg gt
+  read -r mz png jpeg gt _ <<<"$WANT"
+  rm -rf "$PREFIX" "$DEPS/work"
+  mkdir -p "$DEPS/src" "$DEPS/work" "$PREFIX"
+  note "building mingw dependencies into ${PREFIX#"$PWD"/} (logs in ${DEPS#"$PWD"/}/work)"
+  apt_setup
+  write_toolchain
+  build_minizip "${mz#*=}"
+  build_libpng "${png#*=}"
+  build_libjpeg "${jpeg#*=}"
+  build_googletest "${gt#*=}"
+  printf '%s\nbuilt: %s\n' "$WANT" "$BUILT" >"$STAMP"
+  note "done: $BUILT"
+}
+
+main

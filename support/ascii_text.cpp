@@ -1,0 +1,36 @@
+#include "support/ascii_text.h"
+
+namespace {
+
+template <char16_t From, char16_t To>
+int FoldAscii(char16_t* text, int n) {
+  if (text == nullptr || n == 0) return 0;
+  int processed = 0;
+  for (; (n < 0 || processed < n) && text[processed] != 0; ++processed) {
+    char16_t c = text[processed];
+    if (c >= From && c <= From + 25) text[processed] = static_cast<char16_t>(c - From + To);
+  }
+  return n < 0 ? 0 : n - processed;
+}
+
+}  // namespace
+
+int ToLowerAscii(char16_t* text, int n) { return FoldAscii<u'A', u'a'>(text, n); }
+
+int ToUpperAscii(char16_t* text, int n) { return FoldAscii<u'a', u'A'>(text, n); }
+
+const char16_t* FindLastChar(const char16_t* text, char16_t unit, int n) {
+  if (text == nullptr || n == 0) return nullptr;
+  if (n < 0) {
+    n = 0;
+    while (text[n] != 0) ++n;
+  }
+  for (int i = n - 1; i >= 0; --i) {
+    if (text[i] == unit) return text + i;
+  }
+  return nullptr;
+}
+
+char16_t* FindLastChar(char16_t* text, char16_t unit, int n) {
+  return const_cast<char16_t*>(FindLastChar(static_cast<const char16_t*>(text), unit, n));
+}

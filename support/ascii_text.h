@@ -1,0 +1,13 @@
+#pragma once
+
+// In-place ASCII case folding and reverse search over UTF-16 text. A count of -1 means the whole
+// zero-terminated text.
+
+// Folds 'A'..'Z' (or 'a'..'z') only, stopping at a zero unit or after n units. Returns how many
+// of the n units were left unprocessed (0 when all were, for null text and for n = 0).
+int ToLowerAscii(char16_t* text, int n);
+int ToUpperAscii(char16_t* text, int n);
+
+// The last occurrence of unit among the first n units, or null.
+const char16_t* FindLastChar(const char16_t* text, char16_t unit, int n);
+char16_t* FindLastChar(char16_t* text, char16_t unit, int n);

@@ -1,0 +1,46 @@
+#include "support/byte_scrambler.h"
+
+namespace {
+
+struct KeyBytes {
+  explicit KeyBytes(uint32_t key)
+      : k0(static_cast<uint8_t>(key)),
+        k1(static_cast<uint8_t>(key >> 8)),
+        k2(static_cast<uint8_t>(key >> 16)),
+        k3(static_cast<uint8_t>(key >> 24)) {}
+  uint8_t k0, k1, k2, k3;
+};
+
+}  // namespace
+
+bool ScrambleBytes(uint8_t* buffer, uint32_t length, uint32_t key, uint32_t rounds) {
+  if (buffer == nullptr || length == 0 || rounds == 0) return false;
+  const KeyBytes k(key);
+  for (uint32_t round = 0; round < rounds; ++round) {
+    buffer[0] ^= k.k2;
+    for (uint32_t i = 1; i < length; ++i) {
+      buffer[i] = static_cast<uint8_t>((buffer[i - 1] + buffer[i]) ^ k.k0);
+    }
+    buffer[length - 1] ^= k.k3;
+    for (uint32_t i = length - 1; i-- > 0;) {
+      buffer[i] = static_cast<uint8_t>((buffer[i + 1] + buffer[i]) ^ k.k1);
+    }
+  }
+  return true;
+}
+
+bool UnscrambleBytes(uint8_t* buffer, uint32_t length, uint32_t key, uint32_t rounds) {
+  if (buffer == nullptr || length == 0 || rounds == 0) return false;
+  const KeyBytes k(key);
+  for (uint32_t round = 0; round < rounds; ++round) {
+    for (uint32_t i = 0; i + 1 < length; ++i) {
+      buffer[i] = static_cast<uint8_t>((buffer[i] ^ k.k1) - buffer[i + 1]);
+    }
+    buffer[length - 1] ^= k.k3;
+    for (uint32_t i = length - 1; i > 0; --i) {
+      buffer[i] = static_cast<uint8_t>((buffer[i] ^ k.k0) - buffer[i - 1]);
+    }
+    buffer[0] ^= k.k2;
+  }
+  return true;
+}

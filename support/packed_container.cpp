@@ -1,0 +1,74 @@
+#include "support/packed_container.h"
+
+#include <cstring>
+
+#include "support/byte_scrambler.h"
+#include "support/crc16.h"
+
+namespace {
+
+constexpr uint8_t kMarker[4] = {0xFF, 0xFD, 0xFD, 0xFF};
+
+uint32_t ReadLe32(const uint8_t* at) {
+  return at[0] | (at[1] << 8) | (at[2] << 16) | (static_cast<uint32_t>(at[3]) << 24);
+}
+
+void WriteLe32(uint8_t* at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+}  // namespace
+
+bool HasContainerMarker(const uint8_t* bytes, uint32_t n) {
+  return bytes != nullptr && n >= sizeof kMarker && std::memcmp(bytes, kMarker, sizeof kMarker) == 0;
+}
+
+uint32_t ContainerKey(uint32_t length, uint16_t word) {
+  return length + static_cast<uint32_t>(word) * 65536u;
+}
+
+uint32_t ContainerRounds(uint32_t key) { return key % 4 + 3; }
+
+uint32_t UnpackContainer(uint8_t* destination, uint32_t destinationCapacity, const uint8_t* source,
+                         uint32_t sourceLength) {
+  if (destination == nullptr || source == nullptr || destinationCapacity == 0 ||
+      sourceLength == 0) {
+    return 0;
+  }
+  if (!HasContainerMarker(source, sourceLength)) {
+    if (sourceLength > destinationCapacity) return 0;
+    std::memmove(destination, source, sourceLength);
+    return sourceLength;
+  }
+  if (sourceLength < kContainerHeaderSize) return 0;
+  uint32_t length = ReadLe32(source + 4);
+  uint16_t word = static_cast<uint16_t>(source[8] | (source[9] << 8));
+  // The length field is data: it must fit both what was given and where it goes.
+  if (length > sourceLength - kContainerHeaderSize) return 0;
+  if (static_cast<uint64_t>(length) + kContainerHeaderSize > destinationCapacity) return 0;
+  if (length == 0) return 0;
+  std::memmove(destination, source + kContainerHeaderSize, length);
+  uint32_t key = ContainerKey(length, word);
+  return UnscrambleBytes(destination, length, key, ContainerRounds(key)) ? length : 0;
+}
+
+uint32_t SealContainer(uint8_t* container, uint32_t payloadLength) {
+  if (container == nullptr || payloadLength == 0) return 0;
+  std::memcpy(container, kMarker, sizeof kMarker);
+  uint8_t* payload = container + kContainerHeaderSize;
+  uint16_t word = Crc16Update(0, payload, payloadLength, nullptr);
+  WriteLe32(container + 4, payloadLength);
+  container[8] = static_cast<uint8_t>(word);
+  container[9] = static_cast<uint8_t>(word >> 8);
+  uint32_t key = ContainerKey(payloadLength, word);
+  if (!ScrambleBytes(payload, payloadLength, key, ContainerRounds(key))) return 0;
+  return payloadLength + kContainerHeaderSize;
+}
+
+uint32_t PackContainer(uint8_t* destination, uint32_t destinationCapacity, const uint8_t* payload,
+                       uint32_t payloadLength) {
+  if (destination == nullptr || payload == nullptr || payloadLength == 0) return 0;
+  if (static_cast<uint64_t>(payloadLength) + kContainerHeaderSize > destinationCapacity) return 0;
+  std::memmove(destination + kContainerHeaderSize, payload, payloadLength);
+  return SealContainer(destination, payloadLength);
+}

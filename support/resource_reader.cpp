@@ -1,0 +1,47 @@
+#include "support/resource_reader.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "support/module_library.h"
+#include "support/packed_container.h"
+#include "support/wide_text.h"
+#include "support/xdata.h"
+
+uint32_t ReadResource(void* destination, uint32_t capacity, ModuleHandle module,
+                      const char16_t* type, int id) {
+  if (module == nullptr || type == nullptr) return 0;
+  auto handle = static_cast<HMODULE>(module);
+  HRSRC resource = FindResourceW(handle, MAKEINTRESOURCEW(id), AsWide(type));
+  if (resource == nullptr) return 0;
+  DWORD size = SizeofResource(handle, resource);
+  if (destination == nullptr) return size;
+  if (size > capacity) size = capacity;
+  HGLOBAL loaded = LoadResource(handle, resource);
+  const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (bytes == nullptr) return 0;
+  std::memcpy(destination, bytes, size);
+  return size;
+}
+
+bool LoadPackedResource(XData& buffer, ModuleHandle module, const char16_t* type, int id) {
+  buffer.SetLength(0);
+  uint32_t size = ReadResource(nullptr, 0, module, type, id);
+  if (size == 0) return false;
+  XData raw;
+  if (!raw.Reserve(size, true)) return false;
+  uint32_t read = ReadResource(raw.Data(), raw.Capacity(), module, type, id);
+  if (read == 0) return false;
+  // A container needs room for its header on top of its payload.
+  if (!buffer.Reserve(read, true)) return false;
+  uint32_t unpacked = UnpackContainer(buffer.Data(), buffer.Capacity(), raw.Data(), read);
+  buffer.SetLength(unpacked);
+  return unpacked != 0;
+}
+
+bool LoadPackedResourceFromFile(XData& buffer, const char16_t* path, const char16_t* type, int id) {
+  buffer.SetLength(0);
+  ModuleLibrary library(path);
+  return library.Handle() != nullptr && LoadPackedResource(buffer, library.Handle(), type, id);
+}

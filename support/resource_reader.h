@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+
+#include "support/module_handle.h"
+
+class XData;
+
+// Copies up to capacity raw bytes of resource (type, id) of module. With a null destination it
+// returns the resource's size. 0 when the module, type or resource is missing.
+uint32_t ReadResource(void* destination, uint32_t capacity, ModuleHandle module,
+                      const char16_t* type, int id);
+
+// Fills buffer with a resource's content, unpacked when it is a container. On failure the
+// buffer's length is 0; on success it holds the whole content.
+bool LoadPackedResource(XData& buffer, ModuleHandle module, const char16_t* type, int id);
+bool LoadPackedResourceFromFile(XData& buffer, const char16_t* path, const char16_t* type, int id);

@@ -11,7 +11,7 @@ export WINEARCH=win64
 # calling script exits, also on failure.
 start_wine() {
   mkdir -p "$WINEPREFIX"
-  "$WINESERVER" -p
+  "$WINESERVER" -p </dev/null >/dev/null 2>&1  # not holding the caller's output open
   trap stop_wine EXIT
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "wine: creating the prefix in $WINEPREFIX"

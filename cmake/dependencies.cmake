@@ -1,8 +1,20 @@
 # Third-party libraries, from Debian's packages (native) or cross-built from Debian's sources
 # (windows). Gathered in one interface target, in static link order.
 find_package(ZLIB REQUIRED)
-find_path(MINIZIP_INCLUDE_DIR minizip/unzip.h REQUIRED)
-find_library(MINIZIP_LIBRARY minizip REQUIRED)
+if(WIN32)
+  find_path(MINIZIP_INCLUDE_DIR minizip/unzip.h REQUIRED)
+  find_library(MINIZIP_LIBRARY minizip REQUIRED)
+else()
+  # Debian's libminizip can neither read nor write encrypted entries on 64-bit Linux;
+  # scripts/build-deps.sh builds the same source with that fixed. Plain variables, so they also
+  # take the place of the system library in build trees configured before.
+  get_filename_component(NATIVE_DEPS_PREFIX "${PROJECT_SOURCE_DIR}/build/deps/native" ABSOLUTE)
+  set(MINIZIP_INCLUDE_DIR "${NATIVE_DEPS_PREFIX}/include")
+  set(MINIZIP_LIBRARY "${NATIVE_DEPS_PREFIX}/lib/libminizip.a")
+  if(NOT EXISTS "${MINIZIP_LIBRARY}")
+    message(FATAL_ERROR "${MINIZIP_LIBRARY} is missing: run scripts/build-deps.sh")
+  endif()
+endif()
 find_package(PNG REQUIRED)
 find_package(JPEG REQUIRED)
 find_package(GTest REQUIRED)

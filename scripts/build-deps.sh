@@ -3,6 +3,8 @@
 # minizip, libpng and libjpeg-turbo from Debian bookworm's source packages (same
 # versions as the native -dev packages, so both builds use the same code), plus
 # GoogleTest/GoogleMock from /usr/src/googletest.
+# Also builds a native static minizip into build/deps/native from the same source: Debian's
+# own libminizip cannot read or write encrypted entries (see build_native_minizip).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +16,9 @@ DEPS=$PWD/build/deps
 PREFIX=$DEPS/mingw
 STAMP=$PREFIX/.complete
 RECIPE=1 # bump whenever the build steps change, to force a rebuild
+NATIVE_PREFIX=$DEPS/native
+NATIVE_STAMP=$NATIVE_PREFIX/.complete
+NATIVE_RECIPE=1 # the same, for the native minizip
 
 die() { echo "build-deps: $*" >&2; exit 1; }
 note() { echo "build-deps: $*"; }
@@ -34,14 +39,11 @@ installed_version() {
 WANT="minizip=$(installed_version libminizip-dev) libpng1.6=$(installed_version libpng-dev)"
 WANT+=" libjpeg-turbo=$(installed_version libjpeg62-turbo-dev) googletest=$(installed_version googletest)"
 WANT+=" recipe=$RECIPE"
-if [ -f "$STAMP" ] && [ "$(head -n1 "$STAMP")" = "$WANT" ]; then
-  note "up to date: $(sed -n 2p "$STAMP")"
-  exit 0
-fi
 
-# Long tool output goes to per-step logs; the tail is shown only on failure.
+# Long tool output goes to per-step logs in LOG_DIR; the tail is shown only on failure.
+LOG_DIR=$DEPS/work
 run() {
-  local log=$DEPS/work/$1.log
+  local log=$LOG_DIR/$1.log
   shift
   if ! "$@" >>"$log" 2>&1; then
     tail -n 40 "$log" >&2
@@ -63,29 +65,41 @@ deb-src http://deb.debian.org/debian bookworm-updates main
 deb-src http://deb.debian.org/debian-security bookworm-security main
 EOF
   run apt apt-get "${APT_OPTS[@]}" update
+  touch "$APT_DIR/lists/.updated"
+}
+
+# download_source PKG VERSION: downloads a source package into build/deps/src (unless it is
+# there already), setting DSC and GOT. Falls back to the newest available version when VERSION
+# cannot be had (e.g. the installed one was superseded and dropped from the archive).
+download_source() {
+  local pkg=$1 want=$2 v newest
+  GOT=""
+  if [ -n "$want" ] && [ -f "$DEPS/src/${pkg}_${want#*:}.dsc" ]; then
+    GOT=$want
+  else
+    [ -f "$APT_DIR/lists/.updated" ] || apt_setup
+    newest=$(apt-cache "${APT_OPTS[@]}" madison "$pkg" | awk -F'|' '$3 ~ /Sources$/ {gsub(/ /, "", $2); print $2}' | sort -Vru)
+    for v in $want $newest; do
+      if (cd "$DEPS/src" && apt-get "${APT_OPTS[@]}" source --download-only "$pkg=$v") >>"$LOG_DIR/apt.log" 2>&1; then
+        GOT=$v
+        break
+      fi
+    done
+  fi
+  [ -n "$GOT" ] || die "no source for $pkg in bookworm (see $LOG_DIR/apt.log)"
+  [ "$GOT" = "$want" ] || note "notice: $pkg ${want:-(not installed)} not available as source; building $GOT"
+  DSC=$DEPS/src/${pkg}_${GOT#*:}.dsc
 }
 
 # fetch_source PKG VERSION: downloads and unpacks a source package into build/deps/src,
-# setting SRC. Falls back to the newest available version when VERSION cannot be had
-# (e.g. the installed one was superseded and dropped from the archive).
+# setting SRC.
 BUILT=""
 fetch_source() {
-  local pkg=$1 want=$2 v got="" dsc
-  local newest
-  newest=$(apt-cache "${APT_OPTS[@]}" madison "$pkg" | awk -F'|' '$3 ~ /Sources$/ {gsub(/ /, "", $2); print $2}' | sort -Vru)
-  for v in $want $newest; do
-    if (cd "$DEPS/src" && apt-get "${APT_OPTS[@]}" source --download-only "$pkg=$v") >>"$DEPS/work/apt.log" 2>&1; then
-      got=$v
-      break
-    fi
-  done
-  [ -n "$got" ] || die "no source for $pkg in bookworm (see $DEPS/work/apt.log)"
-  [ "$got" = "$want" ] || note "notice: $pkg ${want:-(not installed)} not available as source; building $got"
-  dsc=$DEPS/src/${pkg}_${got#*:}.dsc
-  SRC=$DEPS/src/$pkg-${got#*:}
+  download_source "$1" "$2"
+  SRC=$DEPS/src/$1-${GOT#*:}
   rm -rf "$SRC"
-  run "$pkg" dpkg-source -x "$dsc" "$SRC"
-  BUILT+="${BUILT:+ }$pkg=$got"
+  run "$1" dpkg-source -x "$DSC" "$SRC"
+  BUILT+="${BUILT:+ }$1=$GOT"
 }
 
 write_toolchain() {
@@ -152,8 +166,46 @@ build_googletest() {
   BUILT+=" googletest=$1"
 }
 
-main() {
+# Debian's own libminizip is built with NOUNCRYPT (reading an encrypted entry fails), and its
+# encryption code reads zlib's CRC table through unsigned long pointers, which on 64-bit Linux
+# step 8 bytes through a table of 4-byte words, so it encrypts wrongly. Build the same source
+# with both fixed, as a static library the native build links instead (-fPIC, so it also links
+# into position-independent executables).
+build_native_minizip() {
+  local version want work=$DEPS/native-work f
+  version=$(installed_version libminizip-dev)
+  want="minizip=$version recipe=$NATIVE_RECIPE"
+  if [ -f "$NATIVE_STAMP" ] && [ "$(head -n1 "$NATIVE_STAMP")" = "$want" ]; then
+    note "up to date: native $(sed -n 2p "$NATIVE_STAMP")"
+    return
+  fi
+  note "building the native minizip into ${NATIVE_PREFIX#"$PWD"/}"
+  rm -rf "$NATIVE_PREFIX" "$work"
+  mkdir -p "$DEPS/src" "$work" "$NATIVE_PREFIX/include/minizip" "$NATIVE_PREFIX/lib"
+  LOG_DIR=$work
+  download_source minizip "$version"
+  run minizip dpkg-source -x "$DSC" "$work/src"
+  sed -i '/^[[:space:]]*#define NOUNCRYPT/d' "$work/src/unzip.c"
+  sed -i 's/const unsigned long\* *pcrc_32_tab/const z_crc_t* pcrc_32_tab/g' \
+    "$work/src/crypt.h" "$work/src/unzip.c" "$work/src/zip.c"
+  ! grep -q '#define NOUNCRYPT' "$work/src/unzip.c" || die "minizip: NOUNCRYPT is still defined"
+  ! grep -q 'unsigned long\* *pcrc_32_tab' "$work/src/crypt.h" "$work/src/unzip.c" "$work/src/zip.c" ||
+    die "minizip: the CRC table pointer was not fixed"
+  for f in ioapi zip unzip; do
+    run minizip gcc -O2 -fPIC -Wall -I"$work/src" -c "$work/src/$f.c" -o "$work/$f.o"
+  done
+  run minizip ar rcs "$NATIVE_PREFIX/lib/libminizip.a" "$work"/{ioapi,zip,unzip}.o
+  install -m 644 "$work/src"/{ioapi,unzip,zip}.h "$NATIVE_PREFIX/include/minizip/"
+  printf '%s\nbuilt: minizip=%s\n' "$want" "$GOT" >"$NATIVE_STAMP"
+  LOG_DIR=$DEPS/work
+}
+
+build_mingw() {
   local mz png jpeg gt
+  if [ -f "$STAMP" ] && [ "$(head -n1 "$STAMP")" = "$WANT" ]; then
+    note "up to date: $(sed -n 2p "$STAMP")"
+    return
+  fi
   read -r mz png jpeg gt _ <<<"$WANT"
   rm -rf "$PREFIX" "$DEPS/work"
   mkdir -p "$DEPS/src" "$DEPS/work" "$PREFIX"
@@ -168,4 +220,5 @@ main() {
   note "done: $BUILT"
 }
 
-main
+build_mingw
+build_native_minizip

@@ -18,6 +18,39 @@ bool Contains(const char16_t* text, const char16_t* part) {
   return std::wcsstr(AsWide(text), AsWide(part)) != nullptr;
 }
 
+bool RunsFrom(uint32_t processId, const char16_t* path) {
+  Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  if (!process.Valid()) return false;
+  wchar_t image[MAX_PATH];
+  DWORD size = MAX_PATH;
+  return QueryFullProcessImageNameW(process.Get(), 0, image, &size) &&
+         CompareStringOrdinal(image, -1, AsWide(path), -1, TRUE) == CSTR_EQUAL;
+}
+
+// The first process, in snapshot order, whose lower-cased executable name occurs in the
+// lower-cased names and which passes accept; 0 when none does.
+template <class Accept>
+uint32_t FindProcessNamedIn(const char16_t* names, Accept accept) {
+  if (names == nullptr) return 0;
+  char16_t wanted[kNamesCapacity] = {};
+  for (int i = 0; i < kNamesCapacity - 1 && names[i] != 0; ++i) wanted[i] = names[i];
+  ToLowerAscii(wanted, -1);
+
+  Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot.Valid()) return 0;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+       more = Process32NextW(snapshot.Get(), &entry)) {
+    char16_t* exe = AsUtf16(entry.szExeFile);
+    ToLowerAscii(exe, -1);
+    if (exe[0] != 0 && Contains(wanted, exe) && accept(entry.th32ProcessID)) {
+      return entry.th32ProcessID;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 bool RunProgram(const char16_t* file, const char16_t* parameters, bool show, void** process) {
@@ -51,22 +84,11 @@ bool GetModuleFolder(char16_t* buffer, ModuleHandle module) {
 }
 
 uint32_t FindProcess(const char16_t* names) {
-  if (names == nullptr) return 0;
-  char16_t wanted[kNamesCapacity] = {};
-  for (int i = 0; i < kNamesCapacity - 1 && names[i] != 0; ++i) wanted[i] = names[i];
-  ToLowerAscii(wanted, -1);
+  return FindProcessNamedIn(names, [](uint32_t) { return true; });
+}
 
-  Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot.Valid()) return 0;
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
-       more = Process32NextW(snapshot.Get(), &entry)) {
-    char16_t* exe = AsUtf16(entry.szExeFile);
-    ToLowerAscii(exe, -1);
-    if (exe[0] != 0 && Contains(wanted, exe)) return entry.th32ProcessID;
-  }
-  return 0;
+uint32_t FindProcessRunningFrom(const char16_t* path) {
+  return FindProcessNamedIn(path, [path](uint32_t processId) { return RunsFrom(processId, path); });
 }
 
 bool IsProcessRunning(uint32_t processId) {

@@ -19,6 +19,10 @@ bool GetModuleFolder(char16_t* buffer, ModuleHandle module);
 // units of names are searched.
 uint32_t FindProcess(const char16_t* names);
 
+// The first running process whose executable is the file at path (compared ignoring case),
+// among those FindProcess(path) would consider; 0 when none is.
+uint32_t FindProcessRunningFrom(const char16_t* path);
+
 bool IsProcessRunning(uint32_t processId);
 
 // Ends a process and, when waitMilliseconds is not 0, waits up to that long for it to be gone.

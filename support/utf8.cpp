@@ -116,3 +116,14 @@ bool IsValidUtf8(const char* bytes, size_t n) {
   }
   return true;
 }
+
+bool Utf8ToUtf16(const char* bytes, size_t n, char16_t* out, int capacity) {
+  if (out == nullptr || capacity <= 0) return false;
+  out[0] = 0;
+  if (bytes == nullptr || !IsValidUtf8(bytes, n)) return false;
+  std::u16string text = Utf8ToUtf16(std::string(bytes, n));
+  if (text.size() >= static_cast<size_t>(capacity)) return false;
+  text.copy(out, text.size());
+  out[text.size()] = 0;
+  return true;
+}

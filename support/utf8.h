@@ -10,3 +10,7 @@ std::string Utf16ToUtf8(const char16_t* text);
 std::string Utf16ToUtf8(const char16_t* text, size_t n);
 // True when the bytes are well-formed UTF-8 (no overlongs, no surrogates, nothing past U+10FFFF).
 bool IsValidUtf8(const char* bytes, size_t n);
+// Strict form for fixed buffers: writes the UTF-16 text of n well-formed UTF-8 bytes into out,
+// zero-terminated. False, with out empty, for malformed bytes or a text that does not fit
+// capacity units with its terminator.
+bool Utf8ToUtf16(const char* bytes, size_t n, char16_t* out, int capacity);

@@ -5,6 +5,7 @@
 #include "support/utf8.h"
 #include "tools/setupkit/container_commands.h"
 #include "tools/setupkit/tool_output.h"
+#include "tools/setupkit/zip_commands.h"
 
 namespace {
 
@@ -20,6 +21,8 @@ const Command kCommands[] = {
      [](const std::vector<std::u16string>& a) { return PackCommand(a[0], a[1]); }},
     {u"unpack", 2, "unpack IN OUT    unpack a container (unpacked files are copied as they are)",
      [](const std::vector<std::u16string>& a) { return UnpackCommand(a[0], a[1]); }},
+    {u"zip", 2, "zip FOLDER OUT   write FOLDER as a zip archive encrypted with the archive password",
+     [](const std::vector<std::u16string>& a) { return ZipCommand(a[0], a[1]); }},
 };
 
 void PrintHelp(std::FILE* stream) {

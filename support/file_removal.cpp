@@ -1,0 +1,55 @@
+#include "support/file_removal.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "support/path_text.h"
+#include "support/process_control.h"
+#include "support/user_question.h"
+#include "support/wide_text.h"
+
+namespace {
+
+constexpr uint32_t kEndOwnerWait = 5000;
+
+}  // namespace
+
+bool DeleteShellFile(const char16_t* path) {
+  if (path == nullptr || path[0] == 0) return false;
+  // The shell takes a list of paths ended by an empty one: the path and two zero units.
+  char16_t list[kPathCapacity + 1];
+  if (!ComposePath(list, kPathCapacity, {path})) return false;
+  for (const char16_t* unit = list; *unit != 0; ++unit) {
+    if (*unit == u'*' || *unit == u'?') return false;
+  }
+  int length = 0;
+  while (list[length] != 0) ++length;
+  list[length + 1] = 0;
+
+  SHFILEOPSTRUCTW operation = {};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = AsWide(list);
+  operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+  if (SHFileOperationW(&operation) != 0 || operation.fAnyOperationsAborted) return false;
+  SHChangeNotify(SHCNE_DELETE, SHCNF_PATHW | SHCNF_FLUSH, AsWide(path), nullptr);
+  return true;
+}
+
+bool DeleteFileOrStopOwner(const char16_t* path, bool ask, void* owner) {
+  if (path == nullptr) return false;
+  if (DeleteFileW(AsWide(path))) return true;
+  if (GetLastError() != ERROR_ACCESS_DENIED) return false;
+  uint32_t processId = FindProcessRunningFrom(path);
+  if (processId == 0 || !IsProcessRunning(processId)) return false;
+  if (ask) {
+    std::u16string text = u"当前待删除文件";
+    text += path;
+    text += u"正在运行!\n是否强制终止后删除？";
+    if (AskUser(owner, text.c_str(), u"文件删除提示", MB_YESNO) != IDYES) return false;
+  }
+  KillProcess(processId, kEndOwnerWait);
+  return DeleteFileW(AsWide(path));
+}

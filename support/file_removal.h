@@ -1,0 +1,13 @@
+#pragma once
+
+// Deleting single files the way the installer and uninstaller need.
+
+// Deletes a file through the shell: no confirmation, no progress, no error box, not to the
+// recycle bin; the deletion is announced. Paths holding wildcards are refused (the shell would
+// delete every match), as are paths that do not fit kPathCapacity units.
+bool DeleteShellFile(const char16_t* path);
+
+// Deletes a file. When that is refused because a running program is the file, ends that
+// program (after asking, with owner as the question's owner window, when ask is set) and
+// deletes the file again. Only a process running from that very file is ever ended.
+bool DeleteFileOrStopOwner(const char16_t* path, bool ask, void* owner);

@@ -1,0 +1,14 @@
+#pragma once
+
+// Creating folders with their parents and removing folder trees, each change announced to the
+// shell so that Explorer windows follow.
+
+// Creates the folder and every missing parent; path's parts are divided by separator. True when
+// the folder exists afterwards (nothing is announced when it existed before). False for paths of
+// 2 units or fewer, paths of 1,024 units or more, and when something in the way is a file.
+bool CreateDirectories(const char16_t* path, char16_t separator);
+
+// Removes a folder with everything below it, read-only files included. A junction or symbolic
+// link met in the tree (or given as folder) is removed itself; what it points to is never
+// entered. Stops at the first entry it cannot remove, leaving the rest in place.
+bool DeleteTree(const char16_t* folder);

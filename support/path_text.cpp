@@ -1,0 +1,26 @@
+#include "support/path_text.h"
+
+bool ComposePath(char16_t* out, int capacity, std::initializer_list<const char16_t*> parts) {
+  if (out == nullptr || capacity <= 0) return false;
+  out[0] = 0;
+  int length = 0;
+  for (const char16_t* part : parts) {
+    if (part == nullptr) return false;
+    for (; *part != 0; ++part) {
+      if (length + 1 >= capacity) {
+        out[0] = 0;
+        return false;
+      }
+      out[length++] = *part;
+    }
+  }
+  out[length] = 0;
+  return true;
+}
+
+const char16_t* SeparatorAfter(const char16_t* folder) {
+  if (folder == nullptr || folder[0] == 0) return u"\\";
+  const char16_t* last = folder;
+  while (last[1] != 0) ++last;
+  return *last == u'\\' || *last == u'/' ? u"" : u"\\";
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <minizip/unzip.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "support/zip_io.h"
+
+class XData;
+
+// Read access to one zip archive at a time, opened from memory or from a file: entries are
+// enumerated by index (central-directory order), looked up by name ignoring case and read whole
+// into an XData. Encrypted entries (traditional PKWARE encryption) are decrypted with the
+// password given at opening. Writing entries out is the caller's work; names taken from an
+// archive must go through JoinEntryPath before they touch the file system.
+class XZip {
+ public:
+  // Entry names are at most this many UTF-16 units, terminator included.
+  static constexpr int kNameCapacity = 260;
+
+  XZip() = default;
+  virtual ~XZip();
+  XZip(const XZip&) = delete;
+  XZip& operator=(const XZip&) = delete;
+
+  // The bytes stay the caller's and must not change until Close. False when an archive is
+  // already open, bytes is null or they are not a readable archive.
+  bool OpenMemory(const void* bytes, uint32_t length, const char* password);
+  bool OpenFile(const char16_t* path, const char* password);
+  // True when nothing was open or the archive closed cleanly; closed afterwards in every case.
+  bool Close();
+
+  // Entry count; 0 when closed.
+  int GetCount() const;
+  // True when the entry's attributes mark a folder (0x10).
+  bool IsFolder(int index);
+  // Copies the entry's name into name (kNameCapacity units) with its terminator. False for a bad
+  // index or a name that cannot be decoded whole.
+  bool GetName(int index, char16_t* name);
+  // The index of the entry with that name, ignoring ASCII case, or -1. size (when given)
+  // receives the entry's uncompressed size when found and is left alone otherwise.
+  int Find(const char16_t* name, uint32_t* size);
+  // Reads the entry whole into data, its length set to the uncompressed size. On any failure
+  // (damaged data, wrong password, archive cut short) data is left without storage.
+  bool ReadItem(int index, XData* data);
+  bool ReadByName(const char16_t* name, XData* data);
+
+  // The password of the system's own archives, a zero-terminated 8-bit text.
+  static const char* GetArchivePassword();
+
+ private:
+  bool Open(const void* source, const zlib_filefunc64_def& io, const char* password);
+  // Makes the entry current and reads its information; false for a bad index.
+  bool GoTo(int index, unz_file_info64* info, std::string* rawName);
+
+  unzFile archive_ = nullptr;            // null when closed
+  ZipMemory memory_;                     // the source of an archive opened from memory
+  std::vector<unz64_file_pos> entries_;  // where each entry's record is, by index
+  std::string password_;
+  bool hasPassword_ = false;
+};

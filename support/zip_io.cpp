@@ -1,0 +1,111 @@
+#include "support/zip_io.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "support/file_stream.h"
+
+namespace {
+
+// Both sources report failures of seek as -1 and of everything else as short counts, as
+// minizip expects.
+
+voidpf ZCALLBACK MemoryOpen(voidpf, const void* memory, int mode) {
+  if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
+  return const_cast<void*>(memory);
+}
+
+uLong ZCALLBACK MemoryRead(voidpf, voidpf stream, void* buffer, uLong size) {
+  auto* memory = static_cast<ZipMemory*>(stream);
+  uint64_t left = memory->size - memory->position;
+  if (size > left) size = static_cast<uLong>(left);
+  std::memcpy(buffer, memory->bytes + memory->position, size);
+  memory->position += size;
+  return size;
+}
+
+uLong ZCALLBACK MemoryWrite(voidpf, voidpf, const void*, uLong) { return 0; }
+
+ZPOS64_T ZCALLBACK MemoryTell(voidpf, voidpf stream) {
+  return static_cast<ZipMemory*>(stream)->position;
+}
+
+long ZCALLBACK MemorySeek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
+  auto* memory = static_cast<ZipMemory*>(stream);
+  uint64_t base;
+  switch (origin) {
+    case ZLIB_FILEFUNC_SEEK_SET: base = 0; break;
+    case ZLIB_FILEFUNC_SEEK_CUR: base = memory->position; break;
+    case ZLIB_FILEFUNC_SEEK_END: base = memory->size; break;
+    default: return -1;
+  }
+  if (offset > memory->size - base) return -1;
+  memory->position = base + offset;
+  return 0;
+}
+
+int ZCALLBACK MemoryClose(voidpf, voidpf) { return 0; }
+int ZCALLBACK MemoryError(voidpf, voidpf) { return 0; }
+
+voidpf ZCALLBACK FileOpen(voidpf, const void* path, int mode) {
+  const char* fileMode = nullptr;
+  if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) == ZLIB_FILEFUNC_MODE_READ) {
+    fileMode = "rb";
+  } else if (mode & ZLIB_FILEFUNC_MODE_EXISTING) {
+    fileMode = "r+b";
+  } else if (mode & ZLIB_FILEFUNC_MODE_CREATE) {
+    fileMode = "wb";
+  }
+  if (fileMode == nullptr) return nullptr;
+  return OpenFileStream(static_cast<const char16_t*>(path), fileMode).release();
+}
+
+uLong ZCALLBACK FileRead(voidpf, voidpf stream, void* buffer, uLong size) {
+  return static_cast<uLong>(std::fread(buffer, 1, size, static_cast<std::FILE*>(stream)));
+}
+
+uLong ZCALLBACK FileWrite(voidpf, voidpf stream, const void* buffer, uLong size) {
+  return static_cast<uLong>(std::fwrite(buffer, 1, size, static_cast<std::FILE*>(stream)));
+}
+
+ZPOS64_T ZCALLBACK FileTell(voidpf, voidpf stream) {
+#ifdef _WIN32
+  int64_t position = _ftelli64(static_cast<std::FILE*>(stream));
+#else
+  int64_t position = ftello(static_cast<std::FILE*>(stream));
+#endif
+  return position < 0 ? static_cast<ZPOS64_T>(-1) : static_cast<ZPOS64_T>(position);
+}
+
+long ZCALLBACK FileSeek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
+  int whence;
+  switch (origin) {
+    case ZLIB_FILEFUNC_SEEK_SET: whence = SEEK_SET; break;
+    case ZLIB_FILEFUNC_SEEK_CUR: whence = SEEK_CUR; break;
+    case ZLIB_FILEFUNC_SEEK_END: whence = SEEK_END; break;
+    default: return -1;
+  }
+  if (offset > static_cast<ZPOS64_T>(INT64_MAX)) return -1;
+#ifdef _WIN32
+  return _fseeki64(static_cast<std::FILE*>(stream), static_cast<int64_t>(offset), whence) == 0 ? 0 : -1;
+#else
+  return fseeko(static_cast<std::FILE*>(stream), static_cast<off_t>(offset), whence) == 0 ? 0 : -1;
+#endif
+}
+
+int ZCALLBACK FileClose(voidpf, voidpf stream) {
+  return std::fclose(static_cast<std::FILE*>(stream)) == 0 ? 0 : EOF;
+}
+
+int ZCALLBACK FileError(voidpf, voidpf stream) { return std::ferror(static_cast<std::FILE*>(stream)); }
+
+}  // namespace
+
+zlib_filefunc64_def MemoryZipIo() {
+  return {MemoryOpen, MemoryRead, MemoryWrite, MemoryTell, MemorySeek, MemoryClose, MemoryError,
+          nullptr};
+}
+
+zlib_filefunc64_def FileZipIo() {
+  return {FileOpen, FileRead, FileWrite, FileTell, FileSeek, FileClose, FileError, nullptr};
+}

@@ -1,0 +1,56 @@
+#include "tests/helpers/zip_builder.h"
+
+#include <minizip/zip.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "support/zip_io.h"
+#include "tests/helpers/temp_folder.h"
+
+namespace {
+
+uint32_t ReadLittleEndian(const std::string& bytes, size_t at, int n) {
+  uint32_t value = 0;
+  for (int i = n - 1; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
+  return value;
+}
+
+}  // namespace
+
+std::string BuildZip(const std::vector<ZipEntrySpec>& entries, const char* password) {
+  TempFolder folder;
+  std::u16string path = folder.File(u"built.zip");
+  zlib_filefunc64_def io = FileZipIo();
+  zipFile zip = zipOpen2_64(path.c_str(), APPEND_STATUS_CREATE, nullptr, &io);
+  if (zip == nullptr) return "";
+  for (const ZipEntrySpec& entry : entries) {
+    zip_fileinfo info = {};
+    info.dosDate = 0x5A210000;  // some day in 2025
+    info.external_fa = entry.folder ? 0x10 : 0x20;
+    uLong crc = crc32(0, reinterpret_cast<const Bytef*>(entry.content.data()),
+                      static_cast<uInt>(entry.content.size()));
+    int method = entry.deflated ? Z_DEFLATED : 0;
+    zipOpenNewFileInZip4_64(zip, entry.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                            method, entry.deflated ? 6 : 0, 0, -MAX_WBITS, DEF_MEM_LEVEL,
+                            Z_DEFAULT_STRATEGY, entry.encrypted ? password : nullptr, crc, 0,
+                            entry.utf8Name ? 0x800 : 0, 0);
+    zipWriteInFileInZip(zip, entry.content.data(), static_cast<unsigned>(entry.content.size()));
+    zipCloseFileInZip(zip);
+  }
+  zipClose(zip, nullptr);
+  return ReadBytes(folder.Path() / "built.zip");
+}
+
+size_t EntryDataOffset(const std::string& archive, int index) {
+  // The end-of-directory record: the last 22 bytes, as the builder writes no comment.
+  size_t end = archive.size() - 22;
+  size_t record = ReadLittleEndian(archive, end + 16, 4);
+  for (int i = 0; i < index; ++i) {
+    record += 46 + ReadLittleEndian(archive, record + 28, 2) +
+              ReadLittleEndian(archive, record + 30, 2) + ReadLittleEndian(archive, record + 32, 2);
+  }
+  size_t local = ReadLittleEndian(archive, record + 42, 4);
+  return local + 30 + ReadLittleEndian(archive, local + 26, 2) +
+         ReadLittleEndian(archive, local + 28, 2);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Archives built on the fly with minizip's writer, for the tests that read them.
+struct ZipEntrySpec {
+  std::string name;  // the name's stored bytes, exactly
+  std::string content;
+  bool folder = false;      // attribute 0x10
+  bool utf8Name = true;     // general-purpose bit 11
+  bool encrypted = true;    // with the password given to BuildZip
+  bool deflated = true;     // else stored
+};
+
+// The bytes of an archive holding the entries in order.
+std::string BuildZip(const std::vector<ZipEntrySpec>& entries, const char* password);
+
+// The offset of the first byte of an entry's data (after its local header and, when encrypted,
+// inside its 12-byte encryption header), found from the archive's central directory.
+size_t EntryDataOffset(const std::string& archive, int index);

@@ -1,0 +1,278 @@
+#include "support/xzip.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/xdata.h"
+#include "tests/helpers/temp_folder.h"
+#include "tests/helpers/zip_builder.h"
+
+namespace {
+
+const char* Password() { return XZip::GetArchivePassword(); }
+
+std::string Content(const XData& data) {
+  return std::string(reinterpret_cast<const char*>(data.Data()), data.Length());
+}
+
+std::u16string Name(XZip& zip, int index) {
+  char16_t name[XZip::kNameCapacity];
+  return zip.GetName(index, name) ? std::u16string(name) : u"<none>";
+}
+
+// Some bytes that deflate well, and some that do not.
+std::string Text(size_t n) {
+  std::string text;
+  while (text.size() < n) text += "the client's files, entry by entry; ";
+  return text.substr(0, n);
+}
+
+std::string Noise(size_t n, unsigned seed) {
+  std::string noise(n, '\0');
+  for (char& c : noise) {
+    seed = seed * 1103515245u + 12345u;
+    c = static_cast<char>(seed >> 16);
+  }
+  return noise;
+}
+
+// A buffer with content, so a test can see that a failed read took it away.
+void Prefill(XData& data) {
+  ASSERT_TRUE(data.Reserve(16, true));
+  data.SetLength(16);
+}
+
+const std::vector<ZipEntrySpec>& SampleEntries() {
+  static const std::vector<ZipEntrySpec> entries = {
+      {"skin/", "", true},
+      {"skin/Back.png", Noise(5000, 1)},
+      {"theme.txt", Text(3000)},
+      {"stored.bin", Noise(700, 2), false, true, true, false},
+      {"plain.txt", "not encrypted", false, true, false},
+      {"empty.txt", ""},
+  };
+  return entries;
+}
+
+TEST(XZip, ListsFindsAndReadsEveryEntry) {
+  std::string archive = BuildZip(SampleEntries(), Password());
+  TempFolder folder;
+  WriteBytes(folder.Path() / "payload.zip", archive);
+
+  for (bool fromFile : {false, true}) {
+    SCOPED_TRACE(fromFile ? "file" : "memory");
+    XZip zip;
+    ASSERT_TRUE(fromFile ? zip.OpenFile(folder.File(u"payload.zip").c_str(), Password())
+                         : zip.OpenMemory(archive.data(), static_cast<uint32_t>(archive.size()),
+                                          Password()));
+    const std::vector<ZipEntrySpec>& entries = SampleEntries();
+    ASSERT_EQ(zip.GetCount(), static_cast<int>(entries.size()));
+    for (int i = 0; i < zip.GetCount(); ++i) {
+      const ZipEntrySpec& entry = entries[i];
+      SCOPED_TRACE(entry.name);
+      EXPECT_EQ(Name(zip, i), std::u16string(entry.name.begin(), entry.name.end()));
+      EXPECT_EQ(zip.IsFolder(i), entry.folder);
+      XData data;
+      Prefill(data);
+      ASSERT_TRUE(zip.ReadItem(i, &data));
+      EXPECT_EQ(Content(data), entry.content);
+    }
+
+    uint32_t size = 7;
+    EXPECT_EQ(zip.Find(u"SKIN/back.PNG", &size), 1);  // letter case does not matter
+    EXPECT_EQ(size, 5000u);
+    size = 7;
+    EXPECT_EQ(zip.Find(u"skin/missing.png", &size), -1);
+    EXPECT_EQ(size, 7u);
+    EXPECT_EQ(zip.Find(u"skin", &size), -1);
+    EXPECT_EQ(zip.Find(nullptr, &size), -1);
+
+    XData data;
+    ASSERT_TRUE(zip.ReadByName(u"Theme.TXT", &data));
+    EXPECT_EQ(Content(data), Text(3000));
+    EXPECT_FALSE(zip.ReadByName(u"nothing.txt", &data));
+    EXPECT_EQ(data.Data(), nullptr);
+
+    EXPECT_FALSE(zip.IsFolder(-1));
+    EXPECT_FALSE(zip.IsFolder(zip.GetCount()));
+    char16_t name[XZip::kNameCapacity];
+    EXPECT_FALSE(zip.GetName(zip.GetCount(), name));
+    EXPECT_FALSE(zip.ReadItem(-1, &data));
+    EXPECT_FALSE(zip.ReadItem(0, nullptr));
+  }
+}
+
+TEST(XZip, OpensOneArchiveAtATime) {
+  std::string archive = BuildZip(SampleEntries(), Password());
+  auto length = static_cast<uint32_t>(archive.size());
+  XZip zip;
+  EXPECT_EQ(zip.GetCount(), 0);
+  EXPECT_TRUE(zip.Close());  // nothing open
+  EXPECT_FALSE(zip.OpenMemory(nullptr, length, Password()));
+
+  ASSERT_TRUE(zip.OpenMemory(archive.data(), length, Password()));
+  EXPECT_FALSE(zip.OpenMemory(archive.data(), length, Password()));
+  EXPECT_FALSE(zip.OpenFile(u"other.zip", Password()));
+  EXPECT_EQ(zip.GetCount(), 6);  // the first stays open
+
+  EXPECT_TRUE(zip.Close());
+  EXPECT_EQ(zip.GetCount(), 0);
+  XData data;
+  EXPECT_FALSE(zip.ReadItem(0, &data));
+  EXPECT_EQ(zip.Find(u"theme.txt", nullptr), -1);
+  EXPECT_FALSE(zip.IsFolder(0));
+
+  const std::string notArchives[] = {"", "PK\x05\x06", Text(500), archive.substr(0, archive.size() / 2)};
+  for (const std::string& bytes : notArchives) {
+    SCOPED_TRACE(bytes.size());
+    EXPECT_FALSE(zip.OpenMemory(bytes.data(), static_cast<uint32_t>(bytes.size()), Password()));
+    EXPECT_EQ(zip.GetCount(), 0);
+  }
+  EXPECT_FALSE(zip.OpenFile(u"no-such-archive.zip", Password()));
+  EXPECT_FALSE(zip.OpenFile(nullptr, Password()));
+}
+
+// Every way an entry can be unreadable ends the same: the read fails, the buffer is left
+// without storage, and the rest of the archive still reads.
+TEST(XZip, UnreadableEntriesFailAndLeaveTheBufferEmpty) {
+  const std::vector<ZipEntrySpec> entries = {
+      {"first.txt", Text(4000)},
+      {"noise.bin", Noise(4000, 3)},
+      {"stored.txt", Text(900), false, true, true, false},
+      {"plain.txt", "readable without the password", false, true, false},
+      {"last.bin", Noise(3000, 4)},
+  };
+  std::string archive = BuildZip(entries, Password());
+
+  // A wrong password: no encrypted entry reads; the unencrypted one still does.
+  {
+    XZip zip;
+    ASSERT_TRUE(zip.OpenMemory(archive.data(), static_cast<uint32_t>(archive.size()), "WrongPassword"));
+    for (int i : {0, 1, 2, 4}) {
+      SCOPED_TRACE(i);
+      XData data;
+      Prefill(data);
+      EXPECT_FALSE(zip.ReadItem(i, &data));
+      EXPECT_EQ(data.Data(), nullptr);
+      EXPECT_EQ(data.Capacity(), 0u);
+    }
+    XData plain;
+    ASSERT_TRUE(zip.ReadItem(3, &plain));
+    EXPECT_EQ(Content(plain), entries[3].content);
+  }
+
+  // Damaged data: one byte changed inside each entry's data in turn, deflated or stored.
+  for (int damaged : {0, 1, 2}) {
+    SCOPED_TRACE(damaged);
+    std::string copy = archive;
+    copy[EntryDataOffset(copy, damaged) + 40] ^= 0x5A;
+    XZip zip;
+    ASSERT_TRUE(zip.OpenMemory(copy.data(), static_cast<uint32_t>(copy.size()), Password()));
+    XData data;
+    Prefill(data);
+    EXPECT_FALSE(zip.ReadItem(damaged, &data));
+    EXPECT_EQ(data.Data(), nullptr);
+    XData last;
+    ASSERT_TRUE(zip.ReadItem(4, &last));
+    EXPECT_EQ(Content(last), entries[4].content);
+  }
+
+  // Cut short: the last entry's data loses its tail while the directory after it survives
+  // (moved up, its offset patched), so the archive opens and that entry runs into the directory.
+  {
+    size_t dataEnd = archive.size() - 22;
+    uint32_t directory = 0;
+    for (int i = 3; i >= 0; --i) directory = directory << 8 | static_cast<uint8_t>(archive[dataEnd + 16 + i]);
+    std::string cut = archive.substr(0, directory - 1000) + archive.substr(directory);
+    uint32_t moved = directory - 1000;
+    for (int i = 0; i < 4; ++i) cut[cut.size() - 22 + 16 + i] = static_cast<char>(moved >> (8 * i));
+    XZip zip;
+    ASSERT_TRUE(zip.OpenMemory(cut.data(), static_cast<uint32_t>(cut.size()), Password()));
+    XData data;
+    Prefill(data);
+    EXPECT_FALSE(zip.ReadItem(4, &data));
+    EXPECT_EQ(data.Data(), nullptr);
+    XData first;
+    ASSERT_TRUE(zip.ReadItem(0, &first));
+    EXPECT_EQ(Content(first), entries[0].content);
+  }
+
+  // Cut anywhere: the archive does not open, or what it reads is right.
+  for (size_t length = 0; length < archive.size(); length += 97) {
+    SCOPED_TRACE(length);
+    std::string cut = archive.substr(0, length);
+    XZip zip;
+    if (!zip.OpenMemory(cut.data(), static_cast<uint32_t>(cut.size()), Password())) continue;
+    for (int i = 0; i < zip.GetCount(); ++i) {
+      XData data;
+      if (zip.ReadItem(i, &data)) {
+        EXPECT_EQ(Content(data), entries[i].content);
+      } else {
+        EXPECT_EQ(data.Data(), nullptr);
+      }
+    }
+  }
+}
+
+TEST(XZip, DecodesNamesByTheirLanguageEncodingFlag) {
+  const std::string chinese = "\xE5\xAE\xA2\xE6\x88\xB7\xE7\xAB\xAF/\xE8\xAF\xB4\xE6\x98\x8E.txt";
+  const std::string longest(XZip::kNameCapacity - 1, 'n');
+  const std::vector<ZipEntrySpec> entries = {
+      {chinese, "utf-8 name"},
+      {"readme.txt", "ascii name without the flag", false, false},
+      {longest, "fits with its terminator"},
+      {longest + "n", "one unit too many"},
+      {"\xE5\xAE\xA2\xE6\x88", "cut in the middle of a character"},
+      {"twoZparts.txt", "a zero byte inside, put in place of the Z below"},
+  };
+  std::string archive = BuildZip(entries, Password());
+  for (size_t at = archive.find("twoZ"); at != std::string::npos; at = archive.find("twoZ", at)) {
+    archive[at + 3] = '\0';
+  }
+  XZip zip;
+  ASSERT_TRUE(zip.OpenMemory(archive.data(), static_cast<uint32_t>(archive.size()), Password()));
+  ASSERT_EQ(zip.GetCount(), 6);
+
+  EXPECT_EQ(Name(zip, 0), u"\u5BA2\u6237\u7AEF/\u8BF4\u660E.txt");
+  EXPECT_EQ(Name(zip, 1), u"readme.txt");
+  EXPECT_EQ(Name(zip, 2), std::u16string(XZip::kNameCapacity - 1, u'n'));
+  for (int refused : {3, 4, 5}) {
+    SCOPED_TRACE(refused);
+    char16_t name[XZip::kNameCapacity] = {u'x'};
+    EXPECT_FALSE(zip.GetName(refused, name));
+    EXPECT_EQ(name[0], 0);
+  }
+  uint32_t size = 0;
+  EXPECT_EQ(zip.Find(u"\u5BA2\u6237\u7AEF/\u8BF4\u660E.TXT", &size), 0);
+  EXPECT_EQ(size, 10u);
+  XData data;
+  ASSERT_TRUE(zip.ReadByName(u"README.txt", &data));
+  EXPECT_EQ(Content(data), entries[1].content);
+}
+
+#ifndef _WIN32
+// Outside Windows there is no OEM code page: names without the flag are taken as UTF-8 when
+// they are UTF-8, and refused otherwise.
+TEST(XZip, NamesWithoutTheFlagAreUtf8OutsideWindows) {
+  const std::vector<ZipEntrySpec> entries = {
+      {"\xE5\xAE\xA2\xE6\x88\xB7.txt", "utf-8 bytes", false, false},
+      {"\xBF\xCD\xBB\xA7.txt", "cp936 bytes", false, false},
+  };
+  std::string archive = BuildZip(entries, Password());
+  XZip zip;
+  ASSERT_TRUE(zip.OpenMemory(archive.data(), static_cast<uint32_t>(archive.size()), Password()));
+  EXPECT_EQ(Name(zip, 0), u"\u5BA2\u6237.txt");
+  EXPECT_EQ(Name(zip, 1), u"<none>");
+}
+#endif
+
+TEST(XZip, ThePasswordIsThirteenCharactersAndStable) {
+  const char* password = XZip::GetArchivePassword();
+  ASSERT_NE(password, nullptr);
+  EXPECT_EQ(std::string(password).size(), 13u);
+  EXPECT_EQ(XZip::GetArchivePassword(), password);
+}
+
+}  // namespace

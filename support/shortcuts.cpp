@@ -18,7 +18,7 @@ constexpr const char16_t* kQuickLaunch = u"\\Microsoft\\Internet Explorer\\Quick
 // would lead out of the folder is refused.
 bool LinkPathIn(const char16_t* folder, const char16_t* name, char16_t* out) {
   char16_t file[kPathCapacity];
-  return name != nullptr && ComposePath(file, kPathCapacity, {name, u".lnk"}) &&
+  return name != nullptr && name[0] != 0 && ComposePath(file, kPathCapacity, {name, u".lnk"}) &&
          JoinEntryPath(folder, file, out);
 }
 

@@ -12,12 +12,13 @@ bool XThread::Start() {
   HANDLE waitable = nullptr;
   if (!DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &waitable, SYNCHRONIZE,
                        FALSE, 0)) {
-    TerminateThread(thread, 0);
+    TerminateThread(thread, 0);  // never resumed: it holds nothing
     CloseHandle(thread);
     return false;
   }
   waitable_.Reset(waitable);
   id_ = id;
+  phase_.store(kStarting);
   handle_.store(thread);
   ResumeThread(thread);
   return true;
@@ -27,7 +28,8 @@ void XThread::Stop(uint32_t milliseconds) {
   HANDLE thread = TakeHandle();
   if (thread == nullptr) return;
   if (milliseconds != 0) WaitForSingleObject(thread, milliseconds);
-  TerminateThread(thread, 0);
+  // Not yet in Run, the thread sees kStopping and ends; past it, it ends by itself.
+  if (phase_.exchange(kStopping) == kRunning) TerminateThread(thread, 0);
   // Terminating only starts the thread's end; it is gone when the handle signals.
   WaitForSingleObject(thread, INFINITE);
   CloseHandle(thread);
@@ -46,7 +48,14 @@ void XThread::OnExit() {
 
 DWORD WINAPI XThread::Entry(LPVOID self) {
   auto* thread = static_cast<XThread*>(self);
+  int phase = kStarting;
+  if (!thread->phase_.compare_exchange_strong(phase, kRunning)) return 0;  // stopped first
   thread->Run();
+  phase = kRunning;
+  if (!thread->phase_.compare_exchange_strong(phase, kFinished)) {
+    // Stop has decided to terminate this thread: wait for it here, inside the body.
+    Sleep(INFINITE);
+  }
   // The owner may destroy the object as soon as the thread is detached: nothing touches it after.
   thread->OnExit();
   return 0;

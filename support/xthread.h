@@ -19,8 +19,9 @@ class XThread {
 
   // False when a thread is attached already, or none could be created.
   virtual bool Start();
-  // Waits up to milliseconds (when not 0) for the thread to end, then terminates it whether or
-  // not it has ended, and detaches it. Does nothing when no thread is attached.
+  // Waits up to milliseconds (when not 0) for the thread to end; a body still running then is
+  // terminated. Returns once the thread is gone, detached. Does nothing when no thread is
+  // attached.
   virtual void Stop(uint32_t milliseconds);
   // Waits up to milliseconds for the thread to end, when one is attached.
   virtual void Wait(uint32_t milliseconds);
@@ -35,12 +36,18 @@ class XThread {
   virtual void Run() = 0;
 
  private:
+  // Where the thread stands. Stop and the thread settle it by atomic exchanges, so a thread is
+  // terminated only while inside Run: never while the system starts or ends it, when it may
+  // hold the loader's lock and take it along.
+  enum Phase { kStarting, kRunning, kFinished, kStopping };
+
   static DWORD WINAPI Entry(LPVOID self);
   // Takes the handle out of the object; whoever takes it (OnExit on the thread, or Stop on the
   // owner's) is the only one to close it.
   HANDLE TakeHandle() { return handle_.exchange(nullptr); }
 
   std::atomic<HANDLE> handle_{nullptr};
+  std::atomic<int> phase_{kFinished};
   uint32_t id_ = 0;
   // The owner's own handle to the same thread, for Wait: the thread may close handle_ at any
   // moment, and a handle closed during a wait on it leaves the wait undefined.

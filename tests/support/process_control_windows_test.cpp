@@ -38,6 +38,24 @@ TEST(ProcessControl, FindsProcessesByNameIgnoringAsciiCase) {
   EXPECT_EQ(FindProcess((longList + u"|360safe.exe").c_str()), 0u);
 }
 
+TEST(ProcessControl, FindsTheProcessRunningFromAFile) {
+  TempFolder folder;
+  std::filesystem::create_directories(folder.Path() / "a");
+  std::filesystem::create_directories(folder.Path() / "b");
+  StartedProcess first(folder.Path() / "a", u"client.exe");
+  StartedProcess second(folder.Path() / "b", u"client.exe");
+  ASSERT_NE(first.Id(), 0u);
+  ASSERT_NE(second.Id(), 0u);
+
+  EXPECT_EQ(FindProcessRunningFrom(first.Path().c_str()), first.Id());
+  EXPECT_EQ(FindProcessRunningFrom(second.Path().c_str()), second.Id());
+  std::u16string upper = second.Path();
+  for (char16_t& unit : upper) unit = unit >= u'a' && unit <= u'z' ? unit - 32 : unit;
+  EXPECT_EQ(FindProcessRunningFrom(upper.c_str()), second.Id());
+  EXPECT_EQ(FindProcessRunningFrom(folder.File(u"client.exe").c_str()), 0u);
+  EXPECT_EQ(FindProcessRunningFrom(nullptr), 0u);
+}
+
 TEST(ProcessControl, EndsProcessesWithAndWithoutWaiting) {
   TempFolder folder;
   StartedProcess waited(folder.Path(), u"waited.exe");

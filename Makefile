@@ -1,11 +1,12 @@
 # make        builds both builds (native and windows)
 # make test   sets up the machine, builds, and runs every test of both builds
 # make demo   packs the sample configuration and shows that it round-trips
+# make bench  prints speed figures of the native build beside standard tools
 BUILD := build
 CMAKE_NATIVE := cmake -S . -G Ninja
 TOOLCHAIN := cmake/mingw-w64-x86_64.cmake
 
-.PHONY: all setup native sanitizers windows build-all test demo clean
+.PHONY: all setup native sanitizers windows build-all test demo bench clean
 
 all: setup build-all
 
@@ -34,5 +35,9 @@ demo: setup
 	@$(MAKE) --no-print-directory native windows
 	@scripts/demo.sh
 
+bench: setup
+	@$(MAKE) --no-print-directory native
+	@scripts/bench.sh
+
 clean:
-	rm -rf $(BUILD)/native $(BUILD)/native-asan $(BUILD)/windows $(BUILD)/wineprefix $(BUILD)/test-logs
+	rm -rf $(BUILD)/native $(BUILD)/native-asan $(BUILD)/windows $(BUILD)/wineprefix $(BUILD)/test-logs $(BUILD)/bench

@@ -25,7 +25,19 @@ constexpr uint32_t kSines[64] = {
 
 uint32_t RotateLeft(uint32_t value, int bits) { return (value << bits) | (value >> (32 - bits)); }
 
-// The four rounds of sixteen steps over one 64-byte block.
+// One step: a takes the mixed value of the other three, the message word and the constant,
+// rotated, plus b; then the four rotate their roles.
+inline void Step(uint32_t& a, uint32_t& b, uint32_t& c, uint32_t& d, uint32_t mixed, int step,
+                 uint32_t word, int shift) {
+  uint32_t rotated = RotateLeft(a + mixed + kSines[step] + word, shift);
+  a = d;
+  d = c;
+  c = b;
+  b += rotated;
+}
+
+// The four rounds of sixteen steps over one 64-byte block. Each round is its own loop, so the
+// compiler unrolls it with the mixing function and word order fixed.
 void Transform(XMD5* context, const uint8_t* block) {
   uint32_t words[16];
   for (int i = 0; i < 16; ++i) {
@@ -33,34 +45,16 @@ void Transform(XMD5* context, const uint8_t* block) {
                uint32_t{block[i * 4 + 2]} << 16 | uint32_t{block[i * 4 + 3]} << 24;
   }
   uint32_t a = context->a, b = context->b, c = context->c, d = context->d;
-  for (int step = 0; step < 64; ++step) {
-    int round = step / 16;
-    uint32_t mixed;
-    int word;
-    switch (round) {
-      case 0:
-        mixed = (b & c) | (~b & d);
-        word = step;
-        break;
-      case 1:
-        mixed = (d & b) | (~d & c);
-        word = (5 * step + 1) % 16;
-        break;
-      case 2:
-        mixed = b ^ c ^ d;
-        word = (3 * step + 5) % 16;
-        break;
-      default:
-        mixed = c ^ (b | ~d);
-        word = (7 * step) % 16;
-        break;
-    }
-    uint32_t rotated = RotateLeft(a + mixed + kSines[step] + words[word], kShifts[round][step % 4]);
-    a = d;
-    d = c;
-    c = b;
-    b += rotated;
+#pragma GCC unroll 16
+  for (int i = 0; i < 16; ++i) Step(a, b, c, d, (b & c) | (~b & d), i, words[i], kShifts[0][i % 4]);
+#pragma GCC unroll 16
+  for (int i = 16; i < 32; ++i) {
+    Step(a, b, c, d, (d & b) | (~d & c), i, words[(5 * i + 1) % 16], kShifts[1][i % 4]);
   }
+#pragma GCC unroll 16
+  for (int i = 32; i < 48; ++i) Step(a, b, c, d, b ^ c ^ d, i, words[(3 * i + 5) % 16], kShifts[2][i % 4]);
+#pragma GCC unroll 16
+  for (int i = 48; i < 64; ++i) Step(a, b, c, d, c ^ (b | ~d), i, words[(7 * i) % 16], kShifts[3][i % 4]);
   context->a += a;
   context->b += b;
   context->c += c;

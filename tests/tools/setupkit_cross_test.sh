@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The native and the windows setupkit must make byte-identical containers and unpack each
-# other's, and both must refuse a damaged container without creating the output.
+# other's, and both must refuse a damaged container without creating the output. Both must zip
+# a folder into the same entries, encrypted with the archive password, that read back whole.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/wine-env.sh
 NATIVE=$PWD/build/native/bin/setupkit
 WINDOWS=$PWD/build/windows/bin/setupkit.exe
+PASSWORD=$(sed -n 's/^ARCHIVE_PASSWORD:STRING=//p' build/native/CMakeCache.txt)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -44,6 +46,39 @@ for damaged in header-only.bin runs-past.bin; do
   windows unpack "$damaged" w.out
   check "windows refuses $damaged" test $? -eq 1 -a ! -e w.out
 done
+
+mkdir -p client/skin client/数据/空
+printf 'client' >client/client.exe
+head -c 200000 /dev/urandom >client/skin/back.png
+printf '说明' >client/数据/说明.txt
+: >client/empty.dll
+native zip client native.zip
+windows zip client windows.zip
+# Reads an archive with Python's zipfile: every entry encrypted with the password, UTF-8 names
+# flagged, folders marked, contents equal to the folder's files. Prints the entry list.
+read_archive() {
+  python3 - "$1" "$PASSWORD" <<'PYTHON'
+import os, sys, zipfile
+archive, password = sys.argv[1], sys.argv[2].encode()
+for info in zipfile.ZipFile(archive).infolist():
+    assert info.flag_bits & 0x801 == 0x801, info.filename
+    folder = info.filename.endswith("/")
+    assert info.external_attr == (0x10 if folder else 0), info.filename
+    data = zipfile.ZipFile(archive).read(info, pwd=password)
+    if not folder:
+        assert data == open(os.path.join("client", info.filename), "rb").read(), info.filename
+    print(info.filename)
+PYTHON
+}
+check "the native archive reads back" read_archive native.zip >native.list
+check "the windows archive reads back" read_archive windows.zip >windows.list
+check "both archives hold the same entries" cmp -s native.list windows.list
+check "every file and folder is an entry" test "$(wc -l <native.list)" -eq 7
+mkdir empty-folder
+native zip empty-folder n-empty.zip
+check "native refuses an empty folder" test $? -eq 1 -a ! -e n-empty.zip
+windows zip empty-folder w-empty.zip
+check "windows refuses an empty folder" test $? -eq 1 -a ! -e w-empty.zip
 
 native pack only-one-argument
 check "native usage error exits 2" test $? -eq 2

@@ -38,7 +38,9 @@ run_ctest() {
 run_gtest_under_wine() {
   local name=$1 exe=$2 log=$LOG_DIR/$1.log
   echo "== $name"
-  (cd "$(dirname "$exe")" && "$WINE" "$(basename "$exe")") >"$log" 2>&1
+  # A virtual display, so the tests can see and answer the program's message boxes.
+  (cd "$(dirname "$exe")" && xvfb-run -a -s "-screen 0 1024x768x24" "$WINE" "$(basename "$exe")") \
+    >"$log" 2>&1
   local status=$?
   grep -E '^\[  (PASSED|FAILED)  \]|^\[==========\]' "$log" || tail -n 30 "$log"
   local ok bad

@@ -30,7 +30,8 @@ TEST(UserInfo, EachFieldKeepsItsOwnTextCutTo32) {
     EXPECT_EQ(std::u16string((info.*get)().Units()), forty.substr(0, 32));
     for (size_t other = 0; other < std::size(fields); ++other) {
       if (other == i) continue;
-      EXPECT_EQ((info.*fields[other].second)().Length(), 0);
+      Getter otherGet = fields[other].second;
+      EXPECT_EQ((info.*otherGet)().Length(), 0);
     }
     EXPECT_EQ((info.*set)((info.*get)().Units()), 32);  // itself: unchanged
     EXPECT_EQ((info.*set)(nullptr), 0);

@@ -1,6 +1,6 @@
 # make        builds both builds (native and windows)
 # make test   sets up the machine, builds, and runs every test of both builds
-# make demo   packs the sample configuration and shows that it round-trips
+# make demo   packs the sample configuration, stamps it into setup.exe and starts it under Wine
 BUILD := build
 CMAKE_NATIVE := cmake -S . -G Ninja
 TOOLCHAIN := cmake/mingw-w64-x86_64.cmake

@@ -20,25 +20,23 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {u"pack", 2, nullptr, "pack IN OUT      write IN's bytes as a packed container to OUT",
+    {u"pack", 2, nullptr, "pack IN OUT               write IN's bytes as a packed container to OUT",
      [](const Arguments& a, bool) { return PackCommand(a[0], a[1]); }},
     {u"unpack", 2, nullptr,
-     "unpack IN OUT    unpack a container (unpacked files are copied as they are)",
+     "unpack IN OUT             unpack a container (unpacked files are copied as they are)",
      [](const Arguments& a, bool) { return UnpackCommand(a[0], a[1]); }},
     {u"config", 2, u"--packed",
-     "config IN OUT [--packed]\n"
-     "                   turn a configuration (key=value; lines, UTF-8 or UTF-16) into the\n"
-     "                   client record OUT, plain or packed",
+     "config IN OUT [--packed]  turn a configuration (key=value; lines) into the client record",
      [](const Arguments& a, bool packed) { return ConfigCommand(a[0], a[1], packed); }},
     {u"show", 1, nullptr,
 #ifdef _WIN32
-     "show FILE        print the client record in FILE (a record, or an executable's \"app\")",
+     "show FILE                 print the client record in FILE (a record, or an executable's)",
 #else
-     "show FILE        print the client record in FILE (a record in either stored form)",
+     "show FILE                 print the client record in FILE (a record file)",
 #endif
      [](const Arguments& a, bool) { return ShowCommand(a[0]); }},
 #ifdef _WIN32
-    {u"stamp", 2, nullptr, "stamp EXE RECORD write RECORD into EXE as its \"APP\" resource",
+    {u"stamp", 2, nullptr, "stamp EXE RECORD          write RECORD into EXE as its \"APP\" resource",
      [](const Arguments& a, bool) { return StampCommand(a[0], a[1]); }},
 #endif
 };
@@ -46,7 +44,7 @@ const Command kCommands[] = {
 void PrintHelp(std::FILE* stream) {
   std::fprintf(stream, "usage: setupkit COMMAND ARGUMENTS\n\ncommands:\n");
   for (const Command& command : kCommands) std::fprintf(stream, "  %s\n", command.usage);
-  std::fprintf(stream, "  --help           show this help\n");
+  std::fprintf(stream, "  --help                    show this help\n");
 }
 
 int UsageError(const std::string& problem) {

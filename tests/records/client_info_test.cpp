@@ -52,7 +52,9 @@ TEST(ClientInfo, DefaultRecordWritesFifteenLinesInTheWritersOrder) {
   EXPECT_EQ(info.GetMainFile().Length(), 0);
 
   std::vector<std::u16string> keys;
-  for (int i = 0; CClientInfo::ConfigKey(i) != nullptr; ++i) keys.push_back(CClientInfo::ConfigKey(i));
+  for (int i = 0; CClientInfo::ConfigKey(i) != nullptr; ++i) {
+    keys.push_back(CClientInfo::ConfigKey(i));
+  }
   EXPECT_EQ(keys.size(), 15u);
   EXPECT_EQ(keys[5], u"style");
   EXPECT_EQ(CClientInfo::ConfigKey(-1), nullptr);

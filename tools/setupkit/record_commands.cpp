@@ -88,7 +88,8 @@ bool LoadRecordFile(const std::u16string& path, CClientInfo& record, bool& packe
   }
   packed = HasContainerMarker(bytes.Data(), bytes.Length());
   if (!packed && DetectBom(bytes.Data(), bytes.Length()) != kBomUtf16Le) {
-    problem = Shown(path) + " is not a record in either stored form (packed, or UTF-16 with its mark)";
+    problem = Shown(path) +
+              " is not a record in either stored form (packed, or UTF-16 with its mark)";
     return false;
   }
   if (!record.ParseBytes(bytes.Data(), bytes.Length())) {
@@ -156,8 +157,8 @@ int ConfigCommand(const std::u16string& in, const std::u16string& out, bool pack
     std::u16string actual = WrittenValue(written, key);
     if (actual == expected) continue;
     if (entry == nullptr) {
-      return Fail(Shown(in) + ": " + Quoted(key) + " would be read out of another entry's value as " +
-                  Quoted(actual));
+      return Fail(Shown(in) + ": " + Quoted(key) +
+                  " would be read out of another entry's value as " + Quoted(actual));
     }
     if (actual.size() < expected.size() && expected.compare(0, actual.size(), actual) == 0) {
       return Fail(Where(in, entry->line) + "the value of " + Quoted(key) + " is longer than the " +
@@ -193,7 +194,8 @@ int ShowCommand(const std::u16string& file) {
     if (!LoadRecordFile(file, record, packed, problem)) return Fail(problem);
   }
   std::string shown = Utf16ToUtf8(WrittenText(record).c_str());
-  if (std::fwrite(shown.data(), 1, shown.size(), stdout) != shown.size() || std::fflush(stdout) != 0) {
+  bool written = std::fwrite(shown.data(), 1, shown.size(), stdout) == shown.size();
+  if (std::fflush(stdout) != 0 || !written) {
     return Fail("cannot write to standard output");
   }
   return kExitDone;

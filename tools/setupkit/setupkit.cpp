@@ -36,7 +36,8 @@ const Command kCommands[] = {
 #endif
      [](const Arguments& a, bool) { return ShowCommand(a[0]); }},
 #ifdef _WIN32
-    {u"stamp", 2, nullptr, "stamp EXE RECORD          write RECORD into EXE as its \"APP\" resource",
+    {u"stamp", 2, nullptr,
+     "stamp EXE RECORD          write RECORD into EXE as its \"APP\" resource",
      [](const Arguments& a, bool) { return StampCommand(a[0], a[1]); }},
 #endif
 };

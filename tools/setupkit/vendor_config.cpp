@@ -30,7 +30,8 @@ std::u16string DecodeUtf16(const uint8_t* bytes, uint32_t n, bool bigEndian) {
 
 }  // namespace
 
-bool DecodeVendorText(const uint8_t* bytes, uint32_t n, std::u16string& text, std::string& problem) {
+bool DecodeVendorText(const uint8_t* bytes, uint32_t n, std::u16string& text,
+                      std::string& problem) {
   int bom = DetectBom(bytes, n);
   uint32_t skip = static_cast<uint32_t>(BomLength(bom));
   switch (bom) {

@@ -4,6 +4,12 @@
 # runner's summary and a total; exits non-zero when anything failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+# The whole run shares one display, a virtual one unless there is a real one, so the tests can
+# see and answer the programs' message boxes. Wine makes its desktop once, for the first program
+# of the run, on the display that program has.
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" scripts/run-tests.sh "$@"
+fi
 source scripts/wine-env.sh
 
 passed=0
@@ -38,9 +44,7 @@ run_ctest() {
 run_gtest_under_wine() {
   local name=$1 exe=$2 log=$LOG_DIR/$1.log
   echo "== $name"
-  # A virtual display, so the tests can see and answer the program's message boxes.
-  (cd "$(dirname "$exe")" && xvfb-run -a -s "-screen 0 1024x768x24" "$WINE" "$(basename "$exe")") \
-    >"$log" 2>&1
+  (cd "$(dirname "$exe")" && "$WINE" "$(basename "$exe")") >"$log" 2>&1
   local status=$?
   grep -E '^\[  (PASSED|FAILED)  \]|^\[==========\]' "$log" || tail -n 30 "$log"
   local ok bad

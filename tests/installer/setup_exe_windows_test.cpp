@@ -90,7 +90,8 @@ SetupRun RunAnsweringNo(const std::u16string& exe) {
   return run;
 }
 
-// Message boxes need a display; without one they fail at once and nothing can be answered.
+// Message boxes need a display; without one they fail at once, and a question could be neither
+// seen nor answered.
 bool CanShowWindows() {
   HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                nullptr, nullptr);
@@ -145,7 +146,7 @@ TEST_F(SetupExeTest, IsAGuiProgramAskingForAdministratorRightsWithIconOne) {
 }
 
 TEST_F(SetupExeTest, StampedSetupLoadsItsConfigurationWithoutAsking) {
-  if (!CanShowWindows()) GTEST_SKIP() << "no display: a question could not be seen";
+  ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
   for (bool packed : {true, false}) {
     SCOPED_TRACE(packed);
     CClientInfo config;
@@ -159,7 +160,7 @@ TEST_F(SetupExeTest, StampedSetupLoadsItsConfigurationWithoutAsking) {
 }
 
 TEST_F(SetupExeTest, UnstampedSetupAsksOnceAndEndsOnNo) {
-  if (!CanShowWindows()) GTEST_SKIP() << "no display: the question could not be answered";
+  ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
   SetupRun run = RunAnsweringNo(exe_);
   EXPECT_TRUE(run.exited);
   EXPECT_EQ(run.exitCode, 0u);

@@ -6,24 +6,10 @@
 
 #include "records/client_info.h"
 #include "support/utf8.h"
+#include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"
-#include "tools/setupkit/setupkit.h"
 
 namespace {
-
-struct ToolRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-ToolRun RunCaptured(const std::vector<std::u16string>& args) {
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
-  int status = RunSetupkit(args);
-  std::string out = testing::internal::GetCapturedStdout();
-  return {status, out, testing::internal::GetCapturedStderr()};
-}
 
 std::string Utf16Le(const std::u16string& text) {
   std::string bytes;
@@ -95,10 +81,10 @@ TEST_F(SetupkitRecordTest, ConfigReadsEveryEncodingIntoTheSameRecord) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::u16string out = folder_.File(u"out.rec");
-    ToolRun config = RunCaptured({u"config", Input(c.bytes), out});
+    ToolRun config = RunSetupkitCaptured({u"config", Input(c.bytes), out});
     ASSERT_EQ(config.status, 0) << config.err;
     EXPECT_EQ(config.err, "");
-    ToolRun show = RunCaptured({u"show", out});
+    ToolRun show = RunSetupkitCaptured({u"show", out});
     ASSERT_EQ(show.status, 0) << show.err;
     EXPECT_EQ(show.out, kShownText);
   }
@@ -106,8 +92,9 @@ TEST_F(SetupkitRecordTest, ConfigReadsEveryEncodingIntoTheSameRecord) {
 
 TEST_F(SetupkitRecordTest, ConfigWritesThePlainOrThePackedForm) {
   std::u16string in = Input(kVendorText);
-  ASSERT_EQ(RunCaptured({u"config", in, folder_.File(u"plain.rec")}).status, 0);
-  ASSERT_EQ(RunCaptured({u"config", in, folder_.File(u"packed.rec"), u"--packed"}).status, 0);
+  ASSERT_EQ(RunSetupkitCaptured({u"config", in, folder_.File(u"plain.rec")}).status, 0);
+  ASSERT_EQ(
+      RunSetupkitCaptured({u"config", in, folder_.File(u"packed.rec"), u"--packed"}).status, 0);
   std::string plain = ReadBytes(folder_.Path() / "plain.rec");
   std::string packed = ReadBytes(folder_.Path() / "packed.rec");
   std::u16string text = Utf8ToUtf16(kShownText);
@@ -118,21 +105,21 @@ TEST_F(SetupkitRecordTest, ConfigWritesThePlainOrThePackedForm) {
   CClientInfo back;
   ASSERT_TRUE(back.LoadFromFile(folder_.File(u"packed.rec").c_str()));
   EXPECT_EQ(back.GetStyle(), 0x24u);
-  EXPECT_EQ(RunCaptured({u"show", folder_.File(u"packed.rec")}).out, kShownText);
+  EXPECT_EQ(RunSetupkitCaptured({u"show", folder_.File(u"packed.rec")}).out, kShownText);
 
-  EXPECT_EQ(RunCaptured({u"config", in, folder_.File(u"x.rec"), u"--plain"}).status, 2);
-  EXPECT_EQ(RunCaptured({u"config", in, u"--packed", folder_.File(u"x.rec")}).status, 2);
+  EXPECT_EQ(RunSetupkitCaptured({u"config", in, folder_.File(u"x.rec"), u"--plain"}).status, 2);
+  EXPECT_EQ(RunSetupkitCaptured({u"config", in, u"--packed", folder_.File(u"x.rec")}).status, 2);
   EXPECT_FALSE(std::filesystem::exists(folder_.Path() / "x.rec"));
 }
 
 TEST_F(SetupkitRecordTest, ConfigReportsUnknownKeysOneLineEachAndIgnoresThem) {
-  ToolRun run = RunCaptured(
+  ToolRun run = RunSetupkitCaptured(
       {u"config", Input("colour=red;\napp=demo;\nnam=typo;\n"), folder_.File(u"out.rec")});
   ASSERT_EQ(run.status, 0);
   EXPECT_NE(run.err.find("in.txt:1: unknown key \"colour\" ignored\n"), std::string::npos);
   EXPECT_NE(run.err.find("in.txt:3: unknown key \"nam\" ignored\n"), std::string::npos);
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2);
-  EXPECT_EQ(RunCaptured({u"show", folder_.File(u"out.rec")}).out.substr(0, 19),
+  EXPECT_EQ(RunSetupkitCaptured({u"show", folder_.File(u"out.rec")}).out.substr(0, 19),
             "app=demo;\r\nname=;\r\n");
 }
 
@@ -166,14 +153,15 @@ TEST_F(SetupkitRecordTest, ConfigRefusesWhatCouldNotBeReadBackWhole) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ToolRun run = RunCaptured({u"config", Input(c.bytes), folder_.File(u"out.rec")});
+    ToolRun run = RunSetupkitCaptured({u"config", Input(c.bytes), folder_.File(u"out.rec")});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
     EXPECT_FALSE(std::filesystem::exists(folder_.Path() / "out.rec"));
   }
-  EXPECT_EQ(RunCaptured({u"config", folder_.File(u"missing.txt"), folder_.File(u"out.rec")}).status,
-            1);
+  ToolRun missing =
+      RunSetupkitCaptured({u"config", folder_.File(u"missing.txt"), folder_.File(u"out.rec")});
+  EXPECT_EQ(missing.status, 1);
 }
 
 TEST_F(SetupkitRecordTest, ShowRefusesFilesThatAreNotRecords) {
@@ -196,14 +184,14 @@ TEST_F(SetupkitRecordTest, ShowRefusesFilesThatAreNotRecords) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ToolRun run = RunCaptured({u"show", Input(c.bytes)});
+    ToolRun run = RunSetupkitCaptured({u"show", Input(c.bytes)});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
   }
-  EXPECT_EQ(RunCaptured({u"show", folder_.File(u"missing.rec")}).status, 1);
-  EXPECT_EQ(RunCaptured({u"show"}).status, 2);
+  EXPECT_EQ(RunSetupkitCaptured({u"show", folder_.File(u"missing.rec")}).status, 1);
+  EXPECT_EQ(RunSetupkitCaptured({u"show"}).status, 2);
 }
 
 }  // namespace

@@ -10,25 +10,11 @@
 #include "support/module_library.h"
 #include "support/resource_reader.h"
 #include "support/wide_text.h"
+#include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/windows_test_support.h"
-#include "tools/setupkit/setupkit.h"
 
 namespace {
-
-struct ToolRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-ToolRun RunCaptured(const std::vector<std::u16string>& args) {
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
-  int status = RunSetupkit(args);
-  std::string out = testing::internal::GetCapturedStdout();
-  return {status, out, testing::internal::GetCapturedStderr()};
-}
 
 const char kVendorText[] =
     "app=democlient;\nname=\xE7\xA4\xBA\xE4\xBE\x8B;\ncompany=Example;\nversion=1.2.0.0;\n"
@@ -62,9 +48,9 @@ TEST_F(SetupkitStampTest, StampedRecordRoundTripsThroughARealExecutable) {
     std::u16string record = folder_.File(packed ? u"packed.rec" : u"plain.rec");
     std::vector<std::u16string> config = {u"config", folder_.File(u"config.txt"), record};
     if (packed) config.push_back(u"--packed");
-    ASSERT_EQ(RunCaptured(config).status, 0);
+    ASSERT_EQ(RunSetupkitCaptured(config).status, 0);
 
-    ToolRun stamp = RunCaptured({u"stamp", exe_, record});
+    ToolRun stamp = RunSetupkitCaptured({u"stamp", exe_, record});
     ASSERT_EQ(stamp.status, 0) << stamp.err;
     // The record goes in as it is, in its own stored form, in Simplified Chinese.
     EXPECT_EQ(ResourceBytes(u"app", 1), ReadBytes(std::filesystem::path(record)));
@@ -76,8 +62,8 @@ TEST_F(SetupkitStampTest, StampedRecordRoundTripsThroughARealExecutable) {
     }
     EXPECT_EQ(ResourceBytes(AsUtf16(RT_MANIFEST), 1), manifest);
 
-    ToolRun fromExe = RunCaptured({u"show", exe_});
-    ToolRun fromRecord = RunCaptured({u"show", record});
+    ToolRun fromExe = RunSetupkitCaptured({u"show", exe_});
+    ToolRun fromRecord = RunSetupkitCaptured({u"show", record});
     ASSERT_EQ(fromExe.status, 0) << fromExe.err;
     EXPECT_EQ(fromExe.out, fromRecord.out);
     EXPECT_EQ(fromExe.out.substr(0, 17), "app=democlient;\r\n");
@@ -89,7 +75,7 @@ TEST_F(SetupkitStampTest, StampedRecordRoundTripsThroughARealExecutable) {
 }
 
 TEST_F(SetupkitStampTest, RefusesBadRecordsAndTargetsLeavingThemAsTheyWere) {
-  ASSERT_EQ(RunCaptured({u"config", folder_.File(u"config.txt"), folder_.File(u"good.rec"),
+  ASSERT_EQ(RunSetupkitCaptured({u"config", folder_.File(u"config.txt"), folder_.File(u"good.rec"),
                          u"--packed"})
                 .status,
             0);
@@ -112,7 +98,7 @@ TEST_F(SetupkitStampTest, RefusesBadRecordsAndTargetsLeavingThemAsTheyWere) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ToolRun run = RunCaptured({u"stamp", c.exe, c.record});
+    ToolRun run = RunSetupkitCaptured({u"stamp", c.exe, c.record});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   }
@@ -121,7 +107,7 @@ TEST_F(SetupkitStampTest, RefusesBadRecordsAndTargetsLeavingThemAsTheyWere) {
   EXPECT_FALSE(std::filesystem::exists(folder_.Path() / "missing.exe"));
 
   // An unstamped executable has nothing to show.
-  ToolRun show = RunCaptured({u"show", exe_});
+  ToolRun show = RunSetupkitCaptured({u"show", exe_});
   EXPECT_EQ(show.status, 1);
   EXPECT_NE(show.err.find("carries no readable \"app\" resource"), std::string::npos);
 }

@@ -11,6 +11,7 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" scripts/run-tests.sh "$@"
 fi
 source scripts/wine-env.sh
+source scripts/http-test-server.sh
 
 passed=0
 failed=0
@@ -69,7 +70,10 @@ run_script() {
 run_ctest native build/native
 run_ctest sanitizers build/native-asan
 start_wine
+trap 'stop_http_server; stop_wine' EXIT
+start_http_server "$LOG_DIR/http-server.log"
 run_gtest_under_wine windows build/windows/bin/windows_tests.exe
+stop_http_server
 run_script cross-build-tools tests/tools/setupkit_cross_test.sh
 
 echo

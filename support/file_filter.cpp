@@ -18,7 +18,8 @@ std::u16string PatternsOf(const std::u16string& extensions) {
     size_t length = comma - start;
     if (length > 0) {
       patterns += u"*.";
-      patterns += extensions.substr(start, length < kMaxExtensionLength ? length : kMaxExtensionLength);
+      patterns +=
+          extensions.substr(start, length < kMaxExtensionLength ? length : kMaxExtensionLength);
       patterns += u';';
     }
     start = comma + 1;

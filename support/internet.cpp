@@ -127,10 +127,9 @@ bool CInternet::SendRequest(const char16_t* url, const char16_t* userAgent, cons
                                              static_cast<INTERNET_PORT>(target.port), L"", L"",
                                              INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection) return false;
-  InternetHandle request(HttpOpenRequestW(connection.get(), AsWide(verb),
-                                          AsWide(target.objectPath), kRequestHttpVersion, L"",
-                                          nullptr, IsHttps(url) ? kHttpsFlags : INTERNET_FLAG_RELOAD,
-                                          0));
+  InternetHandle request(HttpOpenRequestW(connection.get(), AsWide(verb), AsWide(target.objectPath),
+                                          kRequestHttpVersion, L"", nullptr,
+                                          IsHttps(url) ? kHttpsFlags : INTERNET_FLAG_RELOAD, 0));
   if (!request) return false;
 
   wchar_t lengthHeader[64];

@@ -7,7 +7,8 @@ const char16_t kRunKeyPath[] = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\R
 namespace {
 
 constexpr char16_t kProductKeyBase[] = u"Software\\";
-constexpr char16_t kUninstallKeyBase[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr char16_t kUninstallKeyBase[] =
+    u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 bool IsKeyName(const char16_t* name) {
   if (name == nullptr || name[0] == 0) return false;

@@ -126,7 +126,8 @@ class Handler(socketserver.BaseRequestHandler):
             text = query.get("reply", [""])[0] * int(query.get("repeat", ["1"])[0])
             reply = text.encode("utf-8")
             content_type = query.get("type", ["text/plain"])[0]
-            self.send_head(200, [("Content-Type", content_type), ("Content-Length", str(len(reply)))])
+            self.send_head(200, [("Content-Type", content_type),
+                                 ("Content-Length", str(len(reply)))])
             self.request.sendall(reply)
         elif kind == "received" and self.recorded(args[0]) is not None:
             kept = self.recorded(args[0])

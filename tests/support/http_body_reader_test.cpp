@@ -27,8 +27,8 @@ struct ScriptedBody {
     ++body->reads;
     body->largestWanted = std::max(body->largestWanted, wanted);
     if (body->offset >= body->failAt) return false;
-    size_t n = std::min({static_cast<size_t>(wanted), body->pieceSize, body->bytes.size() - body->offset,
-                         body->failAt - body->offset});
+    size_t n = std::min({static_cast<size_t>(wanted), body->pieceSize,
+                         body->bytes.size() - body->offset, body->failAt - body->offset});
     std::memcpy(into, body->bytes.data() + body->offset, n);
     body->offset += n;
     *received = static_cast<uint32_t>(n);

@@ -97,7 +97,8 @@ TEST_F(WindowUtilitiesTest, StartsADragByPostingACaptionPress) {
     ASSERT_TRUE(BeginWindowDrag(window.Get()));
     // Taken off the queue, not dispatched: dispatching would start the move loop.
     MSG message = {};
-    ASSERT_TRUE(PeekMessageW(&message, window.Get(), WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
+    ASSERT_TRUE(
+        PeekMessageW(&message, window.Get(), WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
     EXPECT_EQ(message.wParam, static_cast<WPARAM>(HTCAPTION));
     EXPECT_EQ(message.lParam, MAKELPARAM(100, 10));
     destroyed = window.Get();

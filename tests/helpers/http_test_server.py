@@ -80,16 +80,21 @@ class Handler(socketserver.BaseRequestHandler):
             body += piece
         return method, target, head + b"\r\n\r\n" + body
 
-    def send_head(self, status, headers):
+    def send_head(self, status, headers, body=b""):
         reasons = {200: "OK", 204: "No Content", 302: "Found", 404: "Not Found"}
         lines = ["HTTP/1.1 %d %s" % (status, reasons.get(status, "Status"))]
         lines += ["%s: %s" % header for header in headers]
         lines.append("Connection: close")
-        self.request.sendall(("\r\n".join(lines) + "\r\n\r\n").encode("latin-1"))
+        self.request.sendall(("\r\n".join(lines) + "\r\n\r\n").encode("latin-1") + body)
 
-    def send_body(self, length, announced=None):
-        self.send_head(200, [("Content-Length", str(length if announced is None else announced))])
-        self.send_pattern(0, length)
+    def send_body(self, length, announced):
+        """length pattern bytes, announced as Content-Length unless announced is None."""
+        headers = [] if announced is None else [("Content-Length", str(announced))]
+        # The head and the first block leave as one piece, so the client's first read takes in
+        # body bytes too (with /more, also those past the announced end).
+        first = pattern(0, min(len(PATTERN_BLOCK), length))
+        self.send_head(200, headers, first)
+        self.send_pattern(len(first), length - len(first))
 
     def send_pattern(self, start, length):
         sent = 0
@@ -101,10 +106,9 @@ class Handler(socketserver.BaseRequestHandler):
     def route(self, parts, query, raw):
         kind, args = parts[0], parts[1:]
         if kind == "body":
-            self.send_body(int(args[0]))
+            self.send_body(int(args[0]), int(args[0]))
         elif kind == "no-length":
-            self.send_head(200, [])
-            self.send_pattern(0, int(args[0]))
+            self.send_body(int(args[0]), None)
         elif kind == "more":
             self.send_body(int(args[0]) + int(args[1]), announced=int(args[0]))
         elif kind == "fewer":
@@ -127,12 +131,10 @@ class Handler(socketserver.BaseRequestHandler):
             reply = text.encode("utf-8")
             content_type = query.get("type", ["text/plain"])[0]
             self.send_head(200, [("Content-Type", content_type),
-                                 ("Content-Length", str(len(reply)))])
-            self.request.sendall(reply)
+                                 ("Content-Length", str(len(reply)))], reply)
         elif kind == "received" and self.recorded(args[0]) is not None:
             kept = self.recorded(args[0])
-            self.send_head(200, [("Content-Length", str(len(kept)))])
-            self.request.sendall(kept)
+            self.send_head(200, [("Content-Length", str(len(kept)))], kept)
         else:
             self.send_head(404, [("Content-Length", "0")])
 

@@ -12,11 +12,15 @@
 
 namespace {
 
-// A body that arrives in pieces of at most pieceSize bytes, optionally failing once failAt bytes
-// have been handed out.
+constexpr size_t kAsAsked = std::string::npos;
+// A body nearly three download chunks long.
+constexpr uint32_t kLongBody = 2 * kDownloadChunkSize + 1000;
+
+// A body that arrives in pieces of at most pieceSize bytes (kAsAsked: as many as a read asks
+// for), optionally failing once failAt bytes have been handed out.
 struct ScriptedBody {
   std::string bytes;
-  size_t pieceSize = 16384;
+  size_t pieceSize = kAsAsked;
   size_t failAt = std::string::npos;
   size_t offset = 0;
   uint32_t largestWanted = 0;
@@ -53,13 +57,13 @@ TEST(ReadAnnouncedBody, AcceptsOnlyABodyOfExactlyTheAnnouncedLength) {
     bool ok;
   };
   const Case cases[] = {
-      {"exact, in chunks", 40000, 40000, 65536, std::string::npos, true},
+      {"exact, in chunks", kLongBody, kLongBody, kAsAsked, std::string::npos, true},
       {"exact, trickled", 5000, 5000, 7, std::string::npos, true},
-      {"empty", 0, 0, 16384, std::string::npos, true},
-      {"ends early", 1000, 600, 16384, std::string::npos, false},
-      {"goes on past its end", 100, 150, 16384, std::string::npos, false},
-      {"goes on past an empty body", 0, 5, 16384, std::string::npos, false},
-      {"read fails", 40000, 40000, 16384, 20000, false},
+      {"empty", 0, 0, kAsAsked, std::string::npos, true},
+      {"ends early", 1000, 600, kAsAsked, std::string::npos, false},
+      {"goes on past its end", 100, 150, kAsAsked, std::string::npos, false},
+      {"goes on past an empty body", 0, 5, kAsAsked, std::string::npos, false},
+      {"read fails", kLongBody, kLongBody, kAsAsked, kDownloadChunkSize + 5, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -81,13 +85,16 @@ TEST(ReadAnnouncedBody, AcceptsOnlyABodyOfExactlyTheAnnouncedLength) {
 }
 
 TEST(ReadAnnouncedBody, ReportsProgressAfterEachPiece) {
-  ScriptedBody source{BytePattern(40000)};
+  ScriptedBody source{BytePattern(kLongBody)};
   XData body;
   Progress progress;
-  ASSERT_TRUE(ReadAnnouncedBody(body, 40000, ScriptedBody::Read, &source, Progress::Record,
+  ASSERT_TRUE(ReadAnnouncedBody(body, kLongBody, ScriptedBody::Read, &source, Progress::Record,
                                 &progress));
+  const int32_t expectedSize = kLongBody + 2;
   const std::vector<std::pair<int32_t, uint32_t>> expected = {
-      {40002, 16384}, {40002, 32768}, {40002, 40000}};
+      {expectedSize, kDownloadChunkSize},
+      {expectedSize, 2 * kDownloadChunkSize},
+      {expectedSize, kLongBody}};
   EXPECT_EQ(progress.calls, expected);
 }
 
@@ -122,13 +129,13 @@ TEST(ReadReplyInto, KeepsTheReplyTerminatedInsideTheBuffer) {
     std::string kept;
   };
   const Case cases[] = {
-      {"fits", "1ok", 16, 16384, std::string::npos, "1ok"},
-      {"cut to capacity - 1", "hello world", 6, 16384, std::string::npos, "hello"},
-      {"exactly capacity - 1", "hello", 6, 16384, std::string::npos, "hello"},
+      {"fits", "1ok", 16, kAsAsked, std::string::npos, "1ok"},
+      {"cut to capacity - 1", "hello world", 6, kAsAsked, std::string::npos, "hello"},
+      {"exactly capacity - 1", "hello", 6, kAsAsked, std::string::npos, "hello"},
       {"in pieces", "hello world", 64, 2, std::string::npos, "hello world"},
       {"a failed read keeps what came", "hello world", 64, 4, 8, "hello wo"},
-      {"capacity 1", "hello", 1, 16384, std::string::npos, ""},
-      {"empty reply", "", 8, 16384, std::string::npos, ""},
+      {"capacity 1", "hello", 1, kAsAsked, std::string::npos, ""},
+      {"empty reply", "", 8, kAsAsked, std::string::npos, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -17,6 +17,26 @@ std::string Document(const CInternet& internet) {
   return std::string(reinterpret_cast<const char*>(internet.GetData()), internet.GetSize());
 }
 
+// One POST through a fresh client, with room for a reply of 63 bytes.
+struct Posted {
+  bool ok;
+  std::string reply;
+  std::u16string contentType;  // "unchanged" unless the client set it
+};
+
+Posted PostTo(const std::u16string& url, const char16_t* userAgent = nullptr,
+              const std::string& body = "x") {
+  CInternet internet;
+  uint8_t response[64];
+  uint32_t responseLength = sizeof response;
+  FixedWString<64> contentType;
+  contentType.Assign(u"unchanged");
+  bool ok = internet.Post(url.c_str(), userAgent, body.data(), static_cast<uint32_t>(body.size()),
+                          response, &responseLength, &contentType);
+  return {ok, std::string(reinterpret_cast<const char*>(response), responseLength),
+          contentType.Units()};
+}
+
 TEST_F(InternetTest, DownloadsOnlyCompleteDocumentsOfStatus200) {
   struct Case {
     std::string path;
@@ -52,6 +72,7 @@ TEST_F(InternetTest, DownloadsOnlyCompleteDocumentsOfStatus200) {
 }
 
 TEST_F(InternetTest, ReportsProgressAfterEachPieceOfADownload) {
+  const uint32_t size = 2 * kDownloadChunkSize + 1000;
   std::vector<std::pair<int32_t, uint32_t>> calls;
   CInternet internet;
   internet.SetProgress(
@@ -60,17 +81,17 @@ TEST_F(InternetTest, ReportsProgressAfterEachPieceOfADownload) {
                                                                                     received);
       },
       &calls);
-  ASSERT_TRUE(internet.Download(Url("/body/40000").c_str()));
-  ASSERT_GE(calls.size(), 3u);  // pieces of at most 16,384 bytes
+  ASSERT_TRUE(internet.Download(Url("/body/" + std::to_string(size)).c_str()));
+  ASSERT_GE(calls.size(), 3u);  // pieces of at most one chunk
   for (size_t i = 0; i < calls.size(); ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(calls[i].first, 40002);
-    EXPECT_LE(calls[i].second, 16384u * (i + 1));
+    EXPECT_EQ(calls[i].first, static_cast<int32_t>(size + 2));
+    EXPECT_LE(calls[i].second, kDownloadChunkSize * (i + 1));
     if (i > 0) {
       EXPECT_GT(calls[i].second, calls[i - 1].second);
     }
   }
-  EXPECT_EQ(calls.back().second, 40000u);
+  EXPECT_EQ(calls.back().second, size);
 }
 
 TEST_F(InternetTest, KeepsOneSessionAndBufferAcrossDownloads) {
@@ -106,16 +127,10 @@ TEST_F(InternetTest, PostsTheBodyAsItIsWithTheFormHeaders) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.key);
-    CInternet internet;
-    uint8_t response[64];
-    uint32_t responseLength = sizeof response;
-    FixedWString<64> contentType;
-    ASSERT_TRUE(internet.Post(Url("/record/" + c.key + "?reply=1ok").c_str(), c.userAgent,
-                              c.body.data(), static_cast<uint32_t>(c.body.size()), response,
-                              &responseLength, &contentType));
-    EXPECT_EQ(responseLength, 3u);
-    EXPECT_STREQ(reinterpret_cast<const char*>(response), "1ok");
-    EXPECT_EQ(std::u16string(contentType.Units()), u"text/plain");
+    Posted posted = PostTo(Url("/record/" + c.key + "?reply=1ok"), c.userAgent, c.body);
+    ASSERT_TRUE(posted.ok);
+    EXPECT_EQ(posted.reply, "1ok");
+    EXPECT_EQ(posted.contentType, u"text/plain");
 
     std::string request = Received(c.key);
     SCOPED_TRACE(request);
@@ -180,14 +195,9 @@ TEST_F(InternetTest, TakesTheReplysContentTypeOnlyWhenItFits) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type);
-    CInternet internet;
-    uint8_t response[16];
-    uint32_t responseLength = sizeof response;
-    FixedWString<64> contentType;
-    contentType.Assign(u"unchanged");
-    ASSERT_TRUE(internet.Post(Url("/record/type?reply=1&type=" + c.type).c_str(), nullptr, "x", 1,
-                              response, &responseLength, &contentType));
-    EXPECT_EQ(std::u16string(contentType.Units()), c.kept);
+    Posted posted = PostTo(Url("/record/type?reply=1&type=" + c.type));
+    ASSERT_TRUE(posted.ok);
+    EXPECT_EQ(posted.contentType, c.kept);
   }
 }
 
@@ -196,17 +206,9 @@ TEST_F(InternetTest, RefusesRequestsItCannotSendWhole) {
   // before anything is sent.
   const std::string prefix = "/record/longpath?reply=1&pad=";
   const std::string fits = prefix + std::string(2047 - prefix.size(), 'p');
-  CInternet internet;
-  uint8_t response[16];
-  uint32_t responseLength = sizeof response;
-  ASSERT_TRUE(internet.Post(Url(fits).c_str(), nullptr, "x", 1, response, &responseLength,
-                            nullptr));
+  ASSERT_TRUE(PostTo(Url(fits)).ok);
   EXPECT_EQ(Received("longpath").rfind("POST " + fits + " HTTP/1.0\r\n", 0), 0u);
-
-  const std::string tooLong = "/record/toolong?reply=1&pad=" + std::string(2047, 'p');
-  responseLength = sizeof response;
-  EXPECT_FALSE(internet.Post(Url(tooLong).c_str(), nullptr, "x", 1, response, &responseLength,
-                             nullptr));
+  EXPECT_FALSE(PostTo(Url("/record/toolong?reply=1&pad=" + std::string(2047, 'p'))).ok);
   EXPECT_EQ(Received("toolong"), "<nothing received>");
 
   struct Case {
@@ -221,11 +223,13 @@ TEST_F(InternetTest, RefusesRequestsItCannotSendWhole) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    responseLength = sizeof response;
-    EXPECT_FALSE(internet.Post(c.url.c_str(), nullptr, "x", 1, response, &responseLength,
-                               nullptr));
+    Posted posted = PostTo(c.url);
+    EXPECT_FALSE(posted.ok);
+    EXPECT_EQ(posted.reply, "");
   }
-  responseLength = sizeof response;
+  CInternet internet;
+  uint8_t response[16];
+  uint32_t responseLength = sizeof response;
   EXPECT_FALSE(internet.Post(nullptr, nullptr, "x", 1, response, &responseLength, nullptr));
   EXPECT_FALSE(internet.Post(Url("/record/x").c_str(), nullptr, "x", 1, response, nullptr,
                              nullptr));

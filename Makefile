@@ -1,6 +1,6 @@
 # make        builds both builds (native and windows)
 # make test   sets up the machine, builds, and runs every test of both builds
-# make demo   packs the sample configuration and shows that it round-trips
+# make demo   packs the sample configuration, stamps it into setup.exe and starts it under Wine
 # make bench  prints speed figures of the native build beside standard tools
 BUILD := build
 CMAKE_NATIVE := cmake -S . -G Ninja
@@ -40,4 +40,5 @@ bench: setup
 	@scripts/bench.sh
 
 clean:
-	rm -rf $(BUILD)/native $(BUILD)/native-asan $(BUILD)/windows $(BUILD)/wineprefix $(BUILD)/test-logs $(BUILD)/bench
+	rm -rf $(BUILD)/native $(BUILD)/native-asan $(BUILD)/windows $(BUILD)/wineprefix \
+	  $(BUILD)/test-logs $(BUILD)/bench

@@ -5,6 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 for tool in unzip md5sum; do
-  command -v "$tool" >/dev/null || { echo "bench: '$tool' not found (make setup installs it)" >&2; exit 1; }
+  if ! command -v "$tool" >/dev/null; then
+    echo "bench: '$tool' not found (make setup installs it)" >&2
+    exit 1
+  fi
 done
 build/native/bin/zip_md5_bench build/bench

@@ -189,7 +189,7 @@ build_native_minizip() {
   sed -i 's/const unsigned long\* *pcrc_32_tab/const z_crc_t* pcrc_32_tab/g' \
     "$work/src/crypt.h" "$work/src/unzip.c" "$work/src/zip.c"
   ! grep -q '#define NOUNCRYPT' "$work/src/unzip.c" || die "minizip: NOUNCRYPT is still defined"
-  ! grep -q 'unsigned long\* *pcrc_32_tab' "$work/src/crypt.h" "$work/src/unzip.c" "$work/src/zip.c" ||
+  ! grep -q 'unsigned long\* *pcrc_32_tab' "$work/src"/{crypt.h,unzip.c,zip.c} ||
     die "minizip: the CRC table pointer was not fixed"
   for f in ioapi zip unzip; do
     run minizip gcc -O2 -fPIC -Wall -I"$work/src" -c "$work/src/$f.c" -o "$work/$f.o"

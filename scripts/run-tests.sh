@@ -4,7 +4,14 @@
 # runner's summary and a total; exits non-zero when anything failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+# The whole run shares one display, a virtual one unless there is a real one, so the tests can
+# see and answer the programs' message boxes. Wine makes its desktop once, for the first program
+# of the run, on the display that program has.
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" scripts/run-tests.sh "$@"
+fi
 source scripts/wine-env.sh
+source scripts/http-test-server.sh
 
 passed=0
 failed=0
@@ -40,8 +47,8 @@ run_gtest_under_wine() {
   local name=$1 exe=$2 log=$LOG_DIR/$1.log
   shift 2
   echo "== $name"
-  (cd "$(dirname "$exe")" && env ${WINE_LOCALE:+LC_ALL="$WINE_LOCALE"} "$WINE" "$(basename "$exe")" "$@") \
-    >"$log" 2>&1
+  (cd "$(dirname "$exe")" &&
+    env ${WINE_LOCALE:+LC_ALL="$WINE_LOCALE"} "$WINE" "$(basename "$exe")" "$@") >"$log" 2>&1
   local status=$?
   grep -E '^\[  (PASSED|FAILED)  \]|^\[==========\]' "$log" || tail -n 30 "$log"
   local ok bad
@@ -66,15 +73,18 @@ run_script() {
 run_ctest native build/native
 run_ctest sanitizers build/native-asan
 start_wine
+trap 'stop_http_server; stop_wine' EXIT
+start_http_server "$LOG_DIR/http-server.log"
 run_gtest_under_wine windows build/windows/bin/windows_tests.exe
 # Zip entry names without the UTF-8 flag follow the OEM code page, which Wine takes from the
 # locale: once more under a Chinese one (code page 936).
-WINE_LOCALE=zh_CN.UTF-8 run_gtest_under_wine windows-chinese-locale build/windows/bin/windows_tests.exe \
-  --gtest_filter='XZipNames.*'
+WINE_LOCALE=zh_CN.UTF-8 run_gtest_under_wine windows-chinese-locale \
+  build/windows/bin/windows_tests.exe --gtest_filter='XZipNames.*'
 # A skip there would mean Wine ignored the locale and the Chinese names went untested.
 if grep -q '^\[  SKIPPED \]' "$LOG_DIR/windows-chinese-locale.log"; then
   count windows-chinese-locale 1 "" 1
 fi
+stop_http_server
 run_script cross-build-tools tests/tools/setupkit_cross_test.sh
 
 echo

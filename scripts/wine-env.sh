@@ -11,12 +11,12 @@ export WINEARCH=win64
 # calling script exits, also on failure.
 start_wine() {
   mkdir -p "$WINEPREFIX"
-  "$WINESERVER" -p </dev/null >/dev/null 2>&1  # not holding the caller's output open
+  [ -f "$WINEPREFIX/system.reg" ] || echo "wine: creating the prefix in $WINEPREFIX"
+  # The server and the services that the first program starts inherit that program's output;
+  # starting them here, on /dev/null, keeps them from holding a caller's pipe open.
+  "$WINESERVER" -p </dev/null >/dev/null 2>&1
+  "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
   trap stop_wine EXIT
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "wine: creating the prefix in $WINEPREFIX"
-    "$WINE" wineboot -i >/dev/null 2>&1 || true
-  fi
 }
 
 stop_wine() {

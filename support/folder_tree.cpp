@@ -96,7 +96,8 @@ bool DeleteTree(const char16_t* folder) {
   for (bool more = find != nullptr; more; more = FindNextFileW(find.get(), &entry)) {
     if (IsDotOrDotDot(entry.cFileName)) continue;
     char16_t path[kPathCapacity];
-    if (!ComposePath(path, kPathCapacity, {folder, SeparatorAfter(folder), AsUtf16(entry.cFileName)}) ||
+    if (!ComposePath(path, kPathCapacity,
+                     {folder, SeparatorAfter(folder), AsUtf16(entry.cFileName)}) ||
         !DeleteEntry(path, entry.dwFileAttributes)) {
       return false;
     }

@@ -46,15 +46,21 @@ void Transform(XMD5* context, const uint8_t* block) {
   }
   uint32_t a = context->a, b = context->b, c = context->c, d = context->d;
 #pragma GCC unroll 16
-  for (int i = 0; i < 16; ++i) Step(a, b, c, d, (b & c) | (~b & d), i, words[i], kShifts[0][i % 4]);
+  for (int i = 0; i < 16; ++i) {
+    Step(a, b, c, d, (b & c) | (~b & d), i, words[i], kShifts[0][i % 4]);
+  }
 #pragma GCC unroll 16
   for (int i = 16; i < 32; ++i) {
     Step(a, b, c, d, (d & b) | (~d & c), i, words[(5 * i + 1) % 16], kShifts[1][i % 4]);
   }
 #pragma GCC unroll 16
-  for (int i = 32; i < 48; ++i) Step(a, b, c, d, b ^ c ^ d, i, words[(3 * i + 5) % 16], kShifts[2][i % 4]);
+  for (int i = 32; i < 48; ++i) {
+    Step(a, b, c, d, b ^ c ^ d, i, words[(3 * i + 5) % 16], kShifts[2][i % 4]);
+  }
 #pragma GCC unroll 16
-  for (int i = 48; i < 64; ++i) Step(a, b, c, d, c ^ (b | ~d), i, words[(7 * i) % 16], kShifts[3][i % 4]);
+  for (int i = 48; i < 64; ++i) {
+    Step(a, b, c, d, c ^ (b | ~d), i, words[(7 * i) % 16], kShifts[3][i % 4]);
+  }
   context->a += a;
   context->b += b;
   context->c += c;

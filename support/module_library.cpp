@@ -6,7 +6,12 @@
 
 ModuleLibrary::ModuleLibrary(const char16_t* path) {
   if (path == nullptr) return;
-  handle_ = LoadLibraryExW(AsWide(path), nullptr,
+  // A bare file name would be looked up along the library search path, starting with the
+  // running program's folder: the file meant is the one the path names from the current folder.
+  wchar_t fullPath[MAX_PATH];
+  DWORD length = GetFullPathNameW(AsWide(path), MAX_PATH, fullPath, nullptr);
+  if (length == 0 || length >= MAX_PATH) return;
+  handle_ = LoadLibraryExW(fullPath, nullptr,
                            LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
 }
 

@@ -9,8 +9,8 @@ bool OemToUtf16(const char* bytes, int n, char16_t* out, int capacity) {
   out[0] = 0;
   if (bytes == nullptr || n < 0) return false;
   if (n == 0) return true;
-  int units = MultiByteToWideChar(CP_OEMCP, MB_ERR_INVALID_CHARS, bytes, n, AsWide(out),
-                                  capacity - 1);
+  int units =
+      MultiByteToWideChar(CP_OEMCP, MB_ERR_INVALID_CHARS, bytes, n, AsWide(out), capacity - 1);
   if (units <= 0) {
     out[0] = 0;
     return false;

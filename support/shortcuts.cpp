@@ -124,5 +124,6 @@ bool DeleteProgramGroup(const char16_t* name) {
 bool CreateShortcutIn(const char16_t* target, const char16_t* folder, const char16_t* name,
                       char16_t hotKey) {
   char16_t link[kPathCapacity];
-  return target != nullptr && LinkPathIn(folder, name, link) && CreateShortcut(target, link, hotKey);
+  return target != nullptr && LinkPathIn(folder, name, link) &&
+         CreateShortcut(target, link, hotKey);
 }

@@ -89,7 +89,8 @@ bool XZip::GoTo(int index, unz_file_info64* info, std::string* rawName) {
   if (archive_ == nullptr || index < 0 || index >= GetCount()) return false;
   if (unzGoToFilePos64(archive_, &entries_[index]) != UNZ_OK) return false;
   char name[kLongestRawName + 1];
-  if (unzGetCurrentFileInfo64(archive_, info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) {
+  if (unzGetCurrentFileInfo64(archive_, info, name, sizeof name, nullptr, 0, nullptr, 0) !=
+      UNZ_OK) {
     return false;
   }
   if (rawName != nullptr) {

@@ -34,10 +34,17 @@ long ZCALLBACK MemorySeek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
   auto* memory = static_cast<ZipMemory*>(stream);
   uint64_t base;
   switch (origin) {
-    case ZLIB_FILEFUNC_SEEK_SET: base = 0; break;
-    case ZLIB_FILEFUNC_SEEK_CUR: base = memory->position; break;
-    case ZLIB_FILEFUNC_SEEK_END: base = memory->size; break;
-    default: return -1;
+    case ZLIB_FILEFUNC_SEEK_SET:
+      base = 0;
+      break;
+    case ZLIB_FILEFUNC_SEEK_CUR:
+      base = memory->position;
+      break;
+    case ZLIB_FILEFUNC_SEEK_END:
+      base = memory->size;
+      break;
+    default:
+      return -1;
   }
   if (offset > memory->size - base) return -1;
   memory->position = base + offset;
@@ -80,30 +87,41 @@ ZPOS64_T ZCALLBACK FileTell(voidpf, voidpf stream) {
 long ZCALLBACK FileSeek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
   int whence;
   switch (origin) {
-    case ZLIB_FILEFUNC_SEEK_SET: whence = SEEK_SET; break;
-    case ZLIB_FILEFUNC_SEEK_CUR: whence = SEEK_CUR; break;
-    case ZLIB_FILEFUNC_SEEK_END: whence = SEEK_END; break;
-    default: return -1;
+    case ZLIB_FILEFUNC_SEEK_SET:
+      whence = SEEK_SET;
+      break;
+    case ZLIB_FILEFUNC_SEEK_CUR:
+      whence = SEEK_CUR;
+      break;
+    case ZLIB_FILEFUNC_SEEK_END:
+      whence = SEEK_END;
+      break;
+    default:
+      return -1;
   }
   if (offset > static_cast<ZPOS64_T>(INT64_MAX)) return -1;
+  auto* file = static_cast<std::FILE*>(stream);
 #ifdef _WIN32
-  return _fseeki64(static_cast<std::FILE*>(stream), static_cast<int64_t>(offset), whence) == 0 ? 0 : -1;
+  int result = _fseeki64(file, static_cast<int64_t>(offset), whence);
 #else
-  return fseeko(static_cast<std::FILE*>(stream), static_cast<off_t>(offset), whence) == 0 ? 0 : -1;
+  int result = fseeko(file, static_cast<off_t>(offset), whence);
 #endif
+  return result == 0 ? 0 : -1;
 }
 
 int ZCALLBACK FileClose(voidpf, voidpf stream) {
   return std::fclose(static_cast<std::FILE*>(stream)) == 0 ? 0 : EOF;
 }
 
-int ZCALLBACK FileError(voidpf, voidpf stream) { return std::ferror(static_cast<std::FILE*>(stream)); }
+int ZCALLBACK FileError(voidpf, voidpf stream) {
+  return std::ferror(static_cast<std::FILE*>(stream));
+}
 
 }  // namespace
 
 zlib_filefunc64_def MemoryZipIo() {
-  return {MemoryOpen, MemoryRead, MemoryWrite, MemoryTell, MemorySeek, MemoryClose, MemoryError,
-          nullptr};
+  return {MemoryOpen, MemoryRead,  MemoryWrite, MemoryTell,
+          MemorySeek, MemoryClose, MemoryError, nullptr};
 }
 
 zlib_filefunc64_def FileZipIo() {

@@ -28,13 +28,15 @@ constexpr size_t kDigestFileSize = 100u << 20;
 constexpr int kRounds = 3;
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 // Half the files are text, which deflates well; half are noise, which does not.
 void MakeClientFolder(const fs::path& folder) {
-  static const char* const kWords[] = {"install", "client", "window", "theme", "progress", "archive",
-                                       "folder", "update", "digest", "shortcut", "registry", "skin"};
+  static const char* const kWords[] = {"install",  "client",   "window",   "theme",
+                                       "progress", "archive",  "folder",   "update",
+                                       "digest",   "shortcut", "registry", "skin"};
   std::mt19937 random(7);
   fs::remove_all(folder);
   for (int i = 0; i < kFiles; ++i) {

@@ -48,7 +48,8 @@ std::wstring WindowsPath(const char* unixPath) {
 // Starts a Unix program with arguments (each quoted), then waits up to 10 seconds for done to
 // hold: Wine's handle of a Unix process cannot be waited on.
 template <class Condition>
-bool RunUnixProgram(const char* program, std::initializer_list<std::string> arguments, Condition done) {
+bool RunUnixProgram(const char* program, std::initializer_list<std::string> arguments,
+                    Condition done) {
   std::wstring path = WindowsPath(program);
   if (path.empty()) return false;
   std::wstring command = L"\"" + path + L"\"";
@@ -75,7 +76,8 @@ bool MakeDirectoryLink(const std::filesystem::path& link, const std::filesystem:
   std::string unixTarget = UnixPath(target);
   std::string unixLink = UnixPath(link);
   return !unixTarget.empty() && !unixLink.empty() &&
-         RunUnixProgram("/bin/ln", {"-s", unixTarget, unixLink}, [&] { return IsReparsePoint(link); });
+         RunUnixProgram("/bin/ln", {"-s", unixTarget, unixLink},
+                        [&] { return IsReparsePoint(link); });
 }
 
 bool RemoveDirectoryLink(const std::filesystem::path& link) {

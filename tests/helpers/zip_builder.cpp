@@ -31,8 +31,8 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries, const char* passw
     uLong crc = crc32(0, reinterpret_cast<const Bytef*>(entry.content.data()),
                       static_cast<uInt>(entry.content.size()));
     int method = entry.deflated ? Z_DEFLATED : 0;
-    zipOpenNewFileInZip4_64(zip, entry.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
-                            method, entry.deflated ? 6 : 0, 0, -MAX_WBITS, DEF_MEM_LEVEL,
+    zipOpenNewFileInZip4_64(zip, entry.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, method,
+                            entry.deflated ? 6 : 0, 0, -MAX_WBITS, DEF_MEM_LEVEL,
                             Z_DEFAULT_STRATEGY, entry.encrypted ? password : nullptr, crc, 0,
                             entry.utf8Name ? 0x800 : 0, 0);
     zipWriteInFileInZip(zip, entry.content.data(), static_cast<unsigned>(entry.content.size()));

@@ -7,10 +7,10 @@
 struct ZipEntrySpec {
   std::string name;  // the name's stored bytes, exactly
   std::string content;
-  bool folder = false;      // attribute 0x10
-  bool utf8Name = true;     // general-purpose bit 11
-  bool encrypted = true;    // with the password given to BuildZip
-  bool deflated = true;     // else stored
+  bool folder = false;    // attribute 0x10
+  bool utf8Name = true;   // general-purpose bit 11
+  bool encrypted = true;  // with the password given to BuildZip
+  bool deflated = true;   // else stored
 };
 
 // The bytes of an archive holding the entries in order.

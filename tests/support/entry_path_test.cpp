@@ -33,9 +33,10 @@ TEST(EntryPath, JoinsNamesThatStayInsideTheFolder) {
       {u"C:\\App", u"client.exe", u"C:\\App\\client.exe"},
       {u"C:\\App\\", u"skin/images/back.png", u"C:\\App\\skin\\images\\back.png"},
       {u"C:\\App\\", u"skin\\images\\back.png", u"C:\\App\\skin\\images\\back.png"},
-      {u"C:\\App\\", u"skin/", u"C:\\App\\skin\\"},        // a folder entry keeps its separator
+      {u"C:\\App\\", u"skin/", u"C:\\App\\skin\\"},  // a folder entry keeps its separator
       {u"C:\\App\\", u"a/b\\c/", u"C:\\App\\a\\b\\c\\"},
-      {u"C:\\App\\", u"\u5BA2\u6237\u7AEF/\u8BF4\u660E.txt", u"C:\\App\\\u5BA2\u6237\u7AEF\\\u8BF4\u660E.txt"},
+      {u"C:\\App\\", u"\u5BA2\u6237\u7AEF/\u8BF4\u660E.txt",
+       u"C:\\App\\\u5BA2\u6237\u7AEF\\\u8BF4\u660E.txt"},
       {u"C:\\App\\", u"..a/b..c/.hidden", u"C:\\App\\..a\\b..c\\.hidden"},
       {u"C:\\App\\", u" leading space", u"C:\\App\\ leading space"},
       {u"C:\\App\\", u"console.txt", u"C:\\App\\console.txt"},

@@ -34,7 +34,8 @@ void Extract(XZip& zip, const std::u16string& folder) {
     if (!zip.ReadItem(i, &data)) continue;
     fs::path parent = fs::path(path).parent_path();
     CreateDirectories(parent.u16string().c_str(), u'\\');
-    WriteWholeFile(path, data.Length() ? data.Data() : reinterpret_cast<const uint8_t*>(""), data.Length());
+    WriteWholeFile(path, data.Length() ? data.Data() : reinterpret_cast<const uint8_t*>(""),
+                   data.Length());
   }
 }
 
@@ -48,15 +49,28 @@ std::set<std::u16string> Tree(const fs::path& root) {
 
 TEST(EntryPathExtraction, HostileArchivesWriteOnlyInsideTheFolder) {
   const char* hostile[] = {
-      "../escaped1.txt", "..\\escaped2.txt", "sub/../../escaped3.txt", "sub\\..\\..\\escaped4.txt",
-      "/escaped5.txt", "\\escaped6.txt", "C:/escaped7.txt", "C:escaped8.txt", "good.txt:stream",
-      "CON", "nul.txt", "sub/..", "..", "./dot.txt", "//server/share/x.txt",
+      "../escaped1.txt",
+      "..\\escaped2.txt",
+      "sub/../../escaped3.txt",
+      "sub\\..\\..\\escaped4.txt",
+      "/escaped5.txt",
+      "\\escaped6.txt",
+      "C:/escaped7.txt",
+      "C:escaped8.txt",
+      "good.txt:stream",
+      "CON",
+      "nul.txt",
+      "sub/..",
+      "..",
+      "./dot.txt",
+      "//server/share/x.txt",
   };
   std::vector<ZipEntrySpec> entries;
   for (const char* name : hostile) entries.push_back({name, std::string("hostile ") + name});
   entries.push_back({"sub/", "", true});
   entries.push_back({"sub/good.txt", "good"});
-  entries.push_back({"\xE5\xAE\xA2\xE6\x88\xB7\xE7\xAB\xAF/\xE8\xAF\xB4\xE6\x98\x8E.txt", "chinese"});
+  entries.push_back(
+      {"\xE5\xAE\xA2\xE6\x88\xB7\xE7\xAB\xAF/\xE8\xAF\xB4\xE6\x98\x8E.txt", "chinese"});
   std::string archive = BuildZip(entries, XZip::GetArchivePassword());
 
   TempFolder sandbox;
@@ -68,8 +82,12 @@ TEST(EntryPathExtraction, HostileArchivesWriteOnlyInsideTheFolder) {
   Extract(zip, install.u16string() + u"\\");
 
   const std::set<std::u16string> expected = {
-      u"outer", u"outer/install", u"outer/install/sub", u"outer/install/sub/good.txt",
-      u"outer/install/\u5BA2\u6237\u7AEF", u"outer/install/\u5BA2\u6237\u7AEF/\u8BF4\u660E.txt",
+      u"outer",
+      u"outer/install",
+      u"outer/install/sub",
+      u"outer/install/sub/good.txt",
+      u"outer/install/\u5BA2\u6237\u7AEF",
+      u"outer/install/\u5BA2\u6237\u7AEF/\u8BF4\u660E.txt",
   };
   EXPECT_EQ(Tree(sandbox.Path()), expected);
   EXPECT_EQ(ReadBytes(install / "sub" / "good.txt"), "good");

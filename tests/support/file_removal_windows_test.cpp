@@ -70,7 +70,8 @@ TEST(FileRemoval, EndsTheProgramRunningFromTheFileOnlyWithConsent) {
     ASSERT_EQ(answers.Asked().size(), c.ask ? 1u : 0u);
     if (c.ask) {
       const ScriptedAnswers::Question& question = answers.Asked()[0];
-      EXPECT_EQ(question.text, u"当前待删除文件" + held.Path() + u"正在运行!\n是否强制终止后删除？");
+      EXPECT_EQ(question.text,
+                u"当前待删除文件" + held.Path() + u"正在运行!\n是否强制终止后删除？");
       EXPECT_EQ(question.caption, u"文件删除提示");
       EXPECT_EQ(question.flags, static_cast<unsigned>(MB_YESNO));
       EXPECT_EQ(question.owner, kOwner);

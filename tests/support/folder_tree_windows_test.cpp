@@ -28,10 +28,11 @@ TEST(FolderTree, CreatesEveryMissingLevel) {
   };
   const Case cases[] = {
       {base + u"\\a\\b\\c", u'\\', folder.Path() / "a" / "b" / "c"},
-      {base + u"\\t\\u\\", u'\\', folder.Path() / "t" / "u"},  // no extra empty-named folder
+      {base + u"\\t\\u\\", u'\\', folder.Path() / "t" / "u"},         // no extra empty-named folder
       {base + u"\\a\\b\\d", u'\\', folder.Path() / "a" / "b" / "d"},  // partly there already
       {base + u"/f/g", u'/', folder.Path() / "f" / "g"},
-      {base + u"\\\u5BA2\u6237\u7AEF\\\u6570\u636E", u'\\', folder.Path() / u"\u5BA2\u6237\u7AEF" / u"\u6570\u636E"},
+      {base + u"\\\u5BA2\u6237\u7AEF\\\u6570\u636E", u'\\',
+       folder.Path() / u"\u5BA2\u6237\u7AEF" / u"\u6570\u636E"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expected.string());
@@ -102,7 +103,8 @@ TEST(FolderTree, DeleteTreeRemovesLinksWithoutEnteringThem) {
   bool linkDeleted = DeleteTree((folder.Path() / "rootlink").u16string().c_str());
   EXPECT_EQ(ReadBytes(outside / "precious.txt"), "keep me");
   EXPECT_EQ(ReadBytes(outside / "deep" / "also.txt"), "keep me too");
-  EXPECT_EQ(linkDeleted, GetFileAttributesW((folder.Path() / "rootlink").c_str()) == INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(linkDeleted,
+            GetFileAttributesW((folder.Path() / "rootlink").c_str()) == INVALID_FILE_ATTRIBUTES);
 
   EXPECT_TRUE(RemoveDirectoryLink(tree / "zlink"));
   EXPECT_TRUE(RemoveDirectoryLink(folder.Path() / "rootlink"));

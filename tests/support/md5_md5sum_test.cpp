@@ -31,7 +31,8 @@ TEST(Md5, AgreesWithMd5sumOnRandomFiles) {
   std::uniform_int_distribution<int> bytes(0, 255);
   for (int i = 0; i < 40; ++i) {
     // Some sizes near the block and chunk boundaries, the rest anywhere.
-    size_t size = i < 8 ? std::vector<size_t>{1, 55, 56, 64, 65535, 65536, 65537, 131072}[i] : sizes(random);
+    size_t size =
+        i < 8 ? std::vector<size_t>{1, 55, 56, 64, 65535, 65536, 65537, 131072}[i] : sizes(random);
     SCOPED_TRACE(size);
     std::string content(size, '\0');
     for (char& c : content) c = static_cast<char>(bytes(random));

@@ -85,3 +85,31 @@ TEST_F(ResourceReaderTest, LoadsFromTheRunningModule) {
 }
 
 }  // namespace
+
+namespace {
+
+// Changes the current folder for one test and changes it back.
+class CurrentFolder {
+ public:
+  explicit CurrentFolder(const std::filesystem::path& folder)
+      : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+  }
+  ~CurrentFolder() { std::filesystem::current_path(previous_); }
+
+ private:
+  std::filesystem::path previous_;
+};
+
+TEST_F(ResourceReaderTest, RelativePathNamesTheFileInTheCurrentFolder) {
+  // The copy has the same name as the test program folder's own, which lacks the resource.
+  std::u16string copy = folder_.File(u"resource_target.exe");
+  std::filesystem::copy_file(TestProgramFolder() / "resource_target.exe", copy);
+  ASSERT_TRUE(PutResource(copy, u"ONLYCOPY", 3, "the copy"));
+  CurrentFolder inFolder(folder_.Path());
+  ModuleLibrary library(u"resource_target.exe");
+  ASSERT_NE(library.Handle(), nullptr);
+  EXPECT_EQ(ReadResource(nullptr, 0, library.Handle(), u"ONLYCOPY", 3), 8u);
+}
+
+}  // namespace

@@ -49,11 +49,13 @@ fs::path SpecialFolder(int id) {
 // Names unique to this run, with Chinese in them, so shortcuts of other runs never interfere.
 std::u16string UniqueName(const char16_t* what) {
   std::string id = std::to_string(GetCurrentProcessId());
-  return u"\u5BA2\u6237\u7AEF " + std::u16string(what) + u" " + std::u16string(id.begin(), id.end());
+  return u"\u5BA2\u6237\u7AEF " + std::u16string(what) + u" " +
+         std::u16string(id.begin(), id.end());
 }
 
 TEST(Shortcuts, FindsTheSpecialFolders) {
-  for (int id : {CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_COMMON_STARTMENU, CSIDL_COMMON_PROGRAMS, CSIDL_APPDATA}) {
+  for (int id : {CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_COMMON_STARTMENU, CSIDL_COMMON_PROGRAMS,
+                 CSIDL_APPDATA}) {
     SCOPED_TRACE(id);
     fs::path folder = SpecialFolder(id);
     EXPECT_TRUE(fs::is_directory(folder)) << folder.string();
@@ -67,7 +69,8 @@ TEST(Shortcuts, PlacementsWriteLinksThatReadBackAndGo) {
   TempFolder folder;
   WriteBytes(folder.Path() / "client.exe", "exe");
   std::u16string target = folder.File(u"client.exe");
-  fs::path quickLaunch = SpecialFolder(CSIDL_APPDATA) / "Microsoft" / "Internet Explorer" / "Quick Launch";
+  fs::path quickLaunch =
+      SpecialFolder(CSIDL_APPDATA) / "Microsoft" / "Internet Explorer" / "Quick Launch";
   fs::create_directories(quickLaunch);  // present in every Windows profile; Wine makes none
 
   struct Case {
@@ -78,8 +81,10 @@ TEST(Shortcuts, PlacementsWriteLinksThatReadBackAndGo) {
     WORD expectedHotKey;
   };
   const Case cases[] = {
-      {CreateDesktopShortcut, DeleteDesktopShortcut, SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY), u'q', 0x0351},
-      {CreateStartMenuShortcut, DeleteStartMenuShortcut, SpecialFolder(CSIDL_COMMON_STARTMENU), 0, 0},
+      {CreateDesktopShortcut, DeleteDesktopShortcut, SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY),
+       u'q', 0x0351},
+      {CreateStartMenuShortcut, DeleteStartMenuShortcut, SpecialFolder(CSIDL_COMMON_STARTMENU), 0,
+       0},
       {CreateQuickLaunchShortcut, DeleteQuickLaunchShortcut, quickLaunch, u'Z', 0x035A},
   };
   for (const Case& c : cases) {

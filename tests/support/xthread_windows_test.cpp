@@ -33,7 +33,9 @@ Handle OpenWorkerThread(const XThread& worker) {
   return Handle(OpenThread(SYNCHRONIZE, FALSE, worker.Id()));
 }
 
-bool HasEnded(const Handle& thread) { return WaitForSingleObject(thread.Get(), 0) == WAIT_OBJECT_0; }
+bool HasEnded(const Handle& thread) {
+  return WaitForSingleObject(thread.Get(), 0) == WAIT_OBJECT_0;
+}
 
 TEST(XThread, StartsOnceAndDetachesWhenTheBodyReturns) {
   TimedWorker worker(200);

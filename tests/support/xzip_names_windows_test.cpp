@@ -19,7 +19,8 @@ std::u16string Name(XZip& zip, int index) {
 // once under a Chinese one (code page 936).
 TEST(XZipNames, NamesWithoutTheFlagUseTheOemCodePage) {
   const std::vector<ZipEntrySpec> entries = {
-      {"\xBF\xCD\xBB\xA7\xB6\xCB/\xCB\xB5\xC3\xF7.txt", "gbk name", false, false},  // 客户端/说明.txt
+      {"\xBF\xCD\xBB\xA7\xB6\xCB/\xCB\xB5\xC3\xF7.txt", "gbk name", false,
+       false},  // 客户端/说明.txt
       {"caf\x82.txt", "cp437 name", false, false},
       {"\xE5\xAE\xA2\xE6\x88\xB7\xE7\xAB\xAF.txt", "utf-8 name with the flag"},
   };

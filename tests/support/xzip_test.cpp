@@ -124,7 +124,8 @@ TEST(XZip, OpensOneArchiveAtATime) {
   EXPECT_EQ(zip.Find(u"theme.txt", nullptr), -1);
   EXPECT_FALSE(zip.IsFolder(0));
 
-  const std::string notArchives[] = {"", "PK\x05\x06", Text(500), archive.substr(0, archive.size() / 2)};
+  const std::string notArchives[] = {"", "PK\x05\x06", Text(500),
+                                     archive.substr(0, archive.size() / 2)};
   for (const std::string& bytes : notArchives) {
     SCOPED_TRACE(bytes.size());
     EXPECT_FALSE(zip.OpenMemory(bytes.data(), static_cast<uint32_t>(bytes.size()), Password()));
@@ -149,7 +150,8 @@ TEST(XZip, UnreadableEntriesFailAndLeaveTheBufferEmpty) {
   // A wrong password: no encrypted entry reads; the unencrypted one still does.
   {
     XZip zip;
-    ASSERT_TRUE(zip.OpenMemory(archive.data(), static_cast<uint32_t>(archive.size()), "WrongPassword"));
+    ASSERT_TRUE(
+        zip.OpenMemory(archive.data(), static_cast<uint32_t>(archive.size()), "WrongPassword"));
     for (int i : {0, 1, 2, 4}) {
       SCOPED_TRACE(i);
       XData data;
@@ -184,7 +186,9 @@ TEST(XZip, UnreadableEntriesFailAndLeaveTheBufferEmpty) {
   {
     size_t dataEnd = archive.size() - 22;
     uint32_t directory = 0;
-    for (int i = 3; i >= 0; --i) directory = directory << 8 | static_cast<uint8_t>(archive[dataEnd + 16 + i]);
+    for (int i = 3; i >= 0; --i) {
+      directory = directory << 8 | static_cast<uint8_t>(archive[dataEnd + 16 + i]);
+    }
     std::string cut = archive.substr(0, directory - 1000) + archive.substr(directory);
     uint32_t moved = directory - 1000;
     for (int i = 0; i < 4; ++i) cut[cut.size() - 22 + 16 + i] = static_cast<char>(moved >> (8 * i));

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The native and the windows setupkit must make byte-identical containers and unpack each
-# other's, and both must refuse a damaged container without creating the output. Both must zip
-# a folder into the same entries, encrypted with the archive password, that read back whole.
+# The native and the windows setupkit must make byte-identical containers and client records,
+# read each other's, and both must refuse damaged input without creating the output. Both must
+# zip a folder into the same entries, encrypted with the archive password, that read back whole.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/wine-env.sh
+ROOT=$PWD
 NATIVE=$PWD/build/native/bin/setupkit
 WINDOWS=$PWD/build/windows/bin/setupkit.exe
 PASSWORD=$(sed -n 's/^ARCHIVE_PASSWORD:STRING=//p' build/native/CMakeCache.txt)
@@ -46,6 +47,34 @@ for damaged in header-only.bin runs-past.bin; do
   windows unpack "$damaged" w.out
   check "windows refuses $damaged" test $? -eq 1 -a ! -e w.out
 done
+
+# Client records: the same configuration makes the same record in both builds, in both stored
+# forms, and each build shows the other's record with the same bytes.
+cp "$ROOT/samples/config.txt" vendor.txt
+{ printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE vendor.txt; } >vendor16.txt
+for input in vendor.txt vendor16.txt; do
+  for form in plain --packed; do
+    option=$([ "$form" = --packed ] && echo --packed)
+    native config "$input" "$input.$form.n" $option
+    windows config "$input" "$input.$form.w" $option
+    check "$input makes the same $form record" cmp -s "$input.$form.n" "$input.$form.w"
+    native show "$input.$form.w" >"$input.$form.shown.n"
+    windows show "$input.$form.n" >"$input.$form.shown.w"
+    check "both show the $form record of $input alike" cmp -s "$input.$form.shown.n" "$input.$form.shown.w"
+  done
+done
+check "UTF-8 and UTF-16 configurations make the same record" cmp -s vendor.txt.--packed.n vendor16.txt.--packed.n
+check "show prints fifteen CR LF lines" test "$(grep -c $'\r$' vendor.txt.plain.shown.n)" -eq 15
+
+printf 'app=x;\nhomepage=http://a/?p=1;q=2;\n' >semicolon.txt
+native config semicolon.txt n.rec
+check "native refuses a value holding ;" test $? -eq 1 -a ! -e n.rec
+windows config semicolon.txt w.rec
+check "windows refuses a value holding ;" test $? -eq 1 -a ! -e w.rec
+native show header-only.bin >/dev/null
+check "native show refuses a damaged record" test $? -eq 1
+windows show header-only.bin >/dev/null
+check "windows show refuses a damaged record" test $? -eq 1
 
 mkdir -p client/skin client/数据/空
 printf 'client' >client/client.exe

@@ -1,6 +1,7 @@
 #include <minizip/unzip.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "support/xdata.h"
 #include "support/xzip.h"
 #include "support/zip_io.h"
+#include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"
 #include "tools/setupkit/setupkit.h"
 
@@ -31,7 +33,9 @@ std::vector<StoredEntry> ReadDirectory(const std::u16string& path) {
   for (int status = unzGoToFirstFile(zip); status == UNZ_OK; status = unzGoToNextFile(zip)) {
     unz_file_info64 info;
     char name[1024];
-    if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) break;
+    if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) {
+      break;
+    }
     entries.push_back({name, info.flag, info.external_fa, info.dosDate});
   }
   unzClose(zip);
@@ -43,7 +47,8 @@ void MakeClientFolder(const fs::path& root) {
   fs::create_directories(root / u"\u6570\u636E" / u"\u7A7A");  // 数据/空: an empty folder
   fs::create_directories(root / u"Bin");
   WriteBytes(root / u"client.exe", std::string(20000, 'M') + "the client");
-  WriteBytes(root / u"skin" / u"back.png", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(3000, '\x07'));
+  WriteBytes(root / u"skin" / u"back.png",
+             std::string("\x89PNG\r\n\x1a\n", 8) + std::string(3000, '\x07'));
   WriteBytes(root / u"\u6570\u636E" / u"\u8BF4\u660E.txt", "\xE8\xAF\xB4\xE6\x98\x8E");
   WriteBytes(root / u"Bin" / u"empty.dll", "");
   WriteBytes(root / u"a.txt", "first by name");
@@ -53,11 +58,18 @@ TEST(SetupkitZip, WritesAnEncryptedArchiveThatReadsBack) {
   TempFolder folder;
   fs::path client = folder.Path() / "client";
   MakeClientFolder(client);
-  ASSERT_EQ(RunSetupkit({u"zip", client.u16string(), folder.File(u"app.zip")}), 0);
+  ToolRun run = RunSetupkitCaptured({u"zip", client.u16string(), folder.File(u"app.zip")});
+  ASSERT_EQ(run.status, 0);
+  EXPECT_EQ(run.out + run.err, "");
 
   // Byte order of the UTF-8 names; folders as "name/" before what they hold.
   const std::vector<std::string> expectedNames = {
-      "Bin/", "Bin/empty.dll", "a.txt", "client.exe", "skin/", "skin/back.png",
+      "Bin/",
+      "Bin/empty.dll",
+      "a.txt",
+      "client.exe",
+      "skin/",
+      "skin/back.png",
       "\xE6\x95\xB0\xE6\x8D\xAE/",
       "\xE6\x95\xB0\xE6\x8D\xAE/\xE7\xA9\xBA/",
       "\xE6\x95\xB0\xE6\x8D\xAE/\xE8\xAF\xB4\xE6\x98\x8E.txt",
@@ -122,10 +134,13 @@ TEST(SetupkitZip, RefusesWhatItCannotPackWithoutLeavingOutput) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.out.begin(), c.out.end()));
-    EXPECT_EQ(RunSetupkit({u"zip", c.source, c.out}), c.status);
+    ToolRun run = RunSetupkitCaptured({u"zip", c.source, c.out});
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.err.rfind("setupkit: ", 0), 0u);  // one line saying why
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
     EXPECT_FALSE(fs::exists(fs::path(c.out)));
   }
-  EXPECT_EQ(RunSetupkit({u"zip", folder.File(u"empty")}), 2);
+  EXPECT_EQ(RunSetupkitCaptured({u"zip", folder.File(u"empty")}).status, 2);
 }
 
 }  // namespace

@@ -104,7 +104,9 @@ int ZipCommand(const std::u16string& folder, const std::u16string& out) {
   std::string problem;
   if (!ListEntries(root, entries, problem)) return Fail(problem);
   // minizip finds no directory in an archive that is nothing but its end record.
-  if (entries.empty()) return Fail(Shown(folder) + " is empty: an archive without entries cannot be read back");
+  if (entries.empty()) {
+    return Fail(Shown(folder) + " is empty: an archive without entries cannot be read back");
+  }
 
   zlib_filefunc64_def io = FileZipIo();
   ZipWriter zip(zipOpen2_64(out.c_str(), APPEND_STATUS_CREATE, nullptr, &io));

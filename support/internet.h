@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "support/fixed_wstring.h"
+#include "support/http_body_reader.h"
+#include "support/xdata.h"
+
+// The system's HTTP client over WinINet: fetches a document into a buffer it owns, or sends a
+// request with a body and reads the reply into the caller's buffer. Every operation blocks until
+// the transfer ends. One object serves one caller's transfers; the WinINet session it opens on
+// first use (with that operation's user agent) is reused until the object goes.
+class CInternet {
+ public:
+  CInternet();
+  virtual ~CInternet();
+  CInternet(const CInternet&) = delete;
+  CInternet& operator=(const CInternet&) = delete;
+
+  // GETs url into the document buffer. The reply must have status 200 and a Content-Length, and
+  // its body must be exactly that long. On success GetData holds GetSize bytes followed by two
+  // zero bytes, valid until the next Download or the object's end; on failure GetSize is 0.
+  bool Download(const char16_t* url);
+  const uint8_t* GetData() const { return document_.Data(); }
+  uint32_t GetSize() const { return document_.Length(); }
+  // Called after each piece that Download receives; null for none.
+  void SetProgress(ProgressCallback callback, void* context);
+
+  // SendRequest with the verb "POST".
+  bool Post(const char16_t* url, const char16_t* userAgent, const void* body, uint32_t bodyLength,
+            uint8_t* response, uint32_t* responseLength, FixedWString<64>* contentType);
+  // Sends body (bodyLength bytes, as they are) as a form with verb to url, as HTTP/1.0, under
+  // userAgent (null: the built-in one). True when the reply has status 200; then up to
+  // *responseLength - 1 bytes of it are read into response, zero-terminated, *responseLength
+  // becomes the number read, and contentType (when given) receives the reply's Content-Type
+  // (left as it was when there is none or it is longer than 63 characters). A URL whose host or
+  // path does not fit its buffer (255 and 2,047 characters) is refused.
+  bool SendRequest(const char16_t* url, const char16_t* userAgent, const char16_t* verb,
+                   const void* body, uint32_t bodyLength, uint8_t* response,
+                   uint32_t* responseLength, FixedWString<64>* contentType);
+
+ private:
+  struct HandleCloser {
+    void operator()(void* handle) const;
+  };
+  using InternetHandle = std::unique_ptr<void, HandleCloser>;
+
+  bool OpenSession(const char16_t* userAgent);
+
+  InternetHandle session_;
+  XData document_;  // room for the announced length plus two zero bytes
+  ProgressCallback progress_ = nullptr;
+  void* progressContext_ = nullptr;
+};

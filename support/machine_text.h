@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The raw identity text of a machine: "|cpu|board|disk|". Each serial is at most
+// kSerialCapacity - 1 bytes; an empty component leaves its two bars adjacent.
+constexpr int kSerialCapacity = 256;
+
+// Swaps the two bytes of every 16-bit unit (ATA identify strings store them swapped).
+void SwapBytePairs(uint8_t* data, size_t length);
+
+// The value after "SerialNumber" in a wmic listing: from the first to the last non-blank byte,
+// cut to kSerialCapacity - 1 bytes and terminated in out. Returns its length, 0 when none.
+int ExtractSerialNumber(const char* listing, size_t n, char* out);
+
+// Assembles the raw text from its components into buffer (capacity bytes, terminated when the
+// whole text fits). Returns its length; when the capacity runs out part-way, the length of the
+// part that would fit, as the identity expects; 0 when not even the processor text fits.
+int BuildMachineText(char* buffer, int capacity, const char* cpu, const char* board,
+                     const char* disk);

@@ -1,0 +1,129 @@
+#include "support/registry.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <type_traits>
+
+#include "support/registry_key_paths.h"
+#include "support/wide_text.h"
+
+namespace {
+
+struct KeyCloser {
+  void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using RegistryKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+RegistryKey OpenKey(const char16_t* subKey, REGSAM access) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, AsWide(subKey), 0, access, &key) != ERROR_SUCCESS) {
+    return nullptr;
+  }
+  return RegistryKey(key);
+}
+
+RegistryKey OpenOrCreateKey(const char16_t* subKey) {
+  if (RegistryKey key = OpenKey(subKey, KEY_ALL_ACCESS)) return key;
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, AsWide(subKey), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return nullptr;
+  }
+  return RegistryKey(key);
+}
+
+bool IsValueName(const char16_t* name) { return name != nullptr && name[0] != 0; }
+
+}  // namespace
+
+bool RegistryReadString(const char16_t* subKey, const char16_t* valueName, char16_t* buffer,
+                        int capacity) {
+  constexpr int kLargestCapacity = INT32_MAX / sizeof(char16_t);
+  if (subKey == nullptr || valueName == nullptr || buffer == nullptr || capacity <= 0 ||
+      capacity > kLargestCapacity) {
+    return false;
+  }
+  RegistryKey key = OpenKey(subKey, KEY_READ);
+  if (!key) return false;
+  DWORD bytes = static_cast<DWORD>(capacity) * sizeof(char16_t);
+  ZeroMemory(buffer, bytes);
+  LSTATUS status = RegQueryValueExW(key.get(), AsWide(valueName), nullptr, nullptr,
+                                    reinterpret_cast<BYTE*>(buffer), &bytes);
+  // Values are stored with or without a terminating zero. The zeroed buffer terminates a value
+  // that leaves units free; one that fills the buffer must carry its own zero.
+  DWORD units = (bytes + 1) / sizeof(char16_t);
+  bool terminated = units < static_cast<DWORD>(capacity) || buffer[capacity - 1] == 0;
+  if (status != ERROR_SUCCESS || !terminated) {
+    buffer[0] = 0;
+    return false;
+  }
+  return true;
+}
+
+bool RegistryWriteString(const char16_t* subKey, const char16_t* valueName, const char16_t* text,
+                         int length) {
+  if (subKey == nullptr || valueName == nullptr || text == nullptr || length < -1) return false;
+  if (length == -1) length = static_cast<int>(std::char_traits<char16_t>::length(text));
+  RegistryKey key = OpenOrCreateKey(subKey);
+  if (!key) return false;
+  return RegSetValueExW(key.get(), AsWide(valueName), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(text),
+                        static_cast<DWORD>(length) * sizeof(char16_t)) == ERROR_SUCCESS;
+}
+
+bool RegistryDeleteValue(const char16_t* subKey, const char16_t* valueName) {
+  if (subKey == nullptr || valueName == nullptr) return false;
+  RegistryKey key = OpenKey(subKey, KEY_ALL_ACCESS);
+  if (!key) return true;
+  return RegDeleteValueW(key.get(), AsWide(valueName)) == ERROR_SUCCESS;
+}
+
+bool RegistryDeleteKey(const char16_t* subKey) {
+  if (subKey == nullptr) return false;
+  return RegDeleteKeyW(HKEY_LOCAL_MACHINE, AsWide(subKey)) == ERROR_SUCCESS;
+}
+
+bool ReadProductValue(const char16_t* company, const char16_t* app, const char16_t* valueName,
+                      char16_t* buffer, int capacity) {
+  char16_t path[kKeyPathCapacity];
+  return FormatProductKeyPath(company, app, path, kKeyPathCapacity) &&
+         RegistryReadString(path, valueName, buffer, capacity);
+}
+
+bool WriteProductValue(const char16_t* company, const char16_t* app, const char16_t* valueName,
+                       const char16_t* text, int length) {
+  char16_t path[kKeyPathCapacity];
+  return FormatProductKeyPath(company, app, path, kKeyPathCapacity) &&
+         RegistryWriteString(path, valueName, text, length);
+}
+
+bool DeleteProductKey(const char16_t* company, const char16_t* app) {
+  char16_t path[kKeyPathCapacity];
+  return FormatProductKeyPath(company, app, path, kKeyPathCapacity) && RegistryDeleteKey(path);
+}
+
+bool WriteUninstallValue(const char16_t* company, const char16_t* app, const char16_t* valueName,
+                         const char16_t* text, int length) {
+  char16_t path[kKeyPathCapacity];
+  return FormatUninstallKeyPath(company, app, path, kKeyPathCapacity) &&
+         RegistryWriteString(path, valueName, text, length);
+}
+
+bool DeleteUninstallKey(const char16_t* company, const char16_t* app) {
+  char16_t path[kKeyPathCapacity];
+  return FormatUninstallKeyPath(company, app, path, kKeyPathCapacity) && RegistryDeleteKey(path);
+}
+
+bool ReadRunValue(const char16_t* valueName, char16_t* buffer, int capacity) {
+  return IsValueName(valueName) && RegistryReadString(kRunKeyPath, valueName, buffer, capacity);
+}
+
+bool WriteRunValue(const char16_t* valueName, const char16_t* text, int length) {
+  return IsValueName(valueName) && RegistryWriteString(kRunKeyPath, valueName, text, length);
+}
+
+bool DeleteRunValue(const char16_t* valueName) {
+  return IsValueName(valueName) && RegistryDeleteValue(kRunKeyPath, valueName);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+// The system's registry access: REG_SZ values below HKEY_LOCAL_MACHINE, in the process's default
+// registry view. Texts are UTF-16; capacities and lengths count units. All return true on success.
+
+// Reads a value into buffer, always terminated inside it. False, with buffer empty, when the key
+// or value is missing or the value needs all capacity units or more (a cut value would be a
+// different value).
+bool RegistryReadString(const char16_t* subKey, const char16_t* valueName, char16_t* buffer,
+                        int capacity);
+// Writes length units of text (-1: its own length) without a terminating zero, creating the key
+// when it is missing.
+bool RegistryWriteString(const char16_t* subKey, const char16_t* valueName, const char16_t* text,
+                         int length);
+// True also when the key does not exist.
+bool RegistryDeleteValue(const char16_t* subKey, const char16_t* valueName);
+// Deletes a key without subkeys.
+bool RegistryDeleteKey(const char16_t* subKey);
+
+// The product key, "Software\<company>\<app>".
+bool ReadProductValue(const char16_t* company, const char16_t* app, const char16_t* valueName,
+                      char16_t* buffer, int capacity);
+bool WriteProductValue(const char16_t* company, const char16_t* app, const char16_t* valueName,
+                       const char16_t* text, int length);
+bool DeleteProductKey(const char16_t* company, const char16_t* app);
+
+// The uninstall entry, "Software\Microsoft\Windows\CurrentVersion\Uninstall\<company><app>".
+bool WriteUninstallValue(const char16_t* company, const char16_t* app, const char16_t* valueName,
+                         const char16_t* text, int length);
+bool DeleteUninstallKey(const char16_t* company, const char16_t* app);
+
+// Values of the Run key, named after the product. An empty name is refused: it would be the key's
+// default value.
+bool ReadRunValue(const char16_t* valueName, char16_t* buffer, int capacity);
+bool WriteRunValue(const char16_t* valueName, const char16_t* text, int length);
+bool DeleteRunValue(const char16_t* valueName);

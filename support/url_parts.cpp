@@ -1,0 +1,102 @@
+#include "support/url_parts.h"
+
+namespace {
+
+constexpr char16_t kHttp[] = u"http://";
+constexpr char16_t kHttps[] = u"https://";
+constexpr char16_t kRootPath[] = u"/";
+constexpr int kHttpsPort = 443;
+constexpr int kDefaultPort = 80;
+constexpr int kMaxPort = 65535;
+
+// The rest of s after prefix when s begins with it, else null.
+const char16_t* AfterPrefix(const char16_t* s, const char16_t* prefix) {
+  for (; *prefix != 0; ++s, ++prefix) {
+    if (*s != *prefix) return nullptr;
+  }
+  return s;
+}
+
+const char16_t* AfterScheme(const char16_t* url) {
+  if (const char16_t* rest = AfterPrefix(url, kHttp)) return rest;
+  if (const char16_t* rest = AfterPrefix(url, kHttps)) return rest;
+  return url;
+}
+
+// Copies [begin, end) into out; false (out empty) when it needs more than capacity - 1 units.
+bool CopyWhole(const char16_t* begin, const char16_t* end, char16_t* out, int capacity) {
+  if (capacity <= 0) return false;
+  if (end - begin > capacity - 1) {
+    out[0] = 0;
+    return false;
+  }
+  int n = 0;
+  for (; begin != end; ++begin) out[n++] = *begin;
+  out[n] = 0;
+  return true;
+}
+
+const char16_t* FindUnitOrEnd(const char16_t* text, char16_t unit) {
+  while (*text != 0 && *text != unit) ++text;
+  return text;
+}
+
+}  // namespace
+
+bool IsHttps(const char16_t* url) {
+  return url != nullptr && AfterPrefix(url, kHttps) != nullptr;
+}
+
+bool GetHostPart(const char16_t* url, char16_t* out, int capacity) {
+  if (url == nullptr || out == nullptr || capacity <= 0) return false;
+  const char16_t* host = AfterScheme(url);
+  const char16_t* end = FindUnitOrEnd(host, u'/');
+  int n = 0;
+  for (const char16_t* p = host; p != end && n < capacity - 1; ++p) out[n++] = *p;
+  out[n] = 0;
+  return host + n == end;
+}
+
+bool SplitHostPort(const char16_t* hostPart, char16_t* server, int serverCapacity, int* port) {
+  if (hostPart == nullptr || server == nullptr || port == nullptr || serverCapacity <= 0) {
+    return false;
+  }
+  const char16_t* colon = FindUnitOrEnd(hostPart, u':');
+  if (!CopyWhole(hostPart, colon, server, serverCapacity)) return false;
+  if (*colon == 0) {
+    *port = kDefaultPort;
+    return true;
+  }
+  int value = 0;
+  for (const char16_t* digit = colon + 1; *digit >= u'0' && *digit <= u'9'; ++digit) {
+    value = value * 10 + (*digit - u'0');
+    if (value > kMaxPort) {
+      server[0] = 0;
+      return false;
+    }
+  }
+  *port = value;
+  return true;
+}
+
+bool GetObjectPath(const char16_t* url, char16_t* out, int capacity) {
+  if (url == nullptr || out == nullptr || capacity <= 0) return false;
+  const char16_t* path = FindUnitOrEnd(AfterScheme(url), u'/');
+  if (*path == 0) path = kRootPath;
+  const char16_t* end = path;
+  while (*end != 0) ++end;
+  return CopyWhole(path, end, out, capacity);
+}
+
+bool GetRequestTarget(const char16_t* url, RequestTarget* target) {
+  if (url == nullptr || target == nullptr) return false;
+  char16_t hostPart[kHostPartCapacity];
+  if (!GetHostPart(url, hostPart, kHostPartCapacity) ||
+      !SplitHostPort(hostPart, target->server, kHostPartCapacity, &target->port) ||
+      target->server[0] == 0 ||
+      !GetObjectPath(url, target->objectPath, kObjectPathCapacity)) {
+    return false;
+  }
+  if (IsHttps(url)) target->port = kHttpsPort;
+  return true;
+}

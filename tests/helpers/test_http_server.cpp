@@ -1,0 +1,48 @@
+#include "tests/helpers/test_http_server.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "support/internet.h"
+
+namespace {
+
+// How a session opened as the product opens its own would reach the network.
+DWORD ConfiguredAccessType() {
+  HINTERNET session = InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  if (session == nullptr) return 0;
+  std::vector<BYTE> info(4096);
+  DWORD size = static_cast<DWORD>(info.size());
+  DWORD accessType = 0;
+  if (InternetQueryOptionW(session, INTERNET_OPTION_PROXY, info.data(), &size)) {
+    accessType = reinterpret_cast<INTERNET_PROXY_INFO*>(info.data())->dwAccessType;
+  }
+  InternetCloseHandle(session);
+  return accessType;
+}
+
+}  // namespace
+
+void HttpServerTest::SetUp() {
+  const char* port = std::getenv("TEST_HTTP_PORT");
+  ASSERT_TRUE(port != nullptr && port[0] != 0)
+      << "TEST_HTTP_PORT is not set: run the tests through scripts/run-tests.sh, which starts "
+         "the test HTTP server";
+  port_ = port;
+  ASSERT_EQ(ConfiguredAccessType(), static_cast<DWORD>(INTERNET_OPEN_TYPE_DIRECT))
+      << "WinINet is configured to use a proxy; the tests talk only to 127.0.0.1 directly";
+}
+
+std::u16string HttpServerTest::Url(const std::string& path) const {
+  std::string url = "http://127.0.0.1:" + port_ + path;
+  return std::u16string(url.begin(), url.end());
+}
+
+std::string HttpServerTest::Received(const std::string& key) const {
+  CInternet internet;
+  if (!internet.Download(Url("/received/" + key).c_str())) return "<nothing received>";
+  return std::string(reinterpret_cast<const char*>(internet.GetData()), internet.GetSize());
+}

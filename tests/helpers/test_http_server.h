@@ -1,0 +1,21 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+// Tests that talk to the tests' HTTP server on 127.0.0.1 (tests/helpers/http_test_server.py),
+// which the test run starts and whose port it hands over in TEST_HTTP_PORT. Such a test fails,
+// rather than skips, when the port is missing or WinINet would send requests through a proxy.
+class HttpServerTest : public testing::Test {
+ protected:
+  void SetUp() override;
+
+  // "http://127.0.0.1:<port>" followed by path.
+  std::u16string Url(const std::string& path) const;
+  // The exact bytes of the request the server last kept under key (its /record/ endpoint).
+  std::string Received(const std::string& key) const;
+
+ private:
+  std::string port_;
+};

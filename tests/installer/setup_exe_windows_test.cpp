@@ -1,0 +1,174 @@
+// The real setup.exe, started as a process of its own.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "records/client_info.h"
+#include "support/handle.h"
+#include "support/module_library.h"
+#include "support/resource_reader.h"
+#include "support/wide_text.h"
+#include "tests/helpers/temp_folder.h"
+#include "tests/helpers/windows_test_support.h"
+
+namespace {
+
+constexpr DWORD kRunLimitMilliseconds = 30000;
+
+struct SeenQuestion {
+  std::u16string caption;
+  std::u16string text;
+};
+
+struct SetupRun {
+  bool exited = false;
+  DWORD exitCode = 0;
+  std::vector<SeenQuestion> questions;
+};
+
+struct DialogSearch {
+  DWORD processId;
+  HWND dialog;
+};
+
+BOOL CALLBACK FindDialogOf(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<DialogSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t className[16] = {};
+  GetClassNameW(window, className, 16);
+  if (owner != search->processId || std::wstring(className) != L"#32770" ||
+      !IsWindowVisible(window)) {
+    return TRUE;
+  }
+  search->dialog = window;
+  return FALSE;
+}
+
+std::u16string WindowText(HWND window) {
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, 512);
+  return AsUtf16(text);
+}
+
+// Starts exe and answers No to every message box it shows, noting each one, until it exits or
+// the time limit passes (then it is ended).
+SetupRun RunAnsweringNo(const std::u16string& exe) {
+  SetupRun run;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started = {};
+  std::wstring commandLine = L"\"" + std::wstring(AsWide(exe.c_str())) + L"\"";
+  if (!CreateProcessW(AsWide(exe.c_str()), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &started)) {
+    ADD_FAILURE() << "cannot start setup.exe: " << GetLastError();
+    return run;
+  }
+  Handle process(started.hProcess);
+  Handle thread(started.hThread);
+  HWND answered = nullptr;
+  for (DWORD waited = 0; waited < kRunLimitMilliseconds; waited += 50) {
+    if (WaitForSingleObject(process.Get(), 50) == WAIT_OBJECT_0) {
+      run.exited = true;
+      GetExitCodeProcess(process.Get(), &run.exitCode);
+      return run;
+    }
+    DialogSearch search = {started.dwProcessId, nullptr};
+    EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));
+    if (search.dialog == nullptr || search.dialog == answered) continue;
+    // The message's text is the dialog's static control, id 0xFFFF.
+    run.questions.push_back({WindowText(search.dialog),
+                             WindowText(GetDlgItem(search.dialog, 0xFFFF))});
+    PostMessageW(search.dialog, WM_COMMAND, IDNO, 0);
+    answered = search.dialog;
+  }
+  TerminateProcess(process.Get(), 1);
+  WaitForSingleObject(process.Get(), 5000);
+  return run;
+}
+
+// Message boxes need a display; without one they fail at once, and a question could be neither
+// seen nor answered.
+bool CanShowWindows() {
+  HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                               nullptr, nullptr);
+  if (probe == nullptr) return false;
+  DestroyWindow(probe);
+  return true;
+}
+
+class SetupExeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    exe_ = folder_.File(u"setup.exe");
+    std::filesystem::copy_file(TestProgramFolder() / "setup.exe", exe_);
+  }
+
+  TempFolder folder_;
+  std::u16string exe_;
+};
+
+TEST_F(SetupExeTest, IsAGuiProgramAskingForAdministratorRightsWithIconOne) {
+  std::string bytes = ReadBytes(std::filesystem::path(exe_));
+  ASSERT_GT(bytes.size(), sizeof(IMAGE_DOS_HEADER));
+  auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(bytes.data());
+  ASSERT_LT(static_cast<size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS64), bytes.size());
+  auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(bytes.data() + dos->e_lfanew);
+  EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_AMD64);
+  EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+
+  ModuleLibrary library(exe_.c_str());
+  ASSERT_NE(library.Handle(), nullptr);
+  char manifest[4096] = {};
+  uint32_t n = ReadResource(manifest, sizeof manifest - 1, library.Handle(),
+                            AsUtf16(RT_MANIFEST), 1);
+  ASSERT_GT(n, 0u);
+  EXPECT_NE(std::string(manifest, n).find("level=\"requireAdministrator\""), std::string::npos);
+
+  // Icon group 1 lists one image of 32 x 32 at 32 bits, which is there under its own id.
+  struct IconEntry {
+    uint8_t width, height, colours, reserved;
+    uint16_t planes, bitCount;
+    uint32_t bytes;
+    uint16_t id;
+  } __attribute__((packed));
+  uint8_t group[6 + sizeof(IconEntry)] = {};
+  ASSERT_EQ(ReadResource(group, sizeof group, library.Handle(), AsUtf16(RT_GROUP_ICON), 1),
+            sizeof group);
+  auto* entry = reinterpret_cast<const IconEntry*>(group + 6);
+  EXPECT_EQ(group[4], 1);
+  EXPECT_EQ(entry->width, 32);
+  EXPECT_EQ(entry->bitCount, 32);
+  EXPECT_EQ(ReadResource(nullptr, 0, library.Handle(), AsUtf16(RT_ICON), entry->id), entry->bytes);
+}
+
+TEST_F(SetupExeTest, StampedSetupLoadsItsConfigurationWithoutAsking) {
+  ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
+  for (bool packed : {true, false}) {
+    SCOPED_TRACE(packed);
+    CClientInfo config;
+    config.SetName(u"Stamped");
+    ASSERT_NE(config.SaveToModuleFile(exe_.c_str(), u"APP", 1, packed), 0u);
+    SetupRun run = RunAnsweringNo(exe_);
+    EXPECT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(run.questions.empty());
+  }
+}
+
+TEST_F(SetupExeTest, UnstampedSetupAsksOnceAndEndsOnNo) {
+  ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
+  SetupRun run = RunAnsweringNo(exe_);
+  EXPECT_TRUE(run.exited);
+  EXPECT_EQ(run.exitCode, 0u);
+  ASSERT_EQ(run.questions.size(), 1u);
+  EXPECT_EQ(run.questions[0].caption, u"vu");
+  EXPECT_EQ(run.questions[0].text,
+            u"\u5ba2\u6237\u7aef\u5df2\u635f\u574f\uff01\u662f\u5426\u73b0\u5728\u5c31\u5230"
+            u"\u5b98\u7f51\u4e0b\u8f7d\u6700\u65b0\u7248\u672c\uff1f");
+}
+
+}  // namespace

@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "records/client_info.h"
+#include "support/utf8.h"
+#include "tests/helpers/setupkit_run.h"
+#include "tests/helpers/temp_folder.h"
+
+namespace {
+
+std::string Utf16Le(const std::u16string& text) {
+  std::string bytes;
+  for (char16_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
+std::string Utf16Be(const std::u16string& text) {
+  std::string bytes;
+  for (char16_t unit : text) {
+    bytes += static_cast<char>(unit >> 8);
+    bytes += static_cast<char>(unit & 0xFF);
+  }
+  return bytes;
+}
+
+const std::string kVendorText =
+    "app=democlient;\r\n"
+    "name=\xE7\xA4\xBA\xE4\xBE\x8B;\r\n"
+    "\r\n"
+    "  company=Example;  \r\n"
+    "version = 1.2;\n"
+    "style=#24;\n"
+    "homepage=http://www.example.com/;\n";
+
+// What show prints for kVendorText: every key in the writer's order, absent ones empty.
+const std::string kShownText =
+    "app=democlient;\r\n"
+    "name=\xE7\xA4\xBA\xE4\xBE\x8B;\r\n"
+    "company=Example;\r\n"
+    "publisher=;\r\n"
+    "version= 1.2;\r\n"
+    "style=#00000024;\r\n"
+    "detect=;\r\n"
+    "action=;\r\n"
+    "homepage=http://www.example.com/;\r\n"
+    "notify=;\r\n"
+    "protocol=;\r\n"
+    "source=;\r\n"
+    "config=;\r\n"
+    "source2=;\r\n"
+    "config2=;\r\n";
+
+class SetupkitRecordTest : public ::testing::Test {
+ protected:
+  std::u16string Input(const std::string& bytes) {
+    WriteBytes(folder_.Path() / "in.txt", bytes);
+    return folder_.File(u"in.txt");
+  }
+
+  TempFolder folder_;
+};
+
+TEST_F(SetupkitRecordTest, ConfigReadsEveryEncodingIntoTheSameRecord) {
+  std::u16string utf16 = Utf8ToUtf16(kVendorText);
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"UTF-8", kVendorText},
+      {"UTF-8 with its mark", "\xEF\xBB\xBF" + kVendorText},
+      {"UTF-16LE with its mark", "\xFF\xFE" + Utf16Le(utf16)},
+      {"UTF-16BE with its mark", "\xFE\xFF" + Utf16Be(utf16)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::u16string out = folder_.File(u"out.rec");
+    ToolRun config = RunSetupkitCaptured({u"config", Input(c.bytes), out});
+    ASSERT_EQ(config.status, 0) << config.err;
+    EXPECT_EQ(config.err, "");
+    ToolRun show = RunSetupkitCaptured({u"show", out});
+    ASSERT_EQ(show.status, 0) << show.err;
+    EXPECT_EQ(show.out, kShownText);
+  }
+}
+
+TEST_F(SetupkitRecordTest, ConfigWritesThePlainOrThePackedForm) {
+  std::u16string in = Input(kVendorText);
+  ASSERT_EQ(RunSetupkitCaptured({u"config", in, folder_.File(u"plain.rec")}).status, 0);
+  ASSERT_EQ(
+      RunSetupkitCaptured({u"config", in, folder_.File(u"packed.rec"), u"--packed"}).status, 0);
+  std::string plain = ReadBytes(folder_.Path() / "plain.rec");
+  std::string packed = ReadBytes(folder_.Path() / "packed.rec");
+  std::u16string text = Utf8ToUtf16(kShownText);
+  EXPECT_EQ(plain, "\xFF\xFE" + Utf16Le(text));
+  EXPECT_EQ(packed.substr(0, 4), "\xFF\xFD\xFD\xFF");
+  EXPECT_EQ(packed.size(), 10 + 2 * (text.size() + 1));
+
+  CClientInfo back;
+  ASSERT_TRUE(back.LoadFromFile(folder_.File(u"packed.rec").c_str()));
+  EXPECT_EQ(back.GetStyle(), 0x24u);
+  EXPECT_EQ(RunSetupkitCaptured({u"show", folder_.File(u"packed.rec")}).out, kShownText);
+
+  EXPECT_EQ(RunSetupkitCaptured({u"config", in, folder_.File(u"x.rec"), u"--plain"}).status, 2);
+  EXPECT_EQ(RunSetupkitCaptured({u"config", in, u"--packed", folder_.File(u"x.rec")}).status, 2);
+  EXPECT_FALSE(std::filesystem::exists(folder_.Path() / "x.rec"));
+}
+
+TEST_F(SetupkitRecordTest, ConfigReportsUnknownKeysOneLineEachAndIgnoresThem) {
+  ToolRun run = RunSetupkitCaptured(
+      {u"config", Input("colour=red;\napp=demo;\nnam=typo;\n"), folder_.File(u"out.rec")});
+  ASSERT_EQ(run.status, 0);
+  EXPECT_NE(run.err.find("in.txt:1: unknown key \"colour\" ignored\n"), std::string::npos);
+  EXPECT_NE(run.err.find("in.txt:3: unknown key \"nam\" ignored\n"), std::string::npos);
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2);
+  EXPECT_EQ(RunSetupkitCaptured({u"show", folder_.File(u"out.rec")}).out.substr(0, 19),
+            "app=demo;\r\nname=;\r\n");
+}
+
+TEST_F(SetupkitRecordTest, ConfigRefusesWhatCouldNotBeReadBackWhole) {
+  std::string tooLongName = "name=" + std::string(128, 'n') + ";\n";
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string message;  // part of the one line on stderr
+  };
+  const Case cases[] = {
+      {"semicolon in a value", "app=x;\nhomepage=http://a/?p=1;q=2;\n",
+       "in.txt:2: the value of \"homepage\" holds \";\""},
+      {"text after the semicolon", "name=a; b\n", "line 1 is not an entry"},
+      {"no semicolon", "app=x;\nname=a\n", "line 2 is not an entry"},
+      {"no equals sign", "app;\n", "line 1 is not an entry"},
+      {"no key", "=x;\n", "line 1 is not an entry"},
+      {"key given twice", "app=a;\napp=b;\n", "in.txt:2: \"app\" is given twice"},
+      {"style without its mark", "style=24;\n", "in.txt:1: style must be"},
+      {"style not hexadecimal", "style=#2g;\n", "style must be"},
+      {"style past 32 bits", "style=#123456789;\n", "style must be"},
+      {"value too long", tooLongName, "\"name\" is longer than the 127 characters its field keeps"},
+      {"value read as another entry", "app=x name=other;\nname=mine;\n",
+       "in.txt:2: the value of \"name\" would be read back as \"other\""},
+      {"absent key read out of a value", "app=x homepage=http://elsewhere/;\n",
+       "\"homepage\" would be read out of another entry's value as \"http://elsewhere/\""},
+      {"malformed UTF-8", "app=\xC3\x28;\n", "neither UTF-8 nor UTF-16"},
+      {"UTF-16 without its mark", Utf16Le(u"app=x;\n"), "UTF-16 needs its byte-order mark"},
+      {"UTF-32", std::string("\xFF\xFE\x00\x00", 4) + "a\0\0\0", "UTF-32"},
+      {"odd UTF-16", "\xFF\xFE" "a\0=", "half a character"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ToolRun run = RunSetupkitCaptured({u"config", Input(c.bytes), folder_.File(u"out.rec")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
+    EXPECT_FALSE(std::filesystem::exists(folder_.Path() / "out.rec"));
+  }
+  ToolRun missing =
+      RunSetupkitCaptured({u"config", folder_.File(u"missing.txt"), folder_.File(u"out.rec")});
+  EXPECT_EQ(missing.status, 1);
+}
+
+TEST_F(SetupkitRecordTest, ShowRefusesFilesThatAreNotRecords) {
+  CClientInfo record;
+  std::vector<uint8_t> packed(4096);
+  uint32_t n = record.Serialize(packed.data(), 4096, true);
+  std::string damaged(reinterpret_cast<char*>(packed.data()), n - 20);
+
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"damaged container", damaged, "is a damaged record"},
+      {"text without the UTF-16 mark", kVendorText, "not a record in either stored form"},
+      {"UTF-16 without its mark", Utf16Le(u"app=x;\r\n"), "not a record in either stored form"},
+      {"empty", "", "not a record"},
+      {"not a real executable", "MZ and nothing else", "in.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ToolRun run = RunSetupkitCaptured({u"show", Input(c.bytes)});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
+  }
+  EXPECT_EQ(RunSetupkitCaptured({u"show", folder_.File(u"missing.rec")}).status, 1);
+  EXPECT_EQ(RunSetupkitCaptured({u"show"}).status, 2);
+}
+
+}  // namespace

@@ -1,0 +1,215 @@
+#include "tools/setupkit/record_commands.h"
+
+#include <cstdio>
+#include <map>
+#include <vector>
+
+#include "records/client_info.h"
+#include "support/byte_order_mark.h"
+#include "support/packed_container.h"
+#include "support/utf8.h"
+#include "support/xdata.h"
+#include "tools/setupkit/tool_output.h"
+#include "tools/setupkit/vendor_config.h"
+
+namespace {
+
+constexpr char16_t kStyleKey[] = u"style";
+constexpr char16_t kConfigType[] = u"APP";
+constexpr int kConfigId = 1;
+// Fifteen entries of at most 511 units each, with their keys, fit with room to spare.
+constexpr int kShownTextUnits = 16384;
+
+std::string Quoted(const std::u16string& text) { return "\"" + Utf16ToUtf8(text.c_str()) + "\""; }
+
+std::string Where(const std::u16string& in, int line) {
+  return Shown(in) + ":" + std::to_string(line) + ": ";
+}
+
+bool IsKnownKey(const std::u16string& key) {
+  for (int i = 0; CClientInfo::ConfigKey(i) != nullptr; ++i) {
+    if (key == CClientInfo::ConfigKey(i)) return true;
+  }
+  return false;
+}
+
+// A style is "#" and one to eight hexadecimal digits; empty leaves the flags at 0. Anything else
+// would be read as some other number. Writes it in the record's own spelling.
+bool NormalizeStyle(const std::u16string& value, std::u16string& normalized) {
+  uint32_t style = 0;
+  if (!value.empty()) {
+    if (value[0] != u'#' || value.size() < 2 || value.size() > 9) return false;
+    for (size_t i = 1; i < value.size(); ++i) {
+      char16_t c = value[i];
+      int digit = c >= u'0' && c <= u'9'   ? c - u'0'
+                  : c >= u'a' && c <= u'f' ? c - u'a' + 10
+                  : c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                           : -1;
+      if (digit < 0) return false;
+      style = style * 16 + static_cast<uint32_t>(digit);
+    }
+  }
+  char text[16];
+  std::snprintf(text, sizeof text, "#%08X", static_cast<unsigned>(style));
+  normalized = Utf8ToUtf16(text);
+  return true;
+}
+
+// The record's text, without its terminating zero.
+std::u16string WrittenText(CClientInfo& record) {
+  std::vector<char16_t> text(kShownTextUnits);
+  int units = record.WriteText(text.data(), kShownTextUnits);
+  return units > 0 ? std::u16string(text.data(), static_cast<size_t>(units - 1)) : u"";
+}
+
+// The value of key in the record's written text: its lines are "key=value;" and CR LF, and no
+// value holds ";".
+std::u16string WrittenValue(const std::u16string& written, const std::u16string& key) {
+  std::u16string lineStart = key + u"=";
+  for (size_t at = 0; at != std::u16string::npos && at < written.size();) {
+    if (written.compare(at, lineStart.size(), lineStart) == 0) {
+      size_t value = at + lineStart.size();
+      return written.substr(value, written.find(u';', value) - value);
+    }
+    size_t lineEnd = written.find(u'\n', at);
+    at = lineEnd == std::u16string::npos ? lineEnd : lineEnd + 1;
+  }
+  return u"";
+}
+
+// Loads a record file in either stored form. False, with the reason in problem, for anything
+// else: an unreadable file, a damaged container, text without the UTF-16 mark.
+bool LoadRecordFile(const std::u16string& path, CClientInfo& record, bool& packed,
+                    std::string& problem) {
+  XData bytes;
+  if (!bytes.ReadFile(path.c_str(), 0)) {
+    problem = "cannot read " + Shown(path);
+    return false;
+  }
+  packed = HasContainerMarker(bytes.Data(), bytes.Length());
+  if (!packed && DetectBom(bytes.Data(), bytes.Length()) != kBomUtf16Le) {
+    problem = Shown(path) +
+              " is not a record in either stored form (packed, or UTF-16 with its mark)";
+    return false;
+  }
+  if (!record.ParseBytes(bytes.Data(), bytes.Length())) {
+    problem = Shown(path) + " is a damaged record";
+    return false;
+  }
+  return true;
+}
+
+bool IsExecutable(const std::u16string& path) {
+  XData start;
+  return start.ReadFile(path.c_str(), 2) && start.Length() == 2 && start.Data()[0] == 'M' &&
+         start.Data()[1] == 'Z';
+}
+
+}  // namespace
+
+int ConfigCommand(const std::u16string& in, const std::u16string& out, bool packed) {
+  XData bytes;
+  if (!bytes.ReadFile(in.c_str(), 0)) return Fail("cannot read " + Shown(in));
+  std::u16string text;
+  std::vector<VendorEntry> entries;
+  std::string problem;
+  if (!DecodeVendorText(bytes.Data(), bytes.Length(), text, problem)) {
+    return Fail(Shown(in) + ": " + problem);
+  }
+  if (!SplitVendorEntries(text, entries, problem)) return Fail(Shown(in) + ": " + problem);
+
+  // The entries the record takes, as the record's own writer would spell them.
+  std::u16string canonical;
+  std::map<std::u16string, const VendorEntry*> given;
+  for (const VendorEntry& entry : entries) {
+    if (!IsKnownKey(entry.key)) {
+      std::fprintf(stderr, "setupkit: %sunknown key %s ignored\n", Where(in, entry.line).c_str(),
+                   Quoted(entry.key).c_str());
+      continue;
+    }
+    if (!given.emplace(entry.key, &entry).second) {
+      return Fail(Where(in, entry.line) + Quoted(entry.key) + " is given twice");
+    }
+    if (entry.value.find(u';') != std::u16string::npos) {
+      return Fail(Where(in, entry.line) + "the value of " + Quoted(entry.key) +
+                  " holds \";\", so it could not be read back whole");
+    }
+    std::u16string style;
+    if (entry.key == kStyleKey && !NormalizeStyle(entry.value, style)) {
+      return Fail(Where(in, entry.line) +
+                  "style must be \"#\" and up to eight hexadecimal digits, such as #00000024");
+    }
+    canonical += entry.key + u"=" + entry.value + u";\r\n";
+  }
+
+  CClientInfo record;
+  record.ParseText(canonical.c_str());
+  // Every value must come back exactly as given, and every key not given must come back empty:
+  // a value too long for its field, or one that looks like another entry, would otherwise be
+  // installed changed.
+  std::u16string written = WrittenText(record);
+  for (int i = 0; CClientInfo::ConfigKey(i) != nullptr; ++i) {
+    std::u16string key = CClientInfo::ConfigKey(i);
+    auto found = given.find(key);
+    const VendorEntry* entry = found != given.end() ? found->second : nullptr;
+    std::u16string expected = entry != nullptr ? entry->value : u"";
+    if (key == kStyleKey) NormalizeStyle(std::u16string(expected), expected);
+    std::u16string actual = WrittenValue(written, key);
+    if (actual == expected) continue;
+    if (entry == nullptr) {
+      return Fail(Shown(in) + ": " + Quoted(key) +
+                  " would be read out of another entry's value as " + Quoted(actual));
+    }
+    if (actual.size() < expected.size() && expected.compare(0, actual.size(), actual) == 0) {
+      return Fail(Where(in, entry->line) + "the value of " + Quoted(key) + " is longer than the " +
+                  std::to_string(actual.size()) + " characters its field keeps");
+    }
+    return Fail(Where(in, entry->line) + "the value of " + Quoted(key) + " would be read back as " +
+                Quoted(actual));
+  }
+
+  XData stored;
+  if (!stored.Reserve(CRecordStorage::kDefaultSaveBufferSize, true)) {
+    return Fail("out of memory writing " + Shown(out));
+  }
+  uint32_t size = record.Serialize(stored.Data(), stored.Capacity(), packed);
+  if (size == 0) return Fail("cannot store the record of " + Shown(in));
+  if (!WriteOutputFile(out, stored.Data(), size)) return Fail("cannot write " + Shown(out));
+  return kExitDone;
+}
+
+int ShowCommand(const std::u16string& file) {
+  CClientInfo record;
+  if (IsExecutable(file)) {
+#ifdef _WIN32
+    if (!record.LoadFromModuleFile(file.c_str(), kConfigType, kConfigId)) {
+      return Fail(Shown(file) + " carries no readable \"app\" resource");
+    }
+#else
+    return Fail(Shown(file) + " is an executable: reading its resources needs the windows build");
+#endif
+  } else {
+    bool packed = false;
+    std::string problem;
+    if (!LoadRecordFile(file, record, packed, problem)) return Fail(problem);
+  }
+  std::string shown = Utf16ToUtf8(WrittenText(record).c_str());
+  bool written = std::fwrite(shown.data(), 1, shown.size(), stdout) == shown.size();
+  if (std::fflush(stdout) != 0 || !written) {
+    return Fail("cannot write to standard output");
+  }
+  return kExitDone;
+}
+
+#ifdef _WIN32
+int StampCommand(const std::u16string& exe, const std::u16string& recordFile) {
+  CClientInfo record;
+  bool packed = false;
+  std::string problem;
+  if (!LoadRecordFile(recordFile, record, packed, problem)) return Fail(problem);
+  if (record.SaveToModuleFile(exe.c_str(), kConfigType, kConfigId, packed) == 0) {
+    return Fail("cannot write the record into " + Shown(exe) + "; it is left as it was");
+  }
+  return kExitDone;
+}
+#endif

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+// setupkit config IN OUT [--packed]: turns a vendor's configuration into the client record, in
+// the plain or the packed stored form. Unknown keys are reported on stderr and ignored; a value
+// that the installer would not read back exactly as written is refused and OUT is not created.
+int ConfigCommand(const std::u16string& in, const std::u16string& out, bool packed);
+
+// setupkit show FILE: prints the client record held by FILE (a record in either stored form, or
+// in the windows build an executable with an "app" resource) as its fifteen key=value; lines.
+int ShowCommand(const std::u16string& file);
+
+#ifdef _WIN32
+// setupkit stamp EXE RECORD: writes the record as resource "APP" 1 of EXE, in the stored form
+// RECORD has, keeping EXE's other resources.
+int StampCommand(const std::u16string& exe, const std::u16string& record);
+#endif

@@ -54,6 +54,12 @@ bool DeleteEntry(const char16_t* path, DWORD attributes) {
   return true;
 }
 
+int Length(const char16_t* text) {
+  int n = 0;
+  while (text[n] != 0) ++n;
+  return n;
+}
+
 bool IsDotOrDotDot(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
 }
@@ -62,8 +68,7 @@ bool IsDotOrDotDot(const wchar_t* name) {
 
 bool CreateDirectories(const char16_t* path, char16_t separator) {
   if (path == nullptr) return false;
-  int length = 0;
-  while (path[length] != 0) ++length;
+  int length = Length(path);
   if (length <= 2 || length >= kLongPathCapacity) return false;
   if (IsFolder(path)) return true;
 
@@ -83,12 +88,19 @@ bool CreateDirectories(const char16_t* path, char16_t separator) {
 
 bool DeleteTree(const char16_t* folder) {
   if (folder == nullptr || folder[0] == 0) return false;
-  DWORD attributes = GetFileAttributesW(AsWide(folder));
+  // Without a trailing separator, so that the folder's own attributes are read and a link given
+  // as the folder is seen as a link.
+  char16_t bare[kPathCapacity];
+  if (!ComposePath(bare, kPathCapacity, {folder})) return false;
+  for (int n = Length(bare); n > 1 && (bare[n - 1] == u'\\' || bare[n - 1] == u'/'); --n) {
+    bare[n - 1] = 0;
+  }
+  DWORD attributes = GetFileAttributesW(AsWide(bare));
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    return RemoveLink(folder, attributes);
+    return RemoveLink(bare, attributes);
   }
   char16_t pattern[kPathCapacity];
-  if (!ComposePath(pattern, kPathCapacity, {folder, SeparatorAfter(folder), u"*.*"})) return false;
+  if (!ComposePath(pattern, kPathCapacity, {bare, u"\\*.*"})) return false;
 
   WIN32_FIND_DATAW entry;
   FindHandle find(FindFirstFileW(AsWide(pattern), &entry));
@@ -96,17 +108,16 @@ bool DeleteTree(const char16_t* folder) {
   for (bool more = find != nullptr; more; more = FindNextFileW(find.get(), &entry)) {
     if (IsDotOrDotDot(entry.cFileName)) continue;
     char16_t path[kPathCapacity];
-    if (!ComposePath(path, kPathCapacity,
-                     {folder, SeparatorAfter(folder), AsUtf16(entry.cFileName)}) ||
+    if (!ComposePath(path, kPathCapacity, {bare, u"\\", AsUtf16(entry.cFileName)}) ||
         !DeleteEntry(path, entry.dwFileAttributes)) {
       return false;
     }
   }
   find.reset();
 
-  if (attributes != INVALID_FILE_ATTRIBUTES) ClearReadOnly(folder, attributes);
-  if (!RemoveDirectoryW(AsWide(folder))) return false;
-  Announce(SHCNE_RMDIR, folder);
-  Announce(SHCNE_DELETE, folder);
+  if (attributes != INVALID_FILE_ATTRIBUTES) ClearReadOnly(bare, attributes);
+  if (!RemoveDirectoryW(AsWide(bare))) return false;
+  Announce(SHCNE_RMDIR, bare);
+  Announce(SHCNE_DELETE, bare);
   return true;
 }

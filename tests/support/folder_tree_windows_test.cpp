@@ -99,8 +99,8 @@ TEST(FolderTree, DeleteTreeRemovesLinksWithoutEnteringThem) {
   EXPECT_FALSE(fs::exists(tree / "a.lnk"));  // what came before the link went
   EXPECT_EQ(deleted, !fs::exists(tree));
 
-  // Given a link itself, it removes the link alone.
-  bool linkDeleted = DeleteTree((folder.Path() / "rootlink").u16string().c_str());
+  // Given a link itself (here with a trailing separator), it removes the link alone.
+  bool linkDeleted = DeleteTree(((folder.Path() / "rootlink").u16string() + u"\\").c_str());
   EXPECT_EQ(ReadBytes(outside / "precious.txt"), "keep me");
   EXPECT_EQ(ReadBytes(outside / "deep" / "also.txt"), "keep me too");
   EXPECT_EQ(linkDeleted,

@@ -3,9 +3,7 @@
 #ifdef _WIN32
 #include <cwchar>
 #else
-#include <string>
-
-#include "support/utf8.h"
+#include "support/filesystem_path.h"
 #endif
 
 FileStream OpenFileStream(const char16_t* path, const char* mode) {
@@ -16,8 +14,7 @@ FileStream OpenFileStream(const char16_t* path, const char* mode) {
   for (int i = 0; i < 7 && mode[i] != 0; ++i) wideMode[i] = static_cast<wchar_t>(mode[i]);
   return FileStream(_wfopen(reinterpret_cast<const wchar_t*>(path), wideMode));
 #else
-  std::string utf8 = Utf16ToUtf8(path);
-  return FileStream(std::fopen(utf8.c_str(), mode));
+  return FileStream(std::fopen(ToNativePathBytes(path).c_str(), mode));
 #endif
 }
 
@@ -39,6 +36,6 @@ bool RemoveFile(const char16_t* path) {
 #ifdef _WIN32
   return _wremove(reinterpret_cast<const wchar_t*>(path)) == 0;
 #else
-  return std::remove(Utf16ToUtf8(path).c_str()) == 0;
+  return std::remove(ToNativePathBytes(path).c_str()) == 0;
 #endif
 }

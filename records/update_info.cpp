@@ -1,0 +1,194 @@
+#include "records/update_info.h"
+
+#include <cstdint>
+#include <string>
+
+namespace {
+
+// Enough for the largest list: every item at the writer's per-item allowance, plus the head.
+constexpr uint32_t kSaveBufferSize =
+    10 + 2 * (IUpdateInfo::kUnitsPerItem * static_cast<uint32_t>(IUpdateInfo::kMaxItems) + 256);
+
+const char16_t* FindText(const char16_t* text, const char16_t* pattern) {
+  for (; *text != 0; ++text) {
+    int i = 0;
+    while (pattern[i] != 0 && text[i] == pattern[i]) ++i;
+    if (pattern[i] == 0) return text;
+  }
+  return nullptr;
+}
+
+const char16_t* FindUnit(const char16_t* text, char16_t unit) {
+  for (; *text != 0; ++text) {
+    if (*text == unit) return text;
+  }
+  return nullptr;
+}
+
+int TextLength(const char16_t* text) {
+  int n = 0;
+  while (text[n] != 0) ++n;
+  return n;
+}
+
+// Copies at most capacity - 1 units of a text of length n and terminates it.
+void CopyCut(char16_t* destination, int capacity, const char16_t* source, int n) {
+  if (n > capacity - 1) n = capacity - 1;
+  for (int i = 0; i < n; ++i) destination[i] = source[i];
+  destination[n] = 0;
+}
+
+// A signed decimal number; reading stops at the first non-digit, and values beyond 32 bits are
+// held at the limit rather than wrapping.
+int32_t ParseDecimal(const char16_t* text, const char16_t* end) {
+  bool negative = false;
+  if (text < end && (*text == u'-' || *text == u'+')) negative = *text++ == u'-';
+  int64_t value = 0;
+  for (; text < end && *text >= u'0' && *text <= u'9'; ++text) {
+    value = value * 10 + (*text - u'0');
+    if (value > INT32_MAX) value = int64_t{INT32_MAX} + 1;
+  }
+  if (negative) value = -value;
+  if (value > INT32_MAX) value = INT32_MAX;
+  return static_cast<int32_t>(value);
+}
+
+// The value of attribute pattern (space, name, '=', quote) inside the tag [tag, tagEnd): absent
+// gives an empty value and true; a pattern without its closing quote inside the tag gives false.
+bool FindAttribute(const char16_t* tag, const char16_t* tagEnd, const char16_t* pattern,
+                   const char16_t** value, int* length) {
+  *value = nullptr;
+  *length = 0;
+  const char16_t* at = FindText(tag, pattern);
+  if (at == nullptr || at >= tagEnd) return true;
+  const char16_t* start = at + TextLength(pattern);
+  const char16_t* quote = FindUnit(start, u'"');
+  if (quote == nullptr || quote >= tagEnd) return false;
+  *value = start;
+  *length = static_cast<int>(quote - start);
+  return true;
+}
+
+// Reads one item tag; false when an attribute lacks its closing quote.
+bool ParseItem(const char16_t* tag, const char16_t* tagEnd, UpdateItem* item) {
+  const char16_t* value;
+  int length;
+  if (!FindAttribute(tag, tagEnd, u" action=\"", &value, &length)) return false;
+  if (value != nullptr) item->action = ParseDecimal(value, value + length);
+  if (!FindAttribute(tag, tagEnd, u" file=\"", &value, &length)) return false;
+  if (value != nullptr) CopyCut(item->file, UpdateItem::kFileCapacity, value, length);
+  if (!FindAttribute(tag, tagEnd, u" size=\"", &value, &length)) return false;
+  if (value != nullptr) item->size = ParseDecimal(value, value + length);
+  if (!FindAttribute(tag, tagEnd, u" md5=\"", &value, &length)) return false;
+  if (value != nullptr) CopyCut(item->md5, UpdateItem::kMd5Capacity, value, length);
+  if (!FindAttribute(tag, tagEnd, u" url=\"", &value, &length)) return false;
+  if (value != nullptr) CopyCut(item->url, UpdateItem::kUrlCapacity, value, length);
+  return true;
+}
+
+void AppendAttribute(std::u16string& line, const char16_t* name, const std::u16string& value) {
+  line += u' ';
+  line += name;
+  line += u"=\"";
+  line += value;
+  line += u'"';
+}
+
+std::u16string Decimal(int32_t value) {
+  std::string digits = std::to_string(value);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+}  // namespace
+
+CUpdateInfo::CUpdateInfo() : IUpdateInfo(kSaveBufferSize) {}
+
+CUpdateInfo::~CUpdateInfo() = default;
+
+bool CUpdateInfo::ParseText(const char16_t* text) {
+  if (text == nullptr) return false;
+  const char16_t* list = FindText(text, u"<list");
+  if (list == nullptr) return false;
+  const char16_t* headEnd = FindUnit(list + 5, u'>');
+  if (headEnd == nullptr) return false;
+  const char16_t* version;
+  int versionLength;
+  if (!FindAttribute(list, headEnd, u" version=\"", &version, &versionLength)) return false;
+  if (version != nullptr) version_.Assign(version, versionLength);
+
+  const char16_t* at = headEnd + 1;
+  while (*at != 0) {
+    const char16_t* tag = FindText(at, u"<item");
+    if (tag == nullptr) break;
+    const char16_t* tagEnd = FindUnit(tag + 5, u'>');
+    if (tagEnd == nullptr) break;
+    auto item = std::make_unique<UpdateItem>();
+    if (!ParseItem(tag, tagEnd, item.get())) break;
+    if (AddItem(std::move(item)) < 0) return false;
+    at = tagEnd + 1;
+  }
+  return true;
+}
+
+int CUpdateInfo::WriteText(char16_t* out, int capacity) {
+  if (out == nullptr || capacity <= 0) return 0;
+  if (static_cast<int64_t>(capacity) < int64_t{kUnitsPerItem} * Count()) return 0;
+  // The whole text is composed first: either all of it fits or nothing is written.
+  std::u16string text = u"<list version=\"";
+  text += version_.Units();
+  text += u"\">\r\n";
+  for (const std::unique_ptr<UpdateItem>& item : items_) {
+    text += u"<item";
+    AppendAttribute(text, u"action", Decimal(item->action));
+    AppendAttribute(text, u"file", item->file);
+    AppendAttribute(text, u"size", Decimal(item->size));
+    AppendAttribute(text, u"md5", item->md5);
+    AppendAttribute(text, u"url", item->url);
+    text += u"/>\r\n";
+  }
+  text += u"</list>\r\n";
+  if (text.size() + 1 > static_cast<size_t>(capacity)) return 0;
+  text.copy(out, text.size());
+  out[text.size()] = 0;
+  return static_cast<int>(text.size()) + 1;
+}
+
+void CUpdateInfo::Clear() { items_.clear(); }
+
+int CUpdateInfo::Count() const { return static_cast<int>(items_.size()); }
+
+int CUpdateInfo::AddItem(std::unique_ptr<UpdateItem> item) {
+  if (!item || Count() >= kMaxItems) return -1;
+  items_.push_back(std::move(item));
+  return Count() - 1;
+}
+
+int CUpdateInfo::AddFile(const char16_t* file, int32_t size, const char16_t* md5,
+                         const char16_t* url) {
+  if (file == nullptr || md5 == nullptr || url == nullptr || size == 0) return -1;
+  auto item = std::make_unique<UpdateItem>();
+  CopyCut(item->file, UpdateItem::kFileCapacity, file, TextLength(file));
+  CopyCut(item->md5, UpdateItem::kMd5Capacity, md5, TextLength(md5));
+  CopyCut(item->url, UpdateItem::kUrlCapacity, url, TextLength(url));
+  item->size = size;
+  return AddItem(std::move(item));
+}
+
+const UpdateItem* CUpdateInfo::Get(int index) const {
+  return index >= 0 && index < Count() ? items_[static_cast<size_t>(index)].get() : nullptr;
+}
+
+const UpdateItem* CUpdateInfo::GetItem(int index) const { return Get(index); }
+
+int32_t CUpdateInfo::TotalSize() const {
+  // Summed wide so a large list cannot overflow; held at the signed 32-bit limit.
+  int64_t total = 0;
+  for (const std::unique_ptr<UpdateItem>& item : items_) total += item->size;
+  if (total > INT32_MAX) return INT32_MAX;
+  if (total < INT32_MIN) return INT32_MIN;
+  return static_cast<int32_t>(total);
+}
+
+const char16_t* CUpdateInfo::GetVersion() const { return version_.Units(); }
+
+void CUpdateInfo::SetVersion(const char16_t* version) { version_.Assign(version); }

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "records/record_storage.h"
+#include "support/fixed_wstring.h"
+
+// One file of a published client version.
+struct UpdateItem {
+  static constexpr int kFileCapacity = 512;
+  static constexpr int kUrlCapacity = 768;
+  static constexpr int kMd5Capacity = 34;
+  static constexpr int32_t kActionUpdate = 0;
+  static constexpr int32_t kActionDelete = 1;
+
+  int32_t action = kActionUpdate;
+  int32_t size = 0;
+  char16_t file[kFileCapacity] = {};  // relative to the install folder, with backslashes
+  char16_t url[kUrlCapacity] = {};
+  char16_t md5[kMd5Capacity] = {};  // 32 hexadecimal digits
+};
+
+// The update list ("update.xml"): the files of one published client version with their sizes,
+// digests and download URLs. Its reader is a tolerant scanner, not an XML parser: it finds the
+// list head and each item tag by text, attributes in any order.
+class IUpdateInfo : public CRecordStorage {
+ public:
+  static constexpr int kMaxItems = 10000;
+  // The writer asks for this many units per item before it writes anything.
+  static constexpr int kUnitsPerItem = 1380;
+
+  virtual void Clear() = 0;
+  virtual int Count() const = 0;
+  // Takes the item; returns its index, -1 when null or the list is full.
+  virtual int AddItem(std::unique_ptr<UpdateItem> item) = 0;
+  // Adds an update item; -1 when a text is null, size is 0 or the list is full.
+  virtual int AddFile(const char16_t* file, int32_t size, const char16_t* md5,
+                      const char16_t* url) = 0;
+  // Adds every file below folder (relative names get prefix; URLs get urlBase). Returns the
+  // number of files met, including empty ones, which are not added.
+  virtual int AddFolder(const char16_t* urlBase, const char16_t* folder,
+                        const char16_t* prefix) = 0;
+  virtual const UpdateItem* Get(int index) const = 0;
+  virtual const UpdateItem* GetItem(int index) const = 0;
+  virtual int32_t TotalSize() const = 0;
+  virtual const char16_t* GetVersion() const = 0;
+  virtual void SetVersion(const char16_t* version) = 0;
+  // True when every item's file below folder has the item's size and digest; otherwise the
+  // first failing index goes to *failingIndex (when given).
+  virtual bool VerifyFiles(const char16_t* folder, int* failingIndex) const = 0;
+
+ protected:
+  using CRecordStorage::CRecordStorage;
+};
+
+class CUpdateInfo : public IUpdateInfo {
+ public:
+  CUpdateInfo();
+  ~CUpdateInfo() override;
+
+  bool ParseText(const char16_t* text) override;
+  // Writes the whole list, or nothing (0) when the capacity is below the per-item rule or the
+  // text would not fit.
+  int WriteText(char16_t* out, int capacity) override;
+
+  void Clear() override;
+  int Count() const override;
+  int AddItem(std::unique_ptr<UpdateItem> item) override;
+  int AddFile(const char16_t* file, int32_t size, const char16_t* md5,
+              const char16_t* url) override;
+  int AddFolder(const char16_t* urlBase, const char16_t* folder,
+                const char16_t* prefix) override;
+  const UpdateItem* Get(int index) const override;
+  const UpdateItem* GetItem(int index) const override;
+  int32_t TotalSize() const override;
+  const char16_t* GetVersion() const override;
+  void SetVersion(const char16_t* version) override;
+  bool VerifyFiles(const char16_t* folder, int* failingIndex) const override;
+
+ private:
+  std::vector<std::unique_ptr<UpdateItem>> items_;
+  FixedWString<128> version_;
+};

@@ -1,0 +1,101 @@
+// The update list against the file system: building it from a folder and checking files.
+#include <cstdint>
+
+#include "records/update_info.h"
+#include "support/fixed_wstring.h"
+#include "support/filesystem_path.h"
+#include "support/folder_listing.h"
+#include "support/md5.h"
+
+namespace {
+
+// Deeper trees than this are not client folders; the limit also ends any cycle the listing
+// could not recognise as a link.
+constexpr int kMaxDepth = 64;
+
+using Text512 = FixedWString<512>;
+
+// Appends the separator unless the text is empty or already ends with it.
+void EndWith(Text512& text, char16_t separator) {
+  if (!text.Empty() && text.Units()[text.Length() - 1] != separator) text.Append(&separator, 1);
+}
+
+// base + name, or false when that would not fit whole: a cut path is a different path.
+bool Join(Text512& out, const Text512& base, const std::u16string& name) {
+  out = base;
+  int count = static_cast<int>(name.size());
+  return out.Append(name.c_str(), count) == count;
+}
+
+bool SameDigest(const char16_t* a, const char16_t* b) {
+  for (int i = 0; i < 32; ++i) {
+    char16_t x = a[i] >= u'a' && a[i] <= u'f' ? static_cast<char16_t>(a[i] - 32) : a[i];
+    char16_t y = b[i] >= u'a' && b[i] <= u'f' ? static_cast<char16_t>(b[i] - 32) : b[i];
+    if (x != y || x == 0) return false;
+  }
+  return b[32] == 0;
+}
+
+int AddFolderLevel(CUpdateInfo& list, const Text512& urlBase, const Text512& folder,
+                   const Text512& prefix, int depth) {
+  if (depth > kMaxDepth) return 0;
+  int met = 0;
+  for (const FolderEntry& entry : ListFolder(folder.Units())) {
+    Text512 url, path, relative;
+    if (!Join(url, urlBase, entry.name) || !Join(path, folder, entry.name) ||
+        !Join(relative, prefix, entry.name)) {
+      continue;
+    }
+    if (entry.isFolder) {
+      EndWith(url, u'/');
+      EndWith(path, u'\\');
+      EndWith(relative, u'\\');
+      met += AddFolderLevel(list, url, path, relative, depth + 1);
+      continue;
+    }
+    ++met;
+    char16_t digest[33] = {};
+    if (entry.size > INT32_MAX || !Md5HexOfFile(digest, path.Units(), true)) continue;
+    list.AddFile(relative.Units(), static_cast<int32_t>(entry.size), digest, url.Units());
+  }
+  return met;
+}
+
+bool VerifyItem(const char16_t* folder, const UpdateItem& item) {
+  if (item.file[0] == 0) return false;
+  Text512 path;
+  path.Assign(folder);
+  EndWith(path, u'\\');
+  if (!Join(path, Text512(path), item.file)) return false;
+  uint64_t size = 0;
+  char16_t digest[33] = {};
+  return GetFileSize(path.Units(), &size) && size == static_cast<uint64_t>(item.size) &&
+         item.size >= 0 && Md5HexOfFile(digest, path.Units(), true) &&
+         SameDigest(digest, item.md5);
+}
+
+}  // namespace
+
+int CUpdateInfo::AddFolder(const char16_t* urlBase, const char16_t* folder,
+                           const char16_t* prefix) {
+  if (urlBase == nullptr || folder == nullptr || urlBase[0] == 0 || folder[0] == 0) return 0;
+  Text512 url, path, relative;
+  url.Assign(urlBase);
+  path.Assign(folder);
+  relative.Assign(prefix);
+  EndWith(url, u'/');
+  EndWith(path, u'\\');
+  EndWith(relative, u'\\');
+  return AddFolderLevel(*this, url, path, relative, 0);
+}
+
+bool CUpdateInfo::VerifyFiles(const char16_t* folder, int* failingIndex) const {
+  if (folder == nullptr) return false;
+  for (int i = 0; i < Count(); ++i) {
+    if (!VerifyItem(folder, *Get(i))) {
+      if (failingIndex != nullptr) *failingIndex = i;
+      return false;
+    }
+  }
+  return true;
+}

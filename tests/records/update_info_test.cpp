@@ -1,0 +1,171 @@
+#include "records/update_info.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/utf8.h"
+#include "tests/helpers/temp_folder.h"
+
+namespace {
+
+const char16_t kTwoItems[] =
+    u"\uFEFF<list version=\"2.0.1.5\">\r\n"
+    u"<item action=\"0\" file=\"bin\\client.exe\" size=\"1234\" "
+    u"md5=\"0123456789ABCDEF0123456789ABCDEF\" url=\"http://h/app/bin/client.exe\"/>\r\n"
+    u"<item url=\"http://h/app/old.dll\" md5=\"FEDCBA9876543210FEDCBA9876543210\" size=\"-7\" "
+    u"file=\"old.dll\" action=\"1\"/>\r\n"
+    u"</list>\r\n";
+
+std::u16string Written(CUpdateInfo& list, int capacity) {
+  std::vector<char16_t> out(static_cast<size_t>(capacity) + 1, u'#');
+  int n = list.WriteText(out.data(), capacity);
+  if (n == 0) {
+    EXPECT_EQ(out[0], u'#');  // nothing written
+    return u"";
+  }
+  EXPECT_EQ(out[static_cast<size_t>(n) - 1], 0);
+  EXPECT_EQ(out[static_cast<size_t>(capacity)], u'#');
+  return std::u16string(out.data(), static_cast<size_t>(n) - 1);
+}
+
+TEST(UpdateInfo, ReadsAttributesInAnyOrder) {
+  CUpdateInfo list;
+  ASSERT_TRUE(list.ParseText(kTwoItems));
+  EXPECT_EQ(std::u16string(list.GetVersion()), u"2.0.1.5");
+  ASSERT_EQ(list.Count(), 2);
+  const UpdateItem* first = list.Get(0);
+  EXPECT_EQ(first->action, 0);
+  EXPECT_EQ(std::u16string(first->file), u"bin\\client.exe");
+  EXPECT_EQ(first->size, 1234);
+  EXPECT_EQ(std::u16string(first->md5), u"0123456789ABCDEF0123456789ABCDEF");
+  EXPECT_EQ(std::u16string(first->url), u"http://h/app/bin/client.exe");
+  const UpdateItem* second = list.GetItem(1);
+  EXPECT_EQ(second->action, 1);
+  EXPECT_EQ(second->size, -7);
+  EXPECT_EQ(std::u16string(second->file), u"old.dll");
+  EXPECT_EQ(list.Get(2), nullptr);
+  EXPECT_EQ(list.Get(-1), nullptr);
+  EXPECT_EQ(list.TotalSize(), 1227);
+}
+
+TEST(UpdateInfo, ToleratesAndStopsAsTheScannerShould) {
+  struct Case {
+    const char16_t* text;
+    bool result;
+    int count;
+  };
+  const Case cases[] = {
+      {u"<list>", true, 0},
+      {u"no list here", false, 0},
+      {u"<list version=\"1", false, 0},                       // head never closes
+      {u"<list version=\"1>\"", false, 0},                    // closing quote after the head
+      {u"<list><item file=\"a\" size=\"1\"/><item md5=\"x/><item file=\"c\"/>", true, 1},
+      {u"<list><item file=\"a\"/> text between <item file=\"b\"/>", true, 2},
+      {u"<list><item file=\"a\"", true, 0},                   // item tag never closes
+      {u"<list><item size=\"99999999999\"/>", true, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.text));
+    CUpdateInfo list;
+    EXPECT_EQ(list.ParseText(c.text), c.result);
+    EXPECT_EQ(list.Count(), c.count);
+  }
+  CUpdateInfo list;
+  list.ParseText(u"<list><item size=\"99999999999\"/>");
+  EXPECT_EQ(list.Get(0)->size, INT32_MAX);
+  EXPECT_FALSE(list.ParseText(nullptr));
+}
+
+TEST(UpdateInfo, WritesTheListAndReadsItBack) {
+  CUpdateInfo list;
+  ASSERT_TRUE(list.ParseText(kTwoItems));
+  std::u16string text = Written(list, 2760);
+  EXPECT_EQ(text,
+            u"<list version=\"2.0.1.5\">\r\n"
+            u"<item action=\"0\" file=\"bin\\client.exe\" size=\"1234\" "
+            u"md5=\"0123456789ABCDEF0123456789ABCDEF\" url=\"http://h/app/bin/client.exe\"/>\r\n"
+            u"<item action=\"1\" file=\"old.dll\" size=\"-7\" "
+            u"md5=\"FEDCBA9876543210FEDCBA9876543210\" url=\"http://h/app/old.dll\"/>\r\n"
+            u"</list>\r\n");
+  EXPECT_EQ(Written(list, 2759), u"");  // below 1,380 units per item
+
+  CUpdateInfo back;
+  ASSERT_TRUE(back.ParseText(text.c_str()));
+  ASSERT_EQ(back.Count(), 2);
+  EXPECT_EQ(std::u16string(back.Get(1)->url), u"http://h/app/old.dll");
+}
+
+TEST(UpdateInfo, NeverWritesPastTheCapacity) {
+  // One item with every field full runs longer than the per-item allowance.
+  CUpdateInfo list;
+  std::u16string file(511, u'f'), url(767, u'u'), md5(33, u'm');
+  ASSERT_EQ(list.AddFile(file.c_str(), INT32_MAX, md5.c_str(), url.c_str()), 0);
+  list.SetVersion(std::u16string(127, u'v').c_str());
+  EXPECT_EQ(Written(list, 1380), u"");
+  std::u16string whole = Written(list, 4000);
+  EXPECT_GT(whole.size(), 1380u);
+  EXPECT_EQ(Written(list, static_cast<int>(whole.size()) + 1), whole);
+  EXPECT_EQ(Written(list, static_cast<int>(whole.size())), u"");
+}
+
+TEST(UpdateInfo, AddersRefuseBadItemsAndAFullList) {
+  CUpdateInfo list;
+  EXPECT_EQ(list.AddFile(u"a", 0, u"m", u"u"), -1);
+  EXPECT_EQ(list.AddFile(nullptr, 1, u"m", u"u"), -1);
+  EXPECT_EQ(list.AddItem(nullptr), -1);
+  for (int i = 0; i < IUpdateInfo::kMaxItems; ++i) ASSERT_EQ(list.AddFile(u"a", 1, u"m", u"u"), i);
+  EXPECT_EQ(list.AddFile(u"a", 1, u"m", u"u"), -1);
+  EXPECT_EQ(list.Count(), IUpdateInfo::kMaxItems);
+  list.Clear();
+  EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(UpdateInfo, BuildsFromAFolderAndVerifiesIt) {
+  TempFolder folder;
+  std::filesystem::create_directories(folder.Path() / "sub");
+  WriteBytes(folder.Path() / "a.txt", "hello");
+  WriteBytes(folder.Path() / "sub" / "b.bin", std::string(70000, 'b'));
+  WriteBytes(folder.Path() / "empty.txt", "");
+
+  CUpdateInfo list;
+  std::u16string root = folder.Path().u16string();
+  EXPECT_EQ(list.AddFolder(u"http://h/app", root.c_str(), u""), 3);
+  ASSERT_EQ(list.Count(), 2);  // the empty file is met but not added
+  EXPECT_EQ(std::u16string(list.Get(0)->file), u"a.txt");
+  EXPECT_EQ(std::u16string(list.Get(0)->md5), u"5D41402ABC4B2A76B9719D911017C592");
+  EXPECT_EQ(std::u16string(list.Get(0)->url), u"http://h/app/a.txt");
+  EXPECT_EQ(std::u16string(list.Get(1)->file), u"sub\\b.bin");
+  EXPECT_EQ(std::u16string(list.Get(1)->url), u"http://h/app/sub/b.bin");
+  EXPECT_EQ(list.Get(1)->size, 70000);
+
+  int failing = -1;
+  EXPECT_TRUE(list.VerifyFiles(root.c_str(), &failing));
+  WriteBytes(folder.Path() / "sub" / "b.bin", std::string(70000, 'c'));  // same size, new bytes
+  EXPECT_FALSE(list.VerifyFiles(root.c_str(), &failing));
+  EXPECT_EQ(failing, 1);
+  std::filesystem::remove(folder.Path() / "a.txt");
+  EXPECT_FALSE(list.VerifyFiles(root.c_str(), &failing));
+  EXPECT_EQ(failing, 0);
+
+  CUpdateInfo prefixed;
+  EXPECT_EQ(prefixed.AddFolder(u"http://h/app/", (root + u"/sub").c_str(), u"lib"), 1);
+  EXPECT_EQ(std::u16string(prefixed.Get(0)->file), u"lib\\b.bin");
+  EXPECT_EQ(prefixed.AddFolder(u"", root.c_str(), u""), 0);
+  EXPECT_EQ(prefixed.AddFolder(u"http://h/", (root + u"/missing").c_str(), u""), 0);
+}
+
+TEST(UpdateInfo, PackedRoundTripKeepsEveryItem) {
+  CUpdateInfo list;
+  ASSERT_TRUE(list.ParseText(kTwoItems));
+  TempFolder folder;
+  std::u16string path = folder.File(u"update.xml");
+  ASSERT_GT(list.SaveToFile(path.c_str(), true), 0u);
+  CUpdateInfo back;
+  ASSERT_TRUE(back.LoadFromFile(path.c_str()));
+  EXPECT_EQ(back.Count(), 2);
+  EXPECT_EQ(std::u16string(back.GetVersion()), u"2.0.1.5");
+}
+
+}  // namespace

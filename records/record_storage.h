@@ -31,12 +31,15 @@ class CRecordStorage {
   // Recognises the stored form of length bytes and hands the text to ParseText.
   virtual bool ParseBytes(const uint8_t* bytes, uint32_t length);
   // Builds the stored form in output, which holds capacity bytes. Returns its size, 0 on failure.
+  // A buffer of SaveBufferSize bytes holds the record's largest stored form.
   virtual uint32_t Serialize(uint8_t* output, uint32_t capacity, bool packed);
   // The record's own parser of its zero-terminated text.
   virtual bool ParseText(const char16_t* text) = 0;
   // The record's own writer: returns the units written including the terminating zero, 0 when
   // the capacity does not suffice.
   virtual int WriteText(char16_t* out, int capacity) = 0;
+
+  uint32_t SaveBufferSize() const { return saveBufferSize_; }
 
  protected:
   explicit CRecordStorage(uint32_t saveBufferSize = kDefaultSaveBufferSize);

@@ -2,10 +2,12 @@
 #include <cstdint>
 
 #include "records/update_info.h"
+#include "support/entry_path.h"
 #include "support/fixed_wstring.h"
 #include "support/filesystem_path.h"
 #include "support/folder_listing.h"
 #include "support/md5.h"
+#include "support/path_text.h"
 
 namespace {
 
@@ -61,17 +63,14 @@ int AddFolderLevel(CUpdateInfo& list, const Text512& urlBase, const Text512& fol
   return met;
 }
 
+// Item names are data from a published list: one that would reach outside the folder fails.
 bool VerifyItem(const char16_t* folder, const UpdateItem& item) {
-  if (item.file[0] == 0) return false;
-  Text512 path;
-  path.Assign(folder);
-  EndWith(path, u'\\');
-  if (!Join(path, Text512(path), item.file)) return false;
+  char16_t path[kPathCapacity];
+  if (!JoinEntryPath(folder, item.file, path)) return false;
   uint64_t size = 0;
   char16_t digest[33] = {};
-  return GetFileSize(path.Units(), &size) && size == static_cast<uint64_t>(item.size) &&
-         item.size >= 0 && Md5HexOfFile(digest, path.Units(), true) &&
-         SameDigest(digest, item.md5);
+  return GetFileSize(path, &size) && size == static_cast<uint64_t>(item.size) &&
+         item.size >= 0 && Md5HexOfFile(digest, path, true) && SameDigest(digest, item.md5);
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "support/md5.h"
 #include "support/utf8.h"
 #include "tests/helpers/temp_folder.h"
 
@@ -154,6 +156,27 @@ TEST(UpdateInfo, BuildsFromAFolderAndVerifiesIt) {
   EXPECT_EQ(std::u16string(prefixed.Get(0)->file), u"lib\\b.bin");
   EXPECT_EQ(prefixed.AddFolder(u"", root.c_str(), u""), 0);
   EXPECT_EQ(prefixed.AddFolder(u"http://h/", (root + u"/missing").c_str(), u""), 0);
+}
+
+TEST(UpdateInfo, VerifyFilesNeverLooksOutsideTheFolder) {
+  TempFolder folder;
+  std::filesystem::create_directories(folder.Path() / "install");
+  // A file outside that an item describes exactly.
+  WriteBytes(folder.Path() / "victim.txt", "victim");
+  char16_t digest[33] = {};
+  ASSERT_TRUE(Md5HexOfMemory(digest, "victim", 6));
+  std::u16string install = (folder.Path() / "install").u16string();
+  std::u16string victim = folder.File(u"victim.txt");
+  const std::u16string names[] = {u"..\\victim.txt", u"../victim.txt", u"sub\\..\\..\\victim.txt",
+                                  victim};
+  for (const std::u16string& name : names) {
+    SCOPED_TRACE(Utf16ToUtf8(name.c_str()));
+    CUpdateInfo list;
+    ASSERT_EQ(list.AddFile(name.c_str(), 6, digest, u"http://h/victim.txt"), 0);
+    int failing = -1;
+    EXPECT_FALSE(list.VerifyFiles(install.c_str(), &failing));
+    EXPECT_EQ(failing, 0);
+  }
 }
 
 TEST(UpdateInfo, PackedRoundTripKeepsEveryItem) {

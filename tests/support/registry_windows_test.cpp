@@ -10,15 +10,11 @@
 
 #include "support/registry_key_paths.h"
 #include "support/wide_text.h"
+#include "tests/helpers/registry_probe.h"
 
 namespace {
 
 const std::u16string kUninstallBase = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
-std::u16string Unique(const char16_t* stem) {
-  std::string number = std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount());
-  return stem + std::u16string(number.begin(), number.end());
-}
 
 // The raw value as the registry holds it. Type REG_NONE when absent.
 struct StoredValue {
@@ -44,15 +40,6 @@ StoredValue ReadStored(const std::u16string& subKey, const char16_t* name) {
   return value;
 }
 
-bool KeyExists(const std::u16string& subKey) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, AsWide(subKey.c_str()), 0, KEY_READ, &key) != 0) {
-    return false;
-  }
-  RegCloseKey(key);
-  return true;
-}
-
 // Each test works below a company key of its own in HKEY_LOCAL_MACHINE\Software, and removes it
 // and the uninstall entry afterwards.
 class RegistryTest : public testing::Test {
@@ -65,7 +52,7 @@ class RegistryTest : public testing::Test {
   std::u16string CompanyKey() const { return u"Software\\" + company_; }
   std::u16string ProductKey() const { return CompanyKey() + u"\\" + app_; }
 
-  const std::u16string company_ = Unique(u"InstallerTest");
+  const std::u16string company_ = UniqueName(u"InstallerTest");
   const std::u16string app_ = u"App";
 };
 
@@ -164,7 +151,7 @@ TEST_F(RegistryTest, WritesTheUninstallEntryUnderCompanyAndAppJoined) {
 }
 
 TEST_F(RegistryTest, KeepsRunValuesUnderTheirOwnName) {
-  const std::u16string name = Unique(u"InstallerTestRun");
+  const std::u16string name = UniqueName(u"InstallerTestRun");
   ASSERT_TRUE(WriteRunValue(name.c_str(), u"C:\\Apps\\client.exe", -1));
   char16_t buffer[260];
   ASSERT_TRUE(ReadRunValue(name.c_str(), buffer, 260));

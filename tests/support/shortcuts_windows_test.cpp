@@ -8,43 +8,14 @@
 #include <filesystem>
 #include <string>
 
-#include "support/com_scope.h"
 #include "support/folder_tree.h"
 #include "support/path_text.h"
+#include "tests/helpers/shortcut_reader.h"
 #include "tests/helpers/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// What a shortcut file holds, read back through the shell's own link object.
-struct LinkContent {
-  std::u16string target;
-  WORD hotKey = 0xFFFF;
-};
-
-LinkContent ReadShortcut(const fs::path& link) {
-  LinkContent content;
-  ComApartment apartment;
-  ComPtr<IShellLinkW> shellLink;
-  ComPtr<IPersistFile> file;
-  wchar_t target[MAX_PATH] = {};
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              shellLink.Receive())) ||
-      FAILED(shellLink->QueryInterface(IID_IPersistFile, file.Receive())) ||
-      FAILED(file->Load(link.c_str(), STGM_READ)) ||
-      FAILED(shellLink->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)) ||
-      FAILED(shellLink->GetHotkey(&content.hotKey))) {
-    return {u"<unreadable>", 0xFFFF};
-  }
-  content.target = reinterpret_cast<const char16_t*>(target);
-  return content;
-}
-
-fs::path SpecialFolder(int id) {
-  char16_t folder[kPathCapacity];
-  return GetSpecialFolder(folder, id) ? fs::path(folder) : fs::path();
-}
 
 // Names unique to this run, with Chinese in them, so shortcuts of other runs never interfere.
 std::u16string UniqueName(const char16_t* what) {

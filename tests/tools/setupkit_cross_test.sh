@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The native and the windows setupkit must make byte-identical containers and client records,
 # read each other's, and both must refuse damaged input without creating the output. Both must
-# zip a folder into the same entries, encrypted with the archive password, that read back whole.
+# zip a folder into the same entries, encrypted with the archive password, that read back whole,
+# and write the same update list for it.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/wine-env.sh
@@ -108,6 +109,24 @@ native zip empty-folder n-empty.zip
 check "native refuses an empty folder" test $? -eq 1 -a ! -e n-empty.zip
 windows zip empty-folder w-empty.zip
 check "windows refuses an empty folder" test $? -eq 1 -a ! -e w-empty.zip
+
+# Update lists: the same folder makes the same list in both builds, in both stored forms, and
+# each build shows the other's list alike.
+for form in plain --packed; do
+  option=$([ "$form" = --packed ] && echo --packed)
+  native list client http://127.0.0.1/client "update.$form.n" --version 2.0.1.5 $option
+  windows list client http://127.0.0.1/client "update.$form.w" --version 2.0.1.5 $option
+  check "both make the same $form update list" cmp -s "update.$form.n" "update.$form.w"
+  native show "update.$form.w" >"update.$form.shown.n"
+  windows show "update.$form.n" >"update.$form.shown.w"
+  check "both show the $form update list alike" cmp -s "update.$form.shown.n" "update.$form.shown.w"
+done
+check "the list names the three non-empty files" \
+  test "$(grep -c '^<item action="0" file=' update.plain.shown.n)" -eq 3
+native list empty-folder http://127.0.0.1/ n-empty.xml
+check "native refuses to list an empty folder" test $? -eq 1 -a ! -e n-empty.xml
+windows list empty-folder http://127.0.0.1/ w-empty.xml
+check "windows refuses to list an empty folder" test $? -eq 1 -a ! -e w-empty.xml
 
 native pack only-one-argument
 check "native usage error exits 2" test $? -eq 2

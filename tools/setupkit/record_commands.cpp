@@ -9,6 +9,7 @@
 #include "support/packed_container.h"
 #include "support/utf8.h"
 #include "support/xdata.h"
+#include "tools/setupkit/list_commands.h"
 #include "tools/setupkit/tool_output.h"
 #include "tools/setupkit/vendor_config.h"
 
@@ -189,16 +190,16 @@ int ShowCommand(const std::u16string& file) {
     return Fail(Shown(file) + " is an executable: reading its resources needs the windows build");
 #endif
   } else {
+    XData bytes;
+    int status = kExitDone;
+    if (bytes.ReadFile(file.c_str(), 0) && ShowListFile(bytes.Data(), bytes.Length(), &status)) {
+      return status;
+    }
     bool packed = false;
     std::string problem;
     if (!LoadRecordFile(file, record, packed, problem)) return Fail(problem);
   }
-  std::string shown = Utf16ToUtf8(WrittenText(record).c_str());
-  bool written = std::fwrite(shown.data(), 1, shown.size(), stdout) == shown.size();
-  if (std::fflush(stdout) != 0 || !written) {
-    return Fail("cannot write to standard output");
-  }
-  return kExitDone;
+  return PrintText(WrittenText(record));
 }
 
 #ifdef _WIN32

@@ -7,8 +7,9 @@
 // that the installer would not read back exactly as written is refused and OUT is not created.
 int ConfigCommand(const std::u16string& in, const std::u16string& out, bool packed);
 
-// setupkit show FILE: prints the client record held by FILE (a record in either stored form, or
-// in the windows build an executable with an "app" resource) as its fifteen key=value; lines.
+// setupkit show FILE: prints what FILE holds as UTF-8: an update list or an uninstall list
+// (see ShowListFile), or else the client record of FILE (a record in either stored form, or in
+// the windows build an executable with an "app" resource) as its fifteen key=value; lines.
 int ShowCommand(const std::u16string& file);
 
 #ifdef _WIN32

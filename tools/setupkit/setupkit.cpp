@@ -4,6 +4,7 @@
 
 #include "support/utf8.h"
 #include "tools/setupkit/container_commands.h"
+#include "tools/setupkit/list_commands.h"
 #include "tools/setupkit/record_commands.h"
 #include "tools/setupkit/tool_output.h"
 #include "tools/setupkit/zip_commands.h"
@@ -12,39 +13,76 @@ namespace {
 
 using Arguments = std::vector<std::u16string>;
 
+// What may follow a command's arguments, in any order: a flag word, and an option word with a
+// value.
+struct Options {
+  bool flag = false;
+  std::u16string value;
+};
+
 struct Command {
   const char16_t* name;
   size_t argumentCount;
-  const char16_t* option;  // a word that may follow the arguments, or null
+  const char16_t* flag;         // or null
+  const char16_t* valueOption;  // or null
   const char* usage;
-  int (*run)(const Arguments& arguments, bool optionGiven);
+  int (*run)(const Arguments& arguments, const Options& options);
 };
 
 const Command kCommands[] = {
-    {u"pack", 2, nullptr, "pack IN OUT               write IN's bytes as a packed container to OUT",
-     [](const Arguments& a, bool) { return PackCommand(a[0], a[1]); }},
-    {u"unpack", 2, nullptr,
+    {u"pack", 2, nullptr, nullptr,
+     "pack IN OUT               write IN's bytes as a packed container to OUT",
+     [](const Arguments& a, const Options&) { return PackCommand(a[0], a[1]); }},
+    {u"unpack", 2, nullptr, nullptr,
      "unpack IN OUT             unpack a container (unpacked files are copied as they are)",
-     [](const Arguments& a, bool) { return UnpackCommand(a[0], a[1]); }},
-    {u"zip", 2, nullptr,
+     [](const Arguments& a, const Options&) { return UnpackCommand(a[0], a[1]); }},
+    {u"zip", 2, nullptr, nullptr,
      "zip FOLDER OUT            write FOLDER as a zip archive encrypted with the archive password",
-     [](const Arguments& a, bool) { return ZipCommand(a[0], a[1]); }},
-    {u"config", 2, u"--packed",
+     [](const Arguments& a, const Options&) { return ZipCommand(a[0], a[1]); }},
+    {u"list", 3, u"--packed", u"--version",
+     "list FOLDER URLBASE OUT [--version V] [--packed]  write FOLDER's update list (update.xml)",
+     [](const Arguments& a, const Options& o) {
+       return ListCommand(a[0], a[1], a[2], o.value, o.flag);
+     }},
+    {u"config", 2, u"--packed", nullptr,
      "config IN OUT [--packed]  turn a configuration (key=value; lines) into the client record",
-     [](const Arguments& a, bool packed) { return ConfigCommand(a[0], a[1], packed); }},
-    {u"show", 1, nullptr,
+     [](const Arguments& a, const Options& o) { return ConfigCommand(a[0], a[1], o.flag); }},
+    {u"show", 1, nullptr, nullptr,
 #ifdef _WIN32
-     "show FILE                 print the client record in FILE (a record, or an executable's)",
+     "show FILE                 print the update list, uninstall list (uninst.dat) or client "
+     "record in FILE (a record, or an executable's)",
 #else
-     "show FILE                 print the client record in FILE (a record file)",
+     "show FILE                 print the update list, uninstall list (uninst.dat) or client "
+     "record in FILE (a record file)",
 #endif
-     [](const Arguments& a, bool) { return ShowCommand(a[0]); }},
+     [](const Arguments& a, const Options&) { return ShowCommand(a[0]); }},
 #ifdef _WIN32
-    {u"stamp", 2, nullptr,
+    {u"stamp", 2, nullptr, nullptr,
      "stamp EXE RECORD          write RECORD into EXE as its \"APP\" resource",
-     [](const Arguments& a, bool) { return StampCommand(a[0], a[1]); }},
+     [](const Arguments& a, const Options&) { return StampCommand(a[0], a[1]); }},
 #endif
 };
+
+// Moves the options that follow the command's arguments into options. False when the words
+// are not exactly the arguments followed by options, each given at most once.
+bool TakeOptions(const Command& command, Arguments& arguments, Options& options) {
+  if (arguments.size() < command.argumentCount) return false;
+  bool valueGiven = false;
+  for (size_t i = command.argumentCount; i < arguments.size(); ++i) {
+    const std::u16string& word = arguments[i];
+    if (command.flag != nullptr && word == command.flag && !options.flag) {
+      options.flag = true;
+    } else if (command.valueOption != nullptr && word == command.valueOption && !valueGiven &&
+               i + 1 < arguments.size()) {
+      valueGiven = true;
+      options.value = arguments[++i];
+    } else {
+      return false;
+    }
+  }
+  arguments.resize(command.argumentCount);
+  return true;
+}
 
 void PrintHelp(std::FILE* stream) {
   std::fprintf(stream, "usage: setupkit COMMAND ARGUMENTS\n\ncommands:\n");
@@ -69,14 +107,11 @@ int RunSetupkit(const std::vector<std::u16string>& args) {
   for (const Command& command : kCommands) {
     if (args[0] != command.name) continue;
     Arguments arguments(args.begin() + 1, args.end());
-    bool optionGiven = command.option != nullptr &&
-                       arguments.size() == command.argumentCount + 1 &&
-                       arguments.back() == command.option;
-    if (optionGiven) arguments.pop_back();
-    if (arguments.size() != command.argumentCount) {
+    Options options;
+    if (!TakeOptions(command, arguments, options)) {
       return UsageError(std::string("wrong arguments; usage: setupkit ") + command.usage);
     }
-    return command.run(arguments, optionGiven);
+    return command.run(arguments, options);
   }
   return UsageError("unknown command " + Utf16ToUtf8(args[0].c_str()));
 }

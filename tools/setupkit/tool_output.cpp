@@ -18,3 +18,10 @@ bool WriteOutputFile(const std::u16string& path, const uint8_t* bytes, uint32_t 
   RemoveFile(path.c_str());
   return false;
 }
+
+int PrintText(const std::u16string& text) {
+  std::string shown = Utf16ToUtf8(text.c_str());
+  bool written = std::fwrite(shown.data(), 1, shown.size(), stdout) == shown.size();
+  if (std::fflush(stdout) != 0 || !written) return Fail("cannot write to standard output");
+  return kExitDone;
+}

@@ -1,0 +1,19 @@
+#include "tests/helpers/registry_probe.h"
+
+#include <windows.h>
+
+#include "support/wide_text.h"
+
+bool KeyExists(const std::u16string& subKey) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, AsWide(subKey.c_str()), 0, KEY_READ, &key) != 0) {
+    return false;
+  }
+  RegCloseKey(key);
+  return true;
+}
+
+std::u16string UniqueName(const char16_t* stem) {
+  std::string number = std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount());
+  return stem + std::u16string(number.begin(), number.end());
+}

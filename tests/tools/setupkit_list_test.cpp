@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "records/uninst_info.h"
+#include "records/update_info.h"
+#include "support/md5.h"
+#include "support/packed_container.h"
+#include "tests/helpers/setupkit_run.h"
+#include "tests/helpers/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::u16string Md5Hex(const std::string& bytes) {
+  char16_t digest[33] = {};
+  Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
+  return digest;
+}
+
+class SetupkitList : public testing::Test {
+ protected:
+  SetupkitList() {
+    fs::create_directories(client_ / u"skin");
+    fs::create_directories(client_ / u"\u6570\u636E" / u"\u7A7A");  // 数据/空: an empty folder
+    WriteBytes(client_ / u"client.exe", std::string(20000, 'M') + "the client");
+    WriteBytes(client_ / u"skin" / u"back.png", std::string(3000, '\x07'));
+    WriteBytes(client_ / u"\u6570\u636E" / u"\u8BF4\u660E.txt", "\xE8\xAF\xB4\xE6\x98\x8E");
+    WriteBytes(client_ / u"empty.dll", "");
+  }
+
+  std::u16string Client() const { return client_.u16string(); }
+
+  TempFolder folder_;
+  fs::path client_ = folder_.Path() / "client";
+};
+
+TEST_F(SetupkitList, WritesEveryNonEmptyFileWithItsSizeDigestAndUrl) {
+  std::u16string out = folder_.File(u"update.xml");
+  ToolRun run = RunSetupkitCaptured(
+      {u"list", Client(), u"http://127.0.0.1/c", out, u"--version", u"2.0.1.5"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("empty.dll is empty"), std::string::npos) << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
+  EXPECT_EQ(ReadBytes(fs::path(out)).substr(0, 2), "\xFF\xFE");
+
+  CUpdateInfo list;
+  ASSERT_TRUE(list.LoadFromFile(out.c_str()));
+  EXPECT_EQ(std::u16string(list.GetVersion()), u"2.0.1.5");
+  struct Expected {
+    std::u16string file;
+    std::u16string url;
+    std::string bytes;
+  } expected[] = {
+      {u"client.exe", u"http://127.0.0.1/c/client.exe", std::string(20000, 'M') + "the client"},
+      {u"skin\\back.png", u"http://127.0.0.1/c/skin/back.png", std::string(3000, '\x07')},
+      {u"\u6570\u636E\\\u8BF4\u660E.txt", u"http://127.0.0.1/c/\u6570\u636E/\u8BF4\u660E.txt",
+       "\xE8\xAF\xB4\xE6\x98\x8E"},
+  };
+  ASSERT_EQ(list.Count(), 3);
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    const UpdateItem* item = list.Get(i);
+    EXPECT_EQ(item->action, UpdateItem::kActionUpdate);
+    EXPECT_EQ(std::u16string(item->file), expected[i].file);
+    EXPECT_EQ(std::u16string(item->url), expected[i].url);
+    EXPECT_EQ(item->size, static_cast<int32_t>(expected[i].bytes.size()));
+    EXPECT_EQ(std::u16string(item->md5), Md5Hex(expected[i].bytes));
+  }
+  EXPECT_TRUE(list.VerifyFiles(Client().c_str(), nullptr));
+}
+
+TEST_F(SetupkitList, PackedListsLoadAlikeAndShowPrintsTheListText) {
+  std::u16string plain = folder_.File(u"plain.xml");
+  std::u16string packed = folder_.File(u"packed.xml");
+  ASSERT_EQ(RunSetupkitCaptured({u"list", Client(), u"http://h/", plain}).status, 0);
+  ASSERT_EQ(RunSetupkitCaptured({u"list", Client(), u"http://h/", packed, u"--packed"}).status,
+            0);
+  std::string packedBytes = ReadBytes(fs::path(packed));
+  EXPECT_TRUE(HasContainerMarker(reinterpret_cast<const uint8_t*>(packedBytes.data()),
+                                 static_cast<uint32_t>(packedBytes.size())));
+
+  ToolRun shownPlain = RunSetupkitCaptured({u"show", plain});
+  ToolRun shownPacked = RunSetupkitCaptured({u"show", packed});
+  ASSERT_EQ(shownPlain.status, 0) << shownPlain.err;
+  EXPECT_EQ(shownPacked.out, shownPlain.out);
+  std::string head = "<list version=\"\">\r\n<item action=\"0\" file=\"client.exe\" size=\"20010\"";
+  EXPECT_EQ(shownPlain.out.substr(0, head.size()), head);
+  EXPECT_NE(shownPlain.out.find("file=\"\xE6\x95\xB0\xE6\x8D\xAE\\\xE8\xAF\xB4\xE6\x98\x8E.txt\""),
+            std::string::npos)
+      << shownPlain.out;
+  EXPECT_EQ(shownPlain.out.substr(shownPlain.out.size() - 9), "</list>\r\n");
+}
+
+TEST_F(SetupkitList, RefusesFoldersItCannotListWithoutWritingTheList) {
+  fs::create_directories(folder_.Path() / "empty");
+  fs::create_directories(folder_.Path() / "only-empty" / "sub");
+  WriteBytes(folder_.Path() / "only-empty" / "sub" / "nothing.txt", "");
+  WriteBytes(folder_.Path() / "a-file", "x");
+  fs::create_directories(folder_.Path() / "huge");
+  // A sparse file just past what a list's size field holds.
+  WriteBytes(folder_.Path() / "huge" / "small.txt", "small");
+  {
+    std::ofstream(folder_.Path() / "huge" / "big.bin").close();
+    fs::resize_file(folder_.Path() / "huge" / "big.bin", 0x80000000ull);
+  }
+  struct Case {
+    const char* name;
+    std::u16string folder;
+    std::string message;
+  } cases[] = {
+      {"missing", folder_.File(u"missing"), "missing is not a folder"},
+      {"a file", folder_.File(u"a-file"), "a-file is not a folder"},
+      {"empty", folder_.File(u"empty"), "empty holds no files to list"},
+      {"only empty files", folder_.File(u"only-empty"), "only-empty holds no files to list"},
+      {"a file too large", folder_.File(u"huge"), "big.bin is too large for an update list"},
+  };
+#ifndef _WIN32
+  // Names only other file systems allow.
+  std::vector<Case> all(std::begin(cases), std::end(cases));
+  for (const char* name : {"dot.", "colon:a", "CON.txt"}) {
+    fs::path odd = folder_.Path() / (std::string("odd-") + name);
+    fs::create_directories(odd);
+    WriteBytes(odd / name, "x");
+    all.push_back({name, odd.u16string(), std::string(name) + " is not a name Windows can"});
+  }
+#else
+  const auto& all = cases;
+#endif
+  for (const Case& c : all) {
+    SCOPED_TRACE(c.name);
+    std::u16string out = folder_.File(u"out.xml");
+    ToolRun run = RunSetupkitCaptured({u"list", c.folder, u"http://h/", out});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_FALSE(fs::exists(fs::path(out)));
+  }
+}
+
+TEST_F(SetupkitList, OptionsFollowTheArgumentsOnceEach) {
+  std::u16string out = folder_.File(u"out.xml");
+  const std::vector<std::u16string> wrong[] = {
+      {u"list", Client(), u"http://h/"},
+      {u"list", Client(), u"http://h/", out, u"--version"},
+      {u"list", Client(), u"http://h/", out, u"--packed", u"--packed"},
+      {u"list", Client(), u"http://h/", out, u"--version", u"1", u"--version", u"2"},
+      {u"list", Client(), u"http://h/", out, u"--level", u"1"},
+  };
+  for (const auto& args : wrong) {
+    EXPECT_EQ(RunSetupkitCaptured(args).status, 2);
+    EXPECT_FALSE(fs::exists(fs::path(out)));
+  }
+  ASSERT_EQ(RunSetupkitCaptured(
+                {u"list", Client(), u"http://h/", out, u"--packed", u"--version", u"3.1"})
+                .status,
+            0);
+  CUpdateInfo list;
+  ASSERT_TRUE(list.LoadFromFile(out.c_str()));
+  EXPECT_EQ(std::u16string(list.GetVersion()), u"3.1");
+}
+
+TEST(SetupkitShow, PrintsAnUninstallListOneEntryALine) {
+  TempFolder folder;
+  CUninstInfo list;
+  list.Add(u"bin\\", -1);
+  list.Add(u"bin\\client.exe", -1);
+  list.Add(u"\u6570\u636E\\\u8BF4\u660E.txt", -1);
+  std::u16string file = folder.File(u"uninst.dat");
+  ASSERT_TRUE(list.SaveToFile(file.c_str()));
+
+  ToolRun run = RunSetupkitCaptured({u"show", file});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "bin\\\r\nbin\\client.exe\r\n"
+            "\xE6\x95\xB0\xE6\x8D\xAE\\\xE8\xAF\xB4\xE6\x98\x8E.txt\r\n");
+}
+
+}  // namespace

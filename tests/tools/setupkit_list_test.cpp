@@ -157,6 +157,10 @@ TEST_F(SetupkitList, OptionsFollowTheArgumentsOnceEach) {
     EXPECT_EQ(RunSetupkitCaptured(args).status, 2);
     EXPECT_FALSE(fs::exists(fs::path(out)));
   }
+  ToolRun noBase = RunSetupkitCaptured({u"list", Client(), u"", out});
+  EXPECT_EQ(noBase.status, 1);
+  EXPECT_EQ(noBase.err, "setupkit: the URL base is empty\n");
+  EXPECT_FALSE(fs::exists(fs::path(out)));
   ASSERT_EQ(RunSetupkitCaptured(
                 {u"list", Client(), u"http://h/", out, u"--packed", u"--version", u"3.1"})
                 .status,

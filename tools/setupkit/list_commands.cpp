@@ -65,6 +65,7 @@ bool ParseUninstallList(const uint8_t* bytes, uint32_t n, CUninstInfo& list) {
 int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
                 const std::u16string& out, const std::u16string& version, bool packed) {
   if (!IsFolder(folder)) return Fail(Shown(folder) + " is not a folder");
+  if (urlBase.empty()) return Fail("the URL base is empty");
   FolderScan scan;
   ScanFolder(folder, 0, scan);
   if (!scan.oversized.empty()) {

@@ -3,6 +3,9 @@
 #include <cstdio>
 
 #include "support/utf8.h"
+#ifdef _WIN32
+#include "tools/setupkit/build_commands.h"
+#endif
 #include "tools/setupkit/container_commands.h"
 #include "tools/setupkit/record_commands.h"
 #include "tools/setupkit/tool_output.h"
@@ -12,9 +15,12 @@ namespace {
 
 using Arguments = std::vector<std::u16string>;
 
+// A command that reads its own options takes any number of arguments.
+constexpr size_t kOwnOptions = static_cast<size_t>(-1);
+
 struct Command {
   const char16_t* name;
-  size_t argumentCount;
+  size_t argumentCount;  // or kOwnOptions
   const char16_t* option;  // a word that may follow the arguments, or null
   const char* usage;
   int (*run)(const Arguments& arguments, bool optionGiven);
@@ -43,6 +49,13 @@ const Command kCommands[] = {
     {u"stamp", 2, nullptr,
      "stamp EXE RECORD          write RECORD into EXE as its \"APP\" resource",
      [](const Arguments& a, bool) { return StampCommand(a[0], a[1]); }},
+    {u"build", kOwnOptions, nullptr,
+     "build --config FILE --client FOLDER [--skin FOLDER] [--theme FILE] [--download]\n"
+     "        [--stub SETUP] -o OUT    make a ready installer from the setup.exe stub",
+     [](const Arguments& a, bool) { return BuildCommand(a); }},
+    {u"inspect", 1, nullptr,
+     "inspect SETUP             print an installer's configuration, payload entries and mode",
+     [](const Arguments& a, bool) { return InspectCommand(a[0]); }},
 #endif
 };
 
@@ -73,7 +86,7 @@ int RunSetupkit(const std::vector<std::u16string>& args) {
                        arguments.size() == command.argumentCount + 1 &&
                        arguments.back() == command.option;
     if (optionGiven) arguments.pop_back();
-    if (arguments.size() != command.argumentCount) {
+    if (command.argumentCount != kOwnOptions && arguments.size() != command.argumentCount) {
       return UsageError(std::string("wrong arguments; usage: setupkit ") + command.usage);
     }
     return command.run(arguments, optionGiven);

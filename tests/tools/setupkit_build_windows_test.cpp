@@ -6,13 +6,12 @@
 
 #include "records/client_info.h"
 #include "support/resource_reader.h"
-#include "support/utf8.h"
 #include "support/xdata.h"
-#include "support/xzip.h"
 #include "tests/helpers/byte_pattern.h"
 #include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/windows_test_support.h"
+#include "tests/helpers/zip_builder.h"
 
 namespace {
 
@@ -21,23 +20,6 @@ namespace fs = std::filesystem;
 const char kVendorText[] =
     "app=democlient;\nname=\xE7\xA4\xBA\xE4\xBE\x8B;\ncompany=Example;\nversion=1.2.0.0;\n"
     "style=#00000024;\nsource=http://127.0.0.1/app;\n";
-
-// Every file entry of an archive of the system's own, by name, read with the real password.
-std::map<std::string, std::string> ReadArchive(const uint8_t* bytes, size_t n) {
-  std::map<std::string, std::string> files;
-  XZip archive;
-  if (!archive.OpenMemory(bytes, static_cast<uint32_t>(n), XZip::GetArchivePassword())) {
-    return files;
-  }
-  for (int i = 0; i < archive.GetCount(); ++i) {
-    char16_t name[XZip::kNameCapacity];
-    XData data;
-    if (archive.IsFolder(i) || !archive.GetName(i, name) || !archive.ReadItem(i, &data)) continue;
-    files[Utf16ToUtf8(name)] =
-        std::string(reinterpret_cast<const char*>(data.Data()), data.Length());
-  }
-  return files;
-}
 
 // A generated client, a skin and a theme, packed into installers made from the real setup.exe.
 class SetupkitBuildTest : public ::testing::Test {
@@ -94,14 +76,15 @@ TEST_F(SetupkitBuildTest, InstallerCarriesConfigurationAndPayloadInEitherMode) {
 
     XData tail;
     ASSERT_TRUE(LoadPackedResourceFromFile(tail, Setup().c_str(), u"TAIL", 1));
-    std::map<std::string, std::string> payload = ReadArchive(tail.Data(), tail.Length());
+    std::map<std::string, std::string> payload = ReadArchiveFiles(
+        std::string(reinterpret_cast<const char*>(tail.Data()), tail.Length()));
     EXPECT_EQ(payload["bg.png"], "\x89PNG background");
     EXPECT_EQ(payload["theme.txt"], "\"title\"=\"#FFFFFF\"\r\n");
     EXPECT_EQ(payload.count("update.xml"), 1u);
     EXPECT_EQ(payload.size(), download ? 3u : 4u);
     if (!download) {
       const std::string& app = payload["app.zip"];
-      EXPECT_EQ(ReadArchive(reinterpret_cast<const uint8_t*>(app.data()), app.size()), client_);
+      EXPECT_EQ(ReadArchiveFiles(app), client_);
     }
 
     ToolRun inspect = RunSetupkitCaptured({u"inspect", Setup()});

@@ -7,32 +7,13 @@
 #include <string>
 
 #include "records/update_info.h"
-#include "support/utf8.h"
-#include "support/xdata.h"
-#include "support/xzip.h"
 #include "tests/helpers/byte_pattern.h"
 #include "tests/helpers/temp_folder.h"
+#include "tests/helpers/zip_builder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// Every file entry of an archive of the system's own, by name, read with the real password.
-std::map<std::string, std::string> ReadArchive(const std::string& bytes) {
-  std::map<std::string, std::string> files;
-  XZip archive;
-  if (!archive.OpenMemory(bytes.data(), static_cast<uint32_t>(bytes.size()),
-                          XZip::GetArchivePassword())) {
-    return files;
-  }
-  for (int i = 0; i < archive.GetCount(); ++i) {
-    char16_t name[XZip::kNameCapacity];
-    XData data;
-    if (archive.IsFolder(i) || !archive.GetName(i, name) || !archive.ReadItem(i, &data)) continue;
-    files[Utf16ToUtf8(name)] = std::string(reinterpret_cast<const char*>(data.Data()), data.Length());
-  }
-  return files;
-}
 
 class PayloadTest : public ::testing::Test {
  protected:
@@ -66,14 +47,14 @@ TEST_F(PayloadTest, CarriesSkinThemeListAndTheEncryptedClient) {
     sources_.download = download;
     std::string payload, problem;
     ASSERT_TRUE(BuildPayload(sources_, config_, payload, problem)) << problem;
-    std::map<std::string, std::string> entries = ReadArchive(payload);
+    std::map<std::string, std::string> entries = ReadArchiveFiles(payload);
     EXPECT_EQ(entries.size(), download ? 4u : 5u);
     EXPECT_EQ(entries["bg.png"], "\x89PNG pretend");
     EXPECT_EQ(entries["logo.png"], "\x89PNG logo");
     EXPECT_EQ(entries["theme.txt"], "\"font\"=\"SimSun\"\r\n");
     EXPECT_EQ(entries.count("app.zip"), download ? 0u : 1u);
     if (!download) {
-      EXPECT_EQ(ReadArchive(entries["app.zip"]), client_);
+      EXPECT_EQ(ReadArchiveFiles(entries["app.zip"]), client_);
     }
 
     CUpdateInfo list;

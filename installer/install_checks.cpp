@@ -30,7 +30,7 @@ const SecurityProduct kSecurityProducts[] = {
 };
 constexpr int kSecurityProductCount = sizeof kSecurityProducts / sizeof kSecurityProducts[0];
 
-// Fills a message whose %s slots take the given texts in order.
+// Fills a message whose %ls slots take the given texts in order (at most kMessageUnits units).
 template <typename... Texts>
 void FillMessage(char16_t* out, const char16_t* format, Texts... texts) {
   std::swprintf(AsWide(out), kMessageUnits, AsWide(format), AsWide(texts)...);

@@ -14,6 +14,7 @@
 #include "installer/install_outcome.h"
 #include "records/uninst_info.h"
 #include "support/md5.h"
+#include "support/packed_container.h"
 #include "support/process_control.h"
 #include "support/registry.h"
 #include "tests/helpers/install_payload.h"
@@ -55,14 +56,28 @@ class RecordingObserver : public IInstallObserver {
   std::deque<int> posted_;
 };
 
-// The configuration the payload carries as "app.txt".
-ZipEntrySpec ConfigEntry() {
+// The stored form of a configuration for the test product, with the given version.
+std::string ConfigBytes(const char16_t* version, bool packed) {
   CClientInfo config;
   config.SetCompany(kCompany);
   config.SetApp(kApp);
+  config.SetVersion(version);
   std::vector<uint8_t> bytes(CRecordStorage::kDefaultSaveBufferSize);
-  uint32_t size = config.Serialize(bytes.data(), static_cast<uint32_t>(bytes.size()), false);
-  return {"app.txt", std::string(bytes.begin(), bytes.begin() + size)};
+  uint32_t size = config.Serialize(bytes.data(), static_cast<uint32_t>(bytes.size()), packed);
+  return std::string(bytes.begin(), bytes.begin() + size);
+}
+
+// The configuration the payload carries as "app.txt".
+ZipEntrySpec ConfigEntry() { return {"app.txt", ConfigBytes(u"1.0.0.0", false)}; }
+
+std::string Packed(const std::string& payload) {
+  std::string container(payload.size() + 64, '\0');
+  uint32_t size = PackContainer(reinterpret_cast<uint8_t*>(container.data()),
+                                static_cast<uint32_t>(container.size()),
+                                reinterpret_cast<const uint8_t*>(payload.data()),
+                                static_cast<uint32_t>(payload.size()));
+  container.resize(size);
+  return container;
 }
 
 const char kUpdateList[] = "<update version=\"1.0.0.0\"></update>";
@@ -270,6 +285,98 @@ TEST(InstallFlow, CancellingMidInstallEndsTheProcessPromptly) {
   EXPECT_GT(written, 0u);
   EXPECT_LT(written, entries.size());
   DeleteProductKey(kCompany, kApp);
+}
+
+// The payload is the executable's "tail" resource, else the .zip beside it; the configuration is
+// its "app" resource, else the payload's "app.txt".
+TEST(InstallFlow, FindsPayloadAndConfigurationInTheExecutableFirst) {
+  struct Case {
+    const char* label;
+    bool tailResource;
+    bool appResource;
+    bool siblingArchive;
+    bool payloadOpens;
+    bool configLoads;
+    bool archiveMode;
+    const char16_t* version;
+  };
+  const Case cases[] = {
+      {"both resources, beside a download-mode archive", true, true, true, true, true, true,
+       u"3.0"},
+      {"tail resource, configuration from app.txt", true, false, false, true, true, true, u"2.0"},
+      {"archive beside the executable only", false, false, true, true, true, false, u"1.0"},
+      {"nothing at all: built-in defaults", false, false, false, false, false, false,
+       u"1.0.0.0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    DeleteProductKey(kCompany, kApp);
+    TempFolder temp;
+    const std::u16string exe = temp.File(u"setup.exe");
+    std::filesystem::copy_file(TestProgramFolder() / "resource_target.exe",
+                               temp.Path() / "setup.exe");
+    if (c.tailResource) {
+      const std::string payload = BuildPayload({{"a.txt", "a"}}, "app.zip",
+                                               {{"app.txt", ConfigBytes(u"2.0", false)}});
+      ASSERT_TRUE(PutResource(exe, u"TAIL", 1, Packed(payload)));
+    }
+    if (c.appResource) {
+      ASSERT_TRUE(PutResource(exe, u"APP", 1, ConfigBytes(u"3.0", true)));
+    }
+    if (c.siblingArchive) {
+      WriteBytes(temp.Path() / "setup.zip",
+                 BuildZip({{"app.txt", ConfigBytes(u"1.0", false)}}, XZip::GetArchivePassword()));
+    }
+    RecordingObserver observer;
+    CInstallFlow flow(&observer, false);
+
+    EXPECT_EQ(flow.OpenPayload(exe.c_str()), c.payloadOpens);
+    EXPECT_EQ(flow.LoadWindowConfig(exe.c_str()), c.configLoads);
+    EXPECT_EQ(std::u16string(flow.ClientRecord().GetVersion().Units()), c.version);
+    ASSERT_TRUE(flow.Prepare());
+    EXPECT_EQ(flow.IsArchiveMode(), c.archiveMode);
+  }
+}
+
+TEST(InstallFlow, ProposesTheRecordedFolderElseProgramFilesOnTheWindowsDrive) {
+  wchar_t windowsFolder[MAX_PATH];
+  ASSERT_NE(GetWindowsDirectoryW(windowsFolder, MAX_PATH), 0u);
+  const std::u16string programs =
+      std::u16string(1, static_cast<char16_t>(windowsFolder[0])) +
+      u":\\Program Files\\FlowTestCompany\\FlowTestApp\\";
+  struct Case {
+    const char16_t* recorded;  // null: no earlier install
+    std::u16string expected;
+  };
+  const Case cases[] = {
+      {nullptr, programs},
+      {u"E:\\Games\\Kept", u"E:\\Games\\Kept"},  // as stored, nothing appended
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.recorded != nullptr ? "recorded" : "none recorded");
+    FlowFixture fixture(BuildPayload({{"a.txt", "a"}}, "app.zip", {ConfigEntry()}), false);
+    if (c.recorded != nullptr) {
+      ASSERT_TRUE(WriteProductValue(kCompany, kApp, u"path", c.recorded, -1));
+    }
+    ASSERT_TRUE(fixture.flow.Prepare());
+    EXPECT_EQ(std::u16string(fixture.flow.GetInstallFolder().Units()), c.expected);
+  }
+}
+
+TEST(InstallFlow, FinishingOverANewerInstallKeepsItsFolderAndOnlySilentRunsClose) {
+  for (bool silent : {false, true}) {
+    SCOPED_TRACE(silent ? "silent" : "interactive");
+    FlowFixture fixture(BuildPayload({{"a.txt", "a"}}, "app.zip", {ConfigEntry()}), silent);
+    fixture.flow.FinishExisting();
+    EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kFinished);
+    EXPECT_EQ(std::u16string(fixture.flow.ClientRecord().GetInstallFolder().Units()),
+              fixture.flow.GetInstallFolder().Units());
+    EXPECT_EQ(std::u16string(fixture.flow.ClientRecord().GetMainFile().Units()), u"client.exe");
+    EXPECT_EQ(fixture.flow.View().finishButtonVisible, !silent);
+    EXPECT_EQ(fixture.observer.closes,
+              silent ? std::vector<int>{CInstallFlow::kExitInstalled} : std::vector<int>{});
+    EXPECT_FALSE(std::filesystem::exists(fixture.Installed("a.txt")));
+  }
 }
 
 }  // namespace

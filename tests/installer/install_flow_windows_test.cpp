@@ -379,4 +379,49 @@ TEST(InstallFlow, FinishingOverANewerInstallKeepsItsFolderAndOnlySilentRunsClose
   }
 }
 
+// Every named report lands in the uninstall list and the status text; the download figures and
+// the slow-network warning belong to download mode alone.
+TEST(InstallFlow, ProgressReportsFillTheListAndTheTextsOfTheirMode) {
+  struct Case {
+    const char* label;
+    std::string payload;
+    bool detailShown;
+  };
+  const Case cases[] = {
+      {"archive mode", BuildPayload({{"a.txt", "a"}}, "app.zip", {ConfigEntry()}), false},
+      {"download mode", BuildZip({ConfigEntry()}, XZip::GetArchivePassword()), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FlowFixture fixture(c.payload, false);
+    CInstallFlow& flow = fixture.flow;
+    flow.ShowProgress(u"bin\\a.dll", 4000, 1000);
+    flow.ShowProgress(nullptr, 4000, 2000);
+    flow.ShowProgress(u"", 4000, 3000);
+
+    ASSERT_EQ(flow.UninstallList().Count(), 1);
+    EXPECT_EQ(std::u16string(flow.UninstallList().Get(0)), u"bin\\a.dll");
+    EXPECT_EQ(std::u16string(flow.View().statusText.Units()),
+              std::u16string(flow.GetInstallFolder().Units()) + u"...");
+    EXPECT_EQ(std::u16string(flow.View().percentText.Units()), u"75%");
+    EXPECT_EQ(flow.View().progressRange, 4000u);
+    EXPECT_EQ(flow.View().progressPosition, 3000u);
+    EXPECT_EQ(flow.View().detailText.Empty(), !c.detailShown);
+    EXPECT_FALSE(flow.View().slowNetworkVisible && !c.detailShown);
+  }
+}
+
+TEST(InstallFlow, TheFinishButtonActsOnlyOnceFinished) {
+  FlowFixture fixture(BuildPayload({{"a.txt", "a"}}, "app.zip", {ConfigEntry()}), false);
+  EXPECT_TRUE(fixture.flow.OnCommand(CInstallFlow::kFinishCommand));
+  EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kReady);
+  EXPECT_TRUE(fixture.observer.closes.empty());
+
+  fixture.flow.FinishExisting();
+  EXPECT_TRUE(fixture.flow.OnCommand(CInstallFlow::kFinishCommand));
+  EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kLaunching);
+  EXPECT_EQ(fixture.observer.closes, std::vector<int>{CInstallFlow::kExitInstalled});
+  EXPECT_FALSE(fixture.flow.OnCommand(4097));  // the window's own commands are not the flow's
+}
+
 }  // namespace

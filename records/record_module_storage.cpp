@@ -4,40 +4,8 @@
 #include "records/record_storage.h"
 #include "support/module_library.h"
 #include "support/resource_reader.h"
-#include "support/wide_text.h"
+#include "support/resource_update.h"
 #include "support/xdata.h"
-
-namespace {
-
-constexpr WORD kResourceLanguage = 2052;  // Chinese (Simplified), as the installer expects
-
-// A resource update of an executable; abandoned unless committed.
-class ResourceUpdate {
- public:
-  explicit ResourceUpdate(const char16_t* path)
-      : handle_(BeginUpdateResourceW(AsWide(path), FALSE)) {}
-  ~ResourceUpdate() {
-    if (handle_ != nullptr) EndUpdateResourceW(handle_, TRUE);
-  }
-  ResourceUpdate(const ResourceUpdate&) = delete;
-  ResourceUpdate& operator=(const ResourceUpdate&) = delete;
-
-  bool Put(const char16_t* type, int id, const XData& bytes) {
-    return handle_ != nullptr &&
-           UpdateResourceW(handle_, AsWide(type), MAKEINTRESOURCEW(id), kResourceLanguage,
-                           const_cast<uint8_t*>(bytes.Data()), bytes.Length());
-  }
-  bool Commit() {
-    HANDLE handle = handle_;
-    handle_ = nullptr;
-    return handle != nullptr && EndUpdateResourceW(handle, FALSE);
-  }
-
- private:
-  HANDLE handle_;
-};
-
-}  // namespace
 
 bool CRecordStorage::LoadFromModuleFile(const char16_t* path, const char16_t* type, int id) {
   ModuleLibrary library(path);
@@ -61,6 +29,6 @@ uint32_t CRecordStorage::SaveToModuleFile(const char16_t* path, const char16_t* 
   XData buffer;
   if (!SerializeToBuffer(buffer, packed)) return 0;
   ResourceUpdate update(path);
-  if (!update.Put(type, id, buffer) || !update.Commit()) return 0;
+  if (!update.Put(type, id, buffer.Data(), buffer.Length()) || !update.Commit()) return 0;
   return buffer.Length();
 }

@@ -57,3 +57,9 @@ class CUninstInfo : public IUninstInfo {
  private:
   std::vector<std::unique_ptr<FixedWString<512>>> entries_;
 };
+
+#ifdef _WIN32
+// Deletes the file or folder that entry (relative, from data) names below folder. Entries that
+// would reach outside folder, and the running program's own file, are never deleted.
+bool RemoveInstalledEntry(const char16_t* folder, const char16_t* entry);
+#endif

@@ -9,7 +9,10 @@
 #include "support/wide_text.h"
 
 bool CUninstInfo::RemoveEntryFile(int index, const char16_t* folder) {
-  const char16_t* entry = Get(index);
+  return RemoveInstalledEntry(folder, Get(index));
+}
+
+bool RemoveInstalledEntry(const char16_t* folder, const char16_t* entry) {
   if (folder == nullptr || entry == nullptr) return false;
   // The entries are data read from a file: one that would reach outside the folder is refused.
   char16_t path[kPathCapacity];

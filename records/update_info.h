@@ -83,3 +83,9 @@ class CUpdateInfo : public IUpdateInfo {
   std::vector<std::unique_ptr<UpdateItem>> items_;
   FixedWString<128> version_;
 };
+
+// True when the item's file below folder has the item's size and digest.
+bool VerifyUpdateItem(const char16_t* folder, const UpdateItem& item);
+
+// True when both are the same 32 hexadecimal digits, ignoring letter case.
+bool SameDigestText(const char16_t* a, const char16_t* b);

@@ -29,15 +29,6 @@ bool Join(Text512& out, const Text512& base, const std::u16string& name) {
   return out.Append(name.c_str(), count) == count;
 }
 
-bool SameDigest(const char16_t* a, const char16_t* b) {
-  for (int i = 0; i < 32; ++i) {
-    char16_t x = a[i] >= u'a' && a[i] <= u'f' ? static_cast<char16_t>(a[i] - 32) : a[i];
-    char16_t y = b[i] >= u'a' && b[i] <= u'f' ? static_cast<char16_t>(b[i] - 32) : b[i];
-    if (x != y || x == 0) return false;
-  }
-  return b[32] == 0;
-}
-
 int AddFolderLevel(CUpdateInfo& list, const Text512& urlBase, const Text512& folder,
                    const Text512& prefix, int depth) {
   if (depth > kMaxDepth) return 0;
@@ -63,17 +54,26 @@ int AddFolderLevel(CUpdateInfo& list, const Text512& urlBase, const Text512& fol
   return met;
 }
 
+}  // namespace
+
+bool SameDigestText(const char16_t* a, const char16_t* b) {
+  for (int i = 0; i < 32; ++i) {
+    char16_t x = a[i] >= u'a' && a[i] <= u'f' ? static_cast<char16_t>(a[i] - 32) : a[i];
+    char16_t y = b[i] >= u'a' && b[i] <= u'f' ? static_cast<char16_t>(b[i] - 32) : b[i];
+    if (x != y || x == 0) return false;
+  }
+  return b[32] == 0;
+}
+
 // Item names are data from a published list: one that would reach outside the folder fails.
-bool VerifyItem(const char16_t* folder, const UpdateItem& item) {
+bool VerifyUpdateItem(const char16_t* folder, const UpdateItem& item) {
   char16_t path[kPathCapacity];
   if (!JoinEntryPath(folder, item.file, path)) return false;
   uint64_t size = 0;
   char16_t digest[33] = {};
   return GetFileSize(path, &size) && size == static_cast<uint64_t>(item.size) &&
-         item.size >= 0 && Md5HexOfFile(digest, path, true) && SameDigest(digest, item.md5);
+         item.size >= 0 && Md5HexOfFile(digest, path, true) && SameDigestText(digest, item.md5);
 }
-
-}  // namespace
 
 int CUpdateInfo::AddFolder(const char16_t* urlBase, const char16_t* folder,
                            const char16_t* prefix) {
@@ -91,7 +91,7 @@ int CUpdateInfo::AddFolder(const char16_t* urlBase, const char16_t* folder,
 bool CUpdateInfo::VerifyFiles(const char16_t* folder, int* failingIndex) const {
   if (folder == nullptr) return false;
   for (int i = 0; i < Count(); ++i) {
-    if (!VerifyItem(folder, *Get(i))) {
+    if (!VerifyUpdateItem(folder, *Get(i))) {
       if (failingIndex != nullptr) *failingIndex = i;
       return false;
     }

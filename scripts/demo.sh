@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The demo on the bundled sample: packs the sample configuration into a container with both
 # builds of setupkit and unpacks it again; turns it into the client record, stamps that into
-# setup.exe, shows what the executable carries, and starts setup.exe under Wine. Then zips a
-# small client folder into an encrypted archive, as the payload's "app.zip" is made.
+# setup.exe, shows what the executable carries, and starts setup.exe under Wine. Then builds
+# the sample client's installer with setupkit build (archive and download mode) and inspects it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/wine-env.sh
@@ -62,30 +62,34 @@ echo "setup.exe exit status: $status; message boxes shown: $boxes"
 echo "(it loaded its configuration; the install window comes later)"
 
 echo
-echo "== setupkit zip $OUT/client $OUT/app.zip"
+echo "== setupkit.exe build: the sample client's installer (under Wine)"
+# The client folder: the sample files and the demo's client program as client.exe.
 rm -rf "$OUT/client"
-mkdir -p "$OUT/client/skin" "$OUT/client/数据"
-printf 'the client program' >"$OUT/client/client.exe"
-printf 'name=client;' >"$OUT/client/app.txt"
-head -c 4096 /dev/urandom >"$OUT/client/skin/back.png"
-printf '说明' >"$OUT/client/数据/说明.txt"
-"$NATIVE" zip "$OUT/client" "$OUT/app.zip"
-echo "entries, in archive order (UTF-8 names, flag bits, attributes):"
-python3 - "$OUT/app.zip" <<'PYTHON'
-import sys, zipfile
-for info in zipfile.ZipFile(sys.argv[1]).infolist():
-    encrypted = "encrypted" if info.flag_bits & 1 else "plain"
-    print(f"  {info.filename:<20} flags 0x{info.flag_bits:04x} ({encrypted}),"
-          f" attributes 0x{info.external_attr:02x}")
-PYTHON
-password=$(sed -n 's/^ARCHIVE_PASSWORD:STRING=//p' build/native/CMakeCache.txt)
-if unzip -qq -P wrong-password -t "$OUT/app.zip" >/dev/null 2>&1; then
-  echo "with a wrong password: readable (unexpected)"
-else
-  echo "with a wrong password: refused"
-fi
-unzip -qq -P "$password" -t "$OUT/app.zip" &&
-  echo "with the archive password: every entry decrypts and checks"
-(cd "$OUT" && "$WINE" "$PWD/../../$WINDOWS" zip client app-win.zip)
-unzip -qq -P "$password" -t "$OUT/app-win.zip" &&
-  echo "setupkit.exe's archive: every entry decrypts and checks too"
+cp -r samples/client "$OUT/client"
+cp build/windows/bin/sample_client.exe "$OUT/client/client.exe"
+rm -f "$OUT/demo-setup.exe"
+(cd "$OUT" && "$WINE" "$PWD/../../$WINDOWS" build --config ../../samples/config.txt \
+  --client client --skin ../../samples/skin --theme ../../samples/theme.txt -o demo-setup.exe)
+echo "built $OUT/demo-setup.exe: $(wc -c <"$OUT/demo-setup.exe") bytes" \
+  "(the stub: $(wc -c <build/windows/bin/setup.exe) bytes)"
+
+echo
+echo "== setupkit.exe inspect demo-setup.exe (under Wine)"
+(cd "$OUT" && "$WINE" "$PWD/../../$WINDOWS" inspect demo-setup.exe)
+
+echo
+echo "== the same client for download mode: setupkit.exe build --download"
+rm -f "$OUT/demo-setup-download.exe"
+(cd "$OUT" && "$WINE" "$PWD/../../$WINDOWS" build --config ../../samples/config.txt \
+  --client client --skin ../../samples/skin --theme ../../samples/theme.txt --download \
+  -o demo-setup-download.exe)
+(cd "$OUT" && "$WINE" "$PWD/../../$WINDOWS" inspect demo-setup-download.exe) | sed -n '/^payload:/,$p'
+
+echo
+echo "== a client folder without its client file is refused"
+mkdir -p "$OUT/no-client"
+printf 'no program here' >"$OUT/no-client/readme.txt"
+status=0
+(cd "$OUT" && "$WINE" "$PWD/../../$WINDOWS" build --config ../../samples/config.txt \
+  --client no-client -o refused.exe) || status=$?
+echo "exit status $status; output left behind: $([ -e "$OUT/refused.exe" ] && echo yes || echo no)"

@@ -34,3 +34,23 @@ const char16_t* FindLastChar(const char16_t* text, char16_t unit, int n) {
 char16_t* FindLastChar(char16_t* text, char16_t unit, int n) {
   return const_cast<char16_t*>(FindLastChar(static_cast<const char16_t*>(text), unit, n));
 }
+
+bool ContainsUnits(const char16_t* text, const char16_t* part) {
+  if (text == nullptr || part == nullptr) return false;
+  for (; *text != 0; ++text) {
+    int i = 0;
+    while (part[i] != 0 && text[i] == part[i]) ++i;
+    if (part[i] == 0) return true;
+  }
+  return part[0] == 0;
+}
+
+int CompareUnits(const char16_t* a, const char16_t* b) {
+  if (a == nullptr) a = u"";
+  if (b == nullptr) b = u"";
+  while (*a != 0 && *a == *b) {
+    ++a;
+    ++b;
+  }
+  return static_cast<int>(*a) - static_cast<int>(*b);
+}

@@ -1,6 +1,6 @@
 #pragma once
 
-// In-place ASCII case folding and reverse search over UTF-16 text. A count of -1 means the whole
+// In-place ASCII case folding, searches and ordinal comparison over UTF-16 text. A count of -1 means the whole
 // zero-terminated text.
 
 // Folds 'A'..'Z' (or 'a'..'z') only, stopping at a zero unit or after n units. Returns how many
@@ -11,3 +11,10 @@ int ToUpperAscii(char16_t* text, int n);
 // The last occurrence of unit among the first n units, or null.
 const char16_t* FindLastChar(const char16_t* text, char16_t unit, int n);
 char16_t* FindLastChar(char16_t* text, char16_t unit, int n);
+
+// True when part occurs in text, compared unit by unit (case matters). Null texts contain nothing.
+bool ContainsUnits(const char16_t* text, const char16_t* part);
+
+// Ordinal comparison, unit by unit, of two terminated texts: below 0, 0 or above 0 as a sorts
+// before, with or after b. Null sorts as the empty text.
+int CompareUnits(const char16_t* a, const char16_t* b);

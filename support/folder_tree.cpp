@@ -86,6 +86,19 @@ bool CreateDirectories(const char16_t* path, char16_t separator) {
   return true;
 }
 
+bool CreateParentFolder(const char16_t* filePath) {
+  if (filePath == nullptr) return false;
+  char16_t parent[kLongPathCapacity];
+  int last = -1;
+  for (int i = 0; filePath[i] != 0 && i < kLongPathCapacity - 1; ++i) {
+    parent[i] = filePath[i];
+    if (filePath[i] == u'\\') last = i;
+  }
+  if (last < 0) return false;
+  parent[last + 1] = 0;
+  return CreateDirectories(parent, u'\\');
+}
+
 bool DeleteTree(const char16_t* folder) {
   if (folder == nullptr || folder[0] == 0) return false;
   // Without a trailing separator, so that the folder's own attributes are read and a link given

@@ -8,6 +8,10 @@
 // 2 units or fewer, paths of 1,024 units or more, and when something in the way is a file.
 bool CreateDirectories(const char16_t* path, char16_t separator);
 
+// Creates the folder that holds filePath (divided by "\\") with every missing parent; true when it
+// exists afterwards. False for a path without a folder part.
+bool CreateParentFolder(const char16_t* filePath);
+
 // Removes a folder with everything below it, read-only files included. A junction or symbolic
 // link met in the tree (or given as folder) is removed itself; what it points to is never
 // entered. Stops at the first entry it cannot remove, leaving the rest in place.

@@ -129,3 +129,10 @@ int GetMachineText(char* buffer, int capacity) {
   GetDiskSerial(disk, 0);
   return BuildMachineText(buffer, capacity, cpu, board, disk);
 }
+
+bool GetDeviceId(char16_t* out, const char* extra) {
+  if (out == nullptr) return false;
+  char text[kMachineTextCapacity] = {};
+  int length = GetMachineText(text, kMachineTextCapacity);
+  return DeviceIdOfMachineText(out, text, length, extra);
+}

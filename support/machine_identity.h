@@ -10,3 +10,7 @@ int GetBoardSerial(char* out);
 int GetDiskSerial(char* out, int drive);
 // The raw identity text "|cpu|board|disk|" (machine_text.h's rules); returns its length.
 int GetMachineText(char* buffer, int capacity);
+// The machine's device identifier (machine_text.h's DeviceIdOfMachineText of GetMachineText),
+// with an optional narrow extra text, into out (kDeviceIdUnits units). Computed afresh each call,
+// which starts a child process. False when out is null or the raw text is empty.
+bool GetDeviceId(char16_t* out, const char* extra);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "support/md5.h"
+
 namespace {
 
 bool IsBlank(char c) {
@@ -58,4 +60,20 @@ int BuildMachineText(char* buffer, int capacity, const char* cpu, const char* bo
   buffer[c + b + d + 3] = '|';
   buffer[c + b + d + 4] = 0;
   return c + b + d + 4;
+}
+
+bool DeviceIdOfMachineText(char16_t* out, const char* machineText, int length, const char* extra) {
+  if (out == nullptr) return false;
+  out[0] = 0;
+  if (machineText == nullptr || length <= 0) return false;
+  XMD5 context;
+  Md5Init(&context);
+  Md5Update(&context, machineText, static_cast<uint32_t>(length));
+  if (extra != nullptr) {
+    Md5Update(&context, extra, static_cast<uint32_t>(std::strlen(extra)));
+    Md5Update(&context, "|", 1);
+  }
+  Md5Final(&context);
+  out[kDeviceIdUnits - 1] = 0;
+  return HexEncode(out, kDeviceIdUnits - 1, context.digest, 16, true) == kDeviceIdUnits - 1;
 }

@@ -14,6 +14,9 @@ the file named by --port-file once it is listening. Each reply's kind is chosen 
                               body) under KEY and answers TEXT repeated N times (default 1), with
                               Content-Type TYPE (default text/plain)
   /received/KEY               the bytes last kept under KEY (404 when none)
+  /keep/NAME                  keeps the request's body as the file NAME
+  /file/NAME[?anything]       the file NAME (404 when none), counting each time it is served
+  /served/NAME                how many times /file/NAME was served, as decimal text
 
 Every reply closes its connection. Standard library only; nothing but 127.0.0.1 is used.
 """
@@ -32,6 +35,8 @@ MAX_HEAD_BYTES = 65536
 
 recorded = {}
 recorded_lock = threading.Lock()
+files = {}
+served = {}
 
 
 def pattern(start, length):
@@ -132,11 +137,32 @@ class Handler(socketserver.BaseRequestHandler):
             content_type = query.get("type", ["text/plain"])[0]
             self.send_head(200, [("Content-Type", content_type),
                                  ("Content-Length", str(len(reply)))], reply)
+        elif kind == "keep":
+            with recorded_lock:
+                files[args[0]] = raw.partition(b"\r\n\r\n")[2]
+            self.send_head(200, [("Content-Length", "0")])
+        elif kind == "file":
+            if self.serve_file(args[0]) is None:
+                self.send_head(404, [("Content-Length", "0")])
+        elif kind == "served":
+            with recorded_lock:
+                count = str(served.get(args[0], 0)).encode("ascii")
+            self.send_head(200, [("Content-Length", str(len(count)))], count)
         elif kind == "received" and self.recorded(args[0]) is not None:
             kept = self.recorded(args[0])
             self.send_head(200, [("Content-Length", str(len(kept)))], kept)
         else:
             self.send_head(404, [("Content-Length", "0")])
+
+    def serve_file(self, name):
+        """Sends the file and counts it; None when there is no such file."""
+        with recorded_lock:
+            body = files.get(name)
+            if body is not None:
+                served[name] = served.get(name, 0) + 1
+        if body is not None:
+            self.send_head(200, [("Content-Length", str(len(body)))], body)
+        return body
 
     @staticmethod
     def recorded(key):

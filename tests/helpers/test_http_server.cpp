@@ -46,3 +46,17 @@ std::string HttpServerTest::Received(const std::string& key) const {
   if (!internet.Download(Url("/received/" + key).c_str())) return "<nothing received>";
   return std::string(reinterpret_cast<const char*>(internet.GetData()), internet.GetSize());
 }
+
+bool HttpServerTest::Keep(const std::string& name, const std::string& bytes) const {
+  CInternet internet;
+  uint8_t reply[16];
+  uint32_t replyLength = sizeof(reply);
+  return internet.Post(Url("/keep/" + name).c_str(), nullptr, bytes.data(),
+                       static_cast<uint32_t>(bytes.size()), reply, &replyLength, nullptr);
+}
+
+int HttpServerTest::Served(const std::string& name) const {
+  CInternet internet;
+  if (!internet.Download(Url("/served/" + name).c_str())) return -1;
+  return std::atoi(reinterpret_cast<const char*>(internet.GetData()));
+}

@@ -15,6 +15,10 @@ class HttpServerTest : public testing::Test {
   std::u16string Url(const std::string& path) const;
   // The exact bytes of the request the server last kept under key (its /record/ endpoint).
   std::string Received(const std::string& key) const;
+  // Puts bytes on the server as the file name, served at Url("/file/" + name).
+  bool Keep(const std::string& name, const std::string& bytes) const;
+  // How many times the server has served the file name.
+  int Served(const std::string& name) const;
 
  private:
   std::string port_;

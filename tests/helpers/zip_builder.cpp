@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "support/utf8.h"
+#include "support/xdata.h"
+#include "support/xzip.h"
 #include "support/zip_io.h"
 #include "tests/helpers/temp_folder.h"
 
@@ -53,4 +56,21 @@ size_t EntryDataOffset(const std::string& archive, int index) {
   size_t local = ReadLittleEndian(archive, record + 42, 4);
   return local + 30 + ReadLittleEndian(archive, local + 26, 2) +
          ReadLittleEndian(archive, local + 28, 2);
+}
+
+std::map<std::string, std::string> ReadArchiveFiles(const std::string& archive) {
+  std::map<std::string, std::string> files;
+  XZip zip;
+  if (!zip.OpenMemory(archive.data(), static_cast<uint32_t>(archive.size()),
+                      XZip::GetArchivePassword())) {
+    return files;
+  }
+  for (int i = 0; i < zip.GetCount(); ++i) {
+    char16_t name[XZip::kNameCapacity];
+    XData data;
+    if (zip.IsFolder(i) || !zip.GetName(i, name) || !zip.ReadItem(i, &data)) continue;
+    files[Utf16ToUtf8(name)] =
+        std::string(reinterpret_cast<const char*>(data.Data()), data.Length());
+  }
+  return files;
 }

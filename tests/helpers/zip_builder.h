@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,3 +20,7 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries, const char* passw
 // The offset of the first byte of an entry's data (after its local header and, when encrypted,
 // inside its 12-byte encryption header), found from the archive's central directory.
 size_t EntryDataOffset(const std::string& archive, int index);
+
+// Every file entry (folders left out) of an archive, by its UTF-8 name, read whole with the
+// archive password; empty when the bytes are no archive.
+std::map<std::string, std::string> ReadArchiveFiles(const std::string& archive);

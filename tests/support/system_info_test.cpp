@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -141,6 +142,33 @@ TEST(MachineText, ExtractsTheSerialNumberFromAListing) {
   uint8_t swapped[] = {'B', 'A', 'D', 'C', 'E'};
   SwapBytePairs(swapped, 4);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(swapped), 5), "ABCDE");
+}
+
+TEST(DeviceId, DigestOfTheRawTextAndTheExtraWithItsBar) {
+  struct Case {
+    const char* board;
+    const char* extra;  // null: none
+    std::u16string expected;
+  };
+  const Case cases[] = {
+      {"B1", nullptr, u"E2CD67ADA8488F4906DCEB775DA202E7"},
+      {"B1", "Quellin", u"3C76264AA9A3967316E6ED0F226D1F13"},
+      {"", "", u"5729F1DF585D415952F995A07E0695D6"},  // "|cpu||disk|" and a lone bar
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.extra == nullptr ? "no extra" : c.extra);
+    char text[kMachineTextCapacity];
+    int length = BuildMachineText(text, kMachineTextCapacity, "cpu", c.board, "disk");
+    char16_t id[kDeviceIdUnits + 1];
+    std::fill(id, id + kDeviceIdUnits + 1, u'#');
+    ASSERT_TRUE(DeviceIdOfMachineText(id, text, length, c.extra));
+    EXPECT_EQ(std::u16string(id), c.expected);
+    EXPECT_EQ(id[kDeviceIdUnits], u'#');  // nothing past the terminator
+  }
+  char16_t id[kDeviceIdUnits] = {u'X'};
+  EXPECT_FALSE(DeviceIdOfMachineText(id, "|", 0, "extra"));
+  EXPECT_EQ(id[0], 0);
+  EXPECT_FALSE(DeviceIdOfMachineText(nullptr, "|cpu|", 5, nullptr));
 }
 
 }  // namespace

@@ -42,4 +42,21 @@ TEST(SystemInfo, MachineTextHasEveryComponentInItsPlace) {
   EXPECT_EQ(std::count(machine.begin(), machine.end(), '|'), 4);
 }
 
+TEST(SystemInfo, DeviceIdIsTheDigestOfThisMachinesText) {
+  // Stable across calls (the board listing and the processor do not change), and the digest of
+  // the raw text with the extra and its bar.
+  char text[kMachineTextCapacity];
+  int length = GetMachineText(text, kMachineTextCapacity);
+  char16_t expected[kDeviceIdUnits];
+  ASSERT_TRUE(DeviceIdOfMachineText(expected, text, length, "Quellin"));
+  char16_t id[kDeviceIdUnits];
+  ASSERT_TRUE(GetDeviceId(id, "Quellin"));
+  EXPECT_EQ(std::u16string(id), std::u16string(expected));
+  char16_t plain[kDeviceIdUnits];
+  ASSERT_TRUE(GetDeviceId(plain, nullptr));
+  EXPECT_EQ(std::u16string(plain).size(), 32u);
+  EXPECT_NE(std::u16string(plain), std::u16string(id));
+  EXPECT_FALSE(GetDeviceId(nullptr, nullptr));
+}
+
 }  // namespace

@@ -138,4 +138,31 @@ TEST(AsciiText, FindLastCharSearchesBackwards) {
   EXPECT_EQ(FindLastChar(static_cast<const char16_t*>(nullptr), u'\\', -1), nullptr);
 }
 
+TEST(AsciiText, ContainsAndCompareGoUnitByUnit) {
+  struct Case {
+    const char16_t* a;
+    const char16_t* b;
+    bool contains;  // b occurs in a
+    int order;      // sign of the comparison of a with b
+  };
+  const Case cases[] = {
+      {u"1.10.0.0", u"1.9.0.0", false, -1},  // ordinal, not numeric
+      {u"2.0.0.0", u"1.9.9.9", false, 1},
+      {u"1.2.3.4", u"1.2.3.4", true, 0},
+      {u"uninst|install", u"install", true, 1},
+      {u"uninst|Install", u"install", false, 1},
+      {u"inst", u"install", false, -1},       // a prefix sorts first
+      {u"\u5b89\u88c5", u"\u88c5", true, -1},
+      {u"", u"", true, 0},
+      {nullptr, u"x", false, -1},
+  };
+  for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+    const Case& c = cases[i];
+    SCOPED_TRACE(i);
+    EXPECT_EQ(ContainsUnits(c.a, c.b), c.contains);
+    int order = CompareUnits(c.a, c.b);
+    EXPECT_EQ((order > 0) - (order < 0), c.order);
+  }
+}
+
 }  // namespace

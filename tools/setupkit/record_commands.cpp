@@ -108,16 +108,20 @@ bool IsExecutable(const std::u16string& path) {
 
 }  // namespace
 
-int ConfigCommand(const std::u16string& in, const std::u16string& out, bool packed) {
+bool ReadVendorConfig(const std::u16string& in, CClientInfo& record, std::string& problem) {
+  auto refuse = [&problem](const std::string& reason) {
+    problem = reason;
+    return false;
+  };
   XData bytes;
-  if (!bytes.ReadFile(in.c_str(), 0)) return Fail("cannot read " + Shown(in));
+  if (!bytes.ReadFile(in.c_str(), 0)) return refuse("cannot read " + Shown(in));
   std::u16string text;
   std::vector<VendorEntry> entries;
-  std::string problem;
-  if (!DecodeVendorText(bytes.Data(), bytes.Length(), text, problem)) {
-    return Fail(Shown(in) + ": " + problem);
+  std::string reason;
+  if (!DecodeVendorText(bytes.Data(), bytes.Length(), text, reason)) {
+    return refuse(Shown(in) + ": " + reason);
   }
-  if (!SplitVendorEntries(text, entries, problem)) return Fail(Shown(in) + ": " + problem);
+  if (!SplitVendorEntries(text, entries, reason)) return refuse(Shown(in) + ": " + reason);
 
   // The entries the record takes, as the record's own writer would spell them.
   std::u16string canonical;
@@ -129,21 +133,21 @@ int ConfigCommand(const std::u16string& in, const std::u16string& out, bool pack
       continue;
     }
     if (!given.emplace(entry.key, &entry).second) {
-      return Fail(Where(in, entry.line) + Quoted(entry.key) + " is given twice");
+      return refuse(Where(in, entry.line) + Quoted(entry.key) + " is given twice");
     }
     if (entry.value.find(u';') != std::u16string::npos) {
-      return Fail(Where(in, entry.line) + "the value of " + Quoted(entry.key) +
-                  " holds \";\", so it could not be read back whole");
+      return refuse(Where(in, entry.line) + "the value of " + Quoted(entry.key) +
+                    " holds \";\", so it could not be read back whole");
     }
     std::u16string style;
     if (entry.key == kStyleKey && !NormalizeStyle(entry.value, style)) {
-      return Fail(Where(in, entry.line) +
-                  "style must be \"#\" and up to eight hexadecimal digits, such as #00000024");
+      return refuse(Where(in, entry.line) +
+                    "style must be \"#\" and up to eight hexadecimal digits, such as #00000024");
     }
     canonical += entry.key + u"=" + entry.value + u";\r\n";
   }
 
-  CClientInfo record;
+  record = CClientInfo();
   record.ParseText(canonical.c_str());
   // Every value must come back exactly as given, and every key not given must come back empty:
   // a value too long for its field, or one that looks like another entry, would otherwise be
@@ -158,17 +162,24 @@ int ConfigCommand(const std::u16string& in, const std::u16string& out, bool pack
     std::u16string actual = WrittenValue(written, key);
     if (actual == expected) continue;
     if (entry == nullptr) {
-      return Fail(Shown(in) + ": " + Quoted(key) +
-                  " would be read out of another entry's value as " + Quoted(actual));
+      return refuse(Shown(in) + ": " + Quoted(key) +
+                    " would be read out of another entry's value as " + Quoted(actual));
     }
     if (actual.size() < expected.size() && expected.compare(0, actual.size(), actual) == 0) {
-      return Fail(Where(in, entry->line) + "the value of " + Quoted(key) + " is longer than the " +
-                  std::to_string(actual.size()) + " characters its field keeps");
+      return refuse(Where(in, entry->line) + "the value of " + Quoted(key) +
+                    " is longer than the " + std::to_string(actual.size()) +
+                    " characters its field keeps");
     }
-    return Fail(Where(in, entry->line) + "the value of " + Quoted(key) + " would be read back as " +
-                Quoted(actual));
+    return refuse(Where(in, entry->line) + "the value of " + Quoted(key) +
+                  " would be read back as " + Quoted(actual));
   }
+  return true;
+}
 
+int ConfigCommand(const std::u16string& in, const std::u16string& out, bool packed) {
+  CClientInfo record;
+  std::string problem;
+  if (!ReadVendorConfig(in, record, problem)) return Fail(problem);
   XData stored;
   if (!stored.Reserve(CRecordStorage::kDefaultSaveBufferSize, true)) {
     return Fail("out of memory writing " + Shown(out));

@@ -2,6 +2,13 @@
 
 #include <string>
 
+#include "records/client_info.h"
+
+// Reads a vendor's configuration file into record, as setupkit config does. Unknown keys are
+// reported on stderr and ignored. False, with the reason in problem, for a file that cannot be
+// read or decoded, or a value the installer would not read back exactly as written.
+bool ReadVendorConfig(const std::u16string& in, CClientInfo& record, std::string& problem);
+
 // setupkit config IN OUT [--packed]: turns a vendor's configuration into the client record, in
 // the plain or the packed stored form. Unknown keys are reported on stderr and ignored; a value
 // that the installer would not read back exactly as written is refused and OUT is not created.

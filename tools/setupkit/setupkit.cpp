@@ -3,6 +3,9 @@
 #include <cstdio>
 
 #include "support/utf8.h"
+#ifdef _WIN32
+#include "tools/setupkit/build_commands.h"
+#endif
 #include "tools/setupkit/container_commands.h"
 #include "tools/setupkit/list_commands.h"
 #include "tools/setupkit/record_commands.h"
@@ -13,6 +16,9 @@ namespace {
 
 using Arguments = std::vector<std::u16string>;
 
+// A command that reads its own options takes any number of arguments.
+constexpr size_t kOwnOptions = static_cast<size_t>(-1);
+
 // What may follow a command's arguments, in any order: a flag word, and an option word with a
 // value.
 struct Options {
@@ -22,7 +28,7 @@ struct Options {
 
 struct Command {
   const char16_t* name;
-  size_t argumentCount;
+  size_t argumentCount;         // or kOwnOptions
   const char16_t* flag;         // or null
   const char16_t* valueOption;  // or null
   const char* usage;
@@ -60,12 +66,21 @@ const Command kCommands[] = {
     {u"stamp", 2, nullptr, nullptr,
      "stamp EXE RECORD          write RECORD into EXE as its \"APP\" resource",
      [](const Arguments& a, const Options&) { return StampCommand(a[0], a[1]); }},
+    {u"build", kOwnOptions, nullptr, nullptr,
+     "build --config FILE --client FOLDER [--skin FOLDER] [--theme FILE] [--download]\n"
+     "        [--stub SETUP] -o OUT    make a ready installer from the setup.exe stub",
+     [](const Arguments& a, const Options&) { return BuildCommand(a); }},
+    {u"inspect", 1, nullptr, nullptr,
+     "inspect SETUP             print an installer's configuration, payload entries and mode",
+     [](const Arguments& a, const Options&) { return InspectCommand(a[0]); }},
 #endif
 };
 
 // Moves the options that follow the command's arguments into options. False when the words
-// are not exactly the arguments followed by options, each given at most once.
+// are not exactly the arguments followed by options, each given at most once. A command that
+// reads its own options keeps every word.
 bool TakeOptions(const Command& command, Arguments& arguments, Options& options) {
+  if (command.argumentCount == kOwnOptions) return true;
   if (arguments.size() < command.argumentCount) return false;
   bool valueGiven = false;
   for (size_t i = command.argumentCount; i < arguments.size(); ++i) {

@@ -1,0 +1,110 @@
+#include "installer/install_engine.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "records/uninst_info.h"
+#include "records/update_info.h"
+#include "support/entry_path.h"
+#include "support/file_stream.h"
+#include "support/folder_tree.h"
+#include "support/internet.h"
+#include "support/md5.h"
+#include "support/path_text.h"
+
+namespace {
+
+// url with a query that no cache on the way has seen: "?ts=800" and a random number.
+bool UncachedUrl(const char16_t* url, FixedWString<1024>* out) {
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  char query[32];
+  const int length = std::snprintf(query, sizeof(query), "?ts=800%d", std::rand());
+  char16_t units[32] = {};
+  for (int i = 0; i < length; ++i) units[i] = static_cast<char16_t>(query[i]);
+  out->Assign(url);
+  // A URL cut short would fetch something else.
+  return out->Length() < 1024 - length && out->Append(units) == length;
+}
+
+// What arrived is what the list promised: the size and the digest.
+bool MatchesItem(const CInternet& internet, const UpdateItem& entry) {
+  char16_t digest[33] = {};
+  return internet.GetSize() == static_cast<uint32_t>(entry.size) && entry.size > 0 &&
+         Md5HexOfMemory(digest, internet.GetData(), internet.GetSize()) &&
+         SameDigestText(digest, entry.md5);
+}
+
+}  // namespace
+
+void CInstall::Report(const char16_t* name) {
+  if (callback_ != nullptr) callback_(total_, done_, name, context_);
+}
+
+void CInstall::OnReceived(int32_t, uint32_t received, void* self) {
+  auto* engine = static_cast<CInstall*>(self);
+  if (engine->callback_ != nullptr) {
+    engine->callback_(engine->total_, engine->done_ + received, nullptr, engine->context_);
+  }
+}
+
+bool CInstall::InstallFromUrl(const char16_t* folder, const char16_t* url) {
+  if (folder == nullptr || url == nullptr || folder[0] == 0 || url[0] == 0) return false;
+  FixedWString<1024> request;
+  if (!UncachedUrl(url, &request)) return false;
+  CInternet internet;
+  return internet.Download(request.Units()) &&
+         InstallFromData(folder, internet.GetData(), internet.GetSize());
+}
+
+bool CInstall::InstallFromData(const char16_t* folder, const uint8_t* bytes, uint32_t count) {
+  if (folder == nullptr || bytes == nullptr || count == 0) return false;
+  Md5HexOfMemory(listDigest_, bytes, count);
+  CUpdateInfo list;
+  if (!list.ParseBytes(bytes, count)) return false;
+  return InstallList(folder, &list);
+}
+
+bool CInstall::InstallList(const char16_t* folder, const IUpdateInfo* list) {
+  if (folder == nullptr || list == nullptr) return false;
+  outcome_ = InstallOutcome();
+  downloads_ = 0;
+  done_ = 0;
+  total_ = static_cast<uint32_t>(list->TotalSize());
+  Report(nullptr);
+  for (int i = 0; i < list->Count(); ++i) {
+    const UpdateItem* entry = list->Get(i);
+    if (entry == nullptr) continue;
+    Report(entry->file);
+    if (!InstallEntry(folder, entry)) outcome_.Fail(entry->file);
+    done_ += static_cast<uint32_t>(entry->size);
+    Report(nullptr);
+  }
+  done_ = total_;
+  Report(nullptr);
+  return true;
+}
+
+bool CInstall::InstallEntry(const char16_t* folder, const UpdateItem* entry) {
+  if (folder == nullptr || entry == nullptr) return false;
+  if (entry->action == UpdateItem::kActionDelete) {
+    return entry->file[0] != 0 && RemoveInstalledEntry(folder, entry->file);
+  }
+  if (entry->action != UpdateItem::kActionUpdate) return true;
+  if (entry->file[0] == 0 || entry->url[0] == 0) return false;
+  // The list is data: a name that would land outside the folder is refused.
+  char16_t path[kPathCapacity];
+  if (!JoinEntryPath(folder, entry->file, path)) return false;
+  if (VerifyUpdateItem(folder, *entry)) return true;
+  if (!CreateParentFolder(path)) return false;
+  FixedWString<1024> request;
+  if (!UncachedUrl(entry->url, &request)) return false;
+  CInternet internet;
+  internet.SetProgress(&CInstall::OnReceived, this);
+  ++downloads_;
+  // A short, long or altered download never replaces the file that is there.
+  return internet.Download(request.Units()) && MatchesItem(internet, *entry) &&
+         WriteWholeFile(path, internet.GetData(), internet.GetSize());
+}

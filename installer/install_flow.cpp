@@ -1,0 +1,288 @@
+#include "installer/install_flow.h"
+
+#include <windows.h>
+#include <timeapi.h>
+
+#include "installer/archive_install.h"
+#include "installer/install_folder.h"
+#include "installer/install_thread.h"
+#include "installer/process_globals.h"
+#include "support/md5.h"
+#include "support/path_text.h"
+#include "support/registry.h"
+#include "support/resource_reader.h"
+#include "support/user_question.h"
+
+namespace {
+
+
+int64_t UptimeSecond() {
+  LARGE_INTEGER counter, frequency;
+  QueryPerformanceCounter(&counter);
+  QueryPerformanceFrequency(&frequency);
+  return frequency.QuadPart != 0 ? counter.QuadPart / frequency.QuadPart : 0;
+}
+
+// One-millisecond pauses last up to 15 ms at the default timer resolution; the install raises it
+// while it runs so that the pause after each entry stays a pause.
+class FineTimer {
+ public:
+  FineTimer() { timeBeginPeriod(1); }
+  ~FineTimer() { timeEndPeriod(1); }
+  FineTimer(const FineTimer&) = delete;
+  FineTimer& operator=(const FineTimer&) = delete;
+};
+
+void ArchiveReport(const char16_t* name, uint32_t total, uint32_t done, void* context) {
+  static_cast<CInstallFlow*>(context)->ShowProgress(name, total, done);
+}
+
+void EngineReport(uint32_t total, uint32_t done, const char16_t* name, void* context) {
+  static_cast<CInstallFlow*>(context)->ShowProgress(name, total, done);
+  // Gives the window's thread room to paint between reports.
+  Sleep(1);
+}
+
+}  // namespace
+
+CInstallFlow::CInstallFlow(IInstallObserver* observer, bool silent)
+    : observer_(observer), silent_(silent) {}
+
+// The worker goes first: it reads the payload and writes the lists below.
+CInstallFlow::~CInstallFlow() { thread_.reset(); }
+
+bool CInstallFlow::OpenPayload(const char16_t* exePath) {
+  if (LoadPackedResourceFromFile(payloadBytes_, exePath, u"tail", 1)) {
+    payloadOpen_ = payload_.OpenMemory(payloadBytes_.Data(), payloadBytes_.Length(),
+                                       XZip::GetArchivePassword());
+    return payloadOpen_;
+  }
+  char16_t sibling[kPathCapacity];
+  if (!ComposePath(sibling, kPathCapacity, {exePath})) return false;
+  int dot = -1;
+  for (int i = 0; sibling[i] != 0; ++i) {
+    if (sibling[i] == u'.') dot = i;
+  }
+  if (dot < 0 || dot + 4 >= kPathCapacity) return false;
+  sibling[dot + 1] = u'z';
+  sibling[dot + 2] = u'i';
+  sibling[dot + 3] = u'p';
+  sibling[dot + 4] = 0;
+  payloadOpen_ = payload_.OpenFile(sibling, XZip::GetArchivePassword());
+  return payloadOpen_;
+}
+
+bool CInstallFlow::LoadWindowConfig(const char16_t* exePath) {
+  if (clientInfo_.LoadFromModuleFile(exePath, u"app", 1)) return true;
+  XData text;
+  return payloadOpen_ && payload_.ReadByName(u"app.txt", &text) &&
+         clientInfo_.ParseBytes(text.Data(), text.Length());
+}
+
+bool CInstallFlow::Prepare() {
+  const char16_t* archiveFile = clientInfo_.GetArchiveFile().Units();
+  nestedArchive_ = payloadOpen_ && archiveFile[0] != 0 && payload_.Find(archiveFile, nullptr) >= 0;
+  char16_t recorded[1024];
+  if (ReadProductValue(clientInfo_.GetCompany().Units(), clientInfo_.GetApp().Units(), u"path",
+                       recorded, 1024)) {
+    installFolder_.Assign(recorded);
+    return true;
+  }
+  wchar_t windowsFolder[MAX_PATH] = {};
+  if (GetWindowsDirectoryW(windowsFolder, MAX_PATH) == 0) return false;
+  FixedWString<1024> programs;
+  if (!DefaultProgramsFolder(reinterpret_cast<const char16_t*>(windowsFolder), &programs)) {
+    return false;
+  }
+  ChooseInstallFolder(programs.Units());
+  return true;
+}
+
+void CInstallFlow::ChooseInstallFolder(const char16_t* folder) {
+  ComposeInstallFolder(folder, clientInfo_.GetCompany().Units(), clientInfo_.GetApp().Units(),
+                       &installFolder_);
+}
+
+bool CInstallFlow::StartInstall() {
+  const bool passed =
+      (!clientInfo_.HasStyle(kStyleDetectSecuritySoftware) || !hooks_.checkSecuritySoftware ||
+       hooks_.checkSecuritySoftware(owner_)) &&
+      (!hooks_.checkRunningClient || hooks_.checkRunningClient(owner_));
+  if (!passed) {
+    // Nobody is there to answer a silent install: it ends instead of waiting.
+    if (silent_) observer_->Close(kExitNotStarted);
+    return false;
+  }
+  state_ = kInstalling;
+  view_.firstPageVisible = false;
+  view_.progressVisible = true;
+  view_.waitingVisible = true;
+  Changed(InstallElement::kFirstPage);
+  Changed(InstallElement::kWaitingImage);
+  Changed(InstallElement::kProgressBar);
+  if (!silent_) installFolder_.Assign(folderText_.Units());
+  if (!thread_) thread_ = std::make_unique<CInstallThread>(this);
+  return thread_->Start();
+}
+
+bool CInstallFlow::RunInstall() {
+  nestedName_.Assign(nestedArchive_ ? clientInfo_.GetArchiveFile().Units() : u"");
+  clientInfo_.SetInstallFolder(installFolder_.Units());
+  uninstallList_.Clear();
+  outcome_ = InstallOutcome();
+  FineTimer fineTimer;
+  bool installed = false;
+  if (!installFolder_.Empty()) {
+    installed = nestedArchive_
+                    ? InstallFromArchive(payload_, nestedName_.Units(), installFolder_.Units(),
+                                         &ArchiveReport, this, &outcome_)
+                    : DownloadInstall();
+  }
+  if (!installed) {
+    observer_->PostCommand(kNotStartedCommand);
+    return false;
+  }
+  // Only now is every entry written: the finish saves the list of them and may start the client.
+  if (!completed_) {
+    completed_ = true;
+    if (hooks_.reportInstall) hooks_.reportInstall(g_clientInfo.GetVersion().Units());
+    observer_->PostCommand(kCompletedCommand);
+  }
+  return true;
+}
+
+bool CInstallFlow::DownloadInstall() {
+  char16_t digest[kDigestUnits];
+  listUrl_.Clear();
+  if (clientInfo_.FetchListDigestFromConfig(digest)) {
+    listUrl_.Assign(clientInfo_.GetConfig().Units());
+  } else if (clientInfo_.FetchListDigestFromConfig2(digest)) {
+    listUrl_.Assign(clientInfo_.GetConfig2().Units());
+  }
+  if (listUrl_.Empty()) return false;
+  engine_.SetCallback(&EngineReport, this);
+  const bool followed = engine_.InstallFromUrl(installFolder_.Units(), listUrl_.Units());
+  outcome_ = engine_.Outcome();
+  return followed;
+}
+
+void CInstallFlow::ShowProgress(const char16_t* name, uint32_t total, uint32_t done) {
+  if (name != nullptr) {
+    uninstallList_.Add(name, -1);
+    view_.statusText.Assign(installFolder_.Units());
+    view_.statusText.Append(name[0] != 0 ? name : u"...");
+    Changed(InstallElement::kStatusText);
+  }
+  figures_.Take(total, done, UptimeSecond());
+  if (!nestedArchive_) {
+    view_.slowNetworkVisible = figures_.Slow();
+    Changed(InstallElement::kSlowNetwork);
+    figures_.FormatDetail(&view_.detailText);
+    Changed(InstallElement::kDetailText);
+  }
+  figures_.FormatPercent(&view_.percentText);
+  Changed(InstallElement::kPercentText);
+  view_.progressRange = total;
+  view_.progressPosition = done;
+  Changed(InstallElement::kProgressBar);
+}
+
+bool CInstallFlow::OnCommand(int id) {
+  switch (id) {
+    case kStartCommand:
+      if (state_ == kReady) StartInstall();
+      return true;
+    case kFinishCommand:
+      if (state_ == kFinished) {
+        state_ = kLaunching;
+        clientInfo_.LaunchClient();
+        observer_->Close(kExitInstalled);
+      }
+      return true;
+    case kCompletedCommand:
+      if (state_ == kInstalling) FinishInstall();
+      return true;
+    case kNotStartedCommand:
+      if (state_ == kInstalling) NotStarted();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CInstallFlow::NotStarted() {
+  if (silent_) {
+    observer_->Close(kExitNotStarted);
+    return;
+  }
+  // The progress page stays, without progress; the close button still ends the window.
+  AskUser(owner_, kInstallNotStartedText, kInstallCaption, MB_OK | MB_ICONWARNING);
+}
+
+void CInstallFlow::ShowFinishPage() {
+  view_.firstPageVisible = false;
+  view_.waitingVisible = false;
+  Changed(InstallElement::kFirstPage);
+  Changed(InstallElement::kWaitingImage);
+  if (!silent_) {
+    view_.finishButtonVisible = true;
+    Changed(InstallElement::kStartButton);
+  }
+}
+
+void CInstallFlow::ListDigest(char16_t* digest) {
+  digest[0] = 0;
+  if (!nestedArchive_) {
+    ComposePath(digest, kDigestUnits, {engine_.GetListDigest()});
+    return;
+  }
+  XData list;
+  if (payload_.ReadByName(u"update.xml", &list) && list.Length() != 0) {
+    Md5HexOfMemory(digest, list.Data(), list.Length());
+  }
+}
+
+void CInstallFlow::FinishInstall() {
+  state_ = kFinished;
+  ShowFinishPage();
+  const char16_t* folder = installFolder_.Units();
+  char16_t uninstallFile[kPathCapacity];
+  if (!ComposePath(uninstallFile, kPathCapacity, {folder, SeparatorAfter(folder), u"uninst.dat"}) ||
+      !uninstallList_.SaveToFile(uninstallFile)) {
+    outcome_.Fail(u"uninst.dat");
+  }
+  // A client with missing files keeps no digest, so the update check finds it out of date and
+  // repairs it.
+  char16_t digest[kDigestUnits] = {};
+  if (!outcome_.Failed()) ListDigest(digest);
+  clientInfo_.SetDigest(digest);
+  clientInfo_.SetInstallFolder(folder);
+  clientInfo_.SetMainFile(clientInfo_.GetClientFile().Units());
+  clientInfo_.Register();
+  if (clientInfo_.HasStyle(kStyleAutoStart)) clientInfo_.SetAutoStart(true);
+  if (outcome_.Failed()) {
+    if (silent_) {
+      observer_->Close(kExitFilesFailed);
+      return;
+    }
+    FixedWString<1024> text;
+    FormatInstallFailure(outcome_, &text);
+    AskUser(owner_, text.Units(), kInstallCaption, MB_OK | MB_ICONWARNING);
+    return;
+  }
+  if (silent_) {
+    clientInfo_.LaunchClient();
+    observer_->Close(kExitInstalled);
+  }
+}
+
+void CInstallFlow::FinishExisting() {
+  state_ = kFinished;
+  ShowFinishPage();
+  clientInfo_.SetInstallFolder(installFolder_.Units());
+  clientInfo_.SetMainFile(clientInfo_.GetClientFile().Units());
+  if (silent_) {
+    clientInfo_.LaunchClient();
+    observer_->Close(kExitInstalled);
+  }
+}

@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+
+#include "support/fixed_wstring.h"
+
+// The figures of the progress page, taken from each progress report: the percentage, the speed
+// measured over whole seconds, the remaining time and whether the network counts as slow.
+class ProgressFigures {
+ public:
+  // Below this many bytes per second (and above 0) the network counts as slow.
+  static constexpr int64_t kSlowBytesPerSecond = 102400;
+
+  // One report, taken in the given whole second of the machine's uptime. The speed is the
+  // change of done since the last second seen; within one second the previous figures stay.
+  void Take(uint32_t total, uint32_t done, int64_t second);
+
+  // done * 100 / total without overflow; 100 when there is nothing to install.
+  uint32_t Percent() const;
+  bool Slow() const { return speed_ > 0 && speed_ < kSlowBytesPerSecond; }
+  int64_t Speed() const { return speed_; }
+  uint32_t RemainingSeconds() const { return remaining_; }
+
+  // "%d%%" of the percentage.
+  void FormatPercent(FixedWString<32>* text) const;
+  // Total and done in MB, the speed in KB/s and the remaining time.
+  void FormatDetail(FixedWString<256>* text) const;
+
+ private:
+  uint32_t total_ = 0;
+  uint32_t done_ = 0;
+  int64_t speed_ = 0;
+  uint32_t remaining_ = 0;
+  int64_t lastSecond_ = 0;
+  uint32_t lastDone_ = 0;
+};

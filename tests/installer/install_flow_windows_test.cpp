@@ -1,0 +1,427 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "installer/install_flow.h"
+#include "installer/install_outcome.h"
+#include "records/uninst_info.h"
+#include "support/md5.h"
+#include "support/packed_container.h"
+#include "support/process_control.h"
+#include "support/registry.h"
+#include "tests/helpers/install_payload.h"
+#include "tests/helpers/scripted_answers.h"
+#include "tests/helpers/started_process.h"
+#include "tests/helpers/temp_folder.h"
+#include "tests/helpers/windows_test_support.h"
+
+namespace {
+
+constexpr char16_t kCompany[] = u"FlowTestCompany";
+constexpr char16_t kApp[] = u"FlowTestApp";
+
+// Stands in for the install window: keeps what the flow posts, asks and closes with.
+class RecordingObserver : public IInstallObserver {
+ public:
+  void OnElementChanged(InstallElement) override {}
+  void PostCommand(int id) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    posted_.push_back(id);
+    arrived_.notify_all();
+  }
+  void Close(int exitCode) override { closes.push_back(exitCode); }
+
+  // The next posted command, or -1 when none comes within the time.
+  int NextCommand(std::chrono::seconds timeout = std::chrono::seconds(60)) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!arrived_.wait_for(lock, timeout, [this] { return !posted_.empty(); })) return -1;
+    int id = posted_.front();
+    posted_.pop_front();
+    return id;
+  }
+
+  std::vector<int> closes;
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable arrived_;
+  std::deque<int> posted_;
+};
+
+// The stored form of a configuration for the test product, with the given version.
+std::string ConfigBytes(const char16_t* version, bool packed) {
+  CClientInfo config;
+  config.SetCompany(kCompany);
+  config.SetApp(kApp);
+  config.SetVersion(version);
+  std::vector<uint8_t> bytes(CRecordStorage::kDefaultSaveBufferSize);
+  uint32_t size = config.Serialize(bytes.data(), static_cast<uint32_t>(bytes.size()), packed);
+  return std::string(bytes.begin(), bytes.begin() + size);
+}
+
+// The configuration the payload carries as "app.txt".
+ZipEntrySpec ConfigEntry() { return {"app.txt", ConfigBytes(u"1.0.0.0", false)}; }
+
+std::string Packed(const std::string& payload) {
+  std::string container(payload.size() + 64, '\0');
+  uint32_t size = PackContainer(reinterpret_cast<uint8_t*>(container.data()),
+                                static_cast<uint32_t>(container.size()),
+                                reinterpret_cast<const uint8_t*>(payload.data()),
+                                static_cast<uint32_t>(payload.size()));
+  container.resize(size);
+  return container;
+}
+
+const char kUpdateList[] = "<update version=\"1.0.0.0\"></update>";
+
+std::u16string Md5Hex(const std::string& bytes) {
+  char16_t digest[33];
+  Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
+  return digest;
+}
+
+// A flow over a payload written beside a setup.exe path in its own folder, the install folder
+// chosen inside that folder.
+class FlowFixture {
+ public:
+  FlowFixture(const std::string& payload, bool silent) : flow(&observer, silent) {
+    DeleteProductKey(kCompany, kApp);
+    WriteBytes(temp.Path() / "setup.zip", payload);
+    const std::u16string exe = temp.File(u"setup.exe");
+    EXPECT_TRUE(flow.OpenPayload(exe.c_str()));
+    EXPECT_TRUE(flow.LoadWindowConfig(exe.c_str()));
+    EXPECT_TRUE(flow.Prepare());
+    flow.ChooseInstallFolder(temp.File(u"programs").c_str());
+    flow.SetFolderText(flow.GetInstallFolder().Units());
+  }
+  ~FlowFixture() { DeleteProductKey(kCompany, kApp); }
+
+  std::filesystem::path Installed(const char* name) const {
+    return temp.Path() / "programs" / "FlowTestCompany" / "FlowTestApp" / name;
+  }
+
+  // Starts the install and delivers the command the worker posts at its end.
+  int Run() {
+    if (!flow.StartInstall()) return -1;
+    int id = observer.NextCommand();
+    flow.OnCommand(id);
+    return id;
+  }
+
+  TempFolder temp;
+  RecordingObserver observer;
+  CInstallFlow flow;
+};
+
+std::vector<std::u16string> UninstallEntries(const std::filesystem::path& file) {
+  CUninstInfo list;
+  EXPECT_TRUE(list.LoadFromFile(file.u16string().c_str()));
+  std::vector<std::u16string> entries;
+  for (int i = 0; i < list.Count(); ++i) entries.push_back(list.Get(i));
+  return entries;
+}
+
+int g_reports = 0;
+void CountReport(const char16_t*) { ++g_reports; }
+
+TEST(InstallFlow, ArchiveInstallCompletesOnceEveryEntryIsWritten) {
+  const std::string big(2 * 1024 * 1024, 'b');
+  FlowFixture fixture(BuildPayload({{"bin/", "", true},
+                                    {"bin/client.exe", "MZ"},
+                                    {"data/big.dat", big}},
+                                   "app.zip", {ConfigEntry(), {"update.xml", kUpdateList}}),
+                      false);
+  ScriptedAnswers answers;
+  g_reports = 0;
+  InstallHooks hooks;
+  hooks.reportInstall = &CountReport;
+  fixture.flow.SetHooks(hooks);
+  ASSERT_TRUE(fixture.flow.IsArchiveMode());
+
+  ASSERT_TRUE(fixture.flow.StartInstall());
+  EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kInstalling);
+  ASSERT_EQ(fixture.observer.NextCommand(), CInstallFlow::kCompletedCommand);
+  // Completion comes after the last entry, never before.
+  EXPECT_EQ(ReadBytes(fixture.Installed("data/big.dat")), big);
+  EXPECT_EQ(g_reports, 1);
+  fixture.flow.OnCommand(CInstallFlow::kCompletedCommand);
+
+  EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kFinished);
+  EXPECT_EQ(UninstallEntries(fixture.Installed("uninst.dat")),
+            (std::vector<std::u16string>{u"bin\\", u"bin\\client.exe", u"data\\big.dat"}));
+  CClientInfo& record = fixture.flow.ClientRecord();
+  EXPECT_EQ(std::u16string(record.GetDigest().Units()), Md5Hex(kUpdateList));
+  EXPECT_EQ(std::u16string(record.GetInstallFolder().Units()),
+            fixture.flow.GetInstallFolder().Units());
+  EXPECT_EQ(std::u16string(fixture.flow.View().percentText.Units()), u"100%");
+  EXPECT_TRUE(fixture.flow.View().finishButtonVisible);
+  EXPECT_TRUE(answers.Asked().empty());
+  EXPECT_TRUE(fixture.observer.closes.empty());
+}
+
+// A file that cannot be written (here a program running from it) does not stop the install, but
+// the install does not pass for whole: no digest is kept, so the update check repairs it, and
+// the user hears of it, or a silent install ends with a failure code.
+TEST(InstallFlow, FileHeldOpenIsReportedAndKeepsTheDigestOut) {
+  struct Case {
+    bool silent;
+    size_t questions;
+    std::vector<int> closes;
+  };
+  const Case cases[] = {
+      {false, 1, {}},
+      {true, 0, {CInstallFlow::kExitFilesFailed}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.silent ? "silent" : "interactive");
+    FlowFixture fixture(BuildPayload({{"client.exe", "new client"}, {"readme.txt", "new"}},
+                                     "app.zip", {ConfigEntry(), {"update.xml", kUpdateList}}),
+                        c.silent);
+    std::filesystem::create_directories(fixture.Installed(""));
+    StartedProcess running(fixture.Installed(""), u"client.exe");
+    ScriptedAnswers answers;
+
+    ASSERT_EQ(fixture.Run(), CInstallFlow::kCompletedCommand);
+
+    EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kFinished);
+    EXPECT_EQ(ReadBytes(fixture.Installed("readme.txt")), "new");
+    EXPECT_NE(ReadBytes(fixture.Installed("client.exe")), "new client");
+    EXPECT_EQ(fixture.flow.Outcome().failed, 1);
+    EXPECT_EQ(std::u16string(fixture.flow.ClientRecord().GetDigest().Units()), u"");
+    ASSERT_EQ(answers.Asked().size(), c.questions);
+    if (c.questions != 0) {
+      FixedWString<1024> expected;
+      FormatInstallFailure(fixture.flow.Outcome(), &expected);
+      EXPECT_EQ(answers.Asked()[0].text, expected.Units());
+      EXPECT_NE(answers.Asked()[0].text.find(u"client.exe"), std::u16string::npos);
+      EXPECT_EQ(answers.Asked()[0].caption, u"安装提示");
+    }
+    EXPECT_EQ(fixture.observer.closes, c.closes);
+  }
+}
+
+bool Refuse(void*) { return false; }
+
+// Nobody answers a silent install: whatever stops it ends the process with a failure code.
+TEST(InstallFlow, AnInstallThatCannotStartEndsASilentRunAndTellsAPerson) {
+  struct Case {
+    const char* label;
+    bool silent;
+    bool refuseCheck;
+    std::string payload;
+    size_t questions;
+    std::vector<int> closes;
+  };
+  const std::string whole = BuildPayload({{"a.txt", "a"}}, "app.zip", {ConfigEntry()});
+  const std::string damaged =
+      BuildZip({ConfigEntry(), {"app.zip", "not an archive"}}, XZip::GetArchivePassword());
+  const Case cases[] = {
+      {"check refused, silent", true, true, whole, 0, {CInstallFlow::kExitNotStarted}},
+      {"check refused, interactive", false, true, whole, 0, {}},
+      {"damaged nested archive, silent", true, false, damaged, 0,
+       {CInstallFlow::kExitNotStarted}},
+      {"damaged nested archive, interactive", false, false, damaged, 1, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FlowFixture fixture(c.payload, c.silent);
+    ScriptedAnswers answers;
+    InstallHooks hooks;
+    if (c.refuseCheck) hooks.checkRunningClient = &Refuse;
+    fixture.flow.SetHooks(hooks);
+
+    const int command = fixture.Run();
+
+    if (c.refuseCheck) {
+      EXPECT_EQ(command, -1);
+      EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kReady);
+    } else {
+      EXPECT_EQ(command, CInstallFlow::kNotStartedCommand);
+      EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kInstalling);
+    }
+    ASSERT_EQ(answers.Asked().size(), c.questions);
+    if (c.questions != 0) {
+      EXPECT_EQ(answers.Asked()[0].text, kInstallNotStartedText);
+    }
+    EXPECT_EQ(fixture.observer.closes, c.closes);
+    EXPECT_FALSE(std::filesystem::exists(fixture.Installed("uninst.dat")));
+  }
+}
+
+// Closing the window mid-install destroys the worker wherever it stands; the process must still
+// end at once rather than hang on something the worker held.
+TEST(InstallFlow, CancellingMidInstallEndsTheProcessPromptly) {
+  TempFolder temp;
+  std::vector<ZipEntrySpec> entries;
+  for (int i = 0; i < 3000; ++i) entries.push_back({"files/" + std::to_string(i) + ".txt", "x"});
+  WriteBytes(temp.Path() / "setup.zip", BuildPayload(entries, "app.zip", {ConfigEntry()}));
+  const std::u16string exe = (TestProgramFolder() / "cancelled_install.exe").u16string();
+  const std::u16string arguments =
+      u"\"" + temp.File(u"setup.exe") + u"\" \"" + temp.File(u"target") + u"\"";
+
+  void* process = nullptr;
+  ASSERT_TRUE(RunProgram(exe.c_str(), arguments.c_str(), false, &process));
+  ASSERT_NE(process, nullptr);
+  const bool ended = WaitForSingleObject(static_cast<HANDLE>(process), 10000) == WAIT_OBJECT_0;
+  DWORD exitCode = 0;
+  GetExitCodeProcess(static_cast<HANDLE>(process), &exitCode);
+  if (!ended) TerminateProcess(static_cast<HANDLE>(process), 9);
+  CloseHandle(static_cast<HANDLE>(process));
+
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(exitCode, 3u);
+  size_t written = 0;
+  for (const auto& file : std::filesystem::recursive_directory_iterator(temp.Path() / "target")) {
+    written += file.is_regular_file() ? 1 : 0;
+  }
+  EXPECT_GT(written, 0u);
+  EXPECT_LT(written, entries.size());
+  DeleteProductKey(kCompany, kApp);
+}
+
+// The payload is the executable's "tail" resource, else the .zip beside it; the configuration is
+// its "app" resource, else the payload's "app.txt".
+TEST(InstallFlow, FindsPayloadAndConfigurationInTheExecutableFirst) {
+  struct Case {
+    const char* label;
+    bool tailResource;
+    bool appResource;
+    bool siblingArchive;
+    bool payloadOpens;
+    bool configLoads;
+    bool archiveMode;
+    const char16_t* version;
+  };
+  const Case cases[] = {
+      {"both resources, beside a download-mode archive", true, true, true, true, true, true,
+       u"3.0"},
+      {"tail resource, configuration from app.txt", true, false, false, true, true, true, u"2.0"},
+      {"archive beside the executable only", false, false, true, true, true, false, u"1.0"},
+      {"nothing at all: built-in defaults", false, false, false, false, false, false,
+       u"1.0.0.0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    DeleteProductKey(kCompany, kApp);
+    TempFolder temp;
+    const std::u16string exe = temp.File(u"setup.exe");
+    std::filesystem::copy_file(TestProgramFolder() / "resource_target.exe",
+                               temp.Path() / "setup.exe");
+    if (c.tailResource) {
+      const std::string payload = BuildPayload({{"a.txt", "a"}}, "app.zip",
+                                               {{"app.txt", ConfigBytes(u"2.0", false)}});
+      ASSERT_TRUE(PutResource(exe, u"TAIL", 1, Packed(payload)));
+    }
+    if (c.appResource) {
+      ASSERT_TRUE(PutResource(exe, u"APP", 1, ConfigBytes(u"3.0", true)));
+    }
+    if (c.siblingArchive) {
+      WriteBytes(temp.Path() / "setup.zip",
+                 BuildZip({{"app.txt", ConfigBytes(u"1.0", false)}}, XZip::GetArchivePassword()));
+    }
+    RecordingObserver observer;
+    CInstallFlow flow(&observer, false);
+
+    EXPECT_EQ(flow.OpenPayload(exe.c_str()), c.payloadOpens);
+    EXPECT_EQ(flow.LoadWindowConfig(exe.c_str()), c.configLoads);
+    EXPECT_EQ(std::u16string(flow.ClientRecord().GetVersion().Units()), c.version);
+    ASSERT_TRUE(flow.Prepare());
+    EXPECT_EQ(flow.IsArchiveMode(), c.archiveMode);
+  }
+}
+
+TEST(InstallFlow, ProposesTheRecordedFolderElseProgramFilesOnTheWindowsDrive) {
+  wchar_t windowsFolder[MAX_PATH];
+  ASSERT_NE(GetWindowsDirectoryW(windowsFolder, MAX_PATH), 0u);
+  const std::u16string programs =
+      std::u16string(1, static_cast<char16_t>(windowsFolder[0])) +
+      u":\\Program Files\\FlowTestCompany\\FlowTestApp\\";
+  struct Case {
+    const char16_t* recorded;  // null: no earlier install
+    std::u16string expected;
+  };
+  const Case cases[] = {
+      {nullptr, programs},
+      {u"E:\\Games\\Kept", u"E:\\Games\\Kept"},  // as stored, nothing appended
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.recorded != nullptr ? "recorded" : "none recorded");
+    FlowFixture fixture(BuildPayload({{"a.txt", "a"}}, "app.zip", {ConfigEntry()}), false);
+    if (c.recorded != nullptr) {
+      ASSERT_TRUE(WriteProductValue(kCompany, kApp, u"path", c.recorded, -1));
+    }
+    ASSERT_TRUE(fixture.flow.Prepare());
+    EXPECT_EQ(std::u16string(fixture.flow.GetInstallFolder().Units()), c.expected);
+  }
+}
+
+TEST(InstallFlow, FinishingOverANewerInstallKeepsItsFolderAndOnlySilentRunsClose) {
+  for (bool silent : {false, true}) {
+    SCOPED_TRACE(silent ? "silent" : "interactive");
+    FlowFixture fixture(BuildPayload({{"a.txt", "a"}}, "app.zip", {ConfigEntry()}), silent);
+    fixture.flow.FinishExisting();
+    EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kFinished);
+    EXPECT_EQ(std::u16string(fixture.flow.ClientRecord().GetInstallFolder().Units()),
+              fixture.flow.GetInstallFolder().Units());
+    EXPECT_EQ(std::u16string(fixture.flow.ClientRecord().GetMainFile().Units()), u"client.exe");
+    EXPECT_EQ(fixture.flow.View().finishButtonVisible, !silent);
+    EXPECT_EQ(fixture.observer.closes,
+              silent ? std::vector<int>{CInstallFlow::kExitInstalled} : std::vector<int>{});
+    EXPECT_FALSE(std::filesystem::exists(fixture.Installed("a.txt")));
+  }
+}
+
+// Every named report lands in the uninstall list and the status text; the download figures and
+// the slow-network warning belong to download mode alone.
+TEST(InstallFlow, ProgressReportsFillTheListAndTheTextsOfTheirMode) {
+  struct Case {
+    const char* label;
+    std::string payload;
+    bool detailShown;
+  };
+  const Case cases[] = {
+      {"archive mode", BuildPayload({{"a.txt", "a"}}, "app.zip", {ConfigEntry()}), false},
+      {"download mode", BuildZip({ConfigEntry()}, XZip::GetArchivePassword()), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FlowFixture fixture(c.payload, false);
+    CInstallFlow& flow = fixture.flow;
+    flow.ShowProgress(u"bin\\a.dll", 4000, 1000);
+    flow.ShowProgress(nullptr, 4000, 2000);
+    flow.ShowProgress(u"", 4000, 3000);
+
+    ASSERT_EQ(flow.UninstallList().Count(), 1);
+    EXPECT_EQ(std::u16string(flow.UninstallList().Get(0)), u"bin\\a.dll");
+    EXPECT_EQ(std::u16string(flow.View().statusText.Units()),
+              std::u16string(flow.GetInstallFolder().Units()) + u"...");
+    EXPECT_EQ(std::u16string(flow.View().percentText.Units()), u"75%");
+    EXPECT_EQ(flow.View().progressRange, 4000u);
+    EXPECT_EQ(flow.View().progressPosition, 3000u);
+    EXPECT_EQ(flow.View().detailText.Empty(), !c.detailShown);
+    EXPECT_FALSE(flow.View().slowNetworkVisible && !c.detailShown);
+  }
+}
+
+TEST(InstallFlow, TheFinishButtonActsOnlyOnceFinished) {
+  FlowFixture fixture(BuildPayload({{"a.txt", "a"}}, "app.zip", {ConfigEntry()}), false);
+  EXPECT_TRUE(fixture.flow.OnCommand(CInstallFlow::kFinishCommand));
+  EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kReady);
+  EXPECT_TRUE(fixture.observer.closes.empty());
+
+  fixture.flow.FinishExisting();
+  EXPECT_TRUE(fixture.flow.OnCommand(CInstallFlow::kFinishCommand));
+  EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kLaunching);
+  EXPECT_EQ(fixture.observer.closes, std::vector<int>{CInstallFlow::kExitInstalled});
+  EXPECT_FALSE(fixture.flow.OnCommand(4097));  // the window's own commands are not the flow's
+}
+
+}  // namespace

@@ -1,0 +1,113 @@
+#include "installer/install_report.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "installer/install_report_body.h"
+#include "installer/process_globals.h"
+#include "records/client_info.h"
+#include "support/machine_identity.h"
+#include "support/machine_text.h"
+#include "support/os_version.h"
+#include "tests/helpers/test_http_server.h"
+
+namespace {
+
+std::string Narrow(const std::u16string& text) { return std::string(text.begin(), text.end()); }
+
+// The report goes to the tests' server, which keeps each request under its own key and answers
+// with the chosen reply. The process-wide configuration is the product's in each case and is put
+// back afterwards.
+class InstallReportTest : public HttpServerTest {
+ protected:
+  void SetUp() override {
+    HttpServerTest::SetUp();
+    savedInfo_ = g_clientInfo;
+    savedAgent_ = g_userAgent;
+    g_userAgent.Assign(u"Quellin/demo/1.2.3.4 client/1.1");
+  }
+  void TearDown() override {
+    g_clientInfo = savedInfo_;
+    g_userAgent = savedAgent_;
+  }
+
+  // The body as this machine must send it.
+  static std::string ExpectedBody() {
+    char16_t device[kDeviceIdUnits];
+    EXPECT_TRUE(GetDeviceId(device, "Quellin"));
+    std::string body = "action=1&version=1.2.3.4";
+    if (GetSystemName() != nullptr) body += "&system=" + Narrow(GetSystemName());
+    return body + "&device=" + Narrow(device);
+  }
+
+ private:
+  CClientInfo savedInfo_;
+  FixedWString<512> savedAgent_;
+};
+
+TEST_F(InstallReportTest, SendsTheExactBodyOnlyWhenEveryGateOpens) {
+  struct Case {
+    const char* name;
+    uint32_t style;
+    const char16_t* action;
+    const char* reply;     // null: no endpoint configured
+    const char16_t* version;
+    bool sent;
+    bool result;
+  };
+  const Case cases[] = {
+      {"accepted", kStyleSendReport, u"uninst|install", "1", u"1.2.3.4", true, true},
+      {"accepted with more text", kStyleSendReport | 0x1, u"install", "1%20thanks", u"1.2.3.4",
+       true, true},
+      {"refused", kStyleSendReport, u"install", "0", u"1.2.3.4", true, false},
+      {"empty reply", kStyleSendReport, u"install", "", u"1.2.3.4", true, false},
+      {"reports switched off", 0x8, u"install", "1", u"1.2.3.4", false, false},
+      {"install not among the actions", kStyleSendReport, u"uninst|update", "1", u"1.2.3.4",
+       false, true},
+      {"no endpoint", kStyleSendReport, u"install", nullptr, u"1.2.3.4", false, false},
+      {"another version", kStyleSendReport, u"install", "1", u"1.2.3.5", false, false},
+      {"no version", kStyleSendReport, u"install", "1", nullptr, false, false},
+  };
+  const std::string expectedBody = ExpectedBody();
+  for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+    const Case& c = cases[i];
+    SCOPED_TRACE(c.name);
+    const std::string key = "install-report-" + std::to_string(i);
+    g_clientInfo = CClientInfo();
+    g_clientInfo.SetCompany(u"Quellin");
+    g_clientInfo.SetVersion(u"1.2.3.4");
+    g_clientInfo.SetStyle(c.style);
+    g_clientInfo.SetAction(c.action);
+    g_clientInfo.SetNotify(
+        c.reply == nullptr ? u"" : Url("/record/" + key + "?reply=" + c.reply).c_str());
+
+    EXPECT_EQ(ReportInstall(c.version), c.result);
+
+    std::string received = Received(key);
+    if (!c.sent) {
+      EXPECT_EQ(received, "<nothing received>");
+      continue;
+    }
+    size_t bodyStart = received.find("\r\n\r\n");
+    ASSERT_NE(bodyStart, std::string::npos);
+    EXPECT_EQ(received.substr(0, 5), "POST ");
+    EXPECT_EQ(received.substr(bodyStart + 4), expectedBody);
+    EXPECT_NE(received.find("Content-Length: " + std::to_string(expectedBody.size()) + "\r\n"),
+              std::string::npos);
+    EXPECT_NE(received.find("User-Agent: Quellin/demo/1.2.3.4 client/1.1\r\n"), std::string::npos);
+  }
+}
+
+TEST_F(InstallReportTest, BodyOfThisMachine) {
+  g_clientInfo = CClientInfo();
+  g_clientInfo.SetCompany(u"Quellin");
+  g_clientInfo.SetVersion(u"1.2.3.4");
+  char16_t body[kReportBodyUnits];
+  int length = BuildReportBody(body);
+  EXPECT_EQ(Narrow(std::u16string(body)), ExpectedBody());
+  EXPECT_EQ(length, static_cast<int>(ExpectedBody().size()));
+  EXPECT_EQ(BuildReportBody(nullptr), 0);
+}
+
+}  // namespace

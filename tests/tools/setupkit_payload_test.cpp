@@ -1,0 +1,108 @@
+#include "tools/setupkit/payload_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "records/update_info.h"
+#include "tests/helpers/byte_pattern.h"
+#include "tests/helpers/temp_folder.h"
+#include "tests/helpers/zip_builder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class PayloadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(folder_.Path() / "client" / "data" / "deep");
+    fs::create_directories(folder_.Path() / "skin");
+    client_ = {{"client.exe", "MZ pretend client"},
+               {"readme.txt", "hello"},
+               {"data/deep/blob.bin", BytePattern(300000)},
+               {"data/empty.dat", ""}};
+    for (const auto& [name, bytes] : client_) WriteBytes(folder_.Path() / "client" / name, bytes);
+    WriteBytes(folder_.Path() / "skin" / "bg.png", "\x89PNG pretend");
+    WriteBytes(folder_.Path() / "skin" / "logo.png", "\x89PNG logo");
+    WriteBytes(folder_.Path() / "theme.txt", "\"font\"=\"SimSun\"\r\n");
+    config_.SetVersion(u"1.2.0.0");
+    config_.SetSource(u"http://127.0.0.1/app");
+    sources_.client = (folder_.Path() / "client").u16string();
+    sources_.skin = (folder_.Path() / "skin").u16string();
+    sources_.theme = (folder_.Path() / "theme.txt").u16string();
+  }
+
+  TempFolder folder_;
+  std::map<std::string, std::string> client_;
+  CClientInfo config_;
+  PackageSources sources_;
+};
+
+TEST_F(PayloadTest, CarriesSkinThemeListAndTheEncryptedClient) {
+  for (bool download : {false, true}) {
+    SCOPED_TRACE(download ? "download" : "archive");
+    sources_.download = download;
+    std::string payload, problem;
+    ASSERT_TRUE(BuildPayload(sources_, config_, payload, problem)) << problem;
+    std::map<std::string, std::string> entries = ReadArchiveFiles(payload);
+    EXPECT_EQ(entries.size(), download ? 4u : 5u);
+    EXPECT_EQ(entries["bg.png"], "\x89PNG pretend");
+    EXPECT_EQ(entries["logo.png"], "\x89PNG logo");
+    EXPECT_EQ(entries["theme.txt"], "\"font\"=\"SimSun\"\r\n");
+    EXPECT_EQ(entries.count("app.zip"), download ? 0u : 1u);
+    if (!download) {
+      EXPECT_EQ(ReadArchiveFiles(entries["app.zip"]), client_);
+    }
+
+    CUpdateInfo list;
+    const std::string& xml = entries["update.xml"];
+    ASSERT_TRUE(list.ParseBytes(reinterpret_cast<const uint8_t*>(xml.data()),
+                                static_cast<uint32_t>(xml.size())));
+    EXPECT_EQ(std::u16string(list.GetVersion()), u"1.2.0.0");
+    ASSERT_EQ(list.Count(), 3);  // the empty file is not listed
+    std::map<std::u16string, std::u16string> urls;
+    for (int i = 0; i < list.Count(); ++i) urls[list.Get(i)->file] = list.Get(i)->url;
+    EXPECT_EQ(urls[u"data\\deep\\blob.bin"], u"http://127.0.0.1/app/data/deep/blob.bin");
+    EXPECT_EQ(urls[u"client.exe"], u"http://127.0.0.1/app/client.exe");
+    EXPECT_TRUE(list.VerifyFiles(sources_.client.c_str(), nullptr));
+  }
+}
+
+TEST_F(PayloadTest, RefusesWhatWouldMakeABrokenInstaller) {
+  struct Case {
+    const char* name;
+    const char16_t* client;  // null: the prepared folder
+    const char16_t* clientFile;
+    const char16_t* source;
+    const char16_t* skin;  // null: the prepared folder
+    std::string problemStart;
+  };
+  const std::u16string missing = (folder_.Path() / "missing").u16string();
+  const Case cases[] = {
+      {"no client folder", missing.c_str(), u"client.exe", u"http://h/app", nullptr,
+       "the client folder "},
+      {"no client file", nullptr, u"launcher.exe", u"http://h/app", nullptr, "the client folder "},
+      {"no source", nullptr, u"client.exe", u"", nullptr, "cannot list the client's files"},
+      {"no skin folder", nullptr, u"client.exe", u"http://h/app", missing.c_str(),
+       "the skin folder "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PackageSources sources = sources_;
+    if (c.client != nullptr) sources.client = c.client;
+    if (c.skin != nullptr) sources.skin = c.skin;
+    CClientInfo config = config_;
+    config.SetClientFile(c.clientFile);
+    config.SetSource(c.source);
+    std::string payload, problem;
+    EXPECT_FALSE(BuildPayload(sources, config, payload, problem));
+    EXPECT_EQ(problem.rfind(c.problemStart, 0), 0u) << problem;
+    EXPECT_EQ(problem.find('\n'), std::string::npos);
+    EXPECT_TRUE(payload.empty());
+  }
+}
+
+}  // namespace

@@ -1,0 +1,161 @@
+#include "tools/setupkit/build_commands.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "records/client_info.h"
+#include "support/packed_container.h"
+#include "support/process_control.h"
+#include "support/resource_reader.h"
+#include "support/resource_update.h"
+#include "support/utf8.h"
+#include "support/xdata.h"
+#include "support/xzip.h"
+#include "tools/setupkit/payload_builder.h"
+#include "tools/setupkit/record_commands.h"
+#include "tools/setupkit/tool_output.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char16_t kConfigType[] = u"APP";
+constexpr char16_t kPayloadType[] = u"TAIL";
+constexpr int kResourceId = 1;
+constexpr char16_t kClientArchive[] = u"app.zip";
+
+struct BuildOptions {
+  std::u16string config;
+  std::u16string out;
+  std::u16string stub;
+  PackageSources sources;
+};
+
+// Reads the options; false, with the reason in problem, for an unknown or incomplete one.
+bool ParseBuildOptions(const std::vector<std::u16string>& arguments, BuildOptions& options,
+                       std::string& problem) {
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::u16string& option = arguments[i];
+    if (option == u"--download") {
+      options.sources.download = true;
+      continue;
+    }
+    std::u16string* value = option == u"--config" ? &options.config
+                            : option == u"--client" ? &options.sources.client
+                            : option == u"--skin"   ? &options.sources.skin
+                            : option == u"--theme"  ? &options.sources.theme
+                            : option == u"--stub"   ? &options.stub
+                            : option == u"-o"       ? &options.out
+                                                    : nullptr;
+    if (value == nullptr) {
+      problem = "unknown option " + Utf16ToUtf8(option.c_str());
+      return false;
+    }
+    if (i + 1 == arguments.size()) {
+      problem = Utf16ToUtf8(option.c_str()) + " needs a value";
+      return false;
+    }
+    *value = arguments[++i];
+  }
+  if (options.config.empty() || options.sources.client.empty() || options.out.empty()) {
+    problem = "build needs --config, --client and -o";
+    return false;
+  }
+  return true;
+}
+
+// setup.exe in the folder of the running setupkit.exe.
+std::u16string DefaultStub() {
+  char16_t folder[260] = {};
+  if (!GetModuleFolder(folder, nullptr)) return u"setup.exe";
+  return std::u16string(folder) + u"setup.exe";
+}
+
+bool Pack(const std::string& payload, XData& container) {
+  uint32_t n = static_cast<uint32_t>(payload.size());
+  if (payload.size() != n || !container.Reserve(n + kContainerHeaderSize, true)) return false;
+  uint32_t size = PackContainer(container.Data(), container.Capacity(),
+                                reinterpret_cast<const uint8_t*>(payload.data()), n);
+  container.SetLength(size);
+  return size > 0;
+}
+
+// Writes both resources, packed, into out, a copy of the stub.
+bool StampInstaller(const std::u16string& out, CClientInfo& config, const std::string& payload,
+                    std::string& problem) {
+  XData tail;
+  if (!Pack(payload, tail)) {
+    problem = "cannot pack the payload";
+    return false;
+  }
+  XData record;
+  uint32_t recordSize = 0;
+  if (record.Reserve(CRecordStorage::kDefaultSaveBufferSize, true)) {
+    recordSize = config.Serialize(record.Data(), record.Capacity(), true);
+  }
+  if (recordSize == 0) {
+    problem = "cannot store the configuration";
+    return false;
+  }
+  ResourceUpdate update(out.c_str());
+  if (!update.Put(kPayloadType, kResourceId, tail.Data(), tail.Length()) ||
+      !update.Put(kConfigType, kResourceId, record.Data(), recordSize) || !update.Commit()) {
+    problem = "cannot write the resources of " + Shown(out);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int BuildCommand(const std::vector<std::u16string>& arguments) {
+  BuildOptions options;
+  std::string problem;
+  if (!ParseBuildOptions(arguments, options, problem)) return Fail(problem);
+  CClientInfo config;
+  if (!ReadVendorConfig(options.config, config, problem)) {
+    return Fail("unreadable configuration: " + problem);
+  }
+  std::string payload;
+  if (!BuildPayload(options.sources, config, payload, problem)) return Fail(problem);
+
+  std::u16string stub = options.stub.empty() ? DefaultStub() : options.stub;
+  std::error_code error;
+  fs::copy_file(fs::path(stub), fs::path(options.out), fs::copy_options::overwrite_existing,
+                error);
+  if (error) {
+    return Fail("cannot copy the installer stub " + Shown(stub) + " to " + Shown(options.out));
+  }
+  if (!StampInstaller(options.out, config, payload, problem)) {
+    fs::remove(fs::path(options.out), error);
+    return Fail(problem);
+  }
+  return kExitDone;
+}
+
+int InspectCommand(const std::u16string& exe) {
+  int shown = ShowCommand(exe);
+  if (shown != kExitDone) return shown;
+  XData payload;
+  if (!LoadPackedResourceFromFile(payload, exe.c_str(), kPayloadType, kResourceId)) {
+    return Fail(Shown(exe) + " carries no readable \"tail\" resource");
+  }
+  XZip archive;
+  if (!archive.OpenMemory(payload.Data(), payload.Length(), XZip::GetArchivePassword())) {
+    return Fail("the payload of " + Shown(exe) + " is not an archive of this system");
+  }
+  std::printf("payload:\n");
+  for (int i = 0; i < archive.GetCount(); ++i) {
+    char16_t name[XZip::kNameCapacity];
+    XData entry;
+    if (!archive.GetName(i, name) || !archive.ReadItem(i, &entry)) {
+      return Fail("entry " + std::to_string(i) + " of the payload of " + Shown(exe) +
+                  " cannot be read");
+    }
+    std::printf("  %s %u\n", Utf16ToUtf8(name).c_str(), static_cast<unsigned>(entry.Length()));
+  }
+  std::printf("mode: %s\n", archive.Find(kClientArchive, nullptr) >= 0 ? "archive" : "download");
+  if (std::fflush(stdout) != 0) return Fail("cannot write to standard output");
+  return kExitDone;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// setupkit build --config FILE --client FOLDER [--skin FOLDER] [--theme FILE] [--download]
+// [--stub PATH] -o SETUP.exe: copies the installer stub (setup.exe beside setupkit.exe unless
+// --stub names another) to SETUP.exe and writes into it the payload archive as resource "TAIL" 1
+// and the configuration (read as setupkit config reads it) as resource "APP" 1, both packed. On
+// any failure SETUP.exe is not left behind.
+int BuildCommand(const std::vector<std::u16string>& arguments);
+
+// setupkit inspect SETUP.exe: prints the installer's configuration, the payload's entries with
+// their sizes, and its mode (archive, or download when it carries no "app.zip").
+int InspectCommand(const std::u16string& exe);

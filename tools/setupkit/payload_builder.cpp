@@ -1,0 +1,117 @@
+#include "tools/setupkit/payload_builder.h"
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "records/update_info.h"
+#include "support/utf8.h"
+#include "support/xdata.h"
+#include "tools/setupkit/archive_writer.h"
+#include "tools/setupkit/tool_output.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kClientArchive[] = "app.zip";
+constexpr char kTheme[] = "theme.txt";
+constexpr char kUpdateList[] = "update.xml";
+
+bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
+  XData content;
+  if (!content.ReadFile(path.c_str(), 0)) return false;
+  bytes.assign(reinterpret_cast<const char*>(content.Data()), content.Length());
+  return true;
+}
+
+// The update list of the client folder, in its plain stored form.
+bool BuildUpdateList(const std::u16string& client, const CClientInfo& config, std::string& bytes,
+                     std::string& problem) {
+  CUpdateInfo list;
+  list.SetVersion(config.GetVersion().Units());
+  list.AddFolder(config.GetSource().Units(), client.c_str(), u"");
+  if (list.Count() == 0) {
+    problem = "cannot list the client's files in update.xml: the configuration needs a \"source\" "
+              "URL and the client folder a file that is not empty";
+    return false;
+  }
+  XData stored;
+  uint32_t capacity = static_cast<uint32_t>(list.Count() + 2) * IUpdateInfo::kUnitsPerItem * 2;
+  if (!stored.Reserve(capacity, true)) {
+    problem = "out of memory writing update.xml";
+    return false;
+  }
+  uint32_t size = list.Serialize(stored.Data(), stored.Capacity(), false);
+  if (size == 0) {
+    problem = "cannot write update.xml for " + Shown(client);
+    return false;
+  }
+  bytes.assign(reinterpret_cast<const char*>(stored.Data()), size);
+  return true;
+}
+
+bool IsReservedName(const std::string& name) {
+  return name == kClientArchive || name == kTheme || name == kUpdateList || name == "app.txt";
+}
+
+bool AddSkin(const std::u16string& skin, std::vector<ArchiveEntry>& payload, std::string& problem) {
+  std::error_code error;
+  if (!fs::is_directory(fs::path(skin), error)) {
+    problem = "the skin folder " + Shown(skin) + " does not exist";
+    return false;
+  }
+  std::vector<ArchiveEntry> images;
+  if (!ReadFolderEntries(skin, images, problem)) return false;
+  for (ArchiveEntry& image : images) {
+    if (image.folder) continue;
+    if (IsReservedName(image.name)) {
+      problem = "the skin folder holds " + image.name + ", a name the installer reads as another "
+                "part of the package";
+      return false;
+    }
+    payload.push_back(std::move(image));
+  }
+  return true;
+}
+
+}  // namespace
+
+bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std::string& payload,
+                  std::string& problem) {
+  std::error_code error;
+  if (!fs::is_directory(fs::path(sources.client), error)) {
+    problem = "the client folder " + Shown(sources.client) + " does not exist";
+    return false;
+  }
+  std::u16string clientFile = config.GetClientFile().Units();
+  if (!fs::is_regular_file(fs::path(sources.client) / fs::path(clientFile), error)) {
+    problem = "the client folder " + Shown(sources.client) + " lacks the client file " +
+              Utf16ToUtf8(clientFile.c_str());
+    return false;
+  }
+
+  std::vector<ArchiveEntry> entries;
+  if (!sources.skin.empty() && !AddSkin(sources.skin, entries, problem)) return false;
+  if (!sources.theme.empty()) {
+    ArchiveEntry theme{kTheme, "", false};
+    if (!ReadWholeFile(sources.theme, theme.bytes)) {
+      problem = "cannot read the theme " + Shown(sources.theme);
+      return false;
+    }
+    entries.push_back(std::move(theme));
+  }
+  ArchiveEntry list{kUpdateList, "", false};
+  if (!BuildUpdateList(sources.client, config, list.bytes, problem)) return false;
+  entries.push_back(std::move(list));
+  if (!sources.download) {
+    std::vector<ArchiveEntry> clientEntries;
+    ArchiveEntry app{kClientArchive, "", false};
+    if (!ReadFolderEntries(sources.client, clientEntries, problem) ||
+        !BuildArchive(clientEntries, app.bytes, problem)) {
+      return false;
+    }
+    entries.push_back(std::move(app));
+  }
+  return BuildArchive(entries, payload, problem);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "records/client_info.h"
+
+// The payload archive of an installer: the skin images, "theme.txt", "update.xml" (the client's
+// files, sizes, digests and download URLs under the configuration's "source") and, unless the
+// client is to be downloaded, "app.zip" (the client folder as an encrypted archive).
+
+struct PackageSources {
+  std::u16string client;  // the client's folder
+  std::u16string skin;    // a folder whose every file goes in by its relative name; empty: none
+  std::u16string theme;   // a file stored as "theme.txt"; empty: none
+  bool download = false;  // leave "app.zip" out: the installer downloads the listed files
+};
+
+// Builds the payload of the product described by config into payload. False, with a one-line
+// reason in problem, when the client folder is missing or empty, lacks the configured client
+// file, the update list cannot be made (no "source"), or a source cannot be read.
+bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std::string& payload,
+                  std::string& problem);

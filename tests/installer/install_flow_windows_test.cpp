@@ -2,11 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <filesystem>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -22,6 +18,7 @@
 #include "support/process_control.h"
 #include "support/registry.h"
 #include "tests/helpers/install_payload.h"
+#include "tests/helpers/recording_observer.h"
 #include "tests/helpers/scripted_answers.h"
 #include "tests/helpers/started_process.h"
 #include "tests/helpers/temp_folder.h"
@@ -32,34 +29,6 @@ namespace {
 
 constexpr char16_t kCompany[] = u"FlowTestCompany";
 constexpr char16_t kApp[] = u"FlowTestApp";
-
-// Stands in for the install window: keeps what the flow posts, asks and closes with.
-class RecordingObserver : public IInstallObserver {
- public:
-  void OnElementChanged(InstallElement) override {}
-  void PostCommand(int id) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    posted_.push_back(id);
-    arrived_.notify_all();
-  }
-  void Close(int exitCode) override { closes.push_back(exitCode); }
-
-  // The next posted command, or -1 when none comes within the time.
-  int NextCommand(std::chrono::seconds timeout = std::chrono::seconds(60)) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (!arrived_.wait_for(lock, timeout, [this] { return !posted_.empty(); })) return -1;
-    int id = posted_.front();
-    posted_.pop_front();
-    return id;
-  }
-
-  std::vector<int> closes;
-
- private:
-  std::mutex mutex_;
-  std::condition_variable arrived_;
-  std::deque<int> posted_;
-};
 
 // The stored form of a configuration for the test product, with the given version.
 std::string ConfigBytes(const char16_t* version, bool packed) {

@@ -1,7 +1,7 @@
 # make        builds both builds (native and windows)
 # make test   sets up the machine, builds, and runs every test of both builds
 # make demo   packs the sample configuration, stamps it into setup.exe and starts it under Wine
-# make bench  prints speed figures of the native build beside standard tools
+# make bench  prints speed figures (native, and the install under Wine) beside standard tools
 BUILD := build
 CMAKE_NATIVE := cmake -S . -G Ninja
 TOOLCHAIN := cmake/mingw-w64-x86_64.cmake
@@ -36,7 +36,7 @@ demo: setup
 	@scripts/demo.sh
 
 bench: setup
-	@$(MAKE) --no-print-directory native
+	@$(MAKE) --no-print-directory native windows
 	@scripts/bench.sh
 
 clean:

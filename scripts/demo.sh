@@ -98,7 +98,11 @@ echo
 echo "-- registry values (the product key, then the uninstall key):"
 for key in 'HKLM\Software\Example\democlient' \
   'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Exampledemoclient'; do
-  "$WINE" reg query "$key" 2>/dev/null | tr -d '\r' | grep -v '^$' || echo "  $key: (no values)"
+  if values=$("$WINE" reg query "$key" 2>/dev/null | tr -d '\r' | grep -v '^$'); then
+    echo "$values"
+  else
+    echo "  $key: (no such key)"
+  fi
 done
 echo "-- shortcuts named after the product:"
 found=$(find "$WINEPREFIX/drive_c" -path '*示例客户端*' -name '*.lnk' 2>/dev/null | sed "s|$WINEPREFIX/||")

@@ -19,8 +19,9 @@ inline void WriteBenchFile(const std::filesystem::path& path, const std::string&
       .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-// Half the files are text, which deflates well; half are noise, which does not.
-inline void MakeClientFolder(const std::filesystem::path& folder) {
+// Half the files are text of 200 to textMax bytes, which deflates well; half are noise of 200 to
+// 27,000 bytes, which does not. With the default, the archive of the folder is about 20 MB.
+inline void MakeClientFolder(const std::filesystem::path& folder, size_t textMax = 100000) {
   static const char* const kWords[] = {"install",  "client",   "window",   "theme",
                                        "progress", "archive",  "folder",   "update",
                                        "digest",   "shortcut", "registry", "skin"};
@@ -31,7 +32,7 @@ inline void MakeClientFolder(const std::filesystem::path& folder) {
     std::filesystem::create_directories(sub);
     std::string bytes;
     if (i % 2 == 0) {
-      size_t size = std::uniform_int_distribution<size_t>(200, 100000)(random);
+      size_t size = std::uniform_int_distribution<size_t>(200, textMax)(random);
       while (bytes.size() < size) {
         bytes += kWords[random() % 12];
         bytes += random() % 9 == 0 ? "\r\n" : " ";

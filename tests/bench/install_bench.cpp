@@ -1,4 +1,4 @@
-// Figures for `make bench`, under Wine: the archive-mode install of the generated client (2,000
+// Figures for `make bench`, under Wine: the archive-mode install of a generated client (2,000
 // files, about 20 MB) packed by setupkit build into the real setup.exe and installed by
 // install_headless.exe (best of three, the process's peak memory), and the cost of the
 // one-millisecond pause the install makes after each entry. It leaves the nested client archive
@@ -9,6 +9,7 @@
 #include <psapi.h>
 #include <timeapi.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -32,26 +33,29 @@ fs::path ProgramFolder() {
   return GetModuleFolder(folder, nullptr) ? fs::path(folder) : fs::path();
 }
 
-// Runs the command line to its end; its peak working set in bytes, 0 when it failed.
-uint64_t RunMeasured(std::u16string commandLine) {
+// Runs the command line to its end; true when it succeeded. peak receives the largest working
+// set seen while it ran (0 when it could not be read): Wine answers for running processes only,
+// so it is sampled as the process runs.
+bool RunMeasured(std::u16string commandLine, uint64_t* peak) {
+  *peak = 0;
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started = {};
   if (!CreateProcessW(nullptr, AsWide(commandLine.data()), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &started)) {
-    return 0;
+    return false;
   }
   Handle process(started.hProcess);
   Handle thread(started.hThread);
-  WaitForSingleObject(process.Get(), INFINITE);
+  do {
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    if (GetProcessMemoryInfo(process.Get(), &memory, sizeof memory)) {
+      *peak = std::max<uint64_t>(*peak, memory.PeakWorkingSetSize);
+    }
+  } while (WaitForSingleObject(process.Get(), 100) == WAIT_TIMEOUT);
   DWORD exitCode = 1;
-  PROCESS_MEMORY_COUNTERS memory = {};
-  memory.cb = sizeof memory;
-  if (!GetExitCodeProcess(process.Get(), &exitCode) || exitCode != 0 ||
-      !GetProcessMemoryInfo(process.Get(), &memory, sizeof memory)) {
-    return 0;
-  }
-  return memory.PeakWorkingSetSize;
+  return GetExitCodeProcess(process.Get(), &exitCode) && exitCode == 0;
 }
 
 // Milliseconds that count one-millisecond sleeps take.
@@ -75,11 +79,14 @@ int main(int argc, char** argv) {
   const fs::path installed = data / "installed";
   fs::create_directories(data);
   std::printf("generating %d files in %s\n", kFiles, client.string().c_str());
-  MakeClientFolder(client);
+  // Shorter text files than the archive bench's: a client of about 20 MB, not its archive.
+  MakeClientFolder(client, 14000);
   WriteBenchFile(client / "client.exe", "MZ");
   WriteBenchFile(data / "config.txt",
                  "app=bench;\nname=bench;\ncompany=Bench;\nversion=1.0.0.0;\n"
                  "source=http://127.0.0.1/bench;\n");
+  // setupkit build does not write over an existing installer.
+  fs::remove(setup);
   if (RunSetupkit({u"build", u"--config", (data / "config.txt").u16string(), u"--client",
                    client.u16string(), u"-o", setup.u16string()}) != 0) {
     return 1;
@@ -111,8 +118,7 @@ int main(int argc, char** argv) {
   uint64_t peak = 0;
   const double installMs = Best([&] {
     fs::remove_all(installed);
-    peak = RunMeasured(command);
-    return peak != 0;
+    return RunMeasured(command, &peak);
   });
   std::printf("%-48s %9.1f ms\n", "install_headless.exe, archive mode", installMs);
   std::printf("%-48s %9.0f\n", "  files per second", files / (installMs / 1000));
@@ -129,7 +135,7 @@ int main(int argc, char** argv) {
               100 * fine / installMs);
   std::printf("%-48s %9.3f ms\n", "pause per file, default timer", coarse / files);
 
-  FILE* env = std::fopen((data / "install.env").string().c_str(), "w");
+  FILE* env = std::fopen((data / "install.env").string().c_str(), "wb");
   if (env == nullptr) return 1;
   std::fprintf(env, "INSTALL_MS=%.1f\nARCHIVE_PASSWORD='%s'\n", installMs,
                XZip::GetArchivePassword());

@@ -4,11 +4,10 @@
 // not launched at the end. Exit code: 0 installed, 1 not started, 2 some files failed.
 #include <windows.h>
 
-#include <condition_variable>
 #include <cstdio>
-#include <deque>
-#include <mutex>
+#include <vector>
 
+#include "installer/command_queue_observer.h"
 #include "installer/install_flow.h"
 #include "installer/install_hooks.h"
 #include "installer/process_globals.h"
@@ -34,46 +33,6 @@ int AnswerYes(void*, const char16_t* text, const char16_t*, unsigned flags) {
   return yesNo ? IDYES : IDOK;
 }
 
-// Stands in for the window: posted commands queue up for the main thread, which hands them back
-// to the flow in order.
-class QueueObserver : public IInstallObserver {
- public:
-  void OnElementChanged(InstallElement) override {}
-  void PostCommand(int id) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    posted_.push_back(id);
-    arrived_.notify_all();
-  }
-  void Close(int exitCode) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    closed_ = true;
-    exitCode_ = exitCode;
-    arrived_.notify_all();
-  }
-
-  // The next posted command, or 0 once the window would have closed.
-  int Next() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    arrived_.wait(lock, [this] { return closed_ || !posted_.empty(); });
-    if (posted_.empty()) return 0;
-    int id = posted_.front();
-    posted_.pop_front();
-    return id;
-  }
-  bool Closed() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return closed_;
-  }
-  int ExitCode() const { return exitCode_; }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable arrived_;
-  std::deque<int> posted_;
-  bool closed_ = false;
-  int exitCode_ = 0;
-};
-
 int Fail(const char* text) {
   std::fprintf(stderr, "install_headless: %s\n", text);
   return CInstallFlow::kExitNotStarted;
@@ -97,13 +56,13 @@ int wmain(int argc, wchar_t** argv) {
   }
   ReplaceQuestionFunction(&AnswerYes);
 
-  QueueObserver observer;
+  CommandQueueObserver observer;
   CInstallFlow flow(&observer, false);
   if (!flow.OpenPayload(setup)) return Fail("no payload in the installer");
   if (!flow.LoadWindowConfig(setup) || !flow.Prepare()) return Fail("unreadable configuration");
   flow.SetHooks(DefaultInstallHooks());
   flow.CheckVersion();
-  if (observer.Closed()) return observer.ExitCode();
+  if (!observer.Closes().empty()) return observer.Closes().front();
   if (flow.GetState() == CInstallFlow::kFinished) {
     std::puts("kept the newer version already installed");
     return CInstallFlow::kExitInstalled;
@@ -111,8 +70,8 @@ int wmain(int argc, wchar_t** argv) {
   flow.SetFolderText(AsUtf16(folder));
   if (!flow.StartInstall()) return Fail("a check stopped the install");
   for (;;) {
-    const int id = observer.Next();
-    if (id == 0) return observer.ExitCode();
+    const int id = observer.NextCommand(std::chrono::hours(24));
+    if (id == CommandQueueObserver::kClosed) return observer.Closes().front();
     flow.OnCommand(id);
     if (id == CInstallFlow::kNotStartedCommand) return Fail("the install could not start");
     if (flow.GetState() == CInstallFlow::kFinished) break;

@@ -11,18 +11,20 @@
 #include <string>
 #include <vector>
 
+#include "installer/command_queue_observer.h"
 #include "installer/install_flow.h"
 #include "installer/install_hooks.h"
 #include "installer/process_globals.h"
 #include "records/uninst_info.h"
+#include "support/handle.h"
 #include "support/md5.h"
+#include "support/process_control.h"
 #include "support/registry.h"
 #include "support/resource_reader.h"
 #include "support/shortcuts.h"
 #include "support/xdata.h"
 #include "support/xzip.h"
 #include "tests/helpers/byte_pattern.h"
-#include "tests/helpers/recording_observer.h"
 #include "tests/helpers/scripted_answers.h"
 #include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"
@@ -126,10 +128,15 @@ class EndToEndInstallTest : public ::testing::Test {
   }
 
   std::u16string Setup() const { return temp_.File(u"setup.exe"); }
+  void BuildSetup() {
+    ToolRun build = RunSetupkitCaptured({u"build", u"--config", temp_.File(u"config.txt"),
+                                         u"--client", temp_.File(u"client"), u"-o", Setup()});
+    ASSERT_EQ(build.status, 0) << build.err;
+  }
   fs::path Folder() const { return temp_.Path() / "installed"; }
 
   // Installs from the built setup.exe into Folder() as the window would, with the real checks.
-  void Install(CInstallFlow& flow, RecordingObserver& observer) {
+  void Install(CInstallFlow& flow, CommandQueueObserver& observer) {
     ASSERT_TRUE(g_clientInfo.LoadFromModuleFile(Setup().c_str(), u"app", 1));
     ASSERT_TRUE(flow.OpenPayload(Setup().c_str()));
     ASSERT_TRUE(flow.LoadWindowConfig(Setup().c_str()));
@@ -191,9 +198,7 @@ class EndToEndInstallTest : public ::testing::Test {
 };
 
 TEST_F(EndToEndInstallTest, BuiltInstallerInstallsTheWholeClientAndRepairsIt) {
-  ToolRun build = RunSetupkitCaptured({u"build", u"--config", temp_.File(u"config.txt"),
-                                       u"--client", temp_.File(u"client"), u"-o", Setup()});
-  ASSERT_EQ(build.status, 0) << build.err;
+  ASSERT_NO_FATAL_FAILURE(BuildSetup());
   XData payload;
   ASSERT_TRUE(LoadPackedResourceFromFile(payload, Setup().c_str(), u"TAIL", 1));
   const std::vector<std::u16string> order = ArchiveOrder(payload);
@@ -208,7 +213,7 @@ TEST_F(EndToEndInstallTest, BuiltInstallerInstallsTheWholeClientAndRepairsIt) {
 
   {
     SCOPED_TRACE("first install");
-    RecordingObserver observer;
+    CommandQueueObserver observer;
     CInstallFlow flow(&observer, false);
     Install(flow, observer);
     EXPECT_TRUE(answers.Asked().empty());
@@ -224,13 +229,45 @@ TEST_F(EndToEndInstallTest, BuiltInstallerInstallsTheWholeClientAndRepairsIt) {
   fs::remove_all(Folder() / "res");
   {
     SCOPED_TRACE("repair");
-    RecordingObserver observer;
+    CommandQueueObserver observer;
     CInstallFlow flow(&observer, false);
     Install(flow, observer);
     ExpectInstalledClient();
     EXPECT_EQ(UninstallEntries(Folder() / "uninst.dat"), order);
     EXPECT_EQ(std::u16string(flow.ClientRecord().GetDigest().Units()), listDigest);
     if (kRegisterBuilt) ExpectRegistration(listDigest);
+  }
+}
+
+// The headless installer the demo and the bench use: the same install, as a program.
+TEST_F(EndToEndInstallTest, HeadlessProgramInstallsAndSaysWhenItCannot) {
+  ASSERT_NO_FATAL_FAILURE(BuildSetup());
+  const std::u16string program = (TestProgramFolder() / "install_headless.exe").u16string();
+  struct Case {
+    const char* label;
+    std::u16string setup;
+    DWORD exitCode;
+  };
+  const Case cases[] = {
+      {"a built installer", Setup(), 0},
+      {"the bare stub", (TestProgramFolder() / "setup.exe").u16string(), 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove_all(Folder());
+    const std::u16string parameters = u"\"" + c.setup + u"\" \"" + Folder().u16string() + u"\"";
+    void* started = nullptr;
+    ASSERT_TRUE(RunProgram(program.c_str(), parameters.c_str(), false, &started));
+    Handle process(started);
+    ASSERT_EQ(WaitForSingleObject(process.Get(), 120000), WAIT_OBJECT_0);
+    DWORD exitCode = 99;
+    ASSERT_TRUE(GetExitCodeProcess(process.Get(), &exitCode));
+    EXPECT_EQ(exitCode, c.exitCode);
+    if (c.exitCode == 0) {
+      ExpectInstalledClient();
+    } else {
+      EXPECT_FALSE(fs::exists(Folder()));
+    }
   }
 }
 

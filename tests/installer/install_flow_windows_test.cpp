@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "installer/command_queue_observer.h"
 #include "installer/install_flow.h"
 #include "installer/install_hooks.h"
 #include "installer/install_report.h"
@@ -18,7 +19,6 @@
 #include "support/process_control.h"
 #include "support/registry.h"
 #include "tests/helpers/install_payload.h"
-#include "tests/helpers/recording_observer.h"
 #include "tests/helpers/scripted_answers.h"
 #include "tests/helpers/started_process.h"
 #include "tests/helpers/temp_folder.h"
@@ -91,7 +91,7 @@ class FlowFixture {
   }
 
   TempFolder temp;
-  RecordingObserver observer;
+  CommandQueueObserver observer;
   CInstallFlow flow;
 };
 
@@ -138,7 +138,7 @@ TEST(InstallFlow, ArchiveInstallCompletesOnceEveryEntryIsWritten) {
   EXPECT_EQ(std::u16string(fixture.flow.View().percentText.Units()), u"100%");
   EXPECT_TRUE(fixture.flow.View().finishButtonVisible);
   EXPECT_TRUE(answers.Asked().empty());
-  EXPECT_TRUE(fixture.observer.closes.empty());
+  EXPECT_TRUE(fixture.observer.Closes().empty());
 }
 
 // A file that cannot be written (here a program running from it) does not stop the install, but
@@ -178,7 +178,7 @@ TEST(InstallFlow, FileHeldOpenIsReportedAndKeepsTheDigestOut) {
       EXPECT_NE(answers.Asked()[0].text.find(u"client.exe"), std::u16string::npos);
       EXPECT_EQ(answers.Asked()[0].caption, u"安装提示");
     }
-    EXPECT_EQ(fixture.observer.closes, c.closes);
+    EXPECT_EQ(fixture.observer.Closes(), c.closes);
   }
 }
 
@@ -225,7 +225,7 @@ TEST(InstallFlow, AnInstallThatCannotStartEndsASilentRunAndTellsAPerson) {
     if (c.questions != 0) {
       EXPECT_EQ(answers.Asked()[0].text, kInstallNotStartedText);
     }
-    EXPECT_EQ(fixture.observer.closes, c.closes);
+    EXPECT_EQ(fixture.observer.Closes(), c.closes);
     EXPECT_FALSE(std::filesystem::exists(fixture.Installed("uninst.dat")));
   }
 }
@@ -301,7 +301,7 @@ TEST(InstallFlow, FindsPayloadAndConfigurationInTheExecutableFirst) {
       WriteBytes(temp.Path() / "setup.zip",
                  BuildZip({{"app.txt", ConfigBytes(u"1.0", false)}}, XZip::GetArchivePassword()));
     }
-    RecordingObserver observer;
+    CommandQueueObserver observer;
     CInstallFlow flow(&observer, false);
 
     EXPECT_EQ(flow.OpenPayload(exe.c_str()), c.payloadOpens);
@@ -347,7 +347,7 @@ TEST(InstallFlow, FinishingOverANewerInstallKeepsItsFolderAndOnlySilentRunsClose
               fixture.flow.GetInstallFolder().Units());
     EXPECT_EQ(std::u16string(fixture.flow.ClientRecord().GetMainFile().Units()), u"client.exe");
     EXPECT_EQ(fixture.flow.View().finishButtonVisible, !silent);
-    EXPECT_EQ(fixture.observer.closes,
+    EXPECT_EQ(fixture.observer.Closes(),
               silent ? std::vector<int>{CInstallFlow::kExitInstalled} : std::vector<int>{});
     EXPECT_FALSE(std::filesystem::exists(fixture.Installed("a.txt")));
   }
@@ -389,12 +389,12 @@ TEST(InstallFlow, TheFinishButtonActsOnlyOnceFinished) {
   FlowFixture fixture(BuildPayload({{"a.txt", "a"}}, "app.zip", {ConfigEntry()}), false);
   EXPECT_TRUE(fixture.flow.OnCommand(CInstallFlow::kFinishCommand));
   EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kReady);
-  EXPECT_TRUE(fixture.observer.closes.empty());
+  EXPECT_TRUE(fixture.observer.Closes().empty());
 
   fixture.flow.FinishExisting();
   EXPECT_TRUE(fixture.flow.OnCommand(CInstallFlow::kFinishCommand));
   EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kLaunching);
-  EXPECT_EQ(fixture.observer.closes, std::vector<int>{CInstallFlow::kExitInstalled});
+  EXPECT_EQ(fixture.observer.Closes(), std::vector<int>{CInstallFlow::kExitInstalled});
   EXPECT_FALSE(fixture.flow.OnCommand(4097));  // the window's own commands are not the flow's
 }
 
@@ -452,7 +452,7 @@ TEST_F(RealHooksTest, TheInstalledVersionDecidesBeforeAnythingIsWritten) {
 
     EXPECT_EQ(answers.Asked().size(), c.questions);
     EXPECT_EQ(fixture.flow.GetState(), c.state);
-    EXPECT_EQ(fixture.observer.closes, c.closes);
+    EXPECT_EQ(fixture.observer.Closes(), c.closes);
     EXPECT_EQ(fixture.flow.View().finishButtonVisible,
               c.state == CInstallFlow::kFinished && !c.silent);
     EXPECT_FALSE(std::filesystem::exists(fixture.Installed("client.exe")));

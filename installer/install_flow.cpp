@@ -277,7 +277,11 @@ void CInstallFlow::FinishInstall() {
 }
 
 void CInstallFlow::CheckVersion() {
-  if (installFolder_.Empty() || !nestedArchive_ || !hooks_.checkInstalledVersion) return;
+  // Once an install has started, its answer could only finish or close over files being written.
+  if (state_ != kReady || installFolder_.Empty() || !nestedArchive_ ||
+      !hooks_.checkInstalledVersion) {
+    return;
+  }
   switch (hooks_.checkInstalledVersion(owner_, clientInfo_.GetVersion().Units())) {
     case InstalledVersionCheck::kRefused:
       FinishExisting();

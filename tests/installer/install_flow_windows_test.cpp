@@ -459,6 +459,22 @@ TEST_F(RealHooksTest, TheInstalledVersionDecidesBeforeAnythingIsWritten) {
   }
 }
 
+TEST_F(RealHooksTest, TheVersionCheckComesTooLateOnceAnInstallHasRun) {
+  FlowFixture fixture(BuildPayload({{"client.exe", "MZ"}}, "app.zip",
+                                   {ConfigEntry(), {"update.xml", kUpdateList}}),
+                      false);
+  ScriptedAnswers answers({IDOK});
+  fixture.flow.SetHooks(DefaultInstallHooks());
+  ASSERT_EQ(fixture.Run(), CInstallFlow::kCompletedCommand);
+  ASSERT_TRUE(WriteProductValue(kCompany, kApp, u"version", u"2.0.0.0", -1));
+
+  fixture.flow.CheckVersion();
+
+  EXPECT_TRUE(answers.Asked().empty());
+  EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kFinished);
+  EXPECT_TRUE(fixture.observer.Closes().empty());
+}
+
 TEST_F(RealHooksTest, ARunningClientIsEndedOnYesAndKeptOnNo) {
   for (int answer : {IDYES, IDNO}) {
     SCOPED_TRACE(answer == IDYES ? "yes" : "no");

@@ -1,7 +1,8 @@
 # make        builds both builds (native and windows)
 # make test   sets up the machine, builds, and runs every test of both builds
 # make demo   packs the sample configuration, stamps it into setup.exe and starts it under Wine
-# make bench  prints speed figures beside standard tools (native, and Download under Wine)
+# make bench  prints speed figures beside standard tools (native, and Download and the install
+#             under Wine)
 BUILD := build
 CMAKE_NATIVE := cmake -S . -G Ninja
 TOOLCHAIN := cmake/mingw-w64-x86_64.cmake

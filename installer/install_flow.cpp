@@ -107,7 +107,7 @@ bool CInstallFlow::StartInstall() {
   const bool passed =
       (!clientInfo_.HasStyle(kStyleDetectSecuritySoftware) || !hooks_.checkSecuritySoftware ||
        hooks_.checkSecuritySoftware(owner_)) &&
-      (!hooks_.checkRunningClient || hooks_.checkRunningClient(owner_));
+      (!hooks_.checkRunningClient || hooks_.checkRunningClient(owner_, installFolder_.Units()));
   if (!passed) {
     // Nobody is there to answer a silent install: it ends instead of waiting.
     if (silent_) observer_->Close(kExitNotStarted);
@@ -273,6 +273,24 @@ void CInstallFlow::FinishInstall() {
   if (silent_) {
     clientInfo_.LaunchClient();
     observer_->Close(kExitInstalled);
+  }
+}
+
+void CInstallFlow::CheckVersion() {
+  // Once an install has started, its answer could only finish or close over files being written.
+  if (state_ != kReady || installFolder_.Empty() || !nestedArchive_ ||
+      !hooks_.checkInstalledVersion) {
+    return;
+  }
+  switch (hooks_.checkInstalledVersion(owner_, clientInfo_.GetVersion().Units())) {
+    case InstalledVersionCheck::kRefused:
+      FinishExisting();
+      break;
+    case InstalledVersionCheck::kDeclined:
+      observer_->Close(kExitInstalled);
+      break;
+    case InstalledVersionCheck::kProceed:
+      break;
   }
 }
 

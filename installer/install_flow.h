@@ -96,6 +96,11 @@ class CInstallFlow {
   // The folder box's text, taken at the start of an interactive install.
   void SetFolderText(const char16_t* folder) { folderText_.Assign(folder); }
 
+  // In archive mode with an install folder, before any install: the installed-version check,
+  // then what it decided: a newer version installed finishes with it, a declined repair closes
+  // the window. Runs once the window is built and before a silent install starts, so nothing is
+  // written over a newer version; after the start it does nothing.
+  void CheckVersion();
   // Checks, switches to the progress page and starts the worker. False when a check stopped it.
   bool StartInstall();
   // The worker's body.

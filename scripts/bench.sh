@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Speed figures, each beside a standard tool timed in the same run (best of three): reading a
 # 20 MB archive of 2,000 files entry by entry, MD5 of a 100 MB file and the update list of a
-# 2,000-file folder (native build, data generated under build/bench); and, under Wine, Download of
-# a 50 MB file from the tests' HTTP server on 127.0.0.1 beside curl fetching the same URL.
+# 2,000-file folder (native build, data generated under build/bench); then, under Wine, Download of
+# a 50 MB file from the tests' HTTP server on 127.0.0.1 beside curl fetching the same URL, and the
+# archive-mode install of a 2,000-file client by the install flow beside unzip extracting the very
+# archive it installs from.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 for tool in unzip md5sum curl; do
@@ -37,3 +39,28 @@ printf '%-44s %9.1f ms\n' "CInternet::Download, 50 MB, under Wine" "$download"
 printf '%-44s %9.1f ms\n' "curl, 50 MB, same URL" "$best"
 ratio=$(awk -v a="$download" -v b="$best" 'BEGIN { print a / b }')
 printf '%-44s %9.2f\n' "ratio (ours / tool)" "$ratio"
+
+DATA=build/bench/install
+echo "== the install under Wine"
+"$WINE" build/windows/bin/install_bench.exe "$DATA"
+source "$DATA/install.env"
+
+# Milliseconds of one extraction of the client archive into a fresh folder.
+unzip_once() {
+  rm -rf "$DATA/unzipped"
+  local start end
+  start=$(date +%s%N)
+  unzip -qq -P "$ARCHIVE_PASSWORD" "$DATA/app.zip" -d "$DATA/unzipped"
+  end=$(date +%s%N)
+  echo $(((end - start) / 1000))
+}
+best=""
+for _ in 1 2 3; do
+  us=$(unzip_once)
+  if [ -z "$best" ] || [ "$us" -lt "$best" ]; then best=$us; fi
+done
+awk -v ours="$INSTALL_MS" -v us="$best" 'BEGIN {
+  theirs = us / 1000
+  printf "%-48s %9.1f ms\n", "unzip into a folder, the same archive", theirs
+  printf "%-48s %9.2f\n", "ratio (install / unzip)", ours / theirs
+}'

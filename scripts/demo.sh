@@ -2,7 +2,8 @@
 # The demo on the bundled sample: packs the sample configuration into a container with both
 # builds of setupkit and unpacks it again; turns it into the client record, stamps that into
 # setup.exe, shows what the executable carries, and starts setup.exe under Wine. Then builds
-# the sample client's installer with setupkit build (archive and download mode) and inspects it.
+# the sample client's installer with setupkit build (archive and download mode), inspects it,
+# and installs it without a window through the install flow, listing what landed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/wine-env.sh
@@ -76,6 +77,36 @@ echo "built $OUT/demo-setup.exe: $(wc -c <"$OUT/demo-setup.exe") bytes" \
 echo
 echo "== setupkit.exe inspect demo-setup.exe (under Wine)"
 (cd "$OUT" && "$WINE" "$PWD/../../$WINDOWS" inspect demo-setup.exe)
+
+echo
+echo "== install_headless.exe demo-setup.exe installed: the install flow, without its window"
+# The demo's installs start from nothing: the previous run's folder, keys and shortcuts go first.
+rm -rf "$OUT/installed"
+"$WINE" reg delete 'HKLM\Software\Example\democlient' /f >/dev/null 2>&1 || true
+"$WINE" reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Exampledemoclient' \
+  /f >/dev/null 2>&1 || true
+find "$WINEPREFIX/drive_c" -path '*示例客户端*' -name '*.lnk' -delete 2>/dev/null || true
+status=0
+(cd "$OUT" && timeout 300 "$WINE" "$PWD/../../build/windows/bin/install_headless.exe" \
+  demo-setup.exe installed) || status=$?
+echo "install_headless exit status: $status"
+echo "-- files that landed (bytes, path):"
+(cd "$OUT/installed" && find . -type f -printf '%10s  %P\n' | LC_ALL=C sort -k2)
+echo "-- uninst.dat, entry by entry:"
+tail -c +3 "$OUT/installed/uninst.dat" | iconv -f UTF-16LE -t UTF-8 | tr '|' '\n' | sed 's/^/  /'
+echo
+echo "-- registry values (the product key, then the uninstall key):"
+for key in 'HKLM\Software\Example\democlient' \
+  'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Exampledemoclient'; do
+  if values=$("$WINE" reg query "$key" 2>/dev/null | tr -d '\r' | grep -v '^$'); then
+    echo "$values"
+  else
+    echo "  $key: (no such key)"
+  fi
+done
+echo "-- shortcuts named after the product:"
+found=$(find "$WINEPREFIX/drive_c" -path '*示例客户端*' -name '*.lnk' 2>/dev/null | sed "s|$WINEPREFIX/||")
+echo "${found:-  (none)}"
 
 echo
 echo "== the same client for download mode: setupkit.exe build --download"

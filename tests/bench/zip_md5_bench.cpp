@@ -10,8 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -20,46 +18,14 @@
 #include "support/md5.h"
 #include "support/xdata.h"
 #include "support/xzip.h"
+#include "tests/bench/bench_support.h"
 #include "tools/setupkit/setupkit.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kFiles = 2000;
 constexpr size_t kDigestFileSize = 100u << 20;
-constexpr int kRounds = 3;
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// Half the files are text, which deflates well; half are noise, which does not.
-void MakeClientFolder(const fs::path& folder) {
-  static const char* const kWords[] = {"install",  "client",   "window",   "theme",
-                                       "progress", "archive",  "folder",   "update",
-                                       "digest",   "shortcut", "registry", "skin"};
-  std::mt19937 random(7);
-  fs::remove_all(folder);
-  for (int i = 0; i < kFiles; ++i) {
-    fs::path sub = folder / ("part" + std::to_string(i % 40));
-    fs::create_directories(sub);
-    std::string bytes;
-    if (i % 2 == 0) {
-      size_t size = std::uniform_int_distribution<size_t>(200, 100000)(random);
-      while (bytes.size() < size) {
-        bytes += kWords[random() % 12];
-        bytes += random() % 9 == 0 ? "\r\n" : " ";
-      }
-      WriteFile(sub / ("text" + std::to_string(i) + ".txt"), bytes.substr(0, size));
-    } else {
-      bytes.resize(std::uniform_int_distribution<size_t>(200, 27000)(random));
-      for (char& c : bytes) c = static_cast<char>(random());
-      WriteFile(sub / ("data" + std::to_string(i) + ".bin"), bytes);
-    }
-  }
-}
 
 void MakeDigestFile(const fs::path& path) {
   std::string bytes(kDigestFileSize, '\0');
@@ -68,22 +34,7 @@ void MakeDigestFile(const fs::path& path) {
     uint64_t value = random();
     std::copy_n(reinterpret_cast<const char*>(&value), 8, &bytes[i]);
   }
-  WriteFile(path, bytes);
-}
-
-// The best of kRounds runs, in milliseconds.
-double Best(const std::function<bool()>& run) {
-  double best = 1e300;
-  for (int round = 0; round < kRounds; ++round) {
-    auto start = std::chrono::steady_clock::now();
-    if (!run()) {
-      std::fprintf(stderr, "bench: a run failed\n");
-      std::exit(1);
-    }
-    std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    best = std::min(best, took.count());
-  }
-  return best;
+  WriteBenchFile(path, bytes);
 }
 
 bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }

@@ -2,15 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <filesystem>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "installer/command_queue_observer.h"
 #include "installer/install_flow.h"
+#include "installer/install_hooks.h"
+#include "installer/install_report.h"
+#include "installer/install_report_body.h"
+#include "installer/process_globals.h"
 #include "installer/install_outcome.h"
 #include "records/uninst_info.h"
 #include "support/md5.h"
@@ -21,40 +22,13 @@
 #include "tests/helpers/scripted_answers.h"
 #include "tests/helpers/started_process.h"
 #include "tests/helpers/temp_folder.h"
+#include "tests/helpers/test_http_server.h"
 #include "tests/helpers/windows_test_support.h"
 
 namespace {
 
 constexpr char16_t kCompany[] = u"FlowTestCompany";
 constexpr char16_t kApp[] = u"FlowTestApp";
-
-// Stands in for the install window: keeps what the flow posts, asks and closes with.
-class RecordingObserver : public IInstallObserver {
- public:
-  void OnElementChanged(InstallElement) override {}
-  void PostCommand(int id) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    posted_.push_back(id);
-    arrived_.notify_all();
-  }
-  void Close(int exitCode) override { closes.push_back(exitCode); }
-
-  // The next posted command, or -1 when none comes within the time.
-  int NextCommand(std::chrono::seconds timeout = std::chrono::seconds(60)) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (!arrived_.wait_for(lock, timeout, [this] { return !posted_.empty(); })) return -1;
-    int id = posted_.front();
-    posted_.pop_front();
-    return id;
-  }
-
-  std::vector<int> closes;
-
- private:
-  std::mutex mutex_;
-  std::condition_variable arrived_;
-  std::deque<int> posted_;
-};
 
 // The stored form of a configuration for the test product, with the given version.
 std::string ConfigBytes(const char16_t* version, bool packed) {
@@ -117,7 +91,7 @@ class FlowFixture {
   }
 
   TempFolder temp;
-  RecordingObserver observer;
+  CommandQueueObserver observer;
   CInstallFlow flow;
 };
 
@@ -164,7 +138,7 @@ TEST(InstallFlow, ArchiveInstallCompletesOnceEveryEntryIsWritten) {
   EXPECT_EQ(std::u16string(fixture.flow.View().percentText.Units()), u"100%");
   EXPECT_TRUE(fixture.flow.View().finishButtonVisible);
   EXPECT_TRUE(answers.Asked().empty());
-  EXPECT_TRUE(fixture.observer.closes.empty());
+  EXPECT_TRUE(fixture.observer.Closes().empty());
 }
 
 // A file that cannot be written (here a program running from it) does not stop the install, but
@@ -204,11 +178,11 @@ TEST(InstallFlow, FileHeldOpenIsReportedAndKeepsTheDigestOut) {
       EXPECT_NE(answers.Asked()[0].text.find(u"client.exe"), std::u16string::npos);
       EXPECT_EQ(answers.Asked()[0].caption, u"安装提示");
     }
-    EXPECT_EQ(fixture.observer.closes, c.closes);
+    EXPECT_EQ(fixture.observer.Closes(), c.closes);
   }
 }
 
-bool Refuse(void*) { return false; }
+bool Refuse(void*, const char16_t*) { return false; }
 
 // Nobody answers a silent install: whatever stops it ends the process with a failure code.
 TEST(InstallFlow, AnInstallThatCannotStartEndsASilentRunAndTellsAPerson) {
@@ -251,7 +225,7 @@ TEST(InstallFlow, AnInstallThatCannotStartEndsASilentRunAndTellsAPerson) {
     if (c.questions != 0) {
       EXPECT_EQ(answers.Asked()[0].text, kInstallNotStartedText);
     }
-    EXPECT_EQ(fixture.observer.closes, c.closes);
+    EXPECT_EQ(fixture.observer.Closes(), c.closes);
     EXPECT_FALSE(std::filesystem::exists(fixture.Installed("uninst.dat")));
   }
 }
@@ -327,7 +301,7 @@ TEST(InstallFlow, FindsPayloadAndConfigurationInTheExecutableFirst) {
       WriteBytes(temp.Path() / "setup.zip",
                  BuildZip({{"app.txt", ConfigBytes(u"1.0", false)}}, XZip::GetArchivePassword()));
     }
-    RecordingObserver observer;
+    CommandQueueObserver observer;
     CInstallFlow flow(&observer, false);
 
     EXPECT_EQ(flow.OpenPayload(exe.c_str()), c.payloadOpens);
@@ -373,7 +347,7 @@ TEST(InstallFlow, FinishingOverANewerInstallKeepsItsFolderAndOnlySilentRunsClose
               fixture.flow.GetInstallFolder().Units());
     EXPECT_EQ(std::u16string(fixture.flow.ClientRecord().GetMainFile().Units()), u"client.exe");
     EXPECT_EQ(fixture.flow.View().finishButtonVisible, !silent);
-    EXPECT_EQ(fixture.observer.closes,
+    EXPECT_EQ(fixture.observer.Closes(),
               silent ? std::vector<int>{CInstallFlow::kExitInstalled} : std::vector<int>{});
     EXPECT_FALSE(std::filesystem::exists(fixture.Installed("a.txt")));
   }
@@ -415,13 +389,144 @@ TEST(InstallFlow, TheFinishButtonActsOnlyOnceFinished) {
   FlowFixture fixture(BuildPayload({{"a.txt", "a"}}, "app.zip", {ConfigEntry()}), false);
   EXPECT_TRUE(fixture.flow.OnCommand(CInstallFlow::kFinishCommand));
   EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kReady);
-  EXPECT_TRUE(fixture.observer.closes.empty());
+  EXPECT_TRUE(fixture.observer.Closes().empty());
 
   fixture.flow.FinishExisting();
   EXPECT_TRUE(fixture.flow.OnCommand(CInstallFlow::kFinishCommand));
   EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kLaunching);
-  EXPECT_EQ(fixture.observer.closes, std::vector<int>{CInstallFlow::kExitInstalled});
+  EXPECT_EQ(fixture.observer.Closes(), std::vector<int>{CInstallFlow::kExitInstalled});
   EXPECT_FALSE(fixture.flow.OnCommand(4097));  // the window's own commands are not the flow's
+}
+
+// The real checks and report read the product from the process-wide configuration: here the
+// test product's, put back afterwards.
+class RealHooksTest : public HttpServerTest {
+ protected:
+  void SetUp() override {
+    HttpServerTest::SetUp();
+    saved_ = g_clientInfo;
+    g_clientInfo = CClientInfo();
+    g_clientInfo.SetCompany(kCompany);
+    g_clientInfo.SetApp(kApp);
+    g_clientInfo.SetName(u"演示");
+    g_clientInfo.SetVersion(u"1.0.0.0");
+    g_clientInfo.SetClientFile(u"client.exe");
+  }
+  void TearDown() override {
+    DeleteProductKey(kCompany, kApp);
+    g_clientInfo = saved_;
+  }
+
+ private:
+  CClientInfo saved_;
+};
+
+TEST_F(RealHooksTest, TheInstalledVersionDecidesBeforeAnythingIsWritten) {
+  struct Case {
+    const char* label;
+    const char16_t* installed;
+    bool silent;
+    int answer;
+    size_t questions;
+    CInstallFlow::State state;
+    std::vector<int> closes;
+  };
+  const Case cases[] = {
+      {"newer installed", u"2.0.0.0", false, IDOK, 1, CInstallFlow::kFinished, {}},
+      {"newer installed, silent", u"2.0.0.0", true, IDOK, 1, CInstallFlow::kFinished,
+       {CInstallFlow::kExitInstalled}},
+      {"same, repair declined", u"1.0.0.0", false, IDNO, 1, CInstallFlow::kReady,
+       {CInstallFlow::kExitInstalled}},
+      {"same, repair wanted", u"1.0.0.0", false, IDYES, 1, CInstallFlow::kReady, {}},
+      {"older installed", u"0.9.0.0", false, IDOK, 0, CInstallFlow::kReady, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FlowFixture fixture(BuildPayload({{"client.exe", "MZ"}}, "app.zip", {ConfigEntry()}),
+                        c.silent);
+    ASSERT_TRUE(WriteProductValue(kCompany, kApp, u"version", c.installed, -1));
+    ScriptedAnswers answers({c.answer});
+    fixture.flow.SetHooks(DefaultInstallHooks());
+
+    fixture.flow.CheckVersion();
+
+    EXPECT_EQ(answers.Asked().size(), c.questions);
+    EXPECT_EQ(fixture.flow.GetState(), c.state);
+    EXPECT_EQ(fixture.observer.Closes(), c.closes);
+    EXPECT_EQ(fixture.flow.View().finishButtonVisible,
+              c.state == CInstallFlow::kFinished && !c.silent);
+    EXPECT_FALSE(std::filesystem::exists(fixture.Installed("client.exe")));
+  }
+}
+
+TEST_F(RealHooksTest, TheVersionCheckComesTooLateOnceAnInstallHasRun) {
+  FlowFixture fixture(BuildPayload({{"client.exe", "MZ"}}, "app.zip",
+                                   {ConfigEntry(), {"update.xml", kUpdateList}}),
+                      false);
+  ScriptedAnswers answers({IDOK});
+  fixture.flow.SetHooks(DefaultInstallHooks());
+  ASSERT_EQ(fixture.Run(), CInstallFlow::kCompletedCommand);
+  ASSERT_TRUE(WriteProductValue(kCompany, kApp, u"version", u"2.0.0.0", -1));
+
+  fixture.flow.CheckVersion();
+
+  EXPECT_TRUE(answers.Asked().empty());
+  EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kFinished);
+  EXPECT_TRUE(fixture.observer.Closes().empty());
+}
+
+TEST_F(RealHooksTest, ARunningClientIsEndedOnYesAndKeptOnNo) {
+  for (int answer : {IDYES, IDNO}) {
+    SCOPED_TRACE(answer == IDYES ? "yes" : "no");
+    FlowFixture fixture(BuildPayload({{"client.exe", "new client"}}, "app.zip",
+                                     {ConfigEntry(), {"update.xml", kUpdateList}}),
+                        false);
+    std::filesystem::create_directories(fixture.Installed(""));
+    StartedProcess running(fixture.Installed(""), u"client.exe");
+    ScriptedAnswers answers({answer});
+    fixture.flow.SetHooks(DefaultInstallHooks());
+
+    const int command = fixture.Run();
+
+    ASSERT_EQ(answers.Asked().size(), 1u);
+    EXPECT_NE(answers.Asked()[0].text.find(u"client.exe"), std::u16string::npos);
+    if (answer == IDYES) {
+      EXPECT_EQ(command, CInstallFlow::kCompletedCommand);
+      EXPECT_TRUE(running.WaitForExit(0));
+      EXPECT_EQ(ReadBytes(fixture.Installed("client.exe")), "new client");
+      EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kFinished);
+    } else {
+      EXPECT_EQ(command, -1);
+      EXPECT_FALSE(running.WaitForExit(0));
+      EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kReady);
+    }
+  }
+}
+
+TEST_F(RealHooksTest, TheReportGoesOutOnceAtCompletion) {
+  g_clientInfo.SetStyle(kStyleSendReport);
+  g_clientInfo.SetAction(u"install");
+  g_clientInfo.SetNotify(Url("/record/flow-report?reply=1").c_str());
+  FlowFixture fixture(BuildPayload({{"client.exe", "MZ"}}, "app.zip",
+                                   {ConfigEntry(), {"update.xml", kUpdateList}}),
+                      false);
+  ScriptedAnswers answers;
+  fixture.flow.SetHooks(DefaultInstallHooks());
+
+  ASSERT_EQ(fixture.Run(), CInstallFlow::kCompletedCommand);
+
+  char16_t body[kReportBodyUnits];
+  const int length = BuildReportBody(body);
+  const std::string expected(body, body + length);
+  const std::string received = Received("flow-report");
+  ASSERT_NE(received.find("\r\n\r\n"), std::string::npos);
+  EXPECT_EQ(received.substr(received.find("\r\n\r\n") + 4), expected);
+
+  // Another run of the worker in the same process completes without a second report.
+  g_clientInfo.SetNotify(Url("/record/flow-report-again?reply=1").c_str());
+  EXPECT_TRUE(fixture.flow.RunInstall());
+  EXPECT_EQ(Received("flow-report-again"), "<nothing received>");
+  EXPECT_TRUE(answers.Asked().empty());
 }
 
 }  // namespace

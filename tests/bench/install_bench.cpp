@@ -1,0 +1,144 @@
+// Figures for `make bench`, under Wine: the archive-mode install of a generated client (2,000
+// files, about 20 MB) packed by setupkit build into the real setup.exe and installed by
+// install_headless.exe (best of three, the process's peak memory), and the cost of the
+// one-millisecond pause the install makes after each entry. It leaves the nested client archive
+// as DATA_FOLDER/app.zip and the figures scripts/bench.sh compares with unzip in
+// DATA_FOLDER/install.env.
+// Usage: install_bench DATA_FOLDER
+#include <windows.h>
+#include <psapi.h>
+#include <timeapi.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "support/handle.h"
+#include "support/process_control.h"
+#include "support/resource_reader.h"
+#include "support/wide_text.h"
+#include "support/xdata.h"
+#include "support/xzip.h"
+#include "tests/bench/bench_support.h"
+#include "tools/setupkit/setupkit.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path ProgramFolder() {
+  char16_t folder[MAX_PATH];
+  return GetModuleFolder(folder, nullptr) ? fs::path(folder) : fs::path();
+}
+
+// Runs the command line to its end; true when it succeeded. peak receives the largest working
+// set seen while it ran (0 when it could not be read): Wine answers for running processes only,
+// so it is sampled as the process runs.
+bool RunMeasured(std::u16string commandLine, uint64_t* peak) {
+  *peak = 0;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started = {};
+  if (!CreateProcessW(nullptr, AsWide(commandLine.data()), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &started)) {
+    return false;
+  }
+  Handle process(started.hProcess);
+  Handle thread(started.hThread);
+  do {
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    if (GetProcessMemoryInfo(process.Get(), &memory, sizeof memory)) {
+      *peak = std::max<uint64_t>(*peak, memory.PeakWorkingSetSize);
+    }
+  } while (WaitForSingleObject(process.Get(), 100) == WAIT_TIMEOUT);
+  DWORD exitCode = 1;
+  return GetExitCodeProcess(process.Get(), &exitCode) && exitCode == 0;
+}
+
+// Milliseconds that count one-millisecond sleeps take.
+double SleepCost(int count) {
+  auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < count; ++i) Sleep(1);
+  std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+  return took.count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: install_bench DATA_FOLDER\n");
+    return 2;
+  }
+  const fs::path data = fs::absolute(argv[1]);
+  const fs::path client = data / "client";
+  const fs::path setup = data / "setup.exe";
+  const fs::path installed = data / "installed";
+  fs::create_directories(data);
+  std::printf("generating %d files in %s\n", kFiles, client.string().c_str());
+  // Shorter text files than the archive bench's: a client of about 20 MB, not its archive.
+  MakeClientFolder(client, 14000);
+  WriteBenchFile(client / "client.exe", "MZ");
+  WriteBenchFile(data / "config.txt",
+                 "app=bench;\nname=bench;\ncompany=Bench;\nversion=1.0.0.0;\n"
+                 "source=http://127.0.0.1/bench;\n");
+  // setupkit build does not write over an existing installer.
+  fs::remove(setup);
+  if (RunSetupkit({u"build", u"--config", (data / "config.txt").u16string(), u"--client",
+                   client.u16string(), u"-o", setup.u16string()}) != 0) {
+    return 1;
+  }
+
+  // The archive the install unpacks, for unzip to unpack too.
+  XData payloadBytes;
+  XZip payload;
+  XData nested;
+  if (!LoadPackedResourceFromFile(payloadBytes, setup.u16string().c_str(), u"TAIL", 1) ||
+      !payload.OpenMemory(payloadBytes.Data(), payloadBytes.Length(),
+                          XZip::GetArchivePassword()) ||
+      !payload.ReadByName(u"app.zip", &nested) ||
+      !nested.WriteFile((data / "app.zip").u16string().c_str(), 0)) {
+    std::fprintf(stderr, "bench: no client archive in the installer\n");
+    return 1;
+  }
+  uint64_t clientBytes = 0;
+  for (const auto& item : fs::recursive_directory_iterator(client)) {
+    if (item.is_regular_file()) clientBytes += item.file_size();
+  }
+  const int files = kFiles + 1;
+  std::printf("client: %d files, %.1f MB; its archive %.1f MB\n\n", files,
+              clientBytes / 1048576.0, nested.Length() / 1048576.0);
+
+  const std::u16string command = u"\"" + (ProgramFolder() / "install_headless.exe").u16string() +
+                                 u"\" \"" + setup.u16string() + u"\" \"" +
+                                 installed.u16string() + u"\"";
+  uint64_t peak = 0;
+  const double installMs = Best([&] {
+    fs::remove_all(installed);
+    return RunMeasured(command, &peak);
+  });
+  std::printf("%-48s %9.1f ms\n", "install_headless.exe, archive mode", installMs);
+  std::printf("%-48s %9.0f\n", "  files per second", files / (installMs / 1000));
+  std::printf("%-48s %9.1f\n", "  MB per second", clientBytes / 1048576.0 / (installMs / 1000));
+  std::printf("%-48s %9.1f MB\n", "  peak memory (working set)", peak / 1048576.0);
+
+  // The pause after each entry, as the install makes it (finer timer) and as it would be without.
+  timeBeginPeriod(1);
+  const double fine = SleepCost(files);
+  timeEndPeriod(1);
+  const double coarse = SleepCost(200) * files / 200;
+  std::printf("%-48s %9.3f ms\n", "pause per file, timer at 1 ms (as installed)", fine / files);
+  std::printf("%-48s %9.1f ms (%.0f%% of the install)\n", "  all pauses", fine,
+              100 * fine / installMs);
+  std::printf("%-48s %9.3f ms\n", "pause per file, default timer", coarse / files);
+
+  FILE* env = std::fopen((data / "install.env").string().c_str(), "wb");
+  if (env == nullptr) return 1;
+  std::fprintf(env, "INSTALL_MS=%.1f\nARCHIVE_PASSWORD='%s'\n", installMs,
+               XZip::GetArchivePassword());
+  std::fclose(env);
+  return 0;
+}

@@ -120,7 +120,12 @@ bool CInstallFlow::StartInstall() {
   Changed(InstallElement::kFirstPage);
   Changed(InstallElement::kWaitingImage);
   Changed(InstallElement::kProgressBar);
-  if (!silent_) installFolder_.Assign(folderText_.Units());
+  if (!silent_) {
+    // A typed folder may lack its closing backslash, and every path below is joined to it
+    // directly: without one, "D:\Games\Client" would install "D:\Games\Clientclient.exe".
+    installFolder_.Assign(folderText_.Units());
+    if (!installFolder_.Empty()) installFolder_.Append(SeparatorAfter(installFolder_.Units()));
+  }
   if (!thread_) thread_ = std::make_unique<CInstallThread>(this);
   return thread_->Start();
 }

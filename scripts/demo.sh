@@ -87,8 +87,9 @@ rm -rf "$OUT/installed"
   /f >/dev/null 2>&1 || true
 find "$WINEPREFIX/drive_c" -path '*示例客户端*' -name '*.lnk' -delete 2>/dev/null || true
 status=0
+# Wine notes on stderr that it cannot read the host volume's label; that is Wine's, not ours.
 (cd "$OUT" && timeout 300 "$WINE" "$PWD/../../build/windows/bin/install_headless.exe" \
-  demo-setup.exe installed) || status=$?
+  demo-setup.exe installed 2> >(grep -v 'FS volume label' >&2)) || status=$?
 echo "install_headless exit status: $status"
 echo "-- files that landed (bytes, path):"
 (cd "$OUT/installed" && find . -type f -printf '%10s  %P\n' | LC_ALL=C sort -k2)
@@ -98,8 +99,9 @@ echo
 echo "-- registry values (the product key, then the uninstall key):"
 for key in 'HKLM\Software\Example\democlient' \
   'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Exampledemoclient'; do
-  if values=$("$WINE" reg query "$key" 2>/dev/null | tr -d '\r' | grep -v '^$'); then
-    echo "$values"
+  # Exported rather than queried: the export is UTF-16, so Chinese values survive the trip.
+  if "$WINE" reg export "$key" "$OUT/key.reg" /y >/dev/null 2>&1; then
+    iconv -f UTF-16 -t UTF-8 "$OUT/key.reg" | tr -d '\r' | grep -v -e '^$' -e '^Windows Registry'
   else
     echo "  $key: (no such key)"
   fi

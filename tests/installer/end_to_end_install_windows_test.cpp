@@ -141,7 +141,8 @@ class EndToEndInstallTest : public ::testing::Test {
     flow.SetHooks(DefaultInstallHooks());
     flow.CheckVersion();
     ASSERT_EQ(flow.GetState(), CInstallFlow::kReady);
-    flow.SetFolderText((Folder().u16string() + u"\\").c_str());
+    // Typed without its closing backslash, as a person may: the flow adds it.
+    flow.SetFolderText(Folder().u16string().c_str());
     ASSERT_TRUE(flow.StartInstall());
     const int command = observer.NextCommand();
     ASSERT_EQ(command, CInstallFlow::kCompletedCommand);
@@ -172,6 +173,8 @@ class EndToEndInstallTest : public ::testing::Test {
     EXPECT_EQ(std::u16string(value), u"1.0.0.0");
     ASSERT_TRUE(ReadProductValue(kCompany, kApp, u"path", value, 1024));
     EXPECT_EQ(fs::path(value), Folder() / "");
+    ASSERT_TRUE(ReadProductValue(kCompany, kApp, u"main", value, 1024));
+    EXPECT_EQ(fs::path(value), Folder() / "client.exe");
     ASSERT_TRUE(ReadProductValue(kCompany, kApp, u"md5", value, 1024));
     EXPECT_EQ(std::u16string(value), digest);
     const std::u16string uninstallKey =

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "installer/install_outcome.h"
+#include "installer/paint_pause.h"
 #include "support/entry_path.h"
 #include "support/file_stream.h"
 #include "support/folder_tree.h"
@@ -51,14 +52,14 @@ bool InstallFromArchive(XZip& payload, const char16_t* nestedName, const char16_
   if (!CreateDirectories(folder, u'\\')) return false;
   const int count = nested.GetCount();
   XData content;
+  PaintPause pause;
   for (int i = 0; i < count; ++i) {
     char16_t name[XZip::kNameCapacity];
     bool accepted = false;
     if (!InstallArchiveEntry(nested, i, folder, name, &accepted, &content)) outcome->Fail(name);
     // A refused name never reaches the uninstall list: removing it later would reach outside.
     progress(accepted ? name : nullptr, count, i + 1, context);
-    // Gives the window's thread room to paint between entries.
-    Sleep(1);
+    pause.AfterEntry();
   }
   nested.Close();
   return true;

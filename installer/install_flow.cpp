@@ -6,6 +6,7 @@
 #include "installer/archive_install.h"
 #include "installer/install_folder.h"
 #include "installer/install_thread.h"
+#include "installer/paint_pause.h"
 #include "installer/process_globals.h"
 #include "support/md5.h"
 #include "support/path_text.h"
@@ -24,7 +25,7 @@ int64_t UptimeSecond() {
 }
 
 // One-millisecond pauses last up to 15 ms at the default timer resolution; the install raises it
-// while it runs so that the pause after each entry stays a pause.
+// while it runs so that the pauses that let the window paint stay short.
 class FineTimer {
  public:
   FineTimer() { timeBeginPeriod(1); }
@@ -39,8 +40,9 @@ void ArchiveReport(const char16_t* name, uint32_t total, uint32_t done, void* co
 
 void EngineReport(uint32_t total, uint32_t done, const char16_t* name, void* context) {
   static_cast<CInstallFlow*>(context)->ShowProgress(name, total, done);
-  // Gives the window's thread room to paint between reports.
-  Sleep(1);
+  // One install runs on one worker thread, which owns this pacing.
+  thread_local PaintPause pause;
+  pause.AfterEntry();
 }
 
 }  // namespace

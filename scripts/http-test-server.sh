@@ -28,7 +28,7 @@ start_http_server() {
 stop_http_server() {
   if [ -n "$HTTP_SERVER_PID" ]; then
     kill "$HTTP_SERVER_PID" 2>/dev/null
-    wait "$HTTP_SERVER_PID" 2>/dev/null
+    wait "$HTTP_SERVER_PID" 2>/dev/null || true  # it ends by the signal just sent
     HTTP_SERVER_PID=""
   fi
   return 0

@@ -1,5 +1,7 @@
 #include "tools/setupkit/build_commands.h"
 
+#include <windows.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -10,6 +12,7 @@
 #include "support/resource_reader.h"
 #include "support/resource_update.h"
 #include "support/utf8.h"
+#include "support/wide_text.h"
 #include "support/xdata.h"
 #include "support/xzip.h"
 #include "tools/setupkit/payload_builder.h"
@@ -122,9 +125,8 @@ int BuildCommand(const std::vector<std::u16string>& arguments) {
 
   std::u16string stub = options.stub.empty() ? DefaultStub() : options.stub;
   std::error_code error;
-  fs::copy_file(fs::path(stub), fs::path(options.out), fs::copy_options::overwrite_existing,
-                error);
-  if (error) {
+  // CopyFileW replaces an earlier output; the C++ library's overwriting copy fails under Wine.
+  if (!CopyFileW(AsWide(stub.c_str()), AsWide(options.out.c_str()), FALSE)) {
     return Fail("cannot copy the installer stub " + Shown(stub) + " to " + Shown(options.out));
   }
   if (!StampInstaller(options.out, config, payload, problem)) {

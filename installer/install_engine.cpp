@@ -14,17 +14,22 @@
 #include "support/internet.h"
 #include "support/md5.h"
 #include "support/path_text.h"
+#include "support/url_parts.h"
 
 namespace {
 
-// url with a query that no cache on the way has seen: "?ts=800" and a random number.
+// url, escaped, with a query that no cache on the way has seen: "?ts=800" and a random number.
 bool UncachedUrl(const char16_t* url, FixedWString<1024>* out) {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   char query[32];
   const int length = std::snprintf(query, sizeof(query), "?ts=800%d", std::rand());
   char16_t units[32] = {};
   for (int i = 0; i < length; ++i) units[i] = static_cast<char16_t>(query[i]);
-  out->Assign(url);
+  // A list names files as they are; the request carries names past ASCII in the one form every
+  // server reads alike, whatever code page WinINet would otherwise put them in.
+  char16_t escaped[1024];
+  if (!EscapeNonAscii(url, escaped, 1024)) return false;
+  out->Assign(escaped);
   // A URL cut short would fetch something else.
   return out->Length() < 1024 - length && out->Append(units) == length;
 }

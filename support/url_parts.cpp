@@ -1,5 +1,9 @@
 #include "support/url_parts.h"
 
+#include <string>
+
+#include "support/utf8.h"
+
 namespace {
 
 constexpr char16_t kHttp[] = u"http://";
@@ -98,5 +102,44 @@ bool GetRequestTarget(const char16_t* url, RequestTarget* target) {
     return false;
   }
   if (IsHttps(url)) target->port = kHttpsPort;
+  return true;
+}
+
+namespace {
+
+// A cut URL would name another resource: nothing rather than a part.
+bool TooLong(char16_t* out) {
+  out[0] = 0;
+  return false;
+}
+
+}  // namespace
+
+bool EscapeNonAscii(const char16_t* url, char16_t* out, int capacity) {
+  if (out == nullptr || capacity <= 0) return false;
+  out[0] = 0;
+  if (url == nullptr) return false;
+  static const char16_t kHex[] = u"0123456789ABCDEF";
+  int length = 0;
+  for (const char16_t* rest = url; *rest != 0;) {
+    if (*rest < 0x80) {
+      if (length + 1 >= capacity) return TooLong(out);
+      out[length++] = *rest++;
+      continue;
+    }
+    // A run at a time, so a surrogate pair reaches the conversion whole.
+    const char16_t* end = rest;
+    while (*end >= 0x80) ++end;
+    const std::string bytes = Utf16ToUtf8(rest, static_cast<size_t>(end - rest));
+    if (length + 3 * static_cast<int>(bytes.size()) >= capacity) return TooLong(out);
+    for (const char byte : bytes) {
+      const auto unit = static_cast<unsigned char>(byte);
+      out[length++] = u'%';
+      out[length++] = kHex[unit >> 4];
+      out[length++] = kHex[unit & 15];
+    }
+    rest = end;
+  }
+  out[length] = 0;
   return true;
 }

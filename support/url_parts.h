@@ -35,3 +35,9 @@ struct RequestTarget {
 // False when a part does not fit (a cut host or path would name another resource), the port is
 // out of range or the server name is empty.
 bool GetRequestTarget(const char16_t* url, RequestTarget* target);
+
+// Writes url into out with every character past ASCII as the percent-encoded bytes of its UTF-8
+// ("/资" becomes "/%E8%B5%84"), the form a server reads the same whatever the sender's code page;
+// ASCII, "%" included, is left as it is. False, with out empty, when the result does not fit in
+// capacity - 1 units.
+bool EscapeNonAscii(const char16_t* url, char16_t* out, int capacity);

@@ -18,6 +18,9 @@ the file named by --port-file once it is listening. Each reply's kind is chosen 
   /file/NAME[?anything]       the file NAME (404 when none), counting each time it is served
   /served/NAME                how many times /file/NAME was served, as decimal text
 
+A file NAME may span several path segments ("lib/part1/a.dll"); names past ASCII come
+percent-encoded as UTF-8.
+
 Every reply closes its connection. Standard library only; nothing but 127.0.0.1 is used.
 """
 
@@ -139,14 +142,14 @@ class Handler(socketserver.BaseRequestHandler):
                                  ("Content-Length", str(len(reply)))], reply)
         elif kind == "keep":
             with recorded_lock:
-                files[args[0]] = raw.partition(b"\r\n\r\n")[2]
+                files["/".join(args)] = raw.partition(b"\r\n\r\n")[2]
             self.send_head(200, [("Content-Length", "0")])
         elif kind == "file":
-            if self.serve_file(args[0]) is None:
+            if self.serve_file("/".join(args)) is None:
                 self.send_head(404, [("Content-Length", "0")])
         elif kind == "served":
             with recorded_lock:
-                count = str(served.get(args[0], 0)).encode("ascii")
+                count = str(served.get("/".join(args), 0)).encode("ascii")
             self.send_head(200, [("Content-Length", str(len(count)))], count)
         elif kind == "received" and self.recorded(args[0]) is not None:
             kept = self.recorded(args[0])

@@ -1,5 +1,6 @@
 // The whole way of a client to the user's disk: a generated client folder packed into a real
-// setup.exe by setupkit build, then installed by the flow reading that executable's payload.
+// setup.exe by setupkit build, then installed by the flow, either from that executable's payload
+// or, for an installer built for download, from the client published on the tests' HTTP server.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -16,6 +17,7 @@
 #include "installer/install_hooks.h"
 #include "installer/process_globals.h"
 #include "records/uninst_info.h"
+#include "records/update_info.h"
 #include "support/handle.h"
 #include "support/md5.h"
 #include "support/process_control.h"
@@ -28,6 +30,7 @@
 #include "tests/helpers/scripted_answers.h"
 #include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"
+#include "tests/helpers/test_http_server.h"
 #include "tests/helpers/windows_test_support.h"
 #include "tests/helpers/zip_builder.h"
 
@@ -40,15 +43,14 @@ constexpr char16_t kApp[] = u"e2e";
 constexpr char16_t kName[] = u"\u6f14\u793a\u5ba2\u6237\u7aef";  // 演示客户端
 const char kVendorText[] =
     "app=e2e;\nname=\xE6\xBC\x94\xE7\xA4\xBA\xE5\xAE\xA2\xE6\x88\xB7\xE7\xAB\xAF;\n"
-    "company=EndToEndCompany;\npublisher=Example;\nversion=1.0.0.0;\nstyle=#00000000;\n"
-    "source=http://127.0.0.1/e2e;\n";
+    "company=EndToEndCompany;\npublisher=Example;\nversion=1.0.0.0;\nstyle=#00000000;\n";
 
-// A client of a few hundred files in nested folders, some with Chinese names, and one large file.
-std::map<std::string, std::string> GeneratedClient() {
+// A client of count small files in nested folders, some with Chinese names, and one large file.
+std::map<std::string, std::string> GeneratedClient(int count) {
   std::map<std::string, std::string> files;
   files["client.exe"] = ReadBytes(TestProgramFolder() / "sleeper.exe");
   files["data/big.bin"] = BytePattern(5 * 1024 * 1024 + 17);
-  for (int i = 0; i < 300; ++i) {
+  for (int i = 0; i < count; ++i) {
     const std::string n = std::to_string(i);
     std::string name = i % 3 == 0   ? "lib/part" + std::to_string(i % 7) + "/module" + n + ".dll"
                        : i % 3 == 1 ? "\xE8\xB5\x84\xE6\xBA\x90/\xE5\x9B\xBE" + n + ".txt"  // 资源/图
@@ -90,24 +92,51 @@ std::vector<std::u16string> UninstallEntries(const fs::path& file) {
   return entries;
 }
 
+// The names an update list names, in its order, as the uninstall list records them.
+std::vector<std::u16string> ListOrder(const fs::path& file) {
+  CUpdateInfo list;
+  EXPECT_TRUE(list.LoadFromFile(file.u16string().c_str()));
+  std::vector<std::u16string> names;
+  for (int i = 0; i < list.Count(); ++i) names.push_back(list.Get(i)->file);
+  return names;
+}
+
+// name as a URL path: its UTF-8 bytes past ASCII percent-encoded.
+std::string UrlPath(const std::string& name) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string path;
+  for (const char c : name) {
+    const auto unit = static_cast<unsigned char>(c);
+    if (unit < 0x80) {
+      path += c;
+    } else {
+      path += {'%', kHex[unit >> 4], kHex[unit & 15]};
+    }
+  }
+  return path;
+}
+
+std::string Ascii(const std::u16string& text) {
+  std::string out;
+  for (const char16_t unit : text) out += static_cast<char>(unit);
+  return out;
+}
+
 std::u16string ShortcutIn(int folderId, const std::u16string& name) {
   char16_t folder[MAX_PATH];
   EXPECT_TRUE(GetSpecialFolder(folder, folderId));
   return (fs::path(folder) / (name + u".lnk")).u16string();
 }
 
-class EndToEndInstallTest : public ::testing::Test {
+// Base is ::testing::Test, or HttpServerTest for the installs that download.
+template <class Base>
+class EndToEndFixture : public Base {
  protected:
   void SetUp() override {
+    Base::SetUp();
+    if (this->HasFatalFailure()) return;
     saved_ = g_clientInfo;
     Unregister();
-    client_ = GeneratedClient();
-    for (const auto& [name, bytes] : client_) {
-      fs::path path = temp_.Path() / "client" / fs::u8path(name);
-      fs::create_directories(path.parent_path());
-      WriteBytes(path, bytes);
-    }
-    WriteBytes(temp_.Path() / "config.txt", kVendorText);
   }
   void TearDown() override {
     Unregister();
@@ -123,21 +152,36 @@ class EndToEndInstallTest : public ::testing::Test {
     DeleteProgramGroup(kName);
   }
 
+  // Writes the client of count files into the folder "client" and a configuration whose further
+  // "key=value;" lines are urls.
+  void MakeClient(int count, const std::string& urls) {
+    client_ = GeneratedClient(count);
+    for (const auto& [name, bytes] : client_) WriteClientFile(name, bytes);
+    WriteBytes(temp_.Path() / "config.txt", kVendorText + urls);
+  }
+  void WriteClientFile(const std::string& name, const std::string& bytes) {
+    fs::path path = temp_.Path() / "client" / fs::u8path(name);
+    fs::create_directories(path.parent_path());
+    WriteBytes(path, bytes);
+  }
+
   std::u16string Setup() const { return temp_.File(u"setup.exe"); }
-  void BuildSetup() {
-    ToolRun build = RunSetupkitCaptured({u"build", u"--config", temp_.File(u"config.txt"),
-                                         u"--client", temp_.File(u"client"), u"-o", Setup()});
+  void BuildSetup(bool download = false) {
+    std::vector<std::u16string> args = {u"build", u"--config", temp_.File(u"config.txt"),
+                                        u"--client", temp_.File(u"client"), u"-o", Setup()};
+    if (download) args.push_back(u"--download");
+    ToolRun build = RunSetupkitCaptured(args);
     ASSERT_EQ(build.status, 0) << build.err;
   }
   fs::path Folder() const { return temp_.Path() / "installed"; }
 
   // Installs from the built setup.exe into Folder() as the window would, with the real checks.
-  void Install(CInstallFlow& flow, CommandQueueObserver& observer) {
+  void Install(CInstallFlow& flow, CommandQueueObserver& observer, bool archiveMode = true) {
     ASSERT_TRUE(g_clientInfo.LoadFromModuleFile(Setup().c_str(), u"app", 1));
     ASSERT_TRUE(flow.OpenPayload(Setup().c_str()));
     ASSERT_TRUE(flow.LoadWindowConfig(Setup().c_str()));
     ASSERT_TRUE(flow.Prepare());
-    ASSERT_TRUE(flow.IsArchiveMode());
+    ASSERT_EQ(flow.IsArchiveMode(), archiveMode);
     flow.SetHooks(DefaultInstallHooks());
     flow.CheckVersion();
     ASSERT_EQ(flow.GetState(), CInstallFlow::kReady);
@@ -194,6 +238,14 @@ class EndToEndInstallTest : public ::testing::Test {
   TempFolder temp_;
   std::map<std::string, std::string> client_;
   CClientInfo saved_;
+};
+
+class EndToEndInstallTest : public EndToEndFixture<::testing::Test> {
+ protected:
+  void SetUp() override {
+    EndToEndFixture::SetUp();
+    MakeClient(300, "source=http://127.0.0.1/e2e;\n");
+  }
 };
 
 TEST_F(EndToEndInstallTest, BuiltInstallerInstallsTheWholeClientAndRepairsIt) {
@@ -267,6 +319,96 @@ TEST_F(EndToEndInstallTest, HeadlessProgramInstallsAndSaysWhenItCannot) {
     } else {
       EXPECT_FALSE(fs::exists(Folder()));
     }
+  }
+}
+
+// An installer built for download: setup.exe carries no client; the client's files and its
+// "update.xml" are published on the tests' HTTP server, which counts what it serves.
+class EndToEndDownloadInstallTest : public EndToEndFixture<HttpServerTest> {
+ protected:
+  void SetUp() override {
+    EndToEndFixture::SetUp();
+    if (HasFatalFailure()) return;
+    MakeClient(40, "source=" + Ascii(Url(kServerFolder)) + ";\nconfig=" +
+                       Ascii(Url(kServerFolder + std::string("update.xml"))) + ";\n");
+    // An update list leaves out empty files, so nothing installs them.
+    client_.erase("empty.txt");
+    fs::remove(temp_.Path() / "client" / "empty.txt");
+  }
+
+  // Puts every client file and their "update.xml", made by the packaging tool, on the server;
+  // returns the list's MD5.
+  std::u16string Publish() {
+    for (const auto& [name, bytes] : client_) {
+      EXPECT_TRUE(Keep(UrlPath(kServedFolder + name), bytes)) << name;
+    }
+    ToolRun list = RunSetupkitCaptured({u"list", temp_.File(u"client"), Url(kServerFolder),
+                                        temp_.File(u"update.xml"), u"--version", u"1.0.0.0"});
+    EXPECT_EQ(list.status, 0) << list.err;
+    const std::string published = ReadBytes(temp_.Path() / "update.xml");
+    EXPECT_TRUE(Keep(kServedFolder + std::string("update.xml"), published));
+    char16_t digest[33] = {};
+    Md5HexOfMemory(digest, published.data(), static_cast<uint32_t>(published.size()));
+    return digest;
+  }
+
+  // How many times the server has served each client file.
+  std::map<std::string, int> ServeCounts() const {
+    std::map<std::string, int> counts;
+    for (const auto& item : client_) {
+      counts[item.first] = Served(UrlPath(kServedFolder + item.first));
+    }
+    return counts;
+  }
+
+  // The counts of after less those of before.
+  static std::map<std::string, int> Fetched(const std::map<std::string, int>& before,
+                                            const std::map<std::string, int>& after) {
+    std::map<std::string, int> fetched;
+    for (const auto& [name, count] : after) fetched[name] = count - before.at(name);
+    return fetched;
+  }
+
+  static constexpr char kServerFolder[] = "/file/e2e/";
+  static constexpr char kServedFolder[] = "e2e/";
+};
+
+TEST_F(EndToEndDownloadInstallTest, InstallsFromTheServerAndThenFetchesOnlyWhatChanged) {
+  std::u16string listDigest = Publish();
+  ASSERT_NO_FATAL_FAILURE(BuildSetup(true));
+  ScriptedAnswers answers;
+  const std::string changed = "\xE8\xB5\x84\xE6\xBA\x90/\xE5\x9B\xBE" "4.txt";  // 资源/图4.txt
+  ASSERT_EQ(client_.count(changed), 1u);
+  struct Case {
+    const char* label;
+    bool changeOneFile;
+    int fetchedEach;  // how many times each unchanged file is fetched
+  };
+  const Case cases[] = {
+      {"first install", false, 1},
+      {"nothing changed", false, 0},
+      {"one published file changed", true, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    if (c.changeOneFile) {
+      client_[changed] = "changed on the server";
+      WriteClientFile(changed, client_[changed]);
+      listDigest = Publish();
+    }
+    const std::map<std::string, int> before = ServeCounts();
+    CommandQueueObserver observer;
+    CInstallFlow flow(&observer, false);
+    ASSERT_NO_FATAL_FAILURE(Install(flow, observer, false));
+    std::map<std::string, int> expected;
+    for (const auto& item : client_) expected[item.first] = c.fetchedEach;
+    if (c.changeOneFile) expected[changed] = 1;
+    EXPECT_EQ(Fetched(before, ServeCounts()), expected);
+    EXPECT_TRUE(answers.Asked().empty());
+    ExpectInstalledClient();
+    EXPECT_EQ(UninstallEntries(Folder() / "uninst.dat"), ListOrder(temp_.Path() / "update.xml"));
+    EXPECT_EQ(std::u16string(flow.ClientRecord().GetDigest().Units()), listDigest);
+    ExpectRegistration(listDigest);
   }
 }
 

@@ -98,4 +98,31 @@ TEST(UrlParts, RefusesPartsThatDoNotFitWithoutWritingPastTheBuffer) {
   EXPECT_EQ(std::u16string(path), u"/");
 }
 
+TEST(UrlParts, EscapesWhatIsPastAsciiAsUtf8AndNothingElse) {
+  struct Case {
+    std::u16string url;
+    int capacity;
+    bool ok;
+    std::u16string escaped;
+  };
+  const Case cases[] = {
+      {u"http://h/a b%20c?x=1", 64, true, u"http://h/a b%20c?x=1"},
+      {u"http://h/\u8d44\u6e90/\u56fe1.txt", 64, true,
+       u"http://h/%E8%B5%84%E6%BA%90/%E5%9B%BE1.txt"},
+      {u"/\u00e9", 64, true, u"/%C3%A9"},
+      {u"/\U0001F600", 64, true, u"/%F0%9F%98%80"},  // a surrogate pair is one character
+      {u"/\xD800x", 64, true, u"/%EF%BF%BDx"},     // a lone surrogate is no character
+      {u"", 1, true, u""},
+      {u"/\u00e9", 8, true, u"/%C3%A9"},  // exactly fits with its terminator
+      {u"/\u00e9", 7, false, u""},        // never half a character
+      {u"/abc", 4, false, u""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Narrow(c.escaped));
+    std::u16string out(static_cast<size_t>(c.capacity), u'?');
+    EXPECT_EQ(EscapeNonAscii(c.url.c_str(), out.data(), c.capacity), c.ok);
+    EXPECT_EQ(std::u16string(out.c_str()), c.escaped);
+  }
+}
+
 }  // namespace

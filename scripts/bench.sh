@@ -45,7 +45,7 @@ echo "== the install under Wine"
 rm -f "$DATA/install.env"
 # install_headless prints the questions it answers; Wine adds notes that it cannot read the
 # host volume's label. The figures are what matters here.
-"$WINE" build/windows/bin/install_bench.exe "$DATA" 2>&1 |
+"$WINE" build/windows/bin/install_bench.exe "$DATA" 2>&1 | tr -d '\r' |
   grep -v -e 'FS volume label' -e '^question:' -e '^  answered:' -e '^installed into' -e '^$'
 source "$DATA/install.env"
 

@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <ctime>
 
 #include "records/uninst_info.h"
 #include "records/update_info.h"
@@ -17,22 +14,6 @@
 #include "support/url_parts.h"
 
 namespace {
-
-// url, escaped, with a query that no cache on the way has seen: "?ts=800" and a random number.
-bool UncachedUrl(const char16_t* url, FixedWString<1024>* out) {
-  std::srand(static_cast<unsigned>(std::time(nullptr)));
-  char query[32];
-  const int length = std::snprintf(query, sizeof(query), "?ts=800%d", std::rand());
-  char16_t units[32] = {};
-  for (int i = 0; i < length; ++i) units[i] = static_cast<char16_t>(query[i]);
-  // A list names files as they are; the request carries names past ASCII in the one form every
-  // server reads alike, whatever code page WinINet would otherwise put them in.
-  char16_t escaped[1024];
-  if (!EscapeNonAscii(url, escaped, 1024)) return false;
-  out->Assign(escaped);
-  // A URL cut short would fetch something else.
-  return out->Length() < 1024 - length && out->Append(units) == length;
-}
 
 // What arrived is what the list promised: the size and the digest.
 bool MatchesItem(const CInternet& internet, const UpdateItem& entry) {
@@ -58,7 +39,7 @@ void CInstall::OnReceived(int32_t, uint32_t received, void* self) {
 bool CInstall::InstallFromUrl(const char16_t* folder, const char16_t* url) {
   if (folder == nullptr || url == nullptr || folder[0] == 0 || url[0] == 0) return false;
   FixedWString<1024> request;
-  if (!UncachedUrl(url, &request)) return false;
+  if (!MakeUncachedUrl(url, &request)) return false;
   CInternet internet;
   return internet.Download(request.Units()) &&
          InstallFromData(folder, internet.GetData(), internet.GetSize());
@@ -105,7 +86,7 @@ bool CInstall::InstallEntry(const char16_t* folder, const UpdateItem* entry) {
   if (VerifyUpdateItem(folder, *entry)) return true;
   if (!CreateParentFolder(path)) return false;
   FixedWString<1024> request;
-  if (!UncachedUrl(entry->url, &request)) return false;
+  if (!MakeUncachedUrl(entry->url, &request)) return false;
   CInternet internet;
   internet.SetProgress(&CInstall::OnReceived, this);
   ++downloads_;

@@ -2,8 +2,6 @@
 // keys, shortcuts, start with Windows, the update check, the updater and the client launch.
 #include <windows.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <string>
 
 #include "records/client_info.h"
@@ -14,6 +12,7 @@
 #include "support/process_control.h"
 #include "support/registry.h"
 #include "support/shortcuts.h"
+#include "support/url_parts.h"
 #include "support/wide_text.h"
 
 namespace {
@@ -40,11 +39,10 @@ bool TempUpdaterPath(const char16_t* app, char16_t* out) {
 // server rather than a cache.
 bool FetchDigest(const FixedWString<512>& url, char16_t* out) {
   if (out == nullptr || url.Empty()) return false;
-  std::srand(static_cast<unsigned>(std::time(nullptr)));
-  std::string stamp = "?ts=800" + std::to_string(std::rand());
-  std::u16string unique = std::u16string(url.Units()) + std::u16string(stamp.begin(), stamp.end());
+  FixedWString<1024> request;
+  if (!MakeUncachedUrl(url.Units(), &request)) return false;
   CInternet internet;
-  if (!internet.Download(unique.c_str())) return false;
+  if (!internet.Download(request.Units())) return false;
   XMD5 md5;
   Md5Init(&md5);
   Md5Update(&md5, internet.GetData(), internet.GetSize());

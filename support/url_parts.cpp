@@ -1,5 +1,8 @@
 #include "support/url_parts.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <string>
 
 #include "support/utf8.h"
@@ -141,5 +144,24 @@ bool EscapeNonAscii(const char16_t* url, char16_t* out, int capacity) {
     rest = end;
   }
   out[length] = 0;
+  return true;
+}
+
+bool MakeUncachedUrl(const char16_t* url, FixedWString<1024>* out) {
+  out->Clear();
+  if (url == nullptr) return false;
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  char query[32];
+  const int length = std::snprintf(query, sizeof(query), "?ts=800%d", std::rand());
+  char16_t units[32] = {};
+  for (int i = 0; i < length; ++i) units[i] = static_cast<char16_t>(query[i]);
+  char16_t escaped[FixedWString<1024>::kCapacity];
+  if (!EscapeNonAscii(url, escaped, FixedWString<1024>::kCapacity)) return false;
+  out->Assign(escaped);
+  if (out->Length() + length > FixedWString<1024>::kMaxLength) {
+    out->Clear();
+    return false;
+  }
+  out->Append(units, length);
   return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/fixed_wstring.h"
+
 // Splitting a request URL ("http://host:port/path?query") into what a connection needs. Only
 // "http://" or "https://" at the very start counts as a scheme, so a URL carried in the query
 // ("https://a/?next=http://b") never changes the host; a URL without a scheme is read as host and
@@ -41,3 +43,9 @@ bool GetRequestTarget(const char16_t* url, RequestTarget* target);
 // ASCII, "%" included, is left as it is. False, with out empty, when the result does not fit in
 // capacity - 1 units.
 bool EscapeNonAscii(const char16_t* url, char16_t* out, int capacity);
+
+// The URL to request url with: escaped as EscapeNonAscii does, followed by a query no cache on
+// the way has seen ("?ts=800" and a random number), so every fetch reaches the server. False,
+// with out empty, when that does not fit in out's capacity: a URL cut short fetches something
+// else.
+bool MakeUncachedUrl(const char16_t* url, FixedWString<1024>* out);

@@ -125,4 +125,21 @@ TEST(UrlParts, EscapesWhatIsPastAsciiAsUtf8AndNothingElse) {
   }
 }
 
+TEST(UrlParts, UncachedUrlIsEscapedWithAFreshQueryOrNothing) {
+  FixedWString<1024> request;
+  ASSERT_TRUE(MakeUncachedUrl(u"http://h/\u8d44/update.xml", &request));
+  const std::u16string text(request.Units());
+  const std::u16string start = u"http://h/%E8%B5%84/update.xml?ts=800";
+  ASSERT_EQ(text.substr(0, start.size()), start);
+  const std::u16string number = text.substr(start.size());
+  EXPECT_FALSE(number.empty());
+  EXPECT_EQ(number.find_first_not_of(u"0123456789"), std::u16string::npos);
+
+  // Room for the URL but not for its query: refused whole, never cut.
+  const std::u16string full(1016, u'a');  // 1,016 + "?ts=800" + a digit > 1,023
+  EXPECT_FALSE(MakeUncachedUrl(full.c_str(), &request));
+  EXPECT_EQ(request.Length(), 0);
+  EXPECT_FALSE(MakeUncachedUrl(nullptr, &request));
+}
+
 }  // namespace

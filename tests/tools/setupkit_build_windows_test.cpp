@@ -117,7 +117,8 @@ TEST_F(SetupkitBuildTest, RefusesWithOneLineAndLeavesNoInstaller) {
   WriteBytes(folder_.Path() / "other" / "readme.txt", "no client here");
   fs::create_directories(folder_.Path() / "grey skin");
   WriteBytes(folder_.Path() / "grey skin" / "logo.png",
-             EncodePng({4, 4, PNG_COLOR_TYPE_GRAY, 8, false, false, {}, PatternColours(4, 4, false)}));
+             EncodePng({4, 4, PNG_COLOR_TYPE_GRAY, 8, false, false, {},
+                        PatternColours(4, 4, false)}));
   struct Case {
     const char* name;
     const char16_t* option;

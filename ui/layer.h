@@ -6,7 +6,6 @@
 #include <string>
 
 #include "ui/element_geometry.h"
-#include "ui/hot_key_latch.h"
 #include "ui/state_fade.h"
 
 class IFont;
@@ -321,7 +320,7 @@ class CLayer : public ILayer {
   IImage* image_ = nullptr;
   IImage* backImage_ = nullptr;
   IWindow* owner_ = nullptr;
-  HotKeyLatch hotKey_;
+  int32_t heldHotKey_ = 0;  // key code of the hot key held down, 0 none
   HCURSOR cursor_ = nullptr;
   HCURSOR savedCursor_ = nullptr;
 };

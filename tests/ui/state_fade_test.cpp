@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "ui/cursor_kind.h"
-#include "ui/hot_key_latch.h"
 
 namespace {
 
@@ -79,21 +78,6 @@ TEST(StateFrameBand, SelectsTheStateFrameAndStaysInsideTheImage) {
     EXPECT_EQ(band.top, c.top);
     EXPECT_EQ(band.bottom, c.bottom);
   }
-}
-
-TEST(HotKeyLatch, OnePressPerHoldAndAnotherKeyReleasesTheFirst) {
-  HotKeyLatch latch;
-  HotKeyLatch::Press first = latch.OnPress('A');
-  EXPECT_FALSE(first.repeat);
-  EXPECT_EQ(first.releaseFirst, 0);
-  EXPECT_TRUE(latch.OnPress('A').repeat);
-  HotKeyLatch::Press other = latch.OnPress('B');
-  EXPECT_FALSE(other.repeat);
-  EXPECT_EQ(other.releaseFirst, 'A');
-  EXPECT_EQ(latch.Held(), 'B');
-  latch.OnRelease();
-  EXPECT_EQ(latch.Held(), 0);
-  EXPECT_FALSE(latch.OnPress('B').repeat);
 }
 
 TEST(CursorKind, MapsKindsToSystemCursors) {

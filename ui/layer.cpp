@@ -8,20 +8,11 @@
 
 namespace {
 
-// Text starts this far right of a text or edit element's left edge.
-constexpr int kTextIndent = 3;
-constexpr uint32_t kEditTextFormat = DT_SINGLELINE | DT_VCENTER;
-
 ElementRect ToElementRect(const RECT& rect) {
   return ElementRect{rect.left, rect.top, rect.right, rect.bottom};
 }
 
 RECT ToRect(const ElementRect& rect) { return RECT{rect.left, rect.top, rect.right, rect.bottom}; }
-
-RECT Indented(RECT rect) {
-  rect.left += kTextIndent;
-  return rect;
-}
 
 ElementRect WholeImage(IImage* image) {
   return ElementRect{0, 0, image->GetWidth(), image->GetHeight()};
@@ -80,14 +71,14 @@ void CLayer::Draw(IRender* render) {
       SetDirty(false);
       break;
     case kLayerText:
-      DrawElementText(render, Indented(rect_), text_.c_str(), textLength, font, textFormat_);
+      DrawElementText(render, IndentedRect(), text_.c_str(), textLength, font, textFormat_);
       SetDirty(false);
       break;
     // The image-based types leave the dirty flag to DrawStateImage, which keeps it while a fade
     // runs.
     case kLayerEdit:
       DrawStateImage(render, image_);
-      DrawElementText(render, Indented(rect_), text_.c_str(), textLength, font, kEditTextFormat);
+      DrawElementText(render, IndentedRect(), text_.c_str(), textLength, font, kEditTextFormat);
       break;
     case kLayerImage:
       DrawStateImage(render, image_);

@@ -268,6 +268,14 @@ class CLayer : public ILayer {
   HCURSOR LoadStateCursor() override;
 
  protected:
+  // Text and edit elements start their text this far right of their left edge.
+  static constexpr int kTextIndent = 3;
+  // An edit element's text: one line, centred vertically.
+  static constexpr uint32_t kEditTextFormat = DT_SINGLELINE | DT_VCENTER;
+  RECT IndentedRect() const {
+    return RECT{rect_.left + kTextIndent, rect_.top, rect_.right, rect_.bottom};
+  }
+
   // Draws state's frame of image (of frameCount frames) over the element with the insets, the
   // blended flag and the alpha, cross-fading while a fade runs; the element stays dirty while the
   // fade runs and when frameCount is below 1 (then nothing is drawn).

@@ -13,6 +13,11 @@ class GdiObject {
   GdiObject& operator=(const GdiObject&) = delete;
 
   T Get() const { return object_; }
+  T Release() {
+    T object = object_;
+    object_ = nullptr;
+    return object;
+  }
   void Reset(T object) {
     if (object_ != nullptr) DeleteObject(object_);
     object_ = object;
@@ -39,4 +44,35 @@ class MemoryDC {
 
  private:
   HDC dc_ = nullptr;
+};
+
+// Holds the screen DC for the length of a scope.
+class ScreenDC {
+ public:
+  ScreenDC() : dc_(::GetDC(nullptr)) {}
+  ~ScreenDC() {
+    if (dc_ != nullptr) ::ReleaseDC(nullptr, dc_);
+  }
+  ScreenDC(const ScreenDC&) = delete;
+  ScreenDC& operator=(const ScreenDC&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// Selects an object into a DC for the length of a scope.
+class Selection {
+ public:
+  Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+  ~Selection() {
+    if (previous_ != nullptr) SelectObject(dc_, previous_);
+  }
+  Selection(const Selection&) = delete;
+  Selection& operator=(const Selection&) = delete;
+  bool Selected() const { return previous_ != nullptr; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
 };

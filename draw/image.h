@@ -8,6 +8,8 @@
 #include "draw/gdi_handles.h"
 #include "support/module_handle.h"
 
+struct DecodedImage;
+
 // A bitmap with its pixels: 32 bits a pixel, top row first, each a 0xAARRGGBB value (bytes B,
 // G, R, A). Decoded PNGs with alpha carry premultiplied colour, ready for AlphaBlend; every other
 // decoded pixel is opaque. The operations keep a fixed order.
@@ -101,6 +103,10 @@ class CImage : public IImage {
   ~CImage() override;
 
  private:
+  // Takes decoded's pixels and makes the bitmap from them; false (and nothing taken) when GDI
+  // cannot make the bitmap.
+  bool Adopt(DecodedImage& decoded);
+
   int width_ = 0;
   int height_ = 0;
   int bitCount_ = 0;

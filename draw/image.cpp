@@ -42,7 +42,8 @@ bool WriteWhole(const Path* path, const JpegBytes& jpeg) {
 
 bool CImage::LoadFromResource(ModuleHandle module, int id, const char16_t* type) {
   XData bytes;
-  return LoadPackedResource(bytes, module, type, id) && LoadFromMemory(bytes.Data(), bytes.Length());
+  return LoadPackedResource(bytes, module, type, id) &&
+         LoadFromMemory(bytes.Data(), bytes.Length());
 }
 
 bool CImage::LoadFromFile(const char16_t* path) {

@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # Speed figures, each beside a standard tool timed in the same run (best of three): reading a
 # 20 MB archive of 2,000 files entry by entry, MD5 of a 100 MB file and the update list of a
-# 2,000-file folder (native build, data generated under build/bench); then, under Wine, Download of
+# 2,000-file folder (native build, data generated under build/bench), and decoding every image of
+# the sample skin (beside ImageMagick's convert); then, under Wine, Download of
 # a 50 MB file from the tests' HTTP server on 127.0.0.1 beside curl fetching the same URL, and the
 # archive-mode install of a 2,000-file client by the install flow beside unzip extracting the very
 # archive it installs from.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-for tool in unzip md5sum curl; do
+for tool in unzip md5sum curl convert; do
   if ! command -v "$tool" >/dev/null; then
     echo "bench: '$tool' not found (make setup installs it)" >&2
     exit 1
   fi
 done
 build/native/bin/zip_md5_bench build/bench
+build/native/bin/image_decode_bench samples/skin
 
 source scripts/wine-env.sh
 source scripts/http-test-server.sh

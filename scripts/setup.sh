@@ -9,7 +9,8 @@ PACKAGES=(
   zlib1g-dev libminizip-dev libpng-dev libjpeg-dev libgtest-dev libgmock-dev googletest
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine64 xvfb xauth
-  unzip curl
+  unzip curl imagemagick
+  fonts-wqy-microhei
 )
 
 missing=()

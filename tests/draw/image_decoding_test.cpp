@@ -124,15 +124,17 @@ TEST(ImageDecodingTest, JpegColourAndGreyBecomeOpaqueBgra) {
 std::string HandMadePng(uint32_t width, uint32_t height, const std::string& rest) {
   std::string header;
   for (uint32_t value : {width, height}) {
-    for (int shift = 24; shift >= 0; shift -= 8) header.push_back(static_cast<char>(value >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8) {
+      header.push_back(static_cast<char>(value >> shift));
+    }
   }
   header += std::string("\x08\x06\x00\x00\x00", 5);
   return std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) + rest;
 }
 
 TEST(ImageDecodingTest, RefusesWhatTheInstallerCannotShowAndLeavesTheImageEmpty) {
-  const std::string png =
-      EncodePng({16, 16, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, false, {}, PatternColours(16, 16, true)});
+  const std::string png = EncodePng(
+      {16, 16, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, false, {}, PatternColours(16, 16, true)});
   std::string corruptPng = png;
   corruptPng[png.size() / 2] ^= 0x55;
   std::vector<uint8_t> pattern(32 * 32 * 3);

@@ -105,66 +105,48 @@ TEST(ImageTest, LoadersDecodeIntoPixelsAndAMatchingBitmap) {
   ASSERT_TRUE(reference.LoadPng(Bytes(SamplePng()), Size(SamplePng())));
   const std::vector<uint32_t> expected = ImagePixels(reference);
 
-  struct Case {
-    const char* name;
-    bool (*load)(CImage&, const std::u16string&, const std::string&, ModuleHandle);
+  const std::u16string wide = file.u16string();
+  CImage images[6];
+  const bool loaded[6] = {
+      images[0].LoadFromMemory(Bytes(SamplePng()), Size(SamplePng())),
+      images[1].LoadFromFile(wide.c_str()),
+      images[2].LoadFromFileA(narrow.c_str()),
+      images[3].LoadPngFile(wide.c_str()),
+      images[4].LoadFromResource(library.Handle(), 1, u"image"),
+      images[5].LoadPngResource(library.Handle(), 5),
   };
-  const Case cases[] = {
-      {"memory",
-       [](CImage& i, const std::u16string&, const std::string&, ModuleHandle) {
-         return i.LoadFromMemory(Bytes(SamplePng()), Size(SamplePng()));
-       }},
-      {"file", [](CImage& i, const std::u16string& w, const std::string&,
-                  ModuleHandle) { return i.LoadFromFile(w.c_str()); }},
-      {"narrow file", [](CImage& i, const std::u16string&, const std::string& a,
-                         ModuleHandle) { return i.LoadFromFileA(a.c_str()); }},
-      {"PNG file", [](CImage& i, const std::u16string& w, const std::string&,
-                      ModuleHandle) { return i.LoadPngFile(w.c_str()); }},
-      {"resource", [](CImage& i, const std::u16string&, const std::string&,
-                      ModuleHandle m) { return i.LoadFromResource(m, 1, u"image"); }},
-      {"PNG resource", [](CImage& i, const std::u16string&, const std::string&,
-                          ModuleHandle m) { return i.LoadPngResource(m, 5); }},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    CImage image;
-    ASSERT_TRUE(c.load(image, file.u16string(), narrow, library.Handle()));
-    EXPECT_EQ(image.GetWidth(), 9);
-    EXPECT_EQ(image.GetHeight(), 7);
-    EXPECT_EQ(image.GetBitCount(), 32);
-    EXPECT_EQ(ImagePixels(image), expected);
-    EXPECT_EQ(BitmapPixels(image.GetBitmap(), 9, 7), expected);
+  for (int i = 0; i < 6; ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_TRUE(loaded[i]);
+    EXPECT_EQ(images[i].GetWidth(), 9);
+    EXPECT_EQ(images[i].GetHeight(), 7);
+    EXPECT_EQ(images[i].GetBitCount(), 32);
+    EXPECT_EQ(ImagePixels(images[i]), expected);
+    EXPECT_EQ(BitmapPixels(images[i].GetBitmap(), 9, 7), expected);
   }
 }
 
+// A decoder that runs and fails empties the image; a load that fails before (no file, no
+// resource, an unknown signature) leaves it as it was.
 TEST(ImageTest, FailedLoadsLeaveTheImageAsTheyShould) {
   const std::string truncated = SamplePng().substr(0, SamplePng().size() / 2);
   const std::string gif("GIF89a\x01\x00\x01\x00\x00\x00\x00;", 14);
-  struct Case {
-    const char* name;
-    bool (*load)(CImage&, const std::string&, const std::string&);
-    bool emptied;  // a decoder ran and failed; otherwise the old content stays
+  CImage images[5];
+  for (CImage& image : images) ASSERT_TRUE(image.LoadPng(Bytes(SamplePng()), Size(SamplePng())));
+  const bool loaded[5] = {
+      images[0].LoadFromMemory(Bytes(truncated), Size(truncated)),
+      images[1].LoadJpeg(Bytes(SamplePng()), Size(SamplePng())),
+      images[2].LoadFromMemory(Bytes(gif), Size(gif)),
+      images[3].LoadFromFile(u"C:\\no such folder\\x.png"),
+      images[4].LoadPngResource(GetModuleHandleW(nullptr), 999),
   };
-  const Case cases[] = {
-      {"damaged PNG", [](CImage& i, const std::string& t, const std::string&) {
-         return i.LoadFromMemory(Bytes(t), Size(t)); }, true},
-      {"JPEG decoder on a PNG", [](CImage& i, const std::string&, const std::string&) {
-         return i.LoadJpeg(Bytes(SamplePng()), Size(SamplePng())); }, true},
-      {"GIF", [](CImage& i, const std::string&, const std::string& g) {
-         return i.LoadFromMemory(Bytes(g), Size(g)); }, false},
-      {"missing file", [](CImage& i, const std::string&, const std::string&) {
-         return i.LoadFromFile(u"C:\\no such folder\\x.png"); }, false},
-      {"missing resource", [](CImage& i, const std::string&, const std::string&) {
-         return i.LoadPngResource(GetModuleHandleW(nullptr), 999); }, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    CImage image;
-    ASSERT_TRUE(image.LoadFromMemory(Bytes(SamplePng()), Size(SamplePng())));
-    EXPECT_FALSE(c.load(image, truncated, gif));
-    EXPECT_EQ(image.GetBits() == nullptr, c.emptied);
-    EXPECT_EQ(image.GetBitmap() == nullptr, c.emptied);
-    EXPECT_EQ(image.GetWidth(), c.emptied ? 0 : 9);
+  for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(i);
+    const bool emptied = i < 2;
+    EXPECT_FALSE(loaded[i]);
+    EXPECT_EQ(images[i].GetBits() == nullptr, emptied);
+    EXPECT_EQ(images[i].GetBitmap() == nullptr, emptied);
+    EXPECT_EQ(images[i].GetWidth(), emptied ? 0 : 9);
   }
 }
 

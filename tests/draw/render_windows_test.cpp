@@ -69,7 +69,9 @@ int CellOf(const int (&edges)[4], int value) {
 void MakeGridSource(CImage& source) {
   std::vector<uint32_t> pixels;
   for (int y = 0; y < 30; ++y) {
-    for (int x = 0; x < 30; ++x) pixels.push_back(CellColour(CellOf(kColumns, x), CellOf(kRows, y)));
+    for (int x = 0; x < 30; ++x) {
+      pixels.push_back(CellColour(CellOf(kColumns, x), CellOf(kRows, y)));
+    }
   }
   ASSERT_TRUE(source.Create(30, 30, 32, pixels.data()));
 }
@@ -84,7 +86,8 @@ TEST_F(RenderTest, PremultipliedPixelsBlendOverTheBackground) {
     SCOPED_TRACE(opacity);
     Restart();
     const RECT rect = {10, 4, 18, 10};
-    ASSERT_TRUE(render_.DrawWholeBitmap(rect, image.GetBitmap(), true, static_cast<uint8_t>(opacity)));
+    ASSERT_TRUE(
+        render_.DrawWholeBitmap(rect, image.GetBitmap(), true, static_cast<uint8_t>(opacity)));
     GdiFlush();
     for (int y = 0; y < kHeight; ++y) {
       for (int x = 0; x < kWidth; ++x) {

@@ -1,3 +1,5 @@
+#include <png.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,6 +10,7 @@
 #include "support/resource_reader.h"
 #include "support/xdata.h"
 #include "tests/helpers/byte_pattern.h"
+#include "tests/helpers/image_files.h"
 #include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/windows_test_support.h"
@@ -20,6 +23,12 @@ namespace fs = std::filesystem;
 const char kVendorText[] =
     "app=democlient;\nname=\xE7\xA4\xBA\xE4\xBE\x8B;\ncompany=Example;\nversion=1.2.0.0;\n"
     "style=#00000024;\nsource=http://127.0.0.1/app;\n";
+
+const std::string& SkinBackground() {
+  static const std::string png =
+      EncodePng({6, 4, PNG_COLOR_TYPE_RGB, 8, false, false, {}, PatternColours(6, 4, false)});
+  return png;
+}
 
 // A generated client, a skin and a theme, packed into installers made from the real setup.exe.
 class SetupkitBuildTest : public ::testing::Test {
@@ -35,7 +44,7 @@ class SetupkitBuildTest : public ::testing::Test {
       WriteBytes(path, bytes);
     }
     fs::create_directories(folder_.Path() / "skin");
-    WriteBytes(folder_.Path() / "skin" / "bg.png", "\x89PNG background");
+    WriteBytes(folder_.Path() / "skin" / "bg.png", SkinBackground());
     WriteBytes(folder_.Path() / "theme.txt", "\"title\"=\"#FFFFFF\"\r\n");
     WriteBytes(folder_.Path() / "config.txt", kVendorText);
   }
@@ -78,7 +87,7 @@ TEST_F(SetupkitBuildTest, InstallerCarriesConfigurationAndPayloadInEitherMode) {
     ASSERT_TRUE(LoadPackedResourceFromFile(tail, Setup().c_str(), u"TAIL", 1));
     std::map<std::string, std::string> payload = ReadArchiveFiles(
         std::string(reinterpret_cast<const char*>(tail.Data()), tail.Length()));
-    EXPECT_EQ(payload["bg.png"], "\x89PNG background");
+    EXPECT_EQ(payload["bg.png"], SkinBackground());
     EXPECT_EQ(payload["theme.txt"], "\"title\"=\"#FFFFFF\"\r\n");
     EXPECT_EQ(payload.count("update.xml"), 1u);
     EXPECT_EQ(payload.size(), download ? 3u : 4u);
@@ -106,6 +115,10 @@ TEST_F(SetupkitBuildTest, InstallerCarriesConfigurationAndPayloadInEitherMode) {
 TEST_F(SetupkitBuildTest, RefusesWithOneLineAndLeavesNoInstaller) {
   fs::create_directories(folder_.Path() / "other");
   WriteBytes(folder_.Path() / "other" / "readme.txt", "no client here");
+  fs::create_directories(folder_.Path() / "grey skin");
+  WriteBytes(folder_.Path() / "grey skin" / "logo.png",
+             EncodePng({4, 4, PNG_COLOR_TYPE_GRAY, 8, false, false, {},
+                        PatternColours(4, 4, false)}));
   struct Case {
     const char* name;
     const char16_t* option;
@@ -118,6 +131,8 @@ TEST_F(SetupkitBuildTest, RefusesWithOneLineAndLeavesNoInstaller) {
        "unreadable configuration: "},
       {"client file missing", u"--client", folder_.File(u"other"), "the client folder "},
       {"missing stub", u"--stub", folder_.File(u"gone.exe"), "cannot copy the installer stub "},
+      {"grey skin image", u"--skin", folder_.File(u"grey skin"),
+       "the skin image logo.png cannot be decoded by the installer"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -5,15 +5,23 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
+
+#include <png.h>
 
 #include "records/update_info.h"
 #include "tests/helpers/byte_pattern.h"
+#include "tests/helpers/image_files.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/zip_builder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string SkinPng(int width, int colorType) {
+  return EncodePng({width, 2, colorType, 8, false, false, {}, PatternColours(width, 2, true)});
+}
 
 class PayloadTest : public ::testing::Test {
  protected:
@@ -25,8 +33,8 @@ class PayloadTest : public ::testing::Test {
                {"data/deep/blob.bin", BytePattern(300000)},
                {"data/empty.dat", ""}};
     for (const auto& [name, bytes] : client_) WriteBytes(folder_.Path() / "client" / name, bytes);
-    WriteBytes(folder_.Path() / "skin" / "bg.png", "\x89PNG pretend");
-    WriteBytes(folder_.Path() / "skin" / "logo.png", "\x89PNG logo");
+    WriteBytes(folder_.Path() / "skin" / "bg.png", SkinPng(6, PNG_COLOR_TYPE_RGB));
+    WriteBytes(folder_.Path() / "skin" / "logo.png", SkinPng(3, PNG_COLOR_TYPE_RGB_ALPHA));
     WriteBytes(folder_.Path() / "theme.txt", "\"font\"=\"SimSun\"\r\n");
     config_.SetVersion(u"1.2.0.0");
     config_.SetSource(u"http://127.0.0.1/app");
@@ -49,8 +57,8 @@ TEST_F(PayloadTest, CarriesSkinThemeListAndTheEncryptedClient) {
     ASSERT_TRUE(BuildPayload(sources_, config_, payload, problem)) << problem;
     std::map<std::string, std::string> entries = ReadArchiveFiles(payload);
     EXPECT_EQ(entries.size(), download ? 4u : 5u);
-    EXPECT_EQ(entries["bg.png"], "\x89PNG pretend");
-    EXPECT_EQ(entries["logo.png"], "\x89PNG logo");
+    EXPECT_EQ(entries["bg.png"], SkinPng(6, PNG_COLOR_TYPE_RGB));
+    EXPECT_EQ(entries["logo.png"], SkinPng(3, PNG_COLOR_TYPE_RGB_ALPHA));
     EXPECT_EQ(entries["theme.txt"], "\"font\"=\"SimSun\"\r\n");
     EXPECT_EQ(entries.count("app.zip"), download ? 0u : 1u);
     if (!download) {
@@ -100,6 +108,32 @@ TEST_F(PayloadTest, RefusesWhatWouldMakeABrokenInstaller) {
     std::string payload, problem;
     EXPECT_FALSE(BuildPayload(sources, config, payload, problem));
     EXPECT_EQ(problem.rfind(c.problemStart, 0), 0u) << problem;
+    EXPECT_EQ(problem.find('\n'), std::string::npos);
+    EXPECT_TRUE(payload.empty());
+  }
+}
+
+TEST_F(PayloadTest, RefusesSkinImagesTheInstallerCannotDecode) {
+  const std::string png = SkinPng(6, PNG_COLOR_TYPE_RGB_ALPHA);
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"palette PNG", SkinPng(4, PNG_COLOR_TYPE_PALETTE)},
+      {"grey PNG", SkinPng(4, PNG_COLOR_TYPE_GRAY)},
+      {"CMYK JPEG", EncodeJpegSamples(8, 8, 4, std::vector<uint8_t>(8 * 8 * 4, 60))},
+      {"GIF", std::string("GIF89a\x01\x00\x01\x00\x00\x00\x00;", 14)},
+      {"damaged PNG", png.substr(0, png.size() - 20)},
+      {"not an image", "\x89PNG pretend"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(folder_.Path() / "skin" / "btn_start.png", c.bytes);
+    std::string payload, problem;
+    EXPECT_FALSE(BuildPayload(sources_, config_, payload, problem));
+    EXPECT_EQ(problem.rfind("the skin image btn_start.png cannot be decoded", 0), 0u) << problem;
+    EXPECT_NE(problem.find("convert it to RGB or RGBA PNG"), std::string::npos);
     EXPECT_EQ(problem.find('\n'), std::string::npos);
     EXPECT_TRUE(payload.empty());
   }

@@ -4,6 +4,7 @@
 #include <system_error>
 #include <vector>
 
+#include "draw/image_decoding.h"
 #include "records/update_info.h"
 #include "support/utf8.h"
 #include "support/xdata.h"
@@ -55,6 +56,19 @@ bool IsReservedName(const std::string& name) {
   return name == kClientArchive || name == kTheme || name == kUpdateList || name == "app.txt";
 }
 
+// The installer shows a skin file it cannot decode as an empty element, without a word to
+// anyone, so each one is decoded here with the installer's own decoder.
+bool CheckSkinImage(const ArchiveEntry& image, std::string& problem) {
+  DecodedImage decoded;
+  if (DecodeImage(reinterpret_cast<const uint8_t*>(image.bytes.data()), image.bytes.size(),
+                  decoded)) {
+    return true;
+  }
+  problem = "the skin image " + image.name + " cannot be decoded by the installer, which reads "
+            "only RGB or RGBA PNG and colour or grey JPEG: convert it to RGB or RGBA PNG";
+  return false;
+}
+
 bool AddSkin(const std::u16string& skin, std::vector<ArchiveEntry>& payload, std::string& problem) {
   std::error_code error;
   if (!fs::is_directory(fs::path(skin), error)) {
@@ -70,6 +84,7 @@ bool AddSkin(const std::u16string& skin, std::vector<ArchiveEntry>& payload, std
                 "part of the package";
       return false;
     }
+    if (!CheckSkinImage(image, problem)) return false;
     payload.push_back(std::move(image));
   }
   return true;

@@ -1,0 +1,78 @@
+// Figures for `make bench`: decoding every image of a skin folder from memory with the
+// installer's decoder, the whole skin kRepeats times over, beside ImageMagick's convert reading
+// the same files the same number of times in one process (to null:, so only decoding counts).
+// Usage: image_decode_bench SKIN_FOLDER
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "draw/image_decoding.h"
+#include "tests/bench/bench_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kRepeats = 20;
+
+bool Decode(const std::string& file, DecodedImage& image) {
+  return DecodeImage(reinterpret_cast<const uint8_t*>(file.data()), file.size(), image);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: image_decode_bench SKIN_FOLDER\n");
+    return 2;
+  }
+  std::vector<std::string> paths;
+  std::vector<std::string> files;
+  for (const fs::directory_entry& entry : fs::directory_iterator(argv[1])) {
+    if (!entry.is_regular_file()) continue;
+    paths.push_back(entry.path().string());
+    std::ifstream in(entry.path(), std::ios::binary);
+    files.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  if (files.empty()) {
+    std::fprintf(stderr, "bench: no images in %s\n", argv[1]);
+    return 1;
+  }
+  double pixels = 0;
+  for (const std::string& file : files) {
+    DecodedImage image;
+    if (!Decode(file, image)) {
+      std::fprintf(stderr, "bench: cannot decode an image of %s\n", argv[1]);
+      return 1;
+    }
+    pixels += static_cast<double>(image.width) * image.height;
+  }
+  std::printf("skin: %zu images, %.2f megapixels, decoded %d times over\n", files.size(),
+              pixels / 1e6, kRepeats);
+
+  const double ours = Best([&] {
+    for (int repeat = 0; repeat < kRepeats; ++repeat) {
+      for (const std::string& file : files) {
+        DecodedImage image;
+        if (!Decode(file, image)) return false;
+      }
+    }
+    return true;
+  });
+  std::string command = "convert";
+  for (int repeat = 0; repeat < kRepeats; ++repeat) {
+    for (const std::string& path : paths) command += " '" + path + "'";
+  }
+  command += " null:";
+  const double theirs = Best([&] { return std::system(command.c_str()) == 0; });
+  const double megapixels = pixels * kRepeats / 1e6;
+  std::printf("%-44s %9.1f ms  %7.1f Mpx/s\n", "DecodeImage, the sample skin, from memory", ours,
+              megapixels / (ours / 1000));
+  std::printf("%-44s %9.1f ms  %7.1f Mpx/s\n", "convert to null:, the same files", theirs,
+              megapixels / (theirs / 1000));
+  std::printf("%-44s %9.2f\n\n", "ratio (ours / tool)", ours / theirs);
+  return 0;
+}

@@ -3,7 +3,9 @@
 # 20 MB archive of 2,000 files entry by entry, MD5 of a 100 MB file and the update list of a
 # 2,000-file folder (native build, data generated under build/bench), and decoding every image of
 # the sample skin (beside ImageMagick's convert); then, under Wine, Download of
-# a 50 MB file from the tests' HTTP server on 127.0.0.1 beside curl fetching the same URL, and the
+# a 50 MB file from the tests' HTTP server on 127.0.0.1 beside curl fetching the same URL, one full
+# recomposition of the install window's elements over a 600 x 400 frame from the sample skin
+# (beside convert reading and composing the same images at the same places), and the
 # archive-mode install of a 2,000-file client by the install flow beside unzip extracting the very
 # archive it installs from.
 set -euo pipefail
@@ -41,6 +43,23 @@ printf '%-44s %9.1f ms\n' "CInternet::Download, 50 MB, under Wine" "$download"
 printf '%-44s %9.1f ms\n' "curl, 50 MB, same URL" "$best"
 ratio=$(awk -v a="$download" -v b="$best" 'BEGIN { print a / b }')
 printf '%-44s %9.2f\n' "ratio (ours / tool)" "$ratio"
+
+echo "== the install window's elements under Wine"
+# compose_bench writes convert's arguments for the same images at the same places.
+read -r compose first elements images < <("$WINE" build/windows/bin/compose_bench.exe \
+  samples/skin build/bench/compose_magick.txt | tr -d '\r')
+mapfile -t magick < build/bench/compose_magick.txt
+best=""
+for _ in 1 2 3; do
+  start=$(date +%s%N)
+  convert "${magick[@]}"
+  end=$(date +%s%N)
+  best=$(awk -v a="$(((end - start) / 1000))" -v b="$best" \
+    'BEGIN { t = a / 1000; print (b == "" || t < b) ? t : b }')
+done
+printf '%-48s %9.2f ms\n' "recompose 600 x 400, $elements elements" "$compose"
+printf '%-48s %9.1f ms\n' "read $images skin images, compose the first frame" "$first"
+printf '%-48s %9.1f ms\n' "convert: read and compose the same images" "$best"
 
 DATA=build/bench/install
 echo "== the install under Wine"

@@ -10,6 +10,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine64 xvfb xauth
   unzip curl
+  python3-pil fonts-wqy-microhei
 )
 
 missing=()

@@ -101,8 +101,6 @@ bool StampInstaller(const std::u16string& out, CClientInfo& config, const std::s
     problem = "cannot read the size of " + Shown(out);
     return false;
   }
-  uint8_t stubSizeBytes[kStubSizeBytes];
-  for (int i = 0; i < kStubSizeBytes; ++i) stubSizeBytes[i] = static_cast<uint8_t>(stubSize >> 8 * i);
   XData tail;
   if (!Pack(payload, tail)) {
     problem = "cannot pack the payload";
@@ -120,7 +118,9 @@ bool StampInstaller(const std::u16string& out, CClientInfo& config, const std::s
   ResourceUpdate update(out.c_str());
   if (!update.Put(kPayloadType, kResourceId, tail.Data(), tail.Length()) ||
       !update.Put(kConfigType, kResourceId, record.Data(), recordSize) ||
-      !update.Put(kStubSizeType, kResourceId, stubSizeBytes, kStubSizeBytes) || !update.Commit()) {
+      !update.Put(kStubSizeType, kResourceId, reinterpret_cast<const uint8_t*>(&stubSize),
+                  sizeof stubSize) ||
+      !update.Commit()) {
     problem = "cannot write the resources of " + Shown(out);
     return false;
   }
@@ -179,12 +179,10 @@ int InspectCommand(const std::u16string& exe) {
     std::printf("  %s %u\n", Utf16ToUtf8(name).c_str(), static_cast<unsigned>(entry.Length()));
   }
   std::printf("mode: %s\n", archive.Find(kClientArchive, nullptr) >= 0 ? "archive" : "download");
-  uint8_t stubSizeBytes[kStubSizeBytes];
+  uint64_t stubSize = 0;
   ModuleLibrary library(exe.c_str());
-  if (ReadResource(stubSizeBytes, kStubSizeBytes, library.Handle(), kStubSizeType,
-                   kResourceId) == kStubSizeBytes) {
-    uint64_t stubSize = 0;
-    for (int i = 0; i < kStubSizeBytes; ++i) stubSize |= uint64_t{stubSizeBytes[i]} << 8 * i;
+  if (ReadResource(&stubSize, sizeof stubSize, library.Handle(), kStubSizeType, kResourceId) ==
+      sizeof stubSize) {
     std::printf("stub: %llu bytes\n", static_cast<unsigned long long>(stubSize));
   } else {
     std::printf("stub: size not recorded\n");

@@ -2,8 +2,9 @@
 # The demo on the bundled sample: packs the sample configuration into a container with both
 # builds of setupkit and unpacks it again; turns it into the client record, stamps that into
 # setup.exe, shows what the executable carries, and starts setup.exe under Wine. Then builds
-# the sample client's installer with setupkit build (archive and download mode), inspects it,
-# and installs it without a window through the install flow, listing what landed.
+# the sample client's installer with setupkit build (archive mode, download mode, and archive
+# mode without a "source" for updates), inspects it, and installs it without a window through the
+# install flow, listing what landed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/wine-env.sh
@@ -117,6 +118,14 @@ rm -f "$OUT/demo-setup-download.exe"
   --client client --skin ../../samples/skin --theme ../../samples/theme.txt --download \
   -o demo-setup-download.exe)
 (cd "$OUT" && "$WINE" "$PWD/../../$WINDOWS" inspect demo-setup-download.exe) | sed -n '/^payload:/,$p'
+
+echo
+echo "== the same client for a vendor without a download server: no \"source\" in the configuration"
+grep -v '^source=' samples/config.txt >"$OUT/offline-config.txt"
+rm -f "$OUT/demo-setup-offline.exe"
+(cd "$OUT" && "$WINE" "$PWD/../../$WINDOWS" build --config offline-config.txt --client client \
+  -o demo-setup-offline.exe)
+(cd "$OUT" && "$WINE" "$PWD/../../$WINDOWS" inspect demo-setup-offline.exe) | sed -n '/^payload:/,$p'
 
 echo
 echo "== a client folder without its client file is refused"

@@ -86,6 +86,7 @@ if grep -q '^\[  SKIPPED \]' "$LOG_DIR/windows-chinese-locale.log"; then
 fi
 stop_http_server
 run_script cross-build-tools tests/tools/setupkit_cross_test.sh
+run_script default-skin /usr/bin/python3 tests/samples/skin_test.py
 
 echo
 [ ${#failures[@]} -eq 0 ] || echo "failing runners: ${failures[*]} (logs in $LOG_DIR)"

@@ -10,7 +10,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine64 xvfb xauth
   unzip curl imagemagick
-  fonts-wqy-microhei
+  python3-pil fonts-wqy-microhei
 )
 
 missing=()

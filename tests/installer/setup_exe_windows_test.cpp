@@ -3,13 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "records/client_info.h"
 #include "support/handle.h"
 #include "support/module_library.h"
 #include "support/resource_reader.h"
+#include "support/utf8.h"
 #include "support/wide_text.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/windows_test_support.h"
@@ -119,6 +123,9 @@ TEST_F(SetupExeTest, IsAGuiProgramAskingForAdministratorRightsWithIconOne) {
   auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(bytes.data() + dos->e_lfanew);
   EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_AMD64);
   EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+  // Linked without debug information, whose sections' long names need the symbol table.
+  EXPECT_EQ(nt->FileHeader.PointerToSymbolTable, 0u);
+  EXPECT_EQ(nt->FileHeader.NumberOfSymbols, 0u);
 
   ModuleLibrary library(exe_.c_str());
   ASSERT_NE(library.Handle(), nullptr);
@@ -143,6 +150,47 @@ TEST_F(SetupExeTest, IsAGuiProgramAskingForAdministratorRightsWithIconOne) {
   EXPECT_EQ(entry->width, 32);
   EXPECT_EQ(entry->bitCount, 32);
   EXPECT_EQ(ReadResource(nullptr, 0, library.Handle(), AsUtf16(RT_ICON), entry->id), entry->bytes);
+}
+
+// The width and height of an 8-bit RGBA PNG (colour type 6, the kind the installer decodes);
+// zeros for anything else.
+std::pair<uint32_t, uint32_t> RgbaPngSize(const uint8_t* bytes, DWORD n) {
+  auto big = [bytes](int at) {
+    return uint32_t{bytes[at]} << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];
+  };
+  if (n < 26 || std::memcmp(bytes, "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16) != 0 ||
+      bytes[24] != 8 || bytes[25] != 6) {
+    return {0, 0};
+  }
+  return {big(16), big(20)};
+}
+
+// The stub's own skin, for installers whose payload carries none: every image the window names,
+// found by its name in any case, and the border as image 1.
+TEST_F(SetupExeTest, CarriesTheDefaultSkinAsImageResources) {
+  ModuleLibrary library(exe_.c_str());
+  ASSERT_NE(library.Handle(), nullptr);
+  auto module = static_cast<HMODULE>(library.Handle());
+  const wchar_t* const names[] = {
+      L"bg_main.png", L"logo.png", L"BTN_CLOSE.PNG", L"btn_min.png", L"copyright.png",
+      L"waiting.png", L"Btn_Start.png", L"btn_finish.png", L"edit.png", L"btn_browse.png",
+      L"check.png", L"checked.png", L"agree.png", L"protocol.png", L"progress_sink.png",
+      L"progress_pos.png", L"progress_dot.png", MAKEINTRESOURCEW(1)};
+  std::map<std::u16string, std::pair<uint32_t, uint32_t>> sizes;
+  for (const wchar_t* name : names) {
+    std::u16string shown = IS_INTRESOURCE(name) ? u"image 1" : AsUtf16(name);
+    SCOPED_TRACE(Utf16ToUtf8(shown.c_str()));
+    HRSRC found = FindResourceW(module, name, L"IMAGE");
+    ASSERT_NE(found, nullptr);
+    HGLOBAL loaded = LoadResource(module, found);
+    ASSERT_NE(loaded, nullptr);
+    sizes[shown] = RgbaPngSize(static_cast<const uint8_t*>(LockResource(loaded)),
+                               SizeofResource(module, found));
+    EXPECT_NE(sizes[shown].first, 0u);
+  }
+  EXPECT_EQ(sizes[u"bg_main.png"], std::make_pair(600u, 400u));
+  // A nine-part frame of 6-pixel corners and edges.
+  EXPECT_EQ(sizes[u"image 1"], std::make_pair(18u, 18u));
 }
 
 TEST_F(SetupExeTest, StampedSetupLoadsItsConfigurationWithoutAsking) {

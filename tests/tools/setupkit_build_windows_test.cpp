@@ -1,4 +1,5 @@
 #include <png.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,8 @@
 #include <string>
 
 #include "records/client_info.h"
+#include "support/handle.h"
+#include "support/process_control.h"
 #include "support/resource_reader.h"
 #include "support/xdata.h"
 #include "tests/helpers/byte_pattern.h"
@@ -49,25 +52,47 @@ class SetupkitBuildTest : public ::testing::Test {
     WriteBytes(folder_.Path() / "config.txt", kVendorText);
   }
 
-  ToolRun Build(std::vector<std::u16string> extra) {
-    std::vector<std::u16string> args = {u"build",
-                                        u"--config",
-                                        folder_.File(u"config.txt"),
-                                        u"--client",
-                                        folder_.File(u"client"),
-                                        u"--skin",
-                                        folder_.File(u"skin"),
-                                        u"--theme",
-                                        folder_.File(u"theme.txt"),
-                                        u"-o",
-                                        Setup()};
+  void TearDown() override {
+    if (installed_) registered_.Unregister();
+  }
+
+  // The client packed with the configuration in the file config, and the options extra.
+  ToolRun BuildFrom(const char16_t* config, std::vector<std::u16string> extra) {
+    std::vector<std::u16string> args = {u"build",  u"--config", folder_.File(config), u"--client",
+                                        folder_.File(u"client"), u"-o", Setup()};
     args.insert(args.end(), extra.begin(), extra.end());
     return RunSetupkitCaptured(args);
   }
+  ToolRun Build(std::vector<std::u16string> extra) {
+    std::vector<std::u16string> args = {u"--skin", folder_.File(u"skin"), u"--theme",
+                                        folder_.File(u"theme.txt")};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return BuildFrom(u"config.txt", args);
+  }
   std::u16string Setup() const { return folder_.File(u"my setup.exe"); }
+
+  // Installs Setup() into folder with the headless installer; its exit status.
+  DWORD InstallHeadless(const fs::path& folder) {
+    EXPECT_TRUE(registered_.LoadFromModuleFile(Setup().c_str(), u"APP", 1));
+    installed_ = true;
+    const std::u16string program = (TestProgramFolder() / "install_headless.exe").u16string();
+    const std::u16string parameters = u"\"" + Setup() + u"\" \"" + folder.u16string() + u"\"";
+    void* started = nullptr;
+    if (!RunProgram(program.c_str(), parameters.c_str(), false, &started)) return 99;
+    Handle process(started);
+    DWORD exitCode = 99;
+    if (WaitForSingleObject(process.Get(), 120000) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process.Get(), &exitCode)) {
+      return 99;
+    }
+    return exitCode;
+  }
 
   TempFolder folder_;
   std::map<std::string, std::string> client_;
+  // The product an install registered, unregistered when the test ends.
+  CClientInfo registered_;
+  bool installed_ = false;
 };
 
 TEST_F(SetupkitBuildTest, InstallerCarriesConfigurationAndPayloadInEitherMode) {
@@ -110,6 +135,46 @@ TEST_F(SetupkitBuildTest, InstallerCarriesConfigurationAndPayloadInEitherMode) {
     EXPECT_NE(inspect.out.find(download ? "mode: download\n" : "mode: archive\n"),
               std::string::npos);
   }
+}
+
+// A vendor without a download server: no "source", no skin of its own.
+TEST_F(SetupkitBuildTest, WithoutSourceBuildsAnArchiveInstallerThatInstalls) {
+  WriteBytes(folder_.Path() / "offline.txt",
+             "app=offline;\nname=\xE7\xA6\xBB\xE7\xBA\xBF;\ncompany=OfflineVendor;\n"
+             "version=1.0.0.0;\n");
+  ToolRun download = BuildFrom(u"offline.txt", {u"--download"});
+  EXPECT_EQ(download.status, 1);
+  EXPECT_NE(download.err.find("needs a \"source\" URL"), std::string::npos) << download.err;
+  EXPECT_EQ(download.err.find('\n'), download.err.size() - 1);
+  EXPECT_FALSE(fs::exists(fs::path(Setup())));
+
+  ToolRun build = BuildFrom(u"offline.txt", {});
+  ASSERT_EQ(build.status, 0) << build.err;
+  EXPECT_EQ(build.out, "");
+  EXPECT_NE(build.err.find("installs from this installer cannot be updated"), std::string::npos);
+  EXPECT_EQ(build.err.find('\n'), build.err.size() - 1) << build.err;
+
+  // Only the client: no update list, and no skin, so the stub's own images serve.
+  XData tail;
+  ASSERT_TRUE(LoadPackedResourceFromFile(tail, Setup().c_str(), u"TAIL", 1));
+  std::map<std::string, std::string> payload = ReadArchiveFiles(
+      std::string(reinterpret_cast<const char*>(tail.Data()), tail.Length()));
+  ASSERT_EQ(payload.size(), 1u);
+  EXPECT_EQ(ReadArchiveFiles(payload["app.zip"]), client_);
+
+  ToolRun inspect = RunSetupkitCaptured({u"inspect", Setup()});
+  ASSERT_EQ(inspect.status, 0) << inspect.err;
+  const auto stubSize = fs::file_size(TestProgramFolder() / "setup.exe");
+  EXPECT_NE(inspect.out.find("\nmode: archive\nstub: " + std::to_string(stubSize) + " bytes\n"),
+            std::string::npos)
+      << inspect.out;
+
+  const fs::path installed = folder_.Path() / "installed";
+  ASSERT_EQ(InstallHeadless(installed), 0u);
+  for (const auto& [name, bytes] : client_) {
+    EXPECT_EQ(ReadBytes(installed / fs::u8path(name)), bytes) << name;
+  }
+  EXPECT_TRUE(fs::exists(installed / "uninst.dat"));
 }
 
 TEST_F(SetupkitBuildTest, RefusesWithOneLineAndLeavesNoInstaller) {

@@ -171,19 +171,31 @@ TEST_F(SetupkitList, OptionsFollowTheArgumentsOnceEach) {
 }
 
 TEST(SetupkitShow, PrintsAnUninstallListOneEntryALine) {
-  TempFolder folder;
-  CUninstInfo list;
-  list.Add(u"bin\\", -1);
-  list.Add(u"bin\\client.exe", -1);
-  list.Add(u"\u6570\u636E\\\u8BF4\u660E.txt", -1);
-  std::u16string file = folder.File(u"uninst.dat");
-  ASSERT_TRUE(list.SaveToFile(file.c_str()));
+  struct Case {
+    const char* name;
+    std::vector<std::u16string> entries;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {"three entries",
+       {u"bin\\", u"bin\\client.exe", u"\u6570\u636E\\\u8BF4\u660E.txt"},
+       "bin\\\r\nbin\\client.exe\r\n"
+       "\xE6\x95\xB0\xE6\x8D\xAE\\\xE8\xAF\xB4\xE6\x98\x8E.txt\r\n"},
+      // Saved as the mark alone.
+      {"empty", {}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    CUninstInfo list;
+    for (const std::u16string& entry : c.entries) list.Add(entry.c_str(), -1);
+    std::u16string file = folder.File(u"uninst.dat");
+    ASSERT_TRUE(list.SaveToFile(file.c_str()));
 
-  ToolRun run = RunSetupkitCaptured({u"show", file});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out,
-            "bin\\\r\nbin\\client.exe\r\n"
-            "\xE6\x95\xB0\xE6\x8D\xAE\\\xE8\xAF\xB4\xE6\x98\x8E.txt\r\n");
+    ToolRun run = RunSetupkitCaptured({u"show", file});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, c.shown);
+  }
 }
 
 }  // namespace

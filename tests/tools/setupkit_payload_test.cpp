@@ -79,6 +79,18 @@ TEST_F(PayloadTest, CarriesSkinThemeListAndTheEncryptedClient) {
   }
 }
 
+TEST_F(PayloadTest, WithoutSourceOnlyTheClientArchiveGoesIn) {
+  PackageSources sources = sources_;
+  sources.skin.clear();
+  sources.theme.clear();
+  config_.SetSource(u"");
+  std::string payload, problem;
+  ASSERT_TRUE(BuildPayload(sources, config_, payload, problem)) << problem;
+  std::map<std::string, std::string> entries = ReadArchiveFiles(payload);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(ReadArchiveFiles(entries["app.zip"]), client_);
+}
+
 TEST_F(PayloadTest, RefusesWhatWouldMakeABrokenInstaller) {
   struct Case {
     const char* name;
@@ -86,15 +98,18 @@ TEST_F(PayloadTest, RefusesWhatWouldMakeABrokenInstaller) {
     const char16_t* clientFile;
     const char16_t* source;
     const char16_t* skin;  // null: the prepared folder
+    bool download;
     std::string problemStart;
   };
   const std::u16string missing = (folder_.Path() / "missing").u16string();
   const Case cases[] = {
-      {"no client folder", missing.c_str(), u"client.exe", u"http://h/app", nullptr,
+      {"no client folder", missing.c_str(), u"client.exe", u"http://h/app", nullptr, false,
        "the client folder "},
-      {"no client file", nullptr, u"launcher.exe", u"http://h/app", nullptr, "the client folder "},
-      {"no source", nullptr, u"client.exe", u"", nullptr, "cannot list the client's files"},
-      {"no skin folder", nullptr, u"client.exe", u"http://h/app", missing.c_str(),
+      {"no client file", nullptr, u"launcher.exe", u"http://h/app", nullptr, false,
+       "the client folder "},
+      {"download without source", nullptr, u"client.exe", u"", nullptr, true,
+       "a download-mode installer needs a \"source\" URL"},
+      {"no skin folder", nullptr, u"client.exe", u"http://h/app", missing.c_str(), false,
        "the skin folder "},
   };
   for (const Case& c : cases) {
@@ -102,6 +117,7 @@ TEST_F(PayloadTest, RefusesWhatWouldMakeABrokenInstaller) {
     PackageSources sources = sources_;
     if (c.client != nullptr) sources.client = c.client;
     if (c.skin != nullptr) sources.skin = c.skin;
+    sources.download = c.download;
     CClientInfo config = config_;
     config.SetClientFile(c.clientFile);
     config.SetSource(c.source);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "records/client_info.h"
+#include "support/packed_container.h"
 #include "support/utf8.h"
 #include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"
@@ -169,6 +170,12 @@ TEST_F(SetupkitRecordTest, ShowRefusesFilesThatAreNotRecords) {
   std::vector<uint8_t> packed(4096);
   uint32_t n = record.Serialize(packed.data(), 4096, true);
   std::string damaged(reinterpret_cast<char*>(packed.data()), n - 20);
+  std::u16string notARecord = u"readme: nothing to configure\r\n";
+  std::vector<uint8_t> packedText(4096);
+  uint32_t packedTextSize = PackContainer(
+      packedText.data(), 4096, reinterpret_cast<const uint8_t*>(notARecord.c_str()),
+      static_cast<uint32_t>(2 * (notARecord.size() + 1)));
+  const std::string none = "is not an update list, an uninstall list or a client record";
 
   struct Case {
     const char* name;
@@ -176,11 +183,16 @@ TEST_F(SetupkitRecordTest, ShowRefusesFilesThatAreNotRecords) {
     std::string message;
   };
   const Case cases[] = {
-      {"damaged container", damaged, "is a damaged record"},
-      {"text without the UTF-16 mark", kVendorText, "not a record in either stored form"},
-      {"UTF-16 without its mark", Utf16Le(u"app=x;\r\n"), "not a record in either stored form"},
-      {"empty", "", "not a record"},
+      {"damaged container", damaged, "is damaged: its packed container does not unpack"},
+      {"text without the UTF-16 mark", kVendorText, none},
+      {"UTF-16 without its mark", Utf16Le(u"app=x;\r\n"), none},
+      {"empty", "", none},
       {"not a real executable", "MZ and nothing else", "in.txt"},
+      {"uninstall list whose last entry lacks its bar", "\xFF\xFE" + Utf16Le(u"bin\\|bin\\a.exe"),
+       none},
+      {"UTF-16 text of no known keys", "\xFF\xFE" + Utf16Le(u"colour=red;\r\nsize=2;\r\n"), none},
+      {"packed text that is not a record",
+       std::string(reinterpret_cast<char*>(packedText.data()), packedTextSize), none},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "records/client_info.h"
+#include "support/module_library.h"
 #include "support/packed_container.h"
 #include "support/process_control.h"
 #include "support/resource_reader.h"
@@ -15,6 +16,7 @@
 #include "support/wide_text.h"
 #include "support/xdata.h"
 #include "support/xzip.h"
+#include "tools/setupkit/installer_resources.h"
 #include "tools/setupkit/payload_builder.h"
 #include "tools/setupkit/record_commands.h"
 #include "tools/setupkit/tool_output.h"
@@ -23,9 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char16_t kConfigType[] = u"APP";
-constexpr char16_t kPayloadType[] = u"TAIL";
-constexpr int kResourceId = 1;
 constexpr char16_t kClientArchive[] = u"app.zip";
 
 struct BuildOptions {
@@ -84,9 +83,24 @@ bool Pack(const std::string& payload, XData& container) {
   return size > 0;
 }
 
-// Writes both resources, packed, into out, a copy of the stub.
+bool FileSize(const std::u16string& path, uint64_t& size) {
+  WIN32_FILE_ATTRIBUTE_DATA attributes;
+  if (!GetFileAttributesExW(AsWide(path.c_str()), GetFileExInfoStandard, &attributes)) {
+    return false;
+  }
+  size = uint64_t{attributes.nFileSizeHigh} << 32 | attributes.nFileSizeLow;
+  return true;
+}
+
+// Writes the payload and the configuration, packed, and the stub's size into out, a copy of the
+// stub.
 bool StampInstaller(const std::u16string& out, CClientInfo& config, const std::string& payload,
                     std::string& problem) {
+  uint64_t stubSize = 0;
+  if (!FileSize(out, stubSize)) {
+    problem = "cannot read the size of " + Shown(out);
+    return false;
+  }
   XData tail;
   if (!Pack(payload, tail)) {
     problem = "cannot pack the payload";
@@ -103,7 +117,10 @@ bool StampInstaller(const std::u16string& out, CClientInfo& config, const std::s
   }
   ResourceUpdate update(out.c_str());
   if (!update.Put(kPayloadType, kResourceId, tail.Data(), tail.Length()) ||
-      !update.Put(kConfigType, kResourceId, record.Data(), recordSize) || !update.Commit()) {
+      !update.Put(kConfigType, kResourceId, record.Data(), recordSize) ||
+      !update.Put(kStubSizeType, kResourceId, reinterpret_cast<const uint8_t*>(&stubSize),
+                  sizeof stubSize) ||
+      !update.Commit()) {
     problem = "cannot write the resources of " + Shown(out);
     return false;
   }
@@ -122,6 +139,10 @@ int BuildCommand(const std::vector<std::u16string>& arguments) {
   }
   std::string payload;
   if (!BuildPayload(options.sources, config, payload, problem)) return Fail(problem);
+  if (!CanBeUpdated(config)) {
+    std::fprintf(stderr, "setupkit: the configuration has no \"source\" URL, so update.xml is "
+                         "left out: installs from this installer cannot be updated\n");
+  }
 
   std::u16string stub = options.stub.empty() ? DefaultStub() : options.stub;
   std::error_code error;
@@ -158,6 +179,14 @@ int InspectCommand(const std::u16string& exe) {
     std::printf("  %s %u\n", Utf16ToUtf8(name).c_str(), static_cast<unsigned>(entry.Length()));
   }
   std::printf("mode: %s\n", archive.Find(kClientArchive, nullptr) >= 0 ? "archive" : "download");
+  uint64_t stubSize = 0;
+  ModuleLibrary library(exe.c_str());
+  if (ReadResource(&stubSize, sizeof stubSize, library.Handle(), kStubSizeType, kResourceId) ==
+      sizeof stubSize) {
+    std::printf("stub: %llu bytes\n", static_cast<unsigned long long>(stubSize));
+  } else {
+    std::printf("stub: size not recorded\n");
+  }
   if (std::fflush(stdout) != 0) return Fail("cannot write to standard output");
   return kExitDone;
 }

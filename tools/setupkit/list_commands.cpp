@@ -48,9 +48,11 @@ bool IsFolder(const std::u16string& path) {
 }
 
 // The entries of a plain "uninst.dat": the UTF-16LE mark, then entries each followed by "|", on
-// no lines of their own. Client records are lines of "key=value;", so the two never meet.
+// no lines of their own (the mark alone is the empty list). Client records are lines of
+// "key=value;", so the two never meet.
 bool ParseUninstallList(const uint8_t* bytes, uint32_t n, CUninstInfo& list) {
-  if (n < 4 || n % 2 != 0 || DetectBom(bytes, n) != kBomUtf16Le) return false;
+  if (n < 2 || n % 2 != 0 || DetectBom(bytes, n) != kBomUtf16Le) return false;
+  if (n == 2) return true;
   std::u16string text;
   for (uint32_t i = 2; i < n; i += 2) {
     char16_t unit = static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8);

@@ -33,8 +33,8 @@ bool BuildUpdateList(const std::u16string& client, const CClientInfo& config, st
   list.SetVersion(config.GetVersion().Units());
   list.AddFolder(config.GetSource().Units(), client.c_str(), u"");
   if (list.Count() == 0) {
-    problem = "cannot list the client's files in update.xml: the configuration needs a \"source\" "
-              "URL and the client folder a file that is not empty";
+    problem = "cannot list the client's files in update.xml: the client folder holds no file "
+              "that is not empty";
     return false;
   }
   XData stored;
@@ -92,8 +92,15 @@ bool AddSkin(const std::u16string& skin, std::vector<ArchiveEntry>& payload, std
 
 }  // namespace
 
+bool CanBeUpdated(const CClientInfo& config) { return !config.GetSource().Empty(); }
+
 bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std::string& payload,
                   std::string& problem) {
+  if (sources.download && !CanBeUpdated(config)) {
+    problem = "a download-mode installer needs a \"source\" URL in the configuration: the "
+              "client's files are downloaded from there";
+    return false;
+  }
   std::error_code error;
   if (!fs::is_directory(fs::path(sources.client), error)) {
     problem = "the client folder " + Shown(sources.client) + " does not exist";
@@ -116,9 +123,11 @@ bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std:
     }
     entries.push_back(std::move(theme));
   }
-  ArchiveEntry list{kUpdateList, "", false};
-  if (!BuildUpdateList(sources.client, config, list.bytes, problem)) return false;
-  entries.push_back(std::move(list));
+  if (CanBeUpdated(config)) {
+    ArchiveEntry list{kUpdateList, "", false};
+    if (!BuildUpdateList(sources.client, config, list.bytes, problem)) return false;
+    entries.push_back(std::move(list));
+  }
   if (!sources.download) {
     std::vector<ArchiveEntry> clientEntries;
     ArchiveEntry app{kClientArchive, "", false};

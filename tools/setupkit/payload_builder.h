@@ -5,8 +5,9 @@
 #include "records/client_info.h"
 
 // The payload archive of an installer: the skin images, "theme.txt", "update.xml" (the client's
-// files, sizes, digests and download URLs under the configuration's "source") and, unless the
-// client is to be downloaded, "app.zip" (the client folder as an encrypted archive).
+// files, sizes, digests and download URLs under the configuration's "source"; left out when
+// there is no "source") and, unless the client is to be downloaded, "app.zip" (the client folder
+// as an encrypted archive).
 
 struct PackageSources {
   std::u16string client;  // the client's folder
@@ -15,8 +16,13 @@ struct PackageSources {
   bool download = false;  // leave "app.zip" out: the installer downloads the listed files
 };
 
+// True when config names the "source" the client's files are published under: only then does
+// the payload carry an update list, without which an installed client cannot be updated.
+bool CanBeUpdated(const CClientInfo& config);
+
 // Builds the payload of the product described by config into payload. False, with a one-line
 // reason in problem, when the client folder is missing or empty, lacks the configured client
-// file, the update list cannot be made (no "source"), or a source cannot be read.
+// file, the client is to be downloaded but there is no "source", the update list cannot be made,
+// or a source cannot be read.
 bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std::string& payload,
                   std::string& problem);

@@ -9,6 +9,7 @@
 #include "support/packed_container.h"
 #include "support/utf8.h"
 #include "support/xdata.h"
+#include "tools/setupkit/installer_resources.h"
 #include "tools/setupkit/list_commands.h"
 #include "tools/setupkit/tool_output.h"
 #include "tools/setupkit/vendor_config.h"
@@ -16,8 +17,6 @@
 namespace {
 
 constexpr char16_t kStyleKey[] = u"style";
-constexpr char16_t kConfigType[] = u"APP";
-constexpr int kConfigId = 1;
 // Fifteen entries of at most 511 units each, with their keys, fit with room to spare.
 constexpr int kShownTextUnits = 16384;
 
@@ -78,26 +77,61 @@ std::u16string WrittenValue(const std::u16string& written, const std::u16string&
   return u"";
 }
 
-// Loads a record file in either stored form. False, with the reason in problem, for anything
-// else: an unreadable file, a damaged container, text without the UTF-16 mark.
-bool LoadRecordFile(const std::u16string& path, CClientInfo& record, bool& packed,
-                    std::string& problem) {
-  XData bytes;
-  if (!bytes.ReadFile(path.c_str(), 0)) {
-    problem = "cannot read " + Shown(path);
+// The text of bytes in either stored form of a record, up to its first zero unit: a packed
+// container's content, or UTF-16LE after its mark. False for anything else, with damaged set when
+// the bytes are a container that does not unpack.
+bool StoredText(const XData& bytes, std::u16string& text, bool& damaged) {
+  damaged = false;
+  XData unpacked;
+  const uint8_t* units = nullptr;
+  uint32_t n = 0;
+  if (HasContainerMarker(bytes.Data(), bytes.Length())) {
+    if (unpacked.Reserve(bytes.Length(), true)) {
+      n = UnpackContainer(unpacked.Data(), unpacked.Capacity(), bytes.Data(), bytes.Length());
+    }
+    damaged = n == 0;
+    if (damaged) return false;
+    units = unpacked.Data();
+  } else if (DetectBom(bytes.Data(), bytes.Length()) == kBomUtf16Le) {
+    units = bytes.Data() + 2;
+    n = bytes.Length() - 2;
+  } else {
     return false;
   }
-  packed = HasContainerMarker(bytes.Data(), bytes.Length());
-  if (!packed && DetectBom(bytes.Data(), bytes.Length()) != kBomUtf16Le) {
-    problem = Shown(path) +
-              " is not a record in either stored form (packed, or UTF-16 with its mark)";
-    return false;
-  }
-  if (!record.ParseBytes(bytes.Data(), bytes.Length())) {
-    problem = Shown(path) + " is a damaged record";
-    return false;
+  text.clear();
+  for (uint32_t i = 0; i + 1 < n; i += 2) {
+    char16_t unit = static_cast<char16_t>(units[i] | units[i + 1] << 8);
+    if (unit == 0) break;
+    text += unit;
   }
   return true;
+}
+
+// True when text reads as a client record: lines of "key=value;" (blank lines allowed), at least
+// one with a key of the record. Other text would parse as a record of empty fields.
+bool IsClientRecordText(const std::u16string& text) {
+  std::vector<VendorEntry> entries;
+  std::string reason;
+  if (!SplitVendorEntries(text, entries, reason)) return false;
+  for (const VendorEntry& entry : entries) {
+    if (IsKnownKey(entry.key)) return true;
+  }
+  return false;
+}
+
+// Reads the client record stored in bytes (read from path). False, with the reason in problem,
+// for a damaged container or content that is not a client record, which is reported as path
+// followed by notARecord.
+bool ReadRecord(const XData& bytes, const std::u16string& path, const char* notARecord,
+                CClientInfo& record, std::string& problem) {
+  std::u16string text;
+  bool damaged = false;
+  if (!StoredText(bytes, text, damaged) || !IsClientRecordText(text)) {
+    problem = Shown(path) + (damaged ? " is damaged: its packed container does not unpack"
+                                     : notARecord);
+    return false;
+  }
+  return record.ParseText(text.c_str());
 }
 
 bool IsExecutable(const std::u16string& path) {
@@ -194,7 +228,7 @@ int ShowCommand(const std::u16string& file) {
   CClientInfo record;
   if (IsExecutable(file)) {
 #ifdef _WIN32
-    if (!record.LoadFromModuleFile(file.c_str(), kConfigType, kConfigId)) {
+    if (!record.LoadFromModuleFile(file.c_str(), kConfigType, kResourceId)) {
       return Fail(Shown(file) + " carries no readable \"app\" resource");
     }
 #else
@@ -202,24 +236,29 @@ int ShowCommand(const std::u16string& file) {
 #endif
   } else {
     XData bytes;
+    if (!bytes.ReadFile(file.c_str(), 0)) return Fail("cannot read " + Shown(file));
     int status = kExitDone;
-    if (bytes.ReadFile(file.c_str(), 0) && ShowListFile(bytes.Data(), bytes.Length(), &status)) {
-      return status;
-    }
-    bool packed = false;
+    if (ShowListFile(bytes.Data(), bytes.Length(), &status)) return status;
     std::string problem;
-    if (!LoadRecordFile(file, record, packed, problem)) return Fail(problem);
+    if (!ReadRecord(bytes, file, " is not an update list, an uninstall list or a client record",
+                    record, problem)) {
+      return Fail(problem);
+    }
   }
   return PrintText(WrittenText(record));
 }
 
 #ifdef _WIN32
 int StampCommand(const std::u16string& exe, const std::u16string& recordFile) {
+  XData bytes;
+  if (!bytes.ReadFile(recordFile.c_str(), 0)) return Fail("cannot read " + Shown(recordFile));
   CClientInfo record;
-  bool packed = false;
   std::string problem;
-  if (!LoadRecordFile(recordFile, record, packed, problem)) return Fail(problem);
-  if (record.SaveToModuleFile(exe.c_str(), kConfigType, kConfigId, packed) == 0) {
+  if (!ReadRecord(bytes, recordFile, " is not a client record", record, problem)) {
+    return Fail(problem);
+  }
+  bool packed = HasContainerMarker(bytes.Data(), bytes.Length());
+  if (record.SaveToModuleFile(exe.c_str(), kConfigType, kResourceId, packed) == 0) {
     return Fail("cannot write the record into " + Shown(exe) + "; it is left as it was");
   }
   return kExitDone;

@@ -16,11 +16,12 @@ int ConfigCommand(const std::u16string& in, const std::u16string& out, bool pack
 
 // setupkit show FILE: prints what FILE holds as UTF-8: an update list or an uninstall list
 // (see ShowListFile), or else the client record of FILE (a record in either stored form, or in
-// the windows build an executable with an "app" resource) as its fifteen key=value; lines.
+// the windows build an executable with an "app" resource) as its fifteen key=value; lines. A
+// file that is none of these, told by its content, is refused with one line.
 int ShowCommand(const std::u16string& file);
 
 #ifdef _WIN32
 // setupkit stamp EXE RECORD: writes the record as resource "APP" 1 of EXE, in the stored form
-// RECORD has, keeping EXE's other resources.
+// RECORD has, keeping EXE's other resources. RECORD must be a client record.
 int StampCommand(const std::u16string& exe, const std::u16string& record);
 #endif

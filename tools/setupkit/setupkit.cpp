@@ -71,7 +71,8 @@ const Command kCommands[] = {
      "        [--stub SETUP] -o OUT    make a ready installer from the setup.exe stub",
      [](const Arguments& a, const Options&) { return BuildCommand(a); }},
     {u"inspect", 1, nullptr, nullptr,
-     "inspect SETUP             print an installer's configuration, payload entries and mode",
+     "inspect SETUP             print an installer's configuration, payload entries, mode and "
+     "stub size",
      [](const Arguments& a, const Options&) { return InspectCommand(a[0]); }},
 #endif
 };

@@ -1,0 +1,11 @@
+#pragma once
+
+// Where an installer keeps what setupkit build writes into it: the configuration (the client
+// record) as resource "APP" 1 and the payload archive as resource "TAIL" 1, both read by the
+// installer, and the size in bytes of the stub it was made from as resource "STUB" 1 (a 64-bit
+// little-endian number), read only by setupkit inspect: once resources are written the file no
+// longer tells how large the stub was.
+constexpr char16_t kConfigType[] = u"APP";
+constexpr char16_t kPayloadType[] = u"TAIL";
+constexpr char16_t kStubSizeType[] = u"STUB";
+constexpr int kResourceId = 1;

@@ -5,10 +5,10 @@
 #include <cwchar>
 
 #include "installer/process_globals.h"
+#include "product/product_keys.h"
 #include "support/ascii_text.h"
 #include "support/path_text.h"
 #include "support/process_control.h"
-#include "support/registry.h"
 #include "support/user_question.h"
 #include "support/wide_text.h"
 

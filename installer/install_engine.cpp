@@ -3,7 +3,7 @@
 #include <windows.h>
 
 
-#include "records/uninst_info.h"
+#include "product/uninstall_removal.h"
 #include "records/update_info.h"
 #include "support/entry_path.h"
 #include "support/file_stream.h"

@@ -8,9 +8,13 @@
 #include "installer/install_thread.h"
 #include "installer/paint_pause.h"
 #include "installer/process_globals.h"
+#include "product/auto_start.h"
+#include "product/list_digest.h"
+#include "product/product_keys.h"
+#include "product/product_registration.h"
+#include "product/program_launch.h"
 #include "support/md5.h"
 #include "support/path_text.h"
-#include "support/registry.h"
 #include "support/resource_reader.h"
 #include "support/user_question.h"
 
@@ -161,9 +165,9 @@ bool CInstallFlow::RunInstall() {
 bool CInstallFlow::DownloadInstall() {
   char16_t digest[kDigestUnits];
   listUrl_.Clear();
-  if (clientInfo_.FetchListDigestFromConfig(digest)) {
+  if (FetchListDigestFromConfig(clientInfo_, digest)) {
     listUrl_.Assign(clientInfo_.GetConfig().Units());
-  } else if (clientInfo_.FetchListDigestFromConfig2(digest)) {
+  } else if (FetchListDigestFromConfig2(clientInfo_, digest)) {
     listUrl_.Assign(clientInfo_.GetConfig2().Units());
   }
   if (listUrl_.Empty()) return false;
@@ -202,7 +206,7 @@ bool CInstallFlow::OnCommand(int id) {
     case kFinishCommand:
       if (state_ == kFinished) {
         state_ = kLaunching;
-        clientInfo_.LaunchClient();
+        LaunchClient(clientInfo_);
         observer_->Close(kExitInstalled);
       }
       return true;
@@ -265,8 +269,8 @@ void CInstallFlow::FinishInstall() {
   clientInfo_.SetDigest(digest);
   clientInfo_.SetInstallFolder(folder);
   clientInfo_.SetMainFile(clientInfo_.GetClientFile().Units());
-  clientInfo_.Register();
-  if (clientInfo_.HasStyle(kStyleAutoStart)) clientInfo_.SetAutoStart(true);
+  Register(clientInfo_);
+  if (clientInfo_.HasStyle(kStyleAutoStart)) SetAutoStart(clientInfo_, true);
   if (outcome_.Failed()) {
     if (silent_) {
       observer_->Close(kExitFilesFailed);
@@ -278,7 +282,7 @@ void CInstallFlow::FinishInstall() {
     return;
   }
   if (silent_) {
-    clientInfo_.LaunchClient();
+    LaunchClient(clientInfo_);
     observer_->Close(kExitInstalled);
   }
 }
@@ -307,7 +311,7 @@ void CInstallFlow::FinishExisting() {
   clientInfo_.SetInstallFolder(installFolder_.Units());
   clientInfo_.SetMainFile(clientInfo_.GetClientFile().Units());
   if (silent_) {
-    clientInfo_.LaunchClient();
+    LaunchClient(clientInfo_);
     observer_->Close(kExitInstalled);
   }
 }

@@ -1,8 +1,18 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // Registry checks of the Windows tests, below HKEY_LOCAL_MACHINE.
+
+// The raw value as the registry holds it: its type (REG_NONE when absent) and its data as
+// units.
+struct StoredValue {
+  DWORD type = REG_NONE;
+  std::u16string units;
+};
+StoredValue ReadStored(const std::u16string& subKey, const char16_t* name);
 
 // True when the key can be opened for reading.
 bool KeyExists(const std::u16string& subKey);

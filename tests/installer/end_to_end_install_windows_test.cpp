@@ -16,6 +16,8 @@
 #include "installer/install_flow.h"
 #include "installer/install_hooks.h"
 #include "installer/process_globals.h"
+#include "product/product_keys.h"
+#include "product/shortcut_placements.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
 #include "support/handle.h"

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "installer/process_globals.h"
+#include "product/product_keys.h"
 #include "records/client_info.h"
 #include "support/process_control.h"
-#include "support/registry.h"
 #include "support/user_question.h"
 #include "tests/helpers/scripted_answers.h"
 #include "tests/helpers/started_process.h"

@@ -1,4 +1,5 @@
-// Removing what an uninstall entry names; Windows only.
+#include "product/uninstall_removal.h"
+
 #include <windows.h>
 
 #include "records/uninst_info.h"
@@ -8,13 +9,12 @@
 #include "support/path_text.h"
 #include "support/wide_text.h"
 
-bool CUninstInfo::RemoveEntryFile(int index, const char16_t* folder) {
-  return RemoveInstalledEntry(folder, Get(index));
+bool RemoveEntryFile(const IUninstInfo& list, int index, const char16_t* folder) {
+  return RemoveInstalledEntry(folder, list.Get(index));
 }
 
 bool RemoveInstalledEntry(const char16_t* folder, const char16_t* entry) {
   if (folder == nullptr || entry == nullptr) return false;
-  // The entries are data read from a file: one that would reach outside the folder is refused.
   char16_t path[kPathCapacity];
   if (!JoinEntryPath(folder, entry, path)) return false;
 
@@ -28,5 +28,5 @@ bool RemoveInstalledEntry(const char16_t* folder, const char16_t* entry) {
                                               CSTR_EQUAL) {
     return false;
   }
-  return DeleteFileOrStopOwner(path, false, nullptr);
+  return DeleteFileOrStopOwner(path, nullptr, nullptr);
 }

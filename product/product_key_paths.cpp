@@ -1,4 +1,4 @@
-#include "support/registry_key_paths.h"
+#include "product/product_key_paths.h"
 
 #include <string>
 

@@ -6,6 +6,11 @@
 #include <filesystem>
 #include <string>
 
+#include "product/auto_start.h"
+#include "product/list_digest.h"
+#include "product/product_keys.h"
+#include "product/product_registration.h"
+#include "product/program_launch.h"
 #include "records/client_info.h"
 #include "support/md5.h"
 #include "support/registry.h"
@@ -51,7 +56,7 @@ class TestProduct {
     client.SetInstallFolder((folder.Path().u16string() + u"\\").c_str());
   }
   ~TestProduct() {
-    client.Unregister();
+    Unregister(client);
     RegistryDeleteKey((u"Software\\" + std::u16string(client.GetCompany().Units())).c_str());
   }
 
@@ -100,7 +105,7 @@ TEST(ProductRegistration, RegisterWritesKeysAndShortcutsAndUnregisterRemovesThem
   };
   fs::path uninstallLink = group / (u"\u5378\u8F7D" + name + u".lnk");
 
-  ASSERT_TRUE(client.Register());
+  ASSERT_TRUE(Register(client));
 
   struct Case {
     std::u16string key;
@@ -126,19 +131,19 @@ TEST(ProductRegistration, RegisterWritesKeysAndShortcutsAndUnregisterRemovesThem
     EXPECT_EQ(ReadShortcut(link).target, main);
   }
   EXPECT_EQ(ReadShortcut(uninstallLink).target, uninstaller);
-  ASSERT_TRUE(client.SetAutoStart(true));
+  ASSERT_TRUE(SetAutoStart(client, true));
 
-  ASSERT_TRUE(client.Unregister());
+  ASSERT_TRUE(Unregister(client));
   EXPECT_FALSE(KeyExists(ProductKey(client)));
   EXPECT_FALSE(KeyExists(UninstallKey(client)));
-  EXPECT_FALSE(client.IsAutoStart());
+  EXPECT_FALSE(IsAutoStart(client));
   for (const fs::path& link : links) EXPECT_FALSE(fs::exists(link)) << link.string();
   EXPECT_FALSE(fs::exists(group));
 }
 
 TEST(ProductRegistration, UnregisterOfAProductNeverRegisteredStillSucceeds) {
   TestProduct product;
-  EXPECT_TRUE(product.client.Unregister());
+  EXPECT_TRUE(Unregister(product.client));
   EXPECT_FALSE(KeyExists(ProductKey(product.client)));
 }
 
@@ -147,18 +152,18 @@ TEST(ProductRegistration, AutoStartWritesTheRecordedMainPathUnderTheName) {
   CClientInfo& client = product.client;
   char16_t value[kPathUnits] = {};
   // Without a recorded main path there is nothing to start.
-  EXPECT_FALSE(client.SetAutoStart(true));
-  EXPECT_FALSE(client.IsAutoStart());
+  EXPECT_FALSE(SetAutoStart(client, true));
+  EXPECT_FALSE(IsAutoStart(client));
 
   ASSERT_TRUE(WriteProductValue(client.GetCompany().Units(), client.GetApp().Units(), u"main",
                                 u"C:\\Recorded\\client.exe", -1));
-  ASSERT_TRUE(client.SetAutoStart(true));
-  EXPECT_TRUE(client.IsAutoStart());
+  ASSERT_TRUE(SetAutoStart(client, true));
+  EXPECT_TRUE(IsAutoStart(client));
   ASSERT_TRUE(ReadRunValue(client.GetName().Units(), value, kPathUnits));
   EXPECT_EQ(std::u16string(value), u"C:\\Recorded\\client.exe");
 
-  EXPECT_TRUE(client.SetAutoStart(false));
-  EXPECT_FALSE(client.IsAutoStart());
+  EXPECT_TRUE(SetAutoStart(client, false));
+  EXPECT_FALSE(IsAutoStart(client));
   EXPECT_FALSE(ReadRunValue(client.GetName().Units(), value, kPathUnits));
 }
 
@@ -188,24 +193,24 @@ TEST_F(ListDigest, ComesFromConfigOrElseFromConfig2) {
     client.SetConfig(c.config.c_str());
     client.SetConfig2(c.config2.c_str());
     char16_t digest[kDigestUnits] = {};
-    ASSERT_EQ(client.FetchListDigest(digest), c.fetched);
+    ASSERT_EQ(FetchListDigest(client, digest), c.fetched);
     if (c.fetched) {
       EXPECT_EQ(std::u16string(digest), Md5Hex(c.body));
     }
   }
   CClientInfo client;
   client.SetConfig(Url("/body/10").c_str());
-  EXPECT_FALSE(client.FetchListDigest(nullptr));
+  EXPECT_FALSE(FetchListDigest(client, nullptr));
 }
 
 TEST_F(ListDigest, EveryFetchCarriesAFreshQuery) {
   CClientInfo client;
   client.SetConfig2(Url("/record/list-digest").c_str());
   char16_t digest[kDigestUnits] = {};
-  ASSERT_TRUE(client.FetchListDigestFromConfig2(digest));
+  ASSERT_TRUE(FetchListDigestFromConfig2(client, digest));
   EXPECT_EQ(Received("list-digest").rfind("GET /record/list-digest?ts=800", 0), 0u)
       << Received("list-digest");
-  EXPECT_FALSE(client.FetchListDigestFromConfig(digest));
+  EXPECT_FALSE(FetchListDigestFromConfig(client, digest));
 }
 
 TEST_F(ListDigest, UpdateIsNeededWhenTheRecordedDigestDiffers) {
@@ -232,7 +237,7 @@ TEST_F(ListDigest, UpdateIsNeededWhenTheRecordedDigestDiffers) {
       ASSERT_TRUE(WriteProductValue(product.client.GetCompany().Units(),
                                     product.client.GetApp().Units(), u"md5", c.recorded, -1));
     }
-    EXPECT_EQ(product.client.IsUpdateNeeded(), c.needed);
+    EXPECT_EQ(IsUpdateNeeded(product.client), c.needed);
   }
 }
 
@@ -281,10 +286,10 @@ TEST(Updater, CopiesTheUpdaterBesideTheProgramToTheTemporaryFolderAndStartsItSil
   CClientInfo client;
   client.SetApp(app.c_str());
   bool deleted = false;
-  for (int i = 0; i < 100 && !deleted; ++i, Sleep(100)) deleted = client.DeleteTempUpdater();
+  for (int i = 0; i < 100 && !deleted; ++i, Sleep(100)) deleted = DeleteTempUpdater(client);
   EXPECT_TRUE(deleted);
   EXPECT_FALSE(fs::exists(copy));
-  EXPECT_FALSE(client.DeleteTempUpdater());
+  EXPECT_FALSE(DeleteTempUpdater(client));
   fs::remove(note);
 }
 
@@ -301,7 +306,7 @@ TEST(Updater, WithoutAnUpdaterBesideTheProgramNothingIsCopied) {
 TEST(Updater, AnAppNameThatWouldLeaveTheTemporaryFolderIsRefused) {
   CClientInfo client;
   client.SetApp(u"x\\..\\..");
-  EXPECT_FALSE(client.DeleteTempUpdater());
+  EXPECT_FALSE(DeleteTempUpdater(client));
 }
 
 TEST(ClientLaunch, StartsTheMainPathOnlyWhenItIsAFile) {
@@ -312,12 +317,12 @@ TEST(ClientLaunch, StartsTheMainPathOnlyWhenItIsAFile) {
   fs::copy_file(TestProgramFolder() / "launch_probe.exe", folder / "client.exe");
 
   client.SetMainFile(u"missing.exe");
-  EXPECT_FALSE(client.LaunchClient());
+  EXPECT_FALSE(LaunchClient(client));
   client.SetMainFile(u"bin");
-  EXPECT_FALSE(client.LaunchClient());
+  EXPECT_FALSE(LaunchClient(client));
   // Without a main file the client file is the main path.
   client.SetMainFile(u"");
-  ASSERT_TRUE(client.LaunchClient());
+  ASSERT_TRUE(LaunchClient(client));
   ASSERT_TRUE(WaitForFile(folder / "client.exe.ran"));
   EXPECT_EQ(ReadBytes(folder / "client.exe.ran"), "");
   EXPECT_TRUE(RemoveWhenEnded(folder / "client.exe"));

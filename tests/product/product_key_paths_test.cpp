@@ -1,4 +1,4 @@
-#include "support/registry_key_paths.h"
+#include "product/product_key_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@ using Formatter = bool (*)(const char16_t*, const char16_t*, char16_t*, int);
 
 const std::u16string kUninstallBase = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-TEST(RegistryKeyPaths, FormatsOnlyPathsOfOneKeyNameEach) {
+TEST(ProductKeyPaths, FormatsOnlyPathsOfOneKeyNameEach) {
   // Names as long as fit: "Software\" + company + "\" + app fills 259 units.
   const std::u16string company125(125, u'c');
   const std::u16string app124(124, u'a');

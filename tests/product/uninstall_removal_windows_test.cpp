@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "product/uninstall_removal.h"
 #include "records/uninst_info.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/windows_test_support.h"
@@ -27,7 +28,7 @@ struct InstalledTree {
   fs::path victim = temp.Path() / "victim.txt";
 };
 
-TEST(UninstInfoRemoval, RemovesFilesAndFolderTreesInsideTheFolderOnly) {
+TEST(UninstallRemoval, RemovesFilesAndFolderTreesInsideTheFolderOnly) {
   InstalledTree tree;
   std::u16string victim = tree.victim.u16string();
   std::u16string drive = victim.substr(0, 2) + u"victim.txt";
@@ -50,7 +51,7 @@ TEST(UninstInfoRemoval, RemovesFilesAndFolderTreesInsideTheFolderOnly) {
     SCOPED_TRACE(fs::path(c.entry).string());
     CUninstInfo list;
     ASSERT_EQ(list.Add(c.entry.c_str(), -1), 0);
-    EXPECT_EQ(list.RemoveEntryFile(0, tree.Folder().c_str()), c.removed);
+    EXPECT_EQ(RemoveEntryFile(list, 0, tree.Folder().c_str()), c.removed);
     if (c.removed) {
       EXPECT_FALSE(fs::exists(c.gone));
     }
@@ -61,17 +62,17 @@ TEST(UninstInfoRemoval, RemovesFilesAndFolderTreesInsideTheFolderOnly) {
   EXPECT_TRUE(fs::is_empty(tree.install));
 }
 
-TEST(UninstInfoRemoval, RefusesMissingIndexesAndFolders) {
+TEST(UninstallRemoval, RefusesMissingIndexesAndFolders) {
   InstalledTree tree;
   CUninstInfo list;
   list.Add(u"a.txt", -1);
-  EXPECT_FALSE(list.RemoveEntryFile(1, tree.Folder().c_str()));
-  EXPECT_FALSE(list.RemoveEntryFile(-1, tree.Folder().c_str()));
-  EXPECT_FALSE(list.RemoveEntryFile(0, nullptr));
+  EXPECT_FALSE(RemoveEntryFile(list, 1, tree.Folder().c_str()));
+  EXPECT_FALSE(RemoveEntryFile(list, -1, tree.Folder().c_str()));
+  EXPECT_FALSE(RemoveEntryFile(list, 0, nullptr));
   EXPECT_TRUE(fs::exists(tree.install / "a.txt"));
 }
 
-TEST(UninstInfoRemoval, NeverRemovesTheRunningProgram) {
+TEST(UninstallRemoval, NeverRemovesTheRunningProgram) {
   // Names are compared without regard to case, as Windows opens them.
   CUninstInfo list;
   list.Add(u"windows_tests.exe", -1);
@@ -80,7 +81,7 @@ TEST(UninstInfoRemoval, NeverRemovesTheRunningProgram) {
   fs::path self = TestProgramFolder() / "windows_tests.exe";
   ASSERT_TRUE(fs::exists(self));
   for (int i = 0; i < list.Count(); ++i) {
-    EXPECT_FALSE(list.RemoveEntryFile(i, folder.c_str())) << i;
+    EXPECT_FALSE(RemoveEntryFile(list, i, folder.c_str())) << i;
     ASSERT_TRUE(fs::exists(self));
   }
 }

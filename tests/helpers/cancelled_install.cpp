@@ -6,7 +6,8 @@
 
 #include <atomic>
 
-#include "installer/install_flow.h"
+#include "install/install_flow.h"
+#include "records/client_info.h"
 #include "support/handle.h"
 
 namespace {
@@ -36,7 +37,8 @@ int wmain(int argc, wchar_t** argv) {
   const auto* setupPath = reinterpret_cast<const char16_t*>(argv[1]);
   Handle underWay(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   CancellingObserver observer(underWay.Get());
-  CInstallFlow flow(&observer, true);
+  CClientInfo product;
+  CInstallFlow flow(&observer, product, true);
   if (!flow.OpenPayload(setupPath) || !flow.LoadWindowConfig(setupPath) || !flow.Prepare()) {
     return 1;
   }

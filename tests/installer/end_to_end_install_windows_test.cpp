@@ -12,10 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "installer/command_queue_observer.h"
-#include "installer/install_flow.h"
-#include "installer/install_hooks.h"
-#include "installer/process_globals.h"
+#include "install/command_queue_observer.h"
+#include "install/install_flow.h"
+#include "install/install_hooks.h"
 #include "product/product_keys.h"
 #include "product/shortcut_placements.h"
 #include "records/uninst_info.h"
@@ -137,12 +136,10 @@ class EndToEndFixture : public Base {
   void SetUp() override {
     Base::SetUp();
     if (this->HasFatalFailure()) return;
-    saved_ = g_clientInfo;
     Unregister();
   }
   void TearDown() override {
     Unregister();
-    g_clientInfo = saved_;
   }
 
   static void Unregister() {
@@ -179,7 +176,6 @@ class EndToEndFixture : public Base {
 
   // Installs from the built setup.exe into Folder() as the window would, with the real checks.
   void Install(CInstallFlow& flow, CommandQueueObserver& observer, bool archiveMode = true) {
-    ASSERT_TRUE(g_clientInfo.LoadFromModuleFile(Setup().c_str(), u"app", 1));
     ASSERT_TRUE(flow.OpenPayload(Setup().c_str()));
     ASSERT_TRUE(flow.LoadWindowConfig(Setup().c_str()));
     ASSERT_TRUE(flow.Prepare());
@@ -239,7 +235,6 @@ class EndToEndFixture : public Base {
 
   TempFolder temp_;
   std::map<std::string, std::string> client_;
-  CClientInfo saved_;
 };
 
 class EndToEndInstallTest : public EndToEndFixture<::testing::Test> {
@@ -267,12 +262,13 @@ TEST_F(EndToEndInstallTest, BuiltInstallerInstallsTheWholeClientAndRepairsIt) {
   {
     SCOPED_TRACE("first install");
     CommandQueueObserver observer;
-    CInstallFlow flow(&observer, false);
+    CClientInfo product;
+    CInstallFlow flow(&observer, product, false);
     Install(flow, observer);
     EXPECT_TRUE(answers.Asked().empty());
     ExpectInstalledClient();
     EXPECT_EQ(UninstallEntries(Folder() / "uninst.dat"), order);
-    EXPECT_EQ(std::u16string(flow.ClientRecord().GetDigest().Units()), listDigest);
+    EXPECT_EQ(std::u16string(product.GetDigest().Units()), listDigest);
     ExpectRegistration(listDigest);
   }
 
@@ -283,11 +279,12 @@ TEST_F(EndToEndInstallTest, BuiltInstallerInstallsTheWholeClientAndRepairsIt) {
   {
     SCOPED_TRACE("repair");
     CommandQueueObserver observer;
-    CInstallFlow flow(&observer, false);
+    CClientInfo product;
+    CInstallFlow flow(&observer, product, false);
     Install(flow, observer);
     ExpectInstalledClient();
     EXPECT_EQ(UninstallEntries(Folder() / "uninst.dat"), order);
-    EXPECT_EQ(std::u16string(flow.ClientRecord().GetDigest().Units()), listDigest);
+    EXPECT_EQ(std::u16string(product.GetDigest().Units()), listDigest);
     ExpectRegistration(listDigest);
   }
 }
@@ -400,7 +397,8 @@ TEST_F(EndToEndDownloadInstallTest, InstallsFromTheServerAndThenFetchesOnlyWhatC
     }
     const std::map<std::string, int> before = ServeCounts();
     CommandQueueObserver observer;
-    CInstallFlow flow(&observer, false);
+    CClientInfo product;
+    CInstallFlow flow(&observer, product, false);
     ASSERT_NO_FATAL_FAILURE(Install(flow, observer, false));
     std::map<std::string, int> expected;
     for (const auto& item : client_) expected[item.first] = c.fetchedEach;
@@ -409,7 +407,7 @@ TEST_F(EndToEndDownloadInstallTest, InstallsFromTheServerAndThenFetchesOnlyWhatC
     EXPECT_TRUE(answers.Asked().empty());
     ExpectInstalledClient();
     EXPECT_EQ(UninstallEntries(Folder() / "uninst.dat"), ListOrder(temp_.Path() / "update.xml"));
-    EXPECT_EQ(std::u16string(flow.ClientRecord().GetDigest().Units()), listDigest);
+    EXPECT_EQ(std::u16string(product.GetDigest().Units()), listDigest);
     ExpectRegistration(listDigest);
   }
 }

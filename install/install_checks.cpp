@@ -1,11 +1,11 @@
-#include "installer/install_checks.h"
+#include "install/install_checks.h"
 
 #include <windows.h>
 
 #include <cwchar>
 
-#include "installer/process_globals.h"
 #include "product/product_keys.h"
+#include "records/client_info.h"
 #include "support/ascii_text.h"
 #include "support/path_text.h"
 #include "support/process_control.h"
@@ -42,8 +42,7 @@ int Ask(void* owner, const char16_t* text, unsigned flags) {
 
 // Marks in running[] the detected products of which a process runs; true when any does. Only
 // products already marked are looked at when onlyMarked is set.
-bool FindRunningSecurityProducts(bool running[], bool onlyMarked) {
-  const char16_t* detect = g_clientInfo.GetDetect().Units();
+bool FindRunningSecurityProducts(const char16_t* detect, bool running[], bool onlyMarked) {
   bool any = false;
   for (int i = 0; i < kSecurityProductCount; ++i) {
     if (onlyMarked && !running[i]) continue;
@@ -56,14 +55,14 @@ bool FindRunningSecurityProducts(bool running[], bool onlyMarked) {
 
 }  // namespace
 
-InstalledVersionCheck CheckInstalledVersion(void* owner, const char16_t* packageVersion) {
+InstalledVersionCheck CheckInstalledVersion(void* owner, const IClientInfo& product) {
   char16_t installed[kVersionUnits] = {};
-  if (packageVersion == nullptr ||
-      !ReadProductValue(g_clientInfo.GetCompany().Units(), g_clientInfo.GetApp().Units(),
-                        u"version", installed, kVersionUnits)) {
+  if (!ReadProductValue(product.GetCompany().Units(), product.GetApp().Units(), u"version",
+                        installed, kVersionUnits)) {
     return InstalledVersionCheck::kProceed;
   }
-  const char16_t* name = g_clientInfo.GetName().Units();
+  const char16_t* name = product.GetName().Units();
+  const char16_t* packageVersion = product.GetVersion().Units();
   char16_t message[kMessageUnits];
   int order = CompareUnits(installed, packageVersion);
   if (order > 0) {
@@ -90,16 +89,17 @@ InstalledVersionCheck CheckInstalledVersion(void* owner, const char16_t* package
   return InstalledVersionCheck::kProceed;
 }
 
-bool CheckAntivirus(void* owner) {
-  if (!g_clientInfo.HasStyle(kStyleDetectSecuritySoftware)) return true;
+bool CheckAntivirus(void* owner, const IClientInfo& product) {
+  if (!product.HasStyle(kStyleDetectSecuritySoftware)) return true;
+  const char16_t* detect = product.GetDetect().Units();
   bool running[kSecurityProductCount] = {};
-  if (!FindRunningSecurityProducts(running, false)) return true;
+  if (!FindRunningSecurityProducts(detect, running, false)) return true;
   // 请退出360杀毒或360卫士保障安装正常运行。
   Ask(owner,
       u"\u8bf7\u9000\u51fa360\u6740\u6bd2\u6216360\u536b\u58eb\u4fdd\u969c\u5b89\u88c5\u6b63"
       u"\u5e38\u8fd0\u884c\u3002",
       MB_ICONWARNING | MB_OK);
-  if (!FindRunningSecurityProducts(running, true)) return true;
+  if (!FindRunningSecurityProducts(detect, running, true)) return true;
   // 运行360杀毒或360卫士会导致文件被误删，软件无法正常使用。是否继续安装？
   return Ask(owner,
              u"\u8fd0\u884c360\u6740\u6bd2\u6216360\u536b\u58eb\u4f1a\u5bfc\u81f4\u6587\u4ef6"
@@ -108,10 +108,10 @@ bool CheckAntivirus(void* owner) {
              MB_ICONWARNING | MB_YESNO) == IDYES;
 }
 
-bool CheckRunningClient(void* owner, const char16_t* installFolder) {
+bool CheckRunningClient(void* owner, const IClientInfo& product, const char16_t* installFolder) {
   if (installFolder == nullptr) return true;
   char16_t path[kPathCapacity];
-  const char16_t* clientFile = g_clientInfo.GetClientFile().Units();
+  const char16_t* clientFile = product.GetClientFile().Units();
   if (!ComposePath(path, kPathCapacity, {installFolder, SeparatorAfter(installFolder), clientFile})) {
     return true;
   }
@@ -122,7 +122,7 @@ bool CheckRunningClient(void* owner, const char16_t* installFolder) {
   FillMessage(message,
                 u"%ls\u5ba2\u6237\u7aef%ls\u6b63\u5728\u8fd0\u884c!\n\u662f\u5426\u5f3a\u5236"
                 u"\u7ec8\u6b62\u540e\u7ee7\u7eed\u5b89\u88c5\uff1f",
-                g_clientInfo.GetName().Units(), path);
+                product.GetName().Units(), path);
   if (Ask(owner, message, MB_ICONQUESTION | MB_YESNO) != IDYES) return false;
   // The install goes on even when the process could not be ended; the files it holds will fail.
   KillProcess(process, kKillWaitMs);

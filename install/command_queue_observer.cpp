@@ -1,4 +1,4 @@
-#include "installer/command_queue_observer.h"
+#include "install/command_queue_observer.h"
 
 void CommandQueueObserver::PostCommand(int id) {
   std::lock_guard<std::mutex> lock(mutex_);

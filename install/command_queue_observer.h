@@ -5,7 +5,7 @@
 #include <mutex>
 #include <vector>
 
-#include "installer/install_flow.h"
+#include "install/install_flow.h"
 
 // Stands in for the install window where there is none (the headless install, the tests): the
 // commands the flow posts from its worker queue up for the thread that owns the flow, and the

@@ -1,11 +1,13 @@
-#include "installer/install_hooks.h"
+#include "install/install_hooks.h"
 
-#include "installer/install_report.h"
+#include "install/install_report.h"
 
 namespace {
 
 // The report is best effort: whether the endpoint took it changes nothing in the install.
-void SendReport(const char16_t* version) { ReportInstall(version); }
+void SendReport(const IClientInfo& product, const char16_t* packageVersion) {
+  ReportInstall(product, packageVersion);
+}
 
 }  // namespace
 

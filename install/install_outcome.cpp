@@ -1,4 +1,4 @@
-#include "installer/install_outcome.h"
+#include "install/install_outcome.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "installer/install_folder.h"
+#include "install/install_folder.h"
 
 #include "support/path_text.h"
 

@@ -1,6 +1,6 @@
-#include "installer/install_thread.h"
+#include "install/install_thread.h"
 
-#include "installer/install_flow.h"
+#include "install/install_flow.h"
 
 void CInstallThread::Run() {
   if (owner_ != nullptr) owner_->RunInstall();

@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "installer/command_queue_observer.h"
-#include "installer/install_flow.h"
-#include "installer/install_hooks.h"
-#include "installer/install_outcome.h"
-#include "installer/install_report.h"
-#include "installer/install_report_body.h"
-#include "installer/process_globals.h"
+#include "install/command_queue_observer.h"
+#include "install/install_flow.h"
+#include "install/install_hooks.h"
+#include "install/install_outcome.h"
+#include "install/install_report.h"
+#include "install/install_report_body.h"
 #include "product/product_keys.h"
 #include "records/uninst_info.h"
+#include "records/update_info.h"
 #include "support/md5.h"
 #include "support/packed_container.h"
 #include "support/process_control.h"
@@ -66,7 +66,7 @@ std::u16string Md5Hex(const std::string& bytes) {
 // chosen inside that folder.
 class FlowFixture {
  public:
-  FlowFixture(const std::string& payload, bool silent) : flow(&observer, silent) {
+  FlowFixture(const std::string& payload, bool silent) : flow(&observer, product, silent) {
     DeleteProductKey(kCompany, kApp);
     WriteBytes(temp.Path() / "setup.zip", payload);
     const std::u16string exe = temp.File(u"setup.exe");
@@ -92,6 +92,7 @@ class FlowFixture {
 
   TempFolder temp;
   CommandQueueObserver observer;
+  CClientInfo product;
   CInstallFlow flow;
 };
 
@@ -104,7 +105,7 @@ std::vector<std::u16string> UninstallEntries(const std::filesystem::path& file) 
 }
 
 int g_reports = 0;
-void CountReport(const char16_t*) { ++g_reports; }
+void CountReport(const IClientInfo&, const char16_t*) { ++g_reports; }
 
 TEST(InstallFlow, ArchiveInstallCompletesOnceEveryEntryIsWritten) {
   const std::string big(2 * 1024 * 1024, 'b');
@@ -131,7 +132,7 @@ TEST(InstallFlow, ArchiveInstallCompletesOnceEveryEntryIsWritten) {
   EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kFinished);
   EXPECT_EQ(UninstallEntries(fixture.Installed("uninst.dat")),
             (std::vector<std::u16string>{u"bin\\", u"bin\\client.exe", u"data\\big.dat"}));
-  CClientInfo& record = fixture.flow.ClientRecord();
+  CClientInfo& record = fixture.product;
   EXPECT_EQ(std::u16string(record.GetDigest().Units()), Md5Hex(kUpdateList));
   EXPECT_EQ(std::u16string(record.GetInstallFolder().Units()),
             fixture.flow.GetInstallFolder().Units());
@@ -169,7 +170,7 @@ TEST(InstallFlow, FileHeldOpenIsReportedAndKeepsTheDigestOut) {
     EXPECT_EQ(ReadBytes(fixture.Installed("readme.txt")), "new");
     EXPECT_NE(ReadBytes(fixture.Installed("client.exe")), "new client");
     EXPECT_EQ(fixture.flow.Outcome().failed, 1);
-    EXPECT_EQ(std::u16string(fixture.flow.ClientRecord().GetDigest().Units()), u"");
+    EXPECT_EQ(std::u16string(fixture.product.GetDigest().Units()), u"");
     ASSERT_EQ(answers.Asked().size(), c.questions);
     if (c.questions != 0) {
       FixedWString<1024> expected;
@@ -182,7 +183,7 @@ TEST(InstallFlow, FileHeldOpenIsReportedAndKeepsTheDigestOut) {
   }
 }
 
-bool Refuse(void*, const char16_t*) { return false; }
+bool Refuse(void*, const IClientInfo&, const char16_t*) { return false; }
 
 // Nobody answers a silent install: whatever stops it ends the process with a failure code.
 TEST(InstallFlow, AnInstallThatCannotStartEndsASilentRunAndTellsAPerson) {
@@ -302,11 +303,12 @@ TEST(InstallFlow, FindsPayloadAndConfigurationInTheExecutableFirst) {
                  BuildZip({{"app.txt", ConfigBytes(u"1.0", false)}}, XZip::GetArchivePassword()));
     }
     CommandQueueObserver observer;
-    CInstallFlow flow(&observer, false);
+    CClientInfo product;
+    CInstallFlow flow(&observer, product, false);
 
     EXPECT_EQ(flow.OpenPayload(exe.c_str()), c.payloadOpens);
     EXPECT_EQ(flow.LoadWindowConfig(exe.c_str()), c.configLoads);
-    EXPECT_EQ(std::u16string(flow.ClientRecord().GetVersion().Units()), c.version);
+    EXPECT_EQ(std::u16string(product.GetVersion().Units()), c.version);
     ASSERT_TRUE(flow.Prepare());
     EXPECT_EQ(flow.IsArchiveMode(), c.archiveMode);
   }
@@ -343,9 +345,9 @@ TEST(InstallFlow, FinishingOverANewerInstallKeepsItsFolderAndOnlySilentRunsClose
     FlowFixture fixture(BuildPayload({{"a.txt", "a"}}, "app.zip", {ConfigEntry()}), silent);
     fixture.flow.FinishExisting();
     EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kFinished);
-    EXPECT_EQ(std::u16string(fixture.flow.ClientRecord().GetInstallFolder().Units()),
+    EXPECT_EQ(std::u16string(fixture.product.GetInstallFolder().Units()),
               fixture.flow.GetInstallFolder().Units());
-    EXPECT_EQ(std::u16string(fixture.flow.ClientRecord().GetMainFile().Units()), u"client.exe");
+    EXPECT_EQ(std::u16string(fixture.product.GetMainFile().Units()), u"client.exe");
     EXPECT_EQ(fixture.flow.View().finishButtonVisible, !silent);
     EXPECT_EQ(fixture.observer.Closes(),
               silent ? std::vector<int>{CInstallFlow::kExitInstalled} : std::vector<int>{});
@@ -398,27 +400,10 @@ TEST(InstallFlow, TheFinishButtonActsOnlyOnceFinished) {
   EXPECT_FALSE(fixture.flow.OnCommand(4097));  // the window's own commands are not the flow's
 }
 
-// The real checks and report read the product from the process-wide configuration: here the
-// test product's, put back afterwards.
+// The real checks and report, on the test product; its keys are removed afterwards.
 class RealHooksTest : public HttpServerTest {
  protected:
-  void SetUp() override {
-    HttpServerTest::SetUp();
-    saved_ = g_clientInfo;
-    g_clientInfo = CClientInfo();
-    g_clientInfo.SetCompany(kCompany);
-    g_clientInfo.SetApp(kApp);
-    g_clientInfo.SetName(u"演示");
-    g_clientInfo.SetVersion(u"1.0.0.0");
-    g_clientInfo.SetClientFile(u"client.exe");
-  }
-  void TearDown() override {
-    DeleteProductKey(kCompany, kApp);
-    g_clientInfo = saved_;
-  }
-
- private:
-  CClientInfo saved_;
+  void TearDown() override { DeleteProductKey(kCompany, kApp); }
 };
 
 TEST_F(RealHooksTest, TheInstalledVersionDecidesBeforeAnythingIsWritten) {
@@ -503,30 +488,60 @@ TEST_F(RealHooksTest, ARunningClientIsEndedOnYesAndKeptOnNo) {
   }
 }
 
-TEST_F(RealHooksTest, TheReportGoesOutOnceAtCompletion) {
-  g_clientInfo.SetStyle(kStyleSendReport);
-  g_clientInfo.SetAction(u"install");
-  g_clientInfo.SetNotify(Url("/record/flow-report?reply=1").c_str());
-  FlowFixture fixture(BuildPayload({{"client.exe", "MZ"}}, "app.zip",
-                                   {ConfigEntry(), {"update.xml", kUpdateList}}),
-                      false);
-  ScriptedAnswers answers;
-  fixture.flow.SetHooks(DefaultInstallHooks());
+// The report says the configured version was installed, so it goes out only when the package
+// installed is of that version: the one its "update.xml" names, when it names one.
+TEST_F(RealHooksTest, TheReportGoesOutOnceAtCompletionForTheConfiguredVersion) {
+  struct Case {
+    const char* label;
+    std::vector<ZipEntrySpec> listEntry;
+    bool sent;
+  };
+  const auto list = [](const char16_t* version) {
+    CUpdateInfo published;
+    published.SetVersion(version);
+    std::vector<uint8_t> bytes(CRecordStorage::kDefaultSaveBufferSize);
+    const uint32_t size =
+        published.Serialize(bytes.data(), static_cast<uint32_t>(bytes.size()), false);
+    return std::vector<ZipEntrySpec>{
+        {"update.xml", std::string(bytes.begin(), bytes.begin() + size)}};
+  };
+  const Case cases[] = {
+      {"the list names the configured version", list(u"1.0.0.0"), true},
+      {"the list names another version", list(u"2.0.0.0"), false},
+      {"the list names none", list(u""), true},
+      {"no list", {}, true},
+  };
+  for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+    const Case& c = cases[i];
+    SCOPED_TRACE(c.label);
+    std::vector<ZipEntrySpec> extra = {ConfigEntry()};
+    extra.insert(extra.end(), c.listEntry.begin(), c.listEntry.end());
+    FlowFixture fixture(BuildPayload({{"client.exe", "MZ"}}, "app.zip", extra), false);
+    const std::string key = "flow-report-" + std::to_string(i);
+    fixture.product.SetStyle(kStyleSendReport);
+    fixture.product.SetAction(u"install");
+    fixture.product.SetNotify(Url("/record/" + key + "?reply=1").c_str());
+    ScriptedAnswers answers;
+    fixture.flow.SetHooks(DefaultInstallHooks());
 
-  ASSERT_EQ(fixture.Run(), CInstallFlow::kCompletedCommand);
+    ASSERT_EQ(fixture.Run(), CInstallFlow::kCompletedCommand);
 
-  char16_t body[kReportBodyUnits];
-  const int length = BuildReportBody(body);
-  const std::string expected(body, body + length);
-  const std::string received = Received("flow-report");
-  ASSERT_NE(received.find("\r\n\r\n"), std::string::npos);
-  EXPECT_EQ(received.substr(received.find("\r\n\r\n") + 4), expected);
+    const std::string received = Received(key);
+    if (!c.sent) {
+      EXPECT_EQ(received, "<nothing received>");
+      continue;
+    }
+    char16_t body[kReportBodyUnits];
+    const int length = BuildReportBody(fixture.product, body);
+    ASSERT_NE(received.find("\r\n\r\n"), std::string::npos);
+    EXPECT_EQ(received.substr(received.find("\r\n\r\n") + 4), std::string(body, body + length));
 
-  // Another run of the worker in the same process completes without a second report.
-  g_clientInfo.SetNotify(Url("/record/flow-report-again?reply=1").c_str());
-  EXPECT_TRUE(fixture.flow.RunInstall());
-  EXPECT_EQ(Received("flow-report-again"), "<nothing received>");
-  EXPECT_TRUE(answers.Asked().empty());
+    // Another run of the worker in the same process completes without a second report.
+    fixture.product.SetNotify(Url("/record/" + key + "-again?reply=1").c_str());
+    EXPECT_TRUE(fixture.flow.RunInstall());
+    EXPECT_EQ(Received(key + "-again"), "<nothing received>");
+    EXPECT_TRUE(answers.Asked().empty());
+  }
 }
 
 }  // namespace

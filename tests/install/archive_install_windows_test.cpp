@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "installer/archive_install.h"
-#include "installer/install_outcome.h"
+#include "install/archive_install.h"
+#include "install/install_outcome.h"
 #include "support/xzip.h"
 #include "tests/helpers/install_payload.h"
 #include "tests/helpers/temp_folder.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "installer/install_engine.h"
+#include "install/install_engine.h"
 #include "records/update_info.h"
 #include "support/md5.h"
 #include "tests/helpers/byte_pattern.h"

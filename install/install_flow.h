@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "installer/install_engine.h"
-#include "installer/install_hooks.h"
-#include "installer/install_outcome.h"
-#include "installer/progress_figures.h"
+#include "install/install_engine.h"
+#include "install/install_hooks.h"
+#include "install/install_outcome.h"
+#include "install/progress_figures.h"
 #include "records/client_info.h"
 #include "records/uninst_info.h"
 #include "support/fixed_wstring.h"
@@ -73,7 +73,9 @@ class CInstallFlow {
   static constexpr int kExitNotStarted = 1;
   static constexpr int kExitFilesFailed = 2;
 
-  CInstallFlow(IInstallObserver* observer, bool silent);
+  // product is the program's product record: the flow loads the configuration into it, and the
+  // checks, the report and the finish read and complete it. It outlives the flow.
+  CInstallFlow(IInstallObserver* observer, IClientInfo& product, bool silent);
   ~CInstallFlow();
   CInstallFlow(const CInstallFlow&) = delete;
   CInstallFlow& operator=(const CInstallFlow&) = delete;
@@ -85,7 +87,8 @@ class CInstallFlow {
   // The payload archive: resource "tail" 1 of the executable at exePath, else the archive file
   // beside it with the extension "zip".
   bool OpenPayload(const char16_t* exePath);
-  // The configuration: resource "app" 1 of the executable, else "app.txt" of the payload.
+  // Loads the product configuration into the product record: resource "app" 1 of the
+  // executable, else "app.txt" of the payload. False when neither is there or readable.
   bool LoadWindowConfig(const char16_t* exePath);
   // Archive mode when the configured archive file is in the payload; then the install folder:
   // the one recorded in the product key, else the programs folder of the Windows drive. False
@@ -116,15 +119,15 @@ class CInstallFlow {
   const InstallView& View() const { return view_; }
   const FixedWString<1024>& GetInstallFolder() const { return installFolder_; }
   bool IsArchiveMode() const { return nestedArchive_; }
-  CClientInfo& ClientRecord() { return clientInfo_; }
   const CUninstInfo& UninstallList() const { return uninstallList_; }
   const InstallOutcome& Outcome() const { return outcome_; }
 
  private:
   void ShowFinishPage();
   void Changed(InstallElement element) { observer_->OnElementChanged(element); }
-  // The digest of the list the install followed, or empty when there is none.
-  void ListDigest(char16_t* digest);
+  // The digest and version of the update list the install followed: in archive mode the
+  // payload's "update.xml", in download mode the list the engine downloaded.
+  void TakeListFacts();
   void NotStarted();
   // Download mode: the list URL that answers, then the engine over it.
   bool DownloadInstall();
@@ -138,13 +141,15 @@ class CInstallFlow {
   bool silent_;
   bool nestedArchive_ = false;
   std::unique_ptr<CInstallThread> thread_;
-  CClientInfo clientInfo_;
+  IClientInfo& product_;
   CUninstInfo uninstallList_;
   CInstall engine_;
   FixedWString<1024> installFolder_;
   FixedWString<1024> folderText_;
   FixedWString<1024> nestedName_;
   FixedWString<1024> listUrl_;
+  FixedWString<32> listDigest_;    // empty when the install followed no list
+  FixedWString<128> listVersion_;  // empty when the list names none
   std::atomic<State> state_{kReady};
   InstallView view_;
   ProgressFigures figures_;

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "installer/install_folder.h"
-#include "installer/progress_figures.h"
+#include "install/install_folder.h"
+#include "install/progress_figures.h"
 
 namespace {
 

@@ -1,11 +1,10 @@
-#include "installer/install_report.h"
+#include "install/install_report.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "installer/install_report_body.h"
-#include "installer/process_globals.h"
+#include "install/install_report_body.h"
 #include "records/client_info.h"
 #include "support/machine_identity.h"
 #include "support/machine_text.h"
@@ -17,20 +16,9 @@ namespace {
 std::string Narrow(const std::u16string& text) { return std::string(text.begin(), text.end()); }
 
 // The report goes to the tests' server, which keeps each request under its own key and answers
-// with the chosen reply. The process-wide configuration is the product's in each case and is put
-// back afterwards.
+// with the chosen reply.
 class InstallReportTest : public HttpServerTest {
  protected:
-  void SetUp() override {
-    HttpServerTest::SetUp();
-    savedInfo_ = g_clientInfo;
-    savedAgent_ = g_userAgent;
-    g_userAgent.Assign(u"Quellin/demo/1.2.3.4 client/1.1");
-  }
-  void TearDown() override {
-    g_clientInfo = savedInfo_;
-    g_userAgent = savedAgent_;
-  }
 
   // The body as this machine must send it.
   static std::string ExpectedBody() {
@@ -40,10 +28,6 @@ class InstallReportTest : public HttpServerTest {
     if (GetSystemName() != nullptr) body += "&system=" + Narrow(GetSystemName());
     return body + "&device=" + Narrow(device);
   }
-
- private:
-  CClientInfo savedInfo_;
-  FixedWString<512> savedAgent_;
 };
 
 TEST_F(InstallReportTest, SendsTheExactBodyOnlyWhenEveryGateOpens) {
@@ -74,15 +58,16 @@ TEST_F(InstallReportTest, SendsTheExactBodyOnlyWhenEveryGateOpens) {
     const Case& c = cases[i];
     SCOPED_TRACE(c.name);
     const std::string key = "install-report-" + std::to_string(i);
-    g_clientInfo = CClientInfo();
-    g_clientInfo.SetCompany(u"Quellin");
-    g_clientInfo.SetVersion(u"1.2.3.4");
-    g_clientInfo.SetStyle(c.style);
-    g_clientInfo.SetAction(c.action);
-    g_clientInfo.SetNotify(
+    CClientInfo product;
+    product.SetCompany(u"Quellin");
+    product.SetApp(u"demo");
+    product.SetVersion(u"1.2.3.4");
+    product.SetStyle(c.style);
+    product.SetAction(c.action);
+    product.SetNotify(
         c.reply == nullptr ? u"" : Url("/record/" + key + "?reply=" + c.reply).c_str());
 
-    EXPECT_EQ(ReportInstall(c.version), c.result);
+    EXPECT_EQ(ReportInstall(product, c.version), c.result);
 
     std::string received = Received(key);
     if (!c.sent) {
@@ -95,19 +80,21 @@ TEST_F(InstallReportTest, SendsTheExactBodyOnlyWhenEveryGateOpens) {
     EXPECT_EQ(received.substr(bodyStart + 4), expectedBody);
     EXPECT_NE(received.find("Content-Length: " + std::to_string(expectedBody.size()) + "\r\n"),
               std::string::npos);
-    EXPECT_NE(received.find("User-Agent: Quellin/demo/1.2.3.4 client/1.1\r\n"), std::string::npos);
+    EXPECT_NE(received.find("User-Agent: Quellin/demo/1.2.3.4 client/1.1 WebUI/1.3 WKE/535.2 "
+                            "WebKit/535.2\r\n"),
+              std::string::npos);
   }
 }
 
 TEST_F(InstallReportTest, BodyOfThisMachine) {
-  g_clientInfo = CClientInfo();
-  g_clientInfo.SetCompany(u"Quellin");
-  g_clientInfo.SetVersion(u"1.2.3.4");
+  CClientInfo product;
+  product.SetCompany(u"Quellin");
+  product.SetVersion(u"1.2.3.4");
   char16_t body[kReportBodyUnits];
-  int length = BuildReportBody(body);
+  int length = BuildReportBody(product, body);
   EXPECT_EQ(Narrow(std::u16string(body)), ExpectedBody());
   EXPECT_EQ(length, static_cast<int>(ExpectedBody().size()));
-  EXPECT_EQ(BuildReportBody(nullptr), 0);
+  EXPECT_EQ(BuildReportBody(product, nullptr), 0);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "installer/progress_figures.h"
+#include "install/progress_figures.h"
 
 #include <cstdio>
 

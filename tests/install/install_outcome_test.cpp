@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "installer/install_outcome.h"
+#include "install/install_outcome.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "installer/install_engine.h"
+#include "install/install_engine.h"
 
 #include <windows.h>
 
@@ -49,7 +49,9 @@ bool CInstall::InstallFromData(const char16_t* folder, const uint8_t* bytes, uin
   if (folder == nullptr || bytes == nullptr || count == 0) return false;
   Md5HexOfMemory(listDigest_, bytes, count);
   CUpdateInfo list;
+  listVersion_.Clear();
   if (!list.ParseBytes(bytes, count)) return false;
+  listVersion_.Assign(list.GetVersion());
   return InstallList(folder, &list);
 }
 

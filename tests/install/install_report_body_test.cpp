@@ -1,8 +1,10 @@
-#include "installer/install_report_body.h"
+#include "install/install_report_body.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "records/client_info.h"
 
 namespace {
 
@@ -54,6 +56,30 @@ TEST(InstallReportBody, OnlyTheExactWordInstallAsksForTheReport) {
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(ActionsIncludeInstall(cases[i].actions), cases[i].expected);
+  }
+}
+
+// The fields keep at most 127 characters each, so the longest user agent still fits whole.
+TEST(InstallReportBody, UserAgentNamesCompanyAppAndVersion) {
+  const std::u16string engine = u" client/1.1 WebUI/1.3 WKE/535.2 WebKit/535.2";
+  struct Case {
+    std::u16string company, app, version, expected;
+  };
+  const std::u16string c127(127, u'c'), a127(127, u'a'), v127(127, u'v');
+  const Case cases[] = {
+      {u"Example", u"democlient", u"1.2.0.0", u"Example/democlient/1.2.0.0" + engine},
+      {c127 + u"cut", a127, v127, c127 + u"/" + a127 + u"/" + v127 + engine},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected.size());
+    CClientInfo product;
+    product.SetCompany(c.company.c_str());
+    product.SetApp(c.app.c_str());
+    product.SetVersion(c.version.c_str());
+    FixedWString<512> userAgent;
+    userAgent.Assign(u"previous");
+    FormatUserAgent(product, &userAgent);
+    EXPECT_EQ(std::u16string(userAgent.Units()), c.expected);
   }
 }
 

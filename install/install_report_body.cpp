@@ -1,5 +1,6 @@
-#include "installer/install_report_body.h"
+#include "install/install_report_body.h"
 
+#include "records/client_info.h"
 #include "support/ascii_text.h"
 #include "support/key_value_text.h"
 
@@ -11,6 +12,15 @@ constexpr char16_t kInstallActionCode[] = u"1";
 constexpr char16_t kInstallAction[] = u"install";
 
 }  // namespace
+
+void FormatUserAgent(const IClientInfo& product, FixedWString<512>* userAgent) {
+  userAgent->Assign(product.GetCompany().Units());
+  userAgent->Append(u"/");
+  userAgent->Append(product.GetApp().Units());
+  userAgent->Append(u"/");
+  userAgent->Append(product.GetVersion().Units());
+  userAgent->Append(u" client/1.1 WebUI/1.3 WKE/535.2 WebKit/535.2");
+}
 
 bool ActionsIncludeInstall(const char16_t* actions) {
   return ContainsUnits(actions, kInstallAction);

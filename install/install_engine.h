@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "installer/install_outcome.h"
+#include "install/install_outcome.h"
 #include "support/fixed_wstring.h"
 
 class IUpdateInfo;
@@ -22,7 +22,7 @@ class IInstall {
   virtual InstallProgress GetCallback() const = 0;
   virtual void* GetContext() const = 0;
   virtual const char16_t* GetListText() const = 0;
-  // The MD5 of the last downloaded update list, 32 upper-case digits.
+  // The MD5 of the last update list followed, 32 upper-case digits.
   virtual const char16_t* GetListDigest() const = 0;
   // Downloads the update list at url and follows it. True when the list arrived and was
   // followed to its end (entries may still have failed; see the outcome).
@@ -47,6 +47,8 @@ class CInstall : public IInstall {
   bool InstallList(const char16_t* folder, const IUpdateInfo* list) override;
   bool InstallEntry(const char16_t* folder, const UpdateItem* entry) override;
 
+  // The version the last list followed names (empty when it names none).
+  const char16_t* GetListVersion() const { return listVersion_.Units(); }
   // The entries of the last list that could not be put in place.
   const InstallOutcome& Outcome() const { return outcome_; }
   // How many files the last list made the engine download.
@@ -59,6 +61,7 @@ class CInstall : public IInstall {
   uint32_t total_ = 0;
   uint32_t done_ = 0;
   char16_t listDigest_[33] = {};
+  FixedWString<128> listVersion_;
   FixedWString<256> listText_;
   InstallProgress callback_ = nullptr;
   void* context_ = nullptr;

@@ -1,4 +1,4 @@
-#include "installer/install_checks.h"
+#include "install/install_checks.h"
 
 #include <windows.h>
 
@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "installer/process_globals.h"
 #include "product/product_keys.h"
 #include "records/client_info.h"
 #include "support/process_control.h"
@@ -25,24 +24,19 @@ const std::u16string kQuitSecurity = u"请退出360杀毒或360卫士保障安�
 const std::u16string kInstallAnyway =
     u"运行360杀毒或360卫士会导致文件被误删，软件无法正常使用。是否继续安装？";
 
-// The checks read the product from the process-wide configuration, set up here and put back
-// afterwards; the installed version lives in the real product key, removed afterwards.
+// The checks of a test product; its installed version lives in the real product key, removed
+// afterwards.
 class InstallChecksTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved_ = g_clientInfo;
-    g_clientInfo = CClientInfo();
-    g_clientInfo.SetCompany(u"ChecksTestCompany");
-    g_clientInfo.SetApp(u"checks");
-    g_clientInfo.SetName(u"演示");
-    g_clientInfo.SetClientFile(u"checked-client.exe");
+    product_.SetCompany(u"ChecksTestCompany");
+    product_.SetApp(u"checks");
+    product_.SetName(u"演示");
+    product_.SetClientFile(u"checked-client.exe");
   }
-  void TearDown() override {
-    DeleteProductKey(u"ChecksTestCompany", u"checks");
-    g_clientInfo = saved_;
-  }
+  void TearDown() override { DeleteProductKey(u"ChecksTestCompany", u"checks"); }
 
-  CClientInfo saved_;
+  CClientInfo product_;
 };
 
 TEST_F(InstallChecksTest, InstalledVersionComparedAsTextDecidesTheInstall) {
@@ -78,7 +72,8 @@ TEST_F(InstallChecksTest, InstalledVersionComparedAsTextDecidesTheInstall) {
     }
     ScriptedAnswers answers({c.answer});
     int owner = 0;
-    EXPECT_EQ(CheckInstalledVersion(&owner, c.package), c.expected);
+    product_.SetVersion(c.package);
+    EXPECT_EQ(CheckInstalledVersion(&owner, product_), c.expected);
     if (c.question.empty()) {
       EXPECT_TRUE(answers.Asked().empty());
       continue;
@@ -114,8 +109,8 @@ TEST_F(InstallChecksTest, AntivirusCheckAsksOnlyAboutDetectedRunningProducts) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    g_clientInfo.SetStyle(c.style);
-    g_clientInfo.SetDetect(c.detect);
+    product_.SetStyle(c.style);
+    product_.SetDetect(c.detect);
     TempFolder folder;
     std::unique_ptr<StartedProcess> process;
     if (c.running != nullptr) {
@@ -123,7 +118,7 @@ TEST_F(InstallChecksTest, AntivirusCheckAsksOnlyAboutDetectedRunningProducts) {
       ASSERT_NE(process->Id(), 0u);
     }
     ScriptedAnswers answers(std::deque<int>(c.answers.begin(), c.answers.end()));
-    EXPECT_EQ(CheckAntivirus(nullptr), c.expected);
+    EXPECT_EQ(CheckAntivirus(nullptr, product_), c.expected);
     ASSERT_EQ(answers.Asked().size(), c.asked.size());
     for (size_t i = 0; i < c.asked.size(); ++i) {
       EXPECT_EQ(answers.Asked()[i].text, c.asked[i]);
@@ -144,15 +139,15 @@ int QuitProductAndConfirm(void*, const char16_t*, const char16_t*, unsigned) {
 }
 
 TEST_F(InstallChecksTest, AntivirusQuitWhileAskedNeedsNoSecondQuestion) {
-  g_clientInfo.SetStyle(kStyleDetectSecuritySoftware);
-  g_clientInfo.SetDetect(u"360杀毒");
+  product_.SetStyle(kStyleDetectSecuritySoftware);
+  product_.SetDetect(u"360杀毒");
   TempFolder folder;
   StartedProcess product(folder.Path(), u"360rps.exe");
   ASSERT_NE(product.Id(), 0u);
   productToQuit = product.Id();
   questionsAsked = 0;
   QuestionFunction previous = ReplaceQuestionFunction(QuitProductAndConfirm);
-  bool result = CheckAntivirus(nullptr);
+  bool result = CheckAntivirus(nullptr, product_);
   ReplaceQuestionFunction(previous);
   EXPECT_TRUE(result);
   EXPECT_EQ(questionsAsked, 1);
@@ -186,7 +181,7 @@ TEST_F(InstallChecksTest, RunningClientIsFoundByNameAndEndedOnlyWhenTheUserSaysS
       ASSERT_NE(client->Id(), 0u);
     }
     ScriptedAnswers answers({c.answer});
-    EXPECT_EQ(CheckRunningClient(nullptr, folder.c_str()), c.expected);
+    EXPECT_EQ(CheckRunningClient(nullptr, product_, folder.c_str()), c.expected);
     ASSERT_EQ(answers.Asked().size(), c.asked ? 1u : 0u);
     if (c.asked) {
       EXPECT_EQ(answers.Asked()[0].text, question);

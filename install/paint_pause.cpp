@@ -1,4 +1,4 @@
-#include "installer/paint_pause.h"
+#include "install/paint_pause.h"
 
 #include <windows.h>
 

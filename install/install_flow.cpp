@@ -1,18 +1,18 @@
-#include "installer/install_flow.h"
+#include "install/install_flow.h"
 
 #include <windows.h>
 #include <timeapi.h>
 
-#include "installer/archive_install.h"
-#include "installer/install_folder.h"
-#include "installer/install_thread.h"
-#include "installer/paint_pause.h"
-#include "installer/process_globals.h"
+#include "install/archive_install.h"
+#include "install/install_folder.h"
+#include "install/install_thread.h"
+#include "install/paint_pause.h"
 #include "product/auto_start.h"
 #include "product/list_digest.h"
 #include "product/product_keys.h"
 #include "product/product_registration.h"
 #include "product/program_launch.h"
+#include "records/update_info.h"
 #include "support/md5.h"
 #include "support/path_text.h"
 #include "support/resource_reader.h"
@@ -51,8 +51,8 @@ void EngineReport(uint32_t total, uint32_t done, const char16_t* name, void* con
 
 }  // namespace
 
-CInstallFlow::CInstallFlow(IInstallObserver* observer, bool silent)
-    : observer_(observer), silent_(silent) {}
+CInstallFlow::CInstallFlow(IInstallObserver* observer, IClientInfo& product, bool silent)
+    : observer_(observer), silent_(silent), product_(product) {}
 
 // The worker goes first: it reads the payload and writes the lists below.
 CInstallFlow::~CInstallFlow() { thread_.reset(); }
@@ -79,17 +79,17 @@ bool CInstallFlow::OpenPayload(const char16_t* exePath) {
 }
 
 bool CInstallFlow::LoadWindowConfig(const char16_t* exePath) {
-  if (clientInfo_.LoadFromModuleFile(exePath, u"app", 1)) return true;
+  if (product_.LoadFromModuleFile(exePath, u"app", 1)) return true;
   XData text;
   return payloadOpen_ && payload_.ReadByName(u"app.txt", &text) &&
-         clientInfo_.ParseBytes(text.Data(), text.Length());
+         product_.ParseBytes(text.Data(), text.Length());
 }
 
 bool CInstallFlow::Prepare() {
-  const char16_t* archiveFile = clientInfo_.GetArchiveFile().Units();
+  const char16_t* archiveFile = product_.GetArchiveFile().Units();
   nestedArchive_ = payloadOpen_ && archiveFile[0] != 0 && payload_.Find(archiveFile, nullptr) >= 0;
   char16_t recorded[1024];
-  if (ReadProductValue(clientInfo_.GetCompany().Units(), clientInfo_.GetApp().Units(), u"path",
+  if (ReadProductValue(product_.GetCompany().Units(), product_.GetApp().Units(), u"path",
                        recorded, 1024)) {
     installFolder_.Assign(recorded);
     return true;
@@ -105,15 +105,16 @@ bool CInstallFlow::Prepare() {
 }
 
 void CInstallFlow::ChooseInstallFolder(const char16_t* folder) {
-  ComposeInstallFolder(folder, clientInfo_.GetCompany().Units(), clientInfo_.GetApp().Units(),
+  ComposeInstallFolder(folder, product_.GetCompany().Units(), product_.GetApp().Units(),
                        &installFolder_);
 }
 
 bool CInstallFlow::StartInstall() {
   const bool passed =
-      (!clientInfo_.HasStyle(kStyleDetectSecuritySoftware) || !hooks_.checkSecuritySoftware ||
-       hooks_.checkSecuritySoftware(owner_)) &&
-      (!hooks_.checkRunningClient || hooks_.checkRunningClient(owner_, installFolder_.Units()));
+      (!product_.HasStyle(kStyleDetectSecuritySoftware) || !hooks_.checkSecuritySoftware ||
+       hooks_.checkSecuritySoftware(owner_, product_)) &&
+      (!hooks_.checkRunningClient ||
+       hooks_.checkRunningClient(owner_, product_, installFolder_.Units()));
   if (!passed) {
     // Nobody is there to answer a silent install: it ends instead of waiting.
     if (silent_) observer_->Close(kExitNotStarted);
@@ -137,8 +138,8 @@ bool CInstallFlow::StartInstall() {
 }
 
 bool CInstallFlow::RunInstall() {
-  nestedName_.Assign(nestedArchive_ ? clientInfo_.GetArchiveFile().Units() : u"");
-  clientInfo_.SetInstallFolder(installFolder_.Units());
+  nestedName_.Assign(nestedArchive_ ? product_.GetArchiveFile().Units() : u"");
+  product_.SetInstallFolder(installFolder_.Units());
   uninstallList_.Clear();
   outcome_ = InstallOutcome();
   FineTimer fineTimer;
@@ -153,10 +154,15 @@ bool CInstallFlow::RunInstall() {
     observer_->PostCommand(kNotStartedCommand);
     return false;
   }
+  TakeListFacts();
   // Only now is every entry written: the finish saves the list of them and may start the client.
   if (!completed_) {
     completed_ = true;
-    if (hooks_.reportInstall) hooks_.reportInstall(g_clientInfo.GetVersion().Units());
+    // What was installed is the version its list names; without a list, or a list that names
+    // none, the package is what the configuration says.
+    const char16_t* packageVersion =
+        listVersion_.Empty() ? product_.GetVersion().Units() : listVersion_.Units();
+    if (hooks_.reportInstall) hooks_.reportInstall(product_, packageVersion);
     observer_->PostCommand(kCompletedCommand);
   }
   return true;
@@ -165,10 +171,10 @@ bool CInstallFlow::RunInstall() {
 bool CInstallFlow::DownloadInstall() {
   char16_t digest[kDigestUnits];
   listUrl_.Clear();
-  if (FetchListDigestFromConfig(clientInfo_, digest)) {
-    listUrl_.Assign(clientInfo_.GetConfig().Units());
-  } else if (FetchListDigestFromConfig2(clientInfo_, digest)) {
-    listUrl_.Assign(clientInfo_.GetConfig2().Units());
+  if (FetchListDigestFromConfig(product_, digest)) {
+    listUrl_.Assign(product_.GetConfig().Units());
+  } else if (FetchListDigestFromConfig2(product_, digest)) {
+    listUrl_.Assign(product_.GetConfig2().Units());
   }
   if (listUrl_.Empty()) return false;
   engine_.SetCallback(&EngineReport, this);
@@ -206,7 +212,7 @@ bool CInstallFlow::OnCommand(int id) {
     case kFinishCommand:
       if (state_ == kFinished) {
         state_ = kLaunching;
-        LaunchClient(clientInfo_);
+        LaunchClient(product_);
         observer_->Close(kExitInstalled);
       }
       return true;
@@ -241,16 +247,20 @@ void CInstallFlow::ShowFinishPage() {
   }
 }
 
-void CInstallFlow::ListDigest(char16_t* digest) {
-  digest[0] = 0;
+void CInstallFlow::TakeListFacts() {
+  listDigest_.Clear();
+  listVersion_.Clear();
   if (!nestedArchive_) {
-    ComposePath(digest, kDigestUnits, {engine_.GetListDigest()});
+    listDigest_.Assign(engine_.GetListDigest());
+    listVersion_.Assign(engine_.GetListVersion());
     return;
   }
-  XData list;
-  if (payload_.ReadByName(u"update.xml", &list) && list.Length() != 0) {
-    Md5HexOfMemory(digest, list.Data(), list.Length());
-  }
+  XData bytes;
+  if (!payload_.ReadByName(u"update.xml", &bytes) || bytes.Length() == 0) return;
+  char16_t digest[kDigestUnits];
+  if (Md5HexOfMemory(digest, bytes.Data(), bytes.Length())) listDigest_.Assign(digest);
+  CUpdateInfo list;
+  if (list.ParseBytes(bytes.Data(), bytes.Length())) listVersion_.Assign(list.GetVersion());
 }
 
 void CInstallFlow::FinishInstall() {
@@ -264,13 +274,11 @@ void CInstallFlow::FinishInstall() {
   }
   // A client with missing files keeps no digest, so the update check finds it out of date and
   // repairs it.
-  char16_t digest[kDigestUnits] = {};
-  if (!outcome_.Failed()) ListDigest(digest);
-  clientInfo_.SetDigest(digest);
-  clientInfo_.SetInstallFolder(folder);
-  clientInfo_.SetMainFile(clientInfo_.GetClientFile().Units());
-  Register(clientInfo_);
-  if (clientInfo_.HasStyle(kStyleAutoStart)) SetAutoStart(clientInfo_, true);
+  product_.SetDigest(outcome_.Failed() ? u"" : listDigest_.Units());
+  product_.SetInstallFolder(folder);
+  product_.SetMainFile(product_.GetClientFile().Units());
+  Register(product_);
+  if (product_.HasStyle(kStyleAutoStart)) SetAutoStart(product_, true);
   if (outcome_.Failed()) {
     if (silent_) {
       observer_->Close(kExitFilesFailed);
@@ -282,7 +290,7 @@ void CInstallFlow::FinishInstall() {
     return;
   }
   if (silent_) {
-    LaunchClient(clientInfo_);
+    LaunchClient(product_);
     observer_->Close(kExitInstalled);
   }
 }
@@ -293,7 +301,7 @@ void CInstallFlow::CheckVersion() {
       !hooks_.checkInstalledVersion) {
     return;
   }
-  switch (hooks_.checkInstalledVersion(owner_, clientInfo_.GetVersion().Units())) {
+  switch (hooks_.checkInstalledVersion(owner_, product_)) {
     case InstalledVersionCheck::kRefused:
       FinishExisting();
       break;
@@ -308,10 +316,10 @@ void CInstallFlow::CheckVersion() {
 void CInstallFlow::FinishExisting() {
   state_ = kFinished;
   ShowFinishPage();
-  clientInfo_.SetInstallFolder(installFolder_.Units());
-  clientInfo_.SetMainFile(clientInfo_.GetClientFile().Units());
+  product_.SetInstallFolder(installFolder_.Units());
+  product_.SetMainFile(product_.GetClientFile().Units());
   if (silent_) {
-    LaunchClient(clientInfo_);
+    LaunchClient(product_);
     observer_->Close(kExitInstalled);
   }
 }

@@ -1,9 +1,9 @@
-#include "installer/archive_install.h"
+#include "install/archive_install.h"
 
 #include <windows.h>
 
-#include "installer/install_outcome.h"
-#include "installer/paint_pause.h"
+#include "install/install_outcome.h"
+#include "install/paint_pause.h"
 #include "support/entry_path.h"
 #include "support/file_stream.h"
 #include "support/folder_tree.h"

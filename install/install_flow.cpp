@@ -13,6 +13,7 @@
 #include "product/product_registration.h"
 #include "product/program_launch.h"
 #include "records/update_info.h"
+#include "support/internet.h"
 #include "support/md5.h"
 #include "support/path_text.h"
 #include "support/resource_reader.h"
@@ -169,16 +170,18 @@ bool CInstallFlow::RunInstall() {
 }
 
 bool CInstallFlow::DownloadInstall() {
-  char16_t digest[kDigestUnits];
+  // The list is fetched once: the bytes that chose the URL are the bytes installed from.
+  CInternet list;
   listUrl_.Clear();
-  if (FetchListDigestFromConfig(product_, digest)) {
+  if (DownloadUpdateList(product_.GetConfig().Units(), list)) {
     listUrl_.Assign(product_.GetConfig().Units());
-  } else if (FetchListDigestFromConfig2(product_, digest)) {
+  } else if (DownloadUpdateList(product_.GetConfig2().Units(), list)) {
     listUrl_.Assign(product_.GetConfig2().Units());
   }
   if (listUrl_.Empty()) return false;
   engine_.SetCallback(&EngineReport, this);
-  const bool followed = engine_.InstallFromUrl(installFolder_.Units(), listUrl_.Units());
+  const bool followed =
+      engine_.InstallFromData(installFolder_.Units(), list.GetData(), list.GetSize());
   outcome_ = engine_.Outcome();
   return followed;
 }

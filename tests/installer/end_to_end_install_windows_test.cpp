@@ -396,6 +396,7 @@ TEST_F(EndToEndDownloadInstallTest, InstallsFromTheServerAndThenFetchesOnlyWhatC
       listDigest = Publish();
     }
     const std::map<std::string, int> before = ServeCounts();
+    const int listServed = Served(kServedFolder + std::string("update.xml"));
     CommandQueueObserver observer;
     CClientInfo product;
     CInstallFlow flow(&observer, product, false);
@@ -404,6 +405,7 @@ TEST_F(EndToEndDownloadInstallTest, InstallsFromTheServerAndThenFetchesOnlyWhatC
     for (const auto& item : client_) expected[item.first] = c.fetchedEach;
     if (c.changeOneFile) expected[changed] = 1;
     EXPECT_EQ(Fetched(before, ServeCounts()), expected);
+    EXPECT_EQ(Served(kServedFolder + std::string("update.xml")) - listServed, 1);
     EXPECT_TRUE(answers.Asked().empty());
     ExpectInstalledClient();
     EXPECT_EQ(UninstallEntries(Folder() / "uninst.dat"), ListOrder(temp_.Path() / "update.xml"));

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include "install/install_outcome.h"
-#include "install/paint_pause.h"
 #include "support/entry_path.h"
 #include "support/file_stream.h"
 #include "support/folder_tree.h"
@@ -39,7 +37,7 @@ bool InstallArchiveEntry(XZip& archive, int index, const char16_t* folder, char1
 }  // namespace
 
 bool InstallFromArchive(XZip& payload, const char16_t* nestedName, const char16_t* folder,
-                        ArchiveProgress progress, void* context, InstallOutcome* outcome) {
+                        const InstallRun& run) {
   if (nestedName == nullptr || nestedName[0] == 0 || folder == nullptr || folder[0] == 0) {
     return false;
   }
@@ -52,14 +50,15 @@ bool InstallFromArchive(XZip& payload, const char16_t* nestedName, const char16_
   if (!CreateDirectories(folder, u'\\')) return false;
   const int count = nested.GetCount();
   XData content;
-  PaintPause pause;
   for (int i = 0; i < count; ++i) {
     char16_t name[XZip::kNameCapacity];
     bool accepted = false;
-    if (!InstallArchiveEntry(nested, i, folder, name, &accepted, &content)) outcome->Fail(name);
-    // A refused name never reaches the uninstall list: removing it later would reach outside.
-    progress(accepted ? name : nullptr, count, i + 1, context);
-    pause.AfterEntry();
+    if (InstallArchiveEntry(nested, i, folder, name, &accepted, &content)) {
+      run.Installed(name);
+    } else {
+      run.Failed(name);
+    }
+    run.Report(count, i + 1, accepted ? name : nullptr);
   }
   nested.Close();
   return true;

@@ -25,15 +25,9 @@ bool MatchesItem(const CInternet& internet, const UpdateItem& entry) {
 
 }  // namespace
 
-void CInstall::Report(const char16_t* name) {
-  if (callback_ != nullptr) callback_(total_, done_, name, context_);
-}
-
 void CInstall::OnReceived(int32_t, uint32_t received, void* self) {
   auto* engine = static_cast<CInstall*>(self);
-  if (engine->callback_ != nullptr) {
-    engine->callback_(engine->total_, engine->done_ + received, nullptr, engine->context_);
-  }
+  engine->run_.Report(engine->total_, engine->done_ + received, nullptr);
 }
 
 bool CInstall::InstallFromUrl(const char16_t* folder, const char16_t* url) {
@@ -58,20 +52,26 @@ bool CInstall::InstallFromData(const char16_t* folder, const uint8_t* bytes, uin
 bool CInstall::InstallList(const char16_t* folder, const IUpdateInfo* list) {
   if (folder == nullptr || list == nullptr) return false;
   outcome_ = InstallOutcome();
+  run_.outcome = &outcome_;
   downloads_ = 0;
   done_ = 0;
   total_ = static_cast<uint32_t>(list->TotalSize());
-  Report(nullptr);
+  run_.Report(total_, done_, nullptr);
   for (int i = 0; i < list->Count(); ++i) {
     const UpdateItem* entry = list->Get(i);
     if (entry == nullptr) continue;
-    Report(entry->file);
-    if (!InstallEntry(folder, entry)) outcome_.Fail(entry->file);
+    // The name is shown as the entry begins; it is listed as installed only once it is in place.
+    run_.Report(total_, done_, entry->file);
+    if (!InstallEntry(folder, entry)) {
+      run_.Failed(entry->file);
+    } else if (entry->action == UpdateItem::kActionUpdate) {
+      run_.Installed(entry->file);
+    }
     done_ += static_cast<uint32_t>(entry->size);
-    Report(nullptr);
+    run_.Report(total_, done_, nullptr);
   }
   done_ = total_;
-  Report(nullptr);
+  run_.Report(total_, done_, nullptr);
   return true;
 }
 

@@ -2,15 +2,12 @@
 #include <cstdint>
 
 #include "install/install_outcome.h"
+#include "install/install_run.h"
 #include "support/fixed_wstring.h"
 
+class IUninstInfo;
 class IUpdateInfo;
 struct UpdateItem;
-
-// Told of the install's progress: the total and done byte counts and the name of the item just
-// begun, or null for a count update.
-using InstallProgress = void (*)(uint32_t total, uint32_t done, const char16_t* name,
-                                 void* context);
 
 // The download-mode engine: follows an update list, putting each listed file into the install
 // folder (downloaded unless already there with the listed size and digest) and deleting what
@@ -35,11 +32,11 @@ class IInstall {
 class CInstall : public IInstall {
  public:
   void SetCallback(InstallProgress callback, void* context) override {
-    callback_ = callback;
-    context_ = context;
+    run_.progress = callback;
+    run_.context = context;
   }
-  InstallProgress GetCallback() const override { return callback_; }
-  void* GetContext() const override { return context_; }
+  InstallProgress GetCallback() const override { return run_.progress; }
+  void* GetContext() const override { return run_.context; }
   const char16_t* GetListText() const override { return listText_.Units(); }
   const char16_t* GetListDigest() const override { return listDigest_; }
   bool InstallFromUrl(const char16_t* folder, const char16_t* url) override;
@@ -49,13 +46,15 @@ class CInstall : public IInstall {
 
   // The version the last list followed names (empty when it names none).
   const char16_t* GetListVersion() const { return listVersion_.Units(); }
+  // Receives the name of every listed file that a list run leaves in place, downloaded or found
+  // there already, in list order; null for none.
+  void SetInstalledList(IUninstInfo* installed) { run_.installed = installed; }
   // The entries of the last list that could not be put in place.
   const InstallOutcome& Outcome() const { return outcome_; }
   // How many files the last list made the engine download.
   int Downloads() const { return downloads_; }
 
  private:
-  void Report(const char16_t* name);
   static void OnReceived(int32_t expected, uint32_t received, void* self);
 
   uint32_t total_ = 0;
@@ -63,8 +62,7 @@ class CInstall : public IInstall {
   char16_t listDigest_[33] = {};
   FixedWString<128> listVersion_;
   FixedWString<256> listText_;
-  InstallProgress callback_ = nullptr;
-  void* context_ = nullptr;
+  InstallRun run_;
   InstallOutcome outcome_;
   int downloads_ = 0;
 };

@@ -39,15 +39,11 @@ class FineTimer {
   FineTimer& operator=(const FineTimer&) = delete;
 };
 
-void ArchiveReport(const char16_t* name, uint32_t total, uint32_t done, void* context) {
-  static_cast<CInstallFlow*>(context)->ShowProgress(name, total, done);
-}
-
-void EngineReport(uint32_t total, uint32_t done, const char16_t* name, void* context) {
-  static_cast<CInstallFlow*>(context)->ShowProgress(name, total, done);
-  // One install runs on one worker thread, which owns this pacing.
-  thread_local PaintPause pause;
-  pause.AfterEntry();
+// Every report of either mode, followed by the pause that lets the window paint.
+void Report(uint32_t total, uint32_t done, const char16_t* name, void* context) {
+  auto* flow = static_cast<CInstallFlow*>(context);
+  flow->ShowProgress(name, total, done);
+  flow->PauseForPainting();
 }
 
 }  // namespace
@@ -146,10 +142,14 @@ bool CInstallFlow::RunInstall() {
   FineTimer fineTimer;
   bool installed = false;
   if (!installFolder_.Empty()) {
-    installed = nestedArchive_
-                    ? InstallFromArchive(payload_, nestedName_.Units(), installFolder_.Units(),
-                                         &ArchiveReport, this, &outcome_)
-                    : DownloadInstall();
+    InstallRun run;
+    run.progress = &Report;
+    run.context = this;
+    run.installed = &uninstallList_;
+    run.outcome = &outcome_;
+    installed = nestedArchive_ ? InstallFromArchive(payload_, nestedName_.Units(),
+                                                    installFolder_.Units(), run)
+                               : DownloadInstall();
   }
   if (!installed) {
     observer_->PostCommand(kNotStartedCommand);
@@ -179,7 +179,8 @@ bool CInstallFlow::DownloadInstall() {
     listUrl_.Assign(product_.GetConfig2().Units());
   }
   if (listUrl_.Empty()) return false;
-  engine_.SetCallback(&EngineReport, this);
+  engine_.SetCallback(&Report, this);
+  engine_.SetInstalledList(&uninstallList_);
   const bool followed =
       engine_.InstallFromData(installFolder_.Units(), list.GetData(), list.GetSize());
   outcome_ = engine_.Outcome();
@@ -188,7 +189,6 @@ bool CInstallFlow::DownloadInstall() {
 
 void CInstallFlow::ShowProgress(const char16_t* name, uint32_t total, uint32_t done) {
   if (name != nullptr) {
-    uninstallList_.Add(name, -1);
     view_.statusText.Assign(installFolder_.Units());
     view_.statusText.Append(name[0] != 0 ? name : u"...");
     Changed(InstallElement::kStatusText);

@@ -6,6 +6,7 @@
 #include "install/install_engine.h"
 #include "install/install_hooks.h"
 #include "install/install_outcome.h"
+#include "install/paint_pause.h"
 #include "install/progress_figures.h"
 #include "records/client_info.h"
 #include "records/uninst_info.h"
@@ -108,8 +109,11 @@ class CInstallFlow {
   bool StartInstall();
   // The worker's body.
   bool RunInstall();
-  // The progress routine; runs on the worker.
+  // The progress routine; runs on the worker. It shows the install; the uninstall list is kept
+  // by the engine from what it put in place.
   void ShowProgress(const char16_t* name, uint32_t total, uint32_t done);
+  // After each report: room for the window's thread to paint. Runs on the worker.
+  void PauseForPainting() { pause_.AfterEntry(); }
   // The commands above; true when id is one of them.
   bool OnCommand(int id);
   void FinishInstall();
@@ -153,6 +157,7 @@ class CInstallFlow {
   std::atomic<State> state_{kReady};
   InstallView view_;
   ProgressFigures figures_;
+  PaintPause pause_;
   InstallOutcome outcome_;
   bool completed_ = false;  // the completion is posted once per install
 };

@@ -6,6 +6,7 @@
 
 #include "install/archive_install.h"
 #include "install/install_outcome.h"
+#include "records/uninst_info.h"
 #include "support/xzip.h"
 #include "tests/helpers/install_payload.h"
 #include "tests/helpers/temp_folder.h"
@@ -18,7 +19,7 @@ struct Report {
   uint32_t done;
 };
 
-void Record(const char16_t* name, uint32_t total, uint32_t done, void* context) {
+void Record(uint32_t total, uint32_t done, const char16_t* name, void* context) {
   static_cast<std::vector<Report>*>(context)->push_back(
       {name != nullptr ? name : u"<none>", total, done});
 }
@@ -27,6 +28,7 @@ struct Installed {
   bool result = false;
   std::vector<Report> reports;
   InstallOutcome outcome;
+  std::vector<std::u16string> listed;  // what the uninstall list received
 };
 
 Installed Install(const std::string& payloadBytes, const char16_t* nestedName,
@@ -35,8 +37,14 @@ Installed Install(const std::string& payloadBytes, const char16_t* nestedName,
   Installed installed;
   EXPECT_TRUE(payload.OpenMemory(payloadBytes.data(), static_cast<uint32_t>(payloadBytes.size()),
                                  XZip::GetArchivePassword()));
-  installed.result = InstallFromArchive(payload, nestedName, folder.c_str(), &Record,
-                                        &installed.reports, &installed.outcome);
+  CUninstInfo list;
+  InstallRun run;
+  run.progress = &Record;
+  run.context = &installed.reports;
+  run.installed = &list;
+  run.outcome = &installed.outcome;
+  installed.result = InstallFromArchive(payload, nestedName, folder.c_str(), run);
+  for (int i = 0; i < list.Count(); ++i) installed.listed.push_back(list.Get(i));
   return installed;
 }
 
@@ -63,6 +71,7 @@ TEST(ArchiveInstall, WritesEveryEntryAndReportsEachInOrder) {
   const std::vector<std::u16string> names = {u"bin\\", u"bin\\client.exe",
                                              u"data\\deep\\nested\\big.dat", u"Empty.txt",
                                              u"only\\folder\\"};
+  EXPECT_EQ(installed.listed, names);
   ASSERT_EQ(installed.reports.size(), names.size());
   for (size_t i = 0; i < names.size(); ++i) {
     SCOPED_TRACE(i);
@@ -73,30 +82,36 @@ TEST(ArchiveInstall, WritesEveryEntryAndReportsEachInOrder) {
 }
 
 // Entry names are data: none of them may place anything outside the install folder, and none of
-// them reaches the uninstall list, yet the rest of the archive is still installed.
-TEST(ArchiveInstall, RefusesEntriesThatWouldLandOutsideTheFolder) {
+// them reaches the uninstall list, nor does an entry that fails its CRC check; the rest of the
+// archive is still installed.
+TEST(ArchiveInstall, RefusesEntriesThatWouldLandOutsideTheFolderAndListsOnlyWhatItWrote) {
   TempFolder temp;
-  const std::string payload = BuildPayload({
+  std::string nested = BuildZip({
       {"../escaped.txt", "out"},
       {"sub/../../escaped2.txt", "out"},
       {"C:/escaped3.txt", "out"},
       {"/rooted.txt", "out"},
       {"stream.txt:hidden", "out"},
       {"kept.txt", "in"},
-  });
+      {"damaged.txt", std::string(100, 'd'), false, true, true, false},
+  }, XZip::GetArchivePassword());
+  nested[EntryDataOffset(nested, 6) + 40] ^= 0x5A;
+  const std::string payload = BuildZip({{"app.zip", nested}}, XZip::GetArchivePassword());
   const std::u16string folder = temp.File(u"inside");
 
   Installed installed = Install(payload, u"app.zip", folder);
 
   ASSERT_TRUE(installed.result);
-  EXPECT_EQ(installed.outcome.failed, 5);
+  EXPECT_EQ(installed.outcome.failed, 6);
+  EXPECT_EQ(installed.listed, std::vector<std::u16string>{u"kept.txt"});
+  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "inside/damaged.txt"));
   EXPECT_EQ(installed.outcome.firstFailed.Units(), std::u16string(u"..\\escaped.txt"));
   EXPECT_EQ(ReadBytes(temp.Path() / "inside/kept.txt"), "in");
   EXPECT_FALSE(std::filesystem::exists(temp.Path() / "escaped.txt"));
   EXPECT_FALSE(std::filesystem::exists(temp.Path().parent_path() / "escaped2.txt"));
   EXPECT_FALSE(std::filesystem::exists("C:/escaped3.txt"));
   EXPECT_FALSE(std::filesystem::exists("C:/rooted.txt"));
-  ASSERT_EQ(installed.reports.size(), 6u);
+  ASSERT_EQ(installed.reports.size(), 7u);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(installed.reports[i].name, u"<none>");
   EXPECT_EQ(installed.reports[5].name, u"kept.txt");
   EXPECT_EQ(installed.reports[5].done, 6u);

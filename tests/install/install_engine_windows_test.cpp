@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "install/install_engine.h"
+#include "records/uninst_info.h"
 #include "records/update_info.h"
 #include "support/md5.h"
 #include "tests/helpers/byte_pattern.h"
@@ -18,6 +19,12 @@ std::u16string Md5Hex(const std::string& bytes) {
   char16_t digest[33];
   Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
   return digest;
+}
+
+std::vector<std::u16string> Entries(const CUninstInfo& list) {
+  std::vector<std::u16string> entries;
+  for (int i = 0; i < list.Count(); ++i) entries.push_back(list.Get(i));
+  return entries;
 }
 
 struct Progress {
@@ -69,7 +76,8 @@ class InstallEngineTest : public HttpServerTest {
 
 // Files arrive whole and checked: what differs from the list in size or digest never replaces
 // the file in place and counts as failed, as does a name that would land outside the folder;
-// the rest of the list is still followed and progress still reaches the total.
+// the rest of the list is still followed and progress still reaches the total. Only the files
+// put in place are listed for the uninstall list, though every name is shown as it begins.
 TEST_F(InstallEngineTest, DownloadsCheckedFilesAndCountsTheRestAsFailed) {
   TempFolder temp;
   const std::u16string folder = temp.File(u"client\\");
@@ -95,7 +103,9 @@ TEST_F(InstallEngineTest, DownloadsCheckedFilesAndCountsTheRestAsFailed) {
 
   CInstall engine;
   Progress progress;
+  CUninstInfo installed;
   engine.SetCallback(&Record, &progress);
+  engine.SetInstalledList(&installed);
   ASSERT_TRUE(engine.InstallFromUrl(folder.c_str(), listUrl.c_str()));
 
   EXPECT_EQ(ReadBytes(temp.Path() / "client/first.txt"), "first");
@@ -111,6 +121,7 @@ TEST_F(InstallEngineTest, DownloadsCheckedFilesAndCountsTheRestAsFailed) {
   EXPECT_EQ(progress.lastDone, progress.total);
   EXPECT_FALSE(progress.doneWentBack);
   EXPECT_EQ(progress.names.size(), 6u);
+  EXPECT_EQ(Entries(installed), (std::vector<std::u16string>{u"first.txt", u"sub\\deep\\big.bin"}));
 }
 
 TEST_F(InstallEngineTest, ARunOverAnUnchangedClientDownloadsNothing) {
@@ -129,9 +140,13 @@ TEST_F(InstallEngineTest, ARunOverAnUnchangedClientDownloadsNothing) {
 
   CInstall again;
   Progress progress;
+  CUninstInfo installed;
   again.SetCallback(&Record, &progress);
+  again.SetInstalledList(&installed);
   ASSERT_TRUE(again.InstallFromUrl(folder.c_str(), listUrl.c_str()));
   EXPECT_EQ(again.Downloads(), 0);
+  // Files found in place belong to the install as much as those downloaded.
+  EXPECT_EQ(Entries(installed), (std::vector<std::u16string>{u"a.txt", u"bin\\b.dll"}));
   EXPECT_EQ(again.Outcome().failed, 0);
   EXPECT_EQ(Served(Name("0")), 1);
   EXPECT_EQ(Served(Name("1")), 1);

@@ -51,6 +51,7 @@ bool InstallFromArchive(XZip& payload, const char16_t* nestedName, const char16_
   const int count = nested.GetCount();
   XData content;
   for (int i = 0; i < count; ++i) {
+    if (run.Stopped()) return false;
     char16_t name[XZip::kNameCapacity];
     bool accepted = false;
     if (InstallArchiveEntry(nested, i, folder, name, &accepted, &content)) {

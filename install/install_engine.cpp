@@ -35,6 +35,7 @@ bool CInstall::InstallFromUrl(const char16_t* folder, const char16_t* url) {
   FixedWString<1024> request;
   if (!MakeUncachedUrl(url, &request)) return false;
   CInternet internet;
+  internet.SetStopRequest(run_.stop);
   return internet.Download(request.Units()) &&
          InstallFromData(folder, internet.GetData(), internet.GetSize());
 }
@@ -58,6 +59,7 @@ bool CInstall::InstallList(const char16_t* folder, const IUpdateInfo* list) {
   total_ = static_cast<uint32_t>(list->TotalSize());
   run_.Report(total_, done_, nullptr);
   for (int i = 0; i < list->Count(); ++i) {
+    if (run_.Stopped()) return false;
     const UpdateItem* entry = list->Get(i);
     if (entry == nullptr) continue;
     // The name is shown as the entry begins; it is listed as installed only once it is in place.
@@ -91,6 +93,7 @@ bool CInstall::InstallEntry(const char16_t* folder, const UpdateItem* entry) {
   if (!MakeUncachedUrl(entry->url, &request)) return false;
   CInternet internet;
   internet.SetProgress(&CInstall::OnReceived, this);
+  internet.SetStopRequest(run_.stop);
   ++downloads_;
   // A short, long or altered download never replaces the file that is there.
   return internet.Download(request.Units()) && MatchesItem(internet, *entry) &&

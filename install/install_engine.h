@@ -22,7 +22,8 @@ class IInstall {
   // The MD5 of the last update list followed, 32 upper-case digits.
   virtual const char16_t* GetListDigest() const = 0;
   // Downloads the update list at url and follows it. True when the list arrived and was
-  // followed to its end (entries may still have failed; see the outcome).
+  // followed to its end (entries may still have failed; see the outcome); false too when a stop
+  // ended the run.
   virtual bool InstallFromUrl(const char16_t* folder, const char16_t* url) = 0;
   virtual bool InstallFromData(const char16_t* folder, const uint8_t* bytes, uint32_t count) = 0;
   virtual bool InstallList(const char16_t* folder, const IUpdateInfo* list) = 0;
@@ -49,6 +50,9 @@ class CInstall : public IInstall {
   // Receives the name of every listed file that a list run leaves in place, downloaded or found
   // there already, in list order; null for none.
   void SetInstalledList(IUninstInfo* installed) { run_.installed = installed; }
+  // A flag another thread sets to stop a list run: it is looked at before each entry and while a
+  // file downloads, and the run then ends with false. Null for none.
+  void SetStopRequest(const std::atomic<bool>* stop) { run_.stop = stop; }
   // The entries of the last list that could not be put in place.
   const InstallOutcome& Outcome() const { return outcome_; }
   // How many files the last list made the engine download.

@@ -52,7 +52,17 @@ CInstallFlow::CInstallFlow(IInstallObserver* observer, IClientInfo& product, boo
     : observer_(observer), silent_(silent), product_(product) {}
 
 // The worker goes first: it reads the payload and writes the lists below.
-CInstallFlow::~CInstallFlow() { thread_.reset(); }
+CInstallFlow::~CInstallFlow() {
+  Cancel();
+  thread_.reset();
+}
+
+void CInstallFlow::Cancel() {
+  stopRequested_ = true;
+  if (!thread_ || !thread_->IsAttached()) return;
+  thread_->Wait(kStopWaitMs);
+  if (thread_->IsAttached()) TerminateProcess(GetCurrentProcess(), kExitFilesFailed);
+}
 
 bool CInstallFlow::OpenPayload(const char16_t* exePath) {
   if (LoadPackedResourceFromFile(payloadBytes_, exePath, u"tail", 1)) {
@@ -147,10 +157,13 @@ bool CInstallFlow::RunInstall() {
     run.context = this;
     run.installed = &uninstallList_;
     run.outcome = &outcome_;
+    run.stop = &stopRequested_;
     installed = nestedArchive_ ? InstallFromArchive(payload_, nestedName_.Units(),
                                                     installFolder_.Units(), run)
                                : DownloadInstall();
   }
+  // A cancelled install ends here, unregistered and unreported, telling no one.
+  if (stopRequested_) return false;
   if (!installed) {
     observer_->PostCommand(kNotStartedCommand);
     return false;
@@ -172,6 +185,7 @@ bool CInstallFlow::RunInstall() {
 bool CInstallFlow::DownloadInstall() {
   // The list is fetched once: the bytes that chose the URL are the bytes installed from.
   CInternet list;
+  list.SetStopRequest(&stopRequested_);
   listUrl_.Clear();
   if (DownloadUpdateList(product_.GetConfig().Units(), list)) {
     listUrl_.Assign(product_.GetConfig().Units());
@@ -181,6 +195,7 @@ bool CInstallFlow::DownloadInstall() {
   if (listUrl_.Empty()) return false;
   engine_.SetCallback(&Report, this);
   engine_.SetInstalledList(&uninstallList_);
+  engine_.SetStopRequest(&stopRequested_);
   const bool followed =
       engine_.InstallFromData(installFolder_.Units(), list.GetData(), list.GetSize());
   outcome_ = engine_.Outcome();
@@ -188,6 +203,7 @@ bool CInstallFlow::DownloadInstall() {
 }
 
 void CInstallFlow::ShowProgress(const char16_t* name, uint32_t total, uint32_t done) {
+  if (stopRequested_) return;  // the window is going
   if (name != nullptr) {
     view_.statusText.Assign(installFolder_.Units());
     view_.statusText.Append(name[0] != 0 ? name : u"...");

@@ -74,9 +74,14 @@ class CInstallFlow {
   static constexpr int kExitNotStarted = 1;
   static constexpr int kExitFilesFailed = 2;
 
+  // How long Cancel waits for the worker. It stops after the entry at hand, or within one piece
+  // of a download; only a call into the system that does not return keeps it longer.
+  static constexpr uint32_t kStopWaitMs = 10000;
+
   // product is the program's product record: the flow loads the configuration into it, and the
   // checks, the report and the finish read and complete it. It outlives the flow.
   CInstallFlow(IInstallObserver* observer, IClientInfo& product, bool silent);
+  // Cancels a running install (see Cancel).
   ~CInstallFlow();
   CInstallFlow(const CInstallFlow&) = delete;
   CInstallFlow& operator=(const CInstallFlow&) = delete;
@@ -118,6 +123,13 @@ class CInstallFlow {
   bool OnCommand(int id);
   void FinishInstall();
   void FinishExisting();
+  // Asks a running install to stop and waits for the worker to end, at most kStopWaitMs: the
+  // files written so far stay, the one being written is finished or never begun, and nothing is
+  // registered or reported; the observer hears nothing more. A worker still running after the
+  // wait is stuck in the system: the process then ends at once, with kExitFilesFailed, rather
+  // than free what the worker uses. The flow installs nothing after a Cancel. Call it from the
+  // thread that owns the flow, while the observer still exists.
+  void Cancel();
 
   State GetState() const { return state_.load(); }
   const InstallView& View() const { return view_; }
@@ -155,6 +167,7 @@ class CInstallFlow {
   FixedWString<32> listDigest_;    // empty when the install followed no list
   FixedWString<128> listVersion_;  // empty when the list names none
   std::atomic<State> state_{kReady};
+  std::atomic<bool> stopRequested_{false};
   InstallView view_;
   ProgressFigures figures_;
   PaintPause pause_;

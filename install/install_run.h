@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 class IUninstInfo;
@@ -12,12 +13,16 @@ using InstallProgress = void (*)(uint32_t total, uint32_t done, const char16_t* 
 
 // What one install run tells as it goes: its progress, every entry it put in place (the
 // uninstall list is built from these, so it names exactly what the install folder got), and
-// every entry it could not. Each member may be null.
+// every entry it could not; and the flag, set from another thread, that asks it to stop before
+// its next entry. Each member may be null.
 struct InstallRun {
   InstallProgress progress = nullptr;
   void* context = nullptr;
   IUninstInfo* installed = nullptr;
   InstallOutcome* outcome = nullptr;
+  const std::atomic<bool>* stop = nullptr;
+
+  bool Stopped() const { return stop != nullptr && stop->load(); }
 
   void Report(uint32_t total, uint32_t done, const char16_t* name) const;
   void Installed(const char16_t* name) const;

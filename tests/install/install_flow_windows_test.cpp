@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -30,12 +31,14 @@ namespace {
 constexpr char16_t kCompany[] = u"FlowTestCompany";
 constexpr char16_t kApp[] = u"FlowTestApp";
 
-// The stored form of a configuration for the test product, with the given version.
-std::string ConfigBytes(const char16_t* version, bool packed) {
+// The stored form of a configuration for the test product, with the given version and update
+// list URL.
+std::string ConfigBytes(const char16_t* version, bool packed, const char16_t* listUrl = u"") {
   CClientInfo config;
   config.SetCompany(kCompany);
   config.SetApp(kApp);
   config.SetVersion(version);
+  config.SetConfig(listUrl);
   std::vector<uint8_t> bytes(CRecordStorage::kDefaultSaveBufferSize);
   uint32_t size = config.Serialize(bytes.data(), static_cast<uint32_t>(bytes.size()), packed);
   return std::string(bytes.begin(), bytes.begin() + size);
@@ -231,9 +234,10 @@ TEST(InstallFlow, AnInstallThatCannotStartEndsASilentRunAndTellsAPerson) {
   }
 }
 
-// Closing the window mid-install destroys the worker wherever it stands; the process must still
-// end at once rather than hang on something the worker held.
-TEST(InstallFlow, CancellingMidInstallEndsTheProcessPromptly) {
+// Closing the window mid-install destroys the flow, which stops its worker after the entry at hand
+// and waits for it: the process ends at once, no file appears afterwards, every file written is
+// whole, and nothing is recorded.
+TEST(InstallFlow, CancellingMidInstallStopsTheWorkerAndEndsTheProcessPromptly) {
   TempFolder temp;
   std::vector<ZipEntrySpec> entries;
   for (int i = 0; i < 3000; ++i) entries.push_back({"files/" + std::to_string(i) + ".txt", "x"});
@@ -255,11 +259,79 @@ TEST(InstallFlow, CancellingMidInstallEndsTheProcessPromptly) {
   EXPECT_EQ(exitCode, 3u);
   size_t written = 0;
   for (const auto& file : std::filesystem::recursive_directory_iterator(temp.Path() / "target")) {
-    written += file.is_regular_file() ? 1 : 0;
+    if (!file.is_regular_file()) continue;
+    ++written;
+    EXPECT_EQ(ReadBytes(file.path()), "x") << file.path().string();
   }
   EXPECT_GT(written, 0u);
   EXPECT_LT(written, entries.size());
+  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target" / "FlowTestCompany" /
+                                       "FlowTestApp" / "uninst.dat"));
   DeleteProductKey(kCompany, kApp);
+}
+
+// Cancel asks the worker to stop between entries and inside a download, and returns once it has:
+// long before the install would end, with nothing posted, saved or left half written.
+class CancelTest : public HttpServerTest {
+ protected:
+  void TearDown() override { DeleteProductKey(kCompany, kApp); }
+};
+
+TEST_F(CancelTest, StopsBetweenEntriesAndInsideADownload) {
+  std::vector<ZipEntrySpec> entries;
+  for (int i = 0; i < 3000; ++i) entries.push_back({"files/" + std::to_string(i) + ".txt", "x"});
+  // 13 MB served over ten seconds.
+  const std::u16string slowFile = Url("/trickle/200/65536/50");
+  CUpdateInfo list;
+  list.AddFile(u"slow.bin", 200 * 65536, Md5Hex("not the pattern").c_str(), slowFile.c_str());
+  std::vector<uint8_t> listBytes(CRecordStorage::kDefaultSaveBufferSize);
+  const uint32_t listSize =
+      list.Serialize(listBytes.data(), static_cast<uint32_t>(listBytes.size()), false);
+  ASSERT_TRUE(Keep("cancel-test/update.xml",
+                   std::string(listBytes.begin(), listBytes.begin() + listSize)));
+  const std::u16string listUrl = Url("/file/cancel-test/update.xml");
+  struct Case {
+    const char* label;
+    std::string payload;
+    uint32_t progressBeforeCancel;  // reports per entry in archive mode, bytes in download mode
+  };
+  const Case cases[] = {
+      {"archive mode", BuildPayload(entries, "app.zip", {ConfigEntry()}), 20},
+      {"download mode",
+       BuildZip({{"app.txt", ConfigBytes(u"1.0.0.0", false, listUrl.c_str())}},
+                XZip::GetArchivePassword()),
+       1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FlowFixture fixture(c.payload, false);
+    ASSERT_TRUE(fixture.flow.StartInstall());
+    for (int i = 0; i < 1000 && fixture.flow.View().progressPosition < c.progressBeforeCancel;
+         ++i) {
+      Sleep(10);
+    }
+    ASSERT_GE(fixture.flow.View().progressPosition, c.progressBeforeCancel);
+
+    const auto started = std::chrono::steady_clock::now();
+    fixture.flow.Cancel();
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - started);
+
+    EXPECT_LT(waited.count(), 3000);
+    EXPECT_EQ(fixture.observer.NextCommand(std::chrono::milliseconds(200)),
+              CommandQueueObserver::kTimedOut);
+    EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kInstalling);
+    EXPECT_FALSE(std::filesystem::exists(fixture.Installed("uninst.dat")));
+    EXPECT_FALSE(std::filesystem::exists(fixture.Installed("slow.bin")));
+    size_t written = 0;
+    if (std::filesystem::exists(fixture.Installed("files"))) {
+      for (const auto& file : std::filesystem::directory_iterator(fixture.Installed("files"))) {
+        ++written;
+        EXPECT_EQ(ReadBytes(file.path()), "x");
+      }
+    }
+    EXPECT_LT(written, entries.size());
+  }
 }
 
 // The payload is the executable's "tail" resource, else the .zip beside it; the configuration is

@@ -128,9 +128,12 @@ bool CInstallFlow::StartInstall() {
     return false;
   }
   state_ = kInstalling;
-  view_.firstPageVisible = false;
-  view_.progressVisible = true;
-  view_.waitingVisible = true;
+  {
+    std::lock_guard<std::mutex> lock(viewLock_);
+    view_.firstPageVisible = false;
+    view_.progressVisible = true;
+    view_.waitingVisible = true;
+  }
   Changed(InstallElement::kFirstPage);
   Changed(InstallElement::kWaitingImage);
   Changed(InstallElement::kProgressBar);
@@ -204,22 +207,27 @@ bool CInstallFlow::DownloadInstall() {
 
 void CInstallFlow::ShowProgress(const char16_t* name, uint32_t total, uint32_t done) {
   if (stopRequested_) return;  // the window is going
-  if (name != nullptr) {
-    view_.statusText.Assign(installFolder_.Units());
-    view_.statusText.Append(name[0] != 0 ? name : u"...");
-    Changed(InstallElement::kStatusText);
-  }
   figures_.Take(total, done, UptimeSecond());
+  {
+    std::lock_guard<std::mutex> lock(viewLock_);
+    if (name != nullptr) {
+      view_.statusText.Assign(installFolder_.Units());
+      view_.statusText.Append(name[0] != 0 ? name : u"...");
+    }
+    if (!nestedArchive_) {
+      view_.slowNetworkVisible = figures_.Slow();
+      figures_.FormatDetail(&view_.detailText);
+    }
+    figures_.FormatPercent(&view_.percentText);
+    view_.progressRange = total;
+    view_.progressPosition = done;
+  }
+  if (name != nullptr) Changed(InstallElement::kStatusText);
   if (!nestedArchive_) {
-    view_.slowNetworkVisible = figures_.Slow();
     Changed(InstallElement::kSlowNetwork);
-    figures_.FormatDetail(&view_.detailText);
     Changed(InstallElement::kDetailText);
   }
-  figures_.FormatPercent(&view_.percentText);
   Changed(InstallElement::kPercentText);
-  view_.progressRange = total;
-  view_.progressPosition = done;
   Changed(InstallElement::kProgressBar);
 }
 
@@ -256,14 +264,15 @@ void CInstallFlow::NotStarted() {
 }
 
 void CInstallFlow::ShowFinishPage() {
-  view_.firstPageVisible = false;
-  view_.waitingVisible = false;
+  {
+    std::lock_guard<std::mutex> lock(viewLock_);
+    view_.firstPageVisible = false;
+    view_.waitingVisible = false;
+    view_.finishButtonVisible = !silent_;
+  }
   Changed(InstallElement::kFirstPage);
   Changed(InstallElement::kWaitingImage);
-  if (!silent_) {
-    view_.finishButtonVisible = true;
-    Changed(InstallElement::kStartButton);
-  }
+  if (!silent_) Changed(InstallElement::kStartButton);
 }
 
 void CInstallFlow::TakeListFacts() {

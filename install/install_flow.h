@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
 #include "install/install_engine.h"
 #include "install/install_hooks.h"
@@ -28,8 +29,8 @@ enum class InstallElement {
   kSlowNetwork,   // shade and text, download mode only
 };
 
-// What the window shows, as the flow last set it. The worker writes it while the window's
-// thread reads it to paint, as the window's elements are written.
+// What the window shows, as the flow last set it. The flow changes it on the worker too; the
+// window takes a copy (CInstallFlow::View) on its own thread and draws that.
 struct InstallView {
   bool firstPageVisible = true;
   bool waitingVisible = false;
@@ -47,7 +48,8 @@ struct InstallView {
 class IInstallObserver {
  public:
   virtual ~IInstallObserver() = default;
-  // An element's state changed and it needs drawing again. Called on the worker too.
+  // An element's state changed in the view and it needs drawing again. Called on the worker
+  // too: a window posts itself a message and takes the view on its own thread.
   virtual void OnElementChanged(InstallElement element) = 0;
   // Delivers id to OnCommand later, on the window's thread (a posted WM_COMMAND). Called on the
   // worker.
@@ -132,7 +134,11 @@ class CInstallFlow {
   void Cancel();
 
   State GetState() const { return state_.load(); }
-  const InstallView& View() const { return view_; }
+  // A copy of the view as it stands; safe on any thread.
+  InstallView View() const {
+    std::lock_guard<std::mutex> lock(viewLock_);
+    return view_;
+  }
   const FixedWString<1024>& GetInstallFolder() const { return installFolder_; }
   bool IsArchiveMode() const { return nestedArchive_; }
   const CUninstInfo& UninstallList() const { return uninstallList_; }
@@ -168,6 +174,7 @@ class CInstallFlow {
   FixedWString<128> listVersion_;  // empty when the list names none
   std::atomic<State> state_{kReady};
   std::atomic<bool> stopRequested_{false};
+  mutable std::mutex viewLock_;  // the worker writes the view while the window copies it
   InstallView view_;
   ProgressFigures figures_;
   PaintPause pause_;

@@ -54,7 +54,6 @@ bool CInstall::InstallList(const char16_t* folder, const IUpdateInfo* list) {
   if (folder == nullptr || list == nullptr) return false;
   outcome_ = InstallOutcome();
   run_.outcome = &outcome_;
-  downloads_ = 0;
   done_ = 0;
   total_ = static_cast<uint32_t>(list->TotalSize());
   run_.Report(total_, done_, nullptr);
@@ -94,7 +93,6 @@ bool CInstall::InstallEntry(const char16_t* folder, const UpdateItem* entry) {
   CInternet internet;
   internet.SetProgress(&CInstall::OnReceived, this);
   internet.SetStopRequest(run_.stop);
-  ++downloads_;
   // A short, long or altered download never replaces the file that is there.
   return internet.Download(request.Units()) && MatchesItem(internet, *entry) &&
          WriteWholeFile(path, internet.GetData(), internet.GetSize());

@@ -16,9 +16,6 @@ class IInstall {
  public:
   virtual ~IInstall() = default;
   virtual void SetCallback(InstallProgress callback, void* context) = 0;
-  virtual InstallProgress GetCallback() const = 0;
-  virtual void* GetContext() const = 0;
-  virtual const char16_t* GetListText() const = 0;
   // The MD5 of the last update list followed, 32 upper-case digits.
   virtual const char16_t* GetListDigest() const = 0;
   // Downloads the update list at url and follows it. True when the list arrived and was
@@ -36,9 +33,6 @@ class CInstall : public IInstall {
     run_.progress = callback;
     run_.context = context;
   }
-  InstallProgress GetCallback() const override { return run_.progress; }
-  void* GetContext() const override { return run_.context; }
-  const char16_t* GetListText() const override { return listText_.Units(); }
   const char16_t* GetListDigest() const override { return listDigest_; }
   bool InstallFromUrl(const char16_t* folder, const char16_t* url) override;
   bool InstallFromData(const char16_t* folder, const uint8_t* bytes, uint32_t count) override;
@@ -55,8 +49,6 @@ class CInstall : public IInstall {
   void SetStopRequest(const std::atomic<bool>* stop) { run_.stop = stop; }
   // The entries of the last list that could not be put in place.
   const InstallOutcome& Outcome() const { return outcome_; }
-  // How many files the last list made the engine download.
-  int Downloads() const { return downloads_; }
 
  private:
   static void OnReceived(int32_t expected, uint32_t received, void* self);
@@ -65,8 +57,6 @@ class CInstall : public IInstall {
   uint32_t done_ = 0;
   char16_t listDigest_[33] = {};
   FixedWString<128> listVersion_;
-  FixedWString<256> listText_;
   InstallRun run_;
   InstallOutcome outcome_;
-  int downloads_ = 0;
 };

@@ -34,9 +34,6 @@ class IClientInfo : public CRecordStorage {
   virtual bool HasStyle(uint32_t bits) const = 0;
   virtual void AddStyle(uint32_t bits) = 0;
   virtual void RemoveStyle(uint32_t bits) = 0;
-  // The digest's second pair of entry points, which behave as GetDigest and SetDigest.
-  virtual const FixedWString<32>& GetDigest2() const = 0;
-  virtual int SetDigest2(const char16_t* digest) = 0;
 
   virtual const FixedWString<128>& GetApp() const = 0;
   virtual const FixedWString<128>& SetApp(const char16_t* app) = 0;
@@ -110,8 +107,6 @@ class CClientInfo : public IClientInfo {
   bool HasStyle(uint32_t bits) const override { return (style_ & bits) == bits; }
   void AddStyle(uint32_t bits) override { style_ |= bits; }
   void RemoveStyle(uint32_t bits) override { style_ &= ~bits; }
-  const FixedWString<32>& GetDigest2() const override { return GetDigest(); }
-  int SetDigest2(const char16_t* digest) override { return SetDigest(digest); }
 
   const FixedWString<128>& GetApp() const override { return app_; }
   const FixedWString<128>& SetApp(const char16_t* app) override { return app_.Assign(app); }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 // Registry checks of the Windows tests, below HKEY_LOCAL_MACHINE.
@@ -20,3 +22,19 @@ bool KeyExists(const std::u16string& subKey);
 // stem followed by this process's id and the tick count: a key or product name no other test run
 // uses.
 std::u16string UniqueName(const char16_t* stem);
+
+// The uninstall entries' key, ending with a backslash.
+extern const std::u16string kUninstallBase;
+
+// Each test works below a company key of its own in HKEY_LOCAL_MACHINE\Software, and removes it
+// and the uninstall entry of its app afterwards.
+class CompanyKeyTest : public testing::Test {
+ protected:
+  void TearDown() override;
+
+  std::u16string CompanyKey() const { return u"Software\\" + company_; }
+  std::u16string ProductKey() const { return CompanyKey() + u"\\" + app_; }
+
+  const std::u16string company_ = UniqueName(u"InstallerTest");
+  const std::u16string app_ = u"App";
+};

@@ -33,6 +33,7 @@ struct Progress {
   uint32_t lastDone = 0;
   bool doneWentBack = false;
   std::vector<std::u16string> names;
+  CUninstInfo installed;  // what the engine listed as put in place
 };
 
 void Record(uint32_t total, uint32_t done, const char16_t* name, void* context) {
@@ -42,6 +43,12 @@ void Record(uint32_t total, uint32_t done, const char16_t* name, void* context) 
   if (done < progress->lastDone) progress->doneWentBack = true;
   progress->lastDone = done;
   if (name != nullptr) progress->names.push_back(name);
+}
+
+// Makes progress hear the engine's reports and receive its installed entries.
+void Watch(CInstall& engine, Progress& progress) {
+  engine.SetCallback(&Record, &progress);
+  engine.SetInstalledList(&progress.installed);
 }
 
 class InstallEngineTest : public HttpServerTest {
@@ -103,9 +110,7 @@ TEST_F(InstallEngineTest, DownloadsCheckedFilesAndCountsTheRestAsFailed) {
 
   CInstall engine;
   Progress progress;
-  CUninstInfo installed;
-  engine.SetCallback(&Record, &progress);
-  engine.SetInstalledList(&installed);
+  Watch(engine, progress);
   ASSERT_TRUE(engine.InstallFromUrl(folder.c_str(), listUrl.c_str()));
 
   EXPECT_EQ(ReadBytes(temp.Path() / "client/first.txt"), "first");
@@ -121,7 +126,8 @@ TEST_F(InstallEngineTest, DownloadsCheckedFilesAndCountsTheRestAsFailed) {
   EXPECT_EQ(progress.lastDone, progress.total);
   EXPECT_FALSE(progress.doneWentBack);
   EXPECT_EQ(progress.names.size(), 6u);
-  EXPECT_EQ(Entries(installed), (std::vector<std::u16string>{u"first.txt", u"sub\\deep\\big.bin"}));
+  EXPECT_EQ(Entries(progress.installed),
+            (std::vector<std::u16string>{u"first.txt", u"sub\\deep\\big.bin"}));
 }
 
 TEST_F(InstallEngineTest, ARunOverAnUnchangedClientDownloadsNothing) {
@@ -139,12 +145,10 @@ TEST_F(InstallEngineTest, ARunOverAnUnchangedClientDownloadsNothing) {
 
   CInstall again;
   Progress progress;
-  CUninstInfo installed;
-  again.SetCallback(&Record, &progress);
-  again.SetInstalledList(&installed);
+  Watch(again, progress);
   ASSERT_TRUE(again.InstallFromUrl(folder.c_str(), listUrl.c_str()));
   // Files found in place belong to the install as much as those downloaded.
-  EXPECT_EQ(Entries(installed), (std::vector<std::u16string>{u"a.txt", u"bin\\b.dll"}));
+  EXPECT_EQ(Entries(progress.installed), (std::vector<std::u16string>{u"a.txt", u"bin\\b.dll"}));
   EXPECT_EQ(again.Outcome().failed, 0);
   EXPECT_EQ(Served(Name("0")), 1);
   EXPECT_EQ(Served(Name("1")), 1);
@@ -155,7 +159,7 @@ TEST_F(InstallEngineTest, AnUnreachableListIsNoInstall) {
   TempFolder temp;
   CInstall engine;
   Progress progress;
-  engine.SetCallback(&Record, &progress);
+  Watch(engine, progress);
   EXPECT_FALSE(engine.InstallFromUrl(temp.File(u"client").c_str(),
                                      Url("/file/" + Name("missing.xml")).c_str()));
   EXPECT_EQ(progress.reports, 0);

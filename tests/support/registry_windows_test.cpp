@@ -14,23 +14,7 @@
 
 namespace {
 
-const std::u16string kUninstallBase = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
-// Each test works below a company key of its own in HKEY_LOCAL_MACHINE\Software, and removes it
-// and the uninstall entry afterwards.
-class RegistryTest : public testing::Test {
- protected:
-  void TearDown() override {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, AsWide(CompanyKey().c_str()));
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, AsWide((kUninstallBase + company_ + app_).c_str()));
-  }
-
-  std::u16string CompanyKey() const { return u"Software\\" + company_; }
-  std::u16string ProductKey() const { return CompanyKey() + u"\\" + app_; }
-
-  const std::u16string company_ = UniqueName(u"InstallerTest");
-  const std::u16string app_ = u"App";
-};
+class RegistryTest : public CompanyKeyTest {};
 
 TEST_F(RegistryTest, WritesTheGivenUnitsCreatingTheKey) {
   ASSERT_FALSE(KeyExists(ProductKey()));

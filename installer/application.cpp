@@ -1,4 +1,4 @@
 #include "installer/application.h"
 
 // The install window and its message loop are not built yet: the program ends here.
-void RunApplication(ModuleHandle) {}
+void RunApplication(ModuleHandle, IClientInfo&) {}

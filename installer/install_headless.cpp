@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "installer/command_queue_observer.h"
-#include "installer/install_flow.h"
-#include "installer/install_hooks.h"
-#include "installer/process_globals.h"
+#include "install/command_queue_observer.h"
+#include "install/install_flow.h"
+#include "install/install_hooks.h"
+#include "records/client_info.h"
 #include "support/user_question.h"
 #include "support/wide_text.h"
 
@@ -49,15 +49,15 @@ int wmain(int argc, wchar_t** argv) {
     return Fail("path too long");
   }
   const char16_t* setup = AsUtf16(setupPath);
-  // The checks and the report read the product from the process-wide configuration, which the
-  // installer loads from itself at start-up.
-  if (!g_clientInfo.LoadFromModuleFile(setup, u"app", 1)) {
+  // As the installer does at start-up: no configuration of its own, no install.
+  CClientInfo product;
+  if (!product.LoadFromModuleFile(setup, u"app", 1)) {
     return Fail("no configuration in the installer");
   }
   ReplaceQuestionFunction(&AnswerYes);
 
   CommandQueueObserver observer;
-  CInstallFlow flow(&observer, false);
+  CInstallFlow flow(&observer, product, false);
   if (!flow.OpenPayload(setup)) return Fail("no payload in the installer");
   if (!flow.LoadWindowConfig(setup) || !flow.Prepare()) return Fail("unreadable configuration");
   flow.SetHooks(DefaultInstallHooks());

@@ -4,7 +4,7 @@
 
 #include "installer/homepage_opener.h"
 #include "installer/process_globals.h"
-#include "installer/startup_texts.h"
+#include "records/client_info.h"
 #include "support/user_question.h"
 
 namespace {
@@ -17,14 +17,14 @@ constexpr char16_t kDamagedPackage[] =
 
 }  // namespace
 
-bool LoadProductConfig(ModuleHandle instance) {
-  if (g_clientInfo.LoadFromModule(instance, kConfigType, kConfigId)) {
-    BuildStartupTexts(g_clientInfo, g_userAgent, g_windowTitle);
+bool LoadProductConfig(ModuleHandle instance, IClientInfo& product) {
+  if (product.LoadFromModule(instance, kConfigType, kConfigId)) {
+    g_windowTitle.Assign(product.GetName().Units());
     return true;
   }
   // No window exists yet: the question has no owner, and the caption is the built-in name.
-  int answer = AskUser(nullptr, kDamagedPackage, g_clientInfo.GetName().Units(),
+  int answer = AskUser(nullptr, kDamagedPackage, product.GetName().Units(),
                        MB_YESNO | MB_ICONERROR);
-  if (answer == IDYES) OpenHomepage(g_clientInfo.GetHomepage().Units());
+  if (answer == IDYES) OpenHomepage(product.GetHomepage().Units());
   return false;
 }

@@ -2,8 +2,10 @@
 
 #include "support/module_handle.h"
 
-// Loads the product configuration from the "app" resource of instance into g_clientInfo and
-// builds g_userAgent and g_windowTitle from it. When it cannot be loaded the package is damaged:
-// the user is asked whether to fetch a fresh copy from the official site, which is opened on Yes.
-// Returns whether the configuration loaded.
-bool LoadProductConfig(ModuleHandle instance);
+class IClientInfo;
+
+// Loads the product configuration from the "app" resource of instance into product and sets
+// g_windowTitle to its name. When it cannot be loaded the package is damaged: the user is asked
+// whether to fetch a fresh copy from the official site (product's built-in homepage), which is
+// opened on Yes. Returns whether the configuration loaded.
+bool LoadProductConfig(ModuleHandle instance, IClientInfo& product);

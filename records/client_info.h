@@ -10,26 +10,12 @@ constexpr int kPathUnits = 260;
 // Buffers that receive a list digest: 32 hexadecimal digits and the terminator.
 constexpr int kDigestUnits = 33;
 
-// The product's identity and configuration, and the operations on the installed product as a
-// whole. The order of the operations is fixed: the record storage operations come first, then
-// the ones below, in this order.
+// The product's identity and configuration. The order of the operations is fixed: the record
+// storage operations come first, then the ones below, in this order. What acts on the installed
+// product as a whole (registration, start with Windows, the update check, the programs' launch)
+// takes a record and lives in product/.
 class IClientInfo : public CRecordStorage {
  public:
-#ifdef _WIN32
-  virtual bool Register() = 0;
-  virtual bool Unregister() = 0;
-  virtual bool IsAutoStart() = 0;
-  virtual bool SetAutoStart(bool on) = 0;
-  virtual bool DeleteTempUpdater() = 0;
-  // Each writes the MD5 of the published update list into out (kDigestUnits units).
-  virtual bool FetchListDigest(char16_t* out) = 0;
-  virtual bool FetchListDigestFromConfig(char16_t* out) = 0;
-  virtual bool FetchListDigestFromConfig2(char16_t* out) = 0;
-  virtual bool IsUpdateNeeded() = 0;
-  virtual bool RunUpdater() = 0;
-  virtual bool LaunchClient() = 0;
-#endif
-
   // The setters copy with the fields' cutting rules; the 32-unit digest returns its new length,
   // the others the field itself.
   virtual int SetDigest(const char16_t* digest) = 0;
@@ -48,9 +34,6 @@ class IClientInfo : public CRecordStorage {
   virtual bool HasStyle(uint32_t bits) const = 0;
   virtual void AddStyle(uint32_t bits) = 0;
   virtual void RemoveStyle(uint32_t bits) = 0;
-  // The digest's second pair of entry points, which behave as GetDigest and SetDigest.
-  virtual const FixedWString<32>& GetDigest2() const = 0;
-  virtual int SetDigest2(const char16_t* digest) = 0;
 
   virtual const FixedWString<128>& GetApp() const = 0;
   virtual const FixedWString<128>& SetApp(const char16_t* app) = 0;
@@ -111,20 +94,6 @@ class CClientInfo : public IClientInfo {
   bool ParseText(const char16_t* text) override;
   int WriteText(char16_t* out, int capacity) override;
 
-#ifdef _WIN32
-  bool Register() override;
-  bool Unregister() override;
-  bool IsAutoStart() override;
-  bool SetAutoStart(bool on) override;
-  bool DeleteTempUpdater() override;
-  bool FetchListDigest(char16_t* out) override;
-  bool FetchListDigestFromConfig(char16_t* out) override;
-  bool FetchListDigestFromConfig2(char16_t* out) override;
-  bool IsUpdateNeeded() override;
-  bool RunUpdater() override;
-  bool LaunchClient() override;
-#endif
-
   int SetDigest(const char16_t* digest) override;
   const FixedWString<32>& GetDigest() const override { return digest_; }
   const FixedWString<512>& SetInstallFolder(const char16_t* folder) override;
@@ -138,8 +107,6 @@ class CClientInfo : public IClientInfo {
   bool HasStyle(uint32_t bits) const override { return (style_ & bits) == bits; }
   void AddStyle(uint32_t bits) override { style_ |= bits; }
   void RemoveStyle(uint32_t bits) override { style_ &= ~bits; }
-  const FixedWString<32>& GetDigest2() const override { return GetDigest(); }
-  int SetDigest2(const char16_t* digest) override { return SetDigest(digest); }
 
   const FixedWString<128>& GetApp() const override { return app_; }
   const FixedWString<128>& SetApp(const char16_t* app) override { return app_.Assign(app); }

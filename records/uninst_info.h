@@ -30,11 +30,6 @@ class IUninstInfo {
   virtual int Add(const char16_t* text, int length) = 0;
   // The entry, or null when there is none at index.
   virtual const char16_t* Get(int index) const = 0;
-#ifdef _WIN32
-  // Deletes the entry's file or folder below folder. Entries that would reach outside folder,
-  // and the running program's own file, are never deleted.
-  virtual bool RemoveEntryFile(int index, const char16_t* folder) = 0;
-#endif
 };
 
 class CUninstInfo : public IUninstInfo {
@@ -50,16 +45,7 @@ class CUninstInfo : public IUninstInfo {
   int Count() const override;
   int Add(const char16_t* text, int length) override;
   const char16_t* Get(int index) const override;
-#ifdef _WIN32
-  bool RemoveEntryFile(int index, const char16_t* folder) override;
-#endif
 
  private:
   std::vector<std::unique_ptr<FixedWString<512>>> entries_;
 };
-
-#ifdef _WIN32
-// Deletes the file or folder that entry (relative, from data) names below folder. Entries that
-// would reach outside folder, and the running program's own file, are never deleted.
-bool RemoveInstalledEntry(const char16_t* folder, const char16_t* entry);
-#endif

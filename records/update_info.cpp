@@ -178,7 +178,6 @@ const UpdateItem* CUpdateInfo::Get(int index) const {
   return index >= 0 && index < Count() ? items_[static_cast<size_t>(index)].get() : nullptr;
 }
 
-const UpdateItem* CUpdateInfo::GetItem(int index) const { return Get(index); }
 
 int32_t CUpdateInfo::TotalSize() const {
   // Summed wide so a large list cannot overflow; held at the signed 32-bit limit.

@@ -43,7 +43,6 @@ class IUpdateInfo : public CRecordStorage {
   virtual int AddFolder(const char16_t* urlBase, const char16_t* folder,
                         const char16_t* prefix) = 0;
   virtual const UpdateItem* Get(int index) const = 0;
-  virtual const UpdateItem* GetItem(int index) const = 0;
   virtual int32_t TotalSize() const = 0;
   virtual const char16_t* GetVersion() const = 0;
   virtual void SetVersion(const char16_t* version) = 0;
@@ -73,7 +72,6 @@ class CUpdateInfo : public IUpdateInfo {
   int AddFolder(const char16_t* urlBase, const char16_t* folder,
                 const char16_t* prefix) override;
   const UpdateItem* Get(int index) const override;
-  const UpdateItem* GetItem(int index) const override;
   int32_t TotalSize() const override;
   const char16_t* GetVersion() const override;
   void SetVersion(const char16_t* version) override;

@@ -4,11 +4,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <string>
-
 #include "support/path_text.h"
 #include "support/process_control.h"
-#include "support/user_question.h"
 #include "support/wide_text.h"
 
 namespace {
@@ -38,18 +35,13 @@ bool DeleteShellFile(const char16_t* path) {
   return true;
 }
 
-bool DeleteFileOrStopOwner(const char16_t* path, bool ask, void* owner) {
+bool DeleteFileOrStopOwner(const char16_t* path, StopOwnerQuestion ask, void* owner) {
   if (path == nullptr) return false;
   if (DeleteFileW(AsWide(path))) return true;
   if (GetLastError() != ERROR_ACCESS_DENIED) return false;
   uint32_t processId = FindProcessRunningFrom(path);
   if (processId == 0 || !IsProcessRunning(processId)) return false;
-  if (ask) {
-    std::u16string text = u"当前待删除文件";
-    text += path;
-    text += u"正在运行!\n是否强制终止后删除？";
-    if (AskUser(owner, text.c_str(), u"文件删除提示", MB_YESNO) != IDYES) return false;
-  }
+  if (ask != nullptr && !ask(path, owner)) return false;
   KillProcess(processId, kEndOwnerWait);
   return DeleteFileW(AsWide(path));
 }

@@ -60,9 +60,20 @@ void QueryContentType(HINTERNET request, FixedWString<64>& out) {
   }
 }
 
-bool ReadRequest(void* request, uint8_t* into, uint32_t wanted, uint32_t* received) {
+// A request being read, and the flag that abandons it.
+struct Transfer {
+  HINTERNET request;
+  const std::atomic<bool>* stop;
+};
+
+bool Stopped(const std::atomic<bool>* stop) { return stop != nullptr && stop->load(); }
+
+bool ReadTransfer(void* source, uint8_t* into, uint32_t wanted, uint32_t* received) {
+  auto* transfer = static_cast<Transfer*>(source);
   DWORD read = 0;
-  if (!InternetReadFile(static_cast<HINTERNET>(request), into, wanted, &read)) return false;
+  if (Stopped(transfer->stop) || !InternetReadFile(transfer->request, into, wanted, &read)) {
+    return false;
+  }
   *received = read;
   return true;
 }
@@ -90,7 +101,7 @@ void CInternet::SetProgress(ProgressCallback callback, void* context) {
 
 bool CInternet::Download(const char16_t* url) {
   document_.SetLength(0);
-  if (url == nullptr || !OpenSession(nullptr)) return false;
+  if (url == nullptr || Stopped(stop_) || !OpenSession(nullptr)) return false;
   InternetHandle transfer(InternetOpenUrlW(session_.get(), AsWide(url), nullptr, 0,
                                            INTERNET_FLAG_NO_CACHE_WRITE, 0));
   if (!transfer) return false;
@@ -100,7 +111,8 @@ bool CInternet::Download(const char16_t* url) {
       !QueryNumber(transfer.get(), HTTP_QUERY_CONTENT_LENGTH, &announced)) {
     return false;
   }
-  return ReadAnnouncedBody(document_, announced, ReadRequest, transfer.get(), progress_,
+  Transfer source{transfer.get(), stop_};
+  return ReadAnnouncedBody(document_, announced, ReadTransfer, &source, progress_,
                            progressContext_);
 }
 
@@ -142,6 +154,7 @@ bool CInternet::SendRequest(const char16_t* url, const char16_t* userAgent, cons
   SetTimeouts(request.get());
   if (!IsStatusOk(request.get())) return false;
   if (contentType != nullptr) QueryContentType(request.get(), *contentType);
-  *responseLength = ReadReplyInto(response, capacity, ReadRequest, request.get());
+  Transfer source{request.get(), nullptr};
+  *responseLength = ReadReplyInto(response, capacity, ReadTransfer, &source);
   return true;
 }

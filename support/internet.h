@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -26,6 +27,9 @@ class CInternet {
   uint32_t GetSize() const { return document_.Length(); }
   // Called after each piece that Download receives; null for none.
   void SetProgress(ProgressCallback callback, void* context);
+  // A flag another thread may set to abandon transfers: Download looks at it before it starts and
+  // before each piece it reads, and fails once it is set. Null for none.
+  void SetStopRequest(const std::atomic<bool>* stop) { stop_ = stop; }
 
   // SendRequest with the verb "POST".
   bool Post(const char16_t* url, const char16_t* userAgent, const void* body, uint32_t bodyLength,
@@ -52,4 +56,5 @@ class CInternet {
   XData document_;  // room for the announced length plus two zero bytes
   ProgressCallback progress_ = nullptr;
   void* progressContext_ = nullptr;
+  const std::atomic<bool>* stop_ = nullptr;
 };

@@ -6,7 +6,6 @@
 #include <string>
 #include <type_traits>
 
-#include "support/registry_key_paths.h"
 #include "support/wide_text.h"
 
 namespace {
@@ -33,8 +32,6 @@ RegistryKey OpenOrCreateKey(const char16_t* subKey) {
   }
   return RegistryKey(key);
 }
-
-bool IsValueName(const char16_t* name) { return name != nullptr && name[0] != 0; }
 
 }  // namespace
 
@@ -83,47 +80,4 @@ bool RegistryDeleteValue(const char16_t* subKey, const char16_t* valueName) {
 bool RegistryDeleteKey(const char16_t* subKey) {
   if (subKey == nullptr) return false;
   return RegDeleteKeyW(HKEY_LOCAL_MACHINE, AsWide(subKey)) == ERROR_SUCCESS;
-}
-
-bool ReadProductValue(const char16_t* company, const char16_t* app, const char16_t* valueName,
-                      char16_t* buffer, int capacity) {
-  char16_t path[kKeyPathCapacity];
-  return FormatProductKeyPath(company, app, path, kKeyPathCapacity) &&
-         RegistryReadString(path, valueName, buffer, capacity);
-}
-
-bool WriteProductValue(const char16_t* company, const char16_t* app, const char16_t* valueName,
-                       const char16_t* text, int length) {
-  char16_t path[kKeyPathCapacity];
-  return FormatProductKeyPath(company, app, path, kKeyPathCapacity) &&
-         RegistryWriteString(path, valueName, text, length);
-}
-
-bool DeleteProductKey(const char16_t* company, const char16_t* app) {
-  char16_t path[kKeyPathCapacity];
-  return FormatProductKeyPath(company, app, path, kKeyPathCapacity) && RegistryDeleteKey(path);
-}
-
-bool WriteUninstallValue(const char16_t* company, const char16_t* app, const char16_t* valueName,
-                         const char16_t* text, int length) {
-  char16_t path[kKeyPathCapacity];
-  return FormatUninstallKeyPath(company, app, path, kKeyPathCapacity) &&
-         RegistryWriteString(path, valueName, text, length);
-}
-
-bool DeleteUninstallKey(const char16_t* company, const char16_t* app) {
-  char16_t path[kKeyPathCapacity];
-  return FormatUninstallKeyPath(company, app, path, kKeyPathCapacity) && RegistryDeleteKey(path);
-}
-
-bool ReadRunValue(const char16_t* valueName, char16_t* buffer, int capacity) {
-  return IsValueName(valueName) && RegistryReadString(kRunKeyPath, valueName, buffer, capacity);
-}
-
-bool WriteRunValue(const char16_t* valueName, const char16_t* text, int length) {
-  return IsValueName(valueName) && RegistryWriteString(kRunKeyPath, valueName, text, length);
-}
-
-bool DeleteRunValue(const char16_t* valueName) {
-  return IsValueName(valueName) && RegistryDeleteValue(kRunKeyPath, valueName);
 }

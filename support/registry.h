@@ -16,21 +16,3 @@ bool RegistryWriteString(const char16_t* subKey, const char16_t* valueName, cons
 bool RegistryDeleteValue(const char16_t* subKey, const char16_t* valueName);
 // Deletes a key without subkeys.
 bool RegistryDeleteKey(const char16_t* subKey);
-
-// The product key, "Software\<company>\<app>".
-bool ReadProductValue(const char16_t* company, const char16_t* app, const char16_t* valueName,
-                      char16_t* buffer, int capacity);
-bool WriteProductValue(const char16_t* company, const char16_t* app, const char16_t* valueName,
-                       const char16_t* text, int length);
-bool DeleteProductKey(const char16_t* company, const char16_t* app);
-
-// The uninstall entry, "Software\Microsoft\Windows\CurrentVersion\Uninstall\<company><app>".
-bool WriteUninstallValue(const char16_t* company, const char16_t* app, const char16_t* valueName,
-                         const char16_t* text, int length);
-bool DeleteUninstallKey(const char16_t* company, const char16_t* app);
-
-// Values of the Run key, named after the product. An empty name is refused: it would be the key's
-// default value.
-bool ReadRunValue(const char16_t* valueName, char16_t* buffer, int capacity);
-bool WriteRunValue(const char16_t* valueName, const char16_t* text, int length);
-bool DeleteRunValue(const char16_t* valueName);

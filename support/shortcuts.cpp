@@ -4,50 +4,9 @@
 #include <shlobj.h>
 
 #include "support/com_scope.h"
-#include "support/entry_path.h"
-#include "support/file_removal.h"
-#include "support/folder_tree.h"
-#include "support/path_text.h"
 #include "support/wide_text.h"
 
 namespace {
-
-constexpr const char16_t* kQuickLaunch = u"\\Microsoft\\Internet Explorer\\Quick Launch";
-
-// The path of "<name>.lnk" in folder. Names come from the product's configuration: one that
-// would lead out of the folder is refused.
-bool LinkPathIn(const char16_t* folder, const char16_t* name, char16_t* out) {
-  char16_t file[kPathCapacity];
-  return name != nullptr && name[0] != 0 && ComposePath(file, kPathCapacity, {name, u".lnk"}) &&
-         JoinEntryPath(folder, file, out);
-}
-
-// The same in a special folder, or in a folder below it (under begins with a backslash).
-bool SpecialLinkPath(int folderId, const char16_t* under, const char16_t* name, char16_t* out) {
-  char16_t special[kPathCapacity];
-  char16_t folder[kPathCapacity];
-  return GetSpecialFolder(special, folderId) &&
-         ComposePath(folder, kPathCapacity, {special, under}) && LinkPathIn(folder, name, out);
-}
-
-bool CreateSpecialShortcut(int folderId, const char16_t* under, const char16_t* target,
-                           const char16_t* name, char16_t hotKey) {
-  char16_t link[kPathCapacity];
-  return target != nullptr && SpecialLinkPath(folderId, under, name, link) &&
-         CreateShortcut(target, link, hotKey);
-}
-
-bool DeleteSpecialShortcut(int folderId, const char16_t* under, const char16_t* name) {
-  char16_t link[kPathCapacity];
-  return SpecialLinkPath(folderId, under, name, link) && DeleteShellFile(link);
-}
-
-// The group's name comes from the product's configuration, and the group is removed with all
-// it holds: a name leading out of the programs folder is refused.
-bool ProgramGroupPath(const char16_t* name, char16_t* out) {
-  char16_t programs[kPathCapacity];
-  return GetSpecialFolder(programs, CSIDL_COMMON_PROGRAMS) && JoinEntryPath(programs, name, out);
-}
 
 WORD HotKeyCode(char16_t hotKey) {
   if (hotKey >= u'a' && hotKey <= u'z') hotKey -= u'a' - u'A';
@@ -83,47 +42,4 @@ bool CreateShortcut(const char16_t* target, const char16_t* link, char16_t hotKe
   if (FAILED(file->Save(AsWide(link), TRUE))) return false;
   SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW | SHCNF_FLUSH, AsWide(link), nullptr);
   return true;
-}
-
-bool CreateDesktopShortcut(const char16_t* target, const char16_t* name, char16_t hotKey) {
-  return CreateSpecialShortcut(CSIDL_COMMON_DESKTOPDIRECTORY, u"", target, name, hotKey);
-}
-
-bool CreateStartMenuShortcut(const char16_t* target, const char16_t* name, char16_t hotKey) {
-  return CreateSpecialShortcut(CSIDL_COMMON_STARTMENU, u"", target, name, hotKey);
-}
-
-bool CreateQuickLaunchShortcut(const char16_t* target, const char16_t* name, char16_t hotKey) {
-  return CreateSpecialShortcut(CSIDL_APPDATA, kQuickLaunch, target, name, hotKey);
-}
-
-bool DeleteDesktopShortcut(const char16_t* name) {
-  return DeleteSpecialShortcut(CSIDL_COMMON_DESKTOPDIRECTORY, u"", name);
-}
-
-bool DeleteStartMenuShortcut(const char16_t* name) {
-  return DeleteSpecialShortcut(CSIDL_COMMON_STARTMENU, u"", name);
-}
-
-bool DeleteQuickLaunchShortcut(const char16_t* name) {
-  return DeleteSpecialShortcut(CSIDL_APPDATA, kQuickLaunch, name);
-}
-
-bool CreateProgramGroup(const char16_t* name, char16_t* out) {
-  char16_t group[kPathCapacity];
-  if (!ProgramGroupPath(name, group) || !CreateDirectories(group, u'\\')) return false;
-  if (out != nullptr) ComposePath(out, kPathCapacity, {group});
-  return true;
-}
-
-bool DeleteProgramGroup(const char16_t* name) {
-  char16_t group[kPathCapacity];
-  return ProgramGroupPath(name, group) && DeleteTree(group);
-}
-
-bool CreateShortcutIn(const char16_t* target, const char16_t* folder, const char16_t* name,
-                      char16_t hotKey) {
-  char16_t link[kPathCapacity];
-  return target != nullptr && LinkPathIn(folder, name, link) &&
-         CreateShortcut(target, link, hotKey);
 }

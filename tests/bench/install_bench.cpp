@@ -15,7 +15,7 @@
 #include <filesystem>
 #include <string>
 
-#include "installer/paint_pause.h"
+#include "install/paint_pause.h"
 #include "support/handle.h"
 #include "support/process_control.h"
 #include "support/resource_reader.h"

@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "installer/command_queue_observer.h"
-#include "installer/install_flow.h"
-#include "installer/install_hooks.h"
-#include "installer/process_globals.h"
+#include "install/command_queue_observer.h"
+#include "install/install_flow.h"
+#include "install/install_hooks.h"
+#include "product/product_keys.h"
+#include "product/shortcut_placements.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
 #include "support/handle.h"
@@ -135,12 +136,10 @@ class EndToEndFixture : public Base {
   void SetUp() override {
     Base::SetUp();
     if (this->HasFatalFailure()) return;
-    saved_ = g_clientInfo;
     Unregister();
   }
   void TearDown() override {
     Unregister();
-    g_clientInfo = saved_;
   }
 
   static void Unregister() {
@@ -175,9 +174,22 @@ class EndToEndFixture : public Base {
   }
   fs::path Folder() const { return temp_.Path() / "installed"; }
 
+  // Runs install_headless.exe on setup into Folder(); its exit code, 99 when it did not end.
+  DWORD RunHeadless(const std::u16string& setup) const {
+    const std::u16string program = (TestProgramFolder() / "install_headless.exe").u16string();
+    const std::u16string parameters = u"\"" + setup + u"\" \"" + Folder().u16string() + u"\"";
+    void* started = nullptr;
+    DWORD exitCode = 99;
+    if (!RunProgram(program.c_str(), parameters.c_str(), false, &started)) return exitCode;
+    Handle process(started);
+    if (WaitForSingleObject(process.Get(), 120000) == WAIT_OBJECT_0) {
+      GetExitCodeProcess(process.Get(), &exitCode);
+    }
+    return exitCode;
+  }
+
   // Installs from the built setup.exe into Folder() as the window would, with the real checks.
   void Install(CInstallFlow& flow, CommandQueueObserver& observer, bool archiveMode = true) {
-    ASSERT_TRUE(g_clientInfo.LoadFromModuleFile(Setup().c_str(), u"app", 1));
     ASSERT_TRUE(flow.OpenPayload(Setup().c_str()));
     ASSERT_TRUE(flow.LoadWindowConfig(Setup().c_str()));
     ASSERT_TRUE(flow.Prepare());
@@ -237,7 +249,6 @@ class EndToEndFixture : public Base {
 
   TempFolder temp_;
   std::map<std::string, std::string> client_;
-  CClientInfo saved_;
 };
 
 class EndToEndInstallTest : public EndToEndFixture<::testing::Test> {
@@ -265,12 +276,13 @@ TEST_F(EndToEndInstallTest, BuiltInstallerInstallsTheWholeClientAndRepairsIt) {
   {
     SCOPED_TRACE("first install");
     CommandQueueObserver observer;
-    CInstallFlow flow(&observer, false);
+    CClientInfo product;
+    CInstallFlow flow(&observer, product, false);
     Install(flow, observer);
     EXPECT_TRUE(answers.Asked().empty());
     ExpectInstalledClient();
     EXPECT_EQ(UninstallEntries(Folder() / "uninst.dat"), order);
-    EXPECT_EQ(std::u16string(flow.ClientRecord().GetDigest().Units()), listDigest);
+    EXPECT_EQ(std::u16string(product.GetDigest().Units()), listDigest);
     ExpectRegistration(listDigest);
   }
 
@@ -281,11 +293,12 @@ TEST_F(EndToEndInstallTest, BuiltInstallerInstallsTheWholeClientAndRepairsIt) {
   {
     SCOPED_TRACE("repair");
     CommandQueueObserver observer;
-    CInstallFlow flow(&observer, false);
+    CClientInfo product;
+    CInstallFlow flow(&observer, product, false);
     Install(flow, observer);
     ExpectInstalledClient();
     EXPECT_EQ(UninstallEntries(Folder() / "uninst.dat"), order);
-    EXPECT_EQ(std::u16string(flow.ClientRecord().GetDigest().Units()), listDigest);
+    EXPECT_EQ(std::u16string(product.GetDigest().Units()), listDigest);
     ExpectRegistration(listDigest);
   }
 }
@@ -293,7 +306,6 @@ TEST_F(EndToEndInstallTest, BuiltInstallerInstallsTheWholeClientAndRepairsIt) {
 // The headless installer the demo and the bench use: the same install, as a program.
 TEST_F(EndToEndInstallTest, HeadlessProgramInstallsAndSaysWhenItCannot) {
   ASSERT_NO_FATAL_FAILURE(BuildSetup());
-  const std::u16string program = (TestProgramFolder() / "install_headless.exe").u16string();
   struct Case {
     const char* label;
     std::u16string setup;
@@ -306,14 +318,7 @@ TEST_F(EndToEndInstallTest, HeadlessProgramInstallsAndSaysWhenItCannot) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     fs::remove_all(Folder());
-    const std::u16string parameters = u"\"" + c.setup + u"\" \"" + Folder().u16string() + u"\"";
-    void* started = nullptr;
-    ASSERT_TRUE(RunProgram(program.c_str(), parameters.c_str(), false, &started));
-    Handle process(started);
-    ASSERT_EQ(WaitForSingleObject(process.Get(), 120000), WAIT_OBJECT_0);
-    DWORD exitCode = 99;
-    ASSERT_TRUE(GetExitCodeProcess(process.Get(), &exitCode));
-    EXPECT_EQ(exitCode, c.exitCode);
+    EXPECT_EQ(RunHeadless(c.setup), c.exitCode);
     if (c.exitCode == 0) {
       ExpectInstalledClient();
     } else {
@@ -397,18 +402,92 @@ TEST_F(EndToEndDownloadInstallTest, InstallsFromTheServerAndThenFetchesOnlyWhatC
       listDigest = Publish();
     }
     const std::map<std::string, int> before = ServeCounts();
+    const int listServed = Served(kServedFolder + std::string("update.xml"));
     CommandQueueObserver observer;
-    CInstallFlow flow(&observer, false);
+    CClientInfo product;
+    CInstallFlow flow(&observer, product, false);
     ASSERT_NO_FATAL_FAILURE(Install(flow, observer, false));
     std::map<std::string, int> expected;
     for (const auto& item : client_) expected[item.first] = c.fetchedEach;
     if (c.changeOneFile) expected[changed] = 1;
     EXPECT_EQ(Fetched(before, ServeCounts()), expected);
+    EXPECT_EQ(Served(kServedFolder + std::string("update.xml")) - listServed, 1);
     EXPECT_TRUE(answers.Asked().empty());
     ExpectInstalledClient();
     EXPECT_EQ(UninstallEntries(Folder() / "uninst.dat"), ListOrder(temp_.Path() / "update.xml"));
-    EXPECT_EQ(std::u16string(flow.ClientRecord().GetDigest().Units()), listDigest);
+    EXPECT_EQ(std::u16string(product.GetDigest().Units()), listDigest);
     ExpectRegistration(listDigest);
+  }
+}
+
+// Installers made from the bare stub, its configuration stamped in and its payload beside it as
+// "setup.zip", whose entries fail in every way an entry can: only what was put in place goes
+// into "uninst.dat", in archive mode and in download mode alike.
+class HeadlessUninstallListTest : public EndToEndFixture<HttpServerTest> {
+ protected:
+  std::u16string MakeInstaller(const std::u16string& listUrl, const std::string& payload) {
+    CClientInfo config;
+    config.SetCompany(kCompany);
+    config.SetApp(kApp);
+    config.SetName(kName);
+    config.SetConfig(listUrl.c_str());
+    std::vector<uint8_t> record(CRecordStorage::kDefaultSaveBufferSize);
+    const uint32_t size = config.Serialize(record.data(), static_cast<uint32_t>(record.size()), true);
+    fs::copy_file(TestProgramFolder() / "setup.exe", temp_.Path() / "setup.exe",
+                  fs::copy_options::overwrite_existing);
+    EXPECT_TRUE(PutResource(Setup(), u"APP", 1, std::string(record.begin(), record.begin() + size)));
+    WriteBytes(temp_.Path() / "setup.zip", payload);
+    return Setup();
+  }
+};
+
+TEST_F(HeadlessUninstallListTest, ListsOnlyWhatWasInstalled) {
+  const char* const password = XZip::GetArchivePassword();
+  // Archive mode: a refused name and an entry that fails its CRC check.
+  std::string nested = BuildZip({{"good.txt", "good"},
+                                 {"../escaped.txt", "out"},
+                                 {"damaged.txt", std::string(100, 'd'), false, true, true, false}},
+                                password);
+  nested[EntryDataOffset(nested, 2) + 40] ^= 0x5A;
+  // Download mode: a refused name and a file whose digest is not the listed one.
+  const auto md5 = [](const std::string& bytes) {
+    char16_t digest[33];
+    Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    return std::u16string(digest);
+  };
+  ASSERT_TRUE(Keep("headless-list/good.txt", "good"));
+  ASSERT_TRUE(Keep("headless-list/bad.txt", "bad"));
+  CUpdateInfo list;
+  list.AddFile(u"good.txt", 4, md5("good").c_str(), Url("/file/headless-list/good.txt").c_str());
+  list.AddFile(u"..\\escaped.txt", 4, md5("good").c_str(),
+               Url("/file/headless-list/good.txt").c_str());
+  list.AddFile(u"bad.txt", 3, md5("not bad").c_str(), Url("/file/headless-list/bad.txt").c_str());
+  std::vector<uint8_t> listBytes(CRecordStorage::kDefaultSaveBufferSize);
+  const uint32_t listSize =
+      list.Serialize(listBytes.data(), static_cast<uint32_t>(listBytes.size()), false);
+  ASSERT_TRUE(Keep("headless-list/update.xml",
+                   std::string(listBytes.begin(), listBytes.begin() + listSize)));
+  struct Case {
+    const char* label;
+    std::u16string listUrl;
+    std::string payload;
+  };
+  const Case cases[] = {
+      {"archive mode", u"", BuildZip({{"app.zip", nested}}, password)},
+      {"download mode", Url("/file/headless-list/update.xml"),
+       BuildZip({{"theme.txt", "no client archive"}}, password)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove_all(Folder());
+    Unregister();
+    const std::u16string setup = MakeInstaller(c.listUrl, c.payload);
+    EXPECT_EQ(RunHeadless(setup), 2u);  // some files failed
+    EXPECT_EQ(UninstallEntries(Folder() / "uninst.dat"), std::vector<std::u16string>{u"good.txt"});
+    EXPECT_EQ(ReadBytes(Folder() / "good.txt"), "good");
+    EXPECT_FALSE(fs::exists(Folder() / "damaged.txt"));
+    EXPECT_FALSE(fs::exists(Folder() / "bad.txt"));
+    EXPECT_FALSE(fs::exists(temp_.Path() / "escaped.txt"));
   }
 }
 

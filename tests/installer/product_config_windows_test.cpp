@@ -10,6 +10,7 @@
 #include "installer/command_line.h"
 #include "installer/homepage_opener.h"
 #include "installer/process_globals.h"
+#include "records/client_info.h"
 #include "support/module_library.h"
 #include "support/utf8.h"
 #include "tests/helpers/scripted_answers.h"
@@ -30,15 +31,12 @@ bool RecordOpenedPage(const char16_t* url) {
 }
 
 // Start-up on a copy of a test program: the tests stamp (or damage) its "APP" resource and hand
-// it to LoadProductConfig as the module to read. The process-wide record starts from its
-// defaults in every test.
+// it to LoadProductConfig as the module to read, with a product record of its defaults.
 class ProductConfigTest : public ::testing::Test {
  protected:
   void SetUp() override {
     exe_ = folder_.File(u"target.exe");
     std::filesystem::copy_file(TestProgramFolder() / "resource_target.exe", exe_);
-    g_clientInfo = CClientInfo();
-    g_userAgent.Clear();
     g_windowTitle.Clear();
     openedPages.clear();
     previousOpener_ = ReplaceHomepageOpener(RecordOpenedPage);
@@ -48,15 +46,16 @@ class ProductConfigTest : public ::testing::Test {
   bool LoadFromTarget() {
     ModuleLibrary library(exe_.c_str());
     EXPECT_NE(library.Handle(), nullptr);
-    return LoadProductConfig(library.Handle());
+    return LoadProductConfig(library.Handle(), product_);
   }
 
   TempFolder folder_;
   std::u16string exe_;
+  CClientInfo product_;
   HomepageOpener previousOpener_ = nullptr;
 };
 
-TEST_F(ProductConfigTest, StampedConfigurationBuildsUserAgentAndTitle) {
+TEST_F(ProductConfigTest, StampedConfigurationLoadsAndTitlesTheWindow) {
   for (bool packed : {true, false}) {
     SCOPED_TRACE(packed);
     CClientInfo config;
@@ -67,10 +66,8 @@ TEST_F(ProductConfigTest, StampedConfigurationBuildsUserAgentAndTitle) {
 
     ScriptedAnswers answers;
     ASSERT_TRUE(LoadFromTarget());
-    EXPECT_EQ(std::u16string(g_userAgent.Units()),
-              u"Example/democlient/1.2.0.0 client/1.1 WebUI/1.3 WKE/535.2 WebKit/535.2");
     EXPECT_EQ(std::u16string(g_windowTitle.Units()), u"\u793a\u4f8b\u5ba2\u6237\u7aef");
-    EXPECT_EQ(std::u16string(g_clientInfo.GetHomepage().Units()), u"http://www.example.com/");
+    EXPECT_EQ(std::u16string(product_.GetHomepage().Units()), u"http://www.example.com/");
     EXPECT_TRUE(answers.Asked().empty());
     EXPECT_TRUE(openedPages.empty());
   }
@@ -109,7 +106,6 @@ TEST_F(ProductConfigTest, DamagedPackageAsksOnceAndOpensTheHomepageOnlyOnYes) {
     EXPECT_EQ(question.flags, static_cast<unsigned>(MB_YESNO | MB_ICONERROR));
     EXPECT_EQ(openedPages, c.answer == IDYES ? std::vector<std::u16string>{defaultHomepage}
                                              : std::vector<std::u16string>{});
-    EXPECT_EQ(g_userAgent.Length(), 0);
     EXPECT_EQ(g_windowTitle.Length(), 0);
   }
 }

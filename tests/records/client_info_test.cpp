@@ -159,7 +159,7 @@ TEST(ClientInfo, ValuesAreCutToWhatTheirFieldKeeps) {
   EXPECT_EQ(info.SetName(longValue.c_str()).Length(), 127);
   EXPECT_EQ(info.SetNotify(longValue.c_str()).Length(), 511);
   EXPECT_EQ(info.SetDigest(longValue.c_str()), 32);
-  EXPECT_EQ(info.SetDigest2(u"ABC"), 3);
+  EXPECT_EQ(info.SetDigest(u"ABC"), 3);
   EXPECT_EQ(Text(info.GetDigest()), u"ABC");
   EXPECT_EQ(info.SetDigest(nullptr), 0);
 }

@@ -43,7 +43,7 @@ TEST(UpdateInfo, ReadsAttributesInAnyOrder) {
   EXPECT_EQ(first->size, 1234);
   EXPECT_EQ(std::u16string(first->md5), u"0123456789ABCDEF0123456789ABCDEF");
   EXPECT_EQ(std::u16string(first->url), u"http://h/app/bin/client.exe");
-  const UpdateItem* second = list.GetItem(1);
+  const UpdateItem* second = list.Get(1);
   EXPECT_EQ(second->action, 1);
   EXPECT_EQ(second->size, -7);
   EXPECT_EQ(std::u16string(second->file), u"old.dll");

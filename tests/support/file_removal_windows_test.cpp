@@ -6,9 +6,9 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/process_control.h"
-#include "tests/helpers/scripted_answers.h"
 #include "tests/helpers/started_process.h"
 #include "tests/helpers/temp_folder.h"
 
@@ -17,6 +17,20 @@ namespace {
 namespace fs = std::filesystem;
 
 void* const kOwner = reinterpret_cast<void*>(0x4711);
+
+// The question of DeleteFileOrStopOwner, answered from here: what it was asked and with what.
+struct Consent {
+  bool answer = false;
+  std::vector<std::u16string> paths;
+  std::vector<void*> owners;
+};
+Consent consent;
+
+bool Consult(const char16_t* path, void* owner) {
+  consent.paths.push_back(path);
+  consent.owners.push_back(owner);
+  return consent.answer;
+}
 
 TEST(FileRemoval, DeleteShellFileDeletesExactlyOneFile) {
   TempFolder folder;
@@ -42,40 +56,36 @@ TEST(FileRemoval, DeleteShellFileDeletesExactlyOneFile) {
 TEST(FileRemoval, DeletesFilesNobodyRunsWithoutAsking) {
   TempFolder folder;
   WriteBytes(folder.Path() / "data.bin", "data");
-  ScriptedAnswers answers;
-  EXPECT_TRUE(DeleteFileOrStopOwner(folder.File(u"data.bin").c_str(), true, kOwner));
+  consent = Consent();
+  EXPECT_TRUE(DeleteFileOrStopOwner(folder.File(u"data.bin").c_str(), Consult, kOwner));
   EXPECT_FALSE(fs::exists(folder.Path() / "data.bin"));
-  EXPECT_FALSE(DeleteFileOrStopOwner(folder.File(u"missing.bin").c_str(), true, kOwner));
-  EXPECT_FALSE(DeleteFileOrStopOwner(nullptr, true, kOwner));
-  EXPECT_TRUE(answers.Asked().empty());
+  EXPECT_FALSE(DeleteFileOrStopOwner(folder.File(u"missing.bin").c_str(), Consult, kOwner));
+  EXPECT_FALSE(DeleteFileOrStopOwner(nullptr, Consult, kOwner));
+  EXPECT_TRUE(consent.paths.empty());
 }
 
 TEST(FileRemoval, EndsTheProgramRunningFromTheFileOnlyWithConsent) {
   TempFolder folder;
   struct Case {
     bool ask;
-    int answer;
+    bool answer;
     bool deleted;
   };
-  const Case cases[] = {{true, IDNO, false}, {true, IDYES, true}, {false, IDNO, true}};
+  const Case cases[] = {{true, false, false}, {true, true, true}, {false, false, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.ask) + " " + std::to_string(c.answer));
     StartedProcess held(folder.Path(), u"\u5BA2\u6237\u7AEF.exe");  // 客户端.exe
     ASSERT_TRUE(IsProcessRunning(held.Id()));
-    ScriptedAnswers answers({c.answer});
+    consent = Consent();
+    consent.answer = c.answer;
 
-    EXPECT_EQ(DeleteFileOrStopOwner(held.Path().c_str(), c.ask, kOwner), c.deleted);
+    EXPECT_EQ(DeleteFileOrStopOwner(held.Path().c_str(), c.ask ? Consult : nullptr, kOwner),
+              c.deleted);
     EXPECT_EQ(fs::exists(fs::path(held.Path())), !c.deleted);
     EXPECT_EQ(IsProcessRunning(held.Id()), !c.deleted);
-    ASSERT_EQ(answers.Asked().size(), c.ask ? 1u : 0u);
-    if (c.ask) {
-      const ScriptedAnswers::Question& question = answers.Asked()[0];
-      EXPECT_EQ(question.text,
-                u"当前待删除文件" + held.Path() + u"正在运行!\n是否强制终止后删除？");
-      EXPECT_EQ(question.caption, u"文件删除提示");
-      EXPECT_EQ(question.flags, static_cast<unsigned>(MB_YESNO));
-      EXPECT_EQ(question.owner, kOwner);
-    }
+    EXPECT_EQ(consent.paths, c.ask ? std::vector<std::u16string>{held.Path()}
+                                   : std::vector<std::u16string>{});
+    EXPECT_EQ(consent.owners, c.ask ? std::vector<void*>{kOwner} : std::vector<void*>{});
   }
 }
 
@@ -90,9 +100,10 @@ TEST(FileRemoval, LeavesProgramsThatOnlyShareTheName) {
   WriteBytes(file, "not running");
   SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);  // so deleting it is refused
 
-  ScriptedAnswers answers({IDYES});
-  EXPECT_FALSE(DeleteFileOrStopOwner(file.u16string().c_str(), true, kOwner));
-  EXPECT_TRUE(answers.Asked().empty());
+  consent = Consent();
+  consent.answer = true;
+  EXPECT_FALSE(DeleteFileOrStopOwner(file.u16string().c_str(), Consult, kOwner));
+  EXPECT_TRUE(consent.paths.empty());
   EXPECT_TRUE(IsProcessRunning(elsewhere.Id()));
   SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }

@@ -8,53 +8,13 @@
 #include <iterator>
 #include <string>
 
-#include "support/registry_key_paths.h"
+#include "product/product_keys.h"
 #include "support/wide_text.h"
 #include "tests/helpers/registry_probe.h"
 
 namespace {
 
-const std::u16string kUninstallBase = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
-// The raw value as the registry holds it. Type REG_NONE when absent.
-struct StoredValue {
-  DWORD type = REG_NONE;
-  std::u16string units;
-};
-
-StoredValue ReadStored(const std::u16string& subKey, const char16_t* name) {
-  StoredValue value;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, AsWide(subKey.c_str()), 0, KEY_READ, &key) != 0) {
-    return value;
-  }
-  char16_t data[600] = {};
-  DWORD bytes = sizeof data;
-  if (RegQueryValueExW(key, AsWide(name), nullptr, &value.type, reinterpret_cast<BYTE*>(data),
-                       &bytes) == ERROR_SUCCESS) {
-    value.units.assign(data, bytes / 2);
-  } else {
-    value.type = REG_NONE;
-  }
-  RegCloseKey(key);
-  return value;
-}
-
-// Each test works below a company key of its own in HKEY_LOCAL_MACHINE\Software, and removes it
-// and the uninstall entry afterwards.
-class RegistryTest : public testing::Test {
- protected:
-  void TearDown() override {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, AsWide(CompanyKey().c_str()));
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, AsWide((kUninstallBase + company_ + app_).c_str()));
-  }
-
-  std::u16string CompanyKey() const { return u"Software\\" + company_; }
-  std::u16string ProductKey() const { return CompanyKey() + u"\\" + app_; }
-
-  const std::u16string company_ = UniqueName(u"InstallerTest");
-  const std::u16string app_ = u"App";
-};
+class RegistryTest : public CompanyKeyTest {};
 
 TEST_F(RegistryTest, WritesTheGivenUnitsCreatingTheKey) {
   ASSERT_FALSE(KeyExists(ProductKey()));
@@ -138,58 +98,6 @@ TEST_F(RegistryTest, DeletesValuesAndKeys) {
   EXPECT_FALSE(KeyExists(key));
   EXPECT_TRUE(KeyExists(CompanyKey()));
   EXPECT_FALSE(DeleteProductKey(company_.c_str(), app_.c_str()));
-}
-
-TEST_F(RegistryTest, WritesTheUninstallEntryUnderCompanyAndAppJoined) {
-  ASSERT_TRUE(WriteUninstallValue(company_.c_str(), app_.c_str(), u"DisplayName", u"客户端", -1));
-  const std::u16string entry = kUninstallBase + company_ + app_;
-  char16_t name[16];
-  ASSERT_TRUE(RegistryReadString(entry.c_str(), u"DisplayName", name, 16));
-  EXPECT_EQ(std::u16string(name), u"客户端");
-  EXPECT_TRUE(DeleteUninstallKey(company_.c_str(), app_.c_str()));
-  EXPECT_FALSE(KeyExists(entry));
-}
-
-TEST_F(RegistryTest, KeepsRunValuesUnderTheirOwnName) {
-  const std::u16string name = UniqueName(u"InstallerTestRun");
-  ASSERT_TRUE(WriteRunValue(name.c_str(), u"C:\\Apps\\client.exe", -1));
-  char16_t buffer[260];
-  ASSERT_TRUE(ReadRunValue(name.c_str(), buffer, 260));
-  EXPECT_EQ(std::u16string(buffer), u"C:\\Apps\\client.exe");
-  EXPECT_EQ(ReadStored(kRunKeyPath, name.c_str()).type, static_cast<DWORD>(REG_SZ));
-  EXPECT_TRUE(DeleteRunValue(name.c_str()));
-  EXPECT_FALSE(ReadRunValue(name.c_str(), buffer, 260));
-
-  // An empty name would be the Run key's own default value.
-  EXPECT_FALSE(WriteRunValue(u"", u"x", -1));
-  EXPECT_FALSE(ReadRunValue(u"", buffer, 260));
-  EXPECT_FALSE(DeleteRunValue(u""));
-  EXPECT_FALSE(DeleteRunValue(nullptr));
-}
-
-TEST_F(RegistryTest, RefusesNamesThatPointAtAnotherKey) {
-  char16_t buffer[16];
-  const std::u16string longApp(300, u'a');
-  struct Case {
-    const char* name;
-    const char16_t* company;
-    const char16_t* app;
-  };
-  const Case cases[] = {
-      {"empty app: the company key itself", company_.c_str(), u""},
-      {"nested app", company_.c_str(), u"App\\Sub"},
-      {"too long to format whole", company_.c_str(), longApp.c_str()},
-      {"null company", nullptr, u"App"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_FALSE(WriteProductValue(c.company, c.app, u"v", u"1", -1));
-    EXPECT_FALSE(ReadProductValue(c.company, c.app, u"v", buffer, 16));
-    EXPECT_FALSE(WriteUninstallValue(c.company, c.app, u"v", u"1", -1));
-    EXPECT_FALSE(DeleteProductKey(c.company, c.app));
-    EXPECT_FALSE(DeleteUninstallKey(c.company, c.app));
-  }
-  EXPECT_FALSE(KeyExists(CompanyKey()));
 }
 
 }  // namespace

@@ -1,0 +1,62 @@
+#pragma once
+#include <cstdint>
+
+#include "install/install_outcome.h"
+#include "install/install_run.h"
+#include "support/fixed_wstring.h"
+
+class IUninstInfo;
+class IUpdateInfo;
+struct UpdateItem;
+
+// The download-mode engine: follows an update list, putting each listed file into the install
+// folder (downloaded unless already there with the listed size and digest) and deleting what
+// the list marks for deletion. The operations keep this order.
+class IInstall {
+ public:
+  virtual ~IInstall() = default;
+  virtual void SetCallback(InstallProgress callback, void* context) = 0;
+  // The MD5 of the last update list followed, 32 upper-case digits.
+  virtual const char16_t* GetListDigest() const = 0;
+  // Downloads the update list at url and follows it. True when the list arrived and was
+  // followed to its end (entries may still have failed; see the outcome); false too when a stop
+  // ended the run.
+  virtual bool InstallFromUrl(const char16_t* folder, const char16_t* url) = 0;
+  virtual bool InstallFromData(const char16_t* folder, const uint8_t* bytes, uint32_t count) = 0;
+  virtual bool InstallList(const char16_t* folder, const IUpdateInfo* list) = 0;
+  virtual bool InstallEntry(const char16_t* folder, const UpdateItem* entry) = 0;
+};
+
+class CInstall : public IInstall {
+ public:
+  void SetCallback(InstallProgress callback, void* context) override {
+    run_.progress = callback;
+    run_.context = context;
+  }
+  const char16_t* GetListDigest() const override { return listDigest_; }
+  bool InstallFromUrl(const char16_t* folder, const char16_t* url) override;
+  bool InstallFromData(const char16_t* folder, const uint8_t* bytes, uint32_t count) override;
+  bool InstallList(const char16_t* folder, const IUpdateInfo* list) override;
+  bool InstallEntry(const char16_t* folder, const UpdateItem* entry) override;
+
+  // The version the last list followed names (empty when it names none).
+  const char16_t* GetListVersion() const { return listVersion_.Units(); }
+  // Receives the name of every listed file that a list run leaves in place, downloaded or found
+  // there already, in list order; null for none.
+  void SetInstalledList(IUninstInfo* installed) { run_.installed = installed; }
+  // A flag another thread sets to stop a list run: it is looked at before each entry and while a
+  // file downloads, and the run then ends with false. Null for none.
+  void SetStopRequest(const std::atomic<bool>* stop) { run_.stop = stop; }
+  // The entries of the last list that could not be put in place.
+  const InstallOutcome& Outcome() const { return outcome_; }
+
+ private:
+  static void OnReceived(int32_t expected, uint32_t received, void* self);
+
+  uint32_t total_ = 0;
+  uint32_t done_ = 0;
+  char16_t listDigest_[33] = {};
+  FixedWString<128> listVersion_;
+  InstallRun run_;
+  InstallOutcome outcome_;
+};

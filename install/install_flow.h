@@ -1,0 +1,183 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "install/install_engine.h"
+#include "install/install_hooks.h"
+#include "install/install_outcome.h"
+#include "install/paint_pause.h"
+#include "install/progress_figures.h"
+#include "records/client_info.h"
+#include "records/uninst_info.h"
+#include "support/fixed_wstring.h"
+#include "support/xdata.h"
+#include "support/xzip.h"
+
+class CInstallThread;
+
+// The parts of the install window whose state the flow decides.
+enum class InstallElement {
+  kFirstPage,     // folder box, browse button, agreement and start button together
+  kWaitingImage,
+  kStartButton,   // also the finish button, on the finish page
+  kStatusText,
+  kPercentText,
+  kProgressBar,
+  kDetailText,    // download mode only
+  kSlowNetwork,   // shade and text, download mode only
+};
+
+// What the window shows, as the flow last set it. The flow changes it on the worker too; the
+// window takes a copy (CInstallFlow::View) on its own thread and draws that.
+struct InstallView {
+  bool firstPageVisible = true;
+  bool waitingVisible = false;
+  bool progressVisible = false;  // progress bar, status, percentage and (download) detail texts
+  bool finishButtonVisible = false;
+  bool slowNetworkVisible = false;
+  FixedWString<1024> statusText;
+  FixedWString<32> percentText;
+  FixedWString<256> detailText;
+  uint32_t progressRange = 100;
+  uint32_t progressPosition = 0;
+};
+
+// What the flow asks of the window that owns it (or of a test in its place).
+class IInstallObserver {
+ public:
+  virtual ~IInstallObserver() = default;
+  // An element's state changed in the view and it needs drawing again. Called on the worker
+  // too: a window posts itself a message and takes the view on its own thread.
+  virtual void OnElementChanged(InstallElement element) = 0;
+  // Delivers id to OnCommand later, on the window's thread (a posted WM_COMMAND). Called on the
+  // worker.
+  virtual void PostCommand(int id) = 0;
+  // The window closes and the process ends with exitCode.
+  virtual void Close(int exitCode) = 0;
+};
+
+// The install without its window: the payload, the configuration, the install folder, the
+// states, the checks, the worker that runs the engine, the progress bookkeeping and the finish.
+class CInstallFlow {
+ public:
+  enum State { kReady = 0, kInstalling = 1, kFinished = 2, kLaunching = 3 };
+
+  static constexpr int kStartCommand = 4100;
+  static constexpr int kFinishCommand = 4101;
+  // Posted by the worker once the engine has processed every entry.
+  static constexpr int kCompletedCommand = 4102;
+  // Posted by the worker when the install failed before any progress.
+  static constexpr int kNotStartedCommand = 4107;
+
+  // How the process ends after a silent install.
+  static constexpr int kExitInstalled = 0;
+  static constexpr int kExitNotStarted = 1;
+  static constexpr int kExitFilesFailed = 2;
+
+  // How long Cancel waits for the worker. It stops after the entry at hand, or within one piece
+  // of a download; only a call into the system that does not return keeps it longer.
+  static constexpr uint32_t kStopWaitMs = 10000;
+
+  // product is the program's product record: the flow loads the configuration into it, and the
+  // checks, the report and the finish read and complete it. It outlives the flow.
+  CInstallFlow(IInstallObserver* observer, IClientInfo& product, bool silent);
+  // Cancels a running install (see Cancel).
+  ~CInstallFlow();
+  CInstallFlow(const CInstallFlow&) = delete;
+  CInstallFlow& operator=(const CInstallFlow&) = delete;
+
+  void SetHooks(const InstallHooks& hooks) { hooks_ = hooks; }
+  // Owner of the questions the flow asks (the window's handle).
+  void SetOwnerWindow(void* owner) { owner_ = owner; }
+
+  // The payload archive: resource "tail" 1 of the executable at exePath, else the archive file
+  // beside it with the extension "zip".
+  bool OpenPayload(const char16_t* exePath);
+  // Loads the product configuration into the product record: resource "app" 1 of the
+  // executable, else "app.txt" of the payload. False when neither is there or readable.
+  bool LoadWindowConfig(const char16_t* exePath);
+  // Archive mode when the configured archive file is in the payload; then the install folder:
+  // the one recorded in the product key, else the programs folder of the Windows drive. False
+  // when neither is known.
+  bool Prepare();
+  // The install folder for a folder the user chose.
+  void ChooseInstallFolder(const char16_t* folder);
+  // The folder box's text, taken at the start of an interactive install.
+  void SetFolderText(const char16_t* folder) { folderText_.Assign(folder); }
+
+  // In archive mode with an install folder, before any install: the installed-version check,
+  // then what it decided: a newer version installed finishes with it, a declined repair closes
+  // the window. Runs once the window is built and before a silent install starts, so nothing is
+  // written over a newer version; after the start it does nothing.
+  void CheckVersion();
+  // Checks, switches to the progress page and starts the worker. False when a check stopped it.
+  bool StartInstall();
+  // The worker's body.
+  bool RunInstall();
+  // The progress routine; runs on the worker. It shows the install; the uninstall list is kept
+  // by the engine from what it put in place.
+  void ShowProgress(const char16_t* name, uint32_t total, uint32_t done);
+  // After each report: room for the window's thread to paint. Runs on the worker.
+  void PauseForPainting() { pause_.AfterEntry(); }
+  // The commands above; true when id is one of them.
+  bool OnCommand(int id);
+  void FinishInstall();
+  void FinishExisting();
+  // Asks a running install to stop and waits for the worker to end, at most kStopWaitMs: the
+  // files written so far stay, the one being written is finished or never begun, and nothing is
+  // registered or reported; the observer hears nothing more. A worker still running after the
+  // wait is stuck in the system: the process then ends at once, with kExitFilesFailed, rather
+  // than free what the worker uses. The flow installs nothing after a Cancel. Call it from the
+  // thread that owns the flow, while the observer still exists.
+  void Cancel();
+
+  State GetState() const { return state_.load(); }
+  // A copy of the view as it stands; safe on any thread.
+  InstallView View() const {
+    std::lock_guard<std::mutex> lock(viewLock_);
+    return view_;
+  }
+  const FixedWString<1024>& GetInstallFolder() const { return installFolder_; }
+  bool IsArchiveMode() const { return nestedArchive_; }
+  const CUninstInfo& UninstallList() const { return uninstallList_; }
+  const InstallOutcome& Outcome() const { return outcome_; }
+
+ private:
+  void ShowFinishPage();
+  void Changed(InstallElement element) { observer_->OnElementChanged(element); }
+  // The digest and version of the update list the install followed: in archive mode the
+  // payload's "update.xml", in download mode the list the engine downloaded.
+  void TakeListFacts();
+  void NotStarted();
+  // Download mode: the list URL that answers, then the engine over it.
+  bool DownloadInstall();
+
+  IInstallObserver* observer_;
+  InstallHooks hooks_;
+  void* owner_ = nullptr;
+  XZip payload_;
+  XData payloadBytes_;
+  bool payloadOpen_ = false;
+  bool silent_;
+  bool nestedArchive_ = false;
+  std::unique_ptr<CInstallThread> thread_;
+  IClientInfo& product_;
+  CUninstInfo uninstallList_;
+  CInstall engine_;
+  FixedWString<1024> installFolder_;
+  FixedWString<1024> folderText_;
+  FixedWString<1024> nestedName_;
+  FixedWString<1024> listUrl_;
+  FixedWString<32> listDigest_;    // empty when the install followed no list
+  FixedWString<128> listVersion_;  // empty when the list names none
+  std::atomic<State> state_{kReady};
+  std::atomic<bool> stopRequested_{false};
+  mutable std::mutex viewLock_;  // the worker writes the view while the window copies it
+  InstallView view_;
+  ProgressFigures figures_;
+  PaintPause pause_;
+  InstallOutcome outcome_;
+  bool completed_ = false;  // the completion is posted once per install
+};

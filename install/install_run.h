@@ -1,0 +1,30 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+class IUninstInfo;
+struct InstallOutcome;
+
+// Told of the install's progress: the total and done counts (bytes of a list, entries of an
+// archive) and the name of the item just begun, relative to the install folder, or null for a
+// count update.
+using InstallProgress = void (*)(uint32_t total, uint32_t done, const char16_t* name,
+                                 void* context);
+
+// What one install run tells as it goes: its progress, every entry it put in place (the
+// uninstall list is built from these, so it names exactly what the install folder got), and
+// every entry it could not; and the flag, set from another thread, that asks it to stop before
+// its next entry. Each member may be null.
+struct InstallRun {
+  InstallProgress progress = nullptr;
+  void* context = nullptr;
+  IUninstInfo* installed = nullptr;
+  InstallOutcome* outcome = nullptr;
+  const std::atomic<bool>* stop = nullptr;
+
+  bool Stopped() const { return stop != nullptr && stop->load(); }
+
+  void Report(uint32_t total, uint32_t done, const char16_t* name) const;
+  void Installed(const char16_t* name) const;
+  void Failed(const char16_t* name) const;
+};

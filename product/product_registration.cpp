@@ -1,0 +1,65 @@
+#include "product/product_registration.h"
+
+#include <string>
+
+#include "product/auto_start.h"
+#include "product/product_keys.h"
+#include "product/shortcut_placements.h"
+#include "records/client_info.h"
+#include "support/path_text.h"
+
+namespace {
+
+constexpr char16_t kUninstallPrefix[] = u"\u5378\u8F7D";  // "uninstall"
+
+}  // namespace
+
+bool Register(const IClientInfo& product) {
+  const char16_t* company = product.GetCompany().Units();
+  const char16_t* app = product.GetApp().Units();
+  const char16_t* folder = product.GetInstallFolder().Units();
+  const char16_t* name = product.GetName().Units();
+  const char16_t* version = product.GetVersion().Units();
+  WriteProductValue(company, app, u"version", version, -1);
+  WriteProductValue(company, app, u"path", folder, -1);
+  WriteProductValue(company, app, u"md5", product.GetDigest().Units(), -1);
+
+  char16_t icon[kPathUnits];
+  char16_t uninstaller[kPathUnits];
+  bool hasIcon = ComposePath(icon, kPathUnits, {folder, product.GetClientFile().Units()});
+  bool hasUninstaller =
+      ComposePath(uninstaller, kPathUnits, {folder, product.GetUninstallerFile().Units()});
+  WriteUninstallValue(company, app, u"DisplayName", name, -1);
+  WriteUninstallValue(company, app, u"DisplayVersion", version, -1);
+  WriteUninstallValue(company, app, u"Publisher", product.GetPublisher().Units(), -1);
+  if (hasIcon) WriteUninstallValue(company, app, u"DisplayIcon", icon, -1);
+  if (hasUninstaller) WriteUninstallValue(company, app, u"UninstallString", uninstaller, -1);
+
+  char16_t main[kPathUnits];
+  const bool hasMain = product.GetMainPath(main);
+  if (hasMain) {
+    WriteProductValue(company, app, u"main", main, -1);
+    CreateDesktopShortcut(main, name, 0);
+    CreateStartMenuShortcut(main, name, 0);
+    CreateQuickLaunchShortcut(main, name, 0);
+  }
+  char16_t group[kPathCapacity];
+  if (CreateProgramGroup(name, group)) {
+    if (hasMain) CreateShortcutIn(main, group, name, 0);
+    std::u16string uninstallName = kUninstallPrefix + std::u16string(name);
+    if (hasUninstaller) CreateShortcutIn(uninstaller, group, uninstallName.c_str(), 0);
+  }
+  return true;
+}
+
+bool Unregister(const IClientInfo& product) {
+  const char16_t* name = product.GetName().Units();
+  DeleteProductKey(product.GetCompany().Units(), product.GetApp().Units());
+  DeleteUninstallKey(product.GetCompany().Units(), product.GetApp().Units());
+  DeleteDesktopShortcut(name);
+  DeleteStartMenuShortcut(name);
+  DeleteQuickLaunchShortcut(name);
+  DeleteProgramGroup(name);
+  SetAutoStart(product, false);
+  return true;
+}

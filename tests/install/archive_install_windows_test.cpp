@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "install/archive_install.h"
+#include "install/install_outcome.h"
+#include "records/uninst_info.h"
+#include "support/xzip.h"
+#include "tests/helpers/install_payload.h"
+#include "tests/helpers/temp_folder.h"
+
+namespace {
+
+struct Report {
+  std::u16string name;  // u"<none>" for a count-only report
+  uint32_t total;
+  uint32_t done;
+};
+
+void Record(uint32_t total, uint32_t done, const char16_t* name, void* context) {
+  static_cast<std::vector<Report>*>(context)->push_back(
+      {name != nullptr ? name : u"<none>", total, done});
+}
+
+struct Installed {
+  bool result = false;
+  std::vector<Report> reports;
+  InstallOutcome outcome;
+  std::vector<std::u16string> listed;  // what the uninstall list received
+};
+
+Installed Install(const std::string& payloadBytes, const char16_t* nestedName,
+                  const std::u16string& folder) {
+  XZip payload;
+  Installed installed;
+  EXPECT_TRUE(payload.OpenMemory(payloadBytes.data(), static_cast<uint32_t>(payloadBytes.size()),
+                                 XZip::GetArchivePassword()));
+  CUninstInfo list;
+  InstallRun run;
+  run.progress = &Record;
+  run.context = &installed.reports;
+  run.installed = &list;
+  run.outcome = &installed.outcome;
+  installed.result = InstallFromArchive(payload, nestedName, folder.c_str(), run);
+  for (int i = 0; i < list.Count(); ++i) installed.listed.push_back(list.Get(i));
+  return installed;
+}
+
+TEST(ArchiveInstall, WritesEveryEntryAndReportsEachInOrder) {
+  TempFolder temp;
+  const std::string big(3 * 1024 * 1024 + 7, 'x');
+  const std::string payload = BuildPayload({
+      {"bin/", "", true},
+      {"bin/client.exe", "MZ client"},
+      {"data/deep/nested/big.dat", big},
+      {"Empty.txt", ""},
+      {"only/folder/", "", true},
+  });
+  const std::u16string folder = temp.File(u"Company\\App\\");
+
+  Installed installed = Install(payload, u"APP.ZIP", folder);
+
+  ASSERT_TRUE(installed.result);
+  EXPECT_EQ(installed.outcome.failed, 0);
+  EXPECT_EQ(ReadBytes(temp.Path() / "Company/App/bin/client.exe"), "MZ client");
+  EXPECT_EQ(ReadBytes(temp.Path() / "Company/App/data/deep/nested/big.dat"), big);
+  EXPECT_TRUE(std::filesystem::exists(temp.Path() / "Company/App/Empty.txt"));
+  EXPECT_TRUE(std::filesystem::is_directory(temp.Path() / "Company/App/only/folder"));
+  const std::vector<std::u16string> names = {u"bin\\", u"bin\\client.exe",
+                                             u"data\\deep\\nested\\big.dat", u"Empty.txt",
+                                             u"only\\folder\\"};
+  EXPECT_EQ(installed.listed, names);
+  ASSERT_EQ(installed.reports.size(), names.size());
+  for (size_t i = 0; i < names.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(installed.reports[i].name, names[i]);
+    EXPECT_EQ(installed.reports[i].total, names.size());
+    EXPECT_EQ(installed.reports[i].done, i + 1);
+  }
+}
+
+// Entry names are data: none of them may place anything outside the install folder, and none of
+// them reaches the uninstall list, nor does an entry that fails its CRC check; the rest of the
+// archive is still installed.
+TEST(ArchiveInstall, RefusesEntriesThatWouldLandOutsideTheFolderAndListsOnlyWhatItWrote) {
+  TempFolder temp;
+  std::string nested = BuildZip({
+      {"../escaped.txt", "out"},
+      {"sub/../../escaped2.txt", "out"},
+      {"C:/escaped3.txt", "out"},
+      {"/rooted.txt", "out"},
+      {"stream.txt:hidden", "out"},
+      {"kept.txt", "in"},
+      {"damaged.txt", std::string(100, 'd'), false, true, true, false},
+  }, XZip::GetArchivePassword());
+  nested[EntryDataOffset(nested, 6) + 40] ^= 0x5A;
+  const std::string payload = BuildZip({{"app.zip", nested}}, XZip::GetArchivePassword());
+  const std::u16string folder = temp.File(u"inside");
+
+  Installed installed = Install(payload, u"app.zip", folder);
+
+  ASSERT_TRUE(installed.result);
+  EXPECT_EQ(installed.outcome.failed, 6);
+  EXPECT_EQ(installed.listed, std::vector<std::u16string>{u"kept.txt"});
+  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "inside/damaged.txt"));
+  EXPECT_EQ(installed.outcome.firstFailed.Units(), std::u16string(u"..\\escaped.txt"));
+  EXPECT_EQ(ReadBytes(temp.Path() / "inside/kept.txt"), "in");
+  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "escaped.txt"));
+  EXPECT_FALSE(std::filesystem::exists(temp.Path().parent_path() / "escaped2.txt"));
+  EXPECT_FALSE(std::filesystem::exists("C:/escaped3.txt"));
+  EXPECT_FALSE(std::filesystem::exists("C:/rooted.txt"));
+  ASSERT_EQ(installed.reports.size(), 7u);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(installed.reports[i].name, u"<none>");
+  EXPECT_EQ(installed.reports[5].name, u"kept.txt");
+  EXPECT_EQ(installed.reports[5].done, 6u);
+}
+
+TEST(ArchiveInstall, FailsBeforeAnyProgressWithoutAReadableNestedArchive) {
+  struct Case {
+    const char* label;
+    std::string payload;
+    const char16_t* nestedName;
+  };
+  ZipEntrySpec notAnArchive{"app.zip", "this is no zip archive"};
+  const Case cases[] = {
+      {"nested archive missing", BuildPayload({{"a.txt", "a"}}, "other.zip"), u"app.zip"},
+      {"nested bytes not an archive", BuildZip({notAnArchive}, XZip::GetArchivePassword()),
+       u"app.zip"},
+      {"empty name", BuildPayload({{"a.txt", "a"}}), u""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    TempFolder temp;
+    Installed installed = Install(c.payload, c.nestedName, temp.File(u"target\\"));
+    EXPECT_FALSE(installed.result);
+    EXPECT_TRUE(installed.reports.empty());
+    EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target"));
+  }
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "install/install_engine.h"
+#include "records/uninst_info.h"
+#include "records/update_info.h"
+#include "support/md5.h"
+#include "tests/helpers/byte_pattern.h"
+#include "tests/helpers/temp_folder.h"
+#include "tests/helpers/test_http_server.h"
+
+namespace {
+
+std::u16string Md5Hex(const std::string& bytes) {
+  char16_t digest[33];
+  Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
+  return digest;
+}
+
+std::vector<std::u16string> Entries(const CUninstInfo& list) {
+  std::vector<std::u16string> entries;
+  for (int i = 0; i < list.Count(); ++i) entries.push_back(list.Get(i));
+  return entries;
+}
+
+struct Progress {
+  int reports = 0;
+  uint32_t total = 0;
+  uint32_t lastDone = 0;
+  bool doneWentBack = false;
+  std::vector<std::u16string> names;
+  CUninstInfo installed;  // what the engine listed as put in place
+};
+
+void Record(uint32_t total, uint32_t done, const char16_t* name, void* context) {
+  auto* progress = static_cast<Progress*>(context);
+  ++progress->reports;
+  progress->total = total;
+  if (done < progress->lastDone) progress->doneWentBack = true;
+  progress->lastDone = done;
+  if (name != nullptr) progress->names.push_back(name);
+}
+
+// Makes progress hear the engine's reports and receive its installed entries.
+void Watch(CInstall& engine, Progress& progress) {
+  engine.SetCallback(&Record, &progress);
+  engine.SetInstalledList(&progress.installed);
+}
+
+class InstallEngineTest : public HttpServerTest {
+ protected:
+  // Each test's files live under names of their own on the shared server.
+  std::string Name(const std::string& file) const {
+    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+    return std::string(info->name()) + "-" + std::to_string(stamp_) + "-" + file;
+  }
+  // Puts content on the server and lists it under file with the given size and digest.
+  void Publish(CUpdateInfo* list, const char16_t* file, const std::string& content,
+               int32_t listedSize, const std::u16string& listedMd5) {
+    const std::string name = Name(std::to_string(list->Count()));
+    ASSERT_TRUE(Keep(name, content));
+    list->AddFile(file, listedSize, listedMd5.c_str(), Url("/file/" + name).c_str());
+  }
+  void Publish(CUpdateInfo* list, const char16_t* file, const std::string& content) {
+    Publish(list, file, content, static_cast<int32_t>(content.size()), Md5Hex(content));
+  }
+  // The list on the server; returns its URL.
+  std::u16string PublishList(CUpdateInfo* list, std::string* bytes) {
+    std::vector<uint8_t> stored(CRecordStorage::kDefaultSaveBufferSize);
+    uint32_t size = list->Serialize(stored.data(), static_cast<uint32_t>(stored.size()), false);
+    bytes->assign(stored.begin(), stored.begin() + size);
+    EXPECT_TRUE(Keep(Name("update.xml"), *bytes));
+    return Url("/file/" + Name("update.xml"));
+  }
+
+ private:
+  long long stamp_ = std::chrono::steady_clock::now().time_since_epoch().count();
+};
+
+// Files arrive whole and checked: what differs from the list in size or digest never replaces
+// the file in place and counts as failed, as does a name that would land outside the folder;
+// the rest of the list is still followed and progress still reaches the total. Only the files
+// put in place are listed for the uninstall list, though every name is shown as it begins.
+TEST_F(InstallEngineTest, DownloadsCheckedFilesAndCountsTheRestAsFailed) {
+  TempFolder temp;
+  const std::u16string folder = temp.File(u"client\\");
+  std::filesystem::create_directories(temp.Path() / "client");
+  WriteBytes(temp.Path() / "client/altered.txt", "the good old file");
+  WriteBytes(temp.Path() / "client/obsolete.txt", "to delete");
+  const std::string big = BytePattern(700 * 1024);
+
+  CUpdateInfo list;
+  Publish(&list, u"first.txt", "first");
+  Publish(&list, u"altered.txt", "tampered!", 9, Md5Hex("expected"));
+  Publish(&list, u"sub\\deep\\big.bin", big);
+  Publish(&list, u"short.txt", "short", 50, Md5Hex("short"));
+  Publish(&list, u"..\\escaped.txt", "escaped");
+  list.AddItem(std::make_unique<UpdateItem>([] {
+    UpdateItem removal;
+    removal.action = UpdateItem::kActionDelete;
+    std::char_traits<char16_t>::copy(removal.file, u"obsolete.txt", 13);
+    return removal;
+  }()));
+  std::string listBytes;
+  const std::u16string listUrl = PublishList(&list, &listBytes);
+
+  CInstall engine;
+  Progress progress;
+  Watch(engine, progress);
+  ASSERT_TRUE(engine.InstallFromUrl(folder.c_str(), listUrl.c_str()));
+
+  EXPECT_EQ(ReadBytes(temp.Path() / "client/first.txt"), "first");
+  EXPECT_EQ(ReadBytes(temp.Path() / "client/sub/deep/big.bin"), big);
+  EXPECT_EQ(ReadBytes(temp.Path() / "client/altered.txt"), "the good old file");
+  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "client/short.txt"));
+  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "escaped.txt"));
+  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "client/obsolete.txt"));
+  EXPECT_EQ(engine.Outcome().failed, 3);
+  EXPECT_EQ(std::u16string(engine.Outcome().firstFailed.Units()), u"altered.txt");
+  EXPECT_EQ(std::u16string(engine.GetListDigest()), Md5Hex(listBytes));
+  EXPECT_EQ(progress.total, static_cast<uint32_t>(list.TotalSize()));
+  EXPECT_EQ(progress.lastDone, progress.total);
+  EXPECT_FALSE(progress.doneWentBack);
+  EXPECT_EQ(progress.names.size(), 6u);
+  EXPECT_EQ(Entries(progress.installed),
+            (std::vector<std::u16string>{u"first.txt", u"sub\\deep\\big.bin"}));
+}
+
+TEST_F(InstallEngineTest, ARunOverAnUnchangedClientDownloadsNothing) {
+  TempFolder temp;
+  const std::u16string folder = temp.File(u"client");
+  CUpdateInfo list;
+  Publish(&list, u"a.txt", "alpha");
+  Publish(&list, u"bin\\b.dll", BytePattern(300000));
+  std::string listBytes;
+  const std::u16string listUrl = PublishList(&list, &listBytes);
+
+  CInstall first;
+  ASSERT_TRUE(first.InstallFromUrl(folder.c_str(), listUrl.c_str()));
+  EXPECT_EQ(first.Outcome().failed, 0);
+
+  CInstall again;
+  Progress progress;
+  Watch(again, progress);
+  ASSERT_TRUE(again.InstallFromUrl(folder.c_str(), listUrl.c_str()));
+  // Files found in place belong to the install as much as those downloaded.
+  EXPECT_EQ(Entries(progress.installed), (std::vector<std::u16string>{u"a.txt", u"bin\\b.dll"}));
+  EXPECT_EQ(again.Outcome().failed, 0);
+  EXPECT_EQ(Served(Name("0")), 1);
+  EXPECT_EQ(Served(Name("1")), 1);
+  EXPECT_EQ(progress.lastDone, static_cast<uint32_t>(list.TotalSize()));
+}
+
+TEST_F(InstallEngineTest, AnUnreachableListIsNoInstall) {
+  TempFolder temp;
+  CInstall engine;
+  Progress progress;
+  Watch(engine, progress);
+  EXPECT_FALSE(engine.InstallFromUrl(temp.File(u"client").c_str(),
+                                     Url("/file/" + Name("missing.xml")).c_str()));
+  EXPECT_EQ(progress.reports, 0);
+  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "client"));
+}
+
+}  // namespace

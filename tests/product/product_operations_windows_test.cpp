@@ -1,0 +1,327 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "product/auto_start.h"
+#include "product/list_digest.h"
+#include "product/product_keys.h"
+#include "product/product_registration.h"
+#include "product/program_launch.h"
+#include "records/client_info.h"
+#include "support/md5.h"
+#include "support/registry.h"
+#include "support/wide_text.h"
+#include "tests/helpers/byte_pattern.h"
+#include "tests/helpers/registry_probe.h"
+#include "tests/helpers/shortcut_reader.h"
+#include "tests/helpers/temp_folder.h"
+#include "tests/helpers/test_http_server.h"
+#include "tests/helpers/windows_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::u16string ReadValue(const std::u16string& subKey, const char16_t* name) {
+  char16_t value[600] = {};
+  return RegistryReadString(subKey.c_str(), name, value, 600) ? value : u"<missing>";
+}
+
+std::u16string ProductKey(const CClientInfo& client) {
+  return u"Software\\" + std::u16string(client.GetCompany().Units()) + u"\\" +
+         client.GetApp().Units();
+}
+
+std::u16string UninstallKey(const CClientInfo& client) {
+  return u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
+         std::u16string(client.GetCompany().Units()) + client.GetApp().Units();
+}
+
+// A product of this test run alone, so runs never see each other's keys and shortcuts. Its keys,
+// Run value and the company's key are removed when the test ends.
+class TestProduct {
+ public:
+  TestProduct() {
+    client.SetCompany(UniqueName(u"SetupTestCompany").c_str());
+    client.SetApp(UniqueName(u"App").c_str());
+    client.SetName((u"\u5BA2\u6237\u7AEF " + UniqueName(u"Client")).c_str());
+    client.SetVersion(u"2.0.1.5");
+    client.SetPublisher(u"Test Publisher");
+    client.SetClientFile(u"client.exe");
+    client.SetUninstallerFile(u"unins000.exe");
+    client.SetInstallFolder((folder.Path().u16string() + u"\\").c_str());
+  }
+  ~TestProduct() {
+    Unregister(client);
+    RegistryDeleteKey((u"Software\\" + std::u16string(client.GetCompany().Units())).c_str());
+  }
+
+  TempFolder folder;
+  CClientInfo client;
+};
+
+// Waits up to ten seconds for a file to appear.
+bool WaitForFile(const fs::path& path) {
+  for (int i = 0; i < 100 && !fs::exists(path); ++i) Sleep(100);
+  return fs::exists(path);
+}
+
+// Waits up to ten seconds until a program copy can be removed, that is until it has ended.
+bool RemoveWhenEnded(const fs::path& path) {
+  std::error_code error;
+  for (int i = 0; i < 100; ++i) {
+    if (fs::remove(path, error) || !fs::exists(path)) return true;
+    Sleep(100);
+  }
+  return false;
+}
+
+std::u16string Md5Hex(const std::string& bytes) {
+  char16_t digest[kDigestUnits] = {};
+  if (bytes.empty()) return u"D41D8CD98F00B204E9800998ECF8427E";
+  Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
+  return digest;
+}
+
+TEST(ProductRegistration, RegisterWritesKeysAndShortcutsAndUnregisterRemovesThemEvenTwice) {
+  TestProduct product;
+  CClientInfo& client = product.client;
+  client.SetDigest(u"0123456789ABCDEF0123456789ABCDEF");
+  std::u16string folder = client.GetInstallFolder().Units();
+  std::u16string main = folder + u"client.exe";
+  std::u16string uninstaller = folder + u"unins000.exe";
+  std::u16string name = client.GetName().Units();
+  fs::path group = SpecialFolder(CSIDL_COMMON_PROGRAMS) / name;
+  fs::path links[] = {
+      SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) / (name + u".lnk"),
+      SpecialFolder(CSIDL_COMMON_STARTMENU) / (name + u".lnk"),
+      SpecialFolder(CSIDL_APPDATA) / "Microsoft" / "Internet Explorer" / "Quick Launch" /
+          (name + u".lnk"),
+      group / (name + u".lnk"),
+  };
+  fs::path uninstallLink = group / (u"\u5378\u8F7D" + name + u".lnk");
+
+  ASSERT_TRUE(Register(client));
+
+  struct Case {
+    std::u16string key;
+    const char16_t* name;
+    std::u16string expected;
+  } cases[] = {
+      {ProductKey(client), u"version", u"2.0.1.5"},
+      {ProductKey(client), u"path", folder},
+      {ProductKey(client), u"md5", u"0123456789ABCDEF0123456789ABCDEF"},
+      {ProductKey(client), u"main", main},
+      {UninstallKey(client), u"DisplayName", name},
+      {UninstallKey(client), u"DisplayVersion", u"2.0.1.5"},
+      {UninstallKey(client), u"Publisher", u"Test Publisher"},
+      {UninstallKey(client), u"DisplayIcon", main},
+      {UninstallKey(client), u"UninstallString", uninstaller},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(fs::path(c.key + u" " + c.name).string());
+    EXPECT_EQ(ReadValue(c.key, c.name), c.expected);
+  }
+  for (const fs::path& link : links) {
+    SCOPED_TRACE(link.string());
+    EXPECT_EQ(ReadShortcut(link).target, main);
+  }
+  EXPECT_EQ(ReadShortcut(uninstallLink).target, uninstaller);
+  ASSERT_TRUE(SetAutoStart(client, true));
+
+  ASSERT_TRUE(Unregister(client));
+  EXPECT_FALSE(KeyExists(ProductKey(client)));
+  EXPECT_FALSE(KeyExists(UninstallKey(client)));
+  EXPECT_FALSE(IsAutoStart(client));
+  for (const fs::path& link : links) EXPECT_FALSE(fs::exists(link)) << link.string();
+  EXPECT_FALSE(fs::exists(group));
+  // Nothing left to remove: still a success.
+  EXPECT_TRUE(Unregister(client));
+}
+
+TEST(ProductRegistration, AutoStartWritesTheRecordedMainPathUnderTheName) {
+  TestProduct product;
+  CClientInfo& client = product.client;
+  char16_t value[kPathUnits] = {};
+  // Without a recorded main path there is nothing to start.
+  EXPECT_FALSE(SetAutoStart(client, true));
+  EXPECT_FALSE(IsAutoStart(client));
+
+  ASSERT_TRUE(WriteProductValue(client.GetCompany().Units(), client.GetApp().Units(), u"main",
+                                u"C:\\Recorded\\client.exe", -1));
+  ASSERT_TRUE(SetAutoStart(client, true));
+  EXPECT_TRUE(IsAutoStart(client));
+  ASSERT_TRUE(ReadRunValue(client.GetName().Units(), value, kPathUnits));
+  EXPECT_EQ(std::u16string(value), u"C:\\Recorded\\client.exe");
+
+  EXPECT_TRUE(SetAutoStart(client, false));
+  EXPECT_FALSE(IsAutoStart(client));
+  EXPECT_FALSE(ReadRunValue(client.GetName().Units(), value, kPathUnits));
+}
+
+class ListDigest : public HttpServerTest {};
+
+TEST_F(ListDigest, ComesFromConfigOrElseFromConfig2) {
+  std::u16string refused = u"http://127.0.0.1:1/update.xml";
+  struct Case {
+    const char* name;
+    std::u16string config;
+    std::u16string config2;
+    bool fetched;
+    std::string body;
+  } cases[] = {
+      {"config answers", Url("/body/1000"), Url("/body/2000"), true, BytePattern(1000)},
+      {"config missing on the server", Url("/status/404"), Url("/body/2000"), true,
+       BytePattern(2000)},
+      {"config unreachable", refused, Url("/body/3000"), true, BytePattern(3000)},
+      {"config empty", u"", Url("/body/70000"), true, BytePattern(70000)},
+      {"an empty list", Url("/body/0"), u"", true, ""},
+      {"neither answers", Url("/status/404"), refused, false, ""},
+      {"neither configured", u"", u"", false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CClientInfo client;
+    client.SetConfig(c.config.c_str());
+    client.SetConfig2(c.config2.c_str());
+    char16_t digest[kDigestUnits] = {};
+    ASSERT_EQ(FetchListDigest(client, digest), c.fetched);
+    if (c.fetched) {
+      EXPECT_EQ(std::u16string(digest), Md5Hex(c.body));
+    }
+  }
+  CClientInfo client;
+  client.SetConfig(Url("/body/10").c_str());
+  EXPECT_FALSE(FetchListDigest(client, nullptr));
+}
+
+TEST_F(ListDigest, EveryFetchCarriesAFreshQuery) {
+  CClientInfo client;
+  client.SetConfig2(Url("/record/list-digest").c_str());
+  char16_t digest[kDigestUnits] = {};
+  ASSERT_TRUE(FetchListDigestFromConfig2(client, digest));
+  EXPECT_EQ(Received("list-digest").rfind("GET /record/list-digest?ts=800", 0), 0u)
+      << Received("list-digest");
+  EXPECT_FALSE(FetchListDigestFromConfig(client, digest));
+}
+
+TEST_F(ListDigest, UpdateIsNeededWhenTheRecordedDigestDiffers) {
+  std::u16string published = Md5Hex(BytePattern(1000));
+  std::u16string lower;
+  for (char16_t c : published) lower += (c >= u'A' && c <= u'F') ? c + 32 : c;
+  struct Case {
+    const char* name;
+    std::u16string config;
+    const char16_t* recorded;  // null: no "md5" value
+    bool needed;
+  } cases[] = {
+      {"nothing recorded", Url("/body/1000"), nullptr, true},
+      {"the same digest", Url("/body/1000"), published.c_str(), false},
+      {"another digest", Url("/body/1000"), u"0123456789ABCDEF0123456789ABCDEF", true},
+      {"the digest in lower case", Url("/body/1000"), lower.c_str(), true},
+      {"the list unreachable", Url("/status/404"), nullptr, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestProduct product;
+    product.client.SetConfig(c.config.c_str());
+    if (c.recorded != nullptr) {
+      ASSERT_TRUE(WriteProductValue(product.client.GetCompany().Units(),
+                                    product.client.GetApp().Units(), u"md5", c.recorded, -1));
+    }
+    EXPECT_EQ(IsUpdateNeeded(product.client), c.needed);
+  }
+}
+
+// Runs the updater_runner helper from folder for app; its exit code, or -1.
+int RunUpdaterFrom(const fs::path& folder, const std::u16string& app) {
+  fs::copy_file(TestProgramFolder() / "updater_runner.exe", folder / "updater_runner.exe");
+  std::wstring commandLine =
+      L"\"" + (folder / "updater_runner.exe").wstring() + L"\" " + AsWide(app.c_str());
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                      nullptr, nullptr, &startup, &process)) {
+    return -1;
+  }
+  DWORD code = static_cast<DWORD>(-1);
+  if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process.hProcess, &code);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(code);
+}
+
+fs::path TempUpdaterCopy(const std::u16string& app) {
+  wchar_t temp[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temp);
+  return fs::path(temp) / (u"_" + app + u"_update_.exe");
+}
+
+TEST(Updater, CopiesTheUpdaterBesideTheProgramToTheTemporaryFolderAndStartsItSilent) {
+  TempFolder beside;
+  std::u16string app = UniqueName(u"App");
+  fs::path copy = TempUpdaterCopy(app);
+  fs::path note = copy.wstring() + L".ran";
+  fs::path probe = TestProgramFolder() / "launch_probe.exe";
+  fs::copy_file(probe, beside.Path() / "update.exe");
+  // An older copy is replaced.
+  WriteBytes(copy, "old updater");
+
+  ASSERT_EQ(RunUpdaterFrom(beside.Path(), app), 0);
+  ASSERT_TRUE(WaitForFile(note));
+  EXPECT_EQ(ReadBytes(copy), ReadBytes(probe));
+  EXPECT_EQ(ReadBytes(note), std::string("s\0i\0l\0e\0n\0t\0", 12));
+
+  CClientInfo client;
+  client.SetApp(app.c_str());
+  bool deleted = false;
+  for (int i = 0; i < 100 && !deleted; ++i, Sleep(100)) deleted = DeleteTempUpdater(client);
+  EXPECT_TRUE(deleted);
+  EXPECT_FALSE(fs::exists(copy));
+  EXPECT_FALSE(DeleteTempUpdater(client));
+  fs::remove(note);
+}
+
+TEST(Updater, WithoutAnUpdaterBesideTheProgramNothingIsCopied) {
+  TempFolder beside;
+  std::u16string app = UniqueName(u"App");
+  fs::create_directory(beside.Path() / "sub");
+  fs::copy_file(TestProgramFolder() / "launch_probe.exe", beside.Path() / "sub" / "update.exe");
+
+  EXPECT_EQ(RunUpdaterFrom(beside.Path(), app), 1);
+  EXPECT_FALSE(fs::exists(TempUpdaterCopy(app)));
+}
+
+TEST(Updater, AnAppNameThatWouldLeaveTheTemporaryFolderIsRefused) {
+  CClientInfo client;
+  client.SetApp(u"x\\..\\..");
+  EXPECT_FALSE(DeleteTempUpdater(client));
+}
+
+TEST(ClientLaunch, StartsTheMainPathOnlyWhenItIsAFile) {
+  TestProduct product;
+  CClientInfo& client = product.client;
+  fs::path folder = product.folder.Path();
+  fs::create_directory(folder / "bin");
+  fs::copy_file(TestProgramFolder() / "launch_probe.exe", folder / "client.exe");
+
+  client.SetMainFile(u"missing.exe");
+  EXPECT_FALSE(LaunchClient(client));
+  client.SetMainFile(u"bin");
+  EXPECT_FALSE(LaunchClient(client));
+  // Without a main file the client file is the main path.
+  client.SetMainFile(u"");
+  ASSERT_TRUE(LaunchClient(client));
+  ASSERT_TRUE(WaitForFile(folder / "client.exe.ran"));
+  EXPECT_EQ(ReadBytes(folder / "client.exe.ran"), "");
+  EXPECT_TRUE(RemoveWhenEnded(folder / "client.exe"));
+}
+
+}  // namespace

@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "product/product_registration.h"
 #include "records/client_info.h"
 #include "support/handle.h"
 #include "support/process_control.h"
@@ -53,7 +54,7 @@ class SetupkitBuildTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (installed_) registered_.Unregister();
+    if (installed_) Unregister(registered_);
   }
 
   // The client packed with the configuration in the file config, and the options extra.

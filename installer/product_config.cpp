@@ -17,11 +17,13 @@ constexpr char16_t kDamagedPackage[] =
 
 }  // namespace
 
-bool LoadProductConfig(ModuleHandle instance) {
+bool LoadProductConfig(ModuleHandle instance, bool silent) {
   if (g_clientInfo.LoadFromModule(instance, kConfigType, kConfigId)) {
     BuildStartupTexts(g_clientInfo, g_userAgent, g_windowTitle);
     return true;
   }
+  // Nobody is there to answer a silent install.
+  if (silent) return false;
   // No window exists yet: the question has no owner, and the caption is the built-in name.
   int answer = AskUser(nullptr, kDamagedPackage, g_clientInfo.GetName().Units(),
                        MB_YESNO | MB_ICONERROR);

@@ -48,7 +48,7 @@ class ProductConfigTest : public ::testing::Test {
   bool LoadFromTarget() {
     ModuleLibrary library(exe_.c_str());
     EXPECT_NE(library.Handle(), nullptr);
-    return LoadProductConfig(library.Handle());
+    return LoadProductConfig(library.Handle(), false);
   }
 
   TempFolder folder_;

@@ -181,6 +181,8 @@ TEST_F(SetupkitRecordTest, ShowRefusesFilesThatAreNotRecords) {
   std::vector<uint8_t> packed(4096);
   uint32_t n = record.Serialize(packed.data(), 4096, true);
   std::string damaged(reinterpret_cast<char*>(packed.data()), n - 20);
+  std::string flipped(reinterpret_cast<char*>(packed.data()), n);
+  flipped[n / 2] = static_cast<char>(flipped[n / 2] ^ 0x01);
 
   struct Case {
     const char* name;
@@ -189,6 +191,7 @@ TEST_F(SetupkitRecordTest, ShowRefusesFilesThatAreNotRecords) {
   };
   const Case cases[] = {
       {"damaged container", damaged, "is a damaged record"},
+      {"one bit flipped", flipped, "is a damaged record"},
       {"text without the UTF-16 mark", kVendorText, "not a record in either stored form"},
       {"UTF-16 without its mark", Utf16Le(u"app=x;\r\n"), "not a record in either stored form"},
       {"empty", "", "not a record"},

@@ -45,7 +45,7 @@ uint32_t UnpackContainer(uint8_t* destination, uint32_t destinationCapacity, con
     std::memmove(destination, source, sourceLength);
     return sourceLength;
   }
-  if (std::memcmp(source, kMarker, sizeof kMarker) != 0) return 0;
+  if (std::memcmp(source, kMarker, sizeof kMarker) != 0) return 0;  // the marker itself damaged
   if (sourceLength < kContainerHeaderSize) return 0;
   uint32_t length = ReadLe32(source + 4);
   uint16_t word = static_cast<uint16_t>(source[8] | (source[9] << 8));

@@ -16,10 +16,10 @@ constexpr unsigned kFolderAttribute = 0x10;
 // Entry names longer than this many bytes cannot fit kNameCapacity units in any encoding.
 constexpr int kLongestRawName = 4 * XZip::kNameCapacity;
 
-// What an entry's header may claim is data, bounded by what its bytes can really hold: deflate
-// makes at most 1,032 bytes of one (a 258-byte match coded in two bits), a stored entry none of
-// more than one, and no entry's bytes are more than the archive's. Nor may any entry be larger
-// than the largest file an update list describes (sizes there are signed 32-bit).
+// The size an entry's header claims is data, bounded by what its bytes can really hold: deflate
+// makes at most 1,032 bytes of one (a 258-byte match coded in two bits), storing one of one, and
+// no entry has more bytes than its archive. Nor may any entry be larger than the largest file an
+// update list describes (sizes there are signed 32-bit).
 constexpr uint64_t kMostInflatedPerByte = 1032;
 constexpr uint64_t kLargestEntry = 0x7FFFFFFF;
 // An entry's buffer starts at what its bytes plausibly inflate to and grows as data arrives, so a
@@ -146,7 +146,7 @@ int XZip::Find(const char16_t* name, uint32_t* size) {
 
 bool XZip::ReadItem(int index, XData* data) {
   if (data == nullptr) return false;
-  unz_file_info64 info;
+  unz_file_info64 info = {};
   bool read = GoTo(index, &info, nullptr);
   // The system's archives are encrypted whole: an entry stored in the clear was not put there by
   // its packaging, so it is refused rather than installed.

@@ -3,11 +3,13 @@
 # make demo   packs the sample configuration, stamps it into setup.exe and starts it under Wine
 # make bench  prints speed figures beside standard tools (native, and Download and the install
 #             under Wine)
+# make fuzz   runs every libFuzzer target for FUZZ_SECONDS (30) each, in build/fuzz (clang)
 BUILD := build
 CMAKE_NATIVE := cmake -S . -G Ninja
 TOOLCHAIN := cmake/mingw-w64-x86_64.cmake
+FUZZ_SECONDS ?= 30
 
-.PHONY: all setup native sanitizers windows build-all test demo bench clean
+.PHONY: all setup native sanitizers windows build-all test demo bench fuzz clean
 
 all: setup build-all
 
@@ -40,6 +42,11 @@ bench: setup
 	@$(MAKE) --no-print-directory native windows
 	@scripts/bench.sh
 
+fuzz: setup
+	@[ -f $(BUILD)/fuzz/build.ninja ] || CC=clang CXX=clang++ $(CMAKE_NATIVE) -B $(BUILD)/fuzz -DFUZZ=ON >/dev/null
+	@cmake --build $(BUILD)/fuzz --target fuzzers
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz.sh
+
 clean:
 	rm -rf $(BUILD)/native $(BUILD)/native-asan $(BUILD)/windows $(BUILD)/wineprefix \
-	  $(BUILD)/test-logs $(BUILD)/bench
+	  $(BUILD)/test-logs $(BUILD)/bench $(BUILD)/fuzz

@@ -17,11 +17,13 @@ constexpr char16_t kDamagedPackage[] =
 
 }  // namespace
 
-bool LoadProductConfig(ModuleHandle instance, IClientInfo& product) {
+bool LoadProductConfig(ModuleHandle instance, IClientInfo& product, bool silent) {
   if (product.LoadFromModule(instance, kConfigType, kConfigId)) {
     g_windowTitle.Assign(product.GetName().Units());
     return true;
   }
+  // Nobody is there to answer a silent install.
+  if (silent) return false;
   // No window exists yet: the question has no owner, and the caption is the built-in name.
   int answer = AskUser(nullptr, kDamagedPackage, product.GetName().Units(),
                        MB_YESNO | MB_ICONERROR);

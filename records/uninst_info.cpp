@@ -18,13 +18,16 @@ CUninstInfo::~CUninstInfo() = default;
 
 bool CUninstInfo::LoadFromFile(const char16_t* path) {
   XData file;
-  if (!file.ReadFile(path, 0)) return false;
-  uint32_t skip = DetectBom(file.Data(), file.Length()) == kBomUtf16Le ? 2 : 0;
-  // Whole units only, so the buffer's zero tail terminates the text on a unit boundary.
-  uint32_t length = file.Length() - skip;
-  std::u16string text(length / 2, u'\0');
+  return file.ReadFile(path, 0) && ParseBytes(file.Data(), file.Length());
+}
+
+bool CUninstInfo::ParseBytes(const uint8_t* bytes, uint32_t length) {
+  if (bytes == nullptr) return false;
+  uint32_t skip = DetectBom(bytes, length) == kBomUtf16Le ? 2 : 0;
+  // Whole units only: an odd last byte is half a unit and is dropped.
+  std::u16string text((length - skip) / 2, u'\0');
   for (size_t i = 0; i < text.size(); ++i) {
-    text[i] = static_cast<char16_t>(file.Data()[skip + 2 * i] | file.Data()[skip + 2 * i + 1] << 8);
+    text[i] = static_cast<char16_t>(bytes[skip + 2 * i] | bytes[skip + 2 * i + 1] << 8);
   }
   return ParseText(text.c_str());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -38,6 +39,9 @@ class CUninstInfo : public IUninstInfo {
   ~CUninstInfo() override;
 
   bool LoadFromFile(const char16_t* path) override;
+  // Appends the entries of a saved list's bytes (the UTF-16LE mark, then the text), as
+  // LoadFromFile does with a file's.
+  bool ParseBytes(const uint8_t* bytes, uint32_t length);
   bool SaveToFile(const char16_t* path) override;
   bool ParseText(const char16_t* text) override;
   int WriteText(char16_t* out, int capacity) override;

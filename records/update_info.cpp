@@ -53,37 +53,75 @@ int32_t ParseDecimal(const char16_t* text, const char16_t* end) {
   return static_cast<int32_t>(value);
 }
 
-// The value of attribute pattern (space, name, '=', quote) inside the tag [tag, tagEnd): absent
-// gives an empty value and true; a pattern without its closing quote inside the tag gives false.
-bool FindAttribute(const char16_t* tag, const char16_t* tagEnd, const char16_t* pattern,
-                   const char16_t** value, int* length) {
-  *value = nullptr;
-  *length = 0;
-  const char16_t* at = FindText(tag, pattern);
-  if (at == nullptr || at >= tagEnd) return true;
-  const char16_t* start = at + TextLength(pattern);
+// The first occurrence of pattern that begins before end, or null.
+const char16_t* FindTextBefore(const char16_t* text, const char16_t* end, const char16_t* pattern) {
+  for (; text < end; ++text) {
+    int i = 0;
+    while (pattern[i] != 0 && text[i] == pattern[i]) ++i;
+    if (pattern[i] == 0) return text;
+  }
+  return nullptr;
+}
+
+// The value of the attribute whose pattern (space, name, '=', quote) ends at start: the units up
+// to the next quote, which must come before the tag's end (else false).
+bool ReadValue(const char16_t* start, const char16_t* tagEnd, int* length) {
   const char16_t* quote = FindUnit(start, u'"');
   if (quote == nullptr || quote >= tagEnd) return false;
-  *value = start;
   *length = static_cast<int>(quote - start);
   return true;
 }
 
-// Reads one item tag; false when an attribute lacks its closing quote.
+// The attributes of an item tag, in the order the writer puts them.
+constexpr const char16_t* kItemAttributes[] = {u" action=\"", u" file=\"", u" size=\"", u" md5=\"",
+                                               u" url=\""};
+constexpr int kItemAttributeCount = sizeof kItemAttributes / sizeof kItemAttributes[0];
+
+void AssignAttribute(UpdateItem* item, int attribute, const char16_t* value, int length) {
+  switch (attribute) {
+    case 0:
+      item->action = ParseDecimal(value, value + length);
+      break;
+    case 1:
+      CopyCut(item->file, UpdateItem::kFileCapacity, value, length);
+      break;
+    case 2:
+      item->size = ParseDecimal(value, value + length);
+      break;
+    case 3:
+      CopyCut(item->md5, UpdateItem::kMd5Capacity, value, length);
+      break;
+    default:
+      CopyCut(item->url, UpdateItem::kUrlCapacity, value, length);
+      break;
+  }
+}
+
+// Reads one item tag from left to right: the nearest attribute, its value, and on after its
+// closing quote, so a value is never searched for attributes (a file named "a md5=" cannot lend
+// its closing quote to an md5 that is not there). In any order; the first of a name counts.
+// False when an attribute lacks its closing quote.
 bool ParseItem(const char16_t* tag, const char16_t* tagEnd, UpdateItem* item) {
-  const char16_t* value;
-  int length;
-  if (!FindAttribute(tag, tagEnd, u" action=\"", &value, &length)) return false;
-  if (value != nullptr) item->action = ParseDecimal(value, value + length);
-  if (!FindAttribute(tag, tagEnd, u" file=\"", &value, &length)) return false;
-  if (value != nullptr) CopyCut(item->file, UpdateItem::kFileCapacity, value, length);
-  if (!FindAttribute(tag, tagEnd, u" size=\"", &value, &length)) return false;
-  if (value != nullptr) item->size = ParseDecimal(value, value + length);
-  if (!FindAttribute(tag, tagEnd, u" md5=\"", &value, &length)) return false;
-  if (value != nullptr) CopyCut(item->md5, UpdateItem::kMd5Capacity, value, length);
-  if (!FindAttribute(tag, tagEnd, u" url=\"", &value, &length)) return false;
-  if (value != nullptr) CopyCut(item->url, UpdateItem::kUrlCapacity, value, length);
-  return true;
+  bool seen[kItemAttributeCount] = {};
+  for (const char16_t* at = tag;;) {
+    const char16_t* nearest = nullptr;
+    int attribute = 0;
+    for (int i = 0; i < kItemAttributeCount; ++i) {
+      const char16_t* found = FindTextBefore(at, nearest != nullptr ? nearest : tagEnd,
+                                             kItemAttributes[i]);
+      if (found != nullptr) {
+        nearest = found;
+        attribute = i;
+      }
+    }
+    if (nearest == nullptr) return true;
+    const char16_t* value = nearest + TextLength(kItemAttributes[attribute]);
+    int length = 0;
+    if (!ReadValue(value, tagEnd, &length)) return false;
+    if (!seen[attribute]) AssignAttribute(item, attribute, value, length);
+    seen[attribute] = true;
+    at = value + length + 1;
+  }
 }
 
 void AppendAttribute(std::u16string& line, const char16_t* name, const std::u16string& value) {
@@ -111,10 +149,13 @@ bool CUpdateInfo::ParseText(const char16_t* text) {
   if (list == nullptr) return false;
   const char16_t* headEnd = FindUnit(list + 5, u'>');
   if (headEnd == nullptr) return false;
-  const char16_t* version;
-  int versionLength;
-  if (!FindAttribute(list, headEnd, u" version=\"", &version, &versionLength)) return false;
-  if (version != nullptr) version_.Assign(version, versionLength);
+  constexpr char16_t kVersion[] = u" version=\"";
+  if (const char16_t* found = FindTextBefore(list, headEnd, kVersion)) {
+    const char16_t* version = found + TextLength(kVersion);
+    int versionLength = 0;
+    if (!ReadValue(version, headEnd, &versionLength)) return false;
+    version_.Assign(version, versionLength);
+  }
 
   const char16_t* at = headEnd + 1;
   while (*at != 0) {

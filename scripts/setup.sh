@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(
   build-essential cmake ninja-build python3 dpkg-dev
+  clang libclang-rt-14-dev
   zlib1g-dev libminizip-dev libpng-dev libjpeg-dev libgtest-dev libgmock-dev googletest
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine64 xvfb xauth

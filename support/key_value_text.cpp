@@ -28,6 +28,14 @@ const char16_t* FindText(const char16_t* text, const char16_t* key, int keyLengt
   return nullptr;
 }
 
+// An entry starts at the start of the text or after a terminator, with white space between
+// entries allowed. Text inside another entry's value never counts, though it may follow a
+// separator or a space there.
+bool StartsEntry(const char16_t* text, const char16_t* at, char16_t term) {
+  while (at > text && IsWhiteSpace(at[-1])) --at;
+  return at == text || at[-1] == term;
+}
+
 }  // namespace
 
 const char16_t* FindKeyValue(char16_t* dst, int dstCapacity, int* outLength, const char16_t* text,
@@ -39,11 +47,13 @@ const char16_t* FindKeyValue(char16_t* dst, int dstCapacity, int* outLength, con
 
   const char16_t* searchStart = text;
   while (const char16_t* match = FindText(searchStart, key, keyLength)) {
-    bool atBoundary = match == searchStart || match[-1] == term || IsWhiteSpace(match[-1]);
     const char16_t* after = match + keyLength;
-    if (atBoundary && (*after == sep || IsWhiteSpace(*after))) {
-      const char16_t* sepAt = FindUnit(after, sep);
-      const char16_t* termAt = sepAt != nullptr ? FindUnit(sepAt + 1, term) : nullptr;
+    // Only white space may stand between the key and its separator: a separator further on
+    // belongs to some later entry.
+    const char16_t* sepAt = after;
+    while (IsWhiteSpace(*sepAt)) ++sepAt;
+    if (StartsEntry(text, match, term) && *sepAt == sep) {
+      const char16_t* termAt = FindUnit(sepAt + 1, term);
       if (termAt != nullptr) {
         const char16_t* value = sepAt + 1;
         int length = static_cast<int>(termAt - value);

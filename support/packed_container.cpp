@@ -20,7 +20,12 @@ void WriteLe32(uint8_t* at, uint32_t value) {
 }  // namespace
 
 bool HasContainerMarker(const uint8_t* bytes, uint32_t n) {
-  return bytes != nullptr && n >= sizeof kMarker && std::memcmp(bytes, kMarker, sizeof kMarker) == 0;
+  if (bytes == nullptr || n < sizeof kMarker) return false;
+  int differentBits = 0;
+  for (size_t i = 0; i < sizeof kMarker; ++i) {
+    for (unsigned diff = bytes[i] ^ kMarker[i]; diff != 0; diff &= diff - 1) ++differentBits;
+  }
+  return differentBits <= 1;
 }
 
 uint32_t ContainerKey(uint32_t length, uint16_t word) {
@@ -40,6 +45,7 @@ uint32_t UnpackContainer(uint8_t* destination, uint32_t destinationCapacity, con
     std::memmove(destination, source, sourceLength);
     return sourceLength;
   }
+  if (std::memcmp(source, kMarker, sizeof kMarker) != 0) return 0;  // the marker itself damaged
   if (sourceLength < kContainerHeaderSize) return 0;
   uint32_t length = ReadLe32(source + 4);
   uint16_t word = static_cast<uint16_t>(source[8] | (source[9] << 8));
@@ -49,7 +55,8 @@ uint32_t UnpackContainer(uint8_t* destination, uint32_t destinationCapacity, con
   if (length == 0) return 0;
   std::memmove(destination, source + kContainerHeaderSize, length);
   uint32_t key = ContainerKey(length, word);
-  return UnscrambleBytes(destination, length, key, ContainerRounds(key)) ? length : 0;
+  if (!UnscrambleBytes(destination, length, key, ContainerRounds(key))) return 0;
+  return Crc16Update(0, destination, length, nullptr) == word ? length : 0;
 }
 
 uint32_t SealContainer(uint8_t* container, uint32_t payloadLength) {

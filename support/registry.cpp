@@ -65,9 +65,13 @@ bool RegistryWriteString(const char16_t* subKey, const char16_t* valueName, cons
   if (length == -1) length = static_cast<int>(std::char_traits<char16_t>::length(text));
   RegistryKey key = OpenOrCreateKey(subKey);
   if (!key) return false;
+  // An empty value is stored as its terminating zero: a string of no bytes at all is one that
+  // readers taking the data as it comes would see as garbage.
+  static const char16_t kEmpty[] = u"";
+  if (length == 0) text = kEmpty;
+  DWORD bytes = static_cast<DWORD>(length == 0 ? 1 : length) * sizeof(char16_t);
   return RegSetValueExW(key.get(), AsWide(valueName), 0, REG_SZ,
-                        reinterpret_cast<const BYTE*>(text),
-                        static_cast<DWORD>(length) * sizeof(char16_t)) == ERROR_SUCCESS;
+                        reinterpret_cast<const BYTE*>(text), bytes) == ERROR_SUCCESS;
 }
 
 bool RegistryDeleteValue(const char16_t* subKey, const char16_t* valueName) {

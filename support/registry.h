@@ -9,7 +9,7 @@
 bool RegistryReadString(const char16_t* subKey, const char16_t* valueName, char16_t* buffer,
                         int capacity);
 // Writes length units of text (-1: its own length) without a terminating zero, creating the key
-// when it is missing.
+// when it is missing. An empty text is written as one zero unit.
 bool RegistryWriteString(const char16_t* subKey, const char16_t* valueName, const char16_t* text,
                          int length);
 // True also when the key does not exist.

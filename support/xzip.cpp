@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "support/archive_password.h"
+#include "support/filesystem_path.h"
 #include "support/oem_text.h"
 #include "support/utf8.h"
 #include "support/xdata.h"
@@ -14,6 +15,19 @@ constexpr unsigned kUtf8NameFlag = 0x0800;
 constexpr unsigned kFolderAttribute = 0x10;
 // Entry names longer than this many bytes cannot fit kNameCapacity units in any encoding.
 constexpr int kLongestRawName = 4 * XZip::kNameCapacity;
+
+// The size an entry's header claims is data, bounded by what its bytes can really hold: deflate
+// makes at most 1,032 bytes of one (a 258-byte match coded in two bits), storing one of one, and
+// no entry has more bytes than its archive. Nor may any entry be larger than the largest file an
+// update list describes (sizes there are signed 32-bit).
+constexpr uint64_t kMostInflatedPerByte = 1032;
+constexpr uint64_t kLargestEntry = 0x7FFFFFFF;
+// An entry's buffer starts at what its bytes plausibly inflate to and grows as data arrives, so a
+// size that the data does not bear out costs no memory.
+constexpr uint64_t kFirstReservation = 1 << 20;
+constexpr uint64_t kFirstReservationPerByte = 4;
+// minizip reports a read's count as an int: no piece asks for more than that holds.
+constexpr uint32_t kLargestPiece = 1u << 30;
 
 char16_t FoldAscii(char16_t unit) { return unit >= u'A' && unit <= u'Z' ? unit + 32 : unit; }
 
@@ -38,11 +52,12 @@ XZip::~XZip() { Close(); }
 bool XZip::OpenMemory(const void* bytes, uint32_t length, const char* password) {
   if (archive_ != nullptr || bytes == nullptr) return false;
   memory_ = {static_cast<const uint8_t*>(bytes), length, 0};
+  archiveSize_ = length;
   return Open(&memory_, MemoryZipIo(), password);
 }
 
 bool XZip::OpenFile(const char16_t* path, const char* password) {
-  if (archive_ != nullptr || path == nullptr) return false;
+  if (archive_ != nullptr || path == nullptr || !GetFileSize(path, &archiveSize_)) return false;
   return Open(path, FileZipIo(), password);
 }
 
@@ -77,6 +92,7 @@ bool XZip::Close() {
   bool closed = archive_ == nullptr || unzClose(archive_) == UNZ_OK;
   archive_ = nullptr;
   memory_ = {};
+  archiveSize_ = 0;
   entries_.clear();
   password_.clear();
   hasPassword_ = false;
@@ -130,25 +146,25 @@ int XZip::Find(const char16_t* name, uint32_t* size) {
 
 bool XZip::ReadItem(int index, XData* data) {
   if (data == nullptr) return false;
-  unz_file_info64 info;
-  // An entry beyond what a 32-bit length holds cannot be read whole.
-  bool read = GoTo(index, &info, nullptr) && info.uncompressed_size <= 0xFFFFFFFDu;
-  uint32_t size = read ? static_cast<uint32_t>(info.uncompressed_size) : 0;
-  read = read && data->EnsureCapacity(size, true);
-  // Entries stored without encryption are read as they are; decrypting them would garble them.
-  const char* password = hasPassword_ && (info.flag & kEncryptedFlag) ? password_.c_str() : nullptr;
+  unz_file_info64 info = {};
+  bool read = GoTo(index, &info, nullptr);
+  // The system's archives are encrypted whole: an entry stored in the clear was not put there by
+  // its packaging, so it is refused rather than installed.
+  read = read && (info.flag & kEncryptedFlag) != 0;
+  uint64_t bytes = info.compressed_size < archiveSize_ ? info.compressed_size : archiveSize_;
+  uint64_t limit = bytes * kMostInflatedPerByte;
+  if (limit > kLargestEntry) limit = kLargestEntry;
+  read = read && info.uncompressed_size <= limit;
+  const char* password = hasPassword_ ? password_.c_str() : nullptr;
   if (read && unzOpenCurrentFilePassword(archive_, password) == UNZ_OK) {
-    uint32_t done = 0;
-    while (done < size) {
-      // minizip reports the count as an int: ask for no more than that holds.
-      uint32_t piece = size - done < (1u << 30) ? size - done : (1u << 30);
-      int got = unzReadCurrentFile(archive_, data->Data() + done, piece);
-      if (got <= 0) break;
-      done += static_cast<uint32_t>(got);
-    }
+    uint64_t first = bytes * kFirstReservationPerByte;
+    if (first < kFirstReservation) first = kFirstReservation;
+    if (first > info.uncompressed_size) first = info.uncompressed_size;
+    read = ReadCurrentEntry(static_cast<uint32_t>(info.uncompressed_size),
+                            static_cast<uint32_t>(first), data);
     // Closing checks the CRC of all that was read: the one test that catches a wrong password
     // or data that inflated without error into the wrong bytes.
-    read = unzCloseCurrentFile(archive_) == UNZ_OK && done == size;
+    read = unzCloseCurrentFile(archive_) == UNZ_OK && read;
   } else {
     read = false;
   }
@@ -156,7 +172,26 @@ bool XZip::ReadItem(int index, XData* data) {
     data->Free();
     return false;
   }
-  data->SetLength(size);
+  return true;
+}
+
+bool XZip::ReadCurrentEntry(uint32_t size, uint32_t firstCapacity, XData* data) {
+  data->SetLength(0);
+  if (!data->EnsureCapacity(firstCapacity, true)) return false;
+  uint32_t done = 0;
+  while (done < size) {
+    if (done == data->Capacity()) {
+      uint64_t grown = 2 * static_cast<uint64_t>(done);
+      if (!data->Reserve(static_cast<uint32_t>(grown < size ? grown : size), false)) return false;
+    }
+    uint32_t room = data->Capacity() - done;
+    if (room > size - done) room = size - done;
+    int got = unzReadCurrentFile(archive_, data->Data() + done,
+                                 room < kLargestPiece ? room : kLargestPiece);
+    if (got <= 0) return false;
+    done += static_cast<uint32_t>(got);
+    data->SetLength(done);
+  }
   return true;
 }
 

@@ -43,7 +43,8 @@ class XZip {
   // receives the entry's uncompressed size when found and is left alone otherwise.
   int Find(const char16_t* name, uint32_t* size);
   // Reads the entry whole into data, its length set to the uncompressed size. On any failure
-  // (damaged data, wrong password, archive cut short) data is left without storage.
+  // (damaged data, wrong password, archive cut short, an entry stored without encryption, a size
+  // more than its bytes can inflate to or above 2 GB) data is left without storage.
   bool ReadItem(int index, XData* data);
   bool ReadByName(const char16_t* name, XData* data);
 
@@ -54,9 +55,13 @@ class XZip {
   bool Open(const void* source, const zlib_filefunc64_def& io, const char* password);
   // Makes the entry current and reads its information; false for a bad index.
   bool GoTo(int index, unz_file_info64* info, std::string* rawName);
+  // Reads the open entry's size bytes into data, which starts at firstCapacity and grows as
+  // they arrive.
+  bool ReadCurrentEntry(uint32_t size, uint32_t firstCapacity, XData* data);
 
   unzFile archive_ = nullptr;            // null when closed
   ZipMemory memory_;                     // the source of an archive opened from memory
+  uint64_t archiveSize_ = 0;             // bytes of the open archive
   std::vector<unz64_file_pos> entries_;  // where each entry's record is, by index
   std::string password_;
   bool hasPassword_ = false;

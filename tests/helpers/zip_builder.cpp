@@ -11,16 +11,6 @@
 #include "support/zip_io.h"
 #include "tests/helpers/temp_folder.h"
 
-namespace {
-
-uint32_t ReadLittleEndian(const std::string& bytes, size_t at, int n) {
-  uint32_t value = 0;
-  for (int i = n - 1; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
-  return value;
-}
-
-}  // namespace
-
 std::string BuildZip(const std::vector<ZipEntrySpec>& entries, const char* password) {
   TempFolder folder;
   std::u16string path = folder.File(u"built.zip");
@@ -45,7 +35,16 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries, const char* passw
   return ReadBytes(folder.Path() / "built.zip");
 }
 
-size_t EntryDataOffset(const std::string& archive, int index) {
+namespace {
+
+uint32_t ReadLittleEndian(const std::string& bytes, size_t at, int n) {
+  uint32_t value = 0;
+  for (int i = n - 1; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
+  return value;
+}
+
+// The offset of entry index's record in the central directory.
+size_t CentralRecord(const std::string& archive, int index) {
   // The end-of-directory record: the last 22 bytes, as the builder writes no comment.
   size_t end = archive.size() - 22;
   size_t record = ReadLittleEndian(archive, end + 16, 4);
@@ -53,9 +52,25 @@ size_t EntryDataOffset(const std::string& archive, int index) {
     record += 46 + ReadLittleEndian(archive, record + 28, 2) +
               ReadLittleEndian(archive, record + 30, 2) + ReadLittleEndian(archive, record + 32, 2);
   }
-  size_t local = ReadLittleEndian(archive, record + 42, 4);
+  return record;
+}
+
+void WriteLittleEndian(std::string& bytes, size_t at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+}
+
+}  // namespace
+
+size_t EntryDataOffset(const std::string& archive, int index) {
+  size_t local = ReadLittleEndian(archive, CentralRecord(archive, index) + 42, 4);
   return local + 30 + ReadLittleEndian(archive, local + 26, 2) +
          ReadLittleEndian(archive, local + 28, 2);
+}
+
+void SetClaimedSize(std::string& archive, int index, uint32_t size) {
+  size_t record = CentralRecord(archive, index);
+  WriteLittleEndian(archive, record + 24, size);
+  WriteLittleEndian(archive, ReadLittleEndian(archive, record + 42, 4) + 22, size);
 }
 
 std::map<std::string, std::string> ReadArchiveFiles(const std::string& archive) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -20,6 +21,10 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries, const char* passw
 // The offset of the first byte of an entry's data (after its local header and, when encrypted,
 // inside its 12-byte encryption header), found from the archive's central directory.
 size_t EntryDataOffset(const std::string& archive, int index);
+
+// Rewrites the uncompressed size entry index claims, in its local header and in the central
+// directory, as a damaged or hostile archive would.
+void SetClaimedSize(std::string& archive, int index, uint32_t size);
 
 // Every file entry (folders left out) of an archive, by its UTF-8 name, read whole with the
 // archive password; empty when the bytes are no archive.

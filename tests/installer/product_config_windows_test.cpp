@@ -46,7 +46,7 @@ class ProductConfigTest : public ::testing::Test {
   bool LoadFromTarget() {
     ModuleLibrary library(exe_.c_str());
     EXPECT_NE(library.Handle(), nullptr);
-    return LoadProductConfig(library.Handle(), product_);
+    return LoadProductConfig(library.Handle(), product_, false);
   }
 
   TempFolder folder_;

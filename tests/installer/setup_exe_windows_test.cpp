@@ -12,6 +12,7 @@
 #include "records/client_info.h"
 #include "support/handle.h"
 #include "support/module_library.h"
+#include "support/packed_container.h"
 #include "support/resource_reader.h"
 #include "support/utf8.h"
 #include "support/wide_text.h"
@@ -21,6 +22,9 @@
 namespace {
 
 constexpr DWORD kRunLimitMilliseconds = 30000;
+const std::u16string kDamagedPackage =
+    u"\u5ba2\u6237\u7aef\u5df2\u635f\u574f\uff01\u662f\u5426\u73b0\u5728\u5c31\u5230\u5b98"
+    u"\u7f51\u4e0b\u8f7d\u6700\u65b0\u7248\u672c\uff1f";
 
 struct SeenQuestion {
   std::u16string caption;
@@ -58,14 +62,14 @@ std::u16string WindowText(HWND window) {
   return AsUtf16(text);
 }
 
-// Starts exe and answers No to every message box it shows, noting each one, until it exits or
-// the time limit passes (then it is ended).
-SetupRun RunAnsweringNo(const std::u16string& exe) {
+// Starts exe (with arguments after its name) and answers No to every message box it shows,
+// noting each one, until it exits or the time limit passes (then it is ended).
+SetupRun RunAnsweringNo(const std::u16string& exe, const std::wstring& arguments = L"") {
   SetupRun run;
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started = {};
-  std::wstring commandLine = L"\"" + std::wstring(AsWide(exe.c_str())) + L"\"";
+  std::wstring commandLine = L"\"" + std::wstring(AsWide(exe.c_str())) + L"\"" + arguments;
   if (!CreateProcessW(AsWide(exe.c_str()), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &started)) {
     ADD_FAILURE() << "cannot start setup.exe: " << GetLastError();
@@ -214,9 +218,59 @@ TEST_F(SetupExeTest, UnstampedSetupAsksOnceAndEndsOnNo) {
   EXPECT_EQ(run.exitCode, 0u);
   ASSERT_EQ(run.questions.size(), 1u);
   EXPECT_EQ(run.questions[0].caption, u"vu");
-  EXPECT_EQ(run.questions[0].text,
-            u"\u5ba2\u6237\u7aef\u5df2\u635f\u574f\uff01\u662f\u5426\u73b0\u5728\u5c31\u5230"
-            u"\u5b98\u7f51\u4e0b\u8f7d\u6700\u65b0\u7248\u672c\uff1f");
+  EXPECT_EQ(run.questions[0].text, kDamagedPackage);
+}
+
+// The stamped configuration is checked as it is read: one bit flipped anywhere in the stored
+// "app" record (here in the marker, the word, and the notify URL) is a damaged package, asked
+// about once; a silent install has nobody to ask and ends with status 1.
+TEST_F(SetupExeTest, OneFlippedBitInTheConfigurationIsADamagedPackage) {
+  ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
+  CClientInfo config;
+  config.ParseText(u"app=democlient;\r\nname=Demo;\r\nnotify=http://127.0.0.1:8080/report;\r\n");
+  ASSERT_NE(config.SaveToModuleFile(exe_.c_str(), u"APP", 1, true), 0u);
+  std::string stored(1024, '\0');
+  {
+    ModuleLibrary library(exe_.c_str());
+    stored.resize(ReadResource(stored.data(), 1024, library.Handle(), u"APP", 1));
+  }
+  std::string plain(stored.size(), '\0');
+  plain.resize(UnpackContainer(reinterpret_cast<uint8_t*>(plain.data()),
+                               static_cast<uint32_t>(plain.size()),
+                               reinterpret_cast<const uint8_t*>(stored.data()),
+                               static_cast<uint32_t>(stored.size())));
+  std::u16string text(reinterpret_cast<const char16_t*>(plain.data()), plain.size() / 2);
+  // Scrambling keeps places: a byte of the stored payload stands where its plain byte does.
+  ASSERT_NE(text.find(u"notify=http://127.0.0.1"), std::u16string::npos);
+  const size_t inNotify = 10 + 2 * (text.find(u"notify=") + 12);
+
+  struct Case {
+    const char* name;
+    size_t bit;
+  };
+  const Case cases[] = {
+      {"marker", 8 * 1 + 1}, {"word", 8 * 9 + 7}, {"notify URL", 8 * inNotify + 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string damaged = stored;
+    damaged[c.bit / 8] = static_cast<char>(damaged[c.bit / 8] ^ (1 << (c.bit % 8)));
+    ASSERT_TRUE(PutResource(exe_, u"APP", 1, damaged));
+
+    SetupRun run = RunAnsweringNo(exe_);
+    EXPECT_TRUE(run.exited);
+    ASSERT_EQ(run.questions.size(), 1u);
+    EXPECT_EQ(run.questions[0].text, kDamagedPackage);
+    SetupRun silent = RunAnsweringNo(exe_, L" silent");
+    EXPECT_TRUE(silent.exited);
+    EXPECT_EQ(silent.exitCode, 1u);
+    EXPECT_TRUE(silent.questions.empty());
+  }
+  // Undamaged, the silent install starts.
+  ASSERT_TRUE(PutResource(exe_, u"APP", 1, stored));
+  SetupRun whole = RunAnsweringNo(exe_, L" silent");
+  EXPECT_TRUE(whole.exited);
+  EXPECT_EQ(whole.exitCode, 0u);
+  EXPECT_TRUE(whole.questions.empty());
 }
 
 }  // namespace

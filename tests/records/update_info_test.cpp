@@ -99,6 +99,27 @@ TEST(UpdateInfo, WritesTheListAndReadsItBack) {
   EXPECT_EQ(std::u16string(back.Get(1)->url), u"http://h/app/old.dll");
 }
 
+// A file may be named so that it ends like an attribute ("a md5=" is a Windows name): its closing
+// quote then completes that pattern, yet the item reads back as it was written.
+TEST(UpdateInfo, ValuesAreNeverSearchedForAttributes) {
+  CUpdateInfo list;
+  for (const char16_t* file : {u"a md5=", u"b url=", u"c size= action="}) {
+    ASSERT_GE(list.AddFile(file, 5, u"0123456789ABCDEF0123456789ABCDEF", u"http://h/f"), 0);
+  }
+  std::u16string text = Written(list, 3 * 1380);
+  CUpdateInfo back;
+  ASSERT_TRUE(back.ParseText(text.c_str()));
+  ASSERT_EQ(back.Count(), 3);
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(Utf16ToUtf8(list.Get(i)->file));
+    EXPECT_EQ(std::u16string(back.Get(i)->file), list.Get(i)->file);
+    EXPECT_EQ(back.Get(i)->size, 5);
+    EXPECT_EQ(back.Get(i)->action, 0);
+    EXPECT_EQ(std::u16string(back.Get(i)->md5), u"0123456789ABCDEF0123456789ABCDEF");
+    EXPECT_EQ(std::u16string(back.Get(i)->url), u"http://h/f");
+  }
+}
+
 TEST(UpdateInfo, NeverWritesPastTheCapacity) {
   // One item with every field full runs longer than the per-item allowance.
   CUpdateInfo list;

@@ -146,6 +146,32 @@ TEST(PackedContainer, RefusesWhatDoesNotFitOrIsDamaged) {
   }
 }
 
+// The word guards the whole container: one bit flipped anywhere in it, header or payload, is
+// refused, and bytes one bit off the marker are never taken for plain data.
+TEST(PackedContainer, RefusesEveryOneBitDamage) {
+  std::string text;
+  for (int i = 0; text.size() < 1200; ++i) {
+    text += "notify=http://127.0.0.1:8080/report" + std::to_string(i) + ";\r\n";
+  }
+  for (const Bytes& payload : {FromText(text), RandomBytes(700, 5)}) {
+    SCOPED_TRACE(payload.size());
+    const Bytes good = Pack(payload);
+    Bytes out(good.size());
+    for (size_t bit = 0; bit < 8 * good.size(); ++bit) {
+      Bytes damaged = good;
+      damaged[bit / 8] ^= static_cast<uint8_t>(1u << (bit % 8));
+      ASSERT_TRUE(HasContainerMarker(damaged.data(), static_cast<uint32_t>(damaged.size())));
+      ASSERT_EQ(UnpackContainer(out.data(), static_cast<uint32_t>(out.size()), damaged.data(),
+                                static_cast<uint32_t>(damaged.size())),
+                0u)
+          << "bit " << bit;
+    }
+  }
+  // Two bits off the marker is no container: such bytes are plain data.
+  Bytes plain = {0xFF, 0xFE, 0xFD, 0xFF, 'x'};
+  EXPECT_FALSE(HasContainerMarker(plain.data(), 5));
+}
+
 TEST(PackedContainer, CopiesUnmarkedBytesWhenTheyFit) {
   Bytes plain = FromText("plain text");
   Bytes out(plain.size());

@@ -20,14 +20,19 @@ TEST_F(RegistryTest, WritesTheGivenUnitsCreatingTheKey) {
   ASSERT_FALSE(KeyExists(ProductKey()));
   ASSERT_TRUE(WriteProductValue(company_.c_str(), app_.c_str(), u"version", u"1.2.3.4", -1));
   ASSERT_TRUE(WriteProductValue(company_.c_str(), app_.c_str(), u"path", u"C:\\Apps\\x", 7));
+  ASSERT_TRUE(WriteProductValue(company_.c_str(), app_.c_str(), u"empty", u"", -1));
+  ASSERT_TRUE(WriteProductValue(company_.c_str(), app_.c_str(), u"none", u"abc", 0));
 
   struct Case {
     const char16_t* name;
     std::u16string stored;
   };
-  // The data is the given units alone. (When the unit after them is the text's own zero, the
-  // registry stores that zero too.)
-  const Case cases[] = {{u"version", std::u16string(u"1.2.3.4") + u'\0'}, {u"path", u"C:\\Apps"}};
+  // The data is the given units alone (when the unit after them is the text's own zero, the
+  // registry stores that zero too); an empty value is its terminating zero.
+  const Case cases[] = {{u"version", std::u16string(u"1.2.3.4") + u'\0'},
+                        {u"path", u"C:\\Apps"},
+                        {u"empty", std::u16string(1, u'\0')},
+                        {u"none", std::u16string(1, u'\0')}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.stored.begin(), c.stored.end()));
     StoredValue stored = ReadStored(ProductKey(), c.name);

@@ -24,6 +24,14 @@ TEST(FindKeyValue, FindsValuesByWholeKey) {
       {u"a=1;", u"b", u"", false},
       {u"a=1", u"a", u"", false},  // no terminator
       {u"a;b=2;", u"a", u"", false},
+      // Only where an entry starts: never inside a longer key or another entry's value.
+      {u"pp=demo;", u"p", u"", false},
+      {u"pp=demo;p=mine;", u"p", u"mine", true},
+      {u"source=http://h/configconfig=http://127.0.0.1:1/evil.xml;", u"config", u"", false},
+      {u"name=a config=evil;\r\nconfig=good;", u"config", u"good", true},
+      {u"  \t a=1;", u"a", u"1", true},
+      {u"a ;b=2;", u"a", u"", false},  // nor with a separator from a later entry
+      {u"a x=2;", u"a", u"", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.key, c.key + std::char_traits<char16_t>::length(c.key)));

@@ -50,7 +50,7 @@ const std::vector<ZipEntrySpec>& SampleEntries() {
       {"skin/Back.png", Noise(5000, 1)},
       {"theme.txt", Text(3000)},
       {"stored.bin", Noise(700, 2), false, true, true, false},
-      {"plain.txt", "not encrypted", false, true, false},
+      {"short.txt", "a few bytes"},
       {"empty.txt", ""},
   };
   return entries;
@@ -142,27 +142,32 @@ TEST(XZip, UnreadableEntriesFailAndLeaveTheBufferEmpty) {
       {"first.txt", Text(4000)},
       {"noise.bin", Noise(4000, 3)},
       {"stored.txt", Text(900), false, true, true, false},
-      {"plain.txt", "readable without the password", false, true, false},
+      {"plain.txt", "stored without encryption", false, true, false},
       {"last.bin", Noise(3000, 4)},
   };
   std::string archive = BuildZip(entries, Password());
 
-  // A wrong password: no encrypted entry reads; the unencrypted one still does.
-  {
+  // With the password, every entry reads but the one stored in the clear: the system's archives
+  // are encrypted whole, so such an entry did not come from their packaging. With a wrong
+  // password nothing reads.
+  for (bool rightPassword : {true, false}) {
+    SCOPED_TRACE(rightPassword);
+    const char* password = rightPassword ? Password() : "WrongPassword";
     XZip zip;
-    ASSERT_TRUE(
-        zip.OpenMemory(archive.data(), static_cast<uint32_t>(archive.size()), "WrongPassword"));
-    for (int i : {0, 1, 2, 4}) {
+    ASSERT_TRUE(zip.OpenMemory(archive.data(), static_cast<uint32_t>(archive.size()), password));
+    for (int i = 0; i < zip.GetCount(); ++i) {
       SCOPED_TRACE(i);
       XData data;
       Prefill(data);
+      if (rightPassword && i != 3) {
+        ASSERT_TRUE(zip.ReadItem(i, &data));
+        EXPECT_EQ(Content(data), entries[i].content);
+        continue;
+      }
       EXPECT_FALSE(zip.ReadItem(i, &data));
       EXPECT_EQ(data.Data(), nullptr);
       EXPECT_EQ(data.Capacity(), 0u);
     }
-    XData plain;
-    ASSERT_TRUE(zip.ReadItem(3, &plain));
-    EXPECT_EQ(Content(plain), entries[3].content);
   }
 
   // Damaged data: one byte changed inside each entry's data in turn, deflated or stored.
@@ -217,6 +222,44 @@ TEST(XZip, UnreadableEntriesFailAndLeaveTheBufferEmpty) {
         EXPECT_EQ(data.Data(), nullptr);
       }
     }
+  }
+}
+
+// An entry's size is taken from its header only as far as its bytes bear it out: an entry near
+// deflate's largest ratio reads whole, one claiming more than its bytes can hold is refused.
+TEST(XZip, SizesAreBoundByWhatTheEntrysBytesHold) {
+  const std::string zeros(8 << 20, '\0');
+  const std::string honest = BuildZip({{"zeros.bin", zeros}, {"next.txt", Text(100)}}, Password());
+  ASSERT_LT(honest.size(), zeros.size() / 900);
+
+  struct Case {
+    const char* name;
+    uint32_t claimed;  // 0: as written
+    bool reads;
+  };
+  const Case cases[] = {
+      {"as written", 0, true},
+      {"one byte less", static_cast<uint32_t>(zeros.size() - 1), false},
+      {"one byte more", static_cast<uint32_t>(zeros.size() + 1), false},
+      {"about 4 GB", 0xFFFFFF00u, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string archive = honest;
+    if (c.claimed != 0) SetClaimedSize(archive, 0, c.claimed);
+    XZip zip;
+    ASSERT_TRUE(zip.OpenMemory(archive.data(), static_cast<uint32_t>(archive.size()), Password()));
+    XData data;
+    Prefill(data);
+    ASSERT_EQ(zip.ReadItem(0, &data), c.reads);
+    if (c.reads) {
+      EXPECT_TRUE(Content(data) == zeros);
+    } else {
+      EXPECT_EQ(data.Data(), nullptr);
+    }
+    XData next;
+    ASSERT_TRUE(zip.ReadItem(1, &next));
+    EXPECT_EQ(Content(next), Text(100));
   }
 }
 

@@ -11,6 +11,7 @@
 #include "records/client_info.h"
 #include "support/handle.h"
 #include "support/process_control.h"
+#include "support/module_library.h"
 #include "support/resource_reader.h"
 #include "support/xdata.h"
 #include "tests/helpers/byte_pattern.h"
@@ -176,6 +177,37 @@ TEST_F(SetupkitBuildTest, WithoutSourceBuildsAnArchiveInstallerThatInstalls) {
     EXPECT_EQ(ReadBytes(installed / fs::u8path(name)), bytes) << name;
   }
   EXPECT_TRUE(fs::exists(installed / "uninst.dat"));
+}
+
+// One bit flipped in either resource of a built installer makes it one inspect refuses.
+TEST_F(SetupkitBuildTest, InspectRefusesAnInstallerWithADamagedResource) {
+  ASSERT_EQ(Build({}).status, 0);
+  struct Case {
+    const char16_t* type;
+    std::string message;
+  };
+  const Case cases[] = {{u"APP", "carries no readable \"app\" resource"},
+                        {u"TAIL", "carries no readable \"tail\" resource"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    std::string stored;
+    {
+      ModuleLibrary library(Setup().c_str());
+      stored.resize(ReadResource(nullptr, 0, library.Handle(), c.type, 1));
+      ASSERT_EQ(ReadResource(stored.data(), static_cast<uint32_t>(stored.size()),
+                             library.Handle(), c.type, 1),
+                stored.size());
+    }
+    std::string damaged = stored;
+    damaged[damaged.size() / 2] = static_cast<char>(damaged[damaged.size() / 2] ^ 0x10);
+    ASSERT_TRUE(PutResource(Setup(), c.type, 1, damaged));
+    ToolRun inspect = RunSetupkitCaptured({u"inspect", Setup()});
+    EXPECT_EQ(inspect.status, 1);
+    EXPECT_NE(inspect.err.find(c.message), std::string::npos) << inspect.err;
+    EXPECT_EQ(inspect.err.find('\n'), inspect.err.size() - 1) << inspect.err;
+    ASSERT_TRUE(PutResource(Setup(), c.type, 1, stored));
+    EXPECT_EQ(RunSetupkitCaptured({u"inspect", Setup()}).status, 0);
+  }
 }
 
 TEST_F(SetupkitBuildTest, RefusesWithOneLineAndLeavesNoInstaller) {

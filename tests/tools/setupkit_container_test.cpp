@@ -34,10 +34,20 @@ TEST(SetupkitContainer, UnpackCopiesUnmarkedFilesAndRefusesDamagedOnes) {
   ASSERT_EQ(RunSetupkit({u"unpack", folder.File(u"empty.txt"), folder.File(u"empty.out")}), 0);
   EXPECT_TRUE(std::filesystem::exists(folder.Path() / "empty.out"));
 
+  WriteBytes(folder.Path() / "in.bin", "some payload bytes");
+  ASSERT_EQ(RunSetupkit({u"pack", folder.File(u"in.bin"), folder.File(u"packed.bin")}), 0);
+  std::string packed = ReadBytes(folder.Path() / "packed.bin");
+  std::string flippedPayload = packed;
+  flippedPayload[14] ^= 0x40;
+  std::string flippedMarker = packed;
+  flippedMarker[2] ^= 0x01;
+
   const std::string damaged[] = {
       std::string("\xFF\xFD\xFD\xFF\x00\x00\x00\x00\x00\x00", 10),      // header only
       std::string("\xFF\xFD\xFD\xFF\x40\x00\x00\x00\x12\x34xyz", 13),  // length past the end
       std::string("\xFF\xFD\xFD\xFF\x02", 5),                           // cut header
+      flippedPayload,  // no longer matches its word
+      flippedMarker,   // one bit off the marker: not plain data either
   };
   for (const std::string& bytes : damaged) {
     SCOPED_TRACE(bytes.size());

@@ -124,6 +124,22 @@ TEST_F(SetupkitRecordTest, ConfigReportsUnknownKeysOneLineEachAndIgnoresThem) {
             "app=demo;\r\nname=;\r\n");
 }
 
+// Text inside a value that looks like an entry stays part of that value: only a line's own key
+// starts an entry.
+TEST_F(SetupkitRecordTest, ConfigKeepsValuesThatHoldWhatLooksLikeAnEntry) {
+  std::u16string out = folder_.File(u"out.rec");
+  ToolRun config = RunSetupkitCaptured(
+      {u"config",
+       Input("app=x name=other;\nname=mine;\nsource=http://h/configconfig=http://evil/;\n"),
+       out});
+  ASSERT_EQ(config.status, 0) << config.err;
+  std::string shown = RunSetupkitCaptured({u"show", out}).out;
+  EXPECT_NE(shown.find("app=x name=other;\r\nname=mine;\r\n"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("source=http://h/configconfig=http://evil/;\r\nconfig=;\r\n"),
+            std::string::npos)
+      << shown;
+}
+
 TEST_F(SetupkitRecordTest, ConfigRefusesWhatCouldNotBeReadBackWhole) {
   std::string tooLongName = "name=" + std::string(128, 'n') + ";\n";
   struct Case {
@@ -143,10 +159,6 @@ TEST_F(SetupkitRecordTest, ConfigRefusesWhatCouldNotBeReadBackWhole) {
       {"style not hexadecimal", "style=#2g;\n", "style must be"},
       {"style past 32 bits", "style=#123456789;\n", "style must be"},
       {"value too long", tooLongName, "\"name\" is longer than the 127 characters its field keeps"},
-      {"value read as another entry", "app=x name=other;\nname=mine;\n",
-       "in.txt:2: the value of \"name\" would be read back as \"other\""},
-      {"absent key read out of a value", "app=x homepage=http://elsewhere/;\n",
-       "\"homepage\" would be read out of another entry's value as \"http://elsewhere/\""},
       {"malformed UTF-8", "app=\xC3\x28;\n", "neither UTF-8 nor UTF-16"},
       {"UTF-16 without its mark", Utf16Le(u"app=x;\n"), "UTF-16 needs its byte-order mark"},
       {"UTF-32", std::string("\xFF\xFE\x00\x00", 4) + "a\0\0\0", "UTF-32"},
@@ -176,6 +188,8 @@ TEST_F(SetupkitRecordTest, ShowRefusesFilesThatAreNotRecords) {
       packedText.data(), 4096, reinterpret_cast<const uint8_t*>(notARecord.c_str()),
       static_cast<uint32_t>(2 * (notARecord.size() + 1)));
   const std::string none = "is not an update list, an uninstall list or a client record";
+  std::string flipped(reinterpret_cast<char*>(packed.data()), n);
+  flipped[n / 2] = static_cast<char>(flipped[n / 2] ^ 0x01);
 
   struct Case {
     const char* name;
@@ -184,6 +198,7 @@ TEST_F(SetupkitRecordTest, ShowRefusesFilesThatAreNotRecords) {
   };
   const Case cases[] = {
       {"damaged container", damaged, "is damaged: its packed container does not unpack"},
+      {"one bit flipped", flipped, "is damaged: its packed container does not unpack"},
       {"text without the UTF-16 mark", kVendorText, none},
       {"UTF-16 without its mark", Utf16Le(u"app=x;\r\n"), none},
       {"empty", "", none},

@@ -83,15 +83,14 @@ int RunUninstall(IClientInfo& product, bool silent) {
     Unregister(product);
     DeleteTempUpdater(product);
   }
-  if (left.empty()) {
-    RemoveFile(listPath);
-    RemoveAfterExit(product, AsUtf16(self));
-  } else {
+  if (!left.empty()) {
     SaveEntries(left, listPath);
+    if (!silent) Tell(EntriesLeftText(left), MB_OK | MB_ICONWARNING);
+    return kExitEntriesLeft;
   }
-  if (!silent) {
-    Tell(left.empty() ? UninstalledText(name) : EntriesLeftText(left),
-         MB_OK | (left.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
-  }
-  return left.empty() ? kExitRemoved : kExitEntriesLeft;
+  RemoveFile(listPath);
+  if (!silent) Tell(UninstalledText(name), MB_OK | MB_ICONINFORMATION);
+  // Last of all: the copy that removes this file waits for the program to end.
+  RemoveAfterExit(product, AsUtf16(self));
+  return kExitRemoved;
 }

@@ -134,7 +134,8 @@ bool EndRunningClient(void* owner, const IClientInfo& product, const char16_t* i
   }
   // The uninstaller and the updater, which may end the client without asking, end only the copy
   // that runs from the folder they work on.
-  uint32_t process = task == ClientTask::kInstall ? FindProcess(path) : FindProcessRunningFrom(path);
+  uint32_t process =
+      task == ClientTask::kInstall ? FindProcess(path) : FindProcessRunningFrom(path);
   if (process == 0 || !IsProcessRunning(process)) return true;
   if (ask) {
     char16_t message[kMessageUnits];

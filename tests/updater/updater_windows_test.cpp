@@ -93,8 +93,10 @@ class UpdaterTest : public HttpServerTest {
     published.SetVersion(listed.GetVersion());
     for (int i = 0; i < listed.Count(); ++i) {
       auto item = std::make_unique<UpdateItem>(*listed.Get(i));
-      auto changed = changedUrls.find(item->file);
-      if (changed != changedUrls.end()) changed->second.copy(item->url, UpdateItem::kUrlCapacity - 1);
+      const auto changed = changedUrls.find(item->file);
+      if (changed != changedUrls.end()) {
+        changed->second.copy(item->url, UpdateItem::kUrlCapacity - 1);
+      }
       published.AddItem(std::move(item));
     }
     for (const std::string& name : removed) {
@@ -109,20 +111,20 @@ class UpdaterTest : public HttpServerTest {
     return DigestOf(bytes);
   }
 
+  // How many times the server has served each client file and the list.
   std::map<std::string, int> ServeCounts() const {
-    std::map<std::string, int> counts;
-    for (const auto& item : product_->ClientFiles()) counts[item.first] = Served(served_ + item.first);
-    counts["update.xml"] = Served(served_ + "update.xml");
+    std::map<std::string, int> counts = {{"update.xml", Served(served_ + "update.xml")}};
+    for (const auto& item : product_->ClientFiles()) {
+      counts[item.first] = Served(served_ + item.first);
+    }
     return counts;
   }
 
-  // What was served since before, file by file, listing only what was.
+  // The files served since the counts before, with how many more times.
   std::map<std::string, int> FetchedSince(const std::map<std::string, int>& before) const {
     std::map<std::string, int> fetched;
     for (const auto& [name, count] : ServeCounts()) {
-      const auto earlier = before.find(name);
-      const int more = count - (earlier == before.end() ? 0 : earlier->second);
-      if (more != 0) fetched[name] = more;
+      if (count != before.at(name)) fetched[name] = count - before.at(name);
     }
     return fetched;
   }

@@ -53,6 +53,18 @@ bool FindRunningSecurityProducts(const char16_t* detect, bool running[], bool on
   return any;
 }
 
+const char16_t* TaskWord(ClientTask task) {
+  switch (task) {
+    case ClientTask::kUninstall:
+      return u"\u5378\u8f7d";  // 卸载
+    case ClientTask::kUpdate:
+      return u"\u66f4\u65b0";  // 更新
+    case ClientTask::kInstall:
+      break;
+  }
+  return u"\u5b89\u88c5";  // 安装
+}
+
 }  // namespace
 
 InstalledVersionCheck CheckInstalledVersion(void* owner, const IClientInfo& product) {
@@ -109,22 +121,32 @@ bool CheckAntivirus(void* owner, const IClientInfo& product) {
 }
 
 bool CheckRunningClient(void* owner, const IClientInfo& product, const char16_t* installFolder) {
+  return EndRunningClient(owner, product, installFolder, ClientTask::kInstall, true);
+}
+
+bool EndRunningClient(void* owner, const IClientInfo& product, const char16_t* installFolder,
+                      ClientTask task, bool ask) {
   if (installFolder == nullptr) return true;
   char16_t path[kPathCapacity];
   const char16_t* clientFile = product.GetClientFile().Units();
   if (!ComposePath(path, kPathCapacity, {installFolder, SeparatorAfter(installFolder), clientFile})) {
     return true;
   }
-  uint32_t process = FindProcess(path);
+  // The uninstaller and the updater, which may end the client without asking, end only the copy
+  // that runs from the folder they work on.
+  uint32_t process =
+      task == ClientTask::kInstall ? FindProcess(path) : FindProcessRunningFrom(path);
   if (process == 0 || !IsProcessRunning(process)) return true;
-  char16_t message[kMessageUnits];
-  // %s客户端%s正在运行!\n是否强制终止后继续安装？
-  FillMessage(message,
-                u"%ls\u5ba2\u6237\u7aef%ls\u6b63\u5728\u8fd0\u884c!\n\u662f\u5426\u5f3a\u5236"
-                u"\u7ec8\u6b62\u540e\u7ee7\u7eed\u5b89\u88c5\uff1f",
-                product.GetName().Units(), path);
-  if (Ask(owner, message, MB_ICONQUESTION | MB_YESNO) != IDYES) return false;
-  // The install goes on even when the process could not be ended; the files it holds will fail.
+  if (ask) {
+    char16_t message[kMessageUnits];
+    // %s客户端%s正在运行!\n是否强制终止后继续安装？ (卸载, 更新)
+    FillMessage(message,
+                  u"%ls\u5ba2\u6237\u7aef%ls\u6b63\u5728\u8fd0\u884c!\n\u662f\u5426\u5f3a\u5236"
+                  u"\u7ec8\u6b62\u540e\u7ee7\u7eed%ls\uff1f",
+                  product.GetName().Units(), path, TaskWord(task));
+    if (Ask(owner, message, MB_ICONQUESTION | MB_YESNO) != IDYES) return false;
+  }
+  // The task goes on even when the process could not be ended; the files it holds will fail.
   KillProcess(process, kKillWaitMs);
   return true;
 }

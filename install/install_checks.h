@@ -27,3 +27,14 @@ bool CheckAntivirus(void* owner, const IClientInfo& product);
 // install folder joined with the product's client file). True to go on; false when the user
 // keeps it.
 bool CheckRunningClient(void* owner, const IClientInfo& product, const char16_t* installFolder);
+
+// What the product's programs go on with once the client is ended, as the question says it.
+enum class ClientTask { kInstall, kUninstall, kUpdate };
+
+// The running-client check for any of the product's programs: the question names task, and
+// without ask the client is ended without one (a silent uninstall). For the install, a process
+// of the client's name is enough (CheckRunningClient is EndRunningClient(owner, product,
+// installFolder, ClientTask::kInstall, true)); for the other tasks it must run from the very
+// file in installFolder.
+bool EndRunningClient(void* owner, const IClientInfo& product, const char16_t* installFolder,
+                      ClientTask task, bool ask);

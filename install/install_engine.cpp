@@ -2,11 +2,10 @@
 
 #include <windows.h>
 
-
 #include "product/uninstall_removal.h"
 #include "records/update_info.h"
 #include "support/entry_path.h"
-#include "support/file_stream.h"
+#include "support/file_replacement.h"
 #include "support/folder_tree.h"
 #include "support/internet.h"
 #include "support/md5.h"
@@ -79,7 +78,9 @@ bool CInstall::InstallList(const char16_t* folder, const IUpdateInfo* list) {
 bool CInstall::InstallEntry(const char16_t* folder, const UpdateItem* entry) {
   if (folder == nullptr || entry == nullptr) return false;
   if (entry->action == UpdateItem::kActionDelete) {
-    return entry->file[0] != 0 && RemoveInstalledEntry(folder, entry->file);
+    // What is already gone is what the list asks for.
+    return entry->file[0] != 0 &&
+           (RemoveInstalledEntry(folder, entry->file) || IsEntryGone(folder, entry->file));
   }
   if (entry->action != UpdateItem::kActionUpdate) return true;
   if (entry->file[0] == 0 || entry->url[0] == 0) return false;
@@ -93,7 +94,8 @@ bool CInstall::InstallEntry(const char16_t* folder, const UpdateItem* entry) {
   CInternet internet;
   internet.SetProgress(&CInstall::OnReceived, this);
   internet.SetStopRequest(run_.stop);
-  // A short, long or altered download never replaces the file that is there.
+  // A short, long or altered download never replaces the file that is there, and a write cut
+  // off half way leaves that file as it was.
   return internet.Download(request.Units()) && MatchesItem(internet, *entry) &&
-         WriteWholeFile(path, internet.GetData(), internet.GetSize());
+         ReplaceWholeFile(path, internet.GetData(), internet.GetSize());
 }

@@ -6,11 +6,17 @@
 #include "product/product_keys.h"
 #include "product/shortcut_placements.h"
 #include "records/client_info.h"
+#include "support/filesystem_path.h"
 #include "support/path_text.h"
 
 namespace {
 
 constexpr char16_t kUninstallPrefix[] = u"\u5378\u8F7D";  // "uninstall"
+
+bool IsFile(const char16_t* path) {
+  uint64_t size = 0;
+  return GetFileSize(path, &size);
+}
 
 }  // namespace
 
@@ -27,8 +33,11 @@ bool Register(const IClientInfo& product) {
   char16_t icon[kPathUnits];
   char16_t uninstaller[kPathUnits];
   bool hasIcon = ComposePath(icon, kPathUnits, {folder, product.GetClientFile().Units()});
+  // The uninstall entry and the group's shortcut name the uninstaller only when one was
+  // installed: an entry that starts nothing is worse than none.
   bool hasUninstaller =
-      ComposePath(uninstaller, kPathUnits, {folder, product.GetUninstallerFile().Units()});
+      ComposePath(uninstaller, kPathUnits, {folder, product.GetUninstallerFile().Units()}) &&
+      IsFile(uninstaller);
   WriteUninstallValue(company, app, u"DisplayName", name, -1);
   WriteUninstallValue(company, app, u"DisplayVersion", version, -1);
   WriteUninstallValue(company, app, u"Publisher", product.GetPublisher().Units(), -1);

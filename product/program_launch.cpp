@@ -19,17 +19,21 @@ bool IsFile(const char16_t* path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The updater's copy in the temporary folder: "_<app>_update_.exe". The app name comes from the
-// configuration, so it goes through the same check as any name from data.
 bool TempUpdaterPath(const char16_t* app, char16_t* out) {
-  wchar_t temp[MAX_PATH + 1];
-  DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-  if (length == 0 || length > MAX_PATH) return false;
-  std::u16string name = u"_" + std::u16string(app) + u"_update_.exe";
-  return JoinEntryPath(AsUtf16(temp), name.c_str(), out);
+  return TempProgramCopyPath(app, u"update", out);
 }
 
 }  // namespace
+
+// The app name comes from the configuration, so it goes through the same check as any name from
+// data.
+bool TempProgramCopyPath(const char16_t* app, const char16_t* program, char16_t* out) {
+  wchar_t temp[MAX_PATH + 1];
+  DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+  if (app == nullptr || program == nullptr || length == 0 || length > MAX_PATH) return false;
+  std::u16string name = u"_" + std::u16string(app) + u"_" + program + u"_.exe";
+  return JoinEntryPath(AsUtf16(temp), name.c_str(), out);
+}
 
 bool LaunchClient(const IClientInfo& product) {
   char16_t main[kPathUnits];

@@ -4,10 +4,35 @@
 # setup.exe, shows what the executable carries, and starts setup.exe under Wine. Then builds
 # the sample client's installer with setupkit build (archive mode, download mode, and archive
 # mode without a "source" for updates), inspects it, and installs it without a window through the
-# install flow, listing what landed.
+# install flow, listing what landed; at the end uninstalls it through its registered
+# UninstallString and shows that nothing of it is left.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/wine-env.sh
+
+# The sample's registration: the product key and the uninstall key with their values, the Run
+# value, and the shortcuts and program group named after the product.
+PRODUCT_KEY='HKLM\Software\Example\democlient'
+UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Exampledemoclient'
+RUN_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+show_registration() {
+  echo "-- registry values (the product key, then the uninstall key):"
+  for key in "$PRODUCT_KEY" "$UNINSTALL_KEY"; do
+    # Exported rather than queried: the export is UTF-16, so Chinese values survive the trip.
+    if "$WINE" reg export "$key" "$OUT/key.reg" /y >/dev/null 2>&1; then
+      iconv -f UTF-16 -t UTF-8 "$OUT/key.reg" | tr -d '\r' | grep -v -e '^$' -e '^Windows Registry'
+    else
+      echo "  $key: (no such key)"
+    fi
+  done
+  echo "-- the Run value named after the product:"
+  "$WINE" reg export "$RUN_KEY" "$OUT/run.reg" /y >/dev/null 2>&1 || true
+  found=$(iconv -f UTF-16 -t UTF-8 "$OUT/run.reg" 2>/dev/null | tr -d '\r' | grep '^"示例客户端"' || true)
+  echo "${found:-  (none)}"
+  echo "-- shortcuts and the program group named after the product:"
+  found=$(find "$WINEPREFIX/drive_c" -name '*示例客户端*' 2>/dev/null | sed "s|$WINEPREFIX/||" | LC_ALL=C sort)
+  echo "${found:-  (none)}"
+}
 
 NATIVE=build/native/bin/setupkit
 WINDOWS=build/windows/bin/setupkit.exe
@@ -86,7 +111,7 @@ rm -rf "$OUT/installed"
 "$WINE" reg delete 'HKLM\Software\Example\democlient' /f >/dev/null 2>&1 || true
 "$WINE" reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Exampledemoclient' \
   /f >/dev/null 2>&1 || true
-find "$WINEPREFIX/drive_c" -path '*示例客户端*' -name '*.lnk' -delete 2>/dev/null || true
+find "$WINEPREFIX/drive_c" -name '*示例客户端*' -prune -exec rm -rf {} + 2>/dev/null || true
 status=0
 # Wine notes on stderr that it cannot read the host volume's label; that is Wine's, not ours.
 (cd "$OUT" && timeout 300 "$WINE" "$PWD/../../build/windows/bin/install_headless.exe" \
@@ -97,19 +122,7 @@ echo "-- files that landed (bytes, path):"
 echo "-- uninst.dat, entry by entry:"
 tail -c +3 "$OUT/installed/uninst.dat" | iconv -f UTF-16LE -t UTF-8 | tr '|' '\n' | sed 's/^/  /'
 echo
-echo "-- registry values (the product key, then the uninstall key):"
-for key in 'HKLM\Software\Example\democlient' \
-  'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Exampledemoclient'; do
-  # Exported rather than queried: the export is UTF-16, so Chinese values survive the trip.
-  if "$WINE" reg export "$key" "$OUT/key.reg" /y >/dev/null 2>&1; then
-    iconv -f UTF-16 -t UTF-8 "$OUT/key.reg" | tr -d '\r' | grep -v -e '^$' -e '^Windows Registry'
-  else
-    echo "  $key: (no such key)"
-  fi
-done
-echo "-- shortcuts named after the product:"
-found=$(find "$WINEPREFIX/drive_c" -path '*示例客户端*' -name '*.lnk' 2>/dev/null | sed "s|$WINEPREFIX/||")
-echo "${found:-  (none)}"
+show_registration
 
 echo
 echo "== the same client for download mode: setupkit.exe build --download"
@@ -135,3 +148,18 @@ status=0
 (cd "$OUT" && "$WINE" "$PWD/../../$WINDOWS" build --config ../../samples/config.txt \
   --client no-client -o refused.exe) || status=$?
 echo "exit status $status; output left behind: $([ -e "$OUT/refused.exe" ] && echo yes || echo no)"
+
+echo
+echo "== uninstalling the sample through its registered UninstallString (silent)"
+uninstaller=$("$WINE" reg query "$UNINSTALL_KEY" /v UninstallString 2>/dev/null | tr -d '\r' |
+  sed -n 's/^ *UninstallString *REG_SZ *//p')
+echo "UninstallString: $uninstaller"
+status=0
+timeout 120 "$WINE" "$uninstaller" silent || status=$?
+echo "unins000.exe exit status: $status"
+# The uninstaller's own file and the folder go once it has ended, removed by a copy of it that
+# waits in the temporary folder.
+for _ in $(seq 100); do [ -e "$OUT/installed" ] || break; sleep 0.2; done
+echo "-- what is left of $OUT/installed:"
+if [ -e "$OUT/installed" ]; then (cd "$OUT/installed" && find . -printf '  %P\n'); else echo "  (the folder is gone)"; fi
+show_registration

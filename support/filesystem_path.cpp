@@ -24,12 +24,3 @@ std::filesystem::path ToFilesystemPath(const char16_t* path) {
   return std::filesystem::path(ToNativePathBytes(path));
 #endif
 }
-
-bool GetFileSize(const char16_t* path, uint64_t* size) {
-  if (path == nullptr || size == nullptr) return false;
-  std::error_code error;
-  std::filesystem::path native = ToFilesystemPath(path);
-  if (!std::filesystem::is_regular_file(native, error)) return false;
-  *size = std::filesystem::file_size(native, error);
-  return !error;
-}

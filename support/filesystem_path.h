@@ -12,5 +12,7 @@ std::filesystem::path ToFilesystemPath(const char16_t* path);
 std::string ToNativePathBytes(const char16_t* path);
 #endif
 
-// The size of a regular file; false when it is missing or not a regular file.
+// The size of a regular file; false when it is missing or not a regular file. (Defined apart
+// from the paths above, so that what needs only this does not take in the C++ library's file
+// system and locale code: small programs stay small.)
 bool GetFileSize(const char16_t* path, uint64_t* size);

@@ -99,6 +99,12 @@ bool CreateParentFolder(const char16_t* filePath) {
   return CreateDirectories(parent, u'\\');
 }
 
+bool RemoveEmptyFolder(const char16_t* folder) {
+  if (folder == nullptr || folder[0] == 0 || !RemoveDirectoryW(AsWide(folder))) return false;
+  Announce(SHCNE_RMDIR, folder);
+  return true;
+}
+
 bool DeleteTree(const char16_t* folder) {
   if (folder == nullptr || folder[0] == 0) return false;
   // Without a trailing separator, so that the folder's own attributes are read and a link given

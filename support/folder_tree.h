@@ -12,6 +12,10 @@ bool CreateDirectories(const char16_t* path, char16_t separator);
 // exists afterwards. False for a path without a folder part.
 bool CreateParentFolder(const char16_t* filePath);
 
+// Removes a folder only when it holds nothing (a link is removed itself); announced. False when
+// it is missing, not empty or cannot be removed.
+bool RemoveEmptyFolder(const char16_t* folder);
+
 // Removes a folder with everything below it, read-only files included. A junction or symbolic
 // link met in the tree (or given as folder) is removed itself; what it points to is never
 // entered. Stops at the first entry it cannot remove, leaving the rest in place.

@@ -171,6 +171,13 @@ class EndToEndFixture : public Base {
     if (download) args.push_back(u"--download");
     ToolRun build = RunSetupkitCaptured(args);
     ASSERT_EQ(build.status, 0) << build.err;
+    if (download) return;
+    // The client ships with the uninstaller and the updater that setupkit adds to it.
+    XData payload;
+    ASSERT_TRUE(LoadPackedResourceFromFile(payload, Setup().c_str(), u"TAIL", 1));
+    std::map<std::string, std::string> shipped = ReadArchiveFiles(ReadArchiveFiles(std::string(
+        reinterpret_cast<const char*>(payload.Data()), payload.Length()))["app.zip"]);
+    for (const char* program : {"unins000.exe", "update.exe"}) client_[program] = shipped[program];
   }
   fs::path Folder() const { return temp_.Path() / "installed"; }
 

@@ -16,97 +16,15 @@
 #include "support/resource_reader.h"
 #include "support/utf8.h"
 #include "support/wide_text.h"
+#include "tests/helpers/answered_program.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/windows_test_support.h"
 
 namespace {
 
-constexpr DWORD kRunLimitMilliseconds = 30000;
 const std::u16string kDamagedPackage =
     u"\u5ba2\u6237\u7aef\u5df2\u635f\u574f\uff01\u662f\u5426\u73b0\u5728\u5c31\u5230\u5b98"
     u"\u7f51\u4e0b\u8f7d\u6700\u65b0\u7248\u672c\uff1f";
-
-struct SeenQuestion {
-  std::u16string caption;
-  std::u16string text;
-};
-
-struct SetupRun {
-  bool exited = false;
-  DWORD exitCode = 0;
-  std::vector<SeenQuestion> questions;
-};
-
-struct DialogSearch {
-  DWORD processId;
-  HWND dialog;
-};
-
-BOOL CALLBACK FindDialogOf(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<DialogSearch*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  wchar_t className[16] = {};
-  GetClassNameW(window, className, 16);
-  if (owner != search->processId || std::wstring(className) != L"#32770" ||
-      !IsWindowVisible(window)) {
-    return TRUE;
-  }
-  search->dialog = window;
-  return FALSE;
-}
-
-std::u16string WindowText(HWND window) {
-  wchar_t text[512] = {};
-  GetWindowTextW(window, text, 512);
-  return AsUtf16(text);
-}
-
-// Starts exe (with arguments after its name) and answers No to every message box it shows,
-// noting each one, until it exits or the time limit passes (then it is ended).
-SetupRun RunAnsweringNo(const std::u16string& exe, const std::wstring& arguments = L"") {
-  SetupRun run;
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION started = {};
-  std::wstring commandLine = L"\"" + std::wstring(AsWide(exe.c_str())) + L"\"" + arguments;
-  if (!CreateProcessW(AsWide(exe.c_str()), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &started)) {
-    ADD_FAILURE() << "cannot start setup.exe: " << GetLastError();
-    return run;
-  }
-  Handle process(started.hProcess);
-  Handle thread(started.hThread);
-  HWND answered = nullptr;
-  for (DWORD waited = 0; waited < kRunLimitMilliseconds; waited += 50) {
-    if (WaitForSingleObject(process.Get(), 50) == WAIT_OBJECT_0) {
-      run.exited = true;
-      GetExitCodeProcess(process.Get(), &run.exitCode);
-      return run;
-    }
-    DialogSearch search = {started.dwProcessId, nullptr};
-    EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));
-    if (search.dialog == nullptr || search.dialog == answered) continue;
-    // The message's text is the dialog's static control, id 0xFFFF.
-    run.questions.push_back({WindowText(search.dialog),
-                             WindowText(GetDlgItem(search.dialog, 0xFFFF))});
-    PostMessageW(search.dialog, WM_COMMAND, IDNO, 0);
-    answered = search.dialog;
-  }
-  TerminateProcess(process.Get(), 1);
-  WaitForSingleObject(process.Get(), 5000);
-  return run;
-}
-
-// Message boxes need a display; without one they fail at once, and a question could be neither
-// seen nor answered.
-bool CanShowWindows() {
-  HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                               nullptr, nullptr);
-  if (probe == nullptr) return false;
-  DestroyWindow(probe);
-  return true;
-}
 
 class SetupExeTest : public ::testing::Test {
  protected:
@@ -204,7 +122,7 @@ TEST_F(SetupExeTest, StampedSetupLoadsItsConfigurationWithoutAsking) {
     CClientInfo config;
     config.SetName(u"Stamped");
     ASSERT_NE(config.SaveToModuleFile(exe_.c_str(), u"APP", 1, packed), 0u);
-    SetupRun run = RunAnsweringNo(exe_);
+    ProgramRun run = RunAnswering(exe_);
     EXPECT_TRUE(run.exited);
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_TRUE(run.questions.empty());
@@ -213,7 +131,7 @@ TEST_F(SetupExeTest, StampedSetupLoadsItsConfigurationWithoutAsking) {
 
 TEST_F(SetupExeTest, UnstampedSetupAsksOnceAndEndsOnNo) {
   ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
-  SetupRun run = RunAnsweringNo(exe_);
+  ProgramRun run = RunAnswering(exe_);
   EXPECT_TRUE(run.exited);
   EXPECT_EQ(run.exitCode, 0u);
   ASSERT_EQ(run.questions.size(), 1u);
@@ -256,18 +174,18 @@ TEST_F(SetupExeTest, OneFlippedBitInTheConfigurationIsADamagedPackage) {
     damaged[c.bit / 8] = static_cast<char>(damaged[c.bit / 8] ^ (1 << (c.bit % 8)));
     ASSERT_TRUE(PutResource(exe_, u"APP", 1, damaged));
 
-    SetupRun run = RunAnsweringNo(exe_);
+    ProgramRun run = RunAnswering(exe_);
     EXPECT_TRUE(run.exited);
     ASSERT_EQ(run.questions.size(), 1u);
     EXPECT_EQ(run.questions[0].text, kDamagedPackage);
-    SetupRun silent = RunAnsweringNo(exe_, L" silent");
+    ProgramRun silent = RunAnswering(exe_, L" silent");
     EXPECT_TRUE(silent.exited);
     EXPECT_EQ(silent.exitCode, 1u);
     EXPECT_TRUE(silent.questions.empty());
   }
   // Undamaged, the silent install starts.
   ASSERT_TRUE(PutResource(exe_, u"APP", 1, stored));
-  SetupRun whole = RunAnsweringNo(exe_, L" silent");
+  ProgramRun whole = RunAnswering(exe_, L" silent");
   EXPECT_TRUE(whole.exited);
   EXPECT_EQ(whole.exitCode, 0u);
   EXPECT_TRUE(whole.questions.empty());

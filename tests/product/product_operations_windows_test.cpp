@@ -105,6 +105,11 @@ TEST(ProductRegistration, RegisterWritesKeysAndShortcutsAndUnregisterRemovesThem
   };
   fs::path uninstallLink = group / (u"\u5378\u8F7D" + name + u".lnk");
 
+  // Without an uninstaller in the folder, nothing names one.
+  ASSERT_TRUE(Register(client));
+  EXPECT_EQ(ReadValue(UninstallKey(client), u"UninstallString"), u"<missing>");
+  EXPECT_FALSE(fs::exists(uninstallLink));
+  WriteBytes(fs::path(uninstaller), "the uninstaller");
   ASSERT_TRUE(Register(client));
 
   struct Case {

@@ -49,9 +49,7 @@ TEST(UninstallRemoval, RemovesFilesAndFolderTreesInsideTheFolderOnly) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(fs::path(c.entry).string());
-    CUninstInfo list;
-    ASSERT_EQ(list.Add(c.entry.c_str(), -1), 0);
-    EXPECT_EQ(RemoveEntryFile(list, 0, tree.Folder().c_str()), c.removed);
+    EXPECT_EQ(RemoveInstalledEntry(tree.Folder().c_str(), c.entry.c_str()), c.removed);
     if (c.removed) {
       EXPECT_FALSE(fs::exists(c.gone));
     }
@@ -60,6 +58,29 @@ TEST(UninstallRemoval, RemovesFilesAndFolderTreesInsideTheFolderOnly) {
   }
   // The tree's other files are untouched by the refused entries; the folder entry took them.
   EXPECT_TRUE(fs::is_empty(tree.install));
+}
+
+// What the uninstall list names goes; a folder only once nothing else is in it, so what the
+// user put there stays.
+TEST(UninstallRemoval, AnUninstallEntryRemovesAFolderOnlyWhenEmpty) {
+  InstalledTree tree;
+  CUninstInfo list;
+  list.Add(u"sub\\deeper\\", -1);
+  list.Add(u"sub\\deeper\\c.txt", -1);
+  const std::u16string folder = tree.Folder();
+  EXPECT_FALSE(RemoveEntryFile(list, 0, folder.c_str()));
+  EXPECT_EQ(ReadBytes(tree.install / "sub" / "deeper" / "c.txt"), "c");
+  EXPECT_FALSE(IsEntryGone(folder.c_str(), list.Get(1)));
+
+  EXPECT_TRUE(RemoveEntryFile(list, 1, folder.c_str()));
+  EXPECT_TRUE(IsEntryGone(folder.c_str(), list.Get(1)));
+  EXPECT_TRUE(RemoveEntryFile(list, 0, folder.c_str()));
+  EXPECT_FALSE(fs::exists(tree.install / "sub" / "deeper"));
+  EXPECT_EQ(ReadBytes(tree.install / "sub" / "b.txt"), "b");
+  // Gone, and a name that is not inside the folder is never "gone".
+  EXPECT_TRUE(IsEntryGone(folder.c_str(), u"sub\\deeper\\"));
+  EXPECT_TRUE(IsEntryGone(folder.c_str(), u"missing\\x.txt"));
+  EXPECT_FALSE(IsEntryGone(folder.c_str(), u"..\\gone.txt"));
 }
 
 TEST(UninstallRemoval, RefusesMissingIndexesAndFolders) {

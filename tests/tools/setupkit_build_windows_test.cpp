@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -12,6 +13,7 @@
 #include "support/handle.h"
 #include "support/process_control.h"
 #include "support/module_library.h"
+#include "support/registry.h"
 #include "support/resource_reader.h"
 #include "support/xdata.h"
 #include "tests/helpers/byte_pattern.h"
@@ -90,6 +92,30 @@ class SetupkitBuildTest : public ::testing::Test {
     return exitCode;
   }
 
+  static std::u16string RecordText(CClientInfo& record) {
+    std::u16string text(8192, u'\0');
+    text.resize(record.WriteText(text.data(), static_cast<int>(text.size())));
+    return text;
+  }
+
+  // Each of names in files is the program of that name built beside the tests, carrying the
+  // installer's configuration as its "APP" resource; they are taken out of files.
+  void ExpectStampedPrograms(std::map<std::string, std::string>& files,
+                             const std::vector<std::string>& names) {
+    CClientInfo config;
+    ASSERT_TRUE(config.LoadFromModuleFile(Setup().c_str(), u"APP", 1));
+    for (const std::string& name : names) {
+      SCOPED_TRACE(name);
+      ASSERT_EQ(files.count(name), 1u);
+      const fs::path program = folder_.Path() / ("stamped " + name);
+      WriteBytes(program, files[name]);
+      files.erase(name);
+      CClientInfo carried;
+      ASSERT_TRUE(carried.LoadFromModuleFile(program.u16string().c_str(), u"APP", 1));
+      EXPECT_EQ(RecordText(carried), RecordText(config));
+    }
+  }
+
   TempFolder folder_;
   std::map<std::string, std::string> client_;
   // The product an install registered, unregistered when the test ends.
@@ -103,7 +129,12 @@ TEST_F(SetupkitBuildTest, InstallerCarriesConfigurationAndPayloadInEitherMode) {
     ToolRun build = Build(download ? std::vector<std::u16string>{u"--download"}
                                    : std::vector<std::u16string>{});
     ASSERT_EQ(build.status, 0) << build.err;
-    EXPECT_EQ(build.err, "");
+    // A download-mode client gets the uninstaller and the updater only from the published files:
+    // one line says so for each.
+    EXPECT_EQ(std::count(build.err.begin(), build.err.end(), '\n'), download ? 2 : 0) << build.err;
+    for (const char* line : {"no unins000.exe: ", "no update.exe: "}) {
+      EXPECT_EQ(build.err.find(line) != std::string::npos, download) << build.err;
+    }
 
     CClientInfo config;
     ASSERT_TRUE(config.LoadFromModuleFile(Setup().c_str(), u"APP", 1));
@@ -119,8 +150,9 @@ TEST_F(SetupkitBuildTest, InstallerCarriesConfigurationAndPayloadInEitherMode) {
     EXPECT_EQ(payload.count("update.xml"), 1u);
     EXPECT_EQ(payload.size(), download ? 3u : 4u);
     if (!download) {
-      const std::string& app = payload["app.zip"];
-      EXPECT_EQ(ReadArchiveFiles(app), client_);
+      std::map<std::string, std::string> app = ReadArchiveFiles(payload["app.zip"]);
+      ExpectStampedPrograms(app, {"unins000.exe", "update.exe"});
+      EXPECT_EQ(app, client_);
     }
 
     ToolRun inspect = RunSetupkitCaptured({u"inspect", Setup()});
@@ -162,7 +194,9 @@ TEST_F(SetupkitBuildTest, WithoutSourceBuildsAnArchiveInstallerThatInstalls) {
   std::map<std::string, std::string> payload = ReadArchiveFiles(
       std::string(reinterpret_cast<const char*>(tail.Data()), tail.Length()));
   ASSERT_EQ(payload.size(), 1u);
-  EXPECT_EQ(ReadArchiveFiles(payload["app.zip"]), client_);
+  std::map<std::string, std::string> app = ReadArchiveFiles(payload["app.zip"]);
+  ExpectStampedPrograms(app, {"unins000.exe", "update.exe"});
+  EXPECT_EQ(app, client_);
 
   ToolRun inspect = RunSetupkitCaptured({u"inspect", Setup()});
   ASSERT_EQ(inspect.status, 0) << inspect.err;
@@ -177,7 +211,65 @@ TEST_F(SetupkitBuildTest, WithoutSourceBuildsAnArchiveInstallerThatInstalls) {
     EXPECT_EQ(ReadBytes(installed / fs::u8path(name)), bytes) << name;
   }
   EXPECT_TRUE(fs::exists(installed / "uninst.dat"));
+  // The uninstall entry starts the uninstaller that was installed.
+  char16_t uninstaller[MAX_PATH] = {};
+  ASSERT_TRUE(RegistryReadString((u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+                                  u"OfflineVendoroffline"),
+                                 u"UninstallString", uninstaller, MAX_PATH));
+  EXPECT_EQ(fs::path(uninstaller), installed / "unins000.exe");
+  EXPECT_TRUE(fs::exists(installed / "update.exe"));
 }
+
+// The uninstaller and the updater the client gets: stamped with the configuration, in the
+// client archive and in the update list as if the client folder held them (the list is the one
+// setupkit list makes of such a folder), unless the folder has its own or an option leaves one
+// out.
+TEST_F(SetupkitBuildTest, ClientGetsTheStampedProgramsUnlessItHasItsOwnOrLeavesThemOut) {
+  struct Case {
+    const char* label;
+    std::vector<std::u16string> options;
+    bool ownUninstaller;
+    std::vector<std::string> stamped;
+  };
+  const Case cases[] = {
+      {"both", {}, false, {"unins000.exe", "update.exe"}},
+      {"no uninstaller", {u"--no-uninstaller"}, false, {"update.exe"}},
+      {"no updater", {u"--no-updater"}, false, {"unins000.exe"}},
+      {"neither", {u"--no-updater", u"--no-uninstaller"}, false, {}},
+      {"the client's own uninstaller", {}, true, {"update.exe"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove(folder_.Path() / "client" / "unins000.exe");
+    client_.erase("unins000.exe");
+    if (c.ownUninstaller) {
+      client_["unins000.exe"] = "the vendor's own uninstaller";
+      WriteBytes(folder_.Path() / "client" / "unins000.exe", client_["unins000.exe"]);
+    }
+    ToolRun build = Build(c.options);
+    ASSERT_EQ(build.status, 0) << build.err;
+    XData tail;
+    ASSERT_TRUE(LoadPackedResourceFromFile(tail, Setup().c_str(), u"TAIL", 1));
+    std::map<std::string, std::string> payload = ReadArchiveFiles(
+        std::string(reinterpret_cast<const char*>(tail.Data()), tail.Length()));
+    std::map<std::string, std::string> app = ReadArchiveFiles(payload["app.zip"]);
+
+    // The list of a folder holding exactly the client archive's files.
+    const fs::path shipped = folder_.Path() / (std::string("shipped ") + c.label);
+    for (const auto& [name, bytes] : app) {
+      fs::create_directories((shipped / fs::u8path(name)).parent_path());
+      WriteBytes(shipped / fs::u8path(name), bytes);
+    }
+    ToolRun list = RunSetupkitCaptured({u"list", shipped.u16string(), u"http://127.0.0.1/app",
+                                        folder_.File(u"shipped.xml"), u"--version", u"1.2.0.0"});
+    ASSERT_EQ(list.status, 0) << list.err;
+    EXPECT_EQ(payload["update.xml"], ReadBytes(folder_.Path() / "shipped.xml"));
+
+    ExpectStampedPrograms(app, c.stamped);
+    EXPECT_EQ(app, client_);
+  }
+}
+
 
 // One bit flipped in either resource of a built installer makes it one inspect refuses.
 TEST_F(SetupkitBuildTest, InspectRefusesAnInstallerWithADamagedResource) {

@@ -139,9 +139,13 @@ bool ReadFolderEntries(const std::u16string& folder, std::vector<ArchiveEntry>& 
     problem = "cannot read " + Shown(folder) + ": " + error.message();
     return false;
   }
+  SortByName(entries);
+  return true;
+}
+
+void SortByName(std::vector<ArchiveEntry>& entries) {
   std::sort(entries.begin(), entries.end(),
             [](const ArchiveEntry& a, const ArchiveEntry& b) { return a.name < b.name; });
-  return true;
 }
 
 bool BuildArchive(const std::vector<ArchiveEntry>& entries, std::string& archive,

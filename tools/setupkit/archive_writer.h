@@ -21,6 +21,9 @@ struct ArchiveEntry {
 bool ReadFolderEntries(const std::u16string& folder, std::vector<ArchiveEntry>& entries,
                        std::string& problem);
 
+// Puts entries in byte order of their names, the order ReadFolderEntries gives.
+void SortByName(std::vector<ArchiveEntry>& entries);
+
 // The archive of the entries, in their order. An empty list is refused (minizip cannot read an
 // archive without entries back).
 bool BuildArchive(const std::vector<ArchiveEntry>& entries, std::string& archive,

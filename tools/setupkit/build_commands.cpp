@@ -31,7 +31,18 @@ struct BuildOptions {
   std::u16string config;
   std::u16string out;
   std::u16string stub;
+  bool uninstaller = true;
+  bool updater = true;
   PackageSources sources;
+};
+
+// One of the product's programs that go into the client unless its folder has its own: built
+// beside setupkit.exe under the name the client record gives it.
+struct ProductProgram {
+  const char* role;
+  const char* leaveOutOption;
+  bool wanted;
+  std::u16string name;
 };
 
 // Reads the options; false, with the reason in problem, for an unknown or incomplete one.
@@ -39,8 +50,12 @@ bool ParseBuildOptions(const std::vector<std::u16string>& arguments, BuildOption
                        std::string& problem) {
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::u16string& option = arguments[i];
-    if (option == u"--download") {
-      options.sources.download = true;
+    bool* flag = option == u"--download"         ? &options.sources.download
+                 : option == u"--no-uninstaller" ? &options.uninstaller
+                 : option == u"--no-updater"     ? &options.updater
+                                                 : nullptr;
+    if (flag != nullptr) {
+      *flag = option == u"--download";
       continue;
     }
     std::u16string* value = option == u"--config" ? &options.config
@@ -67,11 +82,70 @@ bool ParseBuildOptions(const std::vector<std::u16string>& arguments, BuildOption
   return true;
 }
 
-// setup.exe in the folder of the running setupkit.exe.
-std::u16string DefaultStub() {
+// name in the folder of the running setupkit.exe.
+std::u16string BesideSetupkit(const std::u16string& name) {
   char16_t folder[260] = {};
-  if (!GetModuleFolder(folder, nullptr)) return u"setup.exe";
-  return std::u16string(folder) + u"setup.exe";
+  if (!GetModuleFolder(folder, nullptr)) return name;
+  return std::u16string(folder) + name;
+}
+
+// The program at path with the configuration written into it as its "APP" resource, packed, as
+// the installer carries it: the bytes of a stamped copy made in the temporary folder.
+bool StampedProgram(const std::u16string& path, CClientInfo& config, std::string& bytes,
+                    std::string& problem) {
+  wchar_t temp[MAX_PATH + 1];
+  wchar_t copy[MAX_PATH];
+  DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+  if (length == 0 || length > MAX_PATH || GetTempFileNameW(temp, L"stp", 0, copy) == 0) {
+    problem = "cannot make a file in the temporary folder";
+    return false;
+  }
+  XData stamped;
+  const bool made = CopyFileW(AsWide(path.c_str()), copy, FALSE) &&
+                    config.SaveToModuleFile(AsUtf16(copy), kConfigType, kResourceId, true) != 0 &&
+                    stamped.ReadFile(AsUtf16(copy), 0);
+  DeleteFileW(copy);
+  if (!made) {
+    problem = "cannot stamp the configuration into a copy of " + Shown(path);
+    return false;
+  }
+  bytes.assign(reinterpret_cast<const char*>(stamped.Data()), stamped.Length());
+  return true;
+}
+
+// Puts the uninstaller and the updater, stamped with the configuration, among the client's files,
+// unless the folder holds a file of that name (the vendor's own) or the options leave it out. A
+// download-mode client gets its files from the published folder only: notices receives a line
+// for each program that folder cannot hold.
+bool AddProductPrograms(const BuildOptions& options, CClientInfo& config, PackageSources& sources,
+                        std::vector<std::string>& notices, std::string& problem) {
+  const ProductProgram programs[] = {
+      {"uninstaller", "--no-uninstaller", options.uninstaller, config.GetUninstallerFile().Units()},
+      {"updater", "--no-updater", options.updater, config.GetUpdaterFile().Units()},
+  };
+  for (const ProductProgram& program : programs) {
+    if (!program.wanted) continue;
+    std::error_code error;
+    if (fs::exists(fs::path(sources.client) / fs::path(program.name), error)) continue;
+    const std::string name = Utf16ToUtf8(program.name.c_str());
+    if (sources.download) {
+      notices.push_back("the client folder has no " + name + ": a download-mode client gets its " +
+                        program.role + " only from the published files (stamp one with this "
+                        "configuration: setupkit stamp), or leave it out with " +
+                        program.leaveOutOption);
+      continue;
+    }
+    const std::u16string built = BesideSetupkit(program.name);
+    if (!fs::is_regular_file(fs::path(built), error)) {
+      problem = "the " + std::string(program.role) + " " + Shown(built) +
+                " does not exist: build it, or leave it out with " + program.leaveOutOption;
+      return false;
+    }
+    ArchiveEntry entry{name, "", false};
+    if (!StampedProgram(built, config, entry.bytes, problem)) return false;
+    sources.programs.push_back(std::move(entry));
+  }
+  return true;
 }
 
 bool Pack(const std::string& payload, XData& container) {
@@ -138,13 +212,18 @@ int BuildCommand(const std::vector<std::u16string>& arguments) {
     return Fail("unreadable configuration: " + problem);
   }
   std::string payload;
-  if (!BuildPayload(options.sources, config, payload, problem)) return Fail(problem);
-  if (!CanBeUpdated(config)) {
-    std::fprintf(stderr, "setupkit: the configuration has no \"source\" URL, so update.xml is "
-                         "left out: installs from this installer cannot be updated\n");
+  std::vector<std::string> notices;
+  if (!AddProductPrograms(options, config, options.sources, notices, problem) ||
+      !BuildPayload(options.sources, config, payload, problem)) {
+    return Fail(problem);
   }
+  if (!CanBeUpdated(config)) {
+    notices.push_back("the configuration has no \"source\" URL, so update.xml is left out: "
+                      "installs from this installer cannot be updated");
+  }
+  for (const std::string& notice : notices) std::fprintf(stderr, "setupkit: %s\n", notice.c_str());
 
-  std::u16string stub = options.stub.empty() ? DefaultStub() : options.stub;
+  std::u16string stub = options.stub.empty() ? BesideSetupkit(u"setup.exe") : options.stub;
   std::error_code error;
   // CopyFileW replaces an earlier output; the C++ library's overwriting copy fails under Wine.
   if (!CopyFileW(AsWide(stub.c_str()), AsWide(options.out.c_str()), FALSE)) {

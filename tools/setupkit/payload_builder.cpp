@@ -1,11 +1,13 @@
 #include "tools/setupkit/payload_builder.h"
 
 #include <filesystem>
+#include <memory>
 #include <system_error>
 #include <vector>
 
 #include "draw/image_decoding.h"
 #include "records/update_info.h"
+#include "support/md5.h"
 #include "support/utf8.h"
 #include "support/xdata.h"
 #include "tools/setupkit/archive_writer.h"
@@ -26,12 +28,51 @@ bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
   return true;
 }
 
-// The update list of the client folder, in its plain stored form.
-bool BuildUpdateList(const std::u16string& client, const CClientInfo& config, std::string& bytes,
+// The first part of a listed name: a top-level file, or the top-level folder it lies in.
+std::u16string TopName(const char16_t* file) {
+  std::u16string name(file);
+  return name.substr(0, name.find(u'\\'));
+}
+
+std::unique_ptr<UpdateItem> ProgramItem(const ArchiveEntry& program, const CClientInfo& config) {
+  auto item = std::make_unique<UpdateItem>();
+  const std::u16string name = Utf8ToUtf16(program.name);
+  std::u16string url = config.GetSource().Units();
+  if (url.empty() || url.back() != u'/') url += u'/';
+  url += name;
+  name.copy(item->file, UpdateItem::kFileCapacity - 1);
+  url.copy(item->url, UpdateItem::kUrlCapacity - 1);
+  item->size = static_cast<int32_t>(program.bytes.size());
+  Md5HexOfMemory(item->md5, program.bytes.data(), static_cast<uint32_t>(program.bytes.size()));
+  return item;
+}
+
+// The folder's list with the programs among its items where a folder holding them would have put
+// them: the walk lists a top-level name with everything below it, in name order.
+void AddPrograms(const CUpdateInfo& folderList, std::vector<ArchiveEntry> programs,
+                 const CClientInfo& config, CUpdateInfo& list) {
+  SortByName(programs);
+  size_t next = 0;
+  for (int i = 0; i <= folderList.Count(); ++i) {
+    const UpdateItem* item = folderList.Get(i);
+    for (; next < programs.size() &&
+           (item == nullptr || Utf8ToUtf16(programs[next].name) < TopName(item->file));
+         ++next) {
+      list.AddItem(ProgramItem(programs[next], config));
+    }
+    if (item != nullptr) list.AddItem(std::make_unique<UpdateItem>(*item));
+  }
+}
+
+// The update list of the client folder and the programs, in its plain stored form.
+bool BuildUpdateList(const PackageSources& sources, const CClientInfo& config, std::string& bytes,
                      std::string& problem) {
+  const std::u16string& client = sources.client;
+  CUpdateInfo folderList;
+  folderList.AddFolder(config.GetSource().Units(), client.c_str(), u"");
   CUpdateInfo list;
   list.SetVersion(config.GetVersion().Units());
-  list.AddFolder(config.GetSource().Units(), client.c_str(), u"");
+  AddPrograms(folderList, sources.programs, config, list);
   if (list.Count() == 0) {
     problem = "cannot list the client's files in update.xml: the client folder holds no file "
               "that is not empty";
@@ -125,16 +166,16 @@ bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std:
   }
   if (CanBeUpdated(config)) {
     ArchiveEntry list{kUpdateList, "", false};
-    if (!BuildUpdateList(sources.client, config, list.bytes, problem)) return false;
+    if (!BuildUpdateList(sources, config, list.bytes, problem)) return false;
     entries.push_back(std::move(list));
   }
   if (!sources.download) {
     std::vector<ArchiveEntry> clientEntries;
     ArchiveEntry app{kClientArchive, "", false};
-    if (!ReadFolderEntries(sources.client, clientEntries, problem) ||
-        !BuildArchive(clientEntries, app.bytes, problem)) {
-      return false;
-    }
+    if (!ReadFolderEntries(sources.client, clientEntries, problem)) return false;
+    clientEntries.insert(clientEntries.end(), sources.programs.begin(), sources.programs.end());
+    SortByName(clientEntries);
+    if (!BuildArchive(clientEntries, app.bytes, problem)) return false;
     entries.push_back(std::move(app));
   }
   return BuildArchive(entries, payload, problem);

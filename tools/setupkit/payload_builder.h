@@ -1,8 +1,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "records/client_info.h"
+#include "tools/setupkit/archive_writer.h"
 
 // The payload archive of an installer: the skin images, "theme.txt", "update.xml" (the client's
 // files, sizes, digests and download URLs under the configuration's "source"; left out when
@@ -14,6 +16,10 @@ struct PackageSources {
   std::u16string skin;    // a folder whose every file goes in by its relative name; empty: none
   std::u16string theme;   // a file stored as "theme.txt"; empty: none
   bool download = false;  // leave "app.zip" out: the installer downloads the listed files
+  // Files the client gets beside those of its folder, at its top (the product's uninstaller and
+  // updater): in "app.zip" and in "update.xml" as if the folder held them. Their names must not
+  // be in the folder.
+  std::vector<ArchiveEntry> programs;
 };
 
 // True when config names the "source" the client's files are published under: only then does

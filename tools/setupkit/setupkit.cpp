@@ -68,7 +68,8 @@ const Command kCommands[] = {
      [](const Arguments& a, const Options&) { return StampCommand(a[0], a[1]); }},
     {u"build", kOwnOptions, nullptr, nullptr,
      "build --config FILE --client FOLDER [--skin FOLDER] [--theme FILE] [--download]\n"
-     "        [--stub SETUP] -o OUT    make a ready installer from the setup.exe stub",
+     "        [--no-uninstaller] [--no-updater] [--stub SETUP] -o OUT\n"
+     "                          make a ready installer from the setup.exe stub",
      [](const Arguments& a, const Options&) { return BuildCommand(a); }},
     {u"inspect", 1, nullptr, nullptr,
      "inspect SETUP             print an installer's configuration, payload entries, mode and "

@@ -1,0 +1,83 @@
+#include "tests/helpers/answered_program.h"
+
+#include <gtest/gtest.h>
+
+#include "support/handle.h"
+#include "support/wide_text.h"
+
+namespace {
+
+struct DialogSearch {
+  DWORD processId;
+  HWND dialog;
+};
+
+BOOL CALLBACK FindDialogOf(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<DialogSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t className[16] = {};
+  GetClassNameW(window, className, 16);
+  if (owner != search->processId || std::wstring(className) != L"#32770" ||
+      !IsWindowVisible(window)) {
+    return TRUE;
+  }
+  search->dialog = window;
+  return FALSE;
+}
+
+std::u16string WindowText(HWND window) {
+  wchar_t text[2048] = {};
+  GetWindowTextW(window, text, 2048);
+  return AsUtf16(text);
+}
+
+}  // namespace
+
+ProgramRun RunAnswering(const std::u16string& exe, const std::wstring& arguments,
+                        std::deque<int> answers, DWORD limitMs) {
+  ProgramRun run;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started = {};
+  std::wstring commandLine = L"\"" + std::wstring(AsWide(exe.c_str())) + L"\"" + arguments;
+  if (!CreateProcessW(AsWide(exe.c_str()), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &started)) {
+    ADD_FAILURE() << "cannot start the program: " << GetLastError();
+    return run;
+  }
+  Handle process(started.hProcess);
+  Handle thread(started.hThread);
+  HWND answered = nullptr;
+  for (DWORD waited = 0; waited < limitMs; waited += 50) {
+    if (WaitForSingleObject(process.Get(), 50) == WAIT_OBJECT_0) {
+      run.exited = true;
+      GetExitCodeProcess(process.Get(), &run.exitCode);
+      return run;
+    }
+    DialogSearch search = {started.dwProcessId, nullptr};
+    EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));
+    if (search.dialog == nullptr || search.dialog == answered) continue;
+    // The message's text is the dialog's static control, id 0xFFFF.
+    run.questions.push_back({WindowText(search.dialog),
+                             WindowText(GetDlgItem(search.dialog, 0xFFFF))});
+    int answer = IDOK;
+    if (GetDlgItem(search.dialog, IDYES) != nullptr) {
+      answer = answers.empty() ? IDNO : answers.front();
+      if (!answers.empty()) answers.pop_front();
+    }
+    PostMessageW(search.dialog, WM_COMMAND, answer, 0);
+    answered = search.dialog;
+  }
+  TerminateProcess(process.Get(), 1);
+  WaitForSingleObject(process.Get(), 5000);
+  return run;
+}
+
+bool CanShowWindows() {
+  HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                               nullptr, nullptr);
+  if (probe == nullptr) return false;
+  DestroyWindow(probe);
+  return true;
+}

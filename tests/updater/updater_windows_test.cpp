@@ -1,0 +1,244 @@
+// The real update.exe over a real download-mode install: the client published on the tests'
+// HTTP server, which counts what it serves, then changed there and updated.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "product/product_keys.h"
+#include "records/uninst_info.h"
+#include "records/update_info.h"
+#include "support/md5.h"
+#include "support/utf8.h"
+#include "tests/helpers/answered_program.h"
+#include "tests/helpers/registry_probe.h"
+#include "tests/helpers/shipped_product.h"
+#include "tests/helpers/test_http_server.h"
+#include "tests/helpers/windows_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Ascii(const std::u16string& text) { return Utf16ToUtf8(text.c_str()); }
+
+std::u16string DigestOf(const std::string& bytes) {
+  char16_t digest[33] = {};
+  Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
+  return digest;
+}
+
+bool Contains(const std::u16string& text, const std::u16string& part) {
+  return text.find(part) != std::u16string::npos;
+}
+
+class UpdaterTest : public HttpServerTest {
+ protected:
+  void SetUp() override {
+    HttpServerTest::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
+    served_ = Ascii(UniqueName(u"updates")) + "/";
+    product_ = std::make_unique<ShippedProduct>(
+        "source=" + Ascii(Url("/file/" + served_)) + ";\nconfig=" +
+        Ascii(Url("/file/" + served_ + "update.xml")) + ";\n");
+    // The server keeps names as they are; this client's are ASCII.
+    product_->RemoveClientFile("\xE8\xB5\x84\xE6\xBA\x90/\xE5\x9B\xBE.txt");
+    StampProgramsIntoClient();
+    installedDigest_ = Publish(u"1.0.0.0");
+    ToolRun build = product_->Build({u"--download"});
+    ASSERT_EQ(build.status, 0) << build.err;
+    EXPECT_EQ(build.err, "");
+    ASSERT_EQ(product_->Install(), 0u);
+    ASSERT_EQ(RecordedValue(u"md5"), installedDigest_);
+  }
+
+  // What a vendor of a download-mode client publishes: the uninstaller and the updater, each
+  // stamped with the configuration, among the client's files.
+  void StampProgramsIntoClient() {
+    const std::u16string record = product_->Temp().File(u"record.rec");
+    ToolRun config =
+        RunSetupkitCaptured({u"config", product_->ConfigFile(), record, u"--packed"});
+    ASSERT_EQ(config.status, 0) << config.err;
+    for (const char* program : {"unins000.exe", "update.exe"}) {
+      product_->WriteClientFile(program, ReadBytes(TestProgramFolder() / program));
+      const std::u16string path = (product_->ClientFolder() / program).u16string();
+      ASSERT_EQ(RunSetupkitCaptured({u"stamp", path, record}).status, 0);
+      product_->WriteClientFile(program, ReadBytes(path));
+    }
+  }
+
+  // Puts the client's files and their update list (made by setupkit list, then with removed
+  // marked for deletion and each item of changedUrls downloaded from its URL instead) on the
+  // server; returns the list's digest.
+  std::u16string Publish(const char16_t* version, const std::vector<std::string>& removed = {},
+                         const std::map<std::u16string, std::u16string>& changedUrls = {}) {
+    for (const auto& [name, bytes] : product_->ClientFiles()) {
+      EXPECT_TRUE(Keep(served_ + name, bytes)) << name;
+    }
+    const std::u16string listFile = product_->Temp().File(u"update.xml");
+    ToolRun list = RunSetupkitCaptured({u"list", product_->ClientFolder().u16string(),
+                                        Url("/file/" + served_), listFile, u"--version", version});
+    EXPECT_EQ(list.status, 0) << list.err;
+    CUpdateInfo listed;
+    EXPECT_TRUE(listed.LoadFromFile(listFile.c_str()));
+    CUpdateInfo published;
+    published.SetVersion(listed.GetVersion());
+    for (int i = 0; i < listed.Count(); ++i) {
+      auto item = std::make_unique<UpdateItem>(*listed.Get(i));
+      const auto changed = changedUrls.find(item->file);
+      if (changed != changedUrls.end()) {
+        changed->second.copy(item->url, UpdateItem::kUrlCapacity - 1);
+      }
+      published.AddItem(std::move(item));
+    }
+    for (const std::string& name : removed) {
+      auto item = std::make_unique<UpdateItem>();
+      item->action = UpdateItem::kActionDelete;
+      Utf8ToUtf16(name).copy(item->file, UpdateItem::kFileCapacity - 1);
+      published.AddItem(std::move(item));
+    }
+    EXPECT_NE(published.SaveToFile(listFile.c_str(), false), 0u);
+    const std::string bytes = ReadBytes(fs::path(listFile));
+    EXPECT_TRUE(Keep(served_ + "update.xml", bytes));
+    return DigestOf(bytes);
+  }
+
+  // How many times the server has served each client file and the list.
+  std::map<std::string, int> ServeCounts() const {
+    std::map<std::string, int> counts = {{"update.xml", Served(served_ + "update.xml")}};
+    for (const auto& item : product_->ClientFiles()) {
+      counts[item.first] = Served(served_ + item.first);
+    }
+    return counts;
+  }
+
+  // The files served since the counts before, with how many more times.
+  std::map<std::string, int> FetchedSince(const std::map<std::string, int>& before) const {
+    std::map<std::string, int> fetched;
+    for (const auto& [name, count] : ServeCounts()) {
+      if (count != before.at(name)) fetched[name] = count - before.at(name);
+    }
+    return fetched;
+  }
+
+  std::u16string RecordedValue(const char16_t* name) const {
+    char16_t value[64] = {};
+    return ReadProductValue(u"ProgramsTestCompany", product_->Record().GetApp().Units(), name,
+                            value, 64)
+               ? value
+               : u"<missing>";
+  }
+
+  fs::path Folder() const { return product_->Folder(); }
+
+  ProgramRun Update(const std::wstring& arguments, std::deque<int> answers = {}) {
+    return RunAnswering((Folder() / "update.exe").u16string(), arguments, std::move(answers),
+                        120000);
+  }
+
+  std::set<std::u16string> UninstallEntries() const {
+    CUninstInfo list;
+    EXPECT_TRUE(list.LoadFromFile((Folder() / "uninst.dat").u16string().c_str()));
+    std::set<std::u16string> entries;
+    for (int i = 0; i < list.Count(); ++i) entries.insert(list.Get(i));
+    return entries;
+  }
+
+  std::string served_;
+  std::unique_ptr<ShippedProduct> product_;
+  std::u16string installedDigest_;
+};
+
+// Publish, update, and again: only what differs is fetched, what the list removes goes, and the
+// new list's digest and version are recorded; with nothing changed nothing is fetched.
+TEST_F(UpdaterTest, FetchesOnlyWhatChangedRemovesWhatTheListRemovesAndRecordsTheList) {
+  struct Case {
+    const char* label;
+    const wchar_t* arguments;
+    std::vector<std::string> changed;  // given new contents on the server
+    std::vector<std::string> removed;  // taken off the server, marked for deletion
+    std::deque<int> answers;
+    std::vector<std::u16string> told;  // a part of each message, in order
+  };
+  const Case cases[] = {
+      {"a changed, a new and a removed file", L" silent", {"data/settings.ini", "new/fresh.txt"},
+       {"readme.txt"}, {}, {}},
+      {"nothing changed", L" silent", {}, {}, {}, {}},
+      {"asked and told", L"", {"data/deep/table.bin"}, {}, {IDYES},
+       {u"\u65b0\u7248\u672c", u"\u5df2\u66f4\u65b0"}},  // 新版本, 已更新
+      {"told it is up to date", L"", {}, {}, {}, {u"\u5df2\u662f\u6700\u65b0"}},  // 已是最新
+  };
+  int version = 0;
+  std::u16string digest = installedDigest_;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    for (const std::string& name : c.changed) {
+      product_->WriteClientFile(name, "new contents of " + name + " " + std::to_string(version));
+    }
+    for (const std::string& name : c.removed) product_->RemoveClientFile(name);
+    const std::u16string listVersion = u"1.1.0." + Utf8ToUtf16(std::to_string(++version));
+    if (!c.changed.empty() || !c.removed.empty()) {
+      digest = Publish(listVersion.c_str(), c.removed);
+    }
+    const std::map<std::string, int> before = ServeCounts();
+
+    ProgramRun run = Update(c.arguments, c.answers);
+    EXPECT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 0u);
+    ASSERT_EQ(run.questions.size(), c.told.size());
+    for (size_t i = 0; i < c.told.size(); ++i) {
+      EXPECT_TRUE(Contains(run.questions[i].text, c.told[i])) << i;
+    }
+    std::map<std::string, int> expected = {{"update.xml", 1}};
+    for (const std::string& name : c.changed) expected[name] = 1;
+    EXPECT_EQ(FetchedSince(before), expected);
+    for (const auto& [name, bytes] : product_->ClientFiles()) {
+      EXPECT_EQ(ReadBytes(Folder() / fs::u8path(name)), bytes) << name;
+    }
+    for (const std::string& name : c.removed) EXPECT_FALSE(fs::exists(Folder() / name));
+    EXPECT_EQ(RecordedValue(u"md5"), digest);
+    const std::set<std::u16string> entries = UninstallEntries();
+    EXPECT_EQ(entries.count(u"new\\fresh.txt"), 1u);
+    EXPECT_EQ(entries.count(u"readme.txt"), 0u);
+  }
+  EXPECT_EQ(RecordedValue(u"version"), u"1.1.0.3");
+}
+
+// A download that breaks off, or brings other bytes than listed, never replaces the installed
+// file, and the digest of the list the client matches stays recorded.
+TEST_F(UpdaterTest, AFailedDownloadLeavesThePreviousFileAndDigest) {
+  const std::string installed = product_->ClientFiles().at("data/settings.ini");
+  struct Case {
+    const char* label;
+    std::u16string url;
+  };
+  const Case cases[] = {
+      {"cut off", Url("/fewer/64/10")},
+      {"other bytes", Url("/file/" + served_ + "readme.txt")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    product_->WriteClientFile("data/settings.ini", std::string(64, 'n'));
+    Publish(u"2.0.0.0", {}, {{u"data\\settings.ini", c.url}});
+    ProgramRun run = Update(L" silent");
+    EXPECT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 2u);
+    EXPECT_EQ(ReadBytes(Folder() / "data" / "settings.ini"), installed);
+    EXPECT_EQ(RecordedValue(u"md5"), installedDigest_);
+    EXPECT_EQ(RecordedValue(u"version"), u"1.0.0.0");
+    // Nothing half-written is left beside the files.
+    for (const auto& item : fs::recursive_directory_iterator(Folder())) {
+      EXPECT_NE(item.path().extension(), ".tmp") << item.path().string();
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+#include "uninstaller/installed_files_removal.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string_view>
+
+#include "product/uninstall_removal.h"
+#include "records/uninst_info.h"
+#include "support/entry_path.h"
+#include "support/folder_tree.h"
+#include "support/path_text.h"
+#include "support/wide_text.h"
+
+namespace {
+
+bool IsFolderEntry(const char16_t* entry) {
+  std::u16string_view text(entry);
+  return !text.empty() && (text.back() == u'\\' || text.back() == u'/');
+}
+
+bool SamePath(const char16_t* a, const char16_t* b) {
+  return CompareStringOrdinal(AsWide(a), -1, AsWide(b), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Removes the folders above path that are empty now, from the innermost out, stopping at the
+// first that is not and at folder itself. path lies inside folder: it passed JoinEntryPath.
+void RemoveEmptyParents(const char16_t* path, const std::u16string& folder) {
+  std::u16string parent(path);
+  if (!parent.empty() && parent.back() == u'\\') parent.pop_back();
+  for (;;) {
+    const size_t separator = parent.rfind(u'\\');
+    if (separator == std::u16string::npos || separator < folder.size()) return;
+    parent.resize(separator);
+    if (!RemoveEmptyFolder(parent.c_str())) return;
+  }
+}
+
+}  // namespace
+
+std::vector<std::u16string> RemoveInstalledFiles(const IUninstInfo& list, const char16_t* folder,
+                                                 const char16_t* self) {
+  std::vector<std::u16string> left;
+  for (int i = list.Count() - 1; i >= 0; --i) {
+    const char16_t* entry = list.Get(i);
+    char16_t path[kPathCapacity];
+    if (!JoinEntryPath(folder, entry, path)) {
+      left.push_back(entry);
+      continue;
+    }
+    if (SamePath(path, self)) continue;
+    if (RemoveEntryFile(list, i, folder) || IsEntryGone(folder, entry)) {
+      RemoveEmptyParents(path, folder);
+    } else if (!IsFolderEntry(entry)) {
+      // A listed folder that is not empty holds what the user put there, or a file named here.
+      left.push_back(entry);
+    }
+  }
+  std::reverse(left.begin(), left.end());
+  return left;
+}

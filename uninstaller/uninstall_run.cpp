@@ -1,0 +1,96 @@
+#include "uninstaller/uninstall_run.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "install/install_checks.h"
+#include "install/install_outcome.h"
+#include "product/product_keys.h"
+#include "product/product_registration.h"
+#include "product/program_launch.h"
+#include "records/client_info.h"
+#include "records/uninst_info.h"
+#include "support/file_stream.h"
+#include "support/path_text.h"
+#include "support/process_control.h"
+#include "support/user_question.h"
+#include "support/wide_text.h"
+#include "uninstaller/installed_files_removal.h"
+#include "uninstaller/self_removal.h"
+#include "uninstaller/uninstall_texts.h"
+
+namespace {
+
+constexpr char16_t kUninstallList[] = u"uninst.dat";
+
+// Where the registered install of the product is, seen from folder.
+enum class Registration { kHere, kElsewhere, kNone };
+
+Registration FindRegistration(const IClientInfo& product, const char16_t* folder) {
+  char16_t recorded[kPathCapacity];
+  if (!ReadProductValue(product.GetCompany().Units(), product.GetApp().Units(), u"path", recorded,
+                        kPathCapacity)) {
+    return Registration::kNone;
+  }
+  std::u16string registered = std::u16string(recorded) + SeparatorAfter(recorded);
+  return CompareStringOrdinal(AsWide(registered.c_str()), -1, AsWide(folder), -1, TRUE) ==
+                 CSTR_EQUAL
+             ? Registration::kHere
+             : Registration::kElsewhere;
+}
+
+int Tell(const std::u16string& text, unsigned flags) {
+  return AskUser(nullptr, text.c_str(), kInstallCaption, flags);
+}
+
+bool SaveEntries(const std::vector<std::u16string>& entries, const char16_t* path) {
+  CUninstInfo list;
+  for (const std::u16string& entry : entries) list.Add(entry.c_str(), -1);
+  return list.SaveToFile(path);
+}
+
+}  // namespace
+
+int RunUninstall(IClientInfo& product, bool silent) {
+  char16_t folder[kPathCapacity];
+  char16_t listPath[kPathCapacity];
+  wchar_t self[MAX_PATH];
+  const DWORD selfLength = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  if (selfLength == 0 || selfLength >= MAX_PATH || !GetModuleFolder(folder, nullptr) ||
+      !ComposePath(listPath, kPathCapacity, {folder, kUninstallList})) {
+    return kExitNotRemoved;
+  }
+  const char16_t* name = product.GetName().Units();
+  product.SetInstallFolder(folder);
+  CUninstInfo list;
+  const bool listed = list.LoadFromFile(listPath);
+  const Registration registration = FindRegistration(product, folder);
+  if (!listed && registration != Registration::kHere) {
+    if (!silent) Tell(NothingToUninstallText(name), MB_OK | MB_ICONINFORMATION);
+    return kExitNotRemoved;
+  }
+  if (!silent && Tell(UninstallQuestionText(name), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    return kExitNotRemoved;
+  }
+  if (!EndRunningClient(nullptr, product, folder, ClientTask::kUninstall, !silent)) {
+    return kExitNotRemoved;
+  }
+
+  const std::vector<std::u16string> left = RemoveInstalledFiles(list, folder, AsUtf16(self));
+  if (registration == Registration::kHere) {
+    Unregister(product);
+    DeleteTempUpdater(product);
+  }
+  if (!left.empty()) {
+    SaveEntries(left, listPath);
+    if (!silent) Tell(EntriesLeftText(left), MB_OK | MB_ICONWARNING);
+    return kExitEntriesLeft;
+  }
+  RemoveFile(listPath);
+  if (!silent) Tell(UninstalledText(name), MB_OK | MB_ICONINFORMATION);
+  // Last of all: the copy that removes this file waits for the program to end.
+  RemoveAfterExit(product, AsUtf16(self));
+  return kExitRemoved;
+}

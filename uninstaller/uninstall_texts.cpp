@@ -1,0 +1,22 @@
+#include "uninstaller/uninstall_texts.h"
+
+#include "support/utf8.h"
+
+std::u16string UninstallQuestionText(const char16_t* name) {
+  return u"您确定要完全卸载" + std::u16string(name) + u"及其所有组件吗？";
+}
+
+std::u16string NothingToUninstallText(const char16_t* name) {
+  return std::u16string(name) + u"已经卸载，没有需要移除的内容。";
+}
+
+std::u16string UninstalledText(const char16_t* name) {
+  return std::u16string(name) + u"已成功从您的电脑中卸载。";
+}
+
+std::u16string EntriesLeftText(const std::vector<std::u16string>& left) {
+  std::u16string text = u"注意：有" + Utf8ToUtf16(std::to_string(left.size())) + u"个项目未能删除：\n";
+  for (size_t i = 0; i < left.size() && i < kNamedEntries; ++i) text += left[i] + u"\n";
+  if (left.size() > kNamedEntries) text += u"……\n";
+  return text + u"请关闭正在使用这些文件的程序后重新运行卸载程序。";
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What the uninstaller tells the user, in message boxes captioned like every box of the
+// product's programs. name is the product's display name.
+
+std::u16string UninstallQuestionText(const char16_t* name);
+std::u16string NothingToUninstallText(const char16_t* name);
+std::u16string UninstalledText(const char16_t* name);
+
+// How many entries are left and the first kNamedEntries of them, one a line.
+constexpr size_t kNamedEntries = 10;
+std::u16string EntriesLeftText(const std::vector<std::u16string>& left);

@@ -1,0 +1,20 @@
+// update.exe: brings the installed product it was installed with (its record is the "app"
+// resource setupkit build stamps into it) to the published update list. The client starts it
+// through a copy in the temporary folder, with "silent", which asks and tells nothing.
+#include <windows.h>
+
+#include "installer/command_line.h"
+#include "installer/product_config.h"
+#include "records/client_info.h"
+#include "support/wide_text.h"
+#include "updater/update_run.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // It runs elevated, also from a folder others may write to: libraries come from the system
+  // only.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  const bool silent = IsSilentCommandLine(AsUtf16(GetCommandLineW()));
+  CClientInfo product;
+  if (!LoadProductConfig(instance, product, silent)) return kExitNotUpdated;
+  return RunUpdate(product, silent);
+}

@@ -1,0 +1,131 @@
+#include "updater/update_run.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "install/install_checks.h"
+#include "install/install_engine.h"
+#include "install/install_outcome.h"
+#include "product/list_digest.h"
+#include "product/product_keys.h"
+#include "product/uninstall_removal.h"
+#include "records/client_info.h"
+#include "records/uninst_info.h"
+#include "records/update_info.h"
+#include "support/file_replacement.h"
+#include "support/internet.h"
+#include "support/md5.h"
+#include "support/path_text.h"
+#include "support/user_question.h"
+#include "updater/uninstall_list_update.h"
+#include "updater/update_texts.h"
+
+namespace {
+
+constexpr char16_t kUninstallList[] = u"uninst.dat";
+
+int Tell(const std::u16string& text, unsigned flags) {
+  return AskUser(nullptr, text.c_str(), kInstallCaption, flags);
+}
+
+// Rewrites the uninstall list at path with added and without removed, in place of the old one only
+// once it is whole.
+bool RecordUninstallList(const char16_t* path, const IUninstInfo& added,
+                         const std::vector<std::u16string>& removed) {
+  CUninstInfo current;
+  current.LoadFromFile(path);
+  CUninstInfo updated;
+  UpdateUninstallList(current, added, removed, updated);
+  return ReplaceFileBy(path,
+                       [&updated](const char16_t* fresh) { return updated.SaveToFile(fresh); });
+}
+
+bool FetchPublishedList(const IClientInfo& product, CUpdateInfo& list, char16_t* digest) {
+  CInternet published;
+  return (DownloadUpdateList(product.GetConfig().Units(), published) ||
+          DownloadUpdateList(product.GetConfig2().Units(), published)) &&
+         Md5HexOfMemory(digest, published.GetData(), published.GetSize()) &&
+         list.ParseBytes(published.GetData(), published.GetSize());
+}
+
+bool IsRecordedDigest(const IClientInfo& product, const char16_t* digest) {
+  char16_t recorded[kDigestUnits];
+  return ReadProductValue(product.GetCompany().Units(), product.GetApp().Units(), u"md5",
+                          recorded, kDigestUnits) &&
+         std::u16string(recorded) == digest;
+}
+
+void RecordList(const IClientInfo& product, const char16_t* digest, const char16_t* version) {
+  const char16_t* company = product.GetCompany().Units();
+  const char16_t* app = product.GetApp().Units();
+  WriteProductValue(company, app, u"md5", digest, -1);
+  if (version[0] == 0) return;
+  WriteProductValue(company, app, u"version", version, -1);
+  WriteUninstallValue(company, app, u"DisplayVersion", version, -1);
+}
+
+}  // namespace
+
+int RunUpdate(IClientInfo& product, bool silent) {
+  const char16_t* name = product.GetName().Units();
+  char16_t recorded[kPathCapacity];
+  char16_t folder[kPathCapacity];
+  char16_t listPath[kPathCapacity];
+  if (!ReadProductValue(product.GetCompany().Units(), product.GetApp().Units(), u"path", recorded,
+                        kPathCapacity) ||
+      !ComposePath(folder, kPathCapacity, {recorded, SeparatorAfter(recorded)}) ||
+      !ComposePath(listPath, kPathCapacity, {folder, kUninstallList})) {
+    if (!silent) Tell(NotInstalledText(name), MB_OK | MB_ICONWARNING);
+    return kExitNotUpdated;
+  }
+  product.SetInstallFolder(folder);
+  CUpdateInfo list;
+  char16_t digest[kDigestUnits] = {};
+  if (!FetchPublishedList(product, list, digest)) {
+    if (!silent) Tell(NoUpdateListText(name), MB_OK | MB_ICONWARNING);
+    return kExitNotUpdated;
+  }
+  const bool upToDate = IsRecordedDigest(product, digest);
+  if (!silent) {
+    if (!upToDate &&
+        Tell(UpdateQuestionText(name, list.GetVersion()), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+      return kExitNotUpdated;
+    }
+    if (!EndRunningClient(nullptr, product, folder, ClientTask::kUpdate, true)) {
+      return kExitNotUpdated;
+    }
+  }
+
+  // Named before they arrive, so that an update cut off half way leaves nothing the uninstaller
+  // does not know of.
+  CUninstInfo listed;
+  for (int i = 0; i < list.Count(); ++i) {
+    if (list.Get(i)->action == UpdateItem::kActionUpdate) listed.Add(list.Get(i)->file, -1);
+  }
+  const bool listedFirst = RecordUninstallList(listPath, listed, {});
+  CInstall engine;
+  engine.InstallList(folder, &list);
+  InstallOutcome outcome = engine.Outcome();
+
+  std::vector<std::u16string> removed;
+  for (int i = 0; i < list.Count(); ++i) {
+    const UpdateItem* item = list.Get(i);
+    if (item->action == UpdateItem::kActionDelete && IsEntryGone(folder, item->file)) {
+      removed.push_back(item->file);
+    }
+  }
+  if (!RecordUninstallList(listPath, CUninstInfo(), removed) || !listedFirst) {
+    outcome.Fail(kUninstallList);
+  }
+  // A client with entries missing keeps the digest it had, so the next check finds it out of date.
+  if (!outcome.Failed()) RecordList(product, digest, list.GetVersion());
+  if (!silent) {
+    Tell(outcome.Failed() ? UpdateFailedText(outcome)
+         : upToDate       ? UpToDateText(name)
+                          : UpdatedText(name),
+         MB_OK | (outcome.Failed() ? MB_ICONWARNING : MB_ICONINFORMATION));
+  }
+  return outcome.Failed() ? kExitFilesFailed : kExitUpdated;
+}

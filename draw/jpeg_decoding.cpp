@@ -5,6 +5,8 @@
 //
 // libjpeg errors longjmp to the setjmp point in ReadJpeg; the decompressor, the error trap and
 // the output live in DecodeJpeg, outside the frames the jump skips.
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -59,6 +61,22 @@ void StoreRow(const JSAMPLE* samples, int components, int width, uint8_t* out) {
   }
 }
 
+// A Huffman-coded scan spends at least one bit on every block of the components it codes, and
+// the first scan codes one at least whole: the file's bytes bound the image it can hold. A size
+// they cannot bear out is refused before libjpeg or this decoder makes buffers for it (a few
+// hundred bytes can claim a gigabyte). Arithmetic coding, for which no such bound holds and which
+// no skin needs, is refused too.
+bool DataBearsOutSize(const jpeg_decompress_struct& info, size_t size) {
+  if (info.arith_code) return false;
+  uint64_t fewestBlocks = UINT64_MAX;
+  for (int c = 0; c < info.num_components; ++c) {
+    const jpeg_component_info& component = info.comp_info[c];
+    fewestBlocks = std::min<uint64_t>(
+        fewestBlocks, uint64_t{component.width_in_blocks} * component.height_in_blocks);
+  }
+  return fewestBlocks <= static_cast<uint64_t>(size) * 8;
+}
+
 bool ReadJpeg(Decompressor& jpeg, const uint8_t* data, size_t size, DecodedImage& image) {
   jpeg_decompress_struct& info = jpeg.info;
   info.err = InstallJpegErrorTrap(jpeg.trap);
@@ -73,7 +91,9 @@ bool ReadJpeg(Decompressor& jpeg, const uint8_t* data, size_t size, DecodedImage
   jpeg.source.resync_to_restart = jpeg_resync_to_restart;
   jpeg.source.term_source = EndSource;
   info.src = &jpeg.source;
-  if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) return false;
+  if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK || !DataBearsOutSize(info, size)) {
+    return false;
+  }
   if (!jpeg_start_decompress(&info)) return false;
 
   const int components = info.output_components;

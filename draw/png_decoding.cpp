@@ -7,6 +7,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -16,6 +17,8 @@
 namespace {
 
 constexpr size_t kSignatureBytes = 8;
+// Deflate makes at most 1,032 bytes of one (a 258-byte match coded in two bits).
+constexpr uint64_t kMostInflatedPerByte = 1032;
 
 struct MemoryReader {
   const uint8_t* data;
@@ -84,6 +87,10 @@ bool ReadPng(const PngReadState& state, MemoryReader& reader, DecodedImage& imag
       !PixelBufferBytes(static_cast<int>(width), static_cast<int>(height), 4, bytes)) {
     return false;
   }
+  // The rows as stored, a filter byte each, are inflated from the file's bytes: a size they
+  // cannot bear out is refused before its buffer is made, rather than taken on trust.
+  const uint64_t storedBytes = (static_cast<uint64_t>(png_get_rowbytes(png, info)) + 1) * height;
+  if (storedBytes > static_cast<uint64_t>(reader.size) * kMostInflatedPerByte) return false;
 
   const bool transparentColour = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
   png_set_bgr(png);

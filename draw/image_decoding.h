@@ -13,9 +13,10 @@ struct DecodedImage {
 };
 
 // The decoders leave image empty on every failure. A PNG must be 8-bit or 16-bit RGB or RGBA
-// (a transparent colour and interlacing are fine); a JPEG must decode to colour or grey. Damaged
-// or truncated data, any other kind of image, and a size whose bytes would not fit in 31 bits
-// fail. Nothing is read outside data.
+// (a transparent colour and interlacing are fine); a JPEG must be Huffman-coded and decode to
+// colour or grey. Damaged or truncated data, any other kind of image, a size whose bytes would
+// not fit in 31 bits, and a size the compressed data could not hold fail, before any buffer is
+// made for it. Nothing is read outside data.
 bool DecodePng(const uint8_t* data, size_t size, DecodedImage& image);
 bool DecodeJpeg(const uint8_t* data, size_t size, DecodedImage& image);
 

@@ -4,9 +4,11 @@
 #include <timeapi.h>
 
 #include "install/archive_install.h"
+#include "install/client_file.h"
 #include "install/install_folder.h"
 #include "install/install_thread.h"
 #include "install/paint_pause.h"
+#include "install/payload_archive.h"
 #include "product/auto_start.h"
 #include "product/list_digest.h"
 #include "product/product_keys.h"
@@ -14,13 +16,24 @@
 #include "product/program_launch.h"
 #include "records/update_info.h"
 #include "support/internet.h"
+#include "support/filesystem_path.h"
 #include "support/md5.h"
 #include "support/path_text.h"
-#include "support/resource_reader.h"
 #include "support/user_question.h"
 
 namespace {
 
+
+// Folders alone are no install: some entry must be a file.
+bool PutAnyFile(const CUninstInfo& installed) {
+  for (int i = 0; i < installed.Count(); ++i) {
+    const char16_t* entry = installed.Get(i);
+    int length = 0;
+    while (entry[length] != 0) ++length;
+    if (length != 0 && entry[length - 1] != u'\\') return true;
+  }
+  return false;
+}
 
 int64_t UptimeSecond() {
   LARGE_INTEGER counter, frequency;
@@ -65,23 +78,8 @@ void CInstallFlow::Cancel() {
 }
 
 bool CInstallFlow::OpenPayload(const char16_t* exePath) {
-  if (LoadPackedResourceFromFile(payloadBytes_, exePath, u"tail", 1)) {
-    payloadOpen_ = payload_.OpenMemory(payloadBytes_.Data(), payloadBytes_.Length(),
-                                       XZip::GetArchivePassword());
-    return payloadOpen_;
-  }
-  char16_t sibling[kPathCapacity];
-  if (!ComposePath(sibling, kPathCapacity, {exePath})) return false;
-  int dot = -1;
-  for (int i = 0; sibling[i] != 0; ++i) {
-    if (sibling[i] == u'.') dot = i;
-  }
-  if (dot < 0 || dot + 4 >= kPathCapacity) return false;
-  sibling[dot + 1] = u'z';
-  sibling[dot + 2] = u'i';
-  sibling[dot + 3] = u'p';
-  sibling[dot + 4] = 0;
-  payloadOpen_ = payload_.OpenFile(sibling, XZip::GetArchivePassword());
+  payloadSource_ = OpenPayloadArchive(exePath, payloadBytes_, payload_);
+  payloadOpen_ = payloadSource_ == PayloadSource::kOpened;
   return payloadOpen_;
 }
 
@@ -154,7 +152,8 @@ bool CInstallFlow::RunInstall() {
   outcome_ = InstallOutcome();
   FineTimer fineTimer;
   bool installed = false;
-  if (!installFolder_.Empty()) {
+  // A damaged payload installs nothing: its client is not downloaded in its place either.
+  if (!installFolder_.Empty() && !PayloadDamaged()) {
     InstallRun run;
     run.progress = &Report;
     run.context = this;
@@ -293,15 +292,28 @@ void CInstallFlow::TakeListFacts() {
 
 void CInstallFlow::FinishInstall() {
   state_ = kFinished;
-  ShowFinishPage();
   const char16_t* folder = installFolder_.Units();
   char16_t uninstallFile[kPathCapacity];
-  if (!ComposePath(uninstallFile, kPathCapacity, {folder, SeparatorAfter(folder), u"uninst.dat"}) ||
-      !uninstallList_.SaveToFile(uninstallFile)) {
-    outcome_.Fail(u"uninst.dat");
+  const bool named =
+      ComposePath(uninstallFile, kPathCapacity, {folder, SeparatorAfter(folder), u"uninst.dat"});
+  outcome_.unusable =
+      !PutAnyFile(uninstallList_) || !HasClientFile(folder, product_.GetClientFile().Units());
+  if (outcome_.unusable) {
+    // What was put in place is still listed, for its removal; but the list of an earlier
+    // install stays as it is, as does the registration that goes with it.
+    uint64_t size = 0;
+    if (named && uninstallList_.Count() != 0 && !GetFileSize(uninstallFile, &size)) {
+      uninstallList_.SaveToFile(uninstallFile);
+    }
+    // Registered, it would be a product whose shortcuts and update lead to a missing program.
+    if (!silent_) AskUser(owner_, kInstallUnusableText, kInstallCaption, MB_OK | MB_ICONERROR);
+    observer_->Close(kExitFilesFailed);
+    return;
   }
+  if (!named || !uninstallList_.SaveToFile(uninstallFile)) outcome_.Fail(u"uninst.dat");
+  ShowFinishPage();
   // A client with missing files keeps no digest, so the update check finds it out of date and
-  // repairs it.
+  // repairs it. It is still registered, so that its uninstaller can remove what it has.
   product_.SetDigest(outcome_.Failed() ? u"" : listDigest_.Units());
   product_.SetInstallFolder(folder);
   product_.SetMainFile(product_.GetClientFile().Units());

@@ -8,6 +8,7 @@
 #include "install/install_hooks.h"
 #include "install/install_outcome.h"
 #include "install/paint_pause.h"
+#include "install/payload_archive.h"
 #include "install/progress_figures.h"
 #include "records/client_info.h"
 #include "records/uninst_info.h"
@@ -93,8 +94,13 @@ class CInstallFlow {
   void SetOwnerWindow(void* owner) { owner_ = owner; }
 
   // The payload archive: resource "tail" 1 of the executable at exePath, else the archive file
-  // beside it with the extension "zip".
+  // beside it with the extension "zip" (see OpenPayloadArchive). False when there is none or it
+  // is damaged; PayloadDamaged tells which.
   bool OpenPayload(const char16_t* exePath);
+  // A payload is there but damaged: the package is, and nothing may be installed from it (nor
+  // its client downloaded instead). The installer tells the user as for a damaged
+  // configuration.
+  bool PayloadDamaged() const { return payloadSource_ == PayloadSource::kDamaged; }
   // Loads the product configuration into the product record: resource "app" 1 of the
   // executable, else "app.txt" of the payload. False when neither is there or readable.
   bool LoadWindowConfig(const char16_t* exePath);
@@ -123,6 +129,11 @@ class CInstallFlow {
   void PauseForPainting() { pause_.AfterEntry(); }
   // The commands above; true when id is one of them.
   bool OnCommand(int id);
+  // The finish of a completed install. It registers the product only when the install left a
+  // usable client: some file put in place, and the client file in the folder. An install that
+  // did not is a failure: the user is told, the window closes with kExitFilesFailed, and its
+  // "uninst.dat" is written only where none is yet. Entries that failed beside a usable client
+  // register it without the list's digest, and the user is told of them.
   void FinishInstall();
   void FinishExisting();
   // Asks a running install to stop and waits for the worker to end, at most kStopWaitMs: the
@@ -160,6 +171,7 @@ class CInstallFlow {
   XZip payload_;
   XData payloadBytes_;
   bool payloadOpen_ = false;
+  PayloadSource payloadSource_ = PayloadSource::kMissing;
   bool silent_;
   bool nestedArchive_ = false;
   std::unique_ptr<CInstallThread> thread_;

@@ -4,6 +4,8 @@
 
 
 const char16_t kInstallNotStartedText[] = u"安装无法开始：安装包已损坏或无法连接到服务器。\n请稍后重新运行安装程序。";
+const char16_t kInstallUnusableText[] =
+    u"安装失败：客户端文件未能安装，软件无法使用！\n请到官网下载最新的安装包后重新安装。";
 const char16_t kInstallCaption[] = u"安装提示";
 
 void FormatInstallFailure(const InstallOutcome& outcome, FixedWString<1024>* text) {

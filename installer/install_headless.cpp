@@ -1,7 +1,8 @@
 // install_headless SETUP.exe FOLDER: runs the install flow of the given installer without a
 // window, into FOLDER, and waits for it to end. Every question the install asks is printed and
 // answered with Yes (OK), so a repair goes ahead and a running client is ended. The client is
-// not launched at the end. Exit code: 0 installed, 1 not started, 2 some files failed.
+// not launched at the end. Exit code: 0 installed, 1 not started, 2 some files failed or no
+// usable client (nothing registered then).
 #include <windows.h>
 
 #include <cstdio>
@@ -58,7 +59,10 @@ int wmain(int argc, wchar_t** argv) {
 
   CommandQueueObserver observer;
   CInstallFlow flow(&observer, product, false);
-  if (!flow.OpenPayload(setup)) return Fail("no payload in the installer");
+  if (!flow.OpenPayload(setup)) {
+    return Fail(flow.PayloadDamaged() ? "the installer's payload is damaged"
+                                      : "no payload in the installer");
+  }
   if (!flow.LoadWindowConfig(setup) || !flow.Prepare()) return Fail("unreadable configuration");
   flow.SetHooks(DefaultInstallHooks());
   flow.CheckVersion();
@@ -75,6 +79,10 @@ int wmain(int argc, wchar_t** argv) {
     flow.OnCommand(id);
     if (id == CInstallFlow::kNotStartedCommand) return Fail("the install could not start");
     if (flow.GetState() == CInstallFlow::kFinished) break;
+  }
+  if (flow.Outcome().unusable) {
+    std::fputs("install_headless: the install left no usable client; nothing registered\n", stderr);
+    return CInstallFlow::kExitFilesFailed;
   }
   std::fputs("installed into ", stdout);
   Print(flow.GetInstallFolder().Units());

@@ -25,9 +25,11 @@ uint32_t ReadResource(void* destination, uint32_t capacity, ModuleHandle module,
   return size;
 }
 
-bool LoadPackedResource(XData& buffer, ModuleHandle module, const char16_t* type, int id) {
+bool LoadPackedResource(XData& buffer, ModuleHandle module, const char16_t* type, int id,
+                        bool* present) {
   buffer.SetLength(0);
   uint32_t size = ReadResource(nullptr, 0, module, type, id);
+  if (present != nullptr) *present = size != 0;
   if (size == 0) return false;
   XData raw;
   if (!raw.Reserve(size, true)) return false;
@@ -40,8 +42,11 @@ bool LoadPackedResource(XData& buffer, ModuleHandle module, const char16_t* type
   return unpacked != 0;
 }
 
-bool LoadPackedResourceFromFile(XData& buffer, const char16_t* path, const char16_t* type, int id) {
+bool LoadPackedResourceFromFile(XData& buffer, const char16_t* path, const char16_t* type, int id,
+                                bool* present) {
   buffer.SetLength(0);
+  if (present != nullptr) *present = false;
   ModuleLibrary library(path);
-  return library.Handle() != nullptr && LoadPackedResource(buffer, library.Handle(), type, id);
+  return library.Handle() != nullptr &&
+         LoadPackedResource(buffer, library.Handle(), type, id, present);
 }

@@ -12,6 +12,9 @@ uint32_t ReadResource(void* destination, uint32_t capacity, ModuleHandle module,
                       const char16_t* type, int id);
 
 // Fills buffer with a resource's content, unpacked when it is a container. On failure the
-// buffer's length is 0; on success it holds the whole content.
-bool LoadPackedResource(XData& buffer, ModuleHandle module, const char16_t* type, int id);
-bool LoadPackedResourceFromFile(XData& buffer, const char16_t* path, const char16_t* type, int id);
+// buffer's length is 0; on success it holds the whole content. present, when given, receives
+// whether the resource is there at all, so that a damaged one is told from a missing one.
+bool LoadPackedResource(XData& buffer, ModuleHandle module, const char16_t* type, int id,
+                        bool* present = nullptr);
+bool LoadPackedResourceFromFile(XData& buffer, const char16_t* path, const char16_t* type, int id,
+                                bool* present = nullptr);

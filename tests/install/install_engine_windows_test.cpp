@@ -83,8 +83,9 @@ class InstallEngineTest : public HttpServerTest {
 
 // Files arrive whole and checked: what differs from the list in size or digest never replaces
 // the file in place and counts as failed, as does a name that would land outside the folder;
-// the rest of the list is still followed and progress still reaches the total. Only the files
-// put in place are listed for the uninstall list, though every name is shown as it begins.
+// the rest of the list is still followed and progress still reaches the total. Deleting what is
+// not there is no failure. Only the files put in place are listed for the uninstall list, though
+// every name is shown as it begins.
 TEST_F(InstallEngineTest, DownloadsCheckedFilesAndCountsTheRestAsFailed) {
   TempFolder temp;
   const std::u16string folder = temp.File(u"client\\");
@@ -99,12 +100,14 @@ TEST_F(InstallEngineTest, DownloadsCheckedFilesAndCountsTheRestAsFailed) {
   Publish(&list, u"sub\\deep\\big.bin", big);
   Publish(&list, u"short.txt", "short", 50, Md5Hex("short"));
   Publish(&list, u"..\\escaped.txt", "escaped");
-  list.AddItem(std::make_unique<UpdateItem>([] {
+  // A deletion is done when nothing is left: of a file there, and of one never there.
+  for (const char16_t* removed : {u"obsolete.txt", u"never-there.txt"}) {
     UpdateItem removal;
     removal.action = UpdateItem::kActionDelete;
-    std::char_traits<char16_t>::copy(removal.file, u"obsolete.txt", 13);
-    return removal;
-  }()));
+    std::char_traits<char16_t>::copy(removal.file, removed,
+                                     std::char_traits<char16_t>::length(removed) + 1);
+    list.AddItem(std::make_unique<UpdateItem>(removal));
+  }
   std::string listBytes;
   const std::u16string listUrl = PublishList(&list, &listBytes);
 
@@ -125,7 +128,7 @@ TEST_F(InstallEngineTest, DownloadsCheckedFilesAndCountsTheRestAsFailed) {
   EXPECT_EQ(progress.total, static_cast<uint32_t>(list.TotalSize()));
   EXPECT_EQ(progress.lastDone, progress.total);
   EXPECT_FALSE(progress.doneWentBack);
-  EXPECT_EQ(progress.names.size(), 6u);
+  EXPECT_EQ(progress.names.size(), 7u);
   EXPECT_EQ(Entries(progress.installed),
             (std::vector<std::u16string>{u"first.txt", u"sub\\deep\\big.bin"}));
 }

@@ -14,6 +14,7 @@
 #include "install/install_report.h"
 #include "install/install_report_body.h"
 #include "product/product_keys.h"
+#include "product/product_registration.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
 #include "support/md5.h"
@@ -113,7 +114,8 @@ void CountReport(const IClientInfo&, const char16_t*) { ++g_reports; }
 TEST(InstallFlow, ArchiveInstallCompletesOnceEveryEntryIsWritten) {
   const std::string big(2 * 1024 * 1024, 'b');
   FlowFixture fixture(BuildPayload({{"bin/", "", true},
-                                    {"bin/client.exe", "MZ"},
+                                    {"bin/tool.dll", "MZ"},
+                                    {"client.exe", "MZ"},
                                     {"data/big.dat", big}},
                                    "app.zip", {ConfigEntry(), {"update.xml", kUpdateList}}),
                       false);
@@ -134,7 +136,8 @@ TEST(InstallFlow, ArchiveInstallCompletesOnceEveryEntryIsWritten) {
 
   EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kFinished);
   EXPECT_EQ(UninstallEntries(fixture.Installed("uninst.dat")),
-            (std::vector<std::u16string>{u"bin\\", u"bin\\client.exe", u"data\\big.dat"}));
+            (std::vector<std::u16string>{u"bin\\", u"bin\\tool.dll", u"client.exe",
+                                         u"data\\big.dat"}));
   CClientInfo& record = fixture.product;
   EXPECT_EQ(std::u16string(record.GetDigest().Units()), Md5Hex(kUpdateList));
   EXPECT_EQ(std::u16string(record.GetInstallFolder().Units()),
@@ -174,6 +177,9 @@ TEST(InstallFlow, FileHeldOpenIsReportedAndKeepsTheDigestOut) {
     EXPECT_NE(ReadBytes(fixture.Installed("client.exe")), "new client");
     EXPECT_EQ(fixture.flow.Outcome().failed, 1);
     EXPECT_EQ(std::u16string(fixture.product.GetDigest().Units()), u"");
+    // Registered all the same, so that its uninstaller and a repair can find it.
+    char16_t path[1024];
+    EXPECT_TRUE(ReadProductValue(kCompany, kApp, u"path", path, 1024));
     ASSERT_EQ(answers.Asked().size(), c.questions);
     if (c.questions != 0) {
       FixedWString<1024> expected;
@@ -183,6 +189,78 @@ TEST(InstallFlow, FileHeldOpenIsReportedAndKeepsTheDigestOut) {
       EXPECT_EQ(answers.Asked()[0].caption, u"安装提示");
     }
     EXPECT_EQ(fixture.observer.Closes(), c.closes);
+  }
+}
+
+// Only an install that left its client in the folder is registered. One without it (the client
+// archive lacks the client file, or its directory lists nothing, or no entry could be read) is a
+// failure the user hears of, ending with kExitFilesFailed: no product key, no shortcuts, no
+// digest. What it did put in place is still listed for removal, but never over the list an
+// earlier install left.
+TEST(InstallFlow, RegistersOnlyAnInstallThatLeftItsClient) {
+  std::string noEntries = BuildZip({{"client.exe", "MZ"}}, XZip::GetArchivePassword());
+  // The end-of-directory record (the last 22 bytes) counts the entries at 8 and 10.
+  noEntries[noEntries.size() - 22 + 8] = noEntries[noEntries.size() - 22 + 10] = 0;
+  struct Case {
+    const char* label;
+    std::string clientArchive;
+    bool earlierInstall;  // a client.exe and an "uninst.dat" are in the folder before
+    bool silent;
+    bool registered;
+    std::vector<std::u16string> listed;  // "uninst.dat" afterwards
+    std::vector<int> closes;
+  };
+  const std::vector<std::u16string> earlierList = {u"client.exe", u"earlier.txt"};
+  const Case cases[] = {
+      {"the whole client", BuildZip({{"client.exe", "MZ"}, {"readme.txt", "r"}},
+                                    XZip::GetArchivePassword()),
+       false, false, true, {u"client.exe", u"readme.txt"}, {}},
+      {"no client file, silent", BuildZip({{"readme.txt", "r"}}, XZip::GetArchivePassword()),
+       false, true, false, {u"readme.txt"}, {CInstallFlow::kExitFilesFailed}},
+      {"no client file", BuildZip({{"readme.txt", "r"}}, XZip::GetArchivePassword()), false,
+       false, false, {u"readme.txt"}, {CInstallFlow::kExitFilesFailed}},
+      {"a directory of no entries over an earlier install", noEntries, true, false, false,
+       earlierList, {CInstallFlow::kExitFilesFailed}},
+      {"folders only over an earlier install", BuildZip({{"bin/", "", true}},
+                                                         XZip::GetArchivePassword()),
+       true, false, false, earlierList, {CInstallFlow::kExitFilesFailed}},
+      {"encrypted with another password over an earlier install",
+       BuildZip({{"client.exe", "MZ"}, {"readme.txt", "r"}}, "not-the-password"), true, true,
+       false, earlierList, {CInstallFlow::kExitFilesFailed}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FlowFixture fixture(BuildZip({ConfigEntry(), {"update.xml", kUpdateList},
+                                  {"app.zip", c.clientArchive}},
+                                 XZip::GetArchivePassword()),
+                        c.silent);
+    if (c.earlierInstall) {
+      std::filesystem::create_directories(fixture.Installed(""));
+      WriteBytes(fixture.Installed("client.exe"), "earlier");
+      CUninstInfo earlier;
+      for (const std::u16string& entry : earlierList) earlier.Add(entry.c_str(), static_cast<int>(entry.size()));
+      ASSERT_TRUE(earlier.SaveToFile(fixture.Installed("uninst.dat").u16string().c_str()));
+    }
+    ScriptedAnswers answers;
+
+    ASSERT_EQ(fixture.Run(), CInstallFlow::kCompletedCommand);
+
+    char16_t path[1024];
+    EXPECT_EQ(ReadProductValue(kCompany, kApp, u"path", path, 1024), c.registered);
+    EXPECT_EQ(fixture.flow.Outcome().Failed(), !c.registered);
+    EXPECT_EQ(std::u16string(fixture.product.GetDigest().Units()),
+              c.registered ? Md5Hex(kUpdateList) : u"");
+    EXPECT_EQ(UninstallEntries(fixture.Installed("uninst.dat")), c.listed);
+    EXPECT_EQ(fixture.observer.Closes(), c.closes);
+    EXPECT_EQ(fixture.flow.View().finishButtonVisible, c.registered && !c.silent);
+    if (c.registered || c.silent) {
+      EXPECT_TRUE(answers.Asked().empty());
+    } else {
+      ASSERT_EQ(answers.Asked().size(), 1u);
+      EXPECT_EQ(answers.Asked()[0].text, kInstallUnusableText);
+      EXPECT_EQ(answers.Asked()[0].caption, kInstallCaption);
+    }
+    Unregister(fixture.product);
   }
 }
 
@@ -346,6 +424,7 @@ TEST(InstallFlow, FindsPayloadAndConfigurationInTheExecutableFirst) {
     bool configLoads;
     bool archiveMode;
     const char16_t* version;
+    bool damaged = false;  // the "tail" resource fails its check
   };
   const Case cases[] = {
       {"both resources, beside a download-mode archive", true, true, true, true, true, true,
@@ -354,6 +433,9 @@ TEST(InstallFlow, FindsPayloadAndConfigurationInTheExecutableFirst) {
       {"archive beside the executable only", false, false, true, true, true, false, u"1.0"},
       {"nothing at all: built-in defaults", false, false, false, false, false, false,
        u"1.0.0.0"},
+      // A damaged package, not one to download: the archive beside it is not taken instead.
+      {"damaged tail resource, beside an archive", true, true, true, false, true, false, u"3.0",
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -365,7 +447,9 @@ TEST(InstallFlow, FindsPayloadAndConfigurationInTheExecutableFirst) {
     if (c.tailResource) {
       const std::string payload = BuildPayload({{"a.txt", "a"}}, "app.zip",
                                                {{"app.txt", ConfigBytes(u"2.0", false)}});
-      ASSERT_TRUE(PutResource(exe, u"TAIL", 1, Packed(payload)));
+      std::string stored = Packed(payload);
+      if (c.damaged) stored[stored.size() / 2] ^= 0x10;
+      ASSERT_TRUE(PutResource(exe, u"TAIL", 1, stored));
     }
     if (c.appResource) {
       ASSERT_TRUE(PutResource(exe, u"APP", 1, ConfigBytes(u"3.0", true)));
@@ -379,6 +463,7 @@ TEST(InstallFlow, FindsPayloadAndConfigurationInTheExecutableFirst) {
     CInstallFlow flow(&observer, product, false);
 
     EXPECT_EQ(flow.OpenPayload(exe.c_str()), c.payloadOpens);
+    EXPECT_EQ(flow.PayloadDamaged(), c.damaged);
     EXPECT_EQ(flow.LoadWindowConfig(exe.c_str()), c.configLoads);
     EXPECT_EQ(std::u16string(product.GetVersion().Units()), c.version);
     ASSERT_TRUE(flow.Prepare());

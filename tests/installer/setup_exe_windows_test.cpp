@@ -191,4 +191,49 @@ TEST_F(SetupExeTest, OneFlippedBitInTheConfigurationIsADamagedPackage) {
   EXPECT_TRUE(whole.questions.empty());
 }
 
+// The payload is checked at start-up as the configuration is: a "tail" resource that fails its
+// container's check, or holds no archive, is the same damaged package, asked about once with the
+// product's name as caption, never an installer that downloads its client instead; a silent
+// install ends with status 1.
+TEST_F(SetupExeTest, ADamagedPayloadIsADamagedPackage) {
+  ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
+  CClientInfo config;
+  config.ParseText(u"app=democlient;\r\nname=Demo;\r\nconfig=http://127.0.0.1:9/update.xml;\r\n");
+  ASSERT_NE(config.SaveToModuleFile(exe_.c_str(), u"APP", 1, true), 0u);
+  const auto packed = [](const std::string& payload) {
+    std::string container(payload.size() + kContainerHeaderSize, '\0');
+    container.resize(PackContainer(reinterpret_cast<uint8_t*>(container.data()),
+                                   static_cast<uint32_t>(container.size()),
+                                   reinterpret_cast<const uint8_t*>(payload.data()),
+                                   static_cast<uint32_t>(payload.size())));
+    return container;
+  };
+  // An empty archive: its end-of-directory record alone.
+  const std::string archive = std::string("PK\x05\x06", 4) + std::string(18, '\0');
+  std::string flipped = packed(archive);
+  flipped[kContainerHeaderSize + 3] ^= 0x20;
+  struct Case {
+    const char* name;
+    std::string tail;
+  };
+  const Case cases[] = {
+      {"one bit flipped", flipped},
+      {"no archive", packed("theme.txt is not an archive")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(PutResource(exe_, u"TAIL", 1, c.tail));
+
+    ProgramRun run = RunAnswering(exe_);
+    EXPECT_TRUE(run.exited);
+    ASSERT_EQ(run.questions.size(), 1u);
+    EXPECT_EQ(run.questions[0].text, kDamagedPackage);
+    EXPECT_EQ(run.questions[0].caption, u"Demo");
+    ProgramRun silent = RunAnswering(exe_, L" silent");
+    EXPECT_TRUE(silent.exited);
+    EXPECT_EQ(silent.exitCode, 1u);
+    EXPECT_TRUE(silent.questions.empty());
+  }
+}
+
 }  // namespace

@@ -15,14 +15,13 @@
 #include "product/product_registration.h"
 #include "product/program_launch.h"
 #include "records/update_info.h"
-#include "support/internet.h"
 #include "support/filesystem_path.h"
+#include "support/internet.h"
 #include "support/md5.h"
 #include "support/path_text.h"
 #include "support/user_question.h"
 
 namespace {
-
 
 // Folders alone are no install: some entry must be a file.
 bool PutAnyFile(const CUninstInfo& installed) {

@@ -1,6 +1,7 @@
 #include "ui/window.h"
 
 #include <gtest/gtest.h>
+#include <imm.h>
 
 #include <string>
 #include <utility>
@@ -321,6 +322,56 @@ void PumpMessages() {
     }
     Sleep(10);
   }
+}
+
+// An element that declines the input method, as a password field would.
+class NoImeElement : public CLayer {
+ public:
+  NoImeElement() : CLayer(kLayerFill) {}
+  bool WantsIme() override { return false; }
+};
+
+TEST_F(WindowFramework, PressingAnElementGivesTheInputMethodItWants) {
+  TestWindow window;
+  Open(window, 200, 100);
+  window.CreateAndAddElement(kLayerEdit);  // key 0, wants the input method
+  window.SetElementLayout(0, LayoutAt(0, 0, 100, 100));
+  window.AddElement(new NoImeElement());  // key 1
+  window.SetElementLayout(1, LayoutAt(100, 0, 100, 100));
+  HWND hwnd = window.GetHwnd();
+  auto attached = [hwnd] {
+    HIMC context = ImmGetContext(hwnd);
+    if (context != nullptr) ImmReleaseContext(hwnd, context);
+    return context != nullptr;
+  };
+  ASSERT_TRUE(attached());
+  struct Case {
+    int x;
+    bool attached;
+  };
+  const Case cases[] = {{150, false}, {160, false}, {50, true}, {150, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.x);
+    Click(hwnd, c.x, 50, c.x, 50);
+    EXPECT_EQ(attached(), c.attached);
+  }
+}
+
+TEST_F(WindowFramework, ContentThatNoElementCanLoadLeavesTheWindowPainting) {
+  TestWindow window;
+  Open(window, 200, 100);
+  EXPECT_FALSE(window.LoadFirstContent1(nullptr));
+  EXPECT_EQ(window.GetElementCount(), 0);
+  EXPECT_FALSE(window.LoadFirstContent1(u"page"));
+  EXPECT_EQ(window.GetElementCount(), 1);  // the plain element made to hold it
+  EXPECT_TRUE(window.PaintNow());
+  EXPECT_EQ(window.CreateContent2(nullptr, LayoutAt(0, 0, 10, 10)), -1);
+  EXPECT_EQ(window.CreateContent2(u"page", LayoutAt(5, 6, 10, 10)), 1);
+  RECT rect = window.FindElement(1)->GetRect();
+  EXPECT_EQ(rect.left, 5);
+  EXPECT_EQ(rect.bottom, 16);
+  EXPECT_TRUE(window.PaintNow());
+  EXPECT_EQ(window.RunElementScript1(-1, u"script", 0), 0);
 }
 
 // The colour of the screen at the window's client point.

@@ -1,6 +1,7 @@
 #include "ui/window.h"
 
 #include <gtest/gtest.h>
+#include <dwmapi.h>
 #include <imm.h>
 
 #include <string>
@@ -288,6 +289,57 @@ TEST_F(WindowFramework, KeyboardInputWithoutAFocusElementCountsAsHandled) {
   EXPECT_FALSE(window.RouteInput(window.GetHwnd(), WM_NULL, 0, 0));
 }
 
+// An element that records the keys it is given.
+class KeyElement : public CLayer {
+ public:
+  KeyElement() : CLayer(kLayerFill) {}
+  bool OnKeyDown(int32_t key, uint32_t, int32_t) override {
+    keys.push_back(key);
+    return true;
+  }
+  std::vector<int32_t> keys;
+};
+
+TEST_F(WindowFramework, HotKeysReachTheElementWhoseKeyTheirIdCarries) {
+  TestWindow window;
+  Open(window, 100, 100);
+  auto* first = new KeyElement();
+  auto* second = new KeyElement();
+  window.AddElement(first);   // key 0
+  window.AddElement(second);  // key 1, and the focus
+  HWND hwnd = window.GetHwnd();
+  struct Case {
+    bool forward;
+    WPARAM hotKeyId;
+    UINT virtualKey;
+    std::vector<int32_t> firstKeys;
+    std::vector<int32_t> secondKeys;
+  };
+  const Case cases[] = {
+      {true, MAKEWPARAM(9, 0), 'A', {'A'}, {}},
+      {true, MAKEWPARAM(9, 1), 'B', {'A'}, {'B'}},
+      {false, MAKEWPARAM(9, 0), 'C', {'A'}, {'B'}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.virtualKey);
+    g_forwardHotKeys = c.forward;
+    SendMessageW(hwnd, WM_HOTKEY, c.hotKeyId, MAKELPARAM(MOD_CONTROL, c.virtualKey));
+    MSG forwarded;
+    const bool posted = TakePosted(hwnd, kHotKeyDownMessage, &forwarded);
+    EXPECT_EQ(posted, c.forward);
+    if (posted) {
+      EXPECT_EQ(forwarded.wParam, MAKEWPARAM(c.virtualKey, HIWORD(c.hotKeyId)));
+      DispatchMessageW(&forwarded);
+    }
+    EXPECT_EQ(first->keys, c.firstKeys);
+    EXPECT_EQ(second->keys, c.secondKeys);
+  }
+  g_forwardHotKeys = true;
+  // Ordinary keys go to the focus element.
+  SendMessageW(hwnd, WM_KEYDOWN, 'Z', 0);
+  EXPECT_EQ(second->keys, (std::vector<int32_t>{'B', 'Z'}));
+}
+
 TEST_F(WindowFramework, OnlyADirtyVisibleElementCausesAPaint) {
   TestWindow window;
   Open(window, 100, 100);
@@ -372,6 +424,29 @@ TEST_F(WindowFramework, ContentThatNoElementCanLoadLeavesTheWindowPainting) {
   EXPECT_EQ(rect.bottom, 16);
   EXPECT_TRUE(window.PaintNow());
   EXPECT_EQ(window.RunElementScript1(-1, u"script", 0), 0);
+}
+
+// Whether the system's composition library blurs behind window.
+bool SystemBlursBehind(HWND window) {
+  HMODULE library = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (library == nullptr) return false;
+  using BlurBehind = HRESULT(WINAPI*)(HWND, const DWM_BLURBEHIND*);
+  auto blurBehind = reinterpret_cast<BlurBehind>(
+      reinterpret_cast<void*>(GetProcAddress(library, "DwmEnableBlurBehindWindow")));
+  DWM_BLURBEHIND record{};
+  record.dwFlags = DWM_BB_ENABLE;
+  const bool blurs = blurBehind != nullptr && blurBehind(window, &record) == S_OK;
+  FreeLibrary(library);
+  return blurs;
+}
+
+TEST_F(WindowFramework, WithoutBlurTheWindowFallsBackToLayering) {
+  TestWindow window;
+  ASSERT_TRUE(window.Create(WS_POPUP, 0, nullptr, GetModuleHandleW(nullptr)));
+  ASSERT_TRUE(window.IsBlur());
+  EXPECT_FALSE(window.HasExStyle(WS_EX_LAYERED));
+  window.Move(0, 0, 100, 100);  // the first WM_SIZE
+  EXPECT_EQ(window.HasExStyle(WS_EX_LAYERED), !SystemBlursBehind(window.GetHwnd()));
 }
 
 // The colour of the screen at the window's client point.

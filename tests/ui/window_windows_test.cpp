@@ -11,6 +11,7 @@
 #include "draw/image.h"
 #include "draw/image_ui.h"
 #include "draw/render.h"
+#include "ui/cursor_kind.h"
 #include "ui/direct_ui.h"
 #include "ui/tray_position.h"
 #include "ui/window_globals.h"
@@ -547,6 +548,26 @@ TEST_F(WindowFramework, TheResizeGripShowsTheSizingCursors) {
   window.SetResizable(false);
   SendMessageW(hwnd, WM_MOUSEMOVE, 0, Point(199, 149));
   EXPECT_EQ(GetCursor(), arrow);
+}
+
+TEST_F(WindowFramework, TheCursorOverAnElementIsTheElements) {
+  TestWindow window;
+  Open(window, 200, 100);
+  window.CreateAndAddElement(kLayerImage);
+  window.SetElementLayout(0, LayoutAt(0, 0, 100, 100));
+  window.FindElement(0)->SetCursorKind(kCursorKindHand);
+  HWND hwnd = window.GetHwnd();
+  const LPARAM overClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+
+  SendMessageW(hwnd, WM_MOUSEMOVE, 0, Point(50, 50));
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+  SendMessageW(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), overClient);
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+
+  SendMessageW(hwnd, WM_MOUSEMOVE, 0, Point(150, 50));  // the background
+  SetCursor(LoadCursorW(nullptr, IDC_IBEAM));
+  SendMessageW(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), overClient);
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));  // the class's
 }
 
 TEST_F(WindowFramework, AGripPressInAChildWindowAsksTheParentToSize) {

@@ -509,6 +509,22 @@ TEST_F(WindowFramework, ContentRectLeavesTheBorderBandOut) {
   EXPECT_EQ(content.right, 606);
   EXPECT_EQ(content.bottom, 406);
 
+  // Placed and centred content gets the border band around it.
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  RECT frame{};
+  ASSERT_TRUE(window.PlaceOnScreenValues(-1, -1, 600, 400));
+  ASSERT_TRUE(window.GetFrameRect(&frame));
+  EXPECT_EQ(frame.left, (screenWidth - 600) / 2 - 6);
+  EXPECT_EQ(frame.top, (screenHeight - 400) / 2 - 6);
+  EXPECT_EQ(frame.right - frame.left, 612);
+  EXPECT_EQ(frame.bottom - frame.top, 412);
+  window.CentreOn(nullptr, 300, 200);
+  ASSERT_TRUE(window.GetFrameRect(&frame));
+  EXPECT_EQ(frame.left, (screenWidth - 312) / 2);
+  EXPECT_EQ(frame.right - frame.left, 312);
+  EXPECT_EQ(frame.bottom - frame.top, 212);
+
   // Size limits grow by the border band on both sides.
   window.SetMinSize(300, 200);
   window.SetMaxSize(800, -1);
@@ -519,7 +535,6 @@ TEST_F(WindowFramework, ContentRectLeavesTheBorderBandOut) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.width);
     window.Move(0, 0, c.width, c.height);
-    RECT frame{};
     ASSERT_TRUE(window.GetFrameRect(&frame));
     EXPECT_EQ(frame.right - frame.left, c.expectedWidth);
     EXPECT_EQ(frame.bottom - frame.top, c.expectedHeight);

@@ -364,5 +364,8 @@ LRESULT CInstallWnd::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l
     ShowProgress();
     return 0;
   }
+  // The session ends and the process with it, without the window being destroyed: the worker
+  // stops first, leaving no half-written file.
+  if (message == WM_ENDSESSION && w != FALSE) flow_.Cancel();
   return CDirectUI::HandleMessage(window, message, w, l);
 }

@@ -36,6 +36,8 @@ class CInstallWnd : public CDirectUI {
   bool OnCloseQuery() override;
   // Stops a running install before the window goes.
   void OnDestroy() override;
+  // Takes the view the flow posted, stops a running install when the session ends, and passes
+  // everything else on.
   LRESULT HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l) override;
 
  private:

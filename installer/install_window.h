@@ -98,6 +98,8 @@ class CInstallWnd : public CDirectUI {
   const bool silent_;
   int exitCode_;
   bool closing_ = false;
+  bool askingToClose_ = false;         // the close button's question is open
+  bool completedWhileAsking_ = false;  // the install completed while it was
   CTheme theme_;
   HICON icon_ = nullptr;
   FlowObserver observer_{this};

@@ -155,4 +155,64 @@ TEST_F(SilentSetupTest, LibrariesPlantedBesideTheInstallerAreNeverLoaded) {
   EXPECT_TRUE(fs::exists(planted.wstring() + L".loaded"));
 }
 
+// Closing the window while files are being written: the system's close is refused, the close
+// button asks first, and on Yes the worker stops before the process ends, which it does at once
+// with 0: nothing is registered, no uninstall list is written, the client is not started, also
+// when the install completed while the question was open.
+TEST_F(SilentSetupTest, ClosingDuringAnInstallStopsItAfterTheQuestion) {
+  ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
+  // Enough entries that the install is still under way when the window is closed.
+  for (int i = 0; i < 1500; ++i) {
+    product_.WriteClientFile("many/file" + std::to_string(i) + ".txt", std::to_string(i));
+  }
+  ASSERT_TRUE(Build());
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started = {};
+  std::wstring commandLine = L"\"" + std::wstring(AsWide(product_.Setup().c_str())) + L"\"";
+  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &started));
+  Handle process(started.hProcess);
+  Handle thread(started.hThread);
+  const std::u16string name = product_.Record().GetName().Units();
+  const std::u16string title = name + u" - \u5b89\u88c5" + name;  // 安装
+  HWND window = nullptr;
+  for (int i = 0; i < 200 && window == nullptr; ++i, Sleep(100)) {
+    window = FindProcessWindow(started.dwProcessId, title);
+  }
+  ASSERT_NE(window, nullptr) << "no window titled with the product's name";
+
+  PostMessageW(window, WM_COMMAND, 4100, 0);  // the start button
+  ASSERT_TRUE(WaitUntilPresent(folder_ / "many", 20000));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(process.Get(), 300), static_cast<DWORD>(WAIT_TIMEOUT))
+      << "the system's close ended the install";
+  PostMessageW(window, WM_COMMAND, 4097, 0);  // the close button
+  HWND question = nullptr;
+  for (int i = 0; i < 100 && question == nullptr; ++i, Sleep(100)) {
+    question = FindProcessDialog(started.dwProcessId);
+  }
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(DialogMessage(question),
+            u"\u6ce8\u610f\uff1a\u4e2d\u6b62\u5f53\u524d\u5b89\u88c5\u6709\u53ef\u80fd\u5bfc"
+            u"\u81f4\u8f6f\u4ef6\u65e0\u6cd5\u4f7f\u7528\uff01\n\u786e\u5b9a\u8981\u4e2d\u6b62"
+            u"\u5417\uff1f");
+  // Long enough for the rest of the install to complete behind the question.
+  Sleep(3000);
+  PostMessageW(question, WM_COMMAND, IDYES, 0);
+
+  ASSERT_EQ(WaitForSingleObject(process.Get(), 15000), static_cast<DWORD>(WAIT_OBJECT_0));
+  DWORD exitCode = 99;
+  GetExitCodeProcess(process.Get(), &exitCode);
+  EXPECT_EQ(exitCode, kExitInstalled);
+  EXPECT_FALSE(fs::exists(folder_ / "uninst.dat"));
+  HKEY entry = nullptr;
+  EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, AsWide(product_.UninstallKey().c_str()), 0, KEY_READ,
+                          &entry),
+            ERROR_SUCCESS);
+  if (entry != nullptr) RegCloseKey(entry);
+  Sleep(500);
+  EXPECT_FALSE(fs::exists(Launched()));
+}
+
 }  // namespace

@@ -81,12 +81,13 @@ echo "== setupkit.exe show setup.exe (under Wine): the configuration it carries"
 
 echo
 echo "== starting setup.exe under Wine"
-# Wine's dialog trace tells whether a message box was made (the damaged-package question).
+# Wine's dialog trace tells whether a message box was made (the damaged-package question). The
+# stamped stub carries no client: its install window waits for a person, and the demo ends it.
 status=0
-(cd "$OUT" && WINEDEBUG=trace+dialog timeout 120 "$WINE" setup.exe 2>setup-trace.txt) || status=$?
+(cd "$OUT" && WINEDEBUG=trace+dialog timeout 10 "$WINE" setup.exe 2>setup-trace.txt) || status=$?
 boxes=$(grep -c 'DIALOG_CreateIndirect' "$OUT/setup-trace.txt" || true)
-echo "setup.exe exit status: $status; message boxes shown: $boxes"
-echo "(it loaded its configuration; the install window comes later)"
+echo "message boxes shown: $boxes; the install window stayed open until the demo ended it" \
+  "(timeout status $status)"
 
 echo
 echo "== setupkit.exe build: the sample client's installer (under Wine)"

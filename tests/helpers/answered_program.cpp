@@ -32,10 +32,44 @@ std::u16string WindowText(HWND window) {
   return AsUtf16(text);
 }
 
+struct TitleSearch {
+  DWORD processId;
+  const std::u16string* title;
+  HWND found;
+};
+
+BOOL CALLBACK FindTitledWindowOf(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<TitleSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId || !IsWindowVisible(window) ||
+      WindowText(window) != *search->title) {
+    return TRUE;
+  }
+  search->found = window;
+  return FALSE;
+}
+
 }  // namespace
 
+HWND FindProcessDialog(DWORD processId) {
+  DialogSearch search = {processId, nullptr};
+  EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));
+  return search.dialog;
+}
+
+// The message's text is the dialog's static control, id 0xFFFF.
+std::u16string DialogMessage(HWND dialog) { return WindowText(GetDlgItem(dialog, 0xFFFF)); }
+
+HWND FindProcessWindow(DWORD processId, const std::u16string& title) {
+  TitleSearch search = {processId, &title, nullptr};
+  EnumWindows(FindTitledWindowOf, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 ProgramRun RunAnswering(const std::u16string& exe, const std::wstring& arguments,
-                        std::deque<int> answers, DWORD limitMs) {
+                        std::deque<int> answers, DWORD limitMs,
+                        const std::u16string& closeTitle) {
   ProgramRun run;
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
@@ -49,25 +83,27 @@ ProgramRun RunAnswering(const std::u16string& exe, const std::wstring& arguments
   Handle process(started.hProcess);
   Handle thread(started.hThread);
   HWND answered = nullptr;
+  bool closed = closeTitle.empty();
   for (DWORD waited = 0; waited < limitMs; waited += 50) {
     if (WaitForSingleObject(process.Get(), 50) == WAIT_OBJECT_0) {
       run.exited = true;
       GetExitCodeProcess(process.Get(), &run.exitCode);
       return run;
     }
-    DialogSearch search = {started.dwProcessId, nullptr};
-    EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));
-    if (search.dialog == nullptr || search.dialog == answered) continue;
-    // The message's text is the dialog's static control, id 0xFFFF.
-    run.questions.push_back({WindowText(search.dialog),
-                             WindowText(GetDlgItem(search.dialog, 0xFFFF))});
+    if (!closed) {
+      HWND window = FindProcessWindow(started.dwProcessId, closeTitle);
+      if (window != nullptr) closed = PostMessageW(window, WM_CLOSE, 0, 0) != FALSE;
+    }
+    HWND dialog = FindProcessDialog(started.dwProcessId);
+    if (dialog == nullptr || dialog == answered) continue;
+    run.questions.push_back({WindowText(dialog), DialogMessage(dialog)});
     int answer = IDOK;
-    if (GetDlgItem(search.dialog, IDYES) != nullptr) {
+    if (GetDlgItem(dialog, IDYES) != nullptr) {
       answer = answers.empty() ? IDNO : answers.front();
       if (!answers.empty()) answers.pop_front();
     }
-    PostMessageW(search.dialog, WM_COMMAND, answer, 0);
-    answered = search.dialog;
+    PostMessageW(dialog, WM_COMMAND, answer, 0);
+    answered = dialog;
   }
   TerminateProcess(process.Get(), 1);
   WaitForSingleObject(process.Get(), 5000);

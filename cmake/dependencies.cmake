@@ -1,5 +1,13 @@
 # Third-party libraries, from Debian's packages (native) or cross-built from Debian's sources
 # (windows). Gathered in one interface target, in static link order.
+# The Windows programs link zlib statically like everything else: its import library would make
+# every program load zlib1.dll, which a clean system lacks and which a planted copy beside an
+# installer would replace. Dropped from the cache, since build trees configured before found the
+# import library.
+if(WIN32)
+  set(ZLIB_USE_STATIC_LIBS ON)
+  unset(ZLIB_LIBRARY_RELEASE CACHE)
+endif()
 find_package(ZLIB REQUIRED)
 if(WIN32)
   find_path(MINIZIP_INCLUDE_DIR minizip/unzip.h REQUIRED)

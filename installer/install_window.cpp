@@ -11,6 +11,7 @@
 #include "install/install_outcome.h"
 #include "installer/homepage_opener.h"
 #include "installer/install_page.h"
+#include "installer/product_config.h"
 #include "records/client_info.h"
 #include "support/file_dialogs.h"
 #include "support/user_question.h"
@@ -101,7 +102,15 @@ void CInstallWnd::OnCreate() {
     CloseNow();
     return;
   }
-  if (OpenPayload(AsUtf16(exePath)) && !LoadWindowConfig(AsUtf16(exePath))) {
+  const bool payloadOpen = OpenPayload(AsUtf16(exePath));
+  if (!payloadOpen && flow_.PayloadDamaged()) {
+    // A damaged archive beside the installer: nothing may be installed from it, nor the client
+    // downloaded in its place.
+    ReportDamagedPackage(product_, silent_);
+    CloseNow();
+    return;
+  }
+  if (payloadOpen && !LoadWindowConfig(AsUtf16(exePath))) {
     // A payload without a configuration leaves the window empty, to be closed by the user; a
     // silent install has no user and ends.
     if (silent_) CloseNow();

@@ -33,12 +33,16 @@ bool LoadProductConfig(ModuleHandle instance, IClientInfo& product, bool silent)
     g_windowTitle.Assign(product.GetName().Units());
     return true;
   }
+  ReportDamagedPackage(product, silent);
+  return false;
+}
+
+void ReportDamagedPackage(IClientInfo& product, bool silent) {
   // Nobody is there to answer a silent install.
-  if (silent) return false;
-  // No window exists yet: the question has no owner. The caption is the product's name, the
-  // built-in one when the configuration itself is damaged.
+  if (silent) return;
+  // The question may come before any window exists: it has no owner. The caption is the
+  // product's name, the built-in one when the configuration itself is damaged.
   int answer = AskUser(nullptr, kDamagedPackage, product.GetName().Units(),
                        MB_YESNO | MB_ICONERROR);
   if (answer == IDYES) OpenHomepage(product.GetHomepage().Units());
-  return false;
 }

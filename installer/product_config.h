@@ -11,3 +11,7 @@ class IClientInfo;
 // official site (product's built-in homepage), which is opened on Yes. Returns whether the
 // configuration loaded from an undamaged package.
 bool LoadProductConfig(ModuleHandle instance, IClientInfo& product, bool silent);
+
+// Tells the user that the package is damaged and offers the official site (product's homepage),
+// opened on Yes. A silent install asks nothing.
+void ReportDamagedPackage(IClientInfo& product, bool silent);

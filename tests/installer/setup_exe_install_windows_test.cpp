@@ -139,8 +139,9 @@ TEST_F(SilentSetupTest, LibrariesPlantedBesideTheInstallerAreNeverLoaded) {
   ASSERT_TRUE(Build({u"--download"}));  // no list to be had: ends at once, as not started
   const fs::path folder = fs::path(product_.Setup()).parent_path();
   // The composition library, loaded by name when the window is sized; the theme library, loaded
-  // by the system's window code; the timer library, which the installer imports.
-  const char* const names[] = {"dwmapi.dll", "uxtheme.dll", "winmm.dll"};
+  // by the system's window code; the timer library, which the installer imports; the compression
+  // library, which is linked in and never looked for.
+  const char* const names[] = {"dwmapi.dll", "uxtheme.dll", "winmm.dll", "zlib1.dll"};
   for (const char* name : names) fs::copy_file(TestProgramFolder() / "fake_dwmapi.dll", folder / name);
 
   EXPECT_EQ(RunSilent(), kExitNotStarted);

@@ -222,6 +222,23 @@ TEST_F(SetupExeTest, ADamagedPayloadIsADamagedPackage) {
       {"one bit flipped", flipped},
       {"no archive", packed("theme.txt is not an archive")},
   };
+  // Without a payload of its own the installer reads the archive beside it: one that does not
+  // open is as damaged, and no download takes its place.
+  {
+    SCOPED_TRACE("damaged archive beside the installer");
+    std::filesystem::path sibling(exe_);
+    sibling.replace_extension(".zip");
+    WriteBytes(sibling, flipped);
+    ProgramRun run = RunAnswering(exe_);
+    EXPECT_TRUE(run.exited);
+    ASSERT_EQ(run.questions.size(), 1u);
+    EXPECT_EQ(run.questions[0].text, kDamagedPackage);
+    ProgramRun silent = RunAnswering(exe_, L" silent");
+    EXPECT_TRUE(silent.exited);
+    EXPECT_EQ(silent.exitCode, 1u);
+    EXPECT_TRUE(silent.questions.empty());
+    std::filesystem::remove(sibling);
+  }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(PutResource(exe_, u"TAIL", 1, c.tail));

@@ -1,10 +1,11 @@
 # Sourced by the scripts that run Windows programs: one private Wine prefix inside build/, quiet,
-# without the .NET and HTML engines Wine would otherwise offer to install.
+# without the .NET and HTML engines Wine would otherwise offer to install, and without the menu
+# builder, which would turn every shortcut the tests create into a launcher in the host's home.
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 export WINEPREFIX="$PWD/build/wineprefix"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 
 # Starts one wineserver for the whole run (creating the prefix on first use) and stops it when the

@@ -268,10 +268,14 @@ void CInstallFlow::ShowFinishPage() {
     std::lock_guard<std::mutex> lock(viewLock_);
     view_.firstPageVisible = false;
     view_.waitingVisible = false;
+    // The finish page shows the finish button alone: the progress page goes with the install.
+    view_.progressVisible = false;
+    view_.slowNetworkVisible = false;
     view_.finishButtonVisible = !silent_;
   }
   Changed(InstallElement::kFirstPage);
   Changed(InstallElement::kWaitingImage);
+  Changed(InstallElement::kProgressBar);
   if (!silent_) Changed(InstallElement::kStartButton);
 }
 

@@ -141,6 +141,7 @@ TEST(InstallFlow, ArchiveInstallCompletesOnceEveryEntryIsWritten) {
             fixture.flow.GetInstallFolder().Units());
   EXPECT_EQ(std::u16string(fixture.flow.View().percentText.Units()), u"100%");
   EXPECT_TRUE(fixture.flow.View().finishButtonVisible);
+  EXPECT_FALSE(fixture.flow.View().progressVisible);
   EXPECT_TRUE(answers.Asked().empty());
   EXPECT_TRUE(fixture.observer.Closes().empty());
 }

@@ -21,6 +21,8 @@ import tempfile
 import time
 import urllib.request
 
+# Nothing of the modules it imports is cached in the source tree.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "helpers"))
 import setup_window_driver as driver  # noqa: E402
 

@@ -27,7 +27,8 @@ start_wine() {
 chinese_fonts() {
   local wqy="wqy-microhei.ttc,WenQuanYi Micro Hei"
   local link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
-  "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v '微软雅黑' /d 'WenQuanYi Micro Hei' \
+  # The face's name reaches Wine as UTF-8 whatever the caller's locale.
+  LC_ALL=C.UTF-8 "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v '微软雅黑' /d 'WenQuanYi Micro Hei' \
     /f </dev/null >/dev/null 2>&1 || true
   for face in Arial Tahoma 'Microsoft Sans Serif' 'MS Shell Dlg' 'MS Shell Dlg 2'; do
     "$WINE" reg add "$link" /v "$face" /t REG_MULTI_SZ /d "$wqy" /f </dev/null >/dev/null 2>&1 || true

@@ -95,6 +95,13 @@ class CInstallFlow {
   // The payload archive: resource "tail" 1 of the executable at exePath, else the archive file
   // beside it with the extension "zip".
   bool OpenPayload(const char16_t* exePath);
+  // Reads the payload entry name whole into bytes (a skin image, "theme.txt"). False without a
+  // payload or such an entry. The worker reads the payload too: call it only while no install
+  // runs, before the start or once the install has finished.
+  bool ReadPayloadEntry(const char16_t* name, XData* bytes) {
+    return payloadOpen_ && payload_.ReadByName(name, bytes);
+  }
+  bool IsPayloadOpen() const { return payloadOpen_; }
   // Loads the product configuration into the product record: resource "app" 1 of the
   // executable, else "app.txt" of the payload. False when neither is there or readable.
   bool LoadWindowConfig(const char16_t* exePath);

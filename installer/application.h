@@ -1,9 +1,27 @@
 #pragma once
 
+#include <memory>
+
 #include "support/module_handle.h"
 
+class CInstallWnd;
 class IClientInfo;
 
-// What the program does once its configuration has loaded into product: the install window and
-// its message loop, then the cleanup.
-void RunApplication(ModuleHandle instance, IClientInfo& product);
+// What the program does once its configuration has loaded into product: the application's
+// resources, the install window and its message loop, then the cleanup. Returns the process's
+// exit code: what the install window closed with (0 installed, 1 not started, 2 some files
+// failed); 0 for an interactive run it does not say otherwise about.
+int RunApplication(ModuleHandle instance, IClientInfo& product, bool silent);
+
+// The steps of RunApplication.
+
+// Records the module and the main thread, loads the application icon at the system's large
+// size (each side rounded up to a multiple of 16) and small size, and the default border image
+// (image resource 1, 6 pixels wide). Always true: without them windows have no icon or border.
+bool InitApplication(ModuleHandle instance);
+// Creates the install window (which builds its pages), enters it in g_windowMap, titles it with
+// g_windowTitle, centres it on the screen at 600 x 400 and shows it. Null, with nothing left
+// behind, when it cannot be created or entered.
+std::unique_ptr<CInstallWnd> CreateInstallWindow(IClientInfo& product, bool silent);
+// Destroys every window of g_windowMap and releases what InitApplication loaded.
+void CleanupApplication();

@@ -32,10 +32,35 @@ std::u16string WindowText(HWND window) {
   return AsUtf16(text);
 }
 
+struct TitleSearch {
+  DWORD processId;
+  const std::u16string* title;
+  HWND found;
+};
+
+BOOL CALLBACK FindTitledWindowOf(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<TitleSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId || !IsWindowVisible(window) ||
+      WindowText(window) != *search->title) {
+    return TRUE;
+  }
+  search->found = window;
+  return FALSE;
+}
+
 }  // namespace
 
+HWND FindProcessWindow(DWORD processId, const std::u16string& title) {
+  TitleSearch search = {processId, &title, nullptr};
+  EnumWindows(FindTitledWindowOf, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 ProgramRun RunAnswering(const std::u16string& exe, const std::wstring& arguments,
-                        std::deque<int> answers, DWORD limitMs) {
+                        std::deque<int> answers, DWORD limitMs,
+                        const std::u16string& closeTitle) {
   ProgramRun run;
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
@@ -49,11 +74,16 @@ ProgramRun RunAnswering(const std::u16string& exe, const std::wstring& arguments
   Handle process(started.hProcess);
   Handle thread(started.hThread);
   HWND answered = nullptr;
+  bool closed = closeTitle.empty();
   for (DWORD waited = 0; waited < limitMs; waited += 50) {
     if (WaitForSingleObject(process.Get(), 50) == WAIT_OBJECT_0) {
       run.exited = true;
       GetExitCodeProcess(process.Get(), &run.exitCode);
       return run;
+    }
+    if (!closed) {
+      HWND window = FindProcessWindow(started.dwProcessId, closeTitle);
+      if (window != nullptr) closed = PostMessageW(window, WM_CLOSE, 0, 0) != FALSE;
     }
     DialogSearch search = {started.dwProcessId, nullptr};
     EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));

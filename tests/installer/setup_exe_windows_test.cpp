@@ -122,7 +122,8 @@ TEST_F(SetupExeTest, StampedSetupLoadsItsConfigurationWithoutAsking) {
     CClientInfo config;
     config.SetName(u"Stamped");
     ASSERT_NE(config.SaveToModuleFile(exe_.c_str(), u"APP", 1, packed), 0u);
-    ProgramRun run = RunAnswering(exe_);
+    // Its window shows, titled with the product's name, and closes when asked to.
+    ProgramRun run = RunAnswering(exe_, L"", {}, 30000, u"Stamped - \u5b89\u88c5Stamped");
     EXPECT_TRUE(run.exited);
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_TRUE(run.questions.empty());
@@ -183,11 +184,12 @@ TEST_F(SetupExeTest, OneFlippedBitInTheConfigurationIsADamagedPackage) {
     EXPECT_EQ(silent.exitCode, 1u);
     EXPECT_TRUE(silent.questions.empty());
   }
-  // Undamaged, the silent install starts.
+  // Undamaged, the silent install starts, and ends as not started: the stub carries no client
+  // and this configuration names no list to download it from.
   ASSERT_TRUE(PutResource(exe_, u"APP", 1, stored));
   ProgramRun whole = RunAnswering(exe_, L" silent");
   EXPECT_TRUE(whole.exited);
-  EXPECT_EQ(whole.exitCode, 0u);
+  EXPECT_EQ(whole.exitCode, 1u);
   EXPECT_TRUE(whole.questions.empty());
 }
 

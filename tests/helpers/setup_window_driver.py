@@ -58,6 +58,12 @@ def element_table(size):
     }
 
 
+def install_window_text(name):
+    """The install window's text for a product name: the caption (the name) and the page's
+    sub-caption ("安装" and the name)."""
+    return "%s - 安装%s" % (name, name)
+
+
 def x_tool(*arguments):
     """Runs xdotool; its output, or None when it failed."""
     try:
@@ -131,9 +137,10 @@ def press_key(window, key):
             x_tool("key", "--clearmodifiers", key) is not None)
 
 
-def difference(first, second):
-    """Mean difference of two images of one size, 0 (same) to 255, over the colour channels."""
-    return sum(ImageStat.Stat(ImageChops.difference(first, second)).mean[:3]) / 3
+def difference(first, second, where=None):
+    """Mean difference of two images of one size, 0 (same) to 255, over the colour channels and
+    the pixels of the mask where (all without one)."""
+    return sum(ImageStat.Stat(ImageChops.difference(first, second), where).mean[:3]) / 3
 
 
 class Skin:
@@ -166,10 +173,10 @@ class SetupWindow:
     """A setup.exe started under Wine, and its install window once it shows. Leaving the block
     that holds it ends the process if it still runs."""
 
-    def __init__(self, setup, title, arguments=(), skin=None, log=os.devnull):
+    def __init__(self, setup, name, arguments=(), skin=None, log=os.devnull):
         """Starts setup (its own folder the current one) with arguments; what Wine and the
-        program print goes to the file log."""
-        self.title = title
+        program print goes to the file log. name is the product's name."""
+        self.title = install_window_text(name)
         self.skin = skin or Skin()
         self.window = None
         self.geometry = None  # the window's left, top, width and height on the screen
@@ -192,12 +199,20 @@ class SetupWindow:
         self.log.close()
 
     def find(self, timeout=60):
-        """Waits for the window; True once it shows. The content lies inside the border band,
-        which is as wide on every side."""
-        self.window = find_window(self.title, timeout)
-        self.geometry = self.window and window_geometry(self.window)
-        if not self.geometry:
+        """Waits for the window to show at its full size; True once it has. The content lies
+        inside the border band, which is as wide on every side."""
+        def placed():
+            # Wine may make a window's X window again as it changes, so a window found may be
+            # gone before its geometry is read: look again until both answer.
+            window = find_window(self.title, 0)
+            geometry = window and window_geometry(window)
+            if geometry and geometry[2] >= CONTENT[0] and geometry[3] >= CONTENT[1]:
+                return window, geometry
+            return None
+        found = wait_until(placed, timeout)
+        if not found:
             return False
+        self.window, self.geometry = found
         left, top, width, height = self.geometry
         self.origin = (left + (width - CONTENT[0]) // 2, top + (height - CONTENT[1]) // 2)
         return True
@@ -232,18 +247,34 @@ class SetupWindow:
         x = (self.geometry[2] - CONTENT[0]) // 2
         y = (self.geometry[3] - CONTENT[1]) // 2
         seen = shot.crop((x + left, y + top, x + right, y + bottom))
-        rivals = [other for other in self.skin.table if other != element and
-                  self.skin.content_rect(other) == self.skin.content_rect(element)]
-        distances = sorted((min(difference(seen, self.skin.drawn(name, state).convert("RGB"))
-                                for state in range(self.skin.table[name][1])), name)
-                           for name in [element] + rivals)
-        distances.append((difference(seen, self.skin.background(element).convert("RGB")), ""))
-        distances.sort()
+
+        def nearest_state(name):
+            pictures = [self.skin.drawn(name, state).convert("RGB")
+                        for state in range(self.skin.table[name][1])]
+            return min((difference(seen, picture), picture) for picture in pictures)
+
+        drawn, picture = nearest_state(element)
+        background = difference(seen, self.skin.background(element).convert("RGB"))
         # A state fade or a frame half drawn is nothing clearly; the caller looks again.
-        (nearest, name), (second, _) = distances[:2]
-        if nearest >= second / 3:
+        if background < drawn / 3:
+            return False
+        if drawn >= background / 3:
             return None
-        return name == element
+        for rival in (other for other in self.skin.table if other != element and
+                      self.skin.content_rect(other) == self.skin.content_rect(element)):
+            rival_picture = nearest_state(rival)[1]
+            # The two differ only in places (a button's label): compare those.
+            where = ImageChops.difference(picture, rival_picture).convert("L").point(
+                lambda value: 255 if value > 40 else 0)
+            if where.getbbox() is None:
+                return None
+            mine = difference(seen, picture, where)
+            theirs = difference(seen, rival_picture, where)
+            if theirs < mine / 3:
+                return False
+            if mine >= theirs / 3:
+                return None
+        return True
 
     def wait_shows(self, element, shown, timeout=10):
         """True when within timeout seconds the window shows the element (shown) or the
@@ -264,7 +295,7 @@ def through_first_page(window, save):
     """Finds the window of a started setup.exe and waits for its first page; save(page, image)
     receives its picture. Yields (step, succeeded) for each step; the caller stops at the first
     that failed."""
-    yield "the install window shows, titled with the product name", window.find()
+    yield "the install window shows, titled with the product name (%s)" % window.title, window.find()
     yield "the first page shows the start button", window.wait_shows("start", True)
     save("first", window.capture())
 

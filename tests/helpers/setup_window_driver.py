@@ -255,10 +255,12 @@ class SetupWindow:
 
         drawn, picture = nearest_state(element)
         background = difference(seen, self.skin.background(element).convert("RGB"))
-        # A state fade or a frame half drawn is nothing clearly; the caller looks again.
         if background < drawn / 3:
             return False
-        if drawn >= background / 3:
+        # Halfway through a fade between two states the element is drawn twice, each frame
+        # partly transparent, so it is nearer to the background than any frame is; but not as
+        # near as the background alone. A frame half drawn is nothing clearly: look again.
+        if drawn >= background / 2:
             return None
         for rival in (other for other in self.skin.table if other != element and
                       self.skin.content_rect(other) == self.skin.content_rect(element)):

@@ -295,8 +295,16 @@ void CInstallWnd::ToggleAgreement() {
 
 void CInstallWnd::AskToClose() {
   if (flow_.GetState() == CInstallFlow::kInstalling) {
-    if (AskUser(GetHwnd(), kAbortQuestion, kInstallCaption,
-                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
+    // The install goes on while the question is open, and may complete meanwhile: its finish
+    // waits for the answer, so that an install the user ends is never registered.
+    askingToClose_ = true;
+    const bool ending = AskUser(GetHwnd(), kAbortQuestion, kInstallCaption,
+                                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    askingToClose_ = false;
+    const bool completed = completedWhileAsking_;
+    completedWhileAsking_ = false;
+    if (!ending) {
+      if (completed) FinishInstall();
       return;
     }
     // The worker stops before the window goes: the file at hand is finished or never begun,
@@ -328,7 +336,11 @@ bool CInstallWnd::OnMenuCommand(int32_t id) {
       if (flow_.GetState() == CInstallFlow::kReady) StartInstall();
       return true;
     case CInstallFlow::kCompletedCommand:
-      FinishInstall();
+      if (askingToClose_) {
+        completedWhileAsking_ = true;
+      } else {
+        FinishInstall();
+      }
       return true;
     case kBrowseCommand:
       ChooseInstallFolder();
@@ -364,5 +376,8 @@ LRESULT CInstallWnd::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l
     ShowProgress();
     return 0;
   }
+  // The session ends and the process with it, without the window being destroyed: the worker
+  // stops first, leaving no half-written file.
+  if (message == WM_ENDSESSION && w != FALSE) flow_.Cancel();
   return CDirectUI::HandleMessage(window, message, w, l);
 }

@@ -36,6 +36,8 @@ class CInstallWnd : public CDirectUI {
   bool OnCloseQuery() override;
   // Stops a running install before the window goes.
   void OnDestroy() override;
+  // Takes the view the flow posted, stops a running install when the session ends, and passes
+  // everything else on.
   LRESULT HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l) override;
 
  private:
@@ -96,6 +98,8 @@ class CInstallWnd : public CDirectUI {
   const bool silent_;
   int exitCode_;
   bool closing_ = false;
+  bool askingToClose_ = false;         // the close button's question is open
+  bool completedWhileAsking_ = false;  // the install completed while it was
   CTheme theme_;
   HICON icon_ = nullptr;
   FlowObserver observer_{this};

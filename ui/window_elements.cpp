@@ -27,8 +27,9 @@ void TellDestroyed(ILayer& element, int32_t windowId) {
 }  // namespace
 
 int32_t CWindow::HitTestElements(int32_t x, int32_t y) {
-  return TopmostKey(elements_,
-                    [x, y](ILayer& element) { return element.IsVisible() && element.HitTest(x, y); });
+  return TopmostKey(elements_, [x, y](ILayer& element) {
+    return element.IsVisible() && element.HitTest(x, y);
+  });
 }
 
 bool CWindow::SetElementLayout(int32_t key, const LayoutRecord& layout) {

@@ -8,21 +8,19 @@
 
 namespace {
 
-using Entries = std::vector<std::pair<int32_t, IWindow*>>;
-
-}  // namespace
-
 // Walks a copy of the entries: a window's own handling (its WM_DESTROY above all) may change the
 // map meanwhile, and an entry it erased is not visited again.
 template <typename Action>
-static void ForEachEntered(std::map<int32_t, IWindow*>& windows, Action action) {
-  const Entries entries(windows.begin(), windows.end());
+void ForEachEntered(std::map<int32_t, IWindow*>& windows, Action action) {
+  const std::vector<std::pair<int32_t, IWindow*>> entries(windows.begin(), windows.end());
   for (const auto& entry : entries) {
     auto current = windows.find(entry.first);
     if (current == windows.end() || current->second != entry.second) continue;
     if (entry.second != nullptr) action(entry.first, *entry.second);
   }
 }
+
+}  // namespace
 
 CWindowMap::~CWindowMap() { DestroyAll(); }
 

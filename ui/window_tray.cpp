@@ -93,7 +93,8 @@ bool CWindow::TrayRemove() {
 bool CWindow::TrayBlinkStart(HICON icon) {
   blinking_ = true;
   blinkIcon_ = icon;
-  return IsAlive() && SetTimer(window_, blinkTimerId_, kBlinkMilliseconds, nullptr) == blinkTimerId_;
+  return IsAlive() &&
+         SetTimer(window_, blinkTimerId_, kBlinkMilliseconds, nullptr) == blinkTimerId_;
 }
 
 bool CWindow::TrayBlinkStop() {

@@ -24,6 +24,7 @@
 #include "draw/progress_ui.h"
 #include "draw/render.h"
 #include "draw/text_ui.h"
+#include "installer/install_elements.h"
 #include "support/file_stream.h"
 #include "support/utf8.h"
 #include "support/wide_text.h"
@@ -35,71 +36,16 @@ constexpr int kHeight = 400;
 constexpr int kFrames = 200;
 constexpr uint32_t kTextColor = 0xFF000000;
 
-// Layout values that depend on what was loaded.
-constexpr int16_t kImageWidth = -1000;
-constexpr int16_t kImageHeight = -1001;
-constexpr int16_t kFrameHeight = -1002;  // image height / frames
-constexpr int16_t kFontHeight = -1003;
-constexpr int16_t kAgreeRow = -1004;     // 50 + the browse button's frame height
-constexpr int16_t kAfterAgree = -1005;   // 42 + the agreement text's width
-
-struct Row {
-  int type;
-  const char16_t* image;   // state image, unchecked image or track
-  const char16_t* second;  // checked image or fill
-  const char16_t* thumb;
-  int16_t layout[8];
-  int frames;
-  Insets insets;
-  const char16_t* text;
-  int fontHeight;
-  bool bold;
-  const char16_t* face;
-  uint32_t color;
-  uint32_t format;
-};
-
-// The install window's element table, in its order.
-const Row kRows[] = {
-    {3, u"bg_main.png", nullptr, nullptr, {0, 0, 0, 0, 0, 0, 0, 0}, 1, {}, nullptr, 0, false,
-     nullptr, 0, 0},
-    {3, u"logo.png", nullptr, nullptr, {20, 0, 10, 0, kImageWidth, 0, kImageHeight, 0}, 1, {},
-     nullptr, 0, false, nullptr, 0, 0},
-    {3, u"btn_close.png", nullptr, nullptr, {-1, 0, 10, 0, kImageWidth, 10, kFrameHeight, 0}, 3,
-     {}, nullptr, 0, false, nullptr, 0, 0},
-    {3, u"btn_min.png", nullptr, nullptr, {-1, 0, 10, 0, kImageWidth, 35, kFrameHeight, 0}, 3, {},
-     nullptr, 0, false, nullptr, 0, 0},
-    {3, u"copyright.png", nullptr, nullptr, {-1, 0, -1, 0, kImageWidth, 20, kImageHeight, 10}, 1,
-     {}, nullptr, 0, false, nullptr, 0, 0},
-    {3, u"waiting.png", nullptr, nullptr, {-1, -1, -1, -1, kImageWidth, 0, kImageHeight, 0}, 1, {},
-     nullptr, 0, false, nullptr, 0, 0},
-    {3, u"btn_start.png", nullptr, nullptr, {-1, -1, -1, -1, 178, 0, kFrameHeight, 0}, 3, {},
-     nullptr, 0, false, nullptr, 0, 0},
-    {2, u"edit.png", nullptr, nullptr, {20, 0, -1, 0, 0, 90, kImageHeight, 40}, 1, {20, 0, 20, 0},
-     u"C:\\Program Files\\示例公司\\示例客户端\\", 15, false, nullptr, kTextColor, 0},
-    {3, u"btn_browse.png", nullptr, nullptr, {-1, 0, -1, 0, kImageWidth, 20, kFrameHeight, 40}, 3,
-     {20, 0, 20, 0}, nullptr, 0, false, nullptr, kTextColor, 0},
-    {5, u"check.png", u"checked.png", nullptr, {20, 0, -1, 0, 13, 0, kFrameHeight, kAgreeRow}, 3,
-     {}, nullptr, 0, false, nullptr, 0, 0},
-    {3, u"agree.png", nullptr, nullptr, {36, 0, -1, 0, kImageWidth, 0, kImageHeight, kAgreeRow},
-     1, {}, nullptr, 0, false, nullptr, 0, 0},
-    {3, u"protocol.png", nullptr, nullptr,
-     {kAfterAgree, 0, -1, 0, kImageWidth, 0, kFrameHeight, kAgreeRow}, 3, {}, nullptr, 0, false,
-     nullptr, 0, 0},
-    {1, nullptr, nullptr, nullptr, {20, 0, -1, 0, 0, 90, kFontHeight, 72}, 1, {}, u"请稍等...", 15,
-     false, nullptr, kTextColor, DT_VCENTER | DT_SINGLELINE},
-    {1, nullptr, nullptr, nullptr, {-1, 0, -1, 0, 70, 20, kFontHeight, 59}, 1, {}, u"50%", 32,
-     true, nullptr, kTextColor, DT_VCENTER | DT_SINGLELINE},
-    {6, u"progress_sink.png", u"progress_pos.png", u"progress_dot.png",
-     {20, 0, -1, 0, 0, 20, kImageHeight, 54}, 1, {3, 0, 3, 0}, nullptr, 0, false, nullptr, 0, 0},
-    {1, nullptr, nullptr, nullptr, {20, 0, -1, 0, 0, 90, kFontHeight, 30}, 1, {},
-     u"总大小：20.00 MB，已下载：10.00 MB，网速：512.00 KB/s，剩余：20秒", 15, false, nullptr,
-     kTextColor, DT_VCENTER | DT_SINGLELINE},
-    {0, nullptr, nullptr, nullptr, {20, 0, -1, 0, 0, 20, 50, 110}, 1, {}, nullptr, 0, false,
-     nullptr, 0x80808080, 0},
-    {1, nullptr, nullptr, nullptr, {20, 0, -1, 0, 0, 20, 50, 110}, 1, {},
-     u"检测到您的网速过慢，请耐心等待！", 24, true, u"微软雅黑", 0x000000FF, 37},
-};
+// Texts the flow fills in as the install goes, as they stand halfway through one.
+const char16_t* ShownText(const ElementRow& row) {
+  switch (row.role) {
+    case ElementRole::kFolderBox: return u"C:\\Program Files\\示例公司\\示例客户端\\";
+    case ElementRole::kPercentText: return u"50%";
+    case ElementRole::kDetailText:
+      return u"总大小：20.00 MB，已下载：10.00 MB，网速：512.00 KB/s，剩余：20秒";
+    default: return row.text;
+  }
+}
 
 using Element = std::unique_ptr<CLayer>;
 
@@ -137,8 +83,8 @@ class Skin {
 };
 
 template <typename Control>
-void SetUpText(Control& control, const Row& row) {
-  control.text.Assign(row.text);
+void SetUpText(Control& control, const ElementRow& row) {
+  control.text.Assign(ShownText(row));
   control.font.Create(row.fontHeight, row.bold, false, false, 0, row.face);
 }
 
@@ -158,7 +104,7 @@ void AddMagickImage(std::vector<std::u16string>& args, const Skin& skin, const L
                u"-geometry", u"+" + Text(at.left) + u"+" + Text(at.top), u"-composite"});
 }
 
-Element MakeElement(const Row& row, Skin& skin, std::vector<std::u16string>& magick) {
+Element MakeElement(const ElementRow& row, Skin& skin, std::vector<std::u16string>& magick) {
   Loaded main;
   Element element;
   CImageUI* imageControl = nullptr;
@@ -169,7 +115,7 @@ Element MakeElement(const Row& row, Skin& skin, std::vector<std::u16string>& mag
     case 1: {
       auto text = std::make_unique<CTextUI>();
       SetUpText(*text, row);
-      text->textFormat = row.format;
+      if (row.textFormat != 0) text->textFormat = row.textFormat;
       element = std::move(text);
       break;
     }
@@ -209,24 +155,15 @@ Element MakeElement(const Row& row, Skin& skin, std::vector<std::u16string>& mag
     imageControl->frameCount = row.frames;
     imageControl->insets = row.insets;
   }
-  LayoutRecord layout;
-  int16_t* values = &layout.left;
-  for (int i = 0; i < 8; ++i) {
-    int16_t value = row.layout[i];
-    switch (value) {
-      case kImageWidth: value = static_cast<int16_t>(main.width); break;
-      case kImageHeight: value = static_cast<int16_t>(main.height); break;
-      case kFrameHeight: value = static_cast<int16_t>(main.height / row.frames); break;
-      case kFontHeight: value = static_cast<int16_t>(row.fontHeight); break;
-      case kAgreeRow:
-        value = static_cast<int16_t>(50 + skin.Size(u"btn_browse.png").height / 3);
-        break;
-      case kAfterAgree: value = static_cast<int16_t>(42 + skin.Size(u"agree.png").width); break;
-      default: break;
-    }
-    values[i] = value;
-  }
-  element->SetColor(row.color);
+  LoadedSizes sizes;
+  sizes.imageWidth = main.width;
+  sizes.imageHeight = main.height;
+  sizes.fontHeight = row.fontHeight;
+  sizes.browseHeight = skin.Size(u"btn_browse.png").height;
+  sizes.agreeWidth = skin.Size(u"agree.png").width;
+  const LayoutRecord layout = ResolveLayout(row, sizes);
+  if (row.color == ElementColor::kThemeText) element->SetColor(kTextColor);
+  if (row.color == ElementColor::kFixed) element->SetColor(row.fixedColor);
   element->SetBlended(true);
   element->SetLayout(layout);
   element->Relayout(RECT{0, 0, kWidth, kHeight});
@@ -263,7 +200,7 @@ int wmain(int argc, wchar_t** argv) {
   Skin skin(AsUtf16(argv[1]));
   std::vector<std::u16string> magick = {u"-size", u"600x400", u"xc:none"};
   std::vector<Element> elements;
-  for (const Row& row : kRows) elements.push_back(MakeElement(row, skin, magick));
+  for (const ElementRow& row : kInstallElements) elements.push_back(MakeElement(row, skin, magick));
   magick.push_back(u"null:");
 
   CImage target;

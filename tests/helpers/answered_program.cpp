@@ -52,6 +52,15 @@ BOOL CALLBACK FindTitledWindowOf(HWND window, LPARAM context) {
 
 }  // namespace
 
+HWND FindProcessDialog(DWORD processId) {
+  DialogSearch search = {processId, nullptr};
+  EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));
+  return search.dialog;
+}
+
+// The message's text is the dialog's static control, id 0xFFFF.
+std::u16string DialogMessage(HWND dialog) { return WindowText(GetDlgItem(dialog, 0xFFFF)); }
+
 HWND FindProcessWindow(DWORD processId, const std::u16string& title) {
   TitleSearch search = {processId, &title, nullptr};
   EnumWindows(FindTitledWindowOf, reinterpret_cast<LPARAM>(&search));
@@ -85,19 +94,16 @@ ProgramRun RunAnswering(const std::u16string& exe, const std::wstring& arguments
       HWND window = FindProcessWindow(started.dwProcessId, closeTitle);
       if (window != nullptr) closed = PostMessageW(window, WM_CLOSE, 0, 0) != FALSE;
     }
-    DialogSearch search = {started.dwProcessId, nullptr};
-    EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));
-    if (search.dialog == nullptr || search.dialog == answered) continue;
-    // The message's text is the dialog's static control, id 0xFFFF.
-    run.questions.push_back({WindowText(search.dialog),
-                             WindowText(GetDlgItem(search.dialog, 0xFFFF))});
+    HWND dialog = FindProcessDialog(started.dwProcessId);
+    if (dialog == nullptr || dialog == answered) continue;
+    run.questions.push_back({WindowText(dialog), DialogMessage(dialog)});
     int answer = IDOK;
-    if (GetDlgItem(search.dialog, IDYES) != nullptr) {
+    if (GetDlgItem(dialog, IDYES) != nullptr) {
       answer = answers.empty() ? IDNO : answers.front();
       if (!answers.empty()) answers.pop_front();
     }
-    PostMessageW(search.dialog, WM_COMMAND, answer, 0);
-    answered = search.dialog;
+    PostMessageW(dialog, WM_COMMAND, answer, 0);
+    answered = dialog;
   }
   TerminateProcess(process.Get(), 1);
   WaitForSingleObject(process.Get(), 5000);

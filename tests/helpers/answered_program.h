@@ -29,6 +29,12 @@ ProgramRun RunAnswering(const std::u16string& exe, const std::wstring& arguments
                         std::deque<int> answers = {}, DWORD limitMs = 30000,
                         const std::u16string& closeTitle = u"");
 
+// The visible message box (dialog) of process processId; null when there is none.
+HWND FindProcessDialog(DWORD processId);
+
+// The text of a message box's message.
+std::u16string DialogMessage(HWND dialog);
+
 // The visible top-level window of process processId titled title; null when there is none.
 HWND FindProcessWindow(DWORD processId, const std::u16string& title);
 

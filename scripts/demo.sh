@@ -2,12 +2,12 @@
 # The demo on the bundled sample: packs the sample configuration into a container with both
 # builds of setupkit and unpacks it again; turns it into the client record, stamps that into
 # setup.exe, shows what the executable carries and starts it under Wine, where its window waits
-# until the demo ends it. Then builds the sample client's installer with
-# setupkit build, inspects it, installs it through its window under Wine, clicking through the
-# three pages with the real pointer and saving a screenshot of each, and lists what landed; installs
-# it again without a window through the install flow, listing what landed; builds it for download
-# mode and in archive mode without a "source" for updates; at the end uninstalls it through its
-# registered UninstallString and shows that nothing of it is left.
+# until the demo ends it. Then builds the sample client's installer with setupkit build, inspects
+# it, installs it through its window under Wine, clicking through the three pages with the real
+# pointer and saving a screenshot of each, and lists what landed; installs it again without a
+# window through the install flow, listing what landed; builds it for download mode and in archive
+# mode without a "source" for updates; at the end uninstalls it through its registered
+# UninstallString and shows that nothing of it is left.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The window shows on the user's display, else on a virtual one.

@@ -56,6 +56,12 @@ def check(name, ok, detail=""):
 
 def require(name, ok, detail=""):
     if not check(name, ok, detail):
+        # What the screen shows when a case stops, while its program still runs.
+        shot = driver.capture_screen()
+        if shot is not None:
+            os.makedirs(ARTIFACTS, exist_ok=True)
+            shot.save(os.path.join(ARTIFACTS, "setup-stopped-screen.png"))
+            print("  the screen then: build/test-artifacts/setup-stopped-screen.png")
         raise Stop(name)
 
 

@@ -131,7 +131,8 @@ echo "== setupkit.exe inspect demo-setup.exe (under Wine)"
 (cd "$OUT" && "$WINE" "$PWD/../../$WINDOWS" inspect demo-setup.exe)
 
 echo
-echo "== setup.exe through its window: demo-setup.exe on the display $DISPLAY, clicked as a person would"
+echo "== setup.exe through its window: demo-setup.exe on the display $DISPLAY, clicked as a person" \
+  "would"
 start_from_nothing
 # The pointer clicks start on the first page and, on the finish page, finish, which starts the
 # client and ends setup.exe; the demo's client ends at once.

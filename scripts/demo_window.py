@@ -32,14 +32,16 @@ def main():
 
     log = os.path.join(folder, "window-setup.log")
     with driver.SetupWindow(os.path.abspath(setup), name, log=log) as window:
-        for steps in (driver.through_first_page(window, save), driver.through_install(window, save)):
+        pages = (driver.through_first_page(window, save), driver.through_install(window, save))
+        for steps in pages:
             for step, ok in steps:
                 print(("  " if ok else "  FAILED: ") + step, flush=True)
                 if not ok:
                     shot = driver.capture_screen()
                     if shot is not None:
-                        shot.save(os.path.join(folder, "window-failed-screen.png"))
-                        print("  the screen then: " + os.path.join(folder, "window-failed-screen.png"))
+                        path = os.path.join(folder, "window-failed-screen.png")
+                        shot.save(path)
+                        print("  the screen then: " + path)
                     return 1
     for page in PAGES:
         print("%-8s page: %s" % (page, saved.get(page, "(it passed too quickly to be seen)")))

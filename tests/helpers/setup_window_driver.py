@@ -272,9 +272,9 @@ class SetupWindow:
                 return None
             mine = difference(seen, picture, where)
             theirs = difference(seen, rival_picture, where)
-            if theirs < mine / 3:
+            if theirs < mine / 2:
                 return False
-            if mine >= theirs / 3:
+            if mine >= theirs / 2:
                 return None
         return True
 
@@ -297,8 +297,11 @@ def through_first_page(window, save):
     """Finds the window of a started setup.exe and waits for its first page; save(page, image)
     receives its picture. Yields (step, succeeded) for each step; the caller stops at the first
     that failed."""
-    yield "the install window shows, titled with the product name (%s)" % window.title, window.find()
-    yield "the first page shows the start button", window.wait_shows("start", True)
+    found = window.find()
+    yield "the install window shows, titled with the product name (%s)" % window.title, found
+    # The first program of a session may map its window long before its first frame, while
+    # Wine and fontconfig fill their caches.
+    yield "the first page shows the start button", window.wait_shows("start", True, timeout=60)
     save("first", window.capture())
 
 

@@ -311,7 +311,7 @@ def close_while_installing():
 
         with start(setup, product, "download-setup-closed") as window:
             require("the download installer's window shows", window.find())
-            require("its first page shows the start button", window.wait_shows("start", True))
+            require("its first page shows the start button", window.wait_shows("start", True, 60))
             window.click("close")
             check("the close button on the first page ends setup.exe",
                   window.wait_exit(10) is not None)
@@ -319,7 +319,7 @@ def close_while_installing():
 
         with start(setup, product, "download-setup-cancelled") as window:
             require("the window shows again", window.find())
-            require("with the start button", window.wait_shows("start", True))
+            require("with the start button", window.wait_shows("start", True, 60))
             window.click("start")
             require("the start button leads to the progress page",
                     window.wait_shows("waiting", True, timeout=30))

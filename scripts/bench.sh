@@ -7,10 +7,16 @@
 # recomposition of the install window's elements over a 600 x 400 frame from the sample skin
 # (beside convert reading and composing the same images at the same places), and the
 # archive-mode install of a 2,000-file client by the install flow beside unzip extracting the very
-# archive it installs from.
+# archive it installs from, and beside it the same install by setup.exe through its window in
+# silent mode; and the time from starting setup.exe to its window's first frame on the screen
+# beside a plain Win32 window started the same way.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-for tool in unzip md5sum curl convert; do
+# The window figures need a display: a virtual one unless there is a real one.
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" scripts/bench.sh "$@"
+fi
+for tool in unzip md5sum curl convert xdotool; do
   if ! command -v "$tool" >/dev/null; then
     echo "bench: '$tool' not found (make setup installs it)" >&2
     exit 1
@@ -60,6 +66,20 @@ done
 printf '%-48s %9.2f ms\n' "recompose 600 x 400, $elements elements" "$compose"
 printf '%-48s %9.1f ms\n' "read $images skin images, compose the first frame" "$first"
 printf '%-48s %9.1f ms\n' "convert: read and compose the same images" "$best"
+
+echo "== the install window's first frame under Wine"
+FRAME=build/bench/first-frame
+rm -rf "$FRAME"
+mkdir -p "$FRAME"
+cp -r samples/client "$FRAME/client"
+cp build/windows/bin/sample_client.exe "$FRAME/client/client.exe"
+cp build/windows/bin/plain_window.exe "$FRAME/"
+# An app of its own, never installed: no version question comes before the window.
+sed 's/^app=.*/app=firstframe;/' samples/config.txt >"$FRAME/config.txt"
+(cd "$FRAME" && "$WINE" "$PWD/../../../build/windows/bin/setupkit.exe" build --config config.txt \
+  --client client --skin ../../../samples/skin --theme ../../../samples/theme.txt -o setup.exe \
+  >/dev/null)
+/usr/bin/python3 tests/bench/first_frame_bench.py "$FRAME/setup.exe" "$FRAME/plain_window.exe"
 
 DATA=build/bench/install
 echo "== the install under Wine"

@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
 # The demo on the bundled sample: packs the sample configuration into a container with both
 # builds of setupkit and unpacks it again; turns it into the client record, stamps that into
-# setup.exe, shows what the executable carries, and starts setup.exe under Wine. Then builds
-# the sample client's installer with setupkit build (archive mode, download mode, and archive
-# mode without a "source" for updates), inspects it, and installs it without a window through the
-# install flow, listing what landed; at the end uninstalls it through its registered
+# setup.exe, shows what the executable carries and starts it under Wine, where its window waits
+# until the demo ends it. Then builds the sample client's installer with setupkit build, inspects
+# it, installs it through its window under Wine, clicking through the three pages with the real
+# pointer and saving a screenshot of each, and lists what landed; installs it again without a
+# window through the install flow, listing what landed; builds it for download mode and in archive
+# mode without a "source" for updates; at the end uninstalls it through its registered
 # UninstallString and shows that nothing of it is left.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The window shows on the user's display, else on a virtual one.
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" scripts/demo.sh "$@"
+fi
 source scripts/wine-env.sh
 
 # The sample's registration: the product key and the uninstall key with their values, the Run
@@ -32,6 +38,25 @@ show_registration() {
   echo "-- shortcuts and the program group named after the product:"
   found=$(find "$WINEPREFIX/drive_c" -name '*示例客户端*' 2>/dev/null | sed "s|$WINEPREFIX/||" | LC_ALL=C sort)
   echo "${found:-  (none)}"
+}
+
+# The files that landed in FOLDER with their sizes, and the entries of its "uninst.dat".
+show_installed() {
+  echo "-- files that landed (bytes, path):"
+  (cd "$1" && find . -type f -printf '%10s  %P\n' | LC_ALL=C sort -k2)
+  echo "-- uninst.dat, entry by entry:"
+  tail -c +3 "$1/uninst.dat" | iconv -f UTF-16LE -t UTF-8 | tr '|' '\n' | sed 's/^/  /'
+  echo
+}
+
+# Each install starts from nothing: the previous installs' folders, keys and shortcuts go first.
+WINDOW_FOLDER="$WINEPREFIX/drive_c/Program Files/Example/democlient"
+start_from_nothing() {
+  rm -rf "$OUT/installed" "$WINDOW_FOLDER"
+  "$WINE" reg delete "$PRODUCT_KEY" /f >/dev/null 2>&1 || true
+  "$WINE" reg delete "$UNINSTALL_KEY" /f >/dev/null 2>&1 || true
+  "$WINE" reg delete "$RUN_KEY" /v 示例客户端 /f >/dev/null 2>&1 || true
+  find "$WINEPREFIX/drive_c" -name '*示例客户端*' -prune -exec rm -rf {} + 2>/dev/null || true
 }
 
 NATIVE=build/native/bin/setupkit
@@ -106,23 +131,25 @@ echo "== setupkit.exe inspect demo-setup.exe (under Wine)"
 (cd "$OUT" && "$WINE" "$PWD/../../$WINDOWS" inspect demo-setup.exe)
 
 echo
+echo "== setup.exe through its window: demo-setup.exe on the display $DISPLAY, clicked as a person" \
+  "would"
+start_from_nothing
+# The pointer clicks start on the first page and, on the finish page, finish, which starts the
+# client and ends setup.exe; the demo's client ends at once.
+name=$(sed -n 's/^name=\(.*\);$/\1/p' samples/config.txt)
+/usr/bin/python3 scripts/demo_window.py "$OUT/demo-setup.exe" "$name" "$OUT"
+show_installed "$WINDOW_FOLDER"
+show_registration
+
+echo
 echo "== install_headless.exe demo-setup.exe installed: the install flow, without its window"
-# The demo's installs start from nothing: the previous run's folder, keys and shortcuts go first.
-rm -rf "$OUT/installed"
-"$WINE" reg delete 'HKLM\Software\Example\democlient' /f >/dev/null 2>&1 || true
-"$WINE" reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Exampledemoclient' \
-  /f >/dev/null 2>&1 || true
-find "$WINEPREFIX/drive_c" -name '*示例客户端*' -prune -exec rm -rf {} + 2>/dev/null || true
+start_from_nothing
 status=0
 # Wine notes on stderr that it cannot read the host volume's label; that is Wine's, not ours.
 (cd "$OUT" && timeout 300 "$WINE" "$PWD/../../build/windows/bin/install_headless.exe" \
   demo-setup.exe installed 2> >(grep -v 'FS volume label' >&2)) || status=$?
 echo "install_headless exit status: $status"
-echo "-- files that landed (bytes, path):"
-(cd "$OUT/installed" && find . -type f -printf '%10s  %P\n' | LC_ALL=C sort -k2)
-echo "-- uninst.dat, entry by entry:"
-tail -c +3 "$OUT/installed/uninst.dat" | iconv -f UTF-16LE -t UTF-8 | tr '|' '\n' | sed 's/^/  /'
-echo
+show_installed "$OUT/installed"
 show_registration
 
 echo

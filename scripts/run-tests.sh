@@ -87,6 +87,7 @@ fi
 stop_http_server
 run_script cross-build-tools tests/tools/setupkit_cross_test.sh
 run_script default-skin /usr/bin/python3 tests/samples/skin_test.py
+run_script setup-window /usr/bin/python3 tests/installer/setup_window_test.py
 
 echo
 [ ${#failures[@]} -eq 0 ] || echo "failing runners: ${failures[*]} (logs in $LOG_DIR)"

@@ -9,9 +9,9 @@ PACKAGES=(
   clang libclang-rt-14-dev
   zlib1g-dev libminizip-dev libpng-dev libjpeg-dev libgtest-dev libgmock-dev googletest
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
-  wine64 xvfb xauth
+  wine64 xvfb xauth xdotool
   unzip curl imagemagick
-  python3-pil fonts-wqy-microhei
+  python3-pil python3-xlib fonts-wqy-microhei
 )
 
 missing=()

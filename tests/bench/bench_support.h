@@ -46,10 +46,12 @@ inline void MakeClientFolder(const std::filesystem::path& folder, size_t textMax
   }
 }
 
-// The best of kRounds runs, in milliseconds.
-inline double Best(const std::function<bool()>& run) {
+// The best of kRounds runs, in milliseconds; prepare runs before each, untimed.
+inline double Best(const std::function<bool()>& run,
+                   const std::function<void()>& prepare = [] {}) {
   double best = 1e300;
   for (int round = 0; round < kRounds; ++round) {
+    prepare();
     auto start = std::chrono::steady_clock::now();
     if (!run()) {
       std::fprintf(stderr, "bench: a run failed\n");

@@ -1,6 +1,7 @@
 // Figures for `make bench`, under Wine: the archive-mode install of a generated client (2,000
 // files, about 20 MB) packed by setupkit build into the real setup.exe and installed by
-// install_headless.exe (best of three, the process's peak memory), and the cost of the pause
+// install_headless.exe (best of three, the process's peak memory) beside the same install by
+// setup.exe through its window in silent mode (which needs a display), and the cost of the pause
 // the install makes after each entry so its window can paint. It leaves the nested client archive
 // as DATA_FOLDER/app.zip and the figures scripts/bench.sh compares with unzip in
 // DATA_FOLDER/install.env.
@@ -16,6 +17,9 @@
 #include <string>
 
 #include "install/paint_pause.h"
+#include "product/product_keys.h"
+#include "product/product_registration.h"
+#include "records/client_info.h"
 #include "support/handle.h"
 #include "support/process_control.h"
 #include "support/resource_reader.h"
@@ -88,6 +92,17 @@ void RemoveInstalled(const fs::path& folder) {
   fs::remove_all(folder);  // reports what stands in the way
 }
 
+// Every run installs from nothing into folder: the previous run's files and registration go
+// (so no run asks whether to repair), and the product key names folder as the install folder,
+// which is where setup.exe, that takes no folder from its command line, then installs.
+bool ResetInstall(const IClientInfo& product, const fs::path& folder) {
+  RemoveInstalled(folder);
+  Unregister(product);
+  const std::u16string path = folder.u16string() + u"\\";
+  return WriteProductValue(product.GetCompany().Units(), product.GetApp().Units(), u"path",
+                           path.c_str(), -1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -103,7 +118,8 @@ int main(int argc, char** argv) {
   std::printf("generating %d files in %s\n", kFiles, client.string().c_str());
   // Shorter text files than the archive bench's: a client of about 20 MB, not its archive.
   MakeClientFolder(client, 14000);
-  WriteBenchFile(client / "client.exe", "MZ");
+  // The silent install starts the client at its end: one that exits at once.
+  fs::copy_file(ProgramFolder() / "launch_probe.exe", client / "client.exe");
   WriteBenchFile(data / "config.txt",
                  "app=bench;\nname=bench;\ncompany=Bench;\nversion=1.0.0.0;\n"
                  "source=http://127.0.0.1/bench;\n");
@@ -134,18 +150,35 @@ int main(int argc, char** argv) {
   std::printf("client: %d files, %.1f MB; its archive %.1f MB\n\n", files,
               clientBytes / 1048576.0, nested.Length() / 1048576.0);
 
-  const std::u16string command = u"\"" + (ProgramFolder() / "install_headless.exe").u16string() +
-                                 u"\" \"" + setup.u16string() + u"\" \"" +
-                                 installed.u16string() + u"\"";
+  CClientInfo product;
+  if (!product.LoadFromModuleFile(setup.u16string().c_str(), u"app", 1)) return 1;
+  const auto reset = [&] {
+    if (!ResetInstall(product, installed)) std::fprintf(stderr, "bench: cannot reset\n");
+  };
+  const std::u16string headless = u"\"" + (ProgramFolder() / "install_headless.exe").u16string() +
+                                  u"\" \"" + setup.u16string() + u"\" \"" +
+                                  installed.u16string() + u"\"";
   uint64_t peak = 0;
-  const double installMs = Best([&] {
-    RemoveInstalled(installed);
-    return RunMeasured(command, &peak);
-  });
+  const double installMs = Best([&] { return RunMeasured(headless, &peak); }, reset);
   std::printf("%-48s %9.1f ms\n", "install_headless.exe, archive mode", installMs);
   std::printf("%-48s %9.0f\n", "  files per second", files / (installMs / 1000));
   std::printf("%-48s %9.1f\n", "  MB per second", clientBytes / 1048576.0 / (installMs / 1000));
   std::printf("%-48s %9.1f MB\n", "  peak memory (working set)", peak / 1048576.0);
+
+  // The same install through the window: setup.exe silent shows the progress page, installs,
+  // starts the client and ends.
+  const std::u16string silent = u"\"" + setup.u16string() + u"\" silent";
+  uint64_t windowPeak = 0;
+  const double windowMs = Best([&] { return RunMeasured(silent, &windowPeak); }, reset);
+  std::printf("%-48s %9.1f ms\n", "setup.exe silent, through its window", windowMs);
+  std::printf("%-48s %9.1f MB\n", "  peak memory (working set)", windowPeak / 1048576.0);
+  std::printf("%-48s %9.2f (at most 1.10 wanted)\n", "ratio (window / headless)",
+              windowMs / installMs);
+  // Every entry is one progress report, which the window shows by composing its frame again.
+  std::printf("%-48s %9.3f ms\n", "  the window's cost per progress report",
+              (windowMs - installMs) / files);
+  RemoveInstalled(installed);
+  Unregister(product);
 
   // The pause after each entry: paced as the install makes it (finer timer), and what a plain
   // one-millisecond sleep after every entry would cost with the finer and the default timer.

@@ -1,0 +1,332 @@
+"""Drives setup.exe's install window under Wine as a person would: finds the window on the X
+display by its title, places its elements on the screen from their layout records, the skin
+images' sizes and the window's place, moves the real pointer there and clicks (xdotool, through
+the X server's test extension), and reads from the screen what the window shows. The end-to-end
+test of the window, `make demo` and `make bench` share it.
+
+Needs xdotool, ImageMagick's import, Debian's python3-pil and a display (DISPLAY)."""
+
+import io
+import os
+import subprocess
+import sys
+import time
+
+from PIL import Image, ImageChops, ImageStat
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "samples"))
+from make_skin import anchor_layout  # noqa: E402  the window's own rule, as the skin preview has it
+
+WINE = os.environ.get("WINE", "/usr/lib/wine/wine64")
+SKIN = os.path.join(ROOT, "samples", "skin")
+CONTENT = (600, 400)
+# What every X request may take at most; a display that answers slower than this is broken.
+X_TIMEOUT = 20
+
+
+def element_table(size):
+    """Where the window's elements a person looks at or clicks go, as the window lays them out:
+    name -> (image, frames stacked in it, layout record). size(image) is the image's width and
+    height."""
+    def w(image):
+        return size(image)[0]
+
+    def h(image, frames=1):
+        return size(image)[1] // frames
+
+    # The agreement row sits the browse button's height above the folder row.
+    row = 50 + h("btn_browse.png", 3)
+    return {
+        "logo": ("logo.png", 1, (20, 0, 10, 0, w("logo.png"), 0, h("logo.png"), 0)),
+        "close": ("btn_close.png", 3,
+                  (-1, 0, 10, 0, w("btn_close.png"), 10, h("btn_close.png", 3), 0)),
+        "minimise": ("btn_min.png", 3,
+                     (-1, 0, 10, 0, w("btn_min.png"), 35, h("btn_min.png", 3), 0)),
+        "waiting": ("waiting.png", 1,
+                    (-1, -1, -1, -1, w("waiting.png"), 0, h("waiting.png"), 0)),
+        "start": ("btn_start.png", 3, (-1, -1, -1, -1, 178, 0, h("btn_start.png", 3), 0)),
+        # The finish button is the start button with another image.
+        "finish": ("btn_finish.png", 3, (-1, -1, -1, -1, 178, 0, h("btn_start.png", 3), 0)),
+        "folder": ("edit.png", 1, (20, 0, -1, 0, 0, 90, h("edit.png"), 40)),
+        "browse": ("btn_browse.png", 3,
+                   (-1, 0, -1, 0, w("btn_browse.png"), 20, h("btn_browse.png", 3), 40)),
+        "check": ("checked.png", 3, (20, 0, -1, 0, 13, 0, h("check.png", 3), row)),
+        "agree": ("agree.png", 1, (36, 0, -1, 0, w("agree.png"), 0, h("agree.png"), row)),
+        "protocol": ("protocol.png", 3, (42 + w("agree.png"), 0, -1, 0, w("protocol.png"), 0,
+                                         h("protocol.png", 3), row)),
+    }
+
+
+def install_window_text(name):
+    """The install window's text for a product name: the caption (the name) and the page's
+    sub-caption ("安装" and the name)."""
+    return "%s - 安装%s" % (name, name)
+
+
+def x_tool(*arguments):
+    """Runs xdotool; its output, or None when it failed."""
+    try:
+        run = subprocess.run(("xdotool",) + arguments, capture_output=True, text=True,
+                             timeout=X_TIMEOUT)
+    except subprocess.TimeoutExpired:
+        return None
+    return run.stdout if run.returncode == 0 else None
+
+
+def wait_until(probe, timeout, pause=0.1):
+    """probe()'s first true answer within timeout seconds, else None."""
+    end = time.monotonic() + timeout
+    while True:
+        answer = probe()
+        if answer:
+            return answer
+        if time.monotonic() >= end:
+            return None
+        time.sleep(pause)
+
+
+def find_window(title, timeout):
+    """The id of the shown top-level window whose title is exactly title, waiting up to timeout
+    seconds for it; None when none shows."""
+    def search():
+        found = x_tool("search", "--onlyvisible", "--name", "^%s$" % title)
+        return found.split()[0] if found and found.split() else None
+    return wait_until(search, timeout)
+
+
+def window_geometry(window):
+    """(left, top, width, height) of a window on the screen, or None."""
+    shell = x_tool("getwindowgeometry", "--shell", window)
+    if shell is None:
+        return None
+    values = dict(line.split("=", 1) for line in shell.split() if "=" in line)
+    try:
+        return tuple(int(values[key]) for key in ("X", "Y", "WIDTH", "HEIGHT"))
+    except (KeyError, ValueError):
+        return None
+
+
+def screen_size():
+    size = x_tool("getdisplaygeometry")
+    return tuple(int(value) for value in size.split()) if size else None
+
+
+def capture_screen():
+    """The whole screen as an RGB image, or None."""
+    try:
+        run = subprocess.run(["import", "-window", "root", "png:-"], capture_output=True,
+                             timeout=X_TIMEOUT)
+    except subprocess.TimeoutExpired:
+        return None
+    if run.returncode != 0:
+        return None
+    return Image.open(io.BytesIO(run.stdout)).convert("RGB")
+
+
+def click_at(x, y):
+    """Moves the pointer to (x, y) on the screen, lets the window see it arrive, and clicks."""
+    moved = x_tool("mousemove", "--sync", str(x), str(y)) is not None
+    time.sleep(0.3)
+    return moved and x_tool("click", "1") is not None
+
+
+def press_key(window, key):
+    """Gives window the keyboard focus and presses key there."""
+    return (x_tool("windowfocus", "--sync", window) is not None and
+            x_tool("key", "--clearmodifiers", key) is not None)
+
+
+def difference(first, second, where=None):
+    """Mean difference of two images of one size, 0 (same) to 255, over the colour channels and
+    the pixels of the mask where (all without one)."""
+    return sum(ImageStat.Stat(ImageChops.difference(first, second), where).mean[:3]) / 3
+
+
+class Skin:
+    """The skin images the window draws, and the pictures its elements make on the background."""
+
+    def __init__(self, folder=SKIN):
+        self.images = {name: Image.open(os.path.join(folder, name)).convert("RGBA")
+                       for name in os.listdir(folder) if name.endswith(".png")}
+        self.table = element_table(lambda image: self.images[image].size)
+
+    def content_rect(self, element):
+        """The element's rectangle in the window's content, (left, top, right, bottom)."""
+        return anchor_layout((0, 0) + CONTENT, self.table[element][2])
+
+    def background(self, element):
+        return self.images["bg_main.png"].crop(self.content_rect(element))
+
+    def drawn(self, element, state):
+        """The element in state (0 normal, 1 hover, 2 pressed) over the background."""
+        image, frames, _ = self.table[element]
+        picture = self.images[image]
+        height = picture.height // frames
+        frame = picture.crop((0, state * height, picture.width, (state + 1) * height))
+        rect = self.content_rect(element)
+        frame = frame.resize((rect[2] - rect[0], rect[3] - rect[1]))
+        return Image.alpha_composite(self.background(element), frame)
+
+
+class SetupWindow:
+    """A setup.exe started under Wine, and its install window once it shows. Leaving the block
+    that holds it ends the process if it still runs."""
+
+    def __init__(self, setup, name, arguments=(), skin=None, log=os.devnull):
+        """Starts setup (its own folder the current one) with arguments; what Wine and the
+        program print goes to the file log. name is the product's name."""
+        self.title = install_window_text(name)
+        self.skin = skin or Skin()
+        self.window = None
+        self.geometry = None  # the window's left, top, width and height on the screen
+        self.origin = None    # the content's top-left corner on the screen
+        self.log = open(log, "wb")
+        self.process = subprocess.Popen(
+            [WINE, os.path.basename(setup)] + list(arguments), cwd=os.path.dirname(setup),
+            stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        self.end()
+
+    def end(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait(timeout=X_TIMEOUT)
+        self.log.close()
+
+    def find(self, timeout=60):
+        """Waits for the window to show at its full size; True once it has. The content lies
+        inside the border band, which is as wide on every side."""
+        def placed():
+            # Wine may make a window's X window again as it changes, so a window found may be
+            # gone before its geometry is read: look again until both answer.
+            window = find_window(self.title, 0)
+            geometry = window and window_geometry(window)
+            if geometry and geometry[2] >= CONTENT[0] and geometry[3] >= CONTENT[1]:
+                return window, geometry
+            return None
+        found = wait_until(placed, timeout)
+        if not found:
+            return False
+        self.window, self.geometry = found
+        left, top, width, height = self.geometry
+        self.origin = (left + (width - CONTENT[0]) // 2, top + (height - CONTENT[1]) // 2)
+        return True
+
+    def rect(self, element):
+        """The element's rectangle on the screen."""
+        left, top, right, bottom = self.skin.content_rect(element)
+        x, y = self.origin
+        return (x + left, y + top, x + right, y + bottom)
+
+    def click(self, element):
+        left, top, right, bottom = self.rect(element)
+        return click_at((left + right) // 2, (top + bottom) // 2)
+
+    def capture(self):
+        """The window with its border as it stands on the screen, or None."""
+        screen = capture_screen()
+        if screen is None or not self.geometry:
+            return None
+        left, top, width, height = self.geometry
+        return screen.crop((left, top, left + width, top + height))
+
+    def shows(self, element, shot=None):
+        """True when the window shows the element (in any of its states), False when it shows
+        the background or an element that takes the same place (the finish button for the start
+        button), None when the picture is none of these clearly, or the screen could not be
+        read."""
+        shot = shot or self.capture()
+        if shot is None:
+            return None
+        left, top, right, bottom = self.skin.content_rect(element)
+        x = (self.geometry[2] - CONTENT[0]) // 2
+        y = (self.geometry[3] - CONTENT[1]) // 2
+        seen = shot.crop((x + left, y + top, x + right, y + bottom))
+
+        def nearest_state(name):
+            pictures = [self.skin.drawn(name, state).convert("RGB")
+                        for state in range(self.skin.table[name][1])]
+            return min((difference(seen, picture), picture) for picture in pictures)
+
+        drawn, picture = nearest_state(element)
+        background = difference(seen, self.skin.background(element).convert("RGB"))
+        if background < drawn / 3:
+            return False
+        # Halfway through a fade between two states the element is drawn twice, each frame
+        # partly transparent, so it is nearer to the background than any frame is; but not as
+        # near as the background alone. A frame half drawn is nothing clearly: look again.
+        if drawn >= background / 2:
+            return None
+        for rival in (other for other in self.skin.table if other != element and
+                      self.skin.content_rect(other) == self.skin.content_rect(element)):
+            rival_picture = nearest_state(rival)[1]
+            # The two differ only in places (a button's label): compare those.
+            where = ImageChops.difference(picture, rival_picture).convert("L").point(
+                lambda value: 255 if value > 40 else 0)
+            if where.getbbox() is None:
+                return None
+            mine = difference(seen, picture, where)
+            theirs = difference(seen, rival_picture, where)
+            if theirs < mine / 2:
+                return False
+            if mine >= theirs / 2:
+                return None
+        return True
+
+    def wait_shows(self, element, shown, timeout=10):
+        """True when within timeout seconds the window shows the element (shown) or the
+        background in its place (not shown)."""
+        return bool(wait_until(lambda: self.shows(element) is shown, timeout, pause=0.2))
+
+    def wait_exit(self, timeout):
+        """The exit status once the process has ended within timeout seconds; None when it had
+        not, and it is then ended."""
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.end()
+            return None
+
+
+def through_first_page(window, save):
+    """Finds the window of a started setup.exe and waits for its first page; save(page, image)
+    receives its picture. Yields (step, succeeded) for each step; the caller stops at the first
+    that failed."""
+    found = window.find()
+    yield "the install window shows, titled with the product name (%s)" % window.title, found
+    # The first program of a session may map its window long before its first frame, while
+    # Wine and fontconfig fill their caches.
+    yield "the first page shows the start button", window.wait_shows("start", True, timeout=60)
+    save("first", window.capture())
+
+
+def through_install(window, save, timeout=120):
+    """From the first page: clicks the start button, waits (timeout seconds at most) through
+    the progress page for the finish page and clicks the finish button, which ends the program.
+    save(page, image) receives the pictures of the progress page, when it stays long enough to
+    be seen, and of the finish page. Yields (step, succeeded) as through_first_page does."""
+    yield "the start button is clicked", window.click("start")
+    end = time.monotonic() + timeout
+    seen_progress = False
+    while time.monotonic() < end:
+        shot = window.capture()
+        if shot is None:
+            time.sleep(0.1)
+            continue
+        if window.shows("finish", shot):
+            break
+        if not seen_progress and window.shows("waiting", shot):
+            seen_progress = True
+            save("progress", shot)
+    else:
+        shot = None
+    yield "the finish page follows the install", shot is not None
+    save("finish", shot)
+    yield "the finish button is clicked", window.click("finish")
+    status = window.wait_exit(15)
+    yield "the finish button ends setup.exe with status 0 (status: %s)" % status, status == 0

@@ -23,6 +23,11 @@ namespace {
 
 // Posted by the flow's observer when the view changed; the window then takes the view.
 constexpr UINT kViewChangedMessage = WM_APP + 1;
+// The view is shown at most this often (25 frames a second): a report per file would otherwise
+// recompose and deliver the whole window for every file, and the install would wait on it.
+constexpr DWORD kViewIntervalMs = 40;
+// Brings the view when the interval is over; the framework's blink timer is 10001.
+constexpr UINT_PTR kViewTimerId = 4200;
 
 constexpr int kExePathCapacity = 1024;
 constexpr int kIconId = 1;
@@ -224,6 +229,18 @@ void CInstallWnd::StartInstall() {
 }
 
 void CInstallWnd::ShowProgress() {
+  if (viewTimerSet_) return;
+  const DWORD elapsed = GetTickCount() - viewShownAt_;
+  if (elapsed < kViewIntervalMs) {
+    // Until the timer brings the view, the flow posts nothing more.
+    viewTimerSet_ = SetTimer(GetHwnd(), kViewTimerId, kViewIntervalMs - elapsed, nullptr) != 0;
+    if (viewTimerSet_) return;
+  }
+  TakeView();
+}
+
+void CInstallWnd::TakeView() {
+  viewShownAt_ = GetTickCount();
   // Taken before the copy: a change after it posts the message again.
   observer_.ViewTaken();
   ApplyView(flow_.View());
@@ -383,6 +400,12 @@ void CInstallWnd::OnDestroy() {
 LRESULT CInstallWnd::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (message == kViewChangedMessage) {
     ShowProgress();
+    return 0;
+  }
+  if (message == WM_TIMER && w == kViewTimerId) {
+    KillTimer(window, kViewTimerId);
+    viewTimerSet_ = false;
+    TakeView();
     return 0;
   }
   // The session ends and the process with it, without the window being destroyed: the worker

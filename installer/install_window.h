@@ -70,8 +70,10 @@ class CInstallWnd : public CDirectUI {
   int32_t CreateElement(const ElementRow& row);
   // The folder box's text becomes the folder to install into; then the flow starts.
   void StartInstall();
-  // Takes the flow's view and shows it.
+  // The flow's view changed: shown now, or once the frame interval since the last is over.
   void ShowProgress();
+  // Takes the flow's view and shows it.
+  void TakeView();
   // Brings the elements to view: pages, texts and the progress bar.
   void ApplyView(const InstallView& view);
   template <int N>
@@ -105,5 +107,7 @@ class CInstallWnd : public CDirectUI {
   FlowObserver observer_{this};
   CInstallFlow flow_;
   InstallView shownView_;  // the view the elements show
+  DWORD viewShownAt_ = 0;   // tick count when the view was last taken
+  bool viewTimerSet_ = false;
   int32_t keys_[kElementRoleCount];  // by role; -1 for elements not made
 };

@@ -10,3 +10,6 @@
 std::string BuildPayload(const std::vector<ZipEntrySpec>& clientEntries,
                          const std::string& nestedName = "app.zip",
                          std::vector<ZipEntrySpec> payloadEntries = {});
+
+// payload packed in the container the installer's resources hold ("app", "tail").
+std::string PackedContainer(const std::string& payload);

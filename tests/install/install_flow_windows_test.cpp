@@ -48,16 +48,6 @@ std::string ConfigBytes(const char16_t* version, bool packed, const char16_t* li
 // The configuration the payload carries as "app.txt".
 ZipEntrySpec ConfigEntry() { return {"app.txt", ConfigBytes(u"1.0.0.0", false)}; }
 
-std::string Packed(const std::string& payload) {
-  std::string container(payload.size() + 64, '\0');
-  uint32_t size = PackContainer(reinterpret_cast<uint8_t*>(container.data()),
-                                static_cast<uint32_t>(container.size()),
-                                reinterpret_cast<const uint8_t*>(payload.data()),
-                                static_cast<uint32_t>(payload.size()));
-  container.resize(size);
-  return container;
-}
-
 const char kUpdateList[] = "<update version=\"1.0.0.0\"></update>";
 
 std::u16string Md5Hex(const std::string& bytes) {
@@ -448,7 +438,7 @@ TEST(InstallFlow, FindsPayloadAndConfigurationInTheExecutableFirst) {
     if (c.tailResource) {
       const std::string payload = BuildPayload({{"a.txt", "a"}}, "app.zip",
                                                {{"app.txt", ConfigBytes(u"2.0", false)}});
-      std::string stored = Packed(payload);
+      std::string stored = PackedContainer(payload);
       if (c.damaged) stored[stored.size() / 2] ^= 0x10;
       ASSERT_TRUE(PutResource(exe, u"TAIL", 1, stored));
     }

@@ -18,7 +18,6 @@
 #include "records/client_info.h"
 #include "records/update_info.h"
 #include "support/md5.h"
-#include "support/packed_container.h"
 #include "support/shortcuts.h"
 #include "support/xzip.h"
 #include "tests/helpers/install_payload.h"
@@ -42,15 +41,6 @@ std::string Md5Hex(const std::string& bytes) {
 }
 
 std::u16string Wide(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
-
-std::string Packed(const std::string& payload) {
-  std::string container(payload.size() + kContainerHeaderSize, '\0');
-  container.resize(PackContainer(reinterpret_cast<uint8_t*>(container.data()),
-                                 static_cast<uint32_t>(container.size()),
-                                 reinterpret_cast<const uint8_t*>(payload.data()),
-                                 static_cast<uint32_t>(payload.size())));
-  return container;
-}
 
 // Every file below root but those below skipped, by path, with its bytes.
 std::map<fs::path, std::string> FilesBelow(const fs::path& root, const fs::path& skipped) {
@@ -159,7 +149,7 @@ TEST_F(HostilePayloadTest, InstallsNothingOutsideItsFolderAndRegistersOnlyAUsabl
   // The end-of-directory record (the last 22 bytes) counts the entries at 8 and 10.
   noEntries[noEntries.size() - 22 + 8] = noEntries[noEntries.size() - 22 + 10] = 0;
   const std::string noClientArchive = BuildZip({{"theme.txt", "no client archive"}}, password);
-  std::string flipped = Packed(BuildPayload({client}));
+  std::string flipped = PackedContainer(BuildPayload({client}));
   flipped[flipped.size() / 2] ^= 0x04;
 
   const std::u16string fullList =
@@ -182,25 +172,25 @@ TEST_F(HostilePayloadTest, InstallsNothingOutsideItsFolderAndRegistersOnlyAUsabl
     bool registered;
   };
   const Case cases[] = {
-      {"escaping entry names beside the client", Packed(BuildPayload(escaping)), u"", 2, true},
-      {"a client archive without the client file", Packed(BuildPayload({{"readme.txt", "r"}})),
+      {"escaping entry names beside the client", PackedContainer(BuildPayload(escaping)), u"", 2, true},
+      {"a client archive without the client file", PackedContainer(BuildPayload({{"readme.txt", "r"}})),
        u"", 2, false},
       {"a client archive whose directory lists no entry",
-       Packed(BuildZip({{"app.zip", noEntries}}, password)), u"", 2, false},
+       PackedContainer(BuildZip({{"app.zip", noEntries}}, password)), u"", 2, false},
       {"a client archive under another password",
-       Packed(BuildZip({{"app.zip", BuildZip({client}, "another-pass!")}}, password)), u"", 2,
+       PackedContainer(BuildZip({{"app.zip", BuildZip({client}, "another-pass!")}}, password)), u"", 2,
        false},
       {"a client archive that is no archive",
-       Packed(BuildZip({{"app.zip", "not an archive"}}, password)), u"", 1, false},
-      {"no client archive: a list deleting what is not there", Packed(noClientArchive), fullList,
+       PackedContainer(BuildZip({{"app.zip", "not an archive"}}, password)), u"", 1, false},
+      {"no client archive: a list deleting what is not there", PackedContainer(noClientArchive), fullList,
        0, true},
-      {"no client archive: a hostile list", Packed(noClientArchive), hostileList, 2, true},
-      {"no client archive: a list without the client file", Packed(noClientArchive),
+      {"no client archive: a hostile list", PackedContainer(noClientArchive), hostileList, 2, true},
+      {"no client archive: a list without the client file", PackedContainer(noClientArchive),
        clientlessList, 2, false},
-      {"no client archive and no list", Packed(noClientArchive), Url("/file/hostile/none.xml"), 1,
+      {"no client archive and no list", PackedContainer(noClientArchive), Url("/file/hostile/none.xml"), 1,
        false},
       {"a payload with one bit flipped", flipped, fullList, 1, false},
-      {"a payload that is no archive", Packed("not an archive"), fullList, 1, false},
+      {"a payload that is no archive", PackedContainer("not an archive"), fullList, 1, false},
   };
   int run = 0;
   for (const Case& c : cases) {

@@ -17,6 +17,7 @@
 #include "support/utf8.h"
 #include "support/wide_text.h"
 #include "tests/helpers/answered_program.h"
+#include "tests/helpers/install_payload.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/windows_test_support.h"
 
@@ -25,6 +26,20 @@ namespace {
 const std::u16string kDamagedPackage =
     u"\u5ba2\u6237\u7aef\u5df2\u635f\u574f\uff01\u662f\u5426\u73b0\u5728\u5c31\u5230\u5b98"
     u"\u7f51\u4e0b\u8f7d\u6700\u65b0\u7248\u672c\uff1f";
+
+// The installer at exe is a damaged package: asked about once (in a box captioned caption, when
+// given), and a silent run ends with status 1 without asking.
+void ExpectDamagedPackage(const std::u16string& exe, const std::u16string& caption = u"") {
+  ProgramRun run = RunAnswering(exe);
+  EXPECT_TRUE(run.exited);
+  ASSERT_EQ(run.questions.size(), 1u);
+  EXPECT_EQ(run.questions[0].text, kDamagedPackage);
+  if (!caption.empty()) EXPECT_EQ(run.questions[0].caption, caption);
+  ProgramRun silent = RunAnswering(exe, L" silent");
+  EXPECT_TRUE(silent.exited);
+  EXPECT_EQ(silent.exitCode, 1u);
+  EXPECT_TRUE(silent.questions.empty());
+}
 
 class SetupExeTest : public ::testing::Test {
  protected:
@@ -175,14 +190,7 @@ TEST_F(SetupExeTest, OneFlippedBitInTheConfigurationIsADamagedPackage) {
     damaged[c.bit / 8] = static_cast<char>(damaged[c.bit / 8] ^ (1 << (c.bit % 8)));
     ASSERT_TRUE(PutResource(exe_, u"APP", 1, damaged));
 
-    ProgramRun run = RunAnswering(exe_);
-    EXPECT_TRUE(run.exited);
-    ASSERT_EQ(run.questions.size(), 1u);
-    EXPECT_EQ(run.questions[0].text, kDamagedPackage);
-    ProgramRun silent = RunAnswering(exe_, L" silent");
-    EXPECT_TRUE(silent.exited);
-    EXPECT_EQ(silent.exitCode, 1u);
-    EXPECT_TRUE(silent.questions.empty());
+    ExpectDamagedPackage(exe_);
   }
   // Undamaged, the silent install starts, and ends as not started: the stub carries no client
   // and this configuration names no list to download it from.
@@ -202,17 +210,9 @@ TEST_F(SetupExeTest, ADamagedPayloadIsADamagedPackage) {
   CClientInfo config;
   config.ParseText(u"app=democlient;\r\nname=Demo;\r\nconfig=http://127.0.0.1:9/update.xml;\r\n");
   ASSERT_NE(config.SaveToModuleFile(exe_.c_str(), u"APP", 1, true), 0u);
-  const auto packed = [](const std::string& payload) {
-    std::string container(payload.size() + kContainerHeaderSize, '\0');
-    container.resize(PackContainer(reinterpret_cast<uint8_t*>(container.data()),
-                                   static_cast<uint32_t>(container.size()),
-                                   reinterpret_cast<const uint8_t*>(payload.data()),
-                                   static_cast<uint32_t>(payload.size())));
-    return container;
-  };
   // An empty archive: its end-of-directory record alone.
   const std::string archive = std::string("PK\x05\x06", 4) + std::string(18, '\0');
-  std::string flipped = packed(archive);
+  std::string flipped = PackedContainer(archive);
   flipped[kContainerHeaderSize + 3] ^= 0x20;
   struct Case {
     const char* name;
@@ -220,7 +220,7 @@ TEST_F(SetupExeTest, ADamagedPayloadIsADamagedPackage) {
   };
   const Case cases[] = {
       {"one bit flipped", flipped},
-      {"no archive", packed("theme.txt is not an archive")},
+      {"no archive", PackedContainer("theme.txt is not an archive")},
   };
   // Without a payload of its own the installer reads the archive beside it: one that does not
   // open is as damaged, and no download takes its place.
@@ -229,29 +229,14 @@ TEST_F(SetupExeTest, ADamagedPayloadIsADamagedPackage) {
     std::filesystem::path sibling(exe_);
     sibling.replace_extension(".zip");
     WriteBytes(sibling, flipped);
-    ProgramRun run = RunAnswering(exe_);
-    EXPECT_TRUE(run.exited);
-    ASSERT_EQ(run.questions.size(), 1u);
-    EXPECT_EQ(run.questions[0].text, kDamagedPackage);
-    ProgramRun silent = RunAnswering(exe_, L" silent");
-    EXPECT_TRUE(silent.exited);
-    EXPECT_EQ(silent.exitCode, 1u);
-    EXPECT_TRUE(silent.questions.empty());
+    ExpectDamagedPackage(exe_);
     std::filesystem::remove(sibling);
   }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(PutResource(exe_, u"TAIL", 1, c.tail));
 
-    ProgramRun run = RunAnswering(exe_);
-    EXPECT_TRUE(run.exited);
-    ASSERT_EQ(run.questions.size(), 1u);
-    EXPECT_EQ(run.questions[0].text, kDamagedPackage);
-    EXPECT_EQ(run.questions[0].caption, u"Demo");
-    ProgramRun silent = RunAnswering(exe_, L" silent");
-    EXPECT_TRUE(silent.exited);
-    EXPECT_EQ(silent.exitCode, 1u);
-    EXPECT_TRUE(silent.questions.empty());
+    ExpectDamagedPackage(exe_, u"Demo");
   }
 }
 

@@ -168,7 +168,9 @@ void CLayer::DrawStateFrames(IRender* render, IImage* image, int32_t frameCount,
   ElementRect previous = StateFrameBand(width, height, frameCount, fade_.previousState);
   DrawImageBand(render, image, previous, rect_, insets, blended_, alphas.previous);
   DrawImageBand(render, image, current, rect_, insets, blended_, alphas.current);
-  if (AdvanceFade(fade_, state_, GetTickCount())) SetDirty(false);
+  // A fade that ends here was drawn at its last progress: the element stays dirty for the frame
+  // of the new state alone, or the screen would keep the mix.
+  AdvanceFade(fade_, state_, GetTickCount());
 }
 
 void CLayer::DrawElementText(IRender* render, const RECT& rect, const char16_t* text, int length,

@@ -417,6 +417,9 @@ class CWindow : public IWindow {
 
   void ReleaseResources();
   void RouteMouse(UINT message, WPARAM w, int32_t x, int32_t y, bool* handled);
+  // The mouse left the window: the element it was over hears that it left, as when the mouse
+  // moves from one element to another, so it does not stay in its hover state.
+  void LeaveHoverElement();
   void ApplySizeLimits(WINDOWPOS* position);
   void PlaceCandidateWindow();
   bool LoadFirstContent(int which, const char16_t* content);

@@ -23,6 +23,15 @@ bool SendMouse(ILayer& element, UINT message, int32_t x, int32_t y, WPARAM w) {
 
 }  // namespace
 
+void CWindow::LeaveHoverElement() {
+  // While the left button is held the pressed element keeps the mouse.
+  if (GetCapture() == window_) return;
+  ILayer* left = FindElement(hoverKey_);
+  hoverKey_ = -1;
+  previousHoverKey_ = -1;
+  if (left != nullptr) SendMouse(*left, WM_MOUSELEAVE, -1, -1, 0);
+}
+
 void CWindow::RouteMouse(UINT message, WPARAM w, int32_t x, int32_t y, bool* handled) {
   // While the left button is held the hover key stays on the pressed element.
   if (GetCapture() != window_) {

@@ -91,6 +91,7 @@ LRESULT CWindow::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l) {
       OnMouseHover();
       break;
     case WM_MOUSELEAVE:
+      LeaveHoverElement();
       OnMouseLeave();
       mouseTracked_ = false;
       break;

@@ -255,7 +255,7 @@ TEST_F(WindowFramework, ClicksBecomeCommandsOnlyOverThePressedElement) {
   SendMessageW(hwnd, WM_LBUTTONUP, 0, Point(180, 130));
 }
 
-TEST_F(WindowFramework, ARemovedHoveredElementHearsNothingMore) {
+TEST_F(WindowFramework, HoverEndsWhenTheMouseLeavesTheWindowOrTheElementGoes) {
   TestWindow window;
   Open(window, 200, 150);
   std::vector<UINT> backHeard, frontHeard;
@@ -265,6 +265,11 @@ TEST_F(WindowFramework, ARemovedHoveredElementHearsNothingMore) {
   window.SetElementLayout(1, LayoutAt(50, 50, 50, 50));
   HWND hwnd = window.GetHwnd();
 
+  // The mouse leaving the window leaves the element under it too; back, it hovers again.
+  SendMessageW(hwnd, WM_MOUSEMOVE, 0, Point(60, 60));
+  SendMessageW(hwnd, WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(frontHeard, (std::vector<UINT>{WM_MOUSEHOVER, WM_MOUSEMOVE, WM_MOUSELEAVE}));
+  frontHeard.clear();
   SendMessageW(hwnd, WM_MOUSEMOVE, 0, Point(60, 60));
   EXPECT_EQ(frontHeard, (std::vector<UINT>{WM_MOUSEHOVER, WM_MOUSEMOVE}));
   ASSERT_TRUE(window.RemoveElement(1, true));

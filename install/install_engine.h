@@ -11,33 +11,22 @@ struct UpdateItem;
 
 // The download-mode engine: follows an update list, putting each listed file into the install
 // folder (downloaded unless already there with the listed size and digest) and deleting what
-// the list marks for deletion. The operations keep this order.
-class IInstall {
+// the list marks for deletion.
+class CInstall {
  public:
-  virtual ~IInstall() = default;
-  virtual void SetCallback(InstallProgress callback, void* context) = 0;
-  // The MD5 of the last update list followed, 32 upper-case digits.
-  virtual const char16_t* GetListDigest() const = 0;
-  // Downloads the update list at url and follows it. True when the list arrived and was
-  // followed to its end (entries may still have failed; see the outcome); false too when a stop
-  // ended the run.
-  virtual bool InstallFromUrl(const char16_t* folder, const char16_t* url) = 0;
-  virtual bool InstallFromData(const char16_t* folder, const uint8_t* bytes, uint32_t count) = 0;
-  virtual bool InstallList(const char16_t* folder, const IUpdateInfo* list) = 0;
-  virtual bool InstallEntry(const char16_t* folder, const UpdateItem* entry) = 0;
-};
-
-class CInstall : public IInstall {
- public:
-  void SetCallback(InstallProgress callback, void* context) override {
+  void SetCallback(InstallProgress callback, void* context) {
     run_.progress = callback;
     run_.context = context;
   }
-  const char16_t* GetListDigest() const override { return listDigest_; }
-  bool InstallFromUrl(const char16_t* folder, const char16_t* url) override;
-  bool InstallFromData(const char16_t* folder, const uint8_t* bytes, uint32_t count) override;
-  bool InstallList(const char16_t* folder, const IUpdateInfo* list) override;
-  bool InstallEntry(const char16_t* folder, const UpdateItem* entry) override;
+  // The MD5 of the last update list followed, 32 upper-case digits.
+  const char16_t* GetListDigest() const { return listDigest_; }
+  // Downloads the update list at url and follows it. True when the list arrived and was
+  // followed to its end (entries may still have failed; see the outcome); false too when a stop
+  // ended the run.
+  bool InstallFromUrl(const char16_t* folder, const char16_t* url);
+  bool InstallFromData(const char16_t* folder, const uint8_t* bytes, uint32_t count);
+  bool InstallList(const char16_t* folder, const IUpdateInfo* list);
+  bool InstallEntry(const char16_t* folder, const UpdateItem* entry);
 
   // The version the last list followed names (empty when it names none).
   const char16_t* GetListVersion() const { return listVersion_.Units(); }

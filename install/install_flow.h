@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 
+#include "install/exit_codes.h"
 #include "install/install_engine.h"
 #include "install/install_hooks.h"
 #include "install/install_outcome.h"
@@ -71,11 +72,6 @@ class CInstallFlow {
   static constexpr int kCompletedCommand = 4102;
   // Posted by the worker when the install failed before any progress.
   static constexpr int kNotStartedCommand = 4107;
-
-  // How the process ends after a silent install.
-  static constexpr int kExitInstalled = 0;
-  static constexpr int kExitNotStarted = 1;
-  static constexpr int kExitFilesFailed = 2;
 
   // How long Cancel waits for the worker. It stops after the entry at hand, or within one piece
   // of a download; only a call into the system that does not return keeps it longer.

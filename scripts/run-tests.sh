@@ -70,6 +70,7 @@ run_script() {
   count "$name" "$status" "$ok" "$bad"
 }
 
+run_script layers /usr/bin/python3 scripts/check_layers.py
 run_ctest native build/native
 run_ctest sanitizers build/native-asan
 start_wine
@@ -87,7 +88,7 @@ fi
 stop_http_server
 run_script cross-build-tools tests/tools/setupkit_cross_test.sh
 run_script default-skin /usr/bin/python3 tests/samples/skin_test.py
-run_script setup-window /usr/bin/python3 tests/installer/setup_window_test.py
+run_script setup-window /usr/bin/python3 tests/setup/setup_window_test.py
 
 echo
 [ ${#failures[@]} -eq 0 ] || echo "failing runners: ${failures[*]} (logs in $LOG_DIR)"

@@ -1,13 +1,13 @@
 #include "ui/direct_ui.h"
 
-#include "draw/button_ui.h"
-#include "draw/check_ui.h"
-#include "draw/edit_ui.h"
-#include "draw/fill_ui.h"
-#include "draw/image_ui.h"
-#include "draw/progress_ui.h"
-#include "draw/text_ui.h"
-#include "support/window_utilities.h"
+#include "ui/controls/button_ui.h"
+#include "ui/controls/check_ui.h"
+#include "ui/controls/edit_ui.h"
+#include "ui/controls/fill_ui.h"
+#include "ui/controls/image_ui.h"
+#include "ui/controls/progress_ui.h"
+#include "ui/controls/text_ui.h"
+#include "ui/window_utilities.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include "draw/image.h"
 #include "draw/render.h"
-#include "support/file_dialogs.h"
+#include "ui/file_dialogs.h"
 #include "support/wide_text.h"
-#include "support/window_utilities.h"
+#include "ui/window_utilities.h"
 #include "ui/window_caption.h"
 #include "ui/window_geometry.h"
 #include "ui/window_globals.h"

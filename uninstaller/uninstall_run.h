@@ -1,11 +1,8 @@
 #pragma once
 
-class IClientInfo;
+#include "install/exit_codes.h"
 
-// How unins000.exe ends.
-constexpr int kExitRemoved = 0;
-constexpr int kExitNotRemoved = 1;   // declined, nothing to remove, or it could not start
-constexpr int kExitEntriesLeft = 2;  // some entries could not be removed
+class IClientInfo;
 
 // Uninstalls the product whose record the running uninstaller carries from the folder the
 // uninstaller runs from: asks (unless silent) whether to, ends a running client (asking unless
@@ -13,5 +10,5 @@ constexpr int kExitEntriesLeft = 2;  // some entries could not be removed
 // records that folder as its "path" (another folder's install keeps its keys and shortcuts),
 // and then removes "uninst.dat" and, once it has ended, the uninstaller and the folder when it is
 // empty. When entries are left, "uninst.dat" keeps them and the uninstaller stays, so that it can
-// be run again; interactively a message names them. Returns one of the exit codes above.
+// be run again; interactively a message names them. Returns an UninstallExitCode.
 int RunUninstall(IClientInfo& product, bool silent);

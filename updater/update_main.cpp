@@ -3,8 +3,8 @@
 // through a copy in the temporary folder, with "silent", which asks and tells nothing.
 #include <windows.h>
 
-#include "installer/command_line.h"
-#include "installer/product_config.h"
+#include "startup/command_line.h"
+#include "startup/product_config.h"
 #include "records/client_info.h"
 #include "support/wide_text.h"
 #include "updater/update_run.h"

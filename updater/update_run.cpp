@@ -127,5 +127,5 @@ int RunUpdate(IClientInfo& product, bool silent) {
                           : UpdatedText(name),
          MB_OK | (outcome.Failed() ? MB_ICONWARNING : MB_ICONINFORMATION));
   }
-  return outcome.Failed() ? kExitFilesFailed : kExitUpdated;
+  return outcome.Failed() ? kExitUpdateFailed : kExitUpdated;
 }

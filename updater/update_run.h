@@ -1,11 +1,8 @@
 #pragma once
 
-class IClientInfo;
+#include "install/exit_codes.h"
 
-// How update.exe ends.
-constexpr int kExitUpdated = 0;        // every listed file is as published (also: nothing changed)
-constexpr int kExitNotUpdated = 1;     // declined, not installed, or no published list
-constexpr int kExitFilesFailed = 2;    // some entries could not be put in place or removed
+class IClientInfo;
 
 // Brings the installed product (its folder is the product key's "path") to the update list
 // published at the record's "config" URL, or "config2" when that fails: every listed file whose
@@ -14,5 +11,5 @@ constexpr int kExitFilesFailed = 2;    // some entries could not be put in place
 // files and no longer names the removed ones. Only when every entry succeeded are the list's
 // digest ("md5") and version recorded. Interactively, a changed list is offered first, a running
 // client is offered to be ended, and the outcome is told; silent asks and tells nothing. Returns
-// one of the exit codes above.
+// an UpdateExitCode.
 int RunUpdate(IClientInfo& product, bool silent);

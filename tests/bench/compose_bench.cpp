@@ -16,15 +16,15 @@
 #include <string>
 #include <vector>
 
-#include "draw/button_ui.h"
-#include "draw/check_ui.h"
-#include "draw/edit_ui.h"
-#include "draw/fill_ui.h"
-#include "draw/image_ui.h"
-#include "draw/progress_ui.h"
+#include "ui/controls/button_ui.h"
+#include "ui/controls/check_ui.h"
+#include "ui/controls/edit_ui.h"
+#include "ui/controls/fill_ui.h"
+#include "ui/controls/image_ui.h"
+#include "ui/controls/progress_ui.h"
 #include "draw/render.h"
-#include "draw/text_ui.h"
-#include "installer/install_elements.h"
+#include "ui/controls/text_ui.h"
+#include "setup/install_elements.h"
 #include "support/file_stream.h"
 #include "support/utf8.h"
 #include "support/wide_text.h"

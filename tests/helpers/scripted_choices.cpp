@@ -1,6 +1,6 @@
 #include "tests/helpers/scripted_choices.h"
 
-#include "support/file_dialogs.h"
+#include "ui/file_dialogs.h"
 
 namespace {
 

@@ -150,7 +150,7 @@ TEST(InstallFlow, FileHeldOpenIsReportedAndKeepsTheDigestOut) {
   };
   const Case cases[] = {
       {false, 1, {}},
-      {true, 0, {CInstallFlow::kExitFilesFailed}},
+      {true, 0, {kExitFilesFailed}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.silent ? "silent" : "interactive");
@@ -207,17 +207,17 @@ TEST(InstallFlow, RegistersOnlyAnInstallThatLeftItsClient) {
                                     XZip::GetArchivePassword()),
        false, false, true, {u"client.exe", u"readme.txt"}, {}},
       {"no client file, silent", BuildZip({{"readme.txt", "r"}}, XZip::GetArchivePassword()),
-       false, true, false, {u"readme.txt"}, {CInstallFlow::kExitFilesFailed}},
+       false, true, false, {u"readme.txt"}, {kExitFilesFailed}},
       {"no client file", BuildZip({{"readme.txt", "r"}}, XZip::GetArchivePassword()), false,
-       false, false, {u"readme.txt"}, {CInstallFlow::kExitFilesFailed}},
+       false, false, {u"readme.txt"}, {kExitFilesFailed}},
       {"a directory of no entries over an earlier install", noEntries, true, false, false,
-       earlierList, {CInstallFlow::kExitFilesFailed}},
+       earlierList, {kExitFilesFailed}},
       {"folders only over an earlier install", BuildZip({{"bin/", "", true}},
                                                          XZip::GetArchivePassword()),
-       true, false, false, earlierList, {CInstallFlow::kExitFilesFailed}},
+       true, false, false, earlierList, {kExitFilesFailed}},
       {"encrypted with another password over an earlier install",
        BuildZip({{"client.exe", "MZ"}, {"readme.txt", "r"}}, "not-the-password"), true, true,
-       false, earlierList, {CInstallFlow::kExitFilesFailed}},
+       false, earlierList, {kExitFilesFailed}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -271,10 +271,10 @@ TEST(InstallFlow, AnInstallThatCannotStartEndsASilentRunAndTellsAPerson) {
   const std::string damaged =
       BuildZip({ConfigEntry(), {"app.zip", "not an archive"}}, XZip::GetArchivePassword());
   const Case cases[] = {
-      {"check refused, silent", true, true, whole, 0, {CInstallFlow::kExitNotStarted}},
+      {"check refused, silent", true, true, whole, 0, {kExitNotStarted}},
       {"check refused, interactive", false, true, whole, 0, {}},
       {"damaged nested archive, silent", true, false, damaged, 0,
-       {CInstallFlow::kExitNotStarted}},
+       {kExitNotStarted}},
       {"damaged nested archive, interactive", false, false, damaged, 1, {}},
   };
   for (const Case& c : cases) {
@@ -498,7 +498,7 @@ TEST(InstallFlow, FinishingOverANewerInstallKeepsItsFolderAndOnlySilentRunsClose
     EXPECT_EQ(std::u16string(fixture.product.GetMainFile().Units()), u"client.exe");
     EXPECT_EQ(fixture.flow.View().finishButtonVisible, !silent);
     EXPECT_EQ(fixture.observer.Closes(),
-              silent ? std::vector<int>{CInstallFlow::kExitInstalled} : std::vector<int>{});
+              silent ? std::vector<int>{kExitInstalled} : std::vector<int>{});
     EXPECT_FALSE(std::filesystem::exists(fixture.Installed("a.txt")));
   }
 }
@@ -544,7 +544,7 @@ TEST(InstallFlow, TheFinishButtonActsOnlyOnceFinished) {
   fixture.flow.FinishExisting();
   EXPECT_TRUE(fixture.flow.OnCommand(CInstallFlow::kFinishCommand));
   EXPECT_EQ(fixture.flow.GetState(), CInstallFlow::kLaunching);
-  EXPECT_EQ(fixture.observer.Closes(), std::vector<int>{CInstallFlow::kExitInstalled});
+  EXPECT_EQ(fixture.observer.Closes(), std::vector<int>{kExitInstalled});
   EXPECT_FALSE(fixture.flow.OnCommand(4097));  // the window's own commands are not the flow's
 }
 
@@ -567,9 +567,9 @@ TEST_F(RealHooksTest, TheInstalledVersionDecidesBeforeAnythingIsWritten) {
   const Case cases[] = {
       {"newer installed", u"2.0.0.0", false, IDOK, 1, CInstallFlow::kFinished, {}},
       {"newer installed, silent", u"2.0.0.0", true, IDOK, 1, CInstallFlow::kFinished,
-       {CInstallFlow::kExitInstalled}},
+       {kExitInstalled}},
       {"same, repair declined", u"1.0.0.0", false, IDNO, 1, CInstallFlow::kReady,
-       {CInstallFlow::kExitInstalled}},
+       {kExitInstalled}},
       {"same, repair wanted", u"1.0.0.0", false, IDYES, 1, CInstallFlow::kReady, {}},
       {"older installed", u"0.9.0.0", false, IDOK, 0, CInstallFlow::kReady, {}},
   };

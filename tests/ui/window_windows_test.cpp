@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "draw/image.h"
-#include "draw/image_ui.h"
+#include "ui/controls/image_ui.h"
 #include "draw/render.h"
 #include "ui/cursor_kind.h"
 #include "ui/direct_ui.h"

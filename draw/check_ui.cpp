@@ -1,5 +1,0 @@
-#include "draw/check_ui.h"
-
-void CCheckUI::Draw(IRender* render) {
-  DrawImageFrame(render, IsChecked() ? &checkedImage : &image);
-}

@@ -1,8 +1,0 @@
-#include "draw/edit_ui.h"
-
-void CEditUI::Draw(IRender* render) {
-  if (render == nullptr) return;
-  DrawImageFrame(render, &image);
-  DrawElementText(render, IndentedRect(), text.Units(), text.Length(), font.GetHandle(),
-                  kEditTextFormat);
-}

@@ -1,7 +1,0 @@
-#include "draw/image_ui.h"
-
-void CImageUI::Draw(IRender* render) { DrawImageFrame(render, &image); }
-
-void CImageUI::DrawImageFrame(IRender* render, IImage* image) {
-  DrawStateFrames(render, image, frameCount, insets);
-}

@@ -1,8 +1,0 @@
-#include "draw/text_ui.h"
-
-void CTextUI::Draw(IRender* render) {
-  if (render == nullptr) return;
-  DrawElementText(render, IndentedRect(), text.Units(), text.Length(), font.GetHandle(),
-                  textFormat);
-  SetDirty(false);
-}

@@ -1,5 +1,0 @@
-#include "installer/process_globals.h"
-
-XLocale g_locale;
-
-FixedWString<128> g_windowTitle;

@@ -1,0 +1,85 @@
+#include "setup/application.h"
+
+#include <windows.h>
+
+#include "install/install_flow.h"
+#include "setup/application_globals.h"
+#include "setup/install_window.h"
+#include "setup/message_loop.h"
+#include "startup/process_globals.h"
+#include "ui/window_globals.h"
+
+namespace {
+
+constexpr int kIconId = 1;
+constexpr int kBorderImageId = 1;
+constexpr int32_t kBorderEdge = 6;
+constexpr int kWindowWidth = 600;
+constexpr int kWindowHeight = 400;
+
+// Icon images come in sizes of multiples of 16: a system size between them takes the next.
+int IconSide(int systemSide) { return (systemSide + 15) / 16 * 16; }
+
+HICON LoadAppIcon(HINSTANCE instance, int width, int height) {
+  return static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, width, height, 0));
+}
+
+void ReplaceIcon(HICON* slot, HICON icon) {
+  if (*slot != nullptr) DestroyIcon(*slot);
+  *slot = icon;
+}
+
+}  // namespace
+
+bool InitApplication(ModuleHandle instance) {
+  g_instance = static_cast<HINSTANCE>(instance);
+  g_mainThreadId = GetCurrentThreadId();
+  ReplaceIcon(&g_largeIcon, LoadAppIcon(g_instance, IconSide(GetSystemMetrics(SM_CXICON)),
+                                        IconSide(GetSystemMetrics(SM_CYICON))));
+  ReplaceIcon(&g_smallIcon, LoadAppIcon(g_instance, GetSystemMetrics(SM_CXSMICON),
+                                        GetSystemMetrics(SM_CYSMICON)));
+  auto border = std::make_unique<CImage>();
+  if (border->LoadFromResource(instance, kBorderImageId, u"image")) {
+    g_defaultImage = std::move(border);
+    g_defaultImageEdge = kBorderEdge;
+    g_defaultImageFlag = false;
+  }
+  return true;
+}
+
+std::unique_ptr<CInstallWnd> CreateInstallWindow(IClientInfo& product, bool silent) {
+  auto window = std::make_unique<CInstallWnd>(product, silent);
+  if (!window->Create(WS_POPUP | WS_VISIBLE, 0, nullptr, g_instance)) return nullptr;
+  if (g_windowMap.Add(-1, window.get()) == -1) {
+    window->Destroy();
+    return nullptr;
+  }
+  window->SetCaption(g_windowTitle.Units());
+  // Left and top not given: centred on the screen.
+  window->PlaceOnScreenValues(-1, -1, kWindowWidth, kWindowHeight);
+  window->Show(SW_SHOW);
+  window->Present();
+  return window;
+}
+
+void CleanupApplication() {
+  g_windowMap.DestroyAll();
+  g_forwardHotKeys = false;
+  g_defaultImage.reset();
+  g_defaultImageEdge = 0;
+  g_defaultImageFlag = false;
+  ReplaceIcon(&g_largeIcon, nullptr);
+  ReplaceIcon(&g_smallIcon, nullptr);
+  g_instance = nullptr;
+}
+
+int RunApplication(ModuleHandle instance, IClientInfo& product, bool silent) {
+  InitApplication(instance);
+  std::unique_ptr<CInstallWnd> window = CreateInstallWindow(product, silent);
+  // Without a window there is nothing to wait for: the loop would only idle.
+  if (window != nullptr) RunMessageLoop();
+  CleanupApplication();
+  if (window != nullptr) return window->ExitCode();
+  return silent ? kExitNotStarted : kExitInstalled;
+}

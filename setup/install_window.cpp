@@ -1,0 +1,415 @@
+#include "setup/install_window.h"
+
+#include <string_view>
+
+#include "ui/controls/check_ui.h"
+#include "ui/controls/edit_ui.h"
+#include "ui/controls/image_ui.h"
+#include "ui/controls/progress_ui.h"
+#include "ui/controls/text_ui.h"
+#include "install/install_hooks.h"
+#include "install/install_outcome.h"
+#include "startup/homepage_opener.h"
+#include "setup/install_page.h"
+#include "startup/product_config.h"
+#include "records/client_info.h"
+#include "ui/file_dialogs.h"
+#include "support/user_question.h"
+#include "support/wide_text.h"
+#include "support/xdata.h"
+#include "ui/window_globals.h"
+
+namespace {
+
+// Posted by the flow's observer when the view changed; the window then takes the view.
+constexpr UINT kViewChangedMessage = WM_APP + 1;
+// The view is shown at most this often (25 frames a second): a report per file would otherwise
+// recompose and deliver the whole window for every file, and the install would wait on it.
+constexpr DWORD kViewIntervalMs = 40;
+// Brings the view when the interval is over; the framework's blink timer is 10001.
+constexpr UINT_PTR kViewTimerId = 4200;
+
+constexpr int kExePathCapacity = 1024;
+constexpr int kIconId = 1;
+
+constexpr uint32_t kThemeForeColor = 0xFF808080;
+constexpr uint32_t kThemeBackColor = 0xFFFFFFFF;
+constexpr uint32_t kThemeTextColor = 0xFF000000;
+
+constexpr char16_t kAbortQuestion[] = u"注意：中止当前安装有可能导致软件无法使用！\n确定要中止吗？";
+constexpr char16_t kFolderTitle[] = u"请选择安装目录：";
+
+// The stub's own skin: resources of type "image" named after the files.
+bool LoadImageResource(CImage& image, HINSTANCE module, const char16_t* name) {
+  HRSRC found = FindResourceW(module, AsWide(name), L"IMAGE");
+  HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+  const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+  return bytes != nullptr &&
+         image.LoadFromMemory(static_cast<const uint8_t*>(bytes), SizeofResource(module, found));
+}
+
+template <int N>
+bool SameText(const FixedWString<N>& a, const FixedWString<N>& b) {
+  return std::u16string_view(a.Units(), a.Length()) == std::u16string_view(b.Units(), b.Length());
+}
+
+}  // namespace
+
+void CInstallWnd::FlowObserver::OnElementChanged(InstallElement) {
+  // One message stands for every change until the window has taken the view: a worker that
+  // reports faster than the window paints never floods the queue.
+  if (viewPosted_.exchange(true)) return;
+  HWND handle = handle_;
+  if (handle == nullptr || !PostMessageW(handle, kViewChangedMessage, 0, 0)) viewPosted_ = false;
+}
+
+void CInstallWnd::FlowObserver::PostCommand(int id) {
+  HWND handle = handle_;
+  if (handle != nullptr) PostMessageW(handle, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+void CInstallWnd::FlowObserver::Close(int exitCode) { window_->OnFlowClosed(exitCode); }
+
+CInstallWnd::CInstallWnd(IClientInfo& product, bool silent)
+    : product_(product),
+      silent_(silent),
+      exitCode_(silent ? kExitNotStarted : kExitInstalled),
+      flow_(&observer_, product, silent) {
+  theme_.SetForeColor(kThemeForeColor);
+  theme_.SetBackColor(kThemeBackColor);
+  theme_.SetTextColor(kThemeTextColor);
+  for (int32_t& key : keys_) key = -1;
+}
+
+CInstallWnd::~CInstallWnd() {
+  // The window and its elements go before the icon they show and the flow they draw.
+  Destroy();
+  flow_.Cancel();
+  if (icon_ != nullptr) DestroyIcon(icon_);
+}
+
+void CInstallWnd::OnCreate() {
+  CDirectUI::OnCreate();
+  observer_.Attach(GetHwnd());
+  flow_.SetOwnerWindow(GetHwnd());
+  flow_.SetHooks(DefaultInstallHooks());
+  SetSubCaption(u"准备安装");
+  icon_ = static_cast<HICON>(
+      LoadImageW(g_instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+  if (icon_ != nullptr) {
+    SetIcon(icon_, true);
+    SetIcon(icon_, false);
+  }
+
+  wchar_t exePath[kExePathCapacity] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, exePath, kExePathCapacity);
+  if (length == 0 || length >= kExePathCapacity) {
+    CloseNow();
+    return;
+  }
+  const bool payloadOpen = OpenPayload(AsUtf16(exePath));
+  if (!payloadOpen && flow_.PayloadDamaged()) {
+    // A damaged archive beside the installer: nothing may be installed from it, nor the client
+    // downloaded in its place.
+    ReportDamagedPackage(product_, silent_);
+    CloseNow();
+    return;
+  }
+  if (payloadOpen && !LoadWindowConfig(AsUtf16(exePath))) {
+    // A payload without a configuration leaves the window empty, to be closed by the user; a
+    // silent install has no user and ends.
+    if (silent_) CloseNow();
+    return;
+  }
+  FixedWString<512> subCaption;
+  subCaption.Assign(u"安装");
+  subCaption.Append(product_.GetName().Units());
+  SetSubCaption(subCaption.Units());
+  // No recorded folder and no Windows folder: nowhere to propose.
+  if (!flow_.Prepare()) {
+    CloseNow();
+    return;
+  }
+  LoadTheme();
+  CreateElements();
+  // Before a silent install starts, so that nothing is written over a newer version.
+  flow_.CheckVersion();
+  if (silent_ && !closing_ && flow_.GetState() == CInstallFlow::kReady) StartInstall();
+}
+
+bool CInstallWnd::LoadSkinImage(CImage& image, const char16_t* name) {
+  if (name == nullptr) return false;
+  if (!flow_.IsPayloadOpen()) return LoadImageResource(image, g_instance, name);
+  XData bytes;
+  return flow_.ReadPayloadEntry(name, &bytes) && image.LoadFromMemory(bytes.Data(), bytes.Length());
+}
+
+void CInstallWnd::LoadTheme() {
+  XData text;
+  if (!flow_.ReadPayloadEntry(u"theme.txt", &text)) return;
+  theme_.ParseText(reinterpret_cast<const char16_t*>(text.Data()),
+                   static_cast<int>(text.Length() / 2));
+}
+
+void CInstallWnd::CreateElements() {
+  const bool downloadMode = !flow_.IsArchiveMode();
+  for (const ElementRow& row : kInstallElements) {
+    if ((row.presence == ElementPresence::kFirstPage && silent_) ||
+        (row.presence == ElementPresence::kDownloadMode && !downloadMode)) {
+      continue;
+    }
+    keys_[static_cast<int>(row.role)] = CreateElement(row);
+  }
+}
+
+int32_t CInstallWnd::CreateElement(const ElementRow& row) {
+  const int32_t key = CreateAndAddElement(row.type);
+  ILayer* element = FindElement(key);
+  if (element == nullptr) return -1;
+  LoadedSizes sizes;
+  if (auto* image = dynamic_cast<CImageUI*>(element)) {
+    if (LoadSkinImage(image->image, row.image)) {
+      sizes.imageWidth = image->image.GetWidth();
+      sizes.imageHeight = image->image.GetHeight();
+    }
+    image->frameCount = row.frames;
+    image->insets = row.insets;
+  }
+  if (auto* check = dynamic_cast<CCheckUI*>(element)) LoadSkinImage(check->checkedImage, row.second);
+  if (auto* bar = dynamic_cast<CProgressUI*>(element)) {
+    LoadSkinImage(bar->fillImage, row.second);
+    LoadSkinImage(bar->thumbImage, row.thumb);
+  }
+  CFont* font = nullptr;
+  if (auto* text = dynamic_cast<CTextUI*>(element)) {
+    text->text.Assign(row.text);
+    if (row.textFormat != 0) text->textFormat = row.textFormat;
+    font = &text->font;
+  } else if (auto* edit = dynamic_cast<CEditUI*>(element)) {
+    edit->text.Assign(flow_.GetInstallFolder().Units());
+    font = &edit->font;
+  }
+  if (font != nullptr && row.fontHeight > 0) {
+    font->Create(row.fontHeight, row.bold, false, false, 0, row.face);
+    sizes.fontHeight = font->GetHeight();
+  }
+  if (row.color == ElementColor::kThemeText) element->SetColor(theme_.GetTextColor());
+  if (row.color == ElementColor::kFixed) element->SetColor(row.fixedColor);
+  // The agreement row sits above the browse button and its link after the agreement text.
+  if (auto* browse = ControlOf<CImageUI>(ElementRole::kBrowseButton)) {
+    sizes.browseHeight = browse->image.GetHeight();
+  }
+  if (auto* agree = ControlOf<CImageUI>(ElementRole::kAgreeText)) {
+    sizes.agreeWidth = agree->image.GetWidth();
+  }
+  element->SetCursorKind(row.cursor);
+  element->SetBlended(row.blended);
+  element->SetChecked(row.checked);
+  element->SetLayout(ResolveLayout(row, sizes));
+  RECT client = {};
+  GetClientRect(GetHwnd(), &client);
+  element->Relayout(client);
+  element->SetVisible(row.visible);
+  if (row.id != kKeyAsId) element->SetId(row.id);
+  return key;
+}
+
+ILayer* CInstallWnd::Element(ElementRole role) const {
+  const int32_t key = keys_[static_cast<int>(role)];
+  return key >= 0 ? FindElement(key) : nullptr;
+}
+
+void CInstallWnd::StartInstall() {
+  if (auto* box = ControlOf<CEditUI>(ElementRole::kFolderBox)) {
+    flow_.SetFolderText(box->text.Units());
+  } else if (!silent_) {
+    return;
+  }
+  flow_.OnCommand(CInstallFlow::kStartCommand);
+}
+
+void CInstallWnd::ShowProgress() {
+  if (viewTimerSet_) return;
+  const DWORD elapsed = GetTickCount() - viewShownAt_;
+  if (elapsed < kViewIntervalMs) {
+    // Until the timer brings the view, the flow posts nothing more.
+    viewTimerSet_ = SetTimer(GetHwnd(), kViewTimerId, kViewIntervalMs - elapsed, nullptr) != 0;
+    if (viewTimerSet_) return;
+  }
+  TakeView();
+}
+
+void CInstallWnd::TakeView() {
+  viewShownAt_ = GetTickCount();
+  // Taken before the copy: a change after it posts the message again.
+  observer_.ViewTaken();
+  ApplyView(flow_.View());
+}
+
+void CInstallWnd::ApplyView(const InstallView& view) {
+  ILayer* check = Element(ElementRole::kAgreeCheck);
+  const bool agreed = check != nullptr && check->IsChecked();
+  bool pageChanged = false;
+  for (int role = 0; role < kElementRoleCount; ++role) {
+    ILayer* element = Element(static_cast<ElementRole>(role));
+    const bool shown = IsShownInView(static_cast<ElementRole>(role), view, agreed);
+    if (element == nullptr || element->IsVisible() == shown) continue;
+    element->SetVisible(shown);
+    pageChanged = true;
+  }
+  if (view.finishButtonVisible && !shownView_.finishButtonVisible) ShowFinishPage();
+  ShowText(ElementRole::kStatusText, shownView_.statusText, view.statusText);
+  ShowText(ElementRole::kPercentText, shownView_.percentText, view.percentText);
+  ShowText(ElementRole::kDetailText, shownView_.detailText, view.detailText);
+  auto* bar = ControlOf<CProgressUI>(ElementRole::kProgressBar);
+  if (bar != nullptr && (bar->range != view.progressRange || bar->position != view.progressPosition)) {
+    bar->range = view.progressRange;
+    bar->position = view.progressPosition;
+    bar->SetDirty(true);
+  }
+  // A hidden element alone would not repaint what it covered.
+  if (pageChanged) SetAllDirty(true);
+  shownView_ = view;
+}
+
+template <int N>
+void CInstallWnd::ShowText(ElementRole role, const FixedWString<N>& shown,
+                           const FixedWString<N>& wanted) {
+  auto* text = ControlOf<CTextUI>(role);
+  if (text == nullptr || SameText(shown, wanted)) return;
+  text->text.Assign(wanted.Units());
+  text->SetDirty(true);
+}
+
+void CInstallWnd::FinishInstall() { flow_.OnCommand(CInstallFlow::kCompletedCommand); }
+
+void CInstallWnd::ShowFinishPage() {
+  ILayer* element = Element(ElementRole::kStartButton);
+  auto* button = dynamic_cast<CImageUI*>(element);
+  if (button == nullptr) return;
+  LoadSkinImage(button->image, u"btn_finish.png");
+  button->SetId(CInstallFlow::kFinishCommand);
+  // Laid out again for the finish image's own height.
+  const ElementRow& row = kInstallElements[static_cast<int>(ElementRole::kStartButton)];
+  LoadedSizes sizes;
+  sizes.imageWidth = button->image.GetWidth();
+  sizes.imageHeight = button->image.GetHeight();
+  button->SetLayout(ResolveLayout(row, sizes));
+  RECT content = {};
+  GetContentRect(&content);
+  button->Relayout(content);
+  button->SetDirty(true);
+}
+
+void CInstallWnd::ChooseInstallFolder() {
+  char16_t choice[MAX_PATH] = {};
+  if (!ChooseFolder(choice, MAX_PATH, GetHwnd(), kFolderTitle)) return;
+  auto* box = ControlOf<CEditUI>(ElementRole::kFolderBox);
+  if (box == nullptr) return;
+  flow_.ChooseInstallFolder(choice);
+  box->text.Assign(flow_.GetInstallFolder().Units());
+  box->SetDirty(true);
+}
+
+void CInstallWnd::ToggleAgreement() {
+  ILayer* check = Element(ElementRole::kAgreeCheck);
+  if (check == nullptr) return;
+  check->SetChecked(!check->IsChecked());
+  check->SetDirty(true);
+  ApplyView(shownView_);
+}
+
+void CInstallWnd::AskToClose() {
+  if (flow_.GetState() == CInstallFlow::kInstalling) {
+    // The install goes on while the question is open, and may complete meanwhile: its finish
+    // waits for the answer, so that an install the user ends is never registered.
+    askingToClose_ = true;
+    const bool ending = AskUser(GetHwnd(), kAbortQuestion, kInstallCaption,
+                                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    askingToClose_ = false;
+    const bool completed = completedWhileAsking_;
+    completedWhileAsking_ = false;
+    if (!ending) {
+      if (completed) FinishInstall();
+      return;
+    }
+    // The worker stops before the window goes: the file at hand is finished or never begun,
+    // and nothing is registered.
+    flow_.Cancel();
+  }
+  CloseNow();
+}
+
+void CInstallWnd::CloseNow() {
+  closing_ = true;
+  Close();
+}
+
+void CInstallWnd::OnFlowClosed(int exitCode) {
+  exitCode_ = exitCode;
+  CloseNow();
+}
+
+bool CInstallWnd::OnMenuCommand(int32_t id) {
+  switch (id) {
+    case kCloseCommand:
+      AskToClose();
+      return true;
+    case kMinimiseCommand:
+      Show(SW_MINIMIZE);
+      return true;
+    case CInstallFlow::kStartCommand:
+      if (flow_.GetState() == CInstallFlow::kReady) StartInstall();
+      return true;
+    case CInstallFlow::kCompletedCommand:
+      if (askingToClose_) {
+        completedWhileAsking_ = true;
+      } else {
+        FinishInstall();
+      }
+      return true;
+    case kBrowseCommand:
+      ChooseInstallFolder();
+      return true;
+    case kHomepageCommand:
+      OpenHomepage(product_.GetHomepage().Units());
+      return true;
+    case kProtocolCommand:
+      OpenHomepage(product_.GetProtocol().Units());
+      return true;
+    case kAgreeCommand:
+      ToggleAgreement();
+      return true;
+    default:
+      // The finish button and the worker's report that the install could not start.
+      return flow_.OnCommand(id) || CDirectUI::OnMenuCommand(id);
+  }
+}
+
+bool CInstallWnd::OnCloseQuery() {
+  if (!closing_ && flow_.GetState() == CInstallFlow::kInstalling) return false;
+  return CDirectUI::OnCloseQuery();
+}
+
+void CInstallWnd::OnDestroy() {
+  flow_.Cancel();
+  observer_.Attach(nullptr);
+  CDirectUI::OnDestroy();
+}
+
+LRESULT CInstallWnd::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message == kViewChangedMessage) {
+    ShowProgress();
+    return 0;
+  }
+  if (message == WM_TIMER && w == kViewTimerId) {
+    KillTimer(window, kViewTimerId);
+    viewTimerSet_ = false;
+    TakeView();
+    return 0;
+  }
+  // The session ends and the process with it, without the window being destroyed: the worker
+  // stops first, leaving no half-written file.
+  if (message == WM_ENDSESSION && w != FALSE) flow_.Cancel();
+  return CDirectUI::HandleMessage(window, message, w, l);
+}

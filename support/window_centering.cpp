@@ -1,6 +1,0 @@
-#include "support/window_centering.h"
-
-WindowOrigin CenteredOrigin(int areaLeft, int areaTop, int areaWidth, int areaHeight, int width,
-                            int height) {
-  return {areaLeft + (areaWidth - width) / 2, areaTop + (areaHeight - height) / 2};
-}

@@ -1,0 +1,216 @@
+// The real setup.exe made by setupkit build, run as a person would start it: "setup.exe silent"
+// installs with no input and tells how it went by its exit code; started without it, it shows its
+// window on the screen.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "install/exit_codes.h"
+#include "support/handle.h"
+#include "support/wide_text.h"
+#include "tests/helpers/answered_program.h"
+#include "tests/helpers/shipped_product.h"
+#include "tests/helpers/shortcut_reader.h"
+#include "tests/helpers/windows_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A download-mode configuration whose list cannot be fetched: port 9 (discard) has no server on
+// the loopback.
+const char kNoServer[] = "source=http://127.0.0.1:9/app;\nconfig=http://127.0.0.1:9/update.xml;\n";
+
+// The folder a first install proposes: the programs folder of the Windows drive, then the
+// company and the app.
+fs::path ProposedFolder(const CClientInfo& record) {
+  wchar_t windows[MAX_PATH] = {};
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  return fs::path(std::wstring(1, windows[0]) + L":\\Program Files") /
+         AsWide(record.GetCompany().Units()) / AsWide(record.GetApp().Units());
+}
+
+bool WaitUntilPresent(const fs::path& path, DWORD limitMs) {
+  for (DWORD waited = 0; !fs::exists(path) && waited < limitMs; waited += 100) Sleep(100);
+  return fs::exists(path);
+}
+
+// A shipped product whose client is the launch probe, so that its start leaves a note, and
+// whose proposed folder is removed again after the test.
+class SilentSetupTest : public ::testing::Test {
+ protected:
+  SilentSetupTest() : product_(kNoServer) {
+    product_.WriteClientFile("client.exe", ReadBytes(TestProgramFolder() / "launch_probe.exe"));
+  }
+  ~SilentSetupTest() override {
+    std::error_code ignored;
+    if (!folder_.empty()) fs::remove_all(folder_.parent_path(), ignored);
+  }
+
+  // Builds with the options; false when setupkit failed.
+  bool Build(const std::vector<std::u16string>& options = {}) {
+    ToolRun run = product_.Build(options);
+    EXPECT_EQ(run.status, 0) << run.err;
+    if (run.status != 0) return false;
+    folder_ = ProposedFolder(product_.Record());
+    return true;
+  }
+  DWORD RunSilent() const { return RunAndWait(product_.Setup(), u"silent", 60000); }
+  fs::path Launched() const { return folder_ / "client.exe.ran"; }
+
+  ShippedProduct product_;
+  fs::path folder_;
+};
+
+TEST_F(SilentSetupTest, InstallsIntoTheProposedFolderAndStartsTheClient) {
+  ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
+  ASSERT_TRUE(Build());
+  ASSERT_FALSE(fs::exists(folder_));
+
+  EXPECT_EQ(RunSilent(), kExitInstalled);
+  for (const auto& [name, bytes] : product_.ClientFiles()) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(ReadBytes(folder_ / fs::u8path(name)), bytes);
+  }
+  EXPECT_TRUE(fs::exists(folder_ / "uninst.dat"));
+  EXPECT_TRUE(WaitUntilPresent(Launched(), 10000)) << "the client was not started";
+  // Registered: the uninstall entry and the program group.
+  HKEY entry = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, AsWide(product_.UninstallKey().c_str()), 0, KEY_READ,
+                          &entry),
+            ERROR_SUCCESS);
+  if (entry != nullptr) RegCloseKey(entry);
+  EXPECT_TRUE(product_.Registration().at(
+      (SpecialFolder(CSIDL_COMMON_PROGRAMS) / product_.Record().GetName().Units()).u16string()));
+}
+
+// What the exit code tells when the install does not go through: 1 when nothing could be
+// installed, 2 when files are missing. The client is not started either way.
+TEST_F(SilentSetupTest, EndsWithTheStatusOfAnInstallThatFails) {
+  ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
+  struct Case {
+    const char* name;
+    std::string config;  // further configuration lines
+    bool download;
+    bool holdAFile;  // a file of the client held open in the proposed folder
+    DWORD exitCode;
+  };
+  const Case cases[] = {
+      {"no list to download from", kNoServer, true, false, kExitNotStarted},
+      {"a file that cannot be written", "", false, true, kExitFilesFailed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ShippedProduct product(c.config);
+    product.WriteClientFile("client.exe", ReadBytes(TestProgramFolder() / "launch_probe.exe"));
+    ToolRun built = product.Build(c.download ? std::vector<std::u16string>{u"--download"}
+                                             : std::vector<std::u16string>{});
+    ASSERT_EQ(built.status, 0) << built.err;
+    folder_ = ProposedFolder(product.Record());
+    Handle held;
+    if (c.holdAFile) {
+      fs::create_directories(folder_);
+      const fs::path readme = folder_ / "readme.txt";
+      held = Handle(CreateFileW(readme.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+      ASSERT_NE(held.Get(), INVALID_HANDLE_VALUE);
+    }
+
+    EXPECT_EQ(RunAndWait(product.Setup(), u"silent", 60000), c.exitCode);
+    Sleep(1000);
+    EXPECT_FALSE(fs::exists(Launched()));
+    held = Handle();
+    std::error_code ignored;
+    fs::remove_all(folder_.parent_path(), ignored);
+  }
+}
+
+// Libraries named like system libraries the installer uses, planted beside it, stay unloaded:
+// it loads the system's own. The same library does leave its note when loaded.
+TEST_F(SilentSetupTest, LibrariesPlantedBesideTheInstallerAreNeverLoaded) {
+  ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
+  ASSERT_TRUE(Build({u"--download"}));  // no list to be had: ends at once, as not started
+  const fs::path folder = fs::path(product_.Setup()).parent_path();
+  // The composition library, loaded by name when the window is sized; the theme library, loaded
+  // by the system's window code; the timer library, which the installer imports; the compression
+  // library, which is linked in and never looked for.
+  const char* const names[] = {"dwmapi.dll", "uxtheme.dll", "winmm.dll", "zlib1.dll"};
+  for (const char* name : names) fs::copy_file(TestProgramFolder() / "fake_dwmapi.dll", folder / name);
+
+  EXPECT_EQ(RunSilent(), kExitNotStarted);
+  for (const char* name : names) {
+    EXPECT_FALSE(fs::exists(folder / (std::string(name) + ".loaded"))) << "loaded " << name;
+  }
+
+  const fs::path planted = folder / names[0];
+  HMODULE loaded = LoadLibraryW(planted.c_str());
+  ASSERT_NE(loaded, nullptr);
+  FreeLibrary(loaded);
+  EXPECT_TRUE(fs::exists(planted.wstring() + L".loaded"));
+}
+
+// Closing the window while files are being written: the system's close is refused, the close
+// button asks first, and on Yes the worker stops before the process ends, which it does at once
+// with 0: nothing is registered, no uninstall list is written, the client is not started, also
+// when the install completed while the question was open.
+TEST_F(SilentSetupTest, ClosingDuringAnInstallStopsItAfterTheQuestion) {
+  ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
+  // Enough entries that the install is still under way when the window is closed.
+  for (int i = 0; i < 1500; ++i) {
+    product_.WriteClientFile("many/file" + std::to_string(i) + ".txt", std::to_string(i));
+  }
+  ASSERT_TRUE(Build());
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started = {};
+  std::wstring commandLine = L"\"" + std::wstring(AsWide(product_.Setup().c_str())) + L"\"";
+  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &started));
+  Handle process(started.hProcess);
+  Handle thread(started.hThread);
+  const std::u16string name = product_.Record().GetName().Units();
+  const std::u16string title = name + u" - \u5b89\u88c5" + name;  // 安装
+  HWND window = nullptr;
+  for (int i = 0; i < 200 && window == nullptr; ++i, Sleep(100)) {
+    window = FindProcessWindow(started.dwProcessId, title);
+  }
+  ASSERT_NE(window, nullptr) << "no window titled with the product's name";
+
+  PostMessageW(window, WM_COMMAND, 4100, 0);  // the start button
+  ASSERT_TRUE(WaitUntilPresent(folder_ / "many", 20000));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(process.Get(), 300), static_cast<DWORD>(WAIT_TIMEOUT))
+      << "the system's close ended the install";
+  PostMessageW(window, WM_COMMAND, 4097, 0);  // the close button
+  HWND question = nullptr;
+  for (int i = 0; i < 100 && question == nullptr; ++i, Sleep(100)) {
+    question = FindProcessDialog(started.dwProcessId);
+  }
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(DialogMessage(question),
+            u"\u6ce8\u610f\uff1a\u4e2d\u6b62\u5f53\u524d\u5b89\u88c5\u6709\u53ef\u80fd\u5bfc"
+            u"\u81f4\u8f6f\u4ef6\u65e0\u6cd5\u4f7f\u7528\uff01\n\u786e\u5b9a\u8981\u4e2d\u6b62"
+            u"\u5417\uff1f");
+  // Long enough for the rest of the install to complete behind the question.
+  Sleep(3000);
+  PostMessageW(question, WM_COMMAND, IDYES, 0);
+
+  ASSERT_EQ(WaitForSingleObject(process.Get(), 15000), static_cast<DWORD>(WAIT_OBJECT_0));
+  DWORD exitCode = 99;
+  GetExitCodeProcess(process.Get(), &exitCode);
+  EXPECT_EQ(exitCode, kExitInstalled);
+  EXPECT_FALSE(fs::exists(folder_ / "uninst.dat"));
+  HKEY entry = nullptr;
+  EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, AsWide(product_.UninstallKey().c_str()), 0, KEY_READ,
+                          &entry),
+            ERROR_SUCCESS);
+  if (entry != nullptr) RegCloseKey(entry);
+  Sleep(500);
+  EXPECT_FALSE(fs::exists(Launched()));
+}
+
+}  // namespace

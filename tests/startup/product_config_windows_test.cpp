@@ -1,0 +1,137 @@
+#include "startup/product_config.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "startup/command_line.h"
+#include "startup/homepage_opener.h"
+#include "startup/process_globals.h"
+#include "records/client_info.h"
+#include "support/module_library.h"
+#include "support/utf8.h"
+#include "tests/helpers/scripted_answers.h"
+#include "tests/helpers/temp_folder.h"
+#include "tests/helpers/windows_test_support.h"
+
+namespace {
+
+const std::u16string kDamagedPackage =
+    u"\u5ba2\u6237\u7aef\u5df2\u635f\u574f\uff01\u662f\u5426\u73b0\u5728\u5c31\u5230\u5b98\u7f51"
+    u"\u4e0b\u8f7d\u6700\u65b0\u7248\u672c\uff1f";
+
+std::vector<std::u16string> openedPages;
+
+bool RecordOpenedPage(const char16_t* url) {
+  openedPages.push_back(url);
+  return true;
+}
+
+// Start-up on a copy of a test program: the tests stamp (or damage) its "APP" resource and hand
+// it to LoadProductConfig as the module to read, with a product record of its defaults.
+class ProductConfigTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    exe_ = folder_.File(u"target.exe");
+    std::filesystem::copy_file(TestProgramFolder() / "resource_target.exe", exe_);
+    g_windowTitle.Clear();
+    openedPages.clear();
+    previousOpener_ = ReplaceHomepageOpener(RecordOpenedPage);
+  }
+  void TearDown() override { ReplaceHomepageOpener(previousOpener_); }
+
+  bool LoadFromTarget() {
+    ModuleLibrary library(exe_.c_str());
+    EXPECT_NE(library.Handle(), nullptr);
+    return LoadProductConfig(library.Handle(), product_, false);
+  }
+
+  TempFolder folder_;
+  std::u16string exe_;
+  CClientInfo product_;
+  HomepageOpener previousOpener_ = nullptr;
+};
+
+TEST_F(ProductConfigTest, StampedConfigurationLoadsAndTitlesTheWindow) {
+  for (bool packed : {true, false}) {
+    SCOPED_TRACE(packed);
+    CClientInfo config;
+    config.ParseText(
+        u"app=democlient;\r\nname=\u793a\u4f8b\u5ba2\u6237\u7aef;\r\ncompany=Example;\r\n"
+        u"version=1.2.0.0;\r\nhomepage=http://www.example.com/;\r\n");
+    ASSERT_NE(config.SaveToModuleFile(exe_.c_str(), u"APP", 1, packed), 0u);
+
+    ScriptedAnswers answers;
+    ASSERT_TRUE(LoadFromTarget());
+    EXPECT_EQ(std::u16string(g_windowTitle.Units()), u"\u793a\u4f8b\u5ba2\u6237\u7aef");
+    EXPECT_EQ(std::u16string(product_.GetHomepage().Units()), u"http://www.example.com/");
+    EXPECT_TRUE(answers.Asked().empty());
+    EXPECT_TRUE(openedPages.empty());
+  }
+}
+
+TEST_F(ProductConfigTest, DamagedPackageAsksOnceAndOpensTheHomepageOnlyOnYes) {
+  const std::u16string defaultHomepage = CClientInfo().GetHomepage().Units();
+  struct Case {
+    const char* name;
+    std::string resource;  // empty: no resource at all
+    int answer;
+  };
+  const Case cases[] = {
+      {"no resource, Yes", "", IDYES},
+      {"no resource, No", "", IDNO},
+      {"damaged container, Yes", std::string("\xFF\xFD\xFD\xFF\x40\x00\x00\x00\x12\x34xyz", 13),
+       IDYES},
+      {"damaged container, No", std::string("\xFF\xFD\xFD\xFF\x00\x00\x00\x00\x00\x00", 10), IDNO},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::copy_file(TestProgramFolder() / "resource_target.exe", exe_,
+                               std::filesystem::copy_options::overwrite_existing);
+    if (!c.resource.empty()) {
+      ASSERT_TRUE(PutResource(exe_, u"APP", 1, c.resource));
+    }
+    openedPages.clear();
+
+    ScriptedAnswers answers({c.answer});
+    EXPECT_FALSE(LoadFromTarget());
+    ASSERT_EQ(answers.Asked().size(), 1u);
+    const ScriptedAnswers::Question& question = answers.Asked()[0];
+    EXPECT_EQ(question.owner, nullptr);
+    EXPECT_EQ(question.text, kDamagedPackage);
+    EXPECT_EQ(question.caption, u"vu");
+    EXPECT_EQ(question.flags, static_cast<unsigned>(MB_YESNO | MB_ICONERROR));
+    EXPECT_EQ(openedPages, c.answer == IDYES ? std::vector<std::u16string>{defaultHomepage}
+                                             : std::vector<std::u16string>{});
+    EXPECT_EQ(g_windowTitle.Length(), 0);
+  }
+}
+
+TEST(CommandLineSplit, ReadsTheFirstArgumentAsTheShellSplitsIt) {
+  struct Case {
+    const char16_t* commandLine;
+    bool silent;
+  };
+  const Case cases[] = {
+      {u"setup.exe silent", true},
+      {u"\"C:\\Program Files\\Demo\\setup.exe\" silent", true},
+      {u"setup.exe \"silent\"", true},
+      {u"setup.exe   silent   more", true},
+      {u"setup.exe SILENT", false},
+      {u"setup.exe -silent", false},
+      {u"setup.exe other silent", false},
+      {u"setup.exe \"silent more\"", false},
+      {u"setup.exe", false},
+      {u"\"C:\\silent\\setup.exe\"", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.commandLine));
+    EXPECT_EQ(IsSilentCommandLine(c.commandLine), c.silent);
+  }
+  EXPECT_FALSE(IsSilentCommandLine(nullptr));
+}
+
+}  // namespace

@@ -41,11 +41,11 @@ bool SignatureUrlOf(const char16_t* listUrl, FixedWString<1024>* out);
 // list only when its version is not older than the installed one, compared as dotted numbers
 // (see version_text.h).
 enum class ListVersionCheck {
-  kNewer,              // the list's version is newer than the installed one
-  kSame,               // the same version (a repair or a re-publication)
-  kNothingInstalled,   // no installed version to compare with (empty, or not dotted numbers)
-  kOlder,              // an older version: a replayed list
-  kListUnversioned,    // an installed version, but the list names none in dotted numbers
+  kNewer,             // the list's version is newer than the installed one
+  kSame,              // the same version (a repair or a re-publication)
+  kNothingInstalled,  // no installed version to compare with (empty, or not dotted numbers)
+  kOlder,             // an older version: a replayed list
+  kListUnversioned,   // an installed version, but the list names none in dotted numbers
 };
 
 ListVersionCheck CheckListVersion(const char16_t* listVersion, const char16_t* installedVersion);

@@ -48,8 +48,7 @@ bool SignDetached(const uint8_t* bytes, size_t n, const uint8_t* secretKey, size
 bool VerifyDetached(const uint8_t* bytes, size_t n, const uint8_t* signature,
                     size_t signatureLength, const uint8_t* publicKey, size_t publicKeyLength) {
   if ((bytes == nullptr && n > 0) || signature == nullptr || publicKey == nullptr ||
-      signatureLength != kSignatureBytes || publicKeyLength != kPublicKeyBytes ||
-      !StartSodium()) {
+      signatureLength != kSignatureBytes || publicKeyLength != kPublicKeyBytes || !StartSodium()) {
     return false;
   }
   return crypto_sign_verify_detached(signature, MessageBytes(bytes), n, publicKey) == 0;

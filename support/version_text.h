@@ -8,7 +8,7 @@
 
 enum class VersionOrder {
   kOlder,         // the first is older than the second
-  kSame,
+  kSame,          // the same version
   kNewer,         // the first is newer than the second
   kIncomparable,  // either text is not a version (empty, "1.2-beta", "v2", "1..2", null)
 };

@@ -33,8 +33,8 @@ TEST(UpdateInfoTrust, AProgramWithAKeyFollowsOnlyAListItsKeySigned) {
   const Bytes list = PublishedList();
   auto sign = [&list](const SigningKeyPair& pair) {
     Bytes signature(kSignatureBytes);
-    EXPECT_TRUE(SignDetached(list.data(), list.size(), pair.secretKey, kSecretKeyBytes,
-                             signature.data()));
+    EXPECT_TRUE(
+        SignDetached(list.data(), list.size(), pair.secretKey, kSecretKeyBytes, signature.data()));
     return signature;
   };
   const Bytes signature = sign(vendor);
@@ -101,8 +101,8 @@ TEST(UpdateInfoTrust, RefusesAListOlderThanTheInstalledVersion) {
                  Utf16ToUtf8(c.installed != nullptr ? c.installed : u"(none)"));
     ListVersionCheck check = CheckListVersion(c.list, c.installed);
     EXPECT_EQ(check, c.check);
-    EXPECT_EQ(MayFollowListVersion(check), c.check != ListVersionCheck::kOlder &&
-                                               c.check != ListVersionCheck::kListUnversioned);
+    EXPECT_EQ(MayFollowListVersion(check),
+              c.check != ListVersionCheck::kOlder && c.check != ListVersionCheck::kListUnversioned);
     EXPECT_STRNE(DescribeListVersionCheck(check), "");
   }
 }

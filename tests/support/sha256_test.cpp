@@ -70,8 +70,8 @@ TEST(Sha256, RefusesWhatItCannotDigest) {
   EXPECT_FALSE(Sha256HexOfMemory(hex, nullptr, 3));
   EXPECT_FALSE(Sha256HexOfMemory(nullptr, "abc", 3));
   EXPECT_TRUE(Sha256HexOfMemory(hex, nullptr, 0));  // the digest of nothing
-  EXPECT_EQ(std::u16string(hex), Upper(
-      "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"));
+  EXPECT_EQ(std::u16string(hex),
+            Upper("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"));
 }
 
 }  // namespace

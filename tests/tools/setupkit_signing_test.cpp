@@ -103,8 +103,8 @@ TEST_F(SetupkitSigning, ASignedListVerifiesWithItsPublicKey) {
   for (const char16_t* form : {u"plain", u"packed"}) {
     SCOPED_TRACE(std::u16string(form) == u"packed" ? "packed" : "plain");
     const std::u16string out = folder_.File(std::u16string(form) + u".xml");
-    std::vector<std::u16string> options = {u"--sign-key", folder_.File(u"vendor.key"),
-                                           u"--version", u"1.2.0.0"};
+    std::vector<std::u16string> options = {u"--sign-key", folder_.File(u"vendor.key"), u"--version",
+                                           u"1.2.0.0"};
     if (std::u16string(form) == u"packed") options.push_back(u"--packed");
     ToolRun run = List(out, options);
     ASSERT_EQ(run.status, 0) << run.err;
@@ -114,11 +114,11 @@ TEST_F(SetupkitSigning, ASignedListVerifiesWithItsPublicKey) {
     const std::string pub = ReadBytes(folder_.Path() / "vendor.pub");
     ASSERT_EQ(signature.size(), kSignatureBytes);
     EXPECT_TRUE(VerifyDetached(reinterpret_cast<const uint8_t*>(list.data()), list.size(),
-                               reinterpret_cast<const uint8_t*>(signature.data()),
-                               signature.size(), reinterpret_cast<const uint8_t*>(pub.data()),
-                               pub.size()));
+                               reinterpret_cast<const uint8_t*>(signature.data()), signature.size(),
+                               reinterpret_cast<const uint8_t*>(pub.data()), pub.size()));
 
-    ToolRun verify = RunSetupkitCaptured({u"verify", out, out + u".sig", folder_.File(u"vendor.pub")});
+    ToolRun verify =
+        RunSetupkitCaptured({u"verify", out, out + u".sig", folder_.File(u"vendor.pub")});
     EXPECT_EQ(verify.status, 0) << verify.err;
     EXPECT_NE(verify.out.find("the signature verifies"), std::string::npos) << verify.out;
     EXPECT_EQ(Lines(verify.out), 1);
@@ -220,9 +220,22 @@ TEST_F(SetupkitSigning, ListRefusesAKeyThatIsNotASecretKeyWithoutWritingAnything
     EXPECT_FALSE(fs::exists(fs::path(out)));
     EXPECT_FALSE(fs::exists(fs::path(out + u".sig")));
   }
+  // Neither the list nor its signature may land on the key that signs them.
+  WriteBytes(folder_.Path() / "list.xml.sig", secret);
+  const std::pair<const char16_t*, const char16_t*> onTheKey[] = {{u"vendor.key", u"vendor.key"},
+                                                                  {u"list.xml", u"list.xml.sig"}};
+  for (const auto& [out, key] : onTheKey) {
+    ToolRun run = List(folder_.File(out), {u"--sign-key", folder_.File(key)});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("would replace the secret key"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadBytes(folder_.Path() / fs::path(key)), secret);
+  }
+  EXPECT_FALSE(fs::exists(folder_.Path() / "list.xml"));
+
   // A signature that cannot be written leaves no list either.
   fs::create_directories(folder_.Path() / "blocked.xml.sig");
-  ToolRun blocked = List(folder_.File(u"blocked.xml"), {u"--sign-key", folder_.File(u"vendor.key")});
+  ToolRun blocked =
+      List(folder_.File(u"blocked.xml"), {u"--sign-key", folder_.File(u"vendor.key")});
   EXPECT_EQ(blocked.status, 1);
   EXPECT_FALSE(fs::exists(folder_.Path() / "blocked.xml"));
 
@@ -246,10 +259,14 @@ TEST_F(SetupkitSigning, ListWarnsAboutWhatUpdatersCannotTrust) {
   };
   const Case cases[] = {
       {"unsigned", {u"--version", u"1.0"}, "is not signed (no --sign-key)", false},
-      {"signed without a version", {u"--sign-key", folder_.File(u"vendor.key")},
-       "names no version", true},
-      {"signed with a version", {u"--sign-key", folder_.File(u"vendor.key"), u"--version", u"2"},
-       "", true},
+      {"signed without a version",
+       {u"--sign-key", folder_.File(u"vendor.key")},
+       "names no version",
+       true},
+      {"signed with a version",
+       {u"--sign-key", folder_.File(u"vendor.key"), u"--version", u"2"},
+       "",
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -276,13 +293,15 @@ TEST_F(SetupkitSigning, ShowSaysWhetherTheListBesideItsSignatureVerifies) {
   const std::string shownPlain = RunSetupkitCaptured({u"show", out}).out;
   ASSERT_NE(shownPlain.find("sha256=\""), std::string::npos) << shownPlain;
 
-  ToolRun verified = RunSetupkitCaptured({u"show", out, u"--public-key", folder_.File(u"vendor.pub")});
+  ToolRun verified =
+      RunSetupkitCaptured({u"show", out, u"--public-key", folder_.File(u"vendor.pub")});
   EXPECT_EQ(verified.status, 0) << verified.err;
   EXPECT_EQ(verified.out.substr(0, shownPlain.size()), shownPlain);
   EXPECT_EQ(verified.out.substr(shownPlain.size()),
             Utf16ToUtf8((out + u".sig").c_str()) + ": the signature verifies\r\n");
 
-  ToolRun otherKey = RunSetupkitCaptured({u"show", out, u"--public-key", folder_.File(u"other.pub")});
+  ToolRun otherKey =
+      RunSetupkitCaptured({u"show", out, u"--public-key", folder_.File(u"other.pub")});
   EXPECT_EQ(otherKey.status, 1);
   EXPECT_EQ(otherKey.out, shownPlain);
   EXPECT_NE(otherKey.err.find("the signature does not verify"), std::string::npos) << otherKey.err;

@@ -48,6 +48,13 @@ void ScanFolder(const std::u16string& folder, int depth, FolderScan& scan) {
   }
 }
 
+// True when both paths name one existing file.
+bool SameFile(const std::u16string& a, const std::u16string& b) {
+  std::error_code error;
+  return std::filesystem::equivalent(ToFilesystemPath(a.c_str()), ToFilesystemPath(b.c_str()),
+                                     error);
+}
+
 bool IsFolder(const std::u16string& path) {
   std::error_code error;
   return std::filesystem::is_directory(ToFilesystemPath(path.c_str()), error);
@@ -99,6 +106,10 @@ int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
   SigningKeyPair key;
   std::string problem;
   if (signing && !ReadSecretKeyFile(signKey, key, problem)) return Fail(problem);
+  // The list and its signature replace what is there: never the key that signs them.
+  if (signing && (SameFile(out, signKey) || SameFile(SignatureFileOf(out), signKey))) {
+    return Fail(Shown(out) + " or its signature would replace the secret key " + Shown(signKey));
+  }
   FolderScan scan;
   ScanFolder(folder, 0, scan);
   if (!scan.oversized.empty()) {

@@ -72,7 +72,8 @@ int KeygenCommand(const std::u16string& secretFile, const std::u16string& public
     }
   }
   SigningKeyPair pair;
-  if (!GenerateSigningKeyPair(&pair)) return Fail("cannot make a key pair: libsodium did not start");
+  if (!GenerateSigningKeyPair(&pair))
+    return Fail("cannot make a key pair: libsodium did not start");
   if (!WriteNewFile(secretFile.c_str(), pair.secretKey, kSecretKeyBytes,
                     NewFileAccess::kOwnerOnly)) {
     return Fail("cannot create " + Shown(secretFile));
@@ -81,8 +82,8 @@ int KeygenCommand(const std::u16string& secretFile, const std::u16string& public
     RemoveFile(secretFile.c_str());
     return Fail("cannot create " + Shown(publicFile));
   }
-  return PrintText(u"wrote the secret key " + secretFile + u" (keep it to yourself) and the public key " +
-                   publicFile + u"\n");
+  return PrintText(u"wrote the secret key " + secretFile +
+                   u" (keep it to yourself) and the public key " + publicFile + u"\n");
 }
 
 bool CheckListFiles(const std::u16string& list, const std::u16string& signature,

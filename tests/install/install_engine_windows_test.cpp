@@ -158,6 +158,54 @@ TEST_F(InstallEngineTest, ARunOverAnUnchangedClientDownloadsNothing) {
   EXPECT_EQ(progress.lastDone, static_cast<uint32_t>(list.TotalSize()));
 }
 
+// A file arrives in "<file>.download~" beside the one in place, which it replaces only once whole
+// and checked. A run whose transfer keeps being cut off leaves the old file and what arrived; the
+// next run goes on from there with a Range request, and a staging file of a file already in
+// place is cleared away.
+TEST_F(InstallEngineTest, ACutOffFileIsResumedByTheNextRun) {
+  TempFolder temp;
+  const std::u16string folder = temp.File(u"client\\");
+  const std::filesystem::path target = temp.Path() / "client/bin/big.dll";
+  const std::filesystem::path staging = temp.Path() / "client/bin/big.dll.download~";
+  std::filesystem::create_directories(target.parent_path());
+  WriteBytes(target, "the old version");
+  const uint32_t size = 2000000;
+  const std::string content = BytePattern(size);
+  const std::string key = FreshKey("big");
+  // Each of the first four replies (one run's tries) stops after 300,000 bytes.
+  CUpdateInfo list;
+  list.AddFile(u"bin\\big.dll", static_cast<int32_t>(size), Md5Hex(content).c_str(),
+               Url("/resumable/" + key + "/" + std::to_string(size) + "?cut=300000&cuts=4")
+                   .c_str());
+
+  CInstall cutOff;
+  Progress progress;
+  Watch(cutOff, progress);
+  ASSERT_TRUE(cutOff.InstallList(folder.c_str(), &list));
+  EXPECT_EQ(cutOff.Outcome().failed, 1);
+  EXPECT_TRUE(Entries(progress.installed).empty());
+  EXPECT_EQ(ReadBytes(target), "the old version");
+  const std::string kept = ReadBytes(staging);
+  EXPECT_EQ(kept.size(), 4 * 300000u);
+  EXPECT_TRUE(kept == content.substr(0, kept.size()));
+  EXPECT_EQ(progress.lastDone, static_cast<uint32_t>(size));
+
+  CInstall resumed;
+  ASSERT_TRUE(resumed.InstallList(folder.c_str(), &list));
+  EXPECT_EQ(resumed.Outcome().failed, 0);
+  EXPECT_TRUE(ReadBytes(target) == content);
+  EXPECT_FALSE(std::filesystem::exists(staging));
+  const std::vector<std::string> log = Log(key);
+  EXPECT_EQ(log, (std::vector<std::string>{"- 200", "bytes=300000- 206", "bytes=600000- 206",
+                                           "bytes=900000- 206", "bytes=1200000- 206"}));
+
+  WriteBytes(staging, "left over");
+  CInstall inPlace;
+  ASSERT_TRUE(inPlace.InstallList(folder.c_str(), &list));
+  EXPECT_FALSE(std::filesystem::exists(staging));
+  EXPECT_EQ(Log(key).size(), log.size());  // nothing downloaded
+}
+
 TEST_F(InstallEngineTest, AnUnreachableListIsNoInstall) {
   TempFolder temp;
   CInstall engine;

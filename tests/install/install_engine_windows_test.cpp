@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "install/install_engine.h"
+#include "install/progress_figures.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
 #include "support/md5.h"
@@ -204,6 +205,40 @@ TEST_F(InstallEngineTest, ACutOffFileIsResumedByTheNextRun) {
   ASSERT_TRUE(inPlace.InstallList(folder.c_str(), &list));
   EXPECT_FALSE(std::filesystem::exists(staging));
   EXPECT_EQ(Log(key).size(), log.size());  // nothing downloaded
+}
+
+// The figures of the progress page come from the engine's reports: a file is told as it arrives
+// (at least every 16 KB), so a network slower than the threshold shows as slow. Told only per
+// 256 KB read, 80 KB a second would have looked like 256 KB a second.
+TEST_F(InstallEngineTest, ATricklingFileIsToldAsItArrivesAndShowsAsSlow) {
+  TempFolder temp;
+  const std::string content = BytePattern(400000);
+  CUpdateInfo list;
+  // 4,000 bytes every 50 ms: 80 KB a second, for five seconds.
+  list.AddFile(u"slow.bin", 400000, Md5Hex(content).c_str(), Url("/trickle/100/4000/50").c_str());
+  struct Watched {
+    ProgressFigures figures;
+    std::vector<uint32_t> done;
+    bool seenSlow = false;
+  } watched;
+  CInstall engine;
+  engine.SetCallback(
+      [](uint32_t total, uint32_t done, const char16_t*, void* context) {
+        auto* seen = static_cast<Watched*>(context);
+        const auto second = std::chrono::duration_cast<std::chrono::seconds>(
+            std::chrono::steady_clock::now().time_since_epoch());
+        seen->figures.Take(total, done, second.count());
+        seen->seenSlow = seen->seenSlow || seen->figures.Slow();
+        seen->done.push_back(done);
+      },
+      &watched);
+  ASSERT_TRUE(engine.InstallList(temp.File(u"client\\").c_str(), &list));
+  EXPECT_EQ(engine.Outcome().failed, 0);
+  EXPECT_TRUE(ReadBytes(temp.Path() / "client/slow.bin") == content);
+  for (size_t i = 1; i < watched.done.size(); ++i) {
+    EXPECT_LE(watched.done[i] - watched.done[i - 1], 16384u);
+  }
+  EXPECT_TRUE(watched.seenSlow);
 }
 
 TEST_F(InstallEngineTest, AnUnreachableListIsNoInstall) {

@@ -11,6 +11,19 @@
 // prefix) for the test's length and removes again afterwards.
 class HttpsServerTest : public HttpServerTest {
  protected:
+  // Each kind of certificate the servers show, and whether it verifies: only the one issued by
+  // the trusted authority to the name asked for, in date.
+  struct CertificateKind {
+    const char* kind;
+    bool verifies;
+  };
+  static constexpr CertificateKind kCertificateKinds[] = {
+      {"trusted", true},
+      {"wrong-name", false},
+      {"expired", false},
+      {"self-signed", false},
+  };
+
   void SetUp() override;
   void TearDown() override;
 

@@ -9,18 +9,12 @@
 #include "install/progress_figures.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
-#include "support/md5.h"
 #include "tests/helpers/byte_pattern.h"
+#include "tests/helpers/md5_hex.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/test_http_server.h"
 
 namespace {
-
-std::u16string Md5Hex(const std::string& bytes) {
-  char16_t digest[33];
-  Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
-  return digest;
-}
 
 std::vector<std::u16string> Entries(const CUninstInfo& list) {
   std::vector<std::u16string> entries;

@@ -11,8 +11,8 @@
 
 #include "support/http_body_reader.h"
 #include "support/http_source.h"
-#include "support/md5.h"
 #include "tests/helpers/byte_pattern.h"
+#include "tests/helpers/md5_hex.h"
 #include "tests/helpers/temp_folder.h"
 
 namespace {
@@ -97,12 +97,6 @@ class ScriptedSource : public IHttpSource {
   ScriptedReply current_;
   size_t at_ = 0;
 };
-
-std::u16string Md5Hex(const std::string& bytes) {
-  char16_t digest[33];
-  Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
-  return digest;
-}
 
 // Every report a download gives.
 struct Reports {

@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "tests/helpers/byte_pattern.h"
+#include "tests/helpers/delayed_stop.h"
 #include "tests/helpers/test_http_server.h"
 #include "tests/helpers/test_https_server.h"
 
@@ -142,20 +141,12 @@ TEST_F(InternetTest, GivesUpOnAServerThatNeverAnswers) {
 
 // A stop is noticed as the next piece of a slow body arrives, not when a large read fills.
 TEST_F(InternetTest, AStopEndsATricklingDownloadAtOnce) {
-  std::atomic<bool> stop{false};
+  DelayedStop stop(std::chrono::seconds(1));
   CInternet internet;
-  internet.SetStopRequest(&stop);
-  std::chrono::steady_clock::time_point stoppedAt;
-  std::thread stopper([&] {
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    stoppedAt = std::chrono::steady_clock::now();
-    stop = true;
-  });
+  internet.SetStopRequest(stop.Flag());
   // 200 KB at 20 KB a second.
   EXPECT_FALSE(internet.Download(Url("/trickle/200/1000/50").c_str()));
-  const auto returnedAt = std::chrono::steady_clock::now();
-  stopper.join();
-  EXPECT_LT(returnedAt - stoppedAt, std::chrono::milliseconds(500));
+  EXPECT_LT(stop.SinceSet(), std::chrono::milliseconds(500));
 }
 
 TEST_F(InternetTest, KeepsOneSessionAndBufferAcrossDownloads) {
@@ -306,21 +297,11 @@ using InternetHttpsTest = HttpsServerTest;
 // An https server is one whose certificate verifies: issued to the name asked for, in date, by a
 // trusted authority. Any other fails as an unreachable server does.
 TEST_F(InternetHttpsTest, DownloadsOnlyFromAServerWhoseCertificateVerifies) {
-  struct Case {
-    const char* kind;
-    bool ok;
-  };
-  const Case cases[] = {
-      {"trusted", true},
-      {"wrong-name", false},
-      {"expired", false},
-      {"self-signed", false},
-  };
-  for (const Case& c : cases) {
+  for (const CertificateKind& c : kCertificateKinds) {
     SCOPED_TRACE(c.kind);
     CInternet internet;
-    ASSERT_EQ(internet.Download(SecureUrl(c.kind, "/body/5000").c_str()), c.ok);
-    if (c.ok) {
+    ASSERT_EQ(internet.Download(SecureUrl(c.kind, "/body/5000").c_str()), c.verifies);
+    if (c.verifies) {
       EXPECT_TRUE(Document(internet) == BytePattern(5000));
     }
   }

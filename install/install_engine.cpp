@@ -5,28 +5,20 @@
 #include "product/uninstall_removal.h"
 #include "records/update_info.h"
 #include "support/entry_path.h"
+#include "support/file_download.h"
 #include "support/file_replacement.h"
+#include "support/file_stream.h"
+#include "support/file_verifier.h"
 #include "support/folder_tree.h"
+#include "support/http_get.h"
 #include "support/internet.h"
 #include "support/md5.h"
 #include "support/path_text.h"
 #include "support/url_parts.h"
 
-namespace {
-
-// What arrived is what the list promised: the size and the digest.
-bool MatchesItem(const CInternet& internet, const UpdateItem& entry) {
-  char16_t digest[33] = {};
-  return internet.GetSize() == static_cast<uint32_t>(entry.size) && entry.size > 0 &&
-         Md5HexOfMemory(digest, internet.GetData(), internet.GetSize()) &&
-         SameDigestText(digest, entry.md5);
-}
-
-}  // namespace
-
-void CInstall::OnReceived(int32_t, uint32_t received, void* self) {
+void CInstall::OnReceived(uint32_t staged, uint32_t, void* self) {
   auto* engine = static_cast<CInstall*>(self);
-  engine->run_.Report(engine->total_, engine->done_ + received, nullptr);
+  engine->run_.Report(engine->total_, engine->done_ + staged, nullptr);
 }
 
 bool CInstall::InstallFromUrl(const char16_t* folder, const char16_t* url) {
@@ -86,16 +78,27 @@ bool CInstall::InstallEntry(const char16_t* folder, const UpdateItem* entry) {
   if (entry->file[0] == 0 || entry->url[0] == 0) return false;
   // The list is data: a name that would land outside the folder is refused.
   char16_t path[kPathCapacity];
-  if (!JoinEntryPath(folder, entry->file, path)) return false;
-  if (VerifyUpdateItem(folder, *entry)) return true;
-  if (!CreateParentFolder(path)) return false;
+  char16_t staging[kPathCapacity];
+  if (!JoinEntryPath(folder, entry->file, path) || !StagingPathFor(path, staging)) return false;
+  if (VerifyUpdateItem(folder, *entry)) {
+    // What an earlier run left half way is of no more use.
+    RemoveFile(staging);
+    return true;
+  }
+  if (entry->size <= 0 || !CreateParentFolder(path)) return false;
   FixedWString<1024> request;
   if (!MakeUncachedUrl(entry->url, &request)) return false;
-  CInternet internet;
-  internet.SetProgress(&CInstall::OnReceived, this);
-  internet.SetStopRequest(run_.stop);
-  // A short, long or altered download never replaces the file that is there, and a write cut
-  // off half way leaves that file as it was.
-  return internet.Download(request.Units()) && MatchesItem(internet, *entry) &&
-         ReplaceWholeFile(path, internet.GetData(), internet.GetSize());
+  // The file arrives beside the old one and takes its place only once whole and checked, so an
+  // update cut off anywhere leaves the old file; a transfer cut off leaves what arrived for the
+  // next run to resume.
+  CHttpGet source;
+  CFileDownload download(source);
+  download.SetProgress(&CInstall::OnReceived, this);
+  download.SetStopRequest(run_.stop);
+  const FileVerifier matchesItem = [entry](const char16_t* file) {
+    return FileMatchesUpdateItem(*entry, file);
+  };
+  return download.Fetch(request.Units(), staging, static_cast<uint32_t>(entry->size),
+                        matchesItem) == DownloadResult::kDone &&
+         MoveFileIntoPlace(staging, path);
 }

@@ -40,7 +40,7 @@ class CInstall {
   const InstallOutcome& Outcome() const { return outcome_; }
 
  private:
-  static void OnReceived(int32_t expected, uint32_t received, void* self);
+  static void OnReceived(uint32_t staged, uint32_t expected, void* self);
 
   uint32_t total_ = 0;
   uint32_t done_ = 0;

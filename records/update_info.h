@@ -102,6 +102,10 @@ class CUpdateInfo : public IUpdateInfo {
 // lead outside the folder never passes.
 bool VerifyUpdateItem(const char16_t* folder, const UpdateItem& item);
 
+// True when the file at path is the item's file: its size and its digest. For a download
+// checked where it landed, before it takes the item's place.
+bool FileMatchesUpdateItem(const UpdateItem& item, const char16_t* path);
+
 // True when bytes (n of them, at least one) are the item's file: its size and its digest.
 bool MatchesUpdateItem(const UpdateItem& item, const uint8_t* bytes, uint32_t n);
 

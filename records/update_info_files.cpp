@@ -91,10 +91,13 @@ bool SameSha256Text(const char16_t* a, const char16_t* b) {
 // Item names are data from a published list: one that would reach outside the folder fails.
 bool VerifyUpdateItem(const char16_t* folder, const UpdateItem& item) {
   char16_t path[kPathCapacity];
-  if (!JoinEntryPath(folder, item.file, path)) return false;
+  return JoinEntryPath(folder, item.file, path) && FileMatchesUpdateItem(item, path);
+}
+
+bool FileMatchesUpdateItem(const UpdateItem& item, const char16_t* path) {
   uint64_t size = 0;
   return GetFileSize(path, &size) && size == static_cast<uint64_t>(item.size) &&
-         item.size >= 0 && HasItemDigest(item, [&path](char16_t* digest, bool sha256) {
+         item.size >= 0 && HasItemDigest(item, [path](char16_t* digest, bool sha256) {
            return sha256 ? Sha256HexOfFile(digest, path) : Md5HexOfFile(digest, path, true);
          });
 }

@@ -2,9 +2,11 @@
 # Speed figures, each beside a standard tool timed in the same run (best of three): reading a
 # 20 MB archive of 2,000 files entry by entry, MD5 of a 100 MB file and the update list of a
 # 2,000-file folder (native build, data generated under build/bench), and decoding every image of
-# the sample skin (beside ImageMagick's convert); then, under Wine, Download of
-# a 50 MB file from the tests' HTTP server on 127.0.0.1 beside curl fetching the same URL, one full
-# recomposition of the install window's elements over a 600 x 400 frame from the sample skin
+# the sample skin (beside ImageMagick's convert); then, under Wine, Download of a 20 MB document
+# into memory and CFileDownload of a 50 MB file into a staging file, with and without its MD5
+# check (and its peak memory), from the tests' HTTP server on 127.0.0.1 beside curl fetching the
+# same URLs, one full recomposition of the install window's elements over a 600 x 400 frame from
+# the sample skin
 # (beside convert reading and composing the same images at the same places), and the
 # archive-mode install of a 2,000-file client by the install flow beside unzip extracting the very
 # archive it installs from, and beside it the same install by setup.exe through its window in
@@ -32,23 +34,53 @@ mkdir -p build/bench
 start_wine || true
 trap 'stop_http_server; stop_wine' EXIT
 start_http_server build/bench/http-server.log
-url="http://127.0.0.1:$TEST_HTTP_PORT/body/52428800"
-# Wine hands the program's output on with CR LF line ends.
-read -r download size < <(timeout 300 "$WINE" build/windows/bin/download_bench.exe "$url" |
-  tr -d '\r')
-if [ "$size" != 52428800 ]; then
-  echo "bench: Download received $size bytes instead of 52428800" >&2
+# Milliseconds of the fastest of three curl fetches of $1 into $2 (a file, or /dev/null).
+curl_best() {
+  local best="" took
+  for _ in 1 2 3; do
+    took=$(curl --noproxy '*' -s -o "$2" -w '%{time_total}' "$1")
+    best=$(awk -v a="$took" -v b="$best" 'BEGIN { t = a * 1000; print (b == "" || t < b) ? t : b }')
+  done
+  echo "$best"
+}
+# "MS BYTES PEAK" of download_bench; Wine hands the program's output on with CR LF line ends.
+download_bench() {
+  timeout 300 "$WINE" build/windows/bin/download_bench.exe "$@" | tr -d '\r'
+}
+bench_row() {
+  printf '%-52s %9.1f ms\n' "$1" "$2"
+}
+document_url="http://127.0.0.1:$TEST_HTTP_PORT/body/20971520"
+file_url="http://127.0.0.1:$TEST_HTTP_PORT/body/52428800"
+file_md5=$(curl --noproxy '*' -s "$file_url" | md5sum | cut -d' ' -f1)
+staging="Z:$PWD/build/bench/download.bin.download~"
+read -r document document_size _ < <(download_bench document "$document_url")
+read -r file file_size file_peak < <(download_bench file "$file_url" "$staging" 52428800)
+read -r verified verified_size verified_peak < <(download_bench file "$file_url" "$staging" \
+  52428800 "$file_md5")
+if [ "$document_size" != 20971520 ] || [ "$file_size" != 52428800 ] ||
+  [ "$verified_size" != 52428800 ]; then
+  echo "bench: the downloads received $document_size, $file_size and $verified_size bytes" >&2
   exit 1
 fi
-best=""
-for _ in 1 2 3; do
-  took=$(curl --noproxy '*' -s -o /dev/null -w '%{time_total}' "$url")
-  best=$(awk -v a="$took" -v b="$best" 'BEGIN { t = a * 1000; print (b == "" || t < b) ? t : b }')
-done
-printf '%-44s %9.1f ms\n' "CInternet::Download, 50 MB, under Wine" "$download"
-printf '%-44s %9.1f ms\n' "curl, 50 MB, same URL" "$best"
-ratio=$(awk -v a="$download" -v b="$best" 'BEGIN { print a / b }')
-printf '%-44s %9.2f\n' "ratio (ours / tool)" "$ratio"
+rm -f "build/bench/download.bin.download~"
+curl_memory=$(curl_best "$document_url" /dev/null)
+curl_file=$(curl_best "$file_url" build/bench/download-curl.bin)
+rm -f build/bench/download-curl.bin
+echo "== downloads from 127.0.0.1 under Wine"
+bench_row "CInternet::Download, 20 MB document into memory" "$document"
+bench_row "curl, the same URL" "$curl_memory"
+bench_row "CFileDownload, 50 MB into a staging file" "$file"
+bench_row "CFileDownload, 50 MB, and its MD5 checked" "$verified"
+bench_row "curl, the same URL into a file" "$curl_file"
+awk -v d="$document" -v c="$curl_memory" -v f="$file" -v v="$verified" -v cf="$curl_file" \
+  -v p="$file_peak" -v pv="$verified_peak" 'BEGIN {
+  printf "%-52s %9.2f\n", "ratio, document (ours / curl)", d / c
+  printf "%-52s %9.2f\n", "ratio, file (ours / curl)", f / cf
+  printf "%-52s %9.2f\n", "ratio, file checked (ours / curl)", v / cf
+  printf "%-52s %9.1f MB\n", "  peak memory of the file download (working set)", p / 1048576
+  printf "%-52s %9.1f MB\n", "  the same, checked", pv / 1048576
+}'
 
 echo "== the install window's elements under Wine"
 # compose_bench writes convert's arguments for the same images at the same places.

@@ -11,6 +11,8 @@ PACKAGES=(
   libsodium-dev
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine64 xvfb xauth xdotool
+  # Wine's TLS (only recommended by Wine) and the test server's certificates.
+  libgnutls30 openssl
   unzip curl imagemagick
   python3-pil python3-xlib fonts-wqy-microhei
 )

@@ -2,11 +2,6 @@
 
 #include <windows.h>
 
-#include <cstring>
-
-#include "support/file_stream.h"
-#include "support/filesystem_path.h"
-#include "support/md5.h"
 #include "support/path_text.h"
 #include "support/wide_text.h"
 
@@ -23,17 +18,6 @@ bool FolderOf(const char16_t* path, char16_t* out) {
   return true;
 }
 
-bool HoldsBytes(const char16_t* path, const void* bytes, uint32_t n) {
-  uint64_t size = 0;
-  if (!GetFileSize(path, &size) || size != n) return false;
-  XMD5 expected;
-  Md5Init(&expected);
-  Md5Update(&expected, bytes, n);
-  Md5Final(&expected);
-  uint8_t found[16] = {};
-  return Md5OfFile(found, path) && std::memcmp(found, expected.digest, sizeof found) == 0;
-}
-
 }  // namespace
 
 bool ReplaceFileBy(const char16_t* path, const std::function<bool(const char16_t*)>& write) {
@@ -44,17 +28,13 @@ bool ReplaceFileBy(const char16_t* path, const std::function<bool(const char16_t
   if (!FolderOf(path, folder) || GetTempFileNameW(AsWide(folder), L"new", 0, fresh) == 0) {
     return false;
   }
-  if (write(AsUtf16(fresh)) &&
-      MoveFileExW(fresh, AsWide(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
-  }
+  if (write(AsUtf16(fresh)) && MoveFileIntoPlace(AsUtf16(fresh), path)) return true;
   DeleteFileW(fresh);
   return false;
 }
 
-bool ReplaceWholeFile(const char16_t* path, const void* bytes, uint32_t n) {
-  if (bytes == nullptr) return false;
-  return ReplaceFileBy(path, [bytes, n](const char16_t* fresh) {
-    return WriteWholeFile(fresh, bytes, n) && HoldsBytes(fresh, bytes, n);
-  });
+bool MoveFileIntoPlace(const char16_t* fresh, const char16_t* target) {
+  return fresh != nullptr && target != nullptr &&
+         MoveFileExW(AsWide(fresh), AsWide(target),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }

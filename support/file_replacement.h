@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <functional>
 
 // Replacing a file so that, wherever the process is cut off, it holds either what it held before
@@ -13,6 +12,7 @@
 // it succeeded.
 bool ReplaceFileBy(const char16_t* path, const std::function<bool(const char16_t*)>& write);
 
-// The new content is n bytes; the fresh file is read back and checked against them by size and
-// MD5 before it is moved.
-bool ReplaceWholeFile(const char16_t* path, const void* bytes, uint32_t n);
+// The last step of every replacement: renames the complete file fresh (in target's folder) over
+// target, waiting until the move is on the disk. False, with both files as they were, when it
+// cannot (a target held open by a running program, a missing file).
+bool MoveFileIntoPlace(const char16_t* fresh, const char16_t* target);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 class XData;
@@ -10,22 +11,55 @@ class XData;
 // Reads up to wanted bytes into into. False when the read failed; *received 0 means the body ended.
 using ReadFunction = bool (*)(void* source, uint8_t* into, uint32_t wanted, uint32_t* received);
 
+// Takes n bytes of the body; false when they could not be kept.
+using WriteFunction = bool (*)(void* sink, const uint8_t* bytes, uint32_t n);
+
 // Told after each piece of a download: the size of the document's buffer (the announced length
 // plus two), the bytes received so far, and the context given with the callback.
 using ProgressCallback = void (*)(int32_t expected, uint32_t received, void* context);
 
-// Reads of 256 KB: each read has a fixed cost (under Wine a round trip to its server), which made
-// 16 KB reads several times slower over loopback; progress is still told often enough.
-constexpr uint32_t kDownloadChunkSize = 262144;
+// The most a body is read by at a time. Progress is told after every piece, so it is told at
+// least this often, and a stop is noticed between pieces; a source hands out only what has
+// arrived, so a slow body is never waited on for a whole piece.
+constexpr uint32_t kDownloadPieceSize = 16384;
 
-// Reads a body whose length the reply announced into body, straight into its storage in pieces of
-// kDownloadChunkSize, calling progress (when set) after each. body is reused when it already has
-// room for the announced length plus two bytes. True only when exactly the announced bytes
-// arrived: a body that ends early, or that goes on past its announced end, or a failed read,
-// leaves body empty. On success the body is followed by two zero bytes, so a text body is
-// terminated.
+// How a body's transfer ended.
+enum class BodyEnd {
+  kComplete,     // exactly the length asked for, and nothing after it
+  kEndedEarly,   // the source ended before the length
+  kTooLong,      // bytes went on past the length: not the body its header describes
+  kReadFailed,   // the connection failed or timed out
+  kWriteFailed,  // the sink refused a piece
+  kStopped,      // the stop flag was set
+};
+
+// Moves a body of a known length from a source to a sink in pieces of at most
+// kDownloadPieceSize, looking at the stop flag before each and calling onPiece (when set) after
+// each with the bytes moved so far. Every member but stop, onPiece and context must be set.
+struct BodyPump {
+  ReadFunction read = nullptr;
+  void* source = nullptr;
+  WriteFunction write = nullptr;
+  void* sink = nullptr;
+  const std::atomic<bool>* stop = nullptr;
+  void (*onPiece)(uint32_t moved, void* context) = nullptr;
+  void* context = nullptr;
+
+  BodyEnd Run(uint32_t length) const;
+};
+
+// The largest document Download holds: more than the longest update list can take (10,000 items
+// at their longest), far less than a client file.
+constexpr uint32_t kLargestDocument = 32 * 1024 * 1024;
+
+// Reads a body whose length the reply announced into body, calling progress (when set) after
+// each piece. body is reused when it already has room for the announced length plus two bytes.
+// True only when exactly the announced bytes arrived: a length above kLargestDocument is refused
+// before anything is allocated or read, and a body that ends early, goes on past its announced
+// end, fails to read or is stopped leaves body empty. On success the body is followed by two zero
+// bytes, so a text body is terminated.
 bool ReadAnnouncedBody(XData& body, uint32_t announced, ReadFunction read, void* source,
-                       ProgressCallback progress, void* context);
+                       ProgressCallback progress, void* context, const std::atomic<bool>* stop);
 
 // Reads a reply into a caller's buffer of capacity bytes, keeping it zero-terminated after every
 // piece: at most capacity - 1 bytes are kept and the rest of a longer reply is left unread. A

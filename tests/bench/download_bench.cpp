@@ -1,37 +1,95 @@
-// The Download figure of `make bench`, run under Wine: fetches URL with CInternet::Download a
-// few times and prints the best time in milliseconds and the size received, as "MS BYTES".
-// Usage: download_bench URL
+// The download figures of `make bench`, run under Wine. Fetches URL a few times and prints the
+// best time in milliseconds, the size received and the process's peak working set in bytes, as
+// "MS BYTES PEAK":
+//   download_bench document URL                  CInternet::Download into memory
+//   download_bench file URL STAGING SIZE [MD5]   CFileDownload into the staging file STAGING
+//                                                (removed before each round), checked against
+//                                                the MD5 when one is given
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
+#include <cwchar>
+#include <functional>
 
+#include "support/file_download.h"
+#include "support/file_stream.h"
+#include "support/file_verifier.h"
+#include "support/filesystem_path.h"
+#include "support/http_get.h"
 #include "support/internet.h"
 #include "support/wide_text.h"
 
-int wmain(int argc, wchar_t** argv) {
-  constexpr int kRounds = 3;
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: download_bench URL\n");
-    return 2;
-  }
+namespace {
+
+constexpr int kRounds = 3;
+
+// The best of kRounds timings of fetch, which returns the bytes it received (0: it failed).
+bool Time(const std::function<uint64_t()>& fetch, double* best, uint64_t* size) {
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
-  double best = 1e300;
-  uint32_t size = 0;
+  *best = 1e300;
   for (int round = 0; round < kRounds; ++round) {
-    CInternet internet;
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
-    if (!internet.Download(AsUtf16(argv[1]))) {
-      std::fprintf(stderr, "download_bench: the download failed\n");
-      return 1;
-    }
+    *size = fetch();
     QueryPerformanceCounter(&end);
-    double took = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
-                  static_cast<double>(frequency.QuadPart);
-    if (took < best) best = took;
-    size = internet.GetSize();
+    if (*size == 0) return false;
+    const double took = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                        static_cast<double>(frequency.QuadPart);
+    if (took < *best) *best = took;
   }
-  std::printf("%.1f %u\n", best, size);
+  return true;
+}
+
+uint64_t FetchDocument(const wchar_t* url) {
+  CInternet internet;
+  return internet.Download(AsUtf16(url)) ? internet.GetSize() : 0;
+}
+
+uint64_t FetchFile(const wchar_t* url, const wchar_t* staging, uint32_t size,
+                   const wchar_t* md5) {
+  RemoveFile(AsUtf16(staging));
+  CHttpGet source;
+  CFileDownload download(source);
+  const FileVerifier verify = md5 != nullptr ? Md5FileVerifier(AsUtf16(md5)) : nullptr;
+  uint64_t received = 0;
+  return download.Fetch(AsUtf16(url), AsUtf16(staging), size, verify) == DownloadResult::kDone &&
+                 GetFileSize(AsUtf16(staging), &received)
+             ? received
+             : 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const bool document = argc == 3 && std::wcscmp(argv[1], L"document") == 0;
+  const bool file = (argc == 5 || argc == 6) && std::wcscmp(argv[1], L"file") == 0;
+  if (!document && !file) {
+    std::fprintf(stderr,
+                 "usage: download_bench document URL | download_bench file URL STAGING SIZE "
+                 "[MD5]\n");
+    return 2;
+  }
+  double best = 0;
+  uint64_t size = 0;
+  const bool fetched =
+      document ? Time([&] { return FetchDocument(argv[2]); }, &best, &size)
+               : Time(
+                     [&] {
+                       return FetchFile(argv[2], argv[3],
+                                        static_cast<uint32_t>(std::wcstoul(argv[4], nullptr, 10)),
+                                        argc == 6 ? argv[5] : nullptr);
+                     },
+                     &best, &size);
+  if (!fetched) {
+    std::fprintf(stderr, "download_bench: the download failed\n");
+    return 1;
+  }
+  PROCESS_MEMORY_COUNTERS memory = {};
+  memory.cb = sizeof memory;
+  GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+  std::printf("%.1f %llu %llu\n", best, static_cast<unsigned long long>(size),
+              static_cast<unsigned long long>(memory.PeakWorkingSetSize));
   return 0;
 }

@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <sstream>
 #include <vector>
 
 #include "support/internet.h"
@@ -59,4 +61,20 @@ int HttpServerTest::Served(const std::string& name) const {
   CInternet internet;
   if (!internet.Download(Url("/served/" + name).c_str())) return -1;
   return std::atoi(reinterpret_cast<const char*>(internet.GetData()));
+}
+
+std::vector<std::string> HttpServerTest::Log(const std::string& key) const {
+  CInternet internet;
+  if (!internet.Download(Url("/log/" + key).c_str())) return {"<no log>"};
+  std::istringstream text(
+      std::string(reinterpret_cast<const char*>(internet.GetData()), internet.GetSize()));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(text, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string HttpServerTest::FreshKey(const std::string& name) const {
+  const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+  return std::string(info->name()) + "-" + name + "-" +
+         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
 }

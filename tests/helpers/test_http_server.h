@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 // Tests that talk to the tests' HTTP server on 127.0.0.1 (tests/helpers/http_test_server.py),
 // which the test run starts and whose port it hands over in TEST_HTTP_PORT. Such a test fails,
@@ -19,6 +20,11 @@ class HttpServerTest : public testing::Test {
   bool Keep(const std::string& name, const std::string& bytes) const;
   // How many times the server has served the file name.
   int Served(const std::string& name) const;
+  // What the server logged under key (its /loop/ and /resumable/ replies), a line per request:
+  // its Range header or "-", and the status answered ("bytes=5- 206").
+  std::vector<std::string> Log(const std::string& key) const;
+  // A key no other test (nor an earlier run of this one) has used.
+  std::string FreshKey(const std::string& name) const;
 
  private:
   std::string port_;

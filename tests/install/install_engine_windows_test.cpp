@@ -6,20 +6,15 @@
 #include <vector>
 
 #include "install/install_engine.h"
+#include "install/progress_figures.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
-#include "support/md5.h"
 #include "tests/helpers/byte_pattern.h"
+#include "tests/helpers/md5_hex.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/test_http_server.h"
 
 namespace {
-
-std::u16string Md5Hex(const std::string& bytes) {
-  char16_t digest[33];
-  Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
-  return digest;
-}
 
 std::vector<std::u16string> Entries(const CUninstInfo& list) {
   std::vector<std::u16string> entries;
@@ -156,6 +151,88 @@ TEST_F(InstallEngineTest, ARunOverAnUnchangedClientDownloadsNothing) {
   EXPECT_EQ(Served(Name("0")), 1);
   EXPECT_EQ(Served(Name("1")), 1);
   EXPECT_EQ(progress.lastDone, static_cast<uint32_t>(list.TotalSize()));
+}
+
+// A file arrives in "<file>.download~" beside the one in place, which it replaces only once whole
+// and checked. A run whose transfer keeps being cut off leaves the old file and what arrived; the
+// next run goes on from there with a Range request, and a staging file of a file already in
+// place is cleared away.
+TEST_F(InstallEngineTest, ACutOffFileIsResumedByTheNextRun) {
+  TempFolder temp;
+  const std::u16string folder = temp.File(u"client\\");
+  const std::filesystem::path target = temp.Path() / "client/bin/big.dll";
+  const std::filesystem::path staging = temp.Path() / "client/bin/big.dll.download~";
+  std::filesystem::create_directories(target.parent_path());
+  WriteBytes(target, "the old version");
+  const uint32_t size = 2000000;
+  const std::string content = BytePattern(size);
+  const std::string key = FreshKey("big");
+  // Each of the first four replies (one run's tries) stops after 300,000 bytes.
+  CUpdateInfo list;
+  list.AddFile(u"bin\\big.dll", static_cast<int32_t>(size), Md5Hex(content).c_str(),
+               Url("/resumable/" + key + "/" + std::to_string(size) + "?cut=300000&cuts=4")
+                   .c_str());
+
+  CInstall cutOff;
+  Progress progress;
+  Watch(cutOff, progress);
+  ASSERT_TRUE(cutOff.InstallList(folder.c_str(), &list));
+  EXPECT_EQ(cutOff.Outcome().failed, 1);
+  EXPECT_TRUE(Entries(progress.installed).empty());
+  EXPECT_EQ(ReadBytes(target), "the old version");
+  const std::string kept = ReadBytes(staging);
+  EXPECT_EQ(kept.size(), 4 * 300000u);
+  EXPECT_TRUE(kept == content.substr(0, kept.size()));
+  EXPECT_EQ(progress.lastDone, static_cast<uint32_t>(size));
+
+  CInstall resumed;
+  ASSERT_TRUE(resumed.InstallList(folder.c_str(), &list));
+  EXPECT_EQ(resumed.Outcome().failed, 0);
+  EXPECT_TRUE(ReadBytes(target) == content);
+  EXPECT_FALSE(std::filesystem::exists(staging));
+  const std::vector<std::string> log = Log(key);
+  EXPECT_EQ(log, (std::vector<std::string>{"- 200", "bytes=300000- 206", "bytes=600000- 206",
+                                           "bytes=900000- 206", "bytes=1200000- 206"}));
+
+  WriteBytes(staging, "left over");
+  CInstall inPlace;
+  ASSERT_TRUE(inPlace.InstallList(folder.c_str(), &list));
+  EXPECT_FALSE(std::filesystem::exists(staging));
+  EXPECT_EQ(Log(key).size(), log.size());  // nothing downloaded
+}
+
+// The figures of the progress page come from the engine's reports: a file is told as it arrives
+// (at least every 16 KB), so a network slower than the threshold shows as slow. Told only per
+// 256 KB read, 80 KB a second would have looked like 256 KB a second.
+TEST_F(InstallEngineTest, ATricklingFileIsToldAsItArrivesAndShowsAsSlow) {
+  TempFolder temp;
+  const std::string content = BytePattern(400000);
+  CUpdateInfo list;
+  // 4,000 bytes every 50 ms: 80 KB a second, for five seconds.
+  list.AddFile(u"slow.bin", 400000, Md5Hex(content).c_str(), Url("/trickle/100/4000/50").c_str());
+  struct Watched {
+    ProgressFigures figures;
+    std::vector<uint32_t> done;
+    bool seenSlow = false;
+  } watched;
+  CInstall engine;
+  engine.SetCallback(
+      [](uint32_t total, uint32_t done, const char16_t*, void* context) {
+        auto* seen = static_cast<Watched*>(context);
+        const auto second = std::chrono::duration_cast<std::chrono::seconds>(
+            std::chrono::steady_clock::now().time_since_epoch());
+        seen->figures.Take(total, done, second.count());
+        seen->seenSlow = seen->seenSlow || seen->figures.Slow();
+        seen->done.push_back(done);
+      },
+      &watched);
+  ASSERT_TRUE(engine.InstallList(temp.File(u"client\\").c_str(), &list));
+  EXPECT_EQ(engine.Outcome().failed, 0);
+  EXPECT_TRUE(ReadBytes(temp.Path() / "client/slow.bin") == content);
+  for (size_t i = 1; i < watched.done.size(); ++i) {
+    EXPECT_LE(watched.done[i] - watched.done[i - 1], 16384u);
+  }
+  EXPECT_TRUE(watched.seenSlow);
 }
 
 TEST_F(InstallEngineTest, AnUnreachableListIsNoInstall) {

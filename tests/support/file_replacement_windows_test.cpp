@@ -21,7 +21,10 @@ TEST(FileReplacement, ReplacesWholeOrLeavesTheOldFile) {
   const std::u16string path = file.u16string();
   const std::string fresh(100000, 'n');
   const auto replace = [&] {
-    return ReplaceWholeFile(path.c_str(), fresh.data(), static_cast<uint32_t>(fresh.size()));
+    return ReplaceFileBy(path.c_str(), [&](const char16_t* written) {
+      WriteBytes(fs::path(written), fresh);
+      return true;
+    });
   };
   const auto failingWriter = [&] {
     return ReplaceFileBy(path.c_str(), [](const char16_t* written) {
@@ -44,7 +47,42 @@ TEST(FileReplacement, ReplacesWholeOrLeavesTheOldFile) {
   }
   fs::remove(file);
   EXPECT_TRUE(replace());
-  EXPECT_FALSE(ReplaceWholeFile((temp.Path() / "missing" / "x.dll").u16string().c_str(), "x", 1));
+  EXPECT_FALSE(ReplaceFileBy((temp.Path() / "missing" / "x.dll").u16string().c_str(),
+                             [](const char16_t*) { return true; }));
+}
+
+// A finished staging file takes the target's place whole, or both stay as they were.
+TEST(FileReplacement, MovesAFinishedFileIntoPlaceOrLeavesBoth) {
+  TempFolder temp;
+  const fs::path target = temp.Path() / "client.dll";
+  const fs::path staged = temp.Path() / "client.dll.download~";
+  struct Case {
+    const char* name;
+    bool targetThere;
+    bool held;
+    bool moved;
+  };
+  const Case cases[] = {
+      {"over the old file", true, false, true},
+      {"where none was", false, false, true},
+      {"over a file held open", true, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(target);
+    if (c.targetThere) WriteBytes(target, "old");
+    WriteBytes(staged, "new content");
+    Handle holder(c.held ? CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                       0, nullptr)
+                         : nullptr);
+    EXPECT_EQ(MoveFileIntoPlace(staged.u16string().c_str(), target.u16string().c_str()), c.moved);
+    holder.Reset(nullptr);
+    EXPECT_EQ(ReadBytes(target), c.moved ? "new content" : "old");
+    EXPECT_EQ(fs::exists(staged), !c.moved);
+  }
+  EXPECT_FALSE(MoveFileIntoPlace((temp.Path() / "gone").u16string().c_str(),
+                                 target.u16string().c_str()));
+  EXPECT_EQ(ReadBytes(target), "old");
 }
 
 }  // namespace

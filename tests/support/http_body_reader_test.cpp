@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,8 +14,8 @@
 namespace {
 
 constexpr size_t kAsAsked = std::string::npos;
-// A body nearly three download chunks long.
-constexpr uint32_t kLongBody = 2 * kDownloadChunkSize + 1000;
+// A body nearly three pieces long.
+constexpr uint32_t kLongBody = 2 * kDownloadPieceSize + 1000;
 
 // A body that arrives in pieces of at most pieceSize bytes (kAsAsked: as many as a read asks
 // for), optionally failing once failAt bytes have been handed out.
@@ -63,15 +64,16 @@ TEST(ReadAnnouncedBody, AcceptsOnlyABodyOfExactlyTheAnnouncedLength) {
       {"ends early", 1000, 600, kAsAsked, std::string::npos, false},
       {"goes on past its end", 100, 150, kAsAsked, std::string::npos, false},
       {"goes on past an empty body", 0, 5, kAsAsked, std::string::npos, false},
-      {"read fails", kLongBody, kLongBody, kAsAsked, kDownloadChunkSize + 5, false},
+      {"read fails", kLongBody, kLongBody, kAsAsked, kDownloadPieceSize + 5, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ScriptedBody source{BytePattern(c.sent), c.pieceSize, c.failAt};
     XData body;
-    ASSERT_EQ(ReadAnnouncedBody(body, c.announced, ScriptedBody::Read, &source, nullptr, nullptr),
+    ASSERT_EQ(ReadAnnouncedBody(body, c.announced, ScriptedBody::Read, &source, nullptr, nullptr,
+                                nullptr),
               c.ok);
-    EXPECT_LE(source.largestWanted, kDownloadChunkSize);
+    EXPECT_LE(source.largestWanted, kDownloadPieceSize);
     if (!c.ok) {
       EXPECT_EQ(body.Length(), 0u);
       continue;
@@ -89,11 +91,11 @@ TEST(ReadAnnouncedBody, ReportsProgressAfterEachPiece) {
   XData body;
   Progress progress;
   ASSERT_TRUE(ReadAnnouncedBody(body, kLongBody, ScriptedBody::Read, &source, Progress::Record,
-                                &progress));
+                                &progress, nullptr));
   const int32_t expectedSize = kLongBody + 2;
   const std::vector<std::pair<int32_t, uint32_t>> expected = {
-      {expectedSize, kDownloadChunkSize},
-      {expectedSize, 2 * kDownloadChunkSize},
+      {expectedSize, kDownloadPieceSize},
+      {expectedSize, 2 * kDownloadPieceSize},
       {expectedSize, kLongBody}};
   EXPECT_EQ(progress.calls, expected);
 }
@@ -101,22 +103,101 @@ TEST(ReadAnnouncedBody, ReportsProgressAfterEachPiece) {
 TEST(ReadAnnouncedBody, ReusesItsBufferAndStillTerminatesAShorterBody) {
   XData body;
   ScriptedBody first{std::string(1000, 'a')};
-  ASSERT_TRUE(ReadAnnouncedBody(body, 1000, ScriptedBody::Read, &first, nullptr, nullptr));
+  ASSERT_TRUE(ReadAnnouncedBody(body, 1000, ScriptedBody::Read, &first, nullptr, nullptr, nullptr));
   const uint8_t* storage = body.Data();
   ScriptedBody second{"short"};
-  ASSERT_TRUE(ReadAnnouncedBody(body, 5, ScriptedBody::Read, &second, nullptr, nullptr));
+  ASSERT_TRUE(ReadAnnouncedBody(body, 5, ScriptedBody::Read, &second, nullptr, nullptr, nullptr));
   EXPECT_EQ(body.Data(), storage);
   // Read as text, the second document must not run on into the first one's bytes.
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(body.Data())), "short");
 }
 
-TEST(ReadAnnouncedBody, RefusesALengthItCannotReportWithoutReading) {
+// A length no document may have is refused before a byte is allocated or read.
+TEST(ReadAnnouncedBody, RefusesALengthAboveTheLargestDocumentWithoutReading) {
+  for (uint32_t announced : {kLargestDocument + 1, 2000000000u, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(announced);
+    ScriptedBody source{"x"};
+    XData body;
+    EXPECT_FALSE(ReadAnnouncedBody(body, announced, ScriptedBody::Read, &source, nullptr, nullptr,
+                                   nullptr));
+    EXPECT_EQ(source.reads, 0);
+    EXPECT_EQ(body.Capacity(), 0u);
+  }
   ScriptedBody source{"x"};
   XData body;
-  EXPECT_FALSE(ReadAnnouncedBody(body, 0x7FFFFFFEu, ScriptedBody::Read, &source, nullptr, nullptr));
-  EXPECT_FALSE(ReadAnnouncedBody(body, 0xFFFFFFFFu, ScriptedBody::Read, &source, nullptr, nullptr));
-  EXPECT_EQ(source.reads, 0);
-  EXPECT_FALSE(ReadAnnouncedBody(body, 1, nullptr, &source, nullptr, nullptr));
+  EXPECT_FALSE(ReadAnnouncedBody(body, 1, nullptr, &source, nullptr, nullptr, nullptr));
+}
+
+// Where the pump's pieces go; refuses once it would hold more than refuseAfter bytes.
+struct ScriptedSink {
+  std::string bytes;
+  size_t refuseAfter = std::string::npos;
+
+  static bool Write(void* sink, const uint8_t* data, uint32_t n) {
+    auto* self = static_cast<ScriptedSink*>(sink);
+    if (self->bytes.size() + n > self->refuseAfter) return false;
+    self->bytes.append(reinterpret_cast<const char*>(data), n);
+    return true;
+  }
+};
+
+// How a body ends decides what a download does next: a cut-off body is resumed, a longer one is
+// not the file, a full disk ends it.
+TEST(BodyPump, SaysHowTheBodyEnded) {
+  struct Case {
+    const char* name;
+    size_t sent;
+    size_t failAt;
+    size_t refuseAfter;
+    BodyEnd end;
+    size_t moved;  // bytes the sink holds at the end
+  };
+  constexpr size_t kNever = std::string::npos;
+  const Case cases[] = {
+      {"whole", kLongBody, kNever, kNever, BodyEnd::kComplete, kLongBody},
+      {"cut off", 20000, kNever, kNever, BodyEnd::kEndedEarly, 20000},
+      {"longer than its length", kLongBody + 1, kNever, kNever, BodyEnd::kTooLong, kLongBody},
+      {"read fails", kLongBody, 25000, kNever, BodyEnd::kReadFailed, 25000},
+      {"sink refuses", kLongBody, kNever, 30000, BodyEnd::kWriteFailed, kDownloadPieceSize},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedBody source{BytePattern(c.sent), kAsAsked, c.failAt};
+    ScriptedSink sink;
+    sink.refuseAfter = c.refuseAfter;
+    BodyPump pump;
+    pump.read = ScriptedBody::Read;
+    pump.source = &source;
+    pump.write = ScriptedSink::Write;
+    pump.sink = &sink;
+    EXPECT_EQ(pump.Run(kLongBody), c.end);
+    ASSERT_EQ(sink.bytes.size(), c.moved);
+    EXPECT_TRUE(sink.bytes == BytePattern(c.moved));
+  }
+}
+
+TEST(BodyPump, LooksAtTheStopBeforeEachPiece) {
+  for (bool stopFirst : {true, false}) {
+    SCOPED_TRACE(stopFirst ? "stopped before it starts" : "stopped after two pieces");
+    ScriptedBody source{BytePattern(kLongBody)};
+    struct StoppingSink : ScriptedSink {
+      std::atomic<bool> stop{false};
+    } sink;
+    sink.stop = stopFirst;
+    BodyPump pump;
+    pump.read = ScriptedBody::Read;
+    pump.source = &source;
+    pump.write = ScriptedSink::Write;
+    pump.sink = &sink;
+    pump.stop = &sink.stop;
+    pump.onPiece = [](uint32_t moved, void* context) {
+      if (moved >= 2 * kDownloadPieceSize) static_cast<StoppingSink*>(context)->stop = true;
+    };
+    pump.context = &sink;
+    EXPECT_EQ(pump.Run(kLongBody), BodyEnd::kStopped);
+    EXPECT_EQ(sink.bytes.size(), stopFirst ? 0u : 2 * kDownloadPieceSize);
+    EXPECT_EQ(source.reads, stopFirst ? 0 : 2);
+  }
 }
 
 TEST(ReadReplyInto, KeepsTheReplyTerminatedInsideTheBuffer) {

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "tests/helpers/byte_pattern.h"
+#include "tests/helpers/delayed_stop.h"
 #include "tests/helpers/test_http_server.h"
+#include "tests/helpers/test_https_server.h"
 
 namespace {
 
@@ -47,7 +50,9 @@ TEST_F(InternetTest, DownloadsOnlyCompleteDocumentsOfStatus200) {
       {"/body/40000", true, 40000},
       {"/body/0", true, 0},
       {"/trickle/5/1000/40", true, 5000},
-      {"/redirect/body/300", true, 300},  // WinINet follows the redirect on the same server
+      {"/redirect/body/300", true, 300},
+      {"/redirect/redirect/redirect/redirect/redirect/body/300", true, 300},  // five: followed
+      {"/redirect/redirect/redirect/redirect/redirect/redirect/body/300", false, 0},  // six: not
       {"/body/64/" + std::string(3000, 'x'), true, 64},  // a long path goes to WinINet whole
       {"/no-length/100", false, 0},
       {"/fewer/1000/600", false, 0},  // cut off: never a short document reported as whole
@@ -56,7 +61,10 @@ TEST_F(InternetTest, DownloadsOnlyCompleteDocumentsOfStatus200) {
       {"/more/100/50", false, 0},
       {"/status/404", false, 0},
       {"/status/204", false, 0},
-      {"/status/302", false, 0},  // a redirect without a Location stays a 302
+      {"/status/302", false, 0},  // a redirect without a Location leads nowhere
+      // Beyond any document: refused on its head, before a byte is allocated for it.
+      {"/fewer/2000000000/10", false, 0},
+      {"/body/" + std::to_string(kLargestDocument + 1), false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path.substr(0, 40));
@@ -72,7 +80,7 @@ TEST_F(InternetTest, DownloadsOnlyCompleteDocumentsOfStatus200) {
 }
 
 TEST_F(InternetTest, ReportsProgressAfterEachPieceOfADownload) {
-  const uint32_t size = 2 * kDownloadChunkSize + 1000;
+  const uint32_t size = 20 * kDownloadPieceSize + 1000;
   std::vector<std::pair<int32_t, uint32_t>> calls;
   CInternet internet;
   internet.SetProgress(
@@ -82,16 +90,63 @@ TEST_F(InternetTest, ReportsProgressAfterEachPieceOfADownload) {
       },
       &calls);
   ASSERT_TRUE(internet.Download(Url("/body/" + std::to_string(size)).c_str()));
-  ASSERT_GE(calls.size(), 3u);  // pieces of at most one chunk
+  ASSERT_GE(calls.size(), 21u);  // pieces of at most kDownloadPieceSize
+  uint32_t last = 0;
   for (size_t i = 0; i < calls.size(); ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(calls[i].first, static_cast<int32_t>(size + 2));
-    EXPECT_LE(calls[i].second, kDownloadChunkSize * (i + 1));
-    if (i > 0) {
-      EXPECT_GT(calls[i].second, calls[i - 1].second);
-    }
+    EXPECT_GT(calls[i].second, last);
+    EXPECT_LE(calls[i].second - last, kDownloadPieceSize);
+    last = calls[i].second;
   }
-  EXPECT_EQ(calls.back().second, size);
+  EXPECT_EQ(last, size);
+}
+
+// A reply whose length is beyond what a document may be is refused on its head: nothing of its
+// body is read (so nothing is told), and nothing is reserved for it.
+TEST_F(InternetTest, RefusesALyingLengthBeforeReadingItsBody) {
+  int told = 0;
+  CInternet internet;
+  internet.SetProgress([](int32_t, uint32_t, void* context) { ++*static_cast<int*>(context); },
+                       &told);
+  EXPECT_FALSE(internet.Download(Url("/fewer/2000000000/10").c_str()));
+  EXPECT_EQ(told, 0);
+  EXPECT_EQ(internet.GetSize(), 0u);
+}
+
+TEST_F(InternetTest, EndsARedirectLoopAfterFiveRedirects) {
+  const std::string key = FreshKey("loop");
+  CInternet internet;
+  EXPECT_FALSE(internet.Download(Url("/loop/" + key).c_str()));
+  // The first request and the five redirects it was allowed.
+  EXPECT_EQ(Log(key).size(), 6u);
+}
+
+// The wait for a reply's head is bounded as well as the wait for its body: a server that takes
+// the request and never answers is given up after the receive time-out (7 s), where an unbounded
+// wait would last until the server gave up (120 s here).
+TEST_F(InternetTest, GivesUpOnAServerThatNeverAnswers) {
+  for (bool post : {false, true}) {
+    SCOPED_TRACE(post ? "POST" : "GET");
+    CInternet internet;
+    uint8_t reply[16];
+    uint32_t replyLength = sizeof reply;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(post ? internet.Post(Url("/silent").c_str(), nullptr, "x", 1, reply,
+                                      &replyLength, nullptr)
+                      : internet.Download(Url("/silent").c_str()));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+  }
+}
+
+// A stop is noticed as the next piece of a slow body arrives, not when a large read fills.
+TEST_F(InternetTest, AStopEndsATricklingDownloadAtOnce) {
+  DelayedStop stop(std::chrono::seconds(1));
+  CInternet internet;
+  internet.SetStopRequest(stop.Flag());
+  // 200 KB at 20 KB a second.
+  EXPECT_FALSE(internet.Download(Url("/trickle/200/1000/50").c_str()));
+  EXPECT_LT(stop.SinceSet(), std::chrono::milliseconds(500));
 }
 
 TEST_F(InternetTest, KeepsOneSessionAndBufferAcrossDownloads) {
@@ -235,6 +290,21 @@ TEST_F(InternetTest, RefusesRequestsItCannotSendWhole) {
                              nullptr));
   EXPECT_FALSE(internet.Post(Url("/record/x").c_str(), nullptr, nullptr, 5, response,
                              &responseLength, nullptr));
+}
+
+using InternetHttpsTest = HttpsServerTest;
+
+// An https server is one whose certificate verifies: issued to the name asked for, in date, by a
+// trusted authority. Any other fails as an unreachable server does.
+TEST_F(InternetHttpsTest, DownloadsOnlyFromAServerWhoseCertificateVerifies) {
+  for (const CertificateKind& c : kCertificateKinds) {
+    SCOPED_TRACE(c.kind);
+    CInternet internet;
+    ASSERT_EQ(internet.Download(SecureUrl(c.kind, "/body/5000").c_str()), c.verifies);
+    if (c.verifies) {
+      EXPECT_TRUE(Document(internet) == BytePattern(5000));
+    }
+  }
 }
 
 }  // namespace

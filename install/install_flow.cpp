@@ -19,6 +19,7 @@
 #include "support/internet.h"
 #include "support/md5.h"
 #include "support/path_text.h"
+#include "support/text_length.h"
 #include "support/user_question.h"
 
 namespace {
@@ -27,8 +28,7 @@ namespace {
 bool PutAnyFile(const CUninstInfo& installed) {
   for (int i = 0; i < installed.Count(); ++i) {
     const char16_t* entry = installed.Get(i);
-    int length = 0;
-    while (entry[length] != 0) ++length;
+    const int length = TextLength(entry);
     if (length != 0 && entry[length - 1] != u'\\') return true;
   }
   return false;

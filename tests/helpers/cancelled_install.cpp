@@ -1,5 +1,5 @@
-// A helper process for the tests: installs the payload beside the setup path it is given
-// (first argument) into the folder given second, and once the install is under way cancels it
+// A helper process for the tests: installs the package of the installer it is given (first
+// argument) into the folder given second, and once the install is under way cancels it
 // the way closing the window does, by destroying the flow. Exits with 3 when that left the
 // worker stopped (no file appears in the folder afterwards), 4 when files still appeared, 1 when
 // the install never got under way.
@@ -9,8 +9,11 @@
 #include <filesystem>
 
 #include "install/install_flow.h"
-#include "records/client_info.h"
+#include "install/windows_install_edge.h"
+#include "startup/install_package.h"
+#include "startup/package_loading.h"
 #include "support/handle.h"
+#include "support/module_library.h"
 
 namespace {
 
@@ -19,10 +22,9 @@ constexpr int kReportsBeforeCancel = 20;
 class CancellingObserver : public IInstallObserver {
  public:
   explicit CancellingObserver(HANDLE underWay) : underWay_(underWay) {}
-  void OnElementChanged(InstallElement element) override {
-    if (element == InstallElement::kStatusText && ++reports_ == kReportsBeforeCancel) {
-      SetEvent(underWay_);
-    }
+  // Every progress report changes the view.
+  void OnViewChanged() override {
+    if (++reports_ == kReportsBeforeCancel) SetEvent(underWay_);
   }
   void PostCommand(int) override {}
   void Close(int) override {}
@@ -50,12 +52,17 @@ int wmain(int argc, wchar_t** argv) {
   const std::filesystem::path target(argv[2]);
   Handle underWay(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   CancellingObserver observer(underWay.Get());
+  CInstallPackage package;
   {
-    CClientInfo product;
-    CInstallFlow flow(&observer, product, true);
-    if (!flow.OpenPayload(setupPath) || !flow.LoadWindowConfig(setupPath) || !flow.Prepare()) {
+    ModuleLibrary setup(setupPath);
+    if (setup.Handle() == nullptr || !LoadInstallPackage(setup.Handle(), setupPath, package)) {
       return 1;
     }
+  }
+  CWindowsInstallEdge edge;
+  {
+    CInstallFlow flow(&observer, edge, package.Product(), package.Payload(), true);
+    if (!flow.Prepare()) return 1;
     flow.ChooseInstallFolder(target.u16string().c_str());
     if (!flow.StartInstall()) return 1;
     if (WaitForSingleObject(underWay.Get(), 30000) != WAIT_OBJECT_0) return 1;

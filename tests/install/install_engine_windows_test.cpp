@@ -1,8 +1,12 @@
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "install/install_engine.h"
@@ -167,6 +171,34 @@ TEST_F(InstallEngineTest, AnUnreachableListIsNoInstall) {
                                      Url("/file/" + Name("missing.xml")).c_str()));
   EXPECT_EQ(progress.reports, 0);
   EXPECT_FALSE(std::filesystem::exists(temp.Path() / "client"));
+}
+
+// A stop set while a file downloads abandons the download within one piece and ends the run:
+// the file being fetched never lands, and the rest of the list is not begun.
+TEST_F(InstallEngineTest, AStopInsideADownloadEndsTheRunPromptly) {
+  TempFolder temp;
+  CUpdateInfo list;
+  // 13 MB served over ten seconds.
+  list.AddFile(u"slow.bin", 200 * 65536, Md5Hex("not the pattern").c_str(),
+               Url("/trickle/200/65536/50").c_str());
+  Publish(&list, u"after.txt", "after");
+  CInstall engine;
+  Progress progress;
+  Watch(engine, progress);
+  std::atomic<bool> stop{false};
+  engine.SetStopRequest(&stop);
+  std::atomic<bool> followed{true};
+  std::thread run([&] { followed = engine.InstallList(temp.File(u"client").c_str(), &list); });
+  Sleep(1000);
+  const auto stopped = std::chrono::steady_clock::now();
+  stop = true;
+  run.join();
+
+  EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::seconds(3));
+  EXPECT_FALSE(followed);
+  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "client/slow.bin"));
+  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "client/after.txt"));
+  EXPECT_EQ(Served(Name("1")), 0);
 }
 
 }  // namespace

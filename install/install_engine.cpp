@@ -10,7 +10,6 @@
 #include "support/internet.h"
 #include "support/md5.h"
 #include "support/path_text.h"
-#include "support/url_parts.h"
 
 namespace {
 
@@ -27,26 +26,6 @@ bool MatchesItem(const CInternet& internet, const UpdateItem& entry) {
 void CInstall::OnReceived(int32_t, uint32_t received, void* self) {
   auto* engine = static_cast<CInstall*>(self);
   engine->run_.Report(engine->total_, engine->done_ + received, nullptr);
-}
-
-bool CInstall::InstallFromUrl(const char16_t* folder, const char16_t* url) {
-  if (folder == nullptr || url == nullptr || folder[0] == 0 || url[0] == 0) return false;
-  FixedWString<1024> request;
-  if (!MakeUncachedUrl(url, &request)) return false;
-  CInternet internet;
-  internet.SetStopRequest(run_.stop);
-  return internet.Download(request.Units()) &&
-         InstallFromData(folder, internet.GetData(), internet.GetSize());
-}
-
-bool CInstall::InstallFromData(const char16_t* folder, const uint8_t* bytes, uint32_t count) {
-  if (folder == nullptr || bytes == nullptr || count == 0) return false;
-  Md5HexOfMemory(listDigest_, bytes, count);
-  CUpdateInfo list;
-  listVersion_.Clear();
-  if (!list.ParseBytes(bytes, count)) return false;
-  listVersion_.Assign(list.GetVersion());
-  return InstallList(folder, &list);
 }
 
 bool CInstall::InstallList(const char16_t* folder, const IUpdateInfo* list) {
@@ -89,13 +68,11 @@ bool CInstall::InstallEntry(const char16_t* folder, const UpdateItem* entry) {
   if (!JoinEntryPath(folder, entry->file, path)) return false;
   if (VerifyUpdateItem(folder, *entry)) return true;
   if (!CreateParentFolder(path)) return false;
-  FixedWString<1024> request;
-  if (!MakeUncachedUrl(entry->url, &request)) return false;
   CInternet internet;
   internet.SetProgress(&CInstall::OnReceived, this);
   internet.SetStopRequest(run_.stop);
   // A short, long or altered download never replaces the file that is there, and a write cut
   // off half way leaves that file as it was.
-  return internet.Download(request.Units()) && MatchesItem(internet, *entry) &&
+  return internet.DownloadUncached(entry->url) && MatchesItem(internet, *entry) &&
          ReplaceWholeFile(path, internet.GetData(), internet.GetSize());
 }

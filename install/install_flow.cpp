@@ -2,6 +2,7 @@
 
 #include "install/client_file.h"
 #include "install/install_folder.h"
+#include "product/uninstall_list_file.h"
 #include "records/update_info.h"
 #include "support/filesystem_path.h"
 #include "support/md5.h"
@@ -208,8 +209,7 @@ void CInstallFlow::FinishInstall() {
   state_ = kFinished;
   const char16_t* folder = installFolder_.Units();
   char16_t uninstallFile[kPathCapacity];
-  const bool named =
-      ComposePath(uninstallFile, kPathCapacity, {folder, SeparatorAfter(folder), u"uninst.dat"});
+  const bool named = UninstallListPath(folder, uninstallFile);
   outcome_.unusable =
       !PutAnyFile(uninstallList_) || !HasClientFile(folder, product_.GetClientFile().Units());
   if (outcome_.unusable) {
@@ -224,7 +224,7 @@ void CInstallFlow::FinishInstall() {
     observer_->Close(kExitFilesFailed);
     return;
   }
-  if (!named || !uninstallList_.SaveToFile(uninstallFile)) outcome_.Fail(u"uninst.dat");
+  if (!named || !uninstallList_.SaveToFile(uninstallFile)) outcome_.Fail(kUninstallListName);
   ShowFinishPage();
   // A client with missing files keeps no digest, so the update check finds it out of date and
   // repairs it. It is still registered, so that its uninstaller can remove what it has.

@@ -8,12 +8,12 @@
 #include "install/install_report.h"
 #include "install/install_thread.h"
 #include "product/auto_start.h"
-#include "product/list_digest.h"
-#include "product/product_keys.h"
+#include "product/installed_folder.h"
 #include "product/product_registration.h"
 #include "product/program_launch.h"
+#include "product/published_list.h"
 #include "records/client_info.h"
-#include "support/internet.h"
+#include "support/path_text.h"
 #include "support/user_question.h"
 #include "support/wide_text.h"
 
@@ -38,12 +38,9 @@ bool CWindowsInstallEdge::GetWindowsFolder(FixedWString<1024>* folder) {
 
 bool CWindowsInstallEdge::ReadInstalledFolder(const IClientInfo& product,
                                               FixedWString<1024>* folder) {
-  char16_t recorded[1024];
-  if (!ReadProductValue(product.GetCompany().Units(), product.GetApp().Units(), u"path",
-                        recorded, 1024)) {
-    return false;
-  }
-  folder->Assign(recorded);
+  char16_t installed[kPathCapacity];
+  if (!::ReadInstalledFolder(product, installed)) return false;
+  folder->Assign(installed);
   return true;
 }
 
@@ -89,20 +86,16 @@ bool CWindowsInstallEdge::InstallArchive(XZip& payload, const char16_t* nestedNa
 bool CWindowsInstallEdge::InstallPublished(const IClientInfo& product, const char16_t* folder,
                                            const InstallRun& run, ListFacts* list) {
   // The list is fetched once: the bytes that chose the URL are the bytes installed from.
-  CInternet published;
-  published.SetStopRequest(run.stop);
-  if (!DownloadUpdateList(product.GetConfig().Units(), published) &&
-      !DownloadUpdateList(product.GetConfig2().Units(), published)) {
-    return false;
-  }
+  PublishedList published;
+  if (!FetchPublishedList(product, &published, run.stop) || !published.readable) return false;
+  list->digest = published.digest;
+  list->version.Assign(published.items.GetVersion());
   CInstall engine;
   engine.SetCallback(run.progress, run.context);
   engine.SetInstalledList(run.installed);
   engine.SetStopRequest(run.stop);
-  const bool followed = engine.InstallFromData(folder, published.GetData(), published.GetSize());
+  const bool followed = engine.InstallList(folder, &published.items);
   if (run.outcome != nullptr) *run.outcome = engine.Outcome();
-  list->digest.Assign(engine.GetListDigest());
-  list->version.Assign(engine.GetListVersion());
   return followed;
 }
 

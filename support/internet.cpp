@@ -99,6 +99,11 @@ void CInternet::SetProgress(ProgressCallback callback, void* context) {
   progressContext_ = context;
 }
 
+bool CInternet::DownloadUncached(const char16_t* url) {
+  FixedWString<1024> request;
+  return MakeUncachedUrl(url, &request) && Download(request.Units());
+}
+
 bool CInternet::Download(const char16_t* url) {
   document_.SetLength(0);
   if (url == nullptr || Stopped(stop_) || !OpenSession(nullptr)) return false;

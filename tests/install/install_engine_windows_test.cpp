@@ -16,6 +16,7 @@
 #include "tests/helpers/byte_pattern.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/test_http_server.h"
+#include "tests/helpers/uninstall_entries.h"
 
 namespace {
 
@@ -23,12 +24,6 @@ std::u16string Md5Hex(const std::string& bytes) {
   char16_t digest[33];
   Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
   return digest;
-}
-
-std::vector<std::u16string> Entries(const CUninstInfo& list) {
-  std::vector<std::u16string> entries;
-  for (int i = 0; i < list.Count(); ++i) entries.push_back(list.Get(i));
-  return entries;
 }
 
 struct Progress {
@@ -72,14 +67,6 @@ class InstallEngineTest : public HttpServerTest {
   void Publish(CUpdateInfo* list, const char16_t* file, const std::string& content) {
     Publish(list, file, content, static_cast<int32_t>(content.size()), Md5Hex(content));
   }
-  // The list on the server; returns its URL.
-  std::u16string PublishList(CUpdateInfo* list, std::string* bytes) {
-    std::vector<uint8_t> stored(CRecordStorage::kDefaultSaveBufferSize);
-    uint32_t size = list->Serialize(stored.data(), static_cast<uint32_t>(stored.size()), false);
-    bytes->assign(stored.begin(), stored.begin() + size);
-    EXPECT_TRUE(Keep(Name("update.xml"), *bytes));
-    return Url("/file/" + Name("update.xml"));
-  }
 
  private:
   long long stamp_ = std::chrono::steady_clock::now().time_since_epoch().count();
@@ -112,13 +99,11 @@ TEST_F(InstallEngineTest, DownloadsCheckedFilesAndCountsTheRestAsFailed) {
                                      std::char_traits<char16_t>::length(removed) + 1);
     list.AddItem(std::make_unique<UpdateItem>(removal));
   }
-  std::string listBytes;
-  const std::u16string listUrl = PublishList(&list, &listBytes);
 
   CInstall engine;
   Progress progress;
   Watch(engine, progress);
-  ASSERT_TRUE(engine.InstallFromUrl(folder.c_str(), listUrl.c_str()));
+  ASSERT_TRUE(engine.InstallList(folder.c_str(), &list));
 
   EXPECT_EQ(ReadBytes(temp.Path() / "client/first.txt"), "first");
   EXPECT_EQ(ReadBytes(temp.Path() / "client/sub/deep/big.bin"), big);
@@ -128,7 +113,6 @@ TEST_F(InstallEngineTest, DownloadsCheckedFilesAndCountsTheRestAsFailed) {
   EXPECT_FALSE(std::filesystem::exists(temp.Path() / "client/obsolete.txt"));
   EXPECT_EQ(engine.Outcome().failed, 3);
   EXPECT_EQ(std::u16string(engine.Outcome().firstFailed.Units()), u"altered.txt");
-  EXPECT_EQ(std::u16string(engine.GetListDigest()), Md5Hex(listBytes));
   EXPECT_EQ(progress.total, static_cast<uint32_t>(list.TotalSize()));
   EXPECT_EQ(progress.lastDone, progress.total);
   EXPECT_FALSE(progress.doneWentBack);
@@ -143,34 +127,21 @@ TEST_F(InstallEngineTest, ARunOverAnUnchangedClientDownloadsNothing) {
   CUpdateInfo list;
   Publish(&list, u"a.txt", "alpha");
   Publish(&list, u"bin\\b.dll", BytePattern(300000));
-  std::string listBytes;
-  const std::u16string listUrl = PublishList(&list, &listBytes);
 
   CInstall first;
-  ASSERT_TRUE(first.InstallFromUrl(folder.c_str(), listUrl.c_str()));
+  ASSERT_TRUE(first.InstallList(folder.c_str(), &list));
   EXPECT_EQ(first.Outcome().failed, 0);
 
   CInstall again;
   Progress progress;
   Watch(again, progress);
-  ASSERT_TRUE(again.InstallFromUrl(folder.c_str(), listUrl.c_str()));
+  ASSERT_TRUE(again.InstallList(folder.c_str(), &list));
   // Files found in place belong to the install as much as those downloaded.
   EXPECT_EQ(Entries(progress.installed), (std::vector<std::u16string>{u"a.txt", u"bin\\b.dll"}));
   EXPECT_EQ(again.Outcome().failed, 0);
   EXPECT_EQ(Served(Name("0")), 1);
   EXPECT_EQ(Served(Name("1")), 1);
   EXPECT_EQ(progress.lastDone, static_cast<uint32_t>(list.TotalSize()));
-}
-
-TEST_F(InstallEngineTest, AnUnreachableListIsNoInstall) {
-  TempFolder temp;
-  CInstall engine;
-  Progress progress;
-  Watch(engine, progress);
-  EXPECT_FALSE(engine.InstallFromUrl(temp.File(u"client").c_str(),
-                                     Url("/file/" + Name("missing.xml")).c_str()));
-  EXPECT_EQ(progress.reports, 0);
-  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "client"));
 }
 
 // A stop set while a file downloads abandons the download within one piece and ends the run:

@@ -5,14 +5,17 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "product/auto_start.h"
-#include "product/list_digest.h"
+#include "product/installed_folder.h"
 #include "product/product_keys.h"
 #include "product/product_registration.h"
 #include "product/program_launch.h"
+#include "product/published_list.h"
 #include "records/client_info.h"
 #include "support/md5.h"
+#include "support/path_text.h"
 #include "support/registry.h"
 #include "support/wide_text.h"
 #include "tests/helpers/byte_pattern.h"
@@ -218,6 +221,7 @@ TEST_F(ListDigest, UpdateIsNeededWhenTheRecordedDigestDiffers) {
   std::u16string published = Md5Hex(BytePattern(1000));
   std::u16string lower;
   for (char16_t c : published) lower += (c >= u'A' && c <= u'F') ? c + 32 : c;
+  const std::u16string cut = published.substr(0, 31);
   struct Case {
     const char* name;
     std::u16string config;
@@ -228,6 +232,8 @@ TEST_F(ListDigest, UpdateIsNeededWhenTheRecordedDigestDiffers) {
       {"the same digest", Url("/body/1000"), published.c_str(), false},
       {"another digest", Url("/body/1000"), u"0123456789ABCDEF0123456789ABCDEF", true},
       {"the digest in lower case", Url("/body/1000"), lower.c_str(), true},
+      {"the digest cut short", Url("/body/1000"), cut.c_str(), true},
+      {"an empty digest: an install with failed files", Url("/body/1000"), u"", true},
       {"the list unreachable", Url("/status/404"), nullptr, false},
   };
   for (const Case& c : cases) {
@@ -239,6 +245,59 @@ TEST_F(ListDigest, UpdateIsNeededWhenTheRecordedDigestDiffers) {
                                     product.client.GetApp().Units(), u"md5", c.recorded, -1));
     }
     EXPECT_EQ(IsUpdateNeeded(product.client), c.needed);
+  }
+}
+
+// The bytes that arrived are read as a list when they are one: its items and its version.
+TEST_F(ListDigest, APublishedListIsReadWhenItIsOne) {
+  CUpdateInfo list;
+  list.SetVersion(u"2.0.1.5");
+  list.AddFile(u"client.exe", 4, u"0123456789ABCDEF0123456789ABCDEF", u"http://127.0.0.1/c");
+  std::vector<uint8_t> stored(CRecordStorage::kDefaultSaveBufferSize);
+  const uint32_t size = list.Serialize(stored.data(), static_cast<uint32_t>(stored.size()), false);
+  const std::string bytes(stored.begin(), stored.begin() + size);
+  ASSERT_TRUE(Keep("published/update.xml", bytes));
+
+  PublishedList published;
+  ASSERT_TRUE(FetchPublishedListAt(Url("/file/published/update.xml").c_str(), &published));
+  EXPECT_TRUE(published.readable);
+  EXPECT_EQ(std::u16string(published.digest.Units()), Md5Hex(bytes));
+  EXPECT_EQ(std::u16string(published.items.GetVersion()), u"2.0.1.5");
+  ASSERT_EQ(published.items.Count(), 1);
+  EXPECT_EQ(std::u16string(published.items.Get(0)->file), u"client.exe");
+
+  PublishedList notAList;
+  ASSERT_TRUE(FetchPublishedListAt(Url("/body/100").c_str(), &notAList));
+  EXPECT_FALSE(notAList.readable);
+  EXPECT_EQ(std::u16string(notAList.digest.Units()), Md5Hex(BytePattern(100)));
+}
+
+// Where the product is installed, as its product key records it, ready to join names to.
+TEST(InstalledFolder, IsTheRecordedPathEndingWithABackslash) {
+  struct Case {
+    const char* name;
+    const char16_t* recorded;  // null: none
+    bool found;
+    const char16_t* folder;
+  };
+  const Case cases[] = {
+      {"ending with a backslash", u"D:\\Games\\Client\\", true, u"D:\\Games\\Client\\"},
+      {"without one", u"D:\\Games\\Client", true, u"D:\\Games\\Client\\"},
+      {"none recorded", nullptr, false, u""},
+      {"an empty value, not the root of a drive", u"", false, u""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestProduct product;
+    if (c.recorded != nullptr) {
+      ASSERT_TRUE(WriteProductValue(product.client.GetCompany().Units(),
+                                    product.client.GetApp().Units(), u"path", c.recorded, -1));
+    }
+    char16_t folder[kPathCapacity] = {};
+    EXPECT_EQ(ReadInstalledFolder(product.client, folder), c.found);
+    if (c.found) {
+      EXPECT_EQ(std::u16string(folder), c.folder);
+    }
   }
 }
 

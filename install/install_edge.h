@@ -30,7 +30,8 @@ class IInstallEdge {
   virtual int64_t UptimeSecond() = 0;
   // The Windows folder; false when it cannot be read.
   virtual bool GetWindowsFolder(FixedWString<1024>* folder) = 0;
-  // The folder the product key records for an earlier install; false when none is recorded.
+  // The folder an earlier install recorded in the product key, ending with a backslash; false
+  // when none is recorded.
   virtual bool ReadInstalledFolder(const IClientInfo& product, FixedWString<1024>* folder) = 0;
 
   // The checks of install_checks.h; each may ask the person.

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "support/entry_path.h"
 #include "support/filesystem_path.h"
@@ -25,21 +26,14 @@ bool PutEntry(const char16_t* folder, const std::u16string& entry) {
 
 }  // namespace
 
-FakeInstallEdge::~FakeInstallEdge() {
-  stuck = false;
-  if (worker_.joinable()) worker_.join();
-}
-
 bool FakeInstallEdge::GetWindowsFolder(FixedWString<1024>* folder) {
-  if (windowsFolder == nullptr) return false;
   folder->Assign(windowsFolder);
-  return true;
+  return windowsFolder != nullptr;
 }
 
 bool FakeInstallEdge::ReadInstalledFolder(const IClientInfo&, FixedWString<1024>* folder) {
-  if (installedFolder == nullptr) return false;
   folder->Assign(installedFolder);
-  return true;
+  return installedFolder != nullptr;
 }
 
 InstalledVersionCheck FakeInstallEdge::CheckInstalledVersion(const IClientInfo&) {
@@ -57,45 +51,29 @@ bool FakeInstallEdge::CheckRunningClient(const IClientInfo&, const char16_t*) {
   return runningClientPasses;
 }
 
-void FakeInstallEdge::Tell(const char16_t* text, Notice notice) {
-  told.push_back(text);
-  notices.push_back(notice);
-}
-
 bool FakeInstallEdge::StartWorker(std::function<void()> work) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (running_) return false;
-    running_ = true;
-  }
-  if (worker_.joinable()) worker_.join();
-  worker_ = std::thread([this, work] {
-    work();
-    std::lock_guard<std::mutex> lock(mutex_);
-    running_ = false;
-    ended_.notify_all();
-  });
+  if (!WaitForWorker(0)) return false;
+  worker_ = std::async(std::launch::async, std::move(work));
   return true;
 }
 
 bool FakeInstallEdge::WaitForWorker(uint32_t timeoutMs) {
-  std::unique_lock<std::mutex> lock(mutex_);
-  if (running_ && stuck) return false;
-  return ended_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !running_; });
+  if (!worker_.valid()) return true;
+  if (stuck) return false;
+  return worker_.wait_for(std::chrono::milliseconds(timeoutMs)) == std::future_status::ready;
 }
 
 bool FakeInstallEdge::Install(const char16_t* folder, const InstallRun& run) {
   if (installFails) return false;
   const uint32_t count = static_cast<uint32_t>(entries.size());
-  for (uint32_t i = 0; i < count; ++i) {
-    if (run.Stopped()) return false;
-    const FakeEntry& entry = entries[i];
-    if (entry.putInPlace && PutEntry(folder, entry.name)) {
-      run.Installed(entry.name.c_str());
+  for (uint32_t i = 0; i < count && !run.Stopped(); ++i) {
+    const std::u16string& name = entries[i].name;
+    if (entries[i].putInPlace && PutEntry(folder, name)) {
+      run.Installed(name.c_str());
     } else {
-      run.Failed(entry.name.c_str());
+      run.Failed(name.c_str());
     }
-    run.Report(count, i + 1, entry.name.c_str());
+    run.Report(count, i + 1, name.c_str());
   }
   while (waitForStop && !run.Stopped()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return !run.Stopped();
@@ -110,13 +88,8 @@ bool FakeInstallEdge::InstallArchive(XZip&, const char16_t* nestedName, const ch
 bool FakeInstallEdge::InstallPublished(const IClientInfo&, const char16_t* folder,
                                        const InstallRun& run, ListFacts* list) {
   installs.push_back(u"published");
-  if (installFails) return false;
   *list = publishedList;
   return Install(folder, run);
-}
-
-void FakeInstallEdge::ReportInstall(const IClientInfo&, const char16_t* packageVersion) {
-  reportedVersions.push_back(packageVersion);
 }
 
 void FakeInstallEdge::Register(const IClientInfo&, bool startWithWindows) {

@@ -1,10 +1,7 @@
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
-#include <mutex>
+#include <future>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "install/install_edge.h"
@@ -21,29 +18,24 @@ struct FakeEntry {
 // the test sets them, and what the flow asked of them is kept. The worker is a real thread.
 class FakeInstallEdge : public IInstallEdge {
  public:
-  ~FakeInstallEdge() override;  // lets a stuck worker go and joins it
-
   // What the machine and the person answer.
   const char16_t* windowsFolder = u"C:\\Windows";  // null: it cannot be read
   const char16_t* installedFolder = nullptr;       // an earlier install's; null: none
   InstalledVersionCheck versionCheck = InstalledVersionCheck::kProceed;
   bool securitySoftwarePasses = true;
   bool runningClientPasses = true;
-  std::atomic<int64_t> uptimeSecond{0};
-
-  // What an install does: the entries, one progress report each (the entry count as total),
-  // unless it fails before any progress; then, when waitForStop, it waits for the run's stop.
+  int64_t uptimeSecond = 0;
+  // What an install does: one progress report an entry (the entry count as total), unless it
+  // fails before any progress; then, when waitForStop, it waits for the run's stop.
   std::vector<FakeEntry> entries;
   bool installFails = false;
   bool waitForStop = false;
   ListFacts publishedList;  // the list of a download-mode install
-  // The worker never ends within a wait.
-  bool stuck = false;
+  bool stuck = false;       // the worker never ends within a wait
 
   // What the flow asked, in order.
   std::vector<std::u16string> checks;  // "version", "security software", "running client"
   std::vector<std::u16string> told;
-  std::vector<Notice> notices;
   std::vector<std::u16string> installs;  // "archive <nested name>" or "published"
   std::vector<std::u16string> reportedVersions;
   int registrations = 0;
@@ -57,7 +49,7 @@ class FakeInstallEdge : public IInstallEdge {
   InstalledVersionCheck CheckInstalledVersion(const IClientInfo& product) override;
   bool CheckSecuritySoftware(const IClientInfo& product) override;
   bool CheckRunningClient(const IClientInfo& product, const char16_t* folder) override;
-  void Tell(const char16_t* text, Notice notice) override;
+  void Tell(const char16_t* text, Notice) override { told.push_back(text); }
   bool StartWorker(std::function<void()> work) override;
   bool WaitForWorker(uint32_t timeoutMs) override;
   void EndProcess(int exitCode) override { endedProcess.push_back(exitCode); }
@@ -66,15 +58,14 @@ class FakeInstallEdge : public IInstallEdge {
   bool InstallPublished(const IClientInfo& product, const char16_t* folder,
                         const InstallRun& run, ListFacts* list) override;
   void PauseForPainting() override {}
-  void ReportInstall(const IClientInfo& product, const char16_t* packageVersion) override;
+  void ReportInstall(const IClientInfo&, const char16_t* packageVersion) override {
+    reportedVersions.push_back(packageVersion);
+  }
   void Register(const IClientInfo& product, bool startWithWindows) override;
   void LaunchClient(const IClientInfo&) override { ++launches; }
 
  private:
   bool Install(const char16_t* folder, const InstallRun& run);
 
-  std::thread worker_;
-  std::mutex mutex_;
-  std::condition_variable ended_;
-  bool running_ = false;
+  std::future<void> worker_;  // its end is waited for when it goes
 };

@@ -109,6 +109,10 @@ TEST(InstallFlow, ArchiveInstallFinishesWithWhatWasPutInPlace) {
   std::u16string typed = f.flow->GetInstallFolder().Units();
   typed.pop_back();
   f.flow->SetFolderText(typed.c_str());
+  // The finish button does nothing before the install has finished.
+  EXPECT_TRUE(f.flow->OnCommand(CInstallFlow::kFinishCommand));
+  EXPECT_FALSE(f.flow->OnCommand(4097));  // the window's own commands are not the flow's
+  EXPECT_EQ(f.flow->GetState(), CInstallFlow::kReady);
 
   ASSERT_TRUE(f.flow->StartInstall());
   EXPECT_EQ(f.flow->GetState(), CInstallFlow::kInstalling);
@@ -143,9 +147,11 @@ TEST(InstallFlow, ArchiveInstallFinishesWithWhatWasPutInPlace) {
   EXPECT_EQ(f.observer.Closes(), std::vector<int>{kExitInstalled});
 }
 
-// The report says the configured version was installed: the flow gives it the version the
-// followed list names, or the configured one without a list or a version in it, and only once.
-TEST(InstallFlow, TheReportNamesTheVersionOfTheListFollowedAndGoesOutOnce) {
+// The list the install followed (the payload's in archive mode, the published one in download
+// mode) gives the recorded digest and the version the report names, only once; without a list,
+// or a version in it, the report names the configured version.
+TEST(InstallFlow, TheListFollowedGivesTheDigestAndTheReportedVersion) {
+  const char16_t kPublishedDigest[] = u"0123456789ABCDEF0123456789ABCDEF";
   struct Case {
     const char* label;
     bool archiveMode;
@@ -165,10 +171,15 @@ TEST(InstallFlow, TheReportNamesTheVersionOfTheListFollowedAndGoesOutOnce) {
     FlowFixture f(false, {c.archiveMode, c.payloadList});
     f.edge.entries = {{u"client.exe"}};
     f.edge.publishedList.version.Assign(c.publishedVersion);
+    f.edge.publishedList.digest.Assign(kPublishedDigest);
     ASSERT_EQ(f.flow->IsArchiveMode(), c.archiveMode);
 
     ASSERT_EQ(f.Run(), CInstallFlow::kCompletedCommand);
     EXPECT_EQ(f.edge.reportedVersions, std::vector<std::u16string>{c.reported});
+    EXPECT_EQ(std::u16string(f.product.GetDigest().Units()),
+              !c.archiveMode            ? kPublishedDigest
+              : c.payloadList.empty() ? u""
+                                      : Md5Hex(c.payloadList));
     // Another run of the worker completes without a second report or completion.
     ASSERT_TRUE(f.edge.WaitForWorker(5000));
     EXPECT_TRUE(f.flow->RunInstall());
@@ -464,15 +475,6 @@ TEST(InstallFlow, ProgressReportsFillTheTextsOfTheirModeAndNotTheList) {
     EXPECT_EQ(flow.View().detailText.Empty(), !c.detailShown);
     EXPECT_EQ(flow.View().slowNetworkVisible, c.slow);
   }
-}
-
-TEST(InstallFlow, TheFinishButtonActsOnlyOnceFinished) {
-  FlowFixture f(false);
-  EXPECT_TRUE(f.flow->OnCommand(CInstallFlow::kFinishCommand));
-  EXPECT_EQ(f.flow->GetState(), CInstallFlow::kReady);
-  EXPECT_TRUE(f.observer.Closes().empty());
-  EXPECT_EQ(f.edge.launches, 0);
-  EXPECT_FALSE(f.flow->OnCommand(4097));  // the window's own commands are not the flow's
 }
 
 }  // namespace

@@ -173,18 +173,27 @@ TEST(ProductRegistration, AutoStartWritesTheRecordedMainPathUnderTheName) {
 
 class ListDigest : public HttpServerTest {};
 
+// The published list comes from config, else config2, and is read as a list when it is one.
 TEST_F(ListDigest, ComesFromConfigOrElseFromConfig2) {
   std::u16string refused = u"http://127.0.0.1:1/update.xml";
+  CUpdateInfo list;
+  list.SetVersion(u"2.0.1.5");
+  list.AddFile(u"client.exe", 4, u"0123456789ABCDEF0123456789ABCDEF", u"http://127.0.0.1/c");
+  std::vector<uint8_t> stored(CRecordStorage::kDefaultSaveBufferSize);
+  const uint32_t size = list.Serialize(stored.data(), static_cast<uint32_t>(stored.size()), false);
+  const std::string listBytes(stored.begin(), stored.begin() + size);
+  ASSERT_TRUE(Keep("published/update.xml", listBytes));
   struct Case {
     const char* name;
     std::u16string config;
     std::u16string config2;
     bool fetched;
     std::string body;
+    const char16_t* version = nullptr;  // null: the body is no list
   } cases[] = {
       {"config answers", Url("/body/1000"), Url("/body/2000"), true, BytePattern(1000)},
-      {"config missing on the server", Url("/status/404"), Url("/body/2000"), true,
-       BytePattern(2000)},
+      {"config missing on the server", Url("/status/404"), Url("/file/published/update.xml"),
+       true, listBytes, u"2.0.1.5"},
       {"config unreachable", refused, Url("/body/3000"), true, BytePattern(3000)},
       {"config empty", u"", Url("/body/70000"), true, BytePattern(70000)},
       {"an empty list", Url("/body/0"), u"", true, ""},
@@ -196,10 +205,18 @@ TEST_F(ListDigest, ComesFromConfigOrElseFromConfig2) {
     CClientInfo client;
     client.SetConfig(c.config.c_str());
     client.SetConfig2(c.config2.c_str());
+    PublishedList published;
+    ASSERT_EQ(FetchPublishedList(client, &published), c.fetched);
     char16_t digest[kDigestUnits] = {};
     ASSERT_EQ(FetchListDigest(client, digest), c.fetched);
-    if (c.fetched) {
-      EXPECT_EQ(std::u16string(digest), Md5Hex(c.body));
+    if (!c.fetched) continue;
+    EXPECT_EQ(std::u16string(digest), Md5Hex(c.body));
+    EXPECT_EQ(std::u16string(published.digest.Units()), Md5Hex(c.body));
+    ASSERT_EQ(published.readable, c.version != nullptr);
+    if (c.version != nullptr) {
+      EXPECT_EQ(std::u16string(published.items.GetVersion()), c.version);
+      ASSERT_EQ(published.items.Count(), 1);
+      EXPECT_EQ(std::u16string(published.items.Get(0)->file), u"client.exe");
     }
   }
   CClientInfo client;
@@ -246,30 +263,6 @@ TEST_F(ListDigest, UpdateIsNeededWhenTheRecordedDigestDiffers) {
     }
     EXPECT_EQ(IsUpdateNeeded(product.client), c.needed);
   }
-}
-
-// The bytes that arrived are read as a list when they are one: its items and its version.
-TEST_F(ListDigest, APublishedListIsReadWhenItIsOne) {
-  CUpdateInfo list;
-  list.SetVersion(u"2.0.1.5");
-  list.AddFile(u"client.exe", 4, u"0123456789ABCDEF0123456789ABCDEF", u"http://127.0.0.1/c");
-  std::vector<uint8_t> stored(CRecordStorage::kDefaultSaveBufferSize);
-  const uint32_t size = list.Serialize(stored.data(), static_cast<uint32_t>(stored.size()), false);
-  const std::string bytes(stored.begin(), stored.begin() + size);
-  ASSERT_TRUE(Keep("published/update.xml", bytes));
-
-  PublishedList published;
-  ASSERT_TRUE(FetchPublishedListAt(Url("/file/published/update.xml").c_str(), &published));
-  EXPECT_TRUE(published.readable);
-  EXPECT_EQ(std::u16string(published.digest.Units()), Md5Hex(bytes));
-  EXPECT_EQ(std::u16string(published.items.GetVersion()), u"2.0.1.5");
-  ASSERT_EQ(published.items.Count(), 1);
-  EXPECT_EQ(std::u16string(published.items.Get(0)->file), u"client.exe");
-
-  PublishedList notAList;
-  ASSERT_TRUE(FetchPublishedListAt(Url("/body/100").c_str(), &notAList));
-  EXPECT_FALSE(notAList.readable);
-  EXPECT_EQ(std::u16string(notAList.digest.Units()), Md5Hex(BytePattern(100)));
 }
 
 // Where the product is installed, as its product key records it, ready to join names to.

@@ -57,24 +57,6 @@ class ProductConfigTest : public ::testing::Test {
   HomepageOpener previousOpener_ = nullptr;
 };
 
-TEST_F(ProductConfigTest, StampedConfigurationLoadsWithoutAsking) {
-  for (bool packed : {true, false}) {
-    SCOPED_TRACE(packed);
-    CClientInfo config;
-    config.ParseText(
-        u"app=democlient;\r\nname=\u793a\u4f8b\u5ba2\u6237\u7aef;\r\ncompany=Example;\r\n"
-        u"version=1.2.0.0;\r\nhomepage=http://www.example.com/;\r\n");
-    ASSERT_NE(config.SaveToModuleFile(exe_.c_str(), u"APP", 1, packed), 0u);
-
-    ScriptedAnswers answers;
-    ASSERT_TRUE(LoadFromTarget());
-    EXPECT_EQ(std::u16string(product_.GetName().Units()), u"\u793a\u4f8b\u5ba2\u6237\u7aef");
-    EXPECT_EQ(std::u16string(product_.GetHomepage().Units()), u"http://www.example.com/");
-    EXPECT_TRUE(answers.Asked().empty());
-    EXPECT_TRUE(openedPages.empty());
-  }
-}
-
 TEST_F(ProductConfigTest, DamagedPackageAsksOnceAndOpensTheHomepageOnlyOnYes) {
   const std::u16string defaultHomepage = CClientInfo().GetHomepage().Units();
   struct Case {
@@ -84,9 +66,6 @@ TEST_F(ProductConfigTest, DamagedPackageAsksOnceAndOpensTheHomepageOnlyOnYes) {
   };
   const Case cases[] = {
       {"no resource, Yes", "", IDYES},
-      {"no resource, No", "", IDNO},
-      {"damaged container, Yes", std::string("\xFF\xFD\xFD\xFF\x40\x00\x00\x00\x12\x34xyz", 13),
-       IDYES},
       {"damaged container, No", std::string("\xFF\xFD\xFD\xFF\x00\x00\x00\x00\x00\x00", 10), IDNO},
   };
   for (const Case& c : cases) {
@@ -150,15 +129,12 @@ TEST_F(ProductConfigTest, PackageComesFromTheExecutableFirstAndIsWholeOrDamaged)
       {"archive beside the executable only", "", "", siblingPayload, true, u"1.0", u"beside.txt"},
       {"record alone: the client is downloaded", "", ConfigBytes(u"3.0", true), "", true, u"3.0",
        nullptr},
-      {"nothing at all", "", "", "", false, nullptr, nullptr},
       {"a payload without a record", "", "", BuildZip({{"beside.txt", "b"}},
                                                       XZip::GetArchivePassword()),
        false, nullptr, nullptr},
       // A damaged package, not one to download: the archive beside it is not taken instead.
       {"damaged tail resource, beside an archive", flippedTail, ConfigBytes(u"3.0", true),
        siblingPayload, false, nullptr, nullptr},
-      {"damaged archive beside the executable", "", ConfigBytes(u"3.0", true),
-       "PK not an archive", false, nullptr, nullptr},
       {"damaged record, beside app.txt", PackedContainer(tailPayload), flippedRecord, "", false,
        nullptr, nullptr},
   };

@@ -15,7 +15,7 @@ class CommandQueueObserver : public IInstallObserver {
   static constexpr int kClosed = 0;
   static constexpr int kTimedOut = -1;
 
-  void OnElementChanged(InstallElement) override {}
+  void OnViewChanged() override {}
   void PostCommand(int id) override;
   void Close(int exitCode) override;
 

@@ -21,26 +21,6 @@ void CInstall::OnReceived(uint32_t staged, uint32_t, void* self) {
   engine->run_.Report(engine->total_, engine->done_ + staged, nullptr);
 }
 
-bool CInstall::InstallFromUrl(const char16_t* folder, const char16_t* url) {
-  if (folder == nullptr || url == nullptr || folder[0] == 0 || url[0] == 0) return false;
-  FixedWString<1024> request;
-  if (!MakeUncachedUrl(url, &request)) return false;
-  CInternet internet;
-  internet.SetStopRequest(run_.stop);
-  return internet.Download(request.Units()) &&
-         InstallFromData(folder, internet.GetData(), internet.GetSize());
-}
-
-bool CInstall::InstallFromData(const char16_t* folder, const uint8_t* bytes, uint32_t count) {
-  if (folder == nullptr || bytes == nullptr || count == 0) return false;
-  Md5HexOfMemory(listDigest_, bytes, count);
-  CUpdateInfo list;
-  listVersion_.Clear();
-  if (!list.ParseBytes(bytes, count)) return false;
-  listVersion_.Assign(list.GetVersion());
-  return InstallList(folder, &list);
-}
-
 bool CInstall::InstallList(const char16_t* folder, const IUpdateInfo* list) {
   if (folder == nullptr || list == nullptr) return false;
   outcome_ = InstallOutcome();

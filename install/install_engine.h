@@ -3,7 +3,6 @@
 
 #include "install/install_outcome.h"
 #include "install/install_run.h"
-#include "support/fixed_wstring.h"
 
 class IUninstInfo;
 class IUpdateInfo;
@@ -18,18 +17,11 @@ class CInstall {
     run_.progress = callback;
     run_.context = context;
   }
-  // The MD5 of the last update list followed, 32 upper-case digits.
-  const char16_t* GetListDigest() const { return listDigest_; }
-  // Downloads the update list at url and follows it. True when the list arrived and was
-  // followed to its end (entries may still have failed; see the outcome); false too when a stop
-  // ended the run.
-  bool InstallFromUrl(const char16_t* folder, const char16_t* url);
-  bool InstallFromData(const char16_t* folder, const uint8_t* bytes, uint32_t count);
+  // Follows list into folder. True when it was followed to its end (entries may still have
+  // failed; see the outcome); false for a missing folder or list, or when a stop ended the run.
   bool InstallList(const char16_t* folder, const IUpdateInfo* list);
   bool InstallEntry(const char16_t* folder, const UpdateItem* entry);
 
-  // The version the last list followed names (empty when it names none).
-  const char16_t* GetListVersion() const { return listVersion_.Units(); }
   // Receives the name of every listed file that a list run leaves in place, downloaded or found
   // there already, in list order; null for none.
   void SetInstalledList(IUninstInfo* installed) { run_.installed = installed; }
@@ -44,8 +36,6 @@ class CInstall {
 
   uint32_t total_ = 0;
   uint32_t done_ = 0;
-  char16_t listDigest_[33] = {};
-  FixedWString<128> listVersion_;
   InstallRun run_;
   InstallOutcome outcome_;
 };

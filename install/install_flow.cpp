@@ -1,25 +1,15 @@
 #include "install/install_flow.h"
 
-#include <windows.h>
-#include <timeapi.h>
-
-#include "install/archive_install.h"
 #include "install/client_file.h"
 #include "install/install_folder.h"
-#include "install/install_thread.h"
-#include "install/paint_pause.h"
-#include "install/payload_archive.h"
-#include "product/auto_start.h"
-#include "product/list_digest.h"
-#include "product/product_keys.h"
-#include "product/product_registration.h"
-#include "product/program_launch.h"
+#include "product/uninstall_list_file.h"
 #include "records/update_info.h"
 #include "support/filesystem_path.h"
-#include "support/internet.h"
 #include "support/md5.h"
 #include "support/path_text.h"
-#include "support/user_question.h"
+#include "support/text_length.h"
+#include "support/xdata.h"
+#include "support/xzip.h"
 
 namespace {
 
@@ -27,81 +17,41 @@ namespace {
 bool PutAnyFile(const CUninstInfo& installed) {
   for (int i = 0; i < installed.Count(); ++i) {
     const char16_t* entry = installed.Get(i);
-    int length = 0;
-    while (entry[length] != 0) ++length;
+    const int length = TextLength(entry);
     if (length != 0 && entry[length - 1] != u'\\') return true;
   }
   return false;
 }
 
-int64_t UptimeSecond() {
-  LARGE_INTEGER counter, frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return frequency.QuadPart != 0 ? counter.QuadPart / frequency.QuadPart : 0;
-}
-
-// One-millisecond pauses last up to 15 ms at the default timer resolution; the install raises it
-// while it runs so that the pauses that let the window paint stay short.
-class FineTimer {
- public:
-  FineTimer() { timeBeginPeriod(1); }
-  ~FineTimer() { timeEndPeriod(1); }
-  FineTimer(const FineTimer&) = delete;
-  FineTimer& operator=(const FineTimer&) = delete;
-};
-
-// Every report of either mode, followed by the pause that lets the window paint.
-void Report(uint32_t total, uint32_t done, const char16_t* name, void* context) {
-  auto* flow = static_cast<CInstallFlow*>(context);
-  flow->ShowProgress(name, total, done);
-  flow->PauseForPainting();
-}
-
 }  // namespace
 
-CInstallFlow::CInstallFlow(IInstallObserver* observer, IClientInfo& product, bool silent)
-    : observer_(observer), silent_(silent), product_(product) {}
+CInstallFlow::CInstallFlow(IInstallObserver* observer, IInstallEdge& edge, IClientInfo& product,
+                           XZip* payload, bool silent)
+    : observer_(observer), edge_(edge), payload_(payload), silent_(silent), product_(product) {}
 
 // The worker goes first: it reads the payload and writes the lists below.
-CInstallFlow::~CInstallFlow() {
-  Cancel();
-  thread_.reset();
-}
+CInstallFlow::~CInstallFlow() { Cancel(); }
 
 void CInstallFlow::Cancel() {
   stopRequested_ = true;
-  if (!thread_ || !thread_->IsAttached()) return;
-  thread_->Wait(kStopWaitMs);
-  if (thread_->IsAttached()) TerminateProcess(GetCurrentProcess(), kExitFilesFailed);
+  if (!edge_.WaitForWorker(kStopWaitMs)) edge_.EndProcess(kExitFilesFailed);
 }
 
-bool CInstallFlow::OpenPayload(const char16_t* exePath) {
-  payloadSource_ = OpenPayloadArchive(exePath, payloadBytes_, payload_);
-  payloadOpen_ = payloadSource_ == PayloadSource::kOpened;
-  return payloadOpen_;
-}
-
-bool CInstallFlow::LoadWindowConfig(const char16_t* exePath) {
-  if (product_.LoadFromModuleFile(exePath, u"app", 1)) return true;
-  XData text;
-  return payloadOpen_ && payload_.ReadByName(u"app.txt", &text) &&
-         product_.ParseBytes(text.Data(), text.Length());
+void CInstallFlow::Report(uint32_t total, uint32_t done, const char16_t* name, void* self) {
+  auto* flow = static_cast<CInstallFlow*>(self);
+  flow->ShowProgress(name, total, done);
+  flow->edge_.PauseForPainting();
 }
 
 bool CInstallFlow::Prepare() {
   const char16_t* archiveFile = product_.GetArchiveFile().Units();
-  nestedArchive_ = payloadOpen_ && archiveFile[0] != 0 && payload_.Find(archiveFile, nullptr) >= 0;
-  char16_t recorded[1024];
-  if (ReadProductValue(product_.GetCompany().Units(), product_.GetApp().Units(), u"path",
-                       recorded, 1024)) {
-    installFolder_.Assign(recorded);
-    return true;
-  }
-  wchar_t windowsFolder[MAX_PATH] = {};
-  if (GetWindowsDirectoryW(windowsFolder, MAX_PATH) == 0) return false;
+  nestedArchive_ =
+      payload_ != nullptr && archiveFile[0] != 0 && payload_->Find(archiveFile, nullptr) >= 0;
+  if (edge_.ReadInstalledFolder(product_, &installFolder_)) return true;
+  FixedWString<1024> windowsFolder;
   FixedWString<1024> programs;
-  if (!DefaultProgramsFolder(reinterpret_cast<const char16_t*>(windowsFolder), &programs)) {
+  if (!edge_.GetWindowsFolder(&windowsFolder) ||
+      !DefaultProgramsFolder(windowsFolder.Units(), &programs)) {
     return false;
   }
   ChooseInstallFolder(programs.Units());
@@ -114,11 +64,9 @@ void CInstallFlow::ChooseInstallFolder(const char16_t* folder) {
 }
 
 bool CInstallFlow::StartInstall() {
-  const bool passed =
-      (!product_.HasStyle(kStyleDetectSecuritySoftware) || !hooks_.checkSecuritySoftware ||
-       hooks_.checkSecuritySoftware(owner_, product_)) &&
-      (!hooks_.checkRunningClient ||
-       hooks_.checkRunningClient(owner_, product_, installFolder_.Units()));
+  const bool passed = (!product_.HasStyle(kStyleDetectSecuritySoftware) ||
+                       edge_.CheckSecuritySoftware(product_)) &&
+                      edge_.CheckRunningClient(product_, installFolder_.Units());
   if (!passed) {
     // Nobody is there to answer a silent install: it ends instead of waiting.
     if (silent_) observer_->Close(kExitNotStarted);
@@ -131,37 +79,36 @@ bool CInstallFlow::StartInstall() {
     view_.progressVisible = true;
     view_.waitingVisible = true;
   }
-  Changed(InstallElement::kFirstPage);
-  Changed(InstallElement::kWaitingImage);
-  Changed(InstallElement::kProgressBar);
+  observer_->OnViewChanged();
   if (!silent_) {
     // A typed folder may lack its closing backslash, and every path below is joined to it
     // directly: without one, "D:\Games\Client" would install "D:\Games\Clientclient.exe".
     installFolder_.Assign(folderText_.Units());
     if (!installFolder_.Empty()) installFolder_.Append(SeparatorAfter(installFolder_.Units()));
   }
-  if (!thread_) thread_ = std::make_unique<CInstallThread>(this);
-  return thread_->Start();
+  return edge_.StartWorker([this] { RunInstall(); });
 }
 
 bool CInstallFlow::RunInstall() {
-  nestedName_.Assign(nestedArchive_ ? product_.GetArchiveFile().Units() : u"");
   product_.SetInstallFolder(installFolder_.Units());
   uninstallList_.Clear();
   outcome_ = InstallOutcome();
-  FineTimer fineTimer;
+  list_ = ListFacts();
   bool installed = false;
-  // A damaged payload installs nothing: its client is not downloaded in its place either.
-  if (!installFolder_.Empty() && !PayloadDamaged()) {
+  if (!installFolder_.Empty()) {
     InstallRun run;
     run.progress = &Report;
     run.context = this;
     run.installed = &uninstallList_;
     run.outcome = &outcome_;
     run.stop = &stopRequested_;
-    installed = nestedArchive_ ? InstallFromArchive(payload_, nestedName_.Units(),
-                                                    installFolder_.Units(), run)
-                               : DownloadInstall();
+    if (nestedArchive_) {
+      installed = edge_.InstallArchive(*payload_, product_.GetArchiveFile().Units(),
+                                       installFolder_.Units(), run);
+      if (installed) list_ = PayloadListFacts();
+    } else {
+      installed = edge_.InstallPublished(product_, installFolder_.Units(), run, &list_);
+    }
   }
   // A cancelled install ends here, unregistered and unreported, telling no one.
   if (stopRequested_) return false;
@@ -169,43 +116,22 @@ bool CInstallFlow::RunInstall() {
     observer_->PostCommand(kNotStartedCommand);
     return false;
   }
-  TakeListFacts();
   // Only now is every entry written: the finish saves the list of them and may start the client.
   if (!completed_) {
     completed_ = true;
     // What was installed is the version its list names; without a list, or a list that names
     // none, the package is what the configuration says.
     const char16_t* packageVersion =
-        listVersion_.Empty() ? product_.GetVersion().Units() : listVersion_.Units();
-    if (hooks_.reportInstall) hooks_.reportInstall(product_, packageVersion);
+        list_.version.Empty() ? product_.GetVersion().Units() : list_.version.Units();
+    edge_.ReportInstall(product_, packageVersion);
     observer_->PostCommand(kCompletedCommand);
   }
   return true;
 }
 
-bool CInstallFlow::DownloadInstall() {
-  // The list is fetched once: the bytes that chose the URL are the bytes installed from.
-  CInternet list;
-  list.SetStopRequest(&stopRequested_);
-  listUrl_.Clear();
-  if (DownloadUpdateList(product_.GetConfig().Units(), list)) {
-    listUrl_.Assign(product_.GetConfig().Units());
-  } else if (DownloadUpdateList(product_.GetConfig2().Units(), list)) {
-    listUrl_.Assign(product_.GetConfig2().Units());
-  }
-  if (listUrl_.Empty()) return false;
-  engine_.SetCallback(&Report, this);
-  engine_.SetInstalledList(&uninstallList_);
-  engine_.SetStopRequest(&stopRequested_);
-  const bool followed =
-      engine_.InstallFromData(installFolder_.Units(), list.GetData(), list.GetSize());
-  outcome_ = engine_.Outcome();
-  return followed;
-}
-
 void CInstallFlow::ShowProgress(const char16_t* name, uint32_t total, uint32_t done) {
   if (stopRequested_) return;  // the window is going
-  figures_.Take(total, done, UptimeSecond());
+  figures_.Take(total, done, edge_.UptimeSecond());
   {
     std::lock_guard<std::mutex> lock(viewLock_);
     if (name != nullptr) {
@@ -220,13 +146,7 @@ void CInstallFlow::ShowProgress(const char16_t* name, uint32_t total, uint32_t d
     view_.progressRange = total;
     view_.progressPosition = done;
   }
-  if (name != nullptr) Changed(InstallElement::kStatusText);
-  if (!nestedArchive_) {
-    Changed(InstallElement::kSlowNetwork);
-    Changed(InstallElement::kDetailText);
-  }
-  Changed(InstallElement::kPercentText);
-  Changed(InstallElement::kProgressBar);
+  observer_->OnViewChanged();
 }
 
 bool CInstallFlow::OnCommand(int id) {
@@ -237,7 +157,7 @@ bool CInstallFlow::OnCommand(int id) {
     case kFinishCommand:
       if (state_ == kFinished) {
         state_ = kLaunching;
-        LaunchClient(product_);
+        edge_.LaunchClient(product_);
         observer_->Close(kExitInstalled);
       }
       return true;
@@ -258,7 +178,7 @@ void CInstallFlow::NotStarted() {
     return;
   }
   // The progress page stays, without progress; the close button still ends the window.
-  AskUser(owner_, kInstallNotStartedText, kInstallCaption, MB_OK | MB_ICONWARNING);
+  edge_.Tell(kInstallNotStartedText, Notice::kWarning);
 }
 
 void CInstallFlow::ShowFinishPage() {
@@ -271,34 +191,25 @@ void CInstallFlow::ShowFinishPage() {
     view_.slowNetworkVisible = false;
     view_.finishButtonVisible = !silent_;
   }
-  Changed(InstallElement::kFirstPage);
-  Changed(InstallElement::kWaitingImage);
-  Changed(InstallElement::kProgressBar);
-  if (!silent_) Changed(InstallElement::kStartButton);
+  observer_->OnViewChanged();
 }
 
-void CInstallFlow::TakeListFacts() {
-  listDigest_.Clear();
-  listVersion_.Clear();
-  if (!nestedArchive_) {
-    listDigest_.Assign(engine_.GetListDigest());
-    listVersion_.Assign(engine_.GetListVersion());
-    return;
-  }
+ListFacts CInstallFlow::PayloadListFacts() {
+  ListFacts facts;
   XData bytes;
-  if (!payload_.ReadByName(u"update.xml", &bytes) || bytes.Length() == 0) return;
+  if (!payload_->ReadByName(u"update.xml", &bytes) || bytes.Length() == 0) return facts;
   char16_t digest[kDigestUnits];
-  if (Md5HexOfMemory(digest, bytes.Data(), bytes.Length())) listDigest_.Assign(digest);
+  if (Md5HexOfMemory(digest, bytes.Data(), bytes.Length())) facts.digest.Assign(digest);
   CUpdateInfo list;
-  if (list.ParseBytes(bytes.Data(), bytes.Length())) listVersion_.Assign(list.GetVersion());
+  if (list.ParseBytes(bytes.Data(), bytes.Length())) facts.version.Assign(list.GetVersion());
+  return facts;
 }
 
 void CInstallFlow::FinishInstall() {
   state_ = kFinished;
   const char16_t* folder = installFolder_.Units();
   char16_t uninstallFile[kPathCapacity];
-  const bool named =
-      ComposePath(uninstallFile, kPathCapacity, {folder, SeparatorAfter(folder), u"uninst.dat"});
+  const bool named = UninstallListPath(folder, uninstallFile);
   outcome_.unusable =
       !PutAnyFile(uninstallList_) || !HasClientFile(folder, product_.GetClientFile().Units());
   if (outcome_.unusable) {
@@ -309,19 +220,18 @@ void CInstallFlow::FinishInstall() {
       uninstallList_.SaveToFile(uninstallFile);
     }
     // Registered, it would be a product whose shortcuts and update lead to a missing program.
-    if (!silent_) AskUser(owner_, kInstallUnusableText, kInstallCaption, MB_OK | MB_ICONERROR);
+    if (!silent_) edge_.Tell(kInstallUnusableText, Notice::kError);
     observer_->Close(kExitFilesFailed);
     return;
   }
-  if (!named || !uninstallList_.SaveToFile(uninstallFile)) outcome_.Fail(u"uninst.dat");
+  if (!named || !uninstallList_.SaveToFile(uninstallFile)) outcome_.Fail(kUninstallListName);
   ShowFinishPage();
   // A client with missing files keeps no digest, so the update check finds it out of date and
   // repairs it. It is still registered, so that its uninstaller can remove what it has.
-  product_.SetDigest(outcome_.Failed() ? u"" : listDigest_.Units());
+  product_.SetDigest(outcome_.Failed() ? u"" : list_.digest.Units());
   product_.SetInstallFolder(folder);
   product_.SetMainFile(product_.GetClientFile().Units());
-  Register(product_);
-  if (product_.HasStyle(kStyleAutoStart)) SetAutoStart(product_, true);
+  edge_.Register(product_, product_.HasStyle(kStyleAutoStart));
   if (outcome_.Failed()) {
     if (silent_) {
       observer_->Close(kExitFilesFailed);
@@ -329,22 +239,19 @@ void CInstallFlow::FinishInstall() {
     }
     FixedWString<1024> text;
     FormatInstallFailure(outcome_, &text);
-    AskUser(owner_, text.Units(), kInstallCaption, MB_OK | MB_ICONWARNING);
+    edge_.Tell(text.Units(), Notice::kWarning);
     return;
   }
   if (silent_) {
-    LaunchClient(product_);
+    edge_.LaunchClient(product_);
     observer_->Close(kExitInstalled);
   }
 }
 
 void CInstallFlow::CheckVersion() {
   // Once an install has started, its answer could only finish or close over files being written.
-  if (state_ != kReady || installFolder_.Empty() || !nestedArchive_ ||
-      !hooks_.checkInstalledVersion) {
-    return;
-  }
-  switch (hooks_.checkInstalledVersion(owner_, product_)) {
+  if (state_ != kReady || installFolder_.Empty() || !nestedArchive_) return;
+  switch (edge_.CheckInstalledVersion(product_)) {
     case InstalledVersionCheck::kRefused:
       FinishExisting();
       break;
@@ -362,7 +269,7 @@ void CInstallFlow::FinishExisting() {
   product_.SetInstallFolder(installFolder_.Units());
   product_.SetMainFile(product_.GetClientFile().Units());
   if (silent_) {
-    LaunchClient(product_);
+    edge_.LaunchClient(product_);
     observer_->Close(kExitInstalled);
   }
 }

@@ -1,35 +1,17 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
-#include <memory>
 #include <mutex>
 
 #include "install/exit_codes.h"
-#include "install/install_engine.h"
-#include "install/install_hooks.h"
+#include "install/install_edge.h"
 #include "install/install_outcome.h"
-#include "install/paint_pause.h"
-#include "install/payload_archive.h"
 #include "install/progress_figures.h"
 #include "records/client_info.h"
 #include "records/uninst_info.h"
 #include "support/fixed_wstring.h"
-#include "support/xdata.h"
-#include "support/xzip.h"
 
-class CInstallThread;
-
-// The parts of the install window whose state the flow decides.
-enum class InstallElement {
-  kFirstPage,     // folder box, browse button, agreement and start button together
-  kWaitingImage,
-  kStartButton,   // also the finish button, on the finish page
-  kStatusText,
-  kPercentText,
-  kProgressBar,
-  kDetailText,    // download mode only
-  kSlowNetwork,   // shade and text, download mode only
-};
+class XZip;
 
 // What the window shows, as the flow last set it. The flow changes it on the worker too; the
 // window takes a copy (CInstallFlow::View) on its own thread and draws that.
@@ -50,9 +32,9 @@ struct InstallView {
 class IInstallObserver {
  public:
   virtual ~IInstallObserver() = default;
-  // An element's state changed in the view and it needs drawing again. Called on the worker
-  // too: a window posts itself a message and takes the view on its own thread.
-  virtual void OnElementChanged(InstallElement element) = 0;
+  // The view changed and needs drawing again. Called on the worker too: a window posts itself a
+  // message and takes the view on its own thread.
+  virtual void OnViewChanged() = 0;
   // Delivers id to OnCommand later, on the window's thread (a posted WM_COMMAND). Called on the
   // worker.
   virtual void PostCommand(int id) = 0;
@@ -60,8 +42,9 @@ class IInstallObserver {
   virtual void Close(int exitCode) = 0;
 };
 
-// The install without its window: the payload, the configuration, the install folder, the
-// states, the checks, the worker that runs the engine, the progress bookkeeping and the finish.
+// The install without its window: the install folder, the states, the checks, the worker that
+// runs the install, the progress bookkeeping and the finish. It decides; edge does what it
+// decides on the machine.
 class CInstallFlow {
  public:
   enum State { kReady = 0, kInstalling = 1, kFinished = 2, kLaunching = 3 };
@@ -77,36 +60,16 @@ class CInstallFlow {
   // of a download; only a call into the system that does not return keeps it longer.
   static constexpr uint32_t kStopWaitMs = 10000;
 
-  // product is the program's product record: the flow loads the configuration into it, and the
-  // checks, the report and the finish read and complete it. It outlives the flow.
-  CInstallFlow(IInstallObserver* observer, IClientInfo& product, bool silent);
+  // product is the program's product record, which the checks, the report and the finish read
+  // and complete; payload is the installer's payload archive, null when it carries none (its
+  // client is then downloaded). They and edge outlive the flow.
+  CInstallFlow(IInstallObserver* observer, IInstallEdge& edge, IClientInfo& product,
+               XZip* payload, bool silent);
   // Cancels a running install (see Cancel).
   ~CInstallFlow();
   CInstallFlow(const CInstallFlow&) = delete;
   CInstallFlow& operator=(const CInstallFlow&) = delete;
 
-  void SetHooks(const InstallHooks& hooks) { hooks_ = hooks; }
-  // Owner of the questions the flow asks (the window's handle).
-  void SetOwnerWindow(void* owner) { owner_ = owner; }
-
-  // The payload archive: resource "tail" 1 of the executable at exePath, else the archive file
-  // beside it with the extension "zip" (see OpenPayloadArchive). False when there is none or it
-  // is damaged; PayloadDamaged tells which.
-  bool OpenPayload(const char16_t* exePath);
-  // A payload is there but damaged: the package is, and nothing may be installed from it (nor
-  // its client downloaded instead). The installer tells the user as for a damaged
-  // configuration.
-  bool PayloadDamaged() const { return payloadSource_ == PayloadSource::kDamaged; }
-  // Reads the payload entry name whole into bytes (a skin image, "theme.txt"). False without a
-  // payload or such an entry. The worker reads the payload too: call it only while no install
-  // runs, before the start or once the install has finished.
-  bool ReadPayloadEntry(const char16_t* name, XData* bytes) {
-    return payloadOpen_ && payload_.ReadByName(name, bytes);
-  }
-  bool IsPayloadOpen() const { return payloadOpen_; }
-  // Loads the product configuration into the product record: resource "app" 1 of the
-  // executable, else "app.txt" of the payload. False when neither is there or readable.
-  bool LoadWindowConfig(const char16_t* exePath);
   // Archive mode when the configured archive file is in the payload; then the install folder:
   // the one recorded in the product key, else the programs folder of the Windows drive. False
   // when neither is known.
@@ -126,10 +89,8 @@ class CInstallFlow {
   // The worker's body.
   bool RunInstall();
   // The progress routine; runs on the worker. It shows the install; the uninstall list is kept
-  // by the engine from what it put in place.
+  // by the install from what it put in place.
   void ShowProgress(const char16_t* name, uint32_t total, uint32_t done);
-  // After each report: room for the window's thread to paint. Runs on the worker.
-  void PauseForPainting() { pause_.AfterEntry(); }
   // The commands above; true when id is one of them.
   bool OnCommand(int id);
   // The finish of a completed install. It registers the product only when the install left a
@@ -160,39 +121,27 @@ class CInstallFlow {
 
  private:
   void ShowFinishPage();
-  void Changed(InstallElement element) { observer_->OnElementChanged(element); }
-  // The digest and version of the update list the install followed: in archive mode the
-  // payload's "update.xml", in download mode the list the engine downloaded.
-  void TakeListFacts();
+  // Every report of either mode, followed by the pause that lets the window paint.
+  static void Report(uint32_t total, uint32_t done, const char16_t* name, void* self);
+  // The payload's "update.xml", which an archive install follows: its digest and version.
+  ListFacts PayloadListFacts();
   void NotStarted();
-  // Download mode: the list URL that answers, then the engine over it.
-  bool DownloadInstall();
 
   IInstallObserver* observer_;
-  InstallHooks hooks_;
-  void* owner_ = nullptr;
-  XZip payload_;
-  XData payloadBytes_;
-  bool payloadOpen_ = false;
-  PayloadSource payloadSource_ = PayloadSource::kMissing;
+  IInstallEdge& edge_;
+  XZip* payload_;
   bool silent_;
   bool nestedArchive_ = false;
-  std::unique_ptr<CInstallThread> thread_;
   IClientInfo& product_;
   CUninstInfo uninstallList_;
-  CInstall engine_;
   FixedWString<1024> installFolder_;
   FixedWString<1024> folderText_;
-  FixedWString<1024> nestedName_;
-  FixedWString<1024> listUrl_;
-  FixedWString<32> listDigest_;    // empty when the install followed no list
-  FixedWString<128> listVersion_;  // empty when the list names none
+  ListFacts list_;  // empty when the install followed no list
   std::atomic<State> state_{kReady};
   std::atomic<bool> stopRequested_{false};
   mutable std::mutex viewLock_;  // the worker writes the view while the window copies it
   InstallView view_;
   ProgressFigures figures_;
-  PaintPause pause_;
   InstallOutcome outcome_;
   bool completed_ = false;  // the completion is posted once per install
 };

@@ -1,6 +1,7 @@
 #include "records/client_info.h"
 
 #include "support/key_value_text.h"
+#include "support/text_length.h"
 
 namespace {
 
@@ -19,12 +20,6 @@ constexpr int kStyleScratchUnits = 64;
 constexpr char16_t kDownloadHost[] = u"http://download.[\u516c\u53f8].example.com/";
 constexpr char16_t kWebHost[] = u"http://www.[\u516c\u53f8].example.com/";
 constexpr char16_t kProductPath[] = u"[\u4ea7\u54c1]";
-
-int TextLength(const char16_t* text) {
-  int n = 0;
-  while (text[n] != 0) ++n;
-  return n;
-}
 
 void FormatStyle(uint32_t style, char16_t* out) {
   static const char16_t kDigits[] = u"0123456789ABCDEF";

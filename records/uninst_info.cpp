@@ -4,6 +4,7 @@
 
 #include "support/byte_order_mark.h"
 #include "support/file_stream.h"
+#include "support/text_length.h"
 #include "support/xdata.h"
 
 namespace {
@@ -78,8 +79,7 @@ int CUninstInfo::Count() const { return static_cast<int>(entries_.size()); }
 int CUninstInfo::Add(const char16_t* text, int length) {
   if (text == nullptr || length == 0) return -1;
   if (length < 0) {
-    length = 0;
-    while (text[length] != 0) ++length;
+    length = TextLength(text);
     if (length == 0) return -1;
   }
   if (Count() >= kMaxEntries) return -1;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "support/text_length.h"
+
 namespace {
 
 // Enough for the largest list: every item as long as an item line can be, plus the head.
@@ -23,12 +25,6 @@ const char16_t* FindUnit(const char16_t* text, char16_t unit) {
     if (*text == unit) return text;
   }
   return nullptr;
-}
-
-int TextLength(const char16_t* text) {
-  int n = 0;
-  while (text[n] != 0) ++n;
-  return n;
 }
 
 // Copies at most capacity - 1 units of a text of length n and terminates it.

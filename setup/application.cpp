@@ -6,7 +6,7 @@
 #include "setup/application_globals.h"
 #include "setup/install_window.h"
 #include "setup/message_loop.h"
-#include "startup/process_globals.h"
+#include "startup/install_package.h"
 #include "ui/window_globals.h"
 
 namespace {
@@ -48,14 +48,14 @@ bool InitApplication(ModuleHandle instance) {
   return true;
 }
 
-std::unique_ptr<CInstallWnd> CreateInstallWindow(IClientInfo& product, bool silent) {
-  auto window = std::make_unique<CInstallWnd>(product, silent);
+std::unique_ptr<CInstallWnd> CreateInstallWindow(CInstallPackage& package, bool silent) {
+  auto window = std::make_unique<CInstallWnd>(package, silent);
   if (!window->Create(WS_POPUP | WS_VISIBLE, 0, nullptr, g_instance)) return nullptr;
   if (g_windowMap.Add(-1, window.get()) == -1) {
     window->Destroy();
     return nullptr;
   }
-  window->SetCaption(g_windowTitle.Units());
+  window->SetCaption(package.Product().GetName().Units());
   // Left and top not given: centred on the screen.
   window->PlaceOnScreenValues(-1, -1, kWindowWidth, kWindowHeight);
   window->Show(SW_SHOW);
@@ -74,9 +74,9 @@ void CleanupApplication() {
   g_instance = nullptr;
 }
 
-int RunApplication(ModuleHandle instance, IClientInfo& product, bool silent) {
+int RunApplication(ModuleHandle instance, CInstallPackage& package, bool silent) {
   InitApplication(instance);
-  std::unique_ptr<CInstallWnd> window = CreateInstallWindow(product, silent);
+  std::unique_ptr<CInstallWnd> window = CreateInstallWindow(package, silent);
   // Without a window there is nothing to wait for: the loop would only idle.
   if (window != nullptr) RunMessageLoop();
   CleanupApplication();

@@ -4,14 +4,14 @@
 
 #include "support/module_handle.h"
 
+class CInstallPackage;
 class CInstallWnd;
-class IClientInfo;
 
-// What the program does once its configuration has loaded into product: the application's
+// What the program does once its package has loaded: the application's
 // resources, the install window and its message loop, then the cleanup. Returns the process's
 // exit code: what the install window closed with (0 installed, 1 not started, 2 some files
 // failed); 0 for an interactive run it does not say otherwise about.
-int RunApplication(ModuleHandle instance, IClientInfo& product, bool silent);
+int RunApplication(ModuleHandle instance, CInstallPackage& package, bool silent);
 
 // The steps of RunApplication.
 
@@ -20,8 +20,8 @@ int RunApplication(ModuleHandle instance, IClientInfo& product, bool silent);
 // (image resource 1, 6 pixels wide). Always true: without them windows have no icon or border.
 bool InitApplication(ModuleHandle instance);
 // Creates the install window (which builds its pages), enters it in g_windowMap, titles it with
-// g_windowTitle, centres it on the screen at 600 x 400 and shows it. Null, with nothing left
-// behind, when it cannot be created or entered.
-std::unique_ptr<CInstallWnd> CreateInstallWindow(IClientInfo& product, bool silent);
+// the product's name, centres it on the screen at 600 x 400 and shows it. Null, with nothing
+// left behind, when it cannot be created or entered.
+std::unique_ptr<CInstallWnd> CreateInstallWindow(CInstallPackage& package, bool silent);
 // Destroys every window of g_windowMap and releases what InitApplication loaded.
 void CleanupApplication();

@@ -10,8 +10,10 @@
 
 #include "install/command_queue_observer.h"
 #include "install/install_flow.h"
-#include "install/install_hooks.h"
-#include "records/client_info.h"
+#include "install/windows_install_edge.h"
+#include "startup/install_package.h"
+#include "startup/package_loading.h"
+#include "support/module_library.h"
 #include "support/user_question.h"
 #include "support/wide_text.h"
 
@@ -50,21 +52,22 @@ int wmain(int argc, wchar_t** argv) {
     return Fail("path too long");
   }
   const char16_t* setup = AsUtf16(setupPath);
-  // As the installer does at start-up: no configuration of its own, no install.
-  CClientInfo product;
-  if (!product.LoadFromModuleFile(setup, u"app", 1)) {
-    return Fail("no configuration in the installer");
+  // Read as the installer reads its own at start-up.
+  CInstallPackage package;
+  {
+    ModuleLibrary setupModule(setup);
+    if (setupModule.Handle() == nullptr) return Fail("not an installer");
+    if (!LoadInstallPackage(setupModule.Handle(), setup, package)) {
+      return Fail("the installer's package is damaged");
+    }
   }
+  if (package.Payload() == nullptr) return Fail("no payload in the installer");
   ReplaceQuestionFunction(&AnswerYes);
 
   CommandQueueObserver observer;
-  CInstallFlow flow(&observer, product, false);
-  if (!flow.OpenPayload(setup)) {
-    return Fail(flow.PayloadDamaged() ? "the installer's payload is damaged"
-                                      : "no payload in the installer");
-  }
-  if (!flow.LoadWindowConfig(setup) || !flow.Prepare()) return Fail("unreadable configuration");
-  flow.SetHooks(DefaultInstallHooks());
+  CWindowsInstallEdge edge;
+  CInstallFlow flow(&observer, edge, package.Product(), package.Payload(), false);
+  if (!flow.Prepare()) return Fail("no folder to propose");
   flow.CheckVersion();
   if (!observer.Closes().empty()) return observer.Closes().front();
   if (flow.GetState() == CInstallFlow::kFinished) {

@@ -7,12 +7,10 @@
 #include "ui/controls/image_ui.h"
 #include "ui/controls/progress_ui.h"
 #include "ui/controls/text_ui.h"
-#include "install/install_hooks.h"
 #include "install/install_outcome.h"
-#include "startup/homepage_opener.h"
 #include "setup/install_page.h"
-#include "startup/product_config.h"
-#include "records/client_info.h"
+#include "startup/homepage_opener.h"
+#include "startup/install_package.h"
 #include "ui/file_dialogs.h"
 #include "support/user_question.h"
 #include "support/wide_text.h"
@@ -29,7 +27,6 @@ constexpr DWORD kViewIntervalMs = 40;
 // Brings the view when the interval is over; the framework's blink timer is 10001.
 constexpr UINT_PTR kViewTimerId = 4200;
 
-constexpr int kExePathCapacity = 1024;
 constexpr int kIconId = 1;
 
 constexpr uint32_t kThemeForeColor = 0xFF808080;
@@ -55,7 +52,7 @@ bool SameText(const FixedWString<N>& a, const FixedWString<N>& b) {
 
 }  // namespace
 
-void CInstallWnd::FlowObserver::OnElementChanged(InstallElement) {
+void CInstallWnd::FlowObserver::OnViewChanged() {
   // One message stands for every change until the window has taken the view: a worker that
   // reports faster than the window paints never floods the queue.
   if (viewPosted_.exchange(true)) return;
@@ -70,11 +67,11 @@ void CInstallWnd::FlowObserver::PostCommand(int id) {
 
 void CInstallWnd::FlowObserver::Close(int exitCode) { window_->OnFlowClosed(exitCode); }
 
-CInstallWnd::CInstallWnd(IClientInfo& product, bool silent)
-    : product_(product),
+CInstallWnd::CInstallWnd(CInstallPackage& package, bool silent)
+    : package_(package),
       silent_(silent),
       exitCode_(silent ? kExitNotStarted : kExitInstalled),
-      flow_(&observer_, product, silent) {
+      flow_(&observer_, edge_, package.Product(), package.Payload(), silent) {
   theme_.SetForeColor(kThemeForeColor);
   theme_.SetBackColor(kThemeBackColor);
   theme_.SetTextColor(kThemeTextColor);
@@ -91,8 +88,7 @@ CInstallWnd::~CInstallWnd() {
 void CInstallWnd::OnCreate() {
   CDirectUI::OnCreate();
   observer_.Attach(GetHwnd());
-  flow_.SetOwnerWindow(GetHwnd());
-  flow_.SetHooks(DefaultInstallHooks());
+  edge_.SetOwnerWindow(GetHwnd());
   SetSubCaption(u"准备安装");
   icon_ = static_cast<HICON>(
       LoadImageW(g_instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
@@ -101,29 +97,9 @@ void CInstallWnd::OnCreate() {
     SetIcon(icon_, false);
   }
 
-  wchar_t exePath[kExePathCapacity] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, exePath, kExePathCapacity);
-  if (length == 0 || length >= kExePathCapacity) {
-    CloseNow();
-    return;
-  }
-  const bool payloadOpen = OpenPayload(AsUtf16(exePath));
-  if (!payloadOpen && flow_.PayloadDamaged()) {
-    // A damaged archive beside the installer: nothing may be installed from it, nor the client
-    // downloaded in its place.
-    ReportDamagedPackage(product_, silent_);
-    CloseNow();
-    return;
-  }
-  if (payloadOpen && !LoadWindowConfig(AsUtf16(exePath))) {
-    // A payload without a configuration leaves the window empty, to be closed by the user; a
-    // silent install has no user and ends.
-    if (silent_) CloseNow();
-    return;
-  }
   FixedWString<512> subCaption;
   subCaption.Assign(u"安装");
-  subCaption.Append(product_.GetName().Units());
+  subCaption.Append(package_.Product().GetName().Units());
   SetSubCaption(subCaption.Units());
   // No recorded folder and no Windows folder: nowhere to propose.
   if (!flow_.Prepare()) {
@@ -139,14 +115,15 @@ void CInstallWnd::OnCreate() {
 
 bool CInstallWnd::LoadSkinImage(CImage& image, const char16_t* name) {
   if (name == nullptr) return false;
-  if (!flow_.IsPayloadOpen()) return LoadImageResource(image, g_instance, name);
+  if (package_.Payload() == nullptr) return LoadImageResource(image, g_instance, name);
   XData bytes;
-  return flow_.ReadPayloadEntry(name, &bytes) && image.LoadFromMemory(bytes.Data(), bytes.Length());
+  return package_.ReadPayloadEntry(name, &bytes) &&
+         image.LoadFromMemory(bytes.Data(), bytes.Length());
 }
 
 void CInstallWnd::LoadTheme() {
   XData text;
-  if (!flow_.ReadPayloadEntry(u"theme.txt", &text)) return;
+  if (!package_.ReadPayloadEntry(u"theme.txt", &text)) return;
   theme_.ParseText(reinterpret_cast<const char16_t*>(text.Data()),
                    static_cast<int>(text.Length() / 2));
 }
@@ -372,10 +349,10 @@ bool CInstallWnd::OnMenuCommand(int32_t id) {
       ChooseInstallFolder();
       return true;
     case kHomepageCommand:
-      OpenHomepage(product_.GetHomepage().Units());
+      OpenHomepage(package_.Product().GetHomepage().Units());
       return true;
     case kProtocolCommand:
-      OpenHomepage(product_.GetProtocol().Units());
+      OpenHomepage(package_.Product().GetProtocol().Units());
       return true;
     case kAgreeCommand:
       ToggleAgreement();

@@ -6,11 +6,12 @@
 
 #include "draw/theme.h"
 #include "install/install_flow.h"
+#include "install/windows_install_edge.h"
 #include "setup/install_elements.h"
 #include "ui/direct_ui.h"
 
 class CImage;
-class IClientInfo;
+class CInstallPackage;
 
 // The installer's window: a borderless 600 x 400 window drawn from the skin, showing the first
 // page (folder, agreement, start button), the progress page and the finish page as the install
@@ -19,8 +20,8 @@ class IClientInfo;
 // it tells the window that the view changed, and the window takes a copy of the view.
 class CInstallWnd : public CDirectUI {
  public:
-  // product is the program's product record, which outlives the window.
-  CInstallWnd(IClientInfo& product, bool silent);
+  // package is what the installer carries, read at start-up; it outlives the window.
+  CInstallWnd(CInstallPackage& package, bool silent);
   // The flow goes first, stopping a running install.
   ~CInstallWnd() override;
 
@@ -28,8 +29,8 @@ class CInstallWnd : public CDirectUI {
   // install that never finished.
   int ExitCode() const { return exitCode_; }
 
-  // Opens the payload and the configuration, proposes the folder, builds the elements, runs the
-  // version check and, for a silent install, starts it.
+  // Proposes the folder, builds the elements, runs the version check and, for a silent install,
+  // starts it.
   void OnCreate() override;
   bool OnMenuCommand(int32_t id) override;
   // Not while files are being written, unless the install was cancelled or the flow closed.
@@ -50,7 +51,7 @@ class CInstallWnd : public CDirectUI {
     // The view message is posted once until the window has taken the view.
     void ViewTaken() { viewPosted_ = false; }
 
-    void OnElementChanged(InstallElement element) override;
+    void OnViewChanged() override;
     void PostCommand(int id) override;
     void Close(int exitCode) override;
 
@@ -60,8 +61,6 @@ class CInstallWnd : public CDirectUI {
     std::atomic<bool> viewPosted_{false};
   };
 
-  bool OpenPayload(const char16_t* exePath) { return flow_.OpenPayload(exePath); }
-  bool LoadWindowConfig(const char16_t* exePath) { return flow_.LoadWindowConfig(exePath); }
   // The skin image name: from the payload when there is one, else the executable's own.
   bool LoadSkinImage(CImage& image, const char16_t* name);
   void LoadTheme();
@@ -96,7 +95,7 @@ class CInstallWnd : public CDirectUI {
     return dynamic_cast<Control*>(Element(role));
   }
 
-  IClientInfo& product_;
+  CInstallPackage& package_;
   const bool silent_;
   int exitCode_;
   bool closing_ = false;
@@ -105,6 +104,7 @@ class CInstallWnd : public CDirectUI {
   CTheme theme_;
   HICON icon_ = nullptr;
   FlowObserver observer_{this};
+  CWindowsInstallEdge edge_;  // before the flow, which stops the worker it runs
   CInstallFlow flow_;
   InstallView shownView_;  // the view the elements show
   DWORD viewShownAt_ = 0;   // tick count when the view was last taken

@@ -1,10 +1,10 @@
 #include <windows.h>
 
+#include "install/exit_codes.h"
 #include "setup/application.h"
 #include "startup/command_line.h"
-#include "install/install_flow.h"
-#include "startup/product_config.h"
-#include "records/client_info.h"
+#include "startup/install_package.h"
+#include "startup/package_loading.h"
 #include "support/wide_text.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -13,9 +13,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // only, never from the installer's own folder.
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   const bool silent = IsSilentCommandLine(AsUtf16(GetCommandLineW()));
-  // The program's one product record: loaded here, then handed to the window and its flow.
-  CClientInfo product;
+  // The program's record and payload, read and checked once here, then handed to the window and
+  // its flow.
+  CInstallPackage package;
   // A silent install that cannot start ends with its status rather than a question.
-  if (!LoadProductConfig(instance, product, silent)) return silent ? kExitNotStarted : 0;
-  return RunApplication(instance, product, silent);
+  if (!LoadSetupPackage(instance, package, silent)) return silent ? kExitNotStarted : 0;
+  return RunApplication(instance, package, silent);
 }

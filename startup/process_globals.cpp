@@ -1,5 +1,3 @@
 #include "startup/process_globals.h"
 
 XLocale g_locale;
-
-FixedWString<128> g_windowTitle;

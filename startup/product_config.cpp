@@ -2,13 +2,10 @@
 
 #include <windows.h>
 
-#include "install/payload_archive.h"
-#include "startup/homepage_opener.h"
-#include "startup/process_globals.h"
 #include "records/client_info.h"
+#include "startup/homepage_opener.h"
+#include "support/resource_reader.h"
 #include "support/user_question.h"
-#include "support/xdata.h"
-#include "support/xzip.h"
 
 namespace {
 
@@ -18,21 +15,16 @@ constexpr char16_t kDamagedPackage[] =
     u"\u5ba2\u6237\u7aef\u5df2\u635f\u574f\uff01\u662f\u5426\u73b0\u5728\u5c31\u5230\u5b98\u7f51"
     u"\u4e0b\u8f7d\u6700\u65b0\u7248\u672c\uff1f";
 
-// The payload is read whole here, once more than the install needs: a damaged one must be told
-// before the window offers to install from it.
-bool PayloadIntact(ModuleHandle instance) {
-  XData bytes;
-  XZip archive;
-  return OpenTailArchive(instance, bytes, archive) != PayloadSource::kDamaged;
-}
-
 }  // namespace
 
+RecordLoad LoadProductRecord(ModuleHandle module, IClientInfo& product) {
+  if (product.LoadFromModule(module, kConfigType, kConfigId)) return RecordLoad::kLoaded;
+  return ReadResource(nullptr, 0, module, kConfigType, kConfigId) != 0 ? RecordLoad::kDamaged
+                                                                         : RecordLoad::kMissing;
+}
+
 bool LoadProductConfig(ModuleHandle instance, IClientInfo& product, bool silent) {
-  if (product.LoadFromModule(instance, kConfigType, kConfigId) && PayloadIntact(instance)) {
-    g_windowTitle.Assign(product.GetName().Units());
-    return true;
-  }
+  if (LoadProductRecord(instance, product) == RecordLoad::kLoaded) return true;
   ReportDamagedPackage(product, silent);
   return false;
 }

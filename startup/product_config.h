@@ -4,12 +4,15 @@
 
 class IClientInfo;
 
-// Loads the product configuration from the "app" resource of instance into product and sets
-// g_windowTitle to its name. When it cannot be loaded (missing, or failing its container's check),
-// or the payload archive of instance ("tail") is there but fails its check or is no archive, the
-// package is damaged: unless silent, the user is asked whether to fetch a fresh copy from the
-// official site (product's built-in homepage), which is opened on Yes. Returns whether the
-// configuration loaded from an undamaged package.
+enum class RecordLoad { kLoaded, kMissing, kDamaged };
+
+// Loads the product record from the "app" resource of module into product. kDamaged when the
+// resource is there but fails its container's check or cannot be read as a record.
+RecordLoad LoadProductRecord(ModuleHandle module, IClientInfo& product);
+
+// The start-up of the uninstaller and the updater, whose own record is all they carry: loads it
+// from the "app" resource of instance into product. When it is missing or damaged, the package
+// is: it is told as ReportDamagedPackage tells it. Returns whether the record loaded.
 bool LoadProductConfig(ModuleHandle instance, IClientInfo& product, bool silent);
 
 // Tells the user that the package is damaged and offers the official site (product's homepage),

@@ -1,5 +1,7 @@
 #include "support/ascii_text.h"
 
+#include "support/text_length.h"
+
 namespace {
 
 template <char16_t From, char16_t To>
@@ -21,10 +23,7 @@ int ToUpperAscii(char16_t* text, int n) { return FoldAscii<u'a', u'A'>(text, n);
 
 const char16_t* FindLastChar(const char16_t* text, char16_t unit, int n) {
   if (text == nullptr || n == 0) return nullptr;
-  if (n < 0) {
-    n = 0;
-    while (text[n] != 0) ++n;
-  }
+  if (n < 0) n = TextLength(text);
   for (int i = n - 1; i >= 0; --i) {
     if (text[i] == unit) return text + i;
   }

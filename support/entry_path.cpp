@@ -1,6 +1,7 @@
 #include "support/entry_path.h"
 
 #include "support/path_text.h"
+#include "support/text_length.h"
 
 namespace {
 
@@ -53,8 +54,7 @@ bool JoinEntryPath(const char16_t* folder, const char16_t* entry, char16_t* out)
   out[0] = 0;
   if (folder == nullptr || entry == nullptr || folder[0] == 0 || entry[0] == 0) return false;
   if (!ComposePath(out, kPathCapacity, {folder, SeparatorAfter(folder)})) return false;
-  int length = 0;
-  while (out[length] != 0) ++length;
+  int length = TextLength(out);
 
   const char16_t* segment = entry;
   for (const char16_t* unit = entry;; ++unit) {

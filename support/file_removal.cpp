@@ -6,6 +6,7 @@
 
 #include "support/path_text.h"
 #include "support/process_control.h"
+#include "support/text_length.h"
 #include "support/wide_text.h"
 
 namespace {
@@ -22,9 +23,7 @@ bool DeleteShellFile(const char16_t* path) {
   for (const char16_t* unit = list; *unit != 0; ++unit) {
     if (*unit == u'*' || *unit == u'?') return false;
   }
-  int length = 0;
-  while (list[length] != 0) ++length;
-  list[length + 1] = 0;
+  list[TextLength(list) + 1] = 0;
 
   SHFILEOPSTRUCTW operation = {};
   operation.wFunc = FO_DELETE;

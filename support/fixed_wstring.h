@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "support/text_length.h"
+
 // UTF-16 text in a fixed array embedded in its owner, so records, titles, paths and URLs never
 // allocate. Copies that do not fit are cut silently. The capacity-32 string keeps 32 characters
 // (it holds a 32-digit MD5 digest); every other capacity keeps N - 1.
@@ -52,12 +54,7 @@ class FixedWString {
     return count;
   }
 
-  int Append(const char16_t* source) {
-    if (source == nullptr) return 0;
-    int n = 0;
-    while (source[n] != 0) ++n;
-    return Append(source, n);
-  }
+  int Append(const char16_t* source) { return Append(source, TextLength(source)); }
 
   FixedWString& Clear() {
     units_[0] = 0;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "support/path_text.h"
+#include "support/text_length.h"
 #include "support/wide_text.h"
 
 namespace {
@@ -54,12 +55,6 @@ bool DeleteEntry(const char16_t* path, DWORD attributes) {
   return true;
 }
 
-int Length(const char16_t* text) {
-  int n = 0;
-  while (text[n] != 0) ++n;
-  return n;
-}
-
 bool IsDotOrDotDot(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
 }
@@ -68,7 +63,7 @@ bool IsDotOrDotDot(const wchar_t* name) {
 
 bool CreateDirectories(const char16_t* path, char16_t separator) {
   if (path == nullptr) return false;
-  int length = Length(path);
+  int length = TextLength(path);
   if (length <= 2 || length >= kLongPathCapacity) return false;
   if (IsFolder(path)) return true;
 
@@ -111,7 +106,7 @@ bool DeleteTree(const char16_t* folder) {
   // as the folder is seen as a link.
   char16_t bare[kPathCapacity];
   if (!ComposePath(bare, kPathCapacity, {folder})) return false;
-  for (int n = Length(bare); n > 1 && (bare[n - 1] == u'\\' || bare[n - 1] == u'/'); --n) {
+  for (int n = TextLength(bare); n > 1 && (bare[n - 1] == u'\\' || bare[n - 1] == u'/'); --n) {
     bare[n - 1] = 0;
   }
   DWORD attributes = GetFileAttributesW(AsWide(bare));

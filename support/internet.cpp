@@ -52,6 +52,11 @@ void CInternet::SetProgress(ProgressCallback callback, void* context) {
   progressContext_ = context;
 }
 
+bool CInternet::DownloadUncached(const char16_t* url) {
+  FixedWString<1024> request;
+  return MakeUncachedUrl(url, &request) && Download(request.Units());
+}
+
 bool CInternet::Download(const char16_t* url) {
   document_.SetLength(0);
   if (url == nullptr || (stop_ != nullptr && stop_->load()) || !OpenSession(nullptr)) return false;

@@ -26,6 +26,9 @@ class CInternet {
   // exactly that long. On success GetData holds GetSize bytes followed by two zero bytes, valid
   // until the next Download or the object's end; on failure GetSize is 0.
   bool Download(const char16_t* url);
+  // Download of url with a query no cache on the way has seen (MakeUncachedUrl), so the server
+  // itself answers. False too for a null url or one that would not fit with the query.
+  bool DownloadUncached(const char16_t* url);
   const uint8_t* GetData() const { return document_.Data(); }
   uint32_t GetSize() const { return document_.Length(); }
   // Called after each piece that Download receives (at most kDownloadPieceSize); null for none.

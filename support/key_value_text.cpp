@@ -1,15 +1,11 @@
 #include "support/key_value_text.h"
 
+#include "support/text_length.h"
+
 namespace {
 
 bool IsWhiteSpace(char16_t c) {
   return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f';
-}
-
-int TextLength(const char16_t* text) {
-  int n = 0;
-  while (text[n] != 0) ++n;
-  return n;
 }
 
 const char16_t* FindUnit(const char16_t* text, char16_t unit) {

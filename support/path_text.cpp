@@ -1,5 +1,7 @@
 #include "support/path_text.h"
 
+#include "support/text_length.h"
+
 bool ComposePath(char16_t* out, int capacity, std::initializer_list<const char16_t*> parts) {
   if (out == nullptr || capacity <= 0) return false;
   out[0] = 0;
@@ -20,7 +22,6 @@ bool ComposePath(char16_t* out, int capacity, std::initializer_list<const char16
 
 const char16_t* SeparatorAfter(const char16_t* folder) {
   if (folder == nullptr || folder[0] == 0) return u"\\";
-  const char16_t* last = folder;
-  while (last[1] != 0) ++last;
-  return *last == u'\\' || *last == u'/' ? u"" : u"\\";
+  const char16_t last = folder[TextLength(folder) - 1];
+  return last == u'\\' || last == u'/' ? u"" : u"\\";
 }

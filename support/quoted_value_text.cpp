@@ -1,17 +1,12 @@
 #include "support/quoted_value_text.h"
 
+#include "support/text_length.h"
+
 namespace {
 
 template <typename Unit>
 bool IsWhiteSpace(Unit c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-template <typename Unit>
-int TextLength(const Unit* text) {
-  int n = 0;
-  while (text[n] != 0) ++n;
-  return n;
 }
 
 template <typename Unit>

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "support/text_length.h"
+
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -99,11 +101,7 @@ std::string Utf16ToUtf8(const char16_t* text, size_t n) {
 }
 
 std::string Utf16ToUtf8(const char16_t* text) {
-  size_t n = 0;
-  if (text != nullptr) {
-    while (text[n] != 0) ++n;
-  }
-  return Utf16ToUtf8(text, n);
+  return Utf16ToUtf8(text, static_cast<size_t>(TextLength(text)));
 }
 
 bool IsValidUtf8(const char* bytes, size_t n) {

@@ -7,9 +7,10 @@
 
 #include "install/install_checks.h"
 #include "install/install_outcome.h"
-#include "product/product_keys.h"
+#include "product/installed_folder.h"
 #include "product/product_registration.h"
 #include "product/program_launch.h"
+#include "product/uninstall_list_file.h"
 #include "records/client_info.h"
 #include "records/uninst_info.h"
 #include "support/file_stream.h"
@@ -23,20 +24,13 @@
 
 namespace {
 
-constexpr char16_t kUninstallList[] = u"uninst.dat";
-
 // Where the registered install of the product is, seen from folder.
 enum class Registration { kHere, kElsewhere, kNone };
 
 Registration FindRegistration(const IClientInfo& product, const char16_t* folder) {
-  char16_t recorded[kPathCapacity];
-  if (!ReadProductValue(product.GetCompany().Units(), product.GetApp().Units(), u"path", recorded,
-                        kPathCapacity)) {
-    return Registration::kNone;
-  }
-  std::u16string registered = std::u16string(recorded) + SeparatorAfter(recorded);
-  return CompareStringOrdinal(AsWide(registered.c_str()), -1, AsWide(folder), -1, TRUE) ==
-                 CSTR_EQUAL
+  char16_t registered[kPathCapacity];
+  if (!ReadInstalledFolder(product, registered)) return Registration::kNone;
+  return CompareStringOrdinal(AsWide(registered), -1, AsWide(folder), -1, TRUE) == CSTR_EQUAL
              ? Registration::kHere
              : Registration::kElsewhere;
 }
@@ -59,7 +53,7 @@ int RunUninstall(IClientInfo& product, bool silent) {
   wchar_t self[MAX_PATH];
   const DWORD selfLength = GetModuleFileNameW(nullptr, self, MAX_PATH);
   if (selfLength == 0 || selfLength >= MAX_PATH || !GetModuleFolder(folder, nullptr) ||
-      !ComposePath(listPath, kPathCapacity, {folder, kUninstallList})) {
+      !UninstallListPath(folder, listPath)) {
     return kExitNotRemoved;
   }
   const char16_t* name = product.GetName().Units();

@@ -8,23 +8,21 @@
 #include "install/install_checks.h"
 #include "install/install_engine.h"
 #include "install/install_outcome.h"
-#include "product/list_digest.h"
+#include "product/installed_folder.h"
 #include "product/product_keys.h"
+#include "product/published_list.h"
+#include "product/uninstall_list_file.h"
 #include "product/uninstall_removal.h"
 #include "records/client_info.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
 #include "support/file_replacement.h"
-#include "support/internet.h"
-#include "support/md5.h"
 #include "support/path_text.h"
 #include "support/user_question.h"
 #include "updater/uninstall_list_update.h"
 #include "updater/update_texts.h"
 
 namespace {
-
-constexpr char16_t kUninstallList[] = u"uninst.dat";
 
 int Tell(const std::u16string& text, unsigned flags) {
   return AskUser(nullptr, text.c_str(), kInstallCaption, flags);
@@ -42,21 +40,6 @@ bool RecordUninstallList(const char16_t* path, const IUninstInfo& added,
                        [&updated](const char16_t* fresh) { return updated.SaveToFile(fresh); });
 }
 
-bool FetchPublishedList(const IClientInfo& product, CUpdateInfo& list, char16_t* digest) {
-  CInternet published;
-  return (DownloadUpdateList(product.GetConfig().Units(), published) ||
-          DownloadUpdateList(product.GetConfig2().Units(), published)) &&
-         Md5HexOfMemory(digest, published.GetData(), published.GetSize()) &&
-         list.ParseBytes(published.GetData(), published.GetSize());
-}
-
-bool IsRecordedDigest(const IClientInfo& product, const char16_t* digest) {
-  char16_t recorded[kDigestUnits];
-  return ReadProductValue(product.GetCompany().Units(), product.GetApp().Units(), u"md5",
-                          recorded, kDigestUnits) &&
-         std::u16string(recorded) == digest;
-}
-
 void RecordList(const IClientInfo& product, const char16_t* digest, const char16_t* version) {
   const char16_t* company = product.GetCompany().Units();
   const char16_t* app = product.GetApp().Units();
@@ -70,24 +53,20 @@ void RecordList(const IClientInfo& product, const char16_t* digest, const char16
 
 int RunUpdate(IClientInfo& product, bool silent) {
   const char16_t* name = product.GetName().Units();
-  char16_t recorded[kPathCapacity];
   char16_t folder[kPathCapacity];
   char16_t listPath[kPathCapacity];
-  if (!ReadProductValue(product.GetCompany().Units(), product.GetApp().Units(), u"path", recorded,
-                        kPathCapacity) ||
-      !ComposePath(folder, kPathCapacity, {recorded, SeparatorAfter(recorded)}) ||
-      !ComposePath(listPath, kPathCapacity, {folder, kUninstallList})) {
+  if (!ReadInstalledFolder(product, folder) || !UninstallListPath(folder, listPath)) {
     if (!silent) Tell(NotInstalledText(name), MB_OK | MB_ICONWARNING);
     return kExitNotUpdated;
   }
   product.SetInstallFolder(folder);
-  CUpdateInfo list;
-  char16_t digest[kDigestUnits] = {};
-  if (!FetchPublishedList(product, list, digest)) {
+  PublishedList published;
+  if (!FetchPublishedList(product, &published) || !published.readable) {
     if (!silent) Tell(NoUpdateListText(name), MB_OK | MB_ICONWARNING);
     return kExitNotUpdated;
   }
-  const bool upToDate = IsRecordedDigest(product, digest);
+  const CUpdateInfo& list = published.items;
+  const bool upToDate = IsRecordedDigest(product, published.digest.Units());
   if (!silent) {
     if (!upToDate &&
         Tell(UpdateQuestionText(name, list.GetVersion()), MB_YESNO | MB_ICONQUESTION) != IDYES) {
@@ -117,10 +96,10 @@ int RunUpdate(IClientInfo& product, bool silent) {
     }
   }
   if (!RecordUninstallList(listPath, CUninstInfo(), removed) || !listedFirst) {
-    outcome.Fail(kUninstallList);
+    outcome.Fail(kUninstallListName);
   }
   // A client with entries missing keeps the digest it had, so the next check finds it out of date.
-  if (!outcome.Failed()) RecordList(product, digest, list.GetVersion());
+  if (!outcome.Failed()) RecordList(product, published.digest.Units(), list.GetVersion());
   if (!silent) {
     Tell(outcome.Failed() ? UpdateFailedText(outcome)
          : upToDate       ? UpToDateText(name)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,33 +20,35 @@ struct Report {
   uint32_t done;
 };
 
-void Record(uint32_t total, uint32_t done, const char16_t* name, void* context) {
-  static_cast<std::vector<Report>*>(context)->push_back(
-      {name != nullptr ? name : u"<none>", total, done});
-}
-
 struct Installed {
   bool result = false;
   std::vector<Report> reports;
   InstallOutcome outcome;
   std::vector<std::u16string> listed;  // what the uninstall list received
+  size_t stopAfter = 0;  // reports before the run is asked to stop; 0: never
+  std::atomic<bool> stop{false};
 };
 
-Installed Install(const std::string& payloadBytes, const char16_t* nestedName,
-                  const std::u16string& folder) {
+void Record(uint32_t total, uint32_t done, const char16_t* name, void* context) {
+  auto* installed = static_cast<Installed*>(context);
+  installed->reports.push_back({name != nullptr ? name : u"<none>", total, done});
+  if (installed->reports.size() == installed->stopAfter) installed->stop = true;
+}
+
+void Install(const std::string& payloadBytes, const char16_t* nestedName,
+             const std::u16string& folder, Installed& installed) {
   XZip payload;
-  Installed installed;
   EXPECT_TRUE(payload.OpenMemory(payloadBytes.data(), static_cast<uint32_t>(payloadBytes.size()),
                                  XZip::GetArchivePassword()));
   CUninstInfo list;
   InstallRun run;
   run.progress = &Record;
-  run.context = &installed.reports;
+  run.context = &installed;
   run.installed = &list;
   run.outcome = &installed.outcome;
+  run.stop = &installed.stop;
   installed.result = InstallFromArchive(payload, nestedName, folder.c_str(), run);
   for (int i = 0; i < list.Count(); ++i) installed.listed.push_back(list.Get(i));
-  return installed;
 }
 
 TEST(ArchiveInstall, WritesEveryEntryAndReportsEachInOrder) {
@@ -60,7 +63,8 @@ TEST(ArchiveInstall, WritesEveryEntryAndReportsEachInOrder) {
   });
   const std::u16string folder = temp.File(u"Company\\App\\");
 
-  Installed installed = Install(payload, u"APP.ZIP", folder);
+  Installed installed;
+  Install(payload, u"APP.ZIP", folder, installed);
 
   ASSERT_TRUE(installed.result);
   EXPECT_EQ(installed.outcome.failed, 0);
@@ -99,7 +103,8 @@ TEST(ArchiveInstall, RefusesEntriesThatWouldLandOutsideTheFolderAndListsOnlyWhat
   const std::string payload = BuildZip({{"app.zip", nested}}, XZip::GetArchivePassword());
   const std::u16string folder = temp.File(u"inside");
 
-  Installed installed = Install(payload, u"app.zip", folder);
+  Installed installed;
+  Install(payload, u"app.zip", folder, installed);
 
   ASSERT_TRUE(installed.result);
   EXPECT_EQ(installed.outcome.failed, 6);
@@ -133,11 +138,27 @@ TEST(ArchiveInstall, FailsBeforeAnyProgressWithoutAReadableNestedArchive) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     TempFolder temp;
-    Installed installed = Install(c.payload, c.nestedName, temp.File(u"target\\"));
+    Installed installed;
+    Install(c.payload, c.nestedName, temp.File(u"target\\"), installed);
     EXPECT_FALSE(installed.result);
     EXPECT_TRUE(installed.reports.empty());
     EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target"));
   }
+}
+
+// A stop asked for while the archive installs ends the run before its next entry: what was
+// written stays, whole, and nothing more is begun.
+TEST(ArchiveInstall, AStopEndsTheRunBeforeTheNextEntry) {
+  TempFolder temp;
+  Installed installed;
+  installed.stopAfter = 2;
+  Install(BuildPayload({{"a.txt", "a"}, {"b.txt", "b"}, {"c.txt", "c"}}), u"app.zip",
+          temp.File(u"target"), installed);
+  EXPECT_FALSE(installed.result);
+  EXPECT_EQ(installed.listed, (std::vector<std::u16string>{u"a.txt", u"b.txt"}));
+  EXPECT_EQ(installed.reports.size(), 2u);
+  EXPECT_EQ(ReadBytes(temp.Path() / "target/b.txt"), "b");
+  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target/c.txt"));
 }
 
 }  // namespace

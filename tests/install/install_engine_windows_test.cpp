@@ -1,8 +1,12 @@
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "install/install_engine.h"
@@ -13,14 +17,9 @@
 #include "tests/helpers/md5_hex.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/test_http_server.h"
+#include "tests/helpers/uninstall_entries.h"
 
 namespace {
-
-std::vector<std::u16string> Entries(const CUninstInfo& list) {
-  std::vector<std::u16string> entries;
-  for (int i = 0; i < list.Count(); ++i) entries.push_back(list.Get(i));
-  return entries;
-}
 
 struct Progress {
   int reports = 0;
@@ -63,14 +62,6 @@ class InstallEngineTest : public HttpServerTest {
   void Publish(CUpdateInfo* list, const char16_t* file, const std::string& content) {
     Publish(list, file, content, static_cast<int32_t>(content.size()), Md5Hex(content));
   }
-  // The list on the server; returns its URL.
-  std::u16string PublishList(CUpdateInfo* list, std::string* bytes) {
-    std::vector<uint8_t> stored(CRecordStorage::kDefaultSaveBufferSize);
-    uint32_t size = list->Serialize(stored.data(), static_cast<uint32_t>(stored.size()), false);
-    bytes->assign(stored.begin(), stored.begin() + size);
-    EXPECT_TRUE(Keep(Name("update.xml"), *bytes));
-    return Url("/file/" + Name("update.xml"));
-  }
 
  private:
   long long stamp_ = std::chrono::steady_clock::now().time_since_epoch().count();
@@ -103,13 +94,11 @@ TEST_F(InstallEngineTest, DownloadsCheckedFilesAndCountsTheRestAsFailed) {
                                      std::char_traits<char16_t>::length(removed) + 1);
     list.AddItem(std::make_unique<UpdateItem>(removal));
   }
-  std::string listBytes;
-  const std::u16string listUrl = PublishList(&list, &listBytes);
 
   CInstall engine;
   Progress progress;
   Watch(engine, progress);
-  ASSERT_TRUE(engine.InstallFromUrl(folder.c_str(), listUrl.c_str()));
+  ASSERT_TRUE(engine.InstallList(folder.c_str(), &list));
 
   EXPECT_EQ(ReadBytes(temp.Path() / "client/first.txt"), "first");
   EXPECT_EQ(ReadBytes(temp.Path() / "client/sub/deep/big.bin"), big);
@@ -119,7 +108,6 @@ TEST_F(InstallEngineTest, DownloadsCheckedFilesAndCountsTheRestAsFailed) {
   EXPECT_FALSE(std::filesystem::exists(temp.Path() / "client/obsolete.txt"));
   EXPECT_EQ(engine.Outcome().failed, 3);
   EXPECT_EQ(std::u16string(engine.Outcome().firstFailed.Units()), u"altered.txt");
-  EXPECT_EQ(std::u16string(engine.GetListDigest()), Md5Hex(listBytes));
   EXPECT_EQ(progress.total, static_cast<uint32_t>(list.TotalSize()));
   EXPECT_EQ(progress.lastDone, progress.total);
   EXPECT_FALSE(progress.doneWentBack);
@@ -134,17 +122,15 @@ TEST_F(InstallEngineTest, ARunOverAnUnchangedClientDownloadsNothing) {
   CUpdateInfo list;
   Publish(&list, u"a.txt", "alpha");
   Publish(&list, u"bin\\b.dll", BytePattern(300000));
-  std::string listBytes;
-  const std::u16string listUrl = PublishList(&list, &listBytes);
 
   CInstall first;
-  ASSERT_TRUE(first.InstallFromUrl(folder.c_str(), listUrl.c_str()));
+  ASSERT_TRUE(first.InstallList(folder.c_str(), &list));
   EXPECT_EQ(first.Outcome().failed, 0);
 
   CInstall again;
   Progress progress;
   Watch(again, progress);
-  ASSERT_TRUE(again.InstallFromUrl(folder.c_str(), listUrl.c_str()));
+  ASSERT_TRUE(again.InstallList(folder.c_str(), &list));
   // Files found in place belong to the install as much as those downloaded.
   EXPECT_EQ(Entries(progress.installed), (std::vector<std::u16string>{u"a.txt", u"bin\\b.dll"}));
   EXPECT_EQ(again.Outcome().failed, 0);
@@ -235,15 +221,32 @@ TEST_F(InstallEngineTest, ATricklingFileIsToldAsItArrivesAndShowsAsSlow) {
   EXPECT_TRUE(watched.seenSlow);
 }
 
-TEST_F(InstallEngineTest, AnUnreachableListIsNoInstall) {
+// A stop set while a file downloads abandons the download within one piece and ends the run:
+// the file being fetched never lands, and the rest of the list is not begun.
+TEST_F(InstallEngineTest, AStopInsideADownloadEndsTheRunPromptly) {
   TempFolder temp;
+  CUpdateInfo list;
+  // 13 MB served over ten seconds.
+  list.AddFile(u"slow.bin", 200 * 65536, Md5Hex("not the pattern").c_str(),
+               Url("/trickle/200/65536/50").c_str());
+  Publish(&list, u"after.txt", "after");
   CInstall engine;
   Progress progress;
   Watch(engine, progress);
-  EXPECT_FALSE(engine.InstallFromUrl(temp.File(u"client").c_str(),
-                                     Url("/file/" + Name("missing.xml")).c_str()));
-  EXPECT_EQ(progress.reports, 0);
-  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "client"));
+  std::atomic<bool> stop{false};
+  engine.SetStopRequest(&stop);
+  std::atomic<bool> followed{true};
+  std::thread run([&] { followed = engine.InstallList(temp.File(u"client").c_str(), &list); });
+  Sleep(1000);
+  const auto stopped = std::chrono::steady_clock::now();
+  stop = true;
+  run.join();
+
+  EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::seconds(3));
+  EXPECT_FALSE(followed);
+  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "client/slow.bin"));
+  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "client/after.txt"));
+  EXPECT_EQ(Served(Name("1")), 0);
 }
 
 }  // namespace

@@ -81,10 +81,6 @@ TEST(InstallFolder, ComposesChosenFolderCompanyAndApp) {
     ComposeInstallFolder(c.chosen, c.company, c.app, &folder);
     EXPECT_EQ(std::u16string(folder.Units()), c.expected);
   }
-  FixedWString<1024> programs;
-  EXPECT_TRUE(DefaultProgramsFolder(u"D:\\Windows", &programs));
-  EXPECT_EQ(std::u16string(programs.Units()), u"D:\\Program Files");
-  EXPECT_FALSE(DefaultProgramsFolder(u"", &programs));
 }
 
 }  // namespace

@@ -5,14 +5,17 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "product/auto_start.h"
-#include "product/list_digest.h"
+#include "product/installed_folder.h"
 #include "product/product_keys.h"
 #include "product/product_registration.h"
 #include "product/program_launch.h"
+#include "product/published_list.h"
 #include "records/client_info.h"
 #include "support/md5.h"
+#include "support/path_text.h"
 #include "support/registry.h"
 #include "support/wide_text.h"
 #include "tests/helpers/byte_pattern.h"
@@ -170,18 +173,27 @@ TEST(ProductRegistration, AutoStartWritesTheRecordedMainPathUnderTheName) {
 
 class ListDigest : public HttpServerTest {};
 
+// The published list comes from config, else config2, and is read as a list when it is one.
 TEST_F(ListDigest, ComesFromConfigOrElseFromConfig2) {
   std::u16string refused = u"http://127.0.0.1:1/update.xml";
+  CUpdateInfo list;
+  list.SetVersion(u"2.0.1.5");
+  list.AddFile(u"client.exe", 4, u"0123456789ABCDEF0123456789ABCDEF", u"http://127.0.0.1/c");
+  std::vector<uint8_t> stored(CRecordStorage::kDefaultSaveBufferSize);
+  const uint32_t size = list.Serialize(stored.data(), static_cast<uint32_t>(stored.size()), false);
+  const std::string listBytes(stored.begin(), stored.begin() + size);
+  ASSERT_TRUE(Keep("published/update.xml", listBytes));
   struct Case {
     const char* name;
     std::u16string config;
     std::u16string config2;
     bool fetched;
     std::string body;
+    const char16_t* version = nullptr;  // null: the body is no list
   } cases[] = {
       {"config answers", Url("/body/1000"), Url("/body/2000"), true, BytePattern(1000)},
-      {"config missing on the server", Url("/status/404"), Url("/body/2000"), true,
-       BytePattern(2000)},
+      {"config missing on the server", Url("/status/404"), Url("/file/published/update.xml"),
+       true, listBytes, u"2.0.1.5"},
       {"config unreachable", refused, Url("/body/3000"), true, BytePattern(3000)},
       {"config empty", u"", Url("/body/70000"), true, BytePattern(70000)},
       {"an empty list", Url("/body/0"), u"", true, ""},
@@ -193,10 +205,18 @@ TEST_F(ListDigest, ComesFromConfigOrElseFromConfig2) {
     CClientInfo client;
     client.SetConfig(c.config.c_str());
     client.SetConfig2(c.config2.c_str());
+    PublishedList published;
+    ASSERT_EQ(FetchPublishedList(client, &published), c.fetched);
     char16_t digest[kDigestUnits] = {};
     ASSERT_EQ(FetchListDigest(client, digest), c.fetched);
-    if (c.fetched) {
-      EXPECT_EQ(std::u16string(digest), Md5Hex(c.body));
+    if (!c.fetched) continue;
+    EXPECT_EQ(std::u16string(digest), Md5Hex(c.body));
+    EXPECT_EQ(std::u16string(published.digest.Units()), Md5Hex(c.body));
+    ASSERT_EQ(published.readable, c.version != nullptr);
+    if (c.version != nullptr) {
+      EXPECT_EQ(std::u16string(published.items.GetVersion()), c.version);
+      ASSERT_EQ(published.items.Count(), 1);
+      EXPECT_EQ(std::u16string(published.items.Get(0)->file), u"client.exe");
     }
   }
   CClientInfo client;
@@ -218,6 +238,7 @@ TEST_F(ListDigest, UpdateIsNeededWhenTheRecordedDigestDiffers) {
   std::u16string published = Md5Hex(BytePattern(1000));
   std::u16string lower;
   for (char16_t c : published) lower += (c >= u'A' && c <= u'F') ? c + 32 : c;
+  const std::u16string cut = published.substr(0, 31);
   struct Case {
     const char* name;
     std::u16string config;
@@ -228,6 +249,8 @@ TEST_F(ListDigest, UpdateIsNeededWhenTheRecordedDigestDiffers) {
       {"the same digest", Url("/body/1000"), published.c_str(), false},
       {"another digest", Url("/body/1000"), u"0123456789ABCDEF0123456789ABCDEF", true},
       {"the digest in lower case", Url("/body/1000"), lower.c_str(), true},
+      {"the digest cut short", Url("/body/1000"), cut.c_str(), true},
+      {"an empty digest: an install with failed files", Url("/body/1000"), u"", true},
       {"the list unreachable", Url("/status/404"), nullptr, false},
   };
   for (const Case& c : cases) {
@@ -239,6 +262,35 @@ TEST_F(ListDigest, UpdateIsNeededWhenTheRecordedDigestDiffers) {
                                     product.client.GetApp().Units(), u"md5", c.recorded, -1));
     }
     EXPECT_EQ(IsUpdateNeeded(product.client), c.needed);
+  }
+}
+
+// Where the product is installed, as its product key records it, ready to join names to.
+TEST(InstalledFolder, IsTheRecordedPathEndingWithABackslash) {
+  struct Case {
+    const char* name;
+    const char16_t* recorded;  // null: none
+    bool found;
+    const char16_t* folder;
+  };
+  const Case cases[] = {
+      {"ending with a backslash", u"D:\\Games\\Client\\", true, u"D:\\Games\\Client\\"},
+      {"without one", u"D:\\Games\\Client", true, u"D:\\Games\\Client\\"},
+      {"none recorded", nullptr, false, u""},
+      {"an empty value, not the root of a drive", u"", false, u""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestProduct product;
+    if (c.recorded != nullptr) {
+      ASSERT_TRUE(WriteProductValue(product.client.GetCompany().Units(),
+                                    product.client.GetApp().Units(), u"path", c.recorded, -1));
+    }
+    char16_t folder[kPathCapacity] = {};
+    EXPECT_EQ(ReadInstalledFolder(product.client, folder), c.found);
+    if (c.found) {
+      EXPECT_EQ(std::u16string(folder), c.folder);
+    }
   }
 }
 

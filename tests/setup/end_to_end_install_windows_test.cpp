@@ -14,13 +14,15 @@
 
 #include "install/command_queue_observer.h"
 #include "install/install_flow.h"
-#include "install/install_hooks.h"
+#include "install/windows_install_edge.h"
 #include "product/product_keys.h"
 #include "product/shortcut_placements.h"
-#include "records/uninst_info.h"
 #include "records/update_info.h"
+#include "startup/install_package.h"
+#include "startup/package_loading.h"
 #include "support/handle.h"
 #include "support/md5.h"
+#include "support/module_library.h"
 #include "support/process_control.h"
 #include "support/registry.h"
 #include "support/resource_reader.h"
@@ -32,6 +34,7 @@
 #include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/test_http_server.h"
+#include "tests/helpers/uninstall_entries.h"
 #include "tests/helpers/windows_test_support.h"
 #include "tests/helpers/zip_builder.h"
 
@@ -83,14 +86,6 @@ std::vector<std::u16string> ArchiveOrder(const XData& payloadBytes) {
     names.push_back(entry);
   }
   return names;
-}
-
-std::vector<std::u16string> UninstallEntries(const fs::path& file) {
-  CUninstInfo list;
-  EXPECT_TRUE(list.LoadFromFile(file.u16string().c_str()));
-  std::vector<std::u16string> entries;
-  for (int i = 0; i < list.Count(); ++i) entries.push_back(list.Get(i));
-  return entries;
 }
 
 // The names an update list names, in its order, as the uninstall list records them.
@@ -195,13 +190,18 @@ class EndToEndFixture : public Base {
     return exitCode;
   }
 
-  // Installs from the built setup.exe into Folder() as the window would, with the real checks.
-  void Install(CInstallFlow& flow, CommandQueueObserver& observer, bool archiveMode = true) {
-    ASSERT_TRUE(flow.OpenPayload(Setup().c_str()));
-    ASSERT_TRUE(flow.LoadWindowConfig(Setup().c_str()));
+  // Installs from the built setup.exe into Folder() as the window would, with the real checks;
+  // package receives the installer's package, its record completed by the install.
+  void Install(CInstallPackage& package, bool archiveMode = true) {
+    {
+      ModuleLibrary setup(Setup().c_str());
+      ASSERT_TRUE(LoadInstallPackage(setup.Handle(), Setup().c_str(), package));
+    }
+    CommandQueueObserver observer;
+    CWindowsInstallEdge edge;
+    CInstallFlow flow(&observer, edge, package.Product(), package.Payload(), false);
     ASSERT_TRUE(flow.Prepare());
     ASSERT_EQ(flow.IsArchiveMode(), archiveMode);
-    flow.SetHooks(DefaultInstallHooks());
     flow.CheckVersion();
     ASSERT_EQ(flow.GetState(), CInstallFlow::kReady);
     // Typed without its closing backslash, as a person may: the flow adds it.
@@ -282,10 +282,9 @@ TEST_F(EndToEndInstallTest, BuiltInstallerInstallsTheWholeClientAndRepairsIt) {
 
   {
     SCOPED_TRACE("first install");
-    CommandQueueObserver observer;
-    CClientInfo product;
-    CInstallFlow flow(&observer, product, false);
-    Install(flow, observer);
+    CInstallPackage package;
+    Install(package);
+    const CClientInfo& product = package.Product();
     EXPECT_TRUE(answers.Asked().empty());
     ExpectInstalledClient();
     EXPECT_EQ(UninstallEntries(Folder() / "uninst.dat"), order);
@@ -299,10 +298,9 @@ TEST_F(EndToEndInstallTest, BuiltInstallerInstallsTheWholeClientAndRepairsIt) {
   fs::remove_all(Folder() / "res");
   {
     SCOPED_TRACE("repair");
-    CommandQueueObserver observer;
-    CClientInfo product;
-    CInstallFlow flow(&observer, product, false);
-    Install(flow, observer);
+    CInstallPackage package;
+    Install(package);
+    const CClientInfo& product = package.Product();
     ExpectInstalledClient();
     EXPECT_EQ(UninstallEntries(Folder() / "uninst.dat"), order);
     EXPECT_EQ(std::u16string(product.GetDigest().Units()), listDigest);
@@ -410,10 +408,9 @@ TEST_F(EndToEndDownloadInstallTest, InstallsFromTheServerAndThenFetchesOnlyWhatC
     }
     const std::map<std::string, int> before = ServeCounts();
     const int listServed = Served(kServedFolder + std::string("update.xml"));
-    CommandQueueObserver observer;
-    CClientInfo product;
-    CInstallFlow flow(&observer, product, false);
-    ASSERT_NO_FATAL_FAILURE(Install(flow, observer, false));
+    CInstallPackage package;
+    ASSERT_NO_FATAL_FAILURE(Install(package, false));
+    const CClientInfo& product = package.Product();
     std::map<std::string, int> expected;
     for (const auto& item : client_) expected[item.first] = c.fetchedEach;
     if (c.changeOneFile) expected[changed] = 1;
@@ -424,77 +421,6 @@ TEST_F(EndToEndDownloadInstallTest, InstallsFromTheServerAndThenFetchesOnlyWhatC
     EXPECT_EQ(UninstallEntries(Folder() / "uninst.dat"), ListOrder(temp_.Path() / "update.xml"));
     EXPECT_EQ(std::u16string(product.GetDigest().Units()), listDigest);
     ExpectRegistration(listDigest);
-  }
-}
-
-// Installers made from the bare stub, its configuration stamped in and its payload beside it as
-// "setup.zip", whose entries fail in every way an entry can: only what was put in place goes
-// into "uninst.dat", in archive mode and in download mode alike.
-class HeadlessUninstallListTest : public EndToEndFixture<HttpServerTest> {
- protected:
-  std::u16string MakeInstaller(const std::u16string& listUrl, const std::string& payload) {
-    CClientInfo config;
-    config.SetCompany(kCompany);
-    config.SetApp(kApp);
-    config.SetName(kName);
-    config.SetConfig(listUrl.c_str());
-    std::vector<uint8_t> record(CRecordStorage::kDefaultSaveBufferSize);
-    const uint32_t size = config.Serialize(record.data(), static_cast<uint32_t>(record.size()), true);
-    fs::copy_file(TestProgramFolder() / "setup.exe", temp_.Path() / "setup.exe",
-                  fs::copy_options::overwrite_existing);
-    EXPECT_TRUE(PutResource(Setup(), u"APP", 1, std::string(record.begin(), record.begin() + size)));
-    WriteBytes(temp_.Path() / "setup.zip", payload);
-    return Setup();
-  }
-};
-
-TEST_F(HeadlessUninstallListTest, ListsOnlyWhatWasInstalled) {
-  const char* const password = XZip::GetArchivePassword();
-  // Archive mode: a refused name and an entry that fails its CRC check.
-  std::string nested = BuildZip({{"good.txt", "good"},
-                                 {"../escaped.txt", "out"},
-                                 {"damaged.txt", std::string(100, 'd'), false, true, true, false}},
-                                password);
-  nested[EntryDataOffset(nested, 2) + 40] ^= 0x5A;
-  // Download mode: a refused name and a file whose digest is not the listed one.
-  const auto md5 = [](const std::string& bytes) {
-    char16_t digest[33];
-    Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
-    return std::u16string(digest);
-  };
-  ASSERT_TRUE(Keep("headless-list/good.txt", "good"));
-  ASSERT_TRUE(Keep("headless-list/bad.txt", "bad"));
-  CUpdateInfo list;
-  list.AddFile(u"good.txt", 4, md5("good").c_str(), Url("/file/headless-list/good.txt").c_str());
-  list.AddFile(u"..\\escaped.txt", 4, md5("good").c_str(),
-               Url("/file/headless-list/good.txt").c_str());
-  list.AddFile(u"bad.txt", 3, md5("not bad").c_str(), Url("/file/headless-list/bad.txt").c_str());
-  std::vector<uint8_t> listBytes(CRecordStorage::kDefaultSaveBufferSize);
-  const uint32_t listSize =
-      list.Serialize(listBytes.data(), static_cast<uint32_t>(listBytes.size()), false);
-  ASSERT_TRUE(Keep("headless-list/update.xml",
-                   std::string(listBytes.begin(), listBytes.begin() + listSize)));
-  struct Case {
-    const char* label;
-    std::u16string listUrl;
-    std::string payload;
-  };
-  const Case cases[] = {
-      {"archive mode", u"", BuildZip({{"app.zip", nested}}, password)},
-      {"download mode", Url("/file/headless-list/update.xml"),
-       BuildZip({{"theme.txt", "no client archive"}}, password)},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.label);
-    fs::remove_all(Folder());
-    Unregister();
-    const std::u16string setup = MakeInstaller(c.listUrl, c.payload);
-    EXPECT_EQ(RunHeadless(setup), 2u);  // some files failed
-    EXPECT_EQ(UninstallEntries(Folder() / "uninst.dat"), std::vector<std::u16string>{u"good.txt"});
-    EXPECT_EQ(ReadBytes(Folder() / "good.txt"), "good");
-    EXPECT_FALSE(fs::exists(Folder() / "damaged.txt"));
-    EXPECT_FALSE(fs::exists(Folder() / "bad.txt"));
-    EXPECT_FALSE(fs::exists(temp_.Path() / "escaped.txt"));
   }
 }
 

@@ -6,14 +6,9 @@
 #include <vector>
 
 #include "records/uninst_info.h"
+#include "tests/helpers/uninstall_entries.h"
 
 namespace {
-
-std::vector<std::u16string> Entries(const IUninstInfo& list) {
-  std::vector<std::u16string> entries;
-  for (int i = 0; i < list.Count(); ++i) entries.push_back(list.Get(i));
-  return entries;
-}
 
 void Fill(CUninstInfo& list, const std::vector<std::u16string>& entries) {
   for (const std::u16string& entry : entries) list.Add(entry.c_str(), -1);

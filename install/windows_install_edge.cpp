@@ -1,0 +1,113 @@
+#include "install/windows_install_edge.h"
+
+#include <windows.h>
+
+#include "install/archive_install.h"
+#include "install/install_engine.h"
+#include "install/install_outcome.h"
+#include "install/install_report.h"
+#include "install/install_thread.h"
+#include "product/auto_start.h"
+#include "product/installed_folder.h"
+#include "product/product_registration.h"
+#include "product/program_launch.h"
+#include "product/published_list.h"
+#include "records/client_info.h"
+#include "support/path_text.h"
+#include "support/user_question.h"
+#include "support/wide_text.h"
+
+CWindowsInstallEdge::CWindowsInstallEdge() = default;
+
+// The flow has waited for the worker: destroying the thread stops nothing.
+CWindowsInstallEdge::~CWindowsInstallEdge() = default;
+
+int64_t CWindowsInstallEdge::UptimeSecond() {
+  LARGE_INTEGER counter, frequency;
+  QueryPerformanceCounter(&counter);
+  QueryPerformanceFrequency(&frequency);
+  return frequency.QuadPart != 0 ? counter.QuadPart / frequency.QuadPart : 0;
+}
+
+bool CWindowsInstallEdge::GetWindowsFolder(FixedWString<1024>* folder) {
+  wchar_t windowsFolder[MAX_PATH] = {};
+  if (GetWindowsDirectoryW(windowsFolder, MAX_PATH) == 0) return false;
+  folder->Assign(AsUtf16(windowsFolder));
+  return true;
+}
+
+bool CWindowsInstallEdge::ReadInstalledFolder(const IClientInfo& product,
+                                              FixedWString<1024>* folder) {
+  char16_t installed[kPathCapacity];
+  if (!::ReadInstalledFolder(product, installed)) return false;
+  folder->Assign(installed);
+  return true;
+}
+
+InstalledVersionCheck CWindowsInstallEdge::CheckInstalledVersion(const IClientInfo& product) {
+  return ::CheckInstalledVersion(owner_, product);
+}
+
+bool CWindowsInstallEdge::CheckSecuritySoftware(const IClientInfo& product) {
+  return CheckAntivirus(owner_, product);
+}
+
+bool CWindowsInstallEdge::CheckRunningClient(const IClientInfo& product,
+                                             const char16_t* folder) {
+  return ::CheckRunningClient(owner_, product, folder);
+}
+
+void CWindowsInstallEdge::Tell(const char16_t* text, Notice notice) {
+  AskUser(owner_, text, kInstallCaption,
+          MB_OK | (notice == Notice::kError ? MB_ICONERROR : MB_ICONWARNING));
+}
+
+bool CWindowsInstallEdge::StartWorker(std::function<void()> work) {
+  if (thread_ && thread_->IsAttached()) return false;
+  thread_ = std::make_unique<CInstallThread>(std::move(work));
+  return thread_->Start();
+}
+
+bool CWindowsInstallEdge::WaitForWorker(uint32_t timeoutMs) {
+  if (!thread_ || !thread_->IsAttached()) return true;
+  thread_->Wait(timeoutMs);
+  return !thread_->IsAttached();
+}
+
+void CWindowsInstallEdge::EndProcess(int exitCode) {
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode));
+}
+
+bool CWindowsInstallEdge::InstallArchive(XZip& payload, const char16_t* nestedName,
+                                         const char16_t* folder, const InstallRun& run) {
+  return InstallFromArchive(payload, nestedName, folder, run);
+}
+
+bool CWindowsInstallEdge::InstallPublished(const IClientInfo& product, const char16_t* folder,
+                                           const InstallRun& run, ListFacts* list) {
+  // The list is fetched once: the bytes that chose the URL are the bytes installed from.
+  PublishedList published;
+  if (!FetchPublishedList(product, &published, run.stop) || !published.readable) return false;
+  list->digest = published.digest;
+  list->version.Assign(published.items.GetVersion());
+  CInstall engine;
+  engine.SetCallback(run.progress, run.context);
+  engine.SetInstalledList(run.installed);
+  engine.SetStopRequest(run.stop);
+  const bool followed = engine.InstallList(folder, &published.items);
+  if (run.outcome != nullptr) *run.outcome = engine.Outcome();
+  return followed;
+}
+
+void CWindowsInstallEdge::ReportInstall(const IClientInfo& product,
+                                        const char16_t* packageVersion) {
+  // Whether the endpoint took it changes nothing in the install.
+  ::ReportInstall(product, packageVersion);
+}
+
+void CWindowsInstallEdge::Register(const IClientInfo& product, bool startWithWindows) {
+  ::Register(product);
+  if (startWithWindows) SetAutoStart(product, true);
+}
+
+void CWindowsInstallEdge::LaunchClient(const IClientInfo& product) { ::LaunchClient(product); }

@@ -1,0 +1,46 @@
+#pragma once
+#include <memory>
+
+#include "install/install_edge.h"
+#include "install/paint_pause.h"
+
+class CInstallThread;
+
+// The install flow's edge on Windows: the performance counter, the Windows folder and the
+// product key; the real checks and message boxes, owned by the owner window; the install worker
+// thread; the archive and download installs, the report, the registration and the client's
+// launch. It outlives the flow it serves, which stops the worker before it goes.
+class CWindowsInstallEdge : public IInstallEdge {
+ public:
+  CWindowsInstallEdge();
+  ~CWindowsInstallEdge() override;
+  CWindowsInstallEdge(const CWindowsInstallEdge&) = delete;
+  CWindowsInstallEdge& operator=(const CWindowsInstallEdge&) = delete;
+
+  // The window that owns the questions and messages; null for none.
+  void SetOwnerWindow(void* owner) { owner_ = owner; }
+
+  int64_t UptimeSecond() override;
+  bool GetWindowsFolder(FixedWString<1024>* folder) override;
+  bool ReadInstalledFolder(const IClientInfo& product, FixedWString<1024>* folder) override;
+  InstalledVersionCheck CheckInstalledVersion(const IClientInfo& product) override;
+  bool CheckSecuritySoftware(const IClientInfo& product) override;
+  bool CheckRunningClient(const IClientInfo& product, const char16_t* folder) override;
+  void Tell(const char16_t* text, Notice notice) override;
+  bool StartWorker(std::function<void()> work) override;
+  bool WaitForWorker(uint32_t timeoutMs) override;
+  void EndProcess(int exitCode) override;
+  bool InstallArchive(XZip& payload, const char16_t* nestedName, const char16_t* folder,
+                      const InstallRun& run) override;
+  bool InstallPublished(const IClientInfo& product, const char16_t* folder,
+                        const InstallRun& run, ListFacts* list) override;
+  void PauseForPainting() override { pause_.AfterEntry(); }
+  void ReportInstall(const IClientInfo& product, const char16_t* packageVersion) override;
+  void Register(const IClientInfo& product, bool startWithWindows) override;
+  void LaunchClient(const IClientInfo& product) override;
+
+ private:
+  void* owner_ = nullptr;
+  std::unique_ptr<CInstallThread> thread_;  // made at the first start
+  PaintPause pause_;
+};

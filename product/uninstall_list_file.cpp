@@ -1,0 +1,10 @@
+#include "product/uninstall_list_file.h"
+
+#include "support/path_text.h"
+
+const char16_t kUninstallListName[] = u"uninst.dat";
+
+bool UninstallListPath(const char16_t* folder, char16_t* out) {
+  return folder != nullptr &&
+         ComposePath(out, kPathCapacity, {folder, SeparatorAfter(folder), kUninstallListName});
+}

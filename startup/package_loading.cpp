@@ -1,0 +1,76 @@
+#include "startup/package_loading.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "startup/install_package.h"
+#include "startup/product_config.h"
+#include "support/filesystem_path.h"
+#include "support/path_text.h"
+#include "support/resource_reader.h"
+#include "support/wide_text.h"
+
+namespace {
+
+constexpr int kExePathCapacity = 1024;
+
+enum class PayloadSource { kOpened, kMissing, kDamaged };
+
+// exePath with everything after its last "." replaced by "zip"; false for a path without one.
+bool SiblingArchivePath(const char16_t* exePath, char16_t* sibling) {
+  if (!ComposePath(sibling, kPathCapacity, {exePath})) return false;
+  int dot = -1;
+  for (int i = 0; sibling[i] != 0; ++i) {
+    if (sibling[i] == u'.') dot = i;
+  }
+  if (dot < 0 || dot + 4 >= kPathCapacity) return false;
+  sibling[dot + 1] = u'z';
+  sibling[dot + 2] = u'i';
+  sibling[dot + 3] = u'p';
+  sibling[dot + 4] = 0;
+  return true;
+}
+
+PayloadSource OpenTail(ModuleHandle module, CInstallPackage& package) {
+  bool present = false;
+  if (!LoadPackedResource(package.PayloadBytes(), module, u"tail", 1, &present)) {
+    return present ? PayloadSource::kDamaged : PayloadSource::kMissing;
+  }
+  return package.OpenPayloadBytes() ? PayloadSource::kOpened : PayloadSource::kDamaged;
+}
+
+PayloadSource OpenPayload(ModuleHandle module, const char16_t* exePath, CInstallPackage& package) {
+  const PayloadSource tail = OpenTail(module, package);
+  if (tail != PayloadSource::kMissing) return tail;
+  char16_t sibling[kPathCapacity];
+  uint64_t size = 0;
+  if (!SiblingArchivePath(exePath, sibling) || !GetFileSize(sibling, &size)) {
+    return PayloadSource::kMissing;
+  }
+  return package.OpenPayloadFile(sibling) ? PayloadSource::kOpened : PayloadSource::kDamaged;
+}
+
+}  // namespace
+
+bool LoadInstallPackage(ModuleHandle module, const char16_t* exePath, CInstallPackage& package) {
+  const RecordLoad record = LoadProductRecord(module, package.Product());
+  if (record == RecordLoad::kDamaged ||
+      OpenPayload(module, exePath, package) == PayloadSource::kDamaged) {
+    return false;
+  }
+  if (record == RecordLoad::kLoaded) return true;
+  XData text;
+  return package.ReadPayloadEntry(u"app.txt", &text) &&
+         package.Product().ParseBytes(text.Data(), text.Length());
+}
+
+bool LoadSetupPackage(ModuleHandle instance, CInstallPackage& package, bool silent) {
+  wchar_t exePath[kExePathCapacity] = {};
+  const DWORD length =
+      GetModuleFileNameW(static_cast<HMODULE>(instance), exePath, kExePathCapacity);
+  if (length == 0 || length >= kExePathCapacity) return false;
+  if (LoadInstallPackage(instance, AsUtf16(exePath), package)) return true;
+  ReportDamagedPackage(package.Product(), silent);
+  return false;
+}

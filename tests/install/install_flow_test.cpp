@@ -1,0 +1,480 @@
+// The install flow's decisions, over a fake edge: which page shows, when the worker runs, what
+// the finish registers, writes, tells and closes with.
+#include "install/install_flow.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "install/command_queue_observer.h"
+#include "install/install_outcome.h"
+#include "records/uninst_info.h"
+#include "records/update_info.h"
+#include "support/md5.h"
+#include "support/xdata.h"
+#include "support/xzip.h"
+#include "tests/helpers/fake_install_edge.h"
+#include "tests/helpers/temp_folder.h"
+#include "tests/helpers/uninstall_entries.h"
+#include "tests/helpers/zip_builder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// "update.xml" naming version, as the packaging tool stores it.
+std::string UpdateList(const char16_t* version) {
+  CUpdateInfo list;
+  list.SetVersion(version);
+  std::vector<uint8_t> bytes(CRecordStorage::kDefaultSaveBufferSize);
+  const uint32_t size = list.Serialize(bytes.data(), static_cast<uint32_t>(bytes.size()), false);
+  return std::string(bytes.begin(), bytes.begin() + size);
+}
+
+const std::string kUpdateList = UpdateList(u"1.0.0.0");
+
+std::u16string Md5Hex(const std::string& bytes) {
+  char16_t digest[33];
+  Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
+  return digest;
+}
+
+// What the payload holds besides the skin: the client archive (archive mode) or not (download
+// mode), and an "update.xml".
+struct Payload {
+  bool clientArchive = true;
+  std::string updateList = kUpdateList;  // empty: none
+};
+
+// A flow over a fake edge and a payload, the install folder chosen inside a folder of its own.
+class FlowFixture {
+ public:
+  explicit FlowFixture(bool silent, const Payload& content = Payload()) {
+    product.SetCompany(u"FlowTestCompany");
+    product.SetApp(u"FlowTestApp");
+    product.SetVersion(u"1.0.0.0");
+    std::vector<ZipEntrySpec> entries = {{"theme.txt", "{}"}};
+    if (content.clientArchive) entries.push_back({"app.zip", "the client archive"});
+    if (!content.updateList.empty()) entries.push_back({"update.xml", content.updateList});
+    payloadBytes = BuildZip(entries, XZip::GetArchivePassword());
+    EXPECT_TRUE(payload.OpenMemory(payloadBytes.data(), static_cast<uint32_t>(payloadBytes.size()),
+                                   XZip::GetArchivePassword()));
+    flow = std::make_unique<CInstallFlow>(&observer, edge, product, &payload, silent);
+    EXPECT_TRUE(flow->Prepare());
+    flow->ChooseInstallFolder(temp.File(u"programs").c_str());
+    flow->SetFolderText(flow->GetInstallFolder().Units());
+  }
+
+  fs::path Installed(const char* name) const {
+    return temp.Path() / "programs" / "FlowTestCompany" / "FlowTestApp" / name;
+  }
+  // An earlier install in the folder: its client and its "uninst.dat".
+  void MakeEarlierInstall() {
+    fs::create_directories(Installed(""));
+    WriteBytes(Installed("client.exe"), "earlier");
+    CUninstInfo earlier;
+    earlier.Add(u"client.exe", -1);
+    earlier.Add(u"earlier.txt", -1);
+    EXPECT_TRUE(earlier.SaveToFile(Installed("uninst.dat").u16string().c_str()));
+  }
+
+  // Starts the install and delivers the command the worker posts at its end; -1 when the start
+  // was refused.
+  int Run() {
+    if (!flow->StartInstall()) return -1;
+    const int id = observer.NextCommand();
+    flow->OnCommand(id);
+    return id;
+  }
+
+  TempFolder temp;
+  FakeInstallEdge edge;
+  CommandQueueObserver observer;
+  CClientInfo product;
+  std::string payloadBytes;
+  XZip payload;
+  std::unique_ptr<CInstallFlow> flow;  // last: it goes first, stopping its worker
+};
+
+TEST(InstallFlow, ArchiveInstallFinishesWithWhatWasPutInPlace) {
+  FlowFixture f(false);
+  f.product.SetStyle(kStyleAutoStart);
+  f.edge.entries = {{u"bin\\"}, {u"bin\\tool.dll"}, {u"client.exe"}, {u"data\\big.dat"}};
+  // Typed without its closing backslash, as a person may: the list still lands inside.
+  std::u16string typed = f.flow->GetInstallFolder().Units();
+  typed.pop_back();
+  f.flow->SetFolderText(typed.c_str());
+  // The finish button does nothing before the install has finished.
+  EXPECT_TRUE(f.flow->OnCommand(CInstallFlow::kFinishCommand));
+  EXPECT_FALSE(f.flow->OnCommand(4097));  // the window's own commands are not the flow's
+  EXPECT_EQ(f.flow->GetState(), CInstallFlow::kReady);
+
+  ASSERT_TRUE(f.flow->StartInstall());
+  EXPECT_EQ(f.flow->GetState(), CInstallFlow::kInstalling);
+  ASSERT_EQ(f.observer.NextCommand(), CInstallFlow::kCompletedCommand);
+  EXPECT_EQ(f.edge.installs, std::vector<std::u16string>{u"archive app.zip"});
+  EXPECT_EQ(f.edge.reportedVersions, std::vector<std::u16string>{u"1.0.0.0"});
+  EXPECT_TRUE(f.flow->View().progressVisible);
+  EXPECT_FALSE(f.flow->View().firstPageVisible);
+  EXPECT_EQ(f.edge.registrations, 0);
+  f.flow->OnCommand(CInstallFlow::kCompletedCommand);
+
+  EXPECT_EQ(f.flow->GetState(), CInstallFlow::kFinished);
+  EXPECT_EQ(UninstallEntries(f.Installed("uninst.dat")),
+            (std::vector<std::u16string>{u"bin\\", u"bin\\tool.dll", u"client.exe",
+                                         u"data\\big.dat"}));
+  EXPECT_EQ(std::u16string(f.product.GetDigest().Units()), Md5Hex(kUpdateList));
+  EXPECT_EQ(std::u16string(f.product.GetInstallFolder().Units()), typed + u"\\");
+  EXPECT_EQ(std::u16string(f.product.GetMainFile().Units()), u"client.exe");
+  EXPECT_EQ(f.edge.registrations, 1);
+  EXPECT_TRUE(f.edge.startedWithWindows);
+  EXPECT_EQ(std::u16string(f.flow->View().percentText.Units()), u"100%");
+  EXPECT_TRUE(f.flow->View().finishButtonVisible);
+  EXPECT_FALSE(f.flow->View().progressVisible);
+  EXPECT_TRUE(f.edge.told.empty());
+  EXPECT_EQ(f.edge.launches, 0);
+  EXPECT_TRUE(f.observer.Closes().empty());
+
+  // The finish button launches the client and closes the window.
+  EXPECT_TRUE(f.flow->OnCommand(CInstallFlow::kFinishCommand));
+  EXPECT_EQ(f.flow->GetState(), CInstallFlow::kLaunching);
+  EXPECT_EQ(f.edge.launches, 1);
+  EXPECT_EQ(f.observer.Closes(), std::vector<int>{kExitInstalled});
+}
+
+// The list the install followed (the payload's in archive mode, the published one in download
+// mode) gives the recorded digest and the version the report names, only once; without a list,
+// or a version in it, the report names the configured version.
+TEST(InstallFlow, TheListFollowedGivesTheDigestAndTheReportedVersion) {
+  const char16_t kPublishedDigest[] = u"0123456789ABCDEF0123456789ABCDEF";
+  struct Case {
+    const char* label;
+    bool archiveMode;
+    std::string payloadList;
+    const char16_t* publishedVersion;
+    const char16_t* reported;
+  };
+  const Case cases[] = {
+      {"payload list of another version", true, UpdateList(u"2.0.0.0"), u"", u"2.0.0.0"},
+      {"payload list naming none", true, UpdateList(u""), u"", u"1.0.0.0"},
+      {"no payload list", true, "", u"", u"1.0.0.0"},
+      {"published list", false, "", u"3.0.0.0", u"3.0.0.0"},
+      {"published list naming none", false, "", u"", u"1.0.0.0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FlowFixture f(false, {c.archiveMode, c.payloadList});
+    f.edge.entries = {{u"client.exe"}};
+    f.edge.publishedList.version.Assign(c.publishedVersion);
+    f.edge.publishedList.digest.Assign(kPublishedDigest);
+    ASSERT_EQ(f.flow->IsArchiveMode(), c.archiveMode);
+
+    ASSERT_EQ(f.Run(), CInstallFlow::kCompletedCommand);
+    EXPECT_EQ(f.edge.reportedVersions, std::vector<std::u16string>{c.reported});
+    EXPECT_EQ(std::u16string(f.product.GetDigest().Units()),
+              !c.archiveMode            ? kPublishedDigest
+              : c.payloadList.empty() ? u""
+                                      : Md5Hex(c.payloadList));
+    // Another run of the worker completes without a second report or completion.
+    ASSERT_TRUE(f.edge.WaitForWorker(5000));
+    EXPECT_TRUE(f.flow->RunInstall());
+    EXPECT_EQ(f.edge.reportedVersions.size(), 1u);
+    EXPECT_EQ(f.observer.NextCommand(std::chrono::milliseconds(50)),
+              CommandQueueObserver::kTimedOut);
+  }
+}
+
+// Only an install that left its client in the folder is registered. One without it is a failure
+// the user hears of, ending with kExitFilesFailed and keeping no digest. What it did put in place
+// is still listed for removal, but never over the list an earlier install left. Entries that
+// failed beside a usable client register it without the digest, so that the updater repairs it.
+TEST(InstallFlow, RegistersOnlyAnInstallThatLeftItsClient) {
+  const std::vector<std::u16string> earlierList = {u"client.exe", u"earlier.txt"};
+  InstallOutcome oneFailure;
+  oneFailure.Fail(u"readme.txt");
+  FixedWString<1024> heldOpen;
+  FormatInstallFailure(oneFailure, &heldOpen);
+  struct Case {
+    const char* label;
+    std::vector<FakeEntry> entries;
+    bool earlierInstall;
+    bool silent;
+    bool registered;
+    bool failed;
+    std::vector<std::u16string> listed;  // "uninst.dat" afterwards
+    std::vector<int> closes;
+    std::vector<std::u16string> told;
+  };
+  const Case cases[] = {
+      {"the whole client", {{u"client.exe"}, {u"readme.txt"}}, false, false, true, false,
+       {u"client.exe", u"readme.txt"}, {}, {}},
+      {"no client file, silent", {{u"readme.txt"}}, false, true, false, true, {u"readme.txt"},
+       {kExitFilesFailed}, {}},
+      {"no client file", {{u"readme.txt"}}, false, false, false, true, {u"readme.txt"},
+       {kExitFilesFailed}, {kInstallUnusableText}},
+      {"nothing put in place over an earlier install", {}, true, false, false, true, earlierList,
+       {kExitFilesFailed}, {kInstallUnusableText}},
+      {"folders only over an earlier install", {{u"bin\\"}}, true, false, false, true,
+       earlierList, {kExitFilesFailed}, {kInstallUnusableText}},
+      {"a file held open beside the client", {{u"client.exe"}, {u"readme.txt", false}}, false,
+       false, true, true, {u"client.exe"}, {}, {heldOpen.Units()}},
+      {"a file held open beside the client, silent", {{u"client.exe"}, {u"readme.txt", false}},
+       false, true, true, true, {u"client.exe"}, {kExitFilesFailed}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FlowFixture f(c.silent);
+    f.edge.entries = c.entries;
+    if (c.earlierInstall) f.MakeEarlierInstall();
+
+    ASSERT_EQ(f.Run(), CInstallFlow::kCompletedCommand);
+
+    EXPECT_EQ(f.edge.registrations, c.registered ? 1 : 0);
+    EXPECT_EQ(f.flow->Outcome().Failed(), c.failed);
+    EXPECT_EQ(std::u16string(f.product.GetDigest().Units()),
+              c.registered && !c.failed ? Md5Hex(kUpdateList) : u"");
+    EXPECT_EQ(UninstallEntries(f.Installed("uninst.dat")), c.listed);
+    EXPECT_EQ(f.observer.Closes(), c.closes);
+    EXPECT_EQ(f.edge.told, c.told);
+    EXPECT_EQ(f.flow->View().finishButtonVisible, c.registered && !c.silent);
+    EXPECT_EQ(f.edge.launches, 0);
+  }
+}
+
+// Nobody answers a silent install: whatever stops it ends the process with kExitNotStarted. A
+// person keeps the window: a refused check leaves the first page, an install that could not
+// start the progress page and a message.
+TEST(InstallFlow, AnInstallThatCannotStartEndsASilentRunAndTellsAPerson) {
+  struct Case {
+    const char* label;
+    bool silent;
+    bool clientArchive;
+    uint32_t style;
+    bool securitySoftwarePasses;
+    bool runningClientPasses;
+    bool installFails;
+    int command;
+    CInstallFlow::State state;
+    std::vector<std::u16string> checks;
+    std::vector<int> closes;
+    std::vector<std::u16string> told;
+  };
+  const uint32_t detect = kStyleDetectSecuritySoftware;
+  const std::vector<std::u16string> both = {u"security software", u"running client"};
+  const Case cases[] = {
+      {"running client kept, silent", true, true, 0, true, false, false, -1,
+       CInstallFlow::kReady, {u"running client"}, {kExitNotStarted}, {}},
+      {"running client kept", false, true, 0, true, false, false, -1, CInstallFlow::kReady,
+       {u"running client"}, {}, {}},
+      {"security software kept", false, true, detect, false, true, false, -1,
+       CInstallFlow::kReady, {u"security software"}, {}, {}},
+      {"security software looked for only when configured", false, true, 0, false, true, false,
+       CInstallFlow::kCompletedCommand, CInstallFlow::kFinished, {u"running client"}, {}, {}},
+      {"both checks passed", false, true, detect, true, true, false,
+       CInstallFlow::kCompletedCommand, CInstallFlow::kFinished, both, {}, {}},
+      {"unreadable client archive, silent", true, true, 0, true, true, true,
+       CInstallFlow::kNotStartedCommand, CInstallFlow::kInstalling, {u"running client"},
+       {kExitNotStarted}, {}},
+      {"unreadable client archive", false, true, 0, true, true, true,
+       CInstallFlow::kNotStartedCommand, CInstallFlow::kInstalling, {u"running client"}, {},
+       {kInstallNotStartedText}},
+      {"no published list", false, false, 0, true, true, true, CInstallFlow::kNotStartedCommand,
+       CInstallFlow::kInstalling, {u"running client"}, {}, {kInstallNotStartedText}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FlowFixture f(c.silent, {c.clientArchive, kUpdateList});
+    f.product.SetStyle(c.style);
+    f.edge.entries = {{u"client.exe"}};
+    f.edge.securitySoftwarePasses = c.securitySoftwarePasses;
+    f.edge.runningClientPasses = c.runningClientPasses;
+    f.edge.installFails = c.installFails;
+
+    EXPECT_EQ(f.Run(), c.command);
+
+    EXPECT_EQ(f.flow->GetState(), c.state);
+    EXPECT_EQ(f.flow->View().firstPageVisible, c.state == CInstallFlow::kReady);
+    EXPECT_EQ(f.edge.checks, c.checks);
+    EXPECT_EQ(f.observer.Closes(), c.closes);
+    EXPECT_EQ(f.edge.told, c.told);
+    if (c.state != CInstallFlow::kFinished) {
+      EXPECT_EQ(f.edge.registrations, 0);
+      EXPECT_TRUE(f.edge.reportedVersions.empty());
+      EXPECT_FALSE(fs::exists(f.Installed("uninst.dat")));
+    }
+  }
+}
+
+// Cancel asks the worker to stop and returns once it has, with nothing posted, saved,
+// registered or reported. A worker that does not end within the wait is stuck in the system:
+// the process then ends at once rather than free what the worker uses.
+TEST(InstallFlow, CancelStopsTheWorkerOrEndsTheProcess) {
+  struct Case {
+    const char* label;
+    bool archiveMode;
+    bool stuck;
+    std::vector<int> endedProcess;
+  };
+  const Case cases[] = {
+      {"archive mode", true, false, {}},
+      {"download mode", false, false, {}},
+      {"a worker stuck in the system", true, true, {kExitFilesFailed}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FlowFixture f(false, {c.archiveMode, kUpdateList});
+    f.edge.entries = {{u"client.exe"}, {u"readme.txt"}};
+    f.edge.waitForStop = true;
+    f.edge.stuck = c.stuck;
+    ASSERT_TRUE(f.flow->StartInstall());
+    for (int i = 0; i < 1000 && f.flow->View().progressPosition < 2; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_EQ(f.flow->View().progressPosition, 2u);
+
+    f.flow->Cancel();
+
+    EXPECT_EQ(f.edge.endedProcess, c.endedProcess);
+    f.edge.stuck = false;
+    EXPECT_TRUE(f.edge.WaitForWorker(5000));
+    EXPECT_EQ(f.observer.NextCommand(std::chrono::milliseconds(50)),
+              CommandQueueObserver::kTimedOut);
+    EXPECT_EQ(f.flow->GetState(), CInstallFlow::kInstalling);
+    EXPECT_TRUE(f.edge.reportedVersions.empty());
+    EXPECT_EQ(f.edge.registrations, 0);
+    EXPECT_FALSE(fs::exists(f.Installed("uninst.dat")));
+    // Nothing starts after a Cancel.
+    f.flow->ShowProgress(u"late.txt", 2, 2);
+    EXPECT_EQ(std::u16string(f.flow->View().statusText.Units()).find(u"late.txt"),
+              std::u16string::npos);
+  }
+}
+
+TEST(InstallFlow, ProposesTheRecordedFolderElseProgramFilesOnTheWindowsDrive) {
+  struct Case {
+    const char16_t* recorded;       // null: no earlier install
+    const char16_t* windowsFolder;  // null: it cannot be read
+    bool proposed;
+    const char16_t* expected;
+  };
+  const Case cases[] = {
+      {nullptr, u"D:\\Windows", true, u"D:\\Program Files\\FlowTestCompany\\FlowTestApp\\"},
+      {u"E:\\Games\\Kept\\", u"D:\\Windows", true, u"E:\\Games\\Kept\\"},  // nothing appended
+      {u"E:\\Games\\Kept\\", nullptr, true, u"E:\\Games\\Kept\\"},
+      {nullptr, nullptr, false, u""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << (c.recorded != nullptr) << (c.windowsFolder != nullptr));
+    FlowFixture f(false);
+    f.edge.installedFolder = c.recorded;
+    f.edge.windowsFolder = c.windowsFolder;
+    EXPECT_EQ(f.flow->Prepare(), c.proposed);
+    if (c.proposed) {
+      EXPECT_EQ(std::u16string(f.flow->GetInstallFolder().Units()), c.expected);
+    }
+  }
+}
+
+// Before anything is written, in archive mode, the installed version decides: a newer one
+// finishes with it (and a silent run launches it), a declined repair closes the window. After
+// the start, or in download mode, nothing is asked.
+TEST(InstallFlow, TheInstalledVersionDecidesBeforeAnythingIsWritten) {
+  struct Case {
+    const char* label;
+    InstalledVersionCheck check;
+    bool silent;
+    bool archiveMode;
+    bool installedFirst;
+    bool asked;
+    CInstallFlow::State state;
+    std::vector<int> closes;
+    int launches;
+  };
+  const Case cases[] = {
+      {"newer installed", InstalledVersionCheck::kRefused, false, true, false, true,
+       CInstallFlow::kFinished, {}, 0},
+      {"newer installed, silent", InstalledVersionCheck::kRefused, true, true, false, true,
+       CInstallFlow::kFinished, {kExitInstalled}, 1},
+      {"repair declined", InstalledVersionCheck::kDeclined, false, true, false, true,
+       CInstallFlow::kReady, {kExitInstalled}, 0},
+      {"install proceeds", InstalledVersionCheck::kProceed, false, true, false, true,
+       CInstallFlow::kReady, {}, 0},
+      {"download mode", InstalledVersionCheck::kRefused, false, false, false, false,
+       CInstallFlow::kReady, {}, 0},
+      {"too late once installed", InstalledVersionCheck::kRefused, false, true, true, false,
+       CInstallFlow::kFinished, {}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FlowFixture f(c.silent, {c.archiveMode, kUpdateList});
+    f.edge.entries = {{u"client.exe"}};
+    f.edge.versionCheck = c.check;
+    if (c.installedFirst) {
+      ASSERT_EQ(f.Run(), CInstallFlow::kCompletedCommand);
+    }
+    f.edge.checks.clear();
+
+    f.flow->CheckVersion();
+
+    EXPECT_EQ(f.edge.checks, c.asked ? std::vector<std::u16string>{u"version"}
+                                     : std::vector<std::u16string>{});
+    EXPECT_EQ(f.flow->GetState(), c.state);
+    EXPECT_EQ(f.observer.Closes(), c.closes);
+    EXPECT_EQ(f.edge.launches, c.launches);
+    EXPECT_EQ(f.flow->View().finishButtonVisible,
+              c.state == CInstallFlow::kFinished && !c.silent);
+    if (c.installedFirst) continue;
+    EXPECT_TRUE(f.edge.installs.empty());
+    EXPECT_EQ(f.edge.registrations, 0);
+    if (c.state == CInstallFlow::kFinished) {
+      // The newer install is the one to launch, from its folder.
+      EXPECT_EQ(std::u16string(f.product.GetInstallFolder().Units()),
+                f.flow->GetInstallFolder().Units());
+      EXPECT_EQ(std::u16string(f.product.GetMainFile().Units()), u"client.exe");
+    }
+  }
+}
+
+// A named report shows in the status text, but only the install's record of what it put in
+// place fills the uninstall list; the download figures and the slow-network warning belong to
+// download mode alone, and the speed is measured over the machine's whole seconds.
+TEST(InstallFlow, ProgressReportsFillTheTextsOfTheirModeAndNotTheList) {
+  struct Case {
+    const char* label;
+    bool archiveMode;
+    uint32_t secondDone;  // done in the second second
+    bool detailShown;
+    bool slow;
+  };
+  const Case cases[] = {
+      {"archive mode", true, 2000, false, false},
+      {"download mode, slow", false, 2000, true, true},
+      {"download mode, fast", false, 400000, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FlowFixture f(false, {c.archiveMode, kUpdateList});
+    CInstallFlow& flow = *f.flow;
+    f.edge.uptimeSecond = 1;
+    flow.ShowProgress(u"bin\\a.dll", 4000000, 1000);
+    f.edge.uptimeSecond = 2;
+    flow.ShowProgress(nullptr, 4000000, c.secondDone);
+    flow.ShowProgress(u"", 4000000, 3000000);
+
+    EXPECT_EQ(flow.UninstallList().Count(), 0);
+    EXPECT_EQ(std::u16string(flow.View().statusText.Units()),
+              std::u16string(flow.GetInstallFolder().Units()) + u"...");
+    EXPECT_EQ(std::u16string(flow.View().percentText.Units()), u"75%");
+    EXPECT_EQ(flow.View().progressRange, 4000000u);
+    EXPECT_EQ(flow.View().progressPosition, 3000000u);
+    EXPECT_EQ(flow.View().detailText.Empty(), !c.detailShown);
+    EXPECT_EQ(flow.View().slowNetworkVisible, c.slow);
+  }
+}
+
+}  // namespace

@@ -391,11 +391,13 @@ LRESULT CInstallWnd::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l
   if (message == WM_ENDSESSION && w != FALSE) flow_.Cancel();
   switch (message) {
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
       if (OnKey(w, l)) return 0;
       break;
     case WM_SYSCOMMAND:
-      // Alt+F4 and the task bar's close ask as the close button does.
+      // Alt+F4 and the task bar's close ask as the close button does. (Alt+F4 is left to the
+      // default window procedure, which turns it into this: a window that took the key itself
+      // would leave that procedure waiting for the key after Alt, and the Alt key's release
+      // would open the window's menu.)
       if ((w & 0xFFF0) == SC_CLOSE) {
         OnMenuCommand(kCloseCommand);
         return 0;

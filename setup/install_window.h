@@ -110,7 +110,7 @@ class CInstallWnd : public CDirectUI, private IAccessibleContent {
 
   // The focus ring, the focus on the start button; after the elements are made.
   void SetUpFocus();
-  // A key press the window acts on (Tab, Space, Enter, Esc, Alt+F4); false for the others.
+  // A key press the window acts on (Tab, Space, Enter, Esc); false for the others.
   bool OnKey(WPARAM key, LPARAM flags);
   // Gives the focus to the element of key (-1: none), shows the ring around it when it takes
   // keys, and tells screen readers.

@@ -1,6 +1,6 @@
 // The install window and the keyboard: Tab and Shift+Tab move the focus through the tab order,
-// Space and Enter press what has it, Enter alone the default button, Esc and Alt+F4 the close
-// button; the element with the focus shows the focus ring.
+// Space and Enter press what has it, Enter alone the default button, Esc the close button (as
+// Alt+F4 does, through the system's close); the element with the focus shows the focus ring.
 #include <memory>
 
 #include "setup/install_element_access.h"

@@ -1,9 +1,7 @@
 #include "ui/key_command.h"
 
 KeyCommand CommandForKey(const KeyPress& press, FocusKind focused) {
-  if (press.alt) {
-    return press.key == kKeyF4 && !press.repeat ? KeyCommand::kClose : KeyCommand::kNone;
-  }
+  if (press.alt) return KeyCommand::kNone;
   if (press.key == kKeyTab) {
     return press.shift ? KeyCommand::kFocusPrevious : KeyCommand::kFocusNext;
   }

@@ -9,7 +9,6 @@ constexpr int32_t kKeyTab = 0x09;
 constexpr int32_t kKeyReturn = 0x0D;
 constexpr int32_t kKeyEscape = 0x1B;
 constexpr int32_t kKeySpace = 0x20;
-constexpr int32_t kKeyF4 = 0x73;
 
 // How the element with the focus takes the keyboard.
 enum class FocusKind {
@@ -22,7 +21,8 @@ enum class FocusKind {
 struct KeyPress {
   int32_t key;   // the virtual key
   bool shift;
-  bool alt;      // held with Alt (a system key)
+  bool alt;      // held with Alt: a system key, the system's own (Alt+F4 reaches the window as
+                 // the system's close)
   bool repeat;   // sent again while the key is held
 };
 
@@ -32,7 +32,7 @@ enum class KeyCommand {
   kFocusPrevious,    // Shift+Tab
   kActivate,         // press, follow or toggle the element with the focus
   kActivateDefault,  // press the window's default button
-  kClose,            // Esc and Alt+F4: what the window's close button does
+  kClose,            // Esc: what the window's close button does
 };
 
 // The command of a key press with focused taking the focus. Tab goes on repeating while held;

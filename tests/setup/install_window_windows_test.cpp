@@ -18,17 +18,10 @@
 #include "setup/application.h"
 #include "support/com_scope.h"
 #include "support/wide_text.h"
-#include "ui/window_globals.h"
+#include "tests/helpers/accessible_child.h"
+#include "tests/helpers/stand_in_main_window.h"
 
 namespace {
-
-VARIANT Child(long id) {
-  VARIANT child;
-  VariantInit(&child);
-  child.vt = VT_I4;
-  child.lVal = id;
-  return child;
-}
 
 // What a screen reader finds of one child: its name, its state and its rectangle in the
 // window's client area.
@@ -41,10 +34,6 @@ struct Seen {
 class InstallWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // A stand-in main window: closing the install window must not end the test's loop.
-    standIn_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    g_mainWindow = standIn_;
     InitApplication(GetModuleHandleW(nullptr));
     product_.SetCompany(u"InstallWindowTest");
     product_.SetApp(u"keys");
@@ -61,8 +50,6 @@ class InstallWindowTest : public ::testing::Test {
   void TearDown() override {
     CleanupApplication();
     window_.reset();
-    g_mainWindow = nullptr;
-    DestroyWindow(standIn_);
   }
 
   // Every child by its name.
@@ -73,14 +60,14 @@ class InstallWindowTest : public ::testing::Test {
     for (long id = 1; id <= count; ++id) {
       Seen seen;
       BSTR name = nullptr;
-      object_->get_accName(Child(id), &name);
+      object_->get_accName(AccessibleChild(id), &name);
       seen.name = name != nullptr ? AsUtf16(name) : u"";
       SysFreeString(name);
       VARIANT state;
-      object_->get_accState(Child(id), &state);
+      object_->get_accState(AccessibleChild(id), &state);
       seen.state = state.lVal;
       long left = 0, top = 0, width = 0, height = 0;
-      object_->accLocation(&left, &top, &width, &height, Child(id));
+      object_->accLocation(&left, &top, &width, &height, AccessibleChild(id));
       POINT corners[2] = {{left, top}, {left + width, top + height}};
       MapWindowPoints(nullptr, hwnd_, corners, 2);
       seen.rect = RECT{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
@@ -128,7 +115,8 @@ class InstallWindowTest : public ::testing::Test {
   }
 
   ComApartment apartment_;
-  HWND standIn_ = nullptr;
+  // Closing the install window must not end the test's loop.
+  StandInMainWindow standIn_;
   CClientInfo product_;
   std::unique_ptr<CInstallWnd> window_;
   HWND hwnd_ = nullptr;
@@ -186,7 +174,12 @@ TEST_F(InstallWindowTest, EscAltF4AndTheSystemsCloseActAsTheCloseButton) {
   // Before the install, the close button closes at once.
   Key(VK_ESCAPE);
   EXPECT_TRUE(CloseAsked()) << "Esc";
+  // Alt+F4 reaches the window as the system's close, posted by the default window procedure.
   SendMessageW(hwnd_, WM_SYSKEYDOWN, VK_F4, static_cast<LPARAM>(KF_ALTDOWN) << 16 | 1);
+  MSG posted;
+  while (PeekMessageW(&posted, hwnd_, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE)) {
+    DispatchMessageW(&posted);
+  }
   EXPECT_TRUE(CloseAsked()) << "Alt+F4";
   SendMessageW(hwnd_, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_TRUE(CloseAsked()) << "the task bar's close";

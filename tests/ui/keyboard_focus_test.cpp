@@ -64,10 +64,10 @@ TEST(KeyCommand, KeysDoWhatStandardControlsDo) {
       {"Enter on nothing", {kKeyReturn, false, false, false}, F::kNone, K::kActivateDefault},
       {"Enter held", {kKeyReturn, false, false, true}, F::kButton, K::kNone},
       {"Esc", {kKeyEscape, false, false, false}, F::kNone, K::kClose},
-      {"Alt+F4", {kKeyF4, false, true, false}, F::kButton, K::kClose},
-      {"Alt+F4 held", {kKeyF4, false, true, true}, F::kButton, K::kNone},
-      {"F4 alone", {kKeyF4, false, false, false}, F::kButton, K::kNone},
       {"Alt+Tab is the system's", {kKeyTab, false, true, false}, F::kButton, K::kNone},
+      {"so is Alt+Space", {kKeySpace, false, true, false}, F::kButton, K::kNone},
+      {"Alt+F4 too: it comes as the system's close", {0x73, false, true, false}, F::kButton,
+       K::kNone},
       {"a letter", {'A', false, false, false}, F::kButton, K::kNone},
   };
   for (const Case& c : cases) {

@@ -16,6 +16,7 @@
 #include "support/com_scope.h"
 #include "support/utf8.h"
 #include "support/wide_text.h"
+#include "tests/helpers/accessible_child.h"
 
 namespace {
 
@@ -69,14 +70,6 @@ long Number(IAccessible* object, const VARIANT& child, bool role) {
   return SUCCEEDED(result) && answer.vt == VT_I4 ? answer.lVal : -1;
 }
 
-VARIANT Child(long id) {
-  VARIANT child;
-  VariantInit(&child);
-  child.vt = VT_I4;
-  child.lVal = id;
-  return child;
-}
-
 }  // namespace
 
 int main() {
@@ -99,10 +92,10 @@ int main() {
   VariantInit(&focus);
   long focused = -1;
   if (object->get_accFocus(&focus) == S_OK && focus.vt == VT_I4) focused = focus.lVal;
-  std::printf("window\t%s\t%ld\t%ld\n", Name(object.operator->(), Child(CHILDID_SELF)).c_str(),
-              count, focused);
+  std::printf("window\t%s\t%ld\t%ld\n",
+              Name(object.operator->(), AccessibleChild(CHILDID_SELF)).c_str(), count, focused);
   for (long id = 1; id <= count; ++id) {
-    const VARIANT child = Child(id);
+    const VARIANT child = AccessibleChild(id);
     long left = 0, top = 0, width = 0, height = 0;
     object->accLocation(&left, &top, &width, &height, child);
     std::printf("child\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%s\t%s\n", id,

@@ -10,6 +10,8 @@
 
 #include "support/com_scope.h"
 #include "support/wide_text.h"
+#include "tests/helpers/accessible_child.h"
+#include "tests/helpers/stand_in_main_window.h"
 #include "ui/direct_ui.h"
 #include "ui/window.h"
 #include "ui/window_globals.h"
@@ -58,14 +60,6 @@ AccessibleItem Item(AccessibleRole role, const char16_t* name, ElementRect rect,
   return item;
 }
 
-VARIANT Child(long id) {
-  VARIANT child;
-  VariantInit(&child);
-  child.vt = VT_I4;
-  child.lVal = id;
-  return child;
-}
-
 std::u16string Text(BSTR text) {
   std::u16string out = text != nullptr ? std::u16string(AsUtf16(text), SysStringLen(text)) : u"";
   SysFreeString(text);
@@ -75,9 +69,6 @@ std::u16string Text(BSTR text) {
 class ElementAccessibleTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    standIn_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    g_mainWindow = standIn_;
     // Hidden unless a test needs the keyboard focus: without a window manager, hiding a shown
     // window costs the X driver a wait.
     ASSERT_TRUE(window_.Create(WS_POPUP, 0, nullptr, GetModuleHandleW(nullptr)));
@@ -110,14 +101,10 @@ class ElementAccessibleTest : public ::testing::Test {
     ASSERT_EQ(GetFocus(), window_.GetHwnd());
   }
 
-  void TearDown() override {
-    window_.Destroy();
-    g_mainWindow = nullptr;
-    DestroyWindow(standIn_);
-  }
+  void TearDown() override { window_.Destroy(); }
 
   ComApartment apartment_;
-  HWND standIn_ = nullptr;
+  StandInMainWindow standIn_;
   TestContent content_;
   AccessibleWindow window_;
   ComPtr<IAccessible> object_;
@@ -149,31 +136,31 @@ TEST_F(ElementAccessibleTest, EachItemIsAChildWithItsNameRoleStateAndPlaceOnTheS
   for (const Case& c : cases) {
     SCOPED_TRACE(c.child);
     BSTR text = nullptr;
-    object_->get_accName(Child(c.child), &text);
+    object_->get_accName(AccessibleChild(c.child), &text);
     EXPECT_EQ(Text(text), c.name);
     text = nullptr;
-    object_->get_accValue(Child(c.child), &text);
+    object_->get_accValue(AccessibleChild(c.child), &text);
     EXPECT_EQ(Text(text), c.value);
     VARIANT answer;
-    ASSERT_EQ(object_->get_accRole(Child(c.child), &answer), S_OK);
+    ASSERT_EQ(object_->get_accRole(AccessibleChild(c.child), &answer), S_OK);
     EXPECT_EQ(answer.lVal, c.role);
-    ASSERT_EQ(object_->get_accState(Child(c.child), &answer), S_OK);
+    ASSERT_EQ(object_->get_accState(AccessibleChild(c.child), &answer), S_OK);
     EXPECT_EQ(answer.lVal, c.state);
     long left = 0, top = 0, width = 0, height = 0;
-    ASSERT_EQ(object_->accLocation(&left, &top, &width, &height, Child(c.child)), S_OK);
+    ASSERT_EQ(object_->accLocation(&left, &top, &width, &height, AccessibleChild(c.child)), S_OK);
     EXPECT_EQ(left, c.onScreen.left);
     EXPECT_EQ(top, c.onScreen.top);
     EXPECT_EQ(left + width, c.onScreen.right);
     EXPECT_EQ(top + height, c.onScreen.bottom);
   }
   BSTR text = nullptr;
-  EXPECT_EQ(object_->get_accName(Child(6), &text), E_INVALIDARG);
+  EXPECT_EQ(object_->get_accName(AccessibleChild(6), &text), E_INVALIDARG);
   VARIANT wrong;
   VariantInit(&wrong);
   EXPECT_EQ(object_->get_accName(wrong, &text), E_INVALIDARG);
   // The items are simple children, asked through their parent.
   IDispatch* child = reinterpret_cast<IDispatch*>(1);
-  EXPECT_EQ(object_->get_accChild(Child(2), &child), S_FALSE);
+  EXPECT_EQ(object_->get_accChild(AccessibleChild(2), &child), S_FALSE);
   EXPECT_EQ(child, nullptr);
 }
 
@@ -191,7 +178,7 @@ TEST_F(ElementAccessibleTest, FocusHitsNavigationAndActionsGoToTheItems) {
   content_.focused = 1;
   ASSERT_EQ(object_->get_accFocus(&answer), S_OK);
   EXPECT_EQ(answer.lVal, 2);
-  ASSERT_EQ(object_->get_accState(Child(2), &answer), S_OK);
+  ASSERT_EQ(object_->get_accState(AccessibleChild(2), &answer), S_OK);
   EXPECT_NE(answer.lVal & STATE_SYSTEM_FOCUSED, 0);
 
   struct Hit {
@@ -218,22 +205,22 @@ TEST_F(ElementAccessibleTest, FocusHitsNavigationAndActionsGoToTheItems) {
   }
 
   // Navigation passes over hidden items.
-  ASSERT_EQ(object_->accNavigate(NAVDIR_FIRSTCHILD, Child(CHILDID_SELF), &answer), S_OK);
+  ASSERT_EQ(object_->accNavigate(NAVDIR_FIRSTCHILD, AccessibleChild(CHILDID_SELF), &answer), S_OK);
   EXPECT_EQ(answer.lVal, 1);
-  ASSERT_EQ(object_->accNavigate(NAVDIR_NEXT, Child(2), &answer), S_OK);
+  ASSERT_EQ(object_->accNavigate(NAVDIR_NEXT, AccessibleChild(2), &answer), S_OK);
   EXPECT_EQ(answer.lVal, 4);
-  ASSERT_EQ(object_->accNavigate(NAVDIR_LASTCHILD, Child(CHILDID_SELF), &answer), S_OK);
+  ASSERT_EQ(object_->accNavigate(NAVDIR_LASTCHILD, AccessibleChild(CHILDID_SELF), &answer), S_OK);
   EXPECT_EQ(answer.lVal, 5);
-  EXPECT_EQ(object_->accNavigate(NAVDIR_NEXT, Child(5), &answer), S_FALSE);
+  EXPECT_EQ(object_->accNavigate(NAVDIR_NEXT, AccessibleChild(5), &answer), S_FALSE);
 
   BSTR action = nullptr;
-  ASSERT_EQ(object_->get_accDefaultAction(Child(2), &action), S_OK);
+  ASSERT_EQ(object_->get_accDefaultAction(AccessibleChild(2), &action), S_OK);
   EXPECT_EQ(Text(action), u"清除");
-  EXPECT_EQ(object_->accDoDefaultAction(Child(1)), S_OK);
-  EXPECT_EQ(object_->accDoDefaultAction(Child(4)), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(object_->accDoDefaultAction(AccessibleChild(1)), S_OK);
+  EXPECT_EQ(object_->accDoDefaultAction(AccessibleChild(4)), DISP_E_MEMBERNOTFOUND);
   EXPECT_EQ(content_.activated, (std::vector<int32_t>{0, 3}));
-  EXPECT_EQ(object_->accSelect(SELFLAG_TAKEFOCUS, Child(2)), S_OK);
-  EXPECT_EQ(object_->accSelect(SELFLAG_TAKEFOCUS, Child(4)), S_FALSE);
+  EXPECT_EQ(object_->accSelect(SELFLAG_TAKEFOCUS, AccessibleChild(2)), S_OK);
+  EXPECT_EQ(object_->accSelect(SELFLAG_TAKEFOCUS, AccessibleChild(4)), S_FALSE);
   EXPECT_EQ(content_.focusAsked, (std::vector<int32_t>{1, 3}));
 }
 
@@ -242,13 +229,13 @@ TEST_F(ElementAccessibleTest, FocusHitsNavigationAndActionsGoToTheItems) {
 TEST_F(ElementAccessibleTest, AfterTheWindowTheObjectAnswersNothing) {
   window_.accessible->Disconnect();
   BSTR text = nullptr;
-  EXPECT_EQ(object_->get_accName(Child(1), &text), CO_E_OBJNOTCONNECTED);
+  EXPECT_EQ(object_->get_accName(AccessibleChild(1), &text), CO_E_OBJNOTCONNECTED);
   long count = 7;
   EXPECT_EQ(object_->get_accChildCount(&count), CO_E_OBJNOTCONNECTED);
   EXPECT_EQ(count, 0);
   VARIANT answer;
   EXPECT_EQ(object_->accHitTest(150, 70, &answer), CO_E_OBJNOTCONNECTED);
-  EXPECT_EQ(object_->accDoDefaultAction(Child(1)), CO_E_OBJNOTCONNECTED);
+  EXPECT_EQ(object_->accDoDefaultAction(AccessibleChild(1)), CO_E_OBJNOTCONNECTED);
   EXPECT_TRUE(content_.activated.empty());
 }
 

@@ -17,6 +17,7 @@
 #include "ui/tray_position.h"
 #include "ui/window_globals.h"
 #include "ui/window_map.h"
+#include "tests/helpers/stand_in_main_window.h"
 
 namespace {
 
@@ -92,21 +93,7 @@ bool TakePosted(HWND window, UINT message, MSG* taken) {
 
 class WindowFramework : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // A stand-in main window: the windows of a test are secondary unless it says otherwise, so
-    // closing them does not post the quit message.
-    standIn_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    g_mainWindow = standIn_;
-    g_elementEvents.clear();
-  }
-  void TearDown() override {
-    g_mainWindow = nullptr;
-    DestroyWindow(standIn_);
-    MSG quit;
-    while (TakePosted(nullptr, WM_QUIT, &quit)) {
-    }
-  }
+  void SetUp() override { g_elementEvents.clear(); }
 
   // A popup at (100, 100) of width x height, without border or blur: its content is its whole
   // client area. Hidden unless asked, since showing and hiding a window without a window manager
@@ -127,7 +114,7 @@ class WindowFramework : public ::testing::Test {
     return key;
   }
 
-  HWND standIn_ = nullptr;
+  StandInMainWindow standIn_;
 };
 
 TEST_F(WindowFramework, CreateMakesTheWindowOnceAndAFactoryMakesTheControls) {
@@ -138,7 +125,7 @@ TEST_F(WindowFramework, CreateMakesTheWindowOnceAndAFactoryMakesTheControls) {
   EXPECT_EQ(window.GetHwnd(), first);
   EXPECT_FALSE(window.HasStyle(WS_CAPTION));
   EXPECT_TRUE(window.HasExStyle(WS_EX_APPWINDOW));
-  EXPECT_EQ(g_mainWindow, standIn_);
+  EXPECT_EQ(g_mainWindow, standIn_.Handle());
 
   TestWindow owned;
   EXPECT_FALSE(owned.Create(WS_POPUP, 0, nullptr, nullptr));  // no module, no owner

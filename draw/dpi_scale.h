@@ -21,14 +21,23 @@ inline bool WantsDoubleSizeImages(int dpi) { return dpi >= kDoubleSizeMinimumDpi
 // The marker a larger image carries at the end of its name, before the extension.
 constexpr char kDoubleSizeMarker[] = "@2x";
 
+// Where the last path part of name starts, and where its extension does (the end of name when
+// it has none).
+template <typename Char>
+void NameParts(const std::basic_string<Char>& name, size_t* start, size_t* dot) {
+  const size_t part = name.find_last_of(std::basic_string<Char>{Char('/'), Char('\\')});
+  *start = part == std::basic_string<Char>::npos ? 0 : part + 1;
+  *dot = name.rfind(Char('.'));
+  if (*dot == std::basic_string<Char>::npos || *dot < *start) *dot = name.size();
+}
+
 // The name of the larger twin of the image called name: "@2x" before the extension of the
 // last path part ("skin/logo.png" gives "skin/logo@2x.png"), or at the end when there is none.
 template <typename Char>
 std::basic_string<Char> DoubleSizeName(const std::basic_string<Char>& name) {
-  const size_t part = name.find_last_of(std::basic_string<Char>{Char('/'), Char('\\')});
-  const size_t start = part == std::basic_string<Char>::npos ? 0 : part + 1;
-  size_t dot = name.rfind(Char('.'));
-  if (dot == std::basic_string<Char>::npos || dot < start) dot = name.size();
+  size_t start = 0;
+  size_t dot = 0;
+  NameParts(name, &start, &dot);
   std::basic_string<Char> twin = name.substr(0, dot);
   for (const char* marker = kDoubleSizeMarker; *marker != 0; ++marker) twin += Char(*marker);
   return twin + name.substr(dot);
@@ -38,10 +47,9 @@ std::basic_string<Char> DoubleSizeName(const std::basic_string<Char>& name) {
 // marker in any case, as the installer finds payload names in any case); empty otherwise.
 template <typename Char>
 std::basic_string<Char> SingleSizeName(const std::basic_string<Char>& name) {
-  const size_t part = name.find_last_of(std::basic_string<Char>{Char('/'), Char('\\')});
-  const size_t start = part == std::basic_string<Char>::npos ? 0 : part + 1;
-  size_t dot = name.rfind(Char('.'));
-  if (dot == std::basic_string<Char>::npos || dot < start) dot = name.size();
+  size_t start = 0;
+  size_t dot = 0;
+  NameParts(name, &start, &dot);
   const size_t markerLength = sizeof kDoubleSizeMarker - 1;
   if (dot < start + markerLength + 1) return {};
   const size_t marker = dot - markerLength;

@@ -68,10 +68,22 @@ struct Transfer {
 
 bool Stopped(const std::atomic<bool>* stop) { return stop != nullptr && stop->load(); }
 
+// InternetReadFile waits until it holds all it was asked for, a whole chunk: asked only for what
+// has arrived, it returns with each piece, so that a stop request is seen within one piece of a
+// slow download rather than at the end of its chunk.
 bool ReadTransfer(void* source, uint8_t* into, uint32_t wanted, uint32_t* received) {
   auto* transfer = static_cast<Transfer*>(source);
+  DWORD available = 0;
+  if (Stopped(transfer->stop) ||
+      !InternetQueryDataAvailable(transfer->request, &available, 0, 0)) {
+    return false;
+  }
+  *received = 0;
+  // Nothing more to come: the end of the document.
+  if (available == 0) return true;
   DWORD read = 0;
-  if (Stopped(transfer->stop) || !InternetReadFile(transfer->request, into, wanted, &read)) {
+  if (Stopped(transfer->stop) ||
+      !InternetReadFile(transfer->request, into, available < wanted ? available : wanted, &read)) {
     return false;
   }
   *received = read;

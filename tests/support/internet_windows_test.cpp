@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <utility>
 #include <vector>
@@ -92,6 +93,29 @@ TEST_F(InternetTest, ReportsProgressAfterEachPieceOfADownload) {
     }
   }
   EXPECT_EQ(calls.back().second, size);
+}
+
+// A download that trickles is read piece by piece as the pieces arrive, not a chunk at a time:
+// a stop asked for after the first piece ends it there, with no document.
+TEST_F(InternetTest, AStopEndsASlowDownloadWithinAPiece) {
+  struct Stopper {
+    std::atomic<bool> stop{false};
+    std::vector<uint32_t> received;
+  } stopper;
+  CInternet internet;
+  internet.SetStopRequest(&stopper.stop);
+  internet.SetProgress(
+      [](int32_t, uint32_t received, void* context) {
+        auto* stopper = static_cast<Stopper*>(context);
+        stopper->received.push_back(received);
+        stopper->stop = true;
+      },
+      &stopper);
+  // 40 pieces of 1,000 bytes, one every 50 ms: all of it fits one chunk.
+  EXPECT_FALSE(internet.Download(Url("/trickle/40/1000/50").c_str()));
+  EXPECT_EQ(internet.GetSize(), 0u);
+  ASSERT_EQ(stopper.received.size(), 1u);
+  EXPECT_LT(stopper.received[0], 40000u);
 }
 
 TEST_F(InternetTest, KeepsOneSessionAndBufferAcrossDownloads) {

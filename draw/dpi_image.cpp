@@ -6,7 +6,8 @@
 #include "draw/image_scaling.h"
 
 bool IsDoubleSizeTwin(const DecodedImage& single, const DecodedImage& twin) {
-  return twin.pixels && static_cast<int64_t>(twin.width) == 2 * static_cast<int64_t>(single.width) &&
+  return twin.pixels &&
+         static_cast<int64_t>(twin.width) == 2 * static_cast<int64_t>(single.width) &&
          static_cast<int64_t>(twin.height) == 2 * static_cast<int64_t>(single.height);
 }
 

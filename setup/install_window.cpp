@@ -409,6 +409,8 @@ LRESULT CInstallWnd::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l
       }
       break;
     case WM_DPICHANGED:
+      // The system always proposes a rectangle; a message without one is no one's to act on.
+      if (l == 0) break;
       OnDpiChanged(LOWORD(w), *reinterpret_cast<const RECT*>(l));
       return 0;
     default:

@@ -37,7 +37,8 @@ bool CInstallWnd::OnKey(WPARAM key, LPARAM flags) {
                        (keyFlags & KF_ALTDOWN) != 0, (keyFlags & KF_REPEAT) != 0};
   ElementRole focused = ElementRole::kBackground;
   const bool onElement = RoleOfKey(GetFocusKey(), &focused);
-  const KeyCommand command = CommandForKey(press, onElement ? FocusKindOf(focused) : FocusKind::kNone);
+  const KeyCommand command =
+      CommandForKey(press, onElement ? FocusKindOf(focused) : FocusKind::kNone);
   switch (command) {
     case KeyCommand::kNone:
       return false;
@@ -55,7 +56,8 @@ bool CInstallWnd::OnKey(WPARAM key, LPARAM flags) {
       return true;
     }
     case KeyCommand::kActivate:
-      if (ILayer* element = FindElement(GetFocusKey()); element != nullptr && element->IsVisible()) {
+      if (ILayer* element = FindElement(GetFocusKey());
+          element != nullptr && element->IsVisible()) {
         OnElementClicked(element);
       }
       return true;

@@ -64,11 +64,15 @@ TEST(ImageScaling, KeepsFlatColourAndTheMeanOfAPattern) {
     ASSERT_EQ(scaled.width, c.toWidth);
     ASSERT_EQ(scaled.height, c.toHeight);
     for (int y = 0; y < c.toHeight; ++y) {
-      for (int x = 0; x < c.toWidth; ++x) ASSERT_EQ(PixelAt(scaled, x, y), 0xC0306090u) << x << "," << y;
+      for (int x = 0; x < c.toWidth; ++x) {
+        ASSERT_EQ(PixelAt(scaled, x, y), 0xC0306090u) << x << "," << y;
+      }
     }
     DecodedImage varied = Picture(c.width, c.height, pattern);
     ASSERT_TRUE(ScaleImage(varied, c.toWidth, c.toHeight, scaled));
-    for (int shift : {0, 8, 16}) EXPECT_NEAR(Mean(scaled, shift), Mean(varied, shift), 6.0) << shift;
+    for (int shift : {0, 8, 16}) {
+      EXPECT_NEAR(Mean(scaled, shift), Mean(varied, shift), 6.0) << shift;
+    }
   }
 }
 

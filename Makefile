@@ -49,4 +49,5 @@ fuzz: setup
 
 clean:
 	rm -rf $(BUILD)/native $(BUILD)/native-asan $(BUILD)/windows $(BUILD)/wineprefix \
+	  $(BUILD)/wineprefix-hidpi \
 	  $(BUILD)/test-logs $(BUILD)/bench $(BUILD)/fuzz

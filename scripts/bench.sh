@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Speed figures, each beside a standard tool timed in the same run (best of three): reading a
 # 20 MB archive of 2,000 files entry by entry, MD5 of a 100 MB file and the update list of a
-# 2,000-file folder (native build, data generated under build/bench), and decoding every image of
-# the sample skin (beside ImageMagick's convert); then, under Wine, Download of a 20 MB document
-# into memory and CFileDownload of a 50 MB file into a staging file, with and without its MD5
-# check (and its peak memory), from the tests' HTTP server on 127.0.0.1 beside curl fetching the
-# same URLs, one full recomposition of the install window's elements over a 600 x 400 frame from
-# the sample skin
+# 2,000-file folder (native build, data generated under build/bench), decoding every image of the
+# sample skin, and decoding and scaling it to 150 % and 200 % (each beside ImageMagick's convert);
+# then, under Wine, Download of a 20 MB document into memory and CFileDownload of a 50 MB file
+# into a staging file, with and without its MD5 check (and its peak memory), from the tests' HTTP
+# server on 127.0.0.1 beside curl fetching the same URLs, one full recomposition of the install
+# window's elements over a 600 x 400 frame from the sample skin
 # (beside convert reading and composing the same images at the same places), and the
 # archive-mode install of a 2,000-file client by the install flow beside unzip extracting the very
 # archive it installs from, and beside it the same install by setup.exe through its window in
@@ -26,6 +26,7 @@ for tool in unzip md5sum curl convert xdotool; do
 done
 build/native/bin/zip_md5_bench build/bench
 build/native/bin/image_decode_bench samples/skin
+build/native/bin/image_scale_bench samples/skin
 
 source scripts/wine-env.sh
 source scripts/http-test-server.sh

@@ -2,11 +2,13 @@
 
 #include <windows.h>
 
+#include "draw/dpi_scale.h"
 #include "install/install_flow.h"
 #include "setup/application_globals.h"
 #include "setup/install_window.h"
 #include "setup/message_loop.h"
 #include "startup/install_package.h"
+#include "support/com_scope.h"
 #include "ui/window_globals.h"
 
 namespace {
@@ -56,8 +58,9 @@ std::unique_ptr<CInstallWnd> CreateInstallWindow(CInstallPackage& package, bool 
     return nullptr;
   }
   window->SetCaption(package.Product().GetName().Units());
-  // Left and top not given: centred on the screen.
-  window->PlaceOnScreenValues(-1, -1, kWindowWidth, kWindowHeight);
+  // Left and top not given: centred on the screen, at the size of its DPI.
+  window->PlaceOnScreenValues(-1, -1, ScaleToDpi(kWindowWidth, window->Dpi()),
+                              ScaleToDpi(kWindowHeight, window->Dpi()));
   window->Show(SW_SHOW);
   window->Present();
   return window;
@@ -75,6 +78,9 @@ void CleanupApplication() {
 }
 
 int RunApplication(ModuleHandle instance, CInstallPackage& package, bool silent) {
+  // The window's accessible object is handed to screen readers through COM, which serves their
+  // calls on this thread while its loop runs.
+  ComApartment apartment;
   InitApplication(instance);
   std::unique_ptr<CInstallWnd> window = CreateInstallWindow(package, silent);
   // Without a window there is nothing to wait for: the loop would only idle.

@@ -20,8 +20,8 @@ int RunApplication(ModuleHandle instance, CInstallPackage& package, bool silent)
 // (image resource 1, 6 pixels wide). Always true: without them windows have no icon or border.
 bool InitApplication(ModuleHandle instance);
 // Creates the install window (which builds its pages), enters it in g_windowMap, titles it with
-// the product's name, centres it on the screen at 600 x 400 and shows it. Null, with nothing
-// left behind, when it cannot be created or entered.
+// the product's name, centres it on the screen at 600 x 400 (at 96 DPI; scaled to the window's
+// DPI) and shows it. Null, with nothing left behind, when it cannot be created or entered.
 std::unique_ptr<CInstallWnd> CreateInstallWindow(CInstallPackage& package, bool silent);
 // Destroys every window of g_windowMap and releases what InitApplication loaded.
 void CleanupApplication();

@@ -29,3 +29,8 @@ bool IsShownInView(ElementRole role, const InstallView& view, bool agreed) {
   }
   return true;
 }
+
+InstallPage PageOfView(const InstallView& view) {
+  if (view.finishButtonVisible) return InstallPage::kFinish;
+  return view.firstPageVisible ? InstallPage::kFirst : InstallPage::kProgress;
+}

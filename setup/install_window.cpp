@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "ui/controls/check_ui.h"
+#include "draw/image_decoding.h"
 #include "ui/controls/edit_ui.h"
 #include "ui/controls/image_ui.h"
 #include "ui/controls/progress_ui.h"
@@ -15,6 +15,7 @@
 #include "support/user_question.h"
 #include "support/wide_text.h"
 #include "support/xdata.h"
+#include "ui/window_dpi.h"
 #include "ui/window_globals.h"
 
 namespace {
@@ -37,12 +38,12 @@ constexpr char16_t kAbortQuestion[] = u"注意：中止当前安装有可能导�
 constexpr char16_t kFolderTitle[] = u"请选择安装目录：";
 
 // The stub's own skin: resources of type "image" named after the files.
-bool LoadImageResource(CImage& image, HINSTANCE module, const char16_t* name) {
+bool DecodeImageResource(HINSTANCE module, const char16_t* name, DecodedImage& image) {
   HRSRC found = FindResourceW(module, AsWide(name), L"IMAGE");
   HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
   const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
   return bytes != nullptr &&
-         image.LoadFromMemory(static_cast<const uint8_t*>(bytes), SizeofResource(module, found));
+         DecodeImage(static_cast<const uint8_t*>(bytes), SizeofResource(module, found), image);
 }
 
 template <int N>
@@ -87,6 +88,9 @@ CInstallWnd::~CInstallWnd() {
 
 void CInstallWnd::OnCreate() {
   CDirectUI::OnCreate();
+  dpi_ = WindowDpi(GetHwnd());
+  ScaleBorder();
+  accessible_.reset(new CElementAccessible(GetHwnd(), this));
   observer_.Attach(GetHwnd());
   edge_.SetOwnerWindow(GetHwnd());
   SetSubCaption(u"准备安装");
@@ -108,17 +112,21 @@ void CInstallWnd::OnCreate() {
   }
   LoadTheme();
   CreateElements();
+  SetUpFocus();
   // Before a silent install starts, so that nothing is written over a newer version.
   flow_.CheckVersion();
   if (silent_ && !closing_ && flow_.GetState() == CInstallFlow::kReady) StartInstall();
 }
 
-bool CInstallWnd::LoadSkinImage(CImage& image, const char16_t* name) {
-  if (name == nullptr) return false;
-  if (package_.Payload() == nullptr) return LoadImageResource(image, g_instance, name);
+bool CInstallWnd::ReadSkinImage(const std::u16string& name, DecodedImage& image) {
+  // Each image from the payload when it carries it, else the stub's own default skin: a payload
+  // made without a skin carries no images, and one image left out keeps the default.
   XData bytes;
-  return package_.ReadPayloadEntry(name, &bytes) &&
-         image.LoadFromMemory(bytes.Data(), bytes.Length());
+  if (package_.ReadPayloadEntry(name.c_str(), &bytes) &&
+      DecodeImage(bytes.Data(), bytes.Length(), image)) {
+    return true;
+  }
+  return DecodeImageResource(g_instance, name.c_str(), image);
 }
 
 void CInstallWnd::LoadTheme() {
@@ -137,55 +145,26 @@ void CInstallWnd::CreateElements() {
     }
     keys_[static_cast<int>(row.role)] = CreateElement(row);
   }
+  ApplyDpi();
+  ListAccessibleElements();
 }
 
 int32_t CInstallWnd::CreateElement(const ElementRow& row) {
   const int32_t key = CreateAndAddElement(row.type);
   ILayer* element = FindElement(key);
   if (element == nullptr) return -1;
-  LoadedSizes sizes;
-  if (auto* image = dynamic_cast<CImageUI*>(element)) {
-    if (LoadSkinImage(image->image, row.image)) {
-      sizes.imageWidth = image->image.GetWidth();
-      sizes.imageHeight = image->image.GetHeight();
-    }
-    image->frameCount = row.frames;
-    image->insets = row.insets;
-  }
-  if (auto* check = dynamic_cast<CCheckUI*>(element)) LoadSkinImage(check->checkedImage, row.second);
-  if (auto* bar = dynamic_cast<CProgressUI*>(element)) {
-    LoadSkinImage(bar->fillImage, row.second);
-    LoadSkinImage(bar->thumbImage, row.thumb);
-  }
-  CFont* font = nullptr;
+  if (auto* image = dynamic_cast<CImageUI*>(element)) image->frameCount = row.frames;
   if (auto* text = dynamic_cast<CTextUI*>(element)) {
     text->text.Assign(row.text);
     if (row.textFormat != 0) text->textFormat = row.textFormat;
-    font = &text->font;
   } else if (auto* edit = dynamic_cast<CEditUI*>(element)) {
     edit->text.Assign(flow_.GetInstallFolder().Units());
-    font = &edit->font;
-  }
-  if (font != nullptr && row.fontHeight > 0) {
-    font->Create(row.fontHeight, row.bold, false, false, 0, row.face);
-    sizes.fontHeight = font->GetHeight();
   }
   if (row.color == ElementColor::kThemeText) element->SetColor(theme_.GetTextColor());
   if (row.color == ElementColor::kFixed) element->SetColor(row.fixedColor);
-  // The agreement row sits above the browse button and its link after the agreement text.
-  if (auto* browse = ControlOf<CImageUI>(ElementRole::kBrowseButton)) {
-    sizes.browseHeight = browse->image.GetHeight();
-  }
-  if (auto* agree = ControlOf<CImageUI>(ElementRole::kAgreeText)) {
-    sizes.agreeWidth = agree->image.GetWidth();
-  }
   element->SetCursorKind(row.cursor);
   element->SetBlended(row.blended);
   element->SetChecked(row.checked);
-  element->SetLayout(ResolveLayout(row, sizes));
-  RECT client = {};
-  GetClientRect(GetHwnd(), &client);
-  element->Relayout(client);
   element->SetVisible(row.visible);
   if (row.id != kKeyAsId) element->SetId(row.id);
   return key;
@@ -247,6 +226,7 @@ void CInstallWnd::ApplyView(const InstallView& view) {
   // A hidden element alone would not repaint what it covered.
   if (pageChanged) SetAllDirty(true);
   shownView_ = view;
+  FollowView(view);
 }
 
 template <int N>
@@ -261,21 +241,18 @@ void CInstallWnd::ShowText(ElementRole role, const FixedWString<N>& shown,
 void CInstallWnd::FinishInstall() { flow_.OnCommand(CInstallFlow::kCompletedCommand); }
 
 void CInstallWnd::ShowFinishPage() {
-  ILayer* element = Element(ElementRole::kStartButton);
-  auto* button = dynamic_cast<CImageUI*>(element);
+  ILayer* button = Element(ElementRole::kStartButton);
   if (button == nullptr) return;
-  LoadSkinImage(button->image, u"btn_finish.png");
+  finishButton_ = true;
   button->SetId(CInstallFlow::kFinishCommand);
   // Laid out again for the finish image's own height.
-  const ElementRow& row = kInstallElements[static_cast<int>(ElementRole::kStartButton)];
-  LoadedSizes sizes;
-  sizes.imageWidth = button->image.GetWidth();
-  sizes.imageHeight = button->image.GetHeight();
-  button->SetLayout(ResolveLayout(row, sizes));
-  RECT content = {};
-  GetContentRect(&content);
-  button->Relayout(content);
-  button->SetDirty(true);
+  ApplyLook(ElementRole::kStartButton);
+}
+
+const char16_t* CInstallWnd::TextOf(ElementRole role) const {
+  if (auto* text = ControlOf<CTextUI>(role)) return text->text.Units();
+  if (auto* edit = ControlOf<CEditUI>(role)) return edit->text.Units();
+  return nullptr;
 }
 
 void CInstallWnd::ChooseInstallFolder() {
@@ -286,6 +263,7 @@ void CInstallWnd::ChooseInstallFolder() {
   flow_.ChooseInstallFolder(choice);
   box->text.Assign(flow_.GetInstallFolder().Units());
   box->SetDirty(true);
+  AnnounceAccessibleChanges();
 }
 
 void CInstallWnd::ToggleAgreement() {
@@ -371,6 +349,9 @@ bool CInstallWnd::OnCloseQuery() {
 void CInstallWnd::OnDestroy() {
   flow_.Cancel();
   observer_.Attach(nullptr);
+  // Screen readers may hold the accessible object past the window: it answers no more.
+  if (accessible_) accessible_->Disconnect();
+  accessible_.reset();
   CDirectUI::OnDestroy();
 }
 
@@ -388,5 +369,36 @@ LRESULT CInstallWnd::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l
   // The session ends and the process with it, without the window being destroyed: the worker
   // stops first, leaving no half-written file.
   if (message == WM_ENDSESSION && w != FALSE) flow_.Cancel();
-  return CDirectUI::HandleMessage(window, message, w, l);
+  switch (message) {
+    case WM_KEYDOWN:
+      if (OnKey(w, l)) return 0;
+      break;
+    case WM_SYSCOMMAND:
+      // Alt+F4 and the task bar's close ask as the close button does. (Alt+F4 is left to the
+      // default window procedure, which turns it into this: a window that took the key itself
+      // would leave that procedure waiting for the key after Alt, and the Alt key's release
+      // would open the window's menu.)
+      if ((w & 0xFFF0) == SC_CLOSE) {
+        OnMenuCommand(kCloseCommand);
+        return 0;
+      }
+      break;
+    case WM_GETOBJECT:
+      if (static_cast<LONG>(l) == static_cast<LONG>(OBJID_CLIENT) && accessible_) {
+        return accessible_->AnswerGetObject(w);
+      }
+      break;
+    case WM_DPICHANGED:
+      // The system always proposes a rectangle; a message without one is no one's to act on.
+      if (l == 0) break;
+      OnDpiChanged(LOWORD(w), *reinterpret_cast<const RECT*>(l));
+      return 0;
+    default:
+      break;
+  }
+  const LRESULT result = CDirectUI::HandleMessage(window, message, w, l);
+  // A press moves the focus to what it pressed; the window's focus reaches the element's.
+  if (message == WM_LBUTTONDOWN) FollowFocus();
+  if (message == WM_SETFOCUS) AnnounceFocus(window, FocusedItem());
+  return result;
 }

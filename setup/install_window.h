@@ -3,22 +3,34 @@
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
+#include <vector>
 
+#include "draw/dpi_scale.h"
+#include "draw/image.h"
 #include "draw/theme.h"
 #include "install/install_flow.h"
 #include "install/windows_install_edge.h"
 #include "setup/install_elements.h"
+#include "setup/install_page.h"
+#include "ui/accessible_content.h"
 #include "ui/direct_ui.h"
+#include "ui/element_accessible.h"
 
-class CImage;
+class CFocusRingUI;
 class CInstallPackage;
+struct DecodedImage;
 
 // The installer's window: a borderless 600 x 400 window drawn from the skin, showing the first
 // page (folder, agreement, start button), the progress page and the finish page as the install
 // flow's view says. The flow decides everything; the window draws the flow's view on its own
 // thread and turns clicks into the flow's commands. The install worker never touches an element:
 // it tells the window that the view changed, and the window takes a copy of the view.
-class CInstallWnd : public CDirectUI {
+//
+// It takes the keyboard as a dialog of standard controls does (Tab, Space, Enter, Esc, with a
+// focus ring), describes its elements to screen readers (an accessible object, and events for
+// what changes), and is drawn for the DPI of the monitor it is on, again when that changes.
+class CInstallWnd : public CDirectUI, private IAccessibleContent {
  public:
   // package is what the installer carries, read at start-up; it outlives the window.
   CInstallWnd(CInstallPackage& package, bool silent);
@@ -28,6 +40,8 @@ class CInstallWnd : public CDirectUI {
   // How the process ends: what the flow closed the window with; otherwise 0, or 1 for a silent
   // install that never finished.
   int ExitCode() const { return exitCode_; }
+  // The DPI the window is drawn for: its sizes are the layout's, in 96-DPI units, scaled to it.
+  int Dpi() const { return dpi_; }
 
   // Proposes the folder, builds the elements, runs the version check and, for a silent install,
   // starts it.
@@ -61,12 +75,65 @@ class CInstallWnd : public CDirectUI {
     std::atomic<bool> viewPosted_{false};
   };
 
-  // The skin image name: from the payload when there is one, else the executable's own.
-  bool LoadSkinImage(CImage& image, const char16_t* name);
+  // A width and height in 96-DPI units.
+  struct SkinSize {
+    int32_t width = 0;
+    int32_t height = 0;
+  };
+
+  // The skin image name, decoded: from the payload when there is one, else the executable's own.
+  bool ReadSkinImage(const std::u16string& name, DecodedImage& image);
   void LoadTheme();
   void CreateElements();
-  // One row of the element table; its key, or -1 when it could not be made.
+  // One row of the element table, without what depends on the DPI; its key, or -1 when it could
+  // not be made.
   int32_t CreateElement(const ElementRow& row);
+
+  // What depends on the DPI (install_window_dpi.cpp).
+
+  // The border, every element's images, insets, font and layout, and the focus ring, for dpi_.
+  void ApplyDpi();
+  // The element of role's images, insets, font and layout for dpi_: its row's, in 96-DPI units,
+  // scaled; an element placed after another's size (the agreement row) comes after it.
+  void ApplyLook(ElementRole role);
+  // image becomes the skin image name (of frames stacked frames) as shown at dpi_, from its
+  // larger twin where that serves better; the 96-DPI size, or 0 x 0 when there is no image.
+  SkinSize LoadShownImage(CImage& image, const char16_t* name, int32_t frames);
+  // The default border scaled to dpi_, with its width.
+  void ScaleBorder();
+  // The window moved to a monitor of another DPI: everything is drawn again for dpi, in the
+  // window rectangle the system proposes.
+  void OnDpiChanged(int dpi, const RECT& proposed);
+
+  // The keyboard and the focus (install_window_keyboard.cpp).
+
+  // The focus ring, the focus on the start button; after the elements are made.
+  void SetUpFocus();
+  // A key press the window acts on (Tab, Space, Enter, Esc); false for the others.
+  bool OnKey(WPARAM key, LPARAM flags);
+  // Gives the focus to the element of key (-1: none), shows the ring around it when it takes
+  // keys, and tells screen readers.
+  void FocusKey(int32_t key);
+  void FocusRole(ElementRole role);
+  // After a press moved the focus: a label hands it to its control, and the ring follows.
+  void FollowFocus();
+  // After the view was applied: a page that shows gives its default button the focus, an
+  // element that hides loses it, and screen readers hear what changed.
+  void FollowView(const InstallView& view);
+  // The role of the element of key; false when it is none of the table's.
+  bool RoleOfKey(int32_t key, ElementRole* role) const;
+
+  // Screen readers (install_window_accessible.cpp).
+
+  // The elements screen readers are told of, in key order: those of the table that exist and are
+  // not decoration.
+  void ListAccessibleElements();
+  std::vector<AccessibleItem> AccessibleItems() override;
+  int32_t FocusedItem() override;
+  bool FocusItem(int32_t item) override;
+  bool ActivateItem(int32_t item) override;
+  // Tells screen readers what changed since they were last told.
+  void AnnounceAccessibleChanges();
   // The folder box's text becomes the folder to install into; then the flow starts.
   void StartInstall();
   // The flow's view changed: shown now, or once the frame interval since the last is over.
@@ -80,6 +147,8 @@ class CInstallWnd : public CDirectUI {
   void FinishInstall();
   // The start button becomes the finish button.
   void ShowFinishPage();
+  // The element of role's text, for a text element or the folder box; null for others.
+  const char16_t* TextOf(ElementRole role) const;
   // The folder browser; a chosen folder becomes the install folder, shown in the folder box.
   void ChooseInstallFolder();
   void ToggleAgreement();
@@ -110,4 +179,15 @@ class CInstallWnd : public CDirectUI {
   DWORD viewShownAt_ = 0;   // tick count when the view was last taken
   bool viewTimerSet_ = false;
   int32_t keys_[kElementRoleCount];  // by role; -1 for elements not made
+
+  int dpi_ = kDefaultDpi;
+  CImage border_;                    // the default border at dpi_, when that is not 96
+  SkinSize skinSizes_[kElementRoleCount];  // by role: the 96-DPI size of its main image
+  bool finishButton_ = false;        // the start button shows the finish button's image
+  int32_t ringKey_ = -1;
+  InstallPage shownPage_ = InstallPage::kFirst;
+  int32_t announcedFocusKey_ = -1;  // the focus screen readers were last told of
+  std::unique_ptr<CElementAccessible, ReleaseDeleter> accessible_;
+  std::vector<ElementRole> accessibleRoles_;  // item i is the element of accessibleRoles_[i]
+  std::vector<AccessibleItem> announced_;     // the items as screen readers were last told
 };

@@ -231,6 +231,12 @@ class IWindow {
   // Gives a message to the elements; true when handled (no default handling then).
   virtual bool RouteInput(HWND window, UINT message, WPARAM w, LPARAM l) = 0;
   virtual LRESULT HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l) = 0;
+  // The key of the element that has the keyboard focus (the last one pressed, or the one
+  // MoveFocus gave it to); -1, or a key no element has, for none.
+  virtual int32_t GetFocusKey() = 0;
+  // Gives the keyboard focus to the element of key (-1: to none), as a press on it does: the
+  // element that had it is told OnBlur, the new one OnFocus.
+  virtual void MoveFocus(int32_t key) = 0;
 };
 
 // Frees an element or a render device through its own Release.
@@ -399,6 +405,8 @@ class CWindow : public IWindow {
   void OnTimer(uint32_t timerId) override;
   bool RouteInput(HWND window, UINT message, WPARAM w, LPARAM l) override;
   LRESULT HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l) override;
+  int32_t GetFocusKey() override { return focusKey_; }
+  void MoveFocus(int32_t key) override;
 
  protected:
   bool IsAlive() const { return window_ != nullptr && IsWindow(window_); }

@@ -59,6 +59,14 @@ bool CWindow::SetElementFocus(int32_t key, bool focus) {
   return true;
 }
 
+void CWindow::MoveFocus(int32_t key) {
+  if (key == focusKey_) return;
+  if (ILayer* left = FindElement(focusKey_)) left->OnBlur();
+  previousFocusKey_ = -1;
+  focusKey_ = key;
+  if (ILayer* reached = FindElement(key)) reached->OnFocus();
+}
+
 ILayer* CWindow::CreateElement(int32_t type) {
   CLayer* element = new CLayer(type);
   element->SetWindowId(id_);

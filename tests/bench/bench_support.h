@@ -8,10 +8,26 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <random>
 #include <string>
+#include <vector>
 
 constexpr int kFiles = 2000;
+
+// The paths and bytes of the files of folder (a skin), in the order the folder lists them; false
+// when there are none.
+inline bool ReadFolderFiles(const char* folder, std::vector<std::string>& paths,
+                            std::vector<std::string>& files) {
+  for (const std::filesystem::directory_entry& entry :
+       std::filesystem::directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    paths.push_back(entry.path().string());
+    std::ifstream in(entry.path(), std::ios::binary);
+    files.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  return !files.empty();
+}
 constexpr int kRounds = 3;
 
 inline void WriteBenchFile(const std::filesystem::path& path, const std::string& bytes) {

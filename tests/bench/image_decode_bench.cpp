@@ -3,9 +3,6 @@
 // the same files the same number of times in one process (to null:, so only decoding counts).
 // Usage: image_decode_bench SKIN_FOLDER
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -13,8 +10,6 @@
 #include "tests/bench/bench_support.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr int kRepeats = 20;
 
@@ -31,13 +26,7 @@ int main(int argc, char** argv) {
   }
   std::vector<std::string> paths;
   std::vector<std::string> files;
-  for (const fs::directory_entry& entry : fs::directory_iterator(argv[1])) {
-    if (!entry.is_regular_file()) continue;
-    paths.push_back(entry.path().string());
-    std::ifstream in(entry.path(), std::ios::binary);
-    files.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  if (files.empty()) {
+  if (!ReadFolderFiles(argv[1], paths, files)) {
     std::fprintf(stderr, "bench: no images in %s\n", argv[1]);
     return 1;
   }

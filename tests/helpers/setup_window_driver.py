@@ -21,6 +21,50 @@ from make_skin import anchor_layout  # noqa: E402  the window's own rule, as the
 WINE = os.environ.get("WINE", "/usr/lib/wine/wine64")
 SKIN = os.path.join(ROOT, "samples", "skin")
 CONTENT = (600, 400)
+# The layout rules and the skin's sizes are in units of 96 DPI; from 168 DPI (175 %) on, a
+# skin's name@2x.png stands in for name.png.
+STANDARD_DPI = 96
+DOUBLE_SIZE_DPI = 168
+# What the window's accessible object calls its elements, by their names here.
+ACCESSIBLE_NAMES = {"官方网站": "logo", "关闭": "close", "最小化": "minimise",
+                    "版权信息": "copyright", "正在安装": "waiting", "开始安装": "start",
+                    "完成": "finish", "安装目录": "folder", "浏览...": "browse",
+                    "我已阅读并同意用户许可协议": "check", "用户许可协议": "protocol"}
+# MSAA roles and states the window's children have.
+ROLE_LINK, ROLE_GRAPHIC, ROLE_STATIC_TEXT, ROLE_TEXT = 30, 40, 41, 42
+ROLE_PUSH_BUTTON, ROLE_CHECK_BOX, ROLE_PROGRESS_BAR = 43, 44, 48
+STATE_FOCUSED, STATE_CHECKED, STATE_INVISIBLE = 0x4, 0x10, 0x8000
+
+
+def scale_to_dpi(value, dpi):
+    """value (in 96-DPI units) at dpi, as the window rounds it: to the nearest pixel, halves
+    away from zero."""
+    scaled = value * dpi
+    return (scaled + 48) // 96 if scaled >= 0 else -((-scaled + 48) // 96)
+
+
+def scale_layout(record, dpi):
+    """A layout record at dpi, as the window scales it: lengths scaled, -1 (not given) for
+    positions and sizes and the anchors kept."""
+    left, right_anchor, top, bottom_anchor, width, right_margin, height, bottom_margin = record
+
+    def given(value):
+        return value if value == -1 else scale_to_dpi(value, dpi)
+    return (given(left), right_anchor, given(top), bottom_anchor, given(width),
+            scale_to_dpi(right_margin, dpi), given(height), scale_to_dpi(bottom_margin, dpi))
+
+
+def ring_band(rect, dpi):
+    """The boxes of the focus ring's outer band (its fore colour) around rect: the inner band,
+    in the back colour, is the first pixel around the element, the outer one the two beyond (at
+    96 DPI)."""
+    inner = max(1, scale_to_dpi(1, dpi))
+    outer = inner + max(1, scale_to_dpi(2, dpi))
+    left, top, right, bottom = rect
+    return [(left - outer, top - outer, right + outer, top - inner),
+            (left - outer, bottom + inner, right + outer, bottom + outer),
+            (left - outer, top - inner, left - inner, bottom + inner),
+            (right + inner, top - inner, right + outer, bottom + inner)]
 # What every X request may take at most; a display that answers slower than this is broken.
 X_TIMEOUT = 20
 
@@ -55,6 +99,8 @@ def element_table(size):
         "agree": ("agree.png", 1, (36, 0, -1, 0, w("agree.png"), 0, h("agree.png"), row)),
         "protocol": ("protocol.png", 3, (42 + w("agree.png"), 0, -1, 0, w("protocol.png"), 0,
                                          h("protocol.png", 3), row)),
+        "copyright": ("copyright.png", 1, (-1, 0, -1, 0, w("copyright.png"), 20,
+                                           h("copyright.png"), 10)),
     }
 
 
@@ -132,9 +178,34 @@ def click_at(x, y):
 
 
 def press_key(window, key):
-    """Gives window the keyboard focus and presses key there."""
+    """Gives window the keyboard focus and presses key there (an xdotool key name, such as
+    "Tab", "shift+Tab", "space", "Return", "Escape" or "alt+F4")."""
     return (x_tool("windowfocus", "--sync", window) is not None and
             x_tool("key", "--clearmodifiers", key) is not None)
+
+
+def accessible_children(lister):
+    """What a screen reader finds in the shown install window, asked by the program lister
+    (accessible_lister.exe) from a process of its own: (the window's name, the id of the child
+    with the focus, the children), each child a dict of its id, role, state, screen rectangle,
+    name and value; None when it found no window or no accessible object."""
+    try:
+        run = subprocess.run([WINE, os.path.basename(lister)], cwd=os.path.dirname(lister),
+                             capture_output=True, timeout=60)
+    except subprocess.TimeoutExpired:
+        return None
+    if run.returncode != 0:
+        return None
+    window, focus, children = None, None, []
+    for line in run.stdout.decode("utf-8", errors="replace").splitlines():
+        fields = line.split("\t")
+        if fields[0] == "window" and len(fields) == 4:
+            window, focus = fields[1], int(fields[3])
+        elif fields[0] == "child" and len(fields) == 10:
+            number = [int(value) for value in fields[1:8]]
+            children.append({"id": number[0], "role": number[1], "state": number[2],
+                             "rect": tuple(number[3:7]), "name": fields[8], "value": fields[9]})
+    return (window, focus, children) if window is not None else None
 
 
 def difference(first, second, where=None):
@@ -144,24 +215,37 @@ def difference(first, second, where=None):
 
 
 class Skin:
-    """The skin images the window draws, and the pictures its elements make on the background."""
+    """The skin images the window draws, and the pictures its elements make on the background,
+    at a DPI: there the window's content is scaled, and a skin's larger twins (name@2x.png,
+    exactly twice name.png) stand in for its images from 168 DPI on."""
 
-    def __init__(self, folder=SKIN):
+    def __init__(self, folder=SKIN, dpi=STANDARD_DPI):
+        self.dpi = dpi
+        files = {name for name in os.listdir(folder) if name.endswith(".png")}
         self.images = {name: Image.open(os.path.join(folder, name)).convert("RGBA")
-                       for name in os.listdir(folder) if name.endswith(".png")}
+                       for name in files if "@2x." not in name}
+        self.shown = {}
+        for name, image in self.images.items():
+            twin = name[:-len(".png")] + "@2x.png"
+            if dpi >= DOUBLE_SIZE_DPI and twin in files:
+                self.shown[name] = Image.open(os.path.join(folder, twin)).convert("RGBA")
+            else:
+                self.shown[name] = image
         self.table = element_table(lambda image: self.images[image].size)
+        self.content = tuple(scale_to_dpi(side, dpi) for side in CONTENT)
 
     def content_rect(self, element):
         """The element's rectangle in the window's content, (left, top, right, bottom)."""
-        return anchor_layout((0, 0) + CONTENT, self.table[element][2])
+        record = scale_layout(self.table[element][2], self.dpi)
+        return anchor_layout((0, 0) + self.content, record)
 
     def background(self, element):
-        return self.images["bg_main.png"].crop(self.content_rect(element))
+        return self.shown["bg_main.png"].resize(self.content).crop(self.content_rect(element))
 
     def drawn(self, element, state):
         """The element in state (0 normal, 1 hover, 2 pressed) over the background."""
         image, frames, _ = self.table[element]
-        picture = self.images[image]
+        picture = self.shown[image]
         height = picture.height // frames
         frame = picture.crop((0, state * height, picture.width, (state + 1) * height))
         rect = self.content_rect(element)
@@ -206,7 +290,8 @@ class SetupWindow:
             # gone before its geometry is read: look again until both answer.
             window = find_window(self.title, 0)
             geometry = window and window_geometry(window)
-            if geometry and geometry[2] >= CONTENT[0] and geometry[3] >= CONTENT[1]:
+            if geometry and geometry[2] >= self.skin.content[0] and \
+                    geometry[3] >= self.skin.content[1]:
                 return window, geometry
             return None
         found = wait_until(placed, timeout)
@@ -214,7 +299,8 @@ class SetupWindow:
             return False
         self.window, self.geometry = found
         left, top, width, height = self.geometry
-        self.origin = (left + (width - CONTENT[0]) // 2, top + (height - CONTENT[1]) // 2)
+        content = self.skin.content
+        self.origin = (left + (width - content[0]) // 2, top + (height - content[1]) // 2)
         return True
 
     def rect(self, element):
@@ -227,6 +313,42 @@ class SetupWindow:
         left, top, right, bottom = self.rect(element)
         return click_at((left + right) // 2, (top + bottom) // 2)
 
+    def press(self, key):
+        """Presses key (an xdotool key name) in the window. The window is looked up again: Wine
+        may have made its X window anew meanwhile (as it does after a message box)."""
+        self.window = find_window(self.title, 0) or self.window
+        return press_key(self.window, key)
+
+    def ringed(self, element, colour, shot=None):
+        """True when the focus ring, whose outer band has colour (the theme's fore colour, as
+        (red, green, blue)), lies around the element; None when the screen could not be read."""
+        shot = shot or self.capture()
+        if shot is None:
+            return None
+        x = (self.geometry[2] - self.skin.content[0]) // 2
+        y = (self.geometry[3] - self.skin.content[1]) // 2
+        left, top, right, bottom = self.skin.content_rect(element)
+        # A fill of full opacity gives 255/256 of its colour.
+        expected = tuple(channel * 255 >> 8 for channel in colour)
+        near = total = 0
+        for box in ring_band((x + left, y + top, x + right, y + bottom), self.skin.dpi):
+            for pixel in shot.crop(box).getdata():
+                total += 1
+                near += all(abs(a - b) <= 12 for a, b in zip(pixel, expected))
+        return total > 0 and near >= 0.9 * total
+
+    def ring_on(self, elements, colour):
+        """The one of elements the focus ring lies around, or None."""
+        shot = self.capture()
+        ringed = [element for element in elements if self.ringed(element, colour, shot)]
+        return ringed[0] if len(ringed) == 1 else None
+
+    def wait_ring(self, element, colour, elements, timeout=10):
+        """True when within timeout seconds the ring lies around the element and around no other
+        of elements."""
+        return bool(wait_until(lambda: self.ring_on(elements, colour) == element, timeout,
+                               pause=0.2))
+
     def capture(self):
         """The window with its border as it stands on the screen, or None."""
         screen = capture_screen()
@@ -234,6 +356,13 @@ class SetupWindow:
             return None
         left, top, width, height = self.geometry
         return screen.crop((left, top, left + width, top + height))
+
+    def seen(self, element, shot):
+        """The element's rectangle as the window shows it in shot."""
+        left, top, right, bottom = self.skin.content_rect(element)
+        x = (self.geometry[2] - self.skin.content[0]) // 2
+        y = (self.geometry[3] - self.skin.content[1]) // 2
+        return shot.crop((x + left, y + top, x + right, y + bottom))
 
     def shows(self, element, shot=None):
         """True when the window shows the element (in any of its states), False when it shows
@@ -243,10 +372,7 @@ class SetupWindow:
         shot = shot or self.capture()
         if shot is None:
             return None
-        left, top, right, bottom = self.skin.content_rect(element)
-        x = (self.geometry[2] - CONTENT[0]) // 2
-        y = (self.geometry[3] - CONTENT[1]) // 2
-        seen = shot.crop((x + left, y + top, x + right, y + bottom))
+        seen = self.seen(element, shot)
 
         def nearest_state(name):
             pictures = [self.skin.drawn(name, state).convert("RGB")

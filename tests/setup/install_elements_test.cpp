@@ -7,6 +7,7 @@
 #include <string>
 
 #include "setup/install_page.h"
+#include "ui/layout_scaling.h"
 
 namespace {
 
@@ -23,8 +24,9 @@ const std::map<std::u16string, std::pair<int, int>> kSkinSizes = {
 
 const ElementRow& Row(ElementRole role) { return kInstallElements[static_cast<int>(role)]; }
 
-// Where the element of role lands in the 600 x 400 window with the default skin.
-ElementRect Placed(ElementRole role) {
+// Where the element of role lands in the window with the default skin at dpi; the layout rules
+// and the skin's sizes are in 96-DPI units.
+ElementRect Placed(ElementRole role, int dpi = 96) {
   const ElementRow& row = Row(role);
   LoadedSizes sizes;
   if (row.image != nullptr) {
@@ -37,7 +39,8 @@ ElementRect Placed(ElementRole role) {
   sizes.fontHeight = row.fontHeight;
   sizes.browseHeight = kSkinSizes.at(u"btn_browse.png").second;
   sizes.agreeWidth = kSkinSizes.at(u"agree.png").first;
-  return AnchorLayout(ElementRect{0, 0, 600, 400}, ResolveLayout(row, sizes));
+  return AnchorLayout(ElementRect{0, 0, 600 * dpi / 96, 400 * dpi / 96},
+                      ScaleLayout(ResolveLayout(row, sizes), dpi));
 }
 
 bool Overlap(const ElementRect& a, const ElementRect& b) {
@@ -158,6 +161,38 @@ TEST(InstallElements, PagesShowWhatTheFlowsViewSays) {
     EXPECT_EQ(row.visible, IsShownInView(row.role, first, Row(R::kAgreeCheck).checked))
         << Name(row.role);
   }
+}
+
+// At 200 % every element takes exactly twice its place, and at 150 % half as much again to the
+// pixel: the window is the same window, only finer.
+TEST(InstallElements, AtAHigherDpiEveryElementTakesItsPlaceScaled) {
+  for (int i = 0; i < kElementRoleCount; ++i) {
+    const auto role = static_cast<ElementRole>(i);
+    SCOPED_TRACE(Name(role));
+    const ElementRect once = Placed(role);
+    const ElementRect twice = Placed(role, 192);
+    EXPECT_EQ(twice.left, 2 * once.left);
+    EXPECT_EQ(twice.top, 2 * once.top);
+    EXPECT_EQ(twice.right, 2 * once.right);
+    EXPECT_EQ(twice.bottom, 2 * once.bottom);
+    const ElementRect half = Placed(role, 144);
+    EXPECT_NEAR(half.left, 1.5 * once.left, 1);
+    EXPECT_NEAR(half.top, 1.5 * once.top, 1);
+    EXPECT_NEAR(half.right, 1.5 * once.right, 1);
+    EXPECT_NEAR(half.bottom, 1.5 * once.bottom, 1);
+  }
+}
+
+TEST(InstallElements, TheViewTellsThePage) {
+  InstallView view;
+  EXPECT_EQ(PageOfView(view), InstallPage::kFirst);
+  view.firstPageVisible = false;
+  view.progressVisible = true;
+  EXPECT_EQ(PageOfView(view), InstallPage::kProgress);
+  view.progressVisible = false;
+  EXPECT_EQ(PageOfView(view), InstallPage::kProgress) << "a silent install's end shows nothing";
+  view.finishButtonVisible = true;
+  EXPECT_EQ(PageOfView(view), InstallPage::kFinish);
 }
 
 }  // namespace

@@ -6,14 +6,21 @@ by setupkit build is started, its window found on the display and clicked as a p
   start, the finish page, finish: the client's files, "uninst.dat", the registry, the shortcuts,
   and the client (a probe that notes its start) started.
 - A download that trickles from the tests' HTTP server keeps the progress page up: the close
-  button asks first; No goes on, Yes ends the process within seconds and registers nothing. The
-  close button on the first page ends it at once, without a question.
+  button asks first, and so do Esc and Alt+F4; No goes on, Yes ends the process within seconds
+  and registers nothing. The close button on the first page ends it at once, without a question.
+- A whole install with the keyboard alone: the focus ring, read from the screen, goes round
+  the controls with Tab and back with Shift+Tab, Space toggles the agreement, Enter starts and
+  finishes. From another process, as a screen reader does, the window's accessible object lists
+  its elements with their names, roles, states and places, which are the element table's.
+- At 192 DPI (a Wine prefix of its own, on a display of its own): the window is 1224 x 824, its
+  content twice the size, drawn from the skin's larger images (name@2x.png) pixel for pixel.
 
 Writes the screenshots of the three pages to build/test-artifacts/. Needs the run's display,
 Wine prefix and wineserver (scripts/run-tests.sh). Prints "N passed, M failed"."""
 
 import os
 import re
+import select
 import shutil
 import subprocess
 import sys
@@ -31,6 +38,12 @@ BIN = os.path.join(ROOT, "build", "windows", "bin")
 WORK = os.path.join(ROOT, "build", "test-window")
 ARTIFACTS = os.path.join(ROOT, "build", "test-artifacts")
 PREFIX = os.environ.get("WINEPREFIX", os.path.join(ROOT, "build", "wineprefix"))
+# The high-DPI case's own prefix, kept between runs, and its display, large enough for the
+# window at 200 %.
+HIGH_DPI_PREFIX = os.path.join(ROOT, "build", "wineprefix-hidpi")
+HIGH_DPI_SCREEN = "1600x1200x24"
+HIGH_DPI = 192
+WINESERVER = "/usr/lib/wine/wineserver"
 CAPTION = "安装提示"
 UNINSTALL_PREFIX = "卸载"
 PROGRAMS = "C:\\Program Files"
@@ -39,6 +52,11 @@ RUN_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 # The server's /trickle: PIECES * SIZE bytes, a piece every MS milliseconds; 80 s a file.
 TRICKLE = (800, 1024, 100)
 PATTERN_PERIOD = 251
+LISTER = os.path.join(BIN, "accessible_lister.exe")
+# The sample theme's fore colour, the focus ring's.
+RING = (0x29, 0x79, 0xFF)
+# The elements Tab reaches, in its order; the finish button takes the start button's place.
+TAB_ORDER = ["check", "protocol", "browse", "start", "close", "minimise"]
 
 results = []
 
@@ -150,15 +168,17 @@ def pattern(length):
     return bytes(i % PATTERN_PERIOD for i in range(length))
 
 
-def build_setup(product, client, name, download=False):
-    """setupkit build of client (relative path -> bytes) for product; the installer's path."""
+def build_setup(product, client, name, download=False, skin=None):
+    """setupkit build of client (relative path -> bytes) for product, with the sample skin or
+    the folder skin; the installer's path."""
     folder = os.path.join(WORK, name)
     shutil.rmtree(folder, ignore_errors=True)
     for path, data in client.items():
         write(os.path.join(folder, "client", *path.split("/")), data)
     write(os.path.join(folder, "config.txt"), product.config.encode("utf-8"))
     arguments = [os.path.join(BIN, "setupkit.exe"), "build", "--config", "config.txt",
-                 "--client", "client", "--skin", os.path.join("..", "..", "..", "samples", "skin"),
+                 "--client", "client", "--skin",
+                 skin or os.path.join("..", "..", "..", "samples", "skin"),
                  "--theme", os.path.join("..", "..", "..", "samples", "theme.txt"),
                  "-o", "setup.exe"] + (["--download"] if download else [])
     run = wine(*arguments, cwd=folder)
@@ -167,8 +187,9 @@ def build_setup(product, client, name, download=False):
     return os.path.join(folder, "setup.exe")
 
 
-def start(setup, product, log_name):
-    return driver.SetupWindow(setup, product.name, log=os.path.join(WORK, log_name + ".log"))
+def start(setup, product, log_name, skin=None):
+    return driver.SetupWindow(setup, product.name, skin=skin,
+                              log=os.path.join(WORK, log_name + ".log"))
 
 
 def save_shot(page, shot):
@@ -266,6 +287,100 @@ def install_through_the_window():
     product.remove()
 
 
+def expect_accessible(window, shown, focused, values=None):
+    """What a screen reader finds in the window, asked from another process: its title, each
+    element of shown at its place in the element table, with the role and state it has, the
+    others hidden, focused with the focus, and values (element -> value) as they stand."""
+    listing = driver.accessible_children(LISTER)
+    require("a screen reader finds the window's accessible object from another process",
+            listing)
+    title, focus, children = listing
+    check("it is named with the window's title", title == window.title, title)
+    by_element = {driver.ACCESSIBLE_NAMES.get(child["name"], child["name"]): child
+                  for child in children}
+    roles = {"logo": driver.ROLE_LINK, "protocol": driver.ROLE_LINK,
+             "check": driver.ROLE_CHECK_BOX, "folder": driver.ROLE_TEXT,
+             "copyright": driver.ROLE_GRAPHIC, "waiting": driver.ROLE_GRAPHIC}
+    placed = [element for element in shown if element in window.skin.table]
+    wrong = ["%s: %s" % (element, by_element.get(element)) for element in placed
+             if element not in by_element or
+             by_element[element]["rect"] != window.rect(element) or
+             by_element[element]["role"] != roles.get(element, driver.ROLE_PUSH_BUTTON) or
+             by_element[element]["state"] & driver.STATE_INVISIBLE]
+    check("each shown element is a child named, with its role, at its place in the element "
+          "table", not wrong, wrong)
+    hidden = sorted(name for name, child in by_element.items()
+                    if name not in shown and not child["state"] & driver.STATE_INVISIBLE)
+    check("every other child is hidden", not hidden, hidden)
+    focus_child = [name for name, child in by_element.items() if child["id"] == focus]
+    check("the focus is on the %s" % focused, focus_child == [focused] and
+          by_element[focused]["state"] & driver.STATE_FOCUSED, (focus, focus_child))
+    for element, value in (values or {}).items():
+        check("the %s reads %s" % (element, value),
+              by_element.get(element, {}).get("value") == value, by_element.get(element))
+    return by_element
+
+
+def install_with_the_keyboard():
+    product = Product("keyboardtest", "键盘安装测试")
+    client = {"client.exe": read(os.path.join(BIN, "launch_probe.exe")),
+              "readme.txt": b"keys only\r\n"}
+    setup = build_setup(product, client, "keyboard")
+    product.remove()
+    first_page = ["logo", "close", "minimise", "copyright", "start", "folder", "browse", "check",
+                  "protocol"]
+    with start(setup, product, "keyboard-setup") as window:
+        for step, ok in driver.through_first_page(window, save_shot):
+            require(step, ok)
+        by_element = expect_accessible(window, first_page, "start", {"folder": product.folder})
+        check("the agreement box is checked",
+              by_element.get("check", {}).get("state", 0) & driver.STATE_CHECKED)
+        require("the start button has the focus ring",
+                window.wait_ring("start", RING, TAB_ORDER))
+        # Tab goes on from the start button round to it again, Shift+Tab goes back.
+        for element in TAB_ORDER[4:] + TAB_ORDER[:4]:
+            window.press("Tab")
+            require("Tab moves the ring to the %s" % element,
+                    window.wait_ring(element, RING, TAB_ORDER))
+        for element in ("browse", "protocol", "check"):
+            window.press("shift+Tab")
+            require("Shift+Tab moves the ring back to the %s" % element,
+                    window.wait_ring(element, RING, TAB_ORDER))
+        window.press("space")
+        require("Space unchecks the agreement: the start button hides",
+                window.wait_shows("start", False))
+        for _ in range(3):
+            window.press("Tab")
+        check("Tab passes over the hidden start button to the close button",
+              window.wait_ring("close", RING, TAB_ORDER))
+        for _ in range(3):
+            window.press("shift+Tab")
+        require("and comes back to the agreement", window.wait_ring("check", RING, TAB_ORDER))
+        window.press("space")
+        require("Space checks it again: the start button shows", window.wait_shows("start", True))
+        # Enter on the agreement presses the default button, the start button.
+        window.press("Return")
+        end = time.monotonic() + 120
+        while time.monotonic() < end and not window.shows("finish"):
+            time.sleep(0.2)
+        require("Enter starts the install, which reaches the finish page",
+                window.shows("finish"))
+        save_shot("keyboard-finish", window.capture())
+        check("the finish button has the focus ring",
+              window.wait_ring("finish", RING, ["finish", "close", "minimise"]))
+        expect_accessible(window, ["logo", "close", "minimise", "copyright", "finish"], "finish")
+        window.press("Return")
+        status = window.wait_exit(15)
+        check("Enter on the finish button ends setup.exe with status 0 (status: %s)" % status,
+              status == 0)
+    found = installed_files(product.unix_folder())
+    check("the client's files landed and the client started",
+          {"client.exe", "readme.txt", "uninst.dat", "client.exe.ran"} <= found, sorted(found))
+    check("the product is registered",
+          (registry_values(product.key) or {}).get("path") == product.folder)
+    product.remove()
+
+
 class TestServer:
     """The tests' HTTP server on 127.0.0.1, for the length of a block."""
 
@@ -328,15 +443,21 @@ def close_while_installing():
                     window.wait_shows("waiting", True, timeout=30))
             time.sleep(2)
             save_shot("progress", window.capture())
-            for answer, key in (("No", "n"), ("Yes", "y")):
-                window.click("close")
+            # The close button, Esc and Alt+F4 ask alike.
+            for asking, answer, key in (("the close button", "No", "n"), ("Esc", "No", "n"),
+                                        ("Alt+F4", "Yes", "y")):
+                if asking == "the close button":
+                    window.click("close")
+                else:
+                    require("%s is pressed" % asking,
+                            window.press("Escape" if asking == "Esc" else "alt+F4"))
                 box = driver.find_window(CAPTION, 10)
-                require("the close button while installing asks (%s)" % answer, box)
+                require("%s while installing asks (%s)" % (asking, answer), box)
                 closed_at = time.monotonic()
                 driver.press_key(box, key)
                 if answer == "No":
                     gone = driver.wait_until(lambda: driver.find_window(CAPTION, 0) is None, 10)
-                    check("No: the question goes and the install goes on",
+                    check("No (%s): the question goes and the install goes on" % asking,
                           gone and window.process.poll() is None and window.shows("waiting"))
             status = window.wait_exit(10)
             check("Yes: setup.exe ends within seconds",
@@ -352,13 +473,159 @@ def close_while_installing():
     product.remove()
 
 
+class HighDpiDisplay:
+    """For the length of a block, a display of its own (Xvfb) and a Wine prefix of its own set
+    to 192 DPI, which Wine, xdotool and import then use."""
+
+    def __enter__(self):
+        self.saved = {name: os.environ.get(name) for name in ("DISPLAY", "WINEPREFIX")}
+        self.xvfb = None
+        try:
+            self.start()
+        except BaseException:
+            self.__exit__()
+            raise
+        return self
+
+    def start(self):
+        reader, writer = os.pipe()
+        try:
+            self.xvfb = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(writer), "-screen", "0", HIGH_DPI_SCREEN,
+                 "-nolisten", "tcp"], pass_fds=(writer,), stdin=subprocess.DEVNULL,
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        finally:
+            os.close(writer)
+        number = b""
+        while not number.endswith(b"\n") and select.select([reader], [], [], 30)[0]:
+            piece = os.read(reader, 16)
+            if not piece:
+                break
+            number += piece
+        os.close(reader)
+        require("a display of 1600 x 1200 starts", number.strip().isdigit(), number)
+        os.environ["DISPLAY"] = ":" + number.strip().decode()
+        os.environ["WINEPREFIX"] = HIGH_DPI_PREFIX
+        if not os.path.exists(os.path.join(HIGH_DPI_PREFIX, "system.reg")):
+            print("  making the Wine prefix %s" % os.path.relpath(HIGH_DPI_PREFIX, ROOT),
+                  flush=True)
+            wine("wineboot", "-i", timeout=600)
+        run = wine("reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t",
+                   "REG_DWORD", "/d", str(HIGH_DPI), "/f")
+        require("the prefix is set to %d DPI" % HIGH_DPI, run is not None and run.returncode == 0)
+
+    def __exit__(self, *_):
+        if os.environ.get("WINEPREFIX") == HIGH_DPI_PREFIX:
+            subprocess.run([WINESERVER, "-k"], stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        for name, value in self.saved.items():
+            if value is None:
+                os.environ.pop(name, None)
+            else:
+                os.environ[name] = value
+        if self.xvfb is not None:
+            self.xvfb.kill()
+            self.xvfb.wait(timeout=10)
+
+
+def make_double_skin(folder):
+    """The sample skin, each image with a larger twin (name@2x.png): twice its size, each pixel
+    a block of 2 x 2, and over it a checker of one pixel's step, every other pixel darker, which
+    no scaling of the standard image could make."""
+    os.makedirs(folder, exist_ok=True)
+    for name in os.listdir(driver.SKIN):
+        if not name.endswith(".png"):
+            continue
+        shutil.copy(os.path.join(driver.SKIN, name), os.path.join(folder, name))
+        image = driver.Image.open(os.path.join(driver.SKIN, name)).convert("RGBA")
+        width, height = image.width * 2, image.height * 2
+        twice = image.resize((width, height), driver.Image.NEAREST)
+        channels = twice.split()
+        darker = driver.Image.merge("RGBA", [channel.point(lambda value: value * 3 // 4)
+                                             for channel in channels[:3]] + [channels[3]])
+        rows = (bytes([255, 0]) * width)[:width], (bytes([0, 255]) * width)[:width]
+        checker = driver.Image.frombytes(
+            "L", (width, height), b"".join(rows[y % 2] for y in range(height)))
+        driver.Image.composite(darker, twice, checker).save(
+            os.path.join(folder, name[:-len(".png")] + "@2x.png"))
+
+
+def nearest_difference(seen, skin, element):
+    """How near what the window shows in the element's place is to the element as skin draws
+    it, in whichever state is nearest (the pointer may rest on an element)."""
+    return min(driver.difference(seen, skin.drawn(element, state).convert("RGB"))
+               for state in range(skin.table[element][1]))
+
+
+def high_dpi_window():
+    folder = os.path.join(WORK, "skin-double")
+    make_double_skin(folder)
+    product = Product("highdpitest", "高分屏测试")
+    client = {"client.exe": read(os.path.join(BIN, "launch_probe.exe"))}
+    # setupkit checks each larger image against its twin.
+    setup = build_setup(product, client, "high-dpi", skin=folder)
+    with HighDpiDisplay():
+        skin = driver.Skin(folder, HIGH_DPI)
+        with start(setup, product, "high-dpi-setup", skin) as window:
+            require("the install window shows at 192 DPI", window.find(timeout=120))
+            require("with the start button, drawn from the larger images",
+                    window.wait_shows("start", True, timeout=120))
+            save_shot("high-dpi-first", window.capture())
+            screen = driver.screen_size()
+            left, top, width, height = window.geometry
+            check("the window is 1224 x 824 (1200 x 800 of content and a 12-pixel border), "
+                  "centred", (width, height) == (1224, 824) and screen and
+                  (left, top) == ((screen[0] - width) // 2, (screen[1] - height) // 2),
+                  "%s on a screen of %s" % (window.geometry, screen))
+            shot = window.capture()
+            # Each element and a stretch of the background, against the larger images as they
+            # are and against the standard images scaled up.
+            scaled = driver.Skin(driver.SKIN, HIGH_DPI)
+            wrong = []
+            distances = []
+            for element in ("logo", "close", "minimise", "copyright", "start", "browse", "check",
+                            "agree", "protocol"):
+                seen = window.seen(element, shot)
+                twin = nearest_difference(seen, skin, element)
+                standard = nearest_difference(seen, scaled, element)
+                distances.append((twin, standard))
+                if not (twin < 4 and standard > 2 * twin + 4):
+                    wrong.append("%s: %.1f from the twins, %.1f from the standard images" %
+                                 (element, twin, standard))
+            # The shot is the window with its border.
+            x, y = (window.geometry[2] - skin.content[0]) // 2, (window.geometry[3] -
+                                                                  skin.content[1]) // 2
+            patch = (300, 120, 900, 320)
+            seen = shot.crop((x + patch[0], y + patch[1], x + patch[2], y + patch[3]))
+            twin = driver.difference(seen, skin.shown["bg_main.png"].crop(patch).convert("RGB"))
+            standard = driver.difference(seen, scaled.images["bg_main.png"].resize(
+                skin.content, driver.Image.BICUBIC).crop(patch).convert("RGB"))
+            if not (twin < 2 and standard > 2 * twin + 4):
+                wrong.append("background: %.1f from the twin, %.1f from the standard image" %
+                             (twin, standard))
+            distances.append((twin, standard))
+            print("  mean difference from the larger images at most %.1f, from the standard "
+                  "images scaled at least %.1f" % (max(d[0] for d in distances),
+                                                   min(d[1] for d in distances)))
+            check("the screen holds the larger images pixel for pixel, not the standard ones "
+                  "scaled", not wrong, wrong)
+            check("the start button has the focus ring, twice as wide",
+                  window.wait_ring("start", RING, TAB_ORDER))
+            expect_accessible(window, ["logo", "close", "minimise", "copyright", "start",
+                                       "folder", "browse", "check", "protocol"], "start")
+            window.press("Escape")
+            check("Esc on the first page ends setup.exe", window.wait_exit(15) is not None)
+    product.remove()
+
+
 def main():
     if not os.environ.get("DISPLAY"):
         print("setup_window_test: needs a display (run it from scripts/run-tests.sh)")
         return 1
     shutil.rmtree(WORK, ignore_errors=True)
     os.makedirs(WORK)
-    for case in (install_through_the_window, close_while_installing):
+    for case in (install_through_the_window, install_with_the_keyboard, close_while_installing,
+                 high_dpi_window):
         print("== " + case.__name__.replace("_", " "), flush=True)
         try:
             case()

@@ -155,4 +155,45 @@ TEST_F(PayloadTest, RefusesSkinImagesTheInstallerCannotDecode) {
   }
 }
 
+// A larger image (name@2x.png) is shown in place of its twin at high DPI, laid out by the twin's
+// size: it goes in only beside its twin and exactly twice its size (bg.png is 6 x 2, logo.png
+// 3 x 2).
+TEST_F(PayloadTest, LargerImagesMustBeTwiceTheSizeOfTheirTwins) {
+  auto png = [](int width, int height) {
+    return EncodePng({width, height, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, false, {},
+                      PatternColours(width, height, true)});
+  };
+  struct Case {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> files;
+    std::string problem;  // empty: accepted
+  };
+  const std::vector<Case> cases = {
+      {"twice the size", {{"bg@2x.png", png(12, 4)}, {"LOGO@2X.png", png(6, 4)}}, ""},
+      {"too narrow", {{"logo@2x.png", png(5, 4)}},
+       "the skin image logo@2x.png is 5 x 4; as the larger twin of logo.png (3 x 2) it must be "
+       "6 x 4"},
+      {"only taller", {{"bg@2x.png", png(6, 4)}},
+       "the skin image bg@2x.png is 6 x 4; as the larger twin of bg.png (6 x 2) it must be "
+       "12 x 4"},
+      {"without a twin", {{"waiting@2x.png", png(4, 4)}},
+       "the skin image waiting@2x.png has no waiting.png to be the larger twin of"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const auto& [name, bytes] : c.files) WriteBytes(folder_.Path() / "skin" / name, bytes);
+    std::string payload, problem;
+    const bool built = BuildPayload(sources_, config_, payload, problem);
+    EXPECT_EQ(problem, c.problem);
+    EXPECT_EQ(built, c.problem.empty());
+    if (built) {
+      std::map<std::string, std::string> entries = ReadArchiveFiles(payload);
+      for (const auto& [name, bytes] : c.files) EXPECT_EQ(entries[name], bytes) << name;
+    } else {
+      EXPECT_TRUE(payload.empty());
+    }
+    for (const auto& file : c.files) fs::remove(folder_.Path() / "skin" / file.first);
+  }
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "draw/image.h"
+#include "ui/controls/focus_ring_ui.h"
 #include "ui/controls/image_ui.h"
 #include "draw/render.h"
 #include "ui/cursor_kind.h"
@@ -16,6 +17,7 @@
 #include "ui/tray_position.h"
 #include "ui/window_globals.h"
 #include "ui/window_map.h"
+#include "tests/helpers/stand_in_main_window.h"
 
 namespace {
 
@@ -91,21 +93,7 @@ bool TakePosted(HWND window, UINT message, MSG* taken) {
 
 class WindowFramework : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // A stand-in main window: the windows of a test are secondary unless it says otherwise, so
-    // closing them does not post the quit message.
-    standIn_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    g_mainWindow = standIn_;
-    g_elementEvents.clear();
-  }
-  void TearDown() override {
-    g_mainWindow = nullptr;
-    DestroyWindow(standIn_);
-    MSG quit;
-    while (TakePosted(nullptr, WM_QUIT, &quit)) {
-    }
-  }
+  void SetUp() override { g_elementEvents.clear(); }
 
   // A popup at (100, 100) of width x height, without border or blur: its content is its whole
   // client area. Hidden unless asked, since showing and hiding a window without a window manager
@@ -126,7 +114,7 @@ class WindowFramework : public ::testing::Test {
     return key;
   }
 
-  HWND standIn_ = nullptr;
+  StandInMainWindow standIn_;
 };
 
 TEST_F(WindowFramework, CreateMakesTheWindowOnceAndAFactoryMakesTheControls) {
@@ -137,7 +125,7 @@ TEST_F(WindowFramework, CreateMakesTheWindowOnceAndAFactoryMakesTheControls) {
   EXPECT_EQ(window.GetHwnd(), first);
   EXPECT_FALSE(window.HasStyle(WS_CAPTION));
   EXPECT_TRUE(window.HasExStyle(WS_EX_APPWINDOW));
-  EXPECT_EQ(g_mainWindow, standIn_);
+  EXPECT_EQ(g_mainWindow, standIn_.Handle());
 
   TestWindow owned;
   EXPECT_FALSE(owned.Create(WS_POPUP, 0, nullptr, nullptr));  // no module, no owner
@@ -770,6 +758,72 @@ TEST_F(WindowFramework, TheTrayEntryReportsHoverThroughItsCallbackMessage) {
   g_trayMessages.clear();
   SendMessageW(hwnd, kTrayCallback, 3, WM_MOUSEMOVE);
   EXPECT_TRUE(g_trayMessages.empty());
+}
+
+// An element that notes when it gains and loses the focus.
+class FocusElement : public CLayer {
+ public:
+  explicit FocusElement(std::vector<std::string>* heard) : CLayer(kLayerFill), heard_(heard) {}
+  void OnFocus() override { heard_->push_back("focus " + std::to_string(GetId())); }
+  void OnBlur() override { heard_->push_back("blur " + std::to_string(GetId())); }
+
+ private:
+  std::vector<std::string>* heard_;
+};
+
+uint32_t PixelOf(CWindow& window, int x, int y, int width) {
+  GdiFlush();
+  const auto* pixels =
+      reinterpret_cast<const uint32_t*>(window.GetRender()->GetTarget()->GetBits());
+  return pixels[y * width + x] & 0xFFFFFF;
+}
+
+// The keyboard's focus moves as a press moves it, and the ring drawn around the element that
+// has it lies over everything just outside the element, in the theme's two colours (made
+// opaque), while the mouse goes through it to what lies beneath.
+TEST_F(WindowFramework, TheFocusRingFollowsTheFocusOverEverythingAndLetsTheMouseThrough) {
+  constexpr int kWidth = 200, kHeight = 100;
+  TestWindow window;
+  Open(window, kWidth, kHeight);
+  std::vector<std::string> heard;
+  // Fills keep the surface's alpha: these pixels are compared without it.
+  AddFill(window, 0, 0, kWidth, kHeight, 0xFF808080);
+  const int32_t first = window.AddElement(new FocusElement(&heard));
+  const int32_t second = window.AddElement(new FocusElement(&heard));
+  window.SetElementLayout(first, LayoutAt(50, 30, 40, 20));
+  window.SetElementLayout(second, LayoutAt(120, 30, 40, 20));
+  window.FindElement(first)->SetColor(0xFF00FF00);
+  auto* ring = new CFocusRingUI();
+  ring->SetColors(0xFF2979FF, 0x00FFFFFF);
+  const int32_t ringKey = window.AddElement(ring);
+  ASSERT_NE(ringKey, -1);
+  heard.clear();
+
+  window.MoveFocus(first);
+  ring->SetTarget(first);
+  EXPECT_EQ(window.GetFocusKey(), first);
+  ASSERT_TRUE(window.PaintNow());
+  EXPECT_EQ(PixelOf(window, 70, 40, kWidth), 0x00FE00u) << "the element itself";
+  EXPECT_EQ(PixelOf(window, 49, 40, kWidth), 0xFEFEFEu) << "the inner band";
+  EXPECT_EQ(PixelOf(window, 70, 29, kWidth), 0xFEFEFEu) << "the inner band above";
+  EXPECT_EQ(PixelOf(window, 48, 40, kWidth), 0x2878FEu) << "the outer band";
+  EXPECT_EQ(PixelOf(window, 91, 51, kWidth), 0x2878FEu) << "the outer band's corner";
+  EXPECT_EQ(PixelOf(window, 46, 40, kWidth), 0x7F7F7Fu) << "beyond the ring: the background";
+  EXPECT_EQ(PixelOf(window, 118, 40, kWidth), 0x7F7F7Fu) << "no ring around the other one";
+  EXPECT_EQ(window.HitTestElements(48, 40), 0) << "the mouse goes through the ring";
+
+  window.MoveFocus(second);
+  ring->SetTarget(second);
+  window.FindElement(second)->SetVisible(false);
+  ASSERT_TRUE(window.PaintNow());
+  EXPECT_EQ(PixelOf(window, 48, 40, kWidth), 0x7F7F7Fu) << "the ring left the first one";
+  EXPECT_EQ(PixelOf(window, 118, 40, kWidth), 0x7F7F7Fu) << "and rings no hidden one";
+  window.MoveFocus(-1);
+  EXPECT_EQ(window.GetFocusKey(), -1);
+  EXPECT_EQ(heard, (std::vector<std::string>{"focus " + std::to_string(first),
+                                             "blur " + std::to_string(first),
+                                             "focus " + std::to_string(second),
+                                             "blur " + std::to_string(second)}));
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include "tools/setupkit/payload_builder.h"
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <system_error>
 #include <vector>
 
+#include "draw/dpi_scale.h"
 #include "draw/image_decoding.h"
 #include "records/update_info.h"
 #include "support/md5.h"
@@ -99,17 +101,57 @@ bool IsReservedName(const std::string& name) {
   return name == kClientArchive || name == kTheme || name == kUpdateList || name == "app.txt";
 }
 
+// The skin's images by their names in lower case (the installer finds names in any case).
+struct SkinImageSize {
+  std::string name;
+  int width;
+  int height;
+};
+using ImageSizes = std::map<std::string, SkinImageSize>;
+
+std::string LowerCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return text;
+}
+
 // The installer shows a skin file it cannot decode as an empty element, without a word to
-// anyone, so each one is decoded here with the installer's own decoder.
-bool CheckSkinImage(const ArchiveEntry& image, std::string& problem) {
+// anyone, so each one is decoded here with the installer's own decoder; sizes receives its size.
+bool CheckSkinImage(const ArchiveEntry& image, ImageSizes& sizes, std::string& problem) {
   DecodedImage decoded;
   if (DecodeImage(reinterpret_cast<const uint8_t*>(image.bytes.data()), image.bytes.size(),
                   decoded)) {
+    sizes[LowerCase(image.name)] = {image.name, decoded.width, decoded.height};
     return true;
   }
   problem = "the skin image " + image.name + " cannot be decoded by the installer, which reads "
             "only RGB or RGBA PNG and colour or grey JPEG: convert it to RGB or RGBA PNG";
   return false;
+}
+
+// A larger image (name@2x.png) stands in for name.png on screens of 175 % and more, laid out
+// by the standard image's size: it must have that twin and be exactly twice its size, or the
+// window would show it squeezed.
+bool CheckDoubleSizeTwins(const ImageSizes& sizes, std::string& problem) {
+  for (const auto& entry : sizes) {
+    const SkinImageSize& larger = entry.second;
+    const std::string single = SingleSizeName(larger.name);
+    if (single.empty()) continue;
+    const auto twin = sizes.find(LowerCase(single));
+    if (twin == sizes.end()) {
+      problem = "the skin image " + larger.name + " has no " + single + " to be the larger twin of";
+      return false;
+    }
+    const SkinImageSize& standard = twin->second;
+    if (larger.width != 2 * standard.width || larger.height != 2 * standard.height) {
+      problem = "the skin image " + larger.name + " is " + std::to_string(larger.width) + " x " +
+                std::to_string(larger.height) + "; as the larger twin of " + standard.name +
+                " (" + std::to_string(standard.width) + " x " + std::to_string(standard.height) +
+                ") it must be " + std::to_string(2 * standard.width) + " x " +
+                std::to_string(2 * standard.height);
+      return false;
+    }
+  }
+  return true;
 }
 
 bool AddSkin(const std::u16string& skin, std::vector<ArchiveEntry>& payload, std::string& problem) {
@@ -120,6 +162,7 @@ bool AddSkin(const std::u16string& skin, std::vector<ArchiveEntry>& payload, std
   }
   std::vector<ArchiveEntry> images;
   if (!ReadFolderEntries(skin, images, problem)) return false;
+  ImageSizes sizes;
   for (ArchiveEntry& image : images) {
     if (image.folder) continue;
     if (IsReservedName(image.name)) {
@@ -127,10 +170,10 @@ bool AddSkin(const std::u16string& skin, std::vector<ArchiveEntry>& payload, std
                 "part of the package";
       return false;
     }
-    if (!CheckSkinImage(image, problem)) return false;
+    if (!CheckSkinImage(image, sizes, problem)) return false;
     payload.push_back(std::move(image));
   }
-  return true;
+  return CheckDoubleSizeTwins(sizes, problem);
 }
 
 }  // namespace

@@ -320,7 +320,7 @@ TEST_F(SetupkitBuildTest, RefusesWithOneLineAndLeavesNoInstaller) {
       {"unreadable configuration", u"--config", folder_.File(u"gone.txt"),
        "unreadable configuration: "},
       {"client file missing", u"--client", folder_.File(u"other"), "the client folder "},
-      {"missing stub", u"--stub", folder_.File(u"gone.exe"), "cannot copy the installer stub "},
+      {"missing stub", u"--stub", folder_.File(u"gone.exe"), "cannot read the installer stub "},
       {"grey skin image", u"--skin", folder_.File(u"grey skin"),
        "the skin image logo.png cannot be decoded by the installer"},
   };

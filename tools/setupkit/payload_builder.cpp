@@ -136,7 +136,8 @@ bool AddSkin(const std::u16string& skin, std::vector<ArchiveEntry>& payload, std
 bool CanBeUpdated(const CClientInfo& config) { return !config.GetSource().Empty(); }
 
 bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std::string& payload,
-                  std::string& problem) {
+                  std::string& updateList, std::string& problem) {
+  updateList.clear();
   if (sources.download && !CanBeUpdated(config)) {
     problem = "a download-mode installer needs a \"source\" URL in the configuration: the "
               "client's files are downloaded from there";
@@ -167,6 +168,7 @@ bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std:
   if (CanBeUpdated(config)) {
     ArchiveEntry list{kUpdateList, "", false};
     if (!BuildUpdateList(sources, config, list.bytes, problem)) return false;
+    updateList = list.bytes;
     entries.push_back(std::move(list));
   }
   if (!sources.download) {
@@ -175,8 +177,8 @@ bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std:
     if (!ReadFolderEntries(sources.client, clientEntries, problem)) return false;
     clientEntries.insert(clientEntries.end(), sources.programs.begin(), sources.programs.end());
     SortByName(clientEntries);
-    if (!BuildArchive(clientEntries, app.bytes, problem)) return false;
+    if (!BuildArchive(clientEntries, kClientArchive, app.bytes, problem)) return false;
     entries.push_back(std::move(app));
   }
-  return BuildArchive(entries, payload, problem);
+  return BuildArchive(entries, "the payload", payload, problem);
 }

@@ -30,7 +30,8 @@ bool Join(Text512& out, const Text512& base, const std::u16string& name) {
 }
 
 int AddFolderLevel(CUpdateInfo& list, const Text512& urlBase, const Text512& folder,
-                   const Text512& prefix, int depth) {
+                   const Text512& prefix, int depth,
+                   const std::function<void(uint64_t)>& fileRead) {
   if (depth > kMaxDepth) return 0;
   int met = 0;
   for (const FolderEntry& entry : ListFolder(folder.Units())) {
@@ -43,12 +44,14 @@ int AddFolderLevel(CUpdateInfo& list, const Text512& urlBase, const Text512& fol
       EndWith(url, u'/');
       EndWith(path, u'\\');
       EndWith(relative, u'\\');
-      met += AddFolderLevel(list, url, path, relative, depth + 1);
+      met += AddFolderLevel(list, url, path, relative, depth + 1, fileRead);
       continue;
     }
     ++met;
     char16_t digest[33] = {};
-    if (entry.size > INT32_MAX || !Md5HexOfFile(digest, path.Units(), true)) continue;
+    const bool read = entry.size <= INT32_MAX && Md5HexOfFile(digest, path.Units(), true);
+    if (fileRead) fileRead(entry.size);
+    if (!read) continue;
     list.AddFile(relative.Units(), static_cast<int32_t>(entry.size), digest, url.Units());
   }
   return met;
@@ -77,6 +80,12 @@ bool VerifyUpdateItem(const char16_t* folder, const UpdateItem& item) {
 
 int CUpdateInfo::AddFolder(const char16_t* urlBase, const char16_t* folder,
                            const char16_t* prefix) {
+  return AddFolder(urlBase, folder, prefix, nullptr);
+}
+
+int CUpdateInfo::AddFolder(const char16_t* urlBase, const char16_t* folder,
+                           const char16_t* prefix,
+                           const std::function<void(uint64_t)>& fileRead) {
   if (urlBase == nullptr || folder == nullptr || urlBase[0] == 0 || folder[0] == 0) return 0;
   Text512 url, path, relative;
   url.Assign(urlBase);
@@ -85,7 +94,7 @@ int CUpdateInfo::AddFolder(const char16_t* urlBase, const char16_t* folder,
   EndWith(url, u'/');
   EndWith(path, u'\\');
   EndWith(relative, u'\\');
-  return AddFolderLevel(*this, url, path, relative, 0);
+  return AddFolderLevel(*this, url, path, relative, 0, fileRead);
 }
 
 bool CUpdateInfo::VerifyFiles(const char16_t* folder, int* failingIndex) const {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -162,6 +163,16 @@ TEST(UpdateInfo, BuildsFromAFolderAndVerifiesIt) {
   EXPECT_EQ(std::u16string(list.Get(1)->file), u"sub\\b.bin");
   EXPECT_EQ(std::u16string(list.Get(1)->url), u"http://h/app/sub/b.bin");
   EXPECT_EQ(list.Get(1)->size, 70000);
+
+  // A progress display hears of every file read, the empty one too.
+  CUpdateInfo reported;
+  std::vector<uint64_t> sizes;
+  EXPECT_EQ(reported.AddFolder(u"http://h/app", root.c_str(), u"",
+                               [&sizes](uint64_t size) { sizes.push_back(size); }),
+            3);
+  EXPECT_EQ(reported.Count(), 2);
+  std::sort(sizes.begin(), sizes.end());
+  EXPECT_EQ(sizes, (std::vector<uint64_t>{0, 5, 70000}));
 
   int failing = -1;
   EXPECT_TRUE(list.VerifyFiles(root.c_str(), &failing));

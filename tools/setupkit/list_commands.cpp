@@ -15,6 +15,7 @@
 #include "support/packed_container.h"
 #include "support/path_text.h"
 #include "support/xdata.h"
+#include "tools/setupkit/progress_line.h"
 #include "tools/setupkit/tool_output.h"
 
 namespace {
@@ -22,21 +23,16 @@ namespace {
 // As deep as the list's own folder walk goes.
 constexpr int kMaxDepth = 64;
 
-struct FolderScan {
-  int files = 0;
-  std::vector<std::u16string> emptyFiles;
-  std::u16string oversized;  // the first file whose size the list cannot hold
-};
-
-void ScanFolder(const std::u16string& folder, int depth, FolderScan& scan) {
+void ScanLevel(const std::u16string& folder, int depth, FolderScan& scan) {
   if (depth > kMaxDepth) return;
   for (const FolderEntry& entry : ListFolder(folder.c_str())) {
     std::u16string path = folder + u"\\" + entry.name;
     if (entry.isFolder) {
-      ScanFolder(path, depth + 1, scan);
+      ScanLevel(path, depth + 1, scan);
       continue;
     }
     ++scan.files;
+    scan.bytes += entry.size;
     if (entry.size == 0) scan.emptyFiles.push_back(path);
     if (entry.size > INT32_MAX && scan.oversized.empty()) scan.oversized = path;
   }
@@ -64,12 +60,24 @@ bool ParseUninstallList(const uint8_t* bytes, uint32_t n, CUninstInfo& list) {
 
 }  // namespace
 
+FolderScan ScanFolder(const std::u16string& folder) {
+  FolderScan scan;
+  ScanLevel(folder, 0, scan);
+  return scan;
+}
+
+bool AddListedFolder(CUpdateInfo& list, const std::u16string& urlBase,
+                     const std::u16string& folder, const FolderScan& scan) {
+  ProgressLine progress("listing " + Shown(folder), static_cast<uint64_t>(scan.files), scan.bytes);
+  return list.AddFolder(urlBase.c_str(), folder.c_str(), u"",
+                        [&progress](uint64_t bytes) { progress.Advance(bytes); }) != 0;
+}
+
 int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
                 const std::u16string& out, const std::u16string& version, bool packed) {
   if (!IsFolder(folder)) return Fail(Shown(folder) + " is not a folder");
   if (urlBase.empty()) return Fail("the URL base is empty");
-  FolderScan scan;
-  ScanFolder(folder, 0, scan);
+  const FolderScan scan = ScanFolder(folder);
   if (!scan.oversized.empty()) {
     return Fail(Shown(scan.oversized) + " is too large for an update list (2 GB at most)");
   }
@@ -86,7 +94,7 @@ int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
 
   CUpdateInfo list;
   list.SetVersion(version.c_str());
-  list.AddFolder(urlBase.c_str(), folder.c_str(), u"");
+  AddListedFolder(list, urlBase, folder, scan);
   if (list.Count() != listed) {
     return Fail("cannot list every file of " + Shown(folder) +
                 " (unreadable, or its path or URL too long)");

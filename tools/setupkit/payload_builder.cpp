@@ -11,6 +11,7 @@
 #include "support/utf8.h"
 #include "support/xdata.h"
 #include "tools/setupkit/archive_writer.h"
+#include "tools/setupkit/list_commands.h"
 #include "tools/setupkit/tool_output.h"
 
 namespace {
@@ -69,7 +70,7 @@ bool BuildUpdateList(const PackageSources& sources, const CClientInfo& config, s
                      std::string& problem) {
   const std::u16string& client = sources.client;
   CUpdateInfo folderList;
-  folderList.AddFolder(config.GetSource().Units(), client.c_str(), u"");
+  AddListedFolder(folderList, config.GetSource().Units(), client, ScanFolder(client));
   CUpdateInfo list;
   list.SetVersion(config.GetVersion().Units());
   AddPrograms(folderList, sources.programs, config, list);

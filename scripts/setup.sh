@@ -11,6 +11,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine64 xvfb xauth xdotool
   unzip curl imagemagick
+  osslsigncode openssl
   python3-pil python3-xlib fonts-wqy-microhei
 )
 

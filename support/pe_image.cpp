@@ -96,8 +96,10 @@ bool PeImage::Parse(const std::string& bytes, std::string& problem) {
         (section.rawPointer > n || n - section.rawPointer < section.rawSize)) {
       return Refuse(problem, "has a section whose data lies outside the file");
     }
-    const uint64_t extent =
-        section.virtualSize > section.rawSize ? section.virtualSize : section.rawSize;
+    if (section.rawSize != 0 && section.rawPointer < sizeOfHeaders_) {
+      return Refuse(problem, "has a section whose data lies inside its headers");
+    }
+    const uint64_t extent = SectionExtent(section);
     if (section.virtualAddress < addressEnd || section.virtualAddress + extent > UINT32_MAX) {
       return Refuse(problem, "has sections that overlap or are out of order");
     }
@@ -117,8 +119,7 @@ size_t PeImage::DirectoryOffset(int index) const { return directories_ + 8 * ind
 int PeImage::SectionAt(uint32_t rva) const {
   for (size_t i = 0; i < sections_.size(); ++i) {
     const PeSection& section = sections_[i];
-    const uint32_t extent =
-        section.virtualSize > section.rawSize ? section.virtualSize : section.rawSize;
+    const uint32_t extent = SectionExtent(section);
     if (rva >= section.virtualAddress && rva - section.virtualAddress < extent) {
       return static_cast<int>(i);
     }
@@ -130,6 +131,8 @@ bool PeImage::FileOffset(uint32_t rva, uint32_t n, uint32_t& offset) const {
   const int index = SectionAt(rva);
   if (index < 0) return false;
   const PeSection& section = sections_[index];
+  // A section without raw data has nothing in the file; its pointer means nothing.
+  if (section.rawSize == 0) return false;
   // Bytes past the virtual size are not mapped, even when the file holds them.
   uint32_t mapped = section.rawSize;
   if (section.virtualSize != 0 && section.virtualSize < mapped) mapped = section.virtualSize;
@@ -153,6 +156,10 @@ uint32_t PeChecksum(const std::string& bytes, size_t checkSumOffset) {
   }
   sum = (sum & 0xFFFF) + (sum >> 16);
   return static_cast<uint32_t>(sum + n);
+}
+
+uint32_t SectionExtent(const PeSection& section) {
+  return section.virtualSize > section.rawSize ? section.virtualSize : section.rawSize;
 }
 
 uint64_t AlignUp(uint64_t value, uint32_t alignment) {

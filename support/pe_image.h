@@ -51,7 +51,7 @@ class PeImage {
   // The index of the section whose address range holds rva; -1 when none does.
   int SectionAt(uint32_t rva) const;
   // The file offset of the n bytes at rva; false unless they all lie in one section's raw data
-  // that is also mapped.
+  // that is also mapped (and so in the file).
   bool FileOffset(uint32_t rva, uint32_t n, uint32_t& offset) const;
 
   // Where the fields a resource writer changes sit in the file.
@@ -79,6 +79,9 @@ class PeImage {
 // The PE checksum of an image: its 16-bit words summed with the carries folded back in, the
 // checksum field itself left out, plus the image's length.
 uint32_t PeChecksum(const std::string& bytes, size_t checkSumOffset);
+
+// The addresses a section takes: its virtual size, or its raw size when that is larger.
+uint32_t SectionExtent(const PeSection& section);
 
 // value rounded up to a multiple of alignment, a power of two.
 uint64_t AlignUp(uint64_t value, uint32_t alignment);

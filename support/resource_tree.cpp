@@ -317,7 +317,8 @@ std::string ResourceTree::Write(uint32_t rva) const {
         out.Put32(languageEntry, item.language);
         out.Put32(languageEntry + 4, dataEntryAt);
         languageEntry += kEntrySize;
-        out.Put32(dataEntryAt, rva + dataAt);
+        // Empty data names the section's start: at the section's end it would lie outside it.
+        out.Put32(dataEntryAt, item.bytes.empty() ? rva : rva + dataAt);
         out.Put32(dataEntryAt + 4, static_cast<uint32_t>(item.bytes.size()));
         out.Put32(dataEntryAt + 8, item.codePage);
         dataEntryAt += kDataEntrySize;

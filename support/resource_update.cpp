@@ -49,10 +49,6 @@ uint64_t RawEnd(const PeImage& pe) {
   return end;
 }
 
-uint32_t MappedSize(const PeSection& section) {
-  return section.virtualSize != 0 ? section.virtualSize : section.rawSize;
-}
-
 // The image rebuilt with tree as its resources.
 bool Rebuild(const std::string& image, const PeImage& pe, const ResourceTree& tree,
              std::string& out, bool& signatureDropped, std::string& problem) {
@@ -130,8 +126,9 @@ bool Rebuild(const std::string& image, const PeImage& pe, const ResourceTree& tr
       Patch32(out, header + 20, static_cast<uint32_t>(out.size()));
       out.append(image, section.rawPointer, section.rawSize);
     }
-    nextAddress = static_cast<uint32_t>(
-        AlignUp(nextAddress + uint64_t{MappedSize(section)}, sectionAlignment));
+    const uint64_t end = AlignUp(nextAddress + uint64_t{SectionExtent(section)}, sectionAlignment);
+    if (end > kMaxImageSize) return Refuse(problem, "would grow too large with these resources");
+    nextAddress = static_cast<uint32_t>(end);
   }
   if (pe.SymbolTable() != 0) {
     Patch32(out, pe.SymbolTableOffset(),

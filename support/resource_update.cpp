@@ -49,96 +49,123 @@ uint64_t RawEnd(const PeImage& pe) {
   return end;
 }
 
-// The image rebuilt with tree as its resources.
-bool Rebuild(const std::string& image, const PeImage& pe, const ResourceTree& tree,
-             std::string& out, bool& signatureDropped, std::string& problem) {
+// What a rebuild keeps of an image: the section the resources are, where the sections' raw data
+// ends, and where the bytes after it end (at a signature, which goes, or at the file's end).
+struct Layout {
+  int resources = -1;
+  uint64_t rawEnd = 0;
+  uint64_t overlayEnd = 0;
+  bool signatureDropped = false;
+};
+
+bool PlanLayout(const std::string& image, const PeImage& pe, Layout& layout, std::string& problem) {
   const std::vector<PeSection>& sections = pe.Sections();
   const PeDirectory resources = pe.Directory(PeImage::kResourceDirectory);
-  int index = resources.address != 0 ? pe.SectionAt(resources.address) : -1;
+  const int index = resources.address != 0 ? pe.SectionAt(resources.address) : -1;
   if (index < 0 || sections[index].name != kResourceSectionName ||
       resources.address != sections[index].virtualAddress) {
     return Refuse(problem, "has no resource section of its own to rewrite");
   }
   const PeSection& rsrc = sections[index];
-  const int count = static_cast<int>(sections.size());
-  for (int i = index + 1; i < count; ++i) {
-    if (!CanMove(pe, i))
+  const uint64_t rsrcEnd = rsrc.rawPointer + uint64_t{rsrc.rawSize};
+  for (int i = 0; i < static_cast<int>(sections.size()); ++i) {
+    if (i > index && !CanMove(pe, i)) {
       return Refuse(problem, "has sections after its resources that cannot move");
-    if (sections[i].rawSize != 0 &&
-        sections[i].rawPointer < rsrc.rawPointer + uint64_t{rsrc.rawSize}) {
+    }
+    const PeSection& section = sections[i];
+    const bool before = section.rawPointer + uint64_t{section.rawSize} <= rsrc.rawPointer;
+    if (section.rawSize != 0 && i != index &&
+        (i < index ? !before : section.rawPointer < rsrcEnd)) {
       return Refuse(problem, "has sections whose data is out of order");
     }
   }
-  for (int i = 0; i < index; ++i) {
-    if (sections[i].rawSize != 0 &&
-        sections[i].rawPointer + uint64_t{sections[i].rawSize} > rsrc.rawPointer) {
-      return Refuse(problem, "has sections whose data is out of order");
-    }
-  }
-  const uint64_t rawEnd = RawEnd(pe);
-  uint64_t overlayEnd = image.size();
+  layout.resources = index;
+  layout.rawEnd = RawEnd(pe);
+  layout.overlayEnd = image.size();
   const PeDirectory certificates = pe.Directory(PeImage::kCertificateDirectory);
-  signatureDropped = certificates.size != 0;
-  if (signatureDropped) {
-    if (certificates.address < rawEnd ||
+  layout.signatureDropped = certificates.size != 0;
+  if (layout.signatureDropped) {
+    if (certificates.address < layout.rawEnd ||
         uint64_t{certificates.address} + certificates.size != image.size()) {
       return Refuse(problem, "has a signature that is not at its end");
     }
-    overlayEnd = certificates.address;
+    layout.overlayEnd = certificates.address;
   }
   // The symbol table, when there is one, lies among the bytes after the sections, which move.
-  if (pe.SymbolTable() != 0 && (pe.SymbolTable() < rawEnd || pe.SymbolTable() > overlayEnd)) {
+  const uint32_t symbols = pe.SymbolTable();
+  if (symbols != 0 && (symbols < layout.rawEnd || symbols > layout.overlayEnd)) {
     return Refuse(problem, "has a symbol table among its sections");
   }
+  return true;
+}
 
-  const uint32_t fileAlignment = pe.FileAlignment();
-  const uint32_t sectionAlignment = pe.SectionAlignment();
+// Appends the sections after the resources to out, at the next addresses from nextAddress on,
+// pointing the directories that lie in them there. Returns the end of the last one's addresses,
+// 0 when the image would grow too large.
+uint32_t AppendMovedSections(const std::string& image, const PeImage& pe, const Layout& layout,
+                             uint32_t nextAddress, std::string& out) {
+  const std::vector<PeSection>& sections = pe.Sections();
+  for (int i = layout.resources + 1; i < static_cast<int>(sections.size()); ++i) {
+    const PeSection& section = sections[i];
+    for (int d = 0; d < pe.DirectoryCount(); ++d) {
+      const PeDirectory directory = pe.Directory(d);
+      if (d != PeImage::kCertificateDirectory && directory.address != 0 &&
+          pe.SectionAt(directory.address) == i) {
+        Patch32(out, pe.DirectoryOffset(d),
+                directory.address - section.virtualAddress + nextAddress);
+      }
+    }
+    const size_t header = pe.SectionHeaderOffset(i);
+    Patch32(out, header + 12, nextAddress);
+    if (section.rawSize != 0) {
+      out.resize(AlignUp(out.size(), pe.FileAlignment()), '\0');
+      Patch32(out, header + 20, static_cast<uint32_t>(out.size()));
+      out.append(image, section.rawPointer, section.rawSize);
+    }
+    const uint64_t end =
+        AlignUp(nextAddress + uint64_t{SectionExtent(section)}, pe.SectionAlignment());
+    if (end > kMaxImageSize) return 0;
+    nextAddress = static_cast<uint32_t>(end);
+  }
+  return nextAddress;
+}
+
+// The image rebuilt with tree as its resources.
+bool Rebuild(const std::string& image, const PeImage& pe, const ResourceTree& tree,
+             std::string& out, bool& signatureDropped, std::string& problem) {
+  Layout layout;
+  if (!PlanLayout(image, pe, layout, problem)) return false;
+  const PeSection& rsrc = pe.Sections()[layout.resources];
   const std::string content = tree.Write(rsrc.virtualAddress);
-  const uint64_t start = rsrc.rawSize != 0 ? rsrc.rawPointer : AlignUp(rawEnd, fileAlignment);
-  const uint64_t rawSize = AlignUp(content.size(), fileAlignment);
-  if (start + rawSize + (image.size() - start) > kMaxImageSize ||
-      rsrc.virtualAddress + AlignUp(content.size(), sectionAlignment) > kMaxImageSize) {
+  // The tree was read from the section's raw data, so there is some.
+  const uint64_t start = rsrc.rawPointer;
+  const uint64_t rawSize = AlignUp(content.size(), pe.FileAlignment());
+  const uint64_t contentEnd = AlignUp(rsrc.virtualAddress + content.size(), pe.SectionAlignment());
+  if (start + rawSize + (image.size() - start) > kMaxImageSize || contentEnd > kMaxImageSize) {
     return Refuse(problem, "would grow too large with these resources");
   }
   out.assign(image, 0, start);
   out += content;
   out.resize(start + rawSize, '\0');
-  const size_t rsrcHeader = pe.SectionHeaderOffset(index);
+  const size_t rsrcHeader = pe.SectionHeaderOffset(layout.resources);
   Patch32(out, rsrcHeader + 8, static_cast<uint32_t>(content.size()));
   Patch32(out, rsrcHeader + 16, static_cast<uint32_t>(rawSize));
   Patch32(out, rsrcHeader + 20, static_cast<uint32_t>(start));
-
-  uint32_t nextAddress =
-      static_cast<uint32_t>(AlignUp(rsrc.virtualAddress + content.size(), sectionAlignment));
-  for (int i = index + 1; i < count; ++i) {
-    const PeSection& section = sections[i];
-    const size_t header = pe.SectionHeaderOffset(i);
-    for (int d = 0; d < pe.DirectoryCount(); ++d) {
-      const PeDirectory directory = pe.Directory(d);
-      if (d == PeImage::kCertificateDirectory || directory.address == 0 ||
-          pe.SectionAt(directory.address) != i)
-        continue;
-      Patch32(out, pe.DirectoryOffset(d), directory.address - section.virtualAddress + nextAddress);
-    }
-    Patch32(out, header + 12, nextAddress);
-    if (section.rawSize != 0) {
-      out.resize(AlignUp(out.size(), fileAlignment), '\0');
-      Patch32(out, header + 20, static_cast<uint32_t>(out.size()));
-      out.append(image, section.rawPointer, section.rawSize);
-    }
-    const uint64_t end = AlignUp(nextAddress + uint64_t{SectionExtent(section)}, sectionAlignment);
-    if (end > kMaxImageSize) return Refuse(problem, "would grow too large with these resources");
-    nextAddress = static_cast<uint32_t>(end);
-  }
+  const uint32_t imageEnd =
+      AppendMovedSections(image, pe, layout, static_cast<uint32_t>(contentEnd), out);
+  if (imageEnd == 0) return Refuse(problem, "would grow too large with these resources");
   if (pe.SymbolTable() != 0) {
     Patch32(out, pe.SymbolTableOffset(),
-            static_cast<uint32_t>(pe.SymbolTable() - rawEnd + out.size()));
+            static_cast<uint32_t>(pe.SymbolTable() - layout.rawEnd + out.size()));
   }
-  if (rawEnd < overlayEnd) out.append(image, rawEnd, overlayEnd - rawEnd);
+  if (layout.rawEnd < layout.overlayEnd) {
+    out.append(image, layout.rawEnd, layout.overlayEnd - layout.rawEnd);
+  }
 
-  Patch32(out, pe.SizeOfImageOffset(), nextAddress);
+  Patch32(out, pe.SizeOfImageOffset(), imageEnd);
   Patch32(out, pe.DirectoryOffset(PeImage::kResourceDirectory) + 4,
           static_cast<uint32_t>(content.size()));
+  signatureDropped = layout.signatureDropped;
   if (signatureDropped) {
     Patch32(out, pe.DirectoryOffset(PeImage::kCertificateDirectory), 0);
     Patch32(out, pe.DirectoryOffset(PeImage::kCertificateDirectory) + 4, 0);

@@ -1,11 +1,16 @@
 #include "product/product_registration.h"
 
+#include <windows.h>
+
+#include <cstdio>
 #include <string>
 
 #include "product/auto_start.h"
+#include "product/installed_size.h"
 #include "product/product_keys.h"
 #include "product/shortcut_placements.h"
 #include "records/client_info.h"
+#include "records/uninst_info.h"
 #include "support/filesystem_path.h"
 #include "support/path_text.h"
 
@@ -16,6 +21,26 @@ constexpr char16_t kUninstallPrefix[] = u"\u5378\u8F7D";  // "uninstall"
 bool IsFile(const char16_t* path) {
   uint64_t size = 0;
   return GetFileSize(path, &size);
+}
+
+// Today as the list of programs reads an install date: yyyymmdd, local time.
+std::u16string Today() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char text[16];
+  std::snprintf(text, sizeof text, "%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+  return std::u16string(text, text + 8);
+}
+
+// What the files "uninst.dat" names take, in kilobytes: the size the list of programs shows.
+uint32_t EstimatedKilobytes(const char16_t* folder) {
+  char16_t listPath[kPathUnits];
+  CUninstInfo list;
+  if (!ComposePath(listPath, kPathUnits, {folder, SeparatorAfter(folder), u"uninst.dat"}) ||
+      !list.LoadFromFile(listPath)) {
+    return 0;
+  }
+  return InstalledKilobytes(folder, list);
 }
 
 }  // namespace
@@ -42,7 +67,21 @@ bool Register(const IClientInfo& product) {
   WriteUninstallValue(company, app, u"DisplayVersion", version, -1);
   WriteUninstallValue(company, app, u"Publisher", product.GetPublisher().Units(), -1);
   if (hasIcon) WriteUninstallValue(company, app, u"DisplayIcon", icon, -1);
-  if (hasUninstaller) WriteUninstallValue(company, app, u"UninstallString", uninstaller, -1);
+  if (hasUninstaller) {
+    WriteUninstallValue(company, app, u"UninstallString", uninstaller, -1);
+    const std::u16string quiet = u"\"" + std::u16string(uninstaller) + u"\" silent";
+    WriteUninstallValue(company, app, u"QuietUninstallString", quiet.c_str(), -1);
+  }
+  // What the system's list of programs and deployment tools show beside the name; the installer
+  // neither modifies nor repairs from there.
+  WriteUninstallValue(company, app, u"InstallLocation", folder, -1);
+  WriteUninstallValue(company, app, u"InstallDate", Today().c_str(), -1);
+  WriteUninstallNumber(company, app, u"EstimatedSize", EstimatedKilobytes(folder));
+  WriteUninstallNumber(company, app, u"NoModify", 1);
+  WriteUninstallNumber(company, app, u"NoRepair", 1);
+  if (!product.GetHomepage().Empty()) {
+    WriteUninstallValue(company, app, u"URLInfoAbout", product.GetHomepage().Units(), -1);
+  }
 
   char16_t main[kPathUnits];
   const bool hasMain = product.GetMainPath(main);

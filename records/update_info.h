@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -84,6 +85,9 @@ class CUpdateInfo : public IUpdateInfo {
               const char16_t* url) override;
   int AddFolder(const char16_t* urlBase, const char16_t* folder,
                 const char16_t* prefix) override;
+  // The same, calling fileRead with the size of every file it has read, for a progress display.
+  int AddFolder(const char16_t* urlBase, const char16_t* folder, const char16_t* prefix,
+                const std::function<void(uint64_t)>& fileRead);
   const UpdateItem* Get(int index) const override;
   int32_t TotalSize() const override;
   const char16_t* GetVersion() const override;

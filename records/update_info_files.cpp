@@ -31,7 +31,8 @@ bool Join(Text512& out, const Text512& base, const std::u16string& name) {
 }
 
 int AddFolderLevel(CUpdateInfo& list, const Text512& urlBase, const Text512& folder,
-                   const Text512& prefix, int depth) {
+                   const Text512& prefix, int depth,
+                   const std::function<void(uint64_t)>& fileRead) {
   if (depth > kMaxDepth) return 0;
   int met = 0;
   for (const FolderEntry& entry : ListFolder(folder.Units())) {
@@ -44,16 +45,16 @@ int AddFolderLevel(CUpdateInfo& list, const Text512& urlBase, const Text512& fol
       EndWith(url, u'/');
       EndWith(path, u'\\');
       EndWith(relative, u'\\');
-      met += AddFolderLevel(list, url, path, relative, depth + 1);
+      met += AddFolderLevel(list, url, path, relative, depth + 1, fileRead);
       continue;
     }
     ++met;
     char16_t md5[33] = {};
     char16_t sha256[kSha256HexDigits + 1] = {};
-    if (entry.size > INT32_MAX || !Md5HexOfFile(md5, path.Units(), true) ||
-        !Sha256HexOfFile(sha256, path.Units())) {
-      continue;
-    }
+    const bool read = entry.size <= INT32_MAX && Md5HexOfFile(md5, path.Units(), true) &&
+                      Sha256HexOfFile(sha256, path.Units());
+    if (fileRead) fileRead(entry.size);
+    if (!read) continue;
     list.AddItem(NewFileItem(relative.Units(), static_cast<int32_t>(entry.size), md5, sha256,
                              url.Units()));
   }
@@ -111,6 +112,12 @@ bool MatchesUpdateItem(const UpdateItem& item, const uint8_t* bytes, uint32_t n)
 
 int CUpdateInfo::AddFolder(const char16_t* urlBase, const char16_t* folder,
                            const char16_t* prefix) {
+  return AddFolder(urlBase, folder, prefix, nullptr);
+}
+
+int CUpdateInfo::AddFolder(const char16_t* urlBase, const char16_t* folder,
+                           const char16_t* prefix,
+                           const std::function<void(uint64_t)>& fileRead) {
   if (urlBase == nullptr || folder == nullptr || urlBase[0] == 0 || folder[0] == 0) return 0;
   Text512 url, path, relative;
   url.Assign(urlBase);
@@ -119,7 +126,7 @@ int CUpdateInfo::AddFolder(const char16_t* urlBase, const char16_t* folder,
   EndWith(url, u'/');
   EndWith(path, u'\\');
   EndWith(relative, u'\\');
-  return AddFolderLevel(*this, url, path, relative, 0);
+  return AddFolderLevel(*this, url, path, relative, 0, fileRead);
 }
 
 bool CUpdateInfo::VerifyFiles(const char16_t* folder, int* failingIndex) const {

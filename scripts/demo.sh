@@ -131,6 +131,13 @@ echo "== setupkit.exe inspect demo-setup.exe (under Wine)"
 (cd "$OUT" && "$WINE" "$PWD/../../$WINDOWS" inspect demo-setup.exe)
 
 echo
+echo "== the same installer with the native setupkit, without Wine"
+"$NATIVE" build --config samples/config.txt --client "$OUT/client" --skin samples/skin \
+  --theme samples/theme.txt --stub build/windows/bin/setup.exe -o "$OUT/demo-setup-native.exe"
+cmp "$OUT/demo-setup.exe" "$OUT/demo-setup-native.exe" &&
+  echo "identical to what setupkit.exe built, byte for byte"
+
+echo
 echo "== setup.exe through its window: demo-setup.exe on the display $DISPLAY, clicked as a person" \
   "would"
 start_from_nothing

@@ -14,6 +14,7 @@ PACKAGES=(
   # Wine's TLS (only recommended by Wine) and the test server's certificates.
   libgnutls30 openssl
   unzip curl imagemagick
+  osslsigncode openssl
   python3-pil python3-xlib fonts-wqy-microhei
 )
 

@@ -4,18 +4,11 @@
 
 #include "support/byte_scrambler.h"
 #include "support/crc16.h"
+#include "support/little_endian.h"
 
 namespace {
 
 constexpr uint8_t kMarker[4] = {0xFF, 0xFD, 0xFD, 0xFF};
-
-uint32_t ReadLe32(const uint8_t* at) {
-  return at[0] | (at[1] << 8) | (at[2] << 16) | (static_cast<uint32_t>(at[3]) << 24);
-}
-
-void WriteLe32(uint8_t* at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
 
 }  // namespace
 
@@ -48,7 +41,7 @@ uint32_t UnpackContainer(uint8_t* destination, uint32_t destinationCapacity, con
   if (std::memcmp(source, kMarker, sizeof kMarker) != 0) return 0;  // the marker itself damaged
   if (sourceLength < kContainerHeaderSize) return 0;
   uint32_t length = ReadLe32(source + 4);
-  uint16_t word = static_cast<uint16_t>(source[8] | (source[9] << 8));
+  uint16_t word = ReadLe16(source + 8);
   // The length field is data: it must fit both what was given and where it goes.
   if (length > sourceLength - kContainerHeaderSize) return 0;
   if (static_cast<uint64_t>(length) + kContainerHeaderSize > destinationCapacity) return 0;
@@ -65,8 +58,7 @@ uint32_t SealContainer(uint8_t* container, uint32_t payloadLength) {
   uint8_t* payload = container + kContainerHeaderSize;
   uint16_t word = Crc16Update(0, payload, payloadLength, nullptr);
   WriteLe32(container + 4, payloadLength);
-  container[8] = static_cast<uint8_t>(word);
-  container[9] = static_cast<uint8_t>(word >> 8);
+  WriteLe16(container + 8, word);
   uint32_t key = ContainerKey(payloadLength, word);
   if (!ScrambleBytes(payload, payloadLength, key, ContainerRounds(key))) return 0;
   return payloadLength + kContainerHeaderSize;

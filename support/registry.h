@@ -1,7 +1,10 @@
 #pragma once
 
-// The system's registry access: REG_SZ values below HKEY_LOCAL_MACHINE, in the process's default
-// registry view. Texts are UTF-16; capacities and lengths count units. All return true on success.
+#include <cstdint>
+
+// The system's registry access: REG_SZ (and REG_DWORD) values below HKEY_LOCAL_MACHINE, in the
+// process's default registry view. Texts are UTF-16; capacities and lengths count units. All
+// return true on success.
 
 // Reads a value into buffer, always terminated inside it. False, with buffer empty, when the key
 // or value is missing or the value needs all capacity units or more (a cut value would be a
@@ -12,6 +15,8 @@ bool RegistryReadString(const char16_t* subKey, const char16_t* valueName, char1
 // when it is missing. An empty text is written as one zero unit.
 bool RegistryWriteString(const char16_t* subKey, const char16_t* valueName, const char16_t* text,
                          int length);
+// Writes a REG_DWORD value, creating the key when it is missing.
+bool RegistryWriteNumber(const char16_t* subKey, const char16_t* valueName, uint32_t value);
 // True also when the key does not exist.
 bool RegistryDeleteValue(const char16_t* subKey, const char16_t* valueName);
 // Deletes a key without subkeys.

@@ -1,7 +1,6 @@
-#include <windows.h>
-#include <shlobj.h>
-
 #include <gtest/gtest.h>
+#include <shlobj.h>
+#include <windows.h>
 
 #include <filesystem>
 #include <string>
@@ -14,6 +13,7 @@
 #include "product/program_launch.h"
 #include "product/published_list.h"
 #include "records/client_info.h"
+#include "records/uninst_info.h"
 #include "support/md5.h"
 #include "support/path_text.h"
 #include "support/registry.h"
@@ -149,6 +149,68 @@ TEST(ProductRegistration, RegisterWritesKeysAndShortcutsAndUnregisterRemovesThem
   EXPECT_FALSE(fs::exists(group));
   // Nothing left to remove: still a success.
   EXPECT_TRUE(Unregister(client));
+}
+
+// Today, local time, as yyyymmdd.
+std::u16string Today() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  wchar_t text[16];
+  swprintf(text, 16, L"%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+  return AsUtf16(text);
+}
+
+TEST(ProductRegistration, TheUninstallEntryHoldsWhatTheListOfProgramsShows) {
+  struct Case {
+    const char* name;
+    const char16_t* homepage;
+  };
+  const Case cases[] = {{"with a homepage", u"http://www.example.com/about"},
+                        {"without a homepage", u""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestProduct product;
+    CClientInfo& client = product.client;
+    client.SetHomepage(c.homepage);
+    const fs::path folder = product.folder.Path();
+    fs::create_directories(folder / "data");
+    WriteBytes(folder / "client.exe", std::string(3000, 'c'));
+    WriteBytes(folder / "unins000.exe", std::string(1000, 'u'));
+    WriteBytes(folder / "data" / "blob.bin", std::string(5000, 'b'));
+    CUninstInfo list;
+    for (const char16_t* entry : {u"client.exe", u"unins000.exe", u"data\\", u"data\\blob.bin",
+                                  u"data\\gone.bin", u"..\\elsewhere.bin"}) {
+      list.Add(entry, -1);
+    }
+    ASSERT_TRUE(list.SaveToFile((folder / "uninst.dat").u16string().c_str()));
+    const std::u16string before = Today();
+    ASSERT_TRUE(Register(client));
+    const std::u16string after = Today();
+
+    const std::u16string key = UninstallKey(client);
+    const std::u16string installFolder = client.GetInstallFolder().Units();
+    EXPECT_EQ(ReadValue(key, u"InstallLocation"), installFolder);
+    const std::u16string date = ReadValue(key, u"InstallDate");
+    EXPECT_TRUE(date == before || date == after) << fs::path(date).string();
+    EXPECT_EQ(ReadValue(key, u"QuietUninstallString"),
+              u"\"" + installFolder + u"unins000.exe\" silent");
+    EXPECT_EQ(ReadValue(key, u"URLInfoAbout"), *c.homepage ? c.homepage : u"<missing>");
+    struct Number {
+      const char16_t* name;
+      uint32_t value;
+    };
+    // 9,000 bytes of listed files that are there: 9 KB, rounded up.
+    for (const Number& number :
+         {Number{u"EstimatedSize", 9}, Number{u"NoModify", 1}, Number{u"NoRepair", 1}}) {
+      SCOPED_TRACE(fs::path(number.name).string());
+      StoredValue stored = ReadStored(key, number.name);
+      EXPECT_EQ(stored.type, static_cast<DWORD>(REG_DWORD));
+      ASSERT_EQ(stored.units.size(), 2u);
+      EXPECT_EQ(stored.units[0] | static_cast<uint32_t>(stored.units[1]) << 16, number.value);
+    }
+    ASSERT_TRUE(Unregister(client));
+    EXPECT_FALSE(KeyExists(key));
+  }
 }
 
 TEST(ProductRegistration, AutoStartWritesTheRecordedMainPathUnderTheName) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -298,6 +299,16 @@ TEST(UpdateInfo, BuildsFromAFolderAndVerifiesIt) {
   EXPECT_EQ(list.Get(1)->size, 70000);
   EXPECT_EQ(std::u16string(list.Get(0)->sha256), Sha256Of("hello"));
   EXPECT_EQ(std::u16string(list.Get(1)->sha256), Sha256Of(std::string(70000, 'b')));
+
+  // A progress display hears of every file read, the empty one too.
+  CUpdateInfo reported;
+  std::vector<uint64_t> sizes;
+  EXPECT_EQ(reported.AddFolder(u"http://h/app", root.c_str(), u"",
+                               [&sizes](uint64_t size) { sizes.push_back(size); }),
+            3);
+  EXPECT_EQ(reported.Count(), 2);
+  std::sort(sizes.begin(), sizes.end());
+  EXPECT_EQ(sizes, (std::vector<uint64_t>{0, 5, 70000}));
 
   int failing = -1;
   EXPECT_TRUE(list.VerifyFiles(root.c_str(), &failing));

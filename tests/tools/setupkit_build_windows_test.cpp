@@ -1,7 +1,6 @@
+#include <gtest/gtest.h>
 #include <png.h>
 #include <windows.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -9,17 +8,22 @@
 #include <string>
 
 #include "product/product_registration.h"
+#include "product/program_launch.h"
 #include "records/client_info.h"
 #include "support/handle.h"
-#include "support/process_control.h"
 #include "support/module_library.h"
+#include "support/process_control.h"
 #include "support/registry.h"
 #include "support/resource_reader.h"
+#include "support/utf8.h"
+#include "support/wide_text.h"
 #include "support/xdata.h"
 #include "tests/helpers/byte_pattern.h"
 #include "tests/helpers/image_files.h"
 #include "tests/helpers/setupkit_run.h"
+#include "tests/helpers/shipped_product.h"
 #include "tests/helpers/temp_folder.h"
+#include "tests/helpers/test_http_server.h"
 #include "tests/helpers/windows_test_support.h"
 #include "tests/helpers/zip_builder.h"
 
@@ -62,8 +66,9 @@ class SetupkitBuildTest : public ::testing::Test {
 
   // The client packed with the configuration in the file config, and the options extra.
   ToolRun BuildFrom(const char16_t* config, std::vector<std::u16string> extra) {
-    std::vector<std::u16string> args = {u"build",  u"--config", folder_.File(config), u"--client",
-                                        folder_.File(u"client"), u"-o", Setup()};
+    std::vector<std::u16string> args = {
+        u"build", u"--config", folder_.File(config), u"--client", folder_.File(u"client"),
+        u"-o",    Setup()};
     args.insert(args.end(), extra.begin(), extra.end());
     return RunSetupkitCaptured(args);
   }
@@ -143,8 +148,8 @@ TEST_F(SetupkitBuildTest, InstallerCarriesConfigurationAndPayloadInEitherMode) {
 
     XData tail;
     ASSERT_TRUE(LoadPackedResourceFromFile(tail, Setup().c_str(), u"TAIL", 1));
-    std::map<std::string, std::string> payload = ReadArchiveFiles(
-        std::string(reinterpret_cast<const char*>(tail.Data()), tail.Length()));
+    std::map<std::string, std::string> payload =
+        ReadArchiveFiles(std::string(reinterpret_cast<const char*>(tail.Data()), tail.Length()));
     EXPECT_EQ(payload["bg.png"], SkinBackground());
     EXPECT_EQ(payload["theme.txt"], "\"title\"=\"#FFFFFF\"\r\n");
     EXPECT_EQ(payload.count("update.xml"), 1u);
@@ -162,9 +167,9 @@ TEST_F(SetupkitBuildTest, InstallerCarriesConfigurationAndPayloadInEitherMode) {
     EXPECT_NE(inspect.out.find("\n  bg.png " + std::to_string(payload["bg.png"].size()) + "\n"),
               std::string::npos)
         << inspect.out;
-    EXPECT_NE(inspect.out.find("\n  update.xml " + std::to_string(payload["update.xml"].size()) +
-                               "\n"),
-              std::string::npos);
+    EXPECT_NE(
+        inspect.out.find("\n  update.xml " + std::to_string(payload["update.xml"].size()) + "\n"),
+        std::string::npos);
     EXPECT_EQ(inspect.out.find("  app.zip ") != std::string::npos, !download);
     EXPECT_NE(inspect.out.find(download ? "mode: download\n" : "mode: archive\n"),
               std::string::npos);
@@ -191,8 +196,8 @@ TEST_F(SetupkitBuildTest, WithoutSourceBuildsAnArchiveInstallerThatInstalls) {
   // Only the client: no update list, and no skin, so the stub's own images serve.
   XData tail;
   ASSERT_TRUE(LoadPackedResourceFromFile(tail, Setup().c_str(), u"TAIL", 1));
-  std::map<std::string, std::string> payload = ReadArchiveFiles(
-      std::string(reinterpret_cast<const char*>(tail.Data()), tail.Length()));
+  std::map<std::string, std::string> payload =
+      ReadArchiveFiles(std::string(reinterpret_cast<const char*>(tail.Data()), tail.Length()));
   ASSERT_EQ(payload.size(), 1u);
   std::map<std::string, std::string> app = ReadArchiveFiles(payload["app.zip"]);
   ExpectStampedPrograms(app, {"unins000.exe", "update.exe"});
@@ -218,6 +223,38 @@ TEST_F(SetupkitBuildTest, WithoutSourceBuildsAnArchiveInstallerThatInstalls) {
                                  u"UninstallString", uninstaller, MAX_PATH));
   EXPECT_EQ(fs::path(uninstaller), installed / "unins000.exe");
   EXPECT_TRUE(fs::exists(installed / "update.exe"));
+
+  // The entry the system's list of programs reads: where, when, how large, and how to remove it
+  // without asking; then that removes the product and the entry with every value in it.
+  const std::u16string entry =
+      u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OfflineVendoroffline";
+  char16_t value[MAX_PATH] = {};
+  ASSERT_TRUE(RegistryReadString(entry.c_str(), u"InstallLocation", value, MAX_PATH));
+  EXPECT_EQ(fs::path(value), installed / "");
+  ASSERT_TRUE(RegistryReadString(entry.c_str(), u"InstallDate", value, MAX_PATH));
+  EXPECT_EQ(std::u16string(value).size(), 8u);
+  uint64_t bytes = 0;
+  for (const auto& item : fs::recursive_directory_iterator(installed)) {
+    if (item.is_regular_file() && item.path().filename() != "uninst.dat") bytes += item.file_size();
+  }
+  DWORD kilobytes = 0;
+  DWORD size = sizeof kilobytes;
+  ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, AsWide(entry.c_str()), L"EstimatedSize",
+                         RRF_RT_REG_DWORD, nullptr, &kilobytes, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(kilobytes, (bytes + 1023) / 1024);
+  ASSERT_TRUE(RegistryReadString(entry.c_str(), u"QuietUninstallString", value, MAX_PATH));
+  const std::u16string quiet = value;
+  ASSERT_EQ(quiet, u"\"" + (installed / "unins000.exe").u16string() + u"\" silent");
+  EXPECT_EQ(RunAndWait(quiet.substr(1, quiet.size() - 9), u"silent"), 0u);
+  EXPECT_FALSE(RegistryReadString(entry.c_str(), u"DisplayName", value, MAX_PATH));
+  EXPECT_FALSE(RegistryReadString(entry.c_str(), u"InstallLocation", value, MAX_PATH));
+  EXPECT_TRUE(WaitUntilGone(installed));
+  // The copy that removed the uninstaller waits for the next start of Windows to go.
+  char16_t copy[MAX_PATH];
+  if (TempProgramCopyPath(u"offline", u"uninstall", copy)) {
+    for (int i = 0; i < 50 && fs::exists(copy) && !DeleteFileW(AsWide(copy)); ++i) Sleep(100);
+  }
 }
 
 // The uninstaller and the updater the client gets: stamped with the configuration, in the
@@ -250,8 +287,8 @@ TEST_F(SetupkitBuildTest, ClientGetsTheStampedProgramsUnlessItHasItsOwnOrLeavesT
     ASSERT_EQ(build.status, 0) << build.err;
     XData tail;
     ASSERT_TRUE(LoadPackedResourceFromFile(tail, Setup().c_str(), u"TAIL", 1));
-    std::map<std::string, std::string> payload = ReadArchiveFiles(
-        std::string(reinterpret_cast<const char*>(tail.Data()), tail.Length()));
+    std::map<std::string, std::string> payload =
+        ReadArchiveFiles(std::string(reinterpret_cast<const char*>(tail.Data()), tail.Length()));
     std::map<std::string, std::string> app = ReadArchiveFiles(payload["app.zip"]);
 
     // The list of a folder holding exactly the client archive's files.
@@ -270,7 +307,6 @@ TEST_F(SetupkitBuildTest, ClientGetsTheStampedProgramsUnlessItHasItsOwnOrLeavesT
   }
 }
 
-
 // One bit flipped in either resource of a built installer makes it one inspect refuses.
 TEST_F(SetupkitBuildTest, InspectRefusesAnInstallerWithADamagedResource) {
   ASSERT_EQ(Build({}).status, 0);
@@ -286,8 +322,8 @@ TEST_F(SetupkitBuildTest, InspectRefusesAnInstallerWithADamagedResource) {
     {
       ModuleLibrary library(Setup().c_str());
       stored.resize(ReadResource(nullptr, 0, library.Handle(), c.type, 1));
-      ASSERT_EQ(ReadResource(stored.data(), static_cast<uint32_t>(stored.size()),
-                             library.Handle(), c.type, 1),
+      ASSERT_EQ(ReadResource(stored.data(), static_cast<uint32_t>(stored.size()), library.Handle(),
+                             c.type, 1),
                 stored.size());
     }
     std::string damaged = stored;
@@ -306,9 +342,9 @@ TEST_F(SetupkitBuildTest, RefusesWithOneLineAndLeavesNoInstaller) {
   fs::create_directories(folder_.Path() / "other");
   WriteBytes(folder_.Path() / "other" / "readme.txt", "no client here");
   fs::create_directories(folder_.Path() / "grey skin");
-  WriteBytes(folder_.Path() / "grey skin" / "logo.png",
-             EncodePng({4, 4, PNG_COLOR_TYPE_GRAY, 8, false, false, {},
-                        PatternColours(4, 4, false)}));
+  WriteBytes(
+      folder_.Path() / "grey skin" / "logo.png",
+      EncodePng({4, 4, PNG_COLOR_TYPE_GRAY, 8, false, false, {}, PatternColours(4, 4, false)}));
   struct Case {
     const char* name;
     const char16_t* option;
@@ -320,7 +356,7 @@ TEST_F(SetupkitBuildTest, RefusesWithOneLineAndLeavesNoInstaller) {
       {"unreadable configuration", u"--config", folder_.File(u"gone.txt"),
        "unreadable configuration: "},
       {"client file missing", u"--client", folder_.File(u"other"), "the client folder "},
-      {"missing stub", u"--stub", folder_.File(u"gone.exe"), "cannot copy the installer stub "},
+      {"missing stub", u"--stub", folder_.File(u"gone.exe"), "cannot read the installer stub "},
       {"grey skin image", u"--skin", folder_.File(u"grey skin"),
        "the skin image logo.png cannot be decoded by the installer"},
   };
@@ -335,6 +371,52 @@ TEST_F(SetupkitBuildTest, RefusesWithOneLineAndLeavesNoInstaller) {
     EXPECT_FALSE(fs::exists(fs::path(Setup())));
   }
   EXPECT_EQ(RunSetupkitCaptured({u"build", u"--client"}).status, 1);
+}
+
+}  // namespace
+
+namespace {
+
+class SetupkitPublishTest : public HttpServerTest {};
+
+// A file name as a URL path carries it: bytes past ASCII percent-encoded.
+std::string Escaped(const std::string& name) {
+  std::string out;
+  for (unsigned char c : name) {
+    char escape[4];
+    std::snprintf(escape, sizeof escape, "%%%02X", c);
+    out += c < 0x80 ? std::string(1, static_cast<char>(c)) : std::string(escape);
+  }
+  return out;
+}
+
+// The published folder, uploaded as it is to a plain web server (the tests' server keeps files
+// by name and serves them back), is all a download-mode install needs: the list and every file
+// at the place its URL names.
+TEST_F(SetupkitPublishTest, ThePublishedFolderServesADownloadModeInstall) {
+  ShippedProduct product("source=" + Utf16ToUtf8(Url("/file/app").c_str()) +
+                         ";\nconfig=" + Utf16ToUtf8(Url("/file/update.xml").c_str()) + ";\n");
+  const fs::path site = product.Temp().Path() / "site";
+  ToolRun build = product.Build(
+      {u"--download", u"--no-uninstaller", u"--no-updater", u"--publish", site.u16string()});
+  ASSERT_EQ(build.status, 0) << build.err;
+  EXPECT_NE(build.err.find("served at " + Utf16ToUtf8(Url("/file/").c_str()) + "\n"),
+            std::string::npos)
+      << build.err;
+  int uploaded = 0;
+  for (const auto& item : fs::recursive_directory_iterator(site)) {
+    if (!item.is_regular_file()) continue;
+    ASSERT_TRUE(Keep(Escaped(item.path().lexically_relative(site).generic_u8string()),
+                     ReadBytes(item.path())));
+    ++uploaded;
+  }
+  EXPECT_EQ(uploaded, static_cast<int>(product.ClientFiles().size()) + 1);
+  ASSERT_EQ(product.Install(), 0u);
+  for (const auto& [name, bytes] : product.ClientFiles()) {
+    EXPECT_EQ(ReadBytes(product.Folder() / fs::u8path(name)), bytes) << name;
+  }
+  EXPECT_GE(Served("update.xml"), 1);
+  EXPECT_EQ(Served("app/readme.txt"), 1);
 }
 
 }  // namespace

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # The native and the windows setupkit must make byte-identical containers and client records,
 # read each other's, and both must refuse damaged input without creating the output. Both must
-# zip a folder into the same entries, encrypted with the archive password, that read back whole,
-# and write the same update list for it, signed into the same signature by either's keys.
+# zip a folder into the same archive, encrypted with the archive password, that reads back whole,
+# and write the same update list for it, signed into the same signature by either's keys. Both
+# must build the same installer from the same inputs, run after run, stamp the same bytes into
+# every stub and inspect alike; a signed installer and the programs it installs must verify
+# against the signing CA.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/wine-env.sh
 ROOT=$PWD
 NATIVE=$PWD/build/native/bin/setupkit
 WINDOWS=$PWD/build/windows/bin/setupkit.exe
+BIN=$PWD/build/windows/bin
 PASSWORD=$(sed -n 's/^ARCHIVE_PASSWORD:STRING=//p' build/native/CMakeCache.txt)
 
 work=$(mktemp -d)
@@ -103,6 +107,7 @@ PYTHON
 check "the native archive reads back" read_archive native.zip >native.list
 check "the windows archive reads back" read_archive windows.zip >windows.list
 check "both archives hold the same entries" cmp -s native.list windows.list
+check "both builds make the same archive, byte for byte" cmp -s native.zip windows.zip
 check "every file and folder is an entry" test "$(wc -l <native.list)" -eq 7
 mkdir empty-folder
 native zip empty-folder n-empty.zip
@@ -170,6 +175,117 @@ cp w.key w.key.before
 windows keygen w.key other.pub
 check "windows keygen never replaces a key" test $? -eq 1 -a ! -e other.pub
 check "... and leaves it as it was" cmp -s w.key w.key.before
+
+# Installers: the same inputs make the same bytes in both builds and in every run, in archive and
+# download mode and without a "source"; inspect prints the same for both.
+cp "$ROOT/samples/config.txt" build.txt
+sed -i 's|^source=.*|source=http://127.0.0.1/cross/app;|; s|^config=.*|config=http://127.0.0.1/cross/update.xml;|' build.txt
+grep -v '^source=\|^config=' build.txt >offline.txt
+build_with() {
+  local tool=$1 out=$2
+  shift 2
+  $tool build --config build.txt --client client --skin "$ROOT/samples/skin" \
+    --theme "$ROOT/samples/theme.txt" --stub "$BIN/setup.exe" -o "$out" "$@"
+}
+for mode in archive download offline; do
+  options=()
+  [ "$mode" = download ] && options=(--download)
+  if [ "$mode" = offline ]; then
+    native build --config offline.txt --client client --stub "$BIN/setup.exe" -o "$mode.n.exe"
+    native build --config offline.txt --client client --stub "$BIN/setup.exe" -o "$mode.again.exe"
+    windows build --config offline.txt --client client --stub "$BIN/setup.exe" -o "$mode.w.exe"
+  else
+    build_with native "$mode.n.exe" "${options[@]}"
+    build_with native "$mode.again.exe" "${options[@]}"
+    build_with windows "$mode.w.exe" "${options[@]}"
+  fi
+  check "the $mode installer is the same in both builds" cmp -s "$mode.n.exe" "$mode.w.exe"
+  check "the $mode installer is the same in every run" cmp -s "$mode.n.exe" "$mode.again.exe"
+  native inspect "$mode.w.exe" >"$mode.inspected.n"
+  windows inspect "$mode.n.exe" >"$mode.inspected.w"
+  check "both inspect the $mode installer alike" cmp -s "$mode.inspected.n" "$mode.inspected.w"
+done
+check "inspect tells the mode" grep -q '^mode: download$' download.inspected.n
+check "inspect tells the stub's size" grep -q "^stub: $(stat -c %s "$BIN/setup.exe") bytes$" archive.inspected.n
+
+# The published folders of both builds are the same.
+build_with native published.n.exe --publish published.n
+build_with windows published.w.exe --publish published.w
+check "both publish the same folder" diff -r published.n published.w
+check "the folder holds the list and the files below source" \
+  test -f published.n/update.xml -a -f published.n/app/client.exe -a -f published.n/app/unins000.exe
+
+# stamp writes the same bytes in both builds into every stub, also one that carries a record
+# already, for every record, up to the largest one.
+python3 - >largest.txt <<'PYTHON'
+widths = {"app": 127, "name": 127, "company": 127, "publisher": 127, "version": 127,
+          "detect": 255, "action": 255}
+keys = ["app", "name", "company", "publisher", "version", "style", "detect", "action",
+        "homepage", "notify", "protocol", "source", "config", "source2", "config2"]
+for key in keys:
+    value = "#FFFFFFFF" if key == "style" else "\u5ba2" * widths.get(key, 511)
+    print(f"{key}={value};")
+PYTHON
+native config largest.txt largest.rec --packed
+native config vendor.txt small.rec --packed
+native config vendor.txt plain.rec
+cp "$BIN/setup.exe" stamped-stub.exe
+native stamp stamped-stub.exe small.rec
+for stub in "$BIN/setup.exe" stamped-stub.exe "$BIN/unins000.exe" "$BIN/update.exe" "$BIN/resource_target.exe"; do
+  for record in small.rec plain.rec largest.rec; do
+    cp "$stub" by-native.exe
+    cp "$stub" by-windows.exe
+    native stamp by-native.exe "$record"
+    windows stamp by-windows.exe "$record"
+    check "both stamp $record into $(basename "$stub") alike" cmp -s by-native.exe by-windows.exe
+  done
+done
+native show by-native.exe >shown-largest.n
+native show largest.rec >shown-largest.rec
+check "the largest record reads back from the stamped program" cmp -s shown-largest.n shown-largest.rec
+
+# Signing: a throwaway CA and a code-signing certificate made here; the signed installer and the
+# programs it installs verify against that CA, and with SOURCE_DATE_EPOCH two signed builds are
+# the same. The windows build finds no osslsigncode.exe on its path and refuses with one line.
+openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 -subj "/CN=Cross CA" 2>/dev/null
+openssl req -newkey rsa:2048 -nodes -keyout signer.key -out signer.csr \
+  -subj "/CN=Example Vendor/O=Example" 2>/dev/null
+printf 'extendedKeyUsage=codeSigning\nkeyUsage=digitalSignature\n' >signer.ext
+openssl x509 -req -in signer.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 \
+  -extfile signer.ext -out signer.pem 2>/dev/null
+openssl pkcs12 -export -inkey signer.key -in signer.pem -certfile ca.pem -out signer.p12 \
+  -passout pass:cross-secret
+sed "s/^app=.*/app=crosscheck$$;/; s/^company=.*/company=CrossCheck;/" build.txt >signed.txt
+sign_with() {
+  local tool=$1 out=$2
+  shift 2
+  SETUPKIT_SIGN_PASSWORD=cross-secret SOURCE_DATE_EPOCH=1700000000 $tool build --config signed.txt \
+    --client client --stub "$BIN/setup.exe" --sign-pkcs12 signer.p12 -o "$out" "$@"
+}
+sign_with native signed.exe
+sign_with native signed.again.exe
+check "the signed installer verifies" osslsigncode verify -CAfile ca.pem -in signed.exe >/dev/null
+check "two signed builds are the same" cmp -s signed.exe signed.again.exe
+native inspect signed.exe >signed.inspected
+check "inspect names the installer's signer" grep -q '^signature: signed by Example Vendor$' signed.inspected
+check "inspect names the programs' signer" \
+  test "$(grep -c '^  u.*\.exe signed by Example Vendor$' signed.inspected)" -eq 2
+sign_with native bad-url.exe --timestamp-url ftp://tsa.example/
+check "a time-stamping URL that is none is refused" test $? -eq 1 -a ! -e bad-url.exe
+sign_with windows windows-signed.exe
+check "the windows build without osslsigncode.exe refuses" test $? -eq 1 -a ! -e windows-signed.exe
+check "with one line" test "$(grep -c 'needs osslsigncode, which is not on the path' windows.err)" -eq 1
+# Wine's drive Z: is the root of the file system.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+(cd "$BIN" && "$WINE" install_headless.exe "$(windows_path "$work/signed.exe")" \
+  "$(windows_path "$work/installed")") >/dev/null 2>&1
+check "the signed installer installs" cmp -s installed/client.exe client/client.exe
+for program in unins000.exe update.exe; do
+  check "the installed $program verifies" osslsigncode verify -CAfile ca.pem -in "installed/$program" >/dev/null
+done
+"$WINE" "installed/unins000.exe" silent >/dev/null 2>&1
+for _ in $(seq 100); do [ -e installed ] || break; sleep 0.2; done
+check "the signed install uninstalls" test ! -e installed/client.exe
 
 native pack only-one-argument
 check "native usage error exits 2" test $? -eq 2

@@ -53,9 +53,10 @@ TEST_F(PayloadTest, CarriesSkinThemeListAndTheEncryptedClient) {
   for (bool download : {false, true}) {
     SCOPED_TRACE(download ? "download" : "archive");
     sources_.download = download;
-    std::string payload, problem;
-    ASSERT_TRUE(BuildPayload(sources_, config_, payload, problem)) << problem;
+    std::string payload, listed, problem;
+    ASSERT_TRUE(BuildPayload(sources_, config_, payload, listed, problem)) << problem;
     std::map<std::string, std::string> entries = ReadArchiveFiles(payload);
+    EXPECT_EQ(entries["update.xml"], listed);
     EXPECT_EQ(entries.size(), download ? 4u : 5u);
     EXPECT_EQ(entries["bg.png"], SkinPng(6, PNG_COLOR_TYPE_RGB));
     EXPECT_EQ(entries["logo.png"], SkinPng(3, PNG_COLOR_TYPE_RGB_ALPHA));
@@ -84,8 +85,9 @@ TEST_F(PayloadTest, WithoutSourceOnlyTheClientArchiveGoesIn) {
   sources.skin.clear();
   sources.theme.clear();
   config_.SetSource(u"");
-  std::string payload, problem;
-  ASSERT_TRUE(BuildPayload(sources, config_, payload, problem)) << problem;
+  std::string payload, list, problem;
+  ASSERT_TRUE(BuildPayload(sources, config_, payload, list, problem)) << problem;
+  EXPECT_EQ(list, "");
   std::map<std::string, std::string> entries = ReadArchiveFiles(payload);
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(ReadArchiveFiles(entries["app.zip"]), client_);
@@ -121,8 +123,8 @@ TEST_F(PayloadTest, RefusesWhatWouldMakeABrokenInstaller) {
     CClientInfo config = config_;
     config.SetClientFile(c.clientFile);
     config.SetSource(c.source);
-    std::string payload, problem;
-    EXPECT_FALSE(BuildPayload(sources, config, payload, problem));
+    std::string payload, list, problem;
+    EXPECT_FALSE(BuildPayload(sources, config, payload, list, problem));
     EXPECT_EQ(problem.rfind(c.problemStart, 0), 0u) << problem;
     EXPECT_EQ(problem.find('\n'), std::string::npos);
     EXPECT_TRUE(payload.empty());
@@ -146,8 +148,8 @@ TEST_F(PayloadTest, RefusesSkinImagesTheInstallerCannotDecode) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     WriteBytes(folder_.Path() / "skin" / "btn_start.png", c.bytes);
-    std::string payload, problem;
-    EXPECT_FALSE(BuildPayload(sources_, config_, payload, problem));
+    std::string payload, list, problem;
+    EXPECT_FALSE(BuildPayload(sources_, config_, payload, list, problem));
     EXPECT_EQ(problem.rfind("the skin image btn_start.png cannot be decoded", 0), 0u) << problem;
     EXPECT_NE(problem.find("convert it to RGB or RGBA PNG"), std::string::npos);
     EXPECT_EQ(problem.find('\n'), std::string::npos);
@@ -182,8 +184,8 @@ TEST_F(PayloadTest, LargerImagesMustBeTwiceTheSizeOfTheirTwins) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     for (const auto& [name, bytes] : c.files) WriteBytes(folder_.Path() / "skin" / name, bytes);
-    std::string payload, problem;
-    const bool built = BuildPayload(sources_, config_, payload, problem);
+    std::string payload, list, problem;
+    const bool built = BuildPayload(sources_, config_, payload, list, problem);
     EXPECT_EQ(problem, c.problem);
     EXPECT_EQ(built, c.problem.empty());
     if (built) {

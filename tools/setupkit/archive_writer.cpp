@@ -1,6 +1,8 @@
 #include "tools/setupkit/archive_writer.h"
 
 #include <minizip/zip.h>
+// After zlib and minizip, whose types it uses.
+#include <minizip/crypt.h>
 
 #include <algorithm>
 #include <cstring>
@@ -8,20 +10,25 @@
 #include <memory>
 #include <system_error>
 
+#include "support/md5.h"
 #include "support/utf8.h"
 #include "support/xdata.h"
 #include "support/xzip.h"
+#include "tools/setupkit/progress_line.h"
 #include "tools/setupkit/tool_output.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
+constexpr unsigned long kEncryptedFlag = 0x0001;
 constexpr unsigned long kUtf8NameFlag = 0x0800;
 constexpr unsigned long kFolderAttribute = 0x10;
 constexpr unsigned long kMadeByMsDos = 0;
 // 1980-01-01 00:00, the first time the format can hold.
 constexpr unsigned long kFixedDosTime = (1ul << 21) | (1ul << 16);
+// The encryption header before every entry's data.
+constexpr int kRandomHeaderSize = 12;
 // The largest piece minizip takes in one write.
 constexpr size_t kWritePiece = 1u << 30;
 
@@ -80,24 +87,83 @@ struct ZipCloser {
 };
 using ZipWriter = std::unique_ptr<void, ZipCloser>;
 
+// The bytes of an entry as deflate compresses them raw, the way the format stores them; the
+// stream's guess whether they are text goes into the entry's internal attributes.
+bool Deflate(const std::string& bytes, std::string& compressed, int& dataType) {
+  z_stream stream = {};
+  if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, DEF_MEM_LEVEL,
+                   Z_DEFAULT_STRATEGY) != Z_OK) {
+    return false;
+  }
+  compressed.resize(deflateBound(&stream, static_cast<uLong>(bytes.size())));
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  stream.avail_in = static_cast<uInt>(bytes.size());
+  stream.next_out = reinterpret_cast<Bytef*>(&compressed[0]);
+  stream.avail_out = static_cast<uInt>(compressed.size());
+  const bool finished = deflate(&stream, Z_FINISH) == Z_STREAM_END;
+  compressed.resize(stream.total_out);
+  dataType = stream.data_type;
+  return deflateEnd(&stream) == Z_OK && finished;
+}
+
+// The entry's data encrypted with the password as the traditional PKWARE encryption does (with
+// minizip's own routines), behind the twelve-byte header the format asks for. The header's first
+// ten bytes are meant to differ from entry to entry; minizip would take them from rand(), seeded
+// with the time, which would make every archive different and the two builds' archives differ.
+// Here they come from the entry's name, size and CRC, so the same entries always give the same
+// archive; they still differ between entries. The last two bytes are the CRC's high bytes, which
+// readers check the password against.
+std::string Encrypted(const ArchiveEntry& entry, uLong crc, const std::string& data,
+                      const char* password) {
+  const std::string seed = entry.name + '\0' + std::to_string(entry.bytes.size()) + '\0' +
+                           std::to_string(crc);
+  XMD5 md5;
+  Md5Init(&md5);
+  Md5Update(&md5, seed.data(), static_cast<uint32_t>(seed.size()));
+  Md5Final(&md5);
+  std::string plain(reinterpret_cast<const char*>(md5.digest), kRandomHeaderSize - 2);
+  plain += static_cast<char>(crc >> 16);
+  plain += static_cast<char>(crc >> 24);
+  plain += data;
+  // minizip's routines take the CRC table as unsigned long whatever the platform's width.
+  static const std::vector<unsigned long> table = [] {
+    const z_crc_t* zlibTable = get_crc_table();
+    return std::vector<unsigned long>(zlibTable, zlibTable + 256);
+  }();
+  unsigned long keys[3];
+  init_keys(password, keys, table.data());
+  for (char& byte : plain) {
+    int c = static_cast<uint8_t>(byte);
+    int t;
+    byte = static_cast<char>(zencode(keys, table.data(), c, t));
+  }
+  return plain;
+}
+
+// Writes an entry already compressed and encrypted, so that minizip adds nothing of its own.
 bool WriteEntry(zipFile zip, const ArchiveEntry& entry, const char* password) {
   const auto* bytes = reinterpret_cast<const Bytef*>(entry.bytes.data());
-  uLong crc = crc32_z(0, bytes, entry.bytes.size());
+  const uLong crc = crc32_z(0, bytes, entry.bytes.size());
+  std::string compressed;
+  int dataType = Z_BINARY;
+  if (!entry.folder && !Deflate(entry.bytes, compressed, dataType)) return false;
+  const std::string stored = Encrypted(entry, crc, compressed, password);
   zip_fileinfo info = {};
   info.dosDate = kFixedDosTime;
+  info.internal_fa = dataType == Z_TEXT ? 1 : 0;
   info.external_fa = entry.folder ? kFolderAttribute : 0;
-  int method = entry.folder ? 0 : Z_DEFLATED;
-  int level = entry.folder ? 0 : Z_DEFAULT_COMPRESSION;
-  bool written =
-      zipOpenNewFileInZip4_64(zip, entry.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
-                              method, level, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY,
-                              password, crc, kMadeByMsDos, kUtf8NameFlag, 0) == ZIP_OK;
-  for (size_t done = 0; written && done < entry.bytes.size();) {
-    size_t piece = std::min(entry.bytes.size() - done, kWritePiece);
-    written = zipWriteInFileInZip(zip, bytes + done, static_cast<unsigned>(piece)) == ZIP_OK;
+  const int method = entry.folder ? 0 : Z_DEFLATED;
+  bool written = zipOpenNewFileInZip4_64(zip, entry.name.c_str(), &info, nullptr, 0, nullptr, 0,
+                                         nullptr, method, Z_DEFAULT_COMPRESSION, 1, -MAX_WBITS,
+                                         DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0,
+                                         kMadeByMsDos, kUtf8NameFlag | kEncryptedFlag, 0) == ZIP_OK;
+  const auto* data = reinterpret_cast<const Bytef*>(stored.data());
+  for (size_t done = 0; written && done < stored.size();) {
+    size_t piece = std::min(stored.size() - done, kWritePiece);
+    written = zipWriteInFileInZip(zip, data + done, static_cast<unsigned>(piece)) == ZIP_OK;
     done += piece;
   }
-  return zipCloseFileInZip(zip) == ZIP_OK && written;
+  return zipCloseFileInZipRaw64(zip, entry.bytes.size(), crc) == ZIP_OK && written;
 }
 
 }  // namespace
@@ -105,6 +171,14 @@ bool WriteEntry(zipFile zip, const ArchiveEntry& entry, const char* password) {
 bool ReadFolderEntries(const std::u16string& folder, std::vector<ArchiveEntry>& entries,
                        std::string& problem) {
   fs::path root(folder);
+  // The walk first, so that the progress line knows the whole.
+  struct Found {
+    fs::path path;
+    ArchiveEntry entry;
+    uint64_t size;
+  };
+  std::vector<Found> found;
+  uint64_t totalBytes = 0;
   std::error_code error;
   fs::recursive_directory_iterator walk(root, error);
   for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error)) {
@@ -122,22 +196,29 @@ bool ReadFolderEntries(const std::u16string& folder, std::vector<ArchiveEntry>& 
       problem = "a name in " + Shown(folder) + " is not valid UTF-8";
       return false;
     }
-    ArchiveEntry entry;
-    entry.name = isFolder ? name + "/" : name;
-    entry.folder = isFolder;
-    XData content;
-    if (!isFolder) {
-      if (!content.ReadFile(path.u16string().c_str(), 0)) {
-        problem = "cannot read " + Shown(path.u16string());
-        return false;
-      }
-      entry.bytes.assign(reinterpret_cast<const char*>(content.Data()), content.Length());
-    }
-    entries.push_back(std::move(entry));
+    Found item{path, {}, isFolder ? 0 : walk->file_size(error)};
+    if (error) break;
+    item.entry.name = isFolder ? name + "/" : name;
+    item.entry.folder = isFolder;
+    totalBytes += item.size;
+    found.push_back(std::move(item));
   }
   if (error) {
     problem = "cannot read " + Shown(folder) + ": " + error.message();
     return false;
+  }
+  ProgressLine progress("reading " + Shown(folder), found.size(), totalBytes);
+  for (Found& item : found) {
+    XData content;
+    if (!item.entry.folder) {
+      if (!content.ReadFile(item.path.u16string().c_str(), 0)) {
+        problem = "cannot read " + Shown(item.path.u16string());
+        return false;
+      }
+      item.entry.bytes.assign(reinterpret_cast<const char*>(content.Data()), content.Length());
+    }
+    progress.Advance(item.entry.bytes.size());
+    entries.push_back(std::move(item.entry));
   }
   SortByName(entries);
   return true;
@@ -148,8 +229,8 @@ void SortByName(std::vector<ArchiveEntry>& entries) {
             [](const ArchiveEntry& a, const ArchiveEntry& b) { return a.name < b.name; });
 }
 
-bool BuildArchive(const std::vector<ArchiveEntry>& entries, std::string& archive,
-                  std::string& problem) {
+bool BuildArchive(const std::vector<ArchiveEntry>& entries, const std::string& label,
+                  std::string& archive, std::string& problem) {
   // minizip finds no directory in an archive that is nothing but its end record.
   if (entries.empty()) {
     problem = "an archive without entries cannot be read back";
@@ -163,11 +244,15 @@ bool BuildArchive(const std::vector<ArchiveEntry>& entries, std::string& archive
     return false;
   }
   const char* password = XZip::GetArchivePassword();
+  uint64_t totalBytes = 0;
+  for (const ArchiveEntry& entry : entries) totalBytes += entry.bytes.size();
+  ProgressLine progress("compressing " + label, entries.size(), totalBytes);
   for (const ArchiveEntry& entry : entries) {
     if (!WriteEntry(zip.get(), entry, password)) {
-      problem = "cannot write the entry " + entry.name;
+      problem = "cannot write the entry " + entry.name + " of " + label;
       return false;
     }
+    progress.Advance(entry.bytes.size());
   }
   // Closing writes the central directory: the archive is only whole when that succeeds.
   if (zipClose(zip.release(), nullptr) != ZIP_OK) {

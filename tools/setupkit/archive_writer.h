@@ -6,8 +6,8 @@
 // Zip archives as the installer reads them, built in memory: every entry encrypted with the
 // archive password, names relative, "/"-separated, in UTF-8 with the language-encoding flag
 // (bit 11) set; folders are entries ending in "/" with attribute 0x10. Entries carry one fixed
-// time, so the same entries always make the same archive apart from the random encryption
-// headers.
+// time and encryption headers drawn from their own name, size and CRC, so the same entries always
+// make the same archive, byte for byte, in both builds.
 
 struct ArchiveEntry {
   std::string name;  // UTF-8, with a trailing "/" for folders
@@ -15,16 +15,16 @@ struct ArchiveEntry {
   bool folder = false;
 };
 
-// Reads a folder's files and folders, with their contents, in byte order of their names. False,
-// with the reason in problem, for anything that is neither a file nor a folder, a name that is
-// not valid UTF-8, or something that cannot be read.
+// Reads a folder's files and folders, with their contents, in byte order of their names, with a
+// progress line on a terminal. False, with the reason in problem, for anything that is neither a
+// file nor a folder, a name that is not valid UTF-8, or something that cannot be read.
 bool ReadFolderEntries(const std::u16string& folder, std::vector<ArchiveEntry>& entries,
                        std::string& problem);
 
 // Puts entries in byte order of their names, the order ReadFolderEntries gives.
 void SortByName(std::vector<ArchiveEntry>& entries);
 
-// The archive of the entries, in their order. An empty list is refused (minizip cannot read an
-// archive without entries back).
-bool BuildArchive(const std::vector<ArchiveEntry>& entries, std::string& archive,
-                  std::string& problem);
+// The archive of the entries, in their order, with a progress line on a terminal that names it by
+// label. An empty list is refused (minizip cannot read an archive without entries back).
+bool BuildArchive(const std::vector<ArchiveEntry>& entries, const std::string& label,
+                  std::string& archive, std::string& problem);

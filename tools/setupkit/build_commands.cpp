@@ -1,23 +1,20 @@
 #include "tools/setupkit/build_commands.h"
 
-#include <windows.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "records/client_info.h"
-#include "support/module_library.h"
+#include "support/file_stream.h"
 #include "support/packed_container.h"
-#include "support/process_control.h"
-#include "support/resource_reader.h"
 #include "support/resource_update.h"
 #include "support/utf8.h"
-#include "support/wide_text.h"
 #include "support/xdata.h"
-#include "support/xzip.h"
+#include "tools/setupkit/code_signing.h"
+#include "tools/setupkit/host_system.h"
 #include "tools/setupkit/installer_resources.h"
 #include "tools/setupkit/payload_builder.h"
+#include "tools/setupkit/published_folder.h"
 #include "tools/setupkit/record_commands.h"
 #include "tools/setupkit/tool_output.h"
 
@@ -25,19 +22,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char16_t kClientArchive[] = u"app.zip";
-
 struct BuildOptions {
   std::u16string config;
   std::u16string out;
   std::u16string stub;
+  std::u16string publish;
   bool uninstaller = true;
   bool updater = true;
   PackageSources sources;
+  SigningOptions signing;
 };
 
 // One of the product's programs that go into the client unless its folder has its own: built
-// beside setupkit.exe under the name the client record gives it.
+// beside the stub under the name the client record gives it.
 struct ProductProgram {
   const char* role;
   const char* leaveOutOption;
@@ -58,13 +55,16 @@ bool ParseBuildOptions(const std::vector<std::u16string>& arguments, BuildOption
       *flag = option == u"--download";
       continue;
     }
-    std::u16string* value = option == u"--config" ? &options.config
-                            : option == u"--client" ? &options.sources.client
-                            : option == u"--skin"   ? &options.sources.skin
-                            : option == u"--theme"  ? &options.sources.theme
-                            : option == u"--stub"   ? &options.stub
-                            : option == u"-o"       ? &options.out
-                                                    : nullptr;
+    std::u16string* value = option == u"--config"          ? &options.config
+                            : option == u"--client"        ? &options.sources.client
+                            : option == u"--skin"          ? &options.sources.skin
+                            : option == u"--theme"         ? &options.sources.theme
+                            : option == u"--stub"          ? &options.stub
+                            : option == u"--publish"       ? &options.publish
+                            : option == u"--sign-pkcs12"   ? &options.signing.pkcs12
+                            : option == u"--timestamp-url" ? &options.signing.timestampUrl
+                            : option == u"-o"              ? &options.out
+                                                           : nullptr;
     if (value == nullptr) {
       problem = "unknown option " + Utf16ToUtf8(option.c_str());
       return false;
@@ -79,46 +79,55 @@ bool ParseBuildOptions(const std::vector<std::u16string>& arguments, BuildOption
     problem = "build needs --config, --client and -o";
     return false;
   }
+  if (!options.signing.timestampUrl.empty() && options.signing.pkcs12.empty()) {
+    problem = "--timestamp-url needs --sign-pkcs12";
+    return false;
+  }
   return true;
 }
 
-// name in the folder of the running setupkit.exe.
-std::u16string BesideSetupkit(const std::u16string& name) {
-  char16_t folder[260] = {};
-  if (!GetModuleFolder(folder, nullptr)) return name;
-  return std::u16string(folder) + name;
-}
-
-// The program at path with the configuration written into it as its "APP" resource, packed, as
-// the installer carries it: the bytes of a stamped copy made in the temporary folder.
-bool StampedProgram(const std::u16string& path, CClientInfo& config, std::string& bytes,
-                    std::string& problem) {
-  wchar_t temp[MAX_PATH + 1];
-  wchar_t copy[MAX_PATH];
-  DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-  if (length == 0 || length > MAX_PATH || GetTempFileNameW(temp, L"stp", 0, copy) == 0) {
-    problem = "cannot make a file in the temporary folder";
-    return false;
-  }
-  XData stamped;
-  const bool made = CopyFileW(AsWide(path.c_str()), copy, FALSE) &&
-                    config.SaveToModuleFile(AsUtf16(copy), kConfigType, kResourceId, true) != 0 &&
-                    stamped.ReadFile(AsUtf16(copy), 0);
-  DeleteFileW(copy);
-  if (!made) {
-    problem = "cannot stamp the configuration into a copy of " + Shown(path);
-    return false;
-  }
-  bytes.assign(reinterpret_cast<const char*>(stamped.Data()), stamped.Length());
+bool ReadWhole(const std::u16string& path, std::string& bytes) {
+  XData content;
+  if (!content.ReadFile(path.c_str(), 0)) return false;
+  bytes.assign(reinterpret_cast<const char*>(content.Data()), content.Length());
   return true;
 }
 
-// Puts the uninstaller and the updater, stamped with the configuration, among the client's files,
-// unless the folder holds a file of that name (the vendor's own) or the options leave it out. A
-// download-mode client gets its files from the published folder only: notices receives a line
-// for each program that folder cannot hold.
-bool AddProductPrograms(const BuildOptions& options, CClientInfo& config, PackageSources& sources,
-                        std::vector<std::string>& notices, std::string& problem) {
+// The folder of path, with its separator; empty for a bare file name.
+std::u16string FolderOf(const std::u16string& path) {
+  const size_t separator = path.find_last_of(u"/\\");
+  return separator == std::u16string::npos ? u"" : path.substr(0, separator + 1);
+}
+
+// The configuration in its packed stored form, as the installer and its programs carry it.
+bool PackedRecord(CClientInfo& config, std::string& bytes) {
+  XData record;
+  uint32_t size = 0;
+  if (record.Reserve(CRecordStorage::kDefaultSaveBufferSize, true)) {
+    size = config.Serialize(record.Data(), record.Capacity(), true);
+  }
+  bytes.assign(reinterpret_cast<const char*>(record.Data()), size);
+  return size != 0;
+}
+
+ResourceItem InstallerResource(const char16_t* type, std::string bytes) {
+  ResourceItem item;
+  item.type.text = type;
+  item.name.number = kResourceId;
+  item.language = kResourceLanguage;
+  item.bytes = std::move(bytes);
+  return item;
+}
+
+// Puts the uninstaller and the updater, stamped with the configuration and signed when signing,
+// among the client's files, unless the folder holds a file of that name (the vendor's own) or the
+// options leave it out. They are taken from beside the stub, of whose build they are. A
+// download-mode client gets its files from the published folder only: notices receives a line for
+// each program that folder cannot hold.
+bool AddProductPrograms(const BuildOptions& options, const std::u16string& stub,
+                        const std::string& record, CClientInfo& config, CodeSigner& signer,
+                        PackageSources& sources, std::vector<std::string>& notices,
+                        std::string& problem) {
   const ProductProgram programs[] = {
       {"uninstaller", "--no-uninstaller", options.uninstaller, config.GetUninstallerFile().Units()},
       {"updater", "--no-updater", options.updater, config.GetUpdaterFile().Units()},
@@ -135,67 +144,53 @@ bool AddProductPrograms(const BuildOptions& options, CClientInfo& config, Packag
                         program.leaveOutOption);
       continue;
     }
-    const std::u16string built = BesideSetupkit(program.name);
-    if (!fs::is_regular_file(fs::path(built), error)) {
+    const std::u16string built = FolderOf(stub) + program.name;
+    ArchiveEntry entry{name, "", false};
+    if (!fs::is_regular_file(fs::path(built), error) || !ReadWhole(built, entry.bytes)) {
       problem = "the " + std::string(program.role) + " " + Shown(built) +
                 " does not exist: build it, or leave it out with " + program.leaveOutOption;
       return false;
     }
-    ArchiveEntry entry{name, "", false};
-    if (!StampedProgram(built, config, entry.bytes, problem)) return false;
+    if (!PutImageResources(entry.bytes, {InstallerResource(kConfigType, record)}, problem)) {
+      problem = "cannot stamp the configuration into " + Shown(built) + ": it " + problem;
+      return false;
+    }
+    if (signer.Enabled() && !signer.Sign(entry.bytes, name, problem)) return false;
     sources.programs.push_back(std::move(entry));
   }
   return true;
 }
 
-bool Pack(const std::string& payload, XData& container) {
-  uint32_t n = static_cast<uint32_t>(payload.size());
-  if (payload.size() != n || !container.Reserve(n + kContainerHeaderSize, true)) return false;
-  uint32_t size = PackContainer(container.Data(), container.Capacity(),
-                                reinterpret_cast<const uint8_t*>(payload.data()), n);
-  container.SetLength(size);
+bool Pack(const std::string& payload, std::string& container) {
+  const uint32_t n = static_cast<uint32_t>(payload.size());
+  if (payload.size() != n || n > UINT32_MAX - kContainerHeaderSize) return false;
+  container.resize(n + kContainerHeaderSize);
+  const uint32_t size = PackContainer(reinterpret_cast<uint8_t*>(&container[0]),
+                                      static_cast<uint32_t>(container.size()),
+                                      reinterpret_cast<const uint8_t*>(payload.data()), n);
+  container.resize(size);
   return size > 0;
 }
 
-bool FileSize(const std::u16string& path, uint64_t& size) {
-  WIN32_FILE_ATTRIBUTE_DATA attributes;
-  if (!GetFileAttributesExW(AsWide(path.c_str()), GetFileExInfoStandard, &attributes)) {
-    return false;
-  }
-  size = uint64_t{attributes.nFileSizeHigh} << 32 | attributes.nFileSizeLow;
-  return true;
-}
-
-// Writes the payload and the configuration, packed, and the stub's size into out, a copy of the
-// stub.
-bool StampInstaller(const std::u16string& out, CClientInfo& config, const std::string& payload,
-                    std::string& problem) {
-  uint64_t stubSize = 0;
-  if (!FileSize(out, stubSize)) {
-    problem = "cannot read the size of " + Shown(out);
-    return false;
-  }
-  XData tail;
+// The stub with the payload and the configuration, both packed, and the stub's size as its
+// resources.
+bool MakeInstaller(const std::u16string& stubPath, std::string& installer,
+                   const std::string& record, const std::string& payload, bool& signatureDropped,
+                   std::string& problem) {
+  std::string tail;
   if (!Pack(payload, tail)) {
     problem = "cannot pack the payload";
     return false;
   }
-  XData record;
-  uint32_t recordSize = 0;
-  if (record.Reserve(CRecordStorage::kDefaultSaveBufferSize, true)) {
-    recordSize = config.Serialize(record.Data(), record.Capacity(), true);
-  }
-  if (recordSize == 0) {
-    problem = "cannot store the configuration";
-    return false;
-  }
-  ResourceUpdate update(out.c_str());
-  if (!update.Put(kPayloadType, kResourceId, tail.Data(), tail.Length()) ||
-      !update.Put(kConfigType, kResourceId, record.Data(), recordSize) ||
-      !update.Put(kStubSizeType, kResourceId, reinterpret_cast<const uint8_t*>(&stubSize),
-                  sizeof stubSize) ||
-      !update.Commit()) {
-    problem = "cannot write the resources of " + Shown(out);
+  uint8_t stubSize[8];
+  for (int i = 0; i < 8; ++i) stubSize[i] = static_cast<uint8_t>(uint64_t{installer.size()} >> (8 * i));
+  const std::vector<ResourceItem> resources = {
+      InstallerResource(kPayloadType, std::move(tail)),
+      InstallerResource(kConfigType, record),
+      InstallerResource(kStubSizeType, std::string(reinterpret_cast<char*>(stubSize), 8)),
+  };
+  if (!PutImageResources(installer, resources, problem, &signatureDropped)) {
+    problem = "the installer stub " + Shown(stubPath) + " " + problem;
     return false;
   }
   return true;
@@ -211,61 +206,49 @@ int BuildCommand(const std::vector<std::u16string>& arguments) {
   if (!ReadVendorConfig(options.config, config, problem)) {
     return Fail("unreadable configuration: " + problem);
   }
+  if (!options.publish.empty() && !CanBeUpdated(config)) {
+    return Fail("--publish needs a \"source\" URL in the configuration: it names where the "
+                "published files are served");
+  }
+  CodeSigner signer;
+  if (!signer.Prepare(options.signing, problem)) return Fail(problem);
+  const std::u16string stub = options.stub.empty() ? ToolFolder() + u"setup.exe" : options.stub;
+  std::string installer;
+  if (!ReadWhole(stub, installer)) return Fail("cannot read the installer stub " + Shown(stub));
+  std::string record;
+  if (!PackedRecord(config, record)) return Fail("cannot store the configuration");
+
   std::string payload;
+  std::string updateList;
   std::vector<std::string> notices;
-  if (!AddProductPrograms(options, config, options.sources, notices, problem) ||
-      !BuildPayload(options.sources, config, payload, problem)) {
+  if (!AddProductPrograms(options, stub, record, config, signer, options.sources, notices,
+                          problem) ||
+      !BuildPayload(options.sources, config, payload, updateList, problem)) {
     return Fail(problem);
   }
   if (!CanBeUpdated(config)) {
     notices.push_back("the configuration has no \"source\" URL, so update.xml is left out: "
                       "installs from this installer cannot be updated");
   }
-  for (const std::string& notice : notices) std::fprintf(stderr, "setupkit: %s\n", notice.c_str());
-
-  std::u16string stub = options.stub.empty() ? BesideSetupkit(u"setup.exe") : options.stub;
-  std::error_code error;
-  // CopyFileW replaces an earlier output; the C++ library's overwriting copy fails under Wine.
-  if (!CopyFileW(AsWide(stub.c_str()), AsWide(options.out.c_str()), FALSE)) {
-    return Fail("cannot copy the installer stub " + Shown(stub) + " to " + Shown(options.out));
-  }
-  if (!StampInstaller(options.out, config, payload, problem)) {
-    fs::remove(fs::path(options.out), error);
+  bool stubWasSigned = false;
+  if (!MakeInstaller(stub, installer, record, payload, stubWasSigned, problem) ||
+      (signer.Enabled() && !signer.Sign(installer, "the installer", problem))) {
     return Fail(problem);
   }
-  return kExitDone;
-}
-
-int InspectCommand(const std::u16string& exe) {
-  int shown = ShowCommand(exe);
-  if (shown != kExitDone) return shown;
-  XData payload;
-  if (!LoadPackedResourceFromFile(payload, exe.c_str(), kPayloadType, kResourceId)) {
-    return Fail(Shown(exe) + " carries no readable \"tail\" resource");
+  if (stubWasSigned && !signer.Enabled()) {
+    notices.push_back("the installer stub " + Shown(stub) + " was signed; its signature cannot "
+                      "hold for the installer and is left out (sign it with --sign-pkcs12)");
   }
-  XZip archive;
-  if (!archive.OpenMemory(payload.Data(), payload.Length(), XZip::GetArchivePassword())) {
-    return Fail("the payload of " + Shown(exe) + " is not an archive of this system");
+  if (!WriteOutputFile(options.out, reinterpret_cast<const uint8_t*>(installer.data()),
+                       static_cast<uint32_t>(installer.size()))) {
+    return Fail("cannot write the installer " + Shown(options.out));
   }
-  std::printf("payload:\n");
-  for (int i = 0; i < archive.GetCount(); ++i) {
-    char16_t name[XZip::kNameCapacity];
-    XData entry;
-    if (!archive.GetName(i, name) || !archive.ReadItem(i, &entry)) {
-      return Fail("entry " + std::to_string(i) + " of the payload of " + Shown(exe) +
-                  " cannot be read");
-    }
-    std::printf("  %s %u\n", Utf16ToUtf8(name).c_str(), static_cast<unsigned>(entry.Length()));
+  if (!options.publish.empty() &&
+      !WritePublishedFolder(options.publish, options.sources, config, updateList, notices,
+                            problem)) {
+    RemoveFile(options.out.c_str());
+    return Fail(problem);
   }
-  std::printf("mode: %s\n", archive.Find(kClientArchive, nullptr) >= 0 ? "archive" : "download");
-  uint64_t stubSize = 0;
-  ModuleLibrary library(exe.c_str());
-  if (ReadResource(&stubSize, sizeof stubSize, library.Handle(), kStubSizeType, kResourceId) ==
-      sizeof stubSize) {
-    std::printf("stub: %llu bytes\n", static_cast<unsigned long long>(stubSize));
-  } else {
-    std::printf("stub: size not recorded\n");
-  }
-  if (std::fflush(stdout) != 0) return Fail("cannot write to standard output");
+  for (const std::string& notice : notices) std::fprintf(stderr, "setupkit: %s\n", notice.c_str());
   return kExitDone;
 }

@@ -20,6 +20,7 @@
 #include "support/utf8.h"
 #include "support/version_text.h"
 #include "support/xdata.h"
+#include "tools/setupkit/progress_line.h"
 #include "tools/setupkit/signing_commands.h"
 #include "tools/setupkit/tool_output.h"
 
@@ -28,21 +29,16 @@ namespace {
 // As deep as the list's own folder walk goes.
 constexpr int kMaxDepth = 64;
 
-struct FolderScan {
-  int files = 0;
-  std::vector<std::u16string> emptyFiles;
-  std::u16string oversized;  // the first file whose size the list cannot hold
-};
-
-void ScanFolder(const std::u16string& folder, int depth, FolderScan& scan) {
+void ScanLevel(const std::u16string& folder, int depth, FolderScan& scan) {
   if (depth > kMaxDepth) return;
   for (const FolderEntry& entry : ListFolder(folder.c_str())) {
     std::u16string path = folder + u"\\" + entry.name;
     if (entry.isFolder) {
-      ScanFolder(path, depth + 1, scan);
+      ScanLevel(path, depth + 1, scan);
       continue;
     }
     ++scan.files;
+    scan.bytes += entry.size;
     if (entry.size == 0) scan.emptyFiles.push_back(path);
     if (entry.size > INT32_MAX && scan.oversized.empty()) scan.oversized = path;
   }
@@ -97,6 +93,19 @@ bool WriteSignedOutput(const std::u16string& out, const uint8_t* bytes, uint32_t
 
 }  // namespace
 
+FolderScan ScanFolder(const std::u16string& folder) {
+  FolderScan scan;
+  ScanLevel(folder, 0, scan);
+  return scan;
+}
+
+bool AddListedFolder(CUpdateInfo& list, const std::u16string& urlBase,
+                     const std::u16string& folder, const FolderScan& scan) {
+  ProgressLine progress("listing " + Shown(folder), static_cast<uint64_t>(scan.files), scan.bytes);
+  return list.AddFolder(urlBase.c_str(), folder.c_str(), u"",
+                        [&progress](uint64_t bytes) { progress.Advance(bytes); }) != 0;
+}
+
 int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
                 const std::u16string& out, const std::u16string& version, bool packed,
                 const std::u16string& signKey) {
@@ -110,8 +119,7 @@ int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
   if (signing && (SameFile(out, signKey) || SameFile(SignatureFileOf(out), signKey))) {
     return Fail(Shown(out) + " or its signature would replace the secret key " + Shown(signKey));
   }
-  FolderScan scan;
-  ScanFolder(folder, 0, scan);
+  const FolderScan scan = ScanFolder(folder);
   if (!scan.oversized.empty()) {
     return Fail(Shown(scan.oversized) + " is too large for an update list (2 GB at most)");
   }
@@ -128,7 +136,7 @@ int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
 
   CUpdateInfo list;
   list.SetVersion(version.c_str());
-  list.AddFolder(urlBase.c_str(), folder.c_str(), u"");
+  AddListedFolder(list, urlBase, folder, scan);
   if (list.Count() != listed) {
     return Fail("cannot list every file of " + Shown(folder) +
                 " (unreadable, or its path or URL too long)");

@@ -2,6 +2,24 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+class CUpdateInfo;
+
+// What a folder holds for its update list, told without reading the files.
+struct FolderScan {
+  int files = 0;
+  uint64_t bytes = 0;
+  std::vector<std::u16string> emptyFiles;
+  std::u16string oversized;  // the first file whose size the list cannot hold
+};
+FolderScan ScanFolder(const std::u16string& folder);
+
+// Adds every file below folder, of which scan tells, to list as the list's own AddFolder does,
+// with a progress line on a terminal while the files are read for their digests. False when the
+// folder holds none.
+bool AddListedFolder(CUpdateInfo& list, const std::u16string& urlBase,
+                     const std::u16string& folder, const FolderScan& scan);
 
 // setupkit list FOLDER URLBASE OUT [--version V] [--packed] [--sign-key SECRET]: writes the
 // update list ("update.xml") of every file below FOLDER, each with its size, MD5 and SHA-256 and

@@ -14,6 +14,7 @@
 #include "support/utf8.h"
 #include "support/xdata.h"
 #include "tools/setupkit/archive_writer.h"
+#include "tools/setupkit/list_commands.h"
 #include "tools/setupkit/tool_output.h"
 
 namespace {
@@ -73,7 +74,7 @@ bool BuildUpdateList(const PackageSources& sources, const CClientInfo& config, s
                      std::string& problem) {
   const std::u16string& client = sources.client;
   CUpdateInfo folderList;
-  folderList.AddFolder(config.GetSource().Units(), client.c_str(), u"");
+  AddListedFolder(folderList, config.GetSource().Units(), client, ScanFolder(client));
   CUpdateInfo list;
   list.SetVersion(config.GetVersion().Units());
   AddPrograms(folderList, sources.programs, config, list);
@@ -181,7 +182,8 @@ bool AddSkin(const std::u16string& skin, std::vector<ArchiveEntry>& payload, std
 bool CanBeUpdated(const CClientInfo& config) { return !config.GetSource().Empty(); }
 
 bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std::string& payload,
-                  std::string& problem) {
+                  std::string& updateList, std::string& problem) {
+  updateList.clear();
   if (sources.download && !CanBeUpdated(config)) {
     problem = "a download-mode installer needs a \"source\" URL in the configuration: the "
               "client's files are downloaded from there";
@@ -212,6 +214,7 @@ bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std:
   if (CanBeUpdated(config)) {
     ArchiveEntry list{kUpdateList, "", false};
     if (!BuildUpdateList(sources, config, list.bytes, problem)) return false;
+    updateList = list.bytes;
     entries.push_back(std::move(list));
   }
   if (!sources.download) {
@@ -220,8 +223,8 @@ bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std:
     if (!ReadFolderEntries(sources.client, clientEntries, problem)) return false;
     clientEntries.insert(clientEntries.end(), sources.programs.begin(), sources.programs.end());
     SortByName(clientEntries);
-    if (!BuildArchive(clientEntries, app.bytes, problem)) return false;
+    if (!BuildArchive(clientEntries, kClientArchive, app.bytes, problem)) return false;
     entries.push_back(std::move(app));
   }
-  return BuildArchive(entries, payload, problem);
+  return BuildArchive(entries, "the payload", payload, problem);
 }

@@ -26,9 +26,10 @@ struct PackageSources {
 // the payload carry an update list, without which an installed client cannot be updated.
 bool CanBeUpdated(const CClientInfo& config);
 
-// Builds the payload of the product described by config into payload. False, with a one-line
-// reason in problem, when the client folder is missing or empty, lacks the configured client
-// file, the client is to be downloaded but there is no "source", the update list cannot be made,
-// or a source cannot be read.
+// Builds the payload of the product described by config into payload, and the update list it
+// carries into updateList (empty without a "source"). False, with a one-line reason in problem,
+// when the client folder is missing or empty, lacks the configured client file, the client is to
+// be downloaded but there is no "source", the update list cannot be made, or a source cannot be
+// read.
 bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std::string& payload,
-                  std::string& problem);
+                  std::string& updateList, std::string& problem);

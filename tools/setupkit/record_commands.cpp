@@ -7,6 +7,7 @@
 #include "records/client_info.h"
 #include "support/byte_order_mark.h"
 #include "support/packed_container.h"
+#include "support/resource_update.h"
 #include "support/utf8.h"
 #include "support/xdata.h"
 #include "tools/setupkit/installer_resources.h"
@@ -80,21 +81,21 @@ std::u16string WrittenValue(const std::u16string& written, const std::u16string&
 // The text of bytes in either stored form of a record, up to its first zero unit: a packed
 // container's content, or UTF-16LE after its mark. False for anything else, with damaged set when
 // the bytes are a container that does not unpack.
-bool StoredText(const XData& bytes, std::u16string& text, bool& damaged) {
+bool StoredText(const uint8_t* bytes, uint32_t length, std::u16string& text, bool& damaged) {
   damaged = false;
   XData unpacked;
   const uint8_t* units = nullptr;
   uint32_t n = 0;
-  if (HasContainerMarker(bytes.Data(), bytes.Length())) {
-    if (unpacked.Reserve(bytes.Length(), true)) {
-      n = UnpackContainer(unpacked.Data(), unpacked.Capacity(), bytes.Data(), bytes.Length());
+  if (HasContainerMarker(bytes, length)) {
+    if (unpacked.Reserve(length, true)) {
+      n = UnpackContainer(unpacked.Data(), unpacked.Capacity(), bytes, length);
     }
     damaged = n == 0;
     if (damaged) return false;
     units = unpacked.Data();
-  } else if (DetectBom(bytes.Data(), bytes.Length()) == kBomUtf16Le) {
-    units = bytes.Data() + 2;
-    n = bytes.Length() - 2;
+  } else if (DetectBom(bytes, length) == kBomUtf16Le) {
+    units = bytes + 2;
+    n = length - 2;
   } else {
     return false;
   }
@@ -122,11 +123,11 @@ bool IsClientRecordText(const std::u16string& text) {
 // Reads the client record stored in bytes (read from path). False, with the reason in problem,
 // for a damaged container or content that is not a client record, which is reported as path
 // followed by notARecord.
-bool ReadRecord(const XData& bytes, const std::u16string& path, const char* notARecord,
-                CClientInfo& record, std::string& problem) {
+bool ReadRecord(const uint8_t* bytes, uint32_t length, const std::u16string& path,
+                const char* notARecord, CClientInfo& record, std::string& problem) {
   std::u16string text;
   bool damaged = false;
-  if (!StoredText(bytes, text, damaged) || !IsClientRecordText(text)) {
+  if (!StoredText(bytes, length, text, damaged) || !IsClientRecordText(text)) {
     problem = Shown(path) + (damaged ? " is damaged: its packed container does not unpack"
                                      : notARecord);
     return false;
@@ -134,10 +135,8 @@ bool ReadRecord(const XData& bytes, const std::u16string& path, const char* notA
   return record.ParseText(text.c_str());
 }
 
-bool IsExecutable(const std::u16string& path) {
-  XData start;
-  return start.ReadFile(path.c_str(), 2) && start.Length() == 2 && start.Data()[0] == 'M' &&
-         start.Data()[1] == 'Z';
+bool IsExecutable(const XData& bytes) {
+  return bytes.Length() >= 2 && bytes.Data()[0] == 'M' && bytes.Data()[1] == 'Z';
 }
 
 }  // namespace
@@ -225,42 +224,72 @@ int ConfigCommand(const std::u16string& in, const std::u16string& out, bool pack
 }
 
 int ShowCommand(const std::u16string& file) {
+  XData bytes;
+  if (!bytes.ReadFile(file.c_str(), 0)) return Fail("cannot read " + Shown(file));
   CClientInfo record;
-  if (IsExecutable(file)) {
-#ifdef _WIN32
-    if (!record.LoadFromModuleFile(file.c_str(), kConfigType, kResourceId)) {
-      return Fail(Shown(file) + " carries no readable \"app\" resource");
-    }
-#else
-    return Fail(Shown(file) + " is an executable: reading its resources needs the windows build");
-#endif
+  std::string problem;
+  if (IsExecutable(bytes)) {
+    if (!ReadExecutableRecord(bytes, file, record, problem)) return Fail(problem);
   } else {
-    XData bytes;
-    if (!bytes.ReadFile(file.c_str(), 0)) return Fail("cannot read " + Shown(file));
     int status = kExitDone;
     if (ShowListFile(bytes.Data(), bytes.Length(), &status)) return status;
-    std::string problem;
-    if (!ReadRecord(bytes, file, " is not an update list, an uninstall list or a client record",
-                    record, problem)) {
+    if (!ReadRecord(bytes.Data(), bytes.Length(), file,
+                    " is not an update list, an uninstall list or a client record", record,
+                    problem)) {
       return Fail(problem);
     }
   }
-  return PrintText(WrittenText(record));
+  return PrintRecord(record);
 }
 
-#ifdef _WIN32
+int PrintRecord(CClientInfo& record) { return PrintText(WrittenText(record)); }
+
+bool ReadExecutableRecord(const XData& bytes, const std::u16string& file, CClientInfo& record,
+                          std::string& problem) {
+  const std::string image(reinterpret_cast<const char*>(bytes.Data()), bytes.Length());
+  ResourceName type;
+  type.text = kConfigType;
+  ResourceName id;
+  id.number = kResourceId;
+  std::string stored;
+  std::string unreadable;
+  if (!FindImageResource(image, type, id, stored, unreadable)) {
+    problem = Shown(file) + " " +
+              (unreadable.empty() ? "carries no readable \"app\" resource" : unreadable);
+    return false;
+  }
+  if (!ReadRecord(reinterpret_cast<const uint8_t*>(stored.data()),
+                  static_cast<uint32_t>(stored.size()), file, "", record, problem)) {
+    problem = Shown(file) + " carries no readable \"app\" resource";
+    return false;
+  }
+  return true;
+}
+
 int StampCommand(const std::u16string& exe, const std::u16string& recordFile) {
   XData bytes;
   if (!bytes.ReadFile(recordFile.c_str(), 0)) return Fail("cannot read " + Shown(recordFile));
   CClientInfo record;
   std::string problem;
-  if (!ReadRecord(bytes, recordFile, " is not a client record", record, problem)) {
+  if (!ReadRecord(bytes.Data(), bytes.Length(), recordFile, " is not a client record", record,
+                  problem)) {
     return Fail(problem);
   }
-  bool packed = HasContainerMarker(bytes.Data(), bytes.Length());
-  if (record.SaveToModuleFile(exe.c_str(), kConfigType, kResourceId, packed) == 0) {
-    return Fail("cannot write the record into " + Shown(exe) + "; it is left as it was");
+  XData stored;
+  const bool packed = HasContainerMarker(bytes.Data(), bytes.Length());
+  uint32_t size = 0;
+  if (stored.Reserve(CRecordStorage::kDefaultSaveBufferSize, true)) {
+    size = record.Serialize(stored.Data(), stored.Capacity(), packed);
+  }
+  if (size == 0) return Fail("cannot store the record of " + Shown(recordFile));
+  ResourceUpdate update(exe.c_str());
+  if (!update.Put(kConfigType, kResourceId, stored.Data(), size) || !update.Commit()) {
+    return Fail("cannot write the record into " + Shown(exe) + ": it " + update.Problem() +
+                "; it is left as it was");
+  }
+  if (update.SignatureDropped()) {
+    std::fprintf(stderr, "setupkit: %s was signed; its signature cannot hold for the stamped file "
+                 "and is left out: sign it again\n", Shown(exe).c_str());
   }
   return kExitDone;
 }
-#endif

@@ -3,10 +3,9 @@
 #include <cstdio>
 
 #include "support/utf8.h"
-#ifdef _WIN32
 #include "tools/setupkit/build_commands.h"
-#endif
 #include "tools/setupkit/container_commands.h"
+#include "tools/setupkit/inspect_command.h"
 #include "tools/setupkit/list_commands.h"
 #include "tools/setupkit/record_commands.h"
 #include "tools/setupkit/signing_commands.h"
@@ -66,32 +65,27 @@ const Command kCommands[] = {
      "config IN OUT [--packed]  turn a configuration (key=value; lines) into the client record",
      [](const Arguments& a, const Options& o) { return ConfigCommand(a[0], a[1], o.flag); }},
     {u"show", 1, nullptr, u"--public-key",
-#ifdef _WIN32
      "show FILE                 print the update list, uninstall list (uninst.dat) or client "
      "record in FILE (a record, or an executable's)"
-#else
-     "show FILE                 print the update list, uninstall list (uninst.dat) or client "
-     "record in FILE (a record file)"
-#endif
      "\n  show LIST --public-key PUBLIC\n"
      "                          print the update list LIST and whether LIST.sig verifies",
      [](const Arguments& a, const Options& o) {
        return o.value.empty() ? ShowCommand(a[0]) : ShowSignedListCommand(a[0], o.value);
      }},
-#ifdef _WIN32
     {u"stamp", 2, nullptr, nullptr,
      "stamp EXE RECORD          write RECORD into EXE as its \"APP\" resource",
      [](const Arguments& a, const Options&) { return StampCommand(a[0], a[1]); }},
     {u"build", kOwnOptions, nullptr, nullptr,
      "build --config FILE --client FOLDER [--skin FOLDER] [--theme FILE] [--download]\n"
-     "        [--no-uninstaller] [--no-updater] [--stub SETUP] -o OUT\n"
-     "                          make a ready installer from the setup.exe stub",
+     "        [--no-uninstaller] [--no-updater] [--stub SETUP] [--publish DIR]\n"
+     "        [--sign-pkcs12 FILE [--timestamp-url URL]] -o OUT\n"
+     "                          make a ready installer from the setup.exe stub (the key's\n"
+     "                          password in SETUPKIT_SIGN_PASSWORD)",
      [](const Arguments& a, const Options&) { return BuildCommand(a); }},
     {u"inspect", 1, nullptr, nullptr,
-     "inspect SETUP             print an installer's configuration, payload entries, mode and "
-     "stub size",
+     "inspect SETUP             print an installer's configuration, payload entries, mode, "
+     "stub size and signatures",
      [](const Arguments& a, const Options&) { return InspectCommand(a[0]); }},
-#endif
 };
 
 // Moves the options that follow the command's arguments into options. False when the words

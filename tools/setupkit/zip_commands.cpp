@@ -19,7 +19,7 @@ int ZipCommand(const std::u16string& folder, const std::u16string& out) {
     return Fail(Shown(folder) + " is empty: an archive without entries cannot be read back");
   }
   std::string archive;
-  if (!BuildArchive(entries, archive, problem)) return Fail(problem);
+  if (!BuildArchive(entries, Shown(out), archive, problem)) return Fail(problem);
   if (!WriteOutputFile(out, reinterpret_cast<const uint8_t*>(archive.data()),
                        static_cast<uint32_t>(archive.size()))) {
     return Fail("cannot write " + Shown(out));

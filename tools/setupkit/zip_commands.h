@@ -6,6 +6,6 @@
 // is encrypted with the archive password. Entry names are relative, "/"-separated, in UTF-8 with
 // the language-encoding flag (bit 11) set; folders are entries ending in "/" with attribute
 // 0x10. Entries come in byte order of their names and carry one fixed time, so the same folder
-// always makes the same archive apart from the random encryption headers. An empty folder is
-// refused (minizip cannot read an archive without entries). On failure OUT is not left behind.
+// always makes the same archive, byte for byte. An empty folder is refused (minizip cannot read
+// an archive without entries). On failure OUT is not left behind.
 int ZipCommand(const std::u16string& folder, const std::u16string& out);

@@ -1,0 +1,133 @@
+#include "tools/setupkit/inspect_command.h"
+
+#include <cstdio>
+
+#include "records/client_info.h"
+#include "support/little_endian.h"
+#include "support/packed_container.h"
+#include "support/pe_image.h"
+#include "support/resource_update.h"
+#include "support/utf8.h"
+#include "support/xdata.h"
+#include "support/xzip.h"
+#include "tools/setupkit/installer_resources.h"
+#include "tools/setupkit/record_commands.h"
+#include "tools/setupkit/signer_name.h"
+#include "tools/setupkit/tool_output.h"
+
+namespace {
+
+constexpr char16_t kClientArchive[] = u"app.zip";
+
+bool Resource(const std::string& image, const char16_t* type, std::string& bytes) {
+  ResourceName typeName;
+  typeName.text = type;
+  ResourceName id;
+  id.number = kResourceId;
+  std::string problem;
+  return FindImageResource(image, typeName, id, bytes, problem);
+}
+
+// The content of a resource in the packed container; false when it is missing or damaged.
+bool Unpacked(const std::string& stored, XData& content) {
+  const uint32_t n = static_cast<uint32_t>(stored.size());
+  if (n == 0 || !content.Reserve(n, true)) return false;
+  content.SetLength(UnpackContainer(content.Data(), content.Capacity(),
+                                    reinterpret_cast<const uint8_t*>(stored.data()), n));
+  return content.Length() != 0;
+}
+
+std::string SignatureText(const std::string& image) {
+  std::string signer;
+  switch (ReadSigner(image, signer)) {
+    case SignatureKind::kSigned:
+      return "signed by " + signer;
+    case SignatureKind::kUnreadable:
+      return "signed, by a signer that cannot be read";
+    case SignatureKind::kNone:
+      break;
+  }
+  return "not signed";
+}
+
+bool IsProgram(const std::string& bytes) {
+  PeImage pe;
+  std::string problem;
+  return pe.Parse(bytes, problem);
+}
+
+// The signature of every program in the client archive.
+bool PrintPrograms(const std::string& archiveBytes, const std::u16string& exe) {
+  XZip archive;
+  if (!archive.OpenMemory(reinterpret_cast<const uint8_t*>(archiveBytes.data()),
+                          static_cast<uint32_t>(archiveBytes.size()), XZip::GetArchivePassword())) {
+    Fail("the client archive of " + Shown(exe) + " is not an archive of this system");
+    return false;
+  }
+  std::printf("programs:\n");
+  for (int i = 0; i < archive.GetCount(); ++i) {
+    char16_t name[XZip::kNameCapacity];
+    XData entry;
+    if (!archive.GetName(i, name) || !archive.ReadItem(i, &entry)) {
+      Fail("entry " + std::to_string(i) + " of the client archive of " + Shown(exe) +
+           " cannot be read");
+      return false;
+    }
+    const std::string bytes(reinterpret_cast<const char*>(entry.Data()), entry.Length());
+    if (!IsProgram(bytes)) continue;
+    std::printf("  %s %s\n", Utf16ToUtf8(name).c_str(), SignatureText(bytes).c_str());
+  }
+  return true;
+}
+
+}  // namespace
+
+int InspectCommand(const std::u16string& exe) {
+  XData file;
+  if (!file.ReadFile(exe.c_str(), 0)) return Fail("cannot read " + Shown(exe));
+  CClientInfo config;
+  std::string problem;
+  if (!ReadExecutableRecord(file, exe, config, problem)) return Fail(problem);
+  const std::string image(reinterpret_cast<const char*>(file.Data()), file.Length());
+  std::string stored;
+  XData payload;
+  if (!Resource(image, kPayloadType, stored) || !Unpacked(stored, payload)) {
+    return Fail(Shown(exe) + " carries no readable \"tail\" resource");
+  }
+  XZip archive;
+  if (!archive.OpenMemory(payload.Data(), payload.Length(), XZip::GetArchivePassword())) {
+    return Fail("the payload of " + Shown(exe) + " is not an archive of this system");
+  }
+  std::vector<std::string> entries;
+  std::string clientArchive;
+  bool hasClientArchive = false;
+  for (int i = 0; i < archive.GetCount(); ++i) {
+    char16_t name[XZip::kNameCapacity];
+    XData entry;
+    if (!archive.GetName(i, name) || !archive.ReadItem(i, &entry)) {
+      return Fail("entry " + std::to_string(i) + " of the payload of " + Shown(exe) +
+                  " cannot be read");
+    }
+    entries.push_back("  " + Utf16ToUtf8(name) + " " + std::to_string(entry.Length()) + "\n");
+    if (std::u16string(name) == kClientArchive && !hasClientArchive) {
+      hasClientArchive = true;
+      clientArchive.assign(reinterpret_cast<const char*>(entry.Data()), entry.Length());
+    }
+  }
+  if (PrintRecord(config) != kExitDone) return kExitFailed;
+  std::printf("payload:\n");
+  for (const std::string& line : entries) std::printf("%s", line.c_str());
+  std::printf("mode: %s\n", hasClientArchive ? "archive" : "download");
+  std::string stubSize;
+  if (Resource(image, kStubSizeType, stubSize) && stubSize.size() == 8) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(stubSize.data());
+    const uint64_t size = ReadLe32(bytes) | uint64_t{ReadLe32(bytes + 4)} << 32;
+    std::printf("stub: %llu bytes\n", static_cast<unsigned long long>(size));
+  } else {
+    std::printf("stub: size not recorded\n");
+  }
+  std::printf("signature: %s\n", SignatureText(image).c_str());
+  if (hasClientArchive && !PrintPrograms(clientArchive, exe)) return kExitFailed;
+  if (std::fflush(stdout) != 0) return Fail("cannot write to standard output");
+  return kExitDone;
+}

@@ -13,8 +13,10 @@
 #include "records/client_info.h"
 #include "records/uninst_info.h"
 #include "support/file_stream.h"
+#include "support/filesystem_path.h"
 #include "support/path_text.h"
 #include "support/process_control.h"
+#include "support/run_log.h"
 #include "support/user_question.h"
 #include "support/wide_text.h"
 #include "uninstaller/installed_files_removal.h"
@@ -65,7 +67,16 @@ int RunUninstall(IClientInfo& product, bool silent) {
   const char16_t* name = product.GetName().Units();
   product.SetInstallFolder(folder);
   CUninstInfo list;
-  const bool listed = list.LoadFromFile(listPath);
+  uint64_t listSize = 0;
+  const bool listThere = GetFileSize(listPath, &listSize);
+  const bool listed = listThere && list.LoadFromFile(listPath);
+  if (listThere && !listed) {
+    // Without the list nothing can be told apart from what the user keeps there: the list and
+    // the registration stay for a later run.
+    LogLine(u"uninst.dat is damaged: nothing removed");
+    if (!silent) Tell(DamagedListText(name), MB_OK | MB_ICONERROR);
+    return kExitEntriesLeft;
+  }
   const Registration registration = FindRegistration(product, folder);
   if (!listed && registration != Registration::kHere) {
     if (!silent) Tell(NothingToUninstallText(name), MB_OK | MB_ICONINFORMATION);
@@ -79,14 +90,15 @@ int RunUninstall(IClientInfo& product, bool silent) {
   }
 
   const std::vector<std::u16string> left = RemoveInstalledFiles(list, folder, AsUtf16(self));
-  if (registration == Registration::kHere) {
-    Unregister(product);
-    DeleteTempUpdater(product);
-  }
   if (!left.empty()) {
+    // The registration stays with what is left, so that the uninstall entry still finds it.
     SaveEntries(left, listPath);
     if (!silent) Tell(EntriesLeftText(left), MB_OK | MB_ICONWARNING);
     return kExitEntriesLeft;
+  }
+  if (registration == Registration::kHere) {
+    Unregister(product);
+    DeleteTempUpdater(product);
   }
   RemoveFile(listPath);
   if (!silent) Tell(UninstalledText(name), MB_OK | MB_ICONINFORMATION);

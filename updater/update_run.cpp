@@ -15,6 +15,7 @@
 #include "records/uninst_info.h"
 #include "records/update_info.h"
 #include "support/file_replacement.h"
+#include "support/filesystem_path.h"
 #include "support/internet.h"
 #include "support/md5.h"
 #include "support/path_text.h"
@@ -35,7 +36,9 @@ int Tell(const std::u16string& text, unsigned flags) {
 bool RecordUninstallList(const char16_t* path, const IUninstInfo& added,
                          const std::vector<std::u16string>& removed) {
   CUninstInfo current;
-  current.LoadFromFile(path);
+  uint64_t size = 0;
+  // A damaged list stays as it is: rewritten, it would lose what it still names.
+  if (GetFileSize(path, &size) && !current.LoadFromFile(path)) return false;
   CUninstInfo updated;
   UpdateUninstallList(current, added, removed, updated);
   return ReplaceFileBy(path,
@@ -104,7 +107,13 @@ int RunUpdate(IClientInfo& product, bool silent) {
   for (int i = 0; i < list.Count(); ++i) {
     if (list.Get(i)->action == UpdateItem::kActionUpdate) listed.Add(list.Get(i)->file, -1);
   }
-  const bool listedFirst = RecordUninstallList(listPath, listed, {});
+  if (!RecordUninstallList(listPath, listed, {})) {
+    // What arrived could never be removed: nothing is updated.
+    InstallOutcome outcome;
+    outcome.Fail(kUninstallList);
+    if (!silent) Tell(UpdateFailedText(outcome), MB_OK | MB_ICONWARNING);
+    return kExitUpdateFailed;
+  }
   CInstall engine;
   engine.InstallList(folder, &list);
   InstallOutcome outcome = engine.Outcome();
@@ -116,7 +125,7 @@ int RunUpdate(IClientInfo& product, bool silent) {
       removed.push_back(item->file);
     }
   }
-  if (!RecordUninstallList(listPath, CUninstInfo(), removed) || !listedFirst) {
+  if (!RecordUninstallList(listPath, CUninstInfo(), removed)) {
     outcome.Fail(kUninstallList);
   }
   // A client with entries missing keeps the digest it had, so the next check finds it out of date.

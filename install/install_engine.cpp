@@ -8,6 +8,7 @@
 #include "support/file_replacement.h"
 #include "support/folder_tree.h"
 #include "support/internet.h"
+#include "support/link_check.h"
 #include "support/md5.h"
 #include "support/path_text.h"
 #include "support/url_parts.h"
@@ -86,7 +87,7 @@ bool CInstall::InstallEntry(const char16_t* folder, const UpdateItem* entry) {
   if (entry->file[0] == 0 || entry->url[0] == 0) return false;
   // The list is data: a name that would land outside the folder is refused.
   char16_t path[kPathCapacity];
-  if (!JoinEntryPath(folder, entry->file, path)) return false;
+  if (!JoinEntryPath(folder, entry->file, path) || CrossesLink(folder, path)) return false;
   if (VerifyUpdateItem(folder, *entry)) return true;
   if (!CreateParentFolder(path)) return false;
   FixedWString<1024> request;

@@ -14,9 +14,11 @@
 #include "records/client_info.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
+#include "support/entry_path.h"
 #include "support/file_replacement.h"
 #include "support/filesystem_path.h"
 #include "support/internet.h"
+#include "support/link_check.h"
 #include "support/md5.h"
 #include "support/path_text.h"
 #include "support/user_question.h"
@@ -103,9 +105,15 @@ int RunUpdate(IClientInfo& product, bool silent) {
 
   // Named before they arrive, so that an update cut off half way leaves nothing the uninstaller
   // does not know of.
+  // Only names the engine will put in place: a refused one would stay in the list for ever.
   CUninstInfo listed;
   for (int i = 0; i < list.Count(); ++i) {
-    if (list.Get(i)->action == UpdateItem::kActionUpdate) listed.Add(list.Get(i)->file, -1);
+    const UpdateItem* item = list.Get(i);
+    char16_t path[kPathCapacity];
+    if (item->action == UpdateItem::kActionUpdate && JoinEntryPath(folder, item->file, path) &&
+        !CrossesLink(folder, path)) {
+      listed.Add(item->file, -1);
+    }
   }
   if (!RecordUninstallList(listPath, listed, {})) {
     // What arrived could never be removed: nothing is updated.

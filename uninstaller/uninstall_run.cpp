@@ -17,6 +17,7 @@
 #include "support/path_text.h"
 #include "support/process_control.h"
 #include "support/run_log.h"
+#include "support/system_error_text.h"
 #include "support/user_question.h"
 #include "support/wide_text.h"
 #include "uninstaller/installed_files_removal.h"
@@ -93,7 +94,14 @@ int RunUninstall(IClientInfo& product, bool silent) {
   if (!left.empty()) {
     // The registration stays with what is left, so that the uninstall entry still finds it.
     SaveEntries(left, listPath);
-    if (!silent) Tell(EntriesLeftText(left), MB_OK | MB_ICONWARNING);
+    // Each named with the programs that hold it, where the system can tell.
+    std::vector<std::u16string> named;
+    for (const std::u16string& entry : left) {
+      const std::u16string holders = FileHolderText((folder + entry).c_str());
+      named.push_back(holders.empty() ? entry : entry + u" (" + holders + u")");
+      LogLine(u"not removed: " + named.back());
+    }
+    if (!silent) Tell(EntriesLeftText(named), MB_OK | MB_ICONWARNING);
     return kExitEntriesLeft;
   }
   if (registration == Registration::kHere) {

@@ -26,7 +26,16 @@ endif()
 find_package(PNG REQUIRED)
 find_package(JPEG REQUIRED)
 find_package(GTest REQUIRED)
+# libsodium: Debian's libsodium-dev natively; in the windows build the static library that
+# scripts/build-deps.sh cross-builds (only .a files are searched there). Its headers declare
+# every function as imported from a DLL unless SODIUM_STATIC says otherwise.
+find_path(SODIUM_INCLUDE_DIR sodium.h REQUIRED)
+find_library(SODIUM_LIBRARY sodium REQUIRED)
 
 add_library(third_party INTERFACE)
-target_include_directories(third_party INTERFACE ${MINIZIP_INCLUDE_DIR})
-target_link_libraries(third_party INTERFACE ${MINIZIP_LIBRARY} PNG::PNG JPEG::JPEG ZLIB::ZLIB)
+target_include_directories(third_party INTERFACE ${MINIZIP_INCLUDE_DIR} ${SODIUM_INCLUDE_DIR})
+target_link_libraries(third_party INTERFACE ${MINIZIP_LIBRARY} PNG::PNG JPEG::JPEG ZLIB::ZLIB
+                      ${SODIUM_LIBRARY})
+if(WIN32)
+  target_compile_definitions(third_party INTERFACE SODIUM_STATIC)
+endif()

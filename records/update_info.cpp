@@ -5,9 +5,9 @@
 
 namespace {
 
-// Enough for the largest list: every item at the writer's per-item allowance, plus the head.
+// Enough for the largest list: every item as long as an item line can be, plus the head.
 constexpr uint32_t kSaveBufferSize =
-    10 + 2 * (IUpdateInfo::kUnitsPerItem * static_cast<uint32_t>(IUpdateInfo::kMaxItems) + 256);
+    10 + 2 * (IUpdateInfo::kLongestItemUnits * static_cast<uint32_t>(IUpdateInfo::kMaxItems) + 256);
 
 const char16_t* FindText(const char16_t* text, const char16_t* pattern) {
   for (; *text != 0; ++text) {
@@ -72,9 +72,9 @@ bool ReadValue(const char16_t* start, const char16_t* tagEnd, int* length) {
   return true;
 }
 
-// The attributes of an item tag, in the order the writer puts them.
+// The attributes of an item tag the reader takes; the writer puts sha256 between md5 and url.
 constexpr const char16_t* kItemAttributes[] = {u" action=\"", u" file=\"", u" size=\"", u" md5=\"",
-                                               u" url=\""};
+                                               u" url=\"",    u" sha256=\""};
 constexpr int kItemAttributeCount = sizeof kItemAttributes / sizeof kItemAttributes[0];
 
 void AssignAttribute(UpdateItem* item, int attribute, const char16_t* value, int length) {
@@ -91,8 +91,11 @@ void AssignAttribute(UpdateItem* item, int attribute, const char16_t* value, int
     case 3:
       CopyCut(item->md5, UpdateItem::kMd5Capacity, value, length);
       break;
-    default:
+    case 4:
       CopyCut(item->url, UpdateItem::kUrlCapacity, value, length);
+      break;
+    default:
+      CopyCut(item->sha256, UpdateItem::kSha256Capacity, value, length);
       break;
   }
 }
@@ -139,6 +142,20 @@ std::u16string Decimal(int32_t value) {
 
 }  // namespace
 
+std::unique_ptr<UpdateItem> NewFileItem(const char16_t* file, int32_t size, const char16_t* md5,
+                                        const char16_t* sha256, const char16_t* url) {
+  if (file == nullptr || md5 == nullptr || url == nullptr || size == 0) return nullptr;
+  auto item = std::make_unique<UpdateItem>();
+  CopyCut(item->file, UpdateItem::kFileCapacity, file, TextLength(file));
+  CopyCut(item->md5, UpdateItem::kMd5Capacity, md5, TextLength(md5));
+  if (sha256 != nullptr) {
+    CopyCut(item->sha256, UpdateItem::kSha256Capacity, sha256, TextLength(sha256));
+  }
+  CopyCut(item->url, UpdateItem::kUrlCapacity, url, TextLength(url));
+  item->size = size;
+  return item;
+}
+
 CUpdateInfo::CUpdateInfo() : IUpdateInfo(kSaveBufferSize) {}
 
 CUpdateInfo::~CUpdateInfo() = default;
@@ -184,6 +201,7 @@ int CUpdateInfo::WriteText(char16_t* out, int capacity) {
     AppendAttribute(text, u"file", item->file);
     AppendAttribute(text, u"size", Decimal(item->size));
     AppendAttribute(text, u"md5", item->md5);
+    if (item->sha256[0] != 0) AppendAttribute(text, u"sha256", item->sha256);
     AppendAttribute(text, u"url", item->url);
     text += u"/>\r\n";
   }
@@ -206,13 +224,7 @@ int CUpdateInfo::AddItem(std::unique_ptr<UpdateItem> item) {
 
 int CUpdateInfo::AddFile(const char16_t* file, int32_t size, const char16_t* md5,
                          const char16_t* url) {
-  if (file == nullptr || md5 == nullptr || url == nullptr || size == 0) return -1;
-  auto item = std::make_unique<UpdateItem>();
-  CopyCut(item->file, UpdateItem::kFileCapacity, file, TextLength(file));
-  CopyCut(item->md5, UpdateItem::kMd5Capacity, md5, TextLength(md5));
-  CopyCut(item->url, UpdateItem::kUrlCapacity, url, TextLength(url));
-  item->size = size;
-  return AddItem(std::move(item));
+  return AddItem(NewFileItem(file, size, md5, nullptr, url));
 }
 
 const UpdateItem* CUpdateInfo::Get(int index) const {

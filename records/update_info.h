@@ -12,6 +12,8 @@ struct UpdateItem {
   static constexpr int kFileCapacity = 512;
   static constexpr int kUrlCapacity = 768;
   static constexpr int kMd5Capacity = 34;
+  // 64 digits and room for one more, so that an overlong value is never cut into a match.
+  static constexpr int kSha256Capacity = 66;
   static constexpr int32_t kActionUpdate = 0;
   static constexpr int32_t kActionDelete = 1;
 
@@ -20,16 +22,27 @@ struct UpdateItem {
   char16_t file[kFileCapacity] = {};  // relative to the install folder, with backslashes
   char16_t url[kUrlCapacity] = {};
   char16_t md5[kMd5Capacity] = {};  // 32 hexadecimal digits
+  // 64 hexadecimal digits, or empty when the list gives none: then the MD5 alone identifies the
+  // file. Written, as "sha256", only when there is one, so a list without it keeps its bytes.
+  char16_t sha256[kSha256Capacity] = {};
 };
+
+// A new update item (action update) for a file; sha256 may be null or empty. Null when another
+// text is null or size is 0.
+std::unique_ptr<UpdateItem> NewFileItem(const char16_t* file, int32_t size, const char16_t* md5,
+                                        const char16_t* sha256, const char16_t* url);
 
 // The update list ("update.xml"): the files of one published client version with their sizes,
 // digests and download URLs. Its reader is a tolerant scanner, not an XML parser: it finds the
-// list head and each item tag by text, attributes in any order.
+// list head and each item tag by text, attributes in any order; attributes it does not know are
+// passed over.
 class IUpdateInfo : public CRecordStorage {
  public:
   static constexpr int kMaxItems = 10000;
   // The writer asks for this many units per item before it writes anything.
   static constexpr int kUnitsPerItem = 1380;
+  // The longest item line the writer can make: every field full, both numbers at their longest.
+  static constexpr int kLongestItemUnits = 1457;
 
   virtual void Clear() = 0;
   virtual int Count() const = 0;
@@ -38,16 +51,16 @@ class IUpdateInfo : public CRecordStorage {
   // Adds an update item; -1 when a text is null, size is 0 or the list is full.
   virtual int AddFile(const char16_t* file, int32_t size, const char16_t* md5,
                       const char16_t* url) = 0;
-  // Adds every file below folder (relative names get prefix; URLs get urlBase). Returns the
-  // number of files met, including empty ones, which are not added.
+  // Adds every file below folder with its MD5 and SHA-256 (relative names get prefix; URLs get
+  // urlBase). Returns the number of files met, including empty ones, which are not added.
   virtual int AddFolder(const char16_t* urlBase, const char16_t* folder,
                         const char16_t* prefix) = 0;
   virtual const UpdateItem* Get(int index) const = 0;
   virtual int32_t TotalSize() const = 0;
   virtual const char16_t* GetVersion() const = 0;
   virtual void SetVersion(const char16_t* version) = 0;
-  // True when every item's file below folder has the item's size and digest; otherwise the
-  // first failing index goes to *failingIndex (when given).
+  // True when every item's file below folder passes VerifyUpdateItem; otherwise the first
+  // failing index goes to *failingIndex (when given).
   virtual bool VerifyFiles(const char16_t* folder, int* failingIndex) const = 0;
 
  protected:
@@ -82,8 +95,18 @@ class CUpdateInfo : public IUpdateInfo {
   FixedWString<128> version_;
 };
 
-// True when the item's file below folder has the item's size and digest.
+// An item's file is checked by its size and by one digest: its SHA-256 when the item has one,
+// otherwise its MD5.
+
+// True when the item's file below folder has the item's size and digest. An item whose name would
+// lead outside the folder never passes.
 bool VerifyUpdateItem(const char16_t* folder, const UpdateItem& item);
+
+// True when bytes (n of them, at least one) are the item's file: its size and its digest.
+bool MatchesUpdateItem(const UpdateItem& item, const uint8_t* bytes, uint32_t n);
 
 // True when both are the same 32 hexadecimal digits, ignoring letter case.
 bool SameDigestText(const char16_t* a, const char16_t* b);
+
+// True when both are the same 64 hexadecimal digits, ignoring letter case.
+bool SameSha256Text(const char16_t* a, const char16_t* b);

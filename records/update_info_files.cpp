@@ -8,6 +8,7 @@
 #include "support/folder_listing.h"
 #include "support/md5.h"
 #include "support/path_text.h"
+#include "support/sha256.h"
 
 namespace {
 
@@ -47,22 +48,44 @@ int AddFolderLevel(CUpdateInfo& list, const Text512& urlBase, const Text512& fol
       continue;
     }
     ++met;
-    char16_t digest[33] = {};
-    if (entry.size > INT32_MAX || !Md5HexOfFile(digest, path.Units(), true)) continue;
-    list.AddFile(relative.Units(), static_cast<int32_t>(entry.size), digest, url.Units());
+    char16_t md5[33] = {};
+    char16_t sha256[kSha256HexDigits + 1] = {};
+    if (entry.size > INT32_MAX || !Md5HexOfFile(md5, path.Units(), true) ||
+        !Sha256HexOfFile(sha256, path.Units())) {
+      continue;
+    }
+    list.AddItem(NewFileItem(relative.Units(), static_cast<int32_t>(entry.size), md5, sha256,
+                             url.Units()));
   }
   return met;
 }
 
-}  // namespace
-
-bool SameDigestText(const char16_t* a, const char16_t* b) {
-  for (int i = 0; i < 32; ++i) {
+// True when a and b both hold exactly digits hexadecimal digits, the same ones whatever their
+// letter case.
+bool SameHexDigits(const char16_t* a, const char16_t* b, int digits) {
+  for (int i = 0; i < digits; ++i) {
     char16_t x = a[i] >= u'a' && a[i] <= u'f' ? static_cast<char16_t>(a[i] - 32) : a[i];
     char16_t y = b[i] >= u'a' && b[i] <= u'f' ? static_cast<char16_t>(b[i] - 32) : b[i];
     if (x != y || x == 0) return false;
   }
-  return b[32] == 0;
+  return a[digits] == 0 && b[digits] == 0;
+}
+
+// Whether the digest that digestOf computes (the SHA-256 when the item has one, else the MD5,
+// as upper-case digits) is the item's.
+template <typename DigestOf>
+bool HasItemDigest(const UpdateItem& item, DigestOf digestOf) {
+  char16_t digest[kSha256HexDigits + 1] = {};
+  if (item.sha256[0] != 0) return digestOf(digest, true) && SameSha256Text(digest, item.sha256);
+  return digestOf(digest, false) && SameDigestText(digest, item.md5);
+}
+
+}  // namespace
+
+bool SameDigestText(const char16_t* a, const char16_t* b) { return SameHexDigits(a, b, 32); }
+
+bool SameSha256Text(const char16_t* a, const char16_t* b) {
+  return SameHexDigits(a, b, kSha256HexDigits);
 }
 
 // Item names are data from a published list: one that would reach outside the folder fails.
@@ -70,9 +93,17 @@ bool VerifyUpdateItem(const char16_t* folder, const UpdateItem& item) {
   char16_t path[kPathCapacity];
   if (!JoinEntryPath(folder, item.file, path)) return false;
   uint64_t size = 0;
-  char16_t digest[33] = {};
   return GetFileSize(path, &size) && size == static_cast<uint64_t>(item.size) &&
-         item.size >= 0 && Md5HexOfFile(digest, path, true) && SameDigestText(digest, item.md5);
+         item.size >= 0 && HasItemDigest(item, [&path](char16_t* digest, bool sha256) {
+           return sha256 ? Sha256HexOfFile(digest, path) : Md5HexOfFile(digest, path, true);
+         });
+}
+
+bool MatchesUpdateItem(const UpdateItem& item, const uint8_t* bytes, uint32_t n) {
+  return bytes != nullptr && item.size > 0 && n == static_cast<uint32_t>(item.size) &&
+         HasItemDigest(item, [bytes, n](char16_t* digest, bool sha256) {
+           return sha256 ? Sha256HexOfMemory(digest, bytes, n) : Md5HexOfMemory(digest, bytes, n);
+         });
 }
 
 int CUpdateInfo::AddFolder(const char16_t* urlBase, const char16_t* folder,

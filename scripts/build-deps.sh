@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows (x86_64 mingw-w64) static dependencies into build/deps/mingw:
-# minizip, libpng and libjpeg-turbo from Debian bookworm's source packages (same
+# minizip, libpng, libjpeg-turbo and libsodium from Debian bookworm's source packages (same
 # versions as the native -dev packages, so both builds use the same code), plus
 # GoogleTest/GoogleMock from /usr/src/googletest.
 # Also builds a native static minizip into build/deps/native from the same source: Debian's
@@ -15,7 +15,7 @@ SYSROOT=/usr/$HOST
 DEPS=$PWD/build/deps
 PREFIX=$DEPS/mingw
 STAMP=$PREFIX/.complete
-RECIPE=1 # bump whenever the build steps change, to force a rebuild
+RECIPE=2 # bump whenever the build steps change, to force a rebuild
 NATIVE_PREFIX=$DEPS/native
 NATIVE_STAMP=$NATIVE_PREFIX/.complete
 NATIVE_RECIPE=1 # the same, for the native minizip
@@ -23,8 +23,8 @@ NATIVE_RECIPE=1 # the same, for the native minizip
 die() { echo "build-deps: $*" >&2; exit 1; }
 note() { echo "build-deps: $*"; }
 
-for tool in "$CC" "$CXX" "$HOST-ar" apt-get apt-cache dpkg-source cmake make; do
-  command -v "$tool" >/dev/null || die "'$tool' not found; install g++-mingw-w64-x86-64-posix libz-mingw-w64-dev dpkg-dev cmake"
+for tool in "$CC" "$CXX" "$HOST-ar" apt-get apt-cache dpkg-source cmake make autoreconf libtoolize; do
+  command -v "$tool" >/dev/null || die "'$tool' not found; install g++-mingw-w64-x86-64-posix libz-mingw-w64-dev dpkg-dev cmake autoconf automake libtool"
 done
 [ -f "$SYSROOT/lib/libz.a" ] || die "mingw zlib missing; install libz-mingw-w64-dev"
 [ -f /usr/src/googletest/CMakeLists.txt ] || die "/usr/src/googletest missing; install googletest"
@@ -38,6 +38,7 @@ installed_version() {
 
 WANT="minizip=$(installed_version libminizip-dev) libpng1.6=$(installed_version libpng-dev)"
 WANT+=" libjpeg-turbo=$(installed_version libjpeg62-turbo-dev) googletest=$(installed_version googletest)"
+WANT+=" libsodium=$(installed_version libsodium-dev)"
 WANT+=" recipe=$RECIPE"
 
 # Long tool output goes to per-step logs in LOG_DIR; the tail is shown only on failure.
@@ -160,6 +161,22 @@ build_libjpeg() {
   cmake_build libjpeg-turbo "$SRC" -DWITH_SIMD=OFF -DENABLE_SHARED=OFF -DENABLE_STATIC=ON
 }
 
+# Debian's source is the project's tree without a generated configure: made with autoreconf, as
+# Debian's own build does. Static only. Without the stack protector: mingw-w64's runtime here has no __stack_chk_fail,
+# and its libssp would add a DLL. Users of the headers define SODIUM_STATIC, or every function
+# would be declared as imported from a DLL.
+build_libsodium() {
+  fetch_source libsodium "$1"
+  local bld=$DEPS/work/libsodium
+  rm -rf "$bld"
+  mkdir -p "$bld"
+  run libsodium autoreconf -fi "$SRC"
+  run libsodium sh -c "cd '$bld' && '$SRC/configure' --host=$HOST --prefix='$PREFIX' \
+    --disable-shared --enable-static --disable-ssp CC=$CC CFLAGS=-O2"
+  run libsodium make -C "$bld" -j2
+  run libsodium make -C "$bld" install
+}
+
 build_googletest() {
   cmake_build googletest /usr/src/googletest -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON \
     -DBUILD_SHARED_LIBS=OFF -Dgtest_disable_pthreads=OFF
@@ -201,12 +218,12 @@ build_native_minizip() {
 }
 
 build_mingw() {
-  local mz png jpeg gt
+  local mz png jpeg gt sodium
   if [ -f "$STAMP" ] && [ "$(head -n1 "$STAMP")" = "$WANT" ]; then
     note "up to date: $(sed -n 2p "$STAMP")"
     return
   fi
-  read -r mz png jpeg gt _ <<<"$WANT"
+  read -r mz png jpeg gt sodium _ <<<"$WANT"
   rm -rf "$PREFIX" "$DEPS/work"
   mkdir -p "$DEPS/src" "$DEPS/work" "$PREFIX"
   note "building mingw dependencies into ${PREFIX#"$PWD"/} (logs in ${DEPS#"$PWD"/}/work)"
@@ -216,6 +233,7 @@ build_mingw() {
   build_libpng "${png#*=}"
   build_libjpeg "${jpeg#*=}"
   build_googletest "${gt#*=}"
+  build_libsodium "${sodium#*=}"
   printf '%s\nbuilt: %s\n' "$WANT" "$BUILT" >"$STAMP"
   note "done: $BUILT"
 }

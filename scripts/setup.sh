@@ -5,9 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(
-  build-essential cmake ninja-build python3 dpkg-dev
+  build-essential cmake ninja-build python3 dpkg-dev autoconf automake libtool
   clang libclang-rt-14-dev
   zlib1g-dev libminizip-dev libpng-dev libjpeg-dev libgtest-dev libgmock-dev googletest
+  libsodium-dev
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine64 xvfb xauth xdotool
   unzip curl imagemagick

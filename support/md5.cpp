@@ -2,13 +2,12 @@
 
 #include <cstring>
 
-#include "support/file_stream.h"
+#include "support/file_pieces.h"
 
 namespace {
 
 constexpr int kDigestBytes = 16;
 constexpr int kHexDigits = 32;
-constexpr uint32_t kFileChunk = 65536;
 
 // Per-step shift amounts of each round, and the constants floor(abs(sin(i + 1)) * 2^32).
 constexpr int kShifts[4][4] = {{7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
@@ -140,17 +139,13 @@ bool Md5HexOfMemory(char16_t* out, const void* bytes, uint32_t n) {
 
 bool Md5OfFile(uint8_t* out, const char16_t* path) {
   if (out == nullptr) return false;
-  FileStream file = OpenFileStream(path, "rb");
-  if (!file) return false;
   XMD5 context;
   Md5Init(&context);
-  uint8_t chunk[kFileChunk];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-    Md5Update(&context, chunk, static_cast<uint32_t>(got));
+  if (!ReadFileInPieces(path, [&context](const uint8_t* bytes, size_t n) {
+        Md5Update(&context, bytes, static_cast<uint32_t>(n));
+      })) {
+    return false;
   }
-  // A read error is not the end of the file: its digest would be of part of it.
-  if (std::ferror(file.get())) return false;
   Md5Final(&context);
   std::memcpy(out, context.digest, kDigestBytes);
   return true;

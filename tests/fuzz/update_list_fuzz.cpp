@@ -6,7 +6,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > UINT32_MAX) return 0;
   CUpdateInfo list;
   if (!list.ParseBytes(data, static_cast<uint32_t>(size))) return 0;
-  // The writer's allowance per item, and one more for the head and end lines.
-  CheckReadsBackTheSame(list, static_cast<size_t>(list.Count() + 1) * IUpdateInfo::kUnitsPerItem);
+  // The longest item line for every item, and one more for the head and end lines.
+  CheckReadsBackTheSame(list,
+                        static_cast<size_t>(list.Count() + 1) * IUpdateInfo::kLongestItemUnits);
   return 0;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/md5.h"
+#include "support/sha256.h"
 #include "support/utf8.h"
 #include "tests/helpers/temp_folder.h"
 
@@ -19,6 +20,18 @@ const char16_t kTwoItems[] =
     u"<item url=\"http://h/app/old.dll\" md5=\"FEDCBA9876543210FEDCBA9876543210\" size=\"-7\" "
     u"file=\"old.dll\" action=\"1\"/>\r\n"
     u"</list>\r\n";
+
+std::u16string Md5Of(const std::string& bytes) {
+  char16_t digest[33] = {};
+  Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
+  return digest;
+}
+
+std::u16string Sha256Of(const std::string& bytes) {
+  char16_t digest[kSha256HexDigits + 1] = {};
+  Sha256HexOfMemory(digest, bytes.data(), bytes.size());
+  return digest;
+}
 
 std::u16string Written(CUpdateInfo& list, int capacity) {
   std::vector<char16_t> out(static_cast<size_t>(capacity) + 1, u'#');
@@ -99,6 +112,113 @@ TEST(UpdateInfo, WritesTheListAndReadsItBack) {
   EXPECT_EQ(std::u16string(back.Get(1)->url), u"http://h/app/old.dll");
 }
 
+// The SHA-256 stands between the MD5 and the URL, only where an item has one: a list without any
+// is written as it always was.
+TEST(UpdateInfo, WritesAndReadsTheSha256WhereAnItemHasOne) {
+  const std::u16string sha256(
+      u"5891B5B522D5DF086D0FF0B110FBD9D21BB4FC7163AF34D08286A2E846F6BE03");
+  const std::u16string text =
+      u"<list version=\"1.0\">\r\n"
+      u"<item action=\"0\" file=\"a.txt\" size=\"6\" md5=\"B1946AC92492D2347C6235B4D2611184\" "
+      u"sha256=\"" + sha256 + u"\" url=\"http://h/a.txt\"/>\r\n"
+      u"<item action=\"1\" file=\"old.dll\" size=\"0\" md5=\"\" url=\"\"/>\r\n"
+      u"</list>\r\n";
+  CUpdateInfo list;
+  ASSERT_TRUE(list.ParseText(text.c_str()));
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(std::u16string(list.Get(0)->sha256), sha256);
+  EXPECT_EQ(std::u16string(list.Get(0)->url), u"http://h/a.txt");
+  EXPECT_EQ(std::u16string(list.Get(1)->sha256), u"");
+  EXPECT_EQ(Written(list, 2 * 1380), text);
+
+  // Cut to 65 digits: a longer value is kept longer than any digest, never cut into one.
+  CUpdateInfo overlong;
+  ASSERT_TRUE(overlong.ParseText(
+      (u"<list><item sha256=\"" + sha256 + u"00\" file=\"a\"/>").c_str()));
+  EXPECT_EQ(std::u16string(overlong.Get(0)->sha256), sha256 + u"0");
+  EXPECT_EQ(std::u16string(overlong.Get(0)->file), u"a");
+}
+
+// Readers pass over attributes they do not know, wherever they stand in the tag, as they always
+// did: lists with attributes added later (sha256 was one) still read the same in old readers.
+TEST(UpdateInfo, AttributesTheReaderDoesNotKnowArePassedOver) {
+  const std::u16string known[] = {u" action=\"0\"", u" file=\"bin\\a.exe\"", u" size=\"12\"",
+                                  u" md5=\"0123456789ABCDEF0123456789ABCDEF\"",
+                                  u" url=\"http://h/bin/a.exe\""};
+  const std::u16string unknown[] = {u" sha512=\"00FF\"", u" signer=\"vendor a\"",
+                                    u" md5x=\"1\"", u" xurl=\"http://elsewhere/\"",
+                                    u" note=\"\""};
+  for (size_t at = 0; at <= 5; ++at) {
+    for (const std::u16string& extra : unknown) {
+      std::u16string tag = u"<list><item";
+      for (size_t i = 0; i < 5; ++i) {
+        if (i == at) tag += extra;
+        tag += known[i];
+      }
+      if (at == 5) tag += extra;
+      tag += u"/></list>";
+      SCOPED_TRACE(Utf16ToUtf8(tag.c_str()));
+      CUpdateInfo list;
+      ASSERT_TRUE(list.ParseText(tag.c_str()));
+      ASSERT_EQ(list.Count(), 1);
+      const UpdateItem* item = list.Get(0);
+      EXPECT_EQ(item->action, 0);
+      EXPECT_EQ(std::u16string(item->file), u"bin\\a.exe");
+      EXPECT_EQ(item->size, 12);
+      EXPECT_EQ(std::u16string(item->md5), u"0123456789ABCDEF0123456789ABCDEF");
+      EXPECT_EQ(std::u16string(item->url), u"http://h/bin/a.exe");
+      EXPECT_EQ(std::u16string(item->sha256), u"");
+    }
+  }
+}
+
+// A file is checked by its SHA-256 when the item has one, by its MD5 otherwise; on disk and in
+// memory alike.
+TEST(UpdateInfo, ChecksTheSha256WhenThereIsOneAndTheMd5Otherwise) {
+  const std::string bytes = "the client's bytes";
+  const std::u16string md5 = Md5Of(bytes), sha256 = Sha256Of(bytes);
+  const std::u16string otherMd5 = Md5Of("other"), otherSha256 = Sha256Of("other");
+  std::u16string lowerSha256 = sha256;
+  for (char16_t& unit : lowerSha256) {
+    if (unit >= u'A' && unit <= u'F') unit = static_cast<char16_t>(unit + 32);
+  }
+  struct Case {
+    const char* name;
+    std::u16string md5;
+    std::u16string sha256;
+    int32_t size;
+    bool matches;
+  };
+  const Case cases[] = {
+      {"both right", md5, sha256, 18, true},
+      {"no sha256, md5 right", md5, u"", 18, true},
+      {"no sha256, md5 wrong", otherMd5, u"", 18, false},
+      {"sha256 right, md5 wrong", otherMd5, sha256, 18, true},
+      {"sha256 wrong, md5 right", md5, otherSha256, 18, false},
+      {"sha256 in lower case", md5, lowerSha256, 18, true},
+      {"sha256 a digit short", md5, sha256.substr(0, 63), 18, false},
+      {"sha256 a digit long", md5, sha256 + u"0", 18, false},
+      {"sha256 of another size", md5, sha256, 17, false},
+  };
+  TempFolder folder;
+  WriteBytes(folder.Path() / "client.exe", bytes);
+  const std::u16string root = folder.Path().u16string();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<UpdateItem> item =
+        NewFileItem(u"client.exe", c.size, c.md5.c_str(), c.sha256.c_str(), u"http://h/c");
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(VerifyUpdateItem(root.c_str(), *item), c.matches);
+    EXPECT_EQ(MatchesUpdateItem(*item, reinterpret_cast<const uint8_t*>(bytes.data()),
+                                static_cast<uint32_t>(bytes.size())),
+              c.matches);
+  }
+  std::unique_ptr<UpdateItem> item =
+      NewFileItem(u"client.exe", 18, md5.c_str(), sha256.c_str(), u"http://h/c");
+  EXPECT_FALSE(MatchesUpdateItem(*item, nullptr, 18));
+  EXPECT_FALSE(MatchesUpdateItem(*item, reinterpret_cast<const uint8_t*>(bytes.data()), 17));
+}
+
 // A file may be named so that it ends like an attribute ("a md5=" is a Windows name): its closing
 // quote then completes that pattern, yet the item reads back as it was written.
 TEST(UpdateInfo, ValuesAreNeverSearchedForAttributes) {
@@ -118,6 +238,20 @@ TEST(UpdateInfo, ValuesAreNeverSearchedForAttributes) {
     EXPECT_EQ(std::u16string(back.Get(i)->md5), u"0123456789ABCDEF0123456789ABCDEF");
     EXPECT_EQ(std::u16string(back.Get(i)->url), u"http://h/f");
   }
+}
+
+// The save buffer and the packaging tool's text buffer are sized by the longest item line.
+TEST(UpdateInfo, NoItemLineIsLongerThanTheLongestAllowed) {
+  CUpdateInfo list;
+  std::unique_ptr<UpdateItem> item = NewFileItem(
+      std::u16string(600, u'f').c_str(), INT32_MIN, std::u16string(40, u'm').c_str(),
+      std::u16string(80, u's').c_str(), std::u16string(900, u'u').c_str());
+  item->action = INT32_MIN;
+  ASSERT_EQ(list.AddItem(std::move(item)), 0);
+  const std::u16string text = Written(list, 4000);
+  const size_t itemStart = text.find(u"<item");
+  const size_t itemEnd = text.find(u"\r\n", itemStart) + 2;
+  EXPECT_EQ(itemEnd - itemStart, static_cast<size_t>(IUpdateInfo::kLongestItemUnits));
 }
 
 TEST(UpdateInfo, NeverWritesPastTheCapacity) {
@@ -162,6 +296,8 @@ TEST(UpdateInfo, BuildsFromAFolderAndVerifiesIt) {
   EXPECT_EQ(std::u16string(list.Get(1)->file), u"sub\\b.bin");
   EXPECT_EQ(std::u16string(list.Get(1)->url), u"http://h/app/sub/b.bin");
   EXPECT_EQ(list.Get(1)->size, 70000);
+  EXPECT_EQ(std::u16string(list.Get(0)->sha256), Sha256Of("hello"));
+  EXPECT_EQ(std::u16string(list.Get(1)->sha256), Sha256Of(std::string(70000, 'b')));
 
   int failing = -1;
   EXPECT_TRUE(list.VerifyFiles(root.c_str(), &failing));

@@ -2,7 +2,7 @@
 # The native and the windows setupkit must make byte-identical containers and client records,
 # read each other's, and both must refuse damaged input without creating the output. Both must
 # zip a folder into the same entries, encrypted with the archive password, that read back whole,
-# and write the same update list for it.
+# and write the same update list for it, signed into the same signature by either's keys.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/wine-env.sh
@@ -127,6 +127,49 @@ native list empty-folder http://127.0.0.1/ n-empty.xml
 check "native refuses to list an empty folder" test $? -eq 1 -a ! -e n-empty.xml
 windows list empty-folder http://127.0.0.1/ w-empty.xml
 check "windows refuses to list an empty folder" test $? -eq 1 -a ! -e w-empty.xml
+
+# Signed lists: a key made by either build signs the same list into the same bytes in both
+# (Ed25519 signs deterministically), each build verifies and shows the other's, and both refuse
+# a tampered list, another key, and a keygen over an existing key.
+native keygen n.key n.pub >/dev/null
+windows keygen w.key w.pub >/dev/null
+check "native keygen writes a 64-byte secret key only its owner reads" \
+  test "$(stat -c %s n.key)" -eq 64 -a "$(stat -c %a n.key)" = 600 -a "$(stat -c %s n.pub)" -eq 32
+check "windows keygen writes a 64-byte secret and a 32-byte public key" \
+  test "$(stat -c %s w.key)" -eq 64 -a "$(stat -c %s w.pub)" -eq 32
+for key in n w; do
+  native list client http://127.0.0.1/client "signed.$key.n" --version 2.0.1.5 --sign-key "$key.key"
+  windows list client http://127.0.0.1/client "signed.$key.w" --version 2.0.1.5 --sign-key "$key.key"
+  check "both make the same list with the $key key" cmp -s "signed.$key.n" "signed.$key.w"
+  check "both sign it alike with the $key key" cmp -s "signed.$key.n.sig" "signed.$key.w.sig"
+  check "the signature is 64 bytes" test "$(stat -c %s "signed.$key.n.sig")" -eq 64
+  native verify "signed.$key.w" "signed.$key.w.sig" "$key.pub" >/dev/null
+  check "native verifies the windows list signed with the $key key" test $? -eq 0
+  windows verify "signed.$key.n" "signed.$key.n.sig" "$key.pub" >/dev/null
+  check "windows verifies the native list signed with the $key key" test $? -eq 0
+  native show "signed.$key.w" --public-key "$key.pub" >"signed.$key.shown.n"
+  windows show "signed.$key.n" --public-key "$key.pub" >"signed.$key.shown.w"
+  check "both show the signed list alike" \
+    cmp -s <(sed 's/signed\.[nw]\.[nw]\.sig:/SIG:/' "signed.$key.shown.n") \
+      <(sed 's/signed\.[nw]\.[nw]\.sig:/SIG:/' "signed.$key.shown.w")
+done
+check "the signed list carries a sha256 for each item" \
+  test "$(grep -c ' sha256="[0-9A-F]\{64\}" ' signed.n.shown.n)" -eq 3
+cp signed.n.n tampered.xml
+printf 'x' >>tampered.xml
+cp signed.n.n.sig tampered.xml.sig
+native verify tampered.xml tampered.xml.sig n.pub
+check "native refuses a tampered list" test $? -eq 1
+windows verify tampered.xml tampered.xml.sig n.pub
+check "windows refuses a tampered list" test $? -eq 1
+native verify signed.n.n signed.n.n.sig w.pub
+check "native refuses a list signed with another key" test $? -eq 1
+windows verify signed.w.w signed.w.w.sig n.pub
+check "windows refuses a list signed with another key" test $? -eq 1
+cp w.key w.key.before
+windows keygen w.key other.pub
+check "windows keygen never replaces a key" test $? -eq 1 -a ! -e other.pub
+check "... and leaves it as it was" cmp -s w.key w.key.before
 
 native pack only-one-argument
 check "native usage error exits 2" test $? -eq 2

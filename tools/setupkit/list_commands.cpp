@@ -8,13 +8,19 @@
 
 #include "records/uninst_info.h"
 #include "records/update_info.h"
+#include "records/update_info_trust.h"
 #include "support/byte_order_mark.h"
 #include "support/entry_path.h"
+#include "support/file_stream.h"
 #include "support/filesystem_path.h"
 #include "support/folder_listing.h"
 #include "support/packed_container.h"
 #include "support/path_text.h"
+#include "support/signing.h"
+#include "support/utf8.h"
+#include "support/version_text.h"
 #include "support/xdata.h"
+#include "tools/setupkit/signing_commands.h"
 #include "tools/setupkit/tool_output.h"
 
 namespace {
@@ -42,6 +48,13 @@ void ScanFolder(const std::u16string& folder, int depth, FolderScan& scan) {
   }
 }
 
+// True when both paths name one existing file.
+bool SameFile(const std::u16string& a, const std::u16string& b) {
+  std::error_code error;
+  return std::filesystem::equivalent(ToFilesystemPath(a.c_str()), ToFilesystemPath(b.c_str()),
+                                     error);
+}
+
 bool IsFolder(const std::u16string& path) {
   std::error_code error;
   return std::filesystem::is_directory(ToFilesystemPath(path.c_str()), error);
@@ -62,12 +75,41 @@ bool ParseUninstallList(const uint8_t* bytes, uint32_t n, CUninstInfo& list) {
   return text.back() == u'|' && list.ParseText(text.c_str());
 }
 
+// Prints the list's own lines; the exit status.
+int PrintUpdateList(CUpdateInfo& list) {
+  std::vector<char16_t> text(static_cast<size_t>(list.Count() + 1) *
+                             IUpdateInfo::kLongestItemUnits);
+  int units = list.WriteText(text.data(), static_cast<int>(text.size()));
+  return units > 0 ? PrintText(std::u16string(text.data(), units - 1))
+                   : Fail("cannot write the update list's text");
+}
+
+// Writes the list and, when signing, its signature beside it; on any failure neither is left.
+bool WriteSignedOutput(const std::u16string& out, const uint8_t* bytes, uint32_t n,
+                       const uint8_t* signature) {
+  if (!WriteOutputFile(out, bytes, n)) return false;
+  if (signature == nullptr || WriteOutputFile(SignatureFileOf(out), signature, kSignatureBytes)) {
+    return true;
+  }
+  RemoveFile(out.c_str());
+  return false;
+}
+
 }  // namespace
 
 int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
-                const std::u16string& out, const std::u16string& version, bool packed) {
+                const std::u16string& out, const std::u16string& version, bool packed,
+                const std::u16string& signKey) {
   if (!IsFolder(folder)) return Fail(Shown(folder) + " is not a folder");
   if (urlBase.empty()) return Fail("the URL base is empty");
+  const bool signing = !signKey.empty();
+  SigningKeyPair key;
+  std::string problem;
+  if (signing && !ReadSecretKeyFile(signKey, key, problem)) return Fail(problem);
+  // The list and its signature replace what is there: never the key that signs them.
+  if (signing && (SameFile(out, signKey) || SameFile(SignatureFileOf(out), signKey))) {
+    return Fail(Shown(out) + " or its signature would replace the secret key " + Shown(signKey));
+  }
   FolderScan scan;
   ScanFolder(folder, 0, scan);
   if (!scan.oversized.empty()) {
@@ -106,18 +148,48 @@ int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
   }
   uint32_t size = list.Serialize(stored.Data(), stored.Capacity(), packed);
   if (size == 0) return Fail("cannot store the update list of " + Shown(folder));
-  if (!WriteOutputFile(out, stored.Data(), size)) return Fail("cannot write " + Shown(out));
+  uint8_t signature[kSignatureBytes];
+  if (signing && !SignDetached(stored.Data(), size, key.secretKey, kSecretKeyBytes, signature)) {
+    return Fail("cannot sign the update list of " + Shown(folder));
+  }
+  if (!WriteSignedOutput(out, stored.Data(), size, signing ? signature : nullptr)) {
+    return Fail("cannot write " + Shown(out) + (signing ? " and its signature" : ""));
+  }
+  if (!signing) {
+    std::fprintf(stderr,
+                 "setupkit: warning: %s is not signed (no --sign-key): installers and updaters "
+                 "cannot authenticate it or the files it lists\n",
+                 Shown(out).c_str());
+  } else if (!IsVersionText(version.c_str())) {
+    std::fprintf(stderr,
+                 "setupkit: warning: %s names no version in dotted numbers (--version): updaters "
+                 "that check signatures refuse it where a version is installed\n",
+                 Shown(out).c_str());
+  }
   return kExitDone;
+}
+
+int ShowSignedListCommand(const std::u16string& file, const std::u16string& publicKey) {
+  const std::u16string signatureFile = SignatureFileOf(file);
+  XData bytes;
+  ListSignatureCheck check;
+  std::string problem;
+  if (!CheckListFiles(file, signatureFile, publicKey, bytes, check, problem)) return Fail(problem);
+  CUpdateInfo list;
+  if (!list.ParseBytes(bytes.Data(), bytes.Length())) {
+    return Fail(Shown(file) + " is not an update list; --public-key checks update lists");
+  }
+  int status = PrintUpdateList(list);
+  if (status != kExitDone) return status;
+  std::string verdict = Shown(signatureFile) + ": " + DescribeListSignatureCheck(check);
+  if (check != ListSignatureCheck::kVerified) return Fail(verdict);
+  return PrintText(Utf8ToUtf16(verdict) + u"\r\n");
 }
 
 bool ShowListFile(const uint8_t* bytes, uint32_t n, int* status) {
   CUpdateInfo updateList;
   if (updateList.ParseBytes(bytes, n)) {
-    std::vector<char16_t> text(static_cast<size_t>(updateList.Count() + 1) *
-                               IUpdateInfo::kUnitsPerItem);
-    int units = updateList.WriteText(text.data(), static_cast<int>(text.size()));
-    *status = units > 0 ? PrintText(std::u16string(text.data(), units - 1))
-                        : Fail("cannot write the update list's text");
+    *status = PrintUpdateList(updateList);
     return true;
   }
   CUninstInfo uninstallList;

@@ -3,13 +3,21 @@
 #include <cstdint>
 #include <string>
 
-// setupkit list FOLDER URLBASE OUT [--version V] [--packed]: writes the update list ("update.xml")
-// of every file below FOLDER, each downloaded from URLBASE followed by its relative path, in the
-// plain or the packed stored form. Empty files cannot be listed and are reported on stderr; a
-// missing or empty folder, a file too large for the list, or one that cannot be read, fails
-// without creating OUT.
+// setupkit list FOLDER URLBASE OUT [--version V] [--packed] [--sign-key SECRET]: writes the
+// update list ("update.xml") of every file below FOLDER, each with its size, MD5 and SHA-256 and
+// downloaded from URLBASE followed by its relative path, in the plain or the packed stored form.
+// With a secret key (signKey not empty) the detached signature of OUT's exact bytes goes beside
+// it (SignatureFileOf); without one a warning says that OUT cannot be authenticated. Empty files
+// cannot be listed and are reported on stderr; a missing or empty folder, a file too large for
+// the list, one that cannot be read, or a secret key that is not one fails without creating OUT.
 int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
-                const std::u16string& out, const std::u16string& version, bool packed);
+                const std::u16string& out, const std::u16string& version, bool packed,
+                const std::u16string& signKey);
+
+// setupkit show LIST --public-key FILE: prints the update list LIST as show does, then whether
+// the signature beside it (SignatureFileOf) is FILE's key's signature of LIST's bytes: a line on
+// stdout and status 0 when it is, a line on stderr and status 1 when it is not.
+int ShowSignedListCommand(const std::u16string& list, const std::u16string& publicKey);
 
 // When bytes are an update list, or an uninstall list ("uninst.dat"), prints it as UTF-8 text
 // (the list's own lines, or one entry a line) and sets *status; false for anything else.

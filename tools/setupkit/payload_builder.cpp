@@ -8,6 +8,7 @@
 #include "draw/image_decoding.h"
 #include "records/update_info.h"
 #include "support/md5.h"
+#include "support/sha256.h"
 #include "support/utf8.h"
 #include "support/xdata.h"
 #include "tools/setupkit/archive_writer.h"
@@ -44,6 +45,7 @@ std::unique_ptr<UpdateItem> ProgramItem(const ArchiveEntry& program, const CClie
   url.copy(item->url, UpdateItem::kUrlCapacity - 1);
   item->size = static_cast<int32_t>(program.bytes.size());
   Md5HexOfMemory(item->md5, program.bytes.data(), static_cast<uint32_t>(program.bytes.size()));
+  Sha256HexOfMemory(item->sha256, program.bytes.data(), program.bytes.size());
   return item;
 }
 

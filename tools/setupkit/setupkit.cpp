@@ -9,6 +9,7 @@
 #include "tools/setupkit/container_commands.h"
 #include "tools/setupkit/list_commands.h"
 #include "tools/setupkit/record_commands.h"
+#include "tools/setupkit/signing_commands.h"
 #include "tools/setupkit/tool_output.h"
 #include "tools/setupkit/zip_commands.h"
 
@@ -24,6 +25,7 @@ constexpr size_t kOwnOptions = static_cast<size_t>(-1);
 struct Options {
   bool flag = false;
   std::u16string value;
+  std::u16string secondValue;
 };
 
 struct Command {
@@ -33,6 +35,7 @@ struct Command {
   const char16_t* valueOption;  // or null
   const char* usage;
   int (*run)(const Arguments& arguments, const Options& options);
+  const char16_t* secondValueOption = nullptr;  // another option word with a value, or null
 };
 
 const Command kCommands[] = {
@@ -46,22 +49,35 @@ const Command kCommands[] = {
      "zip FOLDER OUT            write FOLDER as a zip archive encrypted with the archive password",
      [](const Arguments& a, const Options&) { return ZipCommand(a[0], a[1]); }},
     {u"list", 3, u"--packed", u"--version",
-     "list FOLDER URLBASE OUT [--version V] [--packed]  write FOLDER's update list (update.xml)",
+     "list FOLDER URLBASE OUT [--version V] [--packed] [--sign-key SECRET]\n"
+     "                          write FOLDER's update list (update.xml), signed into OUT.sig\n"
+     "                          with SECRET",
      [](const Arguments& a, const Options& o) {
-       return ListCommand(a[0], a[1], a[2], o.value, o.flag);
-     }},
+       return ListCommand(a[0], a[1], a[2], o.value, o.flag, o.secondValue);
+     },
+     u"--sign-key"},
+    {u"keygen", 2, nullptr, nullptr,
+     "keygen SECRET PUBLIC      write a new signing key pair (SECRET readable by you alone)",
+     [](const Arguments& a, const Options&) { return KeygenCommand(a[0], a[1]); }},
+    {u"verify", 3, nullptr, nullptr,
+     "verify LIST SIG PUBLIC    say whether SIG is PUBLIC's signature of LIST",
+     [](const Arguments& a, const Options&) { return VerifyCommand(a[0], a[1], a[2]); }},
     {u"config", 2, u"--packed", nullptr,
      "config IN OUT [--packed]  turn a configuration (key=value; lines) into the client record",
      [](const Arguments& a, const Options& o) { return ConfigCommand(a[0], a[1], o.flag); }},
-    {u"show", 1, nullptr, nullptr,
+    {u"show", 1, nullptr, u"--public-key",
 #ifdef _WIN32
      "show FILE                 print the update list, uninstall list (uninst.dat) or client "
-     "record in FILE (a record, or an executable's)",
+     "record in FILE (a record, or an executable's)"
 #else
      "show FILE                 print the update list, uninstall list (uninst.dat) or client "
-     "record in FILE (a record file)",
+     "record in FILE (a record file)"
 #endif
-     [](const Arguments& a, const Options&) { return ShowCommand(a[0]); }},
+     "\n  show LIST --public-key PUBLIC\n"
+     "                          print the update list LIST and whether LIST.sig verifies",
+     [](const Arguments& a, const Options& o) {
+       return o.value.empty() ? ShowCommand(a[0]) : ShowSignedListCommand(a[0], o.value);
+     }},
 #ifdef _WIN32
     {u"stamp", 2, nullptr, nullptr,
      "stamp EXE RECORD          write RECORD into EXE as its \"APP\" resource",
@@ -85,6 +101,7 @@ bool TakeOptions(const Command& command, Arguments& arguments, Options& options)
   if (command.argumentCount == kOwnOptions) return true;
   if (arguments.size() < command.argumentCount) return false;
   bool valueGiven = false;
+  bool secondValueGiven = false;
   for (size_t i = command.argumentCount; i < arguments.size(); ++i) {
     const std::u16string& word = arguments[i];
     if (command.flag != nullptr && word == command.flag && !options.flag) {
@@ -93,6 +110,10 @@ bool TakeOptions(const Command& command, Arguments& arguments, Options& options)
                i + 1 < arguments.size()) {
       valueGiven = true;
       options.value = arguments[++i];
+    } else if (command.secondValueOption != nullptr && word == command.secondValueOption &&
+               !secondValueGiven && i + 1 < arguments.size()) {
+      secondValueGiven = true;
+      options.secondValue = arguments[++i];
     } else {
       return false;
     }

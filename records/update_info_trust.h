@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "support/fixed_wstring.h"
+
+// Whether a published update list may be followed, decided before anything acts on it. A program
+// that carries the vendor's public key follows only a list whose detached signature (fetched
+// from the list's URL with ".sig" added, see SignatureUrlOf) is that key's signature of exactly
+// the bytes fetched; one that carries no key follows every list, as programs always did.
+
+enum class ListSignatureCheck {
+  kNoKey,             // the program carries no key: the list is followed without a check
+  kVerified,          // the key's signature of exactly these bytes
+  kSignatureMissing,  // a key, but no signature came with the list
+  kSignatureDamaged,  // a signature that is not kSignatureBytes long
+  kSignatureWrong,    // a signature that is not the key's of these bytes
+  kKeyDamaged,        // the program's own key is not kPublicKeyBytes long: nothing is trusted
+};
+
+// signature and publicKey may be null (with length 0) when there is none. A key of any other
+// length than kPublicKeyBytes is a damaged key, never the absence of one.
+ListSignatureCheck CheckListSignature(const uint8_t* list, size_t listLength,
+                                      const uint8_t* signature, size_t signatureLength,
+                                      const uint8_t* publicKey, size_t publicKeyLength);
+
+// True for kNoKey and kVerified.
+bool MayFollowList(ListSignatureCheck check);
+
+// Why, in a few English words for logs and the packaging tool ("the signature verifies", "no
+// signature came with the list", ...).
+const char* DescribeListSignatureCheck(ListSignatureCheck check);
+
+// The URL of a list's signature: the list's URL with ".sig" after its path, before any query or
+// fragment ("http://h/app/update.xml?x=1" gives "http://h/app/update.xml.sig?x=1"). False, with
+// out empty, for a null or empty URL or one too long for out.
+bool SignatureUrlOf(const char16_t* listUrl, FixedWString<1024>* out);
+
+// A list signed by the vendor can still be an old one served again. An updater follows a signed
+// list only when its version is not older than the installed one, compared as dotted numbers
+// (see version_text.h).
+enum class ListVersionCheck {
+  kNewer,             // the list's version is newer than the installed one
+  kSame,              // the same version (a repair or a re-publication)
+  kNothingInstalled,  // no installed version to compare with (empty, or not dotted numbers)
+  kOlder,             // an older version: a replayed list
+  kListUnversioned,   // an installed version, but the list names none in dotted numbers
+};
+
+ListVersionCheck CheckListVersion(const char16_t* listVersion, const char16_t* installedVersion);
+
+// True for kNewer, kSame and kNothingInstalled.
+bool MayFollowListVersion(ListVersionCheck check);
+
+const char* DescribeListVersionCheck(ListVersionCheck check);

@@ -5,6 +5,7 @@
 #include "support/entry_path.h"
 #include "support/file_stream.h"
 #include "support/folder_tree.h"
+#include "support/link_check.h"
 #include "support/path_text.h"
 #include "support/xdata.h"
 #include "support/xzip.h"
@@ -25,7 +26,8 @@ bool InstallArchiveEntry(XZip& archive, int index, const char16_t* folder, char1
   *accepted = false;
   if (!archive.GetName(index, name)) return false;
   char16_t path[kPathCapacity];
-  *accepted = JoinEntryPath(folder, name, path);
+  // A folder link inside the install folder would carry the write elsewhere.
+  *accepted = JoinEntryPath(folder, name, path) && !CrossesLink(folder, path);
   for (int i = 0; name[i] != 0; ++i) {
     if (name[i] == u'/') name[i] = u'\\';
   }

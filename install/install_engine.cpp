@@ -12,6 +12,7 @@
 #include "support/folder_tree.h"
 #include "support/http_get.h"
 #include "support/internet.h"
+#include "support/link_check.h"
 #include "support/md5.h"
 #include "support/path_text.h"
 #include "support/url_parts.h"
@@ -59,7 +60,10 @@ bool CInstall::InstallEntry(const char16_t* folder, const UpdateItem* entry) {
   // The list is data: a name that would land outside the folder is refused.
   char16_t path[kPathCapacity];
   char16_t staging[kPathCapacity];
-  if (!JoinEntryPath(folder, entry->file, path) || !StagingPathFor(path, staging)) return false;
+  if (!JoinEntryPath(folder, entry->file, path) || CrossesLink(folder, path) ||
+      !StagingPathFor(path, staging)) {
+    return false;
+  }
   if (VerifyUpdateItem(folder, *entry)) {
     // What an earlier run left half way is of no more use.
     RemoveFile(staging);

@@ -6,6 +6,7 @@
 #include "support/entry_path.h"
 #include "support/file_removal.h"
 #include "support/folder_tree.h"
+#include "support/link_check.h"
 #include "support/path_text.h"
 #include "support/wide_text.h"
 
@@ -23,7 +24,7 @@ bool IsRunningProgram(const char16_t* path) {
 bool RemoveEntry(const char16_t* folder, const char16_t* entry, FolderRemoval folders) {
   if (folder == nullptr || entry == nullptr) return false;
   char16_t path[kPathCapacity];
-  if (!JoinEntryPath(folder, entry, path)) return false;
+  if (!JoinEntryPath(folder, entry, path) || CrossesLink(folder, path)) return false;
 
   DWORD attributes = GetFileAttributesW(AsWide(path));
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
@@ -31,6 +32,10 @@ bool RemoveEntry(const char16_t* folder, const char16_t* entry, FolderRemoval fo
     return folders == FolderRemoval::kWholeTree ? DeleteTree(path) : RemoveEmptyFolder(path);
   }
   if (IsRunningProgram(path)) return false;
+  // A read-only file is the product's to remove all the same.
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
+    SetFileAttributesW(AsWide(path), attributes & ~FILE_ATTRIBUTE_READONLY);
+  }
   return DeleteFileOrStopOwner(path, nullptr, nullptr);
 }
 
@@ -46,7 +51,10 @@ bool RemoveInstalledEntry(const char16_t* folder, const char16_t* entry) {
 
 bool IsEntryGone(const char16_t* folder, const char16_t* entry) {
   char16_t path[kPathCapacity];
-  if (folder == nullptr || entry == nullptr || !JoinEntryPath(folder, entry, path)) return false;
+  if (folder == nullptr || entry == nullptr || !JoinEntryPath(folder, entry, path) ||
+      CrossesLink(folder, path)) {
+    return false;
+  }
   if (GetFileAttributesW(AsWide(path)) != INVALID_FILE_ATTRIBUTES) return false;
   const DWORD error = GetLastError();
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;

@@ -1,5 +1,6 @@
 #include "records/client_info.h"
 
+#include "support/entry_path.h"
 #include "support/key_value_text.h"
 #include "support/text_length.h"
 
@@ -195,4 +196,8 @@ bool CClientInfo::GetMainPath(char16_t* out) const {
   for (int i = 0; i < fileLength; ++i) out[at++] = file[i];
   out[at] = 0;
   return true;
+}
+
+bool HasPlainNames(const IClientInfo& product) {
+  return IsPlainName(product.GetCompany().Units()) && IsPlainName(product.GetApp().Units());
 }

@@ -203,3 +203,8 @@ class CClientInfo : public IClientInfo {
   FixedWString<512> installFolder_;
   FixedWString<512> mainFile_;
 };
+
+// Whether the record's company and app can be what the install makes of them: folders of the
+// install folder's path and keys of the registry. Each must be one plain name (IsPlainName): a
+// record whose app is "..\..\evil", "CON" or "a/b:c" is a damaged package, never installed.
+bool HasPlainNames(const IClientInfo& product);

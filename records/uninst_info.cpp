@@ -1,5 +1,6 @@
 #include "records/uninst_info.h"
 
+#include <algorithm>
 #include <string>
 
 #include "support/byte_order_mark.h"
@@ -10,6 +11,23 @@
 namespace {
 
 constexpr char16_t kEntryEnd = u'|';
+
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// A list's text as SaveToFile writes it: entries of at least one unit, each ended by "|", no zero
+// unit, surrogates only in pairs. Anything else is a damaged list.
+bool IsSavedListText(const std::u16string& text) {
+  if (!text.empty() && text.back() != kEntryEnd) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t before = i > 0 ? text[i - 1] : kEntryEnd;
+    if (text[i] == 0 || (text[i] == kEntryEnd && before == kEntryEnd) ||
+        IsHighSurrogate(before) != IsLowSurrogate(text[i])) {
+      return false;
+    }
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -23,21 +41,23 @@ bool CUninstInfo::LoadFromFile(const char16_t* path) {
 }
 
 bool CUninstInfo::ParseBytes(const uint8_t* bytes, uint32_t length) {
-  if (bytes == nullptr) return false;
-  uint32_t skip = DetectBom(bytes, length) == kBomUtf16Le ? 2 : 0;
-  // Whole units only: an odd last byte is half a unit and is dropped.
-  std::u16string text((length - skip) / 2, u'\0');
-  for (size_t i = 0; i < text.size(); ++i) {
-    text[i] = static_cast<char16_t>(bytes[skip + 2 * i] | bytes[skip + 2 * i + 1] << 8);
+  if (bytes == nullptr || length < 2 || DetectBom(bytes, length) != kBomUtf16Le ||
+      length % 2 != 0) {
+    return false;
   }
+  std::u16string text((length - 2) / 2, u'\0');
+  for (size_t i = 0; i < text.size(); ++i) {
+    text[i] = static_cast<char16_t>(bytes[2 + 2 * i] | bytes[3 + 2 * i] << 8);
+  }
+  if (!IsSavedListText(text)) return false;
   return ParseText(text.c_str());
 }
 
 bool CUninstInfo::SaveToFile(const char16_t* path) {
   // Every entry is saved: an uninstaller working from a shortened list would leave files behind.
   std::u16string text;
-  for (const auto& entry : entries_) {
-    text.append(entry->Units(), static_cast<size_t>(entry->Length()));
+  for (const std::u16string& entry : entries_) {
+    text += entry;
     text += kEntryEnd;
   }
   std::string bytes(2 + 2 * text.size(), '\0');
@@ -63,9 +83,9 @@ bool CUninstInfo::ParseText(const char16_t* text) {
 int CUninstInfo::WriteText(char16_t* out, int capacity) {
   if (out == nullptr || capacity <= 0) return 0;
   int written = 0;
-  for (const auto& entry : entries_) {
-    if (written + entry->Length() + 2 > capacity) break;
-    for (int i = 0; i < entry->Length(); ++i) out[written++] = entry->Units()[i];
+  for (const std::u16string& entry : entries_) {
+    if (written + static_cast<int>(entry.size()) + 2 > capacity) break;
+    for (char16_t unit : entry) out[written++] = unit;
     out[written++] = kEntryEnd;
   }
   out[written] = 0;
@@ -82,13 +102,10 @@ int CUninstInfo::Add(const char16_t* text, int length) {
     length = TextLength(text);
     if (length == 0) return -1;
   }
-  if (Count() >= kMaxEntries) return -1;
-  auto entry = std::make_unique<FixedWString<512>>();
-  entry->Assign(text, length);
-  entries_.push_back(std::move(entry));
+  entries_.emplace_back(text, static_cast<size_t>(std::min(length, kLongestEntry)));
   return Count() - 1;
 }
 
 const char16_t* CUninstInfo::Get(int index) const {
-  return index >= 0 && index < Count() ? entries_[static_cast<size_t>(index)]->Units() : nullptr;
+  return index >= 0 && index < Count() ? entries_[static_cast<size_t>(index)].c_str() : nullptr;
 }

@@ -76,3 +76,12 @@ bool JoinEntryPath(const char16_t* folder, const char16_t* entry, char16_t* out)
   out[length] = 0;
   return true;
 }
+
+bool IsPlainName(const char16_t* name) {
+  if (name == nullptr) return false;
+  int n = 0;
+  for (; name[n] != 0; ++n) {
+    if (IsSeparator(name[n])) return false;
+  }
+  return IsAcceptableSegment(name, n);
+}

@@ -12,3 +12,8 @@
 // resolves, and names it would silently shorten), characters Windows forbids in names, device
 // names (CON, NUL, COM1, ... with any extension), and results that do not fit the buffer.
 bool JoinEntryPath(const char16_t* folder, const char16_t* entry, char16_t* out);
+
+// One name that can stand alone as a folder or file name (and as a registry key name): not
+// empty, no separator, and acceptable as a segment by the rules above. For names a configuration
+// gives (the company and app folders), which must not climb out or name a device.
+bool IsPlainName(const char16_t* name);

@@ -9,7 +9,9 @@
 #include "records/uninst_info.h"
 #include "support/entry_path.h"
 #include "support/folder_tree.h"
+#include "support/link_check.h"
 #include "support/path_text.h"
+#include "support/run_log.h"
 #include "support/wide_text.h"
 
 namespace {
@@ -44,8 +46,9 @@ std::vector<std::u16string> RemoveInstalledFiles(const IUninstInfo& list, const 
   for (int i = list.Count() - 1; i >= 0; --i) {
     const char16_t* entry = list.Get(i);
     char16_t path[kPathCapacity];
-    if (!JoinEntryPath(folder, entry, path)) {
-      left.push_back(entry);
+    if (!JoinEntryPath(folder, entry, path) || CrossesLink(folder, path)) {
+      // Never the product's to remove: dropped rather than kept for ever.
+      LogLine(u"refused uninstall entry, dropped: " + std::u16string(entry));
       continue;
     }
     if (SamePath(path, self)) continue;

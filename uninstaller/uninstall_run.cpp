@@ -14,8 +14,11 @@
 #include "records/client_info.h"
 #include "records/uninst_info.h"
 #include "support/file_stream.h"
+#include "support/filesystem_path.h"
 #include "support/path_text.h"
 #include "support/process_control.h"
+#include "support/run_log.h"
+#include "support/system_error_text.h"
 #include "support/user_question.h"
 #include "support/wide_text.h"
 #include "uninstaller/installed_files_removal.h"
@@ -59,7 +62,16 @@ int RunUninstall(IClientInfo& product, bool silent) {
   const char16_t* name = product.GetName().Units();
   product.SetInstallFolder(folder);
   CUninstInfo list;
-  const bool listed = list.LoadFromFile(listPath);
+  uint64_t listSize = 0;
+  const bool listThere = GetFileSize(listPath, &listSize);
+  const bool listed = listThere && list.LoadFromFile(listPath);
+  if (listThere && !listed) {
+    // Without the list nothing can be told apart from what the user keeps there: the list and
+    // the registration stay for a later run.
+    LogLine(u"uninst.dat is damaged: nothing removed");
+    if (!silent) Tell(DamagedListText(name), MB_OK | MB_ICONERROR);
+    return kExitEntriesLeft;
+  }
   const Registration registration = FindRegistration(product, folder);
   if (!listed && registration != Registration::kHere) {
     if (!silent) Tell(NothingToUninstallText(name), MB_OK | MB_ICONINFORMATION);
@@ -73,14 +85,22 @@ int RunUninstall(IClientInfo& product, bool silent) {
   }
 
   const std::vector<std::u16string> left = RemoveInstalledFiles(list, folder, AsUtf16(self));
+  if (!left.empty()) {
+    // The registration stays with what is left, so that the uninstall entry still finds it.
+    SaveEntries(left, listPath);
+    // Each named with the programs that hold it, where the system can tell.
+    std::vector<std::u16string> named;
+    for (const std::u16string& entry : left) {
+      const std::u16string holders = FileHolderText((folder + entry).c_str());
+      named.push_back(holders.empty() ? entry : entry + u" (" + holders + u")");
+      LogLine(u"not removed: " + named.back());
+    }
+    if (!silent) Tell(EntriesLeftText(named), MB_OK | MB_ICONWARNING);
+    return kExitEntriesLeft;
+  }
   if (registration == Registration::kHere) {
     Unregister(product);
     DeleteTempUpdater(product);
-  }
-  if (!left.empty()) {
-    SaveEntries(left, listPath);
-    if (!silent) Tell(EntriesLeftText(left), MB_OK | MB_ICONWARNING);
-    return kExitEntriesLeft;
   }
   RemoveFile(listPath);
   if (!silent) Tell(UninstalledText(name), MB_OK | MB_ICONINFORMATION);

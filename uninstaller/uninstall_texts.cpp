@@ -14,6 +14,11 @@ std::u16string UninstalledText(const char16_t* name) {
   return std::u16string(name) + u"已成功从您的电脑中卸载。";
 }
 
+std::u16string DamagedListText(const char16_t* name) {
+  return u"卸载信息文件 uninst.dat 已损坏，无法确定" + std::u16string(name) +
+         u"安装了哪些文件。为避免误删，本次未删除任何文件，注册信息也已保留。";
+}
+
 std::u16string EntriesLeftText(const std::vector<std::u16string>& left) {
   std::u16string text = u"注意：有" + Utf8ToUtf16(std::to_string(left.size())) + u"个项目未能删除：\n";
   for (size_t i = 0; i < left.size() && i < kNamedEntries; ++i) text += left[i] + u"\n";

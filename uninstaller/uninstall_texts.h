@@ -9,6 +9,8 @@
 std::u16string UninstallQuestionText(const char16_t* name);
 std::u16string NothingToUninstallText(const char16_t* name);
 std::u16string UninstalledText(const char16_t* name);
+// "uninst.dat" is there but unreadable: nothing is removed, so that nothing is removed wrongly.
+std::u16string DamagedListText(const char16_t* name);
 
 // How many entries are left and the first kNamedEntries of them, one a line.
 constexpr size_t kNamedEntries = 10;

@@ -16,7 +16,10 @@
 #include "records/client_info.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
+#include "support/entry_path.h"
 #include "support/file_replacement.h"
+#include "support/filesystem_path.h"
+#include "support/link_check.h"
 #include "support/path_text.h"
 #include "support/user_question.h"
 #include "updater/uninstall_list_update.h"
@@ -33,7 +36,9 @@ int Tell(const std::u16string& text, unsigned flags) {
 bool RecordUninstallList(const char16_t* path, const IUninstInfo& added,
                          const std::vector<std::u16string>& removed) {
   CUninstInfo current;
-  current.LoadFromFile(path);
+  uint64_t size = 0;
+  // A damaged list stays as it is: rewritten, it would lose what it still names.
+  if (GetFileSize(path, &size) && !current.LoadFromFile(path)) return false;
   CUninstInfo updated;
   UpdateUninstallList(current, added, removed, updated);
   return ReplaceFileBy(path,
@@ -79,11 +84,23 @@ int RunUpdate(IClientInfo& product, bool silent) {
 
   // Named before they arrive, so that an update cut off half way leaves nothing the uninstaller
   // does not know of.
+  // Only names the engine will put in place: a refused one would stay in the list for ever.
   CUninstInfo listed;
   for (int i = 0; i < list.Count(); ++i) {
-    if (list.Get(i)->action == UpdateItem::kActionUpdate) listed.Add(list.Get(i)->file, -1);
+    const UpdateItem* item = list.Get(i);
+    char16_t path[kPathCapacity];
+    if (item->action == UpdateItem::kActionUpdate && JoinEntryPath(folder, item->file, path) &&
+        !CrossesLink(folder, path)) {
+      listed.Add(item->file, -1);
+    }
   }
-  const bool listedFirst = RecordUninstallList(listPath, listed, {});
+  if (!RecordUninstallList(listPath, listed, {})) {
+    // What arrived could never be removed: nothing is updated.
+    InstallOutcome outcome;
+    outcome.Fail(kUninstallListName);
+    if (!silent) Tell(UpdateFailedText(outcome), MB_OK | MB_ICONWARNING);
+    return kExitUpdateFailed;
+  }
   CInstall engine;
   engine.InstallList(folder, &list);
   InstallOutcome outcome = engine.Outcome();
@@ -95,7 +112,7 @@ int RunUpdate(IClientInfo& product, bool silent) {
       removed.push_back(item->file);
     }
   }
-  if (!RecordUninstallList(listPath, CUninstInfo(), removed) || !listedFirst) {
+  if (!RecordUninstallList(listPath, CUninstInfo(), removed)) {
     outcome.Fail(kUninstallListName);
   }
   // A client with entries missing keeps the digest it had, so the next check finds it out of date.

@@ -36,7 +36,7 @@ TEST(UninstInfo, ParsesBarTerminatedEntries) {
   EXPECT_FALSE(list.ParseText(nullptr));
 }
 
-TEST(UninstInfo, AddCutsLongEntriesAndStopsWhenFull) {
+TEST(UninstInfo, AddCutsLongEntriesAndKeepsEveryOne) {
   CUninstInfo list;
   std::u16string longEntry(600, u'x');
   ASSERT_EQ(list.Add(longEntry.c_str(), -1), 0);
@@ -45,10 +45,11 @@ TEST(UninstInfo, AddCutsLongEntriesAndStopsWhenFull) {
   EXPECT_EQ(list.Add(nullptr, 3), -1);
   EXPECT_EQ(list.Add(u"abc", 2), 1);
   EXPECT_EQ(std::u16string(list.Get(1)), u"ab");
-  for (int i = 2; i < IUninstInfo::kMaxEntries; ++i) ASSERT_EQ(list.Add(u"f", -1), i);
-  EXPECT_EQ(list.Add(u"f", -1), -1);
-  EXPECT_EQ(list.Count(), IUninstInfo::kMaxEntries);
-  EXPECT_EQ(list.Get(IUninstInfo::kMaxEntries), nullptr);
+  const char16_t* first = list.Get(0);
+  for (int i = 2; i < 20000; ++i) ASSERT_EQ(list.Add(u"f", -1), i);
+  EXPECT_EQ(list.Count(), 20000);
+  EXPECT_EQ(list.Get(20000), nullptr);
+  EXPECT_EQ(list.Get(0), first) << "an entry stays where it is";
 }
 
 TEST(UninstInfo, WriteTextStopsAtTheFirstEntryThatDoesNotFit) {
@@ -90,16 +91,47 @@ TEST(UninstInfo, SavesEveryEntryAndLoadsThemBack) {
   EXPECT_FALSE(back.LoadFromFile(folder.File(u"missing.dat").c_str()));
 }
 
-TEST(UninstInfo, AFullListOfLongPathsIsSavedWhole) {
+TEST(UninstInfo, AListOfManyLongPathsIsSavedWhole) {
   CUninstInfo list;
   std::u16string entry(400, u'p');
-  for (int i = 0; i < IUninstInfo::kMaxEntries; ++i) list.Add(entry.c_str(), -1);
+  for (int i = 0; i < 15000; ++i) list.Add(entry.c_str(), -1);
   TempFolder folder;
   std::u16string path = folder.File(u"uninst.dat");
   ASSERT_TRUE(list.SaveToFile(path.c_str()));
   CUninstInfo back;
   ASSERT_TRUE(back.LoadFromFile(path.c_str()));
-  EXPECT_EQ(back.Count(), IUninstInfo::kMaxEntries);
+  EXPECT_EQ(back.Count(), 15000);
+}
+
+// What an uninstall must not take for a list: it would remove nothing and report success.
+TEST(UninstInfo, ADamagedListIsRefusedWhole) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"the last entry without its bar", std::string("\xFF\xFE" "a\0|\0b\0", 8)},
+      {"an odd byte count", std::string("\xFF\xFE" "a\0|\0\0", 7)},
+      {"no byte-order mark", std::string("a\0|\0", 4)},
+      {"UTF-8", "\xEF\xBB\xBF" "a.txt|"},
+      {"an empty entry", std::string("\xFF\xFE|\0", 4)},
+      {"a zero unit", std::string("\xFF\xFE\0\0|\0", 6)},
+      {"half a surrogate pair", std::string("\xFF\xFE\x00\xD8|\0", 6)},
+      {"nothing at all", ""},
+  };
+  TempFolder folder;
+  const std::u16string path = folder.File(u"uninst.dat");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(std::filesystem::path(path), c.bytes);
+    CUninstInfo list;
+    list.Add(u"kept", -1);
+    EXPECT_FALSE(list.LoadFromFile(path.c_str()));
+    EXPECT_EQ(list.Count(), 1) << "nothing of it is added";
+  }
+  WriteBytes(std::filesystem::path(path), std::string("\xFF\xFE\x3D\xD8\x00\xDE|\0", 8));
+  CUninstInfo paired;
+  EXPECT_TRUE(paired.LoadFromFile(path.c_str())) << "a surrogate pair is a character";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "support/path_text.h"
+#include "support/utf8.h"
 
 namespace {
 
@@ -135,6 +136,25 @@ TEST(EntryPath, RefusesWhatDoesNotFitRatherThanCuttingIt) {
     }
   }
   EXPECT_EQ(Joined(std::u16string(kPathCapacity, u'f'), u"a"), u"<refused>");
+}
+
+TEST(EntryPath, APlainNameIsOneNameThatStaysPut) {
+  struct Case {
+    const char16_t* name;
+    bool plain;
+  };
+  const Case cases[] = {
+      {u"democlient", true},      {u"\u793a\u4f8b", true}, {u"My App 2", true},
+      {u"", false},               {u"..", false},            {u"..\\..\\evil", false},
+      {u"a/b:c", false},          {u"CON", false},           {u"com1.txt", false},
+      {u"trail.", false},         {u"trail ", false},        {u"a\\b", false},
+      {u"C:", false},             {u"x\tab", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.name));
+    EXPECT_EQ(IsPlainName(c.name), c.plain);
+  }
+  EXPECT_FALSE(IsPlainName(nullptr));
 }
 
 TEST(PathText, ComposesOnlyWhatFits) {

@@ -18,6 +18,7 @@
 #include "support/md5.h"
 #include "support/utf8.h"
 #include "tests/helpers/answered_program.h"
+#include "tests/helpers/directory_link.h"
 #include "tests/helpers/registry_probe.h"
 #include "tests/helpers/shipped_product.h"
 #include "tests/helpers/test_http_server.h"
@@ -152,6 +153,35 @@ class UpdaterTest : public HttpServerTest {
     return entries;
   }
 
+  // Adds to the published list an item for each name, served the bytes of readme.txt, and for
+  // each of deleted a deletion.
+  void PublishHostileItems(const std::vector<std::u16string>& names,
+                           const std::vector<std::u16string>& deleted) {
+    const std::u16string listFile = product_->Temp().File(u"update.xml");
+    CUpdateInfo list;
+    ASSERT_TRUE(list.LoadFromFile(listFile.c_str()));
+    const UpdateItem* readme = nullptr;
+    for (int i = 0; i < list.Count(); ++i) {
+      if (std::u16string(list.Get(i)->file) == u"readme.txt") readme = list.Get(i);
+    }
+    ASSERT_NE(readme, nullptr);
+    const UpdateItem model = *readme;
+    for (const std::u16string& name : names) {
+      auto item = std::make_unique<UpdateItem>(model);
+      std::fill(std::begin(item->file), std::end(item->file), u'\0');
+      name.copy(item->file, UpdateItem::kFileCapacity - 1);
+      list.AddItem(std::move(item));
+    }
+    for (const std::u16string& name : deleted) {
+      auto item = std::make_unique<UpdateItem>();
+      item->action = UpdateItem::kActionDelete;
+      name.copy(item->file, UpdateItem::kFileCapacity - 1);
+      list.AddItem(std::move(item));
+    }
+    ASSERT_NE(list.SaveToFile(listFile.c_str(), false), 0u);
+    ASSERT_TRUE(Keep(served_ + "update.xml", ReadBytes(fs::path(listFile))));
+  }
+
   std::string served_;
   std::unique_ptr<ShippedProduct> product_;
   std::u16string installedDigest_;
@@ -239,6 +269,32 @@ TEST_F(UpdaterTest, AFailedDownloadLeavesThePreviousFileAndDigest) {
       EXPECT_NE(item.path().extension(), ".tmp") << item.path().string();
     }
   }
+}
+
+// A list naming places outside the folder, or inside a folder link that leads out, writes and
+// deletes nothing there and puts none of those names into "uninst.dat": the uninstall afterwards
+// still removes everything.
+TEST_F(UpdaterTest, AHostileListWritesNothingOutsideAndLeavesTheUninstallWhole) {
+  const fs::path outside = product_->Temp().Path() / "outside";
+  fs::create_directories(outside);
+  WriteBytes(outside / "victim.txt", "victim");
+  ASSERT_TRUE(MakeDirectoryLink(Folder() / "linkdir", outside));
+  Publish(u"1.0.0.1");
+  PublishHostileItems({u"..\\escape.txt", u"trail.", u"CON", u"linkdir\\written.txt"},
+                      {u"linkdir\\victim.txt"});
+  ProgramRun run = Update(L" silent");
+  EXPECT_TRUE(run.exited);
+  EXPECT_EQ(run.exitCode, 2u) << "refused entries are failed entries";
+  EXPECT_FALSE(fs::exists(product_->Temp().Path() / "escape.txt"));
+  EXPECT_FALSE(fs::exists(outside / "written.txt"));
+  EXPECT_EQ(ReadBytes(outside / "victim.txt"), "victim");
+  const std::set<std::u16string> entries = UninstallEntries();
+  for (const char16_t* refused : {u"..\\escape.txt", u"trail.", u"CON", u"linkdir\\written.txt"}) {
+    EXPECT_EQ(entries.count(refused), 0u) << Ascii(refused);
+  }
+  ASSERT_TRUE(RemoveDirectoryLink(Folder() / "linkdir"));
+  EXPECT_EQ(RunAndWait((Folder() / "unins000.exe").u16string(), u"silent"), 0u);
+  EXPECT_TRUE(WaitUntilGone(Folder()));
 }
 
 }  // namespace

@@ -1,0 +1,167 @@
+#include "product/registration_steps.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "product/product_key_paths.h"
+#include "records/client_info.h"
+#include "support/entry_path.h"
+#include "support/filesystem_path.h"
+#include "support/path_text.h"
+#include "support/shortcuts.h"
+
+namespace {
+
+constexpr char16_t kUninstallPrefix[] = u"\u5378\u8F7D";  // "uninstall"
+constexpr char16_t kQuickLaunch[] = u"\\Microsoft\\Internet Explorer\\Quick Launch\\";
+
+bool IsFile(const char16_t* path) {
+  uint64_t size = 0;
+  return GetFileSize(path, &size);
+}
+
+bool IsFolder(const char16_t* path) {
+  const DWORD attributes = GetFileAttributesW(reinterpret_cast<const wchar_t*>(path));
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// "<name>.lnk" in folder, when the folder is there; empty otherwise. False for a name that
+// would lead out of the folder.
+bool LinkIn(const char16_t* folder, const char16_t* name, std::u16string* link) {
+  link->clear();
+  char16_t file[kPathCapacity];
+  char16_t path[kPathCapacity];
+  if (name[0] == 0 || !ComposePath(file, kPathCapacity, {name, u".lnk"}) ||
+      !JoinEntryPath(folder, file, path)) {
+    return false;
+  }
+  if (IsFolder(folder)) link->assign(path);
+  return true;
+}
+
+bool SpecialFolder(int id, const char16_t* below, char16_t* out) {
+  char16_t special[kPathCapacity];
+  return GetSpecialFolder(special, id) && ComposePath(out, kPathCapacity, {special, below});
+}
+
+std::u16string FolderOf(const std::u16string& path) {
+  return path.substr(0, path.rfind(u'\\') + 1);
+}
+
+bool PlaceShortcut(CChangeJournal& journal, const std::u16string& link, const char16_t* target) {
+  return journal.PlaceFile(link, [target](const std::u16string& staging) {
+    return CreateShortcut(target, staging.c_str(), 0);
+  });
+}
+
+}  // namespace
+
+RegistryValue TextValue(const std::u16string& text) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.c_str());
+  return RegistryValue{REG_SZ,
+                       std::vector<uint8_t>(bytes, bytes + (text.size() + 1) * sizeof(char16_t))};
+}
+
+bool FindRegistrationPlaces(const IClientInfo& product, RegistrationPlaces* places) {
+  const char16_t* company = product.GetCompany().Units();
+  const char16_t* app = product.GetApp().Units();
+  const char16_t* name = product.GetName().Units();
+  char16_t key[kKeyPathCapacity];
+  char16_t desktop[kPathCapacity];
+  char16_t startMenu[kPathCapacity];
+  char16_t quickLaunch[kPathCapacity];
+  char16_t programs[kPathCapacity];
+  char16_t group[kPathCapacity];
+  if (!FormatProductKeyPath(company, app, key, kKeyPathCapacity)) return false;
+  places->productKey = key;
+  if (!FormatUninstallKeyPath(company, app, key, kKeyPathCapacity)) return false;
+  places->uninstallKey = key;
+  if (!SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY, u"\\", desktop) ||
+      !SpecialFolder(CSIDL_COMMON_STARTMENU, u"\\", startMenu) ||
+      !SpecialFolder(CSIDL_APPDATA, kQuickLaunch, quickLaunch) ||
+      !SpecialFolder(CSIDL_COMMON_PROGRAMS, u"\\", programs) ||
+      !LinkIn(desktop, name, &places->desktopLink) ||
+      !LinkIn(startMenu, name, &places->startMenuLink) ||
+      !LinkIn(quickLaunch, name, &places->quickLaunchLink) ||
+      !JoinEntryPath(programs, name, group)) {
+    return false;
+  }
+  places->group = std::u16string(group) + u"\\";
+  return true;
+}
+
+bool RegisterThrough(CChangeJournal& journal, const IClientInfo& product, bool autoStart) {
+  RegistrationPlaces places;
+  if (!FindRegistrationPlaces(product, &places)) return false;
+  const char16_t* folder = product.GetInstallFolder().Units();
+  const char16_t* name = product.GetName().Units();
+  const char16_t* version = product.GetVersion().Units();
+  char16_t icon[kPathCapacity];
+  char16_t uninstaller[kPathCapacity];
+  char16_t main[kPathUnits];
+  const bool hasIcon = ComposePath(icon, kPathCapacity, {folder, product.GetClientFile().Units()});
+  // The uninstall entry and the group's shortcut name the uninstaller only when one was
+  // installed: an entry that starts nothing is worse than none.
+  const bool hasUninstaller =
+      ComposePath(uninstaller, kPathCapacity, {folder, product.GetUninstallerFile().Units()}) &&
+      IsFile(uninstaller);
+  const bool hasMain = product.GetMainPath(main);
+
+  struct Value {
+    const std::u16string& key;
+    const char16_t* name;
+    const char16_t* text;
+    bool wanted;
+  };
+  const Value values[] = {
+      {places.productKey, u"version", version, true},
+      {places.productKey, u"path", folder, true},
+      {places.productKey, u"md5", product.GetDigest().Units(), true},
+      {places.productKey, u"main", main, hasMain},
+      {places.uninstallKey, u"DisplayName", name, true},
+      {places.uninstallKey, u"DisplayVersion", version, true},
+      {places.uninstallKey, u"Publisher", product.GetPublisher().Units(), true},
+      {places.uninstallKey, u"DisplayIcon", icon, hasIcon},
+      {places.uninstallKey, u"UninstallString", uninstaller, hasUninstaller},
+  };
+  for (const Value& value : values) {
+    if (value.wanted && !journal.SetValue(value.key, value.name, TextValue(value.text))) {
+      return false;
+    }
+  }
+  if (hasMain) {
+    for (const std::u16string* link :
+         {&places.desktopLink, &places.startMenuLink, &places.quickLaunchLink}) {
+      if (!link->empty() && !PlaceShortcut(journal, *link, main)) return false;
+    }
+  }
+  if (!journal.CreateFolder(places.group)) return false;
+  std::u16string groupLink;
+  if (hasMain && (!LinkIn(places.group.c_str(), name, &groupLink) ||
+                  !PlaceShortcut(journal, groupLink, main))) {
+    return false;
+  }
+  const std::u16string uninstallName = kUninstallPrefix + std::u16string(name);
+  if (hasUninstaller && (!LinkIn(places.group.c_str(), uninstallName.c_str(), &groupLink) ||
+                         !PlaceShortcut(journal, groupLink, uninstaller))) {
+    return false;
+  }
+  return !autoStart || !hasMain || journal.SetValue(kRunKeyPath, name, TextValue(main));
+}
+
+JournalBounds RegistrationBounds(const IClientInfo& product, const std::u16string& folder) {
+  JournalBounds bounds;
+  bounds.folders.push_back({folder, u""});
+  RegistrationPlaces places;
+  if (!FindRegistrationPlaces(product, &places)) return bounds;
+  const std::u16string link = std::u16string(product.GetName().Units()) + u".lnk";
+  for (const std::u16string* path :
+       {&places.desktopLink, &places.startMenuLink, &places.quickLaunchLink}) {
+    if (!path->empty()) bounds.folders.push_back({FolderOf(*path), link});
+  }
+  bounds.folders.push_back({places.group, u""});
+  bounds.keys = {{places.productKey, u""},
+                 {places.uninstallKey, u""},
+                 {kRunKeyPath, product.GetName().Units()}};
+  return bounds;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+#include "support/change_journal.h"
+
+class IClientInfo;
+
+// Where the product's registration goes on this machine. Shortcut paths are empty when their
+// folder is not there (the Quick Launch folder is missing on newer systems).
+struct RegistrationPlaces {
+  std::u16string productKey;
+  std::u16string uninstallKey;
+  std::u16string desktopLink;
+  std::u16string startMenuLink;
+  std::u16string quickLaunchLink;
+  std::u16string group;  // the program group's folder, ending with "\"
+};
+
+// The places for product (its company, app and name). False when a name from its configuration
+// would lead out of its folder or key, or the system's folders cannot be found.
+bool FindRegistrationPlaces(const IClientInfo& product, RegistrationPlaces* places);
+
+// Registers the installed product (its folder, main file, digest and version as the record
+// holds them) as steps of journal, each recorded before it is made: the product key, the
+// uninstall entry, the shortcuts, the program group with its shortcuts, and the Run value when
+// autoStart. False at the first step that fails; journal's Failure names it, and rolling the
+// journal back undoes the rest.
+bool RegisterThrough(CChangeJournal& journal, const IClientInfo& product, bool autoStart);
+
+// What a journal of the product's install folder may touch: the folder, the product's keys, its
+// shortcuts and group, and its own Run value.
+JournalBounds RegistrationBounds(const IClientInfo& product, const std::u16string& folder);
+
+// A registry text value as the product writes them: UTF-16 with its terminating zero.
+RegistryValue TextValue(const std::u16string& text);

@@ -1,0 +1,372 @@
+#include "support/change_journal.h"
+
+#include <algorithm>
+
+#include "support/entry_path.h"
+#include "support/path_text.h"
+
+namespace {
+
+char16_t FoldCase(char16_t unit) { return unit >= u'A' && unit <= u'Z' ? unit + 32 : unit; }
+
+// Windows compares names without regard to case; the journal's bounds do too, for ASCII letters
+// (the folders and keys it is given come from the same code that wrote the journal).
+bool SameText(const std::u16string& a, const std::u16string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](char16_t x, char16_t y) { return FoldCase(x) == FoldCase(y); });
+}
+
+bool StartsWith(const std::u16string& text, const std::u16string& prefix) {
+  return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
+}
+
+std::u16string WithoutSeparator(const std::u16string& path) {
+  return !path.empty() && path.back() == u'\\' ? path.substr(0, path.size() - 1) : path;
+}
+
+// The folder above path (with its "\"), or empty at the top.
+std::u16string ParentOf(const std::u16string& path) {
+  const std::u16string trimmed = WithoutSeparator(path);
+  const size_t last = trimmed.rfind(u'\\');
+  return last == std::u16string::npos ? std::u16string() : trimmed.substr(0, last + 1);
+}
+
+// The folders from the top down to folder that do not exist yet, highest first.
+std::vector<std::u16string> MissingFolders(IJournalTarget& target, const std::u16string& folder) {
+  std::vector<std::u16string> missing;
+  for (std::u16string at = folder; !at.empty() && !target.PathExists(WithoutSeparator(at));
+       at = ParentOf(at)) {
+    missing.push_back(at);
+  }
+  std::reverse(missing.begin(), missing.end());
+  return missing;
+}
+
+// path inside folder (which ends with "\"), by a relative name the entry check accepts.
+bool IsInsideFolder(const std::u16string& path, const std::u16string& folder) {
+  if (folder.empty() || folder.back() != u'\\' || !StartsWith(path, folder) ||
+      path.size() == folder.size() || path.size() >= static_cast<size_t>(kPathCapacity)) {
+    return false;
+  }
+  char16_t joined[kPathCapacity];
+  return JoinEntryPath(folder.c_str(), path.c_str() + folder.size(), joined) &&
+         SameText(joined, path);
+}
+
+bool IsFileWithin(const std::u16string& path, const JournalBounds& bounds) {
+  for (const JournalBounds::Folder& folder : bounds.folders) {
+    if (!IsInsideFolder(path, folder.path)) continue;
+    if (folder.file.empty() || SameText(path.substr(folder.path.size()), folder.file)) return true;
+  }
+  return false;
+}
+
+// A staging or backup name the journal made for path: path itself with a suffix, in its folder.
+bool IsBesideFile(const std::u16string& name, const std::u16string& path) {
+  return name.size() > path.size() && name.compare(0, path.size(), path) == 0 &&
+         name.find(u'\\', path.size()) == std::u16string::npos;
+}
+
+bool IsFolderWithin(const std::u16string& path, const JournalBounds& bounds) {
+  for (const JournalBounds::Folder& folder : bounds.folders) {
+    // Folders above a bound are only ever removed when empty: harmless, and the run may well
+    // have made them for its folder.
+    if (StartsWith(folder.path, path) && path.back() == u'\\' &&
+        (path.size() == folder.path.size() || IsInsideFolder(folder.path, path))) {
+      return true;
+    }
+    if (folder.file.empty() && IsInsideFolder(path, folder.path)) return true;
+  }
+  return false;
+}
+
+bool IsKeyWithin(const JournalEntry& entry, const JournalBounds& bounds) {
+  if (!entry.createdKey.empty() && !SameText(entry.createdKey, entry.key) &&
+      !StartsWith(entry.key, entry.createdKey + u"\\")) {
+    return false;
+  }
+  for (const JournalBounds::Key& key : bounds.keys) {
+    if (!key.name.empty()) {
+      if (SameText(entry.key, key.key) && SameText(entry.name, key.name)) return true;
+    } else if (SameText(entry.key, key.key) || StartsWith(entry.key, key.key + u"\\")) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void RemoveCreatedFolders(IJournalTarget& target, const std::vector<JournalEntry>& entries) {
+  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+    if (entry->kind == JournalEntry::kFolderCreated) {
+      target.RemoveEmptyFolder(WithoutSeparator(entry->path));
+    }
+  }
+}
+
+bool IsCommitted(const std::vector<JournalEntry>& entries) {
+  return std::any_of(entries.begin(), entries.end(), [](const JournalEntry& entry) {
+    return entry.kind == JournalEntry::kCommitted;
+  });
+}
+
+}  // namespace
+
+CChangeJournal::~CChangeJournal() {
+  if (open_) Rollback();
+}
+
+bool CChangeJournal::Begin(const std::u16string& folder, const std::u16string& journalName) {
+  if (open_ || folder.empty() || folder.back() != u'\\') return false;
+  const std::vector<std::u16string> missing = MissingFolders(target_, folder);
+  std::vector<std::u16string> made;
+  for (const std::u16string& path : missing) {
+    if (!target_.CreateFolder(WithoutSeparator(path))) break;
+    made.push_back(path);
+  }
+  journalPath_ = folder + journalName;
+  if (made.size() == missing.size() && target_.CreateJournal(journalPath_)) {
+    open_ = target_.AppendJournal(EncodeJournalHeader(folder));
+    // The folders were made just before the journal that could record them.
+    for (const std::u16string& path : made) {
+      JournalEntry entry;
+      entry.kind = JournalEntry::kFolderCreated;
+      entry.path = path;
+      if (open_ && !Record(entry)) open_ = false;
+    }
+    if (open_) return true;
+    target_.CloseJournal();
+    target_.RemoveFile(journalPath_);
+  }
+  Fail(journalPath_);
+  for (auto path = made.rbegin(); path != made.rend(); ++path) {
+    target_.RemoveEmptyFolder(WithoutSeparator(*path));
+  }
+  entries_.clear();
+  return false;
+}
+
+bool CChangeJournal::Record(const JournalEntry& entry) {
+  if (!open_ || !target_.AppendJournal(EncodeJournalEntry(entry))) return Fail(journalPath_);
+  entries_.push_back(entry);
+  return true;
+}
+
+bool CChangeJournal::Fail(const std::u16string& what) {
+  failure_ = what;
+  const std::u16string reason = target_.LastError();
+  if (!reason.empty()) failure_ += u": " + reason;
+  return false;
+}
+
+std::u16string CChangeJournal::FreeName(const std::u16string& path, const char16_t* suffix) {
+  std::u16string name = path + suffix;
+  for (int n = 2; target_.PathExists(name); ++n) {
+    std::u16string digits;
+    for (int rest = n; rest > 0; rest /= 10) digits.insert(digits.begin(), u'0' + rest % 10);
+    name = path + suffix + digits;
+  }
+  return name;
+}
+
+bool CChangeJournal::CreateFolder(const std::u16string& path) {
+  std::u16string folder = path;
+  if (folder.empty()) return false;
+  if (folder.back() != u'\\') folder += u'\\';
+  for (const std::u16string& missing : MissingFolders(target_, folder)) {
+    JournalEntry entry;
+    entry.kind = JournalEntry::kFolderCreated;
+    entry.path = missing;
+    if (!Record(entry)) return false;
+    if (!target_.CreateFolder(WithoutSeparator(missing))) return Fail(missing);
+  }
+  return true;
+}
+
+bool CChangeJournal::PlaceFile(const std::u16string& path,
+                               const std::function<bool(const std::u16string& staging)>& write) {
+  JournalEntry entry;
+  entry.kind = JournalEntry::kFilePlaced;
+  entry.path = path;
+  entry.staging = FreeName(path, u".new~");
+  if (target_.PathExists(path)) entry.backup = FreeName(path, u".old~");
+  if (!Record(entry)) return false;
+  if (!write(entry.staging)) {
+    const bool failed = Fail(path);
+    target_.RemoveFile(entry.staging);
+    return failed;
+  }
+  if (!entry.backup.empty() && !target_.RenameFile(path, entry.backup)) return Fail(path);
+  if (!target_.RenameFile(entry.staging, path)) return Fail(path);
+  return true;
+}
+
+bool CChangeJournal::RemoveFile(const std::u16string& path) {
+  if (!target_.PathExists(path)) return true;
+  JournalEntry entry;
+  entry.kind = JournalEntry::kFileRemoved;
+  entry.path = path;
+  entry.backup = FreeName(path, u".old~");
+  return Record(entry) && (target_.RenameFile(path, entry.backup) || Fail(path));
+}
+
+bool CChangeJournal::SetValue(const std::u16string& key, const std::u16string& name,
+                              const RegistryValue& value) {
+  JournalEntry entry;
+  entry.kind = JournalEntry::kValueChanged;
+  entry.key = key;
+  entry.name = name;
+  entry.hadPrevious = target_.ReadValue(key, name, &entry.previous);
+  for (std::u16string at = key; !at.empty() && !target_.KeyExists(at);) {
+    entry.createdKey = at;
+    const size_t last = at.rfind(u'\\');
+    at = last == std::u16string::npos ? std::u16string() : at.substr(0, last);
+  }
+  return Record(entry) && (target_.WriteValue(key, name, value) || Fail(key + u"\\" + name));
+}
+
+bool CChangeJournal::DeleteValue(const std::u16string& key, const std::u16string& name) {
+  JournalEntry entry;
+  entry.kind = JournalEntry::kValueChanged;
+  entry.key = key;
+  entry.name = name;
+  entry.hadPrevious = target_.ReadValue(key, name, &entry.previous);
+  if (!entry.hadPrevious) return true;
+  return Record(entry) && (target_.DeleteValue(key, name) || Fail(key + u"\\" + name));
+}
+
+bool CChangeJournal::Commit() {
+  JournalEntry committed;
+  committed.kind = JournalEntry::kCommitted;
+  if (!Record(committed)) {
+    Rollback();
+    return false;
+  }
+  target_.CloseJournal();
+  open_ = false;
+  DropBackups(target_, entries_);
+  target_.RemoveFile(journalPath_);
+  return true;
+}
+
+void CChangeJournal::Rollback() {
+  if (!open_) return;
+  target_.CloseJournal();
+  open_ = false;
+  const std::vector<std::u16string> left = UndoEntries(target_, entries_);
+  if (!left.empty()) {
+    failure_ = left.front();
+    return;  // the journal stays, for the next run to try again
+  }
+  target_.RemoveFile(journalPath_);
+  RemoveCreatedFolders(target_, entries_);
+}
+
+std::vector<std::u16string> UndoEntries(IJournalTarget& target,
+                                        const std::vector<JournalEntry>& entries) {
+  std::vector<std::u16string> left;
+  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+    switch (entry->kind) {
+      case JournalEntry::kFolderCreated:
+        target.RemoveEmptyFolder(WithoutSeparator(entry->path));
+        break;
+      case JournalEntry::kFilePlaced: {
+        target.RemoveFile(entry->staging);
+        // Without a backup on disk the old file was never moved: what is at path is it.
+        const bool restore = !entry->backup.empty() && target.PathExists(entry->backup);
+        const bool undone = entry->backup.empty()
+                                ? target.RemoveFile(entry->path)
+                                : !restore || (target.RemoveFile(entry->path) &&
+                                               target.RenameFile(entry->backup, entry->path));
+        if (!undone) left.push_back(entry->path);
+        break;
+      }
+      case JournalEntry::kFileRemoved:
+        if (target.PathExists(entry->backup) &&
+            !(target.RemoveFile(entry->path) && target.RenameFile(entry->backup, entry->path))) {
+          left.push_back(entry->path);
+        }
+        break;
+      case JournalEntry::kValueChanged: {
+        if (entry->hadPrevious) {
+          target.WriteValue(entry->key, entry->name, entry->previous);
+        } else {
+          target.DeleteValue(entry->key, entry->name);
+        }
+        if (entry->createdKey.empty()) break;
+        for (std::u16string at = entry->key; at.size() >= entry->createdKey.size();) {
+          if (!target.RemoveEmptyKey(at)) break;
+          const size_t last = at.rfind(u'\\');
+          if (last == std::u16string::npos) break;
+          at.resize(last);
+        }
+        break;
+      }
+      case JournalEntry::kCommitted:
+        break;
+    }
+  }
+  return left;
+}
+
+void DropBackups(IJournalTarget& target, const std::vector<JournalEntry>& entries) {
+  for (const JournalEntry& entry : entries) {
+    if (!entry.staging.empty()) target.RemoveFile(entry.staging);
+    if (!entry.backup.empty()) target.RemoveFile(entry.backup);
+  }
+}
+
+bool IsWithinBounds(const JournalEntry& entry, const JournalBounds& bounds) {
+  switch (entry.kind) {
+    case JournalEntry::kFolderCreated:
+      return IsFolderWithin(entry.path, bounds);
+    case JournalEntry::kFilePlaced:
+    case JournalEntry::kFileRemoved:
+      return IsFileWithin(entry.path, bounds) &&
+             (entry.staging.empty() || IsBesideFile(entry.staging, entry.path)) &&
+             (entry.backup.empty() || IsBesideFile(entry.backup, entry.path));
+    case JournalEntry::kValueChanged:
+      return IsKeyWithin(entry, bounds);
+    case JournalEntry::kCommitted:
+      return true;
+  }
+  return false;
+}
+
+JournalRecovery RecoverJournal(IJournalTarget& target, const std::u16string& folder,
+                               const std::u16string& journalName, const JournalBounds& bounds) {
+  const std::u16string path = folder + journalName;
+  std::vector<uint8_t> bytes;
+  switch (target.ReadJournal(path, &bytes)) {
+    case IJournalTarget::JournalRead::kMissing:
+      return JournalRecovery::kNone;
+    case IJournalTarget::JournalRead::kBusy:
+      return JournalRecovery::kBusy;
+    case IJournalTarget::JournalRead::kFailed:
+      return JournalRecovery::kFailed;
+    case IJournalTarget::JournalRead::kRead:
+      break;
+  }
+  std::u16string owner;
+  std::vector<JournalEntry> entries;
+  // A journal of another folder, or no journal at all, changes nothing; it is removed so that
+  // it does not stand in the way of every later run.
+  if (DecodeJournal(bytes.data(), bytes.size(), &owner, &entries) && SameText(owner, folder)) {
+    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                 [&bounds](const JournalEntry& entry) {
+                                   return !IsWithinBounds(entry, bounds);
+                                 }),
+                  entries.end());
+  } else {
+    entries.clear();
+  }
+  const bool committed = IsCommitted(entries);
+  if (committed) {
+    DropBackups(target, entries);
+  } else if (!UndoEntries(target, entries).empty()) {
+    return JournalRecovery::kFailed;
+  }
+  if (!target.RemoveFile(path)) return JournalRecovery::kFailed;
+  if (!committed) RemoveCreatedFolders(target, entries);
+  return committed ? JournalRecovery::kCompleted : JournalRecovery::kRolledBack;
+}

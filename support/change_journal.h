@@ -1,0 +1,105 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/journal_entry.h"
+#include "support/journal_target.h"
+
+// A run that changes the machine as one transaction: each change is recorded in a journal file
+// before it is made, so that the run can be undone in reverse order, by itself after a failure
+// or a cancel, or by the next run that finds the journal after it was killed. Files are never
+// overwritten in place: a new one is written beside its final name and renamed into place, an
+// old one is moved aside and deleted only at the commit. A journal neither committed nor rolled
+// back when it goes is rolled back.
+class CChangeJournal {
+ public:
+  explicit CChangeJournal(IJournalTarget& target) : target_(target) {}
+  ~CChangeJournal();
+  CChangeJournal(const CChangeJournal&) = delete;
+  CChangeJournal& operator=(const CChangeJournal&) = delete;
+
+  // Starts the journal journalName in folder (a path ending with "\"), creating the folder and
+  // those above it when missing; they are the first changes recorded. False, with nothing left
+  // behind, when a journal is there already or the file cannot be made.
+  bool Begin(const std::u16string& folder, const std::u16string& journalName);
+  bool IsOpen() const { return open_; }
+
+  // Each records its change, then makes it. False when the change could not be made; Failure
+  // then says what and why, and the caller rolls the run back.
+
+  // path and every missing folder above it.
+  bool CreateFolder(const std::u16string& path);
+  // Puts a file at path: write makes it whole at the staging path it is given (an empty name
+  // beside path), then a file already at path is moved aside and the new one renamed into place.
+  bool PlaceFile(const std::u16string& path,
+                 const std::function<bool(const std::u16string& staging)>& write);
+  // Moves the file at path aside; it is deleted at the commit. A file already gone is fine.
+  bool RemoveFile(const std::u16string& path);
+  bool SetValue(const std::u16string& key, const std::u16string& name, const RegistryValue& value);
+  bool DeleteValue(const std::u16string& key, const std::u16string& name);
+
+  // Every change stands: records the commit, deletes what was moved aside and then the journal.
+  // False when the commit could not be recorded; the run is then rolled back.
+  bool Commit();
+  // Undoes every recorded change, last first, then deletes the journal. Files it cannot put back
+  // are named in Failure.
+  void Rollback();
+
+  // What the last failed change was, and the system's reason.
+  const std::u16string& Failure() const { return failure_; }
+  const std::vector<JournalEntry>& Entries() const { return entries_; }
+
+ private:
+  bool Record(const JournalEntry& entry);
+  bool Fail(const std::u16string& what);
+  // A name beside path, ending with suffix, that nothing has yet.
+  std::u16string FreeName(const std::u16string& path, const char16_t* suffix);
+
+  IJournalTarget& target_;
+  std::u16string journalPath_;
+  std::vector<JournalEntry> entries_;
+  std::u16string failure_;
+  bool open_ = false;
+};
+
+// What a journal found on disk may touch: the run that wrote it could only have changed these,
+// so an entry naming anything else is not acted on.
+struct JournalBounds {
+  struct Folder {
+    std::u16string path;  // ends with "\"
+    std::u16string file;  // only this name in it; empty: anything in it or below
+  };
+  struct Key {
+    std::u16string key;
+    std::u16string name;  // only this value of the key; empty: any value in it or below
+  };
+  std::vector<Folder> folders;
+  std::vector<Key> keys;
+};
+
+enum class JournalRecovery {
+  kNone,        // no journal
+  kRolledBack,  // a run that never committed was undone
+  kCompleted,   // a committed run's leftovers were removed
+  kBusy,        // a running program holds the journal: its run is still going
+  kFailed,      // the journal could not be read or removed
+};
+
+// Finds the journal journalName of folder left by an earlier run and finishes with it: a run
+// that never committed is undone, a committed one has what it moved aside deleted; the journal
+// is deleted after. Entries outside bounds, and a journal that names another folder, are not
+// acted on.
+JournalRecovery RecoverJournal(IJournalTarget& target, const std::u16string& folder,
+                               const std::u16string& journalName, const JournalBounds& bounds);
+
+// Undoes entries, last first, and drops what a committed run moved aside; both as RecoverJournal
+// and Rollback do. Folders that still hold something are left. The paths of files that could not
+// be put back are returned.
+std::vector<std::u16string> UndoEntries(IJournalTarget& target,
+                                        const std::vector<JournalEntry>& entries);
+void DropBackups(IJournalTarget& target, const std::vector<JournalEntry>& entries);
+
+// Whether entry stays inside bounds.
+bool IsWithinBounds(const JournalEntry& entry, const JournalBounds& bounds);

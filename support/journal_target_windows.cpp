@@ -1,0 +1,186 @@
+#include "support/journal_target_windows.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+
+#include "support/system_error_text.h"
+#include "support/wide_text.h"
+
+namespace {
+
+struct KeyCloser {
+  void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using RegistryKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+RegistryKey OpenKey(const std::u16string& key, REGSAM access) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, AsWide(key.c_str()), 0, access, &opened) !=
+      ERROR_SUCCESS) {
+    return nullptr;
+  }
+  return RegistryKey(opened);
+}
+
+bool IsHeldError(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_ACCESS_DENIED;
+}
+
+}  // namespace
+
+bool CWindowsJournalTarget::Failed(const std::u16string& path) {
+  const DWORD error = GetLastError();
+  lastError_ = SystemErrorText(error);
+  if (IsHeldError(error)) {
+    const std::u16string holders = FileHolderText(path.c_str());
+    if (!holders.empty()) lastError_ += u" (" + holders + u")";
+  }
+  return false;
+}
+
+std::u16string CWindowsJournalTarget::LastError() { return lastError_; }
+
+bool CWindowsJournalTarget::PathExists(const std::u16string& path) {
+  return GetFileAttributesW(AsWide(path.c_str())) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool CWindowsJournalTarget::RenameFile(const std::u16string& from, const std::u16string& to) {
+  constexpr DWORD kPauseMs = 100;
+  for (DWORD waited = 0;; waited += kPauseMs) {
+    if (MoveFileExW(AsWide(from.c_str()), AsWide(to.c_str()), MOVEFILE_WRITE_THROUGH)) return true;
+    if (!IsHeldError(GetLastError()) || waited >= kHeldFileWaitMs) return Failed(from);
+    Sleep(kPauseMs);
+  }
+}
+
+bool CWindowsJournalTarget::RemoveFile(const std::u16string& path) {
+  const wchar_t* name = AsWide(path.c_str());
+  const DWORD attributes = GetFileAttributesW(name);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+  // A read-only file is the installer's to remove all the same.
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
+    SetFileAttributesW(name, attributes & ~FILE_ATTRIBUTE_READONLY);
+  }
+  return DeleteFileW(name) || Failed(path);
+}
+
+bool CWindowsJournalTarget::CreateFolder(const std::u16string& path) {
+  return CreateDirectoryW(AsWide(path.c_str()), nullptr) || Failed(path);
+}
+
+bool CWindowsJournalTarget::RemoveEmptyFolder(const std::u16string& path) {
+  if (!PathExists(path)) return true;
+  return RemoveDirectoryW(AsWide(path.c_str())) != 0;
+}
+
+bool CWindowsJournalTarget::KeyExists(const std::u16string& key) {
+  return OpenKey(key, KEY_READ) != nullptr;
+}
+
+bool CWindowsJournalTarget::ReadValue(const std::u16string& key, const std::u16string& name,
+                                      RegistryValue* value) {
+  RegistryKey opened = OpenKey(key, KEY_READ);
+  if (!opened) return false;
+  DWORD type = 0;
+  DWORD size = 0;
+  if (RegQueryValueExW(opened.get(), AsWide(name.c_str()), nullptr, &type, nullptr, &size) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  value->type = type;
+  value->bytes.resize(size);
+  if (RegQueryValueExW(opened.get(), AsWide(name.c_str()), nullptr, &type, value->bytes.data(),
+                       &size) != ERROR_SUCCESS) {
+    return false;
+  }
+  value->bytes.resize(size);
+  return true;
+}
+
+bool CWindowsJournalTarget::WriteValue(const std::u16string& key, const std::u16string& name,
+                                       const RegistryValue& value) {
+  HKEY created = nullptr;
+  const LSTATUS status =
+      RegCreateKeyExW(HKEY_LOCAL_MACHINE, AsWide(key.c_str()), 0, nullptr,
+                      REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &created, nullptr);
+  if (status != ERROR_SUCCESS) {
+    SetLastError(status);
+    return Failed(key);
+  }
+  RegistryKey opened(created);
+  const LSTATUS written =
+      RegSetValueExW(opened.get(), AsWide(name.c_str()), 0, value.type, value.bytes.data(),
+                     static_cast<DWORD>(value.bytes.size()));
+  if (written == ERROR_SUCCESS) return true;
+  SetLastError(written);
+  return Failed(key);
+}
+
+bool CWindowsJournalTarget::DeleteValue(const std::u16string& key, const std::u16string& name) {
+  RegistryKey opened = OpenKey(key, KEY_SET_VALUE);
+  if (!opened) return true;
+  const LSTATUS status = RegDeleteValueW(opened.get(), AsWide(name.c_str()));
+  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+bool CWindowsJournalTarget::RemoveEmptyKey(const std::u16string& key) {
+  {
+    RegistryKey opened = OpenKey(key, KEY_READ);
+    if (!opened) return true;
+    DWORD keys = 0;
+    DWORD values = 0;
+    if (RegQueryInfoKeyW(opened.get(), nullptr, nullptr, nullptr, &keys, nullptr, nullptr,
+                         &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+        keys != 0 || values != 0) {
+      return false;
+    }
+  }
+  return RegDeleteKeyW(HKEY_LOCAL_MACHINE, AsWide(key.c_str())) == ERROR_SUCCESS;
+}
+
+bool CWindowsJournalTarget::CreateJournal(const std::u16string& path) {
+  journal_.Reset(CreateFileW(AsWide(path.c_str()), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                             CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
+  return journal_.Valid() || Failed(path);
+}
+
+bool CWindowsJournalTarget::AppendJournal(const std::vector<uint8_t>& bytes) {
+  DWORD written = 0;
+  // Written through to the system before the change it records: a killed process loses nothing
+  // the system has, and the flush carries it to the disk for a power cut.
+  return journal_.Valid() &&
+         WriteFile(journal_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                   nullptr) &&
+         written == bytes.size() && FlushFileBuffers(journal_.Get());
+}
+
+IJournalTarget::JournalRead CWindowsJournalTarget::ReadJournal(const std::u16string& path,
+                                                               std::vector<uint8_t>* bytes) {
+  // Shared for reading only: a run that still writes the journal holds it for writing, and this
+  // open then fails.
+  Handle file(CreateFileW(AsWide(path.c_str()), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                          OPEN_EXISTING, 0, nullptr));
+  if (!file.Valid()) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return JournalRead::kMissing;
+    return error == ERROR_SHARING_VIOLATION ? JournalRead::kBusy : JournalRead::kFailed;
+  }
+  LARGE_INTEGER size = {};
+  // A journal records one run: far below this.
+  constexpr LONGLONG kLargestJournal = 256LL * 1024 * 1024;
+  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > kLargestJournal) {
+    return JournalRead::kFailed;
+  }
+  bytes->resize(static_cast<size_t>(size.QuadPart));
+  DWORD read = 0;
+  if (!bytes->empty() &&
+      (!::ReadFile(file.Get(), bytes->data(), static_cast<DWORD>(bytes->size()), &read, nullptr) ||
+       read != bytes->size())) {
+    return JournalRead::kFailed;
+  }
+  return JournalRead::kRead;
+}

@@ -1,0 +1,149 @@
+#include "tests/helpers/journal_test_target.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "support/filesystem_path.h"
+#include "support/utf8.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path OnDisk(const std::u16string& path) { return ToFilesystemPath(path.c_str()); }
+
+std::u16string ParentKey(const std::u16string& key) {
+  const size_t last = key.rfind(u'\\');
+  return last == std::u16string::npos ? std::u16string() : key.substr(0, last);
+}
+
+}  // namespace
+
+std::u16string WindowsStylePath(const std::u16string& path) {
+  std::u16string result = path;
+  for (char16_t& unit : result) {
+    if (unit == u'/') unit = u'\\';
+  }
+  return result;
+}
+
+bool JournalTestTarget::Alive() {
+  if (lifeLeft_ == 0) return false;
+  if (lifeLeft_ > 0) --lifeLeft_;
+  ++operations_;
+  return true;
+}
+
+std::vector<std::string> JournalTestTarget::RegistryLines() const {
+  std::vector<std::string> lines;
+  for (const auto& [where, value] : values_) {
+    lines.push_back(Utf16ToUtf8(where.first.c_str()) + "\\" + Utf16ToUtf8(where.second.c_str()) +
+                    "=" + std::to_string(value.type) + ":" +
+                    std::string(value.bytes.begin(), value.bytes.end()));
+  }
+  for (const std::u16string& key : keys_) lines.push_back("key " + Utf16ToUtf8(key.c_str()));
+  return lines;
+}
+
+bool JournalTestTarget::PathExists(const std::u16string& path) {
+  std::error_code error;
+  return fs::exists(OnDisk(path), error);
+}
+
+bool JournalTestTarget::RenameFile(const std::u16string& from, const std::u16string& to) {
+  if (!Alive()) return false;
+  if (held_.count(from) != 0) {
+    lastError_ = u"held by another program";
+    return false;
+  }
+  std::error_code error;
+  if (fs::exists(OnDisk(to), error) || !fs::is_regular_file(OnDisk(from), error)) return false;
+  fs::rename(OnDisk(from), OnDisk(to), error);
+  return !error;
+}
+
+bool JournalTestTarget::RemoveFile(const std::u16string& path) {
+  if (!Alive()) return false;
+  std::error_code error;
+  if (fs::is_directory(OnDisk(path), error)) return false;
+  fs::remove(OnDisk(path), error);
+  return !error;
+}
+
+bool JournalTestTarget::CreateFolder(const std::u16string& path) {
+  if (!Alive()) return false;
+  std::error_code error;
+  return fs::create_directory(OnDisk(path), error);
+}
+
+bool JournalTestTarget::RemoveEmptyFolder(const std::u16string& path) {
+  if (!Alive()) return false;
+  std::error_code error;
+  if (!fs::exists(OnDisk(path), error)) return true;
+  if (!fs::is_directory(OnDisk(path), error) || !fs::is_empty(OnDisk(path), error)) return false;
+  return fs::remove(OnDisk(path), error);
+}
+
+bool JournalTestTarget::KeyExists(const std::u16string& key) { return keys_.count(key) != 0; }
+
+bool JournalTestTarget::ReadValue(const std::u16string& key, const std::u16string& name,
+                                  RegistryValue* value) {
+  auto found = values_.find({key, name});
+  if (found == values_.end()) return false;
+  *value = found->second;
+  return true;
+}
+
+bool JournalTestTarget::WriteValue(const std::u16string& key, const std::u16string& name,
+                                   const RegistryValue& value) {
+  if (!Alive()) return false;
+  for (std::u16string at = key; !at.empty(); at = ParentKey(at)) keys_.insert(at);
+  values_[{key, name}] = value;
+  return true;
+}
+
+bool JournalTestTarget::DeleteValue(const std::u16string& key, const std::u16string& name) {
+  if (!Alive()) return false;
+  values_.erase({key, name});
+  return true;
+}
+
+bool JournalTestTarget::RemoveEmptyKey(const std::u16string& key) {
+  if (!Alive()) return false;
+  for (const auto& [where, value] : values_) {
+    if (where.first == key) return false;
+  }
+  for (const std::u16string& other : keys_) {
+    if (other.size() > key.size() && other.compare(0, key.size() + 1, key + u"\\") == 0) {
+      return false;
+    }
+  }
+  keys_.erase(key);
+  return true;
+}
+
+bool JournalTestTarget::CreateJournal(const std::u16string& path) {
+  if (!Alive() || PathExists(path)) return false;
+  std::ofstream created(OnDisk(path), std::ios::binary);
+  if (!created) return false;
+  journal_ = path;
+  return true;
+}
+
+bool JournalTestTarget::AppendJournal(const std::vector<uint8_t>& bytes) {
+  if (journal_.empty() || !Alive()) return false;
+  std::ofstream out(OnDisk(journal_), std::ios::binary | std::ios::app);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out.flush());
+}
+
+IJournalTarget::JournalRead JournalTestTarget::ReadJournal(const std::u16string& path,
+                                                           std::vector<uint8_t>* bytes) {
+  if (!PathExists(path)) return JournalRead::kMissing;
+  std::ifstream in(OnDisk(path), std::ios::binary);
+  if (!in) return JournalRead::kFailed;
+  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return JournalRead::kRead;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/journal_target.h"
+
+// The journal's machine for the native tests: files and folders on the real disk (paths with
+// "\" separators, as the journal builds them), a registry in memory. It can be made to stop
+// working after a number of operations, as a killed process stops: what was done stays done and
+// nothing after it happens, the journal file stays as far as it was written.
+class JournalTestTarget : public IJournalTarget {
+ public:
+  // Operations after the first n fail and change nothing; -1: none do.
+  void DieAfter(int n) { lifeLeft_ = n; }
+  bool Dead() const { return lifeLeft_ == 0; }
+  void Revive() { lifeLeft_ = -1; }
+  // Moving this file away fails, as for a file another program holds open.
+  void Hold(const std::u16string& path) { held_.insert(path); }
+  int Operations() const { return operations_; }
+
+  // The registry as a sorted list of "key\name=type:bytes" lines, for comparing states.
+  std::vector<std::string> RegistryLines() const;
+  std::set<std::u16string> Keys() const { return keys_; }
+
+  bool PathExists(const std::u16string& path) override;
+  bool RenameFile(const std::u16string& from, const std::u16string& to) override;
+  bool RemoveFile(const std::u16string& path) override;
+  bool CreateFolder(const std::u16string& path) override;
+  bool RemoveEmptyFolder(const std::u16string& path) override;
+  bool KeyExists(const std::u16string& key) override;
+  bool ReadValue(const std::u16string& key, const std::u16string& name,
+                 RegistryValue* value) override;
+  bool WriteValue(const std::u16string& key, const std::u16string& name,
+                  const RegistryValue& value) override;
+  bool DeleteValue(const std::u16string& key, const std::u16string& name) override;
+  bool RemoveEmptyKey(const std::u16string& key) override;
+  bool CreateJournal(const std::u16string& path) override;
+  bool AppendJournal(const std::vector<uint8_t>& bytes) override;
+  void CloseJournal() override { journal_.clear(); }
+  JournalRead ReadJournal(const std::u16string& path, std::vector<uint8_t>* bytes) override;
+  std::u16string LastError() override { return lastError_; }
+
+ private:
+  // Counts an operation that changes something; false once the target is dead.
+  bool Alive();
+
+  int lifeLeft_ = -1;
+  int operations_ = 0;
+  std::set<std::u16string> held_;
+  std::set<std::u16string> keys_;
+  std::map<std::pair<std::u16string, std::u16string>, RegistryValue> values_;
+  std::u16string journal_;
+  std::u16string lastError_;
+};
+
+// "\"-separated form of a file system path, as the installer builds paths.
+std::u16string WindowsStylePath(const std::u16string& path);

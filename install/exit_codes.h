@@ -5,9 +5,11 @@
 
 // setup.exe (silent, or when its window closes) and install_headless.exe.
 enum SetupExitCode : int {
-  kExitInstalled = 0,    // installed, repaired, or a newer version is already there
-  kExitNotStarted = 1,   // nothing installed: a damaged package, a check that stopped it, no list
-  kExitFilesFailed = 2,  // some files failed, or no usable client (nothing registered then)
+  kExitInstalled = 0,        // installed or repaired (and, interactively, a window closed)
+  kExitNotStarted = 1,       // nothing installed: a damaged package, a check that stopped it, no
+                             // list, an earlier run still going
+  kExitFilesFailed = 2,      // a file, the registration or the client failed: all was undone
+  kExitNewerVersionKept = 3, // a newer version is installed: nothing changed, it was started
 };
 
 // unins000.exe.

@@ -4,9 +4,11 @@
 
 #include "install/install_checks.h"
 #include "install/install_run.h"
+#include "support/change_journal.h"
 #include "support/fixed_wstring.h"
 
 class IClientInfo;
+class IUninstInfo;
 class XZip;
 
 // How a message to the person looks: its icon.
@@ -48,7 +50,14 @@ class IInstallEdge {
   // Ends the process at once, with exitCode.
   virtual void EndProcess(int exitCode) = 0;
 
-  // The installs, run on the worker and told to run as they go. Archive mode (archive_install.h):
+  // The machine the install's journal acts on (the file system and registry).
+  virtual IJournalTarget& JournalTarget() = 0;
+  // Finishes with a journal an earlier, killed run of product left in folder
+  // (folder_recovery.h).
+  virtual JournalRecovery RecoverFolder(const IClientInfo& product, const char16_t* folder) = 0;
+
+  // The installs, run on the worker and told to run as they go, every change through run's
+  // journal. Archive mode (archive_install.h):
   // the nested client archive nestedName of payload into folder. Download mode: the update list
   // the product publishes, followed into folder (install_engine.h), its digest and version into
   // list; false, before any progress, when no list arrived or it is no list. Both are false too
@@ -62,8 +71,10 @@ class IInstallEdge {
   // The install report (install_report.h), on the worker; best effort.
   virtual void ReportInstall(const IClientInfo& product, const char16_t* packageVersion) = 0;
 
-  // The finish: registers the installed product (product_registration.h), and makes it start
-  // with Windows when startWithWindows; launches the installed client.
-  virtual void Register(const IClientInfo& product, bool startWithWindows) = 0;
+  // The finish: registers the installed product (installed, what the install put in place) as
+  // steps of journal (registration_steps.h), and makes it start with Windows when
+  // startWithWindows; false at the first step that fails. Launches the installed client.
+  virtual bool Register(CChangeJournal& journal, const IClientInfo& product,
+                        const IUninstInfo& installed, bool startWithWindows) = 0;
   virtual void LaunchClient(const IClientInfo& product) = 0;
 };

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "install/install_outcome.h"
 #include "install/install_run.h"
@@ -8,19 +9,21 @@ class IUninstInfo;
 class IUpdateInfo;
 struct UpdateItem;
 
-// The download-mode engine: follows an update list, putting each listed file into the install
-// folder (downloaded unless already there with the listed size and digest) and deleting what
-// the list marks for deletion.
+// The download-mode engine: follows an update list in two steps. First every listed file not
+// already in place with the listed size and digest is downloaded beside its place
+// ("<file>.download~") and checked whole; a run cut off there has changed no installed file.
+// Then, through the run's journal, each takes its place (the old file moved aside) and what the
+// list marks for deletion is moved aside, so that the whole list can be undone.
 class CInstall {
  public:
   void SetCallback(InstallProgress callback, void* context) {
     run_.progress = callback;
     run_.context = context;
   }
-  // Follows list into folder. True when it was followed to its end (entries may still have
-  // failed; see the outcome); false for a missing folder or list, or when a stop ended the run.
+  // Follows list into folder. True when it was followed to its end or to its first failed entry
+  // (see the outcome: the caller then undoes the journal); false for a missing folder, list or
+  // journal, or when a stop ended the run.
   bool InstallList(const char16_t* folder, const IUpdateInfo* list);
-  bool InstallEntry(const char16_t* folder, const UpdateItem* entry);
 
   // Receives the name of every listed file that a list run leaves in place, downloaded or found
   // there already, in list order; null for none.
@@ -28,14 +31,28 @@ class CInstall {
   // A flag another thread sets to stop a list run: it is looked at before each entry and while a
   // file downloads, and the run then ends with false. Null for none.
   void SetStopRequest(const std::atomic<bool>* stop) { run_.stop = stop; }
+  // The journal the changes go through; it must have begun.
+  void SetJournal(CChangeJournal* journal) { run_.journal = journal; }
+  // Which downloads an undone run leaves for the next run to go on from (the updater keeps those
+  // of files the install already has); without it, undoing the journal removes them all with the
+  // rest, so that a first install leaves nothing.
+  void KeepDownloadsOf(std::function<bool(const char16_t* file)> kept) {
+    keepDownload_ = std::move(kept);
+  }
   // The entries of the last list that could not be put in place.
   const InstallOutcome& Outcome() const { return outcome_; }
 
  private:
+  enum class Staged { kInPlace, kReady, kFailed };
   static void OnReceived(uint32_t staged, uint32_t expected, void* self);
+  // Brings entry's file beside its place, whole and checked, unless it is in place already.
+  Staged Stage(const char16_t* folder, const UpdateItem& entry);
+  // Puts a staged file in its place, or moves a file the list deletes aside.
+  bool Apply(const char16_t* folder, const UpdateItem& entry);
 
   uint32_t total_ = 0;
   uint32_t done_ = 0;
+  std::function<bool(const char16_t* file)> keepDownload_;
   InstallRun run_;
   InstallOutcome outcome_;
 };

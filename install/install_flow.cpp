@@ -1,17 +1,27 @@
 #include "install/install_flow.h"
 
+#include <string>
+#include <string_view>
+
 #include "install/client_file.h"
 #include "install/install_folder.h"
+#include "product/folder_recovery.h"
 #include "product/uninstall_list_file.h"
 #include "records/update_info.h"
 #include "support/filesystem_path.h"
 #include "support/md5.h"
 #include "support/path_text.h"
+#include "support/run_log.h"
 #include "support/text_length.h"
 #include "support/xdata.h"
 #include "support/xzip.h"
 
 namespace {
+
+template <int N>
+bool SameText(const FixedWString<N>& a, const FixedWString<N>& b) {
+  return std::u16string_view(a.Units(), a.Length()) == std::u16string_view(b.Units(), b.Length());
+}
 
 // Folders alone are no install: some entry must be a file.
 bool PutAnyFile(const CUninstInfo& installed) {
@@ -27,7 +37,12 @@ bool PutAnyFile(const CUninstInfo& installed) {
 
 CInstallFlow::CInstallFlow(IInstallObserver* observer, IInstallEdge& edge, IClientInfo& product,
                            XZip* payload, bool silent)
-    : observer_(observer), edge_(edge), payload_(payload), silent_(silent), product_(product) {}
+    : observer_(observer),
+      edge_(edge),
+      payload_(payload),
+      silent_(silent),
+      product_(product),
+      journal_(edge.JournalTarget()) {}
 
 // The worker goes first: it reads the payload and writes the lists below.
 CInstallFlow::~CInstallFlow() { Cancel(); }
@@ -35,6 +50,9 @@ CInstallFlow::~CInstallFlow() { Cancel(); }
 void CInstallFlow::Cancel() {
   stopRequested_ = true;
   if (!edge_.WaitForWorker(kStopWaitMs)) edge_.EndProcess(kExitFilesFailed);
+  if (!journal_.IsOpen()) return;
+  LogLine(u"install cancelled: undoing it");
+  journal_.Rollback();
 }
 
 void CInstallFlow::Report(uint32_t total, uint32_t done, const char16_t* name, void* self) {
@@ -47,15 +65,22 @@ bool CInstallFlow::Prepare() {
   const char16_t* archiveFile = product_.GetArchiveFile().Units();
   nestedArchive_ =
       payload_ != nullptr && archiveFile[0] != 0 && payload_->Find(archiveFile, nullptr) >= 0;
-  if (edge_.ReadInstalledFolder(product_, &installFolder_)) return true;
-  FixedWString<1024> windowsFolder;
-  FixedWString<1024> programs;
-  if (!edge_.GetWindowsFolder(&windowsFolder) ||
-      !DefaultProgramsFolder(windowsFolder.Units(), &programs)) {
-    return false;
+  if (!edge_.ReadInstalledFolder(product_, &installFolder_)) {
+    FixedWString<1024> windowsFolder;
+    FixedWString<1024> programs;
+    if (!edge_.GetWindowsFolder(&windowsFolder) ||
+        !DefaultProgramsFolder(windowsFolder.Units(), &programs)) {
+      return false;
+    }
+    ChooseInstallFolder(programs.Units());
   }
-  ChooseInstallFolder(programs.Units());
-  return true;
+  return RecoverEarlierRun();
+}
+
+bool CInstallFlow::RecoverEarlierRun() {
+  if (IsRecovered(edge_.RecoverFolder(product_, installFolder_.Units()))) return true;
+  if (!silent_) edge_.Tell(kEarlierRunText, Notice::kWarning);
+  return false;
 }
 
 void CInstallFlow::ChooseInstallFolder(const char16_t* folder) {
@@ -64,14 +89,30 @@ void CInstallFlow::ChooseInstallFolder(const char16_t* folder) {
 }
 
 bool CInstallFlow::StartInstall() {
-  const bool passed = (!product_.HasStyle(kStyleDetectSecuritySoftware) ||
-                       edge_.CheckSecuritySoftware(product_)) &&
-                      edge_.CheckRunningClient(product_, installFolder_.Units());
+  bool passed = (!product_.HasStyle(kStyleDetectSecuritySoftware) ||
+                 edge_.CheckSecuritySoftware(product_)) &&
+                edge_.CheckRunningClient(product_, installFolder_.Units());
+  if (passed && !silent_) {
+    // A typed folder may lack its closing backslash, and every path below is joined to it
+    // directly: without one, "D:\Games\Client" would install "D:\Games\Clientclient.exe".
+    FixedWString<1024> chosen;
+    chosen.Assign(folderText_.Units());
+    if (!chosen.Empty()) chosen.Append(SeparatorAfter(chosen.Units()));
+    const bool otherFolder = !SameText(chosen, installFolder_);
+    installFolder_ = chosen;
+    passed = !installFolder_.Empty() && (!otherFolder || RecoverEarlierRun());
+  }
+  if (passed && !journal_.Begin(installFolder_.Units(), kInstallJournalName)) {
+    LogLine(u"the install folder cannot be written: " + journal_.Failure());
+    if (!silent_) edge_.Tell(kInstallFolderFailedText, Notice::kError);
+    passed = false;
+  }
   if (!passed) {
     // Nobody is there to answer a silent install: it ends instead of waiting.
     if (silent_) observer_->Close(kExitNotStarted);
     return false;
   }
+  LogLine(u"installing into " + std::u16string(installFolder_.Units()));
   state_ = kInstalling;
   {
     std::lock_guard<std::mutex> lock(viewLock_);
@@ -80,12 +121,6 @@ bool CInstallFlow::StartInstall() {
     view_.waitingVisible = true;
   }
   observer_->OnViewChanged();
-  if (!silent_) {
-    // A typed folder may lack its closing backslash, and every path below is joined to it
-    // directly: without one, "D:\Games\Client" would install "D:\Games\Clientclient.exe".
-    installFolder_.Assign(folderText_.Units());
-    if (!installFolder_.Empty()) installFolder_.Append(SeparatorAfter(installFolder_.Units()));
-  }
   return edge_.StartWorker([this] { RunInstall(); });
 }
 
@@ -102,6 +137,7 @@ bool CInstallFlow::RunInstall() {
     run.installed = &uninstallList_;
     run.outcome = &outcome_;
     run.stop = &stopRequested_;
+    run.journal = &journal_;
     if (nestedArchive_) {
       installed = edge_.InstallArchive(*payload_, product_.GetArchiveFile().Units(),
                                        installFolder_.Units(), run);
@@ -173,6 +209,8 @@ bool CInstallFlow::OnCommand(int id) {
 }
 
 void CInstallFlow::NotStarted() {
+  LogLine(u"the install could not start: undoing what it began");
+  journal_.Rollback();
   if (silent_) {
     observer_->Close(kExitNotStarted);
     return;
@@ -208,44 +246,46 @@ ListFacts CInstallFlow::PayloadListFacts() {
 void CInstallFlow::FinishInstall() {
   state_ = kFinished;
   const char16_t* folder = installFolder_.Units();
-  char16_t uninstallFile[kPathCapacity];
-  const bool named = UninstallListPath(folder, uninstallFile);
   outcome_.unusable =
       !PutAnyFile(uninstallList_) || !HasClientFile(folder, product_.GetClientFile().Units());
-  if (outcome_.unusable) {
-    // What was put in place is still listed, for its removal; but the list of an earlier
-    // install stays as it is, as does the registration that goes with it.
-    uint64_t size = 0;
-    if (named && uninstallList_.Count() != 0 && !GetFileSize(uninstallFile, &size)) {
-      uninstallList_.SaveToFile(uninstallFile);
-    }
-    // Registered, it would be a product whose shortcuts and update lead to a missing program.
-    if (!silent_) edge_.Tell(kInstallUnusableText, Notice::kError);
-    observer_->Close(kExitFilesFailed);
+  if (outcome_.Failed()) {
+    UndoInstall();
     return;
   }
-  if (!named || !uninstallList_.SaveToFile(uninstallFile)) outcome_.Fail(kUninstallListName);
-  ShowFinishPage();
-  // A client with missing files keeps no digest, so the update check finds it out of date and
-  // repairs it. It is still registered, so that its uninstaller can remove what it has.
-  product_.SetDigest(outcome_.Failed() ? u"" : list_.digest.Units());
+  product_.SetDigest(list_.digest.Units());
   product_.SetInstallFolder(folder);
   product_.SetMainFile(product_.GetClientFile().Units());
-  edge_.Register(product_, product_.HasStyle(kStyleAutoStart));
-  if (outcome_.Failed()) {
-    if (silent_) {
-      observer_->Close(kExitFilesFailed);
-      return;
-    }
-    FixedWString<1024> text;
-    FormatInstallFailure(outcome_, &text);
-    edge_.Tell(text.Units(), Notice::kWarning);
+  char16_t listPath[kPathCapacity];
+  const bool done =
+      UninstallListPath(folder, listPath) &&
+      journal_.PlaceFile(listPath,
+                         [this](const std::u16string& staging) {
+                           return uninstallList_.SaveToFile(staging.c_str());
+                         }) &&
+      edge_.Register(journal_, product_, uninstallList_, product_.HasStyle(kStyleAutoStart)) &&
+      journal_.Commit();
+  if (!done) {
+    outcome_.Fail(journal_.FailedWhat().c_str(), journal_.FailureReason().c_str());
+    UndoInstall();
     return;
   }
+  LogLine(u"installed into " + std::u16string(folder) + u" and registered");
+  ShowFinishPage();
   if (silent_) {
     edge_.LaunchClient(product_);
     observer_->Close(kExitInstalled);
   }
+}
+
+void CInstallFlow::UndoInstall() {
+  FixedWString<1024> text;
+  FormatRolledBackInstall(outcome_, &text);
+  LogLine(u"install failed: " + std::u16string(text.Units()));
+  journal_.Rollback();
+  // Registered, it would be a product whose shortcuts and update lead to a missing program, or
+  // half an upgrade.
+  if (!silent_) edge_.Tell(text.Units(), Notice::kError);
+  observer_->Close(kExitFilesFailed);
 }
 
 void CInstallFlow::CheckVersion() {
@@ -269,7 +309,8 @@ void CInstallFlow::FinishExisting() {
   product_.SetInstallFolder(installFolder_.Units());
   product_.SetMainFile(product_.GetClientFile().Units());
   if (silent_) {
+    LogLine(u"a newer version is installed: kept, and started");
     edge_.LaunchClient(product_);
-    observer_->Close(kExitInstalled);
+    observer_->Close(kExitNewerVersionKept);
   }
 }

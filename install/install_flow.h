@@ -9,6 +9,7 @@
 #include "install/progress_figures.h"
 #include "records/client_info.h"
 #include "records/uninst_info.h"
+#include "support/change_journal.h"
 #include "support/fixed_wstring.h"
 
 class XZip;
@@ -71,8 +72,10 @@ class CInstallFlow {
   CInstallFlow& operator=(const CInstallFlow&) = delete;
 
   // Archive mode when the configured archive file is in the payload; then the install folder:
-  // the one recorded in the product key, else the programs folder of the Windows drive. False
-  // when neither is known.
+  // the one recorded in the product key, else the programs folder of the Windows drive; then
+  // what an earlier run of that folder left half done is undone (or, committed, cleaned up).
+  // False when no folder is known, or an earlier run's journal is held by a run still going or
+  // cannot be undone (the person is told).
   bool Prepare();
   // The install folder for a folder the user chose.
   void ChooseInstallFolder(const char16_t* folder);
@@ -84,7 +87,9 @@ class CInstallFlow {
   // the window. Runs once the window is built and before a silent install starts, so nothing is
   // written over a newer version; after the start it does nothing.
   void CheckVersion();
-  // Checks, switches to the progress page and starts the worker. False when a check stopped it.
+  // Checks, begins the install's journal in the install folder (undoing first what an earlier
+  // run left there), switches to the progress page and starts the worker. False when a check or
+  // the journal stopped it.
   bool StartInstall();
   // The worker's body.
   bool RunInstall();
@@ -93,18 +98,19 @@ class CInstallFlow {
   void ShowProgress(const char16_t* name, uint32_t total, uint32_t done);
   // The commands above; true when id is one of them.
   bool OnCommand(int id);
-  // The finish of a completed install. It registers the product only when the install left a
-  // usable client: some file put in place, and the client file in the folder. An install that
-  // did not is a failure: the user is told, the window closes with kExitFilesFailed, and its
-  // "uninst.dat" is written only where none is yet. Entries that failed beside a usable client
-  // register it without the list's digest, and the user is told of them.
+  // The finish of a completed install, a transaction: when every entry was put in place and the
+  // install left a usable client (some file, and the client file in the folder), "uninst.dat" is
+  // saved, the product registered and the journal committed, each a recorded step. Anything
+  // else (a failed entry, no usable client, a failed step) undoes every change the install made,
+  // last first, tells the user what failed and that nothing was changed, and closes the window
+  // with kExitFilesFailed: an upgrade that fails leaves the earlier version as it was.
   void FinishInstall();
   void FinishExisting();
-  // Asks a running install to stop and waits for the worker to end, at most kStopWaitMs: the
-  // files written so far stay, the one being written is finished or never begun, and nothing is
-  // registered or reported; the observer hears nothing more. A worker still running after the
-  // wait is stuck in the system: the process then ends at once, with kExitFilesFailed, rather
-  // than free what the worker uses. The flow installs nothing after a Cancel. Call it from the
+  // Asks a running install to stop, waits for the worker to end, at most kStopWaitMs, and undoes
+  // every change the install made: nothing is left, registered or reported; the observer hears
+  // nothing more. A worker still running after the wait is stuck in the system: the process then
+  // ends at once, with kExitFilesFailed, rather than free what the worker uses, and the next run
+  // undoes the journal it left. The flow installs nothing after a Cancel. Call it from the
   // thread that owns the flow, while the observer still exists.
   void Cancel();
 
@@ -126,6 +132,12 @@ class CInstallFlow {
   // The payload's "update.xml", which an archive install follows: its digest and version.
   ListFacts PayloadListFacts();
   void NotStarted();
+  // Undoes what an earlier, killed run left in the install folder; false (the person told) when
+  // that run still goes or cannot be undone.
+  bool RecoverEarlierRun();
+  // The install failed: every change is undone, the user told why (unless silent), the window
+  // closed with kExitFilesFailed.
+  void UndoInstall();
 
   IInstallObserver* observer_;
   IInstallEdge& edge_;
@@ -137,6 +149,7 @@ class CInstallFlow {
   FixedWString<1024> installFolder_;
   FixedWString<1024> folderText_;
   ListFacts list_;  // empty when the install followed no list
+  CChangeJournal journal_;  // every change of the install, to commit or undo whole
   std::atomic<State> state_{kReady};
   std::atomic<bool> stopRequested_{false};
   mutable std::mutex viewLock_;  // the worker writes the view while the window copies it

@@ -1,21 +1,28 @@
 #include "install/install_outcome.h"
 
-#include <cstdio>
-
 
 const char16_t kInstallNotStartedText[] = u"安装无法开始：安装包已损坏或无法连接到服务器。\n请稍后重新运行安装程序。";
+const char16_t kInstallFolderFailedText[] =
+    u"安装无法开始：无法写入安装目录。\n请选择其他目录，或以管理员身份重新运行安装程序。";
+const char16_t kEarlierRunText[] =
+    u"另一个安装程序正在安装到此目录，或上次中断的安装未能撤销。\n请关闭正在使用这些文件的程序后重新运行安装程序。";
 const char16_t kInstallUnusableText[] =
     u"安装失败：客户端文件未能安装，软件无法使用！\n请到官网下载最新的安装包后重新安装。";
 const char16_t kInstallCaption[] = u"安装提示";
 
-void FormatInstallFailure(const InstallOutcome& outcome, FixedWString<1024>* text) {
-  char count[16];
-  std::snprintf(count, sizeof(count), "%d", outcome.failed);
-  char16_t countText[16] = {};
-  for (int i = 0; count[i] != 0; ++i) countText[i] = static_cast<char16_t>(count[i]);
-  text->Assign(u"注意：有");
-  text->Append(countText);
-  text->Append(u"个文件未能安装，软件可能无法正常使用！\n第一个是：");
-  text->Append(outcome.firstFailed.Units());
-  text->Append(u"\n请关闭正在使用这些文件的程序后重新安装。");
+void FormatRolledBackInstall(const InstallOutcome& outcome, FixedWString<1024>* text) {
+  if (outcome.unusable && outcome.failed == 0) {
+    text->Assign(kInstallUnusableText);
+  } else {
+    text->Assign(u"安装失败：");
+    text->Append(outcome.firstFailed.Units());
+    text->Append(u" 未能安装");
+    if (!outcome.reason.Empty()) {
+      text->Append(u"（");
+      text->Append(outcome.reason.Units());
+      text->Append(u"）");
+    }
+    text->Append(u"。");
+  }
+  text->Append(u"\n已撤销本次安装所做的全部更改，电脑上的内容与安装前相同。");
 }

@@ -11,6 +11,6 @@ void InstallRun::Installed(const char16_t* name) const {
   if (installed != nullptr) installed->Add(name, -1);
 }
 
-void InstallRun::Failed(const char16_t* name) const {
-  if (outcome != nullptr) outcome->Fail(name);
+void InstallRun::Failed(const char16_t* name, const char16_t* why) const {
+  if (outcome != nullptr) outcome->Fail(name, why);
 }

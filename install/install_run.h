@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 
+class CChangeJournal;
 class IUninstInfo;
 struct InstallOutcome;
 
@@ -13,18 +14,22 @@ using InstallProgress = void (*)(uint32_t total, uint32_t done, const char16_t* 
 
 // What one install run tells as it goes: its progress, every entry it put in place (the
 // uninstall list is built from these, so it names exactly what the install folder got), and
-// every entry it could not; and the flag, set from another thread, that asks it to stop before
-// its next entry. Each member may be null.
+// every entry it could not; the flag, set from another thread, that asks it to stop before its
+// next entry; and the journal every change to the machine goes through, so that the whole run
+// can be undone. Each member may be null but the journal, which an install needs.
 struct InstallRun {
   InstallProgress progress = nullptr;
   void* context = nullptr;
   IUninstInfo* installed = nullptr;
   InstallOutcome* outcome = nullptr;
   const std::atomic<bool>* stop = nullptr;
+  CChangeJournal* journal = nullptr;
 
   bool Stopped() const { return stop != nullptr && stop->load(); }
 
   void Report(uint32_t total, uint32_t done, const char16_t* name) const;
   void Installed(const char16_t* name) const;
-  void Failed(const char16_t* name) const;
+  // The first failure ends the run: the install is then undone whole, so what follows would only
+  // be undone too. why is the system's reason, when known.
+  void Failed(const char16_t* name, const char16_t* why = u"") const;
 };

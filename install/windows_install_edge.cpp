@@ -7,9 +7,9 @@
 #include "install/install_outcome.h"
 #include "install/install_report.h"
 #include "install/install_thread.h"
-#include "product/auto_start.h"
+#include "product/folder_recovery.h"
 #include "product/installed_folder.h"
-#include "product/product_registration.h"
+#include "product/registration_steps.h"
 #include "product/program_launch.h"
 #include "product/published_list.h"
 #include "records/client_info.h"
@@ -94,6 +94,7 @@ bool CWindowsInstallEdge::InstallPublished(const IClientInfo& product, const cha
   engine.SetCallback(run.progress, run.context);
   engine.SetInstalledList(run.installed);
   engine.SetStopRequest(run.stop);
+  engine.SetJournal(run.journal);
   const bool followed = engine.InstallList(folder, &published.items);
   if (run.outcome != nullptr) *run.outcome = engine.Outcome();
   return followed;
@@ -105,9 +106,14 @@ void CWindowsInstallEdge::ReportInstall(const IClientInfo& product,
   ::ReportInstall(product, packageVersion);
 }
 
-void CWindowsInstallEdge::Register(const IClientInfo& product, bool startWithWindows) {
-  ::Register(product);
-  if (startWithWindows) SetAutoStart(product, true);
+JournalRecovery CWindowsInstallEdge::RecoverFolder(const IClientInfo& product,
+                                                  const char16_t* folder) {
+  return RecoverInstallFolder(product, folder);
+}
+
+bool CWindowsInstallEdge::Register(CChangeJournal& journal, const IClientInfo& product,
+                                   const IUninstInfo& installed, bool startWithWindows) {
+  return RegisterThrough(journal, product, installed, startWithWindows);
 }
 
 void CWindowsInstallEdge::LaunchClient(const IClientInfo& product) { ::LaunchClient(product); }

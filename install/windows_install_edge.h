@@ -3,6 +3,7 @@
 
 #include "install/install_edge.h"
 #include "install/paint_pause.h"
+#include "support/journal_target_windows.h"
 
 class CInstallThread;
 
@@ -36,11 +37,15 @@ class CWindowsInstallEdge : public IInstallEdge {
                         const InstallRun& run, ListFacts* list) override;
   void PauseForPainting() override { pause_.AfterEntry(); }
   void ReportInstall(const IClientInfo& product, const char16_t* packageVersion) override;
-  void Register(const IClientInfo& product, bool startWithWindows) override;
+  IJournalTarget& JournalTarget() override { return machine_; }
+  JournalRecovery RecoverFolder(const IClientInfo& product, const char16_t* folder) override;
+  bool Register(CChangeJournal& journal, const IClientInfo& product, const IUninstInfo& installed,
+                bool startWithWindows) override;
   void LaunchClient(const IClientInfo& product) override;
 
  private:
   void* owner_ = nullptr;
+  CWindowsJournalTarget machine_;
   std::unique_ptr<CInstallThread> thread_;  // made at the first start
   PaintPause pause_;
 };

@@ -35,13 +35,6 @@ bool WriteUninstallValue(const char16_t* company, const char16_t* app, const cha
          RegistryWriteString(path, valueName, text, length);
 }
 
-bool WriteUninstallNumber(const char16_t* company, const char16_t* app, const char16_t* valueName,
-                          uint32_t value) {
-  char16_t path[kKeyPathCapacity];
-  return FormatUninstallKeyPath(company, app, path, kKeyPathCapacity) &&
-         RegistryWriteNumber(path, valueName, value);
-}
-
 bool DeleteUninstallKey(const char16_t* company, const char16_t* app) {
   char16_t path[kKeyPathCapacity];
   return FormatUninstallKeyPath(company, app, path, kKeyPathCapacity) && RegistryDeleteKey(path);

@@ -16,8 +16,6 @@ bool DeleteProductKey(const char16_t* company, const char16_t* app);
 // The uninstall entry, "Software\Microsoft\Windows\CurrentVersion\Uninstall\<company><app>".
 bool WriteUninstallValue(const char16_t* company, const char16_t* app, const char16_t* valueName,
                          const char16_t* text, int length);
-bool WriteUninstallNumber(const char16_t* company, const char16_t* app, const char16_t* valueName,
-                          uint32_t value);
 bool DeleteUninstallKey(const char16_t* company, const char16_t* app);
 
 // Values of the Run key, named after the product. An empty name is refused: it would be the key's

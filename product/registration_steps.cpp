@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstdio>
+
+#include "product/installed_size.h"
 #include "product/product_key_paths.h"
 #include "records/client_info.h"
 #include "support/entry_path.h"
@@ -48,6 +51,15 @@ std::u16string FolderOf(const std::u16string& path) {
   return path.substr(0, path.rfind(u'\\') + 1);
 }
 
+// Today as the list of programs reads an install date: yyyymmdd, local time.
+std::u16string Today() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char text[16];
+  std::snprintf(text, sizeof text, "%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+  return std::u16string(text, text + 8);
+}
+
 bool PlaceShortcut(CChangeJournal& journal, const std::u16string& link, const char16_t* target) {
   return journal.PlaceFile(link, [target](const std::u16string& staging) {
     return CreateShortcut(target, staging.c_str(), 0);
@@ -60,6 +72,12 @@ RegistryValue TextValue(const std::u16string& text) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(text.c_str());
   return RegistryValue{REG_SZ,
                        std::vector<uint8_t>(bytes, bytes + (text.size() + 1) * sizeof(char16_t))};
+}
+
+RegistryValue NumberValue(uint32_t number) {
+  RegistryValue value{REG_DWORD, {}};
+  for (int shift = 0; shift < 32; shift += 8) value.bytes.push_back(uint8_t(number >> shift));
+  return value;
 }
 
 bool FindRegistrationPlaces(const IClientInfo& product, RegistrationPlaces* places) {
@@ -90,7 +108,8 @@ bool FindRegistrationPlaces(const IClientInfo& product, RegistrationPlaces* plac
   return true;
 }
 
-bool RegisterThrough(CChangeJournal& journal, const IClientInfo& product, bool autoStart) {
+bool RegisterThrough(CChangeJournal& journal, const IClientInfo& product,
+                     const IUninstInfo& installed, bool autoStart) {
   RegistrationPlaces places;
   if (!FindRegistrationPlaces(product, &places)) return false;
   const char16_t* folder = product.GetInstallFolder().Units();
@@ -106,28 +125,38 @@ bool RegisterThrough(CChangeJournal& journal, const IClientInfo& product, bool a
       ComposePath(uninstaller, kPathCapacity, {folder, product.GetUninstallerFile().Units()}) &&
       IsFile(uninstaller);
   const bool hasMain = product.GetMainPath(main);
+  const std::u16string quiet = u"\"" + std::u16string(uninstaller) + u"\" silent";
 
   struct Value {
     const std::u16string& key;
     const char16_t* name;
-    const char16_t* text;
+    RegistryValue value;
     bool wanted;
   };
   const Value values[] = {
-      {places.productKey, u"version", version, true},
-      {places.productKey, u"path", folder, true},
-      {places.productKey, u"md5", product.GetDigest().Units(), true},
-      {places.productKey, u"main", main, hasMain},
-      {places.uninstallKey, u"DisplayName", name, true},
-      {places.uninstallKey, u"DisplayVersion", version, true},
-      {places.uninstallKey, u"Publisher", product.GetPublisher().Units(), true},
-      {places.uninstallKey, u"DisplayIcon", icon, hasIcon},
-      {places.uninstallKey, u"UninstallString", uninstaller, hasUninstaller},
+      {places.productKey, u"version", TextValue(version), true},
+      {places.productKey, u"path", TextValue(folder), true},
+      {places.productKey, u"md5", TextValue(product.GetDigest().Units()), true},
+      {places.productKey, u"main", TextValue(main), hasMain},
+      {places.uninstallKey, u"DisplayName", TextValue(name), true},
+      {places.uninstallKey, u"DisplayVersion", TextValue(version), true},
+      {places.uninstallKey, u"Publisher", TextValue(product.GetPublisher().Units()), true},
+      {places.uninstallKey, u"DisplayIcon", TextValue(icon), hasIcon},
+      {places.uninstallKey, u"UninstallString", TextValue(uninstaller), hasUninstaller},
+      {places.uninstallKey, u"QuietUninstallString", TextValue(quiet), hasUninstaller},
+      // What the system's list of programs and deployment tools show beside the name; the
+      // installer neither modifies nor repairs from there.
+      {places.uninstallKey, u"InstallLocation", TextValue(folder), true},
+      {places.uninstallKey, u"InstallDate", TextValue(Today()), true},
+      {places.uninstallKey, u"EstimatedSize", NumberValue(InstalledKilobytes(folder, installed)),
+       true},
+      {places.uninstallKey, u"NoModify", NumberValue(1), true},
+      {places.uninstallKey, u"NoRepair", NumberValue(1), true},
+      {places.uninstallKey, u"URLInfoAbout", TextValue(product.GetHomepage().Units()),
+       !product.GetHomepage().Empty()},
   };
   for (const Value& value : values) {
-    if (value.wanted && !journal.SetValue(value.key, value.name, TextValue(value.text))) {
-      return false;
-    }
+    if (value.wanted && !journal.SetValue(value.key, value.name, value.value)) return false;
   }
   if (hasMain) {
     for (const std::u16string* link :

@@ -5,6 +5,7 @@
 #include "support/change_journal.h"
 
 class IClientInfo;
+class IUninstInfo;
 
 // Where the product's registration goes on this machine. Shortcut paths are empty when their
 // folder is not there (the Quick Launch folder is missing on newer systems).
@@ -22,15 +23,24 @@ struct RegistrationPlaces {
 bool FindRegistrationPlaces(const IClientInfo& product, RegistrationPlaces* places);
 
 // Registers the installed product (its folder, main file, digest and version as the record
-// holds them) as steps of journal, each recorded before it is made: the product key, the
-// uninstall entry, the shortcuts, the program group with its shortcuts, and the Run value when
-// autoStart. False at the first step that fails; journal's Failure names it, and rolling the
-// journal back undoes the rest.
-bool RegisterThrough(CChangeJournal& journal, const IClientInfo& product, bool autoStart);
+// holds them; installed, the files the install put there) as steps of journal, each recorded
+// before it is made: the product key ("version", "path", "md5", "main"), the uninstall entry
+// ("DisplayName", "DisplayVersion", "Publisher", "DisplayIcon", "UninstallString" and
+// "QuietUninstallString" with "silent" when the uninstaller is there, "InstallLocation",
+// "InstallDate" as yyyymmdd, "EstimatedSize" in KB of the installed files, "NoModify" and
+// "NoRepair" as 1, "URLInfoAbout" as the homepage when there is one), the desktop, start-menu
+// and Quick Launch shortcuts to the main path, the program group with the main path's shortcut
+// and the uninstaller's ("卸载" and the name), and the Run value when autoStart. False at the
+// first step that fails; journal's Failure names it, and rolling the journal back undoes the
+// rest.
+bool RegisterThrough(CChangeJournal& journal, const IClientInfo& product,
+                     const IUninstInfo& installed, bool autoStart);
 
 // What a journal of the product's install folder may touch: the folder, the product's keys, its
 // shortcuts and group, and its own Run value.
 JournalBounds RegistrationBounds(const IClientInfo& product, const std::u16string& folder);
 
-// A registry text value as the product writes them: UTF-16 with its terminating zero.
+// Registry values as the product writes them: UTF-16 text with its terminating zero, and a
+// 32-bit number.
 RegistryValue TextValue(const std::u16string& text);
+RegistryValue NumberValue(uint32_t number);

@@ -29,13 +29,6 @@ bool SpecialLinkPath(int folderId, const char16_t* under, const char16_t* name, 
          ComposePath(folder, kPathCapacity, {special, under}) && LinkPathIn(folder, name, out);
 }
 
-bool CreateSpecialShortcut(int folderId, const char16_t* under, const char16_t* target,
-                           const char16_t* name, char16_t hotKey) {
-  char16_t link[kPathCapacity];
-  return target != nullptr && SpecialLinkPath(folderId, under, name, link) &&
-         CreateShortcut(target, link, hotKey);
-}
-
 bool DeleteSpecialShortcut(int folderId, const char16_t* under, const char16_t* name) {
   char16_t link[kPathCapacity];
   return SpecialLinkPath(folderId, under, name, link) && DeleteShellFile(link);
@@ -50,18 +43,6 @@ bool ProgramGroupPath(const char16_t* name, char16_t* out) {
 
 }  // namespace
 
-bool CreateDesktopShortcut(const char16_t* target, const char16_t* name, char16_t hotKey) {
-  return CreateSpecialShortcut(CSIDL_COMMON_DESKTOPDIRECTORY, u"", target, name, hotKey);
-}
-
-bool CreateStartMenuShortcut(const char16_t* target, const char16_t* name, char16_t hotKey) {
-  return CreateSpecialShortcut(CSIDL_COMMON_STARTMENU, u"", target, name, hotKey);
-}
-
-bool CreateQuickLaunchShortcut(const char16_t* target, const char16_t* name, char16_t hotKey) {
-  return CreateSpecialShortcut(CSIDL_APPDATA, kQuickLaunch, target, name, hotKey);
-}
-
 bool DeleteDesktopShortcut(const char16_t* name) {
   return DeleteSpecialShortcut(CSIDL_COMMON_DESKTOPDIRECTORY, u"", name);
 }
@@ -74,21 +55,7 @@ bool DeleteQuickLaunchShortcut(const char16_t* name) {
   return DeleteSpecialShortcut(CSIDL_APPDATA, kQuickLaunch, name);
 }
 
-bool CreateProgramGroup(const char16_t* name, char16_t* out) {
-  char16_t group[kPathCapacity];
-  if (!ProgramGroupPath(name, group) || !CreateDirectories(group, u'\\')) return false;
-  if (out != nullptr) ComposePath(out, kPathCapacity, {group});
-  return true;
-}
-
 bool DeleteProgramGroup(const char16_t* name) {
   char16_t group[kPathCapacity];
   return ProgramGroupPath(name, group) && DeleteTree(group);
-}
-
-bool CreateShortcutIn(const char16_t* target, const char16_t* folder, const char16_t* name,
-                      char16_t hotKey) {
-  char16_t link[kPathCapacity];
-  return target != nullptr && LinkPathIn(folder, name, link) &&
-         CreateShortcut(target, link, hotKey);
 }

@@ -288,9 +288,11 @@ void CInstallWnd::AskToClose() {
       if (completed) FinishInstall();
       return;
     }
-    // The worker stops before the window goes: the file at hand is finished or never begun,
-    // and nothing is registered.
+    // The window goes at once; the worker stops and the install is undone behind it, leaving
+    // the machine as it was, and the process ends with kExitFilesFailed.
+    Show(SW_HIDE);
     flow_.Cancel();
+    exitCode_ = kExitFilesFailed;
   }
   CloseNow();
 }

@@ -5,6 +5,7 @@
 #include "startup/command_line.h"
 #include "startup/install_package.h"
 #include "startup/package_loading.h"
+#include "startup/run_start.h"
 #include "support/wide_text.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -18,5 +19,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   CInstallPackage package;
   // A silent install that cannot start ends with its status rather than a question.
   if (!LoadSetupPackage(instance, package, silent)) return silent ? kExitNotStarted : 0;
-  return RunApplication(instance, package, silent);
+  BeginRun(package.Product(), u"setup", silent);
+  return EndRun(RunApplication(instance, package, silent));
 }

@@ -4,6 +4,7 @@
 
 #include "support/entry_path.h"
 #include "support/path_text.h"
+#include "support/run_log.h"
 
 namespace {
 
@@ -154,8 +155,10 @@ bool CChangeJournal::Record(const JournalEntry& entry) {
 
 bool CChangeJournal::Fail(const std::u16string& what) {
   failure_ = what;
-  const std::u16string reason = target_.LastError();
-  if (!reason.empty()) failure_ += u": " + reason;
+  failedWhat_ = what;
+  failureReason_ = target_.LastError();
+  if (!failureReason_.empty()) failure_ += u": " + failureReason_;
+  LogLine(u"failed: " + failure_);
   return false;
 }
 
@@ -201,13 +204,33 @@ bool CChangeJournal::PlaceFile(const std::u16string& path,
   return true;
 }
 
-bool CChangeJournal::RemoveFile(const std::u16string& path) {
-  if (!target_.PathExists(path)) return true;
+bool CChangeJournal::PlaceReadyFile(const std::u16string& path, const std::u16string& ready) {
+  JournalEntry entry;
+  entry.kind = JournalEntry::kFilePlaced;
+  entry.path = path;
+  entry.staging = ready;
+  if (target_.PathExists(path)) entry.backup = FreeName(path, u".old~");
+  if (!Record(entry)) return false;
+  if (!entry.backup.empty() && !target_.RenameFile(path, entry.backup)) return Fail(path);
+  if (!target_.RenameFile(ready, path)) return Fail(path);
+  return true;
+}
+
+bool CChangeJournal::NoteNewFile(const std::u16string& path) {
+  JournalEntry entry;
+  entry.kind = JournalEntry::kFilePlaced;
+  entry.path = path;
+  return Record(entry);
+}
+
+bool CChangeJournal::RemovePath(const std::u16string& path) {
+  const std::u16string bare = WithoutSeparator(path);
+  if (!target_.PathExists(bare)) return true;
   JournalEntry entry;
   entry.kind = JournalEntry::kFileRemoved;
-  entry.path = path;
-  entry.backup = FreeName(path, u".old~");
-  return Record(entry) && (target_.RenameFile(path, entry.backup) || Fail(path));
+  entry.path = bare;
+  entry.backup = FreeName(bare, u".old~");
+  return Record(entry) && (target_.RenameFile(bare, entry.backup) || Fail(bare));
 }
 
 bool CChangeJournal::SetValue(const std::u16string& key, const std::u16string& name,
@@ -255,7 +278,7 @@ void CChangeJournal::Rollback() {
   open_ = false;
   const std::vector<std::u16string> left = UndoEntries(target_, entries_);
   if (!left.empty()) {
-    failure_ = left.front();
+    failure_ = failedWhat_ = left.front();
     return;  // the journal stays, for the next run to try again
   }
   target_.RemoveFile(journalPath_);
@@ -268,7 +291,9 @@ std::vector<std::u16string> UndoEntries(IJournalTarget& target,
   for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
     switch (entry->kind) {
       case JournalEntry::kFolderCreated:
-        target.RemoveEmptyFolder(WithoutSeparator(entry->path));
+        if (target.RemoveEmptyFolder(WithoutSeparator(entry->path))) {
+          LogLine(u"rollback: folder removed: " + entry->path);
+        }
         break;
       case JournalEntry::kFilePlaced: {
         target.RemoveFile(entry->staging);
@@ -279,12 +304,20 @@ std::vector<std::u16string> UndoEntries(IJournalTarget& target,
                                 : !restore || (target.RemoveFile(entry->path) &&
                                                target.RenameFile(entry->backup, entry->path));
         if (!undone) left.push_back(entry->path);
+        LogLine(std::u16string(!undone                ? u"rollback: could not undo: "
+                               : restore              ? u"rollback: file restored: "
+                               : entry->backup.empty() ? u"rollback: file removed: "
+                                                       : u"rollback: file kept: ") +
+                entry->path);
         break;
       }
       case JournalEntry::kFileRemoved:
-        if (target.PathExists(entry->backup) &&
-            !(target.RemoveFile(entry->path) && target.RenameFile(entry->backup, entry->path))) {
+        if (!target.PathExists(entry->backup)) break;
+        if (target.RemoveFile(entry->path) && target.RenameFile(entry->backup, entry->path)) {
+          LogLine(u"rollback: file put back: " + entry->path);
+        } else {
           left.push_back(entry->path);
+          LogLine(u"rollback: could not put back: " + entry->path);
         }
         break;
       case JournalEntry::kValueChanged: {
@@ -293,6 +326,9 @@ std::vector<std::u16string> UndoEntries(IJournalTarget& target,
         } else {
           target.DeleteValue(entry->key, entry->name);
         }
+        LogLine(std::u16string(entry->hadPrevious ? u"rollback: value restored: "
+                                                  : u"rollback: value removed: ") +
+                entry->key + u"\\" + entry->name);
         if (entry->createdKey.empty()) break;
         for (std::u16string at = entry->key; at.size() >= entry->createdKey.size();) {
           if (!target.RemoveEmptyKey(at)) break;
@@ -312,7 +348,12 @@ std::vector<std::u16string> UndoEntries(IJournalTarget& target,
 void DropBackups(IJournalTarget& target, const std::vector<JournalEntry>& entries) {
   for (const JournalEntry& entry : entries) {
     if (!entry.staging.empty()) target.RemoveFile(entry.staging);
-    if (!entry.backup.empty()) target.RemoveFile(entry.backup);
+    if (entry.backup.empty()) continue;
+    if (entry.kind == JournalEntry::kFileRemoved) {
+      target.RemoveTree(entry.backup);
+    } else {
+      target.RemoveFile(entry.backup);
+    }
   }
 }
 

@@ -35,8 +35,15 @@ class CChangeJournal {
   // beside path), then a file already at path is moved aside and the new one renamed into place.
   bool PlaceFile(const std::u16string& path,
                  const std::function<bool(const std::u16string& staging)>& write);
-  // Moves the file at path aside; it is deleted at the commit. A file already gone is fine.
-  bool RemoveFile(const std::u16string& path);
+  // Puts the file ready (whole and checked already, beside path: a download) at path, moving a
+  // file already there aside first.
+  bool PlaceReadyFile(const std::u16string& path, const std::u16string& ready);
+  // Records that the run is about to make the file at path outside the steps above (a download
+  // into a staging name): undoing the run removes it.
+  bool NoteNewFile(const std::u16string& path);
+  // Moves the file or folder at path aside; it is deleted, with all it holds, at the commit.
+  // Something already gone is fine.
+  bool RemovePath(const std::u16string& path);
   bool SetValue(const std::u16string& key, const std::u16string& name, const RegistryValue& value);
   bool DeleteValue(const std::u16string& key, const std::u16string& name);
 
@@ -47,8 +54,10 @@ class CChangeJournal {
   // are named in Failure.
   void Rollback();
 
-  // What the last failed change was, and the system's reason.
+  // What the last failed change was, and the system's reason ("path: reason"); each alone.
   const std::u16string& Failure() const { return failure_; }
+  const std::u16string& FailedWhat() const { return failedWhat_; }
+  const std::u16string& FailureReason() const { return failureReason_; }
   const std::vector<JournalEntry>& Entries() const { return entries_; }
 
  private:
@@ -61,6 +70,8 @@ class CChangeJournal {
   std::u16string journalPath_;
   std::vector<JournalEntry> entries_;
   std::u16string failure_;
+  std::u16string failedWhat_;
+  std::u16string failureReason_;
   bool open_ = false;
 };
 

@@ -23,7 +23,8 @@ struct JournalEntry {
     kFolderCreated = 1,  // path: a folder that was not there
     kFilePlaced = 2,     // path: a file written as staging, then renamed into place; backup: where
                          // the file it replaced was moved first (empty when there was none)
-    kFileRemoved = 3,    // path: a file moved aside to backup, deleted only at the commit
+    kFileRemoved = 3,    // path: a file or folder moved aside to backup, deleted only at the
+                         // commit
     kValueChanged = 4,   // key, name: a registry value written or deleted; previous: what it
                          // held (hadPrevious false: absent); createdKey: the highest key the write
                          // created (empty when the key was there)

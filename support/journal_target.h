@@ -16,7 +16,7 @@ class IJournalTarget {
   virtual ~IJournalTarget() = default;
 
   virtual bool PathExists(const std::u16string& path) = 0;
-  // Renames a file within its volume, never over another file. A file that another program
+  // Renames a file or folder within its volume, never over another. A file that another program
   // holds is retried for a short while (scanners hold new files briefly) before it fails.
   virtual bool RenameFile(const std::u16string& from, const std::u16string& to) = 0;
   // True when the file is gone, also when it was never there.
@@ -24,6 +24,9 @@ class IJournalTarget {
   virtual bool CreateFolder(const std::u16string& path) = 0;
   // True when the folder is gone; false while it holds anything.
   virtual bool RemoveEmptyFolder(const std::u16string& path) = 0;
+  // Removes a file, or a folder with all it holds (never following a link out of it). True when
+  // it is gone, also when it was never there.
+  virtual bool RemoveTree(const std::u16string& path) = 0;
 
   virtual bool KeyExists(const std::u16string& key) = 0;
   // False when the value is not there.

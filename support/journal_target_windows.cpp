@@ -5,6 +5,7 @@
 #include <memory>
 #include <type_traits>
 
+#include "support/folder_tree.h"
 #include "support/system_error_text.h"
 #include "support/wide_text.h"
 
@@ -75,6 +76,13 @@ bool CWindowsJournalTarget::CreateFolder(const std::u16string& path) {
 bool CWindowsJournalTarget::RemoveEmptyFolder(const std::u16string& path) {
   if (!PathExists(path)) return true;
   return RemoveDirectoryW(AsWide(path.c_str())) != 0;
+}
+
+bool CWindowsJournalTarget::RemoveTree(const std::u16string& path) {
+  const DWORD attributes = GetFileAttributesW(AsWide(path.c_str()));
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return RemoveFile(path);
+  return DeleteTree(path.c_str());
 }
 
 bool CWindowsJournalTarget::KeyExists(const std::u16string& key) {

@@ -74,15 +74,6 @@ bool RegistryWriteString(const char16_t* subKey, const char16_t* valueName, cons
                         reinterpret_cast<const BYTE*>(text), bytes) == ERROR_SUCCESS;
 }
 
-bool RegistryWriteNumber(const char16_t* subKey, const char16_t* valueName, uint32_t value) {
-  if (subKey == nullptr || valueName == nullptr) return false;
-  RegistryKey key = OpenOrCreateKey(subKey);
-  if (!key) return false;
-  const DWORD data = value;
-  return RegSetValueExW(key.get(), AsWide(valueName), 0, REG_DWORD,
-                        reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
-}
-
 bool RegistryDeleteValue(const char16_t* subKey, const char16_t* valueName) {
   if (subKey == nullptr || valueName == nullptr) return false;
   RegistryKey key = OpenKey(subKey, KEY_ALL_ACCESS);

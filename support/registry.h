@@ -15,8 +15,6 @@ bool RegistryReadString(const char16_t* subKey, const char16_t* valueName, char1
 // when it is missing. An empty text is written as one zero unit.
 bool RegistryWriteString(const char16_t* subKey, const char16_t* valueName, const char16_t* text,
                          int length);
-// Writes a REG_DWORD value, creating the key when it is missing.
-bool RegistryWriteNumber(const char16_t* subKey, const char16_t* valueName, uint32_t value);
 // True also when the key does not exist.
 bool RegistryDeleteValue(const char16_t* subKey, const char16_t* valueName);
 // Deletes a key without subkeys.

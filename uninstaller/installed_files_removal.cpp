@@ -8,6 +8,7 @@
 #include "product/uninstall_removal.h"
 #include "records/uninst_info.h"
 #include "support/entry_path.h"
+#include "support/file_stream.h"
 #include "support/folder_tree.h"
 #include "support/link_check.h"
 #include "support/path_text.h"
@@ -52,6 +53,8 @@ std::vector<std::u16string> RemoveInstalledFiles(const IUninstInfo& list, const 
       continue;
     }
     if (SamePath(path, self)) continue;
+    // A download an update left half way beside the file goes with it.
+    if (!IsFolderEntry(entry)) RemoveFile((std::u16string(path) + u".download~").c_str());
     if (RemoveEntryFile(list, i, folder) || IsEntryGone(folder, entry)) {
       RemoveEmptyParents(path, folder);
     } else if (!IsFolderEntry(entry)) {

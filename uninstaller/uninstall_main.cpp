@@ -5,6 +5,7 @@
 
 #include "startup/command_line.h"
 #include "startup/product_config.h"
+#include "startup/run_start.h"
 #include "records/client_info.h"
 #include "support/wide_text.h"
 #include "uninstaller/self_removal.h"
@@ -19,5 +20,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (!LoadProductConfig(instance, product, silent)) return kExitNotRemoved;
   int exitCode = kExitNotRemoved;
   if (RunRemovalCopy(product, commandLine, &exitCode)) return exitCode;
-  return RunUninstall(product, silent);
+  BeginRun(product, u"unins000", silent);
+  return EndRun(RunUninstall(product, silent));
 }

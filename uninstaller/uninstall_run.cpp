@@ -7,6 +7,7 @@
 
 #include "install/install_checks.h"
 #include "install/install_outcome.h"
+#include "product/folder_recovery.h"
 #include "product/installed_folder.h"
 #include "product/product_registration.h"
 #include "product/program_launch.h"
@@ -61,6 +62,12 @@ int RunUninstall(IClientInfo& product, bool silent) {
   }
   const char16_t* name = product.GetName().Units();
   product.SetInstallFolder(folder);
+  // An install or update killed in this folder is undone first, so that the list and the
+  // registration read below are those of a whole version.
+  if (!IsRecovered(RecoverInstallFolder(product, folder))) {
+    if (!silent) Tell(BusyText(name), MB_OK | MB_ICONWARNING);
+    return kExitNotRemoved;
+  }
   CUninstInfo list;
   uint64_t listSize = 0;
   const bool listThere = GetFileSize(listPath, &listSize);

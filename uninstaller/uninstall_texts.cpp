@@ -14,6 +14,11 @@ std::u16string UninstalledText(const char16_t* name) {
   return std::u16string(name) + u"已成功从您的电脑中卸载。";
 }
 
+std::u16string BusyText(const char16_t* name) {
+  return u"另一个安装或更新程序正在处理" + std::u16string(name) +
+         u"，或上次中断的安装未能撤销。\n请稍后再运行卸载程序。";
+}
+
 std::u16string DamagedListText(const char16_t* name) {
   return u"卸载信息文件 uninst.dat 已损坏，无法确定" + std::u16string(name) +
          u"安装了哪些文件。为避免误删，本次未删除任何文件，注册信息也已保留。";

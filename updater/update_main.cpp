@@ -5,6 +5,7 @@
 
 #include "startup/command_line.h"
 #include "startup/product_config.h"
+#include "startup/run_start.h"
 #include "records/client_info.h"
 #include "support/wide_text.h"
 #include "updater/update_run.h"
@@ -16,5 +17,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const bool silent = IsSilentCommandLine(AsUtf16(GetCommandLineW()));
   CClientInfo product;
   if (!LoadProductConfig(instance, product, silent)) return kExitNotUpdated;
-  return RunUpdate(product, silent);
+  BeginRun(product, u"update", silent);
+  return EndRun(RunUpdate(product, silent));
 }

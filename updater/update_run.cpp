@@ -3,24 +3,29 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "install/install_checks.h"
 #include "install/install_engine.h"
 #include "install/install_outcome.h"
+#include "product/folder_recovery.h"
 #include "product/installed_folder.h"
+#include "product/installed_size.h"
 #include "product/product_keys.h"
 #include "product/published_list.h"
+#include "product/registration_steps.h"
 #include "product/uninstall_list_file.h"
-#include "product/uninstall_removal.h"
 #include "records/client_info.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
+#include "support/change_journal.h"
 #include "support/entry_path.h"
-#include "support/file_replacement.h"
+#include "support/journal_target_windows.h"
 #include "support/filesystem_path.h"
 #include "support/link_check.h"
 #include "support/path_text.h"
+#include "support/run_log.h"
 #include "support/user_question.h"
 #include "updater/uninstall_list_update.h"
 #include "updater/update_texts.h"
@@ -31,27 +36,34 @@ int Tell(const std::u16string& text, unsigned flags) {
   return AskUser(nullptr, text.c_str(), kInstallCaption, flags);
 }
 
-// Rewrites the uninstall list at path with added and without removed, in place of the old one only
-// once it is whole.
-bool RecordUninstallList(const char16_t* path, const IUninstInfo& added,
-                         const std::vector<std::u16string>& removed) {
-  CUninstInfo current;
-  uint64_t size = 0;
-  // A damaged list stays as it is: rewritten, it would lose what it still names.
-  if (GetFileSize(path, &size) && !current.LoadFromFile(path)) return false;
-  CUninstInfo updated;
-  UpdateUninstallList(current, added, removed, updated);
-  return ReplaceFileBy(path,
-                       [&updated](const char16_t* fresh) { return updated.SaveToFile(fresh); });
+// The uninstall list at path, as the update leaves the folder, placed through journal.
+bool RecordUninstallList(CChangeJournal& journal, const char16_t* path, CUninstInfo& updated) {
+  return journal.PlaceFile(path, [&updated](const std::u16string& staging) {
+    return updated.SaveToFile(staging.c_str());
+  });
 }
 
-void RecordList(const IClientInfo& product, const char16_t* digest, const char16_t* version) {
-  const char16_t* company = product.GetCompany().Units();
-  const char16_t* app = product.GetApp().Units();
-  WriteProductValue(company, app, u"md5", digest, -1);
-  if (version[0] == 0) return;
-  WriteProductValue(company, app, u"version", version, -1);
-  WriteUninstallValue(company, app, u"DisplayVersion", version, -1);
+// The list's digest and version, and the install's size, as the registration keeps them.
+bool RecordList(CChangeJournal& journal, const IClientInfo& product, const char16_t* digest,
+                const char16_t* version, const IUninstInfo& installed) {
+  RegistrationPlaces places;
+  if (!FindRegistrationPlaces(product, &places) ||
+      !journal.SetValue(places.productKey, u"md5", TextValue(digest)) ||
+      !journal.SetValue(places.uninstallKey, u"EstimatedSize",
+                        NumberValue(InstalledKilobytes(product.GetInstallFolder().Units(),
+                                                       installed)))) {
+    return false;
+  }
+  return version[0] == 0 ||
+         (journal.SetValue(places.productKey, u"version", TextValue(version)) &&
+          journal.SetValue(places.uninstallKey, u"DisplayVersion", TextValue(version)));
+}
+
+bool IsListed(const IUninstInfo& list, const char16_t* file) {
+  for (int i = 0; i < list.Count(); ++i) {
+    if (std::u16string_view(list.Get(i)) == file) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -65,6 +77,12 @@ int RunUpdate(IClientInfo& product, bool silent) {
     return kExitNotUpdated;
   }
   product.SetInstallFolder(folder);
+  // An install or update killed in this folder is undone first: the update starts from a whole
+  // version.
+  if (!IsRecovered(RecoverInstallFolder(product, folder))) {
+    if (!silent) Tell(BusyText(name), MB_OK | MB_ICONWARNING);
+    return kExitNotUpdated;
+  }
   PublishedList published;
   if (!FetchPublishedList(product, &published) || !published.readable) {
     if (!silent) Tell(NoUpdateListText(name), MB_OK | MB_ICONWARNING);
@@ -82,41 +100,52 @@ int RunUpdate(IClientInfo& product, bool silent) {
     }
   }
 
-  // Named before they arrive, so that an update cut off half way leaves nothing the uninstaller
-  // does not know of.
-  // Only names the engine will put in place: a refused one would stay in the list for ever.
-  CUninstInfo listed;
-  for (int i = 0; i < list.Count(); ++i) {
-    const UpdateItem* item = list.Get(i);
-    char16_t path[kPathCapacity];
-    if (item->action == UpdateItem::kActionUpdate && JoinEntryPath(folder, item->file, path) &&
-        !CrossesLink(folder, path)) {
-      listed.Add(item->file, -1);
-    }
-  }
-  if (!RecordUninstallList(listPath, listed, {})) {
+  CUninstInfo current;
+  uint64_t listSize = 0;
+  if (GetFileSize(listPath, &listSize) && !current.LoadFromFile(listPath)) {
     // What arrived could never be removed: nothing is updated.
     InstallOutcome outcome;
     outcome.Fail(kUninstallListName);
     if (!silent) Tell(UpdateFailedText(outcome), MB_OK | MB_ICONWARNING);
     return kExitUpdateFailed;
   }
+  CWindowsJournalTarget machine;
+  CChangeJournal journal(machine);
+  if (!journal.Begin(folder, kInstallJournalName)) {
+    LogLine(u"the install folder cannot be written: " + journal.Failure());
+    if (!silent) Tell(NotInstalledText(name), MB_OK | MB_ICONWARNING);
+    return kExitNotUpdated;
+  }
+  // Every changed file arrives and is checked beside its place first; only then do they all take
+  // their places, under the journal, so that a cut-off update leaves the old version whole.
+  // Downloads of files the client has stay for the next run to go on from.
   CInstall engine;
+  CUninstInfo installed;
+  engine.SetInstalledList(&installed);
+  engine.SetJournal(&journal);
+  engine.KeepDownloadsOf([&current](const char16_t* file) { return IsListed(current, file); });
   engine.InstallList(folder, &list);
   InstallOutcome outcome = engine.Outcome();
-
   std::vector<std::u16string> removed;
   for (int i = 0; i < list.Count(); ++i) {
     const UpdateItem* item = list.Get(i);
-    if (item->action == UpdateItem::kActionDelete && IsEntryGone(folder, item->file)) {
-      removed.push_back(item->file);
-    }
+    if (item->action == UpdateItem::kActionDelete) removed.push_back(item->file);
   }
-  if (!RecordUninstallList(listPath, CUninstInfo(), removed)) {
-    outcome.Fail(kUninstallListName);
+  CUninstInfo after;
+  UpdateUninstallList(current, installed, removed, after);
+  if (!outcome.Failed() &&
+      !(RecordUninstallList(journal, listPath, after) &&
+        RecordList(journal, product, published.digest.Units(), list.GetVersion(), after) &&
+        journal.Commit())) {
+    outcome.Fail(journal.FailedWhat().c_str(), journal.FailureReason().c_str());
   }
-  // A client with entries missing keeps the digest it had, so the next check finds it out of date.
-  if (!outcome.Failed()) RecordList(product, published.digest.Units(), list.GetVersion());
+  if (outcome.Failed()) {
+    // The client stays as it was, with the digest it had: the next check finds it out of date.
+    LogLine(u"update failed at " + std::u16string(outcome.firstFailed.Units()) + u": undone");
+    journal.Rollback();
+  } else {
+    LogLine(u"updated to " + std::u16string(list.GetVersion()));
+  }
   if (!silent) {
     Tell(outcome.Failed() ? UpdateFailedText(outcome)
          : upToDate       ? UpToDateText(name)

@@ -1,7 +1,6 @@
 #include "updater/update_texts.h"
 
 #include "install/install_outcome.h"
-#include "support/utf8.h"
 
 std::u16string NotInstalledText(const char16_t* name) {
   return u"您的电脑里没有安装" + std::u16string(name) + u"，无法更新。\n请先运行安装程序。";
@@ -26,7 +25,13 @@ std::u16string UpdatedText(const char16_t* name) {
 }
 
 std::u16string UpdateFailedText(const InstallOutcome& outcome) {
-  return u"注意：有" + Utf8ToUtf16(std::to_string(outcome.failed)) +
-         u"个文件未能更新，软件可能无法正常使用！\n第一个是：" + outcome.firstFailed.Units() +
-         u"\n请关闭正在使用这些文件的程序后重新运行更新程序。";
+  std::u16string text = u"更新失败：" + std::u16string(outcome.firstFailed.Units()) + u" 未能更新";
+  if (!outcome.reason.Empty()) text += u"（" + std::u16string(outcome.reason.Units()) + u"）";
+  return text + u"。\n已撤销本次更新，软件保持原来的版本。请关闭正在使用这些文件的程序后重新运行"
+                u"更新程序。";
+}
+
+std::u16string BusyText(const char16_t* name) {
+  return u"另一个安装或更新程序正在处理" + std::u16string(name) +
+         u"，或上次中断的安装未能撤销。\n请稍后再试。";
 }

@@ -13,5 +13,8 @@ std::u16string NoUpdateListText(const char16_t* name);
 std::u16string UpdateQuestionText(const char16_t* name, const char16_t* version);
 std::u16string UpToDateText(const char16_t* name);
 std::u16string UpdatedText(const char16_t* name);
-// How many files could not be updated, and the first.
+// What failed first, and why; and that the update was undone whole.
 std::u16string UpdateFailedText(const InstallOutcome& outcome);
+// Another install or update of the product runs in its folder, or what a killed one left there
+// cannot be undone yet.
+std::u16string BusyText(const char16_t* name);

@@ -5,26 +5,49 @@
 #include <fstream>
 #include <thread>
 
+#include "product/uninstall_list_file.h"
+#include "records/client_info.h"
+#include "support/change_journal.h"
 #include "support/entry_path.h"
 #include "support/filesystem_path.h"
 #include "support/path_text.h"
 
 namespace {
 
-// Puts entry in place below folder: a folder, or a file holding the entry's name.
-bool PutEntry(const char16_t* folder, const std::u16string& entry) {
+// Puts entry in place below folder through journal: a folder, or a file holding the entry's
+// name.
+bool PutEntry(CChangeJournal& journal, const char16_t* folder, const std::u16string& entry) {
   char16_t path[kPathCapacity];
   if (!JoinEntryPath(folder, entry.c_str(), path)) return false;
-  const std::filesystem::path target = ToFilesystemPath(path);
-  std::error_code error;
-  if (entry.back() == u'\\') return std::filesystem::create_directories(target, error) || !error;
-  std::filesystem::create_directories(target.parent_path(), error);
-  std::ofstream file(target, std::ios::binary | std::ios::trunc);
-  file << std::string(entry.begin(), entry.end());
-  return static_cast<bool>(file);
+  const std::u16string full(path);
+  if (entry.back() == u'\\') return journal.CreateFolder(full);
+  return journal.CreateFolder(full.substr(0, full.rfind(u'\\') + 1)) &&
+         journal.PlaceFile(full, [&entry](const std::u16string& staging) {
+           std::ofstream file(ToFilesystemPath(staging.c_str()), std::ios::binary);
+           file << std::string(entry.begin(), entry.end());
+           return static_cast<bool>(file);
+         });
 }
 
 }  // namespace
+
+const std::u16string kFakeProductKey = u"Software\\FlowTest";
+
+JournalRecovery FakeInstallEdge::RecoverFolder(const IClientInfo&, const char16_t* folder) {
+  return RecoverJournal(machine, folder, kInstallJournalName,
+                        {{{folder, u""}}, {{kFakeProductKey, u""}}});
+}
+
+bool FakeInstallEdge::Register(CChangeJournal& journal, const IClientInfo& product,
+                               const IUninstInfo&, bool startWithWindows) {
+  ++registrations;
+  startedWithWindows = startWithWindows;
+  const std::u16string version = product.GetVersion().Units();
+  return journal.SetValue(kFakeProductKey, u"version",
+                          RegistryValue{1, std::vector<uint8_t>(version.begin(), version.end())}) &&
+         !registrationFails &&
+         journal.SetValue(kFakeProductKey, u"path", RegistryValue{1, {'p'}});
+}
 
 bool FakeInstallEdge::GetWindowsFolder(FixedWString<1024>* folder) {
   folder->Assign(windowsFolder);
@@ -68,12 +91,14 @@ bool FakeInstallEdge::Install(const char16_t* folder, const InstallRun& run) {
   const uint32_t count = static_cast<uint32_t>(entries.size());
   for (uint32_t i = 0; i < count && !run.Stopped(); ++i) {
     const std::u16string& name = entries[i].name;
-    if (entries[i].putInPlace && PutEntry(folder, name)) {
+    const bool placed = entries[i].putInPlace && PutEntry(*run.journal, folder, name);
+    if (placed) {
       run.Installed(name.c_str());
     } else {
-      run.Failed(name.c_str());
+      run.Failed(name.c_str(), u"held by another program");
     }
     run.Report(count, i + 1, name.c_str());
+    if (!placed) break;
   }
   while (waitForStop && !run.Stopped()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return !run.Stopped();
@@ -92,7 +117,4 @@ bool FakeInstallEdge::InstallPublished(const IClientInfo&, const char16_t* folde
   return Install(folder, run);
 }
 
-void FakeInstallEdge::Register(const IClientInfo&, bool startWithWindows) {
-  ++registrations;
-  startedWithWindows = startWithWindows;
-}
+

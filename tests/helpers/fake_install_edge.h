@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "install/install_edge.h"
+#include "tests/helpers/journal_test_target.h"
 
 // One entry a fake install goes through, in order: a name ending in "\" is a folder. An entry
 // put in place is written into the install folder (a file holding its own name) and told to the
@@ -15,7 +16,9 @@ struct FakeEntry {
 };
 
 // The install flow's edge without Windows: the machine, the person and the installs answer as
-// the test sets them, and what the flow asked of them is kept. The worker is a real thread.
+// the test sets them, and what the flow asked of them is kept. The worker is a real thread; the
+// journal acts on the real disk and a registry in memory (journal_test_target.h), which the
+// registration writes its product key into.
 class FakeInstallEdge : public IInstallEdge {
  public:
   // What the machine and the person answer.
@@ -32,13 +35,15 @@ class FakeInstallEdge : public IInstallEdge {
   bool waitForStop = false;
   ListFacts publishedList;  // the list of a download-mode install
   bool stuck = false;       // the worker never ends within a wait
+  bool registrationFails = false;  // its second step fails, as a registry that refuses a value
+  JournalTestTarget machine;
 
   // What the flow asked, in order.
   std::vector<std::u16string> checks;  // "version", "security software", "running client"
   std::vector<std::u16string> told;
   std::vector<std::u16string> installs;  // "archive <nested name>" or "published"
   std::vector<std::u16string> reportedVersions;
-  int registrations = 0;
+  int registrations = 0;  // calls; what stands is in machine's registry
   bool startedWithWindows = false;
   int launches = 0;
   std::vector<int> endedProcess;
@@ -61,7 +66,10 @@ class FakeInstallEdge : public IInstallEdge {
   void ReportInstall(const IClientInfo&, const char16_t* packageVersion) override {
     reportedVersions.push_back(packageVersion);
   }
-  void Register(const IClientInfo& product, bool startWithWindows) override;
+  IJournalTarget& JournalTarget() override { return machine; }
+  JournalRecovery RecoverFolder(const IClientInfo& product, const char16_t* folder) override;
+  bool Register(CChangeJournal& journal, const IClientInfo& product, const IUninstInfo& installed,
+                bool startWithWindows) override;
   void LaunchClient(const IClientInfo&) override { ++launches; }
 
  private:

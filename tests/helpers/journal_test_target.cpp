@@ -59,7 +59,7 @@ bool JournalTestTarget::RenameFile(const std::u16string& from, const std::u16str
     return false;
   }
   std::error_code error;
-  if (fs::exists(OnDisk(to), error) || !fs::is_regular_file(OnDisk(from), error)) return false;
+  if (fs::exists(OnDisk(to), error) || !fs::exists(OnDisk(from), error)) return false;
   fs::rename(OnDisk(from), OnDisk(to), error);
   return !error;
 }
@@ -84,6 +84,13 @@ bool JournalTestTarget::RemoveEmptyFolder(const std::u16string& path) {
   if (!fs::exists(OnDisk(path), error)) return true;
   if (!fs::is_directory(OnDisk(path), error) || !fs::is_empty(OnDisk(path), error)) return false;
   return fs::remove(OnDisk(path), error);
+}
+
+bool JournalTestTarget::RemoveTree(const std::u16string& path) {
+  if (!Alive()) return false;
+  std::error_code error;
+  fs::remove_all(OnDisk(path), error);
+  return !error;
 }
 
 bool JournalTestTarget::KeyExists(const std::u16string& key) { return keys_.count(key) != 0; }

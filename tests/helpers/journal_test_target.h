@@ -30,6 +30,7 @@ class JournalTestTarget : public IJournalTarget {
   bool RemoveFile(const std::u16string& path) override;
   bool CreateFolder(const std::u16string& path) override;
   bool RemoveEmptyFolder(const std::u16string& path) override;
+  bool RemoveTree(const std::u16string& path) override;
   bool KeyExists(const std::u16string& key) override;
   bool ReadValue(const std::u16string& key, const std::u16string& name,
                  RegistryValue* value) override;

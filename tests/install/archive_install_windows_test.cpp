@@ -8,6 +8,8 @@
 #include "install/archive_install.h"
 #include "install/install_outcome.h"
 #include "records/uninst_info.h"
+#include "support/change_journal.h"
+#include "support/journal_target_windows.h"
 #include "support/xzip.h"
 #include "tests/helpers/install_payload.h"
 #include "tests/helpers/temp_folder.h"
@@ -21,6 +23,8 @@ struct Report {
 };
 
 struct Installed {
+  CWindowsJournalTarget machine;
+  CChangeJournal journal{machine};  // begun in the folder; the test commits or undoes it
   bool result = false;
   std::vector<Report> reports;
   InstallOutcome outcome;
@@ -35,18 +39,21 @@ void Record(uint32_t total, uint32_t done, const char16_t* name, void* context) 
   if (installed->reports.size() == installed->stopAfter) installed->stop = true;
 }
 
+// Installs through a journal begun in folder (which it makes), left open for the test.
 void Install(const std::string& payloadBytes, const char16_t* nestedName,
              const std::u16string& folder, Installed& installed) {
   XZip payload;
   EXPECT_TRUE(payload.OpenMemory(payloadBytes.data(), static_cast<uint32_t>(payloadBytes.size()),
                                  XZip::GetArchivePassword()));
   CUninstInfo list;
+  ASSERT_TRUE(installed.journal.Begin(folder, u"install.journal"));
   InstallRun run;
   run.progress = &Record;
   run.context = &installed;
   run.installed = &list;
   run.outcome = &installed.outcome;
   run.stop = &installed.stop;
+  run.journal = &installed.journal;
   installed.result = InstallFromArchive(payload, nestedName, folder.c_str(), run);
   for (int i = 0; i < list.Count(); ++i) installed.listed.push_back(list.Get(i));
 }
@@ -68,6 +75,7 @@ TEST(ArchiveInstall, WritesEveryEntryAndReportsEachInOrder) {
 
   ASSERT_TRUE(installed.result);
   EXPECT_EQ(installed.outcome.failed, 0);
+  ASSERT_TRUE(installed.journal.Commit());
   EXPECT_EQ(ReadBytes(temp.Path() / "Company/App/bin/client.exe"), "MZ client");
   EXPECT_EQ(ReadBytes(temp.Path() / "Company/App/data/deep/nested/big.dat"), big);
   EXPECT_TRUE(std::filesystem::exists(temp.Path() / "Company/App/Empty.txt"));
@@ -85,41 +93,52 @@ TEST(ArchiveInstall, WritesEveryEntryAndReportsEachInOrder) {
   }
 }
 
-// Entry names are data: none of them may place anything outside the install folder, and none of
-// them reaches the uninstall list, nor does an entry that fails its CRC check; the rest of the
-// archive is still installed.
-TEST(ArchiveInstall, RefusesEntriesThatWouldLandOutsideTheFolderAndListsOnlyWhatItWrote) {
-  TempFolder temp;
-  std::string nested = BuildZip({
-      {"../escaped.txt", "out"},
-      {"sub/../../escaped2.txt", "out"},
-      {"C:/escaped3.txt", "out"},
-      {"/rooted.txt", "out"},
-      {"stream.txt:hidden", "out"},
-      {"kept.txt", "in"},
-      {"damaged.txt", std::string(100, 'd'), false, true, true, false},
-  }, XZip::GetArchivePassword());
-  nested[EntryDataOffset(nested, 6) + 40] ^= 0x5A;
-  const std::string payload = BuildZip({{"app.zip", nested}}, XZip::GetArchivePassword());
-  const std::u16string folder = temp.File(u"inside");
+// Entry names are data: none of them may place anything outside the install folder, and an entry
+// that fails its CRC check is never written. The first such entry ends the run, the entries
+// before it put in place and listed, and undoing the run leaves nothing.
+TEST(ArchiveInstall, RefusesEntriesThatWouldLandOutsideTheFolderAndEndsThere) {
+  struct Case {
+    const char* name;
+    ZipEntrySpec entry;
+    bool damage;
+    const char16_t* failed;
+  };
+  const Case cases[] = {
+      {"climbing out", {"../escaped.txt", "out"}, false, u"..\\escaped.txt"},
+      {"climbing out from below", {"sub/../../escaped2.txt", "out"}, false,
+       u"sub\\..\\..\\escaped2.txt"},
+      {"a drive", {"C:/escaped3.txt", "out"}, false, u"C:\\escaped3.txt"},
+      {"rooted", {"/rooted.txt", "out"}, false, u"\\rooted.txt"},
+      {"a stream", {"stream.txt:hidden", "out"}, false, u"stream.txt:hidden"},
+      {"a damaged entry", {"damaged.txt", std::string(100, 'd'), false, true, true, false}, true,
+       u"damaged.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder temp;
+    std::string nested = BuildZip({{"before.txt", "in"}, c.entry, {"after.txt", "in"}},
+                                  XZip::GetArchivePassword());
+    if (c.damage) nested[EntryDataOffset(nested, 1) + 40] ^= 0x5A;
+    const std::string payload = BuildZip({{"app.zip", nested}}, XZip::GetArchivePassword());
+    Installed installed;
+    Install(payload, u"app.zip", temp.File(u"inside\\"), installed);
 
-  Installed installed;
-  Install(payload, u"app.zip", folder, installed);
-
-  ASSERT_TRUE(installed.result);
-  EXPECT_EQ(installed.outcome.failed, 6);
-  EXPECT_EQ(installed.listed, std::vector<std::u16string>{u"kept.txt"});
-  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "inside/damaged.txt"));
-  EXPECT_EQ(installed.outcome.firstFailed.Units(), std::u16string(u"..\\escaped.txt"));
-  EXPECT_EQ(ReadBytes(temp.Path() / "inside/kept.txt"), "in");
-  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "escaped.txt"));
-  EXPECT_FALSE(std::filesystem::exists(temp.Path().parent_path() / "escaped2.txt"));
-  EXPECT_FALSE(std::filesystem::exists("C:/escaped3.txt"));
-  EXPECT_FALSE(std::filesystem::exists("C:/rooted.txt"));
-  ASSERT_EQ(installed.reports.size(), 7u);
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(installed.reports[i].name, u"<none>");
-  EXPECT_EQ(installed.reports[5].name, u"kept.txt");
-  EXPECT_EQ(installed.reports[5].done, 6u);
+    ASSERT_TRUE(installed.result);
+    EXPECT_EQ(installed.outcome.failed, 1);
+    EXPECT_EQ(installed.outcome.firstFailed.Units(), std::u16string(c.failed));
+    EXPECT_EQ(installed.listed, std::vector<std::u16string>{u"before.txt"});
+    EXPECT_EQ(ReadBytes(temp.Path() / "inside/before.txt"), "in");
+    EXPECT_FALSE(std::filesystem::exists(temp.Path() / "inside/after.txt"));
+    EXPECT_FALSE(std::filesystem::exists(temp.Path() / "inside/damaged.txt"));
+    EXPECT_FALSE(std::filesystem::exists(temp.Path() / "escaped.txt"));
+    EXPECT_FALSE(std::filesystem::exists(temp.Path().parent_path() / "escaped2.txt"));
+    EXPECT_FALSE(std::filesystem::exists("C:/escaped3.txt"));
+    EXPECT_FALSE(std::filesystem::exists("C:/rooted.txt"));
+    ASSERT_EQ(installed.reports.size(), 2u);
+    EXPECT_EQ(installed.reports[1].name, c.damage ? u"damaged.txt" : u"<none>");
+    installed.journal.Rollback();
+    EXPECT_FALSE(std::filesystem::exists(temp.Path() / "inside"));
+  }
 }
 
 TEST(ArchiveInstall, FailsBeforeAnyProgressWithoutAReadableNestedArchive) {
@@ -142,23 +161,26 @@ TEST(ArchiveInstall, FailsBeforeAnyProgressWithoutAReadableNestedArchive) {
     Install(c.payload, c.nestedName, temp.File(u"target\\"), installed);
     EXPECT_FALSE(installed.result);
     EXPECT_TRUE(installed.reports.empty());
+    installed.journal.Rollback();
     EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target"));
   }
 }
 
 // A stop asked for while the archive installs ends the run before its next entry: what was
-// written stays, whole, and nothing more is begun.
+// written is whole, nothing more is begun, and undoing the run removes it.
 TEST(ArchiveInstall, AStopEndsTheRunBeforeTheNextEntry) {
   TempFolder temp;
   Installed installed;
   installed.stopAfter = 2;
   Install(BuildPayload({{"a.txt", "a"}, {"b.txt", "b"}, {"c.txt", "c"}}), u"app.zip",
-          temp.File(u"target"), installed);
+          temp.File(u"target\\"), installed);
   EXPECT_FALSE(installed.result);
   EXPECT_EQ(installed.listed, (std::vector<std::u16string>{u"a.txt", u"b.txt"}));
   EXPECT_EQ(installed.reports.size(), 2u);
   EXPECT_EQ(ReadBytes(temp.Path() / "target/b.txt"), "b");
   EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target/c.txt"));
+  installed.journal.Rollback();
+  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target"));
 }
 
 }  // namespace

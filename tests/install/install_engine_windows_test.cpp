@@ -5,6 +5,8 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +15,8 @@
 #include "install/progress_figures.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
+#include "support/change_journal.h"
+#include "support/journal_target_windows.h"
 #include "tests/helpers/byte_pattern.h"
 #include "tests/helpers/md5_hex.h"
 #include "tests/helpers/temp_folder.h"
@@ -45,6 +49,30 @@ void Watch(CInstall& engine, Progress& progress) {
   engine.SetInstalledList(&progress.installed);
 }
 
+// An engine with its journal begun in folder, as the installer and the updater run it.
+struct JournaledRun {
+  explicit JournaledRun(const std::u16string& folder) {
+    EXPECT_TRUE(journal.Begin(folder, u"install.journal"));
+    engine.SetJournal(&journal);
+  }
+  CWindowsJournalTarget machine;
+  CChangeJournal journal{machine};
+  CInstall engine;
+};
+
+// Every file below folder with its bytes, by "/" name.
+std::map<std::string, std::string> FilesIn(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> files;
+  if (!std::filesystem::exists(folder)) return files;
+  for (const auto& item : std::filesystem::recursive_directory_iterator(folder)) {
+    if (item.is_regular_file()) {
+      files[std::filesystem::relative(item.path(), folder).generic_string()] =
+          ReadBytes(item.path());
+    }
+  }
+  return files;
+}
+
 class InstallEngineTest : public HttpServerTest {
  protected:
   // Each test's files live under names of their own on the shared server.
@@ -67,73 +95,93 @@ class InstallEngineTest : public HttpServerTest {
   long long stamp_ = std::chrono::steady_clock::now().time_since_epoch().count();
 };
 
-// Files arrive whole and checked: what differs from the list in size or digest never replaces
-// the file in place and counts as failed, as does a name that would land outside the folder;
-// the rest of the list is still followed and progress still reaches the total. Deleting what is
-// not there is no failure. Only the files put in place are listed for the uninstall list, though
-// every name is shown as it begins.
-TEST_F(InstallEngineTest, DownloadsCheckedFilesAndCountsTheRestAsFailed) {
-  TempFolder temp;
-  const std::u16string folder = temp.File(u"client\\");
-  std::filesystem::create_directories(temp.Path() / "client");
-  WriteBytes(temp.Path() / "client/altered.txt", "the good old file");
-  WriteBytes(temp.Path() / "client/obsolete.txt", "to delete");
+// A whole list takes its place: new files, replaced files and deletions, listed in list order.
+// A list with one file that differs from it in size or digest, or whose name would land outside
+// the folder, ends at that file with nothing put in place: no installed file was touched, and
+// undoing the run leaves the folder exactly as it was.
+TEST_F(InstallEngineTest, PutsAWholeListInPlaceAndNothingOfAListWithABadFile) {
   const std::string big = BytePattern(700 * 1024);
+  struct Case {
+    const char* name;
+    std::u16string bad;  // empty: none
+    std::string served;
+    int32_t listedSize;
+  };
+  const Case cases[] = {
+      {"a whole list", u"", "", 0},
+      {"a file altered on the way", u"altered.txt", "tampered!", 9},
+      {"a file cut short", u"short.txt", "short", 50},
+      {"a name outside the folder", u"..\\escaped.txt", "escaped", 7},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder temp;
+    const std::u16string folder = temp.File(u"client\\");
+    std::filesystem::create_directories(temp.Path() / "client");
+    WriteBytes(temp.Path() / "client/altered.txt", "the good old file");
+    WriteBytes(temp.Path() / "client/obsolete.txt", "to delete");
+    const auto before = FilesIn(temp.Path() / "client");
+    CUpdateInfo list;
+    Publish(&list, u"first.txt", "first");
+    Publish(&list, u"sub\\deep\\big.bin", big);
+    if (!c.bad.empty()) Publish(&list, c.bad.c_str(), c.served, c.listedSize, Md5Hex("other"));
+    for (const char16_t* removed : {u"obsolete.txt", u"never-there.txt"}) {
+      UpdateItem removal;
+      removal.action = UpdateItem::kActionDelete;
+      std::char_traits<char16_t>::copy(removal.file, removed,
+                                       std::char_traits<char16_t>::length(removed) + 1);
+      list.AddItem(std::make_unique<UpdateItem>(removal));
+    }
 
-  CUpdateInfo list;
-  Publish(&list, u"first.txt", "first");
-  Publish(&list, u"altered.txt", "tampered!", 9, Md5Hex("expected"));
-  Publish(&list, u"sub\\deep\\big.bin", big);
-  Publish(&list, u"short.txt", "short", 50, Md5Hex("short"));
-  Publish(&list, u"..\\escaped.txt", "escaped");
-  // A deletion is done when nothing is left: of a file there, and of one never there.
-  for (const char16_t* removed : {u"obsolete.txt", u"never-there.txt"}) {
-    UpdateItem removal;
-    removal.action = UpdateItem::kActionDelete;
-    std::char_traits<char16_t>::copy(removal.file, removed,
-                                     std::char_traits<char16_t>::length(removed) + 1);
-    list.AddItem(std::make_unique<UpdateItem>(removal));
+    JournaledRun run(folder);
+    Progress progress;
+    Watch(run.engine, progress);
+    ASSERT_TRUE(run.engine.InstallList(folder.c_str(), &list));
+    EXPECT_EQ(progress.total, static_cast<uint32_t>(list.TotalSize()));
+    EXPECT_EQ(progress.lastDone, progress.total);
+    EXPECT_FALSE(progress.doneWentBack);
+    if (c.bad.empty()) {
+      EXPECT_EQ(run.engine.Outcome().failed, 0);
+      ASSERT_TRUE(run.journal.Commit());
+      EXPECT_EQ(FilesIn(temp.Path() / "client"),
+                (std::map<std::string, std::string>{{"altered.txt", "the good old file"},
+                                                    {"first.txt", "first"},
+                                                    {"sub/deep/big.bin", big}}));
+      EXPECT_EQ(Entries(progress.installed),
+                (std::vector<std::u16string>{u"first.txt", u"sub\\deep\\big.bin"}));
+      continue;
+    }
+    EXPECT_EQ(run.engine.Outcome().failed, 1);
+    EXPECT_EQ(std::u16string(run.engine.Outcome().firstFailed.Units()), c.bad);
+    EXPECT_TRUE(Entries(progress.installed).empty());
+    EXPECT_FALSE(std::filesystem::exists(temp.Path() / "client/first.txt"));
+    EXPECT_EQ(ReadBytes(temp.Path() / "client/altered.txt"), "the good old file");
+    run.journal.Rollback();
+    EXPECT_EQ(FilesIn(temp.Path() / "client"), before);
+    EXPECT_FALSE(std::filesystem::exists(temp.Path() / "escaped.txt"));
   }
-
-  CInstall engine;
-  Progress progress;
-  Watch(engine, progress);
-  ASSERT_TRUE(engine.InstallList(folder.c_str(), &list));
-
-  EXPECT_EQ(ReadBytes(temp.Path() / "client/first.txt"), "first");
-  EXPECT_EQ(ReadBytes(temp.Path() / "client/sub/deep/big.bin"), big);
-  EXPECT_EQ(ReadBytes(temp.Path() / "client/altered.txt"), "the good old file");
-  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "client/short.txt"));
-  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "escaped.txt"));
-  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "client/obsolete.txt"));
-  EXPECT_EQ(engine.Outcome().failed, 3);
-  EXPECT_EQ(std::u16string(engine.Outcome().firstFailed.Units()), u"altered.txt");
-  EXPECT_EQ(progress.total, static_cast<uint32_t>(list.TotalSize()));
-  EXPECT_EQ(progress.lastDone, progress.total);
-  EXPECT_FALSE(progress.doneWentBack);
-  EXPECT_EQ(progress.names.size(), 7u);
-  EXPECT_EQ(Entries(progress.installed),
-            (std::vector<std::u16string>{u"first.txt", u"sub\\deep\\big.bin"}));
 }
 
 TEST_F(InstallEngineTest, ARunOverAnUnchangedClientDownloadsNothing) {
   TempFolder temp;
-  const std::u16string folder = temp.File(u"client");
+  const std::u16string folder = temp.File(u"client\\");
   CUpdateInfo list;
   Publish(&list, u"a.txt", "alpha");
   Publish(&list, u"bin\\b.dll", BytePattern(300000));
 
-  CInstall first;
-  ASSERT_TRUE(first.InstallList(folder.c_str(), &list));
-  EXPECT_EQ(first.Outcome().failed, 0);
-
-  CInstall again;
+  {
+    JournaledRun first(folder);
+    ASSERT_TRUE(first.engine.InstallList(folder.c_str(), &list));
+    EXPECT_EQ(first.engine.Outcome().failed, 0);
+    ASSERT_TRUE(first.journal.Commit());
+  }
+  JournaledRun again(folder);
   Progress progress;
-  Watch(again, progress);
-  ASSERT_TRUE(again.InstallList(folder.c_str(), &list));
+  Watch(again.engine, progress);
+  ASSERT_TRUE(again.engine.InstallList(folder.c_str(), &list));
   // Files found in place belong to the install as much as those downloaded.
   EXPECT_EQ(Entries(progress.installed), (std::vector<std::u16string>{u"a.txt", u"bin\\b.dll"}));
-  EXPECT_EQ(again.Outcome().failed, 0);
+  EXPECT_EQ(again.engine.Outcome().failed, 0);
   EXPECT_EQ(Served(Name("0")), 1);
   EXPECT_EQ(Served(Name("1")), 1);
   EXPECT_EQ(progress.lastDone, static_cast<uint32_t>(list.TotalSize()));
@@ -159,11 +207,14 @@ TEST_F(InstallEngineTest, ACutOffFileIsResumedByTheNextRun) {
                Url("/resumable/" + key + "/" + std::to_string(size) + "?cut=300000&cuts=4")
                    .c_str());
 
-  CInstall cutOff;
+  auto cutOff = std::make_unique<JournaledRun>(folder);
+  // As the updater keeps them, for the next run to go on from.
+  cutOff->engine.KeepDownloadsOf([](const char16_t*) { return true; });
   Progress progress;
-  Watch(cutOff, progress);
-  ASSERT_TRUE(cutOff.InstallList(folder.c_str(), &list));
-  EXPECT_EQ(cutOff.Outcome().failed, 1);
+  Watch(cutOff->engine, progress);
+  ASSERT_TRUE(cutOff->engine.InstallList(folder.c_str(), &list));
+  EXPECT_EQ(cutOff->engine.Outcome().failed, 1);
+  cutOff.reset();
   EXPECT_TRUE(Entries(progress.installed).empty());
   EXPECT_EQ(ReadBytes(target), "the old version");
   const std::string kept = ReadBytes(staging);
@@ -171,9 +222,10 @@ TEST_F(InstallEngineTest, ACutOffFileIsResumedByTheNextRun) {
   EXPECT_TRUE(kept == content.substr(0, kept.size()));
   EXPECT_EQ(progress.lastDone, static_cast<uint32_t>(size));
 
-  CInstall resumed;
-  ASSERT_TRUE(resumed.InstallList(folder.c_str(), &list));
-  EXPECT_EQ(resumed.Outcome().failed, 0);
+  auto resumed = std::make_unique<JournaledRun>(folder);
+  ASSERT_TRUE(resumed->engine.InstallList(folder.c_str(), &list));
+  EXPECT_EQ(resumed->engine.Outcome().failed, 0);
+  ASSERT_TRUE(resumed->journal.Commit());
   EXPECT_TRUE(ReadBytes(target) == content);
   EXPECT_FALSE(std::filesystem::exists(staging));
   const std::vector<std::string> log = Log(key);
@@ -181,8 +233,8 @@ TEST_F(InstallEngineTest, ACutOffFileIsResumedByTheNextRun) {
                                            "bytes=900000- 206", "bytes=1200000- 206"}));
 
   WriteBytes(staging, "left over");
-  CInstall inPlace;
-  ASSERT_TRUE(inPlace.InstallList(folder.c_str(), &list));
+  JournaledRun inPlace(folder);
+  ASSERT_TRUE(inPlace.engine.InstallList(folder.c_str(), &list));
   EXPECT_FALSE(std::filesystem::exists(staging));
   EXPECT_EQ(Log(key).size(), log.size());  // nothing downloaded
 }
@@ -201,7 +253,8 @@ TEST_F(InstallEngineTest, ATricklingFileIsToldAsItArrivesAndShowsAsSlow) {
     std::vector<uint32_t> done;
     bool seenSlow = false;
   } watched;
-  CInstall engine;
+  JournaledRun run(temp.File(u"client\\"));
+  CInstall& engine = run.engine;
   engine.SetCallback(
       [](uint32_t total, uint32_t done, const char16_t*, void* context) {
         auto* seen = static_cast<Watched*>(context);
@@ -230,13 +283,14 @@ TEST_F(InstallEngineTest, AStopInsideADownloadEndsTheRunPromptly) {
   list.AddFile(u"slow.bin", 200 * 65536, Md5Hex("not the pattern").c_str(),
                Url("/trickle/200/65536/50").c_str());
   Publish(&list, u"after.txt", "after");
-  CInstall engine;
+  JournaledRun journaled(temp.File(u"client\\"));
+  CInstall& engine = journaled.engine;
   Progress progress;
   Watch(engine, progress);
   std::atomic<bool> stop{false};
   engine.SetStopRequest(&stop);
   std::atomic<bool> followed{true};
-  std::thread run([&] { followed = engine.InstallList(temp.File(u"client").c_str(), &list); });
+  std::thread run([&] { followed = engine.InstallList(temp.File(u"client\\").c_str(), &list); });
   Sleep(1000);
   const auto stopped = std::chrono::steady_clock::now();
   stop = true;
@@ -247,6 +301,8 @@ TEST_F(InstallEngineTest, AStopInsideADownloadEndsTheRunPromptly) {
   EXPECT_FALSE(std::filesystem::exists(temp.Path() / "client/slow.bin"));
   EXPECT_FALSE(std::filesystem::exists(temp.Path() / "client/after.txt"));
   EXPECT_EQ(Served(Name("1")), 0);
+  journaled.journal.Rollback();
+  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "client")) << "undone, nothing is left";
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -189,60 +190,132 @@ TEST(InstallFlow, TheListFollowedGivesTheDigestAndTheReportedVersion) {
   }
 }
 
-// Only an install that left its client in the folder is registered. One without it is a failure
-// the user hears of, ending with kExitFilesFailed and keeping no digest. What it did put in place
-// is still listed for removal, but never over the list an earlier install left. Entries that
-// failed beside a usable client register it without the digest, so that the updater repairs it.
-TEST(InstallFlow, RegistersOnlyAnInstallThatLeftItsClient) {
-  const std::vector<std::u16string> earlierList = {u"client.exe", u"earlier.txt"};
-  InstallOutcome oneFailure;
-  oneFailure.Fail(u"readme.txt");
-  FixedWString<1024> heldOpen;
-  FormatInstallFailure(oneFailure, &heldOpen);
+// Everything on the machine before an install: the files below the fixture's folder with their
+// bytes, and the registry.
+struct Machine {
+  std::map<std::string, std::string> files;
+  std::vector<std::string> registry;
+  bool operator==(const Machine& other) const {
+    return files == other.files && registry == other.registry;
+  }
+};
+
+Machine MachineOf(const FlowFixture& f) {
+  Machine machine;
+  machine.registry = f.edge.machine.RegistryLines();
+  if (!fs::exists(f.temp.Path())) return machine;
+  for (const auto& item : fs::recursive_directory_iterator(f.temp.Path())) {
+    machine.files[fs::relative(item.path(), f.temp.Path()).generic_string()] =
+        item.is_directory() ? "<folder>" : ReadBytes(item.path());
+  }
+  return machine;
+}
+
+// An install is a transaction. Only a whole one (every entry in place, the client file among
+// them) is listed, registered and committed; anything else, a failed registration step too, is
+// undone, last change first, so that the machine is as it was before: an earlier version keeps
+// its files byte for byte and its registration. The user hears what failed and that nothing was
+// changed; the window closes with kExitFilesFailed.
+TEST(InstallFlow, CommitsOnlyAWholeInstallAndUndoesAnyOther) {
+  InstallOutcome held;
+  held.Fail(u"readme.txt", u"held by another program");
+  FixedWString<1024> heldText;
+  FormatRolledBackInstall(held, &heldText);
+  InstallOutcome unusable;
+  unusable.unusable = true;
+  FixedWString<1024> unusableText;
+  FormatRolledBackInstall(unusable, &unusableText);
   struct Case {
     const char* label;
     std::vector<FakeEntry> entries;
     bool earlierInstall;
     bool silent;
-    bool registered;
-    bool failed;
-    std::vector<std::u16string> listed;  // "uninst.dat" afterwards
-    std::vector<int> closes;
+    bool registrationFails;
+    bool committed;
     std::vector<std::u16string> told;
   };
   const Case cases[] = {
-      {"the whole client", {{u"client.exe"}, {u"readme.txt"}}, false, false, true, false,
-       {u"client.exe", u"readme.txt"}, {}, {}},
-      {"no client file, silent", {{u"readme.txt"}}, false, true, false, true, {u"readme.txt"},
-       {kExitFilesFailed}, {}},
-      {"no client file", {{u"readme.txt"}}, false, false, false, true, {u"readme.txt"},
-       {kExitFilesFailed}, {kInstallUnusableText}},
-      {"nothing put in place over an earlier install", {}, true, false, false, true, earlierList,
-       {kExitFilesFailed}, {kInstallUnusableText}},
-      {"folders only over an earlier install", {{u"bin\\"}}, true, false, false, true,
-       earlierList, {kExitFilesFailed}, {kInstallUnusableText}},
-      {"a file held open beside the client", {{u"client.exe"}, {u"readme.txt", false}}, false,
-       false, true, true, {u"client.exe"}, {}, {heldOpen.Units()}},
-      {"a file held open beside the client, silent", {{u"client.exe"}, {u"readme.txt", false}},
-       false, true, true, true, {u"client.exe"}, {kExitFilesFailed}, {}},
+      {"the whole client", {{u"client.exe"}, {u"readme.txt"}}, false, false, false, true, {}},
+      {"the whole client over an earlier install", {{u"client.exe"}, {u"readme.txt"}}, true,
+       false, false, true, {}},
+      {"no client file, silent", {{u"readme.txt"}}, false, true, false, false, {}},
+      {"no client file", {{u"readme.txt"}}, false, false, false, false, {unusableText.Units()}},
+      {"folders only over an earlier install", {{u"bin\\"}}, true, false, false, false,
+       {unusableText.Units()}},
+      {"a file held open in an upgrade", {{u"client.exe"}, {u"readme.txt", false}}, true, false,
+       false, false, {heldText.Units()}},
+      {"a file held open, silent", {{u"client.exe"}, {u"readme.txt", false}}, false, true, false,
+       false, {}},
+      {"a registration step that fails", {{u"client.exe"}}, true, false, true, false, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     FlowFixture f(c.silent);
     f.edge.entries = c.entries;
+    f.edge.registrationFails = c.registrationFails;
     if (c.earlierInstall) f.MakeEarlierInstall();
+    const Machine before = MachineOf(f);
 
     ASSERT_EQ(f.Run(), CInstallFlow::kCompletedCommand);
 
-    EXPECT_EQ(f.edge.registrations, c.registered ? 1 : 0);
-    EXPECT_EQ(f.flow->Outcome().Failed(), c.failed);
-    EXPECT_EQ(std::u16string(f.product.GetDigest().Units()),
-              c.registered && !c.failed ? Md5Hex(kUpdateList) : u"");
-    EXPECT_EQ(UninstallEntries(f.Installed("uninst.dat")), c.listed);
-    EXPECT_EQ(f.observer.Closes(), c.closes);
-    EXPECT_EQ(f.edge.told, c.told);
-    EXPECT_EQ(f.flow->View().finishButtonVisible, c.registered && !c.silent);
+    EXPECT_FALSE(fs::exists(f.Installed("install.journal")));
+    if (c.committed) {
+      std::vector<std::u16string> names;
+      for (const FakeEntry& entry : c.entries) names.push_back(entry.name);
+      EXPECT_EQ(UninstallEntries(f.Installed("uninst.dat")), names);
+      EXPECT_EQ(f.edge.machine.RegistryLines().size(), 4u) << "version, path and their keys";
+      EXPECT_EQ(std::u16string(f.product.GetDigest().Units()), Md5Hex(kUpdateList));
+      EXPECT_EQ(f.observer.Closes(), std::vector<int>{});
+      EXPECT_TRUE(f.flow->View().finishButtonVisible);
+      EXPECT_TRUE(f.edge.told.empty());
+      continue;
+    }
+    EXPECT_EQ(MachineOf(f), before);
+    EXPECT_EQ(f.observer.Closes(), std::vector<int>{kExitFilesFailed});
+    EXPECT_FALSE(f.flow->View().finishButtonVisible);
     EXPECT_EQ(f.edge.launches, 0);
+    if (c.registrationFails) {
+      ASSERT_EQ(f.edge.told.size(), 1u);
+      EXPECT_NE(f.edge.told[0].find(u"已撤销本次安装所做的全部更改"), std::u16string::npos);
+    } else {
+      EXPECT_EQ(f.edge.told, c.told);
+    }
+  }
+}
+
+// A run killed anywhere leaves its journal; the next run's Prepare finishes with it, so the
+// machine holds the earlier version or, once the killed run had committed, the new one: never a
+// mixture.
+TEST(InstallFlow, TheNextRunUndoesAnInstallKilledAnywhere) {
+  int operations = 0;
+  Machine installed;
+  {
+    FlowFixture f(true);
+    f.edge.entries = {{u"bin\\"}, {u"bin\\tool.dll"}, {u"client.exe"}};
+    f.MakeEarlierInstall();
+    const int before = f.edge.machine.Operations();
+    ASSERT_EQ(f.Run(), CInstallFlow::kCompletedCommand);
+    operations = f.edge.machine.Operations() - before;
+    installed = MachineOf(f);
+  }
+  for (int killedAfter = 0; killedAfter < operations; ++killedAfter) {
+    SCOPED_TRACE("killed after " + std::to_string(killedAfter));
+    FlowFixture f(true);
+    f.edge.entries = {{u"bin\\"}, {u"bin\\tool.dll"}, {u"client.exe"}};
+    f.MakeEarlierInstall();
+    const Machine before = MachineOf(f);
+    f.edge.machine.DieAfter(killedAfter);
+    f.Run();
+    f.edge.machine.Revive();
+    // The next run proposes the folder the earlier install recorded.
+    const std::u16string folder = f.flow->GetInstallFolder().Units();
+    f.edge.installedFolder = folder.c_str();
+    CInstallFlow next(&f.observer, f.edge, f.product, &f.payload, true);
+    ASSERT_TRUE(next.Prepare());
+    const Machine after = MachineOf(f);
+    EXPECT_TRUE(after == before || after == installed)
+        << after.files.size() << " files, before " << before.files.size() << ", installed "
+        << installed.files.size();
   }
 }
 
@@ -347,7 +420,9 @@ TEST(InstallFlow, CancelStopsTheWorkerOrEndsTheProcess) {
     EXPECT_EQ(f.flow->GetState(), CInstallFlow::kInstalling);
     EXPECT_TRUE(f.edge.reportedVersions.empty());
     EXPECT_EQ(f.edge.registrations, 0);
-    EXPECT_FALSE(fs::exists(f.Installed("uninst.dat")));
+    if (!c.stuck) {
+      EXPECT_FALSE(fs::exists(f.Installed(""))) << "the install is undone";
+    }
     // Nothing starts after a Cancel.
     f.flow->ShowProgress(u"late.txt", 2, 2);
     EXPECT_EQ(std::u16string(f.flow->View().statusText.Units()).find(u"late.txt"),
@@ -399,7 +474,7 @@ TEST(InstallFlow, TheInstalledVersionDecidesBeforeAnythingIsWritten) {
       {"newer installed", InstalledVersionCheck::kRefused, false, true, false, true,
        CInstallFlow::kFinished, {}, 0},
       {"newer installed, silent", InstalledVersionCheck::kRefused, true, true, false, true,
-       CInstallFlow::kFinished, {kExitInstalled}, 1},
+       CInstallFlow::kFinished, {kExitNewerVersionKept}, 1},
       {"repair declined", InstalledVersionCheck::kDeclined, false, true, false, true,
        CInstallFlow::kReady, {kExitInstalled}, 0},
       {"install proceeds", InstalledVersionCheck::kProceed, false, true, false, true,

@@ -19,6 +19,7 @@
 #include "support/registry.h"
 #include "support/wide_text.h"
 #include "tests/helpers/byte_pattern.h"
+#include "tests/helpers/committed_registration.h"
 #include "tests/helpers/registry_probe.h"
 #include "tests/helpers/shortcut_reader.h"
 #include "tests/helpers/temp_folder.h"
@@ -109,11 +110,11 @@ TEST(ProductRegistration, RegisterWritesKeysAndShortcutsAndUnregisterRemovesThem
   fs::path uninstallLink = group / (u"\u5378\u8F7D" + name + u".lnk");
 
   // Without an uninstaller in the folder, nothing names one.
-  ASSERT_TRUE(Register(client));
+  ASSERT_TRUE(RegisterCommitted(client, CUninstInfo()));
   EXPECT_EQ(ReadValue(UninstallKey(client), u"UninstallString"), u"<missing>");
   EXPECT_FALSE(fs::exists(uninstallLink));
   WriteBytes(fs::path(uninstaller), "the uninstaller");
-  ASSERT_TRUE(Register(client));
+  ASSERT_TRUE(RegisterCommitted(client, CUninstInfo()));
 
   struct Case {
     std::u16string key;
@@ -182,9 +183,8 @@ TEST(ProductRegistration, TheUninstallEntryHoldsWhatTheListOfProgramsShows) {
                                   u"data\\gone.bin", u"..\\elsewhere.bin"}) {
       list.Add(entry, -1);
     }
-    ASSERT_TRUE(list.SaveToFile((folder / "uninst.dat").u16string().c_str()));
     const std::u16string before = Today();
-    ASSERT_TRUE(Register(client));
+    ASSERT_TRUE(RegisterCommitted(client, list));
     const std::u16string after = Today();
 
     const std::u16string key = UninstallKey(client);

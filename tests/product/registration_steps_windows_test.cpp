@@ -10,8 +10,10 @@
 
 #include "product/product_registration.h"
 #include "records/client_info.h"
+#include "records/uninst_info.h"
 #include "support/journal_target_windows.h"
 #include "support/wide_text.h"
+#include "tests/helpers/committed_registration.h"
 #include "tests/helpers/registry_probe.h"
 #include "tests/helpers/temp_folder.h"
 
@@ -78,7 +80,7 @@ TEST(RegistrationSteps, RollbackLeavesTheRegistrationThatWasThere) {
     product.SetMainFile(u"client.exe");
     if (c.olderVersionRegistered) {
       product.SetVersion(u"1.0.0.0");
-      Register(product);
+      ASSERT_TRUE(RegisterCommitted(product, CUninstInfo()));
     }
     const auto before = RegistrationState(product);
     product.SetVersion(u"2.0.0.0");
@@ -87,7 +89,7 @@ TEST(RegistrationSteps, RollbackLeavesTheRegistrationThatWasThere) {
     CWindowsJournalTarget target;
     CChangeJournal journal(target);
     ASSERT_TRUE(journal.Begin(folder.Path().u16string() + u"\\", u"install.journal"));
-    ASSERT_TRUE(RegisterThrough(journal, product, true)) << std::string(
+    ASSERT_TRUE(RegisterThrough(journal, product, CUninstInfo(), true)) << std::string(
         journal.Failure().begin(), journal.Failure().end());
     const auto registered = RegistrationState(product);
     EXPECT_NE(registered, before);

@@ -1,8 +1,8 @@
 // Installers made from crafted payloads, as a hostile or damaged package would carry them: the
 // bare stub with a configuration stamped in and the payload as its "tail" resource, installed by
 // install_headless.exe. Whatever the payload holds, nothing lands outside the install folder or
-// is deleted there, the exit code says how the install went, and only a usable client is
-// registered.
+// is deleted there, the exit code says how the install went, and only a whole client is
+// registered: any other install is undone, leaving nothing.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -128,7 +128,7 @@ class HostilePayloadTest : public HttpServerTest {
   int served_ = 0;
 };
 
-TEST_F(HostilePayloadTest, InstallsNothingOutsideItsFolderAndRegistersOnlyAUsableClient) {
+TEST_F(HostilePayloadTest, InstallsNothingOutsideItsFolderAndRegistersOnlyAWholeClient) {
   const char* const password = XZip::GetArchivePassword();
   const ZipEntrySpec client = {"client.exe", ReadBytes(TestProgramFolder() / "sleeper.exe")};
   const std::string victim = (temp_.Path() / "victim.txt").generic_string();
@@ -170,7 +170,8 @@ TEST_F(HostilePayloadTest, InstallsNothingOutsideItsFolderAndRegistersOnlyAUsabl
     bool registered;
   };
   const Case cases[] = {
-      {"escaping entry names beside the client", PackedContainer(BuildPayload(escaping)), u"", 2, true},
+      {"escaping entry names beside the client", PackedContainer(BuildPayload(escaping)), u"", 2,
+       false},
       {"a client archive without the client file", PackedContainer(BuildPayload({{"readme.txt", "r"}})),
        u"", 2, false},
       {"a client archive whose directory lists no entry",
@@ -182,7 +183,8 @@ TEST_F(HostilePayloadTest, InstallsNothingOutsideItsFolderAndRegistersOnlyAUsabl
        PackedContainer(BuildZip({{"app.zip", "not an archive"}}, password)), u"", 1, false},
       {"no client archive: a list deleting what is not there", PackedContainer(noClientArchive), fullList,
        0, true},
-      {"no client archive: a hostile list", PackedContainer(noClientArchive), hostileList, 2, true},
+      {"no client archive: a hostile list", PackedContainer(noClientArchive), hostileList, 2,
+       false},
       {"no client archive: a list without the client file", PackedContainer(noClientArchive),
        clientlessList, 2, false},
       {"no client archive and no list", PackedContainer(noClientArchive), Url("/file/hostile/none.xml"), 1,
@@ -208,8 +210,8 @@ TEST_F(HostilePayloadTest, InstallsNothingOutsideItsFolderAndRegistersOnlyAUsabl
     if (c.registered) {
       EXPECT_EQ(ReadBytes(folder / "client.exe"), client.content);
     }
-    if (c.exitCode == 1) {
-      EXPECT_FALSE(fs::exists(folder));
+    if (c.exitCode != 0) {
+      EXPECT_FALSE(fs::exists(folder)) << "what failed is undone";
     }
   }
 }

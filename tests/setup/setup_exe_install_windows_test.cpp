@@ -154,9 +154,9 @@ TEST_F(SilentSetupTest, LibrariesPlantedBesideTheInstallerAreNeverLoaded) {
 }
 
 // Closing the window while files are being written: the system's close is refused, the close
-// button asks first, and on Yes the worker stops before the process ends, which it does at once
-// with 0: nothing is registered, no uninstall list is written, the client is not started, also
-// when the install completed while the question was open.
+// button asks first, and on Yes the window goes, the worker stops and the install is undone
+// before the process ends with 2: nothing is left in the folder or registered, the client is not
+// started, also when the install completed while the question was open.
 TEST_F(SilentSetupTest, ClosingDuringAnInstallStopsItAfterTheQuestion) {
   ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
   // Enough entries that the install is still under way when the window is closed.
@@ -202,8 +202,8 @@ TEST_F(SilentSetupTest, ClosingDuringAnInstallStopsItAfterTheQuestion) {
   ASSERT_EQ(WaitForSingleObject(process.Get(), 15000), static_cast<DWORD>(WAIT_OBJECT_0));
   DWORD exitCode = 99;
   GetExitCodeProcess(process.Get(), &exitCode);
-  EXPECT_EQ(exitCode, kExitInstalled);
-  EXPECT_FALSE(fs::exists(folder_ / "uninst.dat"));
+  EXPECT_EQ(exitCode, kExitFilesFailed);
+  EXPECT_FALSE(fs::exists(folder_)) << "the install is undone";
   HKEY entry = nullptr;
   EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, AsWide(product_.UninstallKey().c_str()), 0, KEY_READ,
                           &entry),

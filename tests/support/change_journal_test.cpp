@@ -63,7 +63,7 @@ class JournalRun {
   bool Upgrade(CChangeJournal& journal) {
     return journal.Begin(folder_, kJournalName) && journal.CreateFolder(folder_ + u"sub") &&
            Place(journal, u"a.txt", "new a") && Place(journal, u"sub\\c.txt", "new c") &&
-           journal.RemoveFile(folder_ + u"b.txt") &&
+           journal.RemovePath(folder_ + u"b.txt") &&
            journal.SetValue(kProductKey, u"version", Text("2.0")) &&
            journal.SetValue(kUninstallKey, u"DisplayName", Text("App")) && journal.Commit();
   }

@@ -1,94 +1,23 @@
 // install_headless SETUP.exe FOLDER: runs the install flow of the given installer without a
-// window, into FOLDER, and waits for it to end. Every question the install asks is printed and
-// answered with Yes (OK), so a repair goes ahead and a running client is ended. The client is
-// not launched at the end. Exit code: 0 installed, 1 not started, 2 some files failed or no
-// usable client (nothing registered then).
+// window, into FOLDER, and waits for it to end (see headless_install.h). Exit code: as setup.exe
+// silent's (install/exit_codes.h).
 #include <windows.h>
 
 #include <cstdio>
-#include <vector>
 
-#include "install/command_queue_observer.h"
-#include "install/install_flow.h"
+#include "install/exit_codes.h"
 #include "install/windows_install_edge.h"
-#include "startup/install_package.h"
-#include "startup/package_loading.h"
-#include "support/module_library.h"
-#include "support/user_question.h"
+#include "setup/headless_install.h"
 #include "support/wide_text.h"
 
-namespace {
-
-void Print(const char16_t* text) {
-  // The console shows UTF-8 text best under Wine and in redirected output alike.
-  char bytes[4096];
-  int length = WideCharToMultiByte(CP_UTF8, 0, AsWide(text), -1, bytes, sizeof bytes, nullptr,
-                                   nullptr);
-  std::fputs(length > 0 ? bytes : "?", stdout);
-}
-
-int AnswerYes(void*, const char16_t* text, const char16_t*, unsigned flags) {
-  std::fputs("question: ", stdout);
-  Print(text);
-  const unsigned buttons = flags & MB_TYPEMASK;
-  const bool yesNo = buttons == MB_YESNO || buttons == MB_YESNOCANCEL;
-  std::printf("\n  answered: %s\n", yesNo ? "Yes" : "OK");
-  return yesNo ? IDYES : IDOK;
-}
-
-int Fail(const char* text) {
-  std::fprintf(stderr, "install_headless: %s\n", text);
-  return kExitNotStarted;
-}
-
-}  // namespace
-
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) return Fail("usage: install_headless SETUP.exe FOLDER");
   wchar_t setupPath[MAX_PATH];
   wchar_t folder[MAX_PATH];
-  if (GetFullPathNameW(argv[1], MAX_PATH, setupPath, nullptr) == 0 ||
+  if (argc != 3 || GetFullPathNameW(argv[1], MAX_PATH, setupPath, nullptr) == 0 ||
       GetFullPathNameW(argv[2], MAX_PATH, folder, nullptr) == 0) {
-    return Fail("path too long");
+    std::fputs("usage: install_headless SETUP.exe FOLDER\n", stderr);
+    return kExitNotStarted;
   }
-  const char16_t* setup = AsUtf16(setupPath);
-  // Read as the installer reads its own at start-up.
-  CInstallPackage package;
-  {
-    ModuleLibrary setupModule(setup);
-    if (setupModule.Handle() == nullptr) return Fail("not an installer");
-    if (!LoadInstallPackage(setupModule.Handle(), setup, package)) {
-      return Fail("the installer's package is damaged");
-    }
-  }
-  if (package.Payload() == nullptr) return Fail("no payload in the installer");
-  ReplaceQuestionFunction(&AnswerYes);
-
-  CommandQueueObserver observer;
   CWindowsInstallEdge edge;
-  CInstallFlow flow(&observer, edge, package.Product(), package.Payload(), false);
-  if (!flow.Prepare()) return Fail("no folder to propose");
-  flow.CheckVersion();
-  if (!observer.Closes().empty()) return observer.Closes().front();
-  if (flow.GetState() == CInstallFlow::kFinished) {
-    std::puts("kept the newer version already installed");
-    return kExitInstalled;
-  }
-  flow.SetFolderText(AsUtf16(folder));
-  if (!flow.StartInstall()) return Fail("a check stopped the install");
-  for (;;) {
-    const int id = observer.NextCommand(std::chrono::hours(24));
-    if (id == CommandQueueObserver::kClosed) return observer.Closes().front();
-    flow.OnCommand(id);
-    if (id == CInstallFlow::kNotStartedCommand) return Fail("the install could not start");
-    if (flow.GetState() == CInstallFlow::kFinished) break;
-  }
-  if (flow.Outcome().unusable) {
-    std::fputs("install_headless: the install left no usable client; nothing registered\n", stderr);
-    return kExitFilesFailed;
-  }
-  std::fputs("installed into ", stdout);
-  Print(flow.GetInstallFolder().Units());
-  std::printf(": %d entries\n", flow.UninstallList().Count());
-  return flow.Outcome().Failed() ? kExitFilesFailed : kExitInstalled;
+  return RunHeadlessInstall(AsUtf16(setupPath), AsUtf16(folder), edge);
 }

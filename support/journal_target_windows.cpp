@@ -66,7 +66,20 @@ bool CWindowsJournalTarget::RemoveFile(const std::u16string& path) {
   if (attributes & FILE_ATTRIBUTE_READONLY) {
     SetFileAttributesW(name, attributes & ~FILE_ATTRIBUTE_READONLY);
   }
-  return DeleteFileW(name) || Failed(path);
+  if (DeleteFileW(name)) return true;
+  if (!IsHeldError(GetLastError())) return Failed(path);
+  // A program running from the file (the uninstaller undoing a change to its own file) keeps it
+  // from being deleted, not from being renamed: it is moved aside, out of the way, and deleted
+  // when Windows next starts.
+  for (int n = 1; n < 100; ++n) {
+    const std::u16string aside = path + u".del~" + std::u16string(1, u'0' + n / 10) +
+                                 std::u16string(1, u'0' + n % 10);
+    if (PathExists(aside)) continue;
+    if (!MoveFileExW(name, AsWide(aside.c_str()), 0)) return Failed(path);
+    MoveFileExW(AsWide(aside.c_str()), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    return true;
+  }
+  return Failed(path);
 }
 
 bool CWindowsJournalTarget::CreateFolder(const std::u16string& path) {

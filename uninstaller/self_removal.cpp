@@ -92,6 +92,19 @@ bool DeleteWhenReleased(const wchar_t* path) {
   return false;
 }
 
+// The uninstaller's own files that undoing a change to them moved aside while it ran
+// ("unins000.exe.del~01", ...): nothing runs them once it has ended.
+void DeleteMovedAside(const std::wstring& folder, const char16_t* name) {
+  const std::wstring pattern = folder + L"\\" + AsWide(name) + L".del~*";
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    DeleteWhenReleased((folder + L"\\" + found.cFileName).c_str());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
 }  // namespace
 
 void RemoveAfterExit(const IClientInfo& product, const char16_t* self) {
@@ -118,6 +131,7 @@ bool RunRemovalCopy(const IClientInfo& product, const char16_t* commandLine, int
   }
   WaitForSingleObject(uninstaller.Get(), kEndWaitMs);
   const std::wstring folder = FolderOf(image);
+  DeleteMovedAside(folder, product.GetUninstallerFile().Units());
   if (DeleteWhenReleased(image)) {
     RemoveEmptyFolder(AsUtf16(folder.c_str()));
   } else {

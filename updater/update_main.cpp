@@ -7,6 +7,7 @@
 #include "startup/product_config.h"
 #include "startup/run_start.h"
 #include "records/client_info.h"
+#include "support/journal_target_windows.h"
 #include "support/wide_text.h"
 #include "updater/update_run.h"
 
@@ -18,5 +19,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   CClientInfo product;
   if (!LoadProductConfig(instance, product, silent)) return kExitNotUpdated;
   BeginRun(product, u"update", silent);
-  return EndRun(RunUpdate(product, silent));
+  CWindowsJournalTarget machine;
+  return EndRun(RunUpdate(product, silent, machine));
 }

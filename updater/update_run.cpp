@@ -21,7 +21,6 @@
 #include "records/update_info.h"
 #include "support/change_journal.h"
 #include "support/entry_path.h"
-#include "support/journal_target_windows.h"
 #include "support/filesystem_path.h"
 #include "support/link_check.h"
 #include "support/path_text.h"
@@ -68,7 +67,7 @@ bool IsListed(const IUninstInfo& list, const char16_t* file) {
 
 }  // namespace
 
-int RunUpdate(IClientInfo& product, bool silent) {
+int RunUpdate(IClientInfo& product, bool silent, IJournalTarget& machine) {
   const char16_t* name = product.GetName().Units();
   char16_t folder[kPathCapacity];
   char16_t listPath[kPathCapacity];
@@ -109,7 +108,6 @@ int RunUpdate(IClientInfo& product, bool silent) {
     if (!silent) Tell(UpdateFailedText(outcome), MB_OK | MB_ICONWARNING);
     return kExitUpdateFailed;
   }
-  CWindowsJournalTarget machine;
   CChangeJournal journal(machine);
   if (!journal.Begin(folder, kInstallJournalName)) {
     LogLine(u"the install folder cannot be written: " + journal.Failure());

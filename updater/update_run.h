@@ -3,13 +3,17 @@
 #include "install/exit_codes.h"
 
 class IClientInfo;
+class IJournalTarget;
 
 // Brings the installed product (its folder is the product key's "path") to the update list
-// published at the record's "config" URL, or "config2" when that fails: every listed file whose
-// size or MD5 differs from the installed one is downloaded, checked and only then put in place of
-// the old one; what the list marks for deletion is removed; "uninst.dat" comes to name the listed
-// files and no longer names the removed ones. Only when every entry succeeded are the list's
-// digest ("md5") and version recorded. Interactively, a changed list is offered first, a running
-// client is offered to be ended, and the outcome is told; silent asks and tells nothing. Returns
-// an UpdateExitCode.
-int RunUpdate(IClientInfo& product, bool silent);
+// published at the record's "config" URL, or "config2" when that fails, as one transaction on
+// machine: what a killed run left in the folder is undone first; every listed file whose size or
+// digest differs from the installed one is downloaded beside it and checked; then, under the
+// folder's journal, they all take their places, what the list marks for deletion is moved aside,
+// "uninst.dat" comes to name the listed files and no longer the removed ones, and the list's
+// digest ("md5") and version are recorded, and the journal commits. Anything that fails undoes
+// it all: the client stays wholly the old version with its old digest (downloads of files it has
+// stay, for the next run to go on from). Interactively, a changed list is offered first, a
+// running client is offered to be ended, and the outcome is told; silent asks and tells nothing.
+// Returns an UpdateExitCode.
+int RunUpdate(IClientInfo& product, bool silent, IJournalTarget& machine);

@@ -7,14 +7,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "install/exit_codes.h"
 #include "support/handle.h"
+#include "support/registry.h"
 #include "support/wide_text.h"
 #include "tests/helpers/answered_program.h"
 #include "tests/helpers/shipped_product.h"
 #include "tests/helpers/shortcut_reader.h"
+#include "tests/helpers/started_process.h"
 #include "tests/helpers/windows_test_support.h"
 
 namespace {
@@ -126,6 +129,54 @@ TEST_F(SilentSetupTest, EndsWithTheStatusOfAnInstallThatFails) {
     held = Handle();
     std::error_code ignored;
     fs::remove_all(folder_.parent_path(), ignored);
+  }
+}
+
+// Nobody answers a silent run: over an install already there it asks nothing, shows no box and
+// ends by itself, each way with its own exit code. The same version is installed again (a
+// repair), a newer one is kept and started with 3, a running client is ended and installed over.
+TEST_F(SilentSetupTest, ASilentRunOverAnInstallAsksNothingAndEndsWithItsCode) {
+  ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
+  ASSERT_TRUE(Build());
+  ASSERT_EQ(RunSilent(), kExitInstalled);
+  ASSERT_TRUE(WaitUntilPresent(Launched(), 10000));
+  struct Case {
+    const char* name;
+    const char16_t* installedVersion;  // written over the recorded one; null: as installed
+    bool clientRunning;
+    DWORD exitCode;
+  };
+  const Case cases[] = {
+      {"the same version", nullptr, false, kExitInstalled},
+      {"a newer version", u"9.0.0.0", false, kExitNewerVersionKept},
+      {"the client running", nullptr, true, kExitInstalled},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(Launched());
+    WriteBytes(folder_ / "readme.txt", "changed by the user");
+    if (c.installedVersion != nullptr) {
+      ASSERT_TRUE(RegistryWriteString(product_.ProductKey().c_str(), u"version",
+                                      c.installedVersion, -1));
+    }
+    std::unique_ptr<StartedProcess> client;
+    if (c.clientRunning) {
+      client = std::make_unique<StartedProcess>(product_.Temp().Path(), u"client.exe", u"60");
+      // The install's running-client check looks for the client's name.
+    }
+
+    ProgramRun run = RunAnswering(product_.Setup(), L" silent", {}, 60000);
+    EXPECT_TRUE(run.exited) << "a silent run waited";
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_TRUE(run.questions.empty()) << "asked: " << fs::path(run.questions[0].text).string();
+    EXPECT_TRUE(WaitUntilPresent(Launched(), 10000)) << "the client was not started";
+    EXPECT_EQ(ReadBytes(folder_ / "readme.txt"),
+              c.exitCode == kExitNewerVersionKept ? "changed by the user"
+                                                  : product_.ClientFiles().at("readme.txt"));
+    if (client) EXPECT_TRUE(client->WaitForExit(5000)) << "the running client was not ended";
+    if (c.installedVersion != nullptr) {
+      RegistryWriteString(product_.ProductKey().c_str(), u"version", u"1.0.0.0", -1);
+    }
   }
 }
 

@@ -297,4 +297,61 @@ TEST_F(UpdaterTest, AHostileListWritesNothingOutsideAndLeavesTheUninstallWhole) 
   EXPECT_TRUE(WaitUntilGone(Folder()));
 }
 
+// Every file of the folder with its bytes, but downloads kept for a later run to go on from.
+std::map<std::string, std::string> InstalledFiles(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& item : fs::recursive_directory_iterator(folder)) {
+    const std::string name = fs::relative(item.path(), folder).u8string();
+    if (name.find(".download~") != std::string::npos || name.find(".del~") != std::string::npos) {
+      continue;
+    }
+    files[name] = item.is_directory() ? "<folder>" : ReadBytes(item.path());
+  }
+  return files;
+}
+
+// An update killed as its files take their places, or as it records the new list: the next run
+// of any of the product's programs undoes it, so the client is wholly the old version with the old
+// digest (seen through an uninstaller that is then declined); the update run again brings it
+// wholly to the new version.
+TEST_F(UpdaterTest, AnUpdateKilledWhileSwappingLeavesOneVersionWhole) {
+  const std::map<std::string, std::string> oldClient = product_->ClientFiles();
+  const char* const points[] = {"rename:0", "rename:3", "registration"};
+  int version = 0;
+  for (const char* point : points) {
+    SCOPED_TRACE(point);
+    const auto oldFiles = InstalledFiles(Folder());
+    const std::u16string oldDigest = RecordedValue(u"md5");
+    product_->WriteClientFile("data/settings.ini", std::string(40, 'n') + point);
+    product_->WriteClientFile("new/fresh.txt", point);
+    product_->RemoveClientFile("readme.txt");
+    const std::u16string newDigest =
+        Publish((u"2.0.0." + Utf8ToUtf16(std::to_string(++version))).c_str(), {"readme.txt"});
+
+    EXPECT_EQ(RunAndWait((TestProgramFolder() / "killed_update.exe").u16string(),
+                         u"\"" + (Folder() / "update.exe").u16string() + u"\" " +
+                             Utf8ToUtf16(point)),
+              77u);
+    EXPECT_TRUE(fs::exists(Folder() / "install.journal"));
+    ProgramRun declined = RunAnswering((Folder() / "unins000.exe").u16string(), L"", {IDNO});
+    EXPECT_EQ(declined.exitCode, 1u);
+    EXPECT_EQ(InstalledFiles(Folder()), oldFiles) << "wholly the old version";
+    EXPECT_EQ(RecordedValue(u"md5"), oldDigest);
+
+    ASSERT_EQ(Update(L" silent").exitCode, 0u);
+    for (const auto& [name, bytes] : product_->ClientFiles()) {
+      EXPECT_EQ(ReadBytes(Folder() / fs::u8path(name)), bytes) << name;
+    }
+    EXPECT_FALSE(fs::exists(Folder() / "readme.txt"));
+    EXPECT_EQ(RecordedValue(u"md5"), newDigest);
+    EXPECT_EQ(UninstallEntries().count(u"new\\fresh.txt"), 1u);
+
+    // Back to the old files for the next point.
+    product_->RemoveClientFile("new/fresh.txt");
+    for (const auto& [name, bytes] : oldClient) product_->WriteClientFile(name, bytes);
+    Publish((u"2.0.0." + Utf8ToUtf16(std::to_string(++version))).c_str());
+    ASSERT_EQ(Update(L" silent").exitCode, 0u);
+  }
+}
+
 }  // namespace

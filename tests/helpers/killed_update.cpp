@@ -1,0 +1,20 @@
+// killed_update UPDATE.exe POINT: update.exe's silent update (the record stamped into
+// UPDATE.exe), killed at POINT (see killing_target.h).
+#include <windows.h>
+
+#include <cstdio>
+
+#include "records/client_info.h"
+#include "support/wide_text.h"
+#include "tests/helpers/killing_target.h"
+#include "updater/update_run.h"
+
+int wmain(int argc, wchar_t** argv) {
+  CClientInfo product;
+  if (argc != 3 || !product.LoadFromModuleFile(AsUtf16(argv[1]), u"APP", 1)) {
+    std::fputs("usage: killed_update UPDATE.exe CHANGES|rename:N|registration|count\n", stderr);
+    return 1;
+  }
+  KillingTarget target(KillingTarget::Parse(argv[2]));
+  return RunUpdate(product, true, target);
+}

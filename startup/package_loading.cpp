@@ -1,5 +1,7 @@
 #include "startup/package_loading.h"
 
+#include "records/client_info.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -62,7 +64,8 @@ bool LoadInstallPackage(ModuleHandle module, const char16_t* exePath, CInstallPa
   if (record == RecordLoad::kLoaded) return true;
   XData text;
   return package.ReadPayloadEntry(u"app.txt", &text) &&
-         package.Product().ParseBytes(text.Data(), text.Length());
+         package.Product().ParseBytes(text.Data(), text.Length()) &&
+         HasPlainNames(package.Product());
 }
 
 bool LoadSetupPackage(ModuleHandle instance, CInstallPackage& package, bool silent) {

@@ -18,7 +18,11 @@ constexpr char16_t kDamagedPackage[] =
 }  // namespace
 
 RecordLoad LoadProductRecord(ModuleHandle module, IClientInfo& product) {
-  if (product.LoadFromModule(module, kConfigType, kConfigId)) return RecordLoad::kLoaded;
+  // A company or app that is no plain name would lead the install folder or the product's keys
+  // elsewhere: such a record is as damaged as one that fails its check.
+  if (product.LoadFromModule(module, kConfigType, kConfigId)) {
+    return HasPlainNames(product) ? RecordLoad::kLoaded : RecordLoad::kDamaged;
+  }
   return ReadResource(nullptr, 0, module, kConfigType, kConfigId) != 0 ? RecordLoad::kDamaged
                                                                          : RecordLoad::kMissing;
 }

@@ -216,4 +216,33 @@ TEST_F(HostilePayloadTest, InstallsNothingOutsideItsFolderAndRegistersOnlyAWhole
   }
 }
 
+// A record whose company or app is no plain folder name would install elsewhere (an app of
+// "..\..\..\evil" installs into C:\evil) or name a device: such a package is a damaged one,
+// installing nothing.
+TEST_F(HostilePayloadTest, ARecordWhoseNamesAreNoFolderNamesInstallsNothing) {
+  const std::string tail =
+      PackedContainer(BuildPayload({{"client.exe", ReadBytes(TestProgramFolder() / "sleeper.exe")}}));
+  struct Case {
+    const char16_t* company;
+    const char16_t* app;
+  };
+  const Case cases[] = {
+      {kCompany, u"..\\..\\..\\evil"}, {kCompany, u""}, {kCompany, u"CON"},
+      {kCompany, u"a/b:c"}, {u"..", u"app"}, {u"", u"app"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(fs::path(std::u16string(c.company) + u" / " + c.app).string());
+    record_.SetCompany(c.company);
+    record_.SetApp(c.app);
+    const std::u16string setup = MakeInstaller(u"", tail);
+    EXPECT_EQ(RunAndWait((TestProgramFolder() / "install_headless.exe").u16string(),
+                         u"\"" + setup + u"\" \"" + temp_.File(u"installed") + u"\""),
+              1u);
+    EXPECT_EQ(RunAndWait(setup, u"silent", 60000), 1u);
+    EXPECT_FALSE(fs::exists(temp_.Path() / "installed"));
+    EXPECT_FALSE(fs::exists("C:\\evil"));
+  }
+  record_.SetCompany(kCompany);
+}
+
 }  // namespace

@@ -1,8 +1,10 @@
 #include "support/xzip.h"
 
 #include <cstring>
+#include <new>
 
 #include "support/archive_password.h"
+#include "support/entry_sink.h"
 #include "support/filesystem_path.h"
 #include "support/oem_text.h"
 #include "support/utf8.h"
@@ -18,8 +20,9 @@ constexpr int kLongestRawName = 4 * XZip::kNameCapacity;
 
 // The size an entry's header claims is data, bounded by what its bytes can really hold: deflate
 // makes at most 1,032 bytes of one (a 258-byte match coded in two bits), storing one of one, and
-// no entry has more bytes than its archive. Nor may any entry be larger than the largest file an
-// update list describes (sizes there are signed 32-bit).
+// no entry has more bytes than its archive. Nor may an entry read whole be larger than the
+// largest file an update list describes (sizes there are signed 32-bit); read in pieces, it may
+// be as large as zip64 allows.
 constexpr uint64_t kMostInflatedPerByte = 1032;
 constexpr uint64_t kLargestEntry = 0x7FFFFFFF;
 // An entry's buffer starts at what its bytes plausibly inflate to and grows as data arrives, so a
@@ -28,6 +31,12 @@ constexpr uint64_t kFirstReservation = 1 << 20;
 constexpr uint64_t kFirstReservationPerByte = 4;
 // minizip reports a read's count as an int: no piece asks for more than that holds.
 constexpr uint32_t kLargestPiece = 1u << 30;
+
+// True when that many compressed bytes can inflate to size bytes, without overflowing.
+bool CanInflateTo(uint64_t compressed, uint64_t size) {
+  const uint64_t whole = size / kMostInflatedPerByte;
+  return whole < compressed || (whole == compressed && size % kMostInflatedPerByte == 0);
+}
 
 char16_t FoldAscii(char16_t unit) { return unit >= u'A' && unit <= u'Z' ? unit + 32 : unit; }
 
@@ -144,19 +153,33 @@ int XZip::Find(const char16_t* name, uint32_t* size) {
   return -1;
 }
 
-bool XZip::ReadItem(int index, XData* data) {
-  if (data == nullptr) return false;
-  unz_file_info64 info = {};
-  bool read = GoTo(index, &info, nullptr);
+bool XZip::GetSize(int index, uint64_t* size) {
+  unz_file_info64 info;
+  if (size == nullptr || !GoTo(index, &info, nullptr)) return false;
+  *size = info.uncompressed_size;
+  return true;
+}
+
+bool XZip::OpenEntry(int index, uint64_t largest, unz_file_info64* info, uint64_t* bytes) {
+  *info = {};
+  if (!GoTo(index, info, nullptr)) return false;
   // The system's archives are encrypted whole: an entry stored in the clear was not put there by
   // its packaging, so it is refused rather than installed.
-  read = read && (info.flag & kEncryptedFlag) != 0;
-  uint64_t bytes = info.compressed_size < archiveSize_ ? info.compressed_size : archiveSize_;
-  uint64_t limit = bytes * kMostInflatedPerByte;
-  if (limit > kLargestEntry) limit = kLargestEntry;
-  read = read && info.uncompressed_size <= limit;
+  if ((info->flag & kEncryptedFlag) == 0) return false;
+  *bytes = info->compressed_size < archiveSize_ ? info->compressed_size : archiveSize_;
+  if (!CanInflateTo(*bytes, info->uncompressed_size) || info->uncompressed_size > largest) {
+    return false;
+  }
   const char* password = hasPassword_ ? password_.c_str() : nullptr;
-  if (read && unzOpenCurrentFilePassword(archive_, password) == UNZ_OK) {
+  return unzOpenCurrentFilePassword(archive_, password) == UNZ_OK;
+}
+
+bool XZip::ReadItem(int index, XData* data) {
+  if (data == nullptr) return false;
+  unz_file_info64 info;
+  uint64_t bytes = 0;
+  bool read = OpenEntry(index, kLargestEntry, &info, &bytes);
+  if (read) {
     uint64_t first = bytes * kFirstReservationPerByte;
     if (first < kFirstReservation) first = kFirstReservation;
     if (first > info.uncompressed_size) first = info.uncompressed_size;
@@ -165,14 +188,29 @@ bool XZip::ReadItem(int index, XData* data) {
     // Closing checks the CRC of all that was read: the one test that catches a wrong password
     // or data that inflated without error into the wrong bytes.
     read = unzCloseCurrentFile(archive_) == UNZ_OK && read;
-  } else {
-    read = false;
   }
   if (!read) {
     data->Free();
     return false;
   }
   return true;
+}
+
+bool XZip::ReadItemTo(int index, IEntrySink& sink) {
+  unz_file_info64 info;
+  uint64_t bytes = 0;
+  if (!OpenEntry(index, UINT64_MAX, &info, &bytes)) return false;
+  if (!piece_) piece_.reset(new (std::nothrow) uint8_t[kPieceSize]);
+  bool read = piece_ != nullptr;
+  uint64_t done = 0;
+  while (read && done < info.uncompressed_size) {
+    const int got = unzReadCurrentFile(archive_, piece_.get(), kPieceSize);
+    read = got > 0 && sink.Put(piece_.get(), static_cast<size_t>(got));
+    done += read ? static_cast<uint64_t>(got) : 0;
+  }
+  // minizip checks the CRC only once every claimed byte was read: an entry whose data ends early
+  // is caught by its count.
+  return unzCloseCurrentFile(archive_) == UNZ_OK && read && done == info.uncompressed_size;
 }
 
 bool XZip::ReadCurrentEntry(uint32_t size, uint32_t firstCapacity, XData* data) {

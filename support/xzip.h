@@ -2,23 +2,28 @@
 
 #include <minizip/unzip.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "support/zip_io.h"
 
+class IEntrySink;
 class XData;
 
 // Read access to one zip archive at a time, opened from memory or from a file: entries are
-// enumerated by index (central-directory order), looked up by name ignoring case and read whole
-// into an XData. Encrypted entries (traditional PKWARE encryption) are decrypted with the
+// enumerated by index (central-directory order), looked up by name ignoring case, and read whole
+// into an XData (small entries) or in fixed-size pieces into a sink (any size). Encrypted entries (traditional PKWARE encryption) are decrypted with the
 // password given at opening. Writing entries out is the caller's work; names taken from an
 // archive must go through JoinEntryPath before they touch the file system.
 class XZip {
  public:
   // Entry names are at most this many UTF-16 units, terminator included.
   static constexpr int kNameCapacity = 260;
+  // The largest piece ReadItemTo hands its sink.
+  static constexpr size_t kPieceSize = 256 << 10;
 
   XZip() = default;
   virtual ~XZip();
@@ -47,6 +52,15 @@ class XZip {
   // more than its bytes can inflate to or above 2 GB) data is left without storage.
   bool ReadItem(int index, XData* data);
   bool ReadByName(const char16_t* name, XData* data);
+  // The entry's uncompressed size as its header claims it (zip64 sizes included). False for a
+  // bad index.
+  bool GetSize(int index, uint64_t* size);
+  // Reads the entry into sink in pieces of at most kPieceSize bytes, in order, in the same small
+  // memory whatever its size. True only when every byte the entry claims arrived and their CRC
+  // matches, which is known after the last piece. False when sink refuses a piece, and for all
+  // that ReadItem refuses but sizes above 2 GB: an entry may claim no more than its bytes can
+  // inflate to.
+  bool ReadItemTo(int index, IEntrySink& sink);
 
   // The password of the system's own archives, a zero-terminated 8-bit text.
   static const char* GetArchivePassword();
@@ -55,6 +69,10 @@ class XZip {
   bool Open(const void* source, const zlib_filefunc64_def& io, const char* password);
   // Makes the entry current and reads its information; false for a bad index.
   bool GoTo(int index, unz_file_info64* info, std::string* rawName);
+  // Makes the entry current and opens it for reading when it is encrypted and claims no more
+  // than largest bytes, nor more than its compressed bytes can inflate to. *bytes receives its
+  // compressed bytes (as far as the archive holds them).
+  bool OpenEntry(int index, uint64_t largest, unz_file_info64* info, uint64_t* bytes);
   // Reads the open entry's size bytes into data, which starts at firstCapacity and grows as
   // they arrive.
   bool ReadCurrentEntry(uint32_t size, uint32_t firstCapacity, XData* data);
@@ -65,4 +83,5 @@ class XZip {
   std::vector<unz64_file_pos> entries_;  // where each entry's record is, by index
   std::string password_;
   bool hasPassword_ = false;
+  std::unique_ptr<uint8_t[]> piece_;  // ReadItemTo's piece, made on first use
 };

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/entry_sink.h"
 #include "support/xdata.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/zip_builder.h"
@@ -261,6 +262,153 @@ TEST(XZip, SizesAreBoundByWhatTheEntrysBytesHold) {
     ASSERT_TRUE(zip.ReadItem(1, &next));
     EXPECT_EQ(Content(next), Text(100));
   }
+}
+
+// Keeps every piece it is given, and refuses the one it is told to.
+class PieceSink : public IEntrySink {
+ public:
+  explicit PieceSink(int refuseAt = -1) : refuseAt_(refuseAt) {}
+  bool Put(const uint8_t* bytes, size_t count) override {
+    EXPECT_GT(count, 0u);
+    EXPECT_LE(count, XZip::kPieceSize);
+    if (pieces_++ == refuseAt_) return false;
+    content_.append(reinterpret_cast<const char*>(bytes), count);
+    return true;
+  }
+  const std::string& Content() const { return content_; }
+  int Pieces() const { return pieces_; }
+
+ private:
+  int refuseAt_;
+  int pieces_ = 0;
+  std::string content_;
+};
+
+// Read in pieces, every entry arrives whole and in order, in pieces of at most kPieceSize, from
+// memory and from a file, whatever its size against the piece's.
+TEST(XZip, ReadsEntriesInPiecesIntoASink) {
+  const size_t piece = XZip::kPieceSize;
+  const std::vector<ZipEntrySpec> entries = {
+      {"text.txt", Text(3 * piece + 17)},
+      {"noise.bin", Noise(2 * piece + 1, 5)},
+      {"stored.bin", Noise(piece + 3, 6), false, true, true, false},
+      {"one-piece.bin", Noise(piece, 7)},
+      {"empty.txt", ""},
+      {"short.txt", "a few bytes"},
+  };
+  std::string archive = BuildZip(entries, Password());
+  TempFolder folder;
+  WriteBytes(folder.Path() / "pieces.zip", archive);
+  for (bool fromFile : {false, true}) {
+    SCOPED_TRACE(fromFile ? "file" : "memory");
+    XZip zip;
+    ASSERT_TRUE(fromFile ? zip.OpenFile(folder.File(u"pieces.zip").c_str(), Password())
+                         : zip.OpenMemory(archive.data(), static_cast<uint32_t>(archive.size()),
+                                          Password()));
+    for (int i = 0; i < zip.GetCount(); ++i) {
+      SCOPED_TRACE(entries[i].name);
+      PieceSink sink;
+      ASSERT_TRUE(zip.ReadItemTo(i, sink));
+      EXPECT_TRUE(sink.Content() == entries[i].content);
+      EXPECT_EQ(sink.Pieces(), static_cast<int>((entries[i].content.size() + piece - 1) / piece));
+      uint64_t size = 0;
+      ASSERT_TRUE(zip.GetSize(i, &size));
+      EXPECT_EQ(size, entries[i].content.size());
+    }
+    uint64_t size = 5;
+    EXPECT_FALSE(zip.GetSize(zip.GetCount(), &size));
+    EXPECT_EQ(size, 5u);
+    PieceSink sink;
+    EXPECT_FALSE(zip.ReadItemTo(-1, sink));
+    EXPECT_EQ(sink.Pieces(), 0);
+  }
+}
+
+// A piece read fails where a whole read does, though the sink has by then taken the pieces
+// before the fault: a damaged entry's CRC fails only after its last piece. And a sink that
+// refuses a piece ends the read there.
+TEST(XZip, PieceReadsFailWhereWholeReadsDo) {
+  const size_t piece = XZip::kPieceSize;
+  const std::vector<ZipEntrySpec> entries = {
+      {"noise.bin", Noise(3 * piece, 8)},
+      {"plain.txt", "stored without encryption", false, true, false},
+      {"text.txt", Text(2 * piece)},
+  };
+  const std::string archive = BuildZip(entries, Password());
+  struct Case {
+    const char* name;
+    int entry;
+    const char* password;
+    int damageAt;          // offset into the entry's data to flip, or -1
+    uint32_t claimed;      // 0: as written
+    int refuseAt;          // the sink's refused piece, or -1
+    int piecesAtLeast;     // what the sink was handed before the failure showed
+  };
+  const Case cases[] = {
+      {"damaged near the end", 0, Password(), static_cast<int>(3 * piece - 100), 0, -1, 2},
+      {"wrong password", 0, "WrongPassword", -1, 0, -1, 0},
+      {"stored in the clear", 1, Password(), -1, 0, -1, 0},
+      {"claims a byte less", 0, Password(), -1, static_cast<uint32_t>(3 * piece - 1), -1, 2},
+      {"claims a byte more", 0, Password(), -1, static_cast<uint32_t>(3 * piece + 1), -1, 3},
+      {"sink refuses the second piece", 2, Password(), -1, 0, 1, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string copy = archive;
+    if (c.damageAt >= 0) copy[EntryDataOffset(copy, c.entry) + c.damageAt] ^= 0x5A;
+    if (c.claimed != 0) SetClaimedSize(copy, c.entry, c.claimed);
+    XZip zip;
+    ASSERT_TRUE(zip.OpenMemory(copy.data(), static_cast<uint32_t>(copy.size()), c.password));
+    PieceSink sink(c.refuseAt);
+    EXPECT_FALSE(zip.ReadItemTo(c.entry, sink));
+    EXPECT_GE(sink.Pieces(), c.piecesAtLeast);
+    if (c.refuseAt >= 0) {
+      EXPECT_EQ(sink.Pieces(), c.refuseAt + 1);
+    }
+    // The archive reads on.
+    if (c.password == Password()) {
+      PieceSink next;
+      const int other = c.entry == 2 ? 0 : 2;
+      EXPECT_EQ(zip.ReadItemTo(other, next), c.claimed == 0 || c.entry != other);
+      if (c.damageAt < 0) {
+        EXPECT_TRUE(next.Content() == entries[other].content);
+      }
+    }
+  }
+}
+
+// Beyond 4 GB an entry's sizes are zip64's: read in pieces it arrives whole, its CRC checked,
+// while a whole read still refuses anything above 2 GB.
+TEST(XZip, ReadsAnEntryAboveFourGigabytesInPieces) {
+  const uint64_t size = (4ull << 30) + (1 << 20);
+  const std::string archive = BuildZerosZip(size, Password());
+  ASSERT_FALSE(archive.empty());
+  XZip zip;
+  ASSERT_TRUE(zip.OpenMemory(archive.data(), static_cast<uint32_t>(archive.size()), Password()));
+  uint64_t claimed = 0;
+  ASSERT_TRUE(zip.GetSize(0, &claimed));
+  EXPECT_EQ(claimed, size);
+
+  class CountingSink : public IEntrySink {
+   public:
+    bool Put(const uint8_t* bytes, size_t count) override {
+      // A look at the first and last byte of each piece: the CRC answers for the rest.
+      zeros_ = zeros_ && bytes[0] == 0 && bytes[count - 1] == 0;
+      total_ += count;
+      return true;
+    }
+    uint64_t total_ = 0;
+    bool zeros_ = true;
+  } counted;
+  EXPECT_TRUE(zip.ReadItemTo(0, counted));
+  EXPECT_EQ(counted.total_, size);
+  EXPECT_TRUE(counted.zeros_);
+
+  XData whole;
+  EXPECT_FALSE(zip.ReadItem(0, &whole));
+  EXPECT_EQ(whole.Data(), nullptr);
+  ASSERT_TRUE(zip.ReadItem(1, &whole));
+  EXPECT_EQ(Content(whole), "after the zeros");
 }
 
 TEST(XZip, DecodesNamesByTheirLanguageEncodingFlag) {

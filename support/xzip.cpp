@@ -7,6 +7,7 @@
 #include "support/entry_sink.h"
 #include "support/filesystem_path.h"
 #include "support/oem_text.h"
+#include "support/packed_view.h"
 #include "support/utf8.h"
 #include "support/xdata.h"
 
@@ -61,19 +62,72 @@ XZip::~XZip() { Close(); }
 bool XZip::OpenMemory(const void* bytes, uint32_t length, const char* password) {
   if (archive_ != nullptr || bytes == nullptr) return false;
   memory_ = {static_cast<const uint8_t*>(bytes), length, 0};
-  archiveSize_ = length;
-  return Open(&memory_, MemoryZipIo(), password);
+  return Open(Source::kMemory, &memory_, MemoryZipIo(), password);
 }
 
 bool XZip::OpenFile(const char16_t* path, const char* password) {
-  if (archive_ != nullptr || path == nullptr || !GetFileSize(path, &archiveSize_)) return false;
-  return Open(path, FileZipIo(), password);
+  uint64_t size = 0;
+  if (archive_ != nullptr || path == nullptr || !GetFileSize(path, &size)) return false;
+  path_ = path;
+  file_ = {path_.c_str(), 0, size};
+  return Open(Source::kFile, &file_, FileRangeZipIo(), password);
 }
 
-bool XZip::Open(const void* source, const zlib_filefunc64_def& io, const char* password) {
+bool XZip::OpenPacked(const PackedView& view, const char* password) {
+  if (archive_ != nullptr || view.Size() == 0) return false;
+  packed_ = {&view, 0, view.Size(), 0};
+  return Open(Source::kPacked, &packed_, PackedZipIo(), password);
+}
+
+bool XZip::OpenNested(XZip& parent, int index, const char* password) {
+  uint64_t offset = 0;
+  uint64_t size = 0;
+  if (archive_ != nullptr || &parent == this || !parent.StoredRange(index, &offset, &size)) {
+    return false;
+  }
+  switch (parent.source_) {
+    case Source::kMemory:
+      memory_ = {parent.memory_.bytes + offset, size, 0};
+      return Open(Source::kMemory, &memory_, MemoryZipIo(), password);
+    case Source::kPacked:
+      packed_ = {parent.packed_.view, parent.packed_.offset + offset, size, 0};
+      return Open(Source::kPacked, &packed_, PackedZipIo(), password);
+    case Source::kFile:
+      path_ = parent.path_;
+      file_ = {path_.c_str(), parent.file_.offset + offset, size};
+      return Open(Source::kFile, &file_, FileRangeZipIo(), password);
+    case Source::kNone:
+      break;
+  }
+  return false;
+}
+
+bool XZip::StoredRange(int index, uint64_t* offset, uint64_t* size) {
+  unz_file_info64 info;
+  if (!GoTo(index, &info, nullptr) || (info.flag & kEncryptedFlag) != 0 ||
+      info.compression_method != 0 || info.compressed_size != info.uncompressed_size) {
+    return false;
+  }
+  // Opened raw, the entry is positioned at its first byte of data.
+  if (unzOpenCurrentFile2(archive_, nullptr, nullptr, 1) != UNZ_OK) return false;
+  *offset = unzGetCurrentFileZStreamPos64(archive_);
+  *size = info.uncompressed_size;
+  unzCloseCurrentFile(archive_);
+  return *offset <= archiveSize_ && *size <= archiveSize_ - *offset;
+}
+
+bool XZip::Open(Source kind, const void* source, const zlib_filefunc64_def& io,
+                const char* password) {
+  source_ = kind;
+  archiveSize_ = kind == Source::kMemory   ? memory_.size
+                 : kind == Source::kPacked ? packed_.size
+                                           : file_.size;
   zlib_filefunc64_def callbacks = io;
   archive_ = unzOpen2_64(source, &callbacks);
-  if (archive_ == nullptr) return false;
+  if (archive_ == nullptr) {
+    Close();
+    return false;
+  }
   // Record where every entry is, so entries can be reached by index directly. A directory that
   // cannot be walked to its end is a damaged archive.
   unz_global_info64 global;
@@ -100,7 +154,11 @@ bool XZip::Open(const void* source, const zlib_filefunc64_def& io, const char* p
 bool XZip::Close() {
   bool closed = archive_ == nullptr || unzClose(archive_) == UNZ_OK;
   archive_ = nullptr;
+  source_ = Source::kNone;
   memory_ = {};
+  packed_ = {};
+  file_ = {};
+  path_.clear();
   archiveSize_ = 0;
   entries_.clear();
   password_.clear();

@@ -11,6 +11,7 @@
 #include "support/zip_io.h"
 
 class IEntrySink;
+class PackedView;
 class XData;
 
 // Read access to one zip archive at a time, opened from memory or from a file: entries are
@@ -34,6 +35,16 @@ class XZip {
   // already open, bytes is null or they are not a readable archive.
   bool OpenMemory(const void* bytes, uint32_t length, const char* password);
   bool OpenFile(const char16_t* path, const char* password);
+  // The archive that is a packed container's payload, read in place through view, which stays
+  // the caller's until Close.
+  bool OpenPacked(const PackedView& view, const char* password);
+  // The archive stored whole as entry index of parent, read in place from parent's own source
+  // (its memory, container or file) without a copy. Only an entry stored in the clear and
+  // uncompressed can be read so; the entries of the archive inside are read with the same
+  // refusals as any (an entry in the clear among them is refused), so nothing it installs can
+  // come from outside the packaging. parent must stay open and unchanged until Close, and it
+  // is used only now, on this thread.
+  bool OpenNested(XZip& parent, int index, const char* password);
   // True when nothing was open or the archive closed cleanly; closed afterwards in every case.
   bool Close();
 
@@ -66,7 +77,12 @@ class XZip {
   static const char* GetArchivePassword();
 
  private:
-  bool Open(const void* source, const zlib_filefunc64_def& io, const char* password);
+  // Where an open archive's bytes are, so that one stored inside it can be read from there too.
+  enum class Source { kNone, kMemory, kPacked, kFile };
+
+  bool Open(Source kind, const void* source, const zlib_filefunc64_def& io, const char* password);
+  // Where the data of a stored, uncompressed entry in the clear lies in this archive's source.
+  bool StoredRange(int index, uint64_t* offset, uint64_t* size);
   // Makes the entry current and reads its information; false for a bad index.
   bool GoTo(int index, unz_file_info64* info, std::string* rawName);
   // Makes the entry current and opens it for reading when it is encrypted and claims no more
@@ -78,7 +94,11 @@ class XZip {
   bool ReadCurrentEntry(uint32_t size, uint32_t firstCapacity, XData* data);
 
   unzFile archive_ = nullptr;            // null when closed
+  Source source_ = Source::kNone;
   ZipMemory memory_;                     // the source of an archive opened from memory
+  ZipPackedRange packed_;                // ... from a packed container
+  ZipFileRange file_;                    // ... from a file
+  std::u16string path_;                  // file_'s path
   uint64_t archiveSize_ = 0;             // bytes of the open archive
   std::vector<unz64_file_pos> entries_;  // where each entry's record is, by index
   std::string password_;

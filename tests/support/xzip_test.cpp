@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "support/entry_sink.h"
+#include "support/packed_container.h"
+#include "support/packed_view.h"
 #include "support/xdata.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/zip_builder.h"
@@ -409,6 +412,102 @@ TEST(XZip, ReadsAnEntryAboveFourGigabytesInPieces) {
   EXPECT_EQ(whole.Data(), nullptr);
   ASSERT_TRUE(zip.ReadItem(1, &whole));
   EXPECT_EQ(Content(whole), "after the zeros");
+}
+
+// A payload holding the client archive stored whole and in the clear, as its only container:
+// the payload in memory, sealed as a packed container, and as a file.
+struct NestedPayload {
+  std::string client = BuildZip(SampleEntries(), Password());
+  std::string payload = BuildZip({{"theme.txt", Text(500)},
+                                  {"app.zip", client, false, true, false, false},
+                                  {"deflated.zip", client},
+                                  {"encrypted.zip", client, false, true, true, false},
+                                  {"last.txt", "after the archive"}},
+                                 Password());
+  std::vector<uint8_t> container;
+  TempFolder folder;
+
+  NestedPayload() {
+    container.resize(payload.size() + kContainerHeaderSize);
+    std::copy(payload.begin(), payload.end(), container.begin() + kContainerHeaderSize);
+    container.resize(SealContainer(container.data(), static_cast<uint32_t>(payload.size())));
+    WriteBytes(folder.Path() / "setup.zip", payload);
+  }
+};
+
+// The nested archive opens where it lies in its payload, from memory, from a packed container
+// read in place and from a file, and reads as the archive itself; reading it does not disturb
+// the payload, which reads on.
+TEST(XZip, OpensAStoredArchiveWhereItLies) {
+  NestedPayload built;
+  PackedView view;
+  ASSERT_TRUE(view.Open(built.container.data(), static_cast<uint32_t>(built.container.size())));
+  ASSERT_TRUE(view.Verify());
+  for (const char* source : {"memory", "container", "file"}) {
+    SCOPED_TRACE(source);
+    XZip payload;
+    const std::string kind = source;
+    ASSERT_TRUE(kind == "memory"
+                    ? payload.OpenMemory(built.payload.data(),
+                                         static_cast<uint32_t>(built.payload.size()), Password())
+                : kind == "container"
+                    ? payload.OpenPacked(view, Password())
+                    : payload.OpenFile(built.folder.File(u"setup.zip").c_str(), Password()));
+    const int index = payload.Find(u"app.zip", nullptr);
+    ASSERT_EQ(index, 1);
+    XZip nested;
+    ASSERT_TRUE(nested.OpenNested(payload, index, Password()));
+    EXPECT_FALSE(nested.OpenNested(payload, index, Password()));  // one at a time
+    const std::vector<ZipEntrySpec>& entries = SampleEntries();
+    ASSERT_EQ(nested.GetCount(), static_cast<int>(entries.size()));
+    for (int i = 0; i < nested.GetCount(); ++i) {
+      SCOPED_TRACE(entries[i].name);
+      PieceSink sink;
+      ASSERT_TRUE(nested.ReadItemTo(i, sink));
+      EXPECT_TRUE(sink.Content() == entries[i].content);
+    }
+    XData last;
+    ASSERT_TRUE(payload.ReadByName(u"last.txt", &last));
+    EXPECT_EQ(Content(last), "after the archive");
+
+    // Nested once more, from the nested one's own source: an entry that is no archive.
+    XZip deeper;
+    EXPECT_FALSE(deeper.OpenNested(nested, nested.Find(u"stored.bin", nullptr), Password()));
+    EXPECT_EQ(deeper.GetCount(), 0);
+  }
+}
+
+// Only an entry stored whole in the clear lies as it is in its payload: a deflated or encrypted
+// one must be read out (ReadItem), and a bad index or a closed parent opens nothing. The clear
+// entry is no way around the rule that installed entries are encrypted: the archive inside is
+// read with the same refusals.
+TEST(XZip, OpensInPlaceOnlyWhatIsStoredInTheClear) {
+  NestedPayload built;
+  XZip payload;
+  ASSERT_TRUE(payload.OpenMemory(built.payload.data(), static_cast<uint32_t>(built.payload.size()),
+                                 Password()));
+  for (const char16_t* name : {u"deflated.zip", u"encrypted.zip", u"theme.txt"}) {
+    XZip nested;
+    EXPECT_FALSE(nested.OpenNested(payload, payload.Find(name, nullptr), Password()));
+    EXPECT_EQ(nested.GetCount(), 0);
+  }
+  XZip nested;
+  EXPECT_FALSE(nested.OpenNested(payload, -1, Password()));
+  EXPECT_FALSE(nested.OpenNested(payload, payload.GetCount(), Password()));
+  EXPECT_FALSE(nested.OpenNested(nested, 0, Password()));
+  XZip closed;
+  EXPECT_FALSE(nested.OpenNested(closed, 0, Password()));
+
+  // In the clear inside, stored in the clear outside: opened, and its entry refused.
+  const std::string plain = BuildZip({{"plain.txt", "no encryption", false, true, false}}, "");
+  const std::string outer = BuildZip({{"app.zip", plain, false, true, false, false}}, Password());
+  XZip holder;
+  ASSERT_TRUE(holder.OpenMemory(outer.data(), static_cast<uint32_t>(outer.size()), Password()));
+  ASSERT_TRUE(nested.OpenNested(holder, 0, Password()));
+  PieceSink sink;
+  EXPECT_FALSE(nested.ReadItemTo(0, sink));
+  XData data;
+  EXPECT_FALSE(nested.ReadItem(0, &data));
 }
 
 TEST(XZip, DecodesNamesByTheirLanguageEncodingFlag) {

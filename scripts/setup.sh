@@ -10,7 +10,7 @@ PACKAGES=(
   zlib1g-dev libminizip-dev libpng-dev libjpeg-dev libgtest-dev libgmock-dev googletest
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine64 xvfb xauth xdotool
-  unzip curl imagemagick
+  unzip curl imagemagick nsis openbox
   python3-pil python3-xlib fonts-wqy-microhei
 )
 

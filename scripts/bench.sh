@@ -24,6 +24,7 @@ for tool in unzip md5sum curl convert xdotool makensis openbox; do
   fi
 done
 build/native/bin/zip_md5_bench build/bench
+build/native/bin/extraction_bench build/bench/extraction
 build/native/bin/image_decode_bench samples/skin
 
 source scripts/wine-env.sh

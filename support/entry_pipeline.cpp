@@ -90,7 +90,8 @@ EntryPipeline::~EntryPipeline() {
     std::lock_guard<std::mutex> hold(lock_);
     stopping_.store(true);
   }
-  changed_.notify_all();
+  pieceReady_.notify_all();
+  for (const std::unique_ptr<Worker>& worker : workers_) worker->spaceFreed.notify_all();
   for (std::thread& thread : threads_) thread.join();
 }
 
@@ -118,7 +119,9 @@ EntryPipeline::Piece* EntryPipeline::AcquirePiece(Worker& worker, int item, bool
   for (;;) {
     if (Stopping() || (!last && abandoned_.load() == item)) return nullptr;
     if (worker.ready < worker.ring.size()) break;
-    changed_.wait_for(hold, kStopPoll);
+    worker.waiting = true;
+    worker.spaceFreed.wait_for(hold, kStopPoll);
+    worker.waiting = false;
   }
   Piece& piece = worker.ring[(worker.head + worker.ready) % worker.ring.size()];
   piece.length = 0;
@@ -129,11 +132,9 @@ EntryPipeline::Piece* EntryPipeline::AcquirePiece(Worker& worker, int item, bool
 }
 
 void EntryPipeline::Publish(Worker& worker) {
-  {
-    std::lock_guard<std::mutex> hold(lock_);
-    ++worker.ready;
-  }
-  changed_.notify_all();
+  std::lock_guard<std::mutex> hold(lock_);
+  ++worker.ready;
+  if (writerWaiting_) pieceReady_.notify_one();
 }
 
 EntryPipeline::Worker* EntryPipeline::HolderOf(int item) {
@@ -155,7 +156,9 @@ EntryResult EntryPipeline::WriteNext(IEntrySink& sink) {
     // Once the item's first piece is out, its worker hands on nothing else until its last.
     if (worker == nullptr) worker = HolderOf(item);
     if (worker == nullptr || worker->ready == 0) {
-      changed_.wait_for(hold, kStopPoll);
+      writerWaiting_ = true;
+      pieceReady_.wait_for(hold, kStopPoll);
+      writerWaiting_ = false;
       continue;
     }
     Piece& piece = worker->ring[worker->head];
@@ -169,9 +172,11 @@ EntryResult EntryPipeline::WriteNext(IEntrySink& sink) {
     hold.lock();
     worker->head = (worker->head + 1) % worker->ring.size();
     --worker->ready;
-    hold.unlock();
-    changed_.notify_all();
+    // A waiting worker is woken once half its ring is free, not for every piece: each wake costs
+    // a round trip through the system, which under Wine weighs more than the piece.
+    if (worker->waiting && 2 * worker->ready <= worker->ring.size()) {
+      worker->spaceFreed.notify_one();
+    }
     if (last) return taken && read ? EntryResult::kRead : EntryResult::kFailed;
-    hold.lock();
   }
 }

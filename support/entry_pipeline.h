@@ -72,6 +72,8 @@ class EntryPipeline {
     std::vector<Piece> ring;
     size_t head = 0;
     size_t ready = 0;
+    bool waiting = false;  // for a free piece, on spaceFreed
+    std::condition_variable spaceFreed;
   };
   class WorkerSink;
 
@@ -92,7 +94,9 @@ class EntryPipeline {
   std::atomic<int> nextToRead_{0};  // the next item a worker takes
   std::atomic<int> abandoned_{-1};  // an item the writer gave up on
   int nextToWrite_ = 0;             // the writer's own
+  // Guards the rings and the waiting flags; each side is woken only when the other waits.
   std::mutex lock_;
-  std::condition_variable changed_;
+  std::condition_variable pieceReady_;  // the writer waits on it
+  bool writerWaiting_ = false;
   std::atomic<bool> stopping_{false};  // the pipeline is being destroyed
 };

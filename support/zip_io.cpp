@@ -12,9 +12,11 @@ namespace {
 // Both sources report failures of seek as -1 and of everything else as short counts, as
 // minizip expects.
 
-voidpf ZCALLBACK MemoryOpen(voidpf, const void* memory, int mode) {
+// Bytes in memory and packed ranges are read through the caller's own structure: opening one
+// hands it on as the stream.
+voidpf ZCALLBACK OpenInPlace(voidpf, const void* source, int mode) {
   if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
-  return const_cast<void*>(memory);
+  return const_cast<void*>(source);
 }
 
 uLong ZCALLBACK MemoryRead(voidpf, voidpf stream, void* buffer, uLong size) {
@@ -60,11 +62,6 @@ long ZCALLBACK MemorySeek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
 
 int ZCALLBACK MemoryClose(voidpf, voidpf) { return 0; }
 int ZCALLBACK MemoryError(voidpf, voidpf) { return 0; }
-
-voidpf ZCALLBACK PackedOpen(voidpf, const void* range, int mode) {
-  if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
-  return const_cast<void*>(range);
-}
 
 uLong ZCALLBACK PackedRead(voidpf, voidpf stream, void* buffer, uLong size) {
   auto* range = static_cast<ZipPackedRange*>(stream);
@@ -215,13 +212,13 @@ int ZCALLBACK FileError(voidpf, voidpf stream) {
 }  // namespace
 
 zlib_filefunc64_def MemoryZipIo() {
-  return {MemoryOpen, MemoryRead,  MemoryWrite, MemoryTell,
-          MemorySeek, MemoryClose, MemoryError, nullptr};
+  return {OpenInPlace, MemoryRead,  MemoryWrite, MemoryTell,
+          MemorySeek,  MemoryClose, MemoryError, nullptr};
 }
 
 zlib_filefunc64_def PackedZipIo() {
-  return {PackedOpen, PackedRead,  MemoryWrite, PackedTell,
-          PackedSeek, MemoryClose, MemoryError, nullptr};
+  return {OpenInPlace, PackedRead,  MemoryWrite, PackedTell,
+          PackedSeek,  MemoryClose, MemoryError, nullptr};
 }
 
 zlib_filefunc64_def FileRangeZipIo() {

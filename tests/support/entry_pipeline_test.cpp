@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/helpers/collecting_sink.h"
+
 namespace {
 
 // Item i's content: its size and bytes follow from i alone, so any worker makes the same.
@@ -56,28 +58,6 @@ class EndlessSource : public IEntrySource {
 
  private:
   std::atomic<long>* given_;
-};
-
-// Keeps what it is given, and refuses from a chosen piece on.
-class CollectingSink : public IEntrySink {
- public:
-  explicit CollectingSink(size_t largestPiece, int refuseAt = -1)
-      : largestPiece_(largestPiece), refuseAt_(refuseAt) {}
-  bool Put(const uint8_t* bytes, size_t count) override {
-    EXPECT_GT(count, 0u);
-    EXPECT_LE(count, largestPiece_);
-    if (pieces_++ == refuseAt_) return false;
-    content_.append(reinterpret_cast<const char*>(bytes), count);
-    return true;
-  }
-  const std::string& Content() const { return content_; }
-  int Pieces() const { return pieces_; }
-
- private:
-  size_t largestPiece_;
-  int refuseAt_;
-  int pieces_ = 0;
-  std::string content_;
 };
 
 std::vector<std::unique_ptr<IEntrySource>> ScriptedSources(int workers, std::vector<int> failing,

@@ -10,6 +10,7 @@
 #include "support/packed_container.h"
 #include "support/packed_view.h"
 #include "support/xdata.h"
+#include "tests/helpers/collecting_sink.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/zip_builder.h"
 
@@ -267,24 +268,10 @@ TEST(XZip, SizesAreBoundByWhatTheEntrysBytesHold) {
   }
 }
 
-// Keeps every piece it is given, and refuses the one it is told to.
-class PieceSink : public IEntrySink {
+// Pieces as ReadItemTo hands them.
+class PieceSink : public CollectingSink {
  public:
-  explicit PieceSink(int refuseAt = -1) : refuseAt_(refuseAt) {}
-  bool Put(const uint8_t* bytes, size_t count) override {
-    EXPECT_GT(count, 0u);
-    EXPECT_LE(count, XZip::kPieceSize);
-    if (pieces_++ == refuseAt_) return false;
-    content_.append(reinterpret_cast<const char*>(bytes), count);
-    return true;
-  }
-  const std::string& Content() const { return content_; }
-  int Pieces() const { return pieces_; }
-
- private:
-  int refuseAt_;
-  int pieces_ = 0;
-  std::string content_;
+  explicit PieceSink(int refuseAt = -1) : CollectingSink(XZip::kPieceSize, refuseAt) {}
 };
 
 // Read in pieces, every entry arrives whole and in order, in pieces of at most kPieceSize, from

@@ -6,25 +6,26 @@
 # then, under Wine, Download of a 20 MB document into memory and CFileDownload of a 50 MB file
 # into a staging file, with and without its MD5 check (and its peak memory), from the tests' HTTP
 # server on 127.0.0.1 beside curl fetching the same URLs, one full recomposition of the install
-# window's elements over a 600 x 400 frame from the sample skin
-# (beside convert reading and composing the same images at the same places), and the
-# archive-mode install of a 2,000-file client by the install flow beside unzip extracting the very
-# archive it installs from, and beside it the same install by setup.exe through its window in
-# silent mode; and the time from starting setup.exe to its window's first frame on the screen
-# beside a plain Win32 window started the same way.
+# window's elements over a 600 x 400 frame from the sample skin (beside convert reading and
+# composing the same images at the same places), and the time from starting setup.exe to its
+# window's first frame on the screen beside a plain Win32 window started the same way; and the
+# archive-mode install of generated clients by install_headless.exe and by setup.exe silent
+# through its window, beside an NSIS installer doing the same work and unzip extracting the very
+# archive they install from, interleaved, with a window manager (tests/bench/install_peers.py).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The window figures need a display: a virtual one unless there is a real one.
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" scripts/bench.sh "$@"
 fi
-for tool in unzip md5sum curl convert xdotool; do
+for tool in unzip md5sum curl convert xdotool makensis openbox; do
   if ! command -v "$tool" >/dev/null; then
     echo "bench: '$tool' not found (make setup installs it)" >&2
     exit 1
   fi
 done
 build/native/bin/zip_md5_bench build/bench
+build/native/bin/extraction_bench build/bench/extraction
 build/native/bin/image_decode_bench samples/skin
 build/native/bin/image_scale_bench samples/skin
 
@@ -114,31 +115,15 @@ sed 's/^app=.*/app=firstframe;/' samples/config.txt >"$FRAME/config.txt"
   >/dev/null)
 /usr/bin/python3 tests/bench/first_frame_bench.py "$FRAME/setup.exe" "$FRAME/plain_window.exe"
 
-DATA=build/bench/install
-echo "== the install under Wine"
-rm -f "$DATA/install.env"
-# install_headless prints the questions it answers; Wine adds notes that it cannot read the
-# host volume's label. The figures are what matters here.
-"$WINE" build/windows/bin/install_bench.exe "$DATA" 2>&1 | tr -d '\r' |
-  grep -v -e 'FS volume label' -e '^question:' -e '^  answered:' -e '^installed into' -e '^$'
-source "$DATA/install.env"
-
-# Milliseconds of one extraction of the client archive into a fresh folder.
-unzip_once() {
-  rm -rf "$DATA/unzipped"
-  local start end
-  start=$(date +%s%N)
-  unzip -qq -P "$ARCHIVE_PASSWORD" "$DATA/app.zip" -d "$DATA/unzipped"
-  end=$(date +%s%N)
-  echo $(((end - start) / 1000))
+# The archive-mode install beside NSIS and unzip: the 2,000-file client, the client file alone
+# (what the installer itself takes), and with BENCH_LARGE=1 (BENCH_LARGE=1 make bench) a client
+# of about 1 GB, whose first run generates and packs it: minutes.
+peers() {
+  /usr/bin/python3 tests/bench/install_peers.py "$WINE" build/windows/bin "build/bench/$1" "$2" "$3"
 }
-best=""
-for _ in 1 2 3; do
-  us=$(unzip_once)
-  if [ -z "$best" ] || [ "$us" -lt "$best" ]; then best=$us; fi
-done
-awk -v ours="$INSTALL_MS" -v us="$best" 'BEGIN {
-  theirs = us / 1000
-  printf "%-48s %9.1f ms\n", "unzip into a folder, the same archive", theirs
-  printf "%-48s %9.2f\n", "ratio (install / unzip)", ours / theirs
-}'
+peers install small "${BENCH_ROUNDS:-5}"
+"$WINE" build/windows/bin/install_bench.exe pauses | tr -d '\r'
+peers install-tiny tiny 3
+if [ "${BENCH_LARGE:-0}" = 1 ]; then
+  peers install-large large 3
+fi

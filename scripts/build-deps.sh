@@ -18,7 +18,7 @@ STAMP=$PREFIX/.complete
 RECIPE=2 # bump whenever the build steps change, to force a rebuild
 NATIVE_PREFIX=$DEPS/native
 NATIVE_STAMP=$NATIVE_PREFIX/.complete
-NATIVE_RECIPE=1 # the same, for the native minizip
+NATIVE_RECIPE=2 # the same, for the native minizip
 
 die() { echo "build-deps: $*" >&2; exit 1; }
 note() { echo "build-deps: $*"; }
@@ -185,8 +185,11 @@ build_googletest() {
 
 # Debian's own libminizip is built with NOUNCRYPT (reading an encrypted entry fails), and its
 # encryption code reads zlib's CRC table through unsigned long pointers, which on 64-bit Linux
-# step 8 bytes through a table of 4-byte words, so it encrypts wrongly. Build the same source
-# with both fixed, as a static library the native build links instead (-fPIC, so it also links
+# step 8 bytes through a table of 4-byte words, so it encrypts wrongly. Its reader also looks
+# for an entry's zip64 sizes only when the 32-bit field holds (unsigned long)-1, which on 64-bit
+# Linux is 64 bits of ones that no 32-bit field holds, so entries of 4 GB or more read with the
+# wrong size. Build the same source with all three fixed (as Windows, where unsigned long has 32
+# bits, reads it), as a static library the native build links instead (-fPIC, so it also links
 # into position-independent executables).
 build_native_minizip() {
   local version want work=$DEPS/native-work f
@@ -205,7 +208,10 @@ build_native_minizip() {
   sed -i '/^[[:space:]]*#define NOUNCRYPT/d' "$work/src/unzip.c"
   sed -i 's/const unsigned long\* *pcrc_32_tab/const z_crc_t* pcrc_32_tab/g' \
     "$work/src/crypt.h" "$work/src/unzip.c" "$work/src/zip.c"
+  sed -i 's/(ZPOS64_T)(unsigned long)-1/(ZPOS64_T)0xFFFFFFFFu/g' "$work/src/unzip.c"
   ! grep -q '#define NOUNCRYPT' "$work/src/unzip.c" || die "minizip: NOUNCRYPT is still defined"
+  ! grep -q '(ZPOS64_T)(unsigned long)-1' "$work/src/unzip.c" ||
+    die "minizip: the zip64 size marker was not fixed"
   ! grep -q 'unsigned long\* *pcrc_32_tab' "$work/src"/{crypt.h,unzip.c,zip.c} ||
     die "minizip: the CRC table pointer was not fixed"
   for f in ioapi zip unzip; do

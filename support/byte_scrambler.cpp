@@ -31,16 +31,22 @@ bool ScrambleBytes(uint8_t* buffer, uint32_t length, uint32_t key, uint32_t roun
 
 bool UnscrambleBytes(uint8_t* buffer, uint32_t length, uint32_t key, uint32_t rounds) {
   if (buffer == nullptr || length == 0 || rounds == 0) return false;
+  UnscrambleWindow(buffer, length, true, true, key, rounds);
+  return true;
+}
+
+void UnscrambleWindow(uint8_t* window, uint32_t length, bool atStart, bool atEnd, uint32_t key,
+                      uint32_t rounds) {
+  if (window == nullptr || length == 0) return;
   const KeyBytes k(key);
   for (uint32_t round = 0; round < rounds; ++round) {
     for (uint32_t i = 0; i + 1 < length; ++i) {
-      buffer[i] = static_cast<uint8_t>((buffer[i] ^ k.k1) - buffer[i + 1]);
+      window[i] = static_cast<uint8_t>((window[i] ^ k.k1) - window[i + 1]);
     }
-    buffer[length - 1] ^= k.k3;
+    if (atEnd) window[length - 1] ^= k.k3;
     for (uint32_t i = length - 1; i > 0; --i) {
-      buffer[i] = static_cast<uint8_t>((buffer[i] ^ k.k0) - buffer[i - 1]);
+      window[i] = static_cast<uint8_t>((window[i] ^ k.k0) - window[i - 1]);
     }
-    buffer[0] ^= k.k2;
+    if (atStart) window[0] ^= k.k2;
   }
-  return true;
 }

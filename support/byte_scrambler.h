@@ -8,3 +8,13 @@
 bool ScrambleBytes(uint8_t* buffer, uint32_t length, uint32_t key, uint32_t rounds);
 // The exact inverse of ScrambleBytes for the same key and rounds.
 bool UnscrambleBytes(uint8_t* buffer, uint32_t length, uint32_t key, uint32_t rounds);
+
+// Undoes the scrambling of a part of a buffer in place: window holds length consecutive scrambled
+// bytes, the buffer's first among them when atStart and its last when atEnd. While scrambling
+// chains every byte to all before and after it, each round of the inverse takes a byte from its
+// two neighbours alone: after the rounds, every byte of the window holds its plain value but the
+// last `rounds` bytes before an inner edge (an edge that is not the buffer's own), which are
+// left undefined. So any part of a buffer unscrambles from itself and `rounds` bytes of context
+// on either side.
+void UnscrambleWindow(uint8_t* window, uint32_t length, bool atStart, bool atEnd, uint32_t key,
+                      uint32_t rounds);

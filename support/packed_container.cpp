@@ -21,6 +21,17 @@ bool HasContainerMarker(const uint8_t* bytes, uint32_t n) {
   return differentBits <= 1;
 }
 
+bool ReadContainerHeader(const uint8_t* bytes, uint32_t n, uint32_t* length, uint16_t* word) {
+  if (bytes == nullptr || n < kContainerHeaderSize ||
+      std::memcmp(bytes, kMarker, sizeof kMarker) != 0) {
+    return false;
+  }
+  *length = ReadLe32(bytes + 4);
+  *word = static_cast<uint16_t>(bytes[8] | (bytes[9] << 8));
+  // The length field is data: it must fit what was given.
+  return *length != 0 && *length <= n - kContainerHeaderSize;
+}
+
 uint32_t ContainerKey(uint32_t length, uint16_t word) {
   return length + static_cast<uint32_t>(word) * 65536u;
 }
@@ -38,14 +49,11 @@ uint32_t UnpackContainer(uint8_t* destination, uint32_t destinationCapacity, con
     std::memmove(destination, source, sourceLength);
     return sourceLength;
   }
-  if (std::memcmp(source, kMarker, sizeof kMarker) != 0) return 0;  // the marker itself damaged
-  if (sourceLength < kContainerHeaderSize) return 0;
-  uint32_t length = ReadLe32(source + 4);
-  uint16_t word = ReadLe16(source + 8);
-  // The length field is data: it must fit both what was given and where it goes.
-  if (length > sourceLength - kContainerHeaderSize) return 0;
+  // A marker one bit off is a damaged container, refused here.
+  uint32_t length = 0;
+  uint16_t word = 0;
+  if (!ReadContainerHeader(source, sourceLength, &length, &word)) return 0;
   if (static_cast<uint64_t>(length) + kContainerHeaderSize > destinationCapacity) return 0;
-  if (length == 0) return 0;
   std::memmove(destination, source + kContainerHeaderSize, length);
   uint32_t key = ContainerKey(length, word);
   if (!UnscrambleBytes(destination, length, key, ContainerRounds(key))) return 0;

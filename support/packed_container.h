@@ -18,6 +18,11 @@ constexpr uint32_t kContainerHeaderSize = 10;
 // bytes on as content. UnpackContainer refuses the damaged ones.
 bool HasContainerMarker(const uint8_t* bytes, uint32_t n);
 
+// Reads the header of a container: true, with its payload's length L and word W, when the bytes
+// begin with the marker itself (not one bit off) and a payload that is not empty and lies within
+// them. False for anything else, plain data among it.
+bool ReadContainerHeader(const uint8_t* bytes, uint32_t n, uint32_t* length, uint16_t* word);
+
 // The scrambling key and rounds for a payload of length L with word W.
 uint32_t ContainerKey(uint32_t length, uint16_t word);
 uint32_t ContainerRounds(uint32_t key);

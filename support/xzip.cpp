@@ -1,10 +1,13 @@
 #include "support/xzip.h"
 
 #include <cstring>
+#include <new>
 
 #include "support/archive_password.h"
+#include "support/entry_sink.h"
 #include "support/filesystem_path.h"
 #include "support/oem_text.h"
+#include "support/packed_view.h"
 #include "support/utf8.h"
 #include "support/xdata.h"
 
@@ -18,8 +21,9 @@ constexpr int kLongestRawName = 4 * XZip::kNameCapacity;
 
 // The size an entry's header claims is data, bounded by what its bytes can really hold: deflate
 // makes at most 1,032 bytes of one (a 258-byte match coded in two bits), storing one of one, and
-// no entry has more bytes than its archive. Nor may any entry be larger than the largest file an
-// update list describes (sizes there are signed 32-bit).
+// no entry has more bytes than its archive. Nor may an entry read whole be larger than the
+// largest file an update list describes (sizes there are signed 32-bit); read in pieces, it may
+// be as large as zip64 allows.
 constexpr uint64_t kMostInflatedPerByte = 1032;
 constexpr uint64_t kLargestEntry = 0x7FFFFFFF;
 // An entry's buffer starts at what its bytes plausibly inflate to and grows as data arrives, so a
@@ -28,6 +32,12 @@ constexpr uint64_t kFirstReservation = 1 << 20;
 constexpr uint64_t kFirstReservationPerByte = 4;
 // minizip reports a read's count as an int: no piece asks for more than that holds.
 constexpr uint32_t kLargestPiece = 1u << 30;
+
+// True when that many compressed bytes can inflate to size bytes, without overflowing.
+bool CanInflateTo(uint64_t compressed, uint64_t size) {
+  const uint64_t whole = size / kMostInflatedPerByte;
+  return whole < compressed || (whole == compressed && size % kMostInflatedPerByte == 0);
+}
 
 char16_t FoldAscii(char16_t unit) { return unit >= u'A' && unit <= u'Z' ? unit + 32 : unit; }
 
@@ -52,19 +62,72 @@ XZip::~XZip() { Close(); }
 bool XZip::OpenMemory(const void* bytes, uint32_t length, const char* password) {
   if (archive_ != nullptr || bytes == nullptr) return false;
   memory_ = {static_cast<const uint8_t*>(bytes), length, 0};
-  archiveSize_ = length;
-  return Open(&memory_, MemoryZipIo(), password);
+  return Open(Source::kMemory, &memory_, MemoryZipIo(), password);
 }
 
 bool XZip::OpenFile(const char16_t* path, const char* password) {
-  if (archive_ != nullptr || path == nullptr || !GetFileSize(path, &archiveSize_)) return false;
-  return Open(path, FileZipIo(), password);
+  uint64_t size = 0;
+  if (archive_ != nullptr || path == nullptr || !GetFileSize(path, &size)) return false;
+  path_ = path;
+  file_ = {path_.c_str(), 0, size};
+  return Open(Source::kFile, &file_, FileRangeZipIo(), password);
 }
 
-bool XZip::Open(const void* source, const zlib_filefunc64_def& io, const char* password) {
+bool XZip::OpenPacked(const PackedView& view, const char* password) {
+  if (archive_ != nullptr || view.Size() == 0) return false;
+  packed_ = {&view, 0, view.Size(), 0};
+  return Open(Source::kPacked, &packed_, PackedZipIo(), password);
+}
+
+bool XZip::OpenNested(XZip& parent, int index, const char* password) {
+  uint64_t offset = 0;
+  uint64_t size = 0;
+  if (archive_ != nullptr || &parent == this || !parent.StoredRange(index, &offset, &size)) {
+    return false;
+  }
+  switch (parent.source_) {
+    case Source::kMemory:
+      memory_ = {parent.memory_.bytes + offset, size, 0};
+      return Open(Source::kMemory, &memory_, MemoryZipIo(), password);
+    case Source::kPacked:
+      packed_ = {parent.packed_.view, parent.packed_.offset + offset, size, 0};
+      return Open(Source::kPacked, &packed_, PackedZipIo(), password);
+    case Source::kFile:
+      path_ = parent.path_;
+      file_ = {path_.c_str(), parent.file_.offset + offset, size};
+      return Open(Source::kFile, &file_, FileRangeZipIo(), password);
+    case Source::kNone:
+      break;
+  }
+  return false;
+}
+
+bool XZip::StoredRange(int index, uint64_t* offset, uint64_t* size) {
+  unz_file_info64 info;
+  if (!GoTo(index, &info, nullptr) || (info.flag & kEncryptedFlag) != 0 ||
+      info.compression_method != 0 || info.compressed_size != info.uncompressed_size) {
+    return false;
+  }
+  // Opened raw, the entry is positioned at its first byte of data.
+  if (unzOpenCurrentFile2(archive_, nullptr, nullptr, 1) != UNZ_OK) return false;
+  *offset = unzGetCurrentFileZStreamPos64(archive_);
+  *size = info.uncompressed_size;
+  unzCloseCurrentFile(archive_);
+  return *offset <= archiveSize_ && *size <= archiveSize_ - *offset;
+}
+
+bool XZip::Open(Source kind, const void* source, const zlib_filefunc64_def& io,
+                const char* password) {
+  source_ = kind;
+  archiveSize_ = kind == Source::kMemory   ? memory_.size
+                 : kind == Source::kPacked ? packed_.size
+                                           : file_.size;
   zlib_filefunc64_def callbacks = io;
   archive_ = unzOpen2_64(source, &callbacks);
-  if (archive_ == nullptr) return false;
+  if (archive_ == nullptr) {
+    Close();
+    return false;
+  }
   // Record where every entry is, so entries can be reached by index directly. A directory that
   // cannot be walked to its end is a damaged archive.
   unz_global_info64 global;
@@ -91,7 +154,11 @@ bool XZip::Open(const void* source, const zlib_filefunc64_def& io, const char* p
 bool XZip::Close() {
   bool closed = archive_ == nullptr || unzClose(archive_) == UNZ_OK;
   archive_ = nullptr;
+  source_ = Source::kNone;
   memory_ = {};
+  packed_ = {};
+  file_ = {};
+  path_.clear();
   archiveSize_ = 0;
   entries_.clear();
   password_.clear();
@@ -144,19 +211,33 @@ int XZip::Find(const char16_t* name, uint32_t* size) {
   return -1;
 }
 
-bool XZip::ReadItem(int index, XData* data) {
-  if (data == nullptr) return false;
-  unz_file_info64 info = {};
-  bool read = GoTo(index, &info, nullptr);
+bool XZip::GetSize(int index, uint64_t* size) {
+  unz_file_info64 info;
+  if (size == nullptr || !GoTo(index, &info, nullptr)) return false;
+  *size = info.uncompressed_size;
+  return true;
+}
+
+bool XZip::OpenEntry(int index, uint64_t largest, unz_file_info64* info, uint64_t* bytes) {
+  *info = {};
+  if (!GoTo(index, info, nullptr)) return false;
   // The system's archives are encrypted whole: an entry stored in the clear was not put there by
   // its packaging, so it is refused rather than installed.
-  read = read && (info.flag & kEncryptedFlag) != 0;
-  uint64_t bytes = info.compressed_size < archiveSize_ ? info.compressed_size : archiveSize_;
-  uint64_t limit = bytes * kMostInflatedPerByte;
-  if (limit > kLargestEntry) limit = kLargestEntry;
-  read = read && info.uncompressed_size <= limit;
+  if ((info->flag & kEncryptedFlag) == 0) return false;
+  *bytes = info->compressed_size < archiveSize_ ? info->compressed_size : archiveSize_;
+  if (!CanInflateTo(*bytes, info->uncompressed_size) || info->uncompressed_size > largest) {
+    return false;
+  }
   const char* password = hasPassword_ ? password_.c_str() : nullptr;
-  if (read && unzOpenCurrentFilePassword(archive_, password) == UNZ_OK) {
+  return unzOpenCurrentFilePassword(archive_, password) == UNZ_OK;
+}
+
+bool XZip::ReadItem(int index, XData* data) {
+  if (data == nullptr) return false;
+  unz_file_info64 info;
+  uint64_t bytes = 0;
+  bool read = OpenEntry(index, kLargestEntry, &info, &bytes);
+  if (read) {
     uint64_t first = bytes * kFirstReservationPerByte;
     if (first < kFirstReservation) first = kFirstReservation;
     if (first > info.uncompressed_size) first = info.uncompressed_size;
@@ -165,14 +246,29 @@ bool XZip::ReadItem(int index, XData* data) {
     // Closing checks the CRC of all that was read: the one test that catches a wrong password
     // or data that inflated without error into the wrong bytes.
     read = unzCloseCurrentFile(archive_) == UNZ_OK && read;
-  } else {
-    read = false;
   }
   if (!read) {
     data->Free();
     return false;
   }
   return true;
+}
+
+bool XZip::ReadItemTo(int index, IEntrySink& sink) {
+  unz_file_info64 info;
+  uint64_t bytes = 0;
+  if (!OpenEntry(index, UINT64_MAX, &info, &bytes)) return false;
+  if (!piece_) piece_.reset(new (std::nothrow) uint8_t[kPieceSize]);
+  bool read = piece_ != nullptr;
+  uint64_t done = 0;
+  while (read && done < info.uncompressed_size) {
+    const int got = unzReadCurrentFile(archive_, piece_.get(), kPieceSize);
+    read = got > 0 && sink.Put(piece_.get(), static_cast<size_t>(got));
+    done += read ? static_cast<uint64_t>(got) : 0;
+  }
+  // minizip checks the CRC only once every claimed byte was read: an entry whose data ends early
+  // is caught by its count.
+  return unzCloseCurrentFile(archive_) == UNZ_OK && read && done == info.uncompressed_size;
 }
 
 bool XZip::ReadCurrentEntry(uint32_t size, uint32_t firstCapacity, XData* data) {

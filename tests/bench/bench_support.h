@@ -1,6 +1,6 @@
 #pragma once
-// What the benchmarks share: the generated client they unpack and install (2,000 files, about
-// 20 MB) and the timing of a run.
+// What the benchmarks share: the generated clients they unpack and install (2,000 files of about
+// 20 MB, and a large one of about 1 GB) and the timing of a run.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -58,6 +58,41 @@ inline void MakeClientFolder(const std::filesystem::path& folder, size_t textMax
       bytes.resize(std::uniform_int_distribution<size_t>(200, 27000)(random));
       for (char& c : bytes) c = static_cast<char>(random());
       WriteBenchFile(sub / ("data" + std::to_string(i) + ".bin"), bytes);
+    }
+  }
+}
+
+// A large client of kLargeFiles files and about 1 GB: one file of kLargestFile bytes, the others
+// from 16 KB to 4 MB, each made of 64 KB blocks of which three in four are text and one noise,
+// so that it packs to somewhat more than a third of its size, as programs and libraries do.
+constexpr int kLargeFiles = 300;
+constexpr size_t kLargestFile = 400u << 20;
+
+inline void MakeLargeClientFolder(const std::filesystem::path& folder) {
+  constexpr size_t kBlock = 64 << 10;
+  constexpr size_t kSource = 1 << 20;  // blocks are slices of these, beyond deflate's window
+  static const char* const kWords[] = {"module", "import",  "export", "section", "symbol",
+                                       "thread", "handle",  "buffer", "render",  "texture",
+                                       "shader", "network", "player", "session", "config"};
+  std::mt19937_64 random(23);
+  std::string text;
+  while (text.size() < kSource + kBlock) {
+    text += kWords[random() % 15];
+    text += random() % 7 == 0 ? "\r\n" : " ";
+  }
+  std::string noise(kSource + kBlock, '\0');
+  for (char& c : noise) c = static_cast<char>(random());
+  std::filesystem::remove_all(folder);
+  for (int i = 0; i < kLargeFiles; ++i) {
+    std::filesystem::path sub = folder / ("lib" + std::to_string(i % 12));
+    std::filesystem::create_directories(sub);
+    const size_t size =
+        i == 0 ? kLargestFile : std::uniform_int_distribution<size_t>(16 << 10, 4 << 20)(random);
+    std::ofstream file(sub / ("module" + std::to_string(i) + ".dll"), std::ios::binary);
+    for (size_t done = 0; done < size; done += kBlock) {
+      const std::string& source = random() % 4 == 0 ? noise : text;
+      const size_t n = std::min(kBlock, size - done);
+      file.write(source.data() + random() % kSource, static_cast<std::streamsize>(n));
     }
   }
 }

@@ -1,9 +1,11 @@
 // The packed container, as every reader of the "app" and "tail" resources and of record files
-// unpacks it.
+// unpacks it, and as PackedView reads it in place: both accept the same containers and read the
+// same payload.
 #include <cstring>
 #include <vector>
 
 #include "support/packed_container.h"
+#include "support/packed_view.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -16,7 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               "bytes without the marker come out unchanged");
     return 0;
   }
+  PackedView view;
+  const bool verified = view.Open(data, n) && view.Verify();
+  FuzzCheck(verified == (unpacked != 0), "read in place, a container is accepted as unpacked");
   if (unpacked == 0) return 0;
+  std::vector<uint8_t> inPlace(unpacked);
+  FuzzCheck(view.Read(0, inPlace.data(), unpacked) &&
+                std::memcmp(inPlace.data(), out.data(), unpacked) == 0,
+            "read in place, the payload is what unpacking gives");
   // A container is accepted only when it is exactly what packing its payload writes: the marker,
   // the length, the payload's word and the payload scrambled with them.
   std::vector<uint8_t> repacked(unpacked + kContainerHeaderSize);

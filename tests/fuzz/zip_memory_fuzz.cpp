@@ -1,16 +1,29 @@
 // Zip archives read from memory with the archive password: the payload archive and the client
-// archive nested in it.
+// archive nested in it, read out whole or in pieces, or opened where it lies.
+#include <cstring>
+#include <string>
+
+#include "support/entry_sink.h"
 #include "support/xdata.h"
 #include "support/xzip.h"
 #include "tests/fuzz/fuzz_check.h"
 
+namespace {
+
 // Enough entries to reach every path of the reader without spending the run on one input.
 constexpr int kMostEntries = 64;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > UINT32_MAX) return 0;
-  XZip zip;
-  if (!zip.OpenMemory(data, static_cast<uint32_t>(size), XZip::GetArchivePassword())) return 0;
+class CollectingSink : public IEntrySink {
+ public:
+  bool Put(const uint8_t* bytes, size_t count) override {
+    FuzzCheck(count > 0 && count <= XZip::kPieceSize, "pieces are never empty nor too large");
+    content.append(reinterpret_cast<const char*>(bytes), count);
+    return true;
+  }
+  std::string content;
+};
+
+void ReadEntries(XZip& zip, int depth) {
   for (int i = 0; i < zip.GetCount() && i < kMostEntries; ++i) {
     char16_t name[XZip::kNameCapacity];
     if (zip.GetName(i, name)) {
@@ -19,8 +32,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     zip.IsFolder(i);
     XData entry;
-    if (!zip.ReadItem(i, &entry)) FuzzCheck(entry.Data() == nullptr, "a failed read keeps nothing");
+    const bool whole = zip.ReadItem(i, &entry);
+    if (!whole) FuzzCheck(entry.Data() == nullptr, "a failed read keeps nothing");
+    // Small as fuzzed archives are, no entry can claim the 2 GB only pieces may read.
+    CollectingSink pieces;
+    FuzzCheck(zip.ReadItemTo(i, pieces) == whole, "read in pieces, an entry reads as whole");
+    if (whole) {
+      FuzzCheck(pieces.content.size() == entry.Length() &&
+                    (entry.Length() == 0 ||
+                     std::memcmp(pieces.content.data(), entry.Data(), entry.Length()) == 0),
+                "read in pieces, an entry has the same bytes");
+    }
+    XZip nested;
+    if (depth < 2 && nested.OpenNested(zip, i, XZip::GetArchivePassword())) {
+      ReadEntries(nested, depth + 1);
+    }
   }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > UINT32_MAX) return 0;
+  XZip zip;
+  if (!zip.OpenMemory(data, static_cast<uint32_t>(size), XZip::GetArchivePassword())) return 0;
+  ReadEntries(zip, 0);
   FuzzCheck(zip.Close(), "an opened archive closes");
   return 0;
 }

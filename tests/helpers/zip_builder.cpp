@@ -37,6 +37,76 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries, const char* passw
 
 namespace {
 
+constexpr size_t kZeroChunk = 1 << 20;
+
+// Deflates one chunk of zeros with a full flush. A full flush resets the compressor, so every
+// chunk after the first deflates to the same bytes as the one before.
+std::string DeflateZeroChunk(z_stream& stream, const std::string& zeros) {
+  std::string out(kZeroChunk, '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.data()));
+  stream.avail_in = static_cast<uInt>(zeros.size());
+  stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int flush = zeros.empty() ? Z_FINISH : Z_FULL_FLUSH;
+  if (deflate(&stream, flush) != (flush == Z_FINISH ? Z_STREAM_END : Z_OK)) return "";
+  out.resize(out.size() - stream.avail_out);
+  return out;
+}
+
+}  // namespace
+
+std::string BuildZerosZip(uint64_t size, const char* password) {
+  if (size == 0 || size % kZeroChunk != 0) return "";
+  const std::string zeros(kZeroChunk, '\0');
+  z_stream stream = {};
+  if (deflateInit2(&stream, 9, Z_DEFLATED, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY) != Z_OK) {
+    return "";
+  }
+  const std::string first = DeflateZeroChunk(stream, zeros);
+  const std::string repeated = DeflateZeroChunk(stream, zeros);
+  const bool steady = DeflateZeroChunk(stream, zeros) == repeated;
+  const std::string end = DeflateZeroChunk(stream, "");
+  deflateEnd(&stream);
+  if (!steady || first.empty() || repeated.empty() || end.empty()) return "";
+
+  const uLong chunkCrc = crc32(0, reinterpret_cast<const Bytef*>(zeros.data()), kZeroChunk);
+  uLong crc = 0;
+  for (uint64_t done = 0; done < size; done += kZeroChunk) {
+    crc = crc32_combine(crc, chunkCrc, kZeroChunk);
+  }
+  TempFolder folder;
+  std::u16string path = folder.File(u"zeros.zip");
+  zlib_filefunc64_def io = FileZipIo();
+  zipFile zip = zipOpen2_64(path.c_str(), APPEND_STATUS_CREATE, nullptr, &io);
+  if (zip == nullptr) return "";
+  zip_fileinfo info = {};
+  // Written raw (the deflated bytes as they are), with the zip64 sizes such an entry needs.
+  bool written = zipOpenNewFileInZip4_64(zip, "zeros.bin", &info, nullptr, 0, nullptr, 0, nullptr,
+                                         Z_DEFLATED, 9, 1, -MAX_WBITS, DEF_MEM_LEVEL,
+                                         Z_DEFAULT_STRATEGY, password, crc, 0, 0x800, 1) == ZIP_OK;
+  const auto put = [&](const std::string& bytes) {
+    written = written &&
+              zipWriteInFileInZip(zip, bytes.data(), static_cast<unsigned>(bytes.size())) == ZIP_OK;
+  };
+  put(first);
+  for (uint64_t done = kZeroChunk; done < size; done += kZeroChunk) put(repeated);
+  put(end);
+  written = zipCloseFileInZipRaw64(zip, size, crc) == ZIP_OK && written;
+  const std::string after = "after the zeros";
+  const uLong afterCrc = crc32(0, reinterpret_cast<const Bytef*>(after.data()),
+                               static_cast<uInt>(after.size()));
+  written = written &&
+            zipOpenNewFileInZip4_64(zip, "after.txt", &info, nullptr, 0, nullptr, 0, nullptr,
+                                    Z_DEFLATED, 6, 0, -MAX_WBITS, DEF_MEM_LEVEL,
+                                    Z_DEFAULT_STRATEGY, password, afterCrc, 0, 0x800, 0) == ZIP_OK;
+  put(after);
+  written = zipCloseFileInZip(zip) == ZIP_OK && written;
+  written = zipClose(zip, nullptr) == ZIP_OK && written;
+  return written ? ReadBytes(folder.Path() / "zeros.zip") : "";
+}
+
+namespace {
+
 uint32_t ReadLittleEndian(const std::string& bytes, size_t at, int n) {
   uint32_t value = 0;
   for (int i = n - 1; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(bytes[at + i]);

@@ -18,6 +18,11 @@ struct ZipEntrySpec {
 // The bytes of an archive holding the entries in order.
 std::string BuildZip(const std::vector<ZipEntrySpec>& entries, const char* password);
 
+// The bytes of an archive of two entries: "zeros.bin", size zero bytes deflated in zip64 form,
+// and "after.txt" after it, both encrypted with password. size must be a whole number of MB; the
+// archive is about a thousandth of it. Empty when it cannot be built.
+std::string BuildZerosZip(uint64_t size, const char* password);
+
 // The offset of the first byte of an entry's data (after its local header and, when encrypted,
 // inside its 12-byte encryption header), found from the archive's central directory.
 size_t EntryDataOffset(const std::string& archive, int index);

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "support/entry_sink.h"
+#include "support/packed_container.h"
+#include "support/packed_view.h"
 #include "support/xdata.h"
+#include "tests/helpers/collecting_sink.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/zip_builder.h"
 
@@ -261,6 +266,235 @@ TEST(XZip, SizesAreBoundByWhatTheEntrysBytesHold) {
     ASSERT_TRUE(zip.ReadItem(1, &next));
     EXPECT_EQ(Content(next), Text(100));
   }
+}
+
+// Pieces as ReadItemTo hands them.
+class PieceSink : public CollectingSink {
+ public:
+  explicit PieceSink(int refuseAt = -1) : CollectingSink(XZip::kPieceSize, refuseAt) {}
+};
+
+// Read in pieces, every entry arrives whole and in order, in pieces of at most kPieceSize, from
+// memory and from a file, whatever its size against the piece's.
+TEST(XZip, ReadsEntriesInPiecesIntoASink) {
+  const size_t piece = XZip::kPieceSize;
+  const std::vector<ZipEntrySpec> entries = {
+      {"text.txt", Text(3 * piece + 17)},
+      {"noise.bin", Noise(2 * piece + 1, 5)},
+      {"stored.bin", Noise(piece + 3, 6), false, true, true, false},
+      {"one-piece.bin", Noise(piece, 7)},
+      {"empty.txt", ""},
+      {"short.txt", "a few bytes"},
+  };
+  std::string archive = BuildZip(entries, Password());
+  TempFolder folder;
+  WriteBytes(folder.Path() / "pieces.zip", archive);
+  for (bool fromFile : {false, true}) {
+    SCOPED_TRACE(fromFile ? "file" : "memory");
+    XZip zip;
+    ASSERT_TRUE(fromFile ? zip.OpenFile(folder.File(u"pieces.zip").c_str(), Password())
+                         : zip.OpenMemory(archive.data(), static_cast<uint32_t>(archive.size()),
+                                          Password()));
+    for (int i = 0; i < zip.GetCount(); ++i) {
+      SCOPED_TRACE(entries[i].name);
+      PieceSink sink;
+      ASSERT_TRUE(zip.ReadItemTo(i, sink));
+      EXPECT_TRUE(sink.Content() == entries[i].content);
+      EXPECT_EQ(sink.Pieces(), static_cast<int>((entries[i].content.size() + piece - 1) / piece));
+      uint64_t size = 0;
+      ASSERT_TRUE(zip.GetSize(i, &size));
+      EXPECT_EQ(size, entries[i].content.size());
+    }
+    uint64_t size = 5;
+    EXPECT_FALSE(zip.GetSize(zip.GetCount(), &size));
+    EXPECT_EQ(size, 5u);
+    PieceSink sink;
+    EXPECT_FALSE(zip.ReadItemTo(-1, sink));
+    EXPECT_EQ(sink.Pieces(), 0);
+  }
+}
+
+// A piece read fails where a whole read does, though the sink has by then taken the pieces
+// before the fault: a damaged entry's CRC fails only after its last piece. And a sink that
+// refuses a piece ends the read there.
+TEST(XZip, PieceReadsFailWhereWholeReadsDo) {
+  const size_t piece = XZip::kPieceSize;
+  const std::vector<ZipEntrySpec> entries = {
+      {"noise.bin", Noise(3 * piece, 8)},
+      {"plain.txt", "stored without encryption", false, true, false},
+      {"text.txt", Text(2 * piece)},
+  };
+  const std::string archive = BuildZip(entries, Password());
+  struct Case {
+    const char* name;
+    int entry;
+    const char* password;
+    int damageAt;          // offset into the entry's data to flip, or -1
+    uint32_t claimed;      // 0: as written
+    int refuseAt;          // the sink's refused piece, or -1
+    int piecesAtLeast;     // what the sink was handed before the failure showed
+  };
+  const Case cases[] = {
+      {"damaged near the end", 0, Password(), static_cast<int>(3 * piece - 100), 0, -1, 2},
+      {"wrong password", 0, "WrongPassword", -1, 0, -1, 0},
+      {"stored in the clear", 1, Password(), -1, 0, -1, 0},
+      {"claims a byte less", 0, Password(), -1, static_cast<uint32_t>(3 * piece - 1), -1, 2},
+      {"claims a byte more", 0, Password(), -1, static_cast<uint32_t>(3 * piece + 1), -1, 3},
+      {"sink refuses the second piece", 2, Password(), -1, 0, 1, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string copy = archive;
+    if (c.damageAt >= 0) copy[EntryDataOffset(copy, c.entry) + c.damageAt] ^= 0x5A;
+    if (c.claimed != 0) SetClaimedSize(copy, c.entry, c.claimed);
+    XZip zip;
+    ASSERT_TRUE(zip.OpenMemory(copy.data(), static_cast<uint32_t>(copy.size()), c.password));
+    PieceSink sink(c.refuseAt);
+    EXPECT_FALSE(zip.ReadItemTo(c.entry, sink));
+    EXPECT_GE(sink.Pieces(), c.piecesAtLeast);
+    if (c.refuseAt >= 0) {
+      EXPECT_EQ(sink.Pieces(), c.refuseAt + 1);
+    }
+    // The archive reads on.
+    if (c.password == Password()) {
+      PieceSink next;
+      const int other = c.entry == 2 ? 0 : 2;
+      EXPECT_EQ(zip.ReadItemTo(other, next), c.claimed == 0 || c.entry != other);
+      if (c.damageAt < 0) {
+        EXPECT_TRUE(next.Content() == entries[other].content);
+      }
+    }
+  }
+}
+
+// Beyond 4 GB an entry's sizes are zip64's: read in pieces it arrives whole, its CRC checked,
+// while a whole read still refuses anything above 2 GB.
+TEST(XZip, ReadsAnEntryAboveFourGigabytesInPieces) {
+  const uint64_t size = (4ull << 30) + (1 << 20);
+  const std::string archive = BuildZerosZip(size, Password());
+  ASSERT_FALSE(archive.empty());
+  XZip zip;
+  ASSERT_TRUE(zip.OpenMemory(archive.data(), static_cast<uint32_t>(archive.size()), Password()));
+  uint64_t claimed = 0;
+  ASSERT_TRUE(zip.GetSize(0, &claimed));
+  EXPECT_EQ(claimed, size);
+
+  class CountingSink : public IEntrySink {
+   public:
+    bool Put(const uint8_t* bytes, size_t count) override {
+      // A look at the first and last byte of each piece: the CRC answers for the rest.
+      zeros_ = zeros_ && bytes[0] == 0 && bytes[count - 1] == 0;
+      total_ += count;
+      return true;
+    }
+    uint64_t total_ = 0;
+    bool zeros_ = true;
+  } counted;
+  EXPECT_TRUE(zip.ReadItemTo(0, counted));
+  EXPECT_EQ(counted.total_, size);
+  EXPECT_TRUE(counted.zeros_);
+
+  XData whole;
+  EXPECT_FALSE(zip.ReadItem(0, &whole));
+  EXPECT_EQ(whole.Data(), nullptr);
+  ASSERT_TRUE(zip.ReadItem(1, &whole));
+  EXPECT_EQ(Content(whole), "after the zeros");
+}
+
+// A payload holding the client archive stored whole and in the clear, as its only container:
+// the payload in memory, sealed as a packed container, and as a file.
+struct NestedPayload {
+  std::string client = BuildZip(SampleEntries(), Password());
+  std::string payload = BuildZip({{"theme.txt", Text(500)},
+                                  {"app.zip", client, false, true, false, false},
+                                  {"deflated.zip", client},
+                                  {"encrypted.zip", client, false, true, true, false},
+                                  {"last.txt", "after the archive"}},
+                                 Password());
+  std::vector<uint8_t> container;
+  TempFolder folder;
+
+  NestedPayload() {
+    container.resize(payload.size() + kContainerHeaderSize);
+    std::copy(payload.begin(), payload.end(), container.begin() + kContainerHeaderSize);
+    container.resize(SealContainer(container.data(), static_cast<uint32_t>(payload.size())));
+    WriteBytes(folder.Path() / "setup.zip", payload);
+  }
+};
+
+// The nested archive opens where it lies in its payload, from memory, from a packed container
+// read in place and from a file, and reads as the archive itself; reading it does not disturb
+// the payload, which reads on.
+TEST(XZip, OpensAStoredArchiveWhereItLies) {
+  NestedPayload built;
+  PackedView view;
+  ASSERT_TRUE(view.Open(built.container.data(), static_cast<uint32_t>(built.container.size())));
+  ASSERT_TRUE(view.Verify());
+  for (const char* source : {"memory", "container", "file"}) {
+    SCOPED_TRACE(source);
+    XZip payload;
+    const std::string kind = source;
+    ASSERT_TRUE(kind == "memory"
+                    ? payload.OpenMemory(built.payload.data(),
+                                         static_cast<uint32_t>(built.payload.size()), Password())
+                : kind == "container"
+                    ? payload.OpenPacked(view, Password())
+                    : payload.OpenFile(built.folder.File(u"setup.zip").c_str(), Password()));
+    const int index = payload.Find(u"app.zip", nullptr);
+    ASSERT_EQ(index, 1);
+    XZip nested;
+    ASSERT_TRUE(nested.OpenNested(payload, index, Password()));
+    EXPECT_FALSE(nested.OpenNested(payload, index, Password()));  // one at a time
+    const std::vector<ZipEntrySpec>& entries = SampleEntries();
+    ASSERT_EQ(nested.GetCount(), static_cast<int>(entries.size()));
+    for (int i = 0; i < nested.GetCount(); ++i) {
+      SCOPED_TRACE(entries[i].name);
+      PieceSink sink;
+      ASSERT_TRUE(nested.ReadItemTo(i, sink));
+      EXPECT_TRUE(sink.Content() == entries[i].content);
+    }
+    XData last;
+    ASSERT_TRUE(payload.ReadByName(u"last.txt", &last));
+    EXPECT_EQ(Content(last), "after the archive");
+
+    // Nested once more, from the nested one's own source: an entry that is no archive.
+    XZip deeper;
+    EXPECT_FALSE(deeper.OpenNested(nested, nested.Find(u"stored.bin", nullptr), Password()));
+    EXPECT_EQ(deeper.GetCount(), 0);
+  }
+}
+
+// Only an entry stored whole in the clear lies as it is in its payload: a deflated or encrypted
+// one must be read out (ReadItem), and a bad index or a closed parent opens nothing. The clear
+// entry is no way around the rule that installed entries are encrypted: the archive inside is
+// read with the same refusals.
+TEST(XZip, OpensInPlaceOnlyWhatIsStoredInTheClear) {
+  NestedPayload built;
+  XZip payload;
+  ASSERT_TRUE(payload.OpenMemory(built.payload.data(), static_cast<uint32_t>(built.payload.size()),
+                                 Password()));
+  for (const char16_t* name : {u"deflated.zip", u"encrypted.zip", u"theme.txt"}) {
+    XZip nested;
+    EXPECT_FALSE(nested.OpenNested(payload, payload.Find(name, nullptr), Password()));
+    EXPECT_EQ(nested.GetCount(), 0);
+  }
+  XZip nested;
+  EXPECT_FALSE(nested.OpenNested(payload, -1, Password()));
+  EXPECT_FALSE(nested.OpenNested(payload, payload.GetCount(), Password()));
+  EXPECT_FALSE(nested.OpenNested(nested, 0, Password()));
+  XZip closed;
+  EXPECT_FALSE(nested.OpenNested(closed, 0, Password()));
+
+  // In the clear inside, stored in the clear outside: opened, and its entry refused.
+  const std::string plain = BuildZip({{"plain.txt", "no encryption", false, true, false}}, "");
+  const std::string outer = BuildZip({{"app.zip", plain, false, true, false, false}}, Password());
+  XZip holder;
+  ASSERT_TRUE(holder.OpenMemory(outer.data(), static_cast<uint32_t>(outer.size()), Password()));
+  ASSERT_TRUE(nested.OpenNested(holder, 0, Password()));
+  PieceSink sink;
+  EXPECT_FALSE(nested.ReadItemTo(0, sink));
+  XData data;
+  EXPECT_FALSE(nested.ReadItem(0, &data));
 }
 
 TEST(XZip, DecodesNamesByTheirLanguageEncodingFlag) {

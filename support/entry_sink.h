@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Takes an entry's content piece by piece, in order, as it is read: a file being written, a
+// queue to another thread. Whether the content was whole and right is known only after the last
+// piece, so a sink keeps what it took aside until its reader says.
+class IEntrySink {
+ public:
+  virtual ~IEntrySink() = default;
+  // False asks the reader to stop: the entry then fails.
+  virtual bool Put(const uint8_t* bytes, size_t count) = 0;
+};

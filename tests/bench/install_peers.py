@@ -1,0 +1,209 @@
+#!/usr/bin/python3
+"""The install figures of `make bench`: the archive-mode install of a generated client under
+Wine by install_headless.exe and by setup.exe silent (through its window), beside the NSIS
+installer doing the same work (tests/bench/bench_installer.nsi, zlib) and unzip extracting the
+very archive the install unpacks. The peers run interleaved, each round in another order, and
+the figures are the medians of the rounds: the time to the process's end and, for the two that
+start the client, to its start (the client notes it, and may do so after the installer ended);
+and the peak memory of the installing process: its peak working set, and its private bytes
+(see install_bench.cpp: under Wine its resident private pages, the largest seen every few
+milliseconds); for unzip its peak resident set, the same measure as the working set.
+
+The display needs a window manager: without one, Wine waits about 2 s for one to withdraw a
+window that hides, which no desktop does. When none runs, openbox is started for the figures.
+And the session's desktop is held open while they are taken (install_bench hold), as a shell
+holds it: else Wine makes it anew for every installer, seconds of waiting no user has.
+
+Usage: install_peers.py WINE BIN_FOLDER DATA_FOLDER KIND ROUNDS
+  KIND: small (2,000 files, about 20 MB), large (about 1 GB, one file of 400 MB) or tiny (the
+  client file alone: what the installer itself takes, the base the other peaks stand on)."""
+
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+from Xlib import display, error
+
+NSIS_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "bench_installer.nsi")
+RUN_TIMEOUT = 600
+MB = 1048576.0
+LABELS = {
+    "headless": "install_headless.exe",
+    "silent": "setup.exe silent, through its window",
+    "nsis": "NSIS installer (zlib) /S",
+    "unzip": "unzip into a folder, the same archive",
+}
+
+
+def window_manager_running():
+    """As EWMH tells: the root names a window that names itself. A manager that ended may leave
+    its name on the root, but not its window."""
+    screen = display.Display()
+    atom = screen.intern_atom("_NET_SUPPORTING_WM_CHECK")
+    named = screen.screen().root.get_full_property(atom, 0)
+    if named is None or not named.value:
+        return False
+    try:
+        check = screen.create_resource_object("window", named.value[0])
+        itself = check.get_full_property(atom, 0)
+    except error.XError:
+        return False
+    return itself is not None and list(itself.value) == list(named.value)
+
+
+def start_window_manager():
+    """Starts openbox when no window manager runs; returns its process, or None."""
+    if window_manager_running():
+        return None
+    manager = subprocess.Popen(["openbox", "--sm-disable"], stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    deadline = time.monotonic() + 20
+    while not window_manager_running():
+        if manager.poll() is not None or time.monotonic() > deadline:
+            sys.exit("bench: openbox did not start")
+        time.sleep(0.05)
+    return manager
+
+
+def hold_desktop(wine, bench):
+    """Starts install_bench hold, which keeps the session's desktop open as a shell would, and
+    waits until it does; closing its input ends it."""
+    holder = subprocess.Popen([wine, bench, "hold"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, text=True)
+    if holder.stdout.readline().strip() != "holding":
+        sys.exit("bench: install_bench hold did not start")
+    return holder
+
+
+def read_env(path):
+    facts = {}
+    with open(path, encoding="utf-8") as env:
+        for line in env:
+            key, _, value = line.strip().partition("=")
+            facts[key] = value.strip("'")
+    return facts
+
+
+def build_nsis_installer(data):
+    """makensis, unless the installer is newer than the client and the script."""
+    installer = os.path.join(data, "nsis_installer.exe")
+    sources = [os.path.join(data, "client.stamp"), NSIS_SCRIPT]
+    if os.path.exists(installer) and all(
+            os.path.getmtime(installer) > os.path.getmtime(s) for s in sources):
+        return
+    subprocess.run(["makensis", "-V1", "-INPUTCHARSET", "UTF8",
+                    "-DCLIENT=" + os.path.join(data, "client"), "-DOUT=" + installer,
+                    NSIS_SCRIPT], check=True, stdout=subprocess.DEVNULL)
+
+
+def run_windows_peer(wine, bench, peer, data):
+    done = subprocess.run([wine, bench, "run", peer, data], capture_output=True, text=True,
+                          timeout=RUN_TIMEOUT)
+    # Wine ends lines with CR LF and may add notes of its own.
+    for line in done.stdout.replace("\r", "").splitlines():
+        fields = line.split()
+        if len(fields) == 5 and fields[0] == peer:
+            return {"total": float(fields[1]), "client": float(fields[2]) or None,
+                    "working_set": int(fields[3]), "private": int(fields[4])}
+    sys.exit("bench: the %s run failed: %s" % (peer, done.stderr.strip()))
+
+
+def run_unzip(data, password):
+    target = os.path.join(data, "unzipped")
+    shutil.rmtree(target, ignore_errors=True)
+    start = time.perf_counter()
+    process = subprocess.Popen(["unzip", "-qq", "-P", password, os.path.join(data, "app.zip"),
+                                "-d", target])
+    _, status, usage = os.wait4(process.pid, 0)
+    took = (time.perf_counter() - start) * 1000
+    process.returncode = os.waitstatus_to_exitcode(status)
+    if process.returncode != 0:
+        sys.exit("bench: unzip failed")
+    shutil.rmtree(target, ignore_errors=True)
+    # Linux counts the peak resident set in KB.
+    return {"total": took, "client": None, "working_set": usage.ru_maxrss * 1024,
+            "private": None}
+
+
+def median(runs, key):
+    values = [run[key] for run in runs if run[key] is not None]
+    return statistics.median(values) if values else None
+
+
+def print_table(runs, peers):
+    print("%-40s %10s %10s %9s %9s %7s" % ("", "to its end", "to client", "peak WS",
+                                             "private", "/ NSIS"))
+    nsis = median(runs["nsis"], "total")
+    for peer in peers:
+        total = median(runs[peer], "total")
+        client = median(runs[peer], "client")
+        private = median(runs[peer], "private")
+        print("%-40s %7.0f ms %s %6.1f MB %s %7.2f" % (
+            LABELS[peer], total, "%7.0f ms" % client if client else "%10s" % "-",
+            median(runs[peer], "working_set") / MB,
+            "%6.1f MB" % (private / MB) if private else "%9s" % "-", total / nsis))
+
+
+def main():
+    if len(sys.argv) != 6:
+        print(__doc__.split("\n\n")[-1], file=sys.stderr)
+        return 2
+    wine, bin_folder, data, kind, rounds = sys.argv[1:]
+    rounds = int(rounds)
+    data = os.path.abspath(data)
+    bench = os.path.join(bin_folder, "install_bench.exe")
+    os.makedirs(data, exist_ok=True)
+    manager = start_window_manager()
+    holder = None
+    try:
+        start = time.monotonic()
+        prepare = [wine, bench, "prepare", data] + ([] if kind == "small" else ["--" + kind])
+        subprocess.run(prepare, check=True, stdout=subprocess.DEVNULL, timeout=3600)
+        facts = read_env(os.path.join(data, "install.env"))
+        peers = ["headless", "silent", "nsis"] + ([] if kind == "tiny" else ["unzip"])
+        build_nsis_installer(data)
+        prepared = time.monotonic() - start
+        holder = hold_desktop(wine, bench)
+        runs = {peer: [] for peer in peers}
+        for round_index in range(rounds):
+            turn = round_index % len(peers)
+            for peer in peers[turn:] + peers[:turn]:
+                runs[peer].append(run_unzip(data, facts["ARCHIVE_PASSWORD"]) if peer == "unzip"
+                                  else run_windows_peer(wine, bench, peer, data))
+        took = time.monotonic() - start
+    finally:
+        if holder is not None:
+            holder.stdin.close()
+            holder.wait(timeout=60)
+        if manager is not None:
+            manager.terminate()
+            manager.wait(timeout=10)
+
+    files = int(facts["FILES"])
+    client_mb = int(facts["CLIENT_BYTES"]) / MB
+    print("== archive-mode install under Wine with a window manager: %d files, %.1f MB "
+          "(archive %.1f MB, setup.exe %.1f MB); medians of %d interleaved rounds" % (
+              files, client_mb, int(facts["ARCHIVE_BYTES"]) / MB,
+              int(facts["SETUP_BYTES"]) / MB, rounds))
+    print_table(runs, peers)
+    headless = median(runs["headless"], "total")
+    silent = median(runs["silent"], "total")
+    print("%-56s %8.2f (at most 0.70 wanted)" % ("ratio setup.exe silent / NSIS",
+                                                  silent / median(runs["nsis"], "total")))
+    print("%-56s %8.2f (at most 1.10 wanted)" % ("ratio setup.exe silent to the client / headless",
+                                                  median(runs["silent"], "client") / headless))
+    if "unzip" in runs:
+        print("%-56s %8.2f" % ("ratio install_headless.exe / unzip",
+                               headless / median(runs["unzip"], "total")))
+        print("%-56s %8.0f files/s, %.1f MB/s" % ("install_headless.exe", files / headless * 1000,
+                                                   client_mb / headless * 1000))
+    print("%-56s %8.0f s (of it %.0f s generating and packing)" % ("this part took", took,
+                                                                    prepared))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

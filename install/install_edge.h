@@ -18,6 +18,7 @@ enum class Notice { kWarning, kError };
 struct ListFacts {
   FixedWString<32> digest;    // the MD5 of its bytes, 32 upper-case digits
   FixedWString<128> version;  // the version it names; empty when it names none
+  bool refused = false;       // a list arrived that the program's key refuses: none was followed
 };
 
 // What the install flow needs of the system it runs on: the clock and the folders of the
@@ -60,7 +61,8 @@ class IInstallEdge {
   // journal. Archive mode (archive_install.h):
   // the nested client archive nestedName of payload into folder. Download mode: the update list
   // the product publishes, followed into folder (install_engine.h), its digest and version into
-  // list; false, before any progress, when no list arrived or it is no list. Both are false too
+  // list; false, before any progress, when no list arrived, it is no list, or the program's key
+  // refuses its signature (which list's refused tells). Both are false too
   // when run's stop ended them.
   virtual bool InstallArchive(XZip& payload, const char16_t* nestedName, const char16_t* folder,
                               const InstallRun& run) = 0;

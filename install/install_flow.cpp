@@ -216,7 +216,7 @@ void CInstallFlow::NotStarted() {
     return;
   }
   // The progress page stays, without progress; the close button still ends the window.
-  edge_.Tell(kInstallNotStartedText, Notice::kWarning);
+  edge_.Tell(list_.refused ? kListNotTrustedText : kInstallNotStartedText, Notice::kWarning);
 }
 
 void CInstallFlow::ShowFinishPage() {

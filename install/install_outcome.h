@@ -28,6 +28,9 @@ void FormatRolledBackInstall(const InstallOutcome& outcome, FixedWString<1024>* 
 extern const char16_t kInstallUnusableText[];
 // Shown when an interactive install could not start at all.
 extern const char16_t kInstallNotStartedText[];
+// Shown when the published list arrived but its signature does not show it to be the vendor's:
+// nothing was installed from it.
+extern const char16_t kListNotTrustedText[];
 // Shown when the install folder cannot be written (its journal cannot be made there).
 extern const char16_t kInstallFolderFailedText[];
 // Shown when an earlier run into the folder still goes, or what it left cannot be undone.

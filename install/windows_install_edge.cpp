@@ -87,7 +87,10 @@ bool CWindowsInstallEdge::InstallPublished(const IClientInfo& product, const cha
                                            const InstallRun& run, ListFacts* list) {
   // The list is fetched once: the bytes that chose the URL are the bytes installed from.
   PublishedList published;
-  if (!FetchPublishedList(product, &published, run.stop) || !published.readable) return false;
+  if (!FetchPublishedList(product, listKey_, &published, run.stop) || !published.readable) {
+    list->refused = published.refused;
+    return false;
+  }
   list->digest = published.digest;
   list->version.Assign(published.items.GetVersion());
   CInstall engine;

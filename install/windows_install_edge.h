@@ -1,8 +1,10 @@
 #pragma once
 #include <memory>
+#include <utility>
 
 #include "install/install_edge.h"
 #include "install/paint_pause.h"
+#include "records/update_info_trust.h"
 #include "support/journal_target_windows.h"
 
 class CInstallThread;
@@ -20,6 +22,9 @@ class CWindowsInstallEdge : public IInstallEdge {
 
   // The window that owns the questions and messages; null for none.
   void SetOwnerWindow(void* owner) { owner_ = owner; }
+  // The vendor's public key the installer carries: a download-mode install follows only a list
+  // it signed. None (the default): every list is followed.
+  void SetListKey(ListKey key) { listKey_ = std::move(key); }
 
   int64_t UptimeSecond() override;
   bool GetWindowsFolder(FixedWString<1024>* folder) override;
@@ -45,6 +50,7 @@ class CWindowsInstallEdge : public IInstallEdge {
 
  private:
   void* owner_ = nullptr;
+  ListKey listKey_;
   CWindowsJournalTarget machine_;
   std::unique_ptr<CInstallThread> thread_;  // made at the first start
   PaintPause pause_;

@@ -17,6 +17,15 @@ ListSignatureCheck CheckListSignature(const uint8_t* list, size_t listLength,
              : ListSignatureCheck::kSignatureWrong;
 }
 
+ListSignatureCheck CheckListSignature(const uint8_t* list, size_t listLength,
+                                      const uint8_t* signature, size_t signatureLength,
+                                      const ListKey& key) {
+  if (!key.carried) return ListSignatureCheck::kNoKey;
+  if (key.bytes.empty()) return ListSignatureCheck::kKeyDamaged;
+  return CheckListSignature(list, listLength, signature, signatureLength, key.bytes.data(),
+                            key.bytes.size());
+}
+
 bool MayFollowList(ListSignatureCheck check) {
   return check == ListSignatureCheck::kNoKey || check == ListSignatureCheck::kVerified;
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "support/fixed_wstring.h"
 
@@ -24,6 +25,23 @@ enum class ListSignatureCheck {
 ListSignatureCheck CheckListSignature(const uint8_t* list, size_t listLength,
                                       const uint8_t* signature, size_t signatureLength,
                                       const uint8_t* publicKey, size_t publicKeyLength);
+
+// Where a program carries the vendor's public key: resource "KEY" 1, the key's raw bytes. Readers
+// that know only the product record and the payload never look for it.
+constexpr char16_t kListKeyType[] = u"KEY";
+constexpr int kListKeyId = 1;
+
+// The vendor's public key as a program carries it. A key resource that is there is a key, even
+// when its length is wrong: a damaged key trusts nothing, rather than counting as no key.
+struct ListKey {
+  bool carried = false;        // the program carries a key resource
+  std::vector<uint8_t> bytes;  // its bytes, kPublicKeyBytes unless damaged
+};
+
+// CheckListSignature with the key a program carries.
+ListSignatureCheck CheckListSignature(const uint8_t* list, size_t listLength,
+                                      const uint8_t* signature, size_t signatureLength,
+                                      const ListKey& key);
 
 // True for kNoKey and kVerified.
 bool MayFollowList(ListSignatureCheck check);

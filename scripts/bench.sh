@@ -84,6 +84,40 @@ awk -v d="$document" -v c="$curl_memory" -v f="$file" -v v="$verified" -v cf="$c
   printf "%-52s %9.1f MB\n", "  the same, checked", pv / 1048576
 }'
 
+# The published list of a client of 3000 files, signed, served as a vendor publishes it: fetched
+# as the installer and the updater fetch it, without a key and with one (the signature fetched
+# too and checked), beside curl fetching the list, and the list and its signature.
+list_folder=build/bench/signed-list
+rm -rf "$list_folder" && mkdir -p "$list_folder/client"
+for i in $(seq -w 1 3000); do printf 'file %s\n' "$i" >"$list_folder/client/f$i.txt"; done
+build/native/bin/setupkit keygen "$list_folder/vendor.key" "$list_folder/vendor.pub" >/dev/null
+build/native/bin/setupkit list "$list_folder/client" "http://127.0.0.1/app" \
+  "$list_folder/update.xml" --version 1.0.0.0 --sign-key "$list_folder/vendor.key" 2>/dev/null
+list_url="http://127.0.0.1:$TEST_HTTP_PORT/file/bench/update.xml"
+for name in update.xml update.xml.sig; do
+  curl --noproxy '*' -s -o /dev/null --data-binary "@$list_folder/$name" \
+    "http://127.0.0.1:$TEST_HTTP_PORT/keep/bench/$name"
+done
+read -r list_plain list_items _ < <(download_bench list "$list_url")
+read -r list_signed list_signed_items _ < <(download_bench list "$list_url" \
+  "Z:$PWD/$list_folder/vendor.pub")
+if [ "$list_items" != 3000 ] || [ "$list_signed_items" != 3000 ]; then
+  echo "bench: the list fetches took $list_items and $list_signed_items items" >&2
+  exit 1
+fi
+curl_list=$(curl_best "$list_url" /dev/null)
+curl_signature=$(curl_best "$list_url.sig" /dev/null)
+echo "== the published list ($(stat -c %s "$list_folder/update.xml") bytes, 3000 items) from 127.0.0.1 under Wine"
+bench_row "FetchPublishedListAt, no key" "$list_plain"
+bench_row "FetchPublishedListAt, its signature fetched and checked" "$list_signed"
+bench_row "curl, the list" "$curl_list"
+awk -v p="$list_plain" -v s="$list_signed" -v c="$curl_list" -v cs="$curl_signature" 'BEGIN {
+  printf "%-52s %9.1f ms\n", "curl, the list and then its signature", c + cs
+  printf "%-52s %9.2f\n", "ratio, no key (ours / curl, the list)", p / c
+  printf "%-52s %9.2f\n", "ratio, checked (ours / curl, list and signature)", s / (c + cs)
+}'
+rm -rf "$list_folder"
+
 echo "== the install window's elements under Wine"
 # compose_bench writes convert's arguments for the same images at the same places.
 read -r compose first elements images < <("$WINE" build/windows/bin/compose_bench.exe \

@@ -52,6 +52,7 @@ int RunHeadlessInstall(const char16_t* setup, const char16_t* folder, CWindowsIn
     }
   }
   if (package.Payload() == nullptr) return Fail("no payload in the installer");
+  edge.SetListKey(package.VendorKey());
   ReplaceQuestionFunction(&AnswerYes);
 
   CommandQueueObserver observer;

@@ -77,6 +77,7 @@ CInstallWnd::CInstallWnd(CInstallPackage& package, bool silent)
   theme_.SetBackColor(kThemeBackColor);
   theme_.SetTextColor(kThemeTextColor);
   for (int32_t& key : keys_) key = -1;
+  edge_.SetListKey(package.VendorKey());
 }
 
 CInstallWnd::~CInstallWnd() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "records/client_info.h"
+#include "records/update_info_trust.h"
 #include "support/xdata.h"
 #include "support/xzip.h"
 
@@ -16,6 +17,8 @@ class CInstallPackage {
   CInstallPackage& operator=(const CInstallPackage&) = delete;
 
   CClientInfo& Product() { return product_; }
+  // The vendor's public key the installer carries, which the published list must be signed by.
+  ListKey& VendorKey() { return vendorKey_; }
 
   // The payload's bytes, for the loader to fill before OpenPayloadBytes.
   XData& PayloadBytes() { return payloadBytes_; }
@@ -31,6 +34,7 @@ class CInstallPackage {
 
  private:
   CClientInfo product_;
+  ListKey vendorKey_;
   XData payloadBytes_;  // before the archive, which reads from it until it is gone
   XZip payload_;
   bool payloadOpen_ = false;

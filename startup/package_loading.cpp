@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "startup/install_package.h"
+#include "startup/list_key_loading.h"
 #include "startup/product_config.h"
 #include "support/filesystem_path.h"
 #include "support/path_text.h"
@@ -61,6 +62,7 @@ bool LoadInstallPackage(ModuleHandle module, const char16_t* exePath, CInstallPa
       OpenPayload(module, exePath, package) == PayloadSource::kDamaged) {
     return false;
   }
+  package.VendorKey() = LoadListKey(module);
   if (record == RecordLoad::kLoaded) return true;
   XData text;
   return package.ReadPayloadEntry(u"app.txt", &text) &&

@@ -10,7 +10,8 @@ class CInstallPackage;
 // "zip". Without either there is no payload, and the client is downloaded. An executable without
 // an "app" resource takes its record from the payload's "app.txt". False when the package is
 // damaged: a record or a "tail" that is there but fails its check, a "tail" or an archive beside
-// the executable that is no archive, or no record at all. Nothing may be installed from a damaged
+// the executable that is no archive, or no record at all. The vendor's public key comes from its
+// resource "KEY" 1 (list_key_loading.h). Nothing may be installed from a damaged
 // package, nor its client downloaded in place of the payload it lost.
 bool LoadInstallPackage(ModuleHandle module, const char16_t* exePath, CInstallPackage& package);
 

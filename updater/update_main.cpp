@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "startup/command_line.h"
+#include "startup/list_key_loading.h"
 #include "startup/product_config.h"
 #include "startup/run_start.h"
 #include "records/client_info.h"
@@ -20,5 +21,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (!LoadProductConfig(instance, product, silent)) return kExitNotUpdated;
   BeginRun(product, u"update", silent);
   CWindowsJournalTarget machine;
-  return EndRun(RunUpdate(product, silent, machine));
+  return EndRun(RunUpdate(product, LoadListKey(instance), silent, machine));
 }

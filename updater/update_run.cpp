@@ -19,17 +19,22 @@
 #include "records/client_info.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
+#include "records/update_info_trust.h"
 #include "support/change_journal.h"
 #include "support/entry_path.h"
 #include "support/filesystem_path.h"
 #include "support/link_check.h"
 #include "support/path_text.h"
 #include "support/run_log.h"
+#include "support/utf8.h"
 #include "support/user_question.h"
 #include "updater/uninstall_list_update.h"
 #include "updater/update_texts.h"
 
 namespace {
+
+// Room for the installed version the product key records, as the record keeps versions.
+constexpr int kInstalledVersionUnits = 128;
 
 int Tell(const std::u16string& text, unsigned flags) {
   return AskUser(nullptr, text.c_str(), kInstallCaption, flags);
@@ -58,6 +63,27 @@ bool RecordList(CChangeJournal& journal, const IClientInfo& product, const char1
           journal.SetValue(places.uninstallKey, u"DisplayVersion", TextValue(version)));
 }
 
+// Whether the list a signature showed to be the vendor's may be followed over the installed
+// version: an older one is an old list served again. Tells and logs why not.
+bool MayFollowOverInstalled(const IClientInfo& product, const CUpdateInfo& list, bool silent) {
+  char16_t installed[kInstalledVersionUnits] = {};
+  if (!ReadProductValue(product.GetCompany().Units(), product.GetApp().Units(), u"version",
+                        installed, kInstalledVersionUnits)) {
+    installed[0] = 0;
+  }
+  const ListVersionCheck check = CheckListVersion(list.GetVersion(), installed);
+  if (MayFollowListVersion(check)) return true;
+  LogLine(u"the update list is refused: " + Utf8ToUtf16(DescribeListVersionCheck(check)) + u" (" +
+          std::u16string(list.GetVersion()) + u" over " + std::u16string(installed) + u")");
+  if (!silent) {
+    const char16_t* name = product.GetName().Units();
+    Tell(check == ListVersionCheck::kOlder ? OlderListText(name, list.GetVersion(), installed)
+                                           : UnversionedListText(name, installed),
+         MB_OK | MB_ICONWARNING);
+  }
+  return false;
+}
+
 bool IsListed(const IUninstInfo& list, const char16_t* file) {
   for (int i = 0; i < list.Count(); ++i) {
     if (std::u16string_view(list.Get(i)) == file) return true;
@@ -67,7 +93,7 @@ bool IsListed(const IUninstInfo& list, const char16_t* file) {
 
 }  // namespace
 
-int RunUpdate(IClientInfo& product, bool silent, IJournalTarget& machine) {
+int RunUpdate(IClientInfo& product, const ListKey& key, bool silent, IJournalTarget& machine) {
   const char16_t* name = product.GetName().Units();
   char16_t folder[kPathCapacity];
   char16_t listPath[kPathCapacity];
@@ -83,11 +109,15 @@ int RunUpdate(IClientInfo& product, bool silent, IJournalTarget& machine) {
     return kExitNotUpdated;
   }
   PublishedList published;
-  if (!FetchPublishedList(product, &published) || !published.readable) {
-    if (!silent) Tell(NoUpdateListText(name), MB_OK | MB_ICONWARNING);
+  if (!FetchPublishedList(product, key, &published) || !published.readable) {
+    if (!silent) {
+      Tell(published.refused ? ListNotTrustedText(name) : NoUpdateListText(name),
+           MB_OK | MB_ICONWARNING);
+    }
     return kExitNotUpdated;
   }
   const CUpdateInfo& list = published.items;
+  if (published.verified && !MayFollowOverInstalled(product, list, silent)) return kExitNotUpdated;
   const bool upToDate = IsRecordedDigest(product, published.digest.Units());
   if (!silent) {
     if (!upToDate &&

@@ -2,6 +2,8 @@
 
 #include "install/exit_codes.h"
 
+#include "records/update_info_trust.h"
+
 class IClientInfo;
 class IJournalTarget;
 
@@ -13,7 +15,11 @@ class IJournalTarget;
 // "uninst.dat" comes to name the listed files and no longer the removed ones, and the list's
 // digest ("md5") and version are recorded, and the journal commits. Anything that fails undoes
 // it all: the client stays wholly the old version with its old digest (downloads of files it has
-// stay, for the next run to go on from). Interactively, a changed list is offered first, a
-// running client is offered to be ended, and the outcome is told; silent asks and tells nothing.
+// stay, for the next run to go on from). With a key carried, only a list the key signed is
+// followed, and only when its version is not older than the installed one (a list that names no
+// version is refused where one is installed); either refusal changes nothing, ends with
+// kExitNotUpdated and is logged and, interactively, told. Interactively, a changed list is
+// offered first, a running client is offered to be ended, and the outcome is told; silent asks
+// and tells nothing.
 // Returns an UpdateExitCode.
-int RunUpdate(IClientInfo& product, bool silent, IJournalTarget& machine);
+int RunUpdate(IClientInfo& product, const ListKey& key, bool silent, IJournalTarget& machine);

@@ -11,6 +11,24 @@ std::u16string NoUpdateListText(const char16_t* name) {
          u"的更新信息：无法连接到服务器或更新列表已损坏。\n请稍后再试。";
 }
 
+std::u16string ListNotTrustedText(const char16_t* name) {
+  return u"无法更新" + std::u16string(name) +
+         u"：服务器上的更新列表未通过签名验证，可能已被篡改。\n未作任何更改。";
+}
+
+std::u16string OlderListText(const char16_t* name, const char16_t* listVersion,
+                             const char16_t* installedVersion) {
+  return u"无法更新" + std::u16string(name) + u"：服务器上的更新列表（版本 " +
+         std::u16string(listVersion) + u"）比已安装的版本（" + std::u16string(installedVersion) +
+         u"）旧，可能是被重新发布的旧列表。\n未作任何更改。";
+}
+
+std::u16string UnversionedListText(const char16_t* name, const char16_t* installedVersion) {
+  return u"无法更新" + std::u16string(name) +
+         u"：服务器上的更新列表没有标明版本，无法与已安装的版本（" +
+         std::u16string(installedVersion) + u"）比较。\n未作任何更改。";
+}
+
 std::u16string UpdateQuestionText(const char16_t* name, const char16_t* version) {
   std::u16string shown = version[0] != 0 ? u"（" + std::u16string(version) + u"）" : u"";
   return u"发现" + std::u16string(name) + u"的新版本" + shown + u"，是否现在更新？";

@@ -9,6 +9,13 @@ struct InstallOutcome;
 
 std::u16string NotInstalledText(const char16_t* name);
 std::u16string NoUpdateListText(const char16_t* name);
+// The published list arrived, but its signature does not show it to be the vendor's.
+std::u16string ListNotTrustedText(const char16_t* name);
+// A list the vendor signed, but older than the installed version: an old list served again.
+std::u16string OlderListText(const char16_t* name, const char16_t* listVersion,
+                             const char16_t* installedVersion);
+// A list the vendor signed that names no version to compare with the installed one.
+std::u16string UnversionedListText(const char16_t* name, const char16_t* installedVersion);
 // version may be empty: the published list names none.
 std::u16string UpdateQuestionText(const char16_t* name, const char16_t* version);
 std::u16string UpToDateText(const char16_t* name);

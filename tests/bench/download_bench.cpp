@@ -5,6 +5,10 @@
 //   download_bench file URL STAGING SIZE [MD5]   CFileDownload into the staging file STAGING
 //                                                (removed before each round), checked against
 //                                                the MD5 when one is given
+//   download_bench list URL [PUBLIC]             FetchPublishedListAt, with the public key in
+//                                                the file PUBLIC when given (its signature is
+//                                                then fetched and checked too); BYTES is then
+//                                                the number of items the list holds
 #include <windows.h>
 #include <psapi.h>
 
@@ -12,6 +16,7 @@
 #include <cwchar>
 #include <functional>
 
+#include "product/published_list.h"
 #include "support/file_download.h"
 #include "support/file_stream.h"
 #include "support/file_verifier.h"
@@ -19,6 +24,7 @@
 #include "support/http_get.h"
 #include "support/internet.h"
 #include "support/wide_text.h"
+#include "support/xdata.h"
 
 namespace {
 
@@ -60,21 +66,41 @@ uint64_t FetchFile(const wchar_t* url, const wchar_t* staging, uint32_t size,
              : 0;
 }
 
+// The list's size when it was fetched and taken (0: it failed or was refused).
+uint64_t FetchList(const wchar_t* url, const ListKey& key) {
+  PublishedList list;
+  return FetchPublishedListAt(AsUtf16(url), key, &list) && list.readable
+             ? static_cast<uint64_t>(list.items.Count())
+             : 0;
+}
+
+// The key in the file path, carried; false when it cannot be read.
+bool ReadKey(const wchar_t* path, ListKey* key) {
+  XData bytes;
+  if (!bytes.ReadFile(AsUtf16(path), 0)) return false;
+  key->carried = true;
+  key->bytes.assign(bytes.Data(), bytes.Data() + bytes.Length());
+  return true;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const bool document = argc == 3 && std::wcscmp(argv[1], L"document") == 0;
   const bool file = (argc == 5 || argc == 6) && std::wcscmp(argv[1], L"file") == 0;
-  if (!document && !file) {
+  const bool list = (argc == 3 || argc == 4) && std::wcscmp(argv[1], L"list") == 0;
+  ListKey key;
+  if ((!document && !file && !list) || (list && argc == 4 && !ReadKey(argv[3], &key))) {
     std::fprintf(stderr,
                  "usage: download_bench document URL | download_bench file URL STAGING SIZE "
-                 "[MD5]\n");
+                 "[MD5] | download_bench list URL [PUBLIC]\n");
     return 2;
   }
   double best = 0;
   uint64_t size = 0;
   const bool fetched =
       document ? Time([&] { return FetchDocument(argv[2]); }, &best, &size)
+      : list   ? Time([&] { return FetchList(argv[2], key); }, &best, &size)
                : Time(
                      [&] {
                        return FetchFile(argv[2], argv[3],

@@ -16,5 +16,5 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   KillingTarget target(KillingTarget::Parse(argv[2]));
-  return RunUpdate(product, true, target);
+  return RunUpdate(product, ListKey(), true, target);
 }

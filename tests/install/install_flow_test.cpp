@@ -336,6 +336,7 @@ TEST(InstallFlow, AnInstallThatCannotStartEndsASilentRunAndTellsAPerson) {
     std::vector<std::u16string> checks;
     std::vector<int> closes;
     std::vector<std::u16string> told;
+    bool listRefused = false;  // the published list arrived, refused by the installer's key
   };
   const uint32_t detect = kStyleDetectSecuritySoftware;
   const std::vector<std::u16string> both = {u"security software", u"running client"};
@@ -358,6 +359,12 @@ TEST(InstallFlow, AnInstallThatCannotStartEndsASilentRunAndTellsAPerson) {
        {kInstallNotStartedText}},
       {"no published list", false, false, 0, true, true, true, CInstallFlow::kNotStartedCommand,
        CInstallFlow::kInstalling, {u"running client"}, {}, {kInstallNotStartedText}},
+      {"a published list the key refuses", false, false, 0, true, true, true,
+       CInstallFlow::kNotStartedCommand, CInstallFlow::kInstalling, {u"running client"}, {},
+       {kListNotTrustedText}, true},
+      {"a published list the key refuses, silent", true, false, 0, true, true, true,
+       CInstallFlow::kNotStartedCommand, CInstallFlow::kInstalling, {u"running client"},
+       {kExitNotStarted}, {}, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -367,6 +374,7 @@ TEST(InstallFlow, AnInstallThatCannotStartEndsASilentRunAndTellsAPerson) {
     f.edge.securitySoftwarePasses = c.securitySoftwarePasses;
     f.edge.runningClientPasses = c.runningClientPasses;
     f.edge.installFails = c.installFails;
+    f.edge.publishedList.refused = c.listRefused;
 
     EXPECT_EQ(f.Run(), c.command);
 

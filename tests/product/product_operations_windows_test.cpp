@@ -268,9 +268,9 @@ TEST_F(ListDigest, ComesFromConfigOrElseFromConfig2) {
     client.SetConfig(c.config.c_str());
     client.SetConfig2(c.config2.c_str());
     PublishedList published;
-    ASSERT_EQ(FetchPublishedList(client, &published), c.fetched);
+    ASSERT_EQ(FetchPublishedList(client, ListKey(), &published), c.fetched);
     char16_t digest[kDigestUnits] = {};
-    ASSERT_EQ(FetchListDigest(client, digest), c.fetched);
+    ASSERT_EQ(FetchListDigest(client, ListKey(), digest), c.fetched);
     if (!c.fetched) continue;
     EXPECT_EQ(std::u16string(digest), Md5Hex(c.body));
     EXPECT_EQ(std::u16string(published.digest.Units()), Md5Hex(c.body));
@@ -283,17 +283,17 @@ TEST_F(ListDigest, ComesFromConfigOrElseFromConfig2) {
   }
   CClientInfo client;
   client.SetConfig(Url("/body/10").c_str());
-  EXPECT_FALSE(FetchListDigest(client, nullptr));
+  EXPECT_FALSE(FetchListDigest(client, ListKey(), nullptr));
 }
 
 TEST_F(ListDigest, EveryFetchCarriesAFreshQuery) {
   CClientInfo client;
   client.SetConfig2(Url("/record/list-digest").c_str());
   char16_t digest[kDigestUnits] = {};
-  ASSERT_TRUE(FetchListDigestFromConfig2(client, digest));
+  ASSERT_TRUE(FetchListDigestFromConfig2(client, ListKey(), digest));
   EXPECT_EQ(Received("list-digest").rfind("GET /record/list-digest?ts=800", 0), 0u)
       << Received("list-digest");
-  EXPECT_FALSE(FetchListDigestFromConfig(client, digest));
+  EXPECT_FALSE(FetchListDigestFromConfig(client, ListKey(), digest));
 }
 
 TEST_F(ListDigest, UpdateIsNeededWhenTheRecordedDigestDiffers) {
@@ -323,7 +323,7 @@ TEST_F(ListDigest, UpdateIsNeededWhenTheRecordedDigestDiffers) {
       ASSERT_TRUE(WriteProductValue(product.client.GetCompany().Units(),
                                     product.client.GetApp().Units(), u"md5", c.recorded, -1));
     }
-    EXPECT_EQ(IsUpdateNeeded(product.client), c.needed);
+    EXPECT_EQ(IsUpdateNeeded(product.client, ListKey()), c.needed);
   }
 }
 

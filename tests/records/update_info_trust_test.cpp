@@ -77,6 +77,40 @@ TEST(UpdateInfoTrust, AProgramWithAKeyFollowsOnlyAListItsKeySigned) {
             ListSignatureCheck::kKeyDamaged);
 }
 
+// The key as a program carries it: a key resource that is there but empty or cut short is a
+// damaged key, which trusts nothing, never the absence of a key, which trusts every list.
+TEST(UpdateInfoTrust, ACarriedKeyThatIsDamagedTrustsNothing) {
+  SigningKeyPair vendor;
+  ASSERT_TRUE(GenerateSigningKeyPair(&vendor));
+  const Bytes list = PublishedList();
+  Bytes signature(kSignatureBytes);
+  ASSERT_TRUE(
+      SignDetached(list.data(), list.size(), vendor.secretKey, kSecretKeyBytes, signature.data()));
+  const Bytes key(vendor.publicKey, vendor.publicKey + kPublicKeyBytes);
+  struct Case {
+    const char* name;
+    ListKey key;
+    Bytes signature;
+    ListSignatureCheck check;
+  };
+  const Case cases[] = {
+      {"carried and signing the list", {true, key}, signature, ListSignatureCheck::kVerified},
+      {"carried, the list unsigned", {true, key}, {}, ListSignatureCheck::kSignatureMissing},
+      {"carried but empty", {true, {}}, signature, ListSignatureCheck::kKeyDamaged},
+      {"carried but cut short", {true, Bytes(key.begin(), key.end() - 1)}, signature,
+       ListSignatureCheck::kKeyDamaged},
+      {"not carried", {false, {}}, {}, ListSignatureCheck::kNoKey},
+      {"not carried, whatever bytes lie about", {false, key}, {}, ListSignatureCheck::kNoKey},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(CheckListSignature(list.data(), list.size(),
+                                 c.signature.empty() ? nullptr : c.signature.data(),
+                                 c.signature.size(), c.key),
+              c.check);
+  }
+}
+
 TEST(UpdateInfoTrust, RefusesAListOlderThanTheInstalledVersion) {
   struct Case {
     const char16_t* list;

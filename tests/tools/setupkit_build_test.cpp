@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "records/client_info.h"
+#include "records/update_info_trust.h"
 #include "support/packed_container.h"
 #include "support/pe_image.h"
 #include "support/resource_tree.h"
 #include "support/resource_update.h"
+#include "support/signing.h"
 #include "tests/helpers/pe_builder.h"
 #include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"
@@ -311,6 +313,123 @@ TEST_F(SetupkitBuildPortableTest, StampRefusesDamagedExecutablesAndDropsASignatu
     ASSERT_TRUE(pe.Parse(after, problem));
     EXPECT_EQ(pe.Directory(PeImage::kCertificateDirectory).size, 0u);
     EXPECT_EQ(Resource(after, u"APP", 1), ReadBytes(folder_.Path() / "r.rec"));
+  }
+}
+
+// Whether image carries resource (type, 1), and its bytes.
+bool FindResource(const std::string& image, const char16_t* type, std::string& bytes) {
+  ResourceName typeName;
+  typeName.text = type;
+  ResourceName name;
+  name.number = 1;
+  std::string problem;
+  return FindImageResource(image, typeName, name, bytes, problem);
+}
+
+// With the vendor's key the installer and its updater carry the public half and the list goes
+// out with its signature, in the payload and in the published folder, by the very rule the
+// programs check; without it, nothing of that, and a warning that nothing can be authenticated.
+TEST_F(SetupkitBuildPortableTest, SignsTheListItPublishesAndPutsThePublicKeyInItsPrograms) {
+  ASSERT_EQ(
+      RunSetupkitCaptured({u"keygen", folder_.File(u"vendor.key"), folder_.File(u"vendor.pub")})
+          .status,
+      0);
+  const std::string publicKey = ReadBytes(folder_.Path() / "vendor.pub");
+  struct Case {
+    const char* name;
+    std::vector<std::u16string> options;
+    bool signedList;
+    std::string warning;
+  };
+  const Case cases[] = {
+      {"signed", {u"--sign-key", folder_.File(u"vendor.key")}, true, ""},
+      {"unsigned", {}, false, "is not signed (no --sign-key): installers and updaters cannot "
+                              "authenticate it"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::u16string site = folder_.File(c.signedList ? u"site-signed" : u"site-unsigned");
+    std::vector<std::u16string> options = c.options;
+    options.insert(options.end(), {u"--publish", site});
+    ToolRun build = Build(options, folder_.File(u"setup.exe"));
+    ASSERT_EQ(build.status, 0) << build.err;
+    EXPECT_EQ(build.err.find(c.warning.empty() ? "warning" : c.warning) != std::string::npos,
+              !c.warning.empty())
+        << build.err;
+
+    const std::string installer = ReadBytes(folder_.Path() / "setup.exe");
+    std::map<std::string, std::string> payload =
+        ReadArchiveFiles(Unpacked(Resource(installer, u"TAIL", 1)));
+    std::map<std::string, std::string> app = ReadArchiveFiles(payload["app.zip"]);
+    std::string carried;
+    EXPECT_EQ(FindResource(installer, kListKeyType, carried), c.signedList);
+    EXPECT_EQ(carried, c.signedList ? publicKey : "");
+    std::string updaterKey;
+    EXPECT_EQ(FindResource(app["update.exe"], kListKeyType, updaterKey), c.signedList);
+    EXPECT_EQ(updaterKey, c.signedList ? publicKey : "");
+    // The uninstaller follows no list.
+    std::string uninstallerKey;
+    EXPECT_FALSE(FindResource(app["unins000.exe"], kListKeyType, uninstallerKey));
+
+    const std::string& list = payload["update.xml"];
+    ASSERT_FALSE(list.empty());
+    EXPECT_EQ(payload.count("update.xml.sig"), c.signedList ? 1u : 0u);
+    const fs::path published = fs::path(site) / "update.xml.sig";
+    EXPECT_EQ(fs::exists(published), c.signedList);
+    if (!c.signedList) continue;
+    const std::string& signature = payload["update.xml.sig"];
+    EXPECT_EQ(ReadBytes(published), signature);
+    EXPECT_EQ(ReadBytes(fs::path(site) / "update.xml"), list);
+    ListKey key{true, std::vector<uint8_t>(publicKey.begin(), publicKey.end())};
+    EXPECT_EQ(CheckListSignature(reinterpret_cast<const uint8_t*>(list.data()), list.size(),
+                                 reinterpret_cast<const uint8_t*>(signature.data()),
+                                 signature.size(), key),
+              ListSignatureCheck::kVerified);
+  }
+  // The same inputs, the same bytes: the signature too.
+  const std::string first = ReadBytes(folder_.Path() / "setup.exe");
+  ASSERT_EQ(Build({u"--sign-key", folder_.File(u"vendor.key")}, folder_.File(u"again.exe")).status,
+            0);
+  ASSERT_EQ(Build({u"--sign-key", folder_.File(u"vendor.key")}, folder_.File(u"twice.exe")).status,
+            0);
+  EXPECT_EQ(ReadBytes(folder_.Path() / "again.exe"), ReadBytes(folder_.Path() / "twice.exe"));
+  EXPECT_NE(ReadBytes(folder_.Path() / "again.exe"), first);
+}
+
+// A key that is none, an installer that would overwrite the key, a list there is none of to
+// sign: refused with one line, and no installer.
+TEST_F(SetupkitBuildPortableTest, RefusesAListKeyItCannotUse) {
+  ASSERT_EQ(
+      RunSetupkitCaptured({u"keygen", folder_.File(u"vendor.key"), folder_.File(u"vendor.pub")})
+          .status,
+      0);
+  const std::string secret = ReadBytes(folder_.Path() / "vendor.key");
+  WriteBytes(folder_.Path() / "offline.txt", "app=democlient;\nname=demo;\ncompany=Example;\n");
+  struct Case {
+    const char* name;
+    std::vector<std::u16string> options;
+    std::u16string out;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"the public key for the secret one", {u"--sign-key", folder_.File(u"vendor.pub")},
+       folder_.File(u"out.exe"), "is not a secret key"},
+      {"no key file", {u"--sign-key", folder_.File(u"missing.key")}, folder_.File(u"out.exe"),
+       "cannot read the secret key"},
+      {"the installer over the key", {u"--sign-key", folder_.File(u"vendor.key")},
+       folder_.File(u"vendor.key"), "would replace the secret key"},
+      {"no source to sign the list of",
+       {u"--sign-key", folder_.File(u"vendor.key"), u"--config", folder_.File(u"offline.txt")},
+       folder_.File(u"out.exe"), "--sign-key needs a \"source\" URL"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ToolRun run = Build(c.options, c.out);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_FALSE(fs::exists(folder_.Path() / "out.exe"));
+    EXPECT_EQ(ReadBytes(folder_.Path() / "vendor.key"), secret);
   }
 }
 

@@ -177,7 +177,7 @@ check "windows keygen never replaces a key" test $? -eq 1 -a ! -e other.pub
 check "... and leaves it as it was" cmp -s w.key w.key.before
 
 # Installers: the same inputs make the same bytes in both builds and in every run, in archive and
-# download mode and without a "source"; inspect prints the same for both.
+# download mode, with the list signed and without a "source"; inspect prints the same for both.
 cp "$ROOT/samples/config.txt" build.txt
 sed -i 's|^source=.*|source=http://127.0.0.1/cross/app;|; s|^config=.*|config=http://127.0.0.1/cross/update.xml;|' build.txt
 grep -v '^source=\|^config=' build.txt >offline.txt
@@ -187,9 +187,10 @@ build_with() {
   $tool build --config build.txt --client client --skin "$ROOT/samples/skin" \
     --theme "$ROOT/samples/theme.txt" --stub "$BIN/setup.exe" -o "$out" "$@"
 }
-for mode in archive download offline; do
+for mode in archive download signed offline; do
   options=()
   [ "$mode" = download ] && options=(--download)
+  [ "$mode" = signed ] && options=(--sign-key n.key)
   if [ "$mode" = offline ]; then
     native build --config offline.txt --client client --stub "$BIN/setup.exe" -o "$mode.n.exe"
     native build --config offline.txt --client client --stub "$BIN/setup.exe" -o "$mode.again.exe"
@@ -214,6 +215,11 @@ build_with windows published.w.exe --publish published.w
 check "both publish the same folder" diff -r published.n published.w
 check "the folder holds the list and the files below source" \
   test -f published.n/update.xml -a -f published.n/app/client.exe -a -f published.n/app/unins000.exe
+build_with native signed-published.n.exe --publish signed-published.n --sign-key w.key
+build_with windows signed-published.w.exe --publish signed-published.w --sign-key w.key
+check "both publish the same signed folder" diff -r signed-published.n signed-published.w
+native verify signed-published.n/update.xml signed-published.n/update.xml.sig w.pub >/dev/null
+check "the published list's signature beside it verifies" test $? -eq 0
 
 # stamp writes the same bytes in both builds into every stub, also one that carries a record
 # already, for every record, up to the largest one.

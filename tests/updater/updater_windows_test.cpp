@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <map>
@@ -56,7 +57,9 @@ class UpdaterTest : public HttpServerTest {
     installedDigest_ = Publish(u"1.0.0.0");
     ToolRun build = product_->Build({u"--download"});
     ASSERT_EQ(build.status, 0) << build.err;
-    EXPECT_EQ(build.err, "");
+    // The only line: that the list goes out unsigned.
+    EXPECT_EQ(build.err.find("setupkit: warning: "), 0u) << build.err;
+    EXPECT_EQ(std::count(build.err.begin(), build.err.end(), '\n'), 1) << build.err;
     ASSERT_EQ(product_->Install(), 0u);
     ASSERT_EQ(RecordedValue(u"md5"), installedDigest_);
   }

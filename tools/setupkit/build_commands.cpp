@@ -7,15 +7,20 @@
 #include "records/client_info.h"
 #include "support/file_stream.h"
 #include "support/packed_container.h"
+#include "records/update_info_trust.h"
 #include "support/resource_update.h"
+#include "support/signing.h"
 #include "support/utf8.h"
+#include "support/version_text.h"
 #include "support/xdata.h"
 #include "tools/setupkit/code_signing.h"
 #include "tools/setupkit/host_system.h"
 #include "tools/setupkit/installer_resources.h"
+#include "tools/setupkit/list_signing.h"
 #include "tools/setupkit/payload_builder.h"
 #include "tools/setupkit/published_folder.h"
 #include "tools/setupkit/record_commands.h"
+#include "tools/setupkit/signing_commands.h"
 #include "tools/setupkit/tool_output.h"
 
 namespace {
@@ -27,6 +32,7 @@ struct BuildOptions {
   std::u16string out;
   std::u16string stub;
   std::u16string publish;
+  std::u16string signKey;  // the vendor's secret key that signs the update list
   bool uninstaller = true;
   bool updater = true;
   PackageSources sources;
@@ -40,6 +46,7 @@ struct ProductProgram {
   const char* leaveOutOption;
   bool wanted;
   std::u16string name;
+  bool followsList;  // it follows the published list: it carries the vendor's public key
 };
 
 // Reads the options; false, with the reason in problem, for an unknown or incomplete one.
@@ -61,6 +68,7 @@ bool ParseBuildOptions(const std::vector<std::u16string>& arguments, BuildOption
                             : option == u"--theme"         ? &options.sources.theme
                             : option == u"--stub"          ? &options.stub
                             : option == u"--publish"       ? &options.publish
+                            : option == u"--sign-key"      ? &options.signKey
                             : option == u"--sign-pkcs12"   ? &options.signing.pkcs12
                             : option == u"--timestamp-url" ? &options.signing.timestampUrl
                             : option == u"-o"              ? &options.out
@@ -119,18 +127,26 @@ ResourceItem InstallerResource(const char16_t* type, std::string bytes) {
   return item;
 }
 
-// Puts the uninstaller and the updater, stamped with the configuration and signed when signing,
+// The vendor's public key as the installer and the updater carry it; none without a key.
+std::vector<ResourceItem> KeyResources(const std::string& publicKey) {
+  if (publicKey.empty()) return {};
+  return {InstallerResource(kListKeyType, publicKey)};
+}
+
+// Puts the uninstaller and the updater, stamped with the configuration (the updater with
+// publicKey too, unless it is empty) and signed when signing,
 // among the client's files, unless the folder holds a file of that name (the vendor's own) or the
 // options leave it out. They are taken from beside the stub, of whose build they are. A
 // download-mode client gets its files from the published folder only: notices receives a line for
 // each program that folder cannot hold.
 bool AddProductPrograms(const BuildOptions& options, const std::u16string& stub,
-                        const std::string& record, CClientInfo& config, CodeSigner& signer,
-                        PackageSources& sources, std::vector<std::string>& notices,
-                        std::string& problem) {
+                        const std::string& record, const std::string& publicKey,
+                        CClientInfo& config, CodeSigner& signer, PackageSources& sources,
+                        std::vector<std::string>& notices, std::string& problem) {
   const ProductProgram programs[] = {
-      {"uninstaller", "--no-uninstaller", options.uninstaller, config.GetUninstallerFile().Units()},
-      {"updater", "--no-updater", options.updater, config.GetUpdaterFile().Units()},
+      {"uninstaller", "--no-uninstaller", options.uninstaller, config.GetUninstallerFile().Units(),
+       false},
+      {"updater", "--no-updater", options.updater, config.GetUpdaterFile().Units(), true},
   };
   for (const ProductProgram& program : programs) {
     if (!program.wanted) continue;
@@ -151,7 +167,11 @@ bool AddProductPrograms(const BuildOptions& options, const std::u16string& stub,
                 " does not exist: build it, or leave it out with " + program.leaveOutOption;
       return false;
     }
-    if (!PutImageResources(entry.bytes, {InstallerResource(kConfigType, record)}, problem)) {
+    std::vector<ResourceItem> resources = {InstallerResource(kConfigType, record)};
+    if (program.followsList) {
+      for (ResourceItem& key : KeyResources(publicKey)) resources.push_back(std::move(key));
+    }
+    if (!PutImageResources(entry.bytes, resources, problem)) {
       problem = "cannot stamp the configuration into " + Shown(built) + ": it " + problem;
       return false;
     }
@@ -172,11 +192,11 @@ bool Pack(const std::string& payload, std::string& container) {
   return size > 0;
 }
 
-// The stub with the payload and the configuration, both packed, and the stub's size as its
-// resources.
+// The stub with the payload and the configuration, both packed, the stub's size and the
+// vendor's public key (unless empty) as its resources.
 bool MakeInstaller(const std::u16string& stubPath, std::string& installer,
-                   const std::string& record, const std::string& payload, bool& signatureDropped,
-                   std::string& problem) {
+                   const std::string& record, const std::string& payload,
+                   const std::string& publicKey, bool& signatureDropped, std::string& problem) {
   std::string tail;
   if (!Pack(payload, tail)) {
     problem = "cannot pack the payload";
@@ -184,11 +204,12 @@ bool MakeInstaller(const std::u16string& stubPath, std::string& installer,
   }
   uint8_t stubSize[8];
   for (int i = 0; i < 8; ++i) stubSize[i] = static_cast<uint8_t>(uint64_t{installer.size()} >> (8 * i));
-  const std::vector<ResourceItem> resources = {
+  std::vector<ResourceItem> resources = {
       InstallerResource(kPayloadType, std::move(tail)),
       InstallerResource(kConfigType, record),
       InstallerResource(kStubSizeType, std::string(reinterpret_cast<char*>(stubSize), 8)),
   };
+  for (ResourceItem& key : KeyResources(publicKey)) resources.push_back(std::move(key));
   if (!PutImageResources(installer, resources, problem, &signatureDropped)) {
     problem = "the installer stub " + Shown(stubPath) + " " + problem;
     return false;
@@ -210,6 +231,25 @@ int BuildCommand(const std::vector<std::u16string>& arguments) {
     return Fail("--publish needs a \"source\" URL in the configuration: it names where the "
                 "published files are served");
   }
+  if (!options.signKey.empty() && !CanBeUpdated(config)) {
+    return Fail("--sign-key needs a \"source\" URL in the configuration: without it there is no "
+                "update list to sign");
+  }
+  SigningKeyPair listKey;
+  if (!options.signKey.empty() && !ReadSecretKeyFile(options.signKey, listKey, problem)) {
+    return Fail(problem);
+  }
+  std::error_code sameError;
+  if (!options.signKey.empty() &&
+      fs::equivalent(fs::path(options.out), fs::path(options.signKey), sameError)) {
+    return Fail("the installer " + Shown(options.out) + " would replace the secret key " +
+                Shown(options.signKey));
+  }
+  const std::string publicKey =
+      options.signKey.empty()
+          ? std::string()
+          : std::string(reinterpret_cast<const char*>(listKey.publicKey), kPublicKeyBytes);
+  if (!publicKey.empty()) options.sources.listKey = &listKey;
   CodeSigner signer;
   if (!signer.Prepare(options.signing, problem)) return Fail(problem);
   const std::u16string stub = options.stub.empty() ? ToolFolder() + u"setup.exe" : options.stub;
@@ -221,17 +261,26 @@ int BuildCommand(const std::vector<std::u16string>& arguments) {
   std::string payload;
   std::string updateList;
   std::vector<std::string> notices;
-  if (!AddProductPrograms(options, stub, record, config, signer, options.sources, notices,
-                          problem) ||
+  if (!AddProductPrograms(options, stub, record, publicKey, config, signer, options.sources,
+                          notices, problem) ||
       !BuildPayload(options.sources, config, payload, updateList, problem)) {
     return Fail(problem);
   }
+  std::string updateListSignature;
   if (!CanBeUpdated(config)) {
     notices.push_back("the configuration has no \"source\" URL, so update.xml is left out: "
                       "installs from this installer cannot be updated");
+  } else if (publicKey.empty()) {
+    notices.push_back(UnsignedListWarning("the update list (update.xml) this installer and its "
+                                          "updater follow"));
+  } else if (!SignListBytes(updateList, listKey, updateListSignature)) {
+    return Fail("cannot sign update.xml");
+  } else if (!IsVersionText(config.GetVersion().Units())) {
+    notices.push_back(UnversionedListWarning("the signed update.xml", "the configuration's "
+                                             "\"version\""));
   }
   bool stubWasSigned = false;
-  if (!MakeInstaller(stub, installer, record, payload, stubWasSigned, problem) ||
+  if (!MakeInstaller(stub, installer, record, payload, publicKey, stubWasSigned, problem) ||
       (signer.Enabled() && !signer.Sign(installer, "the installer", problem))) {
     return Fail(problem);
   }
@@ -244,8 +293,8 @@ int BuildCommand(const std::vector<std::u16string>& arguments) {
     return Fail("cannot write the installer " + Shown(options.out));
   }
   if (!options.publish.empty() &&
-      !WritePublishedFolder(options.publish, options.sources, config, updateList, notices,
-                            problem)) {
+      !WritePublishedFolder(options.publish, options.sources, config, updateList,
+                            updateListSignature, notices, problem)) {
     RemoveFile(options.out.c_str());
     return Fail(problem);
   }

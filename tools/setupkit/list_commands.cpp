@@ -20,6 +20,7 @@
 #include "support/utf8.h"
 #include "support/version_text.h"
 #include "support/xdata.h"
+#include "tools/setupkit/list_signing.h"
 #include "tools/setupkit/progress_line.h"
 #include "tools/setupkit/signing_commands.h"
 #include "tools/setupkit/tool_output.h"
@@ -164,15 +165,9 @@ int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
     return Fail("cannot write " + Shown(out) + (signing ? " and its signature" : ""));
   }
   if (!signing) {
-    std::fprintf(stderr,
-                 "setupkit: warning: %s is not signed (no --sign-key): installers and updaters "
-                 "cannot authenticate it or the files it lists\n",
-                 Shown(out).c_str());
+    std::fprintf(stderr, "setupkit: %s\n", UnsignedListWarning(Shown(out)).c_str());
   } else if (!IsVersionText(version.c_str())) {
-    std::fprintf(stderr,
-                 "setupkit: warning: %s names no version in dotted numbers (--version): updaters "
-                 "that check signatures refuse it where a version is installed\n",
-                 Shown(out).c_str());
+    std::fprintf(stderr, "setupkit: %s\n", UnversionedListWarning(Shown(out), "--version").c_str());
   }
   return kExitDone;
 }

@@ -15,6 +15,7 @@
 #include "support/xdata.h"
 #include "tools/setupkit/archive_writer.h"
 #include "tools/setupkit/list_commands.h"
+#include "tools/setupkit/list_signing.h"
 #include "tools/setupkit/tool_output.h"
 
 namespace {
@@ -24,6 +25,7 @@ namespace fs = std::filesystem;
 constexpr char kClientArchive[] = "app.zip";
 constexpr char kTheme[] = "theme.txt";
 constexpr char kUpdateList[] = "update.xml";
+const std::string kUpdateListSignature = SignatureNameOf(kUpdateList);
 
 bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
   XData content;
@@ -99,7 +101,8 @@ bool BuildUpdateList(const PackageSources& sources, const CClientInfo& config, s
 }
 
 bool IsReservedName(const std::string& name) {
-  return name == kClientArchive || name == kTheme || name == kUpdateList || name == "app.txt";
+  return name == kClientArchive || name == kTheme || name == kUpdateList ||
+         name == kUpdateListSignature || name == "app.txt";
 }
 
 // The skin's images by their names in lower case (the installer finds names in any case).
@@ -216,6 +219,14 @@ bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std:
     if (!BuildUpdateList(sources, config, list.bytes, problem)) return false;
     updateList = list.bytes;
     entries.push_back(std::move(list));
+    ArchiveEntry signature{kUpdateListSignature, "", false};
+    if (sources.listKey != nullptr) {
+      if (!SignListBytes(updateList, *sources.listKey, signature.bytes)) {
+        problem = "cannot sign update.xml";
+        return false;
+      }
+      entries.push_back(std::move(signature));
+    }
   }
   if (!sources.download) {
     std::vector<ArchiveEntry> clientEntries;

@@ -4,12 +4,13 @@
 #include <vector>
 
 #include "records/client_info.h"
+#include "support/signing.h"
 #include "tools/setupkit/archive_writer.h"
 
 // The payload archive of an installer: the skin images, "theme.txt", "update.xml" (the client's
-// files, sizes, digests and download URLs under the configuration's "source"; left out when
-// there is no "source") and, unless the client is to be downloaded, "app.zip" (the client folder
-// as an encrypted archive).
+// files, sizes, digests and download URLs under the configuration's "source"; left out when there
+// is no "source"), with the vendor's key its signature "update.xml.sig", and, unless the client is
+// to be downloaded, "app.zip" (the client folder as an encrypted archive).
 
 struct PackageSources {
   std::u16string client;  // the client's folder
@@ -20,6 +21,8 @@ struct PackageSources {
   // updater): in "app.zip" and in "update.xml" as if the folder held them. Their names must not
   // be in the folder.
   std::vector<ArchiveEntry> programs;
+  // The vendor's key that signs the update list; null: the list goes unsigned.
+  const SigningKeyPair* listKey = nullptr;
 };
 
 // True when config names the "source" the client's files are published under: only then does

@@ -6,6 +6,7 @@
 #include "records/update_info.h"
 #include "support/utf8.h"
 #include "support/xdata.h"
+#include "tools/setupkit/list_signing.h"
 #include "tools/setupkit/tool_output.h"
 
 namespace {
@@ -173,6 +174,7 @@ bool PlanPublishedFolder(const CClientInfo& config, PublishedLayout& layout,
 
 bool WritePublishedFolder(const std::u16string& folder, const PackageSources& sources,
                           const CClientInfo& config, const std::string& updateList,
+                          const std::string& updateListSignature,
                           std::vector<std::string>& notices, std::string& problem) {
   PublishedLayout layout;
   if (!PlanPublishedFolder(config, layout, problem)) return false;
@@ -221,6 +223,10 @@ bool WritePublishedFolder(const std::u16string& folder, const PackageSources& so
   for (const std::string& path : listPaths) {
     const fs::path target = root / fs::u8path(path);
     if (!WriteFileAt(target, updateList)) return refuse("cannot write " + Shown(target.u16string()));
+    const fs::path signature = root / fs::u8path(SignatureNameOf(path));
+    if (!updateListSignature.empty() && !WriteFileAt(signature, updateListSignature)) {
+      return refuse("cannot write " + Shown(signature.u16string()));
+    }
   }
   if (config.GetConfig().Empty()) {
     notices.push_back("the configuration has no \"config\" URL, so nothing will fetch " +

@@ -26,8 +26,10 @@ bool PlanPublishedFolder(const CClientInfo& config, PublishedLayout& layout, std
 
 // Writes into folder, which must be missing or empty, the files that updateList (the update
 // list's bytes) names, taken from sources (the client folder and the programs added to it), and
-// the list at each of its paths; notices receives a line for each list URL outside the folder.
+// the list at each of its paths, with updateListSignature (unless empty) beside each as the
+// path with ".sig" added; notices receives a line for each list URL outside the folder.
 // False, with a one-line reason in problem, and nothing left in folder, on any failure.
 bool WritePublishedFolder(const std::u16string& folder, const PackageSources& sources,
                           const CClientInfo& config, const std::string& updateList,
+                          const std::string& updateListSignature,
                           std::vector<std::string>& notices, std::string& problem);

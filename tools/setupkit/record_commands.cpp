@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "records/client_info.h"
+#include "records/update_info_trust.h"
 #include "support/byte_order_mark.h"
 #include "support/packed_container.h"
 #include "support/resource_update.h"
@@ -12,6 +13,7 @@
 #include "support/xdata.h"
 #include "tools/setupkit/installer_resources.h"
 #include "tools/setupkit/list_commands.h"
+#include "tools/setupkit/signing_commands.h"
 #include "tools/setupkit/tool_output.h"
 #include "tools/setupkit/vendor_config.h"
 
@@ -266,7 +268,13 @@ bool ReadExecutableRecord(const XData& bytes, const std::u16string& file, CClien
   return true;
 }
 
-int StampCommand(const std::u16string& exe, const std::u16string& recordFile) {
+int StampCommand(const std::u16string& exe, const std::u16string& recordFile,
+                 const std::u16string& publicKeyFile) {
+  uint8_t publicKey[kPublicKeyBytes];
+  std::string keyProblem;
+  if (!publicKeyFile.empty() && !ReadPublicKeyFile(publicKeyFile, publicKey, keyProblem)) {
+    return Fail(keyProblem);
+  }
   XData bytes;
   if (!bytes.ReadFile(recordFile.c_str(), 0)) return Fail("cannot read " + Shown(recordFile));
   CClientInfo record;
@@ -283,7 +291,9 @@ int StampCommand(const std::u16string& exe, const std::u16string& recordFile) {
   }
   if (size == 0) return Fail("cannot store the record of " + Shown(recordFile));
   ResourceUpdate update(exe.c_str());
-  if (!update.Put(kConfigType, kResourceId, stored.Data(), size) || !update.Commit()) {
+  const bool keyPut =
+      publicKeyFile.empty() || update.Put(kListKeyType, kListKeyId, publicKey, kPublicKeyBytes);
+  if (!update.Put(kConfigType, kResourceId, stored.Data(), size) || !keyPut || !update.Commit()) {
     return Fail("cannot write the record into " + Shown(exe) + ": it " + update.Problem() +
                 "; it is left as it was");
   }

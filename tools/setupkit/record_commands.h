@@ -32,7 +32,10 @@ int PrintRecord(CClientInfo& record);
 bool ReadExecutableRecord(const XData& bytes, const std::u16string& file, CClientInfo& record,
                           std::string& problem);
 
-// setupkit stamp EXE RECORD: writes the record as resource "APP" 1 of EXE, in the stored form
-// RECORD has, keeping EXE's other resources. RECORD must be a client record. A signature EXE had
-// no longer holds and is left out, which a notice says.
-int StampCommand(const std::u16string& exe, const std::u16string& record);
+// setupkit stamp EXE RECORD [--public-key PUBLIC]: writes the record as resource "APP" 1 of EXE,
+// in the stored form RECORD has, keeping EXE's other resources, and with publicKey (a file, unless
+// empty) the vendor's public key as resource "KEY" 1, with which an updater follows only lists
+// the key signed. RECORD must be a client record, PUBLIC a public key. A signature EXE had no
+// longer holds and is left out, which a notice says.
+int StampCommand(const std::u16string& exe, const std::u16string& record,
+                 const std::u16string& publicKey);

@@ -72,15 +72,18 @@ const Command kCommands[] = {
      [](const Arguments& a, const Options& o) {
        return o.value.empty() ? ShowCommand(a[0]) : ShowSignedListCommand(a[0], o.value);
      }},
-    {u"stamp", 2, nullptr, nullptr,
-     "stamp EXE RECORD          write RECORD into EXE as its \"APP\" resource",
-     [](const Arguments& a, const Options&) { return StampCommand(a[0], a[1]); }},
+    {u"stamp", 2, nullptr, u"--public-key",
+     "stamp EXE RECORD [--public-key PUBLIC]\n"
+     "                          write RECORD into EXE as its \"APP\" resource, and PUBLIC as\n"
+     "                          its \"KEY\" resource",
+     [](const Arguments& a, const Options& o) { return StampCommand(a[0], a[1], o.value); }},
     {u"build", kOwnOptions, nullptr, nullptr,
      "build --config FILE --client FOLDER [--skin FOLDER] [--theme FILE] [--download]\n"
      "        [--no-uninstaller] [--no-updater] [--stub SETUP] [--publish DIR]\n"
-     "        [--sign-pkcs12 FILE [--timestamp-url URL]] -o OUT\n"
+     "        [--sign-pkcs12 FILE [--timestamp-url URL]] [--sign-key SECRET] -o OUT\n"
      "                          make a ready installer from the setup.exe stub (the key's\n"
-     "                          password in SETUPKIT_SIGN_PASSWORD)",
+     "                          password in SETUPKIT_SIGN_PASSWORD), its update list signed\n"
+     "                          with SECRET",
      [](const Arguments& a, const Options&) { return BuildCommand(a); }},
     {u"inspect", 1, nullptr, nullptr,
      "inspect SETUP             print an installer's configuration, payload entries, mode, "

@@ -27,6 +27,8 @@ bool ReadExactly(const std::u16string& path, size_t n, XData& bytes, bool& exact
   return true;
 }
 
+}  // namespace
+
 bool ReadPublicKeyFile(const std::u16string& path, uint8_t* key, std::string& problem) {
   XData bytes;
   bool exact = false;
@@ -41,8 +43,6 @@ bool ReadPublicKeyFile(const std::u16string& path, uint8_t* key, std::string& pr
   std::memcpy(key, bytes.Data(), kPublicKeyBytes);
   return true;
 }
-
-}  // namespace
 
 std::u16string SignatureFileOf(const std::u16string& list) { return list + u".sig"; }
 

@@ -25,6 +25,10 @@ int VerifyCommand(const std::u16string& list, const std::u16string& signature,
 // The file of a list's signature: its path with ".sig" added.
 std::u16string SignatureFileOf(const std::u16string& list);
 
+// Reads a public key file (exactly kPublicKeyBytes) into key. False, with a one-line problem,
+// when the file cannot be read or is not a public key.
+bool ReadPublicKeyFile(const std::u16string& path, uint8_t* key, std::string& problem);
+
 // Reads a secret key file into pair (both halves). False, with a one-line problem, when the file
 // cannot be read or is not a secret key.
 bool ReadSecretKeyFile(const std::u16string& path, SigningKeyPair& pair, std::string& problem);

@@ -1,0 +1,18 @@
+#include "startup/list_key_loading.h"
+
+#include "support/resource_reader.h"
+#include "support/signing.h"
+
+ListKey LoadListKey(ModuleHandle module) {
+  ListKey key;
+  const uint32_t size = ReadResource(nullptr, 0, module, kListKeyType, kListKeyId);
+  if (size == 0) return key;
+  key.carried = true;
+  // A resource of another length is a damaged key: carried, with no bytes, it trusts nothing.
+  if (size != kPublicKeyBytes) return key;
+  key.bytes.resize(size);
+  if (ReadResource(key.bytes.data(), size, module, kListKeyType, kListKeyId) != size) {
+    key.bytes.clear();
+  }
+  return key;
+}

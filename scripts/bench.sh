@@ -109,7 +109,7 @@ curl_list=$(curl_best "$list_url" /dev/null)
 curl_signature=$(curl_best "$list_url.sig" /dev/null)
 echo "== the published list ($(stat -c %s "$list_folder/update.xml") bytes, 3000 items) from 127.0.0.1 under Wine"
 bench_row "FetchPublishedListAt, no key" "$list_plain"
-bench_row "FetchPublishedListAt, its signature fetched and checked" "$list_signed"
+bench_row "FetchPublishedListAt, its signature fetched, checked" "$list_signed"
 bench_row "curl, the list" "$curl_list"
 awk -v p="$list_plain" -v s="$list_signed" -v c="$curl_list" -v cs="$curl_signature" 'BEGIN {
   printf "%-52s %9.1f ms\n", "curl, the list and then its signature", c + cs

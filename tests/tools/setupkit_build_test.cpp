@@ -124,6 +124,13 @@ class SetupkitBuildPortableTest : public ::testing::Test {
     args.insert(args.end(), extra.begin(), extra.end());
     return RunSetupkitCaptured(args);
   }
+  // The vendor's key pair, vendor.key and vendor.pub.
+  void MakeVendorKey() {
+    ASSERT_EQ(
+        RunSetupkitCaptured({u"keygen", folder_.File(u"vendor.key"), folder_.File(u"vendor.pub")})
+            .status,
+        0);
+  }
   std::u16string Kit(const std::u16string& name) const {
     return (folder_.Path() / "kit" / fs::path(name)).u16string();
   }
@@ -330,10 +337,8 @@ bool FindResource(const std::string& image, const char16_t* type, std::string& b
 // out with its signature, in the payload and in the published folder, by the very rule the
 // programs check; without it, nothing of that, and a warning that nothing can be authenticated.
 TEST_F(SetupkitBuildPortableTest, SignsTheListItPublishesAndPutsThePublicKeyInItsPrograms) {
-  ASSERT_EQ(
-      RunSetupkitCaptured({u"keygen", folder_.File(u"vendor.key"), folder_.File(u"vendor.pub")})
-          .status,
-      0);
+  MakeVendorKey();
+  if (HasFatalFailure()) return;
   const std::string publicKey = ReadBytes(folder_.Path() / "vendor.pub");
   struct Case {
     const char* name;
@@ -399,10 +404,8 @@ TEST_F(SetupkitBuildPortableTest, SignsTheListItPublishesAndPutsThePublicKeyInIt
 // A key that is none, an installer that would overwrite the key, a list there is none of to
 // sign: refused with one line, and no installer.
 TEST_F(SetupkitBuildPortableTest, RefusesAListKeyItCannotUse) {
-  ASSERT_EQ(
-      RunSetupkitCaptured({u"keygen", folder_.File(u"vendor.key"), folder_.File(u"vendor.pub")})
-          .status,
-      0);
+  MakeVendorKey();
+  if (HasFatalFailure()) return;
   const std::string secret = ReadBytes(folder_.Path() / "vendor.key");
   WriteBytes(folder_.Path() / "offline.txt", "app=democlient;\nname=demo;\ncompany=Example;\n");
   struct Case {

@@ -17,6 +17,7 @@
 #include "support/md5.h"
 #include "support/path_text.h"
 #include "support/registry.h"
+#include "support/signing.h"
 #include "support/wide_text.h"
 #include "tests/helpers/byte_pattern.h"
 #include "tests/helpers/committed_registration.h"
@@ -324,6 +325,69 @@ TEST_F(ListDigest, UpdateIsNeededWhenTheRecordedDigestDiffers) {
                                     product.client.GetApp().Units(), u"md5", c.recorded, -1));
     }
     EXPECT_EQ(IsUpdateNeeded(product.client, ListKey()), c.needed);
+  }
+}
+
+// With a key, a list counts only with the key's signature beside it: a refused list gives no
+// digest, needs no update, leaves what the caller held as it was, and is told from one that never
+// arrived.
+TEST_F(ListDigest, AKeyTakesOnlyAListItSigned) {
+  SigningKeyPair vendor, stranger;
+  ASSERT_TRUE(GenerateSigningKeyPair(&vendor));
+  ASSERT_TRUE(GenerateSigningKeyPair(&stranger));
+  const ListKey key{true,
+                    std::vector<uint8_t>(vendor.publicKey, vendor.publicKey + kPublicKeyBytes)};
+  CUpdateInfo list;
+  list.SetVersion(u"2.0.1.5");
+  list.AddFile(u"client.exe", 4, u"0123456789ABCDEF0123456789ABCDEF", u"http://127.0.0.1/c");
+  std::vector<uint8_t> stored(CRecordStorage::kDefaultSaveBufferSize);
+  const uint32_t size = list.Serialize(stored.data(), static_cast<uint32_t>(stored.size()), false);
+  const std::string listBytes(stored.begin(), stored.begin() + size);
+  auto sign = [&listBytes](const SigningKeyPair& pair) {
+    std::string signature(kSignatureBytes, '\0');
+    EXPECT_TRUE(SignDetached(reinterpret_cast<const uint8_t*>(listBytes.data()), listBytes.size(),
+                             pair.secretKey, kSecretKeyBytes,
+                             reinterpret_cast<uint8_t*>(&signature[0])));
+    return signature;
+  };
+  const std::string place = FreshKey("keyed") + "/";
+  ASSERT_TRUE(Keep(place + "update.xml", listBytes));
+  ASSERT_TRUE(Keep(place + "update.xml.sig", sign(vendor)));
+  ASSERT_TRUE(Keep(place + "other/update.xml", listBytes));
+  ASSERT_TRUE(Keep(place + "other/update.xml.sig", sign(stranger)));
+  ASSERT_TRUE(Keep(place + "unsigned/update.xml", listBytes));
+  const std::u16string signedUrl = Url("/file/" + place + "update.xml");
+  const std::u16string otherUrl = Url("/file/" + place + "other/update.xml");
+  const std::u16string unsignedUrl = Url("/file/" + place + "unsigned/update.xml");
+  struct Case {
+    const char* name;
+    std::u16string config;
+    std::u16string config2;
+    bool taken;
+    bool refused;
+  } cases[] = {
+      {"signed by the key", signedUrl, u"", true, false},
+      {"signed by another key", otherUrl, u"", false, true},
+      {"unsigned", unsignedUrl, u"", false, true},
+      {"refused at config, signed at config2", unsignedUrl, signedUrl, true, true},
+      {"not there", Url("/status/404"), u"", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CClientInfo client;
+    client.SetConfig(c.config.c_str());
+    client.SetConfig2(c.config2.c_str());
+    PublishedList published;
+    ASSERT_EQ(FetchPublishedList(client, key, &published), c.taken);
+    EXPECT_EQ(published.refused, c.refused);
+    EXPECT_EQ(published.verified, c.taken);
+    EXPECT_EQ(published.items.Count(), c.taken ? 1 : 0);
+    EXPECT_EQ(std::u16string(published.digest.Units()), c.taken ? Md5Hex(listBytes) : u"");
+    char16_t digest[kDigestUnits] = {};
+    EXPECT_EQ(FetchListDigest(client, key, digest), c.taken);
+    EXPECT_EQ(IsUpdateNeeded(client, key), c.taken);
+    // Without a key every list that arrives is taken, as it always was.
+    EXPECT_EQ(FetchPublishedList(client, ListKey(), &published), c.taken || c.refused);
   }
 }
 

@@ -436,4 +436,42 @@ TEST_F(SetupkitBuildPortableTest, RefusesAListKeyItCannotUse) {
   }
 }
 
+// A download-mode vendor stamps its own updater: with --public-key the key goes in beside the
+// record; a file that is no public key is refused and the program is left as it was.
+TEST_F(SetupkitBuildPortableTest, StampPutsAPublicKeyBesideTheRecord) {
+  MakeVendorKey();
+  if (HasFatalFailure()) return;
+  ASSERT_EQ(RunSetupkitCaptured(
+                {u"config", folder_.File(u"config.txt"), folder_.File(u"r.rec"), u"--packed"})
+                .status,
+            0);
+  const std::string program = ReadBytes(folder_.Path() / "kit" / "update.exe");
+  struct Case {
+    const char* name;
+    std::u16string key;
+    int status;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"the public key", folder_.File(u"vendor.pub"), 0, ""},
+      {"the secret key", folder_.File(u"vendor.key"), 1, "is not a public key"},
+      {"no such file", folder_.File(u"missing.pub"), 1, "cannot read the public key"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(folder_.Path() / "update.exe", program);
+    ToolRun run = RunSetupkitCaptured({u"stamp", folder_.File(u"update.exe"),
+                                       folder_.File(u"r.rec"), u"--public-key", c.key});
+    EXPECT_EQ(run.status, c.status);
+    const std::string after = ReadBytes(folder_.Path() / "update.exe");
+    if (c.status != 0) {
+      EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+      EXPECT_EQ(after, program);
+      continue;
+    }
+    EXPECT_EQ(Resource(after, u"KEY", 1), ReadBytes(folder_.Path() / "vendor.pub"));
+    EXPECT_EQ(Resource(after, u"APP", 1), ReadBytes(folder_.Path() / "r.rec"));
+  }
+}
+
 }  // namespace

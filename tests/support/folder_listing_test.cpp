@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/folder_listing.h"
+#include "tests/helpers/made_link.h"
+#include "tests/helpers/temp_folder.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Links are told as links, whatever they point to, so that no walk follows one out of the tree.
+TEST(FolderListing, TellsFilesFoldersAndLinksApartInNameOrder) {
+  TempFolder folder;
+  const fs::path outside = folder.Path() / "outside";
+  fs::create_directories(outside / "inner");
+  WriteBytes(outside / "secret.txt", "not for the package");
+  const fs::path listed = folder.Path() / "listed";
+  fs::create_directories(listed / "b-folder");
+  WriteBytes(listed / "a-file.bin", std::string(70000, 'a'));
+  WriteBytes(listed / "e-empty.txt", "");
+  MadeLink folderLink(listed / "c-folder-link", outside);
+  MadeLink fileLink(listed / "d-file-link", outside / "secret.txt");
+  ASSERT_TRUE(folderLink.Made());
+  ASSERT_TRUE(fileLink.Made());
+
+  struct Case {
+    std::u16string name;
+    FolderEntryKind kind;
+    uint64_t size;
+  };
+  std::vector<Case> expected = {
+      {u"a-file.bin", FolderEntryKind::kFile, 70000},
+      {u"b-folder", FolderEntryKind::kFolder, 0},
+      {u"c-folder-link", FolderEntryKind::kLink, 0},
+      {u"d-file-link", FolderEntryKind::kLink, 0},
+      {u"e-empty.txt", FolderEntryKind::kFile, 0},
+  };
+#ifndef _WIN32
+  ASSERT_EQ(mkfifo((listed / "f-pipe").c_str(), 0600), 0);
+  expected.push_back({u"f-pipe", FolderEntryKind::kOther, 0});
+#endif
+  std::vector<FolderEntry> entries = {{u"left from before", FolderEntryKind::kFile, 1, true}};
+  ASSERT_TRUE(ListFolder(listed.u16string().c_str(), entries));
+  ASSERT_EQ(entries.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(std::string(expected[i].name.begin(), expected[i].name.end()));
+    EXPECT_EQ(entries[i].name, expected[i].name);
+    EXPECT_EQ(entries[i].kind, expected[i].kind);
+    EXPECT_EQ(entries[i].size, expected[i].size);
+    EXPECT_TRUE(entries[i].nameIsText);
+  }
+}
+
+TEST(FolderListing, AFolderThatCannotBeReadIsNoEmptyFolder) {
+  TempFolder folder;
+  WriteBytes(folder.Path() / "file.txt", "x");
+  fs::create_directories(folder.Path() / "empty");
+  struct Case {
+    std::u16string folder;
+    bool listed;
+  };
+  const Case cases[] = {
+      {folder.File(u"empty"), true},
+      {folder.File(u"missing"), false},
+      {folder.File(u"file.txt"), false},
+      {u"", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.folder.begin(), c.folder.end()));
+    std::vector<FolderEntry> entries = {{u"stale", FolderEntryKind::kFile, 1, true}};
+    EXPECT_EQ(ListFolder(c.folder.c_str(), entries), c.listed);
+    EXPECT_TRUE(entries.empty());
+  }
+}
+
+#ifndef _WIN32
+// Only outside Windows can a name be bytes that are no text; the listing says so rather than
+// hand on a name that reads back as another file.
+TEST(FolderListing, TellsNamesThatAreNoText) {
+  TempFolder folder;
+  WriteBytes(folder.Path() / std::string("bad\xFF"), "x");
+  WriteBytes(folder.Path() / std::string("good\xE6\x95\xB0"), "y");
+  std::vector<FolderEntry> entries;
+  ASSERT_TRUE(ListFolder(folder.Path().u16string().c_str(), entries));
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].name, u"bad\uFFFD");
+  EXPECT_FALSE(entries[0].nameIsText);
+  EXPECT_EQ(entries[1].name, u"good\u6570");
+  EXPECT_TRUE(entries[1].nameIsText);
+}
+#endif
+
+}  // namespace

@@ -19,8 +19,9 @@ struct FolderEntry {
   std::u16string name;
   FolderEntryKind kind;
   uint64_t size;  // of a file; 0 for anything else
-  // False for a name the file system holds as bytes that are no UTF-8 (only outside Windows);
-  // name then shows them as U+FFFD.
+  // False for a name that is no whole text: bytes that are no UTF-8 (outside Windows; name then
+  // shows them as U+FFFD), a lone surrogate, or U+FFFD itself, which is what such bytes become
+  // when a layer below (Wine) decodes them before this build sees the name.
   bool nameIsText;
 };
 

@@ -3,7 +3,8 @@
 #include <filesystem>
 
 // A symbolic link made for a test and removed with the object (never what it points to). Outside
-// Windows by the C++ library; under Wine as a Unix link, the way Wine shows links (MakeDirectoryLink).
+// Windows by the C++ library; under Wine as a Unix link, the way Wine shows links
+// (MakeDirectoryLink).
 class MadeLink {
  public:
   // target is a folder or a file.

@@ -138,7 +138,7 @@ refusal_case() {
   refusal_commands native_line
   refusal_commands windows_line
   check "native refuses $what in every walk" \
-    test "$(grep -c "^setupkit: refused/$shown cannot be packed: " native.lines)" -eq 5
+    test "$(grep -cF "setupkit: refused/$shown cannot be packed: " native.lines)" -eq 5
   check "windows says the same of $what" cmp -s native.lines <(tr -d '\r' <windows.lines)
   check "neither writes anything for $what" test ! -e r.zip -a ! -e r.xml -a ! -e r.exe
 }
@@ -146,10 +146,24 @@ cp "$ROOT/samples/config.txt" build.txt
 sed -i 's|^source=.*|source=http://127.0.0.1/cross/app;|; s|^config=.*|config=http://127.0.0.1/cross/update.xml;|' build.txt
 deep=$(printf 'd/%.0s' $(seq 65))
 refusal_case "a link to /etc" etc ln -s /etc refused/etc
-refusal_case "a link to a file" passwd ln -s /etc/passwd refused/passwd
 refusal_case "a tree too deep" "${deep}x.txt" \
   sh -c "mkdir -p refused/$deep && printf x >refused/${deep}x.txt"
 check "the windows line tells why" grep -q 'it lies more than 64 folders deep' windows.lines
+# Wine passes these names on as they are, or with U+FFFD for bytes that are no UTF-8.
+refusal_case "a colon" 'a:b.txt' touch refused/a:b.txt
+refusal_case "a backslash" 'back\slash' touch 'refused/back\slash'
+refusal_case "a trailing dot" 'notes.' touch refused/notes.
+refusal_case "a device name" 'nul.txt' touch refused/nul.txt
+refusal_case "bytes that are no UTF-8" $'bad\xEF\xBF\xBD' touch $'refused/bad\xFF'
+refusal_case "U+FFFD" $'odd\xEF\xBF\xBD' touch $'refused/odd\xEF\xBF\xBD'
+# Wine shows a link to a file as the file itself, so only the native build can tell it.
+rm -rf refused native.lines
+mkdir refused
+printf 'client' >refused/client.exe
+ln -s /etc/passwd refused/passwd
+refusal_commands native_line
+check "native refuses a link to a file in every walk" \
+  test "$(grep -c '^setupkit: refused/passwd cannot be packed: it is a link' native.lines)" -eq 5
 
 # Update lists: the same folder makes the same list in both builds, in both stored forms, and
 # each build shows the other's list alike.

@@ -25,7 +25,9 @@ std::string Refusal(const FolderEntry& entry, const std::u16string& relative, in
            "it points to in the folder itself";
   }
   if (entry.kind == FolderEntryKind::kOther) return "it is neither a file nor a folder";
-  if (!entry.nameIsText) return "its name is not UTF-8 text";
+  if (!entry.nameIsText) {
+    return "its name is not whole text (bytes that are no UTF-8 show as U+FFFD)";
+  }
   const std::string nameProblem = NameProblem(entry.name);
   if (!nameProblem.empty()) return "its name " + nameProblem;
   if (depth > kMaxFolderDepth) {
@@ -33,9 +35,8 @@ std::string Refusal(const FolderEntry& entry, const std::u16string& relative, in
   }
   char16_t installed[kPathCapacity];
   if (!JoinEntryPath(kShortestInstallFolder, relative.c_str(), installed)) {
-    return "its path is " + std::to_string(relative.size()) +
-           " characters long, more than the " + std::to_string(kLongestInstalledPath) +
-           " an installed file's path leaves it";
+    return "its path is " + std::to_string(relative.size()) + " characters long, more than the " +
+           std::to_string(kLongestInstalledPath) + " an installed file's path leaves it";
   }
   return "";
 }

@@ -13,8 +13,10 @@ std::string NameProblem(const std::u16string& name) {
   if (name.find(u'\0') != std::u16string::npos) return "holds a zero character";
   if (IsPlainName(name.c_str())) return "";
   if (name.empty()) return "is empty";
-  if (name == u"." || name == u"..") return "is \"" + std::string(name.begin(), name.end()) +
-                                            "\", a step in a path rather than a name";
+  if (name == u"." || name == u"..") {
+    return "is \"" + std::string(name.begin(), name.end()) +
+           "\", a step in a path rather than a name";
+  }
   if (name.find_first_of(u"/\\") != std::u16string::npos) {
     return "holds a path separator (\"/\" or \"\\\")";
   }

@@ -378,6 +378,10 @@ TEST_F(SetupkitBuildPortableTest, EveryFolderWalkRefusesWhatItCannotPackNamingTh
        [&](const fs::path& d) { file(d / longFolder / std::string(60, 'f')); },
        longFolder + "/" + std::string(60, 'f'),
        "its path is 261 characters long, more than the 256 an installed file's path leaves it"},
+      {"a folder path too long to install",
+       [&](const fs::path& d) { file(d / longFolder / std::string(55, 'g') / "f"); },
+       longFolder + "/" + std::string(55, 'g'),
+       "its path is 256 characters long, more than the 255 an installed folder's path leaves it"},
 #endif
   };
   int number = 0;
@@ -412,7 +416,13 @@ TEST_F(SetupkitBuildPortableTest, EveryFolderWalkRefusesWhatItCannotPackNamingTh
   }
   EXPECT_EQ(ReadBytes(outside / "secret.txt"), "the build machine's own");
 
-  // As deep as the limit is packed.
+  // The longest path an install can take is packed, and as deep as the limit.
+  const fs::path longest = folder_.Path() / "longest";
+  fs::copy(folder_.Path() / "client", longest, fs::copy_options::recursive);
+  file(longest / longFolder / std::string(55, 'f'));
+  EXPECT_EQ(RunSetupkitCaptured({u"zip", longest.u16string(), folder_.File(u"long.zip")}).status,
+            0);
+
   const fs::path deepest = folder_.Path() / "deepest";
   fs::copy(folder_.Path() / "client", deepest, fs::copy_options::recursive);
   file(deepest / fs::u8path(deep.substr(2) + "x.txt"));

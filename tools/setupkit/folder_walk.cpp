@@ -33,10 +33,14 @@ std::string Refusal(const FolderEntry& entry, const std::u16string& relative, in
   if (depth > kMaxFolderDepth) {
     return "it lies more than " + std::to_string(kMaxFolderDepth) + " folders deep";
   }
+  // A folder is installed with its trailing separator, which takes a unit of the path too.
+  const bool isFolder = entry.kind == FolderEntryKind::kFolder;
+  const std::u16string installedName = isFolder ? relative + u"/" : relative;
   char16_t installed[kPathCapacity];
-  if (!JoinEntryPath(kShortestInstallFolder, relative.c_str(), installed)) {
+  if (!JoinEntryPath(kShortestInstallFolder, installedName.c_str(), installed)) {
     return "its path is " + std::to_string(relative.size()) + " characters long, more than the " +
-           std::to_string(kLongestInstalledPath) + " an installed file's path leaves it";
+           std::to_string(kLongestInstalledPath - (isFolder ? 1 : 0)) + " an installed " +
+           (isFolder ? "folder's" : "file's") + " path leaves it";
   }
   return "";
 }

@@ -42,7 +42,7 @@ TEST(FolderListing, TellsFilesFoldersAndLinksApartInNameOrder) {
       {u"e-empty.txt", FolderEntryKind::kFile, 0},
   };
 #ifndef _WIN32
-  // Wine shows a link to a file as the file itself, and has no pipes.
+  // Wine shows a link to a file as the file itself; pipes are made only outside Windows.
   MadeLink fileLink(listed / "d-file-link", outside / "secret.txt");
   ASSERT_TRUE(fileLink.Made());
   expected.insert(expected.begin() + 3, {u"d-file-link", FolderEntryKind::kLink, 0});

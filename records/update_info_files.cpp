@@ -1,5 +1,6 @@
 // The update list against the file system: building it from a folder and checking files.
 #include <cstdint>
+#include <vector>
 
 #include "records/update_info.h"
 #include "support/entry_path.h"
@@ -35,13 +36,18 @@ int AddFolderLevel(CUpdateInfo& list, const Text512& urlBase, const Text512& fol
                    const std::function<void(uint64_t)>& fileRead) {
   if (depth > kMaxDepth) return 0;
   int met = 0;
-  for (const FolderEntry& entry : ListFolder(folder.Units())) {
+  std::vector<FolderEntry> entries;
+  ListFolder(folder.Units(), entries);
+  for (const FolderEntry& entry : entries) {
+    // A link could lead out of the folder or round in a loop: only what lies in the tree.
+    const bool isFolder = entry.kind == FolderEntryKind::kFolder;
+    if (!isFolder && entry.kind != FolderEntryKind::kFile) continue;
     Text512 url, path, relative;
     if (!Join(url, urlBase, entry.name) || !Join(path, folder, entry.name) ||
         !Join(relative, prefix, entry.name)) {
       continue;
     }
-    if (entry.isFolder) {
+    if (isFolder) {
       EndWith(url, u'/');
       EndWith(path, u'\\');
       EndWith(relative, u'\\');

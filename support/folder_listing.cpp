@@ -1,44 +1,36 @@
 #include "support/folder_listing.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
-#include "support/filesystem_path.h"
-
-#ifndef _WIN32
-#include "support/utf8.h"
-#endif
+#include "support/folder_listing_unsorted.h"
 
 namespace {
 
-std::u16string NameOf(const std::filesystem::path& path) {
-#ifdef _WIN32
-  return path.filename().u16string();
-#else
-  return Utf8ToUtf16(path.filename().string());
-#endif
+bool IsWholeText(const std::u16string& name) {
+  for (size_t i = 0; i < name.size(); ++i) {
+    const char16_t unit = name[i];
+    if (unit == 0xFFFD) return false;
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < name.size() && name[i + 1] >= 0xDC00 &&
+        name[i + 1] <= 0xDFFF) {
+      ++i;
+    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
 
-std::vector<FolderEntry> ListFolder(const char16_t* folder) {
-  std::vector<FolderEntry> entries;
-  if (folder == nullptr || folder[0] == 0) return entries;
-  std::error_code error;
-  std::filesystem::directory_iterator it(ToFilesystemPath(folder), error);
-  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-    std::filesystem::file_status status = it->symlink_status(error);
-    if (error) break;
-    if (std::filesystem::is_symlink(status)) continue;
-    bool isFolder = std::filesystem::is_directory(status);
-    if (!isFolder && !std::filesystem::is_regular_file(status)) continue;
-    uint64_t size = isFolder ? 0 : it->file_size(error);
-    if (error) break;
-    entries.push_back({NameOf(it->path()), isFolder, size});
+bool ListFolder(const char16_t* folder, std::vector<FolderEntry>& entries) {
+  entries.clear();
+  if (folder == nullptr || folder[0] == 0) return false;
+  if (!ListFolderUnsorted(folder, entries)) {
+    entries.clear();
+    return false;
   }
-  if (error) entries.clear();
+  for (FolderEntry& entry : entries) entry.nameIsText = entry.nameIsText && IsWholeText(entry.name);
   std::sort(entries.begin(), entries.end(),
             [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
-  return entries;
+  return true;
 }

@@ -3,8 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <memory>
-
+#include "support/find_handle.h"
 #include "support/path_text.h"
 #include "support/text_length.h"
 #include "support/wide_text.h"
@@ -12,11 +11,6 @@
 namespace {
 
 constexpr int kLongPathCapacity = 1024;
-
-struct FindCloser {
-  void operator()(HANDLE find) const { FindClose(find); }
-};
-using FindHandle = std::unique_ptr<void, FindCloser>;
 
 bool IsFolder(const char16_t* path) {
   DWORD attributes = GetFileAttributesW(AsWide(path));

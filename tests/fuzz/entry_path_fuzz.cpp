@@ -35,10 +35,17 @@ void CheckInside(const std::u16string& path) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<char16_t> name = Utf16Units(data, size);
   char16_t path[kPathCapacity];
-  if (JoinEntryPath(kFolder, name.data(), path)) {
+  const bool joined = JoinEntryPath(kFolder, name.data(), path);
+  if (joined) {
     CheckInside(path);
   } else {
     FuzzCheck(path[0] == 0, "a refused name leaves no path");
+  }
+  // A plain name (a configured company or app folder, a packed file's name) is one segment the
+  // path check takes as it is.
+  if (IsPlainName(name.data())) {
+    FuzzCheck(joined && path == kFolder + std::u16string(name.data()),
+              "a plain name joins as itself, one segment below the folder");
   }
   return 0;
 }

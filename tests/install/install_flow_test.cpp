@@ -16,10 +16,10 @@
 #include "install/install_outcome.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
-#include "support/md5.h"
 #include "support/xdata.h"
 #include "support/xzip.h"
 #include "tests/helpers/fake_install_edge.h"
+#include "tests/helpers/md5_hex.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/uninstall_entries.h"
 #include "tests/helpers/zip_builder.h"
@@ -38,12 +38,6 @@ std::string UpdateList(const char16_t* version) {
 }
 
 const std::string kUpdateList = UpdateList(u"1.0.0.0");
-
-std::u16string Md5Hex(const std::string& bytes) {
-  char16_t digest[33];
-  Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
-  return digest;
-}
 
 // What the payload holds besides the skin: the client archive (archive mode) or not (download
 // mode), and an "update.xml".

@@ -14,13 +14,13 @@
 #include "product/published_list.h"
 #include "records/client_info.h"
 #include "records/uninst_info.h"
-#include "support/md5.h"
 #include "support/path_text.h"
 #include "support/registry.h"
 #include "support/signing.h"
 #include "support/wide_text.h"
 #include "tests/helpers/byte_pattern.h"
 #include "tests/helpers/committed_registration.h"
+#include "tests/helpers/md5_hex.h"
 #include "tests/helpers/registry_probe.h"
 #include "tests/helpers/shortcut_reader.h"
 #include "tests/helpers/temp_folder.h"
@@ -83,13 +83,6 @@ bool RemoveWhenEnded(const fs::path& path) {
     Sleep(100);
   }
   return false;
-}
-
-std::u16string Md5Hex(const std::string& bytes) {
-  char16_t digest[kDigestUnits] = {};
-  if (bytes.empty()) return u"D41D8CD98F00B204E9800998ECF8427E";
-  Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
-  return digest;
 }
 
 TEST(ProductRegistration, RegisterWritesKeysAndShortcutsAndUnregisterRemovesThemEvenTwice) {

@@ -10,6 +10,7 @@
 #include "support/md5.h"
 #include "support/sha256.h"
 #include "support/utf8.h"
+#include "tests/helpers/md5_hex.h"
 #include "tests/helpers/temp_folder.h"
 
 namespace {
@@ -21,12 +22,6 @@ const char16_t kTwoItems[] =
     u"<item url=\"http://h/app/old.dll\" md5=\"FEDCBA9876543210FEDCBA9876543210\" size=\"-7\" "
     u"file=\"old.dll\" action=\"1\"/>\r\n"
     u"</list>\r\n";
-
-std::u16string Md5Of(const std::string& bytes) {
-  char16_t digest[33] = {};
-  Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
-  return digest;
-}
 
 std::u16string Sha256Of(const std::string& bytes) {
   char16_t digest[kSha256HexDigits + 1] = {};
@@ -177,8 +172,8 @@ TEST(UpdateInfo, AttributesTheReaderDoesNotKnowArePassedOver) {
 // memory alike.
 TEST(UpdateInfo, ChecksTheSha256WhenThereIsOneAndTheMd5Otherwise) {
   const std::string bytes = "the client's bytes";
-  const std::u16string md5 = Md5Of(bytes), sha256 = Sha256Of(bytes);
-  const std::u16string otherMd5 = Md5Of("other"), otherSha256 = Sha256Of("other");
+  const std::u16string md5 = Md5Hex(bytes), sha256 = Sha256Of(bytes);
+  const std::u16string otherMd5 = Md5Hex("other"), otherSha256 = Sha256Of("other");
   std::u16string lowerSha256 = sha256;
   for (char16_t& unit : lowerSha256) {
     if (unit >= u'A' && unit <= u'F') unit = static_cast<char16_t>(unit + 32);

@@ -17,10 +17,10 @@
 #include "product/product_registration.h"
 #include "records/client_info.h"
 #include "records/update_info.h"
-#include "support/md5.h"
 #include "support/shortcuts.h"
 #include "support/xzip.h"
 #include "tests/helpers/install_payload.h"
+#include "tests/helpers/md5_hex.h"
 #include "tests/helpers/registry_probe.h"
 #include "tests/helpers/shipped_product.h"
 #include "tests/helpers/temp_folder.h"
@@ -33,12 +33,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char16_t kCompany[] = u"HostileTestCompany";
-
-std::string Md5Hex(const std::string& bytes) {
-  char16_t digest[33];
-  Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
-  return std::string(digest, digest + 32);
-}
 
 std::u16string Wide(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
@@ -88,7 +82,7 @@ class HostilePayloadTest : public HttpServerTest {
     std::char_traits<char16_t>::copy(item.file, file.c_str(), file.size() + 1);
     const std::u16string url = Url("/file/" + served);
     std::char_traits<char16_t>::copy(item.url, url.c_str(), url.size() + 1);
-    const std::u16string md5 = Wide(Md5Hex(bytes));
+    const std::u16string md5 = Md5Hex(bytes);
     std::char_traits<char16_t>::copy(item.md5, md5.c_str(), md5.size() + 1);
     return item;
   }

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,10 +16,17 @@
 #include "support/resource_tree.h"
 #include "support/resource_update.h"
 #include "support/signing.h"
+#include "support/utf8.h"
+#include "tests/helpers/made_link.h"
 #include "tests/helpers/pe_builder.h"
 #include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/zip_builder.h"
+#include "tools/setupkit/folder_walk.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -471,6 +480,145 @@ TEST_F(SetupkitBuildPortableTest, StampPutsAPublicKeyBesideTheRecord) {
     }
     EXPECT_EQ(Resource(after, u"KEY", 1), ReadBytes(folder_.Path() / "vendor.pub"));
     EXPECT_EQ(Resource(after, u"APP", 1), ReadBytes(folder_.Path() / "r.rec"));
+  }
+}
+
+// Each command that walks a folder (zip, list, build's client and skin folders, in both modes)
+// refuses an entry the installer could not put in place as it is with the same one line, naming
+// the entry below the folder given and why, and writes nothing.
+TEST_F(SetupkitBuildPortableTest, EveryFolderWalkRefusesWhatItCannotPackNamingTheEntry) {
+  const fs::path outside = folder_.Path() / "outside";
+  fs::create_directories(outside);
+  WriteBytes(outside / "secret.txt", "the build machine's own");
+  std::vector<std::unique_ptr<MadeLink>> links;
+  auto link = [&links, &outside](const fs::path& at, const fs::path& target) {
+    links.push_back(std::make_unique<MadeLink>(at, target));
+    ASSERT_TRUE(links.back()->Made());
+  };
+  auto file = [](const fs::path& at) {
+    fs::create_directories(at.parent_path());
+    WriteBytes(at, "x");
+  };
+  std::string deep;
+  for (int i = 0; i <= kMaxFolderDepth; ++i) deep += "d/";
+  const std::string longFolder(200, 'p');
+  struct Case {
+    const char* name;
+    std::function<void(const fs::path&)> make;
+    std::string shown;   // the entry below the folder
+    std::string reason;  // the start of the reason
+  };
+  const Case cases[] = {
+      {"a link to a folder outside", [&](const fs::path& d) { link(d / "etc", outside); }, "etc",
+       "it is a link (a symbolic link or a junction), and setupkit follows no links"},
+      {"a name that is no whole text",
+       [&](const fs::path& d) { file(d / fs::u8path("odd\xEF\xBF\xBD")); }, "odd\xEF\xBF\xBD", "its name is not whole text (bytes that are no UTF-8 show as U+FFFD)"},
+      {"a tree too deep", [&](const fs::path& d) { file(d / fs::u8path(deep + "x.txt")); },
+       deep + "x.txt", "it lies more than 64 folders deep"},
+#ifndef _WIN32
+      // Wine shows a link to a file as the file itself; Windows tells it as a link.
+      {"a link to a file",
+       [&](const fs::path& d) { link(d / "lib" / "key", outside / "secret.txt"); }, "lib/key",
+       "it is a link"},
+      {"a pipe", [](const fs::path& d) { ASSERT_EQ(mkfifo((d / "pipe").c_str(), 0600), 0); },
+       "pipe", "it is neither a file nor a folder"},
+      {"a name of no text", [&](const fs::path& d) { file(d / "bad\xFF"); }, "bad\xEF\xBF\xBD",
+       "its name is not whole text"},
+      {"a colon", [&](const fs::path& d) { file(d / "lib" / "a:b.txt"); }, "lib/a:b.txt",
+       "its name holds \":\", which Windows reads as a drive or a stream"},
+      {"a backslash", [&](const fs::path& d) { file(d / "back\\slash.txt"); }, "back\\slash.txt",
+       "its name holds a path separator"},
+      {"a trailing dot", [&](const fs::path& d) { file(d / "notes."); }, "notes.",
+       "its name ends in a dot or a space, which Windows drops"},
+      {"a trailing space", [&](const fs::path& d) { file(d / "lib" / "notes "); }, "lib/notes ",
+       "its name ends in a dot or a space"},
+      {"a device name", [&](const fs::path& d) { file(d / "lib" / "nul.txt"); }, "lib/nul.txt",
+       "its name is a device name"},
+      {"a path too long to install",
+       [&](const fs::path& d) { file(d / longFolder / std::string(60, 'f')); },
+       longFolder + "/" + std::string(60, 'f'),
+       "its path is 261 characters long, more than the 256 an installed file's path leaves it"},
+      {"a folder path too long to install",
+       [&](const fs::path& d) { file(d / longFolder / std::string(55, 'g') / "f"); },
+       longFolder + "/" + std::string(55, 'g'),
+       "its path is 256 characters long, more than the 255 an installed folder's path leaves it"},
+#endif
+  };
+  int number = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path client = folder_.Path() / ("case-" + std::to_string(number++));
+    fs::copy(folder_.Path() / "client", client, fs::copy_options::recursive);
+    c.make(client);
+    const std::u16string out = folder_.File(u"out");
+    const std::vector<std::vector<std::u16string>> commands = {
+        {u"zip", client.u16string(), out},
+        {u"list", client.u16string(), u"http://127.0.0.1/app", out},
+        {u"build", u"--config", folder_.File(u"config.txt"), u"--client", client.u16string(),
+         u"--stub", Kit(u"setup.exe"), u"-o", out},
+        {u"build", u"--config", folder_.File(u"config.txt"), u"--client", client.u16string(),
+         u"--stub", Kit(u"setup.exe"), u"-o", out, u"--download"},
+        {u"build", u"--config", folder_.File(u"config.txt"), u"--client",
+         folder_.File(u"client"), u"--skin", client.u16string(), u"--stub", Kit(u"setup.exe"),
+         u"-o", out},
+    };
+    const std::string expected = "setupkit: " + Utf16ToUtf8(client.u16string().c_str()) + "/" +
+                                 c.shown + " cannot be packed: " + c.reason;
+    for (const std::vector<std::u16string>& command : commands) {
+      SCOPED_TRACE(Utf16ToUtf8(command[0].c_str()) + " " + Utf16ToUtf8(command.back().c_str()));
+      ToolRun run = RunSetupkitCaptured(command);
+      EXPECT_EQ(run.status, 1);
+      EXPECT_EQ(run.err.rfind(expected, 0), 0u) << run.err;
+      EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+      EXPECT_FALSE(fs::exists(fs::path(out)));
+      EXPECT_FALSE(fs::exists(fs::path(out + u".sig")));
+    }
+  }
+  EXPECT_EQ(ReadBytes(outside / "secret.txt"), "the build machine's own");
+
+  // The longest path an install can take is packed, and as deep as the limit.
+  const fs::path longest = folder_.Path() / "longest";
+  fs::copy(folder_.Path() / "client", longest, fs::copy_options::recursive);
+  file(longest / longFolder / std::string(55, 'f'));
+  EXPECT_EQ(RunSetupkitCaptured({u"zip", longest.u16string(), folder_.File(u"long.zip")}).status,
+            0);
+
+  const fs::path deepest = folder_.Path() / "deepest";
+  fs::copy(folder_.Path() / "client", deepest, fs::copy_options::recursive);
+  file(deepest / fs::u8path(deep.substr(2) + "x.txt"));
+  EXPECT_EQ(RunSetupkitCaptured({u"zip", deepest.u16string(), folder_.File(u"deep.zip")}).status,
+            0);
+}
+
+// What the installer would refuse as a damaged package, or install without a client to start,
+// is refused at build time with one line, and no installer is written.
+TEST_F(SetupkitBuildPortableTest, RefusesAnEmptyClientAndFolderNamesThatAreNotPlain) {
+  struct Case {
+    const char* name;
+    std::string config;
+    std::string client;  // the bytes of client.exe
+    std::string message;
+  };
+  const Case cases[] = {
+      {"an empty client file", kVendorText, "", "the client file client.exe in "},
+      {"app climbing out", "app=..\\..\\..\\evil;\ncompany=Example;\n", "c",
+       "config.txt:1: the value of \"app\" must be one plain folder name, and "
+       "\"..\\..\\..\\evil\" holds a path separator"},
+      {"app empty", "app=;\ncompany=Example;\n", "c", "and \"\" is empty"},
+      {"app a device", "app=CON;\ncompany=Example;\n", "c", "\"CON\" is a device name"},
+      {"company a path", "app=x;\ncompany=a/b:c;\n", "c",
+       "config.txt:2: the value of \"company\" must be one plain folder name"},
+      {"company not given", "app=x;\n", "c", "config.txt: \"company\" is not given"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(folder_.Path() / "config.txt", c.config);
+    WriteBytes(folder_.Path() / "client" / "client.exe", c.client);
+    ToolRun run = Build({}, folder_.File(u"setup.exe"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_FALSE(fs::exists(folder_.Path() / "setup.exe"));
   }
 }
 

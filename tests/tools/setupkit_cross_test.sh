@@ -115,6 +115,56 @@ check "native refuses an empty folder" test $? -eq 1 -a ! -e n-empty.zip
 windows zip empty-folder w-empty.zip
 check "windows refuses an empty folder" test $? -eq 1 -a ! -e w-empty.zip
 
+# Folders holding what cannot be packed: each command that walks one (zip, list, build's client
+# folder in both modes and its skin folder) refuses in both builds with the same line, naming the
+# entry below the folder, and writes nothing; what a link points to is never read.
+refusal_commands() {
+  local tool=$1
+  "$tool" zip refused r.zip
+  "$tool" list refused http://127.0.0.1/client r.xml
+  "$tool" build --config build.txt --client refused --stub "$BIN/setup.exe" -o r.exe
+  "$tool" build --config build.txt --client refused --stub "$BIN/setup.exe" -o r.exe --download
+  "$tool" build --config build.txt --client client --skin refused --stub "$BIN/setup.exe" -o r.exe
+}
+native_line() { "$NATIVE" "$@" 2>>native.lines; }
+windows_line() { "$WINE" "$WINDOWS" "$@" 2>>windows.lines; }
+refusal_case() {
+  local what=$1 shown=$2
+  shift 2
+  rm -rf refused native.lines windows.lines
+  mkdir refused
+  printf 'client' >refused/client.exe
+  "$@"
+  refusal_commands native_line
+  refusal_commands windows_line
+  check "native refuses $what in every walk" \
+    test "$(grep -cF "setupkit: refused/$shown cannot be packed: " native.lines)" -eq 5
+  check "windows says the same of $what" cmp -s native.lines <(tr -d '\r' <windows.lines)
+  check "neither writes anything for $what" test ! -e r.zip -a ! -e r.xml -a ! -e r.exe
+}
+cp "$ROOT/samples/config.txt" build.txt
+sed -i 's|^source=.*|source=http://127.0.0.1/cross/app;|; s|^config=.*|config=http://127.0.0.1/cross/update.xml;|' build.txt
+deep=$(printf 'd/%.0s' $(seq 65))
+refusal_case "a link to /etc" etc ln -s /etc refused/etc
+refusal_case "a tree too deep" "${deep}x.txt" \
+  sh -c "mkdir -p refused/$deep && printf x >refused/${deep}x.txt"
+check "the windows line tells why" grep -q 'it lies more than 64 folders deep' windows.lines
+# Wine passes these names on as they are, or with U+FFFD for bytes that are no UTF-8.
+refusal_case "a colon" 'a:b.txt' touch refused/a:b.txt
+refusal_case "a backslash" 'back\slash' touch 'refused/back\slash'
+refusal_case "a trailing dot" 'notes.' touch refused/notes.
+refusal_case "a device name" 'nul.txt' touch refused/nul.txt
+refusal_case "bytes that are no UTF-8" $'bad\xEF\xBF\xBD' touch $'refused/bad\xFF'
+refusal_case "U+FFFD" $'odd\xEF\xBF\xBD' touch $'refused/odd\xEF\xBF\xBD'
+# Wine shows a link to a file as the file itself, so only the native build can tell it.
+rm -rf refused native.lines
+mkdir refused
+printf 'client' >refused/client.exe
+ln -s /etc/passwd refused/passwd
+refusal_commands native_line
+check "native refuses a link to a file in every walk" \
+  test "$(grep -c '^setupkit: refused/passwd cannot be packed: it is a link' native.lines)" -eq 5
+
 # Update lists: the same folder makes the same list in both builds, in both stored forms, and
 # each build shows the other's list alike.
 for form in plain --packed; do
@@ -178,8 +228,6 @@ check "... and leaves it as it was" cmp -s w.key w.key.before
 
 # Installers: the same inputs make the same bytes in both builds and in every run, in archive and
 # download mode, with the list signed and without a "source"; inspect prints the same for both.
-cp "$ROOT/samples/config.txt" build.txt
-sed -i 's|^source=.*|source=http://127.0.0.1/cross/app;|; s|^config=.*|config=http://127.0.0.1/cross/update.xml;|' build.txt
 grep -v '^source=\|^config=' build.txt >offline.txt
 build_with() {
   local tool=$1 out=$2

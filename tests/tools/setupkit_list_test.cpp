@@ -9,20 +9,14 @@
 
 #include "records/uninst_info.h"
 #include "records/update_info.h"
-#include "support/md5.h"
 #include "support/packed_container.h"
+#include "tests/helpers/md5_hex.h"
 #include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::u16string Md5Hex(const std::string& bytes) {
-  char16_t digest[33] = {};
-  Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
-  return digest;
-}
 
 class SetupkitList : public testing::Test {
  protected:
@@ -129,7 +123,7 @@ TEST_F(SetupkitList, RefusesFoldersItCannotListWithoutWritingTheList) {
     fs::path odd = folder_.Path() / (std::string("odd-") + name);
     fs::create_directories(odd);
     WriteBytes(odd / name, "x");
-    all.push_back({name, odd.u16string(), std::string(name) + " is not a name Windows can"});
+    all.push_back({name, odd.u16string(), odd.u8string() + "/" + name + " cannot be packed: its name "});
   }
 #else
   const auto& all = cases;

@@ -115,7 +115,7 @@ TEST_F(SetupkitRecordTest, ConfigWritesThePlainOrThePackedForm) {
 
 TEST_F(SetupkitRecordTest, ConfigReportsUnknownKeysOneLineEachAndIgnoresThem) {
   ToolRun run = RunSetupkitCaptured(
-      {u"config", Input("colour=red;\napp=demo;\nnam=typo;\n"), folder_.File(u"out.rec")});
+      {u"config", Input("colour=red;\napp=demo;\nnam=typo;\ncompany=Example;\n"), folder_.File(u"out.rec")});
   ASSERT_EQ(run.status, 0);
   EXPECT_NE(run.err.find("in.txt:1: unknown key \"colour\" ignored\n"), std::string::npos);
   EXPECT_NE(run.err.find("in.txt:3: unknown key \"nam\" ignored\n"), std::string::npos);
@@ -130,7 +130,8 @@ TEST_F(SetupkitRecordTest, ConfigKeepsValuesThatHoldWhatLooksLikeAnEntry) {
   std::u16string out = folder_.File(u"out.rec");
   ToolRun config = RunSetupkitCaptured(
       {u"config",
-       Input("app=x name=other;\nname=mine;\nsource=http://h/configconfig=http://evil/;\n"),
+       Input("app=x name=other;\nname=mine;\nsource=http://h/configconfig=http://evil/;\n"
+             "company=Example;\n"),
        out});
   ASSERT_EQ(config.status, 0) << config.err;
   std::string shown = RunSetupkitCaptured({u"show", out}).out;
@@ -175,6 +176,57 @@ TEST_F(SetupkitRecordTest, ConfigRefusesWhatCouldNotBeReadBackWhole) {
   ToolRun missing =
       RunSetupkitCaptured({u"config", folder_.File(u"missing.txt"), folder_.File(u"out.rec")});
   EXPECT_EQ(missing.status, 1);
+}
+
+// "app" and "company" name the install folder and the product's keys: the installer refuses a
+// record whose names could lead elsewhere, so the configuration is refused first, naming the key.
+TEST_F(SetupkitRecordTest, ConfigRefusesFolderNamesThatAreNotPlain) {
+  struct Case {
+    std::string bytes;
+    std::string message;  // the one line on stderr, after "setupkit: " and the file's path
+  };
+  const Case cases[] = {
+      {"app=..\\..\\..\\evil;\ncompany=E;\n",
+       ":1: the value of \"app\" must be one plain folder name, and \"..\\..\\..\\evil\" holds a "
+       "path separator (\"/\" or \"\\\")"},
+      {"app=..;\ncompany=E;\n", ":1: the value of \"app\" must be one plain folder name, and "
+                                "\"..\" is \"..\", a step in a path rather than a name"},
+      {"app=;\ncompany=E;\n",
+       ":1: the value of \"app\" must be one plain folder name, and \"\" is empty"},
+      {"company=E;\napp=CON;\n", ":2: the value of \"app\" must be one plain folder name, and "
+                                 "\"CON\" is a device name, which Windows opens in place of a file"},
+      {"app=com1.txt;\ncompany=E;\n", "\"com1.txt\" is a device name"},
+      {"app=a/b:c;\ncompany=E;\n", "\"a/b:c\" holds a path separator"},
+      {"app=C:evil;\ncompany=E;\n",
+       "\"C:evil\" holds \":\", which Windows reads as a drive or a stream"},
+      {"app=a*b;\ncompany=E;\n", "\"a*b\" holds \"*\", which Windows forbids in names"},
+      {"app=a\tb;\ncompany=E;\n", "\"a\tb\" holds a control character"},
+      {"app=client;\ncompany=Example.;\n",
+       ":2: the value of \"company\" must be one plain folder name, and \"Example.\" ends in a dot "
+       "or a space, which Windows drops"},
+      {"app=client;\ncompany=Example ;\n", "\"Example \" ends in a dot or a space"},
+      {"app=client;\n", ": \"company\" is not given: it names the install folder and the "
+                        "product's keys"},
+      {"company=E;\n", ": \"app\" is not given: it names the install folder and the product's keys"},
+  };
+  const std::string path = Utf16ToUtf8(folder_.File(u"in.txt").c_str());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    ToolRun run = RunSetupkitCaptured({u"config", Input(c.bytes), folder_.File(u"out.rec")});
+    EXPECT_EQ(run.status, 1);
+    if (c.message[0] == ':') {
+      EXPECT_EQ(run.err, "setupkit: " + path + c.message + "\n");
+    } else {
+      EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+      EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder_.Path() / "out.rec"));
+  }
+  // Names beyond ASCII are plain names too.
+  ToolRun plain = RunSetupkitCaptured(
+      {u"config", Input("app=\xE5\xAE\xA2\xE6\x88\xB7\xE7\xAB\xAF;\ncompany=a.b c;\n"),
+       folder_.File(u"out.rec")});
+  EXPECT_EQ(plain.status, 0) << plain.err;
 }
 
 TEST_F(SetupkitRecordTest, ShowRefusesFilesThatAreNotRecords) {

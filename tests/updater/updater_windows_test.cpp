@@ -16,10 +16,10 @@
 #include "product/product_keys.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
-#include "support/md5.h"
 #include "support/utf8.h"
 #include "tests/helpers/answered_program.h"
 #include "tests/helpers/directory_link.h"
+#include "tests/helpers/md5_hex.h"
 #include "tests/helpers/registry_probe.h"
 #include "tests/helpers/shipped_product.h"
 #include "tests/helpers/test_http_server.h"
@@ -30,12 +30,6 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string Ascii(const std::u16string& text) { return Utf16ToUtf8(text.c_str()); }
-
-std::u16string DigestOf(const std::string& bytes) {
-  char16_t digest[33] = {};
-  Md5HexOfMemory(digest, bytes.data(), static_cast<uint32_t>(bytes.size()));
-  return digest;
-}
 
 bool Contains(const std::u16string& text, const std::u16string& part) {
   return text.find(part) != std::u16string::npos;
@@ -112,7 +106,7 @@ class UpdaterTest : public HttpServerTest {
     EXPECT_NE(published.SaveToFile(listFile.c_str(), false), 0u);
     const std::string bytes = ReadBytes(fs::path(listFile));
     EXPECT_TRUE(Keep(served_ + "update.xml", bytes));
-    return DigestOf(bytes);
+    return Md5Hex(bytes);
   }
 
   // How many times the server has served each client file and the list.

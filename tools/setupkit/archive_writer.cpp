@@ -6,20 +6,18 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
+#include <iterator>
 #include <memory>
-#include <system_error>
 
 #include "support/md5.h"
 #include "support/utf8.h"
 #include "support/xdata.h"
 #include "support/xzip.h"
+#include "tools/setupkit/folder_walk.h"
 #include "tools/setupkit/progress_line.h"
 #include "tools/setupkit/tool_output.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr unsigned long kEncryptedFlag = 0x0001;
 constexpr unsigned long kUtf8NameFlag = 0x0800;
@@ -170,57 +168,31 @@ bool WriteEntry(zipFile zip, const ArchiveEntry& entry, const char* password) {
 
 bool ReadFolderEntries(const std::u16string& folder, std::vector<ArchiveEntry>& entries,
                        std::string& problem) {
-  fs::path root(folder);
   // The walk first, so that the progress line knows the whole.
-  struct Found {
-    fs::path path;
-    ArchiveEntry entry;
-    uint64_t size;
-  };
-  std::vector<Found> found;
+  std::vector<WalkedEntry> found;
+  if (!WalkFolder(folder, found, problem)) return false;
   uint64_t totalBytes = 0;
-  std::error_code error;
-  fs::recursive_directory_iterator walk(root, error);
-  for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error)) {
-    const fs::path& path = walk->path();
-    fs::file_status status = walk->status(error);
-    if (error) break;
-    bool isFolder = fs::is_directory(status);
-    if (!isFolder && !fs::is_regular_file(status)) {
-      problem = Shown(path.u16string()) + " is neither a file nor a folder";
-      return false;
-    }
-    std::string name = path.lexically_relative(root).generic_u8string();
-    // Only outside Windows can a name be bytes that are no text; the archive says UTF-8.
-    if (!IsValidUtf8(name.data(), name.size())) {
-      problem = "a name in " + Shown(folder) + " is not valid UTF-8";
-      return false;
-    }
-    Found item{path, {}, isFolder ? 0 : walk->file_size(error)};
-    if (error) break;
-    item.entry.name = isFolder ? name + "/" : name;
-    item.entry.folder = isFolder;
-    totalBytes += item.size;
-    found.push_back(std::move(item));
-  }
-  if (error) {
-    problem = "cannot read " + Shown(folder) + ": " + error.message();
-    return false;
-  }
+  for (const WalkedEntry& item : found) totalBytes += item.size;
   ProgressLine progress("reading " + Shown(folder), found.size(), totalBytes);
-  for (Found& item : found) {
+  std::vector<ArchiveEntry> read;
+  for (const WalkedEntry& item : found) {
+    ArchiveEntry entry;
+    entry.name = Utf16ToUtf8(item.relative.c_str()) + (item.isFolder ? "/" : "");
+    entry.folder = item.isFolder;
     XData content;
-    if (!item.entry.folder) {
-      if (!content.ReadFile(item.path.u16string().c_str(), 0)) {
-        problem = "cannot read " + Shown(item.path.u16string());
+    if (!item.isFolder) {
+      if (!content.ReadFile(item.path.c_str(), 0)) {
+        problem = EntryProblem(folder, item.relative, "it cannot be read");
         return false;
       }
-      item.entry.bytes.assign(reinterpret_cast<const char*>(content.Data()), content.Length());
+      entry.bytes.assign(reinterpret_cast<const char*>(content.Data()), content.Length());
     }
-    progress.Advance(item.entry.bytes.size());
-    entries.push_back(std::move(item.entry));
+    progress.Advance(entry.bytes.size());
+    read.push_back(std::move(entry));
   }
-  SortByName(entries);
+  SortByName(read);
+  entries.insert(entries.end(), std::make_move_iterator(read.begin()),
+                 std::make_move_iterator(read.end()));
   return true;
 }
 

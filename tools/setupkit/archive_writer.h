@@ -16,8 +16,9 @@ struct ArchiveEntry {
 };
 
 // Reads a folder's files and folders, with their contents, in byte order of their names, with a
-// progress line on a terminal. False, with the reason in problem, for anything that is neither a
-// file nor a folder, a name that is not valid UTF-8, or something that cannot be read.
+// progress line on a terminal, and adds them to entries. False, with one line naming the entry in
+// problem and entries as they were, for anything WalkFolder refuses or a file that cannot be
+// read.
 bool ReadFolderEntries(const std::u16string& folder, std::vector<ArchiveEntry>& entries,
                        std::string& problem);
 

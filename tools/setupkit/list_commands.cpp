@@ -10,40 +10,20 @@
 #include "records/update_info.h"
 #include "records/update_info_trust.h"
 #include "support/byte_order_mark.h"
-#include "support/entry_path.h"
 #include "support/file_stream.h"
 #include "support/filesystem_path.h"
-#include "support/folder_listing.h"
 #include "support/packed_container.h"
-#include "support/path_text.h"
 #include "support/signing.h"
 #include "support/utf8.h"
 #include "support/version_text.h"
 #include "support/xdata.h"
+#include "tools/setupkit/folder_walk.h"
 #include "tools/setupkit/list_signing.h"
 #include "tools/setupkit/progress_line.h"
 #include "tools/setupkit/signing_commands.h"
 #include "tools/setupkit/tool_output.h"
 
 namespace {
-
-// As deep as the list's own folder walk goes.
-constexpr int kMaxDepth = 64;
-
-void ScanLevel(const std::u16string& folder, int depth, FolderScan& scan) {
-  if (depth > kMaxDepth) return;
-  for (const FolderEntry& entry : ListFolder(folder.c_str())) {
-    std::u16string path = folder + u"\\" + entry.name;
-    if (entry.isFolder) {
-      ScanLevel(path, depth + 1, scan);
-      continue;
-    }
-    ++scan.files;
-    scan.bytes += entry.size;
-    if (entry.size == 0) scan.emptyFiles.push_back(path);
-    if (entry.size > INT32_MAX && scan.oversized.empty()) scan.oversized = path;
-  }
-}
 
 // True when both paths name one existing file.
 bool SameFile(const std::u16string& a, const std::u16string& b) {
@@ -96,7 +76,15 @@ bool WriteSignedOutput(const std::u16string& out, const uint8_t* bytes, uint32_t
 
 FolderScan ScanFolder(const std::u16string& folder) {
   FolderScan scan;
-  ScanLevel(folder, 0, scan);
+  std::vector<WalkedEntry> entries;
+  if (!WalkFolder(folder, entries, scan.problem)) return scan;
+  for (const WalkedEntry& entry : entries) {
+    if (entry.isFolder) continue;
+    ++scan.files;
+    scan.bytes += entry.size;
+    if (entry.size == 0) scan.emptyFiles.push_back(entry.path);
+    if (entry.size > INT32_MAX && scan.oversized.empty()) scan.oversized = entry.path;
+  }
   return scan;
 }
 
@@ -121,6 +109,7 @@ int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
     return Fail(Shown(out) + " or its signature would replace the secret key " + Shown(signKey));
   }
   const FolderScan scan = ScanFolder(folder);
+  if (!scan.problem.empty()) return Fail(scan.problem);
   if (!scan.oversized.empty()) {
     return Fail(Shown(scan.oversized) + " is too large for an update list (2 GB at most)");
   }
@@ -141,15 +130,6 @@ int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
   if (list.Count() != listed) {
     return Fail("cannot list every file of " + Shown(folder) +
                 " (unreadable, or its path or URL too long)");
-  }
-  // The installer takes a listed name only when it names a file inside the install folder on
-  // Windows; names that other file systems allow (a trailing dot, ":", a device name) would make
-  // a list no client could be updated with.
-  for (int i = 0; i < list.Count(); ++i) {
-    char16_t path[kPathCapacity];
-    if (!JoinEntryPath(u"C:\\", list.Get(i)->file, path)) {
-      return Fail(Shown(list.Get(i)->file) + " is not a name Windows can install");
-    }
   }
   XData stored;
   if (!stored.Reserve(list.SaveBufferSize(), true)) {

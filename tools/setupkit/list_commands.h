@@ -12,6 +12,7 @@ struct FolderScan {
   uint64_t bytes = 0;
   std::vector<std::u16string> emptyFiles;
   std::u16string oversized;  // the first file whose size the list cannot hold
+  std::string problem;       // the line WalkFolder refused the folder with; then nothing else
 };
 FolderScan ScanFolder(const std::u16string& folder);
 
@@ -26,8 +27,9 @@ bool AddListedFolder(CUpdateInfo& list, const std::u16string& urlBase,
 // downloaded from URLBASE followed by its relative path, in the plain or the packed stored form.
 // With a secret key (signKey not empty) the detached signature of OUT's exact bytes goes beside
 // it (SignatureFileOf); without one a warning says that OUT cannot be authenticated. Empty files
-// cannot be listed and are reported on stderr; a missing or empty folder, a file too large for
-// the list, one that cannot be read, or a secret key that is not one fails without creating OUT.
+// cannot be listed and are reported on stderr; a missing or empty folder, anything WalkFolder
+// refuses, a file too large for the list, one that cannot be read, or a secret key that is not
+// one fails without creating OUT.
 int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
                 const std::u16string& out, const std::u16string& version, bool packed,
                 const std::u16string& signKey);

@@ -75,8 +75,13 @@ void AddPrograms(const CUpdateInfo& folderList, std::vector<ArchiveEntry> progra
 bool BuildUpdateList(const PackageSources& sources, const CClientInfo& config, std::string& bytes,
                      std::string& problem) {
   const std::u16string& client = sources.client;
+  const FolderScan scan = ScanFolder(client);
+  if (!scan.problem.empty()) {
+    problem = scan.problem;
+    return false;
+  }
   CUpdateInfo folderList;
-  AddListedFolder(folderList, config.GetSource().Units(), client, ScanFolder(client));
+  AddListedFolder(folderList, config.GetSource().Units(), client, scan);
   CUpdateInfo list;
   list.SetVersion(config.GetVersion().Units());
   AddPrograms(folderList, sources.programs, config, list);
@@ -198,9 +203,18 @@ bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std:
     return false;
   }
   std::u16string clientFile = config.GetClientFile().Units();
-  if (!fs::is_regular_file(fs::path(sources.client) / fs::path(clientFile), error)) {
+  const fs::path clientPath = fs::path(sources.client) / fs::path(clientFile);
+  if (!fs::is_regular_file(clientPath, error)) {
     problem = "the client folder " + Shown(sources.client) + " lacks the client file " +
               Utf16ToUtf8(clientFile.c_str());
+    return false;
+  }
+  // An install of it would leave nothing to start.
+  const uintmax_t clientSize = fs::file_size(clientPath, error);
+  if (error || clientSize == 0) {
+    problem = "the client file " + Utf16ToUtf8(clientFile.c_str()) + " in " +
+              Shown(sources.client) +
+              (error ? " cannot be read" : " is empty: an installer must carry a client to start");
     return false;
   }
 

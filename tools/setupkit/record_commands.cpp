@@ -13,6 +13,7 @@
 #include "support/xdata.h"
 #include "tools/setupkit/installer_resources.h"
 #include "tools/setupkit/list_commands.h"
+#include "tools/setupkit/name_problem.h"
 #include "tools/setupkit/signing_commands.h"
 #include "tools/setupkit/tool_output.h"
 #include "tools/setupkit/vendor_config.h"
@@ -20,6 +21,8 @@
 namespace {
 
 constexpr char16_t kStyleKey[] = u"style";
+// The keys whose values name folders (and registry keys), in the record's order.
+constexpr const char16_t* kFolderNameKeys[] = {u"app", u"company"};
 // Fifteen entries of at most 511 units each, with their keys, fit with room to spare.
 constexpr int kShownTextUnits = 16384;
 
@@ -207,6 +210,21 @@ bool ReadVendorConfig(const std::u16string& in, CClientInfo& record, std::string
     }
     return refuse(Where(in, entry->line) + "the value of " + Quoted(key) +
                   " would be read back as " + Quoted(actual));
+  }
+  // The installer refuses a record whose folder names would put the install or the product's
+  // keys elsewhere as a damaged package (HasPlainNames): say so here, naming the key.
+  for (const char16_t* key : kFolderNameKeys) {
+    auto found = given.find(key);
+    if (found == given.end()) {
+      return refuse(Shown(in) + ": " + Quoted(key) +
+                    " is not given: it names the install folder and the product's keys");
+    }
+    const std::string why = NameProblem(found->second->value);
+    if (!why.empty()) {
+      return refuse(Where(in, found->second->line) + "the value of " + Quoted(key) +
+                    " must be one plain folder name, and " + Quoted(found->second->value) + " " +
+                    why);
+    }
   }
   return true;
 }

@@ -1,0 +1,91 @@
+#include "tools/setupkit/folder_walk.h"
+
+#include "support/entry_path.h"
+#include "support/folder_listing.h"
+#include "support/path_text.h"
+#include "support/utf8.h"
+#include "tools/setupkit/name_problem.h"
+#include "tools/setupkit/tool_output.h"
+
+namespace {
+
+// The shortest folder a client can be installed into; what does not fit below it fits nowhere.
+constexpr char16_t kShortestInstallFolder[] = u"C:\\";
+// What is left of a path's capacity below that folder, with the terminator.
+constexpr int kLongestInstalledPath = kPathCapacity - 4;
+
+bool EndsWithSeparator(const std::u16string& path) {
+  return !path.empty() && (path.back() == u'/' || path.back() == u'\\');
+}
+
+// Why the entry cannot be packed; empty when it can.
+std::string Refusal(const FolderEntry& entry, const std::u16string& relative, int depth) {
+  if (entry.kind == FolderEntryKind::kLink) {
+    return "it is a link (a symbolic link or a junction), and setupkit follows no links: put what "
+           "it points to in the folder itself";
+  }
+  if (entry.kind == FolderEntryKind::kOther) return "it is neither a file nor a folder";
+  if (!entry.nameIsText) {
+    return "its name is not whole text (bytes that are no UTF-8 show as U+FFFD)";
+  }
+  const std::string nameProblem = NameProblem(entry.name);
+  if (!nameProblem.empty()) return "its name " + nameProblem;
+  if (depth > kMaxFolderDepth) {
+    return "it lies more than " + std::to_string(kMaxFolderDepth) + " folders deep";
+  }
+  // A folder is installed with its trailing separator, which takes a unit of the path too.
+  const bool isFolder = entry.kind == FolderEntryKind::kFolder;
+  const std::u16string installedName = isFolder ? relative + u"/" : relative;
+  char16_t installed[kPathCapacity];
+  if (!JoinEntryPath(kShortestInstallFolder, installedName.c_str(), installed)) {
+    return "its path is " + std::to_string(relative.size()) + " characters long, more than the " +
+           std::to_string(kLongestInstalledPath - (isFolder ? 1 : 0)) + " an installed " +
+           (isFolder ? "folder's" : "file's") + " path leaves it";
+  }
+  return "";
+}
+
+bool WalkLevel(const std::u16string& folder, const std::u16string& path,
+               const std::u16string& prefix, int depth, std::vector<WalkedEntry>& entries,
+               std::string& problem) {
+  std::vector<FolderEntry> listed;
+  if (!ListFolder(path.c_str(), listed)) {
+    problem = prefix.empty() ? "cannot read the folder " + Shown(folder)
+                             : EntryProblem(folder, prefix.substr(0, prefix.size() - 1),
+                                            "the folder cannot be read");
+    return false;
+  }
+  const std::u16string parent = EndsWithSeparator(path) ? path : path + u"\\";
+  for (const FolderEntry& entry : listed) {
+    const std::u16string relative = prefix + entry.name;
+    const std::string refusal = Refusal(entry, relative, depth);
+    if (!refusal.empty()) {
+      problem = EntryProblem(folder, relative, refusal);
+      return false;
+    }
+    const bool isFolder = entry.kind == FolderEntryKind::kFolder;
+    entries.push_back({parent + entry.name, relative, isFolder, entry.size});
+    if (isFolder &&
+        !WalkLevel(folder, parent + entry.name, relative + u"/", depth + 1, entries, problem)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WalkFolder(const std::u16string& folder, std::vector<WalkedEntry>& entries,
+                std::string& problem) {
+  entries.clear();
+  if (WalkLevel(folder, folder, u"", 0, entries, problem)) return true;
+  entries.clear();
+  return false;
+}
+
+std::string EntryProblem(const std::u16string& folder, const std::u16string& relative,
+                         const std::string& reason) {
+  const std::string shownFolder = Shown(folder);
+  return shownFolder + (EndsWithSeparator(folder) ? "" : "/") + Utf16ToUtf8(relative.c_str()) +
+         " cannot be packed: " + reason;
+}

@@ -18,6 +18,11 @@ bool SameText(const std::u16string& a, const std::u16string& b) {
                     [](char16_t x, char16_t y) { return FoldCase(x) == FoldCase(y); });
 }
 
+std::u16string Folded(std::u16string text) {
+  for (char16_t& unit : text) unit = FoldCase(unit);
+  return text;
+}
+
 bool StartsWith(const std::u16string& text, const std::u16string& prefix) {
   return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
 }
@@ -162,9 +167,11 @@ bool CChangeJournal::Fail(const std::u16string& what) {
   return false;
 }
 
-std::u16string CChangeJournal::FreeName(const std::u16string& path, const char16_t* suffix) {
+std::u16string CChangeJournal::FreeName(const std::u16string& path, const char16_t* suffix,
+                                        const std::unordered_set<std::u16string>* taken) {
   std::u16string name = path + suffix;
-  for (int n = 2; target_.PathExists(name); ++n) {
+  for (int n = 2; (taken != nullptr && taken->count(Folded(name)) != 0) || target_.PathExists(name);
+       ++n) {
     std::u16string digits;
     for (int rest = n; rest > 0; rest /= 10) digits.insert(digits.begin(), u'0' + rest % 10);
     name = path + suffix + digits;
@@ -186,14 +193,51 @@ bool CChangeJournal::CreateFolder(const std::u16string& path) {
   return true;
 }
 
+bool CChangeJournal::PlanNewFiles(const std::vector<std::u16string>& paths) {
+  if (!open_) return Fail(journalPath_);
+  // A staging name must not be another path of the batch: a file placed there would be taken
+  // for the staging file and removed at the commit.
+  std::unordered_set<std::u16string> taken;
+  for (const std::u16string& path : paths) taken.insert(Folded(path));
+  std::vector<JournalEntry> planned;
+  std::vector<uint8_t> records;
+  for (const std::u16string& path : paths) {
+    if (planned_.count(Folded(path)) != 0 || target_.PathExists(path)) continue;
+    JournalEntry entry;
+    entry.kind = JournalEntry::kFilePlaced;
+    entry.path = path;
+    entry.staging = FreeName(path, u".new~", &taken);
+    taken.insert(Folded(entry.staging));
+    const std::vector<uint8_t> record = EncodeJournalEntry(entry);
+    records.insert(records.end(), record.begin(), record.end());
+    planned.push_back(std::move(entry));
+  }
+  if (planned.empty()) return true;
+  if (!target_.AppendJournal(records)) return Fail(journalPath_);
+  for (JournalEntry& entry : planned) {
+    planned_[Folded(entry.path)] = entry.staging;
+    entries_.push_back(std::move(entry));
+  }
+  return true;
+}
+
 bool CChangeJournal::PlaceFile(const std::u16string& path,
                                const std::function<bool(const std::u16string& staging)>& write) {
   JournalEntry entry;
   entry.kind = JournalEntry::kFilePlaced;
   entry.path = path;
-  entry.staging = FreeName(path, u".new~");
-  if (target_.PathExists(path)) entry.backup = FreeName(path, u".old~");
-  if (!Record(entry)) return false;
+  const auto planned = planned_.find(Folded(path));
+  if (planned != planned_.end()) {
+    entry.staging = planned->second;
+    planned_.erase(planned);
+  }
+  // A planned file is new: unless something took its place or its staging name since (an
+  // entry of the same name before it), its record is written already.
+  if (entry.staging.empty() || target_.PathExists(path) || target_.PathExists(entry.staging)) {
+    entry.staging = FreeName(path, u".new~");
+    if (target_.PathExists(path)) entry.backup = FreeName(path, u".old~");
+    if (!Record(entry)) return false;
+  }
   if (!write(entry.staging)) {
     const bool failed = Fail(path);
     target_.RemoveFile(entry.staging);

@@ -193,10 +193,9 @@ class EndToEndFixture : public Base {
   // Installs from the built setup.exe into Folder() as the window would, with the real checks;
   // package receives the installer's package, its record completed by the install.
   void Install(CInstallPackage& package, bool archiveMode = true) {
-    {
-      ModuleLibrary setup(Setup().c_str());
-      ASSERT_TRUE(LoadInstallPackage(setup.Handle(), Setup().c_str(), package));
-    }
+    // Loaded while the install reads its payload, which stays where it lies.
+    ModuleLibrary setup(Setup().c_str());
+    ASSERT_TRUE(LoadInstallPackage(setup.Handle(), Setup().c_str(), package));
     CommandQueueObserver observer;
     CWindowsInstallEdge edge;
     CInstallFlow flow(&observer, edge, package.Product(), package.Payload(), false);

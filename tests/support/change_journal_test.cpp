@@ -59,10 +59,14 @@ class JournalRun {
     target.WriteValue(kProductKey, u"version", Text("1.0"));
   }
 
-  // Runs the upgrade through journal until a step fails; true when it committed.
+  // Runs the upgrade through journal until a step fails; true when it committed. The new files
+  // are recorded ahead, together; the installed one is left to its own record.
   bool Upgrade(CChangeJournal& journal) {
     return journal.Begin(folder_, kJournalName) && journal.CreateFolder(folder_ + u"sub") &&
+           journal.PlanNewFiles({folder_ + u"sub\\c.txt", folder_ + u"a.txt",
+                                 folder_ + u"sub\\d.txt"}) &&
            Place(journal, u"a.txt", "new a") && Place(journal, u"sub\\c.txt", "new c") &&
+           Place(journal, u"sub\\d.txt", "new d") &&
            journal.RemovePath(folder_ + u"b.txt") &&
            journal.SetValue(kProductKey, u"version", Text("2.0")) &&
            journal.SetValue(kUninstallKey, u"DisplayName", Text("App")) && journal.Commit();
@@ -106,6 +110,7 @@ TEST(ChangeJournal, KilledAnywhereTheNextRunLeavesTheOldOrTheNewVersionWhole) {
   ASSERT_NE(before, after);
   EXPECT_EQ(after.files.count("App/b.txt"), 0u);
   EXPECT_EQ(after.files.at("App/a.txt"), "new a");
+  EXPECT_EQ(after.files.at("App/sub/d.txt"), "new d");
   EXPECT_EQ(after.files.count("App/install.journal"), 0u) << "the journal goes at the commit";
 
   for (int killedAfter = 0; killedAfter <= operations; ++killedAfter) {
@@ -162,6 +167,57 @@ TEST(ChangeJournal, AFailedStepRollsTheRunBackAndNamesTheFile) {
     journal.Rollback();
     EXPECT_EQ(run.State(target), before);
     EXPECT_EQ(target.Keys().size(), c.freshInstall ? 0u : 3u) << "the keys the run made go";
+  }
+}
+
+// Files recorded ahead cost one write to the journal for all of them and none each; whatever
+// their names, each lands whole at its own and stays so after the commit, and undoing the run
+// instead removes every one.
+TEST(ChangeJournal, NewFilesRecordedAheadTogetherLandWholeAndAreUndone) {
+  struct Case {
+    const char* label;
+    std::vector<std::u16string> names;  // placed in this order, each with its name as content
+    int journalWrites;                  // for the batch
+  };
+  const Case cases[] = {
+      {"new files", {u"a.txt", u"b.txt", u"c.txt"}, 1},
+      // Staging names are the file's own with a suffix: never one the batch places.
+      {"a file named as another's staging file", {u"x.new~", u"x"}, 1},
+      {"the same in other case", {u"X.NEW~", u"x"}, 1},
+      {"nothing new", {}, 0},
+  };
+  for (const bool commit : {true, false}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.label) + (commit ? ", committed" : ", undone"));
+      TempFolder temp;
+      JournalRun run(temp);
+      JournalTestTarget target;
+      CChangeJournal journal(target);
+      ASSERT_TRUE(journal.Begin(run.Folder(), kJournalName));
+      std::vector<std::u16string> paths;
+      for (const std::u16string& name : c.names) paths.push_back(run.Folder() + name);
+      const int before = target.Operations();
+      ASSERT_TRUE(journal.PlanNewFiles(paths));
+      EXPECT_EQ(target.Operations() - before, c.journalWrites);
+      std::map<std::string, std::string> expected = {{"App", "<folder>"}};
+      for (const std::u16string& name : c.names) {
+        const std::string text = Utf16ToUtf8(name.c_str());
+        const int placing = target.Operations();
+        ASSERT_TRUE(journal.PlaceFile(run.Folder() + name, [&text](const std::u16string& staging) {
+          WriteBytes(ToFilesystemPath(staging.c_str()), text);
+          return true;
+        })) << Utf16ToUtf8(journal.Failure().c_str());
+        EXPECT_EQ(target.Operations() - placing, 1) << text << ": only its rename";
+        expected["App/" + text] = text;
+      }
+      if (commit) {
+        ASSERT_TRUE(journal.Commit());
+        EXPECT_EQ(FilesBelow(temp.Path() / "Programs"), expected);
+      } else {
+        journal.Rollback();
+        EXPECT_TRUE(FilesBelow(temp.Path() / "Programs").empty());
+      }
+    }
   }
 }
 

@@ -170,8 +170,13 @@ bool CChangeJournal::Fail(const std::u16string& what) {
 std::u16string CChangeJournal::FreeName(const std::u16string& path, const char16_t* suffix,
                                         const std::unordered_set<std::u16string>* taken) {
   std::u16string name = path + suffix;
-  for (int n = 2; (taken != nullptr && taken->count(Folded(name)) != 0) || target_.PathExists(name);
-       ++n) {
+  // Nor a file recorded ahead, which is not there yet.
+  const auto isTaken = [this, taken](const std::u16string& candidate) {
+    const std::u16string folded = Folded(candidate);
+    return (taken != nullptr && taken->count(folded) != 0) || planned_.count(folded) != 0 ||
+           target_.PathExists(candidate);
+  };
+  for (int n = 2; isTaken(name); ++n) {
     std::u16string digits;
     for (int rest = n; rest > 0; rest /= 10) digits.insert(digits.begin(), u'0' + rest % 10);
     name = path + suffix + digits;
@@ -390,8 +395,9 @@ std::vector<std::u16string> UndoEntries(IJournalTarget& target,
 }
 
 void DropBackups(IJournalTarget& target, const std::vector<JournalEntry>& entries) {
+  // No staging file is left once a run commits (each took its place, or the run failed), so none
+  // is removed: the name may be a file the run placed since.
   for (const JournalEntry& entry : entries) {
-    if (!entry.staging.empty()) target.RemoveFile(entry.staging);
     if (entry.backup.empty()) continue;
     if (entry.kind == JournalEntry::kFileRemoved) {
       target.RemoveTree(entry.backup);

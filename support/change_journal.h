@@ -73,7 +73,7 @@ class CChangeJournal {
   bool Record(const JournalEntry& entry);
   bool Fail(const std::u16string& what);
   // A name beside path, ending with suffix, that nothing has yet, nor names in taken (their
-  // case folded).
+  // case folded), nor a file recorded ahead.
   std::u16string FreeName(const std::u16string& path, const char16_t* suffix,
                           const std::unordered_set<std::u16string>* taken = nullptr);
 

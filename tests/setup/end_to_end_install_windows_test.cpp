@@ -65,15 +65,14 @@ std::map<std::string, std::string> GeneratedClient(int count) {
   return files;
 }
 
-// Names in the nested client archive, in archive order, as the uninstall list records them.
+// Names in the nested client archive, in archive order, as the uninstall list records them. The
+// installer setupkit builds from this stub has it stored as it is, to be read where it lies.
 std::vector<std::u16string> ArchiveOrder(const XData& payloadBytes) {
   std::vector<std::u16string> names;
   XZip payload;
-  XData nestedBytes;
   XZip nested;
   if (!payload.OpenMemory(payloadBytes.Data(), payloadBytes.Length(), XZip::GetArchivePassword()) ||
-      !payload.ReadByName(u"app.zip", &nestedBytes) ||
-      !nested.OpenMemory(nestedBytes.Data(), nestedBytes.Length(), XZip::GetArchivePassword())) {
+      !nested.OpenNested(payload, payload.Find(u"app.zip", nullptr), XZip::GetArchivePassword())) {
     return names;
   }
   for (int i = 0; i < nested.GetCount(); ++i) {

@@ -178,12 +178,16 @@ TEST(ChangeJournal, NewFilesRecordedAheadTogetherLandWholeAndAreUndone) {
     const char* label;
     std::vector<std::u16string> names;  // placed in this order, each with its name as content
     int journalWrites;                  // for the batch
+    std::u16string installed;           // a file there before, replaced; empty: none
   };
   const Case cases[] = {
       {"new files", {u"a.txt", u"b.txt", u"c.txt"}, 1},
       // Staging names are the file's own with a suffix: never one the batch places.
       {"a file named as another's staging file", {u"x.new~", u"x"}, 1},
       {"the same in other case", {u"X.NEW~", u"x"}, 1},
+      // A file that replaces another is recorded on its own, its staging name chosen then: not
+      // the name of a file recorded ahead, nor one the commit takes away.
+      {"over an installed file, another named as its staging file", {u"x", u"x.new~"}, 1, u"x"},
       {"nothing new", {}, 0},
   };
   for (const bool commit : {true, false}) {
@@ -194,6 +198,9 @@ TEST(ChangeJournal, NewFilesRecordedAheadTogetherLandWholeAndAreUndone) {
       JournalTestTarget target;
       CChangeJournal journal(target);
       ASSERT_TRUE(journal.Begin(run.Folder(), kJournalName));
+      if (!c.installed.empty()) {
+        WriteBytes(ToFilesystemPath((run.Folder() + c.installed).c_str()), "installed");
+      }
       std::vector<std::u16string> paths;
       for (const std::u16string& name : c.names) paths.push_back(run.Folder() + name);
       const int before = target.Operations();
@@ -207,7 +214,8 @@ TEST(ChangeJournal, NewFilesRecordedAheadTogetherLandWholeAndAreUndone) {
           WriteBytes(ToFilesystemPath(staging.c_str()), text);
           return true;
         })) << Utf16ToUtf8(journal.Failure().c_str());
-        EXPECT_EQ(target.Operations() - placing, 1) << text << ": only its rename";
+        // A replaced file: its record and two renames; a new one: only its rename.
+        EXPECT_EQ(target.Operations() - placing, name == c.installed ? 3 : 1) << text;
         expected["App/" + text] = text;
       }
       if (commit) {
@@ -215,7 +223,11 @@ TEST(ChangeJournal, NewFilesRecordedAheadTogetherLandWholeAndAreUndone) {
         EXPECT_EQ(FilesBelow(temp.Path() / "Programs"), expected);
       } else {
         journal.Rollback();
-        EXPECT_TRUE(FilesBelow(temp.Path() / "Programs").empty());
+        std::map<std::string, std::string> left;
+        if (!c.installed.empty()) {
+          left = {{"App", "<folder>"}, {"App/" + Utf16ToUtf8(c.installed.c_str()), "installed"}};
+        }
+        EXPECT_EQ(FilesBelow(temp.Path() / "Programs"), left);
       }
     }
   }

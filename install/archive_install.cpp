@@ -17,10 +17,6 @@
 
 namespace {
 
-// New files are recorded in the journal this many at a time, ahead of them: one write to the
-// disk for each batch rather than for each file.
-constexpr size_t kFilesPerRecord = 256;
-
 std::u16string ParentOf(const std::u16string& path) { return path.substr(0, path.rfind(u'\\') + 1); }
 
 std::u16string AsFolder(std::u16string path) {
@@ -103,12 +99,12 @@ bool PlanEntries(XZip& archive, const char16_t* folder, const InstallRun& run, E
   return true;
 }
 
-// Records the files of up to kFilesPerRecord entries from the one at from as about to be made;
+// Records the files of up to kNewFilesPerJournalRecord entries from the one at from as about to be made;
 // *end receives the entry after the last one recorded.
 bool RecordNextFiles(const EntryPlan& plan, size_t from, CChangeJournal& journal, size_t* end) {
   std::vector<std::u16string> paths;
   size_t i = from;
-  for (; i < plan.entries.size() && paths.size() < kFilesPerRecord; ++i) {
+  for (; i < plan.entries.size() && paths.size() < kNewFilesPerJournalRecord; ++i) {
     if (!plan.entries[i].folder) paths.push_back(plan.entries[i].path);
   }
   *end = i;

@@ -1,8 +1,14 @@
 #pragma once
 
+#include <cstddef>
+
 #include "install/install_run.h"
 
 class XZip;
+
+// New files are recorded in the run's journal this many at a time, ahead of them: one write to
+// the disk for each batch rather than for each file.
+constexpr size_t kNewFilesPerJournalRecord = 256;
 
 // Extracts the nested client archive nestedName of payload into folder (which exists: the
 // run's journal made it), and tells run of each entry: a progress report after the entry (the

@@ -133,6 +133,7 @@ bool CChangeJournal::Begin(const std::u16string& folder, const std::u16string& j
   journalPath_ = folder + journalName;
   if (made.size() == missing.size() && target_.CreateJournal(journalPath_)) {
     open_ = target_.AppendJournal(EncodeJournalHeader(folder));
+    named_.insert(Folded(journalPath_));
     // The folders were made just before the journal that could record them.
     for (const std::u16string& path : made) {
       JournalEntry entry;
@@ -154,8 +155,23 @@ bool CChangeJournal::Begin(const std::u16string& folder, const std::u16string& j
 
 bool CChangeJournal::Record(const JournalEntry& entry) {
   if (!open_ || !target_.AppendJournal(EncodeJournalEntry(entry))) return Fail(journalPath_);
-  entries_.push_back(entry);
+  Remember(entry);
   return true;
+}
+
+void CChangeJournal::Remember(const JournalEntry& entry) {
+  if (entry.kind == JournalEntry::kFolderCreated) madeFolders_.insert(Folded(entry.path));
+  for (const std::u16string* name : {&entry.path, &entry.staging, &entry.backup}) {
+    if (!name->empty()) named_.insert(Folded(*name));
+  }
+  entries_.push_back(entry);
+}
+
+bool CChangeJournal::MayExist(const std::u16string& path) {
+  const std::u16string folded = Folded(path);
+  if (named_.count(folded) != 0) return target_.PathExists(path);
+  return madeFolders_.count(folded.substr(0, folded.rfind(u'\\') + 1)) == 0 &&
+         target_.PathExists(path);
 }
 
 bool CChangeJournal::Fail(const std::u16string& what) {
@@ -174,7 +190,7 @@ std::u16string CChangeJournal::FreeName(const std::u16string& path, const char16
   const auto isTaken = [this, taken](const std::u16string& candidate) {
     const std::u16string folded = Folded(candidate);
     return (taken != nullptr && taken->count(folded) != 0) || planned_.count(folded) != 0 ||
-           target_.PathExists(candidate);
+           MayExist(candidate);
   };
   for (int n = 2; isTaken(name); ++n) {
     std::u16string digits;
@@ -204,10 +220,16 @@ bool CChangeJournal::PlanNewFiles(const std::vector<std::u16string>& paths) {
   // for the staging file and removed at the commit.
   std::unordered_set<std::u16string> taken;
   for (const std::u16string& path : paths) taken.insert(Folded(path));
+  std::unordered_set<std::u16string> batch;
   std::vector<JournalEntry> planned;
   std::vector<uint8_t> records;
   for (const std::u16string& path : paths) {
-    if (planned_.count(Folded(path)) != 0 || target_.PathExists(path)) continue;
+    // A name twice (in another case, say) is new only the first time: the second replaces it
+    // and is left to PlaceFile, which records the backup.
+    if (!batch.insert(Folded(path)).second || planned_.count(Folded(path)) != 0 ||
+        MayExist(path)) {
+      continue;
+    }
     JournalEntry entry;
     entry.kind = JournalEntry::kFilePlaced;
     entry.path = path;
@@ -219,9 +241,9 @@ bool CChangeJournal::PlanNewFiles(const std::vector<std::u16string>& paths) {
   }
   if (planned.empty()) return true;
   if (!target_.AppendJournal(records)) return Fail(journalPath_);
-  for (JournalEntry& entry : planned) {
+  for (const JournalEntry& entry : planned) {
     planned_[Folded(entry.path)] = entry.staging;
-    entries_.push_back(std::move(entry));
+    Remember(entry);
   }
   return true;
 }
@@ -236,9 +258,9 @@ bool CChangeJournal::PlaceFile(const std::u16string& path,
     entry.staging = planned->second;
     planned_.erase(planned);
   }
-  // A planned file is new: unless something took its place or its staging name since (an
-  // entry of the same name before it), its record is written already.
-  if (entry.staging.empty() || target_.PathExists(path) || target_.PathExists(entry.staging)) {
+  // A file recorded ahead is new and its staging name free: nothing of the run has taken either
+  // since, and should something else have, the rename into place fails rather than replace it.
+  if (entry.staging.empty()) {
     entry.staging = FreeName(path, u".new~");
     if (target_.PathExists(path)) entry.backup = FreeName(path, u".old~");
     if (!Record(entry)) return false;

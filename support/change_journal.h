@@ -71,6 +71,12 @@ class CChangeJournal {
 
  private:
   bool Record(const JournalEntry& entry);
+  // Keeps a recorded entry, and the names it makes.
+  void Remember(const JournalEntry& entry);
+  // Whether something may be at path. In a folder the run made, nothing is but what the run put
+  // there, so only the names of its entries are looked for: a name that is not there costs a
+  // look through the whole folder on some file systems.
+  bool MayExist(const std::u16string& path);
   bool Fail(const std::u16string& what);
   // A name beside path, ending with suffix, that nothing has yet, nor names in taken (their
   // case folded), nor a file recorded ahead.
@@ -82,6 +88,8 @@ class CChangeJournal {
   std::vector<JournalEntry> entries_;
   // The staging names PlanNewFiles recorded, by the case-folded path, until PlaceFile takes them.
   std::unordered_map<std::u16string, std::u16string> planned_;
+  std::unordered_set<std::u16string> madeFolders_;  // case-folded, each ending with "\"
+  std::unordered_set<std::u16string> named_;        // every path, staging and backup recorded
   std::u16string failure_;
   std::u16string failedWhat_;
   std::u16string failureReason_;

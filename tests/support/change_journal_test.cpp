@@ -196,11 +196,13 @@ TEST(ChangeJournal, NewFilesRecordedAheadTogetherLandWholeAndAreUndone) {
       TempFolder temp;
       JournalRun run(temp);
       JournalTestTarget target;
-      CChangeJournal journal(target);
-      ASSERT_TRUE(journal.Begin(run.Folder(), kJournalName));
+      // Installed before, by another run: in a folder this run did not make.
       if (!c.installed.empty()) {
+        fs::create_directories(temp.Path() / "Programs" / "App");
         WriteBytes(ToFilesystemPath((run.Folder() + c.installed).c_str()), "installed");
       }
+      CChangeJournal journal(target);
+      ASSERT_TRUE(journal.Begin(run.Folder(), kJournalName));
       std::vector<std::u16string> paths;
       for (const std::u16string& name : c.names) paths.push_back(run.Folder() + name);
       const int before = target.Operations();

@@ -125,6 +125,29 @@ TEST(ArchiveInstall, WritesEveryEntryAndReportsEachInOrder) {
   }
 }
 
+// A name that comes twice, in the same case or another, is put in place twice: the later entry
+// replaces the earlier one whole, and undoing the run leaves nothing of either.
+TEST(ArchiveInstall, ALaterEntryOfTheSameNameReplacesTheEarlierOne) {
+  struct Case {
+    const char* label;
+    const char* second;
+  };
+  const Case cases[] = {{"the same name", "dup/same.txt"}, {"in another case", "DUP/Same.TXT"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    TempFolder temp;
+    Installed installed;
+    Install(BuildPayload({{"dup/same.txt", "first"}, {"other.txt", "o"}, {c.second, "second"}}),
+            u"app.zip", temp.File(u"target\\"), installed);
+    ASSERT_TRUE(installed.result);
+    EXPECT_EQ(installed.outcome.failed, 0);
+    EXPECT_EQ(installed.listed.size(), 3u);
+    EXPECT_EQ(ReadBytes(temp.Path() / "target/dup/same.txt"), "second");
+    installed.journal.Rollback();
+    EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target"));
+  }
+}
+
 // Entry names are data: none of them may place anything outside the install folder, and an entry
 // that fails its CRC check is never written. The first such entry ends the run, the entries
 // before it put in place and listed, and undoing the run leaves nothing.

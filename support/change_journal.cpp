@@ -418,9 +418,18 @@ std::vector<std::u16string> UndoEntries(IJournalTarget& target,
 
 void DropBackups(IJournalTarget& target, const std::vector<JournalEntry>& entries) {
   // No staging file is left once a run commits (each took its place, or the run failed), so none
-  // is removed: the name may be a file the run placed since.
+  // is removed: the name may be a file the run placed since. Nor is a backup whose name a later
+  // file of the run took: that file moved the backup aside to a backup of its own first.
+  std::vector<std::u16string> placed;
   for (const JournalEntry& entry : entries) {
-    if (entry.backup.empty()) continue;
+    if (entry.kind == JournalEntry::kFilePlaced) placed.push_back(Folded(entry.path));
+  }
+  std::sort(placed.begin(), placed.end());
+  for (const JournalEntry& entry : entries) {
+    if (entry.backup.empty() ||
+        std::binary_search(placed.begin(), placed.end(), Folded(entry.backup))) {
+      continue;
+    }
     if (entry.kind == JournalEntry::kFileRemoved) {
       target.RemoveTree(entry.backup);
     } else {

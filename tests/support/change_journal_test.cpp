@@ -235,6 +235,29 @@ TEST(ChangeJournal, NewFilesRecordedAheadTogetherLandWholeAndAreUndone) {
   }
 }
 
+// A file of the run may be named as the backup of a file it replaced before ("x.old~" after
+// "x"): it moves that backup aside as its own, and the commit, which drops the backups, keeps it.
+TEST(ChangeJournal, TheCommitKeepsAFileNamedAsAnEarlierBackup) {
+  TempFolder temp;
+  JournalRun run(temp);
+  JournalTestTarget target;
+  fs::create_directories(temp.Path() / "Programs" / "App");
+  WriteBytes(temp.Path() / "Programs" / "App" / "x", "installed");
+  CChangeJournal journal(target);
+  ASSERT_TRUE(journal.Begin(run.Folder(), kJournalName));
+  for (const char16_t* name : {u"x", u"x.old~"}) {
+    const std::string text = Utf16ToUtf8(name);
+    ASSERT_TRUE(journal.PlaceFile(run.Folder() + name, [&text](const std::u16string& staging) {
+      WriteBytes(ToFilesystemPath(staging.c_str()), text);
+      return true;
+    }));
+  }
+  ASSERT_TRUE(journal.Commit());
+  const std::map<std::string, std::string> expected = {
+      {"App", "<folder>"}, {"App/x", "x"}, {"App/x.old~", "x.old~"}};
+  EXPECT_EQ(FilesBelow(temp.Path() / "Programs"), expected);
+}
+
 TEST(ChangeJournal, ARecoveredJournalTouchesNothingOutsideItsBounds) {
   TempFolder temp;
   JournalRun run(temp);

@@ -1,43 +1,131 @@
 #include "install/archive_install.h"
 
-#include <windows.h>
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
 
+#include "install/archive_install_sink.h"
 #include "support/change_journal.h"
 #include "support/entry_path.h"
-#include "support/file_stream.h"
+#include "support/entry_pipeline.h"
 #include "support/link_check.h"
 #include "support/path_text.h"
 #include "support/xdata.h"
 #include "support/xzip.h"
+#include "support/zip_entry_source.h"
 
 namespace {
 
-std::u16string ParentOf(const char16_t* path) {
-  const std::u16string full(path);
-  return full.substr(0, full.rfind(u'\\') + 1);
+std::u16string ParentOf(const std::u16string& path) { return path.substr(0, path.rfind(u'\\') + 1); }
+
+std::u16string AsFolder(std::u16string path) {
+  if (path.empty() || path.back() != u'\\') path += u'\\';
+  return path;
 }
 
-// One entry into folder, through the run's journal. name receives the entry's name with "\\"
-// separators (empty when it could not be read) and *accepted whether it names a place inside
-// folder. False when the entry was not put in place.
-bool InstallArchiveEntry(XZip& archive, int index, const char16_t* folder, const InstallRun& run,
-                         char16_t* name, bool* accepted, XData* content) {
-  name[0] = 0;
-  *accepted = false;
-  if (!archive.GetName(index, name)) return false;
-  char16_t path[kPathCapacity];
-  // A folder link inside the install folder would carry the write elsewhere.
-  *accepted = JoinEntryPath(folder, name, path) && !CrossesLink(folder, path);
-  for (int i = 0; name[i] != 0; ++i) {
-    if (name[i] == u'/') name[i] = u'\\';
+// The client archive inside the payload, once for each reader: where it is stored as it is, read
+// where it lies; otherwise read out of the payload once and every reader opened over that copy.
+class ClientArchive {
+ public:
+  bool Find(XZip& payload, const char16_t* name) {
+    payload_ = &payload;
+    index_ = payload.Find(name, nullptr);
+    if (index_ < 0) return false;
+    XZip probe;
+    inPlace_ = probe.OpenNested(payload, index_, XZip::GetArchivePassword());
+    return inPlace_ || payload.ReadItem(index_, &copy_);
   }
-  if (!*accepted) return false;
+  bool OpenReader(XZip& reader) {
+    return inPlace_ ? reader.OpenNested(*payload_, index_, XZip::GetArchivePassword())
+                    : reader.OpenMemory(copy_.Data(), copy_.Length(), XZip::GetArchivePassword());
+  }
+
+ private:
+  XZip* payload_ = nullptr;
+  int index_ = -1;
+  bool inPlace_ = false;
+  XData copy_;  // when not in place; outlives the readers over it
+};
+
+// What the install does with the archive's entries, settled on the install thread before any
+// file is written: each name checked, each folder made (once), the files listed in order.
+struct EntryPlan {
+  struct Entry {
+    std::u16string name;  // with "\" separators
+    std::u16string path;
+    bool folder = false;
+  };
+  std::vector<Entry> entries;  // those before the first that failed here
+  // Where the file entries are in the archive, in entry order: the pipeline's items.
+  std::shared_ptr<std::vector<int>> files = std::make_shared<std::vector<int>>();
+  // The entry after the last one planned, failed here, if any: its name (empty when it could
+  // not be read), whether it named a place inside the folder, and the system's reason.
+  bool failed = false;
+  std::u16string failedName;
+  bool failedAccepted = false;
+  std::u16string failedReason;
+};
+
+// Checks each name and makes the folders the entries need, in entry order, until the first entry
+// that fails: a name that cannot be read, one outside folder (a folder link inside it would carry
+// the write elsewhere, too), or a folder that cannot be made. False when run's stop was set.
+bool PlanEntries(XZip& archive, const char16_t* folder, const InstallRun& run, EntryPlan& plan) {
   CChangeJournal& journal = *run.journal;
-  if (archive.IsFolder(index)) return journal.CreateFolder(path);
-  return archive.ReadItem(index, content) && journal.CreateFolder(ParentOf(path)) &&
-         journal.PlaceFile(path, [content](const std::u16string& staging) {
-           return WriteWholeFile(staging.c_str(), content->Data(), content->Length());
-         });
+  std::unordered_set<std::u16string> made;
+  const int count = archive.GetCount();
+  for (int i = 0; i < count; ++i) {
+    if (run.Stopped()) return false;
+    char16_t name[XZip::kNameCapacity];
+    char16_t path[kPathCapacity];
+    const bool read = archive.GetName(i, name);
+    const bool accepted = read && JoinEntryPath(folder, name, path) && !CrossesLink(folder, path);
+    for (int k = 0; name[k] != 0; ++k) {
+      if (name[k] == u'/') name[k] = u'\\';
+    }
+    EntryPlan::Entry entry{name, accepted ? path : u"", archive.IsFolder(i)};
+    const std::u16string needed = entry.folder ? AsFolder(entry.path) : ParentOf(entry.path);
+    if (!accepted || (made.count(needed) == 0 && !journal.CreateFolder(needed))) {
+      plan.failed = true;
+      plan.failedName = name;
+      plan.failedAccepted = accepted;
+      plan.failedReason = accepted ? journal.FailureReason() : u"";
+      break;
+    }
+    made.insert(needed);
+    if (!entry.folder) plan.files->push_back(i);
+    plan.entries.push_back(std::move(entry));
+  }
+  return true;
+}
+
+// Records the files of up to kNewFilesPerJournalRecord entries from the one at from as about to be made;
+// *end receives the entry after the last one recorded.
+bool RecordNextFiles(const EntryPlan& plan, size_t from, CChangeJournal& journal, size_t* end) {
+  std::vector<std::u16string> paths;
+  size_t i = from;
+  for (; i < plan.entries.size() && paths.size() < kNewFilesPerJournalRecord; ++i) {
+    if (!plan.entries[i].folder) paths.push_back(plan.entries[i].path);
+  }
+  *end = i;
+  return journal.PlanNewFiles(paths);
+}
+
+// Writes the pipeline's next item to path through the journal, streamed into its staging file,
+// which takes path's place only once the entry was read whole and its CRC matched.
+EntryResult PlaceNextFile(EntryPipeline& pipeline, CChangeJournal& journal,
+                          const std::u16string& path) {
+  EntryResult result = EntryResult::kFailed;
+  const bool placed = journal.PlaceFile(path, [&pipeline, &result](const std::u16string& staging) {
+    StagingFileSink sink(staging.c_str());
+    if (sink.IsOpen()) result = pipeline.WriteNext(sink);
+    const bool finished = sink.Finish();
+    if (result == EntryResult::kRead && !finished) result = EntryResult::kFailed;
+    return result == EntryResult::kRead;
+  });
+  // Read whole, but the file could not take its place.
+  if (!placed && result == EntryResult::kRead) return EntryResult::kFailed;
+  return result;
 }
 
 }  // namespace
@@ -48,28 +136,45 @@ bool InstallFromArchive(XZip& payload, const char16_t* nestedName, const char16_
       run.journal == nullptr) {
     return false;
   }
-  XData nestedBytes;
-  if (!payload.ReadByName(nestedName, &nestedBytes)) return false;
-  XZip nested;
-  if (!nested.OpenMemory(nestedBytes.Data(), nestedBytes.Length(), XZip::GetArchivePassword())) {
-    return false;
+  ClientArchive client;
+  if (!client.Find(payload, nestedName)) return false;
+  EntryPlan plan;
+  std::vector<std::unique_ptr<IEntrySource>> sources;
+  for (int i = 0; i < EntryPipeline::WorkerCount(); ++i) {
+    auto source = std::make_unique<ZipEntrySource>(plan.files);
+    if (!client.OpenReader(source->Archive())) return false;
+    sources.push_back(std::move(source));
   }
-  const int count = nested.GetCount();
-  XData content;
-  for (int i = 0; i < count; ++i) {
+  // The first reader reads the names before the pipeline starts; the readers share the plan's
+  // list of files, complete by then.
+  XZip& names = static_cast<ZipEntrySource&>(*sources.front()).Archive();
+  const int count = names.GetCount();
+  if (!PlanEntries(names, folder, run, plan)) return false;
+  EntryPipeline pipeline(std::move(sources), static_cast<int>(plan.files->size()), run.stop);
+  CChangeJournal& journal = *run.journal;
+  size_t recorded = 0;  // the entries whose files the journal has recorded ahead
+  for (size_t i = 0; i < plan.entries.size(); ++i) {
     if (run.Stopped()) return false;
-    char16_t name[XZip::kNameCapacity];
-    bool accepted = false;
-    const bool placed = InstallArchiveEntry(nested, i, folder, run, name, &accepted, &content);
-    if (placed) {
-      run.Installed(name);
-    } else {
-      run.Failed(name, run.journal->FailureReason().c_str());
+    const EntryPlan::Entry& entry = plan.entries[i];
+    if (!entry.folder) {
+      const bool ready = i < recorded || RecordNextFiles(plan, i, journal, &recorded);
+      const EntryResult result =
+          ready ? PlaceNextFile(pipeline, journal, entry.path) : EntryResult::kFailed;
+      if (result == EntryResult::kStopped) return false;
+      if (result != EntryResult::kRead) {
+        run.Failed(entry.name.c_str(), journal.FailureReason().c_str());
+        run.Report(count, static_cast<uint32_t>(i + 1), entry.name.c_str());
+        // The install is undone whole at its first failure: what follows would be undone too.
+        return true;
+      }
     }
-    run.Report(count, i + 1, accepted ? name : nullptr);
-    // The install is undone whole at its first failure: what follows would be undone too.
-    if (!placed) break;
+    run.Installed(entry.name.c_str());
+    run.Report(count, static_cast<uint32_t>(i + 1), entry.name.c_str());
   }
-  nested.Close();
+  if (!plan.failed) return true;
+  if (run.Stopped()) return false;
+  run.Failed(plan.failedName.c_str(), plan.failedReason.c_str());
+  run.Report(count, static_cast<uint32_t>(plan.entries.size() + 1),
+             plan.failedAccepted ? plan.failedName.c_str() : nullptr);
   return true;
 }

@@ -1,17 +1,27 @@
 #pragma once
 
+#include <cstddef>
+
 #include "install/install_run.h"
 
 class XZip;
 
+// New files are recorded in the run's journal this many at a time, ahead of them: one write to
+// the disk for each batch rather than for each file.
+constexpr size_t kNewFilesPerJournalRecord = 256;
+
 // Extracts the nested client archive nestedName of payload into folder (which exists: the
-// run's journal made it), entry by entry, each held whole in memory while it is written beside
-// its place and renamed into it through run's journal, and tells run of each: a progress report
-// after the entry (the entry count as total, the entries done so far, the name relative to
-// folder with "\" separators, or null for a name that was refused or unreadable), and whether
-// it was put in place. An entry that cannot be read (a damaged one among them) or written, or
-// whose name would land outside folder, fails, and ends the run there: the install is undone
-// whole. False, before any progress, when the nested archive cannot be read or opened or the
-// run has no journal; false too when run's stop is set, checked before each entry.
+// run's journal made it), and tells run of each entry: a progress report after the entry (the
+// entry count as total, the entries done so far, the name relative to folder with "\"
+// separators, or null for a name that was refused or unreadable), and whether it was put in
+// place. Every name is checked and every folder made first, each once; then the files are
+// inflated and decrypted on a pipeline's workers and written in entry order, each streamed into
+// its staging name and renamed into place through run's journal once its CRC matched, so memory
+// does not grow with the files. A nested archive stored as it is in the payload is read where it
+// lies; one packed inside it is read out once. An entry that cannot be read (a damaged one among
+// them) or written, or whose name would land outside folder, fails, and ends the run there: the
+// install is undone whole. False, before any progress, when the nested archive cannot be read or
+// opened or the run has no journal; false too when run's stop is set, looked at before each
+// entry and between the pieces of a file.
 bool InstallFromArchive(XZip& payload, const char16_t* nestedName, const char16_t* folder,
                         const InstallRun& run);

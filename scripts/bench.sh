@@ -157,6 +157,8 @@ peers() {
 }
 peers install small "${BENCH_ROUNDS:-5}"
 "$WINE" build/windows/bin/install_bench.exe pauses | tr -d '\r'
+rm -rf build/bench/journal
+"$WINE" build/windows/bin/install_bench.exe journal build/bench/journal | tr -d '\r'
 peers install-tiny tiny 3
 if [ "${BENCH_LARGE:-0}" = 1 ]; then
   peers install-large large 3

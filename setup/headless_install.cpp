@@ -42,14 +42,13 @@ int Fail(const char* text) {
 }  // namespace
 
 int RunHeadlessInstall(const char16_t* setup, const char16_t* folder, CWindowsInstallEdge& edge) {
-  // Read as the installer reads its own at start-up.
+  // Read as the installer reads its own at start-up, where it lies: the installer stays loaded
+  // while its payload is read.
+  ModuleLibrary setupModule(setup);
+  if (setupModule.Handle() == nullptr) return Fail("not an installer");
   CInstallPackage package;
-  {
-    ModuleLibrary setupModule(setup);
-    if (setupModule.Handle() == nullptr) return Fail("not an installer");
-    if (!LoadInstallPackage(setupModule.Handle(), setup, package)) {
-      return Fail("the installer's package is damaged");
-    }
+  if (!LoadInstallPackage(setupModule.Handle(), setup, package)) {
+    return Fail("the installer's package is damaged");
   }
   if (package.Payload() == nullptr) return Fail("no payload in the installer");
   edge.SetListKey(package.VendorKey());

@@ -1,8 +1,15 @@
 #include "startup/install_package.h"
 
-bool CInstallPackage::OpenPayloadBytes() {
-  payloadOpen_ = payload_.OpenMemory(payloadBytes_.Data(), payloadBytes_.Length(),
-                                     XZip::GetArchivePassword());
+#include "support/packed_container.h"
+
+bool CInstallPackage::OpenPayloadInPlace(const uint8_t* bytes, uint32_t size) {
+  if (HasContainerMarker(bytes, size)) {
+    // Damage anywhere in a container is caught here, before anything is read from it.
+    payloadOpen_ = view_.Open(bytes, size) && view_.Verify() &&
+                   payload_.OpenPacked(view_, XZip::GetArchivePassword());
+  } else {
+    payloadOpen_ = payload_.OpenMemory(bytes, size, XZip::GetArchivePassword());
+  }
   return payloadOpen_;
 }
 

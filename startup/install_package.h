@@ -1,14 +1,18 @@
 #pragma once
 
+#include <cstdint>
+
 #include "records/client_info.h"
 #include "records/update_info_trust.h"
+#include "support/packed_view.h"
 #include "support/xdata.h"
 #include "support/xzip.h"
 
 // What an installer carries, read and checked once at start-up: its product record and its
-// payload archive (the skin images, "theme.txt", "update.xml" and the client archive), open over
-// the payload's bytes, which it keeps. The window reads its skin from it and the install flow
-// its client. The install worker reads the payload too: other readers read it only while no
+// payload archive (the skin images, "theme.txt", "update.xml" and the client archive), open where
+// the payload lies (the executable's loaded resource, or the archive file beside it), never
+// copied, so that memory does not grow with the package. The window reads its skin from it and
+// the install flow its client. The install worker reads the payload too: other readers read it only while no
 // install runs.
 class CInstallPackage {
  public:
@@ -20,11 +24,12 @@ class CInstallPackage {
   // The vendor's public key the installer carries, which the published list must be signed by.
   ListKey& VendorKey() { return vendorKey_; }
 
-  // The payload's bytes, for the loader to fill before OpenPayloadBytes.
-  XData& PayloadBytes() { return payloadBytes_; }
-  // Opens the payload archive over PayloadBytes(), or the archive file at path, with the
-  // system's password. False, with no payload, when it is no archive.
-  bool OpenPayloadBytes();
+  // Opens the payload archive over bytes, which stay the caller's, unchanged, as long as the
+  // package lives (a resource of a module that stays loaded): a packed container is read in
+  // place, checked whole once here; other bytes are read as they are. Or the archive file at
+  // path. Both with the system's password. False, with no payload, when the container fails its
+  // check or what is there is no archive.
+  bool OpenPayloadInPlace(const uint8_t* bytes, uint32_t size);
   bool OpenPayloadFile(const char16_t* path);
 
   // The open payload archive; null when the package carries none (its client is downloaded).
@@ -35,7 +40,7 @@ class CInstallPackage {
  private:
   CClientInfo product_;
   ListKey vendorKey_;
-  XData payloadBytes_;  // before the archive, which reads from it until it is gone
+  PackedView view_;  // before the archive, which reads through it until it is gone
   XZip payload_;
   bool payloadOpen_ = false;
 };

@@ -36,11 +36,11 @@ bool SiblingArchivePath(const char16_t* exePath, char16_t* sibling) {
 }
 
 PayloadSource OpenTail(ModuleHandle module, CInstallPackage& package) {
-  bool present = false;
-  if (!LoadPackedResource(package.PayloadBytes(), module, u"tail", 1, &present)) {
-    return present ? PayloadSource::kDamaged : PayloadSource::kMissing;
-  }
-  return package.OpenPayloadBytes() ? PayloadSource::kOpened : PayloadSource::kDamaged;
+  uint32_t size = 0;
+  const uint8_t* bytes = ResourceBytes(module, u"tail", 1, &size);
+  if (bytes == nullptr) return PayloadSource::kMissing;
+  return package.OpenPayloadInPlace(bytes, size) ? PayloadSource::kOpened
+                                                 : PayloadSource::kDamaged;
 }
 
 PayloadSource OpenPayload(ModuleHandle module, const char16_t* exePath, CInstallPackage& package) {

@@ -18,6 +18,11 @@ bool SameText(const std::u16string& a, const std::u16string& b) {
                     [](char16_t x, char16_t y) { return FoldCase(x) == FoldCase(y); });
 }
 
+std::u16string Folded(std::u16string text) {
+  for (char16_t& unit : text) unit = FoldCase(unit);
+  return text;
+}
+
 bool StartsWith(const std::u16string& text, const std::u16string& prefix) {
   return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
 }
@@ -128,6 +133,7 @@ bool CChangeJournal::Begin(const std::u16string& folder, const std::u16string& j
   journalPath_ = folder + journalName;
   if (made.size() == missing.size() && target_.CreateJournal(journalPath_)) {
     open_ = target_.AppendJournal(EncodeJournalHeader(folder));
+    named_.insert(Folded(journalPath_));
     // The folders were made just before the journal that could record them.
     for (const std::u16string& path : made) {
       JournalEntry entry;
@@ -149,8 +155,23 @@ bool CChangeJournal::Begin(const std::u16string& folder, const std::u16string& j
 
 bool CChangeJournal::Record(const JournalEntry& entry) {
   if (!open_ || !target_.AppendJournal(EncodeJournalEntry(entry))) return Fail(journalPath_);
-  entries_.push_back(entry);
+  Remember(entry);
   return true;
+}
+
+void CChangeJournal::Remember(const JournalEntry& entry) {
+  if (entry.kind == JournalEntry::kFolderCreated) madeFolders_.insert(Folded(entry.path));
+  for (const std::u16string* name : {&entry.path, &entry.staging, &entry.backup}) {
+    if (!name->empty()) named_.insert(Folded(*name));
+  }
+  entries_.push_back(entry);
+}
+
+bool CChangeJournal::MayExist(const std::u16string& path) {
+  const std::u16string folded = Folded(path);
+  if (named_.count(folded) != 0) return target_.PathExists(path);
+  return madeFolders_.count(folded.substr(0, folded.rfind(u'\\') + 1)) == 0 &&
+         target_.PathExists(path);
 }
 
 bool CChangeJournal::Fail(const std::u16string& what) {
@@ -162,9 +183,16 @@ bool CChangeJournal::Fail(const std::u16string& what) {
   return false;
 }
 
-std::u16string CChangeJournal::FreeName(const std::u16string& path, const char16_t* suffix) {
+std::u16string CChangeJournal::FreeName(const std::u16string& path, const char16_t* suffix,
+                                        const std::unordered_set<std::u16string>* taken) {
   std::u16string name = path + suffix;
-  for (int n = 2; target_.PathExists(name); ++n) {
+  // Nor a file recorded ahead, which is not there yet.
+  const auto isTaken = [this, taken](const std::u16string& candidate) {
+    const std::u16string folded = Folded(candidate);
+    return (taken != nullptr && taken->count(folded) != 0) || planned_.count(folded) != 0 ||
+           MayExist(candidate);
+  };
+  for (int n = 2; isTaken(name); ++n) {
     std::u16string digits;
     for (int rest = n; rest > 0; rest /= 10) digits.insert(digits.begin(), u'0' + rest % 10);
     name = path + suffix + digits;
@@ -186,14 +214,57 @@ bool CChangeJournal::CreateFolder(const std::u16string& path) {
   return true;
 }
 
+bool CChangeJournal::PlanNewFiles(const std::vector<std::u16string>& paths) {
+  if (!open_) return Fail(journalPath_);
+  // A staging name must not be another path of the batch: a file placed there would be taken
+  // for the staging file and removed at the commit.
+  std::unordered_set<std::u16string> taken;
+  for (const std::u16string& path : paths) taken.insert(Folded(path));
+  std::unordered_set<std::u16string> batch;
+  std::vector<JournalEntry> planned;
+  std::vector<uint8_t> records;
+  for (const std::u16string& path : paths) {
+    // A name twice (in another case, say) is new only the first time: the second replaces it
+    // and is left to PlaceFile, which records the backup.
+    if (!batch.insert(Folded(path)).second || planned_.count(Folded(path)) != 0 ||
+        MayExist(path)) {
+      continue;
+    }
+    JournalEntry entry;
+    entry.kind = JournalEntry::kFilePlaced;
+    entry.path = path;
+    entry.staging = FreeName(path, u".new~", &taken);
+    taken.insert(Folded(entry.staging));
+    const std::vector<uint8_t> record = EncodeJournalEntry(entry);
+    records.insert(records.end(), record.begin(), record.end());
+    planned.push_back(std::move(entry));
+  }
+  if (planned.empty()) return true;
+  if (!target_.AppendJournal(records)) return Fail(journalPath_);
+  for (const JournalEntry& entry : planned) {
+    planned_[Folded(entry.path)] = entry.staging;
+    Remember(entry);
+  }
+  return true;
+}
+
 bool CChangeJournal::PlaceFile(const std::u16string& path,
                                const std::function<bool(const std::u16string& staging)>& write) {
   JournalEntry entry;
   entry.kind = JournalEntry::kFilePlaced;
   entry.path = path;
-  entry.staging = FreeName(path, u".new~");
-  if (target_.PathExists(path)) entry.backup = FreeName(path, u".old~");
-  if (!Record(entry)) return false;
+  const auto planned = planned_.find(Folded(path));
+  if (planned != planned_.end()) {
+    entry.staging = planned->second;
+    planned_.erase(planned);
+  }
+  // A file recorded ahead is new and its staging name free: nothing of the run has taken either
+  // since, and should something else have, the rename into place fails rather than replace it.
+  if (entry.staging.empty()) {
+    entry.staging = FreeName(path, u".new~");
+    if (target_.PathExists(path)) entry.backup = FreeName(path, u".old~");
+    if (!Record(entry)) return false;
+  }
   if (!write(entry.staging)) {
     const bool failed = Fail(path);
     target_.RemoveFile(entry.staging);
@@ -346,9 +417,19 @@ std::vector<std::u16string> UndoEntries(IJournalTarget& target,
 }
 
 void DropBackups(IJournalTarget& target, const std::vector<JournalEntry>& entries) {
+  // No staging file is left once a run commits (each took its place, or the run failed), so none
+  // is removed: the name may be a file the run placed since. Nor is a backup whose name a later
+  // file of the run took: that file moved the backup aside to a backup of its own first.
+  std::vector<std::u16string> placed;
   for (const JournalEntry& entry : entries) {
-    if (!entry.staging.empty()) target.RemoveFile(entry.staging);
-    if (entry.backup.empty()) continue;
+    if (entry.kind == JournalEntry::kFilePlaced) placed.push_back(Folded(entry.path));
+  }
+  std::sort(placed.begin(), placed.end());
+  for (const JournalEntry& entry : entries) {
+    if (entry.backup.empty() ||
+        std::binary_search(placed.begin(), placed.end(), Folded(entry.backup))) {
+      continue;
+    }
     if (entry.kind == JournalEntry::kFileRemoved) {
       target.RemoveTree(entry.backup);
     } else {

@@ -2,6 +2,8 @@
 
 #include <functional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "support/journal_entry.h"
@@ -35,6 +37,13 @@ class CChangeJournal {
   // beside path), then a file already at path is moved aside and the new one renamed into place.
   bool PlaceFile(const std::u16string& path,
                  const std::function<bool(const std::u16string& staging)>& write);
+  // Records, with one write to the journal, that files are about to be made at those of paths
+  // where nothing is yet, each with a staging name of its own that no other path of them has; a
+  // PlaceFile at one of them then writes to the journal no more. Undoing a file that was never
+  // made removes nothing, so a batch of new files may be recorded before the first of them is
+  // written, and the journal's write reach the disk once for all of them. Paths with a file are
+  // left to PlaceFile, which records each (its undo restores the file it moved aside).
+  bool PlanNewFiles(const std::vector<std::u16string>& paths);
   // Puts the file ready (whole and checked already, beside path: a download) at path, moving a
   // file already there aside first.
   bool PlaceReadyFile(const std::u16string& path, const std::u16string& ready);
@@ -62,13 +71,25 @@ class CChangeJournal {
 
  private:
   bool Record(const JournalEntry& entry);
+  // Keeps a recorded entry, and the names it makes.
+  void Remember(const JournalEntry& entry);
+  // Whether something may be at path. In a folder the run made, nothing is but what the run put
+  // there, so only the names of its entries are looked for: a name that is not there costs a
+  // look through the whole folder on some file systems.
+  bool MayExist(const std::u16string& path);
   bool Fail(const std::u16string& what);
-  // A name beside path, ending with suffix, that nothing has yet.
-  std::u16string FreeName(const std::u16string& path, const char16_t* suffix);
+  // A name beside path, ending with suffix, that nothing has yet, nor names in taken (their
+  // case folded), nor a file recorded ahead.
+  std::u16string FreeName(const std::u16string& path, const char16_t* suffix,
+                          const std::unordered_set<std::u16string>* taken = nullptr);
 
   IJournalTarget& target_;
   std::u16string journalPath_;
   std::vector<JournalEntry> entries_;
+  // The staging names PlanNewFiles recorded, by the case-folded path, until PlaceFile takes them.
+  std::unordered_map<std::u16string, std::u16string> planned_;
+  std::unordered_set<std::u16string> madeFolders_;  // case-folded, each ending with "\"
+  std::unordered_set<std::u16string> named_;        // every path, staging and backup recorded
   std::u16string failure_;
   std::u16string failedWhat_;
   std::u16string failureReason_;

@@ -9,18 +9,24 @@
 #include "support/wide_text.h"
 #include "support/xdata.h"
 
-uint32_t ReadResource(void* destination, uint32_t capacity, ModuleHandle module,
-                      const char16_t* type, int id) {
-  if (module == nullptr || type == nullptr) return 0;
+const uint8_t* ResourceBytes(ModuleHandle module, const char16_t* type, int id, uint32_t* size) {
+  *size = 0;
+  if (module == nullptr || type == nullptr) return nullptr;
   auto handle = static_cast<HMODULE>(module);
   HRSRC resource = FindResourceW(handle, MAKEINTRESOURCEW(id), AsWide(type));
-  if (resource == nullptr) return 0;
-  DWORD size = SizeofResource(handle, resource);
-  if (destination == nullptr) return size;
-  if (size > capacity) size = capacity;
+  if (resource == nullptr) return nullptr;
   HGLOBAL loaded = LoadResource(handle, resource);
   const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
-  if (bytes == nullptr) return 0;
+  *size = bytes != nullptr ? SizeofResource(handle, resource) : 0;
+  return *size != 0 ? static_cast<const uint8_t*>(bytes) : nullptr;
+}
+
+uint32_t ReadResource(void* destination, uint32_t capacity, ModuleHandle module,
+                      const char16_t* type, int id) {
+  uint32_t size = 0;
+  const uint8_t* bytes = ResourceBytes(module, type, id, &size);
+  if (bytes == nullptr || destination == nullptr) return size;
+  if (size > capacity) size = capacity;
   std::memcpy(destination, bytes, size);
   return size;
 }

@@ -143,6 +143,14 @@ void SetClaimedSize(std::string& archive, int index, uint32_t size) {
   WriteLittleEndian(archive, ReadLittleEndian(archive, record + 42, 4) + 22, size);
 }
 
+bool IsArchiveStoredAsIs(const std::string& archive, const char16_t* name) {
+  XZip zip;
+  XZip nested;
+  return zip.OpenMemory(archive.data(), static_cast<uint32_t>(archive.size()),
+                        XZip::GetArchivePassword()) &&
+         nested.OpenNested(zip, zip.Find(name, nullptr), XZip::GetArchivePassword());
+}
+
 std::map<std::string, std::string> ReadArchiveFiles(const std::string& archive) {
   std::map<std::string, std::string> files;
   XZip zip;
@@ -153,9 +161,16 @@ std::map<std::string, std::string> ReadArchiveFiles(const std::string& archive) 
   for (int i = 0; i < zip.GetCount(); ++i) {
     char16_t name[XZip::kNameCapacity];
     XData data;
-    if (zip.IsFolder(i) || !zip.GetName(i, name) || !zip.ReadItem(i, &data)) continue;
-    files[Utf16ToUtf8(name)] =
-        std::string(reinterpret_cast<const char*>(data.Data()), data.Length());
+    if (zip.IsFolder(i) || !zip.GetName(i, name)) continue;
+    XZip nested;
+    uint64_t size = 0;
+    if (zip.ReadItem(i, &data)) {
+      files[Utf16ToUtf8(name)] =
+          std::string(reinterpret_cast<const char*>(data.Data()), data.Length());
+    } else if (nested.OpenNested(zip, i, XZip::GetArchivePassword()) && zip.GetSize(i, &size)) {
+      // An archive stored as it is: its bytes are the entry's data.
+      files[Utf16ToUtf8(name)] = archive.substr(EntryDataOffset(archive, i), size);
+    }
   }
   return files;
 }

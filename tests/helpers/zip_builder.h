@@ -31,6 +31,11 @@ size_t EntryDataOffset(const std::string& archive, int index);
 // directory, as a damaged or hostile archive would.
 void SetClaimedSize(std::string& archive, int index, uint32_t size);
 
+// Whether the entry name of archive is an archive stored as it is (neither compressed nor
+// encrypted), which an installer reads where it lies.
+bool IsArchiveStoredAsIs(const std::string& archive, const char16_t* name);
+
 // Every file entry (folders left out) of an archive, by its UTF-8 name, read whole with the
-// archive password; empty when the bytes are no archive.
+// archive password, or as it lies for an archive stored as it is; empty when the bytes are no
+// archive.
 std::map<std::string, std::string> ReadArchiveFiles(const std::string& archive);

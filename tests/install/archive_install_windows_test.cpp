@@ -58,38 +58,93 @@ void Install(const std::string& payloadBytes, const char16_t* nestedName,
   for (int i = 0; i < list.Count(); ++i) installed.listed.push_back(list.Get(i));
 }
 
+// The client archive packed inside the payload as today's packaging makes it, or stored there as
+// it is (read where it lies): the same files, the same reports.
+std::string PayloadAround(const std::string& clientArchive, bool stored) {
+  const ZipEntrySpec nested{"app.zip", clientArchive, false, true, !stored, !stored};
+  return BuildZip({{"theme.txt", "x"}, nested}, XZip::GetArchivePassword());
+}
+
+std::string PayloadOf(const std::vector<ZipEntrySpec>& entries, bool stored) {
+  return PayloadAround(BuildZip(entries, XZip::GetArchivePassword()), stored);
+}
+
 TEST(ArchiveInstall, WritesEveryEntryAndReportsEachInOrder) {
-  TempFolder temp;
   const std::string big(3 * 1024 * 1024 + 7, 'x');
-  const std::string payload = BuildPayload({
+  std::vector<ZipEntrySpec> entries = {
       {"bin/", "", true},
       {"bin/client.exe", "MZ client"},
       {"data/deep/nested/big.dat", big},
       {"Empty.txt", ""},
       {"only/folder/", "", true},
-  });
-  const std::u16string folder = temp.File(u"Company\\App\\");
+  };
+  std::vector<std::u16string> names = {u"bin\\", u"bin\\client.exe",
+                                       u"data\\deep\\nested\\big.dat", u"Empty.txt",
+                                       u"only\\folder\\"};
+  // Enough files, of sizes around the pipeline's pieces, that the workers run ahead of the
+  // writer and take turns.
+  for (int i = 0; i < 120; ++i) {
+    const std::string name = "many/" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".bin";
+    const size_t size = (i * 37 % 5) * 100000 + i;
+    entries.push_back({name, std::string(size, static_cast<char>('a' + i % 26))});
+    std::u16string listed(name.begin(), name.end());
+    for (char16_t& unit : listed) unit = unit == u'/' ? u'\\' : unit;
+    names.push_back(listed);
+  }
+  for (const bool stored : {false, true}) {
+    SCOPED_TRACE(stored ? "stored" : "packed");
+    TempFolder temp;
+    const std::u16string folder = temp.File(u"Company\\App\\");
+    Installed installed;
+    Install(PayloadOf(entries, stored), u"APP.ZIP", folder, installed);
 
-  Installed installed;
-  Install(payload, u"APP.ZIP", folder, installed);
+    ASSERT_TRUE(installed.result);
+    EXPECT_EQ(installed.outcome.failed, 0);
+    ASSERT_TRUE(installed.journal.Commit());
+    for (const ZipEntrySpec& entry : entries) {
+      SCOPED_TRACE(entry.name);
+      const std::filesystem::path at = temp.Path() / "Company/App" / entry.name;
+      if (entry.folder) {
+        EXPECT_TRUE(std::filesystem::is_directory(at));
+      } else {
+        EXPECT_EQ(ReadBytes(at), entry.content);
+      }
+    }
+    EXPECT_EQ(installed.listed, names);
+    ASSERT_EQ(installed.reports.size(), names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(installed.reports[i].name, names[i]);
+      EXPECT_EQ(installed.reports[i].total, names.size());
+      EXPECT_EQ(installed.reports[i].done, i + 1);
+    }
+    // Nothing is left beside the files: every staging name took its place.
+    for (const auto& found : std::filesystem::recursive_directory_iterator(temp.Path())) {
+      EXPECT_EQ(found.path().string().find('~'), std::string::npos) << found.path();
+    }
+  }
+}
 
-  ASSERT_TRUE(installed.result);
-  EXPECT_EQ(installed.outcome.failed, 0);
-  ASSERT_TRUE(installed.journal.Commit());
-  EXPECT_EQ(ReadBytes(temp.Path() / "Company/App/bin/client.exe"), "MZ client");
-  EXPECT_EQ(ReadBytes(temp.Path() / "Company/App/data/deep/nested/big.dat"), big);
-  EXPECT_TRUE(std::filesystem::exists(temp.Path() / "Company/App/Empty.txt"));
-  EXPECT_TRUE(std::filesystem::is_directory(temp.Path() / "Company/App/only/folder"));
-  const std::vector<std::u16string> names = {u"bin\\", u"bin\\client.exe",
-                                             u"data\\deep\\nested\\big.dat", u"Empty.txt",
-                                             u"only\\folder\\"};
-  EXPECT_EQ(installed.listed, names);
-  ASSERT_EQ(installed.reports.size(), names.size());
-  for (size_t i = 0; i < names.size(); ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(installed.reports[i].name, names[i]);
-    EXPECT_EQ(installed.reports[i].total, names.size());
-    EXPECT_EQ(installed.reports[i].done, i + 1);
+// A name that comes twice, in the same case or another, is put in place twice: the later entry
+// replaces the earlier one whole, and undoing the run leaves nothing of either.
+TEST(ArchiveInstall, ALaterEntryOfTheSameNameReplacesTheEarlierOne) {
+  struct Case {
+    const char* label;
+    const char* second;
+  };
+  const Case cases[] = {{"the same name", "dup/same.txt"}, {"in another case", "DUP/Same.TXT"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    TempFolder temp;
+    Installed installed;
+    Install(BuildPayload({{"dup/same.txt", "first"}, {"other.txt", "o"}, {c.second, "second"}}),
+            u"app.zip", temp.File(u"target\\"), installed);
+    ASSERT_TRUE(installed.result);
+    EXPECT_EQ(installed.outcome.failed, 0);
+    EXPECT_EQ(installed.listed.size(), 3u);
+    EXPECT_EQ(ReadBytes(temp.Path() / "target/dup/same.txt"), "second");
+    installed.journal.Rollback();
+    EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target"));
   }
 }
 
@@ -113,13 +168,14 @@ TEST(ArchiveInstall, RefusesEntriesThatWouldLandOutsideTheFolderAndEndsThere) {
       {"a damaged entry", {"damaged.txt", std::string(100, 'd'), false, true, true, false}, true,
        u"damaged.txt"},
   };
+  for (const bool stored : {false, true}) {
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(std::string(c.name) + (stored ? ", stored" : ", packed"));
     TempFolder temp;
     std::string nested = BuildZip({{"before.txt", "in"}, c.entry, {"after.txt", "in"}},
                                   XZip::GetArchivePassword());
     if (c.damage) nested[EntryDataOffset(nested, 1) + 40] ^= 0x5A;
-    const std::string payload = BuildZip({{"app.zip", nested}}, XZip::GetArchivePassword());
+    const std::string payload = PayloadAround(nested, stored);
     Installed installed;
     Install(payload, u"app.zip", temp.File(u"inside\\"), installed);
 
@@ -138,6 +194,7 @@ TEST(ArchiveInstall, RefusesEntriesThatWouldLandOutsideTheFolderAndEndsThere) {
     EXPECT_EQ(installed.reports[1].name, c.damage ? u"damaged.txt" : u"<none>");
     installed.journal.Rollback();
     EXPECT_FALSE(std::filesystem::exists(temp.Path() / "inside"));
+  }
   }
 }
 
@@ -166,21 +223,34 @@ TEST(ArchiveInstall, FailsBeforeAnyProgressWithoutAReadableNestedArchive) {
   }
 }
 
-// A stop asked for while the archive installs ends the run before its next entry: what was
-// written is whole, nothing more is begun, and undoing the run removes it.
+// A stop asked for while the archive installs ends the run before its next entry, however far the
+// workers have read ahead: what was written is whole, nothing more is begun, and undoing the run
+// removes it.
 TEST(ArchiveInstall, AStopEndsTheRunBeforeTheNextEntry) {
-  TempFolder temp;
-  Installed installed;
-  installed.stopAfter = 2;
-  Install(BuildPayload({{"a.txt", "a"}, {"b.txt", "b"}, {"c.txt", "c"}}), u"app.zip",
-          temp.File(u"target\\"), installed);
-  EXPECT_FALSE(installed.result);
-  EXPECT_EQ(installed.listed, (std::vector<std::u16string>{u"a.txt", u"b.txt"}));
-  EXPECT_EQ(installed.reports.size(), 2u);
-  EXPECT_EQ(ReadBytes(temp.Path() / "target/b.txt"), "b");
-  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target/c.txt"));
-  installed.journal.Rollback();
-  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target"));
+  struct Case {
+    int files;
+    size_t stopAfter;
+  };
+  const Case cases[] = {{3, 2}, {200, 37}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.files);
+    std::vector<ZipEntrySpec> entries;
+    for (int i = 0; i < c.files; ++i) {
+      entries.push_back({"f" + std::to_string(i) + ".txt", std::string(1000 + i, 'z')});
+    }
+    TempFolder temp;
+    Installed installed;
+    installed.stopAfter = c.stopAfter;
+    Install(BuildPayload(entries), u"app.zip", temp.File(u"target\\"), installed);
+    EXPECT_FALSE(installed.result);
+    EXPECT_EQ(installed.listed.size(), c.stopAfter);
+    EXPECT_EQ(installed.reports.size(), c.stopAfter);
+    EXPECT_EQ(ReadBytes(temp.Path() / "target" / entries[c.stopAfter - 1].name),
+              entries[c.stopAfter - 1].content);
+    EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target" / entries[c.stopAfter].name));
+    installed.journal.Rollback();
+    EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target"));
+  }
 }
 
 }  // namespace

@@ -65,15 +65,14 @@ std::map<std::string, std::string> GeneratedClient(int count) {
   return files;
 }
 
-// Names in the nested client archive, in archive order, as the uninstall list records them.
+// Names in the nested client archive, in archive order, as the uninstall list records them. The
+// installer setupkit builds from this stub has it stored as it is, to be read where it lies.
 std::vector<std::u16string> ArchiveOrder(const XData& payloadBytes) {
   std::vector<std::u16string> names;
   XZip payload;
-  XData nestedBytes;
   XZip nested;
   if (!payload.OpenMemory(payloadBytes.Data(), payloadBytes.Length(), XZip::GetArchivePassword()) ||
-      !payload.ReadByName(u"app.zip", &nestedBytes) ||
-      !nested.OpenMemory(nestedBytes.Data(), nestedBytes.Length(), XZip::GetArchivePassword())) {
+      !nested.OpenNested(payload, payload.Find(u"app.zip", nullptr), XZip::GetArchivePassword())) {
     return names;
   }
   for (int i = 0; i < nested.GetCount(); ++i) {
@@ -193,10 +192,9 @@ class EndToEndFixture : public Base {
   // Installs from the built setup.exe into Folder() as the window would, with the real checks;
   // package receives the installer's package, its record completed by the install.
   void Install(CInstallPackage& package, bool archiveMode = true) {
-    {
-      ModuleLibrary setup(Setup().c_str());
-      ASSERT_TRUE(LoadInstallPackage(setup.Handle(), Setup().c_str(), package));
-    }
+    // Loaded while the install reads its payload, which stays where it lies.
+    ModuleLibrary setup(Setup().c_str());
+    ASSERT_TRUE(LoadInstallPackage(setup.Handle(), Setup().c_str(), package));
     CommandQueueObserver observer;
     CWindowsInstallEdge edge;
     CInstallFlow flow(&observer, edge, package.Product(), package.Payload(), false);

@@ -126,6 +126,9 @@ TEST_F(ProductConfigTest, PackageComesFromTheExecutableFirstAndIsWholeOrDamaged)
        siblingPayload, true, u"3.0", u"app.zip"},
       {"tail resource, record from app.txt", PackedContainer(tailPayload), "", "", true, u"2.0",
        u"app.zip"},
+      {"tail resource not packed", tailPayload, "", "", true, u"2.0", u"app.zip"},
+      {"tail resource that is no archive", "no archive at all", ConfigBytes(u"3.0", true), "",
+       false, nullptr, nullptr},
       {"archive beside the executable only", "", "", siblingPayload, true, u"1.0", u"beside.txt"},
       {"record alone: the client is downloaded", "", ConfigBytes(u"3.0", true), "", true, u"3.0",
        nullptr},
@@ -147,12 +150,11 @@ TEST_F(ProductConfigTest, PackageComesFromTheExecutableFirstAndIsWholeOrDamaged)
     std::filesystem::remove(folder_.Path() / "target.zip");
     if (!c.sibling.empty()) WriteBytes(folder_.Path() / "target.zip", c.sibling);
     ScriptedAnswers answers;
+    // Loaded as long as the package is read: its payload stays where it lies.
+    ModuleLibrary library(exe_.c_str());
+    ASSERT_NE(library.Handle(), nullptr);
     CInstallPackage package;
-    {
-      ModuleLibrary library(exe_.c_str());
-      ASSERT_NE(library.Handle(), nullptr);
-      EXPECT_EQ(LoadInstallPackage(library.Handle(), exe_.c_str(), package), c.loaded);
-    }
+    EXPECT_EQ(LoadInstallPackage(library.Handle(), exe_.c_str(), package), c.loaded);
     EXPECT_TRUE(answers.Asked().empty());
     if (!c.loaded) continue;
     EXPECT_EQ(std::u16string(package.Product().GetVersion().Units()), c.version);

@@ -59,10 +59,14 @@ class JournalRun {
     target.WriteValue(kProductKey, u"version", Text("1.0"));
   }
 
-  // Runs the upgrade through journal until a step fails; true when it committed.
+  // Runs the upgrade through journal until a step fails; true when it committed. The new files
+  // are recorded ahead, together; the installed one is left to its own record.
   bool Upgrade(CChangeJournal& journal) {
     return journal.Begin(folder_, kJournalName) && journal.CreateFolder(folder_ + u"sub") &&
+           journal.PlanNewFiles({folder_ + u"sub\\c.txt", folder_ + u"a.txt",
+                                 folder_ + u"sub\\d.txt"}) &&
            Place(journal, u"a.txt", "new a") && Place(journal, u"sub\\c.txt", "new c") &&
+           Place(journal, u"sub\\d.txt", "new d") &&
            journal.RemovePath(folder_ + u"b.txt") &&
            journal.SetValue(kProductKey, u"version", Text("2.0")) &&
            journal.SetValue(kUninstallKey, u"DisplayName", Text("App")) && journal.Commit();
@@ -106,6 +110,7 @@ TEST(ChangeJournal, KilledAnywhereTheNextRunLeavesTheOldOrTheNewVersionWhole) {
   ASSERT_NE(before, after);
   EXPECT_EQ(after.files.count("App/b.txt"), 0u);
   EXPECT_EQ(after.files.at("App/a.txt"), "new a");
+  EXPECT_EQ(after.files.at("App/sub/d.txt"), "new d");
   EXPECT_EQ(after.files.count("App/install.journal"), 0u) << "the journal goes at the commit";
 
   for (int killedAfter = 0; killedAfter <= operations; ++killedAfter) {
@@ -163,6 +168,94 @@ TEST(ChangeJournal, AFailedStepRollsTheRunBackAndNamesTheFile) {
     EXPECT_EQ(run.State(target), before);
     EXPECT_EQ(target.Keys().size(), c.freshInstall ? 0u : 3u) << "the keys the run made go";
   }
+}
+
+// Files recorded ahead cost one write to the journal for all of them and none each; whatever
+// their names, each lands whole at its own and stays so after the commit, and undoing the run
+// instead removes every one.
+TEST(ChangeJournal, NewFilesRecordedAheadTogetherLandWholeAndAreUndone) {
+  struct Case {
+    const char* label;
+    std::vector<std::u16string> names;  // placed in this order, each with its name as content
+    int journalWrites;                  // for the batch
+    std::u16string installed;           // a file there before, replaced; empty: none
+  };
+  const Case cases[] = {
+      {"new files", {u"a.txt", u"b.txt", u"c.txt"}, 1},
+      // Staging names are the file's own with a suffix: never one the batch places.
+      {"a file named as another's staging file", {u"x.new~", u"x"}, 1},
+      {"the same in other case", {u"X.NEW~", u"x"}, 1},
+      // A file that replaces another is recorded on its own, its staging name chosen then: not
+      // the name of a file recorded ahead, nor one the commit takes away.
+      {"over an installed file, another named as its staging file", {u"x", u"x.new~"}, 1, u"x"},
+      {"nothing new", {}, 0},
+  };
+  for (const bool commit : {true, false}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.label) + (commit ? ", committed" : ", undone"));
+      TempFolder temp;
+      JournalRun run(temp);
+      JournalTestTarget target;
+      // Installed before, by another run: in a folder this run did not make.
+      if (!c.installed.empty()) {
+        fs::create_directories(temp.Path() / "Programs" / "App");
+        WriteBytes(ToFilesystemPath((run.Folder() + c.installed).c_str()), "installed");
+      }
+      CChangeJournal journal(target);
+      ASSERT_TRUE(journal.Begin(run.Folder(), kJournalName));
+      std::vector<std::u16string> paths;
+      for (const std::u16string& name : c.names) paths.push_back(run.Folder() + name);
+      const int before = target.Operations();
+      ASSERT_TRUE(journal.PlanNewFiles(paths));
+      EXPECT_EQ(target.Operations() - before, c.journalWrites);
+      std::map<std::string, std::string> expected = {{"App", "<folder>"}};
+      for (const std::u16string& name : c.names) {
+        const std::string text = Utf16ToUtf8(name.c_str());
+        const int placing = target.Operations();
+        ASSERT_TRUE(journal.PlaceFile(run.Folder() + name, [&text](const std::u16string& staging) {
+          WriteBytes(ToFilesystemPath(staging.c_str()), text);
+          return true;
+        })) << Utf16ToUtf8(journal.Failure().c_str());
+        // A replaced file: its record and two renames; a new one: only its rename.
+        EXPECT_EQ(target.Operations() - placing, name == c.installed ? 3 : 1) << text;
+        expected["App/" + text] = text;
+      }
+      if (commit) {
+        ASSERT_TRUE(journal.Commit());
+        EXPECT_EQ(FilesBelow(temp.Path() / "Programs"), expected);
+      } else {
+        journal.Rollback();
+        std::map<std::string, std::string> left;
+        if (!c.installed.empty()) {
+          left = {{"App", "<folder>"}, {"App/" + Utf16ToUtf8(c.installed.c_str()), "installed"}};
+        }
+        EXPECT_EQ(FilesBelow(temp.Path() / "Programs"), left);
+      }
+    }
+  }
+}
+
+// A file of the run may be named as the backup of a file it replaced before ("x.old~" after
+// "x"): it moves that backup aside as its own, and the commit, which drops the backups, keeps it.
+TEST(ChangeJournal, TheCommitKeepsAFileNamedAsAnEarlierBackup) {
+  TempFolder temp;
+  JournalRun run(temp);
+  JournalTestTarget target;
+  fs::create_directories(temp.Path() / "Programs" / "App");
+  WriteBytes(temp.Path() / "Programs" / "App" / "x", "installed");
+  CChangeJournal journal(target);
+  ASSERT_TRUE(journal.Begin(run.Folder(), kJournalName));
+  for (const char16_t* name : {u"x", u"x.old~"}) {
+    const std::string text = Utf16ToUtf8(name);
+    ASSERT_TRUE(journal.PlaceFile(run.Folder() + name, [&text](const std::u16string& staging) {
+      WriteBytes(ToFilesystemPath(staging.c_str()), text);
+      return true;
+    }));
+  }
+  ASSERT_TRUE(journal.Commit());
+  const std::map<std::string, std::string> expected = {
+      {"App", "<folder>"}, {"App/x", "x"}, {"App/x.old~", "x.old~"}};
+  EXPECT_EQ(FilesBelow(temp.Path() / "Programs"), expected);
 }
 
 TEST(ChangeJournal, ARecoveredJournalTouchesNothingOutsideItsBounds) {

@@ -176,8 +176,11 @@ TEST_F(SetupkitBuildPortableTest, TheSameInputsMakeTheSameInstallerWithItsPartsI
   EXPECT_EQ(std::u16string(config.GetApp().Units()), u"democlient");
   EXPECT_TRUE(HasContainerMarker(reinterpret_cast<const uint8_t*>(record.data()),
                                  static_cast<uint32_t>(record.size())));
-  std::map<std::string, std::string> payload =
-      ReadArchiveFiles(Unpacked(Resource(installer, u"TAIL", 1)));
+  const std::string tail = Unpacked(Resource(installer, u"TAIL", 1));
+  // A stub that does not say it reads the client archive in place gets it packed, as every stub
+  // reads it.
+  EXPECT_FALSE(IsArchiveStoredAsIs(tail, u"app.zip"));
+  std::map<std::string, std::string> payload = ReadArchiveFiles(tail);
   std::map<std::string, std::string> app = ReadArchiveFiles(payload["app.zip"]);
   for (const char* program : {"unins000.exe", "update.exe"}) {
     SCOPED_TRACE(program);

@@ -149,8 +149,10 @@ TEST_F(SetupkitBuildTest, InstallerCarriesConfigurationAndPayloadInEitherMode) {
 
     XData tail;
     ASSERT_TRUE(LoadPackedResourceFromFile(tail, Setup().c_str(), u"TAIL", 1));
-    std::map<std::string, std::string> payload =
-        ReadArchiveFiles(std::string(reinterpret_cast<const char*>(tail.Data()), tail.Length()));
+    const std::string tailBytes(reinterpret_cast<const char*>(tail.Data()), tail.Length());
+    // The installer's own stub reads the client archive where it lies: it is stored as it is.
+    EXPECT_EQ(IsArchiveStoredAsIs(tailBytes, u"app.zip"), !download);
+    std::map<std::string, std::string> payload = ReadArchiveFiles(tailBytes);
     EXPECT_EQ(payload["bg.png"], SkinBackground());
     EXPECT_EQ(payload["theme.txt"], "\"title\"=\"#FFFFFF\"\r\n");
     EXPECT_EQ(payload.count("update.xml"), 1u);

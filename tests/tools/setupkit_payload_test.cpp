@@ -13,6 +13,8 @@
 #include "tests/helpers/byte_pattern.h"
 #include "tests/helpers/image_files.h"
 #include "tests/helpers/temp_folder.h"
+#include "support/xdata.h"
+#include "support/xzip.h"
 #include "tests/helpers/zip_builder.h"
 
 namespace {
@@ -77,6 +79,30 @@ TEST_F(PayloadTest, CarriesSkinThemeListAndTheEncryptedClient) {
     EXPECT_EQ(urls[u"data\\deep\\blob.bin"], u"http://127.0.0.1/app/data/deep/blob.bin");
     EXPECT_EQ(urls[u"client.exe"], u"http://127.0.0.1/app/client.exe");
     EXPECT_TRUE(list.VerifyFiles(sources_.client.c_str(), nullptr));
+  }
+}
+
+// For a stub that reads it in place the client archive is stored as it is, its entries still
+// encrypted: an installer reads it where it lies, while a reader that takes every entry of the
+// payload whole (as earlier stubs do) refuses it, which is why only such a stub is given it.
+TEST_F(PayloadTest, TheClientArchiveStoredAsItIsOnlyWhenAsked) {
+  for (const bool inPlace : {false, true}) {
+    SCOPED_TRACE(inPlace ? "in place" : "packed");
+    sources_.clientInPlace = inPlace;
+    std::string payload, listed, problem;
+    ASSERT_TRUE(BuildPayload(sources_, config_, payload, listed, problem)) << problem;
+    XZip archive;
+    ASSERT_TRUE(archive.OpenMemory(payload.data(), static_cast<uint32_t>(payload.size()),
+                                   XZip::GetArchivePassword()));
+    const int index = archive.Find(u"app.zip", nullptr);
+    ASSERT_GE(index, 0);
+    XData whole;
+    EXPECT_EQ(archive.ReadItem(index, &whole), !inPlace);
+    XZip client;
+    ASSERT_EQ(client.OpenNested(archive, index, XZip::GetArchivePassword()), inPlace);
+    std::map<std::string, std::string> files = ReadArchiveFiles(ReadArchiveFiles(payload)["app.zip"]);
+    EXPECT_EQ(files, client_);
+    EXPECT_EQ(ReadArchiveFiles(payload).at("theme.txt"), "\"font\"=\"SimSun\"\r\n");
   }
 }
 

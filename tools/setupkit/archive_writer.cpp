@@ -138,23 +138,26 @@ std::string Encrypted(const ArchiveEntry& entry, uLong crc, const std::string& d
   return plain;
 }
 
-// Writes an entry already compressed and encrypted, so that minizip adds nothing of its own.
+// Writes an entry already compressed and encrypted (or, as is, neither), so that minizip adds
+// nothing of its own.
 bool WriteEntry(zipFile zip, const ArchiveEntry& entry, const char* password) {
   const auto* bytes = reinterpret_cast<const Bytef*>(entry.bytes.data());
   const uLong crc = crc32_z(0, bytes, entry.bytes.size());
   std::string compressed;
   int dataType = Z_BINARY;
-  if (!entry.folder && !Deflate(entry.bytes, compressed, dataType)) return false;
-  const std::string stored = Encrypted(entry, crc, compressed, password);
+  const bool packed = !entry.folder && !entry.asIs;
+  if (packed && !Deflate(entry.bytes, compressed, dataType)) return false;
+  const std::string stored = entry.asIs ? entry.bytes : Encrypted(entry, crc, compressed, password);
   zip_fileinfo info = {};
   info.dosDate = kFixedDosTime;
   info.internal_fa = dataType == Z_TEXT ? 1 : 0;
   info.external_fa = entry.folder ? kFolderAttribute : 0;
-  const int method = entry.folder ? 0 : Z_DEFLATED;
+  const int method = packed ? Z_DEFLATED : 0;
+  const unsigned long flags = kUtf8NameFlag | (entry.asIs ? 0 : kEncryptedFlag);
   bool written = zipOpenNewFileInZip4_64(zip, entry.name.c_str(), &info, nullptr, 0, nullptr, 0,
                                          nullptr, method, Z_DEFAULT_COMPRESSION, 1, -MAX_WBITS,
                                          DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0,
-                                         kMadeByMsDos, kUtf8NameFlag | kEncryptedFlag, 0) == ZIP_OK;
+                                         kMadeByMsDos, flags, 0) == ZIP_OK;
   const auto* data = reinterpret_cast<const Bytef*>(stored.data());
   for (size_t done = 0; written && done < stored.size();) {
     size_t piece = std::min(stored.size() - done, kWritePiece);

@@ -13,6 +13,9 @@ struct ArchiveEntry {
   std::string name;  // UTF-8, with a trailing "/" for folders
   std::string bytes;
   bool folder = false;
+  // Stored as it is, neither compressed nor encrypted, so that a reader finds it whole where it
+  // lies: only for an archive whose own entries are encrypted (the client archive).
+  bool asIs = false;
 };
 
 // Reads a folder's files and folders, with their contents, in byte order of their names, with a

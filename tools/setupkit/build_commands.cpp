@@ -21,6 +21,7 @@
 #include "tools/setupkit/published_folder.h"
 #include "tools/setupkit/record_commands.h"
 #include "tools/setupkit/signing_commands.h"
+#include "tools/setupkit/stub_forms.h"
 #include "tools/setupkit/tool_output.h"
 
 namespace {
@@ -255,6 +256,8 @@ int BuildCommand(const std::vector<std::u16string>& arguments) {
   const std::u16string stub = options.stub.empty() ? ToolFolder() + u"setup.exe" : options.stub;
   std::string installer;
   if (!ReadWhole(stub, installer)) return Fail("cannot read the installer stub " + Shown(stub));
+  // Read where it lies, the client archive costs the installer neither a copy nor a pass.
+  options.sources.clientInPlace = StubReadsClientInPlace(installer);
   std::string record;
   if (!PackedRecord(config, record)) return Fail("cannot store the configuration");
 

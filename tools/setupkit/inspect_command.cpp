@@ -56,10 +56,11 @@ bool IsProgram(const std::string& bytes) {
   return pe.Parse(bytes, problem);
 }
 
-// The signature of every program in the client archive.
-bool PrintPrograms(const std::string& archiveBytes, const std::u16string& exe) {
-  XZip archive;
-  if (!archive.OpenMemory(reinterpret_cast<const uint8_t*>(archiveBytes.data()),
+// The signature of every program in the client archive: open where it lies in the payload, or
+// else over archiveBytes, read out of it.
+bool PrintPrograms(XZip& archive, const std::string& archiveBytes, const std::u16string& exe) {
+  if (archive.GetCount() == 0 &&
+      !archive.OpenMemory(reinterpret_cast<const uint8_t*>(archiveBytes.data()),
                           static_cast<uint32_t>(archiveBytes.size()), XZip::GetArchivePassword())) {
     Fail("the client archive of " + Shown(exe) + " is not an archive of this system");
     return false;
@@ -99,20 +100,29 @@ int InspectCommand(const std::u16string& exe) {
     return Fail("the payload of " + Shown(exe) + " is not an archive of this system");
   }
   std::vector<std::string> entries;
-  std::string clientArchive;
+  XZip client;                // the client archive where it lies, when stored as it is
+  std::string clientArchive;  // else its bytes, read out of the payload
   bool hasClientArchive = false;
   for (int i = 0; i < archive.GetCount(); ++i) {
     char16_t name[XZip::kNameCapacity];
     XData entry;
-    if (!archive.GetName(i, name) || !archive.ReadItem(i, &entry)) {
+    uint64_t size = 0;
+    const bool named = archive.GetName(i, name);
+    const bool isClient = named && std::u16string(name) == kClientArchive && !hasClientArchive;
+    if (isClient && client.OpenNested(archive, i, XZip::GetArchivePassword()) &&
+        archive.GetSize(i, &size)) {
+      hasClientArchive = true;
+    } else if (named && archive.ReadItem(i, &entry)) {
+      size = entry.Length();
+      if (isClient) {
+        hasClientArchive = true;
+        clientArchive.assign(reinterpret_cast<const char*>(entry.Data()), entry.Length());
+      }
+    } else {
       return Fail("entry " + std::to_string(i) + " of the payload of " + Shown(exe) +
                   " cannot be read");
     }
-    entries.push_back("  " + Utf16ToUtf8(name) + " " + std::to_string(entry.Length()) + "\n");
-    if (std::u16string(name) == kClientArchive && !hasClientArchive) {
-      hasClientArchive = true;
-      clientArchive.assign(reinterpret_cast<const char*>(entry.Data()), entry.Length());
-    }
+    entries.push_back("  " + Utf16ToUtf8(name) + " " + std::to_string(size) + "\n");
   }
   if (PrintRecord(config) != kExitDone) return kExitFailed;
   std::printf("payload:\n");
@@ -127,7 +137,7 @@ int InspectCommand(const std::u16string& exe) {
     std::printf("stub: size not recorded\n");
   }
   std::printf("signature: %s\n", SignatureText(image).c_str());
-  if (hasClientArchive && !PrintPrograms(clientArchive, exe)) return kExitFailed;
+  if (hasClientArchive && !PrintPrograms(client, clientArchive, exe)) return kExitFailed;
   if (std::fflush(stdout) != 0) return Fail("cannot write to standard output");
   return kExitDone;
 }

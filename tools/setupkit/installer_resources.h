@@ -5,6 +5,11 @@
 // installer, and the size in bytes of the stub it was made from as resource "STUB" 1 (a 64-bit
 // little-endian number), read only by setupkit inspect: once resources are written the file no
 // longer tells how large the stub was.
+// A stub that reads a payload whose "app.zip" is stored as it is says so in its resource
+// "READS" 1, which holds kReadsClientInPlace: setupkit writes that form only for such a stub, as
+// earlier stubs refuse an entry in the clear. Earlier setupkits never look at the resource.
+constexpr char16_t kReadsType[] = u"READS";
+constexpr char kReadsClientInPlace[] = "app.zip stored";
 constexpr char16_t kConfigType[] = u"APP";
 constexpr char16_t kPayloadType[] = u"TAIL";
 constexpr char16_t kStubSizeType[] = u"STUB";

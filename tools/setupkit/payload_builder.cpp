@@ -244,7 +244,7 @@ bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std:
   }
   if (!sources.download) {
     std::vector<ArchiveEntry> clientEntries;
-    ArchiveEntry app{kClientArchive, "", false};
+    ArchiveEntry app{kClientArchive, "", false, sources.clientInPlace};
     if (!ReadFolderEntries(sources.client, clientEntries, problem)) return false;
     clientEntries.insert(clientEntries.end(), sources.programs.begin(), sources.programs.end());
     SortByName(clientEntries);

@@ -8,15 +8,19 @@
 #include "tools/setupkit/archive_writer.h"
 
 // The payload archive of an installer: the skin images, "theme.txt", "update.xml" (the client's
-// files, sizes, digests and download URLs under the configuration's "source"; left out when there
-// is no "source"), with the vendor's key its signature "update.xml.sig", and, unless the client is
-// to be downloaded, "app.zip" (the client folder as an encrypted archive).
+// files, sizes, digests and download URLs under the configuration's "source"; left out when
+// there is no "source"), with the vendor's key its signature "update.xml.sig", and, unless the
+// client is to be downloaded, "app.zip" (the client folder as an encrypted archive, itself
+// encrypted too unless the stub reads it in place).
 
 struct PackageSources {
   std::u16string client;  // the client's folder
   std::u16string skin;    // a folder whose every file goes in by its relative name; empty: none
   std::u16string theme;   // a file stored as "theme.txt"; empty: none
   bool download = false;  // leave "app.zip" out: the installer downloads the listed files
+  // Store "app.zip" as it is (its entries encrypted, itself neither compressed nor encrypted), for
+  // a stub that reads it where it lies (see StubReadsClientInPlace).
+  bool clientInPlace = false;
   // Files the client gets beside those of its folder, at its top (the product's uninstaller and
   // updater): in "app.zip" and in "update.xml" as if the folder held them. Their names must not
   // be in the folder.

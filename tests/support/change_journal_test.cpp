@@ -181,14 +181,14 @@ TEST(ChangeJournal, NewFilesRecordedAheadTogetherLandWholeAndAreUndone) {
     std::u16string installed;           // a file there before, replaced; empty: none
   };
   const Case cases[] = {
-      {"new files", {u"a.txt", u"b.txt", u"c.txt"}, 1},
+      {"new files", {u"a.txt", u"b.txt", u"c.txt"}, 1, u""},
       // Staging names are the file's own with a suffix: never one the batch places.
-      {"a file named as another's staging file", {u"x.new~", u"x"}, 1},
-      {"the same in other case", {u"X.NEW~", u"x"}, 1},
+      {"a file named as another's staging file", {u"x.new~", u"x"}, 1, u""},
+      {"the same in other case", {u"X.NEW~", u"x"}, 1, u""},
       // A file that replaces another is recorded on its own, its staging name chosen then: not
       // the name of a file recorded ahead, nor one the commit takes away.
       {"over an installed file, another named as its staging file", {u"x", u"x.new~"}, 1, u"x"},
-      {"nothing new", {}, 0},
+      {"nothing new", {}, 0, u""},
   };
   for (const bool commit : {true, false}) {
     for (const Case& c : cases) {

@@ -20,12 +20,8 @@ namespace {
 constexpr char16_t kClientArchive[] = u"app.zip";
 
 bool Resource(const std::string& image, const char16_t* type, std::string& bytes) {
-  ResourceName typeName;
-  typeName.text = type;
-  ResourceName id;
-  id.number = kResourceId;
   std::string problem;
-  return FindImageResource(image, typeName, id, bytes, problem);
+  return FindInstallerResource(image, type, bytes, problem);
 }
 
 // The content of a resource in the packed container; false when it is missing or damaged.

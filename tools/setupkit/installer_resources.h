@@ -1,5 +1,9 @@
 #pragma once
 
+#include <string>
+
+#include "support/resource_update.h"
+
 // Where an installer keeps what setupkit build writes into it: the configuration (the client
 // record) as resource "APP" 1 and the payload archive as resource "TAIL" 1, both read by the
 // installer, and the size in bytes of the stub it was made from as resource "STUB" 1 (a 64-bit
@@ -14,3 +18,8 @@ constexpr char16_t kConfigType[] = u"APP";
 constexpr char16_t kPayloadType[] = u"TAIL";
 constexpr char16_t kStubSizeType[] = u"STUB";
 constexpr int kResourceId = 1;
+
+// The bytes of resource (type, kResourceId) in image; false, with problem saying why when the
+// image cannot be read, when it carries none.
+bool FindInstallerResource(const std::string& image, const char16_t* type, std::string& bytes,
+                           std::string& problem);

@@ -267,13 +267,9 @@ int PrintRecord(CClientInfo& record) { return PrintText(WrittenText(record)); }
 bool ReadExecutableRecord(const XData& bytes, const std::u16string& file, CClientInfo& record,
                           std::string& problem) {
   const std::string image(reinterpret_cast<const char*>(bytes.Data()), bytes.Length());
-  ResourceName type;
-  type.text = kConfigType;
-  ResourceName id;
-  id.number = kResourceId;
   std::string stored;
   std::string unreadable;
-  if (!FindImageResource(image, type, id, stored, unreadable)) {
+  if (!FindInstallerResource(image, kConfigType, stored, unreadable)) {
     problem = Shown(file) + " " +
               (unreadable.empty() ? "carries no readable \"app\" resource" : unreadable);
     return false;

@@ -2,16 +2,11 @@
 
 #include <cstring>
 
-#include "support/resource_update.h"
 #include "tools/setupkit/installer_resources.h"
 
 bool StubReadsClientInPlace(const std::string& stub) {
-  ResourceName type;
-  type.text = kReadsType;
-  ResourceName id;
-  id.number = kResourceId;
   std::string reads;
   std::string problem;
-  return FindImageResource(stub, type, id, reads, problem) &&
+  return FindInstallerResource(stub, kReadsType, reads, problem) &&
          reads.compare(0, std::strlen(kReadsClientInPlace), kReadsClientInPlace) == 0;
 }

@@ -195,7 +195,8 @@ TEST_F(SetupkitBuildPortableTest, TheSameInputsMakeTheSameInstallerWithItsPartsI
   ToolRun inspect = RunSetupkitCaptured({u"inspect", folder_.File(u"first.exe")});
   ASSERT_EQ(inspect.status, 0) << inspect.err;
   EXPECT_NE(inspect.out.find("\nmode: archive\nstub: " + std::to_string(stub.size()) +
-                             " bytes\nsignature: not signed\nprograms:\n"
+                             " bytes\nsignature: not signed\n"
+                             "list key: none (its update list is followed unsigned)\nprograms:\n"
                              "  unins000.exe not signed\n  update.exe not signed\n"),
             std::string::npos)
       << inspect.out;
@@ -335,6 +336,35 @@ TEST_F(SetupkitBuildPortableTest, StampRefusesDamagedExecutablesAndDropsASignatu
   }
 }
 
+// A record the programs would refuse as a damaged package is not stamped into one.
+TEST_F(SetupkitBuildPortableTest, StampRefusesARecordWhoseFolderNamesAreNotPlain) {
+  const std::string program = ReadBytes(folder_.Path() / "kit" / "update.exe");
+  struct Case {
+    const char* name;
+    std::u16string record;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"app climbing out", u"app=..\\evil;\r\ncompany=Example;\r\n",
+       "the value of \"app\" must be one plain folder name, and \"..\\evil\" holds a path"},
+      {"company a device", u"app=x;\r\ncompany=CON;\r\n",
+       "the value of \"company\" must be one plain folder name, and \"CON\" is a device name"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::u16string text = u"\uFEFF" + c.record;
+    WriteBytes(folder_.Path() / "odd.rec",
+               std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+    WriteBytes(folder_.Path() / "target.exe", program);
+    ToolRun run =
+        RunSetupkitCaptured({u"stamp", folder_.File(u"target.exe"), folder_.File(u"odd.rec")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(ReadBytes(folder_.Path() / "target.exe"), program);
+  }
+}
+
 // Whether image carries resource (type, 1), and its bytes.
 bool FindResource(const std::string& image, const char16_t* type, std::string& bytes) {
   ResourceName typeName;
@@ -381,6 +411,19 @@ TEST_F(SetupkitBuildPortableTest, SignsTheListItPublishesAndPutsThePublicKeyInIt
     std::string carried;
     EXPECT_EQ(FindResource(installer, kListKeyType, carried), c.signedList);
     EXPECT_EQ(carried, c.signedList ? publicKey : "");
+    // inspect shows the key as the vendor's file holds it, to be compared by eye.
+    ToolRun inspect = RunSetupkitCaptured({u"inspect", folder_.File(u"setup.exe")});
+    ASSERT_EQ(inspect.status, 0) << inspect.err;
+    std::string shown = "list key: none";
+    if (c.signedList) {
+      shown = "list key: ";
+      for (const unsigned char byte : publicKey) {
+        static const char kDigits[] = "0123456789ABCDEF";
+        shown += {kDigits[byte >> 4], kDigits[byte & 0x0F]};
+      }
+      shown += "\n";
+    }
+    EXPECT_NE(inspect.out.find(shown), std::string::npos) << inspect.out;
     std::string updaterKey;
     EXPECT_EQ(FindResource(app["update.exe"], kListKeyType, updaterKey), c.signedList);
     EXPECT_EQ(updaterKey, c.signedList ? publicKey : "");

@@ -3,10 +3,12 @@
 #include <cstdio>
 
 #include "records/client_info.h"
+#include "records/update_info_trust.h"
 #include "support/little_endian.h"
 #include "support/packed_container.h"
 #include "support/pe_image.h"
 #include "support/resource_update.h"
+#include "support/signing.h"
 #include "support/utf8.h"
 #include "support/xdata.h"
 #include "support/xzip.h"
@@ -44,6 +46,23 @@ std::string SignatureText(const std::string& image) {
       break;
   }
   return "not signed";
+}
+
+// The vendor's public key an installer carries, in hexadecimal so that it can be compared with
+// the key file the vendor signs with.
+std::string ListKeyText(const std::string& image) {
+  std::string key;
+  if (!Resource(image, kListKeyType, key)) return "none (its update list is followed unsigned)";
+  if (key.size() != kPublicKeyBytes) {
+    return "damaged (" + std::to_string(key.size()) + " bytes): it follows no update list";
+  }
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string hex;
+  for (const unsigned char byte : key) {
+    hex += kDigits[byte >> 4];
+    hex += kDigits[byte & 0x0F];
+  }
+  return hex;
 }
 
 bool IsProgram(const std::string& bytes) {
@@ -133,6 +152,7 @@ int InspectCommand(const std::u16string& exe) {
     std::printf("stub: size not recorded\n");
   }
   std::printf("signature: %s\n", SignatureText(image).c_str());
+  std::printf("list key: %s\n", ListKeyText(image).c_str());
   if (hasClientArchive && !PrintPrograms(client, clientArchive, exe)) return kExitFailed;
   if (std::fflush(stdout) != 0) return Fail("cannot write to standard output");
   return kExitDone;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <map>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "records/client_info.h"
@@ -296,6 +298,16 @@ int StampCommand(const std::u16string& exe, const std::u16string& recordFile,
   if (!ReadRecord(bytes.Data(), bytes.Length(), recordFile, " is not a client record", record,
                   problem)) {
     return Fail(problem);
+  }
+  // The programs refuse such a record at start-up as a damaged package.
+  const std::pair<const char16_t*, std::u16string> folderNames[] = {
+      {u"app", record.GetApp().Units()}, {u"company", record.GetCompany().Units()}};
+  for (const auto& [key, value] : folderNames) {
+    const std::string why = NameProblem(value);
+    if (!why.empty()) {
+      return Fail(Shown(recordFile) + ": the value of " + Quoted(key) +
+                  " must be one plain folder name, and " + Quoted(value) + " " + why);
+    }
   }
   XData stored;
   const bool packed = HasContainerMarker(bytes.Data(), bytes.Length());

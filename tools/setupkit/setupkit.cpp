@@ -5,7 +5,7 @@
 #include "support/utf8.h"
 #include "tools/setupkit/build_commands.h"
 #include "tools/setupkit/container_commands.h"
-#include "tools/setupkit/inspect_command.h"
+#include "tools/setupkit/installer_contents.h"
 #include "tools/setupkit/list_commands.h"
 #include "tools/setupkit/record_commands.h"
 #include "tools/setupkit/signing_commands.h"

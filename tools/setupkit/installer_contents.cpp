@@ -1,4 +1,4 @@
-#include "tools/setupkit/inspect_command.h"
+#include "tools/setupkit/installer_contents.h"
 
 #include <cstdio>
 

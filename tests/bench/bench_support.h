@@ -28,6 +28,21 @@ inline bool ReadFolderFiles(const char* folder, std::vector<std::string>& paths,
   }
   return !files.empty();
 }
+// The skin folder a bench takes as its one argument, read with ReadFolderFiles: 0, or the exit
+// status after saying what is wrong (2 for a wrong call, 1 for a folder without files).
+inline int ReadSkinArgument(int argc, char** argv, const char* program,
+                            std::vector<std::string>& paths, std::vector<std::string>& files) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s SKIN_FOLDER\n", program);
+    return 2;
+  }
+  if (!ReadFolderFiles(argv[1], paths, files)) {
+    std::fprintf(stderr, "bench: no images in %s\n", argv[1]);
+    return 1;
+  }
+  return 0;
+}
+
 constexpr int kRounds = 3;
 
 inline void WriteBenchFile(const std::filesystem::path& path, const std::string& bytes) {

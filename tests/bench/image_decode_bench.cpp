@@ -20,16 +20,9 @@ bool Decode(const std::string& file, DecodedImage& image) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: image_decode_bench SKIN_FOLDER\n");
-    return 2;
-  }
   std::vector<std::string> paths;
   std::vector<std::string> files;
-  if (!ReadFolderFiles(argv[1], paths, files)) {
-    std::fprintf(stderr, "bench: no images in %s\n", argv[1]);
-    return 1;
-  }
+  if (const int status = ReadSkinArgument(argc, argv, "image_decode_bench", paths, files)) return status;
   double pixels = 0;
   for (const std::string& file : files) {
     DecodedImage image;

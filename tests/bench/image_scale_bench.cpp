@@ -30,16 +30,9 @@ bool DecodeAndScale(const std::string& file, int dpi, double* pixels) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: image_scale_bench SKIN_FOLDER\n");
-    return 2;
-  }
   std::vector<std::string> paths;
   std::vector<std::string> files;
-  if (!ReadFolderFiles(argv[1], paths, files)) {
-    std::fprintf(stderr, "bench: no images in %s\n", argv[1]);
-    return 1;
-  }
+  if (const int status = ReadSkinArgument(argc, argv, "image_scale_bench", paths, files)) return status;
   for (int percent : {150, 200}) {
     const int dpi = kDefaultDpi * percent / 100;
     double pixels = 0;

@@ -5,7 +5,6 @@
 #include <unordered_set>
 #include <vector>
 
-#include "install/archive_install_sink.h"
 #include "support/change_journal.h"
 #include "support/entry_path.h"
 #include "support/entry_pipeline.h"
@@ -79,7 +78,9 @@ bool PlanEntries(XZip& archive, const char16_t* folder, const InstallRun& run, E
     char16_t name[XZip::kNameCapacity];
     char16_t path[kPathCapacity];
     const bool read = archive.GetName(i, name);
-    const bool accepted = read && JoinEntryPath(folder, name, path) && !CrossesLink(folder, path);
+    // In a folder the run made, nothing can be a link: only the names above it need the look.
+    const bool accepted = read && JoinEntryPath(folder, name, path) &&
+                          (journal.MadeFolder(ParentOf(path)) || !CrossesLink(folder, path));
     for (int k = 0; name[k] != 0; ++k) {
       if (name[k] == u'/') name[k] = u'\\';
     }
@@ -116,11 +117,8 @@ bool RecordNextFiles(const EntryPlan& plan, size_t from, CChangeJournal& journal
 EntryResult PlaceNextFile(EntryPipeline& pipeline, CChangeJournal& journal,
                           const std::u16string& path) {
   EntryResult result = EntryResult::kFailed;
-  const bool placed = journal.PlaceFile(path, [&pipeline, &result](const std::u16string& staging) {
-    StagingFileSink sink(staging.c_str());
-    if (sink.IsOpen()) result = pipeline.WriteNext(sink);
-    const bool finished = sink.Finish();
-    if (result == EntryResult::kRead && !finished) result = EntryResult::kFailed;
+  const bool placed = journal.PlaceStreamedFile(path, [&pipeline, &result](IEntrySink& file) {
+    result = pipeline.WriteNext(file);
     return result == EntryResult::kRead;
   });
   // Read whole, but the file could not take its place.

@@ -1,6 +1,7 @@
 #include "support/change_journal.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "support/entry_path.h"
 #include "support/path_text.h"
@@ -167,6 +168,10 @@ void CChangeJournal::Remember(const JournalEntry& entry) {
   entries_.push_back(entry);
 }
 
+bool CChangeJournal::MadeFolder(const std::u16string& folder) const {
+  return madeFolders_.count(Folded(folder)) != 0;
+}
+
 bool CChangeJournal::MayExist(const std::u16string& path) {
   const std::u16string folded = Folded(path);
   if (named_.count(folded) != 0) return target_.PathExists(path);
@@ -248,31 +253,52 @@ bool CChangeJournal::PlanNewFiles(const std::vector<std::u16string>& paths) {
   return true;
 }
 
+bool CChangeJournal::StartPlacing(const std::u16string& path, JournalEntry* entry) {
+  entry->kind = JournalEntry::kFilePlaced;
+  entry->path = path;
+  const auto planned = planned_.find(Folded(path));
+  if (planned != planned_.end()) {
+    entry->staging = planned->second;
+    planned_.erase(planned);
+    // A file recorded ahead is new and its staging name free: nothing of the run has taken
+    // either since, and should something else have, the rename into place fails rather than
+    // replace it.
+    return true;
+  }
+  entry->staging = FreeName(path, u".new~");
+  if (target_.PathExists(path)) entry->backup = FreeName(path, u".old~");
+  return Record(*entry);
+}
+
+bool CChangeJournal::AbandonPlacing(const JournalEntry& entry) {
+  const bool failed = Fail(entry.path);
+  target_.RemoveFile(entry.staging);
+  return failed;
+}
+
+bool CChangeJournal::MoveAsideOld(const JournalEntry& entry) {
+  return entry.backup.empty() || target_.RenameFile(entry.path, entry.backup) || Fail(entry.path);
+}
+
 bool CChangeJournal::PlaceFile(const std::u16string& path,
                                const std::function<bool(const std::u16string& staging)>& write) {
   JournalEntry entry;
-  entry.kind = JournalEntry::kFilePlaced;
-  entry.path = path;
-  const auto planned = planned_.find(Folded(path));
-  if (planned != planned_.end()) {
-    entry.staging = planned->second;
-    planned_.erase(planned);
+  if (!StartPlacing(path, &entry)) return false;
+  if (!write(entry.staging)) return AbandonPlacing(entry);
+  return MoveAsideOld(entry) && (target_.RenameFile(entry.staging, path) || Fail(path));
+}
+
+bool CChangeJournal::PlaceStreamedFile(const std::u16string& path,
+                                       const std::function<bool(IEntrySink& file)>& write) {
+  JournalEntry entry;
+  if (!StartPlacing(path, &entry)) return false;
+  std::unique_ptr<IStagedFile> file = target_.CreateStagedFile(entry.staging);
+  if (!file) return Fail(path);
+  if (!write(*file)) {
+    file.reset();  // closed before it is removed
+    return AbandonPlacing(entry);
   }
-  // A file recorded ahead is new and its staging name free: nothing of the run has taken either
-  // since, and should something else have, the rename into place fails rather than replace it.
-  if (entry.staging.empty()) {
-    entry.staging = FreeName(path, u".new~");
-    if (target_.PathExists(path)) entry.backup = FreeName(path, u".old~");
-    if (!Record(entry)) return false;
-  }
-  if (!write(entry.staging)) {
-    const bool failed = Fail(path);
-    target_.RemoveFile(entry.staging);
-    return failed;
-  }
-  if (!entry.backup.empty() && !target_.RenameFile(path, entry.backup)) return Fail(path);
-  if (!target_.RenameFile(entry.staging, path)) return Fail(path);
-  return true;
+  return MoveAsideOld(entry) && (file->Place(path) || Fail(path));
 }
 
 bool CChangeJournal::PlaceReadyFile(const std::u16string& path, const std::u16string& ready) {

@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "support/entry_sink.h"
 #include "support/journal_entry.h"
 #include "support/journal_target.h"
 
@@ -27,6 +28,9 @@ class CChangeJournal {
   // behind, when a journal is there already or the file cannot be made.
   bool Begin(const std::u16string& folder, const std::u16string& journalName);
   bool IsOpen() const { return open_; }
+  // Whether this run made folder (a path ending with "\"): nothing is in it but what the run
+  // put there.
+  bool MadeFolder(const std::u16string& folder) const;
 
   // Each records its change, then makes it. False when the change could not be made; Failure
   // then says what and why, and the caller rolls the run back.
@@ -37,6 +41,10 @@ class CChangeJournal {
   // beside path), then a file already at path is moved aside and the new one renamed into place.
   bool PlaceFile(const std::u16string& path,
                  const std::function<bool(const std::u16string& staging)>& write);
+  // As PlaceFile, for content that arrives in pieces: write puts them into the staging file the
+  // target makes, which then takes path's place.
+  bool PlaceStreamedFile(const std::u16string& path,
+                         const std::function<bool(IEntrySink& file)>& write);
   // Records, with one write to the journal, that files are about to be made at those of paths
   // where nothing is yet, each with a staging name of its own that no other path of them has; a
   // PlaceFile at one of them then writes to the journal no more. Undoing a file that was never
@@ -78,6 +86,12 @@ class CChangeJournal {
   // look through the whole folder on some file systems.
   bool MayExist(const std::u16string& path);
   bool Fail(const std::u16string& what);
+  // The steps of putting a file at path: its entry, with the staging name and, when a file is
+  // there, the backup name, recorded unless it was ahead; after a failed write, the staging file
+  // removed; once written, the file there moved to its backup name.
+  bool StartPlacing(const std::u16string& path, JournalEntry* entry);
+  bool AbandonPlacing(const JournalEntry& entry);
+  bool MoveAsideOld(const JournalEntry& entry);
   // A name beside path, ending with suffix, that nothing has yet, nor names in taken (their
   // case folded), nor a file recorded ahead.
   std::u16string FreeName(const std::u16string& path, const char16_t* suffix,

@@ -2,10 +2,21 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "support/entry_sink.h"
 #include "support/journal_entry.h"
+
+// A file being written at its staging name, piece by piece, that takes its final name once
+// whole.
+class IStagedFile : public IEntrySink {
+ public:
+  // Renames the file to path, never over another, and closes it. False when a piece could not be
+  // written or the rename failed; the target's LastError then says why.
+  virtual bool Place(const std::u16string& path) = 0;
+};
 
 // What a change journal does to the machine: files, folders, registry values below
 // HKEY_LOCAL_MACHINE and the journal file itself. The journal's logic is the same over the
@@ -19,6 +30,10 @@ class IJournalTarget {
   // Renames a file or folder within its volume, never over another. A file that another program
   // holds is retried for a short while (scanners hold new files briefly) before it fails.
   virtual bool RenameFile(const std::u16string& from, const std::u16string& to) = 0;
+  // Creates the file staging, where nothing is, for writing; null when it cannot. What this one
+  // makes is written through a C stream and placed by RenameFile; a target that can rename a
+  // file through the handle it was written with does better: no second open by name.
+  virtual std::unique_ptr<IStagedFile> CreateStagedFile(const std::u16string& staging);
   // True when the file is gone, also when it was never there.
   virtual bool RemoveFile(const std::u16string& path) = 0;
   virtual bool CreateFolder(const std::u16string& path) = 0;

@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <cstring>
 #include <memory>
 #include <type_traits>
+#include <vector>
 
 #include "support/folder_tree.h"
 #include "support/system_error_text.h"
@@ -48,13 +51,77 @@ bool CWindowsJournalTarget::PathExists(const std::u16string& path) {
   return GetFileAttributesW(AsWide(path.c_str())) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool CWindowsJournalTarget::RenameFile(const std::u16string& from, const std::u16string& to) {
+bool CWindowsJournalTarget::Renamed(const std::u16string& from,
+                                    const std::function<bool()>& rename) {
   constexpr DWORD kPauseMs = 100;
   for (DWORD waited = 0;; waited += kPauseMs) {
-    if (MoveFileExW(AsWide(from.c_str()), AsWide(to.c_str()), MOVEFILE_WRITE_THROUGH)) return true;
+    if (rename()) return true;
     if (!IsHeldError(GetLastError()) || waited >= kHeldFileWaitMs) return Failed(from);
     Sleep(kPauseMs);
   }
+}
+
+bool CWindowsJournalTarget::RenameFile(const std::u16string& from, const std::u16string& to) {
+  return Renamed(from, [&from, &to] {
+    return MoveFileExW(AsWide(from.c_str()), AsWide(to.c_str()), MOVEFILE_WRITE_THROUGH) != 0;
+  });
+}
+
+// Renaming through the handle the file was written with spares opening it again by name, which
+// costs as much as creating it on some file systems.
+class CWindowsJournalTarget::StagedFile : public IStagedFile {
+ public:
+  StagedFile(CWindowsJournalTarget& target, const std::u16string& staging, Handle file)
+      : target_(target), staging_(staging), file_(std::move(file)) {}
+
+  bool Put(const uint8_t* bytes, size_t count) override {
+    constexpr size_t kLargestWrite = 1u << 30;
+    while (written_ && count > 0) {
+      const DWORD chunk = static_cast<DWORD>(count < kLargestWrite ? count : kLargestWrite);
+      DWORD done = 0;
+      written_ = WriteFile(file_.Get(), bytes, chunk, &done, nullptr) && done == chunk;
+      if (!written_) target_.Failed(staging_);
+      bytes += chunk;
+      count -= chunk;
+    }
+    return written_;
+  }
+
+  bool Place(const std::u16string& path) override {
+    if (!written_) return false;
+    // The rename's form: the structure with the new name in place of its last member.
+    std::vector<uint8_t> buffer(offsetof(FILE_RENAME_INFO, FileName) +
+                                (path.size() + 1) * sizeof(char16_t));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(path.size() * sizeof(char16_t));
+    std::memcpy(rename->FileName, path.c_str(), (path.size() + 1) * sizeof(char16_t));
+    const HANDLE file = file_.Get();
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    const bool placed = target_.Renamed(staging_, [file, rename, size] {
+      return SetFileInformationByHandle(file, FileRenameInfo, rename, size) != 0;
+    });
+    file_.Reset(nullptr);
+    return placed;
+  }
+
+ private:
+  CWindowsJournalTarget& target_;
+  const std::u16string staging_;
+  Handle file_;
+  bool written_ = true;
+};
+
+std::unique_ptr<IStagedFile> CWindowsJournalTarget::CreateStagedFile(
+    const std::u16string& staging) {
+  Handle file(CreateFileW(AsWide(staging.c_str()), GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) {
+    Failed(staging);
+    return nullptr;
+  }
+  return std::make_unique<StagedFile>(*this, staging, std::move(file));
 }
 
 bool CWindowsJournalTarget::RemoveFile(const std::u16string& path) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "support/handle.h"
 #include "support/journal_target.h"
 
@@ -13,6 +15,8 @@ class CWindowsJournalTarget : public IJournalTarget {
 
   bool PathExists(const std::u16string& path) override;
   bool RenameFile(const std::u16string& from, const std::u16string& to) override;
+  // Written with WriteFile and renamed through its own handle.
+  std::unique_ptr<IStagedFile> CreateStagedFile(const std::u16string& staging) override;
   bool RemoveFile(const std::u16string& path) override;
   bool CreateFolder(const std::u16string& path) override;
   bool RemoveEmptyFolder(const std::u16string& path) override;
@@ -33,6 +37,10 @@ class CWindowsJournalTarget : public IJournalTarget {
  private:
   // Keeps the system's error of a failed call, with the programs holding path when that is why.
   bool Failed(const std::u16string& path);
+  // Calls rename until it succeeds, waiting for a while for a file another program holds.
+  bool Renamed(const std::u16string& from, const std::function<bool()>& rename);
+
+  class StagedFile;
 
   Handle journal_;
   std::u16string lastError_;

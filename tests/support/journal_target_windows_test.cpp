@@ -33,6 +33,15 @@ bool PlaceText(CChangeJournal& journal, const std::u16string& path, const std::s
   });
 }
 
+// As an archive's entry arrives: in pieces, into the file the target stages.
+bool PlaceStreamed(CChangeJournal& journal, const std::u16string& path, const std::string& text) {
+  return journal.PlaceStreamedFile(path, [&text](IEntrySink& file) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const size_t half = text.size() / 2;
+    return file.Put(bytes, half) && file.Put(bytes + half, text.size() - half);
+  });
+}
+
 class JournalTargetWindows : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -54,7 +63,7 @@ class JournalTargetWindows : public ::testing::Test {
 TEST_F(JournalTargetWindows, RollbackPutsFilesAndValuesBackAsTheyWere) {
   CChangeJournal journal(target_);
   ASSERT_TRUE(journal.Begin(folder_, u"install.journal"));
-  ASSERT_TRUE(PlaceText(journal, folder_ + u"client.exe", "new client"));
+  ASSERT_TRUE(PlaceStreamed(journal, folder_ + u"client.exe", "new client"));
   ASSERT_TRUE(journal.CreateFolder(folder_ + u"data"));
   ASSERT_TRUE(PlaceText(journal, folder_ + u"data\\new.txt", "new"));
   ASSERT_TRUE(journal.SetValue(kKey, u"count", Sz(u"eight")));
@@ -93,6 +102,23 @@ TEST_F(JournalTargetWindows, AFileHeldOpenFailsItsReplacementAndStays) {
   held.Reset(nullptr);
   EXPECT_EQ(ReadBytes(fs::path(client)), "old client");
   EXPECT_EQ(std::distance(fs::directory_iterator(temp_.Path() / "App"), {}), 1);
+}
+
+// A streamed file renamed through its own handle never replaces a file that took its name after
+// the journal recorded the name as new; the failure names it, and its staging file goes.
+TEST_F(JournalTargetWindows, AStreamedFileNeverReplacesOneThatAppearedAtItsName) {
+  const std::u16string late = folder_ + u"late.txt";
+  CChangeJournal journal(target_);
+  ASSERT_TRUE(journal.Begin(folder_, u"install.journal"));
+  ASSERT_TRUE(journal.PlanNewFiles({late}));
+  WriteBytes(fs::path(late), "someone else's");
+  EXPECT_FALSE(PlaceStreamed(journal, late, "ours"));
+  EXPECT_EQ(journal.Failure().rfind(late + u": ", 0), 0u);
+  EXPECT_EQ(ReadBytes(fs::path(late)), "someone else's");
+  journal.Rollback();
+  for (const auto& item : fs::directory_iterator(temp_.Path() / "App")) {
+    EXPECT_NE(item.path().extension(), ".new~") << item.path();
+  }
 }
 
 // A run that is still going holds its journal: a second run sees it busy and leaves it alone;

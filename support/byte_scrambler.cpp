@@ -1,5 +1,7 @@
 #include "support/byte_scrambler.h"
 
+#include <cstring>
+
 namespace {
 
 struct KeyBytes {
@@ -10,6 +12,20 @@ struct KeyBytes {
         k3(static_cast<uint8_t>(key >> 24)) {}
   uint8_t k0, k1, k2, k3;
 };
+
+// Each pass of the unscrambling is done a block at a time: the block's neighbours are copied
+// before it changes, so the work is a plain loop over two arrays, which the compiler makes
+// vector code of. The check of every payload at start-up is mostly these passes.
+constexpr uint32_t kBlock = 64;
+
+// block[i] = (block[i] ^ key) - neighbours[i], with the neighbours as they were before.
+void TakeAwayNeighbours(uint8_t* block, const uint8_t* neighbours, uint8_t key) {
+  uint8_t before[kBlock];
+  std::memcpy(before, neighbours, kBlock);
+  for (uint32_t i = 0; i < kBlock; ++i) {
+    block[i] = static_cast<uint8_t>((block[i] ^ key) - before[i]);
+  }
+}
 
 }  // namespace
 
@@ -40,11 +56,21 @@ void UnscrambleWindow(uint8_t* window, uint32_t length, bool atStart, bool atEnd
   if (window == nullptr || length == 0) return;
   const KeyBytes k(key);
   for (uint32_t round = 0; round < rounds; ++round) {
-    for (uint32_t i = 0; i + 1 < length; ++i) {
+    // Left to right, each byte takes away its right neighbour as it was before the pass.
+    uint32_t from = 0;
+    for (; from + kBlock < length; from += kBlock) {
+      TakeAwayNeighbours(window + from, window + from + 1, k.k1);
+    }
+    for (uint32_t i = from; i + 1 < length; ++i) {
       window[i] = static_cast<uint8_t>((window[i] ^ k.k1) - window[i + 1]);
     }
     if (atEnd) window[length - 1] ^= k.k3;
-    for (uint32_t i = length - 1; i > 0; --i) {
+    // Right to left, each byte takes away its left neighbour as it was before the pass.
+    uint32_t end = length;
+    for (; end > kBlock; end -= kBlock) {
+      TakeAwayNeighbours(window + end - kBlock, window + end - kBlock - 1, k.k0);
+    }
+    for (uint32_t i = end; i-- > 1;) {
       window[i] = static_cast<uint8_t>((window[i] ^ k.k0) - window[i - 1]);
     }
     if (atStart) window[0] ^= k.k2;

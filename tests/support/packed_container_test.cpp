@@ -48,6 +48,17 @@ TEST(Crc16, MatchesTheTableAndCheckValues) {
   // Continuing over the rest gives the same result as one pass.
   uint16_t part = Crc16Update(0, digits.data(), 4, nullptr);
   EXPECT_EQ(Crc16Update(part, digits.data() + 4, 5, nullptr), 0xC284);
+  // The built-in table takes eight bytes at a time; a table given takes them one by one: the
+  // same CRC at every length and split.
+  const Bytes noise = RandomBytes(1000, 5);
+  for (uint32_t length : {8u, 9u, 15u, 16u, 17u, 1000u}) {
+    SCOPED_TRACE(length);
+    const uint16_t oneByOne = Crc16Update(0x5A5A, noise.data(), length, table);
+    EXPECT_EQ(Crc16Update(0x5A5A, noise.data(), length, nullptr), oneByOne);
+    const uint16_t head = Crc16Update(0x5A5A, noise.data(), length / 3, nullptr);
+    EXPECT_EQ(Crc16Update(head, noise.data() + length / 3, length - length / 3, nullptr),
+              oneByOne);
+  }
 }
 
 TEST(ByteScrambler, ScramblesKnownBytes) {
@@ -63,7 +74,7 @@ TEST(ByteScrambler, ScramblesKnownBytes) {
 }
 
 TEST(ByteScrambler, UnscrambleRestoresEveryLength) {
-  for (size_t length : {1u, 2u, 3u, 64u, 65537u}) {
+  for (size_t length : {1u, 2u, 3u, 64u, 65u, 129u, 65537u}) {
     SCOPED_TRACE(length);
     Bytes original = RandomBytes(length, static_cast<unsigned>(length));
     Bytes bytes = original;

@@ -159,6 +159,7 @@ peers install small "${BENCH_ROUNDS:-5}"
 "$WINE" build/windows/bin/install_bench.exe pauses | tr -d '\r'
 rm -rf build/bench/journal
 "$WINE" build/windows/bin/install_bench.exe journal build/bench/journal | tr -d '\r'
+"$WINE" build/windows/bin/install_bench.exe files build/bench/files | tr -d '\r'
 peers install-tiny tiny 3
 if [ "${BENCH_LARGE:-0}" = 1 ]; then
   peers install-large large 3

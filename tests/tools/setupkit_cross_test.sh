@@ -131,7 +131,7 @@ windows_line() { "$WINE" "$WINDOWS" "$@" 2>>windows.lines; }
 refusal_case() {
   local what=$1 shown=$2
   shift 2
-  rm -rf refused native.lines windows.lines
+  rm -rf refused native.lines windows.lines windows.setupkit
   mkdir refused
   printf 'client' >refused/client.exe
   "$@"
@@ -139,7 +139,10 @@ refusal_case() {
   refusal_commands windows_line
   check "native refuses $what in every walk" \
     test "$(grep -cF "setupkit: refused/$shown cannot be packed: " native.lines)" -eq 5
-  check "windows says the same of $what" cmp -s native.lines <(tr -d '\r' <windows.lines)
+  # Wine may add notes of its own ("wine: ..."); a difference in setupkit's lines is shown.
+  tr -d '\r' <windows.lines | grep -v '^wine: ' >windows.setupkit || true
+  cmp -s native.lines windows.setupkit || diff native.lines windows.setupkit | head -20
+  check "windows says the same of $what" cmp -s native.lines windows.setupkit
   check "neither writes anything for $what" test ! -e r.zip -a ! -e r.xml -a ! -e r.exe
 }
 cp "$ROOT/samples/config.txt" build.txt

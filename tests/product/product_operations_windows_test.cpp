@@ -227,17 +227,22 @@ TEST(ProductRegistration, AutoStartWritesTheRecordedMainPathUnderTheName) {
   EXPECT_FALSE(ReadRunValue(client.GetName().Units(), value, kPathUnits));
 }
 
-class ListDigest : public HttpServerTest {};
-
-// The published list comes from config, else config2, and is read as a list when it is one.
-TEST_F(ListDigest, ComesFromConfigOrElseFromConfig2) {
-  std::u16string refused = u"http://127.0.0.1:1/update.xml";
+// A published list of one item, as its server holds it.
+std::string OneItemListBytes() {
   CUpdateInfo list;
   list.SetVersion(u"2.0.1.5");
   list.AddFile(u"client.exe", 4, u"0123456789ABCDEF0123456789ABCDEF", u"http://127.0.0.1/c");
   std::vector<uint8_t> stored(CRecordStorage::kDefaultSaveBufferSize);
   const uint32_t size = list.Serialize(stored.data(), static_cast<uint32_t>(stored.size()), false);
-  const std::string listBytes(stored.begin(), stored.begin() + size);
+  return std::string(stored.begin(), stored.begin() + size);
+}
+
+class ListDigest : public HttpServerTest {};
+
+// The published list comes from config, else config2, and is read as a list when it is one.
+TEST_F(ListDigest, ComesFromConfigOrElseFromConfig2) {
+  std::u16string refused = u"http://127.0.0.1:1/update.xml";
+  const std::string listBytes = OneItemListBytes();
   ASSERT_TRUE(Keep("published/update.xml", listBytes));
   struct Case {
     const char* name;
@@ -330,12 +335,7 @@ TEST_F(ListDigest, AKeyTakesOnlyAListItSigned) {
   ASSERT_TRUE(GenerateSigningKeyPair(&stranger));
   const ListKey key{true,
                     std::vector<uint8_t>(vendor.publicKey, vendor.publicKey + kPublicKeyBytes)};
-  CUpdateInfo list;
-  list.SetVersion(u"2.0.1.5");
-  list.AddFile(u"client.exe", 4, u"0123456789ABCDEF0123456789ABCDEF", u"http://127.0.0.1/c");
-  std::vector<uint8_t> stored(CRecordStorage::kDefaultSaveBufferSize);
-  const uint32_t size = list.Serialize(stored.data(), static_cast<uint32_t>(stored.size()), false);
-  const std::string listBytes(stored.begin(), stored.begin() + size);
+  const std::string listBytes = OneItemListBytes();
   auto sign = [&listBytes](const SigningKeyPair& pair) {
     std::string signature(kSignatureBytes, '\0');
     EXPECT_TRUE(SignDetached(reinterpret_cast<const uint8_t*>(listBytes.data()), listBytes.size(),

@@ -1,6 +1,6 @@
 #include "draw/font.h"
 
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "draw/gdi_handles.h"
-#include "support/fixed_wstring.h"
+#include "support/core/fixed_wstring.h"
 
 // One GDI font with the parameters it was made from. The operations keep a fixed order.
 class IFont {

@@ -5,9 +5,9 @@
 #include "draw/image_decoding.h"
 #include "draw/jpeg_encoding.h"
 #include "draw/pixel_size.h"
-#include "support/file_stream.h"
-#include "support/resource_reader.h"
-#include "support/xdata.h"
+#include "support/files/file_stream.h"
+#include "support/files/xdata.h"
+#include "support/pe/resource_reader.h"
 
 namespace {
 

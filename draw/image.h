@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "draw/gdi_handles.h"
-#include "support/module_handle.h"
+#include "support/core/module_handle.h"
 
 struct DecodedImage;
 

@@ -2,7 +2,7 @@
 
 #include "draw/nine_grid.h"
 #include "draw/pixel_operations.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "support/file_stream.h"
-#include "support/quoted_value_text.h"
-#include "support/xdata.h"
+#include "support/files/file_stream.h"
+#include "support/files/xdata.h"
+#include "support/text/quoted_value_text.h"
 
 namespace {
 

@@ -5,18 +5,16 @@
 #include <unordered_set>
 #include <vector>
 
-#include "support/change_journal.h"
-#include "support/entry_path.h"
-#include "support/entry_pipeline.h"
-#include "support/link_check.h"
-#include "support/path_text.h"
-#include "support/xdata.h"
-#include "support/xzip.h"
-#include "support/zip_entry_source.h"
+#include "support/files/entry_path.h"
+#include "support/files/link_check.h"
+#include "support/files/xdata.h"
+#include "support/journal/change_journal.h"
+#include "support/text/path_text.h"
+#include "support/zip/entry_pipeline.h"
+#include "support/zip/xzip.h"
+#include "support/zip/zip_entry_source.h"
 
 namespace {
-
-std::u16string ParentOf(const std::u16string& path) { return path.substr(0, path.rfind(u'\\') + 1); }
 
 std::u16string AsFolder(std::u16string path) {
   if (path.empty() || path.back() != u'\\') path += u'\\';
@@ -80,12 +78,12 @@ bool PlanEntries(XZip& archive, const char16_t* folder, const InstallRun& run, E
     const bool read = archive.GetName(i, name);
     // In a folder the run made, nothing can be a link: only the names above it need the look.
     const bool accepted = read && JoinEntryPath(folder, name, path) &&
-                          (journal.MadeFolder(ParentOf(path)) || !CrossesLink(folder, path));
+                          (journal.MadeFolder(ParentFolderOf(path)) || !CrossesLink(folder, path));
     for (int k = 0; name[k] != 0; ++k) {
       if (name[k] == u'/') name[k] = u'\\';
     }
     EntryPlan::Entry entry{name, accepted ? path : u"", archive.IsFolder(i)};
-    const std::u16string needed = entry.folder ? AsFolder(entry.path) : ParentOf(entry.path);
+    const std::u16string needed = entry.folder ? AsFolder(entry.path) : ParentFolderOf(entry.path);
     if (!accepted || (made.count(needed) == 0 && !journal.CreateFolder(needed))) {
       plan.failed = true;
       plan.failedName = name;

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "support/entry_path.h"
-#include "support/filesystem_path.h"
-#include "support/path_text.h"
+#include "support/files/entry_path.h"
+#include "support/files/file_size.h"
+#include "support/text/path_text.h"
 
 bool HasClientFile(const char16_t* folder, const char16_t* clientFile) {
   if (folder == nullptr || clientFile == nullptr || clientFile[0] == 0) return false;

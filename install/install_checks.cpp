@@ -6,11 +6,11 @@
 
 #include "product/product_keys.h"
 #include "records/client_info.h"
-#include "support/ascii_text.h"
-#include "support/path_text.h"
-#include "support/process_control.h"
-#include "support/user_question.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
+#include "support/system/process_control.h"
+#include "support/system/user_question.h"
+#include "support/text/ascii_text.h"
+#include "support/text/path_text.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "install/install_checks.h"
 #include "install/install_run.h"
-#include "support/change_journal.h"
-#include "support/fixed_wstring.h"
+#include "support/core/fixed_wstring.h"
+#include "support/journal/change_journal.h"
 
 class IClientInfo;
 class IUninstInfo;

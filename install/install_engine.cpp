@@ -6,15 +6,15 @@
 #include <vector>
 
 #include "records/update_info.h"
-#include "support/change_journal.h"
-#include "support/entry_path.h"
-#include "support/file_download.h"
-#include "support/file_stream.h"
-#include "support/file_verifier.h"
-#include "support/http_get.h"
-#include "support/link_check.h"
-#include "support/path_text.h"
-#include "support/url_parts.h"
+#include "support/crypto/file_verifier.h"
+#include "support/files/entry_path.h"
+#include "support/files/file_stream.h"
+#include "support/files/link_check.h"
+#include "support/http/file_download.h"
+#include "support/http/http_get.h"
+#include "support/http/url_parts.h"
+#include "support/journal/change_journal.h"
+#include "support/text/path_text.h"
 
 void CInstall::OnReceived(uint32_t staged, uint32_t, void* self) {
   auto* engine = static_cast<CInstall*>(self);

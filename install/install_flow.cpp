@@ -8,20 +8,15 @@
 #include "product/folder_recovery.h"
 #include "product/uninstall_list_file.h"
 #include "records/update_info.h"
-#include "support/filesystem_path.h"
-#include "support/md5.h"
-#include "support/path_text.h"
-#include "support/run_log.h"
-#include "support/text_length.h"
-#include "support/xdata.h"
-#include "support/xzip.h"
+#include "support/core/text_length.h"
+#include "support/crypto/md5.h"
+#include "support/files/filesystem_path.h"
+#include "support/files/xdata.h"
+#include "support/system/run_log.h"
+#include "support/text/path_text.h"
+#include "support/zip/xzip.h"
 
 namespace {
-
-template <int N>
-bool SameText(const FixedWString<N>& a, const FixedWString<N>& b) {
-  return std::u16string_view(a.Units(), a.Length()) == std::u16string_view(b.Units(), b.Length());
-}
 
 // Folders alone are no install: some entry must be a file.
 bool PutAnyFile(const CUninstInfo& installed) {
@@ -98,7 +93,7 @@ bool CInstallFlow::StartInstall() {
     FixedWString<1024> chosen;
     chosen.Assign(folderText_.Units());
     if (!chosen.Empty()) chosen.Append(SeparatorAfter(chosen.Units()));
-    const bool otherFolder = !SameText(chosen, installFolder_);
+    const bool otherFolder = chosen != installFolder_;
     installFolder_ = chosen;
     passed = !installFolder_.Empty() && (!otherFolder || RecoverEarlierRun());
   }

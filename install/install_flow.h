@@ -9,8 +9,8 @@
 #include "install/progress_figures.h"
 #include "records/client_info.h"
 #include "records/uninst_info.h"
-#include "support/change_journal.h"
-#include "support/fixed_wstring.h"
+#include "support/core/fixed_wstring.h"
+#include "support/journal/change_journal.h"
 
 class XZip;
 

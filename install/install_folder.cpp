@@ -1,6 +1,6 @@
 #include "install/install_folder.h"
 
-#include "support/path_text.h"
+#include "support/text/path_text.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "support/fixed_wstring.h"
+#include "support/core/fixed_wstring.h"
 
 // The install folder for a folder the user chose: the chosen folder, a backslash when it lacks
 // one, then the company and the app (those not empty), each followed by a backslash.

@@ -1,5 +1,5 @@
 #pragma once
-#include "support/fixed_wstring.h"
+#include "support/core/fixed_wstring.h"
 
 // What an install run leaves to its finish: how many entries could not be put in place, the
 // first of them and why, so the finish can tell the user instead of recording a whole client.

@@ -4,12 +4,12 @@
 
 #include "install/install_report_body.h"
 #include "records/client_info.h"
-#include "support/ansi_text.h"
-#include "support/ascii_text.h"
-#include "support/internet.h"
-#include "support/machine_identity.h"
-#include "support/machine_text.h"
-#include "support/os_version.h"
+#include "support/http/internet.h"
+#include "support/system/machine_identity.h"
+#include "support/system/machine_text.h"
+#include "support/system/os_version.h"
+#include "support/text/ansi_text.h"
+#include "support/text/ascii_text.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "install/install_report_body.h"
 
 #include "records/client_info.h"
-#include "support/ascii_text.h"
-#include "support/key_value_text.h"
+#include "support/text/ascii_text.h"
+#include "support/text/key_value_text.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/fixed_wstring.h"
+#include "support/core/fixed_wstring.h"
 
 class IClientInfo;
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <functional>
 
-#include "support/xthread.h"
+#include "support/system/xthread.h"
 
 // The install worker: runs the work it is given, with the system's timer at its finest, so that
 // the short pauses that let the window paint stay short. Its owner waits for the work to end

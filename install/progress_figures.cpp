@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "support/duration_text.h"
+#include "support/text/duration_text.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "support/fixed_wstring.h"
+#include "support/core/fixed_wstring.h"
 
 // The figures of the progress page, taken from each progress report: the percentage, the speed
 // measured over whole seconds, the remaining time and whether the network counts as slow.

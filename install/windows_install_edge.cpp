@@ -9,13 +9,13 @@
 #include "install/install_thread.h"
 #include "product/folder_recovery.h"
 #include "product/installed_folder.h"
-#include "product/registration_steps.h"
 #include "product/program_launch.h"
 #include "product/published_list.h"
+#include "product/registration_steps.h"
 #include "records/client_info.h"
-#include "support/path_text.h"
-#include "support/user_question.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
+#include "support/system/user_question.h"
+#include "support/text/path_text.h"
 
 CWindowsInstallEdge::CWindowsInstallEdge() = default;
 

@@ -5,7 +5,7 @@
 #include "install/install_edge.h"
 #include "install/paint_pause.h"
 #include "records/update_info_trust.h"
-#include "support/journal_target_windows.h"
+#include "support/journal/journal_target_windows.h"
 
 class CInstallThread;
 

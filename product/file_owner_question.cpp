@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "support/user_question.h"
+#include "support/system/user_question.h"
 
 bool AskToStopFileOwner(const char16_t* path, void* owner) {
   if (path == nullptr) return false;

@@ -4,8 +4,8 @@
 
 #include "product/registration_steps.h"
 #include "product/uninstall_list_file.h"
-#include "support/journal_target_windows.h"
-#include "support/run_log.h"
+#include "support/journal/journal_target_windows.h"
+#include "support/system/run_log.h"
 
 JournalRecovery RecoverInstallFolder(const IClientInfo& product, const char16_t* folder) {
   CWindowsJournalTarget machine;

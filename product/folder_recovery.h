@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/change_journal.h"
+#include "support/journal/change_journal.h"
 
 class IClientInfo;
 

@@ -2,7 +2,7 @@
 
 #include "product/product_keys.h"
 #include "records/client_info.h"
-#include "support/path_text.h"
+#include "support/text/path_text.h"
 
 bool ReadInstalledFolder(const IClientInfo& product, char16_t* out) {
   char16_t recorded[kPathCapacity];

@@ -1,9 +1,9 @@
 #include "product/installed_size.h"
 
 #include "records/uninst_info.h"
-#include "support/entry_path.h"
-#include "support/filesystem_path.h"
-#include "support/path_text.h"
+#include "support/files/entry_path.h"
+#include "support/files/file_size.h"
+#include "support/text/path_text.h"
 
 uint32_t InstalledKilobytes(const char16_t* folder, const IUninstInfo& list) {
   uint64_t bytes = 0;

@@ -1,7 +1,7 @@
 #include "product/product_keys.h"
 
 #include "product/product_key_paths.h"
-#include "support/registry.h"
+#include "support/system/registry.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 // The product's registry keys below HKEY_LOCAL_MACHINE (their paths: product_key_paths.h), over
-// the registry access of support/registry.h. Texts are UTF-16; capacities and lengths count
+// the registry access of support/system/registry.h. Texts are UTF-16; capacities and lengths count
 // units. All return true on success and false when the key path cannot be formed.
 
 // The product key, "Software\<company>\<app>".

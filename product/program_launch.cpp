@@ -5,10 +5,10 @@
 #include <string>
 
 #include "records/client_info.h"
-#include "support/entry_path.h"
-#include "support/path_text.h"
-#include "support/process_control.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
+#include "support/files/entry_path.h"
+#include "support/system/process_control.h"
+#include "support/text/path_text.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include "product/product_keys.h"
 #include "records/client_info.h"
-#include "support/internet.h"
-#include "support/md5.h"
-#include "support/run_log.h"
-#include "support/utf8.h"
+#include "support/crypto/md5.h"
+#include "support/http/internet.h"
+#include "support/system/run_log.h"
+#include "support/text/utf8.h"
 
 namespace {
 

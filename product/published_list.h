@@ -3,7 +3,7 @@
 
 #include "records/update_info.h"
 #include "records/update_info_trust.h"
-#include "support/fixed_wstring.h"
+#include "support/core/fixed_wstring.h"
 
 class IClientInfo;
 

@@ -8,10 +8,10 @@
 #include "product/installed_size.h"
 #include "product/product_key_paths.h"
 #include "records/client_info.h"
-#include "support/entry_path.h"
-#include "support/filesystem_path.h"
-#include "support/path_text.h"
-#include "support/shortcuts.h"
+#include "support/files/entry_path.h"
+#include "support/files/file_size.h"
+#include "support/system/shortcuts.h"
+#include "support/text/path_text.h"
 
 namespace {
 

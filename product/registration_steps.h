@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "support/change_journal.h"
+#include "support/journal/change_journal.h"
 
 class IClientInfo;
 class IUninstInfo;

@@ -3,11 +3,11 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "support/entry_path.h"
-#include "support/file_removal.h"
-#include "support/folder_tree.h"
-#include "support/path_text.h"
-#include "support/shortcuts.h"
+#include "support/files/entry_path.h"
+#include "support/files/folder_tree.h"
+#include "support/system/file_removal.h"
+#include "support/system/shortcuts.h"
+#include "support/text/path_text.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "product/uninstall_list_file.h"
 
-#include "support/path_text.h"
+#include "support/text/path_text.h"
 
 const char16_t kUninstallListName[] = u"uninst.dat";
 const char16_t kInstallJournalName[] = u"install.journal";

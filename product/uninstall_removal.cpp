@@ -3,12 +3,12 @@
 #include <windows.h>
 
 #include "records/uninst_info.h"
-#include "support/entry_path.h"
-#include "support/file_removal.h"
-#include "support/folder_tree.h"
-#include "support/link_check.h"
-#include "support/path_text.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
+#include "support/files/entry_path.h"
+#include "support/files/folder_tree.h"
+#include "support/files/link_check.h"
+#include "support/system/file_removal.h"
+#include "support/text/path_text.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "records/client_info.h"
 
-#include "support/entry_path.h"
-#include "support/key_value_text.h"
-#include "support/text_length.h"
+#include "support/core/text_length.h"
+#include "support/files/entry_path.h"
+#include "support/text/key_value_text.h"
 
 namespace {
 

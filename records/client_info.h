@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "records/record_storage.h"
-#include "support/fixed_wstring.h"
+#include "support/core/fixed_wstring.h"
 
 // Buffers that receive a path hold this many units, terminator included.
 constexpr int kPathUnits = 260;

@@ -2,10 +2,10 @@
 #include <windows.h>
 
 #include "records/record_storage.h"
-#include "support/module_library.h"
-#include "support/resource_reader.h"
-#include "support/resource_update.h"
-#include "support/xdata.h"
+#include "support/files/xdata.h"
+#include "support/pe/module_library.h"
+#include "support/pe/resource_reader.h"
+#include "support/pe/resource_update.h"
 
 bool CRecordStorage::LoadFromModuleFile(const char16_t* path, const char16_t* type, int id) {
   ModuleLibrary library(path);

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "support/byte_order_mark.h"
-#include "support/packed_container.h"
-#include "support/xdata.h"
+#include "support/container/packed_container.h"
+#include "support/files/xdata.h"
+#include "support/text/byte_order_mark.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "support/module_handle.h"
+#include "support/core/module_handle.h"
 
 // How a record reaches memory, files and resources of executables. A record is a UTF-16 text
 // that the record itself writes (WriteText) and reads (ParseText); this class wraps that text in

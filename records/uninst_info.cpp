@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <string>
 
-#include "support/byte_order_mark.h"
-#include "support/file_stream.h"
-#include "support/text_length.h"
-#include "support/xdata.h"
+#include "support/core/text_length.h"
+#include "support/files/file_stream.h"
+#include "support/files/xdata.h"
+#include "support/text/byte_order_mark.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "support/text_length.h"
+#include "support/core/text_length.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "records/record_storage.h"
-#include "support/fixed_wstring.h"
+#include "support/core/fixed_wstring.h"
 
 // One file of a published client version.
 struct UpdateItem {

@@ -3,13 +3,13 @@
 #include <vector>
 
 #include "records/update_info.h"
-#include "support/entry_path.h"
-#include "support/fixed_wstring.h"
-#include "support/filesystem_path.h"
-#include "support/folder_listing.h"
-#include "support/md5.h"
-#include "support/path_text.h"
-#include "support/sha256.h"
+#include "support/core/fixed_wstring.h"
+#include "support/crypto/md5.h"
+#include "support/crypto/sha256.h"
+#include "support/files/entry_path.h"
+#include "support/files/file_size.h"
+#include "support/files/folder_listing.h"
+#include "support/text/path_text.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "records/update_info_trust.h"
 
-#include "support/signing.h"
-#include "support/version_text.h"
+#include "support/crypto/signing.h"
+#include "support/text/version_text.h"
 
 ListSignatureCheck CheckListSignature(const uint8_t* list, size_t listLength,
                                       const uint8_t* signature, size_t signatureLength,

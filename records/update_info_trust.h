@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "support/fixed_wstring.h"
+#include "support/core/fixed_wstring.h"
 
 // Whether a published update list may be followed, decided before anything acts on it. A program
 // that carries the vendor's public key follows only a list whose detached signature (fetched

@@ -8,7 +8,7 @@
 #include "setup/install_window.h"
 #include "setup/message_loop.h"
 #include "startup/install_package.h"
-#include "support/com_scope.h"
+#include "support/core/com_scope_windows.h"
 #include "ui/window_globals.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "support/module_handle.h"
+#include "support/core/module_handle.h"
 
 class CInstallPackage;
 class CInstallWnd;

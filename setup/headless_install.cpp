@@ -11,9 +11,9 @@
 #include "install/windows_install_edge.h"
 #include "startup/install_package.h"
 #include "startup/package_loading.h"
-#include "support/module_library.h"
-#include "support/user_question.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
+#include "support/pe/module_library.h"
+#include "support/system/user_question.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "install/exit_codes.h"
 #include "install/windows_install_edge.h"
 #include "setup/headless_install.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
 
 int wmain(int argc, wchar_t** argv) {
   wchar_t setupPath[MAX_PATH];

@@ -3,18 +3,18 @@
 #include <string_view>
 
 #include "draw/image_decoding.h"
-#include "ui/controls/edit_ui.h"
-#include "ui/controls/image_ui.h"
-#include "ui/controls/progress_ui.h"
-#include "ui/controls/text_ui.h"
 #include "install/install_outcome.h"
 #include "setup/install_page.h"
 #include "startup/homepage_opener.h"
 #include "startup/install_package.h"
+#include "support/core/wide_text.h"
+#include "support/files/xdata.h"
+#include "support/system/user_question.h"
+#include "ui/controls/edit_ui.h"
+#include "ui/controls/image_ui.h"
+#include "ui/controls/progress_ui.h"
+#include "ui/controls/text_ui.h"
 #include "ui/file_dialogs.h"
-#include "support/user_question.h"
-#include "support/wide_text.h"
-#include "support/xdata.h"
 #include "ui/window_dpi.h"
 #include "ui/window_globals.h"
 
@@ -44,11 +44,6 @@ bool DecodeImageResource(HINSTANCE module, const char16_t* name, DecodedImage& i
   const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
   return bytes != nullptr &&
          DecodeImage(static_cast<const uint8_t*>(bytes), SizeofResource(module, found), image);
-}
-
-template <int N>
-bool SameText(const FixedWString<N>& a, const FixedWString<N>& b) {
-  return std::u16string_view(a.Units(), a.Length()) == std::u16string_view(b.Units(), b.Length());
 }
 
 }  // namespace
@@ -234,7 +229,7 @@ template <int N>
 void CInstallWnd::ShowText(ElementRole role, const FixedWString<N>& shown,
                            const FixedWString<N>& wanted) {
   auto* text = ControlOf<CTextUI>(role);
-  if (text == nullptr || SameText(shown, wanted)) return;
+  if (text == nullptr || shown == wanted) return;
   text->text.Assign(wanted.Units());
   text->SetDirty(true);
 }

@@ -6,7 +6,7 @@
 #include "startup/install_package.h"
 #include "startup/package_loading.h"
 #include "startup/run_start.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // An installer runs from wherever it was downloaded to, often beside other downloads: the

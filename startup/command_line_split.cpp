@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "startup/command_line.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "startup/homepage_opener.h"
 
-#include "support/process_control.h"
+#include "support/system/process_control.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "startup/install_package.h"
 
-#include "support/packed_container.h"
+#include "support/container/packed_container.h"
 
 bool CInstallPackage::OpenPayloadInPlace(const uint8_t* bytes, uint32_t size) {
   if (HasContainerMarker(bytes, size)) {

@@ -4,9 +4,9 @@
 
 #include "records/client_info.h"
 #include "records/update_info_trust.h"
-#include "support/packed_view.h"
-#include "support/xdata.h"
-#include "support/xzip.h"
+#include "support/container/packed_view.h"
+#include "support/files/xdata.h"
+#include "support/zip/xzip.h"
 
 // What an installer carries, read and checked once at start-up: its product record and its
 // payload archive (the skin images, "theme.txt", "update.xml" and the client archive), open where

@@ -1,7 +1,7 @@
 #include "startup/list_key_loading.h"
 
-#include "support/resource_reader.h"
-#include "support/signing.h"
+#include "support/crypto/signing.h"
+#include "support/pe/resource_reader.h"
 
 ListKey LoadListKey(ModuleHandle module) {
   ListKey key;

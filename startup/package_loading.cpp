@@ -9,10 +9,10 @@
 #include "startup/install_package.h"
 #include "startup/list_key_loading.h"
 #include "startup/product_config.h"
-#include "support/filesystem_path.h"
-#include "support/path_text.h"
-#include "support/resource_reader.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
+#include "support/files/file_size.h"
+#include "support/pe/resource_reader.h"
+#include "support/text/path_text.h"
 
 namespace {
 

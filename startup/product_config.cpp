@@ -4,8 +4,8 @@
 
 #include "records/client_info.h"
 #include "startup/homepage_opener.h"
-#include "support/resource_reader.h"
-#include "support/user_question.h"
+#include "support/pe/resource_reader.h"
+#include "support/system/user_question.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/module_handle.h"
+#include "support/core/module_handle.h"
 
 class IClientInfo;
 

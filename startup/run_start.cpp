@@ -5,12 +5,12 @@
 #include <string>
 
 #include "records/client_info.h"
-#include "support/entry_path.h"
-#include "support/path_text.h"
-#include "support/run_log.h"
-#include "support/user_question.h"
-#include "support/utf8.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
+#include "support/files/entry_path.h"
+#include "support/system/run_log.h"
+#include "support/system/user_question.h"
+#include "support/text/path_text.h"
+#include "support/text/utf8.h"
 
 namespace {
 

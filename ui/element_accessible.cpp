@@ -1,6 +1,6 @@
 #include "ui/element_accessible.h"
 
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
 
 // The interfaces are named by __uuidof: the import library of oleacc.dll resolves IID_IAccessible
 // to a code stub rather than the identifier.

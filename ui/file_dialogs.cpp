@@ -7,8 +7,8 @@
 #include <atomic>
 #include <string>
 
-#include "support/file_filter.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
+#include "support/text/file_filter.h"
 
 namespace {
 

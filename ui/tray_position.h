@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "support/handle.h"
+#include "support/core/handle_windows.h"
 
 // Tells when the cursor comes over a tray icon and when it leaves it, which the system reports
 // only as mouse moves over the icon: the first move raises OnHover, and a polling thread that

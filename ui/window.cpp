@@ -2,14 +2,14 @@
 
 #include "draw/image.h"
 #include "draw/render.h"
+#include "support/core/wide_text.h"
 #include "ui/file_dialogs.h"
-#include "support/wide_text.h"
-#include "ui/window_utilities.h"
 #include "ui/window_caption.h"
 #include "ui/window_geometry.h"
 #include "ui/window_globals.h"
 #include "ui/window_map.h"
 #include "ui/window_procedure.h"
+#include "ui/window_utilities.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "support/fixed_wstring.h"
+#include "support/core/fixed_wstring.h"
 #include "ui/element_geometry.h"
 #include "ui/layer.h"
 #include "ui/tray_position.h"

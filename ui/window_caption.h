@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/fixed_wstring.h"
+#include "support/core/fixed_wstring.h"
 
 // The text a window shows to the task bar: the caption and the sub-caption joined by " - ",
 // whichever of them is not empty alone, or "" when both are.

@@ -1,6 +1,6 @@
 #include "ui/window_utilities.h"
 
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
 #include "ui/window_centering.h"
 
 namespace {

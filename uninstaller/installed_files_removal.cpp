@@ -7,13 +7,13 @@
 
 #include "product/uninstall_removal.h"
 #include "records/uninst_info.h"
-#include "support/entry_path.h"
-#include "support/file_stream.h"
-#include "support/folder_tree.h"
-#include "support/link_check.h"
-#include "support/path_text.h"
-#include "support/run_log.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
+#include "support/files/entry_path.h"
+#include "support/files/file_stream.h"
+#include "support/files/folder_tree.h"
+#include "support/files/link_check.h"
+#include "support/system/run_log.h"
+#include "support/text/path_text.h"
 
 namespace {
 

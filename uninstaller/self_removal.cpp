@@ -10,10 +10,10 @@
 
 #include "product/program_launch.h"
 #include "records/client_info.h"
-#include "support/folder_tree.h"
-#include "support/handle.h"
-#include "support/path_text.h"
-#include "support/wide_text.h"
+#include "support/core/handle_windows.h"
+#include "support/core/wide_text.h"
+#include "support/files/folder_tree.h"
+#include "support/text/path_text.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 // nothing.
 #include <windows.h>
 
+#include "records/client_info.h"
 #include "startup/command_line.h"
 #include "startup/product_config.h"
 #include "startup/run_start.h"
-#include "records/client_info.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
 #include "uninstaller/self_removal.h"
 #include "uninstaller/uninstall_run.h"
 

@@ -1,6 +1,6 @@
 #include "uninstaller/uninstall_texts.h"
 
-#include "support/utf8.h"
+#include "support/text/utf8.h"
 
 std::u16string UninstallQuestionText(const char16_t* name) {
   return u"您确定要完全卸载" + std::u16string(name) + u"及其所有组件吗？";

@@ -3,16 +3,9 @@
 #include <unordered_set>
 
 #include "records/uninst_info.h"
+#include "support/text/ascii_text.h"
 
 namespace {
-
-std::u16string Folded(std::u16string_view name) {
-  std::u16string folded(name);
-  for (char16_t& unit : folded) {
-    if (unit >= u'A' && unit <= u'Z') unit = static_cast<char16_t>(unit + 32);
-  }
-  return folded;
-}
 
 bool IsSeparator(char16_t unit) { return unit == u'\\' || unit == u'/'; }
 
@@ -20,7 +13,7 @@ bool IsSeparator(char16_t unit) { return unit == u'\\' || unit == u'/'; }
 std::vector<std::u16string> RemovedNames(const std::vector<std::u16string>& removed) {
   std::vector<std::u16string> names;
   for (const std::u16string& name : removed) {
-    std::u16string folded = Folded(name);
+    std::u16string folded = FoldedAscii(name);
     while (!folded.empty() && IsSeparator(folded.back())) folded.pop_back();
     if (!folded.empty()) names.push_back(folded);
   }
@@ -45,7 +38,7 @@ void UpdateUninstallList(const IUninstInfo& current, const IUninstInfo& installe
   std::unordered_set<std::u16string> named;
   for (const IUninstInfo* list : {&current, &installed}) {
     for (int i = 0; i < list->Count(); ++i) {
-      std::u16string folded = Folded(list->Get(i));
+      std::u16string folded = FoldedAscii(list->Get(i));
       if (IsRemoved(folded, removedNames) || !named.insert(folded).second) continue;
       out.Add(list->Get(i), -1);
     }

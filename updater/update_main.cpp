@@ -3,13 +3,13 @@
 // through a copy in the temporary folder, with "silent", which asks and tells nothing.
 #include <windows.h>
 
+#include "records/client_info.h"
 #include "startup/command_line.h"
 #include "startup/list_key_loading.h"
 #include "startup/product_config.h"
 #include "startup/run_start.h"
-#include "records/client_info.h"
-#include "support/journal_target_windows.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
+#include "support/journal/journal_target_windows.h"
 #include "updater/update_run.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {

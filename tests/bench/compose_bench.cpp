@@ -16,18 +16,18 @@
 #include <string>
 #include <vector>
 
+#include "draw/render.h"
+#include "setup/install_elements.h"
+#include "support/core/wide_text.h"
+#include "support/files/file_stream.h"
+#include "support/text/utf8.h"
 #include "ui/controls/button_ui.h"
 #include "ui/controls/check_ui.h"
 #include "ui/controls/edit_ui.h"
 #include "ui/controls/fill_ui.h"
 #include "ui/controls/image_ui.h"
 #include "ui/controls/progress_ui.h"
-#include "draw/render.h"
 #include "ui/controls/text_ui.h"
-#include "setup/install_elements.h"
-#include "support/file_stream.h"
-#include "support/utf8.h"
-#include "support/wide_text.h"
 
 namespace {
 

@@ -17,14 +17,14 @@
 #include <functional>
 
 #include "product/published_list.h"
-#include "support/file_download.h"
-#include "support/file_stream.h"
-#include "support/file_verifier.h"
-#include "support/filesystem_path.h"
-#include "support/http_get.h"
-#include "support/internet.h"
-#include "support/wide_text.h"
-#include "support/xdata.h"
+#include "support/core/wide_text.h"
+#include "support/crypto/file_verifier.h"
+#include "support/files/file_size.h"
+#include "support/files/file_stream.h"
+#include "support/files/xdata.h"
+#include "support/http/file_download.h"
+#include "support/http/http_get.h"
+#include "support/http/internet.h"
 
 namespace {
 

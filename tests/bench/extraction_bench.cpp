@@ -17,13 +17,13 @@
 #include <string>
 #include <vector>
 
-#include "support/entry_pipeline.h"
-#include "support/packed_container.h"
-#include "support/packed_view.h"
-#include "support/utf8.h"
-#include "support/xdata.h"
-#include "support/xzip.h"
-#include "support/zip_entry_source.h"
+#include "support/container/packed_container.h"
+#include "support/container/packed_view.h"
+#include "support/files/xdata.h"
+#include "support/text/utf8.h"
+#include "support/zip/entry_pipeline.h"
+#include "support/zip/xzip.h"
+#include "support/zip/zip_entry_source.h"
 #include "tests/bench/bench_support.h"
 #include "tests/helpers/zip_builder.h"
 #include "tools/setupkit/setupkit.h"

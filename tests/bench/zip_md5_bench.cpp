@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "records/update_info.h"
-#include "support/md5.h"
-#include "support/sha256.h"
-#include "support/xdata.h"
-#include "support/xzip.h"
+#include "support/crypto/md5.h"
+#include "support/crypto/sha256.h"
+#include "support/files/xdata.h"
+#include "support/zip/xzip.h"
 #include "tests/bench/bench_support.h"
 #include "tools/setupkit/setupkit.h"
 

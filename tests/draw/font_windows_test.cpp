@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "draw/gdi_handles.h"
-#include "support/module_library.h"
+#include "support/pe/module_library.h"
 #include "tests/helpers/image_files.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/windows_test_support.h"

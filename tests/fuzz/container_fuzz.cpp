@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "support/packed_container.h"
-#include "support/packed_view.h"
+#include "support/container/packed_container.h"
+#include "support/container/packed_view.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "support/entry_path.h"
-#include "support/path_text.h"
+#include "support/files/entry_path.h"
+#include "support/text/path_text.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // A change journal, as the next run reads it from an install folder that others may write to.
 #include <vector>
 
-#include "support/change_journal.h"
+#include "support/journal/change_journal.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "support/key_value_text.h"
+#include "support/text/key_value_text.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

@@ -2,9 +2,9 @@
 // rewrites their resources.
 #include <string>
 
-#include "support/pe_image.h"
-#include "support/resource_tree.h"
-#include "support/resource_update.h"
+#include "support/pe/pe_image.h"
+#include "support/pe/resource_tree.h"
+#include "support/pe/resource_update.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "support/quoted_value_text.h"
+#include "support/text/quoted_value_text.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

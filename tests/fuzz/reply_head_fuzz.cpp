@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "support/download_plan.h"
-#include "support/fetch_target.h"
-#include "support/http_header_values.h"
+#include "support/http/download_plan.h"
+#include "support/http/fetch_target.h"
+#include "support/http/http_header_values.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "support/version_text.h"
+#include "support/text/version_text.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
-#include "support/entry_sink.h"
-#include "support/xdata.h"
-#include "support/xzip.h"
+#include "support/core/entry_sink.h"
+#include "support/files/xdata.h"
+#include "support/zip/xzip.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include <cstdio>
 #include <string>
 
-#include "support/com_scope.h"
-#include "support/utf8.h"
-#include "support/wide_text.h"
+#include "support/core/com_scope_windows.h"
+#include "support/core/wide_text.h"
+#include "support/text/utf8.h"
 #include "tests/helpers/accessible_child.h"
 
 namespace {

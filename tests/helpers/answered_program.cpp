@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "support/handle.h"
-#include "support/wide_text.h"
+#include "support/core/handle_windows.h"
+#include "support/core/wide_text.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "support/entry_sink.h"
+#include "support/core/entry_sink.h"
 
 // Keeps every piece it is given, checks that none is empty or larger than largestPiece, and
 // refuses the piece numbered refuseAt (from 0), keeping nothing of it.

@@ -2,7 +2,7 @@
 
 #include "product/registration_steps.h"
 #include "records/client_info.h"
-#include "support/journal_target_windows.h"
+#include "support/journal/journal_target_windows.h"
 
 bool RegisterCommitted(const IClientInfo& product, const IUninstInfo& installed, bool autoStart) {
   CWindowsJournalTarget target;

@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "support/handle.h"
+#include "support/core/handle_windows.h"
 
 namespace {
 

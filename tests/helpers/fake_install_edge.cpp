@@ -7,10 +7,10 @@
 
 #include "product/uninstall_list_file.h"
 #include "records/client_info.h"
-#include "support/change_journal.h"
-#include "support/entry_path.h"
-#include "support/filesystem_path.h"
-#include "support/path_text.h"
+#include "support/files/entry_path.h"
+#include "support/files/filesystem_path.h"
+#include "support/journal/change_journal.h"
+#include "support/text/path_text.h"
 
 namespace {
 

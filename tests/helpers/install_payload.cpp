@@ -1,7 +1,7 @@
 #include "tests/helpers/install_payload.h"
 
-#include "support/packed_container.h"
-#include "support/xzip.h"
+#include "support/container/packed_container.h"
+#include "support/zip/xzip.h"
 
 std::string BuildPayload(const std::vector<ZipEntrySpec>& clientEntries,
                          const std::string& nestedName, std::vector<ZipEntrySpec> payloadEntries) {

@@ -5,8 +5,8 @@
 #include <iterator>
 #include <system_error>
 
-#include "support/filesystem_path.h"
-#include "support/utf8.h"
+#include "support/files/filesystem_path.h"
+#include "support/text/utf8.h"
 
 namespace fs = std::filesystem;
 

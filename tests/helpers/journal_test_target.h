@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/journal_target.h"
+#include "support/journal/journal_target.h"
 
 // The journal's machine for the native tests: files and folders on the real disk (paths with
 // "\" separators, as the journal builds them), a registry in memory. It can be made to stop

@@ -8,7 +8,7 @@
 
 #include "install/windows_install_edge.h"
 #include "setup/headless_install.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
 #include "tests/helpers/killing_target.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "records/client_info.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
 #include "tests/helpers/killing_target.h"
 #include "updater/update_run.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "support/journal_target_windows.h"
+#include "support/journal/journal_target_windows.h"
 
 // The real machine (files, registry, the journal) for a program that the tests kill part way,
 // as a person ending it in the task manager would: the process ends at once, before the change

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "support/md5.h"
+#include "support/crypto/md5.h"
 
 // The MD5 of bytes as the lists carry it: 32 upper-case hexadecimal digits, also for no bytes
 // at all (which Md5HexOfMemory refuses).

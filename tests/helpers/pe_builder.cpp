@@ -1,6 +1,6 @@
 #include "tests/helpers/pe_builder.h"
 
-#include "support/pe_image.h"
+#include "support/pe/pe_image.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
 
 const std::u16string kUninstallBase =
     u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";

@@ -4,7 +4,7 @@
 
 #include <mutex>
 
-#include "support/user_question.h"
+#include "support/system/user_question.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <shlobj.h>
 
-#include "support/com_scope.h"
-#include "support/path_text.h"
-#include "support/shortcuts.h"
+#include "support/core/com_scope_windows.h"
+#include "support/system/shortcuts.h"
+#include "support/text/path_text.h"
 
 LinkContent ReadShortcut(const std::filesystem::path& link) {
   LinkContent content;

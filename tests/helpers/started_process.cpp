@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "support/process_control.h"
+#include "support/system/process_control.h"
 #include "tests/helpers/windows_test_support.h"
 
 StartedProcess::StartedProcess(const std::filesystem::path& folder, const std::u16string& exeName,

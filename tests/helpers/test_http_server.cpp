@@ -8,7 +8,7 @@
 #include <sstream>
 #include <vector>
 
-#include "support/internet.h"
+#include "support/http/internet.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <sstream>
 
-#include "support/internet.h"
+#include "support/http/internet.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // beside the running executable.
 #include "product/program_launch.h"
 #include "records/client_info.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 2) return 2;

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
 
 std::filesystem::path TestProgramFolder() {
   wchar_t path[MAX_PATH] = {};

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "support/utf8.h"
-#include "support/xdata.h"
-#include "support/xzip.h"
-#include "support/zip_io.h"
+#include "support/files/xdata.h"
+#include "support/text/utf8.h"
+#include "support/zip/xzip.h"
+#include "support/zip/zip_io.h"
 #include "tests/helpers/temp_folder.h"
 
 std::string BuildZip(const std::vector<ZipEntrySpec>& entries, const char* password) {

@@ -8,9 +8,9 @@
 #include "install/archive_install.h"
 #include "install/install_outcome.h"
 #include "records/uninst_info.h"
-#include "support/change_journal.h"
-#include "support/journal_target_windows.h"
-#include "support/xzip.h"
+#include "support/journal/change_journal.h"
+#include "support/journal/journal_target_windows.h"
+#include "support/zip/xzip.h"
 #include "tests/helpers/install_payload.h"
 #include "tests/helpers/temp_folder.h"
 

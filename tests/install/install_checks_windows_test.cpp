@@ -11,8 +11,8 @@
 
 #include "product/product_keys.h"
 #include "records/client_info.h"
-#include "support/process_control.h"
-#include "support/user_question.h"
+#include "support/system/process_control.h"
+#include "support/system/user_question.h"
 #include "tests/helpers/scripted_answers.h"
 #include "tests/helpers/started_process.h"
 #include "tests/helpers/temp_folder.h"

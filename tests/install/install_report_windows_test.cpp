@@ -6,9 +6,9 @@
 
 #include "install/install_report_body.h"
 #include "records/client_info.h"
-#include "support/machine_identity.h"
-#include "support/machine_text.h"
-#include "support/os_version.h"
+#include "support/system/machine_identity.h"
+#include "support/system/machine_text.h"
+#include "support/system/os_version.h"
 #include "tests/helpers/test_http_server.h"
 
 namespace {

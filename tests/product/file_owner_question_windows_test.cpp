@@ -6,8 +6,8 @@
 
 #include <filesystem>
 
-#include "support/file_removal.h"
-#include "support/process_control.h"
+#include "support/system/file_removal.h"
+#include "support/system/process_control.h"
 #include "tests/helpers/scripted_answers.h"
 #include "tests/helpers/started_process.h"
 #include "tests/helpers/temp_folder.h"

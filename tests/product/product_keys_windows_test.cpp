@@ -9,8 +9,8 @@
 #include <string>
 
 #include "product/product_key_paths.h"
-#include "support/registry.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
+#include "support/system/registry.h"
 #include "tests/helpers/registry_probe.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "support/shortcuts.h"
+#include "support/system/shortcuts.h"
 #include "tests/helpers/shortcut_reader.h"
 #include "tests/helpers/temp_folder.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/utf8.h"
+#include "support/text/utf8.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "records/record_storage.h"
-#include "support/module_library.h"
-#include "support/resource_reader.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
+#include "support/pe/module_library.h"
+#include "support/pe/resource_reader.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/text_record.h"
 #include "tests/helpers/windows_test_support.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "support/byte_scrambler.h"
-#include "support/packed_container.h"
+#include "support/container/byte_scrambler.h"
+#include "support/container/packed_container.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/text_record.h"
 

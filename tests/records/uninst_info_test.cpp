@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "support/utf8.h"
+#include "support/text/utf8.h"
 #include "tests/helpers/temp_folder.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "support/md5.h"
-#include "support/sha256.h"
-#include "support/utf8.h"
+#include "support/crypto/md5.h"
+#include "support/crypto/sha256.h"
+#include "support/text/utf8.h"
 #include "tests/helpers/md5_hex.h"
 #include "tests/helpers/temp_folder.h"
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "records/update_info.h"
-#include "support/signing.h"
-#include "support/utf8.h"
-#include "support/xdata.h"
+#include "support/crypto/signing.h"
+#include "support/files/xdata.h"
+#include "support/text/utf8.h"
 
 namespace {
 

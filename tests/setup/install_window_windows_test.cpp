@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "draw/render.h"
-#include "startup/install_package.h"
 #include "setup/application.h"
-#include "support/com_scope.h"
-#include "support/wide_text.h"
+#include "startup/install_package.h"
+#include "support/core/com_scope_windows.h"
+#include "support/core/wide_text.h"
 #include "tests/helpers/accessible_child.h"
 #include "tests/helpers/stand_in_main_window.h"
 

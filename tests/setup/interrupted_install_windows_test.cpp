@@ -12,10 +12,10 @@
 #include <string>
 
 #include "records/uninst_info.h"
-#include "support/handle.h"
-#include "support/registry.h"
-#include "support/wide_text.h"
-#include "support/utf8.h"
+#include "support/core/handle_windows.h"
+#include "support/core/wide_text.h"
+#include "support/system/registry.h"
+#include "support/text/utf8.h"
 #include "tests/helpers/answered_program.h"
 #include "tests/helpers/registry_probe.h"
 #include "tests/helpers/shipped_product.h"

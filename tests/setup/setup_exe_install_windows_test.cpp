@@ -11,9 +11,9 @@
 #include <string>
 
 #include "install/exit_codes.h"
-#include "support/handle.h"
-#include "support/registry.h"
-#include "support/wide_text.h"
+#include "support/core/handle_windows.h"
+#include "support/core/wide_text.h"
+#include "support/system/registry.h"
 #include "tests/helpers/answered_program.h"
 #include "tests/helpers/shipped_product.h"
 #include "tests/helpers/shortcut_reader.h"

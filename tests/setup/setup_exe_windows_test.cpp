@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "records/client_info.h"
-#include "support/handle.h"
-#include "support/module_library.h"
-#include "support/packed_container.h"
-#include "support/resource_reader.h"
-#include "support/utf8.h"
-#include "support/wide_text.h"
+#include "support/container/packed_container.h"
+#include "support/core/handle_windows.h"
+#include "support/core/wide_text.h"
+#include "support/pe/module_library.h"
+#include "support/pe/resource_reader.h"
+#include "support/text/utf8.h"
 #include "tests/helpers/answered_program.h"
 #include "tests/helpers/install_payload.h"
 #include "tests/helpers/temp_folder.h"

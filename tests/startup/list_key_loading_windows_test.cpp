@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support/module_library.h"
+#include "support/pe/module_library.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/windows_test_support.h"
 

@@ -9,7 +9,7 @@
 
 #include "records/uninst_info.h"
 #include "records/update_info.h"
-#include "support/packed_container.h"
+#include "support/container/packed_container.h"
 #include "tests/helpers/md5_hex.h"
 #include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"

@@ -10,11 +10,11 @@
 #include <png.h>
 
 #include "records/update_info.h"
+#include "support/files/xdata.h"
+#include "support/zip/xzip.h"
 #include "tests/helpers/byte_pattern.h"
 #include "tests/helpers/image_files.h"
 #include "tests/helpers/temp_folder.h"
-#include "support/xdata.h"
-#include "support/xzip.h"
 #include "tests/helpers/zip_builder.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "records/client_info.h"
-#include "support/packed_container.h"
-#include "support/utf8.h"
+#include "support/container/packed_container.h"
+#include "support/text/utf8.h"
 #include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"
 

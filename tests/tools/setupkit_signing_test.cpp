@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "records/update_info.h"
-#include "support/sha256.h"
-#include "support/signing.h"
-#include "support/utf8.h"
+#include "support/crypto/sha256.h"
+#include "support/crypto/signing.h"
+#include "support/text/utf8.h"
 #include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"
 

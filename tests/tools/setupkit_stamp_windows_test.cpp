@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "records/client_info.h"
-#include "support/module_library.h"
-#include "support/resource_reader.h"
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
+#include "support/pe/module_library.h"
+#include "support/pe/resource_reader.h"
 #include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/windows_test_support.h"

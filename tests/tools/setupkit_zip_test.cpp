@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "support/xdata.h"
-#include "support/xzip.h"
-#include "support/zip_io.h"
+#include "support/files/xdata.h"
+#include "support/zip/xzip.h"
+#include "support/zip/zip_io.h"
 #include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/zip_builder.h"

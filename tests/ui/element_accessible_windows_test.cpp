@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "support/com_scope.h"
-#include "support/wide_text.h"
+#include "support/core/com_scope_windows.h"
+#include "support/core/wide_text.h"
 #include "tests/helpers/accessible_child.h"
 #include "tests/helpers/stand_in_main_window.h"
 #include "ui/direct_ui.h"

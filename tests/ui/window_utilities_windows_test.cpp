@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "product/product_keys.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
-#include "support/utf8.h"
+#include "support/text/utf8.h"
 #include "tests/helpers/answered_program.h"
 #include "tests/helpers/directory_link.h"
 #include "tests/helpers/md5_hex.h"

@@ -9,10 +9,10 @@
 #include <iterator>
 #include <memory>
 
-#include "support/md5.h"
-#include "support/utf8.h"
-#include "support/xdata.h"
-#include "support/xzip.h"
+#include "support/crypto/md5.h"
+#include "support/files/xdata.h"
+#include "support/text/utf8.h"
+#include "support/zip/xzip.h"
 #include "tools/setupkit/folder_walk.h"
 #include "tools/setupkit/progress_line.h"
 #include "tools/setupkit/tool_output.h"

@@ -4,10 +4,10 @@
 #include <system_error>
 #include <vector>
 
-#include "support/file_stream.h"
-#include "support/pe_image.h"
-#include "support/utf8.h"
-#include "support/xdata.h"
+#include "support/files/file_stream.h"
+#include "support/files/xdata.h"
+#include "support/pe/pe_image.h"
+#include "support/text/utf8.h"
 #include "tools/setupkit/host_system.h"
 #include "tools/setupkit/tool_output.h"
 

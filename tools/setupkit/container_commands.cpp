@@ -1,7 +1,7 @@
 #include "tools/setupkit/container_commands.h"
 
-#include "support/packed_container.h"
-#include "support/xdata.h"
+#include "support/container/packed_container.h"
+#include "support/files/xdata.h"
 #include "tools/setupkit/tool_output.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "tools/setupkit/folder_walk.h"
 
-#include "support/entry_path.h"
-#include "support/folder_listing.h"
-#include "support/path_text.h"
-#include "support/utf8.h"
+#include "support/files/entry_path.h"
+#include "support/files/folder_listing.h"
+#include "support/text/path_text.h"
+#include "support/text/utf8.h"
 #include "tools/setupkit/name_problem.h"
 #include "tools/setupkit/tool_output.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "support/utf8.h"
+#include "support/text/utf8.h"
 #include "tools/setupkit/host_system.h"
 
 extern char** environ;

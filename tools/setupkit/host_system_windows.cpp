@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "support/handle.h"
-#include "support/process_control.h"
-#include "support/utf8.h"
-#include "support/wide_text.h"
+#include "support/core/handle_windows.h"
+#include "support/core/wide_text.h"
+#include "support/system/process_control.h"
+#include "support/text/utf8.h"
 #include "tools/setupkit/host_system.h"
 
 namespace {

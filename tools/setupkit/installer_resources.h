@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "support/resource_update.h"
+#include "support/pe/resource_update.h"
 
 // Where an installer keeps what setupkit build writes into it: the configuration (the client
 // record) as resource "APP" 1 and the payload archive as resource "TAIL" 1, both read by the

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "support/signing.h"
+#include "support/crypto/signing.h"
 
 // What the packaging tool does with the vendor's signing key for the update lists it publishes:
 // the detached signature of a list's exact bytes, published beside it ("update.xml.sig"), and

@@ -1,7 +1,7 @@
 #include <string>
 #include <vector>
 
-#include "support/utf8.h"
+#include "support/text/utf8.h"
 #include "tools/setupkit/setupkit.h"
 
 int main(int argc, char** argv) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/wide_text.h"
+#include "support/core/wide_text.h"
 #include "tools/setupkit/setupkit.h"
 
 // The wide entry point, so paths with any characters arrive whole.

@@ -1,6 +1,6 @@
 #include "tools/setupkit/name_problem.h"
 
-#include "support/entry_path.h"
+#include "support/files/entry_path.h"
 
 namespace {
 

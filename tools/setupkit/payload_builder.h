@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "records/client_info.h"
-#include "support/signing.h"
+#include "support/crypto/signing.h"
 #include "tools/setupkit/archive_writer.h"
 
 // The payload archive of an installer: the skin images, "theme.txt", "update.xml" (the client's

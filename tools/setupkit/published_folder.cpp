@@ -4,8 +4,8 @@
 #include <system_error>
 
 #include "records/update_info.h"
-#include "support/utf8.h"
-#include "support/xdata.h"
+#include "support/files/xdata.h"
+#include "support/text/utf8.h"
 #include "tools/setupkit/list_signing.h"
 #include "tools/setupkit/tool_output.h"
 

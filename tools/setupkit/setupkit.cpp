@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "support/utf8.h"
+#include "support/text/utf8.h"
 #include "tools/setupkit/build_commands.h"
 #include "tools/setupkit/container_commands.h"
 #include "tools/setupkit/installer_contents.h"

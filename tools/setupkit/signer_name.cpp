@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "support/little_endian.h"
-#include "support/pe_image.h"
-#include "support/utf8.h"
+#include "support/core/little_endian.h"
+#include "support/pe/pe_image.h"
+#include "support/text/utf8.h"
 
 namespace {
 

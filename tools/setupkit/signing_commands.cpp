@@ -5,10 +5,10 @@
 #include <system_error>
 
 #include "records/update_info_trust.h"
-#include "support/file_stream.h"
-#include "support/filesystem_path.h"
-#include "support/new_file.h"
-#include "support/utf8.h"
+#include "support/files/file_stream.h"
+#include "support/files/filesystem_path.h"
+#include "support/files/new_file.h"
+#include "support/text/utf8.h"
 #include "tools/setupkit/tool_output.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "records/update_info_trust.h"
-#include "support/signing.h"
-#include "support/xdata.h"
+#include "support/crypto/signing.h"
+#include "support/files/xdata.h"
 
 // Keys are raw files: the secret key its 64 bytes, the public key its 32. A list's signature is
 // the 64 raw bytes of its detached Ed25519 signature, in a file named after the list with ".sig"

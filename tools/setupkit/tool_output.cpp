@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "support/file_stream.h"
-#include "support/utf8.h"
+#include "support/files/file_stream.h"
+#include "support/text/utf8.h"
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "setupkit: %s\n", message.c_str());

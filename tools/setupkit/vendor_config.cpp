@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "support/byte_order_mark.h"
-#include "support/utf8.h"
+#include "support/text/byte_order_mark.h"
+#include "support/text/utf8.h"
 
 namespace {
 

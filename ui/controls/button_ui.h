@@ -1,8 +1,8 @@
 #pragma once
 
 #include "draw/font.h"
+#include "support/core/fixed_wstring.h"
 #include "ui/controls/image_ui.h"
-#include "support/fixed_wstring.h"
 
 // A push button: its state image, then its text over the whole element, centred on one line.
 class CButtonUI : public CImageUI {

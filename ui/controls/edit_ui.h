@@ -1,8 +1,8 @@
 #pragma once
 
 #include "draw/font.h"
+#include "support/core/fixed_wstring.h"
 #include "ui/controls/image_ui.h"
-#include "support/fixed_wstring.h"
 
 // A read-only text box: its state image, then its text on one line, centred vertically, from 3
 // pixels right of the left edge.

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "draw/font.h"
+#include "support/core/fixed_wstring.h"
 #include "ui/controls/layer_ui.h"
-#include "support/fixed_wstring.h"
 
 // A text label in the element's colour, starting 3 pixels right of the left edge. Without a
 // created font it draws with the device's current one.

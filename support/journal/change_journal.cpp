@@ -1,0 +1,501 @@
+#include "support/journal/change_journal.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "support/files/entry_path.h"
+#include "support/system/run_log.h"
+#include "support/text/ascii_text.h"
+#include "support/text/path_text.h"
+
+namespace {
+
+// Windows compares names without regard to case; the journal's bounds do too, for ASCII letters
+// (the folders and keys it is given come from the same code that wrote the journal).
+bool StartsWith(const std::u16string& text, const std::u16string& prefix) {
+  return text.size() >= prefix.size() && SameTextIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+std::u16string WithoutSeparator(const std::u16string& path) {
+  return !path.empty() && path.back() == u'\\' ? path.substr(0, path.size() - 1) : path;
+}
+
+// The folders from the top down to folder that do not exist yet, highest first.
+std::vector<std::u16string> MissingFolders(IJournalTarget& target, const std::u16string& folder) {
+  std::vector<std::u16string> missing;
+  for (std::u16string at = folder; !at.empty() && !target.PathExists(WithoutSeparator(at));
+       at = ParentFolderOf(at)) {
+    missing.push_back(at);
+  }
+  std::reverse(missing.begin(), missing.end());
+  return missing;
+}
+
+// path inside folder (which ends with "\"), by a relative name the entry check accepts.
+bool IsInsideFolder(const std::u16string& path, const std::u16string& folder) {
+  if (folder.empty() || folder.back() != u'\\' || !StartsWith(path, folder) ||
+      path.size() == folder.size() || path.size() >= static_cast<size_t>(kPathCapacity)) {
+    return false;
+  }
+  char16_t joined[kPathCapacity];
+  return JoinEntryPath(folder.c_str(), path.c_str() + folder.size(), joined) &&
+         SameTextIgnoringCase(joined, path);
+}
+
+bool IsFileWithin(const std::u16string& path, const JournalBounds& bounds) {
+  for (const JournalBounds::Folder& folder : bounds.folders) {
+    if (!IsInsideFolder(path, folder.path)) continue;
+    if (folder.file.empty() || SameTextIgnoringCase(path.substr(folder.path.size()), folder.file)) return true;
+  }
+  return false;
+}
+
+// A staging or backup name the journal made for path: path itself with a suffix, in its folder.
+bool IsBesideFile(const std::u16string& name, const std::u16string& path) {
+  return name.size() > path.size() && name.compare(0, path.size(), path) == 0 &&
+         name.find(u'\\', path.size()) == std::u16string::npos;
+}
+
+bool IsFolderWithin(const std::u16string& path, const JournalBounds& bounds) {
+  for (const JournalBounds::Folder& folder : bounds.folders) {
+    // Folders above a bound are only ever removed when empty: harmless, and the run may well
+    // have made them for its folder.
+    if (StartsWith(folder.path, path) && path.back() == u'\\' &&
+        (path.size() == folder.path.size() || IsInsideFolder(folder.path, path))) {
+      return true;
+    }
+    if (folder.file.empty() && IsInsideFolder(path, folder.path)) return true;
+  }
+  return false;
+}
+
+bool IsKeyWithin(const JournalEntry& entry, const JournalBounds& bounds) {
+  if (!entry.createdKey.empty() && !SameTextIgnoringCase(entry.createdKey, entry.key) &&
+      !StartsWith(entry.key, entry.createdKey + u"\\")) {
+    return false;
+  }
+  for (const JournalBounds::Key& key : bounds.keys) {
+    if (!key.name.empty()) {
+      if (SameTextIgnoringCase(entry.key, key.key) && SameTextIgnoringCase(entry.name, key.name)) return true;
+    } else if (SameTextIgnoringCase(entry.key, key.key) || StartsWith(entry.key, key.key + u"\\")) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void RemoveCreatedFolders(IJournalTarget& target, const std::vector<JournalEntry>& entries) {
+  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+    if (entry->kind == JournalEntry::kFolderCreated) {
+      target.RemoveEmptyFolder(WithoutSeparator(entry->path));
+    }
+  }
+}
+
+bool IsCommitted(const std::vector<JournalEntry>& entries) {
+  return std::any_of(entries.begin(), entries.end(), [](const JournalEntry& entry) {
+    return entry.kind == JournalEntry::kCommitted;
+  });
+}
+
+}  // namespace
+
+CChangeJournal::~CChangeJournal() {
+  if (open_) Rollback();
+}
+
+bool CChangeJournal::Begin(const std::u16string& folder, const std::u16string& journalName) {
+  if (open_ || folder.empty() || folder.back() != u'\\') return false;
+  const std::vector<std::u16string> missing = MissingFolders(target_, folder);
+  std::vector<std::u16string> made;
+  for (const std::u16string& path : missing) {
+    if (!target_.CreateFolder(WithoutSeparator(path))) break;
+    made.push_back(path);
+  }
+  journalPath_ = folder + journalName;
+  if (made.size() == missing.size() && target_.CreateJournal(journalPath_)) {
+    open_ = target_.AppendJournal(EncodeJournalHeader(folder));
+    named_.insert(FoldedAscii(journalPath_));
+    // The folders were made just before the journal that could record them.
+    for (const std::u16string& path : made) {
+      JournalEntry entry;
+      entry.kind = JournalEntry::kFolderCreated;
+      entry.path = path;
+      if (open_ && !Record(entry)) open_ = false;
+    }
+    if (open_) return true;
+    target_.CloseJournal();
+    target_.RemoveFile(journalPath_);
+  }
+  Fail(journalPath_);
+  for (auto path = made.rbegin(); path != made.rend(); ++path) {
+    target_.RemoveEmptyFolder(WithoutSeparator(*path));
+  }
+  entries_.clear();
+  return false;
+}
+
+bool CChangeJournal::Record(const JournalEntry& entry) {
+  if (!open_ || !target_.AppendJournal(EncodeJournalEntry(entry))) return Fail(journalPath_);
+  Remember(entry);
+  return true;
+}
+
+void CChangeJournal::Remember(const JournalEntry& entry) {
+  if (entry.kind == JournalEntry::kFolderCreated) madeFolders_.insert(FoldedAscii(entry.path));
+  for (const std::u16string* name : {&entry.path, &entry.staging, &entry.backup}) {
+    if (!name->empty()) named_.insert(FoldedAscii(*name));
+  }
+  entries_.push_back(entry);
+}
+
+bool CChangeJournal::MadeFolder(const std::u16string& folder) const {
+  return madeFolders_.count(FoldedAscii(folder)) != 0;
+}
+
+bool CChangeJournal::MayExist(const std::u16string& path) {
+  const std::u16string folded = FoldedAscii(path);
+  if (named_.count(folded) != 0) return target_.PathExists(path);
+  return madeFolders_.count(folded.substr(0, folded.rfind(u'\\') + 1)) == 0 &&
+         target_.PathExists(path);
+}
+
+bool CChangeJournal::Fail(const std::u16string& what) {
+  failure_ = what;
+  failedWhat_ = what;
+  failureReason_ = target_.LastError();
+  if (!failureReason_.empty()) failure_ += u": " + failureReason_;
+  LogLine(u"failed: " + failure_);
+  return false;
+}
+
+std::u16string CChangeJournal::FreeName(const std::u16string& path, const char16_t* suffix,
+                                        const std::unordered_set<std::u16string>* taken) {
+  std::u16string name = path + suffix;
+  // Nor a file recorded ahead, which is not there yet.
+  const auto isTaken = [this, taken](const std::u16string& candidate) {
+    const std::u16string folded = FoldedAscii(candidate);
+    return (taken != nullptr && taken->count(folded) != 0) || planned_.count(folded) != 0 ||
+           MayExist(candidate);
+  };
+  for (int n = 2; isTaken(name); ++n) {
+    std::u16string digits;
+    for (int rest = n; rest > 0; rest /= 10) digits.insert(digits.begin(), u'0' + rest % 10);
+    name = path + suffix + digits;
+  }
+  return name;
+}
+
+bool CChangeJournal::CreateFolder(const std::u16string& path) {
+  std::u16string folder = path;
+  if (folder.empty()) return false;
+  if (folder.back() != u'\\') folder += u'\\';
+  for (const std::u16string& missing : MissingFolders(target_, folder)) {
+    JournalEntry entry;
+    entry.kind = JournalEntry::kFolderCreated;
+    entry.path = missing;
+    if (!Record(entry)) return false;
+    if (!target_.CreateFolder(WithoutSeparator(missing))) return Fail(missing);
+  }
+  return true;
+}
+
+bool CChangeJournal::PlanNewFiles(const std::vector<std::u16string>& paths) {
+  if (!open_) return Fail(journalPath_);
+  // A staging name must not be another path of the batch: a file placed there would be taken
+  // for the staging file and removed at the commit.
+  std::unordered_set<std::u16string> taken;
+  for (const std::u16string& path : paths) taken.insert(FoldedAscii(path));
+  std::unordered_set<std::u16string> batch;
+  std::vector<JournalEntry> planned;
+  std::vector<uint8_t> records;
+  for (const std::u16string& path : paths) {
+    // A name twice (in another case, say) is new only the first time: the second replaces it
+    // and is left to PlaceFile, which records the backup.
+    if (!batch.insert(FoldedAscii(path)).second || planned_.count(FoldedAscii(path)) != 0 ||
+        MayExist(path)) {
+      continue;
+    }
+    JournalEntry entry;
+    entry.kind = JournalEntry::kFilePlaced;
+    entry.path = path;
+    entry.staging = FreeName(path, u".new~", &taken);
+    taken.insert(FoldedAscii(entry.staging));
+    const std::vector<uint8_t> record = EncodeJournalEntry(entry);
+    records.insert(records.end(), record.begin(), record.end());
+    planned.push_back(std::move(entry));
+  }
+  if (planned.empty()) return true;
+  if (!target_.AppendJournal(records)) return Fail(journalPath_);
+  for (const JournalEntry& entry : planned) {
+    planned_[FoldedAscii(entry.path)] = entry.staging;
+    Remember(entry);
+  }
+  return true;
+}
+
+bool CChangeJournal::StartPlacing(const std::u16string& path, JournalEntry* entry) {
+  entry->kind = JournalEntry::kFilePlaced;
+  entry->path = path;
+  const auto planned = planned_.find(FoldedAscii(path));
+  if (planned != planned_.end()) {
+    entry->staging = planned->second;
+    planned_.erase(planned);
+    // A file recorded ahead is new and its staging name free: nothing of the run has taken
+    // either since, and should something else have, the rename into place fails rather than
+    // replace it.
+    return true;
+  }
+  entry->staging = FreeName(path, u".new~");
+  if (target_.PathExists(path)) entry->backup = FreeName(path, u".old~");
+  return Record(*entry);
+}
+
+bool CChangeJournal::AbandonPlacing(const JournalEntry& entry) {
+  const bool failed = Fail(entry.path);
+  target_.RemoveFile(entry.staging);
+  return failed;
+}
+
+bool CChangeJournal::MoveAsideOld(const JournalEntry& entry) {
+  return entry.backup.empty() || target_.RenameFile(entry.path, entry.backup) || Fail(entry.path);
+}
+
+bool CChangeJournal::PlaceFile(const std::u16string& path,
+                               const std::function<bool(const std::u16string& staging)>& write) {
+  JournalEntry entry;
+  if (!StartPlacing(path, &entry)) return false;
+  if (!write(entry.staging)) return AbandonPlacing(entry);
+  return MoveAsideOld(entry) && (target_.RenameFile(entry.staging, path) || Fail(path));
+}
+
+bool CChangeJournal::PlaceStreamedFile(const std::u16string& path,
+                                       const std::function<bool(IEntrySink& file)>& write) {
+  JournalEntry entry;
+  if (!StartPlacing(path, &entry)) return false;
+  std::unique_ptr<IStagedFile> file = target_.CreateStagedFile(entry.staging);
+  if (!file) return Fail(path);
+  if (!write(*file)) {
+    file.reset();  // closed before it is removed
+    return AbandonPlacing(entry);
+  }
+  return MoveAsideOld(entry) && (file->Place(path) || Fail(path));
+}
+
+bool CChangeJournal::PlaceReadyFile(const std::u16string& path, const std::u16string& ready) {
+  JournalEntry entry;
+  entry.kind = JournalEntry::kFilePlaced;
+  entry.path = path;
+  entry.staging = ready;
+  if (target_.PathExists(path)) entry.backup = FreeName(path, u".old~");
+  if (!Record(entry)) return false;
+  if (!entry.backup.empty() && !target_.RenameFile(path, entry.backup)) return Fail(path);
+  if (!target_.RenameFile(ready, path)) return Fail(path);
+  return true;
+}
+
+bool CChangeJournal::NoteNewFile(const std::u16string& path) {
+  JournalEntry entry;
+  entry.kind = JournalEntry::kFilePlaced;
+  entry.path = path;
+  return Record(entry);
+}
+
+bool CChangeJournal::RemovePath(const std::u16string& path) {
+  const std::u16string bare = WithoutSeparator(path);
+  if (!target_.PathExists(bare)) return true;
+  JournalEntry entry;
+  entry.kind = JournalEntry::kFileRemoved;
+  entry.path = bare;
+  entry.backup = FreeName(bare, u".old~");
+  return Record(entry) && (target_.RenameFile(bare, entry.backup) || Fail(bare));
+}
+
+bool CChangeJournal::SetValue(const std::u16string& key, const std::u16string& name,
+                              const RegistryValue& value) {
+  JournalEntry entry;
+  entry.kind = JournalEntry::kValueChanged;
+  entry.key = key;
+  entry.name = name;
+  entry.hadPrevious = target_.ReadValue(key, name, &entry.previous);
+  for (std::u16string at = key; !at.empty() && !target_.KeyExists(at);) {
+    entry.createdKey = at;
+    const size_t last = at.rfind(u'\\');
+    at = last == std::u16string::npos ? std::u16string() : at.substr(0, last);
+  }
+  return Record(entry) && (target_.WriteValue(key, name, value) || Fail(key + u"\\" + name));
+}
+
+bool CChangeJournal::DeleteValue(const std::u16string& key, const std::u16string& name) {
+  JournalEntry entry;
+  entry.kind = JournalEntry::kValueChanged;
+  entry.key = key;
+  entry.name = name;
+  entry.hadPrevious = target_.ReadValue(key, name, &entry.previous);
+  if (!entry.hadPrevious) return true;
+  return Record(entry) && (target_.DeleteValue(key, name) || Fail(key + u"\\" + name));
+}
+
+bool CChangeJournal::Commit() {
+  JournalEntry committed;
+  committed.kind = JournalEntry::kCommitted;
+  if (!Record(committed)) {
+    Rollback();
+    return false;
+  }
+  target_.CloseJournal();
+  open_ = false;
+  DropBackups(target_, entries_);
+  target_.RemoveFile(journalPath_);
+  return true;
+}
+
+void CChangeJournal::Rollback() {
+  if (!open_) return;
+  target_.CloseJournal();
+  open_ = false;
+  const std::vector<std::u16string> left = UndoEntries(target_, entries_);
+  if (!left.empty()) {
+    failure_ = failedWhat_ = left.front();
+    return;  // the journal stays, for the next run to try again
+  }
+  target_.RemoveFile(journalPath_);
+  RemoveCreatedFolders(target_, entries_);
+}
+
+std::vector<std::u16string> UndoEntries(IJournalTarget& target,
+                                        const std::vector<JournalEntry>& entries) {
+  std::vector<std::u16string> left;
+  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+    switch (entry->kind) {
+      case JournalEntry::kFolderCreated:
+        if (target.RemoveEmptyFolder(WithoutSeparator(entry->path))) {
+          LogLine(u"rollback: folder removed: " + entry->path);
+        }
+        break;
+      case JournalEntry::kFilePlaced: {
+        target.RemoveFile(entry->staging);
+        // Without a backup on disk the old file was never moved: what is at path is it.
+        const bool restore = !entry->backup.empty() && target.PathExists(entry->backup);
+        const bool undone = entry->backup.empty()
+                                ? target.RemoveFile(entry->path)
+                                : !restore || (target.RemoveFile(entry->path) &&
+                                               target.RenameFile(entry->backup, entry->path));
+        if (!undone) left.push_back(entry->path);
+        LogLine(std::u16string(!undone                ? u"rollback: could not undo: "
+                               : restore              ? u"rollback: file restored: "
+                               : entry->backup.empty() ? u"rollback: file removed: "
+                                                       : u"rollback: file kept: ") +
+                entry->path);
+        break;
+      }
+      case JournalEntry::kFileRemoved:
+        if (!target.PathExists(entry->backup)) break;
+        if (target.RemoveFile(entry->path) && target.RenameFile(entry->backup, entry->path)) {
+          LogLine(u"rollback: file put back: " + entry->path);
+        } else {
+          left.push_back(entry->path);
+          LogLine(u"rollback: could not put back: " + entry->path);
+        }
+        break;
+      case JournalEntry::kValueChanged: {
+        if (entry->hadPrevious) {
+          target.WriteValue(entry->key, entry->name, entry->previous);
+        } else {
+          target.DeleteValue(entry->key, entry->name);
+        }
+        LogLine(std::u16string(entry->hadPrevious ? u"rollback: value restored: "
+                                                  : u"rollback: value removed: ") +
+                entry->key + u"\\" + entry->name);
+        if (entry->createdKey.empty()) break;
+        for (std::u16string at = entry->key; at.size() >= entry->createdKey.size();) {
+          if (!target.RemoveEmptyKey(at)) break;
+          const size_t last = at.rfind(u'\\');
+          if (last == std::u16string::npos) break;
+          at.resize(last);
+        }
+        break;
+      }
+      case JournalEntry::kCommitted:
+        break;
+    }
+  }
+  return left;
+}
+
+void DropBackups(IJournalTarget& target, const std::vector<JournalEntry>& entries) {
+  // No staging file is left once a run commits (each took its place, or the run failed), so none
+  // is removed: the name may be a file the run placed since. Nor is a backup whose name a later
+  // file of the run took: that file moved the backup aside to a backup of its own first.
+  std::vector<std::u16string> placed;
+  for (const JournalEntry& entry : entries) {
+    if (entry.kind == JournalEntry::kFilePlaced) placed.push_back(FoldedAscii(entry.path));
+  }
+  std::sort(placed.begin(), placed.end());
+  for (const JournalEntry& entry : entries) {
+    if (entry.backup.empty() ||
+        std::binary_search(placed.begin(), placed.end(), FoldedAscii(entry.backup))) {
+      continue;
+    }
+    if (entry.kind == JournalEntry::kFileRemoved) {
+      target.RemoveTree(entry.backup);
+    } else {
+      target.RemoveFile(entry.backup);
+    }
+  }
+}
+
+bool IsWithinBounds(const JournalEntry& entry, const JournalBounds& bounds) {
+  switch (entry.kind) {
+    case JournalEntry::kFolderCreated:
+      return IsFolderWithin(entry.path, bounds);
+    case JournalEntry::kFilePlaced:
+    case JournalEntry::kFileRemoved:
+      return IsFileWithin(entry.path, bounds) &&
+             (entry.staging.empty() || IsBesideFile(entry.staging, entry.path)) &&
+             (entry.backup.empty() || IsBesideFile(entry.backup, entry.path));
+    case JournalEntry::kValueChanged:
+      return IsKeyWithin(entry, bounds);
+    case JournalEntry::kCommitted:
+      return true;
+  }
+  return false;
+}
+
+JournalRecovery RecoverJournal(IJournalTarget& target, const std::u16string& folder,
+                               const std::u16string& journalName, const JournalBounds& bounds) {
+  const std::u16string path = folder + journalName;
+  std::vector<uint8_t> bytes;
+  switch (target.ReadJournal(path, &bytes)) {
+    case IJournalTarget::JournalRead::kMissing:
+      return JournalRecovery::kNone;
+    case IJournalTarget::JournalRead::kBusy:
+      return JournalRecovery::kBusy;
+    case IJournalTarget::JournalRead::kFailed:
+      return JournalRecovery::kFailed;
+    case IJournalTarget::JournalRead::kRead:
+      break;
+  }
+  std::u16string owner;
+  std::vector<JournalEntry> entries;
+  // A journal of another folder, or no journal at all, changes nothing; it is removed so that
+  // it does not stand in the way of every later run.
+  if (DecodeJournal(bytes.data(), bytes.size(), &owner, &entries) && SameTextIgnoringCase(owner, folder)) {
+    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                 [&bounds](const JournalEntry& entry) {
+                                   return !IsWithinBounds(entry, bounds);
+                                 }),
+                  entries.end());
+  } else {
+    entries.clear();
+  }
+  const bool committed = IsCommitted(entries);
+  if (committed) {
+    DropBackups(target, entries);
+  } else if (!UndoEntries(target, entries).empty()) {
+    return JournalRecovery::kFailed;
+  }
+  if (!target.RemoveFile(path)) return JournalRecovery::kFailed;
+  if (!committed) RemoveCreatedFolders(target, entries);
+  return committed ? JournalRecovery::kCompleted : JournalRecovery::kRolledBack;
+}

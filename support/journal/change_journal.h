@@ -1,0 +1,151 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "support/core/entry_sink.h"
+#include "support/journal/journal_entry.h"
+#include "support/journal/journal_target.h"
+
+// A run that changes the machine as one transaction: each change is recorded in a journal file
+// before it is made, so that the run can be undone in reverse order, by itself after a failure
+// or a cancel, or by the next run that finds the journal after it was killed. Files are never
+// overwritten in place: a new one is written beside its final name and renamed into place, an
+// old one is moved aside and deleted only at the commit. A journal neither committed nor rolled
+// back when it goes is rolled back.
+class CChangeJournal {
+ public:
+  explicit CChangeJournal(IJournalTarget& target) : target_(target) {}
+  ~CChangeJournal();
+  CChangeJournal(const CChangeJournal&) = delete;
+  CChangeJournal& operator=(const CChangeJournal&) = delete;
+
+  // Starts the journal journalName in folder (a path ending with "\"), creating the folder and
+  // those above it when missing; they are the first changes recorded. False, with nothing left
+  // behind, when a journal is there already or the file cannot be made.
+  bool Begin(const std::u16string& folder, const std::u16string& journalName);
+  bool IsOpen() const { return open_; }
+  // Whether this run made folder (a path ending with "\"): nothing is in it but what the run
+  // put there.
+  bool MadeFolder(const std::u16string& folder) const;
+
+  // Each records its change, then makes it. False when the change could not be made; Failure
+  // then says what and why, and the caller rolls the run back.
+
+  // path and every missing folder above it.
+  bool CreateFolder(const std::u16string& path);
+  // Puts a file at path: write makes it whole at the staging path it is given (an empty name
+  // beside path), then a file already at path is moved aside and the new one renamed into place.
+  bool PlaceFile(const std::u16string& path,
+                 const std::function<bool(const std::u16string& staging)>& write);
+  // As PlaceFile, for content that arrives in pieces: write puts them into the staging file the
+  // target makes, which then takes path's place.
+  bool PlaceStreamedFile(const std::u16string& path,
+                         const std::function<bool(IEntrySink& file)>& write);
+  // Records, with one write to the journal, that files are about to be made at those of paths
+  // where nothing is yet, each with a staging name of its own that no other path of them has; a
+  // PlaceFile at one of them then writes to the journal no more. Undoing a file that was never
+  // made removes nothing, so a batch of new files may be recorded before the first of them is
+  // written, and the journal's write reach the disk once for all of them. Paths with a file are
+  // left to PlaceFile, which records each (its undo restores the file it moved aside).
+  bool PlanNewFiles(const std::vector<std::u16string>& paths);
+  // Puts the file ready (whole and checked already, beside path: a download) at path, moving a
+  // file already there aside first.
+  bool PlaceReadyFile(const std::u16string& path, const std::u16string& ready);
+  // Records that the run is about to make the file at path outside the steps above (a download
+  // into a staging name): undoing the run removes it.
+  bool NoteNewFile(const std::u16string& path);
+  // Moves the file or folder at path aside; it is deleted, with all it holds, at the commit.
+  // Something already gone is fine.
+  bool RemovePath(const std::u16string& path);
+  bool SetValue(const std::u16string& key, const std::u16string& name, const RegistryValue& value);
+  bool DeleteValue(const std::u16string& key, const std::u16string& name);
+
+  // Every change stands: records the commit, deletes what was moved aside and then the journal.
+  // False when the commit could not be recorded; the run is then rolled back.
+  bool Commit();
+  // Undoes every recorded change, last first, then deletes the journal. Files it cannot put back
+  // are named in Failure.
+  void Rollback();
+
+  // What the last failed change was, and the system's reason ("path: reason"); each alone.
+  const std::u16string& Failure() const { return failure_; }
+  const std::u16string& FailedWhat() const { return failedWhat_; }
+  const std::u16string& FailureReason() const { return failureReason_; }
+  const std::vector<JournalEntry>& Entries() const { return entries_; }
+
+ private:
+  bool Record(const JournalEntry& entry);
+  // Keeps a recorded entry, and the names it makes.
+  void Remember(const JournalEntry& entry);
+  // Whether something may be at path. In a folder the run made, nothing is but what the run put
+  // there, so only the names of its entries are looked for: a name that is not there costs a
+  // look through the whole folder on some file systems.
+  bool MayExist(const std::u16string& path);
+  bool Fail(const std::u16string& what);
+  // The steps of putting a file at path: its entry, with the staging name and, when a file is
+  // there, the backup name, recorded unless it was ahead; after a failed write, the staging file
+  // removed; once written, the file there moved to its backup name.
+  bool StartPlacing(const std::u16string& path, JournalEntry* entry);
+  bool AbandonPlacing(const JournalEntry& entry);
+  bool MoveAsideOld(const JournalEntry& entry);
+  // A name beside path, ending with suffix, that nothing has yet, nor names in taken (their
+  // case folded), nor a file recorded ahead.
+  std::u16string FreeName(const std::u16string& path, const char16_t* suffix,
+                          const std::unordered_set<std::u16string>* taken = nullptr);
+
+  IJournalTarget& target_;
+  std::u16string journalPath_;
+  std::vector<JournalEntry> entries_;
+  // The staging names PlanNewFiles recorded, by the case-folded path, until PlaceFile takes them.
+  std::unordered_map<std::u16string, std::u16string> planned_;
+  std::unordered_set<std::u16string> madeFolders_;  // case-folded, each ending with "\"
+  std::unordered_set<std::u16string> named_;        // every path, staging and backup recorded
+  std::u16string failure_;
+  std::u16string failedWhat_;
+  std::u16string failureReason_;
+  bool open_ = false;
+};
+
+// What a journal found on disk may touch: the run that wrote it could only have changed these,
+// so an entry naming anything else is not acted on.
+struct JournalBounds {
+  struct Folder {
+    std::u16string path;  // ends with "\"
+    std::u16string file;  // only this name in it; empty: anything in it or below
+  };
+  struct Key {
+    std::u16string key;
+    std::u16string name;  // only this value of the key; empty: any value in it or below
+  };
+  std::vector<Folder> folders;
+  std::vector<Key> keys;
+};
+
+enum class JournalRecovery {
+  kNone,        // no journal
+  kRolledBack,  // a run that never committed was undone
+  kCompleted,   // a committed run's leftovers were removed
+  kBusy,        // a running program holds the journal: its run is still going
+  kFailed,      // the journal could not be read or removed
+};
+
+// Finds the journal journalName of folder left by an earlier run and finishes with it: a run
+// that never committed is undone, a committed one has what it moved aside deleted; the journal
+// is deleted after. Entries outside bounds, and a journal that names another folder, are not
+// acted on.
+JournalRecovery RecoverJournal(IJournalTarget& target, const std::u16string& folder,
+                               const std::u16string& journalName, const JournalBounds& bounds);
+
+// Undoes entries, last first, and drops what a committed run moved aside; both as RecoverJournal
+// and Rollback do. Folders that still hold something are left. The paths of files that could not
+// be put back are returned.
+std::vector<std::u16string> UndoEntries(IJournalTarget& target,
+                                        const std::vector<JournalEntry>& entries);
+void DropBackups(IJournalTarget& target, const std::vector<JournalEntry>& entries);
+
+// Whether entry stays inside bounds.
+bool IsWithinBounds(const JournalEntry& entry, const JournalBounds& bounds);

@@ -1,0 +1,41 @@
+#include "support/journal/journal_target.h"
+
+#include <cstdio>
+
+#include "support/files/file_stream.h"
+
+namespace {
+
+class StreamStagedFile : public IStagedFile {
+ public:
+  StreamStagedFile(IJournalTarget& target, const std::u16string& staging, FileStream file)
+      : target_(target), staging_(staging), file_(std::move(file)) {
+    // The pieces are large already: copying them through the stream's own buffer gains nothing.
+    std::setvbuf(file_.get(), nullptr, _IONBF, 0);
+  }
+
+  bool Put(const uint8_t* bytes, size_t count) override {
+    written_ = written_ && std::fwrite(bytes, 1, count, file_.get()) == count;
+    return written_;
+  }
+
+  bool Place(const std::u16string& path) override {
+    // Closing tells whether the last bytes reached the file.
+    const bool closed = std::fclose(file_.release()) == 0;
+    return closed && written_ && target_.RenameFile(staging_, path);
+  }
+
+ private:
+  IJournalTarget& target_;
+  const std::u16string staging_;
+  FileStream file_;
+  bool written_ = true;
+};
+
+}  // namespace
+
+std::unique_ptr<IStagedFile> IJournalTarget::CreateStagedFile(const std::u16string& staging) {
+  FileStream file = OpenFileStream(staging.c_str(), "wb");
+  if (!file) return nullptr;
+  return std::make_unique<StreamStagedFile>(*this, staging, std::move(file));
+}

@@ -1,0 +1,306 @@
+#include "support/http/file_download.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/http/http_body_reader.h"
+#include "support/http/http_source.h"
+#include "tests/helpers/byte_pattern.h"
+#include "tests/helpers/md5_hex.h"
+#include "tests/helpers/temp_folder.h"
+
+namespace {
+
+constexpr size_t kWhole = std::string::npos;
+constexpr uint32_t kSize = 100000;
+
+// One reply a scripted server gives, in turn.
+struct ScriptedReply {
+  SendOutcome outcome = SendOutcome::kReplied;
+  ReplyHead head;
+  std::string body;
+  size_t cutAt = kWhole;   // the body stops after this many of its bytes
+  bool cutFails = false;   // ... by a failed read, rather than an early end
+};
+
+ScriptedReply NoReply() {
+  ScriptedReply reply;
+  reply.outcome = SendOutcome::kNoReply;
+  return reply;
+}
+
+ScriptedReply Refused() {
+  ScriptedReply reply;
+  reply.outcome = SendOutcome::kRefused;
+  return reply;
+}
+
+ScriptedReply Status(int status) {
+  ScriptedReply reply;
+  reply.head = {status, "0", ""};
+  return reply;
+}
+
+ScriptedReply Whole(const std::string& content, size_t cutAt = kWhole) {
+  ScriptedReply reply;
+  reply.head = {200, std::to_string(content.size()), ""};
+  reply.body = content;
+  reply.cutAt = cutAt;
+  return reply;
+}
+
+ScriptedReply Rest(const std::string& content, size_t from, size_t cutAt = kWhole) {
+  ScriptedReply reply;
+  reply.head = {206, std::to_string(content.size() - from),
+                "bytes " + std::to_string(from) + "-" + std::to_string(content.size() - 1) + "/" +
+                    std::to_string(content.size())};
+  reply.body = content.substr(from);
+  reply.cutAt = cutAt;
+  return reply;
+}
+
+class ScriptedSource : public IHttpSource {
+ public:
+  explicit ScriptedSource(std::vector<ScriptedReply> replies) : replies_(std::move(replies)) {}
+
+  SendOutcome Send(const char16_t*, uint32_t offset, ReplyHead* head) override {
+    requested.push_back(offset);
+    if (next_ >= replies_.size()) return SendOutcome::kNoReply;
+    current_ = replies_[next_++];
+    at_ = 0;
+    *head = current_.head;
+    return current_.outcome;
+  }
+  bool Read(uint8_t* into, uint32_t wanted, uint32_t* received) override {
+    ++reads;
+    const size_t end = std::min(current_.body.size(), current_.cutAt);
+    if (at_ >= end && at_ < current_.body.size() && current_.cutFails) return false;
+    const size_t n = std::min<size_t>(wanted, end - std::min(end, at_));
+    std::memcpy(into, current_.body.data() + at_, n);
+    at_ += n;
+    *received = static_cast<uint32_t>(n);
+    return true;
+  }
+
+  std::vector<uint32_t> requested;  // the offset of every request
+  int reads = 0;
+
+ private:
+  std::vector<ScriptedReply> replies_;
+  size_t next_ = 0;
+  ScriptedReply current_;
+  size_t at_ = 0;
+};
+
+// Every report a download gives.
+struct Reports {
+  std::vector<uint32_t> staged;
+  std::atomic<bool>* stopAt = nullptr;  // set once the file holds stopAfter bytes
+  uint32_t stopAfter = 0;
+
+  static void Take(uint32_t staged, uint32_t expected, void* context) {
+    auto* reports = static_cast<Reports*>(context);
+    EXPECT_EQ(expected, kSize);
+    reports->staged.push_back(staged);
+    if (reports->stopAt != nullptr && staged >= reports->stopAfter) *reports->stopAt = true;
+  }
+};
+
+std::string AltPattern(size_t n) {
+  std::string bytes = BytePattern(n);
+  for (char& byte : bytes) byte = static_cast<char>(~byte);
+  return bytes;
+}
+
+// What the staging file holds before and after, the server's replies, the offsets asked for and
+// the result. A staging file that is gone is "<none>".
+TEST(FileDownload, ResumesRetriesAndChecksUntilTheFileIsWhole) {
+  const std::string file = BytePattern(kSize);
+  const std::string none = "<none>";
+  struct Case {
+    const char* name;
+    std::string stagedBefore;
+    std::vector<ScriptedReply> replies;
+    DownloadResult result;
+    std::vector<uint32_t> requested;
+    std::string stagedAfter;
+    bool bodyUnread = false;  // refused on its head, before a byte of the body was read
+  };
+  const Case cases[] = {
+      {"the whole file", none, {Whole(file)}, DownloadResult::kDone, {0}, file},
+      {"cut off, then resumed", none, {Whole(file, 40000), Rest(file, 40000)},
+       DownloadResult::kDone, {0, 40000}, file},
+      {"reset, then the server ignores the range", none,
+       {[&] {
+          ScriptedReply reply = Whole(file, 40000);
+          reply.cutFails = true;
+          return reply;
+        }(),
+        Whole(file)},
+       DownloadResult::kDone, {0, 40000}, file},
+      {"an earlier run's part", file.substr(0, 30000), {Rest(file, 30000)},
+       DownloadResult::kDone, {30000}, file},
+      {"an earlier run's part of another file", AltPattern(30000),
+       {Rest(file, 30000), Whole(file)}, DownloadResult::kDone, {30000, 0}, file},
+      {"an earlier run's whole file", file, {}, DownloadResult::kDone, {}, file},
+      {"an earlier run's whole other file", AltPattern(kSize), {Whole(file)},
+       DownloadResult::kDone, {0}, file},
+      {"more than the file", file + "tail", {Whole(file)}, DownloadResult::kDone, {0}, file},
+      {"a failing server, then the file", none, {Status(503), Status(500), Whole(file)},
+       DownloadResult::kDone, {0, 0, 0}, file},
+      {"no server", none, {NoReply(), NoReply(), NoReply(), NoReply()},
+       DownloadResult::kCutOff, {0, 0, 0, 0}, none},
+      {"cut off every time", none,
+       {Whole(file, 10000), Rest(file, 10000, 10000), Rest(file, 20000, 10000),
+        Rest(file, 30000, 10000)},
+       DownloadResult::kCutOff, {0, 10000, 20000, 30000}, file.substr(0, 40000)},
+      {"not found", file.substr(0, 30000), {Status(404)}, DownloadResult::kFailed, {30000},
+       none, true},
+      {"a certificate that does not verify", none, {Refused()}, DownloadResult::kFailed, {0},
+       none, true},
+      {"a lying length", none, {[&] {
+         ScriptedReply reply = Whole(file);
+         reply.head.contentLength = "2000000000";
+         return reply;
+       }()},
+       DownloadResult::kFailed, {0}, none, true},
+      {"altered on the way", none, {Whole(AltPattern(kSize))}, DownloadResult::kFailed, {0},
+       none},
+      {"longer than announced", none, {[&] {
+         ScriptedReply reply = Whole(file);
+         reply.body += "x";
+         return reply;
+       }()},
+       DownloadResult::kFailed, {0}, none},
+      {"another file from the start too", AltPattern(30000),
+       {Rest(file, 30000), Whole(AltPattern(kSize))}, DownloadResult::kFailed, {30000, 0},
+       none},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder temp;
+    const std::filesystem::path staging = temp.Path() / "client.dll.download~";
+    if (c.stagedBefore != none) WriteBytes(staging, c.stagedBefore);
+    ScriptedSource source(c.replies);
+    CFileDownload download(source);
+    Reports reports;
+    download.SetProgress(&Reports::Take, &reports);
+    EXPECT_EQ(download.Fetch(u"http://server/client.dll", staging.u16string().c_str(), kSize,
+                             Md5FileVerifier(Md5Hex(file).c_str())),
+              c.result);
+    EXPECT_EQ(source.requested, c.requested);
+    const std::string after = std::filesystem::exists(staging) ? ReadBytes(staging) : none;
+    ASSERT_EQ(after.size(), c.stagedAfter.size());
+    EXPECT_TRUE(after == c.stagedAfter);
+    if (c.bodyUnread) {
+      EXPECT_EQ(source.reads, 0);
+    }
+    // Told at least every piece within a transfer, never past the file.
+    for (size_t i = 1; i < reports.staged.size(); ++i) {
+      if (reports.staged[i] > reports.staged[i - 1]) {
+        EXPECT_LE(reports.staged[i] - reports.staged[i - 1], kDownloadPieceSize);
+      }
+      EXPECT_LE(reports.staged[i], kSize);
+    }
+    if (c.result == DownloadResult::kDone) {
+      EXPECT_EQ(reports.staged.back(), kSize);
+    }
+  }
+}
+
+TEST(FileDownload, WithoutAVerifierChecksTheSizeAlone) {
+  TempFolder temp;
+  const std::filesystem::path staging = temp.Path() / "a.bin.download~";
+  ScriptedSource source({Whole(AltPattern(kSize))});
+  CFileDownload download(source);
+  EXPECT_EQ(download.Fetch(u"http://server/a.bin", staging.u16string().c_str(), kSize, nullptr),
+            DownloadResult::kDone);
+  EXPECT_EQ(ReadBytes(staging), AltPattern(kSize));
+
+  EXPECT_EQ(download.Fetch(nullptr, staging.u16string().c_str(), kSize, nullptr),
+            DownloadResult::kFailed);
+  EXPECT_EQ(download.Fetch(u"http://server/a.bin", nullptr, kSize, nullptr),
+            DownloadResult::kFailed);
+  EXPECT_EQ(download.Fetch(u"http://server/a.bin", staging.u16string().c_str(), 0, nullptr),
+            DownloadResult::kFailed);
+}
+
+// A stop keeps what arrived for the next run, whether it comes during a transfer or during the
+// pause before the next try.
+TEST(FileDownload, AStopKeepsWhatArrived) {
+  const std::string file = BytePattern(kSize);
+  struct Case {
+    const char* name;
+    std::vector<ScriptedReply> replies;
+    uint32_t stopAfter;
+    size_t kept;
+  };
+  const Case cases[] = {
+      {"during the transfer", {Whole(file)}, 2 * kDownloadPieceSize, 2 * kDownloadPieceSize},
+      {"in the pause after a cut", {Whole(file, 40000), Rest(file, 40000)}, 40000, 40000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder temp;
+    const std::filesystem::path staging = temp.Path() / "client.dll.download~";
+    ScriptedSource source(c.replies);
+    CFileDownload download(source);
+    std::atomic<bool> stop{false};
+    Reports reports;
+    reports.stopAt = &stop;
+    reports.stopAfter = c.stopAfter;
+    download.SetProgress(&Reports::Take, &reports);
+    download.SetStopRequest(&stop);
+    EXPECT_EQ(download.Fetch(u"http://server/client.dll", staging.u16string().c_str(), kSize,
+                             Md5FileVerifier(Md5Hex(file).c_str())),
+              DownloadResult::kStopped);
+    EXPECT_EQ(source.requested.size(), 1u);
+    EXPECT_EQ(ReadBytes(staging), file.substr(0, c.kept));
+  }
+}
+
+TEST(FileDownload, NamesTheStagingFileBesideItsTarget) {
+  char16_t out[260];
+  ASSERT_TRUE(StagingPathFor(u"C:\\Client\\bin\\a.dll", out));
+  EXPECT_EQ(std::u16string(out), u"C:\\Client\\bin\\a.dll.download~");
+  const std::u16string longest = u"C:\\" + std::u16string(249, u'a');  // 252 units
+  EXPECT_FALSE(StagingPathFor(longest.c_str(), out));
+  EXPECT_EQ(out[0], 0);
+  EXPECT_FALSE(StagingPathFor(nullptr, out));
+}
+
+TEST(FileVerifier, MatchesOnlyTheFileOfItsDigest) {
+  TempFolder temp;
+  const std::filesystem::path path = temp.Path() / "f.bin";
+  WriteBytes(path, "content");
+  const std::u16string digest = Md5Hex("content");
+  std::u16string lower = digest;
+  for (char16_t& unit : lower) unit = unit >= u'A' && unit <= u'F' ? unit + 32 : unit;
+  struct Case {
+    std::u16string expected;
+    bool matches;
+  };
+  const Case cases[] = {
+      {digest, true},
+      {lower, true},
+      {Md5Hex("other"), false},
+      {digest.substr(0, 31), false},
+      {digest + u"0", false},
+      {u"", false},
+      {std::u16string(32, u'g'), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.expected.begin(), c.expected.end()));
+    EXPECT_EQ(Md5FileVerifier(c.expected.c_str())(path.u16string().c_str()), c.matches);
+  }
+  EXPECT_FALSE(Md5FileVerifier(digest.c_str())((temp.Path() / "gone").u16string().c_str()));
+  EXPECT_FALSE(Md5FileVerifier(nullptr)(path.u16string().c_str()));
+}
+
+}  // namespace

@@ -1,0 +1,357 @@
+#include "support/journal/change_journal.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "support/files/filesystem_path.h"
+#include "support/text/utf8.h"
+#include "tests/helpers/journal_test_target.h"
+#include "tests/helpers/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char16_t kJournalName[] = u"install.journal";
+const std::u16string kProductKey = u"Software\\Co\\App";
+const std::u16string kUninstallKey = u"Software\\Uninstall\\CoApp";
+
+RegistryValue Text(const std::string& text) {
+  return RegistryValue{1, std::vector<uint8_t>(text.begin(), text.end())};
+}
+
+// Every file below root with its content, by relative name.
+std::map<std::string, std::string> FilesBelow(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  if (!fs::exists(root)) return files;
+  for (const auto& item : fs::recursive_directory_iterator(root)) {
+    const std::string name = fs::relative(item.path(), root).generic_string();
+    files[name] = item.is_directory() ? "<folder>" : ReadBytes(item.path());
+  }
+  return files;
+}
+
+struct MachineState {
+  std::map<std::string, std::string> files;
+  std::vector<std::string> registry;
+  bool operator==(const MachineState& other) const {
+    return files == other.files && registry == other.registry;
+  }
+  bool operator!=(const MachineState& other) const { return !(*this == other); }
+};
+
+// An upgrade over an installed version: a file replaced, a folder and a file added, a file
+// removed, a value changed and a key made, then the commit.
+class JournalRun {
+ public:
+  explicit JournalRun(const TempFolder& temp)
+      : root_(temp.Path() / "Programs"), folder_(WindowsStylePath(temp.File(u"Programs/App/"))) {}
+
+  void InstallOldVersion(JournalTestTarget& target) {
+    fs::create_directories(root_ / "App");
+    WriteBytes(root_ / "App" / "a.txt", "old a");
+    WriteBytes(root_ / "App" / "b.txt", "old b");
+    WriteBytes(root_ / "App" / "user.txt", "the user's");
+    target.WriteValue(kProductKey, u"version", Text("1.0"));
+  }
+
+  // Runs the upgrade through journal until a step fails; true when it committed. The new files
+  // are recorded ahead, together; the installed one is left to its own record.
+  bool Upgrade(CChangeJournal& journal) {
+    return journal.Begin(folder_, kJournalName) && journal.CreateFolder(folder_ + u"sub") &&
+           journal.PlanNewFiles({folder_ + u"sub\\c.txt", folder_ + u"a.txt",
+                                 folder_ + u"sub\\d.txt"}) &&
+           Place(journal, u"a.txt", "new a") && Place(journal, u"sub\\c.txt", "new c") &&
+           Place(journal, u"sub\\d.txt", "new d") &&
+           journal.RemovePath(folder_ + u"b.txt") &&
+           journal.SetValue(kProductKey, u"version", Text("2.0")) &&
+           journal.SetValue(kUninstallKey, u"DisplayName", Text("App")) && journal.Commit();
+  }
+
+  MachineState State(const JournalTestTarget& target) const {
+    return {FilesBelow(root_), target.RegistryLines()};
+  }
+  const std::u16string& Folder() const { return folder_; }
+  JournalBounds Bounds() const {
+    return {{{folder_, u""}}, {{kProductKey, u""}, {kUninstallKey, u""}}};
+  }
+
+ private:
+  bool Place(CChangeJournal& journal, const std::u16string& name, const std::string& bytes) {
+    return journal.PlaceFile(folder_ + name, [&bytes](const std::u16string& staging) {
+      WriteBytes(ToFilesystemPath(staging.c_str()), bytes);
+      return true;
+    });
+  }
+
+  fs::path root_;
+  std::u16string folder_;
+};
+
+TEST(ChangeJournal, KilledAnywhereTheNextRunLeavesTheOldOrTheNewVersionWhole) {
+  MachineState before, after;
+  int operations = 0;
+  {
+    TempFolder temp;
+    JournalRun run(temp);
+    JournalTestTarget target;
+    run.InstallOldVersion(target);
+    before = run.State(target);
+    const int setUp = target.Operations();
+    CChangeJournal journal(target);
+    ASSERT_TRUE(run.Upgrade(journal)) << Utf16ToUtf8(journal.Failure().c_str());
+    after = run.State(target);
+    operations = target.Operations() - setUp;
+  }
+  ASSERT_NE(before, after);
+  EXPECT_EQ(after.files.count("App/b.txt"), 0u);
+  EXPECT_EQ(after.files.at("App/a.txt"), "new a");
+  EXPECT_EQ(after.files.at("App/sub/d.txt"), "new d");
+  EXPECT_EQ(after.files.count("App/install.journal"), 0u) << "the journal goes at the commit";
+
+  for (int killedAfter = 0; killedAfter <= operations; ++killedAfter) {
+    SCOPED_TRACE("killed after " + std::to_string(killedAfter) + " operations");
+    TempFolder temp;
+    JournalRun run(temp);
+    JournalTestTarget target;
+    run.InstallOldVersion(target);
+    target.DieAfter(killedAfter);
+    {
+      CChangeJournal journal(target);
+      run.Upgrade(journal);
+    }
+    target.Revive();
+    const JournalRecovery recovery =
+        RecoverJournal(target, run.Folder(), kJournalName, run.Bounds());
+    const MachineState state = run.State(target);
+    EXPECT_TRUE(state == before || state == after);
+    if (killedAfter == operations) {
+      EXPECT_EQ(state, after);
+      EXPECT_EQ(recovery, JournalRecovery::kNone);
+    }
+    if (killedAfter == 0) {
+      EXPECT_EQ(state, before);
+    }
+    // Run again, nothing more happens.
+    EXPECT_EQ(RecoverJournal(target, run.Folder(), kJournalName, run.Bounds()),
+              JournalRecovery::kNone);
+  }
+}
+
+TEST(ChangeJournal, AFailedStepRollsTheRunBackAndNamesTheFile) {
+  struct Case {
+    const char* name;
+    bool freshInstall;
+    std::u16string held;  // a file whose move fails, relative to the folder
+  };
+  const Case cases[] = {
+      {"an installed file held open", false, u"a.txt"},
+      {"a fresh install whose staging file cannot be renamed", true, u"a.txt.new~"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder temp;
+    JournalRun run(temp);
+    JournalTestTarget target;
+    if (!c.freshInstall) run.InstallOldVersion(target);
+    const MachineState before = run.State(target);
+    target.Hold(run.Folder() + c.held);
+    CChangeJournal journal(target);
+    EXPECT_FALSE(run.Upgrade(journal));
+    EXPECT_NE(journal.Failure().find(u"a.txt: held by another program"), std::u16string::npos)
+        << Utf16ToUtf8(journal.Failure().c_str());
+    journal.Rollback();
+    EXPECT_EQ(run.State(target), before);
+    EXPECT_EQ(target.Keys().size(), c.freshInstall ? 0u : 3u) << "the keys the run made go";
+  }
+}
+
+// Files recorded ahead cost one write to the journal for all of them and none each; whatever
+// their names, each lands whole at its own and stays so after the commit, and undoing the run
+// instead removes every one.
+TEST(ChangeJournal, NewFilesRecordedAheadTogetherLandWholeAndAreUndone) {
+  struct Case {
+    const char* label;
+    std::vector<std::u16string> names;  // placed in this order, each with its name as content
+    int journalWrites;                  // for the batch
+    std::u16string installed;           // a file there before, replaced; empty: none
+  };
+  const Case cases[] = {
+      {"new files", {u"a.txt", u"b.txt", u"c.txt"}, 1, u""},
+      // Staging names are the file's own with a suffix: never one the batch places.
+      {"a file named as another's staging file", {u"x.new~", u"x"}, 1, u""},
+      {"the same in other case", {u"X.NEW~", u"x"}, 1, u""},
+      // A file that replaces another is recorded on its own, its staging name chosen then: not
+      // the name of a file recorded ahead, nor one the commit takes away.
+      {"over an installed file, another named as its staging file", {u"x", u"x.new~"}, 1, u"x"},
+      {"nothing new", {}, 0, u""},
+  };
+  for (const bool commit : {true, false}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.label) + (commit ? ", committed" : ", undone"));
+      TempFolder temp;
+      JournalRun run(temp);
+      JournalTestTarget target;
+      // Installed before, by another run: in a folder this run did not make.
+      if (!c.installed.empty()) {
+        fs::create_directories(temp.Path() / "Programs" / "App");
+        WriteBytes(ToFilesystemPath((run.Folder() + c.installed).c_str()), "installed");
+      }
+      CChangeJournal journal(target);
+      ASSERT_TRUE(journal.Begin(run.Folder(), kJournalName));
+      std::vector<std::u16string> paths;
+      for (const std::u16string& name : c.names) paths.push_back(run.Folder() + name);
+      const int before = target.Operations();
+      ASSERT_TRUE(journal.PlanNewFiles(paths));
+      EXPECT_EQ(target.Operations() - before, c.journalWrites);
+      std::map<std::string, std::string> expected = {{"App", "<folder>"}};
+      for (const std::u16string& name : c.names) {
+        const std::string text = Utf16ToUtf8(name.c_str());
+        const int placing = target.Operations();
+        ASSERT_TRUE(journal.PlaceFile(run.Folder() + name, [&text](const std::u16string& staging) {
+          WriteBytes(ToFilesystemPath(staging.c_str()), text);
+          return true;
+        })) << Utf16ToUtf8(journal.Failure().c_str());
+        // A replaced file: its record and two renames; a new one: only its rename.
+        EXPECT_EQ(target.Operations() - placing, name == c.installed ? 3 : 1) << text;
+        expected["App/" + text] = text;
+      }
+      if (commit) {
+        ASSERT_TRUE(journal.Commit());
+        EXPECT_EQ(FilesBelow(temp.Path() / "Programs"), expected);
+      } else {
+        journal.Rollback();
+        std::map<std::string, std::string> left;
+        if (!c.installed.empty()) {
+          left = {{"App", "<folder>"}, {"App/" + Utf16ToUtf8(c.installed.c_str()), "installed"}};
+        }
+        EXPECT_EQ(FilesBelow(temp.Path() / "Programs"), left);
+      }
+    }
+  }
+}
+
+// A file of the run may be named as the backup of a file it replaced before ("x.old~" after
+// "x"): it moves that backup aside as its own, and the commit, which drops the backups, keeps it.
+TEST(ChangeJournal, TheCommitKeepsAFileNamedAsAnEarlierBackup) {
+  TempFolder temp;
+  JournalRun run(temp);
+  JournalTestTarget target;
+  fs::create_directories(temp.Path() / "Programs" / "App");
+  WriteBytes(temp.Path() / "Programs" / "App" / "x", "installed");
+  CChangeJournal journal(target);
+  ASSERT_TRUE(journal.Begin(run.Folder(), kJournalName));
+  for (const char16_t* name : {u"x", u"x.old~"}) {
+    const std::string text = Utf16ToUtf8(name);
+    ASSERT_TRUE(journal.PlaceFile(run.Folder() + name, [&text](const std::u16string& staging) {
+      WriteBytes(ToFilesystemPath(staging.c_str()), text);
+      return true;
+    }));
+  }
+  ASSERT_TRUE(journal.Commit());
+  const std::map<std::string, std::string> expected = {
+      {"App", "<folder>"}, {"App/x", "x"}, {"App/x.old~", "x.old~"}};
+  EXPECT_EQ(FilesBelow(temp.Path() / "Programs"), expected);
+}
+
+TEST(ChangeJournal, ARecoveredJournalTouchesNothingOutsideItsBounds) {
+  TempFolder temp;
+  JournalRun run(temp);
+  JournalTestTarget target;
+  run.InstallOldVersion(target);
+  const std::u16string victim = WindowsStylePath(temp.File(u"victim.txt"));
+  WriteBytes(temp.Path() / "victim.txt", "not the product's");
+  target.WriteValue(u"Software\\Other", u"v", Text("kept"));
+
+  struct Case {
+    const char* name;
+    JournalEntry entry;
+  };
+  JournalEntry outside;
+  outside.kind = JournalEntry::kFilePlaced;
+  outside.path = victim;
+  JournalEntry climbing = outside;
+  climbing.path = run.Folder() + u"..\\..\\victim.txt";
+  JournalEntry backupElsewhere;
+  backupElsewhere.kind = JournalEntry::kFilePlaced;
+  backupElsewhere.path = run.Folder() + u"a.txt";
+  backupElsewhere.backup = victim;
+  JournalEntry otherKey;
+  otherKey.kind = JournalEntry::kValueChanged;
+  otherKey.key = u"Software\\Other";
+  otherKey.name = u"v";
+  const Case cases[] = {
+      {"a file outside the folder", outside},
+      {"a name that climbs out", climbing},
+      {"a backup outside the file's folder", backupElsewhere},
+      {"a key of another program", otherKey},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_FALSE(IsWithinBounds(c.entry, run.Bounds()));
+    std::vector<uint8_t> bytes = EncodeJournalHeader(run.Folder());
+    const std::vector<uint8_t> record = EncodeJournalEntry(c.entry);
+    bytes.insert(bytes.end(), record.begin(), record.end());
+    WriteBytes(ToFilesystemPath((run.Folder() + kJournalName).c_str()),
+               std::string(bytes.begin(), bytes.end()));
+    EXPECT_EQ(RecoverJournal(target, run.Folder(), kJournalName, run.Bounds()),
+              JournalRecovery::kRolledBack);
+    EXPECT_EQ(ReadBytes(temp.Path() / "victim.txt"), "not the product's");
+    EXPECT_EQ(ReadBytes(temp.Path() / "Programs" / "App" / "a.txt"), "old a");
+    RegistryValue kept;
+    EXPECT_TRUE(target.ReadValue(u"Software\\Other", u"v", &kept));
+  }
+}
+
+TEST(JournalEntry, ATornOrDamagedRecordEndsTheJournalThere) {
+  std::vector<JournalEntry> written(3);
+  written[0].kind = JournalEntry::kFolderCreated;
+  written[0].path = u"C:\\App\\\u6587\u4ef6\\";
+  written[1].kind = JournalEntry::kFilePlaced;
+  written[1].path = u"C:\\App\\a.txt";
+  written[1].staging = u"C:\\App\\a.txt.new~";
+  written[1].backup = u"C:\\App\\a.txt.old~";
+  written[2].kind = JournalEntry::kValueChanged;
+  written[2].key = u"Software\\Co\\App";
+  written[2].name = u"path";
+  written[2].hadPrevious = true;
+  written[2].previous = Text(std::string("C:\\Old\0", 7));
+  written[2].createdKey = u"Software\\Co";
+  std::vector<uint8_t> bytes = EncodeJournalHeader(u"C:\\App\\");
+  std::vector<size_t> ends;
+  for (const JournalEntry& entry : written) {
+    const std::vector<uint8_t> record = EncodeJournalEntry(entry);
+    bytes.insert(bytes.end(), record.begin(), record.end());
+    ends.push_back(bytes.size());
+  }
+  std::u16string folder;
+  std::vector<JournalEntry> read;
+  ASSERT_TRUE(DecodeJournal(bytes.data(), bytes.size(), &folder, &read));
+  EXPECT_EQ(folder, u"C:\\App\\");
+  EXPECT_EQ(read, written);
+
+  for (size_t cut = 0; cut < bytes.size(); ++cut) {
+    SCOPED_TRACE("cut at " + std::to_string(cut));
+    const bool header = DecodeJournal(bytes.data(), cut, &folder, &read);
+    size_t whole = 0;
+    while (whole < ends.size() && ends[whole] <= cut) ++whole;
+    EXPECT_EQ(read.size(), header ? whole : 0u);
+    EXPECT_TRUE(std::equal(read.begin(), read.end(), written.begin()));
+  }
+  for (size_t flipped = 0; flipped < bytes.size(); ++flipped) {
+    SCOPED_TRACE("flipped byte " + std::to_string(flipped));
+    std::vector<uint8_t> damaged = bytes;
+    damaged[flipped] ^= 0x20;
+    DecodeJournal(damaged.data(), damaged.size(), &folder, &read);
+    size_t before = 0;
+    while (before < ends.size() && ends[before] <= flipped) ++before;
+    EXPECT_LE(read.size(), before) << "nothing at or after a damaged record is read";
+    EXPECT_TRUE(std::equal(read.begin(), read.end(), written.begin()));
+  }
+}
+
+}  // namespace

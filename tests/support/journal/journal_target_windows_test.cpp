@@ -1,0 +1,140 @@
+#include "support/journal/journal_target_windows.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "support/core/handle_windows.h"
+#include "support/core/wide_text.h"
+#include "support/journal/change_journal.h"
+#include "tests/helpers/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::u16string kKey = u"Software\\JournalTest\\App";
+
+RegistryValue Dword(uint32_t value) {
+  RegistryValue dword{REG_DWORD, {}};
+  for (int shift = 0; shift < 32; shift += 8) dword.bytes.push_back(uint8_t(value >> shift));
+  return dword;
+}
+
+RegistryValue Sz(const std::u16string& text) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.c_str());
+  return RegistryValue{REG_SZ, std::vector<uint8_t>(bytes, bytes + 2 * (text.size() + 1))};
+}
+
+bool PlaceText(CChangeJournal& journal, const std::u16string& path, const std::string& text) {
+  return journal.PlaceFile(path, [&text](const std::u16string& staging) {
+    WriteBytes(fs::path(staging), text);
+    return true;
+  });
+}
+
+// As an archive's entry arrives: in pieces, into the file the target stages.
+bool PlaceStreamed(CChangeJournal& journal, const std::u16string& path, const std::string& text) {
+  return journal.PlaceStreamedFile(path, [&text](IEntrySink& file) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const size_t half = text.size() / 2;
+    return file.Put(bytes, half) && file.Put(bytes + half, text.size() - half);
+  });
+}
+
+class JournalTargetWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = temp_.File(u"App\\");
+    fs::create_directories(temp_.Path() / "App");
+    WriteBytes(temp_.Path() / "App" / "client.exe", "old client");
+    ASSERT_TRUE(target_.WriteValue(kKey, u"count", Dword(7)));
+  }
+  void TearDown() override {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\JournalTest");
+  }
+
+  TempFolder temp_;
+  std::u16string folder_;
+  CWindowsJournalTarget target_;
+};
+
+// The real file system and registry go back to what they were, byte for byte, type for type.
+TEST_F(JournalTargetWindows, RollbackPutsFilesAndValuesBackAsTheyWere) {
+  CChangeJournal journal(target_);
+  ASSERT_TRUE(journal.Begin(folder_, u"install.journal"));
+  ASSERT_TRUE(PlaceStreamed(journal, folder_ + u"client.exe", "new client"));
+  ASSERT_TRUE(journal.CreateFolder(folder_ + u"data"));
+  ASSERT_TRUE(PlaceText(journal, folder_ + u"data\\new.txt", "new"));
+  ASSERT_TRUE(journal.SetValue(kKey, u"count", Sz(u"eight")));
+  ASSERT_TRUE(journal.SetValue(kKey + u"\\Sub", u"made", Sz(u"x")));
+  ASSERT_TRUE(journal.DeleteValue(kKey, u"count"));
+  RegistryValue count;
+  EXPECT_FALSE(target_.ReadValue(kKey, u"count", &count));
+  EXPECT_EQ(ReadBytes(temp_.Path() / "App" / "client.exe"), "new client");
+
+  journal.Rollback();
+  EXPECT_EQ(ReadBytes(temp_.Path() / "App" / "client.exe"), "old client");
+  EXPECT_FALSE(fs::exists(temp_.Path() / "App" / "data"));
+  EXPECT_FALSE(fs::exists(temp_.Path() / "App" / "install.journal"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(temp_.Path() / "App"), {}), 1)
+      << "no staging or backup file is left";
+  ASSERT_TRUE(target_.ReadValue(kKey, u"count", &count));
+  EXPECT_EQ(count, Dword(7));
+  EXPECT_FALSE(target_.KeyExists(kKey + u"\\Sub"));
+}
+
+// A file another program holds without sharing is retried, then named with the reason; the
+// old file stays in place.
+TEST_F(JournalTargetWindows, AFileHeldOpenFailsItsReplacementAndStays) {
+  const std::u16string client = folder_ + u"client.exe";
+  Handle held(CreateFileW(AsWide(client.c_str()), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                          nullptr));
+  ASSERT_TRUE(held.Valid());
+  CChangeJournal journal(target_);
+  ASSERT_TRUE(journal.Begin(folder_, u"install.journal"));
+  const DWORD started = GetTickCount();
+  EXPECT_FALSE(PlaceText(journal, client, "new client"));
+  EXPECT_GE(GetTickCount() - started, CWindowsJournalTarget::kHeldFileWaitMs - 200);
+  EXPECT_EQ(journal.Failure().rfind(client + u": ", 0), 0u);
+  EXPECT_GT(journal.Failure().size(), client.size() + 2) << "the system's reason";
+  journal.Rollback();
+  held.Reset(nullptr);
+  EXPECT_EQ(ReadBytes(fs::path(client)), "old client");
+  EXPECT_EQ(std::distance(fs::directory_iterator(temp_.Path() / "App"), {}), 1);
+}
+
+// A streamed file renamed through its own handle never replaces a file that took its name after
+// the journal recorded the name as new; the failure names it, and its staging file goes.
+TEST_F(JournalTargetWindows, AStreamedFileNeverReplacesOneThatAppearedAtItsName) {
+  const std::u16string late = folder_ + u"late.txt";
+  CChangeJournal journal(target_);
+  ASSERT_TRUE(journal.Begin(folder_, u"install.journal"));
+  ASSERT_TRUE(journal.PlanNewFiles({late}));
+  WriteBytes(fs::path(late), "someone else's");
+  EXPECT_FALSE(PlaceStreamed(journal, late, "ours"));
+  EXPECT_EQ(journal.Failure().rfind(late + u": ", 0), 0u);
+  EXPECT_EQ(ReadBytes(fs::path(late)), "someone else's");
+  journal.Rollback();
+  for (const auto& item : fs::directory_iterator(temp_.Path() / "App")) {
+    EXPECT_NE(item.path().extension(), ".new~") << item.path();
+  }
+}
+
+// A run that is still going holds its journal: a second run sees it busy and leaves it alone;
+// once the first is gone (as when it is killed) the journal is read and undone.
+TEST_F(JournalTargetWindows, ALiveJournalIsBusyAndAnAbandonedOneIsUndone) {
+  JournalBounds bounds{{{folder_, u""}}, {{kKey, u""}}};
+  CChangeJournal journal(target_);
+  ASSERT_TRUE(journal.Begin(folder_, u"install.journal"));
+  ASSERT_TRUE(PlaceText(journal, folder_ + u"client.exe", "new client"));
+  CWindowsJournalTarget second;
+  EXPECT_EQ(RecoverJournal(second, folder_, u"install.journal", bounds), JournalRecovery::kBusy);
+  target_.CloseJournal();  // what a kill does to the handle
+  EXPECT_EQ(RecoverJournal(second, folder_, u"install.journal", bounds),
+            JournalRecovery::kRolledBack);
+  EXPECT_EQ(ReadBytes(temp_.Path() / "App" / "client.exe"), "old client");
+  EXPECT_FALSE(fs::exists(temp_.Path() / "App" / "install.journal"));
+}
+
+}  // namespace

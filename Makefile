@@ -34,8 +34,14 @@ test: setup
 	@$(MAKE) --no-print-directory native sanitizers windows
 	@scripts/run-tests.sh
 
+# Only what the demo runs: setupkit in both builds; the stub, the headless install, the
+# uninstaller, the updater and the sample client in the windows build. No tests.
 demo: setup
-	@$(MAKE) --no-print-directory native windows
+	@[ -f $(BUILD)/native/build.ninja ] || $(CMAKE_NATIVE) -B $(BUILD)/native >/dev/null
+	@cmake --build $(BUILD)/native --target setupkit
+	@[ -f $(BUILD)/windows/build.ninja ] || $(CMAKE_NATIVE) -B $(BUILD)/windows -DCMAKE_TOOLCHAIN_FILE=$(TOOLCHAIN) >/dev/null
+	@cmake --build $(BUILD)/windows --target setupkit setup install_headless uninstaller updater \
+	  sample_client
 	@scripts/demo.sh
 
 bench: setup

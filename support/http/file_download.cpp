@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr char16_t kStagingSuffix[] = u".download~";
-
 uint64_t StagedBytes(const char16_t* path) {
   uint64_t size = 0;
   return GetFileSize(path, &size) ? size : 0;
@@ -150,5 +148,5 @@ void CFileDownload::OnPiece(uint32_t moved, void* self) {
 }
 
 bool StagingPathFor(const char16_t* target, char16_t* out) {
-  return target != nullptr && ComposePath(out, kPathCapacity, {target, kStagingSuffix});
+  return target != nullptr && ComposePath(out, kPathCapacity, {target, kDownloadStagingSuffix});
 }

@@ -66,6 +66,9 @@ class CFileDownload {
   uint32_t pieceExpected_ = 0;
 };
 
+// What follows a download's target in the name of its staging file.
+constexpr char16_t kDownloadStagingSuffix[] = u".download~";
+
 // The staging file of target: its path followed by ".download~". False, with out empty, when that
 // does not fit in kPathCapacity units.
 bool StagingPathFor(const char16_t* target, char16_t* out);

@@ -4,11 +4,16 @@
 #include <memory>
 
 #include "support/files/entry_path.h"
+#include "support/http/file_download.h"
 #include "support/system/run_log.h"
 #include "support/text/ascii_text.h"
 #include "support/text/path_text.h"
 
 namespace {
+
+// What FreeName puts after a path: a file on its way in, and one moved aside.
+constexpr char16_t kNewSuffix[] = u".new~";
+constexpr char16_t kOldSuffix[] = u".old~";
 
 // Windows compares names without regard to case; the journal's bounds do too, for ASCII letters
 // (the folders and keys it is given come from the same code that wrote the journal).
@@ -50,10 +55,26 @@ bool IsFileWithin(const std::u16string& path, const JournalBounds& bounds) {
   return false;
 }
 
-// A staging or backup name the journal made for path: path itself with a suffix, in its folder.
-bool IsBesideFile(const std::u16string& name, const std::u16string& path) {
-  return name.size() > path.size() && name.compare(0, path.size(), path) == 0 &&
-         name.find(u'\\', path.size()) == std::u16string::npos;
+// Whether name is one FreeName gives for path and suffix: path, suffix and, from the second name
+// on, a number. Nothing else passes, so a record found on disk cannot aim a staging or backup
+// name anywhere but beside its path ("/" is a separator too, and ".." climbs).
+bool IsFreeName(const std::u16string& name, const std::u16string& path,
+                std::u16string_view suffix) {
+  const std::u16string_view text(name);
+  if (text.size() < path.size() + suffix.size() || text.substr(0, path.size()) != path ||
+      text.substr(path.size(), suffix.size()) != suffix) {
+    return false;
+  }
+  const std::u16string_view number = text.substr(path.size() + suffix.size());
+  return number.empty() ||
+         (number.size() <= 9 && number[0] != u'0' &&
+          std::all_of(number.begin(), number.end(),
+                      [](char16_t unit) { return unit >= u'0' && unit <= u'9'; }));
+}
+
+// A staging name the journal makes for path, or the one a download is checked under.
+bool IsStagingName(const std::u16string& name, const std::u16string& path) {
+  return IsFreeName(name, path, kNewSuffix) || name == path + kDownloadStagingSuffix;
 }
 
 bool IsFolderWithin(const std::u16string& path, const JournalBounds& bounds) {
@@ -219,7 +240,7 @@ bool CChangeJournal::PlanNewFiles(const std::vector<std::u16string>& paths) {
     JournalEntry entry;
     entry.kind = JournalEntry::kFilePlaced;
     entry.path = path;
-    entry.staging = FreeName(path, u".new~", &taken);
+    entry.staging = FreeName(path, kNewSuffix, &taken);
     taken.insert(FoldedAscii(entry.staging));
     const std::vector<uint8_t> record = EncodeJournalEntry(entry);
     records.insert(records.end(), record.begin(), record.end());
@@ -246,8 +267,8 @@ bool CChangeJournal::StartPlacing(const std::u16string& path, JournalEntry* entr
     // replace it.
     return true;
   }
-  entry->staging = FreeName(path, u".new~");
-  if (target_.PathExists(path)) entry->backup = FreeName(path, u".old~");
+  entry->staging = FreeName(path, kNewSuffix);
+  if (target_.PathExists(path)) entry->backup = FreeName(path, kOldSuffix);
   return Record(*entry);
 }
 
@@ -287,7 +308,8 @@ bool CChangeJournal::PlaceReadyFile(const std::u16string& path, const std::u16st
   entry.kind = JournalEntry::kFilePlaced;
   entry.path = path;
   entry.staging = ready;
-  if (target_.PathExists(path)) entry.backup = FreeName(path, u".old~");
+  if (!IsStagingName(ready, path)) return Fail(path);
+  if (target_.PathExists(path)) entry.backup = FreeName(path, kOldSuffix);
   if (!Record(entry)) return false;
   if (!entry.backup.empty() && !target_.RenameFile(path, entry.backup)) return Fail(path);
   if (!target_.RenameFile(ready, path)) return Fail(path);
@@ -307,7 +329,7 @@ bool CChangeJournal::RemovePath(const std::u16string& path) {
   JournalEntry entry;
   entry.kind = JournalEntry::kFileRemoved;
   entry.path = bare;
-  entry.backup = FreeName(bare, u".old~");
+  entry.backup = FreeName(bare, kOldSuffix);
   return Record(entry) && (target_.RenameFile(bare, entry.backup) || Fail(bare));
 }
 
@@ -452,8 +474,8 @@ bool IsWithinBounds(const JournalEntry& entry, const JournalBounds& bounds) {
     case JournalEntry::kFilePlaced:
     case JournalEntry::kFileRemoved:
       return IsFileWithin(entry.path, bounds) &&
-             (entry.staging.empty() || IsBesideFile(entry.staging, entry.path)) &&
-             (entry.backup.empty() || IsBesideFile(entry.backup, entry.path));
+             (entry.staging.empty() || IsStagingName(entry.staging, entry.path)) &&
+             (entry.backup.empty() || IsFreeName(entry.backup, entry.path, kOldSuffix));
     case JournalEntry::kValueChanged:
       return IsKeyWithin(entry, bounds);
     case JournalEntry::kCommitted:

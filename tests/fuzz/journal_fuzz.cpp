@@ -19,21 +19,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzCheck(DecodeJournal(bytes.data(), bytes.size(), &folderBack, &back),
             "a written journal reads");
   FuzzCheck(folderBack == folder && back == entries, "a written journal reads back the same");
-  // Whatever the journal says, only entries inside its folder pass the bounds.
+  // Whatever the journal says, only entries inside its folder pass the bounds: every name they
+  // hold, the staging and backup names too.
   const JournalBounds bounds{{{u"C:\\App\\", u""}}, {{u"Software\\Co\\App", u""}}};
   for (const JournalEntry& entry : entries) {
     if (!IsWithinBounds(entry, bounds)) continue;
     if (entry.kind != JournalEntry::kFilePlaced && entry.kind != JournalEntry::kFileRemoved) {
       continue;
     }
-    std::u16string folded = entry.path;
-    for (char16_t& unit : folded) {
-      if (unit >= u'A' && unit <= u'Z') unit += 32;
+    for (const std::u16string* name : {&entry.path, &entry.staging, &entry.backup}) {
+      if (name->empty()) continue;
+      std::u16string folded = *name;
+      for (char16_t& unit : folded) {
+        if (unit >= u'A' && unit <= u'Z') unit += 32;
+      }
+      FuzzCheck(folded.rfind(u"c:\\app\\", 0) == 0, "a name in bounds lies in the folder");
+      FuzzCheck(folded.find(u"\\..") == std::u16string::npos &&
+                    folded.find(u'/') == std::u16string::npos &&
+                    folded.find(u':', 2) == std::u16string::npos,
+                "a name in bounds does not climb out or name a stream");
     }
-    FuzzCheck(folded.rfind(u"c:\\app\\", 0) == 0, "a file in bounds lies in the folder");
-    FuzzCheck(folded.find(u"\\..") == std::u16string::npos &&
-                  folded.find(u':', 2) == std::u16string::npos,
-              "a file in bounds does not climb out or name a stream");
   }
   return 0;
 }

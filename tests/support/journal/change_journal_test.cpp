@@ -267,10 +267,9 @@ TEST(ChangeJournal, ARecoveredJournalTouchesNothingOutsideItsBounds) {
   WriteBytes(temp.Path() / "victim.txt", "not the product's");
   target.WriteValue(u"Software\\Other", u"v", Text("kept"));
 
-  struct Case {
-    const char* name;
-    JournalEntry entry;
-  };
+  // "sub" is a folder, so that a name which climbs out through it resolves on any file system.
+  fs::create_directories(temp.Path() / "Programs" / "App" / "sub");
+  const std::u16string sub = run.Folder() + u"sub";
   JournalEntry outside;
   outside.kind = JournalEntry::kFilePlaced;
   outside.path = victim;
@@ -280,30 +279,63 @@ TEST(ChangeJournal, ARecoveredJournalTouchesNothingOutsideItsBounds) {
   backupElsewhere.kind = JournalEntry::kFilePlaced;
   backupElsewhere.path = run.Folder() + u"a.txt";
   backupElsewhere.backup = victim;
+  JournalEntry stagingThroughSlash;
+  stagingThroughSlash.kind = JournalEntry::kFilePlaced;
+  stagingThroughSlash.path = sub;
+  stagingThroughSlash.staging = sub + u"/../../../victim.txt";
+  JournalEntry backupThroughSlash;
+  backupThroughSlash.kind = JournalEntry::kFileRemoved;
+  backupThroughSlash.path = sub;
+  backupThroughSlash.backup = sub + u".old~/../../../../victim.txt";
+  JournalEntry stagingNotDerived = stagingThroughSlash;
+  stagingNotDerived.staging = sub + u".new~x";
   JournalEntry otherKey;
   otherKey.kind = JournalEntry::kValueChanged;
   otherKey.key = u"Software\\Other";
   otherKey.name = u"v";
+  JournalEntry committed;
+  committed.kind = JournalEntry::kCommitted;
+
+  struct Case {
+    const char* name;
+    std::vector<JournalEntry> entries;  // the first is the one out of bounds
+  };
   const Case cases[] = {
-      {"a file outside the folder", outside},
-      {"a name that climbs out", climbing},
-      {"a backup outside the file's folder", backupElsewhere},
-      {"a key of another program", otherKey},
+      {"a file outside the folder", {outside}},
+      {"a name that climbs out", {climbing}},
+      {"a backup outside the file's folder", {backupElsewhere}},
+      {"a staging name that climbs out through a slash", {stagingThroughSlash}},
+      {"a committed backup that climbs out through a slash", {backupThroughSlash, committed}},
+      {"a staging name the journal would not make", {stagingNotDerived}},
+      {"a key of another program", {otherKey}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_FALSE(IsWithinBounds(c.entry, run.Bounds()));
+    EXPECT_FALSE(IsWithinBounds(c.entries[0], run.Bounds()));
     std::vector<uint8_t> bytes = EncodeJournalHeader(run.Folder());
-    const std::vector<uint8_t> record = EncodeJournalEntry(c.entry);
-    bytes.insert(bytes.end(), record.begin(), record.end());
+    for (const JournalEntry& entry : c.entries) {
+      const std::vector<uint8_t> record = EncodeJournalEntry(entry);
+      bytes.insert(bytes.end(), record.begin(), record.end());
+    }
     WriteBytes(ToFilesystemPath((run.Folder() + kJournalName).c_str()),
                std::string(bytes.begin(), bytes.end()));
-    EXPECT_EQ(RecoverJournal(target, run.Folder(), kJournalName, run.Bounds()),
-              JournalRecovery::kRolledBack);
+    EXPECT_NE(RecoverJournal(target, run.Folder(), kJournalName, run.Bounds()),
+              JournalRecovery::kFailed);
     EXPECT_EQ(ReadBytes(temp.Path() / "victim.txt"), "not the product's");
     EXPECT_EQ(ReadBytes(temp.Path() / "Programs" / "App" / "a.txt"), "old a");
     RegistryValue kept;
     EXPECT_TRUE(target.ReadValue(u"Software\\Other", u"v", &kept));
+  }
+  // The names the journal makes itself stay in bounds.
+  JournalEntry derived;
+  derived.kind = JournalEntry::kFilePlaced;
+  derived.path = run.Folder() + u"a.txt";
+  const std::pair<std::u16string, std::u16string> names[] = {
+      {u".new~", u".old~"}, {u".new~12", u".old~2"}, {u".download~", u""}};
+  for (const auto& [staging, backup] : names) {
+    derived.staging = derived.path + staging;
+    derived.backup = backup.empty() ? u"" : derived.path + backup;
+    EXPECT_TRUE(IsWithinBounds(derived, run.Bounds())) << Utf16ToUtf8(derived.staging.c_str());
   }
 }
 

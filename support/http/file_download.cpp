@@ -11,6 +11,7 @@
 
 #include "support/files/file_size.h"
 #include "support/files/file_stream.h"
+#include "support/files/plain_file.h"
 #include "support/http/download_plan.h"
 #include "support/http/download_retry.h"
 #include "support/http/http_body_reader.h"
@@ -19,9 +20,15 @@
 
 namespace {
 
+// What an earlier attempt or run left in the staging file. A name that is not a plain file of its
+// own (a hard or symbolic link planted there, say) is removed, which leaves what it led to as it
+// was, and the download starts anew.
 uint64_t StagedBytes(const char16_t* path) {
   uint64_t size = 0;
-  return GetFileSize(path, &size) ? size : 0;
+  if (!GetFileSize(path, &size)) return 0;
+  if (IsSoleNameOfPlainFile(path)) return size;
+  RemoveFile(path);
+  return 0;
 }
 
 bool WriteToFile(void* sink, const uint8_t* bytes, uint32_t n) {
@@ -108,7 +115,10 @@ CFileDownload::AttemptEnd CFileDownload::Attempt(const char16_t* url, const char
 
 CFileDownload::AttemptEnd CFileDownload::Transfer(const char16_t* stagingPath, uint32_t from,
                                                   uint32_t expectedSize) {
-  FileStream file = OpenFileStream(stagingPath, from == 0 ? "wb" : "ab");
+  // From the start, the file is made anew: a name that appeared since is never written through.
+  if (from == 0) RemoveFile(stagingPath);
+  FileStream file =
+      from == 0 ? CreateNewFileStream(stagingPath) : OpenFileStream(stagingPath, "ab");
   if (!file) return AttemptEnd::kFailed;
   Tell(from, expectedSize);
   pieceBase_ = from;

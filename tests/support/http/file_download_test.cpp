@@ -6,12 +6,14 @@
 #include <atomic>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "support/http/http_body_reader.h"
 #include "support/http/http_source.h"
 #include "tests/helpers/byte_pattern.h"
+#include "tests/helpers/made_link.h"
 #include "tests/helpers/md5_hex.h"
 #include "tests/helpers/temp_folder.h"
 
@@ -131,6 +133,9 @@ TEST(FileDownload, ResumesRetriesAndChecksUntilTheFileIsWhole) {
     std::vector<uint32_t> requested;
     std::string stagedAfter;
     bool bodyUnread = false;  // refused on its head, before a byte of the body was read
+    // Planted: the staging name is a link to another file holding stagedBefore, which must
+    // stay as it is.
+    enum { kOwnFile, kHardLink, kSymbolicLink } planted = kOwnFile;
   };
   const Case cases[] = {
       {"the whole file", none, {Whole(file)}, DownloadResult::kDone, {0}, file},
@@ -181,12 +186,33 @@ TEST(FileDownload, ResumesRetriesAndChecksUntilTheFileIsWhole) {
       {"another file from the start too", AltPattern(30000),
        {Rest(file, 30000), Whole(AltPattern(kSize))}, DownloadResult::kFailed, {30000, 0},
        none},
+      {"a hard link to another file's part", file.substr(0, 30000), {Whole(file)},
+       DownloadResult::kDone, {0}, file, false, Case::kHardLink},
+      {"a hard link to a whole copy elsewhere", file, {Whole(file)}, DownloadResult::kDone, {0},
+       file, false, Case::kHardLink},
+      {"a hard link, and the server fails", file.substr(0, 30000), {Status(404)},
+       DownloadResult::kFailed, {0}, none, true, Case::kHardLink},
+#ifndef _WIN32
+      // Wine shows a link to a file as the file it leads to, not as a link.
+      {"a symbolic link to another file's part", file.substr(0, 30000), {Whole(file)},
+       DownloadResult::kDone, {0}, file, false, Case::kSymbolicLink},
+#endif
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempFolder temp;
     const std::filesystem::path staging = temp.Path() / "client.dll.download~";
-    if (c.stagedBefore != none) WriteBytes(staging, c.stagedBefore);
+    const std::filesystem::path other = temp.Path() / "elsewhere.dat";
+    std::unique_ptr<MadeLink> symbolicLink;
+    if (c.planted != Case::kOwnFile) {
+      WriteBytes(other, c.stagedBefore);
+      if (c.planted == Case::kHardLink) std::filesystem::create_hard_link(other, staging);
+      if (c.planted == Case::kSymbolicLink) {
+        symbolicLink = std::make_unique<MadeLink>(staging, other);
+      }
+    } else if (c.stagedBefore != none) {
+      WriteBytes(staging, c.stagedBefore);
+    }
     ScriptedSource source(c.replies);
     CFileDownload download(source);
     Reports reports;
@@ -200,6 +226,9 @@ TEST(FileDownload, ResumesRetriesAndChecksUntilTheFileIsWhole) {
     EXPECT_TRUE(after == c.stagedAfter);
     if (c.bodyUnread) {
       EXPECT_EQ(source.reads, 0);
+    }
+    if (c.planted != Case::kOwnFile) {
+      EXPECT_TRUE(ReadBytes(other) == c.stagedBefore);
     }
     // Told at least every piece within a transfer, never past the file.
     for (size_t i = 1; i < reports.staged.size(); ++i) {

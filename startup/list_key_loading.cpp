@@ -5,11 +5,11 @@
 
 ListKey LoadListKey(ModuleHandle module) {
   ListKey key;
+  // Only the absence of the resource means no key: one of another length, empty included, is a
+  // damaged key, carried with no bytes, and trusts nothing.
+  key.carried = HasResource(module, kListKeyType, kListKeyId);
   const uint32_t size = ReadResource(nullptr, 0, module, kListKeyType, kListKeyId);
-  if (size == 0) return key;
-  key.carried = true;
-  // A resource of another length is a damaged key: carried, with no bytes, it trusts nothing.
-  if (size != kPublicKeyBytes) return key;
+  if (!key.carried || size != kPublicKeyBytes) return key;
   key.bytes.resize(size);
   if (ReadResource(key.bytes.data(), size, module, kListKeyType, kListKeyId) != size) {
     key.bytes.clear();

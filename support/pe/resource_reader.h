@@ -6,6 +6,9 @@
 
 class XData;
 
+// Whether module has resource (type, id), even an empty one.
+bool HasResource(ModuleHandle module, const char16_t* type, int id);
+
 // Copies up to capacity raw bytes of resource (type, id) of module. With a null destination it
 // returns the resource's size. 0 when the module, type or resource is missing.
 uint32_t ReadResource(void* destination, uint32_t capacity, ModuleHandle module,

@@ -21,6 +21,11 @@ const uint8_t* ResourceBytes(ModuleHandle module, const char16_t* type, int id, 
   return *size != 0 ? static_cast<const uint8_t*>(bytes) : nullptr;
 }
 
+bool HasResource(ModuleHandle module, const char16_t* type, int id) {
+  return module != nullptr && type != nullptr &&
+         FindResourceW(static_cast<HMODULE>(module), MAKEINTRESOURCEW(id), AsWide(type)) != nullptr;
+}
+
 uint32_t ReadResource(void* destination, uint32_t capacity, ModuleHandle module,
                       const char16_t* type, int id) {
   uint32_t size = 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/pe/module_library.h"
+#include "support/pe/resource_update.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/windows_test_support.h"
 
@@ -31,6 +32,7 @@ TEST(ListKeyLoading, OnlyThirtyTwoBytesAreAKeyAndAnyOtherResourceIsADamagedOne) 
       {"a key", u"KEY", key, true, key},
       {"one byte short", u"KEY", key.substr(1), true, ""},
       {"one byte long", u"KEY", key + "x", true, ""},
+      {"empty", u"KEY", "", true, ""},
       {"the key under another type", u"KEYS", key, false, ""},
   };
   TempFolder folder;
@@ -39,7 +41,18 @@ TEST(ListKeyLoading, OnlyThirtyTwoBytesAreAKeyAndAnyOtherResourceIsADamagedOne) 
     SCOPED_TRACE(c.name);
     std::filesystem::copy_file(TestProgramFolder() / "resource_target.exe", exe,
                                std::filesystem::copy_options::overwrite_existing);
-    if (c.type != nullptr) ASSERT_TRUE(PutResource(exe, c.type, 1, c.resource));
+    if (c.type != nullptr) {
+      // Written by the portable writer, which can put an empty resource; the system's removes it.
+      std::string image = ReadBytes(exe);
+      ResourceItem item;
+      item.type.text = c.type;
+      item.name.number = 1;
+      item.language = kResourceLanguage;
+      item.bytes = c.resource;
+      std::string problem;
+      ASSERT_TRUE(PutImageResources(image, {item}, problem)) << problem;
+      WriteBytes(exe, image);
+    }
     ModuleLibrary library(exe.c_str());
     ASSERT_NE(library.Handle(), nullptr);
     const ListKey loaded = LoadListKey(library.Handle());

@@ -11,6 +11,7 @@
 #include "support/system/user_question.h"
 #include "support/text/ascii_text.h"
 #include "support/text/path_text.h"
+#include "support/text/version_text.h"
 
 namespace {
 
@@ -65,6 +66,23 @@ const char16_t* TaskWord(ClientTask task) {
   return u"\u5b89\u88c5";  // 安装
 }
 
+// Below 0, 0 or above 0 as the installed version is older than, the same as or newer than the
+// package's: as dotted numbers ("1.10" is newer than "1.9"), so that an older package never
+// passes for an upgrade; as text only where either is not a version at all.
+int CompareInstalledVersion(const char16_t* installed, const char16_t* package) {
+  switch (CompareVersionTexts(installed, package)) {
+    case VersionOrder::kOlder:
+      return -1;
+    case VersionOrder::kSame:
+      return 0;
+    case VersionOrder::kNewer:
+      return 1;
+    case VersionOrder::kIncomparable:
+      break;
+  }
+  return CompareUnits(installed, package);
+}
+
 }  // namespace
 
 InstalledVersionCheck CheckInstalledVersion(void* owner, const IClientInfo& product) {
@@ -76,7 +94,7 @@ InstalledVersionCheck CheckInstalledVersion(void* owner, const IClientInfo& prod
   const char16_t* name = product.GetName().Units();
   const char16_t* packageVersion = product.GetVersion().Units();
   char16_t message[kMessageUnits];
-  int order = CompareUnits(installed, packageVersion);
+  const int order = CompareInstalledVersion(installed, packageVersion);
   if (order > 0) {
     // 对不起！您的电脑里已经安装了更新版本（%s）的%s。\n当前安装包版本（%s）过旧无法安装！\n
     FillMessage(message,

@@ -39,7 +39,7 @@ class InstallChecksTest : public ::testing::Test {
   CClientInfo product_;
 };
 
-TEST_F(InstallChecksTest, InstalledVersionComparedAsTextDecidesTheInstall) {
+TEST_F(InstallChecksTest, InstalledVersionComparedAsDottedNumbersDecidesTheInstall) {
   struct Case {
     const char16_t* installed;  // null: nothing installed
     const char16_t* package;
@@ -54,7 +54,15 @@ TEST_F(InstallChecksTest, InstalledVersionComparedAsTextDecidesTheInstall) {
        u"对不起！您的电脑里已经安装了更新版本（2.0.0.0）的演示。\n"
        u"当前安装包版本（1.9.9.9）过旧无法安装！\n",
        MB_ICONWARNING | MB_OK},
-      {u"1.10.0.0", u"1.9.0.0", IDYES, InstalledVersionCheck::kProceed, u"", 0},
+      // 1.10 is newer than 1.9: no downgrade passes for an upgrade.
+      {u"1.10.0.0", u"1.9.0.0", IDOK, InstalledVersionCheck::kRefused,
+       u"对不起！您的电脑里已经安装了更新版本（1.10.0.0）的演示。\n"
+       u"当前安装包版本（1.9.0.0）过旧无法安装！\n",
+       MB_ICONWARNING | MB_OK},
+      {u"1.9.0.0", u"1.10.0.0", IDYES, InstalledVersionCheck::kProceed, u"", 0},
+      // The same version written shorter asks about a repair.
+      {u"1.9", u"1.9.0.0", IDNO, InstalledVersionCheck::kDeclined,
+       u"您的电脑里已经安装了当前版本（1.9）的演示，需要修复吗？\n", MB_ICONQUESTION | MB_YESNO},
       {u"1.0.0.0", u"2.0.0.0", IDYES, InstalledVersionCheck::kProceed, u"", 0},
       {u"1.9.0.0", u"1.9.0.0", IDYES, InstalledVersionCheck::kProceed,
        u"您的电脑里已经安装了当前版本（1.9.0.0）的演示，需要修复吗？\n",

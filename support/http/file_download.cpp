@@ -138,6 +138,7 @@ CFileDownload::AttemptEnd CFileDownload::Transfer(const char16_t* stagingPath, u
       return closed ? AttemptEnd::kDone : AttemptEnd::kFailed;
     case BodyEnd::kEndedEarly:
     case BodyEnd::kReadFailed:
+    case BodyEnd::kTooSlow:
       return AttemptEnd::kTryAgain;
     case BodyEnd::kStopped:
       return AttemptEnd::kStopped;

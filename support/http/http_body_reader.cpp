@@ -1,5 +1,6 @@
 #include "support/http/http_body_reader.h"
 
+#include <chrono>
 #include <cstring>
 
 #include "support/files/xdata.h"
@@ -38,11 +39,25 @@ void TellDocumentProgress(uint32_t moved, void* context) {
 
 }  // namespace
 
+uint64_t SteadyMilliseconds() {
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count());
+}
+
 BodyEnd BodyPump::Run(uint32_t length) const {
   uint8_t piece[kDownloadPieceSize];
   uint32_t moved = 0;
+  uint64_t windowStart = now();
+  uint32_t movedAtWindowStart = 0;
   while (moved < length) {
     if (Stopped(stop)) return BodyEnd::kStopped;
+    const uint64_t at = now();
+    if (at - windowStart >= kSlowWindowMs) {
+      if (moved - movedAtWindowStart < kSlowestWindowBytes) return BodyEnd::kTooSlow;
+      windowStart = at;
+      movedAtWindowStart = moved;
+    }
     uint32_t wanted = length - moved;
     if (wanted > kDownloadPieceSize) wanted = kDownloadPieceSize;
     uint32_t received = 0;

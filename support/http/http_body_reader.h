@@ -31,11 +31,23 @@ enum class BodyEnd {
   kReadFailed,   // the connection failed or timed out
   kWriteFailed,  // the sink refused a piece
   kStopped,      // the stop flag was set
+  kTooSlow,      // less than kSlowestWindowBytes arrived in a window of kSlowWindowMs
 };
+
+// A body must keep arriving: one that brings fewer than kSlowestWindowBytes in kSlowWindowMs
+// (about 1 KB a second) is cut off, to be tried again like any other, so that a server trickling
+// a byte now and then cannot hold a run for ever. This also bounds a body's whole time by its
+// length: at most length / kSlowestWindowBytes + 1 windows.
+constexpr uint64_t kSlowWindowMs = 30000;
+constexpr uint32_t kSlowestWindowBytes = 32 * 1024;
+
+// Milliseconds on a clock that only goes forward.
+uint64_t SteadyMilliseconds();
 
 // Moves a body of a known length from a source to a sink in pieces of at most
 // kDownloadPieceSize, looking at the stop flag before each and calling onPiece (when set) after
-// each with the bytes moved so far. Every member but stop, onPiece and context must be set.
+// each with the bytes moved so far, and ending a body that arrives too slowly. Every member but
+// stop, onPiece and context must be set; now is the clock the speed is measured by.
 struct BodyPump {
   ReadFunction read = nullptr;
   void* source = nullptr;
@@ -44,6 +56,7 @@ struct BodyPump {
   const std::atomic<bool>* stop = nullptr;
   void (*onPiece)(uint32_t moved, void* context) = nullptr;
   void* context = nullptr;
+  uint64_t (*now)() = SteadyMilliseconds;
 
   BodyEnd Run(uint32_t length) const;
 };

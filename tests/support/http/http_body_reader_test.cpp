@@ -17,12 +17,17 @@ constexpr size_t kAsAsked = std::string::npos;
 // A body nearly three pieces long.
 constexpr uint32_t kLongBody = 2 * kDownloadPieceSize + 1000;
 
+// The clock of the scripted bodies: each read takes its body's msPerRead on it.
+uint64_t scriptedClock = 0;
+uint64_t ScriptedClock() { return scriptedClock; }
+
 // A body that arrives in pieces of at most pieceSize bytes (kAsAsked: as many as a read asks
 // for), optionally failing once failAt bytes have been handed out.
 struct ScriptedBody {
   std::string bytes;
   size_t pieceSize = kAsAsked;
   size_t failAt = std::string::npos;
+  uint64_t msPerRead = 0;
   size_t offset = 0;
   uint32_t largestWanted = 0;
   int reads = 0;
@@ -30,6 +35,7 @@ struct ScriptedBody {
   static bool Read(void* source, uint8_t* into, uint32_t wanted, uint32_t* received) {
     auto* body = static_cast<ScriptedBody*>(source);
     ++body->reads;
+    scriptedClock += body->msPerRead;
     body->largestWanted = std::max(body->largestWanted, wanted);
     if (body->offset >= body->failAt) return false;
     size_t n = std::min({static_cast<size_t>(wanted), body->pieceSize,
@@ -141,8 +147,8 @@ struct ScriptedSink {
   }
 };
 
-// How a body ends decides what a download does next: a cut-off body is resumed, a longer one is
-// not the file, a full disk ends it.
+// How a body ends decides what a download does next: a cut-off or too slow body is resumed, a
+// longer one is not the file, a full disk ends it.
 TEST(BodyPump, SaysHowTheBodyEnded) {
   struct Case {
     const char* name;
@@ -151,6 +157,8 @@ TEST(BodyPump, SaysHowTheBodyEnded) {
     size_t refuseAfter;
     BodyEnd end;
     size_t moved;  // bytes the sink holds at the end
+    size_t pieceSize = kAsAsked;
+    uint64_t msPerRead = 0;
   };
   constexpr size_t kNever = std::string::npos;
   const Case cases[] = {
@@ -159,10 +167,14 @@ TEST(BodyPump, SaysHowTheBodyEnded) {
       {"longer than its length", kLongBody + 1, kNever, kNever, BodyEnd::kTooLong, kLongBody},
       {"read fails", kLongBody, 25000, kNever, BodyEnd::kReadFailed, 25000},
       {"sink refuses", kLongBody, kNever, 30000, BodyEnd::kWriteFailed, kDownloadPieceSize},
+      // A byte every five seconds: the first window closes with six.
+      {"a trickle", kLongBody, kNever, kNever, BodyEnd::kTooSlow, 6, 1, 5000},
+      {"slow but steady", kLongBody, kNever, kNever, BodyEnd::kComplete, kLongBody,
+       kDownloadPieceSize, 10000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ScriptedBody source{BytePattern(c.sent), kAsAsked, c.failAt};
+    ScriptedBody source{BytePattern(c.sent), c.pieceSize, c.failAt, c.msPerRead};
     ScriptedSink sink;
     sink.refuseAfter = c.refuseAfter;
     BodyPump pump;
@@ -170,6 +182,7 @@ TEST(BodyPump, SaysHowTheBodyEnded) {
     pump.source = &source;
     pump.write = ScriptedSink::Write;
     pump.sink = &sink;
+    pump.now = ScriptedClock;
     EXPECT_EQ(pump.Run(kLongBody), c.end);
     ASSERT_EQ(sink.bytes.size(), c.moved);
     EXPECT_TRUE(sink.bytes == BytePattern(c.moved));

@@ -17,8 +17,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // The program's record and payload, read and checked once here, then handed to the window and
   // its flow.
   CInstallPackage package;
-  // A silent install that cannot start ends with its status rather than a question.
-  if (!LoadSetupPackage(instance, package, silent)) return silent ? kExitNotStarted : 0;
+  // A package that cannot start installs nothing, asked about or not (a silent install ends
+  // without a question).
+  if (!LoadSetupPackage(instance, package, silent)) return kExitNotStarted;
   BeginRun(package.Product(), u"setup", silent);
   return EndRun(RunApplication(instance, package, silent));
 }

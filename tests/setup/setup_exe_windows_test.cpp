@@ -28,10 +28,11 @@ const std::u16string kDamagedPackage =
     u"\u7f51\u4e0b\u8f7d\u6700\u65b0\u7248\u672c\uff1f";
 
 // The installer at exe is a damaged package: asked about once (in a box captioned caption, when
-// given), and a silent run ends with status 1 without asking.
+// given), and a silent run ends without asking; either ends with status 1, nothing installed.
 void ExpectDamagedPackage(const std::u16string& exe, const std::u16string& caption = u"") {
   ProgramRun run = RunAnswering(exe);
   EXPECT_TRUE(run.exited);
+  EXPECT_EQ(run.exitCode, 1u);
   ASSERT_EQ(run.questions.size(), 1u);
   EXPECT_EQ(run.questions[0].text, kDamagedPackage);
   if (!caption.empty()) EXPECT_EQ(run.questions[0].caption, caption);
@@ -149,7 +150,7 @@ TEST_F(SetupExeTest, UnstampedSetupAsksOnceAndEndsOnNo) {
   ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
   ProgramRun run = RunAnswering(exe_);
   EXPECT_TRUE(run.exited);
-  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(run.exitCode, 1u);
   ASSERT_EQ(run.questions.size(), 1u);
   EXPECT_EQ(run.questions[0].caption, u"vu");
   EXPECT_EQ(run.questions[0].text, kDamagedPackage);

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "support/files/entry_path.h"
-#include "support/files/link_check.h"
 #include "support/files/xdata.h"
 #include "support/journal/change_journal.h"
 #include "support/text/path_text.h"
@@ -78,7 +77,8 @@ bool PlanEntries(XZip& archive, const char16_t* folder, const InstallRun& run, E
     const bool read = archive.GetName(i, name);
     // In a folder the run made, nothing can be a link: only the names above it need the look.
     const bool accepted = read && JoinEntryPath(folder, name, path) &&
-                          (journal.MadeFolder(ParentFolderOf(path)) || !CrossesLink(folder, path));
+                          (journal.MadeFolder(ParentFolderOf(path)) ||
+                           !journal.CrossesLink(folder, path));
     for (int k = 0; name[k] != 0; ++k) {
       if (name[k] == u'/') name[k] = u'\\';
     }

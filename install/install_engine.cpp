@@ -1,7 +1,5 @@
 #include "install/install_engine.h"
 
-#include <windows.h>
-
 #include <string>
 #include <vector>
 
@@ -9,9 +7,7 @@
 #include "support/crypto/file_verifier.h"
 #include "support/files/entry_path.h"
 #include "support/files/file_stream.h"
-#include "support/files/link_check.h"
 #include "support/http/file_download.h"
-#include "support/http/http_get.h"
 #include "support/http/url_parts.h"
 #include "support/journal/change_journal.h"
 #include "support/text/path_text.h"
@@ -67,7 +63,7 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
   // The list is data: a name that would land outside the folder is refused.
   char16_t path[kPathCapacity];
   char16_t staging[kPathCapacity];
-  if (!JoinEntryPath(folder, entry.file, path) || CrossesLink(folder, path) ||
+  if (!JoinEntryPath(folder, entry.file, path) || run_.journal->CrossesLink(folder, path) ||
       !StagingPathFor(path, staging)) {
     return Staged::kFailed;
   }
@@ -84,8 +80,7 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
   FixedWString<1024> request;
   if (!MakeUncachedUrl(entry.url, &request)) return Staged::kFailed;
   // A transfer cut off leaves what arrived for the next run to resume.
-  CHttpGet source;
-  CFileDownload download(source);
+  CFileDownload download(source_);
   download.SetProgress(&CInstall::OnReceived, this);
   download.SetStopRequest(run_.stop);
   const FileVerifier matchesItem = [&entry](const char16_t* file) {
@@ -102,7 +97,7 @@ bool CInstall::Apply(const char16_t* folder, const UpdateItem& entry) {
   if (entry.action == UpdateItem::kActionDelete) {
     // What is already gone is what the list asks for.
     return entry.file[0] != 0 && JoinEntryPath(folder, entry.file, path) &&
-           !CrossesLink(folder, path) && run_.journal->RemovePath(path);
+           !run_.journal->CrossesLink(folder, path) && run_.journal->RemovePath(path);
   }
   char16_t staging[kPathCapacity];
   return JoinEntryPath(folder, entry.file, path) && StagingPathFor(path, staging) &&

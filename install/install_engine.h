@@ -5,6 +5,7 @@
 #include "install/install_outcome.h"
 #include "install/install_run.h"
 
+class IHttpSource;
 class IUninstInfo;
 class IUpdateInfo;
 struct UpdateItem;
@@ -16,6 +17,9 @@ struct UpdateItem;
 // list marks for deletion is moved aside, so that the whole list can be undone.
 class CInstall {
  public:
+  // The files are downloaded from source (CHttpGet in the product), which outlives the engine.
+  explicit CInstall(IHttpSource& source) : source_(source) {}
+
   void SetCallback(InstallProgress callback, void* context) {
     run_.progress = callback;
     run_.context = context;
@@ -50,6 +54,7 @@ class CInstall {
   // Puts a staged file in its place, or moves a file the list deletes aside.
   bool Apply(const char16_t* folder, const UpdateItem& entry);
 
+  IHttpSource& source_;
   uint32_t total_ = 0;
   uint32_t done_ = 0;
   std::function<bool(const char16_t* file)> keepDownload_;

@@ -14,6 +14,7 @@
 #include "product/registration_steps.h"
 #include "records/client_info.h"
 #include "support/core/wide_text.h"
+#include "support/http/http_get.h"
 #include "support/system/user_question.h"
 #include "support/text/path_text.h"
 
@@ -93,7 +94,8 @@ bool CWindowsInstallEdge::InstallPublished(const IClientInfo& product, const cha
   }
   list->digest = published.digest;
   list->version.Assign(published.items.GetVersion());
-  CInstall engine;
+  CHttpGet source;
+  CInstall engine(source);
   engine.SetCallback(run.progress, run.context);
   engine.SetInstalledList(run.installed);
   engine.SetStopRequest(run.stop);

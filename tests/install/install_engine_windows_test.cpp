@@ -15,6 +15,7 @@
 #include "install/progress_figures.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
+#include "support/http/http_get.h"
 #include "support/journal/change_journal.h"
 #include "support/journal/journal_target_windows.h"
 #include "tests/helpers/byte_pattern.h"
@@ -57,7 +58,8 @@ struct JournaledRun {
   }
   CWindowsJournalTarget machine;
   CChangeJournal journal{machine};
-  CInstall engine;
+  CHttpGet source;
+  CInstall engine{source};
 };
 
 // Every file below folder with its bytes, by "/" name.

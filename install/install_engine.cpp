@@ -17,45 +17,46 @@ void CInstall::OnReceived(uint32_t staged, uint32_t, void* self) {
   engine->run_.Report(engine->total_, engine->done_ + staged, nullptr);
 }
 
-bool CInstall::InstallList(const char16_t* folder, const IUpdateInfo* list) {
-  if (folder == nullptr || list == nullptr || run_.journal == nullptr) return false;
-  outcome_ = InstallOutcome();
-  run_.outcome = &outcome_;
+InstallOutcome CInstall::InstallList(const char16_t* folder, const IUpdateInfo* list) {
+  if (folder == nullptr || list == nullptr || run_.journal == nullptr) {
+    return InstallOutcome::NotStarted();
+  }
+  InstallOutcome outcome;
   done_ = 0;
   total_ = static_cast<uint32_t>(list->TotalSize());
   run_.Report(total_, done_, nullptr);
   // First every file is brought beside its place; the installed files are told in list order
   // once they are all in place.
   std::vector<Staged> staged(static_cast<size_t>(list->Count()), Staged::kInPlace);
-  for (int i = 0; i < list->Count() && !outcome_.Failed(); ++i) {
-    if (run_.Stopped()) return false;
+  for (int i = 0; i < list->Count() && !outcome.Failed(); ++i) {
+    if (run_.Stopped()) return InstallOutcome::Stopped();
     const UpdateItem* entry = list->Get(i);
     if (entry == nullptr || entry->action != UpdateItem::kActionUpdate) continue;
     // The name is shown as the entry begins; it is listed as installed only once it is in place.
     run_.Report(total_, done_, entry->file);
     staged[static_cast<size_t>(i)] = Stage(folder, *entry);
     if (staged[static_cast<size_t>(i)] == Staged::kFailed) {
-      if (run_.Stopped()) return false;
-      run_.Failed(entry->file, run_.journal->FailureReason().c_str());
+      if (run_.Stopped()) return InstallOutcome::Stopped();
+      outcome.Fail(entry->file, run_.journal->FailureReason().c_str());
     }
     done_ += static_cast<uint32_t>(entry->size);
     run_.Report(total_, done_, nullptr);
   }
-  for (int i = 0; i < list->Count() && !outcome_.Failed(); ++i) {
+  for (int i = 0; i < list->Count() && !outcome.Failed(); ++i) {
     const UpdateItem* entry = list->Get(i);
     if (entry == nullptr) continue;
     const bool update = entry->action == UpdateItem::kActionUpdate;
     if (update && staged[static_cast<size_t>(i)] == Staged::kInPlace) {
       run_.Installed(entry->file);
     } else if (!Apply(folder, *entry)) {
-      run_.Failed(entry->file, run_.journal->FailureReason().c_str());
+      outcome.Fail(entry->file, run_.journal->FailureReason().c_str());
     } else if (update) {
       run_.Installed(entry->file);
     }
   }
   done_ = total_;
   run_.Report(total_, done_, nullptr);
-  return true;
+  return outcome;
 }
 
 CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry) {

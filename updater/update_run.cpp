@@ -154,8 +154,7 @@ int RunUpdate(IClientInfo& product, const ListKey& key, bool silent, IJournalTar
   engine.SetInstalledList(&installed);
   engine.SetJournal(&journal);
   engine.KeepDownloadsOf([&current](const char16_t* file) { return IsListed(current, file); });
-  engine.InstallList(folder, &list);
-  InstallOutcome outcome = engine.Outcome();
+  InstallOutcome outcome = engine.InstallList(folder, &list);
   std::vector<std::u16string> removed;
   for (int i = 0; i < list.Count(); ++i) {
     const UpdateItem* item = list.Get(i);

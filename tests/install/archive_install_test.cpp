@@ -19,6 +19,8 @@
 
 namespace {
 
+using Ending = InstallOutcome::Ending;
+
 struct Report {
   std::u16string name;  // u"<none>" for a count-only report
   uint32_t total;
@@ -28,9 +30,8 @@ struct Report {
 struct Installed {
   JournalTestTarget machine;
   CChangeJournal journal{machine};  // begun in the folder; the test commits or undoes it
-  bool result = false;
   std::vector<Report> reports;
-  InstallOutcome outcome;
+  InstallOutcome outcome;  // what the install returned
   std::vector<std::u16string> listed;  // what the uninstall list received
   size_t stopAfter = 0;  // reports before the run is asked to stop; 0: never
   std::atomic<bool> stop{false};
@@ -60,10 +61,9 @@ void Install(const std::string& payloadBytes, const char16_t* nestedName,
   run.progress = &Record;
   run.context = &installed;
   run.installed = &list;
-  run.outcome = &installed.outcome;
   run.stop = &installed.stop;
   run.journal = &installed.journal;
-  installed.result = InstallFromArchive(payload, nestedName, folder.c_str(), run);
+  installed.outcome = InstallFromArchive(payload, nestedName, folder.c_str(), run);
   for (int i = 0; i < list.Count(); ++i) installed.listed.push_back(list.Get(i));
 }
 
@@ -107,8 +107,7 @@ TEST(ArchiveInstall, WritesEveryEntryAndReportsEachInOrder) {
     Installed installed;
     Install(PayloadOf(entries, stored), u"APP.ZIP", folder, installed);
 
-    ASSERT_TRUE(installed.result);
-    EXPECT_EQ(installed.outcome.failed, 0);
+    ASSERT_EQ(installed.outcome.ending, Ending::kInstalled);
     ASSERT_TRUE(installed.journal.Commit());
     for (const ZipEntrySpec& entry : entries) {
       SCOPED_TRACE(entry.name);
@@ -154,8 +153,7 @@ TEST(ArchiveInstall, ALaterEntryOfTheSameNameReplacesTheEarlierOne) {
     Installed installed;
     Install(BuildPayload({{"dup/same.txt", "first"}, {"other.txt", "o"}, {c.second, "second"}}),
             u"app.zip", FolderIn(temp, u"target/"), installed);
-    ASSERT_TRUE(installed.result);
-    EXPECT_EQ(installed.outcome.failed, 0);
+    ASSERT_EQ(installed.outcome.ending, Ending::kInstalled);
     EXPECT_EQ(installed.listed.size(), 3u);
     EXPECT_EQ(ReadBytes(temp.Path() / "target/dup/same.txt"), "second");
     installed.journal.Rollback();
@@ -216,8 +214,7 @@ TEST(ArchiveInstall, RefusesEntriesThatWouldLandOutsideTheFolderAndEndsThere) {
     Installed installed;
     Install(payload, u"app.zip", FolderIn(temp, u"inside/"), installed);
 
-    ASSERT_TRUE(installed.result);
-    EXPECT_EQ(installed.outcome.failed, 1);
+    ASSERT_EQ(installed.outcome.ending, Ending::kFailed);
     EXPECT_EQ(installed.outcome.firstFailed.Units(), std::u16string(c.failed));
     EXPECT_EQ(installed.listed, std::vector<std::u16string>{u"before.txt"});
     EXPECT_EQ(ReadBytes(inside / "before.txt"), "in");
@@ -264,7 +261,7 @@ TEST(ArchiveInstall, FailsBeforeAnyProgressWithoutAReadableNestedArchive) {
     TempFolder temp;
     Installed installed;
     Install(c.payload, c.nestedName, FolderIn(temp, u"target/"), installed);
-    EXPECT_FALSE(installed.result);
+    EXPECT_EQ(installed.outcome.ending, Ending::kNotStarted);
     EXPECT_TRUE(installed.reports.empty());
     installed.journal.Rollback();
     EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target"));
@@ -290,7 +287,7 @@ TEST(ArchiveInstall, AStopEndsTheRunBeforeTheNextEntry) {
     Installed installed;
     installed.stopAfter = c.stopAfter;
     Install(BuildPayload(entries), u"app.zip", FolderIn(temp, u"target/"), installed);
-    EXPECT_FALSE(installed.result);
+    EXPECT_EQ(installed.outcome.ending, Ending::kStopped);
     EXPECT_EQ(installed.listed.size(), c.stopAfter);
     EXPECT_EQ(installed.reports.size(), c.stopAfter);
     EXPECT_EQ(ReadBytes(temp.Path() / "target" / entries[c.stopAfter - 1].name),

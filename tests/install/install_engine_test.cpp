@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "install/install_outcome.h"
 #include "install/progress_figures.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
@@ -27,6 +28,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using Ending = InstallOutcome::Ending;
 
 constexpr size_t kWhole = std::string::npos;
 
@@ -233,12 +235,12 @@ TEST(InstallEngine, PutsAWholeListInPlaceAndNothingOfAListWithABadFile) {
     JournaledRun run(server, folder);
     Progress progress;
     Watch(run.engine, progress);
-    ASSERT_TRUE(run.engine.InstallList(folder.c_str(), &list));
+    const InstallOutcome outcome = run.engine.InstallList(folder.c_str(), &list);
     EXPECT_EQ(progress.total, static_cast<uint32_t>(list.TotalSize()));
     EXPECT_EQ(progress.lastDone, progress.total);
     EXPECT_FALSE(progress.doneWentBack);
     if (c.bad.empty()) {
-      EXPECT_EQ(run.engine.Outcome().failed, 0);
+      ASSERT_EQ(outcome.ending, Ending::kInstalled);
       ASSERT_TRUE(run.journal.Commit());
       EXPECT_EQ(FilesIn(temp.Path() / "client"),
                 (std::map<std::string, std::string>{{"altered.txt", "the good old file"},
@@ -248,8 +250,8 @@ TEST(InstallEngine, PutsAWholeListInPlaceAndNothingOfAListWithABadFile) {
                 (std::vector<std::u16string>{u"first.txt", u"sub\\deep\\big.bin"}));
       continue;
     }
-    EXPECT_EQ(run.engine.Outcome().failed, 1);
-    EXPECT_EQ(std::u16string(run.engine.Outcome().firstFailed.Units()), c.bad);
+    ASSERT_EQ(outcome.ending, Ending::kFailed);
+    EXPECT_EQ(std::u16string(outcome.firstFailed.Units()), c.bad);
     EXPECT_TRUE(Entries(progress.installed).empty());
     EXPECT_FALSE(fs::exists(temp.Path() / "client/first.txt"));
     EXPECT_EQ(ReadBytes(temp.Path() / "client/altered.txt"), "the good old file");
@@ -287,9 +289,9 @@ TEST(InstallEngine, NothingIsWrittenOrRemovedThroughALink) {
     }
 
     JournaledRun run(server, folder);
-    ASSERT_TRUE(run.engine.InstallList(folder.c_str(), &list));
-    EXPECT_EQ(run.engine.Outcome().failed, 1);
-    EXPECT_EQ(std::u16string(run.engine.Outcome().firstFailed.Units()), u"linked\\victim.txt");
+    const InstallOutcome outcome = run.engine.InstallList(folder.c_str(), &list);
+    ASSERT_EQ(outcome.ending, Ending::kFailed);
+    EXPECT_EQ(std::u16string(outcome.firstFailed.Units()), u"linked\\victim.txt");
     EXPECT_EQ(server.Served("victim"), 0);
     run.journal.Rollback();
     EXPECT_EQ(ReadBytes(outside / "victim.txt"), "victim");
@@ -308,17 +310,15 @@ TEST(InstallEngine, ARunOverAnUnchangedClientDownloadsNothing) {
 
   {
     JournaledRun first(server, folder);
-    ASSERT_TRUE(first.engine.InstallList(folder.c_str(), &list));
-    EXPECT_EQ(first.engine.Outcome().failed, 0);
+    ASSERT_EQ(first.engine.InstallList(folder.c_str(), &list).ending, Ending::kInstalled);
     ASSERT_TRUE(first.journal.Commit());
   }
   JournaledRun again(server, folder);
   Progress progress;
   Watch(again.engine, progress);
-  ASSERT_TRUE(again.engine.InstallList(folder.c_str(), &list));
+  EXPECT_EQ(again.engine.InstallList(folder.c_str(), &list).ending, Ending::kInstalled);
   // Files found in place belong to the install as much as those downloaded.
   EXPECT_EQ(Entries(progress.installed), (std::vector<std::u16string>{u"a.txt", u"bin\\b.dll"}));
-  EXPECT_EQ(again.engine.Outcome().failed, 0);
   EXPECT_EQ(server.Served("a"), 1);
   EXPECT_EQ(server.Served("b"), 1);
   EXPECT_EQ(progress.lastDone, static_cast<uint32_t>(list.TotalSize()));
@@ -348,8 +348,9 @@ TEST(InstallEngine, ACutOffFileIsResumedByTheNextRun) {
   cutOff->engine.KeepDownloadsOf([](const char16_t*) { return true; });
   Progress progress;
   Watch(cutOff->engine, progress);
-  ASSERT_TRUE(cutOff->engine.InstallList(folder.c_str(), &list));
-  EXPECT_EQ(cutOff->engine.Outcome().failed, 1);
+  const InstallOutcome cut = cutOff->engine.InstallList(folder.c_str(), &list);
+  EXPECT_EQ(cut.ending, Ending::kFailed);
+  EXPECT_EQ(std::u16string(cut.firstFailed.Units()), u"bin\\big.dll");
   cutOff.reset();
   EXPECT_TRUE(Entries(progress.installed).empty());
   EXPECT_EQ(ReadBytes(target), "the old version");
@@ -359,8 +360,7 @@ TEST(InstallEngine, ACutOffFileIsResumedByTheNextRun) {
   EXPECT_EQ(progress.lastDone, static_cast<uint32_t>(size));
 
   auto resumed = std::make_unique<JournaledRun>(server, folder);
-  ASSERT_TRUE(resumed->engine.InstallList(folder.c_str(), &list));
-  EXPECT_EQ(resumed->engine.Outcome().failed, 0);
+  ASSERT_EQ(resumed->engine.InstallList(folder.c_str(), &list).ending, Ending::kInstalled);
   ASSERT_TRUE(resumed->journal.Commit());
   EXPECT_TRUE(ReadBytes(target) == content);
   EXPECT_FALSE(fs::exists(staging));
@@ -370,7 +370,7 @@ TEST(InstallEngine, ACutOffFileIsResumedByTheNextRun) {
 
   WriteBytes(staging, "left over");
   JournaledRun inPlace(server, folder);
-  ASSERT_TRUE(inPlace.engine.InstallList(folder.c_str(), &list));
+  EXPECT_EQ(inPlace.engine.InstallList(folder.c_str(), &list).ending, Ending::kInstalled);
   EXPECT_FALSE(fs::exists(staging));
   EXPECT_EQ(server.Log("big").size(), log.size());  // nothing downloaded
 }
@@ -407,8 +407,7 @@ TEST(InstallEngine, ATricklingFileIsToldAsItArrivesAndShowsAsSlow) {
         seen->done.push_back(done);
       },
       &watched);
-  ASSERT_TRUE(engine.InstallList(folder.c_str(), &list));
-  EXPECT_EQ(engine.Outcome().failed, 0);
+  ASSERT_EQ(engine.InstallList(folder.c_str(), &list).ending, Ending::kInstalled);
   EXPECT_TRUE(ReadBytes(temp.Path() / "client/slow.bin") == content);
   for (size_t i = 1; i < watched.done.size(); ++i) {
     EXPECT_LE(watched.done[i] - watched.done[i - 1], 4000u);
@@ -438,7 +437,7 @@ TEST(InstallEngine, AStopInsideADownloadEndsTheRunPromptly) {
   Watch(engine, progress);
   engine.SetStopRequest(&stop);
 
-  EXPECT_FALSE(engine.InstallList(folder.c_str(), &list));
+  EXPECT_EQ(engine.InstallList(folder.c_str(), &list).ending, Ending::kStopped);
   EXPECT_EQ(server.Reads(), 3) << "no piece read after the stop";
   EXPECT_FALSE(fs::exists(temp.Path() / "client/slow.bin"));
   EXPECT_FALSE(fs::exists(temp.Path() / "client/after.txt"));

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "support/files/entry_path.h"
-#include "support/files/link_check.h"
 #include "support/files/xdata.h"
 #include "support/journal/change_journal.h"
 #include "support/text/path_text.h"
@@ -78,7 +77,8 @@ bool PlanEntries(XZip& archive, const char16_t* folder, const InstallRun& run, E
     const bool read = archive.GetName(i, name);
     // In a folder the run made, nothing can be a link: only the names above it need the look.
     const bool accepted = read && JoinEntryPath(folder, name, path) &&
-                          (journal.MadeFolder(ParentFolderOf(path)) || !CrossesLink(folder, path));
+                          (journal.MadeFolder(ParentFolderOf(path)) ||
+                           !journal.CrossesLink(folder, path));
     for (int k = 0; name[k] != 0; ++k) {
       if (name[k] == u'/') name[k] = u'\\';
     }
@@ -126,51 +126,52 @@ EntryResult PlaceNextFile(EntryPipeline& pipeline, CChangeJournal& journal,
 
 }  // namespace
 
-bool InstallFromArchive(XZip& payload, const char16_t* nestedName, const char16_t* folder,
-                        const InstallRun& run) {
+InstallOutcome InstallFromArchive(XZip& payload, const char16_t* nestedName,
+                                  const char16_t* folder, const InstallRun& run) {
   if (nestedName == nullptr || nestedName[0] == 0 || folder == nullptr || folder[0] == 0 ||
       run.journal == nullptr) {
-    return false;
+    return InstallOutcome::NotStarted();
   }
   ClientArchive client;
-  if (!client.Find(payload, nestedName)) return false;
+  if (!client.Find(payload, nestedName)) return InstallOutcome::NotStarted();
   EntryPlan plan;
   std::vector<std::unique_ptr<IEntrySource>> sources;
   for (int i = 0; i < EntryPipeline::WorkerCount(); ++i) {
     auto source = std::make_unique<ZipEntrySource>(plan.files);
-    if (!client.OpenReader(source->Archive())) return false;
+    if (!client.OpenReader(source->Archive())) return InstallOutcome::NotStarted();
     sources.push_back(std::move(source));
   }
   // The first reader reads the names before the pipeline starts; the readers share the plan's
   // list of files, complete by then.
   XZip& names = static_cast<ZipEntrySource&>(*sources.front()).Archive();
   const int count = names.GetCount();
-  if (!PlanEntries(names, folder, run, plan)) return false;
+  if (!PlanEntries(names, folder, run, plan)) return InstallOutcome::Stopped();
   EntryPipeline pipeline(std::move(sources), static_cast<int>(plan.files->size()), run.stop);
   CChangeJournal& journal = *run.journal;
+  InstallOutcome outcome;
   size_t recorded = 0;  // the entries whose files the journal has recorded ahead
   for (size_t i = 0; i < plan.entries.size(); ++i) {
-    if (run.Stopped()) return false;
+    if (run.Stopped()) return InstallOutcome::Stopped();
     const EntryPlan::Entry& entry = plan.entries[i];
     if (!entry.folder) {
       const bool ready = i < recorded || RecordNextFiles(plan, i, journal, &recorded);
       const EntryResult result =
           ready ? PlaceNextFile(pipeline, journal, entry.path) : EntryResult::kFailed;
-      if (result == EntryResult::kStopped) return false;
+      if (result == EntryResult::kStopped) return InstallOutcome::Stopped();
       if (result != EntryResult::kRead) {
-        run.Failed(entry.name.c_str(), journal.FailureReason().c_str());
+        outcome.Fail(entry.name.c_str(), journal.FailureReason().c_str());
         run.Report(count, static_cast<uint32_t>(i + 1), entry.name.c_str());
         // The install is undone whole at its first failure: what follows would be undone too.
-        return true;
+        return outcome;
       }
     }
     run.Installed(entry.name.c_str());
     run.Report(count, static_cast<uint32_t>(i + 1), entry.name.c_str());
   }
-  if (!plan.failed) return true;
-  if (run.Stopped()) return false;
-  run.Failed(plan.failedName.c_str(), plan.failedReason.c_str());
+  if (!plan.failed) return outcome;
+  if (run.Stopped()) return InstallOutcome::Stopped();
+  outcome.Fail(plan.failedName.c_str(), plan.failedReason.c_str());
   run.Report(count, static_cast<uint32_t>(plan.entries.size() + 1),
              plan.failedAccepted ? plan.failedName.c_str() : nullptr);
-  return true;
+  return outcome;
 }

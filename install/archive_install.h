@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "install/install_outcome.h"
 #include "install/install_run.h"
 
 class XZip;
@@ -20,8 +21,8 @@ constexpr size_t kNewFilesPerJournalRecord = 256;
 // does not grow with the files. A nested archive stored as it is in the payload is read where it
 // lies; one packed inside it is read out once. An entry that cannot be read (a damaged one among
 // them) or written, or whose name would land outside folder, fails, and ends the run there: the
-// install is undone whole. False, before any progress, when the nested archive cannot be read or
-// opened or the run has no journal; false too when run's stop is set, looked at before each
-// entry and between the pieces of a file.
-bool InstallFromArchive(XZip& payload, const char16_t* nestedName, const char16_t* folder,
-                        const InstallRun& run);
+// outcome names it and why, and the install is undone whole. Not started, before any progress,
+// when the nested archive cannot be read or opened or the run has no journal; stopped when run's
+// stop is set, looked at before each entry and between the pieces of a file.
+InstallOutcome InstallFromArchive(XZip& payload, const char16_t* nestedName,
+                                  const char16_t* folder, const InstallRun& run);

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "install/install_checks.h"
+#include "install/install_outcome.h"
 #include "install/install_run.h"
 #include "support/core/fixed_wstring.h"
 #include "support/journal/change_journal.h"
@@ -58,16 +59,16 @@ class IInstallEdge {
   virtual JournalRecovery RecoverFolder(const IClientInfo& product, const char16_t* folder) = 0;
 
   // The installs, run on the worker and told to run as they go, every change through run's
-  // journal. Archive mode (archive_install.h):
-  // the nested client archive nestedName of payload into folder. Download mode: the update list
-  // the product publishes, followed into folder (install_engine.h), its digest and version into
-  // list; false, before any progress, when no list arrived, it is no list, or the program's key
-  // refuses its signature (which list's refused tells). Both are false too
-  // when run's stop ended them.
-  virtual bool InstallArchive(XZip& payload, const char16_t* nestedName, const char16_t* folder,
-                              const InstallRun& run) = 0;
-  virtual bool InstallPublished(const IClientInfo& product, const char16_t* folder,
-                                const InstallRun& run, ListFacts* list) = 0;
+  // journal; each returns how it ended and what failed. Archive mode (archive_install.h): the
+  // nested client archive nestedName of payload into folder. Download mode: the update list the
+  // product publishes, followed into folder (install_engine.h), its digest and version into
+  // list; not started, before any progress, when no list arrived, it is no list, or the
+  // program's key refuses its signature (which list's refused tells). Both end stopped when
+  // run's stop ended them.
+  virtual InstallOutcome InstallArchive(XZip& payload, const char16_t* nestedName,
+                                        const char16_t* folder, const InstallRun& run) = 0;
+  virtual InstallOutcome InstallPublished(const IClientInfo& product, const char16_t* folder,
+                                          const InstallRun& run, ListFacts* list) = 0;
   // After each progress report: room for the window's thread to paint. On the worker.
   virtual void PauseForPainting() = 0;
   // The install report (install_report.h), on the worker; best effort.

@@ -1,7 +1,5 @@
 #include "install/install_engine.h"
 
-#include <windows.h>
-
 #include <string>
 #include <vector>
 
@@ -9,9 +7,7 @@
 #include "support/crypto/file_verifier.h"
 #include "support/files/entry_path.h"
 #include "support/files/file_stream.h"
-#include "support/files/link_check.h"
 #include "support/http/file_download.h"
-#include "support/http/http_get.h"
 #include "support/http/url_parts.h"
 #include "support/journal/change_journal.h"
 #include "support/text/path_text.h"
@@ -21,45 +17,46 @@ void CInstall::OnReceived(uint32_t staged, uint32_t, void* self) {
   engine->run_.Report(engine->total_, engine->done_ + staged, nullptr);
 }
 
-bool CInstall::InstallList(const char16_t* folder, const IUpdateInfo* list) {
-  if (folder == nullptr || list == nullptr || run_.journal == nullptr) return false;
-  outcome_ = InstallOutcome();
-  run_.outcome = &outcome_;
+InstallOutcome CInstall::InstallList(const char16_t* folder, const IUpdateInfo* list) {
+  if (folder == nullptr || list == nullptr || run_.journal == nullptr) {
+    return InstallOutcome::NotStarted();
+  }
+  InstallOutcome outcome;
   done_ = 0;
   total_ = static_cast<uint32_t>(list->TotalSize());
   run_.Report(total_, done_, nullptr);
   // First every file is brought beside its place; the installed files are told in list order
   // once they are all in place.
   std::vector<Staged> staged(static_cast<size_t>(list->Count()), Staged::kInPlace);
-  for (int i = 0; i < list->Count() && !outcome_.Failed(); ++i) {
-    if (run_.Stopped()) return false;
+  for (int i = 0; i < list->Count() && !outcome.Failed(); ++i) {
+    if (run_.Stopped()) return InstallOutcome::Stopped();
     const UpdateItem* entry = list->Get(i);
     if (entry == nullptr || entry->action != UpdateItem::kActionUpdate) continue;
     // The name is shown as the entry begins; it is listed as installed only once it is in place.
     run_.Report(total_, done_, entry->file);
     staged[static_cast<size_t>(i)] = Stage(folder, *entry);
     if (staged[static_cast<size_t>(i)] == Staged::kFailed) {
-      if (run_.Stopped()) return false;
-      run_.Failed(entry->file, run_.journal->FailureReason().c_str());
+      if (run_.Stopped()) return InstallOutcome::Stopped();
+      outcome.Fail(entry->file, run_.journal->FailureReason().c_str());
     }
     done_ += static_cast<uint32_t>(entry->size);
     run_.Report(total_, done_, nullptr);
   }
-  for (int i = 0; i < list->Count() && !outcome_.Failed(); ++i) {
+  for (int i = 0; i < list->Count() && !outcome.Failed(); ++i) {
     const UpdateItem* entry = list->Get(i);
     if (entry == nullptr) continue;
     const bool update = entry->action == UpdateItem::kActionUpdate;
     if (update && staged[static_cast<size_t>(i)] == Staged::kInPlace) {
       run_.Installed(entry->file);
     } else if (!Apply(folder, *entry)) {
-      run_.Failed(entry->file, run_.journal->FailureReason().c_str());
+      outcome.Fail(entry->file, run_.journal->FailureReason().c_str());
     } else if (update) {
       run_.Installed(entry->file);
     }
   }
   done_ = total_;
   run_.Report(total_, done_, nullptr);
-  return true;
+  return outcome;
 }
 
 CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry) {
@@ -67,7 +64,7 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
   // The list is data: a name that would land outside the folder is refused.
   char16_t path[kPathCapacity];
   char16_t staging[kPathCapacity];
-  if (!JoinEntryPath(folder, entry.file, path) || CrossesLink(folder, path) ||
+  if (!JoinEntryPath(folder, entry.file, path) || run_.journal->CrossesLink(folder, path) ||
       !StagingPathFor(path, staging)) {
     return Staged::kFailed;
   }
@@ -84,8 +81,7 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
   FixedWString<1024> request;
   if (!MakeUncachedUrl(entry.url, &request)) return Staged::kFailed;
   // A transfer cut off leaves what arrived for the next run to resume.
-  CHttpGet source;
-  CFileDownload download(source);
+  CFileDownload download(source_);
   download.SetProgress(&CInstall::OnReceived, this);
   download.SetStopRequest(run_.stop);
   const FileVerifier matchesItem = [&entry](const char16_t* file) {
@@ -102,7 +98,7 @@ bool CInstall::Apply(const char16_t* folder, const UpdateItem& entry) {
   if (entry.action == UpdateItem::kActionDelete) {
     // What is already gone is what the list asks for.
     return entry.file[0] != 0 && JoinEntryPath(folder, entry.file, path) &&
-           !CrossesLink(folder, path) && run_.journal->RemovePath(path);
+           !run_.journal->CrossesLink(folder, path) && run_.journal->RemovePath(path);
   }
   char16_t staging[kPathCapacity];
   return JoinEntryPath(folder, entry.file, path) && StagingPathFor(path, staging) &&

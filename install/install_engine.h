@@ -5,6 +5,7 @@
 #include "install/install_outcome.h"
 #include "install/install_run.h"
 
+class IHttpSource;
 class IUninstInfo;
 class IUpdateInfo;
 struct UpdateItem;
@@ -16,20 +17,23 @@ struct UpdateItem;
 // list marks for deletion is moved aside, so that the whole list can be undone.
 class CInstall {
  public:
+  // The files are downloaded from source (CHttpGet in the product), which outlives the engine.
+  explicit CInstall(IHttpSource& source) : source_(source) {}
+
   void SetCallback(InstallProgress callback, void* context) {
     run_.progress = callback;
     run_.context = context;
   }
-  // Follows list into folder. True when it was followed to its end or to its first failed entry
-  // (see the outcome: the caller then undoes the journal); false for a missing folder, list or
-  // journal, or when a stop ended the run.
-  bool InstallList(const char16_t* folder, const IUpdateInfo* list);
+  // Follows list into folder, to its end or to its first failed entry, which the outcome names
+  // with the reason (the caller then undoes the journal). Not started for a missing folder, list
+  // or journal; stopped when a stop ended the run.
+  InstallOutcome InstallList(const char16_t* folder, const IUpdateInfo* list);
 
   // Receives the name of every listed file that a list run leaves in place, downloaded or found
   // there already, in list order; null for none.
   void SetInstalledList(IUninstInfo* installed) { run_.installed = installed; }
   // A flag another thread sets to stop a list run: it is looked at before each entry and while a
-  // file downloads, and the run then ends with false. Null for none.
+  // file downloads, and the run then ends stopped. Null for none.
   void SetStopRequest(const std::atomic<bool>* stop) { run_.stop = stop; }
   // The journal the changes go through; it must have begun.
   void SetJournal(CChangeJournal* journal) { run_.journal = journal; }
@@ -39,8 +43,6 @@ class CInstall {
   void KeepDownloadsOf(std::function<bool(const char16_t* file)> kept) {
     keepDownload_ = std::move(kept);
   }
-  // The entries of the last list that could not be put in place.
-  const InstallOutcome& Outcome() const { return outcome_; }
 
  private:
   enum class Staged { kInPlace, kReady, kFailed };
@@ -50,9 +52,9 @@ class CInstall {
   // Puts a staged file in its place, or moves a file the list deletes aside.
   bool Apply(const char16_t* folder, const UpdateItem& entry);
 
+  IHttpSource& source_;
   uint32_t total_ = 0;
   uint32_t done_ = 0;
   std::function<bool(const char16_t* file)> keepDownload_;
   InstallRun run_;
-  InstallOutcome outcome_;
 };

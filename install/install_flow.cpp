@@ -122,28 +122,26 @@ bool CInstallFlow::StartInstall() {
 bool CInstallFlow::RunInstall() {
   product_.SetInstallFolder(installFolder_.Units());
   uninstallList_.Clear();
-  outcome_ = InstallOutcome();
+  outcome_ = InstallOutcome::NotStarted();
   list_ = ListFacts();
-  bool installed = false;
   if (!installFolder_.Empty()) {
     InstallRun run;
     run.progress = &Report;
     run.context = this;
     run.installed = &uninstallList_;
-    run.outcome = &outcome_;
     run.stop = &stopRequested_;
     run.journal = &journal_;
     if (nestedArchive_) {
-      installed = edge_.InstallArchive(*payload_, product_.GetArchiveFile().Units(),
-                                       installFolder_.Units(), run);
-      if (installed) list_ = PayloadListFacts();
+      outcome_ = edge_.InstallArchive(*payload_, product_.GetArchiveFile().Units(),
+                                      installFolder_.Units(), run);
+      if (outcome_.Ran()) list_ = PayloadListFacts();
     } else {
-      installed = edge_.InstallPublished(product_, installFolder_.Units(), run, &list_);
+      outcome_ = edge_.InstallPublished(product_, installFolder_.Units(), run, &list_);
     }
   }
   // A cancelled install ends here, unregistered and unreported, telling no one.
   if (stopRequested_) return false;
-  if (!installed) {
+  if (!outcome_.Ran()) {
     observer_->PostCommand(kNotStartedCommand);
     return false;
   }

@@ -13,7 +13,7 @@ const char16_t kInstallUnusableText[] =
 const char16_t kInstallCaption[] = u"安装提示";
 
 void FormatRolledBackInstall(const InstallOutcome& outcome, FixedWString<1024>* text) {
-  if (outcome.unusable && outcome.failed == 0) {
+  if (outcome.unusable && outcome.ending != InstallOutcome::Ending::kFailed) {
     text->Assign(kInstallUnusableText);
   } else {
     text->Assign(u"安装失败：");

@@ -4,7 +4,6 @@
 
 class CChangeJournal;
 class IUninstInfo;
-struct InstallOutcome;
 
 // Told of the install's progress: the total and done counts (bytes of a list, entries of an
 // archive) and the name of the item just begun, relative to the install folder, or null for a
@@ -12,16 +11,16 @@ struct InstallOutcome;
 using InstallProgress = void (*)(uint32_t total, uint32_t done, const char16_t* name,
                                  void* context);
 
-// What one install run tells as it goes: its progress, every entry it put in place (the
-// uninstall list is built from these, so it names exactly what the install folder got), and
-// every entry it could not; the flag, set from another thread, that asks it to stop before its
-// next entry; and the journal every change to the machine goes through, so that the whole run
-// can be undone. Each member may be null but the journal, which an install needs.
+// What one install run tells as it goes: its progress and every entry it put in place (the
+// uninstall list is built from these, so it names exactly what the install folder got); the
+// flag, set from another thread, that asks it to stop before its next entry; and the journal
+// every change to the machine goes through, so that the whole run can be undone. How the run
+// ended, and what failed, is what it returns (InstallOutcome). Each member may be null but the
+// journal, which an install needs.
 struct InstallRun {
   InstallProgress progress = nullptr;
   void* context = nullptr;
   IUninstInfo* installed = nullptr;
-  InstallOutcome* outcome = nullptr;
   const std::atomic<bool>* stop = nullptr;
   CChangeJournal* journal = nullptr;
 
@@ -29,7 +28,4 @@ struct InstallRun {
 
   void Report(uint32_t total, uint32_t done, const char16_t* name) const;
   void Installed(const char16_t* name) const;
-  // The first failure ends the run: the install is then undone whole, so what follows would only
-  // be undone too. why is the system's reason, when known.
-  void Failed(const char16_t* name, const char16_t* why = u"") const;
 };

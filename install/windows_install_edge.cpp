@@ -4,7 +4,6 @@
 
 #include "install/archive_install.h"
 #include "install/install_engine.h"
-#include "install/install_outcome.h"
 #include "install/install_report.h"
 #include "install/install_thread.h"
 #include "product/folder_recovery.h"
@@ -14,6 +13,7 @@
 #include "product/registration_steps.h"
 #include "records/client_info.h"
 #include "support/core/wide_text.h"
+#include "support/http/http_get.h"
 #include "support/system/user_question.h"
 #include "support/text/path_text.h"
 
@@ -78,29 +78,29 @@ void CWindowsInstallEdge::EndProcess(int exitCode) {
   TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode));
 }
 
-bool CWindowsInstallEdge::InstallArchive(XZip& payload, const char16_t* nestedName,
-                                         const char16_t* folder, const InstallRun& run) {
+InstallOutcome CWindowsInstallEdge::InstallArchive(XZip& payload, const char16_t* nestedName,
+                                                   const char16_t* folder, const InstallRun& run) {
   return InstallFromArchive(payload, nestedName, folder, run);
 }
 
-bool CWindowsInstallEdge::InstallPublished(const IClientInfo& product, const char16_t* folder,
-                                           const InstallRun& run, ListFacts* list) {
+InstallOutcome CWindowsInstallEdge::InstallPublished(const IClientInfo& product,
+                                                     const char16_t* folder, const InstallRun& run,
+                                                     ListFacts* list) {
   // The list is fetched once: the bytes that chose the URL are the bytes installed from.
   PublishedList published;
   if (!FetchPublishedList(product, listKey_, &published, run.stop) || !published.readable) {
     list->refused = published.refused;
-    return false;
+    return run.Stopped() ? InstallOutcome::Stopped() : InstallOutcome::NotStarted();
   }
   list->digest = published.digest;
   list->version.Assign(published.items.GetVersion());
-  CInstall engine;
+  CHttpGet source;
+  CInstall engine(source);
   engine.SetCallback(run.progress, run.context);
   engine.SetInstalledList(run.installed);
   engine.SetStopRequest(run.stop);
   engine.SetJournal(run.journal);
-  const bool followed = engine.InstallList(folder, &published.items);
-  if (run.outcome != nullptr) *run.outcome = engine.Outcome();
-  return followed;
+  return engine.InstallList(folder, &published.items);
 }
 
 void CWindowsInstallEdge::ReportInstall(const IClientInfo& product,

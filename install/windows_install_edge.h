@@ -36,10 +36,10 @@ class CWindowsInstallEdge : public IInstallEdge {
   bool StartWorker(std::function<void()> work) override;
   bool WaitForWorker(uint32_t timeoutMs) override;
   void EndProcess(int exitCode) override;
-  bool InstallArchive(XZip& payload, const char16_t* nestedName, const char16_t* folder,
-                      const InstallRun& run) override;
-  bool InstallPublished(const IClientInfo& product, const char16_t* folder,
-                        const InstallRun& run, ListFacts* list) override;
+  InstallOutcome InstallArchive(XZip& payload, const char16_t* nestedName, const char16_t* folder,
+                                const InstallRun& run) override;
+  InstallOutcome InstallPublished(const IClientInfo& product, const char16_t* folder,
+                                  const InstallRun& run, ListFacts* list) override;
   void PauseForPainting() override { pause_.AfterEntry(); }
   void ReportInstall(const IClientInfo& product, const char16_t* packageVersion) override;
   IJournalTarget& JournalTarget() override { return machine_; }

@@ -23,6 +23,7 @@
 #include "support/files/entry_path.h"
 #include "support/files/file_size.h"
 #include "support/files/link_check.h"
+#include "support/http/http_get.h"
 #include "support/journal/change_journal.h"
 #include "support/system/run_log.h"
 #include "support/system/user_question.h"
@@ -147,13 +148,13 @@ int RunUpdate(IClientInfo& product, const ListKey& key, bool silent, IJournalTar
   // Every changed file arrives and is checked beside its place first; only then do they all take
   // their places, under the journal, so that a cut-off update leaves the old version whole.
   // Downloads of files the client has stay for the next run to go on from.
-  CInstall engine;
+  CHttpGet source;
+  CInstall engine(source);
   CUninstInfo installed;
   engine.SetInstalledList(&installed);
   engine.SetJournal(&journal);
   engine.KeepDownloadsOf([&current](const char16_t* file) { return IsListed(current, file); });
-  engine.InstallList(folder, &list);
-  InstallOutcome outcome = engine.Outcome();
+  InstallOutcome outcome = engine.InstallList(folder, &list);
   std::vector<std::u16string> removed;
   for (int i = 0; i < list.Count(); ++i) {
     const UpdateItem* item = list.Get(i);

@@ -31,6 +31,11 @@ class CChangeJournal {
   // Whether this run made folder (a path ending with "\"): nothing is in it but what the run
   // put there.
   bool MadeFolder(const std::u16string& folder) const;
+  // Whether path, below folder, runs through a link on the machine (IJournalTarget::CrossesLink):
+  // a change there would land outside folder.
+  bool CrossesLink(const std::u16string& folder, const std::u16string& path) {
+    return target_.CrossesLink(folder, path);
+  }
 
   // Each records its change, then makes it. False when the change could not be made; Failure
   // then says what and why, and the caller rolls the run back.

@@ -42,6 +42,10 @@ class IJournalTarget {
   // Removes a file, or a folder with all it holds (never following a link out of it). True when
   // it is gone, also when it was never there.
   virtual bool RemoveTree(const std::u16string& path) = 0;
+  // Whether some part of path below folder (path begins with folder, which ends with "\") that
+  // exists is a link (a junction or symbolic link), the last part included: a change there would
+  // land wherever the link points. The folder itself may be one. See link_check.h.
+  virtual bool CrossesLink(const std::u16string& folder, const std::u16string& path) = 0;
 
   virtual bool KeyExists(const std::u16string& key) = 0;
   // False when the value is not there.

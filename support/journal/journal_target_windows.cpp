@@ -10,6 +10,7 @@
 
 #include "support/core/wide_text.h"
 #include "support/files/folder_tree.h"
+#include "support/files/link_check.h"
 #include "support/text/system_error_text.h"
 
 namespace {
@@ -163,6 +164,11 @@ bool CWindowsJournalTarget::RemoveTree(const std::u16string& path) {
   if (attributes == INVALID_FILE_ATTRIBUTES) return true;
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return RemoveFile(path);
   return DeleteTree(path.c_str());
+}
+
+bool CWindowsJournalTarget::CrossesLink(const std::u16string& folder,
+                                        const std::u16string& path) {
+  return ::CrossesLink(folder.c_str(), path.c_str());
 }
 
 bool CWindowsJournalTarget::KeyExists(const std::u16string& key) {

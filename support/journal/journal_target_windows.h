@@ -21,6 +21,7 @@ class CWindowsJournalTarget : public IJournalTarget {
   bool CreateFolder(const std::u16string& path) override;
   bool RemoveEmptyFolder(const std::u16string& path) override;
   bool RemoveTree(const std::u16string& path) override;
+  bool CrossesLink(const std::u16string& folder, const std::u16string& path) override;
   bool KeyExists(const std::u16string& key) override;
   bool ReadValue(const std::u16string& key, const std::u16string& name,
                  RegistryValue* value) override;

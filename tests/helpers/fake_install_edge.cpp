@@ -86,8 +86,9 @@ bool FakeInstallEdge::WaitForWorker(uint32_t timeoutMs) {
   return worker_.wait_for(std::chrono::milliseconds(timeoutMs)) == std::future_status::ready;
 }
 
-bool FakeInstallEdge::Install(const char16_t* folder, const InstallRun& run) {
-  if (installFails) return false;
+InstallOutcome FakeInstallEdge::Install(const char16_t* folder, const InstallRun& run) {
+  if (installFails) return InstallOutcome::NotStarted();
+  InstallOutcome outcome;
   const uint32_t count = static_cast<uint32_t>(entries.size());
   for (uint32_t i = 0; i < count && !run.Stopped(); ++i) {
     const std::u16string& name = entries[i].name;
@@ -95,23 +96,23 @@ bool FakeInstallEdge::Install(const char16_t* folder, const InstallRun& run) {
     if (placed) {
       run.Installed(name.c_str());
     } else {
-      run.Failed(name.c_str(), u"held by another program");
+      outcome.Fail(name.c_str(), u"held by another program");
     }
     run.Report(count, i + 1, name.c_str());
     if (!placed) break;
   }
   while (waitForStop && !run.Stopped()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  return !run.Stopped();
+  return run.Stopped() ? InstallOutcome::Stopped() : outcome;
 }
 
-bool FakeInstallEdge::InstallArchive(XZip&, const char16_t* nestedName, const char16_t* folder,
-                                     const InstallRun& run) {
+InstallOutcome FakeInstallEdge::InstallArchive(XZip&, const char16_t* nestedName,
+                                               const char16_t* folder, const InstallRun& run) {
   installs.push_back(u"archive " + std::u16string(nestedName));
   return Install(folder, run);
 }
 
-bool FakeInstallEdge::InstallPublished(const IClientInfo&, const char16_t* folder,
-                                       const InstallRun& run, ListFacts* list) {
+InstallOutcome FakeInstallEdge::InstallPublished(const IClientInfo&, const char16_t* folder,
+                                                 const InstallRun& run, ListFacts* list) {
   installs.push_back(u"published");
   *list = publishedList;
   return Install(folder, run);

@@ -9,7 +9,7 @@
 
 // One entry a fake install goes through, in order: a name ending in "\" is a folder. An entry
 // put in place is written into the install folder (a file holding its own name) and told to the
-// run as installed; one that is not is told as failed.
+// run as installed; one that is not ends the install, failed at it.
 struct FakeEntry {
   std::u16string name;
   bool putInPlace = true;
@@ -58,10 +58,10 @@ class FakeInstallEdge : public IInstallEdge {
   bool StartWorker(std::function<void()> work) override;
   bool WaitForWorker(uint32_t timeoutMs) override;
   void EndProcess(int exitCode) override { endedProcess.push_back(exitCode); }
-  bool InstallArchive(XZip& payload, const char16_t* nestedName, const char16_t* folder,
-                      const InstallRun& run) override;
-  bool InstallPublished(const IClientInfo& product, const char16_t* folder,
-                        const InstallRun& run, ListFacts* list) override;
+  InstallOutcome InstallArchive(XZip& payload, const char16_t* nestedName, const char16_t* folder,
+                                const InstallRun& run) override;
+  InstallOutcome InstallPublished(const IClientInfo& product, const char16_t* folder,
+                                  const InstallRun& run, ListFacts* list) override;
   void PauseForPainting() override {}
   void ReportInstall(const IClientInfo&, const char16_t* packageVersion) override {
     reportedVersions.push_back(packageVersion);
@@ -73,7 +73,7 @@ class FakeInstallEdge : public IInstallEdge {
   void LaunchClient(const IClientInfo&) override { ++launches; }
 
  private:
-  bool Install(const char16_t* folder, const InstallRun& run);
+  InstallOutcome Install(const char16_t* folder, const InstallRun& run);
 
   std::future<void> worker_;  // its end is waited for when it goes
 };

@@ -6,6 +6,9 @@
 #include <system_error>
 
 #include "support/files/filesystem_path.h"
+#ifdef _WIN32
+#include "support/files/link_check.h"
+#endif
 #include "support/text/utf8.h"
 
 namespace fs = std::filesystem;
@@ -91,6 +94,29 @@ bool JournalTestTarget::RemoveTree(const std::u16string& path) {
   std::error_code error;
   fs::remove_all(OnDisk(path), error);
   return !error;
+}
+
+bool JournalTestTarget::CrossesLink(const std::u16string& folder, const std::u16string& path) {
+#ifdef _WIN32
+  // The C++ library cannot tell a link there (folder_listing_windows.cpp).
+  return ::CrossesLink(folder.c_str(), path.c_str());
+#else
+  // As link_check_windows.cpp walks the parts, with the links the C++ library tells.
+  size_t at = folder.size();
+  if (at == 0 || path.size() < at) return true;
+  if (at < path.size() && path[at] == u'\\') ++at;
+  while (at < path.size()) {
+    size_t end = path.find(u'\\', at);
+    if (end == std::u16string::npos) end = path.size();
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(OnDisk(path.substr(0, end)), error);
+    // Below a part that is not there, nothing is.
+    if (error || !fs::exists(status)) return false;
+    if (fs::is_symlink(status)) return true;
+    at = end + 1;
+  }
+  return false;
+#endif
 }
 
 bool JournalTestTarget::KeyExists(const std::u16string& key) { return keys_.count(key) != 0; }

@@ -7,8 +7,8 @@
 
 #include "support/journal/journal_target.h"
 
-// The journal's machine for the native tests: files and folders on the real disk (paths with
-// "\" separators, as the journal builds them), a registry in memory. It can be made to stop
+// The journal's machine for the native tests: files, folders and links on the real disk (paths
+// with "\" separators, as the journal builds them), a registry in memory. It can be made to stop
 // working after a number of operations, as a killed process stops: what was done stays done and
 // nothing after it happens, the journal file stays as far as it was written.
 class JournalTestTarget : public IJournalTarget {
@@ -31,6 +31,8 @@ class JournalTestTarget : public IJournalTarget {
   bool CreateFolder(const std::u16string& path) override;
   bool RemoveEmptyFolder(const std::u16string& path) override;
   bool RemoveTree(const std::u16string& path) override;
+  // Symbolic links on the disk (as MadeLink makes them); under Wine, the system's answer.
+  bool CrossesLink(const std::u16string& folder, const std::u16string& path) override;
   bool KeyExists(const std::u16string& key) override;
   bool ReadValue(const std::u16string& key, const std::u16string& name,
                  RegistryValue* value) override;

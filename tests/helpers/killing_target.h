@@ -32,6 +32,9 @@ class KillingTarget : public IJournalTarget {
   bool CreateFolder(const std::u16string& path) override;
   bool RemoveEmptyFolder(const std::u16string& path) override;
   bool RemoveTree(const std::u16string& path) override;
+  bool CrossesLink(const std::u16string& folder, const std::u16string& path) override {
+    return real_.CrossesLink(folder, path);
+  }
   bool KeyExists(const std::u16string& key) override { return real_.KeyExists(key); }
   bool ReadValue(const std::u16string& key, const std::u16string& name,
                  RegistryValue* value) override {

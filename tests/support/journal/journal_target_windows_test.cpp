@@ -7,6 +7,7 @@
 #include "support/core/handle_windows.h"
 #include "support/core/wide_text.h"
 #include "support/journal/change_journal.h"
+#include "tests/helpers/made_link.h"
 #include "tests/helpers/temp_folder.h"
 
 namespace {
@@ -119,6 +120,39 @@ TEST_F(JournalTargetWindows, AStreamedFileNeverReplacesOneThatAppearedAtItsName)
   for (const auto& item : fs::directory_iterator(temp_.Path() / "App")) {
     EXPECT_NE(item.path().extension(), ".new~") << item.path();
   }
+}
+
+// The machine tells a path that runs through a folder link below the folder, on the way or as
+// the last part; not one whose parts are real or missing, nor one below a folder that is itself a
+// link (the user chose it). (Wine shows a link to a file as the file itself.)
+TEST_F(JournalTargetWindows, TellsAPathThatRunsThroughALink) {
+  const fs::path outside = temp_.Path() / "outside";
+  fs::create_directories(outside);
+  WriteBytes(outside / "victim.txt", "victim");
+  fs::create_directories(temp_.Path() / "App" / "real");
+  MadeLink folderLink(temp_.Path() / "App" / "linked", outside);
+  MadeLink chosenLink(temp_.Path() / "Chosen", temp_.Path() / "App");
+  ASSERT_TRUE(folderLink.Made());
+  ASSERT_TRUE(chosenLink.Made());
+  struct Case {
+    const char16_t* below;
+    bool crosses;
+  };
+  const Case cases[] = {
+      {u"client.exe", false},
+      {u"real\\new.txt", false},
+      {u"missing\\deeper\\new.txt", false},
+      {u"linked", true},
+      {u"linked\\new\\deep.txt", true},
+      {u"linked\\victim.txt", true},
+  };
+  for (const Case& c : cases) {
+    const std::u16string path = folder_ + c.below;
+    SCOPED_TRACE(std::string(path.begin(), path.end()));
+    EXPECT_EQ(target_.CrossesLink(folder_, path), c.crosses);
+  }
+  const std::u16string chosen = temp_.File(u"Chosen\\");
+  EXPECT_FALSE(target_.CrossesLink(chosen, chosen + u"real\\new.txt"));
 }
 
 // A run that is still going holds its journal: a second run sees it busy and leaves it alone;

@@ -1,0 +1,449 @@
+#include "install/install_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "install/install_outcome.h"
+#include "install/progress_figures.h"
+#include "records/uninst_info.h"
+#include "records/update_info.h"
+#include "support/http/http_source.h"
+#include "support/journal/change_journal.h"
+#include "tests/helpers/byte_pattern.h"
+#include "tests/helpers/journal_test_target.h"
+#include "tests/helpers/made_link.h"
+#include "tests/helpers/md5_hex.h"
+#include "tests/helpers/temp_folder.h"
+#include "tests/helpers/uninstall_entries.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Ending = InstallOutcome::Ending;
+
+constexpr size_t kWhole = std::string::npos;
+
+// A file the fake server serves at "http://server/<name>", whatever the query, with a Range
+// request answered from its offset on.
+struct ServedFile {
+  std::string content;
+  // Each of the first cuts replies ends after cutAfter of its bytes, as a connection that drops.
+  size_t cutAfter = kWhole;
+  int cuts = 0;
+};
+
+// The network as the engine's downloads meet it, without one: files by name, every request
+// logged as the tests' HTTP server logs it ("<range> <status>", "-" for none), and what a read
+// hands over at a time (as much as is asked for unless told otherwise).
+class FakeServer : public IHttpSource {
+ public:
+  std::u16string Publish(const std::string& name, ServedFile file) {
+    files_[name] = std::move(file);
+    return u"http://server/" + std::u16string(name.begin(), name.end());
+  }
+  // Each read hands over at most this many bytes.
+  uint32_t readSize = 1u << 30;
+  // Called after each read that handed over bytes, with the reads so far.
+  std::function<void(int reads)> onRead;
+
+  std::vector<std::string> Log(const std::string& name) const {
+    const auto found = log_.find(name);
+    return found == log_.end() ? std::vector<std::string>() : found->second;
+  }
+  // The replies that began to send name's bytes.
+  int Served(const std::string& name) const {
+    int served = 0;
+    for (const std::string& line : Log(name)) {
+      const std::string status = line.substr(line.size() - 3);
+      served += status == "200" || status == "206" ? 1 : 0;
+    }
+    return served;
+  }
+  int Reads() const { return reads_; }
+
+  SendOutcome Send(const char16_t* url, uint32_t offset, ReplyHead* head) override {
+    std::u16string path(url);
+    path = path.substr(0, path.find(u'?'));
+    const std::string name(path.begin() + static_cast<std::ptrdiff_t>(path.rfind(u'/') + 1),
+                           path.end());
+    const std::string range = offset > 0 ? "bytes=" + std::to_string(offset) + "-" : "-";
+    body_.clear();
+    at_ = 0;
+    const auto found = files_.find(name);
+    if (found == files_.end()) {
+      *head = {404, "0", ""};
+      log_[name].push_back(range + " 404");
+      return SendOutcome::kReplied;
+    }
+    ServedFile& file = found->second;
+    const size_t size = file.content.size();
+    if (offset >= size) {
+      *head = {416, "0", ""};
+      log_[name].push_back(range + " 416");
+      return SendOutcome::kReplied;
+    }
+    body_ = file.content.substr(offset);
+    *head = {offset > 0 ? 206 : 200, std::to_string(body_.size()),
+             offset > 0 ? "bytes " + std::to_string(offset) + "-" + std::to_string(size - 1) + "/" +
+                              std::to_string(size)
+                        : ""};
+    end_ = body_.size();
+    if (file.cuts > 0) {
+      --file.cuts;
+      end_ = std::min(end_, file.cutAfter);
+    }
+    log_[name].push_back(range + " " + std::to_string(head->status));
+    return SendOutcome::kReplied;
+  }
+
+  bool Read(uint8_t* into, uint32_t wanted, uint32_t* received) override {
+    const size_t n = std::min<size_t>({wanted, readSize, end_ - at_});
+    std::memcpy(into, body_.data() + at_, n);
+    at_ += n;
+    *received = static_cast<uint32_t>(n);
+    if (n > 0 && onRead) onRead(++reads_);
+    return true;
+  }
+
+ private:
+  std::map<std::string, ServedFile> files_;
+  std::map<std::string, std::vector<std::string>> log_;
+  std::string body_;  // of the reply being read
+  size_t at_ = 0;
+  size_t end_ = 0;
+  int reads_ = 0;
+};
+
+struct Progress {
+  int reports = 0;
+  uint32_t total = 0;
+  uint32_t lastDone = 0;
+  bool doneWentBack = false;
+  std::vector<std::u16string> names;
+  CUninstInfo installed;  // what the engine listed as put in place
+};
+
+void Record(uint32_t total, uint32_t done, const char16_t* name, void* context) {
+  auto* progress = static_cast<Progress*>(context);
+  ++progress->reports;
+  progress->total = total;
+  if (done < progress->lastDone) progress->doneWentBack = true;
+  progress->lastDone = done;
+  if (name != nullptr) progress->names.push_back(name);
+}
+
+// Makes progress hear the engine's reports and receive its installed entries.
+void Watch(CInstall& engine, Progress& progress) {
+  engine.SetCallback(&Record, &progress);
+  engine.SetInstalledList(&progress.installed);
+}
+
+// The install folder "client" below temp, with "\" separators as the installer builds paths.
+std::u16string ClientFolder(const TempFolder& temp) {
+  return WindowsStylePath(temp.File(u"client/"));
+}
+
+// An engine over server with its journal begun in folder, as the installer and the updater run
+// it.
+struct JournaledRun {
+  JournaledRun(FakeServer& server, const std::u16string& folder) : engine(server) {
+    EXPECT_TRUE(journal.Begin(folder, u"install.journal"));
+    engine.SetJournal(&journal);
+  }
+  JournalTestTarget machine;
+  CChangeJournal journal{machine};
+  CInstall engine;
+};
+
+// Every file below folder with its bytes, by "/" name.
+std::map<std::string, std::string> FilesIn(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  if (!fs::exists(folder)) return files;
+  for (const auto& item : fs::recursive_directory_iterator(folder)) {
+    if (item.is_regular_file()) {
+      files[fs::relative(item.path(), folder).generic_string()] = ReadBytes(item.path());
+    }
+  }
+  return files;
+}
+
+// Puts content on server under name and lists it as file with the given size and digest.
+void Publish(FakeServer& server, CUpdateInfo* list, const char16_t* file, const std::string& name,
+             const std::string& content, int32_t listedSize, const std::u16string& listedMd5) {
+  const std::u16string url = server.Publish(name, {content});
+  list->AddFile(file, listedSize, listedMd5.c_str(), url.c_str());
+}
+void Publish(FakeServer& server, CUpdateInfo* list, const char16_t* file, const std::string& name,
+             const std::string& content) {
+  Publish(server, list, file, name, content, static_cast<int32_t>(content.size()),
+          Md5Hex(content));
+}
+
+void ListRemoval(CUpdateInfo* list, const char16_t* file) {
+  UpdateItem removal;
+  removal.action = UpdateItem::kActionDelete;
+  std::char_traits<char16_t>::copy(removal.file, file,
+                                   std::char_traits<char16_t>::length(file) + 1);
+  list->AddItem(std::make_unique<UpdateItem>(removal));
+}
+
+// A whole list takes its place: new files, replaced files and deletions, listed in list order.
+// A list with one file that differs from it in size or digest, or whose name would land outside
+// the folder, ends at that file with nothing put in place: no installed file was touched, and
+// undoing the run leaves the folder exactly as it was.
+TEST(InstallEngine, PutsAWholeListInPlaceAndNothingOfAListWithABadFile) {
+  const std::string big = BytePattern(700 * 1024);
+  struct Case {
+    const char* name;
+    std::u16string bad;  // empty: none
+    std::string served;
+    int32_t listedSize;
+  };
+  const Case cases[] = {
+      {"a whole list", u"", "", 0},
+      {"a file altered on the way", u"altered.txt", "tampered!", 9},
+      {"a file cut short", u"short.txt", "short", 50},
+      {"a name outside the folder", u"..\\escaped.txt", "escaped", 7},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder temp;
+    const std::u16string folder = ClientFolder(temp);
+    fs::create_directories(temp.Path() / "client");
+    WriteBytes(temp.Path() / "client/altered.txt", "the good old file");
+    WriteBytes(temp.Path() / "client/obsolete.txt", "to delete");
+    const auto before = FilesIn(temp.Path() / "client");
+    FakeServer server;
+    CUpdateInfo list;
+    Publish(server, &list, u"first.txt", "first", "first");
+    Publish(server, &list, u"sub\\deep\\big.bin", "big", big);
+    if (!c.bad.empty()) {
+      Publish(server, &list, c.bad.c_str(), "bad", c.served, c.listedSize, Md5Hex("other"));
+    }
+    ListRemoval(&list, u"obsolete.txt");
+    ListRemoval(&list, u"never-there.txt");
+
+    JournaledRun run(server, folder);
+    Progress progress;
+    Watch(run.engine, progress);
+    const InstallOutcome outcome = run.engine.InstallList(folder.c_str(), &list);
+    EXPECT_EQ(progress.total, static_cast<uint32_t>(list.TotalSize()));
+    EXPECT_EQ(progress.lastDone, progress.total);
+    EXPECT_FALSE(progress.doneWentBack);
+    if (c.bad.empty()) {
+      ASSERT_EQ(outcome.ending, Ending::kInstalled);
+      ASSERT_TRUE(run.journal.Commit());
+      EXPECT_EQ(FilesIn(temp.Path() / "client"),
+                (std::map<std::string, std::string>{{"altered.txt", "the good old file"},
+                                                    {"first.txt", "first"},
+                                                    {"sub/deep/big.bin", big}}));
+      EXPECT_EQ(Entries(progress.installed),
+                (std::vector<std::u16string>{u"first.txt", u"sub\\deep\\big.bin"}));
+      continue;
+    }
+    ASSERT_EQ(outcome.ending, Ending::kFailed);
+    EXPECT_EQ(std::u16string(outcome.firstFailed.Units()), c.bad);
+    EXPECT_TRUE(Entries(progress.installed).empty());
+    EXPECT_FALSE(fs::exists(temp.Path() / "client/first.txt"));
+    EXPECT_EQ(ReadBytes(temp.Path() / "client/altered.txt"), "the good old file");
+    run.journal.Rollback();
+    EXPECT_EQ(FilesIn(temp.Path() / "client"), before);
+    EXPECT_FALSE(fs::exists(temp.Path() / "escaped.txt"));
+  }
+}
+
+// A link in the installed folder (the machine's answer, through the journal's target) leads
+// outside it: a listed file through it is never downloaded nor written, a listed deletion
+// through it never removes what it points to. The run ends there and is undone.
+TEST(InstallEngine, NothingIsWrittenOrRemovedThroughALink) {
+  struct Case {
+    const char* name;
+    bool removal;  // the list deletes "linked\victim.txt" rather than install a file there
+  };
+  for (const Case& c : {Case{"a file", false}, Case{"a deletion", true}}) {
+    SCOPED_TRACE(c.name);
+    TempFolder temp;
+    const std::u16string folder = ClientFolder(temp);
+    const fs::path outside = temp.Path() / "outside";
+    fs::create_directories(temp.Path() / "client");
+    fs::create_directories(outside);
+    WriteBytes(outside / "victim.txt", "victim");
+    MadeLink link(temp.Path() / "client/linked", outside);
+    ASSERT_TRUE(link.Made());
+    FakeServer server;
+    CUpdateInfo list;
+    Publish(server, &list, u"first.txt", "first", "first");
+    if (c.removal) {
+      ListRemoval(&list, u"linked\\victim.txt");
+    } else {
+      Publish(server, &list, u"linked\\victim.txt", "victim", "overwritten");
+    }
+
+    JournaledRun run(server, folder);
+    const InstallOutcome outcome = run.engine.InstallList(folder.c_str(), &list);
+    ASSERT_EQ(outcome.ending, Ending::kFailed);
+    EXPECT_EQ(std::u16string(outcome.firstFailed.Units()), u"linked\\victim.txt");
+    EXPECT_EQ(server.Served("victim"), 0);
+    run.journal.Rollback();
+    EXPECT_EQ(ReadBytes(outside / "victim.txt"), "victim");
+    EXPECT_EQ(FilesIn(outside), (std::map<std::string, std::string>{{"victim.txt", "victim"}}));
+    EXPECT_FALSE(fs::exists(temp.Path() / "client/first.txt"));
+  }
+}
+
+TEST(InstallEngine, ARunOverAnUnchangedClientDownloadsNothing) {
+  TempFolder temp;
+  const std::u16string folder = ClientFolder(temp);
+  FakeServer server;
+  CUpdateInfo list;
+  Publish(server, &list, u"a.txt", "a", "alpha");
+  Publish(server, &list, u"bin\\b.dll", "b", BytePattern(300000));
+
+  {
+    JournaledRun first(server, folder);
+    ASSERT_EQ(first.engine.InstallList(folder.c_str(), &list).ending, Ending::kInstalled);
+    ASSERT_TRUE(first.journal.Commit());
+  }
+  JournaledRun again(server, folder);
+  Progress progress;
+  Watch(again.engine, progress);
+  EXPECT_EQ(again.engine.InstallList(folder.c_str(), &list).ending, Ending::kInstalled);
+  // Files found in place belong to the install as much as those downloaded.
+  EXPECT_EQ(Entries(progress.installed), (std::vector<std::u16string>{u"a.txt", u"bin\\b.dll"}));
+  EXPECT_EQ(server.Served("a"), 1);
+  EXPECT_EQ(server.Served("b"), 1);
+  EXPECT_EQ(progress.lastDone, static_cast<uint32_t>(list.TotalSize()));
+}
+
+// A file arrives in "<file>.download~" beside the one in place, which it replaces only once whole
+// and checked. A run whose transfer keeps being cut off leaves the old file and what arrived; the
+// next run goes on from there with a Range request, and a staging file of a file already in
+// place is cleared away.
+TEST(InstallEngine, ACutOffFileIsResumedByTheNextRun) {
+  TempFolder temp;
+  const std::u16string folder = ClientFolder(temp);
+  const fs::path target = temp.Path() / "client/bin/big.dll";
+  const fs::path staging = temp.Path() / "client/bin/big.dll.download~";
+  fs::create_directories(target.parent_path());
+  WriteBytes(target, "the old version");
+  const uint32_t size = 2000000;
+  const std::string content = BytePattern(size);
+  FakeServer server;
+  // Each of the first four replies (one run's tries) stops after 300,000 bytes.
+  const std::u16string url = server.Publish("big", {content, 300000, 4});
+  CUpdateInfo list;
+  list.AddFile(u"bin\\big.dll", static_cast<int32_t>(size), Md5Hex(content).c_str(), url.c_str());
+
+  auto cutOff = std::make_unique<JournaledRun>(server, folder);
+  // As the updater keeps them, for the next run to go on from.
+  cutOff->engine.KeepDownloadsOf([](const char16_t*) { return true; });
+  Progress progress;
+  Watch(cutOff->engine, progress);
+  const InstallOutcome cut = cutOff->engine.InstallList(folder.c_str(), &list);
+  EXPECT_EQ(cut.ending, Ending::kFailed);
+  EXPECT_EQ(std::u16string(cut.firstFailed.Units()), u"bin\\big.dll");
+  cutOff.reset();
+  EXPECT_TRUE(Entries(progress.installed).empty());
+  EXPECT_EQ(ReadBytes(target), "the old version");
+  const std::string kept = ReadBytes(staging);
+  EXPECT_EQ(kept.size(), 4 * 300000u);
+  EXPECT_TRUE(kept == content.substr(0, kept.size()));
+  EXPECT_EQ(progress.lastDone, static_cast<uint32_t>(size));
+
+  auto resumed = std::make_unique<JournaledRun>(server, folder);
+  ASSERT_EQ(resumed->engine.InstallList(folder.c_str(), &list).ending, Ending::kInstalled);
+  ASSERT_TRUE(resumed->journal.Commit());
+  EXPECT_TRUE(ReadBytes(target) == content);
+  EXPECT_FALSE(fs::exists(staging));
+  const std::vector<std::string> log = server.Log("big");
+  EXPECT_EQ(log, (std::vector<std::string>{"- 200", "bytes=300000- 206", "bytes=600000- 206",
+                                           "bytes=900000- 206", "bytes=1200000- 206"}));
+
+  WriteBytes(staging, "left over");
+  JournaledRun inPlace(server, folder);
+  EXPECT_EQ(inPlace.engine.InstallList(folder.c_str(), &list).ending, Ending::kInstalled);
+  EXPECT_FALSE(fs::exists(staging));
+  EXPECT_EQ(server.Log("big").size(), log.size());  // nothing downloaded
+}
+
+// The figures of the progress page come from the engine's reports: a file is told as it arrives
+// (at least every piece), so a network slower than the threshold shows as slow. Told only per
+// 256 KB read, 80 KB a second would have looked like 256 KB a second.
+TEST(InstallEngine, ATricklingFileIsToldAsItArrivesAndShowsAsSlow) {
+  TempFolder temp;
+  const std::u16string folder = ClientFolder(temp);
+  const std::string content = BytePattern(400000);
+  FakeServer server;
+  // 4,000 bytes every 50 ms: 80 KB a second, for five seconds of a clock the reads move.
+  server.readSize = 4000;
+  int64_t clockMs = 0;
+  server.onRead = [&clockMs](int) { clockMs += 50; };
+  CUpdateInfo list;
+  list.AddFile(u"slow.bin", 400000, Md5Hex(content).c_str(),
+               server.Publish("slow", {content}).c_str());
+  struct Watched {
+    const int64_t* clockMs = nullptr;
+    ProgressFigures figures;
+    std::vector<uint32_t> done;
+    bool seenSlow = false;
+  } watched;
+  watched.clockMs = &clockMs;
+  JournaledRun run(server, folder);
+  CInstall& engine = run.engine;
+  engine.SetCallback(
+      [](uint32_t total, uint32_t done, const char16_t*, void* context) {
+        auto* seen = static_cast<Watched*>(context);
+        seen->figures.Take(total, done, *seen->clockMs / 1000);
+        seen->seenSlow = seen->seenSlow || seen->figures.Slow();
+        seen->done.push_back(done);
+      },
+      &watched);
+  ASSERT_EQ(engine.InstallList(folder.c_str(), &list).ending, Ending::kInstalled);
+  EXPECT_TRUE(ReadBytes(temp.Path() / "client/slow.bin") == content);
+  for (size_t i = 1; i < watched.done.size(); ++i) {
+    EXPECT_LE(watched.done[i] - watched.done[i - 1], 4000u);
+  }
+  EXPECT_TRUE(watched.seenSlow);
+}
+
+// A stop set while a file downloads abandons the download at the next piece and ends the run:
+// the file being fetched never lands, and the rest of the list is not begun.
+TEST(InstallEngine, AStopInsideADownloadEndsTheRunPromptly) {
+  TempFolder temp;
+  const std::u16string folder = ClientFolder(temp);
+  FakeServer server;
+  std::atomic<bool> stop{false};
+  // Set as the third piece arrives.
+  server.onRead = [&stop](int reads) {
+    if (reads == 3) stop = true;
+  };
+  CUpdateInfo list;
+  const std::string slow = BytePattern(64 * 16384);
+  list.AddFile(u"slow.bin", static_cast<int32_t>(slow.size()), Md5Hex(slow).c_str(),
+               server.Publish("slow", {slow}).c_str());
+  Publish(server, &list, u"after.txt", "after", "after");
+  JournaledRun journaled(server, folder);
+  CInstall& engine = journaled.engine;
+  Progress progress;
+  Watch(engine, progress);
+  engine.SetStopRequest(&stop);
+
+  EXPECT_EQ(engine.InstallList(folder.c_str(), &list).ending, Ending::kStopped);
+  EXPECT_EQ(server.Reads(), 3) << "no piece read after the stop";
+  EXPECT_FALSE(fs::exists(temp.Path() / "client/slow.bin"));
+  EXPECT_FALSE(fs::exists(temp.Path() / "client/after.txt"));
+  EXPECT_EQ(server.Served("after"), 0);
+  journaled.journal.Rollback();
+  EXPECT_FALSE(fs::exists(temp.Path() / "client")) << "undone, nothing is left";
+}
+
+}  // namespace

@@ -90,6 +90,23 @@ bool IsFolderWithin(const std::u16string& path, const JournalBounds& bounds) {
   return false;
 }
 
+// Whether a name of a file entry runs through a link below its bound folder: the text is inside
+// the bounds, but the change would land wherever the link points.
+bool RunsThroughLink(IJournalTarget& target, const JournalEntry& entry,
+                     const JournalBounds& bounds) {
+  if (entry.kind != JournalEntry::kFilePlaced && entry.kind != JournalEntry::kFileRemoved) {
+    return false;
+  }
+  for (const std::u16string* name : {&entry.path, &entry.staging, &entry.backup}) {
+    for (const JournalBounds::Folder& folder : bounds.folders) {
+      if (IsInsideFolder(*name, folder.path) && target.CrossesLink(folder.path, *name)) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
 bool IsKeyWithin(const JournalEntry& entry, const JournalBounds& bounds) {
   if (!entry.createdKey.empty() && !SameTextIgnoringCase(entry.createdKey, entry.key) &&
       !StartsWith(entry.key, entry.createdKey + u"\\")) {
@@ -502,10 +519,12 @@ JournalRecovery RecoverJournal(IJournalTarget& target, const std::u16string& fol
   std::vector<JournalEntry> entries;
   // A journal of another folder, or no journal at all, changes nothing; it is removed so that
   // it does not stand in the way of every later run.
-  if (DecodeJournal(bytes.data(), bytes.size(), &owner, &entries) && SameTextIgnoringCase(owner, folder)) {
+  if (DecodeJournal(bytes.data(), bytes.size(), &owner, &entries) &&
+      SameTextIgnoringCase(owner, folder)) {
     entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                 [&bounds](const JournalEntry& entry) {
-                                   return !IsWithinBounds(entry, bounds);
+                                 [&target, &bounds](const JournalEntry& entry) {
+                                   return !IsWithinBounds(entry, bounds) ||
+                                          RunsThroughLink(target, entry, bounds);
                                  }),
                   entries.end());
   } else {

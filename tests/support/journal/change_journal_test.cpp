@@ -10,6 +10,7 @@
 #include "support/files/filesystem_path.h"
 #include "support/text/utf8.h"
 #include "tests/helpers/journal_test_target.h"
+#include "tests/helpers/made_link.h"
 #include "tests/helpers/temp_folder.h"
 
 namespace {
@@ -289,6 +290,14 @@ TEST(ChangeJournal, ARecoveredJournalTouchesNothingOutsideItsBounds) {
   backupThroughSlash.backup = sub + u".old~/../../../../victim.txt";
   JournalEntry stagingNotDerived = stagingThroughSlash;
   stagingNotDerived.staging = sub + u".new~x";
+  // "link" leads out of the folder, to where the victim lies.
+  MadeLink link(temp.Path() / "Programs" / "App" / "link", temp.Path());
+  ASSERT_TRUE(link.Made());
+  JournalEntry stagingThroughLink;
+  stagingThroughLink.kind = JournalEntry::kFilePlaced;
+  stagingThroughLink.path = run.Folder() + u"link\\victim.txt";
+  stagingThroughLink.staging = stagingThroughLink.path + u".new~";
+  WriteBytes(temp.Path() / "victim.txt.new~", "not the product's either");
   JournalEntry otherKey;
   otherKey.kind = JournalEntry::kValueChanged;
   otherKey.key = u"Software\\Other";
@@ -299,6 +308,7 @@ TEST(ChangeJournal, ARecoveredJournalTouchesNothingOutsideItsBounds) {
   struct Case {
     const char* name;
     std::vector<JournalEntry> entries;  // the first is the one out of bounds
+    bool insideAsText = false;          // out only through what is on the disk
   };
   const Case cases[] = {
       {"a file outside the folder", {outside}},
@@ -307,11 +317,12 @@ TEST(ChangeJournal, ARecoveredJournalTouchesNothingOutsideItsBounds) {
       {"a staging name that climbs out through a slash", {stagingThroughSlash}},
       {"a committed backup that climbs out through a slash", {backupThroughSlash, committed}},
       {"a staging name the journal would not make", {stagingNotDerived}},
+      {"a file and its staging name through a link", {stagingThroughLink}, true},
       {"a key of another program", {otherKey}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_FALSE(IsWithinBounds(c.entries[0], run.Bounds()));
+    EXPECT_EQ(IsWithinBounds(c.entries[0], run.Bounds()), c.insideAsText);
     std::vector<uint8_t> bytes = EncodeJournalHeader(run.Folder());
     for (const JournalEntry& entry : c.entries) {
       const std::vector<uint8_t> record = EncodeJournalEntry(entry);
@@ -322,6 +333,7 @@ TEST(ChangeJournal, ARecoveredJournalTouchesNothingOutsideItsBounds) {
     EXPECT_NE(RecoverJournal(target, run.Folder(), kJournalName, run.Bounds()),
               JournalRecovery::kFailed);
     EXPECT_EQ(ReadBytes(temp.Path() / "victim.txt"), "not the product's");
+    EXPECT_EQ(ReadBytes(temp.Path() / "victim.txt.new~"), "not the product's either");
     EXPECT_EQ(ReadBytes(temp.Path() / "Programs" / "App" / "a.txt"), "old a");
     RegistryValue kept;
     EXPECT_TRUE(target.ReadValue(u"Software\\Other", u"v", &kept));

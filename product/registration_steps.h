@@ -25,8 +25,8 @@ bool FindRegistrationPlaces(const IClientInfo& product, RegistrationPlaces* plac
 // Registers the installed product (its folder, main file, digest and version as the record
 // holds them; installed, the files the install put there) as steps of journal, each recorded
 // before it is made: the product key ("version", "path", "md5", "main"), the uninstall entry
-// ("DisplayName", "DisplayVersion", "Publisher", "DisplayIcon", "UninstallString" and
-// "QuietUninstallString" with "silent" when the uninstaller is there, "InstallLocation",
+// ("DisplayName", "DisplayVersion", "Publisher", "DisplayIcon", "UninstallString" (the quoted
+// path) and "QuietUninstallString" with "silent" when the uninstaller is there, "InstallLocation",
 // "InstallDate" as yyyymmdd, "EstimatedSize" in KB of the installed files, "NoModify" and
 // "NoRepair" as 1, "URLInfoAbout" as the homepage when there is one), the desktop, start-menu
 // and Quick Launch shortcuts to the main path, the program group with the main path's shortcut

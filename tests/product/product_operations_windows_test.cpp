@@ -123,7 +123,8 @@ TEST(ProductRegistration, RegisterWritesKeysAndShortcutsAndUnregisterRemovesThem
       {UninstallKey(client), u"DisplayVersion", u"2.0.1.5"},
       {UninstallKey(client), u"Publisher", u"Test Publisher"},
       {UninstallKey(client), u"DisplayIcon", main},
-      {UninstallKey(client), u"UninstallString", uninstaller},
+      // Quoted: unquoted, a folder with spaces would start "C:\Program.exe" when there is one.
+      {UninstallKey(client), u"UninstallString", u"\"" + uninstaller + u"\""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(fs::path(c.key + u" " + c.name).string());

@@ -60,12 +60,14 @@ class UninstallerTest : public ::testing::Test {
   fs::path Folder() const { return product_.Folder(); }
   fs::path Uninstaller() const { return Folder() / "unins000.exe"; }
 
-  // The uninstaller as the uninstall entry names it.
+  // The uninstaller the uninstall entry starts: the path inside its quotes.
   std::u16string RegisteredUninstaller() const {
     char16_t value[MAX_PATH] = {};
     EXPECT_TRUE(RegistryReadString(product_.UninstallKey().c_str(), u"UninstallString", value,
                                    MAX_PATH));
-    return value;
+    const std::u16string entry = value;
+    EXPECT_EQ(entry, u"\"" + Uninstaller().u16string() + u"\"") << "one quoted path";
+    return entry.size() > 2 ? entry.substr(1, entry.size() - 2) : entry;
   }
 
   ProgramRun Uninstall(const std::wstring& arguments, std::deque<int> answers = {}) {

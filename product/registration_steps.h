@@ -2,21 +2,11 @@
 
 #include <string>
 
+#include "product/registration_places.h"
 #include "support/journal/change_journal.h"
 
 class IClientInfo;
 class IUninstInfo;
-
-// Where the product's registration goes on this machine. Shortcut paths are empty when their
-// folder is not there (the Quick Launch folder is missing on newer systems).
-struct RegistrationPlaces {
-  std::u16string productKey;
-  std::u16string uninstallKey;
-  std::u16string desktopLink;
-  std::u16string startMenuLink;
-  std::u16string quickLaunchLink;
-  std::u16string group;  // the program group's folder, ending with "\"
-};
 
 // The places for product (its company, app and name). False when a name from its configuration
 // would lead out of its folder or key, or the system's folders cannot be found.

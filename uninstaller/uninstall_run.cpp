@@ -95,19 +95,29 @@ int RunUninstall(IClientInfo& product, bool silent) {
   if (!left.empty()) {
     // The registration stays with what is left, so that the uninstall entry still finds it.
     SaveEntries(left, listPath);
-    // Each named with the programs that hold it, where the system can tell.
+    // Each named with the programs that hold it, where the system can tell; the log gives the
+    // whole path.
     std::vector<std::u16string> named;
     for (const std::u16string& entry : left) {
-      const std::u16string holders = FileHolderText((folder + entry).c_str());
-      named.push_back(holders.empty() ? entry : entry + u" (" + holders + u")");
-      LogLine(u"not removed: " + named.back());
+      const std::u16string path = folder + entry;
+      const std::u16string held = FileHolderText(path.c_str());
+      const std::u16string holders = held.empty() ? u"" : u" (" + held + u")";
+      named.push_back(entry + holders);
+      LogLine(u"not removed: " + path + holders);
     }
     if (!silent) Tell(EntriesLeftText(named), MB_OK | MB_ICONWARNING);
     return kExitEntriesLeft;
   }
-  if (registration == Registration::kHere) {
-    Unregister(product);
+  // Unregistered also when no product key is left: a run cut off after removing it left the
+  // rest of the registration, which belongs to no install.
+  if (registration != Registration::kElsewhere) {
     DeleteTempUpdater(product);
+    const std::vector<std::u16string> notRemoved = Unregister(product);
+    if (!notRemoved.empty()) {
+      // The list, this program and the product key stay, so that running it again finishes.
+      if (!silent) Tell(RegistrationLeftText(notRemoved), MB_OK | MB_ICONWARNING);
+      return kExitEntriesLeft;
+    }
   }
   RemoveFile(listPath);
   if (!silent) Tell(UninstalledText(name), MB_OK | MB_ICONINFORMATION);

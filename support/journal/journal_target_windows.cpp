@@ -161,7 +161,7 @@ bool CWindowsJournalTarget::RemoveTree(const std::u16string& path) {
   const DWORD attributes = GetFileAttributesW(AsWide(path.c_str()));
   if (attributes == INVALID_FILE_ATTRIBUTES) return true;
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return RemoveFile(path);
-  return DeleteTree(path.c_str());
+  return DeleteTree(path.c_str()) || Failed(path);
 }
 
 bool CWindowsJournalTarget::KeyExists(const std::u16string& key) {
@@ -231,6 +231,13 @@ bool CWindowsJournalTarget::RemoveEmptyKey(const std::u16string& key) {
     }
   }
   return RegDeleteKeyW(HKEY_LOCAL_MACHINE, AsWide(key.c_str())) == ERROR_SUCCESS;
+}
+
+bool CWindowsJournalTarget::RemoveKey(const std::u16string& key) {
+  const LSTATUS status = RegDeleteKeyW(HKEY_LOCAL_MACHINE, AsWide(key.c_str()));
+  if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return true;
+  SetLastError(status);
+  return Failed(key);
 }
 
 bool CWindowsJournalTarget::CreateJournal(const std::u16string& path) {

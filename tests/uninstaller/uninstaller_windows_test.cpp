@@ -70,6 +70,15 @@ class UninstallerTest : public ::testing::Test {
     return entry.size() > 2 ? entry.substr(1, entry.size() - 2) : entry;
   }
 
+  // What the uninstaller logged, run after run.
+  std::string LogText() const {
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    const fs::path log =
+        fs::path(temp) / (std::u16string(product_.Record().GetApp().Units()) + u"_unins000.log");
+    return fs::exists(log) ? ReadBytes(log) : std::string();
+  }
+
   ProgramRun Uninstall(const std::wstring& arguments, std::deque<int> answers = {}) {
     return RunAnswering(Uninstaller().u16string(), arguments, std::move(answers));
   }
@@ -86,6 +95,8 @@ class UninstallerTest : public ::testing::Test {
   // Nothing of the product is left but what is named in keep (relative paths of files).
   void ExpectOnlyLeft(const std::vector<fs::path>& keep) {
     EXPECT_FALSE(KeyExists(product_.ProductKey()));
+    EXPECT_FALSE(KeyExists(product_.CompanyKey()))
+        << "the company key its product's was the last of";
     EXPECT_FALSE(KeyExists(product_.UninstallKey()));
     for (const auto& [place, there] : product_.Registration()) {
       EXPECT_FALSE(there) << fs::path(place).string();
@@ -158,35 +169,40 @@ TEST_F(UninstallerTest, RemovesWhatTheInstallMadeKeepsWhatTheUserAddedAndThenFin
 // Lists the uninstaller must not follow blindly, and files it must still remove. A name leading
 // outside the folder, or through a folder link inside it, is dropped (and never acted on); a list
 // it cannot read is refused whole, keeping every file and the registration; a read-only file
-// goes; a file that cannot go keeps the list and the registration with it.
+// goes. A file or a shortcut that cannot go is named in the log and keeps the list, the
+// uninstaller and the product key, so that a second run, once it is free, finishes.
 TEST_F(UninstallerTest, HostileDamagedAndStubbornListsLeaveNothingWrongBehind) {
   const fs::path outside = product_.Temp().Path() / "outside";
   const fs::path victim = product_.Temp().Path() / "victim.txt";
   const std::u16string absolute = victim.u16string();
   const std::u16string listPath = (Folder() / "uninst.dat").u16string();
-  enum class After { kRemoved, kRefused, kHeld };
+  const fs::path desktopLink = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) /
+                               (std::u16string(product_.Record().GetName().Units()) + u".lnk");
+  enum class After { kRemoved, kRefused, kLeft };
   struct Case {
     const char* name;
     std::vector<std::u16string> extraEntries;  // appended to the installed list
     std::string listBytes;                     // instead of the list, when not empty
-    bool linkInside;   // Folder()/linkdir is a link to outside/
-    bool readOnly;     // the client file is read-only
-    bool holdClient;   // the client file is held open without sharing
+    bool linkInside;                           // Folder()/linkdir is a link to outside/
+    bool readOnly;                             // the client file is read-only
+    fs::path held;  // held open, shared for reading only, while the uninstaller runs
     After after;
+    DWORD exitCode;
   };
   const std::string noBar("\xFF\xFE" "c\0l\0i\0e\0n\0t\0.\0e\0x\0e\0", 20);
   const Case cases[] = {
       {"names leading outside", {u"..\\victim.txt", u"data\\..\\..\\victim.txt", absolute,
         absolute.substr(0, 2) + u"victim.txt", u"\\victim.txt", u"..\\", u"..", u"data\\..\\..\\"},
-       "", false, false, false, After::kRemoved},
-      {"a name through a folder link", {u"linkdir\\v.txt", u"linkdir\\"}, "", true, false, false,
-       After::kRemoved},
-      {"the last entry without its bar", {}, noBar, false, false, false, After::kRefused},
-      {"no byte-order mark", {}, "client.exe|", false, false, false, After::kRefused},
-      {"random bytes", {}, std::string("\xFF\xFE\x01\xD8\x7C\x00", 6), false, false, false,
-       After::kRefused},
-      {"a read-only file", {}, "", false, true, false, After::kRemoved},
-      {"a file held open", {}, "", false, false, true, After::kHeld},
+       "", false, false, {}, After::kRemoved, 0},
+      {"a name through a folder link", {u"linkdir\\v.txt", u"linkdir\\"}, "", true, false, {},
+       After::kRemoved, 0},
+      {"the last entry without its bar", {}, noBar, false, false, {}, After::kRefused, 2},
+      {"no byte-order mark", {}, "client.exe|", false, false, {}, After::kRefused, 2},
+      {"random bytes", {}, std::string("\xFF\xFE\x01\xD8\x7C\x00", 6), false, false, {},
+       After::kRefused, 2},
+      {"a read-only file", {}, "", false, true, {}, After::kRemoved, 0},
+      {"a file held open", {}, "", false, false, Folder() / "client.exe", After::kLeft, 2},
+      {"a shortcut held open", {}, "", false, false, desktopLink, After::kLeft, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -205,11 +221,12 @@ TEST_F(UninstallerTest, HostileDamagedAndStubbornListsLeaveNothingWrongBehind) {
     const std::string listBefore = ReadBytes(fs::path(listPath));
     if (c.readOnly) SetFileAttributesW((Folder() / "client.exe").c_str(), FILE_ATTRIBUTE_READONLY);
     Handle held;
-    if (c.holdClient) {
-      held.Reset(CreateFileW((Folder() / "client.exe").c_str(), GENERIC_READ, 0, nullptr,
-                             OPEN_EXISTING, 0, nullptr));
+    if (!c.held.empty()) {
+      held.Reset(CreateFileW(c.held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             0, nullptr));
       ASSERT_TRUE(held.Valid());
     }
+    const size_t logged = LogText().size();
 
     ProgramRun run = Uninstall(L" silent");
     held.Reset(nullptr);
@@ -221,29 +238,35 @@ TEST_F(UninstallerTest, HostileDamagedAndStubbornListsLeaveNothingWrongBehind) {
       fs::remove(Folder());
     }
     EXPECT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, c.exitCode);
     EXPECT_EQ(ReadBytes(victim), "victim");
     EXPECT_EQ(ReadBytes(outside / "v.txt"), "outside");
     switch (c.after) {
       case After::kRemoved:
-        EXPECT_EQ(run.exitCode, 0u);
         ExpectOnlyLeft({});
         break;
       case After::kRefused:
-        EXPECT_EQ(run.exitCode, 2u);
         EXPECT_EQ(ReadBytes(fs::path(listPath)), listBefore) << "the list stays as it was";
         ExpectClientInstalled();
         WriteBytes(fs::path(listPath), installedList);
         break;
-      case After::kHeld: {
-        EXPECT_EQ(run.exitCode, 2u);
-        EXPECT_TRUE(fs::exists(Folder() / "client.exe"));
+      case After::kLeft: {
+        EXPECT_TRUE(fs::exists(c.held));
+        EXPECT_TRUE(fs::exists(Uninstaller()));
+        EXPECT_NE(LogText().find("not removed: " + Utf16ToUtf8(c.held.u16string().c_str()), logged),
+                  std::string::npos)
+            << "the log names what is left";
         CUninstInfo left;
         ASSERT_TRUE(left.LoadFromFile(listPath.c_str()));
-        ASSERT_EQ(left.Count(), 1);
-        EXPECT_EQ(std::u16string(left.Get(0)), u"client.exe");
-        EXPECT_TRUE(KeyExists(product_.UninstallKey())) << "the entry stays with what is left";
-        EXPECT_EQ(product_.Registration(), registered);
-        // Once the file is free, a second run finishes the uninstall.
+        EXPECT_TRUE(KeyExists(product_.ProductKey()))
+            << "the product stays registered while anything of its registration is left";
+        if (c.held.filename() == "client.exe") {
+          ASSERT_EQ(left.Count(), 1);
+          EXPECT_EQ(std::u16string(left.Get(0)), u"client.exe");
+          EXPECT_TRUE(KeyExists(product_.UninstallKey())) << "the entry stays with what is left";
+          EXPECT_EQ(product_.Registration(), registered);
+        }
+        // Once it is free, a second run finishes the uninstall.
         EXPECT_EQ(Uninstall(L" silent").exitCode, 0u);
         ExpectOnlyLeft({});
         break;

@@ -19,6 +19,7 @@
 #include "support/system/registry.h"
 #include "support/text/utf8.h"
 #include "tests/helpers/answered_program.h"
+#include "tests/helpers/debugged_program.h"
 #include "tests/helpers/directory_link.h"
 #include "tests/helpers/registry_probe.h"
 #include "tests/helpers/shipped_product.h"
@@ -284,6 +285,38 @@ TEST_F(UninstallerTest, HostileDamagedAndStubbornListsLeaveNothingWrongBehind) {
         break;
       }
     }
+  }
+}
+
+// Killed from outside at every step of its run (before it changes anything, between the files,
+// between the parts of the registration, once its copy has taken over), the uninstaller leaves
+// either nothing of the product, or the uninstaller with its list and, while anything of the
+// registration is left, the product key: run again, it finishes.
+TEST_F(UninstallerTest, KilledAtAnyStepItIsFinishedByTheNextRun) {
+  const DebuggedRun whole = RunKilledAtLine(Uninstaller().u16string(), u"silent", -1);
+  ASSERT_EQ(whole.exitCode, 0u);
+  ExpectOnlyLeft({});
+  ASSERT_TRUE(RemoveEndedCopy());
+  // A line of its log between every two of its steps, each a point to kill it at: twenty with
+  // this product (nineteen where there is no Quick Launch folder).
+  ASSERT_GE(whole.lines, 19);
+  for (int line = 0; line < whole.lines; ++line) {
+    SCOPED_TRACE("killed at line " + std::to_string(line) + " of " + std::to_string(whole.lines));
+    ASSERT_EQ(product_.Install(), 0u);
+    ASSERT_EQ(RunKilledAtLine(Uninstaller().u16string(), u"silent", line).exitCode, kKilledAtLine);
+    // A copy it started before the kill does its work first.
+    ASSERT_TRUE(RemoveEndedCopy());
+    if (fs::exists(Folder())) {
+      EXPECT_TRUE(fs::exists(Uninstaller()));
+      EXPECT_TRUE(fs::exists(Folder() / "uninst.dat"));
+      bool registered = KeyExists(product_.UninstallKey());
+      for (const auto& [place, there] : product_.Registration()) registered = registered || there;
+      EXPECT_TRUE(!registered || KeyExists(product_.ProductKey()))
+          << "the rest of the registration stays with the product key";
+      EXPECT_EQ(RunAndWait(Uninstaller().u16string(), u"silent"), 0u);
+    }
+    ExpectOnlyLeft({});
+    ASSERT_TRUE(RemoveEndedCopy());
   }
 }
 

@@ -1,18 +1,16 @@
 #include "product/product_registration.h"
 
-#include "product/auto_start.h"
-#include "product/product_keys.h"
-#include "product/shortcut_placements.h"
+#include "product/registration_steps.h"
+#include "product/unregistration.h"
 #include "records/client_info.h"
+#include "support/journal/journal_target_windows.h"
 
-bool Unregister(const IClientInfo& product) {
-  const char16_t* name = product.GetName().Units();
-  DeleteProductKey(product.GetCompany().Units(), product.GetApp().Units());
-  DeleteUninstallKey(product.GetCompany().Units(), product.GetApp().Units());
-  DeleteDesktopShortcut(name);
-  DeleteStartMenuShortcut(name);
-  DeleteQuickLaunchShortcut(name);
-  DeleteProgramGroup(name);
-  SetAutoStart(product, false);
-  return true;
+std::vector<std::u16string> Unregister(const IClientInfo& product) {
+  const std::u16string name = product.GetName().Units();
+  RegistrationPlaces places;
+  if (!FindRegistrationPlaces(product, &places)) {
+    return {name + u": the places of its shortcuts and keys cannot be found"};
+  }
+  CWindowsJournalTarget machine;
+  return RemoveRegistration(machine, places, name);
 }

@@ -125,7 +125,9 @@ bool RegisterThrough(CChangeJournal& journal, const IClientInfo& product,
       ComposePath(uninstaller, kPathCapacity, {folder, product.GetUninstallerFile().Units()}) &&
       IsFile(uninstaller);
   const bool hasMain = product.GetMainPath(main);
-  const std::u16string quiet = u"\"" + std::u16string(uninstaller) + u"\" silent";
+  // Quoted, so that a folder with spaces ("C:\Program Files\...") is one path to whoever runs
+  // it, never "C:\Program" with arguments.
+  const std::u16string quoted = u"\"" + std::u16string(uninstaller) + u"\"";
 
   struct Value {
     const std::u16string& key;
@@ -142,8 +144,9 @@ bool RegisterThrough(CChangeJournal& journal, const IClientInfo& product,
       {places.uninstallKey, u"DisplayVersion", TextValue(version), true},
       {places.uninstallKey, u"Publisher", TextValue(product.GetPublisher().Units()), true},
       {places.uninstallKey, u"DisplayIcon", TextValue(icon), hasIcon},
-      {places.uninstallKey, u"UninstallString", TextValue(uninstaller), hasUninstaller},
-      {places.uninstallKey, u"QuietUninstallString", TextValue(quiet), hasUninstaller},
+      {places.uninstallKey, u"UninstallString", TextValue(quoted), hasUninstaller},
+      {places.uninstallKey, u"QuietUninstallString", TextValue(quoted + u" silent"),
+       hasUninstaller},
       // What the system's list of programs and deployment tools show beside the name; the
       // installer neither modifies nor repairs from there.
       {places.uninstallKey, u"InstallLocation", TextValue(folder), true},

@@ -2,21 +2,11 @@
 
 #include <string>
 
+#include "product/registration_places.h"
 #include "support/journal/change_journal.h"
 
 class IClientInfo;
 class IUninstInfo;
-
-// Where the product's registration goes on this machine. Shortcut paths are empty when their
-// folder is not there (the Quick Launch folder is missing on newer systems).
-struct RegistrationPlaces {
-  std::u16string productKey;
-  std::u16string uninstallKey;
-  std::u16string desktopLink;
-  std::u16string startMenuLink;
-  std::u16string quickLaunchLink;
-  std::u16string group;  // the program group's folder, ending with "\"
-};
 
 // The places for product (its company, app and name). False when a name from its configuration
 // would lead out of its folder or key, or the system's folders cannot be found.
@@ -25,8 +15,8 @@ bool FindRegistrationPlaces(const IClientInfo& product, RegistrationPlaces* plac
 // Registers the installed product (its folder, main file, digest and version as the record
 // holds them; installed, the files the install put there) as steps of journal, each recorded
 // before it is made: the product key ("version", "path", "md5", "main"), the uninstall entry
-// ("DisplayName", "DisplayVersion", "Publisher", "DisplayIcon", "UninstallString" and
-// "QuietUninstallString" with "silent" when the uninstaller is there, "InstallLocation",
+// ("DisplayName", "DisplayVersion", "Publisher", "DisplayIcon", "UninstallString" (the quoted
+// path) and "QuietUninstallString" with "silent" when the uninstaller is there, "InstallLocation",
 // "InstallDate" as yyyymmdd, "EstimatedSize" in KB of the installed files, "NoModify" and
 // "NoRepair" as 1, "URLInfoAbout" as the homepage when there is one), the desktop, start-menu
 // and Quick Launch shortcuts to the main path, the program group with the main path's shortcut

@@ -189,6 +189,10 @@ echo "== uninstalling the sample through its registered UninstallString (silent)
 uninstaller=$("$WINE" reg query "$UNINSTALL_KEY" /v UninstallString 2>/dev/null | tr -d '\r' |
   sed -n 's/^ *UninstallString *REG_SZ *//p')
 echo "UninstallString: $uninstaller"
+# One quoted path, as the system's list of programs runs it: the path is what lies inside the
+# quotes.
+uninstaller=${uninstaller#\"}
+uninstaller=${uninstaller%\"}
 status=0
 timeout 120 "$WINE" "$uninstaller" silent || status=$?
 echo "unins000.exe exit status: $status"

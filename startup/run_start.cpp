@@ -51,6 +51,8 @@ int LoggedQuestion(void* owner, const char16_t* text, const char16_t* caption, u
   return answer;
 }
 
+void EchoToDebugger(const std::u16string& text) { OutputDebugStringW(AsWide(text.c_str())); }
+
 }  // namespace
 
 void BeginRun(const IClientInfo& product, const char16_t* program, bool silent) {
@@ -62,6 +64,7 @@ void BeginRun(const IClientInfo& product, const char16_t* program, bool silent) 
   if (length != 0 && length <= MAX_PATH && JoinEntryPath(AsUtf16(temp), name.c_str(), path)) {
     OpenRunLog(path);
   }
+  SetRunLogEcho(&EchoToDebugger);
   LogLine(std::u16string(program) + u" " + product.GetVersion().Units() + u" of " +
           product.GetName().Units() + u" started" + (silent ? u", silent" : u"") + u": " +
           AsUtf16(GetCommandLineW()));

@@ -36,6 +36,7 @@ void RemoveEmptyParents(const char16_t* path, const std::u16string& folder) {
     if (separator == std::u16string::npos || separator < folder.size()) return;
     parent.resize(separator);
     if (!RemoveEmptyFolder(parent.c_str())) return;
+    LogLine(u"removed: " + parent);
   }
 }
 
@@ -55,7 +56,9 @@ std::vector<std::u16string> RemoveInstalledFiles(const IUninstInfo& list, const 
     if (SamePath(path, self)) continue;
     // A download an update left half way beside the file goes with it.
     if (!IsFolderEntry(entry)) RemoveFile((std::u16string(path) + u".download~").c_str());
-    if (RemoveEntryFile(list, i, folder) || IsEntryGone(folder, entry)) {
+    const bool removed = RemoveEntryFile(list, i, folder);
+    if (removed) LogLine(u"removed: " + std::u16string(path));
+    if (removed || IsEntryGone(folder, entry)) {
       RemoveEmptyParents(path, folder);
     } else if (!IsFolderEntry(entry)) {
       // A listed folder that is not empty holds what the user put there, or a file named here.

@@ -11,6 +11,7 @@ class IUninstInfo;
 // folder. Whatever the user added stays, and with it the folders that hold it. self, the running
 // program's own file, is passed over: it can only go once the program has ended. A name that
 // would lead outside folder, or through a folder link inside it, is never acted on: it is
-// dropped and logged. Returns the entries that are still there, in list order.
+// dropped and logged. Each removal is logged. Returns the entries that are still there, in list
+// order.
 std::vector<std::u16string> RemoveInstalledFiles(const IUninstInfo& list, const char16_t* folder,
                                                  const char16_t* self);

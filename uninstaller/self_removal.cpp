@@ -8,20 +8,27 @@
 #include <memory>
 #include <string>
 
+#include "install/exit_codes.h"
 #include "product/program_launch.h"
+#include "product/uninstall_list_file.h"
 #include "records/client_info.h"
+#include "startup/run_start.h"
 #include "support/core/handle_windows.h"
 #include "support/core/wide_text.h"
 #include "support/files/folder_tree.h"
+#include "support/system/run_log.h"
 #include "support/text/path_text.h"
+#include "support/text/system_error_text.h"
 
 namespace {
 
 // The copy's command line: this word and the handle, inherited from the uninstaller, of the
 // uninstaller's process.
 constexpr char16_t kRemovalWord[] = u"remove-after";
+// How long the copy waits for the uninstaller to end, and then for what it removes to be
+// released by whoever holds it: whatever happens, the copy ends.
 constexpr DWORD kEndWaitMs = 60000;
-constexpr int kDeleteTries = 50;
+constexpr ULONGLONG kReleaseWaitMs = 5000;
 constexpr DWORD kDeletePauseMs = 100;
 
 struct LocalFreer {
@@ -38,6 +45,10 @@ std::wstring FolderOf(const wchar_t* path) {
   const size_t separator = folder.rfind(L'\\');
   folder.resize(separator == std::wstring::npos ? 0 : separator);
   return folder;
+}
+
+std::wstring ListIn(const std::wstring& folder) {
+  return folder + L"\\" + AsWide(kUninstallListName);
 }
 
 bool StartCopy(const char16_t* copy) {
@@ -84,44 +95,95 @@ bool IsNamed(const wchar_t* path, const char16_t* name) {
          CompareStringOrdinal(file + 1, -1, AsWide(name), -1, TRUE) == CSTR_EQUAL;
 }
 
-bool DeleteWhenReleased(const wchar_t* path) {
-  for (int i = 0; i < kDeleteTries; ++i) {
-    if (DeleteFileW(path) || GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return true;
+// Deletes path, trying again while another program holds it, until deadline (a GetTickCount64
+// time). ERROR_SUCCESS when it is gone, also when it was never there; else the system's error.
+DWORD DeleteBy(const wchar_t* path, ULONGLONG deadline) {
+  for (;;) {
+    if (DeleteFileW(path)) return ERROR_SUCCESS;
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return ERROR_SUCCESS;
+    if (GetTickCount64() >= deadline) return error;
     Sleep(kDeletePauseMs);
   }
+}
+
+// Logs what became of path, the system's reason and the programs holding it when it stays.
+// True when it is gone.
+bool LoggedRemoval(const std::wstring& path, DWORD error) {
+  const std::u16string name = AsUtf16(path.c_str());
+  if (error == ERROR_SUCCESS) {
+    LogLine(u"removed: " + name);
+    return true;
+  }
+  const std::u16string holders = FileHolderText(name.c_str());
+  LogLine(u"not removed: " + name + u": " + SystemErrorText(error) +
+          (holders.empty() ? u"" : u" (" + holders + u")"));
   return false;
 }
 
 // The uninstaller's own files that undoing a change to them moved aside while it ran
 // ("unins000.exe.del~01", ...): nothing runs them once it has ended.
-void DeleteMovedAside(const std::wstring& folder, const char16_t* name) {
+void DeleteMovedAside(const std::wstring& folder, const char16_t* name, ULONGLONG deadline) {
   const std::wstring pattern = folder + L"\\" + AsWide(name) + L".del~*";
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW(pattern.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
-    DeleteWhenReleased((folder + L"\\" + found.cFileName).c_str());
+    const std::wstring path = folder + L"\\" + found.cFileName;
+    LoggedRemoval(path, DeleteBy(path.c_str(), deadline));
   } while (FindNextFileW(search, &found));
   FindClose(search);
+}
+
+// The copy's work once the uninstaller has ended: its file, then the list, then the folder when
+// that is empty. True when the file and the list are gone.
+bool RemoveUninstaller(const wchar_t* image, const char16_t* name) {
+  const std::wstring folder = FolderOf(image);
+  const ULONGLONG deadline = GetTickCount64() + kReleaseWaitMs;
+  DeleteMovedAside(folder, name, deadline);
+  // While its file stays, the list stays with it, for the uninstaller to be run again; the next
+  // start of Windows removes them both, should that come first.
+  const std::wstring list = ListIn(folder);
+  if (!LoggedRemoval(image, DeleteBy(image, deadline))) {
+    RemoveAtRestart(image);
+    RemoveAtRestart(list.c_str());
+    RemoveAtRestart(folder.c_str());
+    return false;
+  }
+  if (!LoggedRemoval(list, DeleteBy(list.c_str(), deadline))) {
+    RemoveAtRestart(list.c_str());
+    RemoveAtRestart(folder.c_str());
+    return false;
+  }
+  const std::u16string emptied = AsUtf16(folder.c_str());
+  if (RemoveEmptyFolder(emptied.c_str())) LogLine(u"removed: " + emptied);
+  return true;
 }
 
 }  // namespace
 
 void RemoveAfterExit(const IClientInfo& product, const char16_t* self) {
   char16_t copy[kPathCapacity];
+  const std::u16string left =
+      std::u16string(self) + u", " + kUninstallListName + u" and the folder";
   if (TempProgramCopyPath(product.GetApp().Units(), u"uninstall", copy) &&
       CopyFileW(AsWide(self), AsWide(copy), FALSE) && StartCopy(copy)) {
+    LogLine(u"left to " + std::u16string(copy) + u" once this run ends: " + left);
     return;
   }
+  LogLine(u"no copy of the uninstaller could start: " + left +
+          u" are left to the next start of Windows");
+  const std::wstring folder = FolderOf(AsWide(self));
   RemoveAtRestart(AsWide(self));
-  RemoveAtRestart(FolderOf(AsWide(self)).c_str());
+  RemoveAtRestart(ListIn(folder).c_str());
+  RemoveAtRestart(folder.c_str());
 }
 
 bool RunRemovalCopy(const IClientInfo& product, const char16_t* commandLine, int* exitCode) {
   HANDLE handed = RemovalCopyProcess(commandLine);
   if (handed == nullptr) return false;
   Handle uninstaller(handed);
-  *exitCode = 1;
+  *exitCode = kExitNotRemoved;
   wchar_t image[MAX_PATH];
   DWORD size = MAX_PATH;
   // Only ever the product's uninstaller, whatever a command line claims.
@@ -129,18 +191,19 @@ bool RunRemovalCopy(const IClientInfo& product, const char16_t* commandLine, int
       !IsNamed(image, product.GetUninstallerFile().Units())) {
     return true;
   }
-  WaitForSingleObject(uninstaller.Get(), kEndWaitMs);
-  const std::wstring folder = FolderOf(image);
-  DeleteMovedAside(folder, product.GetUninstallerFile().Units());
-  if (DeleteWhenReleased(image)) {
-    RemoveEmptyFolder(AsUtf16(folder.c_str()));
-  } else {
-    RemoveAtRestart(image);
-    RemoveAtRestart(folder.c_str());
+  const bool ended = WaitForSingleObject(uninstaller.Get(), kEndWaitMs) == WAIT_OBJECT_0;
+  // Logged once the uninstaller's own lines are all in.
+  BeginRun(product, u"unins000", true);
+  if (!ended) {
+    LogLine(u"the uninstaller did not end in time: " + std::u16string(AsUtf16(image)) + u" and " +
+            kUninstallListName + u" stay for it to be run again");
   }
+  *exitCode = ended && RemoveUninstaller(image, product.GetUninstallerFile().Units())
+                  ? kExitRemoved
+                  : kExitEntriesLeft;
   wchar_t own[MAX_PATH];
   const DWORD length = GetModuleFileNameW(nullptr, own, MAX_PATH);
   if (length > 0 && length < MAX_PATH) RemoveAtRestart(own);
-  *exitCode = 0;
+  EndRun(*exitCode);
   return true;
 }

@@ -2,15 +2,19 @@
 
 class IClientInfo;
 
-// A running program cannot delete its own file. The uninstaller leaves that to a hidden copy of
-// itself in the temporary folder, which waits for it to end, deletes its file and then its folder
-// when that is empty, and has its own copy deleted when Windows next starts.
+// A running program cannot delete its own file. The uninstaller leaves that, with "uninst.dat"
+// and then its folder when that is empty, to a hidden copy of itself in the temporary folder,
+// which waits for it to end, and has its own copy deleted when Windows next starts. The list
+// goes after the uninstaller's file: while the file is there the list is too, so that running
+// the uninstaller again finishes what a run cut off, or a copy that could not remove it, left.
 
 // Starts that copy for self, the uninstaller's file, just before the uninstaller ends. When the
-// copy cannot be started, self and its folder (when empty by then) are left to be removed when
-// Windows next starts.
+// copy cannot be started, self, the list and the folder (when empty by then) are left to be
+// removed when Windows next starts. Logged.
 void RemoveAfterExit(const IClientInfo& product, const char16_t* self);
 
-// True when the command line is the copy's; then the copy's work is done and *exitCode is 0, or
-// 1 when the handed-over process was not the product's uninstaller.
+// True when the command line is the copy's; then the copy's work is done, within a bounded time
+// whatever the uninstaller does, and logged in the uninstaller's log. *exitCode is then 0, 2 when
+// the uninstaller did not end in time or its file or the list could not be removed, or 1 when the
+// handed-over process was not the product's uninstaller.
 bool RunRemovalCopy(const IClientInfo& product, const char16_t* commandLine, int* exitCode);

@@ -15,8 +15,8 @@
 #include "records/client_info.h"
 #include "records/uninst_info.h"
 #include "support/core/wide_text.h"
+#include "support/files/file_replacement.h"
 #include "support/files/file_size.h"
-#include "support/files/file_stream.h"
 #include "support/system/process_control.h"
 #include "support/system/run_log.h"
 #include "support/system/user_question.h"
@@ -43,10 +43,12 @@ int Tell(const std::u16string& text, unsigned flags) {
   return AskUser(nullptr, text.c_str(), kInstallCaption, flags);
 }
 
+// Replaces the list at path by entries, so that a run cut off while it writes leaves the list
+// as it was, never a torn one that the next run would refuse.
 bool SaveEntries(const std::vector<std::u16string>& entries, const char16_t* path) {
   CUninstInfo list;
   for (const std::u16string& entry : entries) list.Add(entry.c_str(), -1);
-  return list.SaveToFile(path);
+  return ReplaceFileBy(path, [&list](const char16_t* fresh) { return list.SaveToFile(fresh); });
 }
 
 }  // namespace
@@ -93,25 +95,40 @@ int RunUninstall(IClientInfo& product, bool silent) {
 
   const std::vector<std::u16string> left = RemoveInstalledFiles(list, folder, AsUtf16(self));
   if (!left.empty()) {
-    // The registration stays with what is left, so that the uninstall entry still finds it.
-    SaveEntries(left, listPath);
-    // Each named with the programs that hold it, where the system can tell.
+    // The registration stays with what is left, so that the uninstall entry still finds it. A
+    // list that cannot be rewritten stays whole, naming what is gone too: the next run passes
+    // over that.
+    if (!SaveEntries(left, listPath)) {
+      LogLine(u"not rewritten: " + std::u16string(listPath) + u": " +
+              SystemErrorText(GetLastError()));
+    }
+    // Each named with the programs that hold it, where the system can tell; the log gives the
+    // whole path.
     std::vector<std::u16string> named;
     for (const std::u16string& entry : left) {
-      const std::u16string holders = FileHolderText((folder + entry).c_str());
-      named.push_back(holders.empty() ? entry : entry + u" (" + holders + u")");
-      LogLine(u"not removed: " + named.back());
+      const std::u16string path = folder + entry;
+      const std::u16string held = FileHolderText(path.c_str());
+      const std::u16string holders = held.empty() ? u"" : u" (" + held + u")";
+      named.push_back(entry + holders);
+      LogLine(u"not removed: " + path + holders);
     }
     if (!silent) Tell(EntriesLeftText(named), MB_OK | MB_ICONWARNING);
     return kExitEntriesLeft;
   }
-  if (registration == Registration::kHere) {
-    Unregister(product);
+  // Unregistered also when no product key is left: a run cut off after removing it left the
+  // rest of the registration, which belongs to no install.
+  if (registration != Registration::kElsewhere) {
     DeleteTempUpdater(product);
+    const std::vector<std::u16string> notRemoved = Unregister(product);
+    if (!notRemoved.empty()) {
+      // The list, this program and the product key stay, so that running it again finishes.
+      if (!silent) Tell(RegistrationLeftText(notRemoved), MB_OK | MB_ICONWARNING);
+      return kExitEntriesLeft;
+    }
   }
-  RemoveFile(listPath);
   if (!silent) Tell(UninstalledText(name), MB_OK | MB_ICONINFORMATION);
-  // Last of all: the copy that removes this file waits for the program to end.
+  // Last of all: the copy that removes this file, and then the list, waits for the program to
+  // end. Until then a run cut off finds the list and finishes.
   RemoveAfterExit(product, AsUtf16(self));
   return kExitRemoved;
 }

@@ -6,9 +6,11 @@ class IClientInfo;
 
 // Uninstalls the product whose record the running uninstaller carries from the folder the
 // uninstaller runs from: asks (unless silent) whether to, ends a running client (asking unless
-// silent), removes what "uninst.dat" names there, unregisters the product when its product key
-// records that folder as its "path" (another folder's install keeps its keys and shortcuts),
-// and then removes "uninst.dat" and, once it has ended, the uninstaller and the folder when it is
-// empty. When entries are left, "uninst.dat" keeps them and the uninstaller stays, so that it can
-// be run again; interactively a message names them. Returns an UninstallExitCode.
+// silent), removes what "uninst.dat" names there, unregisters the product unless its product
+// key records another folder as its "path" (that folder's install keeps its keys and shortcuts),
+// and leaves the uninstaller's file, then "uninst.dat", then the folder when it is empty, to a
+// copy of itself that removes them once it has ended. When entries or parts of the registration
+// are left, "uninst.dat", the product key and the uninstaller stay, so that it can be run again;
+// interactively a message names what is left, and the log names it with its path. Returns an
+// UninstallExitCode.
 int RunUninstall(IClientInfo& product, bool silent);

@@ -18,3 +18,6 @@ std::u16string DamagedListText(const char16_t* name);
 // How many entries are left and the first kNamedEntries of them, one a line.
 constexpr size_t kNamedEntries = 10;
 std::u16string EntriesLeftText(const std::vector<std::u16string>& left);
+// The same for the shortcuts and keys of the registration that could not be removed, each with
+// the system's reason.
+std::u16string RegistrationLeftText(const std::vector<std::u16string>& left);

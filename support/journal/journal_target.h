@@ -58,6 +58,9 @@ class IJournalTarget {
   virtual bool DeleteValue(const std::u16string& key, const std::u16string& name) = 0;
   // True when the key is gone; false while it holds values or keys.
   virtual bool RemoveEmptyKey(const std::u16string& key) = 0;
+  // Removes the key with its values. True when it is gone, also when it was never there; false
+  // while it holds keys, or when it refuses.
+  virtual bool RemoveKey(const std::u16string& key) = 0;
 
   // The journal file: created anew and held by this process until closed (false when one is
   // there already); each append reaches the file before it returns, so it survives the process

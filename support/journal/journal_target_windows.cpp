@@ -20,13 +20,12 @@ struct KeyCloser {
 };
 using RegistryKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
-RegistryKey OpenKey(const std::u16string& key, REGSAM access) {
+// The key opened with access; null with *status the system's reason when it cannot be.
+RegistryKey OpenKey(const std::u16string& key, REGSAM access, LSTATUS* status = nullptr) {
   HKEY opened = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, AsWide(key.c_str()), 0, access, &opened) !=
-      ERROR_SUCCESS) {
-    return nullptr;
-  }
-  return RegistryKey(opened);
+  const LSTATUS result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, AsWide(key.c_str()), 0, access, &opened);
+  if (status != nullptr) *status = result;
+  return result == ERROR_SUCCESS ? RegistryKey(opened) : nullptr;
 }
 
 bool IsHeldError(DWORD error) {
@@ -163,7 +162,7 @@ bool CWindowsJournalTarget::RemoveTree(const std::u16string& path) {
   const DWORD attributes = GetFileAttributesW(AsWide(path.c_str()));
   if (attributes == INVALID_FILE_ATTRIBUTES) return true;
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return RemoveFile(path);
-  return DeleteTree(path.c_str());
+  return DeleteTree(path.c_str()) || Failed(path);
 }
 
 bool CWindowsJournalTarget::CrossesLink(const std::u16string& folder,
@@ -215,10 +214,14 @@ bool CWindowsJournalTarget::WriteValue(const std::u16string& key, const std::u16
 }
 
 bool CWindowsJournalTarget::DeleteValue(const std::u16string& key, const std::u16string& name) {
-  RegistryKey opened = OpenKey(key, KEY_SET_VALUE);
-  if (!opened) return true;
-  const LSTATUS status = RegDeleteValueW(opened.get(), AsWide(name.c_str()));
-  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+  LSTATUS status = ERROR_SUCCESS;
+  RegistryKey opened = OpenKey(key, KEY_SET_VALUE, &status);
+  // Only a key that is not there holds no value: one that refuses to open keeps it.
+  if (status == ERROR_FILE_NOT_FOUND) return true;
+  if (opened) status = RegDeleteValueW(opened.get(), AsWide(name.c_str()));
+  if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return true;
+  SetLastError(status);
+  return Failed(key + u"\\" + name);
 }
 
 bool CWindowsJournalTarget::RemoveEmptyKey(const std::u16string& key) {
@@ -234,6 +237,13 @@ bool CWindowsJournalTarget::RemoveEmptyKey(const std::u16string& key) {
     }
   }
   return RegDeleteKeyW(HKEY_LOCAL_MACHINE, AsWide(key.c_str())) == ERROR_SUCCESS;
+}
+
+bool CWindowsJournalTarget::RemoveKey(const std::u16string& key) {
+  const LSTATUS status = RegDeleteKeyW(HKEY_LOCAL_MACHINE, AsWide(key.c_str()));
+  if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return true;
+  SetLastError(status);
+  return Failed(key);
 }
 
 bool CWindowsJournalTarget::CreateJournal(const std::u16string& path) {

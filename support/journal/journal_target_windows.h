@@ -29,6 +29,7 @@ class CWindowsJournalTarget : public IJournalTarget {
                   const RegistryValue& value) override;
   bool DeleteValue(const std::u16string& key, const std::u16string& name) override;
   bool RemoveEmptyKey(const std::u16string& key) override;
+  bool RemoveKey(const std::u16string& key) override;
   bool CreateJournal(const std::u16string& path) override;
   bool AppendJournal(const std::vector<uint8_t>& bytes) override;
   void CloseJournal() override { journal_.Reset(nullptr); }

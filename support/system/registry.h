@@ -15,7 +15,8 @@ bool RegistryReadString(const char16_t* subKey, const char16_t* valueName, char1
 // when it is missing. An empty text is written as one zero unit.
 bool RegistryWriteString(const char16_t* subKey, const char16_t* valueName, const char16_t* text,
                          int length);
-// True also when the key does not exist.
+// True also when the key does not exist; false when the value is not there, or the key refuses
+// to be opened for the change (access denied).
 bool RegistryDeleteValue(const char16_t* subKey, const char16_t* valueName);
 // Deletes a key without subkeys.
 bool RegistryDeleteKey(const char16_t* subKey);

@@ -15,12 +15,12 @@ struct KeyCloser {
 };
 using RegistryKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
-RegistryKey OpenKey(const char16_t* subKey, REGSAM access) {
+// The key opened with access; null with *status the system's reason when it cannot be.
+RegistryKey OpenKey(const char16_t* subKey, REGSAM access, LSTATUS* status = nullptr) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, AsWide(subKey), 0, access, &key) != ERROR_SUCCESS) {
-    return nullptr;
-  }
-  return RegistryKey(key);
+  const LSTATUS result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, AsWide(subKey), 0, access, &key);
+  if (status != nullptr) *status = result;
+  return result == ERROR_SUCCESS ? RegistryKey(key) : nullptr;
 }
 
 RegistryKey OpenOrCreateKey(const char16_t* subKey) {
@@ -76,8 +76,10 @@ bool RegistryWriteString(const char16_t* subKey, const char16_t* valueName, cons
 
 bool RegistryDeleteValue(const char16_t* subKey, const char16_t* valueName) {
   if (subKey == nullptr || valueName == nullptr) return false;
-  RegistryKey key = OpenKey(subKey, KEY_ALL_ACCESS);
-  if (!key) return true;
+  LSTATUS status = ERROR_SUCCESS;
+  RegistryKey key = OpenKey(subKey, KEY_SET_VALUE, &status);
+  // A key that is not there holds no value; one that refuses to open keeps it.
+  if (!key) return status == ERROR_FILE_NOT_FOUND;
   return RegDeleteValueW(key.get(), AsWide(valueName)) == ERROR_SUCCESS;
 }
 

@@ -10,6 +10,7 @@ namespace {
 
 std::mutex logLock;
 FileStream logFile;
+void (*logEcho)(const std::u16string& text) = nullptr;
 
 }  // namespace
 
@@ -24,8 +25,14 @@ void CloseRunLog() {
   logFile.reset();
 }
 
+void SetRunLogEcho(void (*echo)(const std::u16string& text)) {
+  std::lock_guard<std::mutex> lock(logLock);
+  logEcho = echo;
+}
+
 void LogLine(const std::u16string& text) {
   std::lock_guard<std::mutex> lock(logLock);
+  if (logEcho != nullptr) logEcho(text);
   if (!logFile) return;
   const std::time_t now = std::time(nullptr);
   char stamp[32] = {};

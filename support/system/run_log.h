@@ -12,3 +12,7 @@ void CloseRunLog();
 // Appends "yyyy-mm-dd hh:mm:ss text" and a line break, as UTF-8, and flushes it, so that a run
 // that is killed keeps what it logged. Nothing when no log is open.
 void LogLine(const std::u16string& text);
+// Hands every later line's text, one at a time, also to echo (null: to nothing), whether or not a
+// log is open: the programs pass their lines to the debugger's output, where a debugger follows a
+// run live, line by line, and may stop it at any of them.
+void SetRunLogEcho(void (*echo)(const std::u16string& text));

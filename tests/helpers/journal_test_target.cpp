@@ -39,6 +39,16 @@ bool JournalTestTarget::Alive() {
   return true;
 }
 
+bool JournalTestTarget::Refuses(const std::u16string& path) {
+  for (const std::u16string& kept : kept_) {
+    if (kept == path || kept.compare(0, path.size() + 1, path + u"\\") == 0) {
+      lastError_ = u"held by another program";
+      return true;
+    }
+  }
+  return false;
+}
+
 std::vector<std::string> JournalTestTarget::RegistryLines() const {
   std::vector<std::string> lines;
   for (const auto& [where, value] : values_) {
@@ -68,7 +78,7 @@ bool JournalTestTarget::RenameFile(const std::u16string& from, const std::u16str
 }
 
 bool JournalTestTarget::RemoveFile(const std::u16string& path) {
-  if (!Alive()) return false;
+  if (!Alive() || Refuses(path)) return false;
   std::error_code error;
   if (fs::is_directory(OnDisk(path), error)) return false;
   fs::remove(OnDisk(path), error);
@@ -90,7 +100,7 @@ bool JournalTestTarget::RemoveEmptyFolder(const std::u16string& path) {
 }
 
 bool JournalTestTarget::RemoveTree(const std::u16string& path) {
-  if (!Alive()) return false;
+  if (!Alive() || Refuses(path)) return false;
   std::error_code error;
   fs::remove_all(OnDisk(path), error);
   return !error;
@@ -152,6 +162,18 @@ bool JournalTestTarget::RemoveEmptyKey(const std::u16string& key) {
     if (other.size() > key.size() && other.compare(0, key.size() + 1, key + u"\\") == 0) {
       return false;
     }
+  }
+  keys_.erase(key);
+  return true;
+}
+
+bool JournalTestTarget::RemoveKey(const std::u16string& key) {
+  if (!Alive() || Refuses(key)) return false;
+  for (const std::u16string& other : keys_) {
+    if (other.compare(0, key.size() + 1, key + u"\\") == 0) return false;
+  }
+  for (auto value = values_.begin(); value != values_.end();) {
+    value = value->first.first == key ? values_.erase(value) : std::next(value);
   }
   keys_.erase(key);
   return true;

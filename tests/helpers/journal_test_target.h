@@ -19,6 +19,9 @@ class JournalTestTarget : public IJournalTarget {
   void Revive() { lifeLeft_ = -1; }
   // Moving this file away fails, as for a file another program holds open.
   void Hold(const std::u16string& path) { held_.insert(path); }
+  // Removing this file (or a folder holding it), or this key, fails, as for a file another
+  // program holds open or a key that refuses.
+  void RefuseRemoval(const std::u16string& path) { kept_.insert(path); }
   int Operations() const { return operations_; }
 
   // The registry as a sorted list of "key\name=type:bytes" lines, for comparing states.
@@ -40,6 +43,7 @@ class JournalTestTarget : public IJournalTarget {
                   const RegistryValue& value) override;
   bool DeleteValue(const std::u16string& key, const std::u16string& name) override;
   bool RemoveEmptyKey(const std::u16string& key) override;
+  bool RemoveKey(const std::u16string& key) override;
   bool CreateJournal(const std::u16string& path) override;
   bool AppendJournal(const std::vector<uint8_t>& bytes) override;
   void CloseJournal() override { journal_.clear(); }
@@ -49,10 +53,13 @@ class JournalTestTarget : public IJournalTarget {
  private:
   // Counts an operation that changes something; false once the target is dead.
   bool Alive();
+  // Whether removing path (a file, a folder or a key) fails; the reason is kept.
+  bool Refuses(const std::u16string& path);
 
   int lifeLeft_ = -1;
   int operations_ = 0;
   std::set<std::u16string> held_;
+  std::set<std::u16string> kept_;
   std::set<std::u16string> keys_;
   std::map<std::pair<std::u16string, std::u16string>, RegistryValue> values_;
   std::u16string journal_;

@@ -63,6 +63,11 @@ bool KillingTarget::RemoveEmptyKey(const std::u16string& key) {
   return real_.RemoveEmptyKey(key);
 }
 
+bool KillingTarget::RemoveKey(const std::u16string& key) {
+  Change();
+  return real_.RemoveKey(key);
+}
+
 bool KillingTarget::CreateJournal(const std::u16string& path) {
   Change();
   return real_.CreateJournal(path);

@@ -44,6 +44,7 @@ class KillingTarget : public IJournalTarget {
                   const RegistryValue& value) override;
   bool DeleteValue(const std::u16string& key, const std::u16string& name) override;
   bool RemoveEmptyKey(const std::u16string& key) override;
+  bool RemoveKey(const std::u16string& key) override;
   bool CreateJournal(const std::u16string& path) override;
   bool AppendJournal(const std::vector<uint8_t>& bytes) override;
   void CloseJournal() override { real_.CloseJournal(); }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <sddl.h>
+
 #include "support/core/wide_text.h"
 
 const std::u16string kUninstallBase =
@@ -32,6 +34,27 @@ bool KeyExists(const std::u16string& subKey) {
   }
   RegCloseKey(key);
   return true;
+}
+
+ValueChangesRefused::ValueChangesRefused(const std::u16string& subKey) : subKey_(subKey) {
+  EXPECT_TRUE(SetAccess(L"D:(D;;0x2;;;WD)(A;;KA;;;WD)")) << "0x2 is KEY_SET_VALUE";
+}
+
+ValueChangesRefused::~ValueChangesRefused() { SetAccess(L"D:(A;;KA;;;WD)"); }
+
+bool ValueChangesRefused::SetAccess(const wchar_t* descriptor) const {
+  PSECURITY_DESCRIPTOR security = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(descriptor, SDDL_REVISION_1, &security,
+                                                            nullptr)) {
+    return false;
+  }
+  HKEY key = nullptr;
+  const bool set = RegOpenKeyExW(HKEY_LOCAL_MACHINE, AsWide(subKey_.c_str()), 0, WRITE_DAC, &key) ==
+                       ERROR_SUCCESS &&
+                   RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, security) == ERROR_SUCCESS;
+  if (key != nullptr) RegCloseKey(key);
+  LocalFree(security);
+  return set;
 }
 
 std::u16string UniqueName(const char16_t* stem) {

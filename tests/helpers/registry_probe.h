@@ -19,6 +19,21 @@ StoredValue ReadStored(const std::u16string& subKey, const char16_t* name);
 // True when the key can be opened for reading.
 bool KeyExists(const std::u16string& subKey);
 
+// Everyone is denied changing the values of a key below HKEY_LOCAL_MACHINE while this lives, as
+// a key another administrator locked down refuses an installer.
+class ValueChangesRefused {
+ public:
+  explicit ValueChangesRefused(const std::u16string& subKey);
+  ~ValueChangesRefused();
+  ValueChangesRefused(const ValueChangesRefused&) = delete;
+  ValueChangesRefused& operator=(const ValueChangesRefused&) = delete;
+
+ private:
+  bool SetAccess(const wchar_t* descriptor) const;
+
+  std::u16string subKey_;
+};
+
 // stem followed by this process's id and the tick count: a key or product name no other test run
 // uses.
 std::u16string UniqueName(const char16_t* stem);

@@ -6,8 +6,8 @@
 
 #include "product/auto_start.h"
 #include "product/product_registration.h"
-#include "product/shortcut_placements.h"
 #include "support/core/handle_windows.h"
+#include "support/core/wide_text.h"
 #include "support/system/process_control.h"
 #include "support/text/utf8.h"
 #include "tests/helpers/registry_probe.h"
@@ -61,7 +61,7 @@ DWORD ShippedProduct::Install() const {
 }
 
 std::u16string ShippedProduct::ProductKey() const {
-  return u"Software\\ProgramsTestCompany\\" + std::u16string(record_.GetApp().Units());
+  return CompanyKey() + u"\\" + record_.GetApp().Units();
 }
 
 std::u16string ShippedProduct::UninstallKey() const {
@@ -89,7 +89,7 @@ std::map<std::u16string, bool> ShippedProduct::Registration() const {
 void ShippedProduct::Unregister() const {
   if (record_.GetApp().Empty()) return;
   ::Unregister(record_);
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\ProgramsTestCompany");
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, AsWide(CompanyKey().c_str()));
 }
 
 DWORD RunAndWait(const std::u16string& program, const std::u16string& parameters, DWORD limitMs) {

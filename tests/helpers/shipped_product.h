@@ -41,6 +41,7 @@ class ShippedProduct {
   const TempFolder& Temp() const { return temp_; }
 
   const CClientInfo& Record() const { return record_; }
+  std::u16string CompanyKey() const { return u"Software\\ProgramsTestCompany"; }
   std::u16string ProductKey() const;
   std::u16string UninstallKey() const;
   // The shortcuts, the program group and the Run value the install makes, by their paths (the

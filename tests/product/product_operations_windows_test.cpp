@@ -94,11 +94,13 @@ TEST(ProductRegistration, RegisterWritesKeysAndShortcutsAndUnregisterRemovesThem
   std::u16string uninstaller = folder + u"unins000.exe";
   std::u16string name = client.GetName().Units();
   fs::path group = SpecialFolder(CSIDL_COMMON_PROGRAMS) / name;
+  const fs::path quickLaunch =
+      SpecialFolder(CSIDL_APPDATA) / "Microsoft" / "Internet Explorer" / "Quick Launch";
+  fs::create_directories(quickLaunch);  // present in every Windows profile; Wine makes none
   fs::path links[] = {
       SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) / (name + u".lnk"),
       SpecialFolder(CSIDL_COMMON_STARTMENU) / (name + u".lnk"),
-      SpecialFolder(CSIDL_APPDATA) / "Microsoft" / "Internet Explorer" / "Quick Launch" /
-          (name + u".lnk"),
+      quickLaunch / (name + u".lnk"),
       group / (name + u".lnk"),
   };
   fs::path uninstallLink = group / (u"\u5378\u8F7D" + name + u".lnk");
@@ -123,7 +125,8 @@ TEST(ProductRegistration, RegisterWritesKeysAndShortcutsAndUnregisterRemovesThem
       {UninstallKey(client), u"DisplayVersion", u"2.0.1.5"},
       {UninstallKey(client), u"Publisher", u"Test Publisher"},
       {UninstallKey(client), u"DisplayIcon", main},
-      {UninstallKey(client), u"UninstallString", uninstaller},
+      // Quoted: unquoted, a folder with spaces would start "C:\Program.exe" when there is one.
+      {UninstallKey(client), u"UninstallString", u"\"" + uninstaller + u"\""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(fs::path(c.key + u" " + c.name).string());
@@ -136,14 +139,16 @@ TEST(ProductRegistration, RegisterWritesKeysAndShortcutsAndUnregisterRemovesThem
   EXPECT_EQ(ReadShortcut(uninstallLink).target, uninstaller);
   ASSERT_TRUE(SetAutoStart(client, true));
 
-  ASSERT_TRUE(Unregister(client));
+  EXPECT_EQ(Unregister(client), std::vector<std::u16string>());
   EXPECT_FALSE(KeyExists(ProductKey(client)));
   EXPECT_FALSE(KeyExists(UninstallKey(client)));
+  EXPECT_FALSE(KeyExists(u"Software\\" + std::u16string(client.GetCompany().Units())))
+      << "the company key the product's was the last of";
   EXPECT_FALSE(IsAutoStart(client));
   for (const fs::path& link : links) EXPECT_FALSE(fs::exists(link)) << link.string();
   EXPECT_FALSE(fs::exists(group));
   // Nothing left to remove: still a success.
-  EXPECT_TRUE(Unregister(client));
+  EXPECT_EQ(Unregister(client), std::vector<std::u16string>());
 }
 
 // Today, local time, as yyyymmdd.
@@ -202,7 +207,7 @@ TEST(ProductRegistration, TheUninstallEntryHoldsWhatTheListOfProgramsShows) {
       ASSERT_EQ(stored.units.size(), 2u);
       EXPECT_EQ(stored.units[0] | static_cast<uint32_t>(stored.units[1]) << 16, number.value);
     }
-    ASSERT_TRUE(Unregister(client));
+    ASSERT_EQ(Unregister(client), std::vector<std::u16string>());
     EXPECT_FALSE(KeyExists(key));
   }
 }

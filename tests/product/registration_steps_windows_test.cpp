@@ -112,4 +112,19 @@ TEST(RegistrationSteps, RollbackLeavesTheRegistrationThatWasThere) {
   }
 }
 
+// Names come from the configuration: none may lead a shortcut out of its folder, least of all the
+// group's, which the uninstall removes with everything in it.
+TEST(RegistrationSteps, NoPlacesForNamesThatLeaveTheirFolder) {
+  const char16_t* names[] = {u"", u"..", u"..\\..", u"..\\escape", u"C:\\escape", u"a:b"};
+  for (const char16_t* name : names) {
+    SCOPED_TRACE(std::u16string(name).size());
+    CClientInfo product;
+    product.SetCompany(u"Company");
+    product.SetApp(u"App");
+    product.SetName(name);
+    RegistrationPlaces places;
+    EXPECT_FALSE(FindRegistrationPlaces(product, &places));
+  }
+}
+
 }  // namespace

@@ -16,7 +16,8 @@
 #include "install/install_flow.h"
 #include "install/windows_install_edge.h"
 #include "product/product_keys.h"
-#include "product/shortcut_placements.h"
+#include "product/product_registration.h"
+#include "records/client_info.h"
 #include "records/update_info.h"
 #include "startup/install_package.h"
 #include "startup/package_loading.h"
@@ -137,12 +138,11 @@ class EndToEndFixture : public Base {
   }
 
   static void Unregister() {
-    DeleteProductKey(kCompany, kApp);
-    DeleteUninstallKey(kCompany, kApp);
-    DeleteDesktopShortcut(kName);
-    DeleteStartMenuShortcut(kName);
-    DeleteQuickLaunchShortcut(kName);
-    DeleteProgramGroup(kName);
+    CClientInfo product;
+    product.SetCompany(kCompany);
+    product.SetApp(kApp);
+    product.SetName(kName);
+    ::Unregister(product);
   }
 
   // Writes the client of count files into the folder "client" and a configuration whose further

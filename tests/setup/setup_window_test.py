@@ -267,7 +267,7 @@ def install_through_the_window():
     entry = registry_values(product.uninstall_key) or {}
     check("the uninstall entry names the product and its uninstaller",
           (entry.get("DisplayName"), entry.get("DisplayVersion"), entry.get("UninstallString")) ==
-          (product.name, product.version, product.folder + "unins000.exe"), entry)
+          (product.name, product.version, '"%sunins000.exe"' % product.folder), entry)
     run = registry_values(RUN_KEY) or {}
     check("the product starts with Windows",
           run.get(product.name, "").strip('"') == product.folder + "client.exe",

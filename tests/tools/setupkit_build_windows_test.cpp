@@ -224,7 +224,7 @@ TEST_F(SetupkitBuildTest, WithoutSourceBuildsAnArchiveInstallerThatInstalls) {
   ASSERT_TRUE(RegistryReadString((u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
                                   u"OfflineVendoroffline"),
                                  u"UninstallString", uninstaller, MAX_PATH));
-  EXPECT_EQ(fs::path(uninstaller), installed / "unins000.exe");
+  EXPECT_EQ(std::u16string(uninstaller), u"\"" + (installed / "unins000.exe").u16string() + u"\"");
   EXPECT_TRUE(fs::exists(installed / "update.exe"));
 
   // The entry the system's list of programs reads: where, when, how large, and how to remove it

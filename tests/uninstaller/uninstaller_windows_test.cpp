@@ -19,6 +19,7 @@
 #include "support/system/registry.h"
 #include "support/text/utf8.h"
 #include "tests/helpers/answered_program.h"
+#include "tests/helpers/debugged_program.h"
 #include "tests/helpers/directory_link.h"
 #include "tests/helpers/registry_probe.h"
 #include "tests/helpers/shipped_product.h"
@@ -49,23 +50,41 @@ class UninstallerTest : public ::testing::Test {
     ASSERT_TRUE(registered_.at((SpecialFolder(CSIDL_COMMON_PROGRAMS) /
                                 product_.Record().GetName().Units()).u16string()));
   }
-  void TearDown() override {
-    // The copy that removed the uninstaller is itself removed only when Windows next starts.
+  void TearDown() override { EXPECT_TRUE(RemoveEndedCopy()); }
+
+  // The uninstaller's copy in the temporary folder is removed only when Windows next starts:
+  // removed here once it has ended (it ends on its own, in a bounded time). False when it is
+  // still running after limitMs.
+  bool RemoveEndedCopy(DWORD limitMs = 20000) const {
     char16_t copy[MAX_PATH];
-    if (TempProgramCopyPath(product_.Record().GetApp().Units(), u"uninstall", copy)) {
-      for (int i = 0; i < 50 && fs::exists(copy) && !DeleteFileW(AsWide(copy)); ++i) Sleep(100);
+    if (!TempProgramCopyPath(product_.Record().GetApp().Units(), u"uninstall", copy)) return true;
+    for (DWORD waited = 0; fs::exists(copy) && !DeleteFileW(AsWide(copy)); waited += 100) {
+      if (waited >= limitMs) return false;
+      Sleep(100);
     }
+    return true;
   }
 
   fs::path Folder() const { return product_.Folder(); }
   fs::path Uninstaller() const { return Folder() / "unins000.exe"; }
 
-  // The uninstaller as the uninstall entry names it.
+  // The uninstaller the uninstall entry starts: the path inside its quotes.
   std::u16string RegisteredUninstaller() const {
     char16_t value[MAX_PATH] = {};
     EXPECT_TRUE(RegistryReadString(product_.UninstallKey().c_str(), u"UninstallString", value,
                                    MAX_PATH));
-    return value;
+    const std::u16string entry = value;
+    EXPECT_EQ(entry, u"\"" + Uninstaller().u16string() + u"\"") << "one quoted path";
+    return entry.size() > 2 ? entry.substr(1, entry.size() - 2) : entry;
+  }
+
+  // What the uninstaller logged, run after run.
+  std::string LogText() const {
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    const fs::path log =
+        fs::path(temp) / (std::u16string(product_.Record().GetApp().Units()) + u"_unins000.log");
+    return fs::exists(log) ? ReadBytes(log) : std::string();
   }
 
   ProgramRun Uninstall(const std::wstring& arguments, std::deque<int> answers = {}) {
@@ -84,6 +103,8 @@ class UninstallerTest : public ::testing::Test {
   // Nothing of the product is left but what is named in keep (relative paths of files).
   void ExpectOnlyLeft(const std::vector<fs::path>& keep) {
     EXPECT_FALSE(KeyExists(product_.ProductKey()));
+    EXPECT_FALSE(KeyExists(product_.CompanyKey()))
+        << "the company key its product's was the last of";
     EXPECT_FALSE(KeyExists(product_.UninstallKey()));
     for (const auto& [place, there] : product_.Registration()) {
       EXPECT_FALSE(there) << fs::path(place).string();
@@ -156,35 +177,42 @@ TEST_F(UninstallerTest, RemovesWhatTheInstallMadeKeepsWhatTheUserAddedAndThenFin
 // Lists the uninstaller must not follow blindly, and files it must still remove. A name leading
 // outside the folder, or through a folder link inside it, is dropped (and never acted on); a list
 // it cannot read is refused whole, keeping every file and the registration; a read-only file
-// goes; a file that cannot go keeps the list and the registration with it.
+// goes. A file or a shortcut that cannot go is named in the log and keeps the list, the
+// uninstaller and the product key; an uninstaller file its copy cannot remove keeps the list.
+// Either way a second run, once it is free, finishes.
 TEST_F(UninstallerTest, HostileDamagedAndStubbornListsLeaveNothingWrongBehind) {
   const fs::path outside = product_.Temp().Path() / "outside";
   const fs::path victim = product_.Temp().Path() / "victim.txt";
   const std::u16string absolute = victim.u16string();
   const std::u16string listPath = (Folder() / "uninst.dat").u16string();
-  enum class After { kRemoved, kRefused, kHeld };
+  const fs::path desktopLink = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) /
+                               (std::u16string(product_.Record().GetName().Units()) + u".lnk");
+  enum class After { kRemoved, kRefused, kLeft, kUninstallerLeft };
   struct Case {
     const char* name;
     std::vector<std::u16string> extraEntries;  // appended to the installed list
     std::string listBytes;                     // instead of the list, when not empty
-    bool linkInside;   // Folder()/linkdir is a link to outside/
-    bool readOnly;     // the client file is read-only
-    bool holdClient;   // the client file is held open without sharing
+    bool linkInside;                           // Folder()/linkdir is a link to outside/
+    bool readOnly;                             // the client file is read-only
+    fs::path held;  // held open, shared for reading only, while the uninstaller runs
     After after;
+    DWORD exitCode;
   };
   const std::string noBar("\xFF\xFE" "c\0l\0i\0e\0n\0t\0.\0e\0x\0e\0", 20);
   const Case cases[] = {
       {"names leading outside", {u"..\\victim.txt", u"data\\..\\..\\victim.txt", absolute,
         absolute.substr(0, 2) + u"victim.txt", u"\\victim.txt", u"..\\", u"..", u"data\\..\\..\\"},
-       "", false, false, false, After::kRemoved},
-      {"a name through a folder link", {u"linkdir\\v.txt", u"linkdir\\"}, "", true, false, false,
-       After::kRemoved},
-      {"the last entry without its bar", {}, noBar, false, false, false, After::kRefused},
-      {"no byte-order mark", {}, "client.exe|", false, false, false, After::kRefused},
-      {"random bytes", {}, std::string("\xFF\xFE\x01\xD8\x7C\x00", 6), false, false, false,
-       After::kRefused},
-      {"a read-only file", {}, "", false, true, false, After::kRemoved},
-      {"a file held open", {}, "", false, false, true, After::kHeld},
+       "", false, false, {}, After::kRemoved, 0},
+      {"a name through a folder link", {u"linkdir\\v.txt", u"linkdir\\"}, "", true, false, {},
+       After::kRemoved, 0},
+      {"the last entry without its bar", {}, noBar, false, false, {}, After::kRefused, 2},
+      {"no byte-order mark", {}, "client.exe|", false, false, {}, After::kRefused, 2},
+      {"random bytes", {}, std::string("\xFF\xFE\x01\xD8\x7C\x00", 6), false, false, {},
+       After::kRefused, 2},
+      {"a read-only file", {}, "", false, true, {}, After::kRemoved, 0},
+      {"a file held open", {}, "", false, false, Folder() / "client.exe", After::kLeft, 2},
+      {"a shortcut held open", {}, "", false, false, desktopLink, After::kLeft, 2},
+      {"its own file held open", {}, "", false, false, Uninstaller(), After::kUninstallerLeft, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -203,13 +231,16 @@ TEST_F(UninstallerTest, HostileDamagedAndStubbornListsLeaveNothingWrongBehind) {
     const std::string listBefore = ReadBytes(fs::path(listPath));
     if (c.readOnly) SetFileAttributesW((Folder() / "client.exe").c_str(), FILE_ATTRIBUTE_READONLY);
     Handle held;
-    if (c.holdClient) {
-      held.Reset(CreateFileW((Folder() / "client.exe").c_str(), GENERIC_READ, 0, nullptr,
-                             OPEN_EXISTING, 0, nullptr));
+    if (!c.held.empty()) {
+      held.Reset(CreateFileW(c.held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             0, nullptr));
       ASSERT_TRUE(held.Valid());
     }
+    const size_t logged = LogText().size();
 
     ProgramRun run = Uninstall(L" silent");
+    // Its copy gives up on what is held in a bounded time.
+    EXPECT_TRUE(RemoveEndedCopy());
     held.Reset(nullptr);
     if (c.linkInside) {
       // The link is no file of the product's: it stays, and the folder with it.
@@ -219,34 +250,73 @@ TEST_F(UninstallerTest, HostileDamagedAndStubbornListsLeaveNothingWrongBehind) {
       fs::remove(Folder());
     }
     EXPECT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, c.exitCode);
     EXPECT_EQ(ReadBytes(victim), "victim");
     EXPECT_EQ(ReadBytes(outside / "v.txt"), "outside");
     switch (c.after) {
       case After::kRemoved:
-        EXPECT_EQ(run.exitCode, 0u);
         ExpectOnlyLeft({});
         break;
       case After::kRefused:
-        EXPECT_EQ(run.exitCode, 2u);
         EXPECT_EQ(ReadBytes(fs::path(listPath)), listBefore) << "the list stays as it was";
         ExpectClientInstalled();
         WriteBytes(fs::path(listPath), installedList);
         break;
-      case After::kHeld: {
-        EXPECT_EQ(run.exitCode, 2u);
-        EXPECT_TRUE(fs::exists(Folder() / "client.exe"));
+      case After::kLeft:
+      case After::kUninstallerLeft: {
+        EXPECT_TRUE(fs::exists(c.held));
+        EXPECT_TRUE(fs::exists(Uninstaller()));
+        EXPECT_NE(LogText().find("not removed: " + Utf16ToUtf8(c.held.u16string().c_str()), logged),
+                  std::string::npos)
+            << "the log names what is left";
         CUninstInfo left;
         ASSERT_TRUE(left.LoadFromFile(listPath.c_str()));
-        ASSERT_EQ(left.Count(), 1);
-        EXPECT_EQ(std::u16string(left.Get(0)), u"client.exe");
-        EXPECT_TRUE(KeyExists(product_.UninstallKey())) << "the entry stays with what is left";
-        EXPECT_EQ(product_.Registration(), registered);
-        // Once the file is free, a second run finishes the uninstall.
+        EXPECT_EQ(KeyExists(product_.ProductKey()), c.after == After::kLeft)
+            << "the product stays registered while anything of its registration is left";
+        if (c.held.filename() == "client.exe") {
+          ASSERT_EQ(left.Count(), 1);
+          EXPECT_EQ(std::u16string(left.Get(0)), u"client.exe");
+          EXPECT_TRUE(KeyExists(product_.UninstallKey())) << "the entry stays with what is left";
+          EXPECT_EQ(product_.Registration(), registered);
+        }
+        // Once it is free, a second run finishes the uninstall.
         EXPECT_EQ(Uninstall(L" silent").exitCode, 0u);
         ExpectOnlyLeft({});
         break;
       }
     }
+  }
+}
+
+// Killed from outside at every step of its run (before it changes anything, between the files,
+// between the parts of the registration, once its copy has taken over), the uninstaller leaves
+// either nothing of the product, or the uninstaller with its list and, while anything of the
+// registration is left, the product key: run again, it finishes.
+TEST_F(UninstallerTest, KilledAtAnyStepItIsFinishedByTheNextRun) {
+  const DebuggedRun whole = RunKilledAtLine(Uninstaller().u16string(), u"silent", -1);
+  ASSERT_EQ(whole.exitCode, 0u);
+  ExpectOnlyLeft({});
+  ASSERT_TRUE(RemoveEndedCopy());
+  // A line of its log between every two of its steps, each a point to kill it at: twenty with
+  // this product (nineteen where there is no Quick Launch folder).
+  ASSERT_GE(whole.lines, 19);
+  for (int line = 0; line < whole.lines; ++line) {
+    SCOPED_TRACE("killed at line " + std::to_string(line) + " of " + std::to_string(whole.lines));
+    ASSERT_EQ(product_.Install(), 0u);
+    ASSERT_EQ(RunKilledAtLine(Uninstaller().u16string(), u"silent", line).exitCode, kKilledAtLine);
+    // A copy it started before the kill does its work first.
+    ASSERT_TRUE(RemoveEndedCopy());
+    if (fs::exists(Folder())) {
+      EXPECT_TRUE(fs::exists(Uninstaller()));
+      EXPECT_TRUE(fs::exists(Folder() / "uninst.dat"));
+      bool registered = KeyExists(product_.UninstallKey());
+      for (const auto& [place, there] : product_.Registration()) registered = registered || there;
+      EXPECT_TRUE(!registered || KeyExists(product_.ProductKey()))
+          << "the rest of the registration stays with the product key";
+      EXPECT_EQ(RunAndWait(Uninstaller().u16string(), u"silent"), 0u);
+    }
+    ExpectOnlyLeft({});
+    ASSERT_TRUE(RemoveEndedCopy());
   }
 }
 

@@ -8,6 +8,7 @@
 #include "support/core/wide_text.h"
 #include "support/journal/change_journal.h"
 #include "tests/helpers/made_link.h"
+#include "tests/helpers/registry_probe.h"
 #include "tests/helpers/temp_folder.h"
 
 namespace {
@@ -83,6 +84,38 @@ TEST_F(JournalTargetWindows, RollbackPutsFilesAndValuesBackAsTheyWere) {
   ASSERT_TRUE(target_.ReadValue(kKey, u"count", &count));
   EXPECT_EQ(count, Dword(7));
   EXPECT_FALSE(target_.KeyExists(kKey + u"\\Sub"));
+}
+
+// A value is deleted, or it was never there; a key that refuses the change keeps the value, and
+// the failure names it with the system's reason.
+TEST_F(JournalTargetWindows, DeletingAValueSucceedsOnlyWhenItIsGone) {
+  const std::u16string locked = kKey + u"\\Locked";
+  ASSERT_TRUE(target_.WriteValue(locked, u"count", Dword(8)));
+  ValueChangesRefused refused(locked);
+  struct Case {
+    const char* name;
+    std::u16string key;
+    const char16_t* value;
+    bool deleted;
+  };
+  const Case cases[] = {
+      {"a value", kKey, u"count", true},
+      {"a value that is not there", kKey, u"missing", true},
+      {"a key that is not there", kKey + u"\\Missing", u"count", true},
+      {"a key that refuses changes", locked, u"count", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RegistryValue before;
+    const bool there = target_.ReadValue(c.key, c.value, &before);
+    EXPECT_EQ(target_.DeleteValue(c.key, c.value), c.deleted);
+    RegistryValue after;
+    EXPECT_EQ(target_.ReadValue(c.key, c.value, &after), there && !c.deleted);
+    if (!c.deleted) {
+      EXPECT_EQ(after, before);
+      EXPECT_FALSE(target_.LastError().empty()) << "the system's reason";
+    }
+  }
 }
 
 // A file another program holds without sharing is retried, then named with the reason; the

@@ -93,6 +93,13 @@ TEST_F(RegistryTest, DeletesValuesAndKeys) {
   EXPECT_EQ(ReadStored(key, u"md5").type, static_cast<DWORD>(REG_NONE));
   EXPECT_FALSE(RegistryDeleteValue(key.c_str(), u"md5"));  // the key exists, the value does not
   EXPECT_TRUE(RegistryDeleteValue((key + u"\\Missing").c_str(), u"md5"));  // no key: nothing to do
+  ASSERT_TRUE(RegistryWriteString(key.c_str(), u"md5", u"0123", -1));
+  {
+    ValueChangesRefused refused(key);
+    EXPECT_FALSE(RegistryDeleteValue(key.c_str(), u"md5"));  // a key locked against changes
+  }
+  EXPECT_EQ(ReadStored(key, u"md5").type, static_cast<DWORD>(REG_SZ)) << "the value stays";
+  EXPECT_TRUE(RegistryDeleteValue(key.c_str(), u"md5"));
 
   // A key with subkeys stays.
   ASSERT_TRUE(RegistryWriteString((key + u"\\Sub").c_str(), u"v", u"1", -1));

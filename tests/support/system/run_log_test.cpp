@@ -10,9 +10,14 @@
 
 namespace {
 
-// Lines from several threads arrive whole, one a line, appended to what earlier runs logged.
+int echoed = 0;  // counted under the log's lock
+
+// Lines from several threads arrive whole, one a line, appended to what earlier runs logged, and
+// each goes to the echo too, also once the log is closed.
 TEST(RunLog, AppendsWholeLinesFromEveryThread) {
   TempFolder temp;
+  echoed = 0;
+  SetRunLogEcho([](const std::u16string&) { ++echoed; });
   const std::u16string path = temp.File(u"setup.log");
   WriteBytes(temp.Path() / "setup.log", "an earlier run\r\n");
   ASSERT_TRUE(OpenRunLog(path.c_str()));
@@ -25,7 +30,10 @@ TEST(RunLog, AppendsWholeLinesFromEveryThread) {
   }
   for (std::thread& thread : threads) thread.join();
   CloseRunLog();
-  LogLine(u"after the close: nowhere");
+  LogLine(u"after the close: to the echo alone");
+  SetRunLogEcho(nullptr);
+  LogLine(u"nowhere");
+  EXPECT_EQ(echoed, 201);
 
   std::istringstream text(ReadBytes(temp.Path() / "setup.log"));
   std::string line;

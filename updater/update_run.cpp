@@ -15,6 +15,7 @@
 #include "product/product_keys.h"
 #include "product/published_list.h"
 #include "product/registration_steps.h"
+#include "product/registry_values.h"
 #include "product/uninstall_list_file.h"
 #include "records/client_info.h"
 #include "records/uninst_info.h"

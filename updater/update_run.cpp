@@ -28,7 +28,6 @@
 #include "support/system/run_log.h"
 #include "support/system/user_question.h"
 #include "support/text/path_text.h"
-#include "support/text/utf8.h"
 #include "updater/uninstall_list_update.h"
 #include "updater/update_texts.h"
 
@@ -64,25 +63,29 @@ bool RecordList(CChangeJournal& journal, const IClientInfo& product, const char1
           journal.SetValue(places.uninstallKey, u"DisplayVersion", TextValue(version)));
 }
 
-// Whether the list a signature showed to be the vendor's may be followed over the installed
-// version: an older one is an old list served again. Tells and logs why not.
-bool MayFollowOverInstalled(const IClientInfo& product, const CUpdateInfo& list, bool silent) {
+// The version the product key records; empty when none can be read.
+std::u16string ReadInstalledVersion(const IClientInfo& product) {
   char16_t installed[kInstalledVersionUnits] = {};
   if (!ReadProductValue(product.GetCompany().Units(), product.GetApp().Units(), u"version",
                         installed, kInstalledVersionUnits)) {
     installed[0] = 0;
   }
-  const ListVersionCheck check = CheckListVersion(list.GetVersion(), installed);
-  if (MayFollowListVersion(check)) return true;
-  LogLine(u"the update list is refused: " + Utf8ToUtf16(DescribeListVersionCheck(check)) + u" (" +
-          std::u16string(list.GetVersion()) + u" over " + std::u16string(installed) + u")");
-  if (!silent) {
-    const char16_t* name = product.GetName().Units();
-    Tell(check == ListVersionCheck::kOlder ? OlderListText(name, list.GetVersion(), installed)
-                                           : UnversionedListText(name, installed),
-         MB_OK | MB_ICONWARNING);
+  return installed;
+}
+
+// Why no list is followed, as the person is told: the version of one the vendor signed, a
+// signature the program's key refuses, or no list at all.
+std::u16string NotFollowedText(const char16_t* name, const PublishedList& published,
+                               const std::u16string& installedVersion) {
+  switch (published.trust.version) {
+    case ListVersionCheck::kOlder:
+      return OlderListText(name, published.items.GetVersion(), installedVersion.c_str());
+    case ListVersionCheck::kListUnversioned:
+      return UnversionedListText(name, installedVersion.c_str());
+    default:
+      break;
   }
-  return false;
+  return published.refused ? ListNotTrustedText(name) : NoUpdateListText(name);
 }
 
 bool IsListed(const IUninstInfo& list, const char16_t* file) {
@@ -109,16 +112,18 @@ int RunUpdate(IClientInfo& product, const ListKey& key, bool silent, IJournalTar
     if (!silent) Tell(BusyText(name), MB_OK | MB_ICONWARNING);
     return kExitNotUpdated;
   }
+  // A list the vendor signed is not followed below the installed version: an older one is an
+  // old list served again.
+  const std::u16string installedVersion = ReadInstalledVersion(product);
   PublishedList published;
-  if (!FetchPublishedList(product, key, &published) || !published.readable) {
+  if (!FetchPublishedList(product, key, installedVersion.c_str(), &published) ||
+      !published.readable) {
     if (!silent) {
-      Tell(published.refused ? ListNotTrustedText(name) : NoUpdateListText(name),
-           MB_OK | MB_ICONWARNING);
+      Tell(NotFollowedText(name, published, installedVersion), MB_OK | MB_ICONWARNING);
     }
     return kExitNotUpdated;
   }
   const CUpdateInfo& list = published.items;
-  if (published.verified && !MayFollowOverInstalled(product, list, silent)) return kExitNotUpdated;
   const bool upToDate = IsRecordedDigest(product, published.digest.Units());
   if (!silent) {
     if (!upToDate &&

@@ -1,18 +1,12 @@
 #include "updater/update_run.h"
 
-#include <windows.h>
-
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "install/install_checks.h"
-#include "install/install_engine.h"
 #include "install/install_outcome.h"
 #include "product/folder_recovery.h"
-#include "product/installed_folder.h"
 #include "product/installed_size.h"
-#include "product/product_keys.h"
 #include "product/published_list.h"
 #include "product/registration_steps.h"
 #include "product/registry_values.h"
@@ -21,24 +15,15 @@
 #include "records/uninst_info.h"
 #include "records/update_info.h"
 #include "records/update_info_trust.h"
-#include "support/files/entry_path.h"
 #include "support/files/file_size.h"
-#include "support/files/link_check.h"
 #include "support/journal/change_journal.h"
 #include "support/system/run_log.h"
-#include "support/system/user_question.h"
 #include "support/text/path_text.h"
 #include "updater/uninstall_list_update.h"
+#include "updater/update_edge.h"
 #include "updater/update_texts.h"
 
 namespace {
-
-// Room for the installed version the product key records, as the record keeps versions.
-constexpr int kInstalledVersionUnits = 128;
-
-int Tell(const std::u16string& text, unsigned flags) {
-  return AskUser(nullptr, text.c_str(), kInstallCaption, flags);
-}
 
 // The uninstall list at path, as the update leaves the folder, placed through journal.
 bool RecordUninstallList(CChangeJournal& journal, const char16_t* path, CUninstInfo& updated) {
@@ -48,10 +33,10 @@ bool RecordUninstallList(CChangeJournal& journal, const char16_t* path, CUninstI
 }
 
 // The list's digest and version, and the install's size, as the registration keeps them.
-bool RecordList(CChangeJournal& journal, const IClientInfo& product, const char16_t* digest,
-                const char16_t* version, const IUninstInfo& installed) {
+bool RecordList(IUpdateEdge& edge, CChangeJournal& journal, const IClientInfo& product,
+                const char16_t* digest, const char16_t* version, const IUninstInfo& installed) {
   RegistrationPlaces places;
-  if (!FindRegistrationPlaces(product, &places) ||
+  if (!edge.FindRegistrationPlaces(product, &places) ||
       !journal.SetValue(places.productKey, u"md5", TextValue(digest)) ||
       !journal.SetValue(places.uninstallKey, u"EstimatedSize",
                         NumberValue(InstalledKilobytes(product.GetInstallFolder().Units(),
@@ -61,16 +46,6 @@ bool RecordList(CChangeJournal& journal, const IClientInfo& product, const char1
   return version[0] == 0 ||
          (journal.SetValue(places.productKey, u"version", TextValue(version)) &&
           journal.SetValue(places.uninstallKey, u"DisplayVersion", TextValue(version)));
-}
-
-// The version the product key records; empty when none can be read.
-std::u16string ReadInstalledVersion(const IClientInfo& product) {
-  char16_t installed[kInstalledVersionUnits] = {};
-  if (!ReadProductValue(product.GetCompany().Units(), product.GetApp().Units(), u"version",
-                        installed, kInstalledVersionUnits)) {
-    installed[0] = 0;
-  }
-  return installed;
 }
 
 // Why no list is followed, as the person is told: the version of one the vendor signed, a
@@ -97,42 +72,39 @@ bool IsListed(const IUninstInfo& list, const char16_t* file) {
 
 }  // namespace
 
-int RunUpdate(IClientInfo& product, const ListKey& key, bool silent, IJournalTarget& machine) {
+int RunUpdate(IClientInfo& product, bool silent, IUpdateEdge& edge) {
   const char16_t* name = product.GetName().Units();
   char16_t folder[kPathCapacity];
   char16_t listPath[kPathCapacity];
-  if (!ReadInstalledFolder(product, folder) || !UninstallListPath(folder, listPath)) {
-    if (!silent) Tell(NotInstalledText(name), MB_OK | MB_ICONWARNING);
+  if (!edge.ReadInstalledFolder(product, folder) || !UninstallListPath(folder, listPath)) {
+    if (!silent) edge.Tell(NotInstalledText(name), UpdateNotice::kWarning);
     return kExitNotUpdated;
   }
   product.SetInstallFolder(folder);
   // An install or update killed in this folder is undone first: the update starts from a whole
   // version.
-  if (!IsRecovered(RecoverInstallFolder(product, folder))) {
-    if (!silent) Tell(BusyText(name), MB_OK | MB_ICONWARNING);
+  if (!IsRecovered(edge.RecoverFolder(product, folder))) {
+    if (!silent) edge.Tell(BusyText(name), UpdateNotice::kWarning);
     return kExitNotUpdated;
   }
   // A list the vendor signed is not followed below the installed version: an older one is an
   // old list served again.
-  const std::u16string installedVersion = ReadInstalledVersion(product);
+  const std::u16string installedVersion = edge.ReadInstalledVersion(product);
   PublishedList published;
-  if (!FetchPublishedList(product, key, installedVersion.c_str(), &published) ||
+  if (!edge.FetchPublishedList(product, installedVersion.c_str(), &published) ||
       !published.readable) {
     if (!silent) {
-      Tell(NotFollowedText(name, published, installedVersion), MB_OK | MB_ICONWARNING);
+      edge.Tell(NotFollowedText(name, published, installedVersion), UpdateNotice::kWarning);
     }
     return kExitNotUpdated;
   }
   const CUpdateInfo& list = published.items;
-  const bool upToDate = IsRecordedDigest(product, published.digest.Units());
+  const bool upToDate = edge.IsRecordedDigest(product, published.digest.Units());
   if (!silent) {
-    if (!upToDate &&
-        Tell(UpdateQuestionText(name, list.GetVersion()), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    if (!upToDate && !edge.Ask(UpdateQuestionText(name, list.GetVersion()))) {
       return kExitNotUpdated;
     }
-    if (!EndRunningClient(nullptr, product, folder, ClientTask::kUpdate, true)) {
-      return kExitNotUpdated;
-    }
+    if (!edge.EndRunningClient(product, folder)) return kExitNotUpdated;
   }
 
   CUninstInfo current;
@@ -141,25 +113,22 @@ int RunUpdate(IClientInfo& product, const ListKey& key, bool silent, IJournalTar
     // What arrived could never be removed: nothing is updated.
     InstallOutcome outcome;
     outcome.Fail(kUninstallListName);
-    if (!silent) Tell(UpdateFailedText(outcome), MB_OK | MB_ICONWARNING);
+    if (!silent) edge.Tell(UpdateFailedText(outcome), UpdateNotice::kWarning);
     return kExitUpdateFailed;
   }
-  CChangeJournal journal(machine);
+  CChangeJournal journal(edge.JournalTarget());
   if (!journal.Begin(folder, kInstallJournalName)) {
     LogLine(u"the install folder cannot be written: " + journal.Failure());
-    if (!silent) Tell(NotInstalledText(name), MB_OK | MB_ICONWARNING);
+    if (!silent) edge.Tell(NotInstalledText(name), UpdateNotice::kWarning);
     return kExitNotUpdated;
   }
   // Every changed file arrives and is checked beside its place first; only then do they all take
   // their places, under the journal, so that a cut-off update leaves the old version whole.
   // Downloads of files the client has stay for the next run to go on from.
-  CInstall engine;
   CUninstInfo installed;
-  engine.SetInstalledList(&installed);
-  engine.SetJournal(&journal);
-  engine.KeepDownloadsOf([&current](const char16_t* file) { return IsListed(current, file); });
-  engine.InstallList(folder, &list);
-  InstallOutcome outcome = engine.Outcome();
+  InstallOutcome outcome =
+      edge.FollowList(folder, list, journal, installed,
+                      [&current](const char16_t* file) { return IsListed(current, file); });
   std::vector<std::u16string> removed;
   for (int i = 0; i < list.Count(); ++i) {
     const UpdateItem* item = list.Get(i);
@@ -169,7 +138,7 @@ int RunUpdate(IClientInfo& product, const ListKey& key, bool silent, IJournalTar
   UpdateUninstallList(current, installed, removed, after);
   if (!outcome.Failed() &&
       !(RecordUninstallList(journal, listPath, after) &&
-        RecordList(journal, product, published.digest.Units(), list.GetVersion(), after) &&
+        RecordList(edge, journal, product, published.digest.Units(), list.GetVersion(), after) &&
         journal.Commit())) {
     outcome.Fail(journal.FailedWhat().c_str(), journal.FailureReason().c_str());
   }
@@ -181,10 +150,10 @@ int RunUpdate(IClientInfo& product, const ListKey& key, bool silent, IJournalTar
     LogLine(u"updated to " + std::u16string(list.GetVersion()));
   }
   if (!silent) {
-    Tell(outcome.Failed() ? UpdateFailedText(outcome)
-         : upToDate       ? UpToDateText(name)
-                          : UpdatedText(name),
-         MB_OK | (outcome.Failed() ? MB_ICONWARNING : MB_ICONINFORMATION));
+    edge.Tell(outcome.Failed() ? UpdateFailedText(outcome)
+              : upToDate       ? UpToDateText(name)
+                               : UpdatedText(name),
+              outcome.Failed() ? UpdateNotice::kWarning : UpdateNotice::kInformation);
   }
   return outcome.Failed() ? kExitUpdateFailed : kExitUpdated;
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "product/listed_files.h"
 #include "records/update_info.h"
 #include "support/crypto/file_verifier.h"
 #include "support/files/entry_path.h"

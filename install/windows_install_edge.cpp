@@ -86,9 +86,11 @@ InstallOutcome CWindowsInstallEdge::InstallArchive(XZip& payload, const char16_t
 InstallOutcome CWindowsInstallEdge::InstallPublished(const IClientInfo& product,
                                                      const char16_t* folder, const InstallRun& run,
                                                      ListFacts* list) {
-  // The list is fetched once: the bytes that chose the URL are the bytes installed from.
+  // The list is fetched once: the bytes that chose the URL are the bytes installed from. An
+  // install takes a signed list of any version: it has no installed version to hold it to.
   PublishedList published;
-  if (!FetchPublishedList(product, listKey_, &published, run.stop) || !published.readable) {
+  if (!FetchPublishedList(product, listKey_, nullptr, &published, run.stop) ||
+      !published.readable) {
     list->refused = published.refused;
     return run.Stopped() ? InstallOutcome::Stopped() : InstallOutcome::NotStarted();
   }

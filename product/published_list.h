@@ -14,20 +14,32 @@ struct PublishedList {
   FixedWString<32> digest;  // the MD5 of the list's bytes, 32 upper-case digits
   CUpdateInfo items;        // the list the bytes hold, when readable
   bool readable = false;    // the bytes are an update list
-  bool verified = false;    // the program's key signed exactly these bytes
+  ListTrust trust;          // how MayFollowPublishedList judged the last list that arrived
   bool refused = false;     // a list arrived whose signature the program's key refuses
 };
 
-// Fetches the list at url, with a query no cache has seen, into list (whose items it appends
-// to). With a key carried, the list's signature (SignatureUrlOf) is fetched too, and the list is
-// taken only when the key's signature of its exact bytes came with it: anything else leaves
-// list's digest and items as they were, sets refused and logs why. False for a null or empty
-// url, a failed download or a refused list; a list that arrived but is no list is fetched, not
-// readable. stop, when given, abandons the download once set.
-bool FetchPublishedListAt(const char16_t* url, const ListKey& key, PublishedList* list,
-                          const std::atomic<bool>* stop = nullptr);
-// The same at the product's "config" URL, else (it failed or was refused) at its "config2" URL.
-bool FetchPublishedList(const IClientInfo& product, const ListKey& key, PublishedList* list,
+// Takes size bytes that arrived from url into list (a fresh one, or one only refused lists were
+// taken into) when MayFollowPublishedList follows them, with signature (how the program's key
+// judges their signature) and floorVersion (the version a signed list may not be older than;
+// null or empty: none). Its verdict goes to list's trust. A list whose signature is refused is
+// not kept and sets refused; one whose version is refused keeps its items, to tell which version
+// it names; both refusals are logged with their reason and return false. Bytes that are no list
+// are taken, not readable.
+bool TakePublishedList(const char16_t* url, const uint8_t* bytes, uint32_t size,
+                       ListSignatureCheck signature, const char16_t* floorVersion,
+                       PublishedList* list);
+
+// Fetches the list at url, with a query no cache has seen, and takes it into list as
+// TakePublishedList does. With a key carried, the list's signature (SignatureUrlOf) is fetched
+// too: only the key's signature of the list's exact bytes vouches for them. False for a null or
+// empty url, a failed download or a refused list. stop, when given, abandons the download once
+// set.
+bool FetchPublishedListAt(const char16_t* url, const ListKey& key, const char16_t* floorVersion,
+                          PublishedList* list, const std::atomic<bool>* stop = nullptr);
+// The same at the product's "config" URL, else (it failed or its signature was refused) at its
+// "config2" URL.
+bool FetchPublishedList(const IClientInfo& product, const ListKey& key,
+                        const char16_t* floorVersion, PublishedList* list,
                         const std::atomic<bool>* stop = nullptr);
 
 // Whether digest is the list digest the product key records ("md5"): the very 32 digits, case

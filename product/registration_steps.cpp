@@ -7,6 +7,7 @@
 
 #include "product/installed_size.h"
 #include "product/product_key_paths.h"
+#include "product/registry_values.h"
 #include "records/client_info.h"
 #include "support/files/entry_path.h"
 #include "support/files/file_size.h"
@@ -67,18 +68,6 @@ bool PlaceShortcut(CChangeJournal& journal, const std::u16string& link, const ch
 }
 
 }  // namespace
-
-RegistryValue TextValue(const std::u16string& text) {
-  const auto* bytes = reinterpret_cast<const uint8_t*>(text.c_str());
-  return RegistryValue{REG_SZ,
-                       std::vector<uint8_t>(bytes, bytes + (text.size() + 1) * sizeof(char16_t))};
-}
-
-RegistryValue NumberValue(uint32_t number) {
-  RegistryValue value{REG_DWORD, {}};
-  for (int shift = 0; shift < 32; shift += 8) value.bytes.push_back(uint8_t(number >> shift));
-  return value;
-}
 
 bool FindRegistrationPlaces(const IClientInfo& product, RegistrationPlaces* places) {
   const char16_t* company = product.GetCompany().Units();

@@ -29,8 +29,3 @@ bool RegisterThrough(CChangeJournal& journal, const IClientInfo& product,
 // What a journal of the product's install folder may touch: the folder, the product's keys, its
 // shortcuts and group, and its own Run value.
 JournalBounds RegistrationBounds(const IClientInfo& product, const std::u16string& folder);
-
-// Registry values as the product writes them: UTF-16 text with its terminating zero, and a
-// 32-bit number.
-RegistryValue TextValue(const std::u16string& text);
-RegistryValue NumberValue(uint32_t number);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -52,17 +51,10 @@ class IUpdateInfo : public CRecordStorage {
   // Adds an update item; -1 when a text is null, size is 0 or the list is full.
   virtual int AddFile(const char16_t* file, int32_t size, const char16_t* md5,
                       const char16_t* url) = 0;
-  // Adds every file below folder with its MD5 and SHA-256 (relative names get prefix; URLs get
-  // urlBase). Returns the number of files met, including empty ones, which are not added.
-  virtual int AddFolder(const char16_t* urlBase, const char16_t* folder,
-                        const char16_t* prefix) = 0;
   virtual const UpdateItem* Get(int index) const = 0;
   virtual int32_t TotalSize() const = 0;
   virtual const char16_t* GetVersion() const = 0;
   virtual void SetVersion(const char16_t* version) = 0;
-  // True when every item's file below folder passes VerifyUpdateItem; otherwise the first
-  // failing index goes to *failingIndex (when given).
-  virtual bool VerifyFiles(const char16_t* folder, int* failingIndex) const = 0;
 
  protected:
   using CRecordStorage::CRecordStorage;
@@ -83,38 +75,12 @@ class CUpdateInfo : public IUpdateInfo {
   int AddItem(std::unique_ptr<UpdateItem> item) override;
   int AddFile(const char16_t* file, int32_t size, const char16_t* md5,
               const char16_t* url) override;
-  int AddFolder(const char16_t* urlBase, const char16_t* folder,
-                const char16_t* prefix) override;
-  // The same, calling fileRead with the size of every file it has read, for a progress display.
-  int AddFolder(const char16_t* urlBase, const char16_t* folder, const char16_t* prefix,
-                const std::function<void(uint64_t)>& fileRead);
   const UpdateItem* Get(int index) const override;
   int32_t TotalSize() const override;
   const char16_t* GetVersion() const override;
   void SetVersion(const char16_t* version) override;
-  bool VerifyFiles(const char16_t* folder, int* failingIndex) const override;
 
  private:
   std::vector<std::unique_ptr<UpdateItem>> items_;
   FixedWString<128> version_;
 };
-
-// An item's file is checked by its size and by one digest: its SHA-256 when the item has one,
-// otherwise its MD5.
-
-// True when the item's file below folder has the item's size and digest. An item whose name would
-// lead outside the folder never passes.
-bool VerifyUpdateItem(const char16_t* folder, const UpdateItem& item);
-
-// True when the file at path is the item's file: its size and its digest. For a download
-// checked where it landed, before it takes the item's place.
-bool FileMatchesUpdateItem(const UpdateItem& item, const char16_t* path);
-
-// True when bytes (n of them, at least one) are the item's file: its size and its digest.
-bool MatchesUpdateItem(const UpdateItem& item, const uint8_t* bytes, uint32_t n);
-
-// True when both are the same 32 hexadecimal digits, ignoring letter case.
-bool SameDigestText(const char16_t* a, const char16_t* b);
-
-// True when both are the same 64 hexadecimal digits, ignoring letter case.
-bool SameSha256Text(const char16_t* a, const char16_t* b);

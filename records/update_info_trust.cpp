@@ -26,10 +26,6 @@ ListSignatureCheck CheckListSignature(const uint8_t* list, size_t listLength,
                             key.bytes.size());
 }
 
-bool MayFollowList(ListSignatureCheck check) {
-  return check == ListSignatureCheck::kNoKey || check == ListSignatureCheck::kVerified;
-}
-
 const char* DescribeListSignatureCheck(ListSignatureCheck check) {
   switch (check) {
     case ListSignatureCheck::kNoKey:
@@ -81,11 +77,6 @@ ListVersionCheck CheckListVersion(const char16_t* listVersion, const char16_t* i
   return ListVersionCheck::kListUnversioned;
 }
 
-bool MayFollowListVersion(ListVersionCheck check) {
-  return check == ListVersionCheck::kNewer || check == ListVersionCheck::kSame ||
-         check == ListVersionCheck::kNothingInstalled;
-}
-
 const char* DescribeListVersionCheck(ListVersionCheck check) {
   switch (check) {
     case ListVersionCheck::kNewer:
@@ -98,6 +89,26 @@ const char* DescribeListVersionCheck(ListVersionCheck check) {
       return "the list's version is older than the installed one: an old list served again";
     case ListVersionCheck::kListUnversioned:
       return "the list names no version to compare with the installed one";
+    case ListVersionCheck::kNotCompared:
+      return "the list's version is not compared: no key signed it";
   }
   return "";
+}
+
+bool ListTrust::SignatureRefuses() const {
+  return signature != ListSignatureCheck::kNoKey && signature != ListSignatureCheck::kVerified;
+}
+
+bool ListTrust::VersionRefuses() const {
+  return version == ListVersionCheck::kOlder || version == ListVersionCheck::kListUnversioned;
+}
+
+ListTrust MayFollowPublishedList(ListSignatureCheck signature, const char16_t* listVersion,
+                                 const char16_t* floorVersion) {
+  ListTrust trust;
+  trust.signature = signature;
+  if (signature == ListSignatureCheck::kVerified) {
+    trust.version = CheckListVersion(listVersion, floorVersion);
+  }
+  return trust;
 }

@@ -43,9 +43,6 @@ ListSignatureCheck CheckListSignature(const uint8_t* list, size_t listLength,
                                       const uint8_t* signature, size_t signatureLength,
                                       const ListKey& key);
 
-// True for kNoKey and kVerified.
-bool MayFollowList(ListSignatureCheck check);
-
 // Why, in a few English words for logs and the packaging tool ("the signature verifies", "no
 // signature came with the list", ...).
 const char* DescribeListSignatureCheck(ListSignatureCheck check);
@@ -55,20 +52,37 @@ const char* DescribeListSignatureCheck(ListSignatureCheck check);
 // out empty, for a null or empty URL or one too long for out.
 bool SignatureUrlOf(const char16_t* listUrl, FixedWString<1024>* out);
 
-// A list signed by the vendor can still be an old one served again. An updater follows a signed
-// list only when its version is not older than the installed one, compared as dotted numbers
-// (see version_text.h).
+// A list signed by the vendor can still be an old one served again, so a signed list is dated
+// by a floor, the installed version: compared as dotted numbers (see version_text.h), it must
+// not be older.
 enum class ListVersionCheck {
   kNewer,             // the list's version is newer than the installed one
   kSame,              // the same version (a repair or a re-publication)
   kNothingInstalled,  // no installed version to compare with (empty, or not dotted numbers)
   kOlder,             // an older version: a replayed list
   kListUnversioned,   // an installed version, but the list names none in dotted numbers
+  kNotCompared,       // no key signed the list: its version vouches for nothing
 };
 
 ListVersionCheck CheckListVersion(const char16_t* listVersion, const char16_t* installedVersion);
 
-// True for kNewer, kSame and kNothingInstalled.
-bool MayFollowListVersion(ListVersionCheck check);
-
 const char* DescribeListVersionCheck(ListVersionCheck check);
+
+// Whether a published list may be followed, and when not, why.
+struct ListTrust {
+  ListSignatureCheck signature = ListSignatureCheck::kNoKey;
+  ListVersionCheck version = ListVersionCheck::kNotCompared;
+
+  // A key is carried and did not sign the list (or is damaged).
+  bool SignatureRefuses() const;
+  // The key signed the list, but it is older than the floor or names no version.
+  bool VersionRefuses() const;
+  bool Followed() const { return !SignatureRefuses() && !VersionRefuses(); }
+};
+
+// The one rule every program applies to a published list before it acts on it: with a key
+// carried, only a list the key signed (signature, from CheckListSignature) is followed, and a
+// signed list only when its version (listVersion) is not older than floorVersion (CheckListVersion;
+// null or empty: no floor). A list followed without a key has its version not compared.
+ListTrust MayFollowPublishedList(ListSignatureCheck signature, const char16_t* listVersion,
+                                 const char16_t* floorVersion);

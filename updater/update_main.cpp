@@ -10,6 +10,7 @@
 #include "startup/run_start.h"
 #include "support/core/wide_text.h"
 #include "support/journal/journal_target_windows.h"
+#include "updater/update_edge_windows.h"
 #include "updater/update_run.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -21,5 +22,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (!LoadProductConfig(instance, product, silent)) return kExitNotUpdated;
   BeginRun(product, u"update", silent);
   CWindowsJournalTarget machine;
-  return EndRun(RunUpdate(product, LoadListKey(instance), silent, machine));
+  CWindowsUpdateEdge edge(LoadListKey(instance), machine);
+  return EndRun(RunUpdate(product, silent, edge));
 }

@@ -1,45 +1,29 @@
 #include "updater/update_run.h"
 
-#include <windows.h>
-
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "install/install_checks.h"
-#include "install/install_engine.h"
 #include "install/install_outcome.h"
 #include "product/folder_recovery.h"
-#include "product/installed_folder.h"
 #include "product/installed_size.h"
-#include "product/product_keys.h"
 #include "product/published_list.h"
 #include "product/registration_steps.h"
+#include "product/registry_values.h"
 #include "product/uninstall_list_file.h"
 #include "records/client_info.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
 #include "records/update_info_trust.h"
-#include "support/files/entry_path.h"
 #include "support/files/file_size.h"
-#include "support/files/link_check.h"
-#include "support/http/http_get.h"
 #include "support/journal/change_journal.h"
 #include "support/system/run_log.h"
-#include "support/system/user_question.h"
 #include "support/text/path_text.h"
-#include "support/text/utf8.h"
 #include "updater/uninstall_list_update.h"
+#include "updater/update_edge.h"
 #include "updater/update_texts.h"
 
 namespace {
-
-// Room for the installed version the product key records, as the record keeps versions.
-constexpr int kInstalledVersionUnits = 128;
-
-int Tell(const std::u16string& text, unsigned flags) {
-  return AskUser(nullptr, text.c_str(), kInstallCaption, flags);
-}
 
 // The uninstall list at path, as the update leaves the folder, placed through journal.
 bool RecordUninstallList(CChangeJournal& journal, const char16_t* path, CUninstInfo& updated) {
@@ -49,10 +33,10 @@ bool RecordUninstallList(CChangeJournal& journal, const char16_t* path, CUninstI
 }
 
 // The list's digest and version, and the install's size, as the registration keeps them.
-bool RecordList(CChangeJournal& journal, const IClientInfo& product, const char16_t* digest,
-                const char16_t* version, const IUninstInfo& installed) {
+bool RecordList(IUpdateEdge& edge, CChangeJournal& journal, const IClientInfo& product,
+                const char16_t* digest, const char16_t* version, const IUninstInfo& installed) {
   RegistrationPlaces places;
-  if (!FindRegistrationPlaces(product, &places) ||
+  if (!edge.FindRegistrationPlaces(product, &places) ||
       !journal.SetValue(places.productKey, u"md5", TextValue(digest)) ||
       !journal.SetValue(places.uninstallKey, u"EstimatedSize",
                         NumberValue(InstalledKilobytes(product.GetInstallFolder().Units(),
@@ -64,25 +48,19 @@ bool RecordList(CChangeJournal& journal, const IClientInfo& product, const char1
           journal.SetValue(places.uninstallKey, u"DisplayVersion", TextValue(version)));
 }
 
-// Whether the list a signature showed to be the vendor's may be followed over the installed
-// version: an older one is an old list served again. Tells and logs why not.
-bool MayFollowOverInstalled(const IClientInfo& product, const CUpdateInfo& list, bool silent) {
-  char16_t installed[kInstalledVersionUnits] = {};
-  if (!ReadProductValue(product.GetCompany().Units(), product.GetApp().Units(), u"version",
-                        installed, kInstalledVersionUnits)) {
-    installed[0] = 0;
+// Why no list is followed, as the person is told: the version of one the vendor signed, a
+// signature the program's key refuses, or no list at all.
+std::u16string NotFollowedText(const char16_t* name, const PublishedList& published,
+                               const std::u16string& installedVersion) {
+  switch (published.trust.version) {
+    case ListVersionCheck::kOlder:
+      return OlderListText(name, published.items.GetVersion(), installedVersion.c_str());
+    case ListVersionCheck::kListUnversioned:
+      return UnversionedListText(name, installedVersion.c_str());
+    default:
+      break;
   }
-  const ListVersionCheck check = CheckListVersion(list.GetVersion(), installed);
-  if (MayFollowListVersion(check)) return true;
-  LogLine(u"the update list is refused: " + Utf8ToUtf16(DescribeListVersionCheck(check)) + u" (" +
-          std::u16string(list.GetVersion()) + u" over " + std::u16string(installed) + u")");
-  if (!silent) {
-    const char16_t* name = product.GetName().Units();
-    Tell(check == ListVersionCheck::kOlder ? OlderListText(name, list.GetVersion(), installed)
-                                           : UnversionedListText(name, installed),
-         MB_OK | MB_ICONWARNING);
-  }
-  return false;
+  return published.refused ? ListNotTrustedText(name) : NoUpdateListText(name);
 }
 
 bool IsListed(const IUninstInfo& list, const char16_t* file) {
@@ -94,40 +72,39 @@ bool IsListed(const IUninstInfo& list, const char16_t* file) {
 
 }  // namespace
 
-int RunUpdate(IClientInfo& product, const ListKey& key, bool silent, IJournalTarget& machine) {
+int RunUpdate(IClientInfo& product, bool silent, IUpdateEdge& edge) {
   const char16_t* name = product.GetName().Units();
   char16_t folder[kPathCapacity];
   char16_t listPath[kPathCapacity];
-  if (!ReadInstalledFolder(product, folder) || !UninstallListPath(folder, listPath)) {
-    if (!silent) Tell(NotInstalledText(name), MB_OK | MB_ICONWARNING);
+  if (!edge.ReadInstalledFolder(product, folder) || !UninstallListPath(folder, listPath)) {
+    if (!silent) edge.Tell(NotInstalledText(name), UpdateNotice::kWarning);
     return kExitNotUpdated;
   }
   product.SetInstallFolder(folder);
   // An install or update killed in this folder is undone first: the update starts from a whole
   // version.
-  if (!IsRecovered(RecoverInstallFolder(product, folder))) {
-    if (!silent) Tell(BusyText(name), MB_OK | MB_ICONWARNING);
+  if (!IsRecovered(edge.RecoverFolder(product, folder))) {
+    if (!silent) edge.Tell(BusyText(name), UpdateNotice::kWarning);
     return kExitNotUpdated;
   }
+  // A list the vendor signed is not followed below the installed version: an older one is an
+  // old list served again.
+  const std::u16string installedVersion = edge.ReadInstalledVersion(product);
   PublishedList published;
-  if (!FetchPublishedList(product, key, &published) || !published.readable) {
+  if (!edge.FetchPublishedList(product, installedVersion.c_str(), &published) ||
+      !published.readable) {
     if (!silent) {
-      Tell(published.refused ? ListNotTrustedText(name) : NoUpdateListText(name),
-           MB_OK | MB_ICONWARNING);
+      edge.Tell(NotFollowedText(name, published, installedVersion), UpdateNotice::kWarning);
     }
     return kExitNotUpdated;
   }
   const CUpdateInfo& list = published.items;
-  if (published.verified && !MayFollowOverInstalled(product, list, silent)) return kExitNotUpdated;
-  const bool upToDate = IsRecordedDigest(product, published.digest.Units());
+  const bool upToDate = edge.IsRecordedDigest(product, published.digest.Units());
   if (!silent) {
-    if (!upToDate &&
-        Tell(UpdateQuestionText(name, list.GetVersion()), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    if (!upToDate && !edge.Ask(UpdateQuestionText(name, list.GetVersion()))) {
       return kExitNotUpdated;
     }
-    if (!EndRunningClient(nullptr, product, folder, ClientTask::kUpdate, true)) {
-      return kExitNotUpdated;
-    }
+    if (!edge.EndRunningClient(product, folder)) return kExitNotUpdated;
   }
 
   CUninstInfo current;
@@ -136,25 +113,22 @@ int RunUpdate(IClientInfo& product, const ListKey& key, bool silent, IJournalTar
     // What arrived could never be removed: nothing is updated.
     InstallOutcome outcome;
     outcome.Fail(kUninstallListName);
-    if (!silent) Tell(UpdateFailedText(outcome), MB_OK | MB_ICONWARNING);
+    if (!silent) edge.Tell(UpdateFailedText(outcome), UpdateNotice::kWarning);
     return kExitUpdateFailed;
   }
-  CChangeJournal journal(machine);
+  CChangeJournal journal(edge.JournalTarget());
   if (!journal.Begin(folder, kInstallJournalName)) {
     LogLine(u"the install folder cannot be written: " + journal.Failure());
-    if (!silent) Tell(NotInstalledText(name), MB_OK | MB_ICONWARNING);
+    if (!silent) edge.Tell(NotInstalledText(name), UpdateNotice::kWarning);
     return kExitNotUpdated;
   }
   // Every changed file arrives and is checked beside its place first; only then do they all take
   // their places, under the journal, so that a cut-off update leaves the old version whole.
   // Downloads of files the client has stay for the next run to go on from.
-  CHttpGet source;
-  CInstall engine(source);
   CUninstInfo installed;
-  engine.SetInstalledList(&installed);
-  engine.SetJournal(&journal);
-  engine.KeepDownloadsOf([&current](const char16_t* file) { return IsListed(current, file); });
-  InstallOutcome outcome = engine.InstallList(folder, &list);
+  InstallOutcome outcome =
+      edge.FollowList(folder, list, journal, installed,
+                      [&current](const char16_t* file) { return IsListed(current, file); });
   std::vector<std::u16string> removed;
   for (int i = 0; i < list.Count(); ++i) {
     const UpdateItem* item = list.Get(i);
@@ -164,7 +138,7 @@ int RunUpdate(IClientInfo& product, const ListKey& key, bool silent, IJournalTar
   UpdateUninstallList(current, installed, removed, after);
   if (!outcome.Failed() &&
       !(RecordUninstallList(journal, listPath, after) &&
-        RecordList(journal, product, published.digest.Units(), list.GetVersion(), after) &&
+        RecordList(edge, journal, product, published.digest.Units(), list.GetVersion(), after) &&
         journal.Commit())) {
     outcome.Fail(journal.FailedWhat().c_str(), journal.FailureReason().c_str());
   }
@@ -176,10 +150,10 @@ int RunUpdate(IClientInfo& product, const ListKey& key, bool silent, IJournalTar
     LogLine(u"updated to " + std::u16string(list.GetVersion()));
   }
   if (!silent) {
-    Tell(outcome.Failed() ? UpdateFailedText(outcome)
-         : upToDate       ? UpToDateText(name)
-                          : UpdatedText(name),
-         MB_OK | (outcome.Failed() ? MB_ICONWARNING : MB_ICONINFORMATION));
+    edge.Tell(outcome.Failed() ? UpdateFailedText(outcome)
+              : upToDate       ? UpToDateText(name)
+                               : UpdatedText(name),
+              outcome.Failed() ? UpdateNotice::kWarning : UpdateNotice::kInformation);
   }
   return outcome.Failed() ? kExitUpdateFailed : kExitUpdated;
 }

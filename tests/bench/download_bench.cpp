@@ -69,7 +69,7 @@ uint64_t FetchFile(const wchar_t* url, const wchar_t* staging, uint32_t size,
 // The list's size when it was fetched and taken (0: it failed or was refused).
 uint64_t FetchList(const wchar_t* url, const ListKey& key) {
   PublishedList list;
-  return FetchPublishedListAt(AsUtf16(url), key, &list) && list.readable
+  return FetchPublishedListAt(AsUtf16(url), key, nullptr, &list) && list.readable
              ? static_cast<uint64_t>(list.items.Count())
              : 0;
 }

@@ -2,7 +2,7 @@
 //   (a) reading every entry of a 20 MB archive of 2,000 mixed files from memory with ReadItem,
 //       beside `unzip -p` of the same archive to /dev/null;
 //   (b) MD5 of a 100 MB file, beside md5sum, and its SHA-256, beside sha256sum;
-//   (c) CUpdateInfo::AddFolder over the 2,000 files of the archive's folder (a walk, a size, an
+//   (c) AddFolderToList over the 2,000 files of the archive's folder (a walk, a size, an
 //       MD5 and a SHA-256 each), beside md5sum and sha256sum of the same files.
 // Usage: zip_md5_bench DATA_FOLDER (the data is generated there).
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "product/listed_files.h"
 #include "records/update_info.h"
 #include "support/crypto/md5.h"
 #include "support/crypto/sha256.h"
@@ -101,7 +102,8 @@ int main(int argc, char** argv) {
 
   double addFolder = Best([&] {
     CUpdateInfo list;
-    return list.AddFolder(u"http://127.0.0.1/client", client.u16string().c_str(), u"") == kFiles &&
+    return AddFolderToList(list, u"http://127.0.0.1/client", client.u16string().c_str(), u"") ==
+               kFiles &&
            list.Count() == kFiles;
   });
   // Each item carries both digests, so both tools read every file.
@@ -109,7 +111,7 @@ int main(int argc, char** argv) {
     const std::string files = "find '" + client.string() + "' -type f -print0 | xargs -0 ";
     return Shell(files + "md5sum >/dev/null && " + files + "sha256sum >/dev/null");
   });
-  Report("CUpdateInfo::AddFolder, 2,000 files", addFolder,
+  Report("AddFolderToList, 2,000 files", addFolder,
          "find | xargs md5sum and sha256sum, same files", digestFiles);
   return 0;
 }

@@ -10,6 +10,7 @@
 #include "support/files/link_check.h"
 #endif
 #include "support/text/utf8.h"
+#include "tests/helpers/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -201,4 +202,15 @@ IJournalTarget::JournalRead JournalTestTarget::ReadJournal(const std::u16string&
   if (!in) return JournalRead::kFailed;
   bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return JournalRead::kRead;
+}
+
+MachineState StateBelow(const fs::path& folder, const JournalTestTarget& machine) {
+  MachineState state;
+  state.registry = machine.RegistryLines();
+  if (!fs::exists(folder)) return state;
+  for (const auto& item : fs::recursive_directory_iterator(folder)) {
+    state.files[fs::relative(item.path(), folder).generic_string()] =
+        item.is_directory() ? "<folder>" : ReadBytes(item.path());
+  }
+  return state;
 }

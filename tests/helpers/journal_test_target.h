@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -68,3 +69,15 @@ class JournalTestTarget : public IJournalTarget {
 
 // "\"-separated form of a file system path, as the installer builds paths.
 std::u16string WindowsStylePath(const std::u16string& path);
+
+// What a test's machine holds: the files below a folder with their bytes ("<folder>" for a
+// folder), by "/" name relative to it, and the target's registry lines; for comparing states.
+struct MachineState {
+  std::map<std::string, std::string> files;
+  std::vector<std::string> registry;
+  bool operator==(const MachineState& other) const {
+    return files == other.files && registry == other.registry;
+  }
+};
+
+MachineState StateBelow(const std::filesystem::path& folder, const JournalTestTarget& machine);

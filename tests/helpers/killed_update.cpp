@@ -7,6 +7,7 @@
 #include "records/client_info.h"
 #include "support/core/wide_text.h"
 #include "tests/helpers/killing_target.h"
+#include "updater/update_edge_windows.h"
 #include "updater/update_run.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -16,5 +17,6 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   KillingTarget target(KillingTarget::Parse(argv[2]));
-  return RunUpdate(product, ListKey(), true, target);
+  CWindowsUpdateEdge edge(ListKey(), target);
+  return RunUpdate(product, true, edge);
 }

@@ -186,24 +186,7 @@ TEST(InstallFlow, TheListFollowedGivesTheDigestAndTheReportedVersion) {
 
 // Everything on the machine before an install: the files below the fixture's folder with their
 // bytes, and the registry.
-struct Machine {
-  std::map<std::string, std::string> files;
-  std::vector<std::string> registry;
-  bool operator==(const Machine& other) const {
-    return files == other.files && registry == other.registry;
-  }
-};
-
-Machine MachineOf(const FlowFixture& f) {
-  Machine machine;
-  machine.registry = f.edge.machine.RegistryLines();
-  if (!fs::exists(f.temp.Path())) return machine;
-  for (const auto& item : fs::recursive_directory_iterator(f.temp.Path())) {
-    machine.files[fs::relative(item.path(), f.temp.Path()).generic_string()] =
-        item.is_directory() ? "<folder>" : ReadBytes(item.path());
-  }
-  return machine;
-}
+MachineState MachineOf(const FlowFixture& f) { return StateBelow(f.temp.Path(), f.edge.machine); }
 
 // An install is a transaction. Only a whole one (every entry in place, the client file among
 // them) is listed, registered and committed; anything else, a failed registration step too, is
@@ -248,7 +231,7 @@ TEST(InstallFlow, CommitsOnlyAWholeInstallAndUndoesAnyOther) {
     f.edge.entries = c.entries;
     f.edge.registrationFails = c.registrationFails;
     if (c.earlierInstall) f.MakeEarlierInstall();
-    const Machine before = MachineOf(f);
+    const MachineState before = MachineOf(f);
 
     ASSERT_EQ(f.Run(), CInstallFlow::kCompletedCommand);
 
@@ -282,7 +265,7 @@ TEST(InstallFlow, CommitsOnlyAWholeInstallAndUndoesAnyOther) {
 // mixture.
 TEST(InstallFlow, TheNextRunUndoesAnInstallKilledAnywhere) {
   int operations = 0;
-  Machine installed;
+  MachineState installed;
   {
     FlowFixture f(true);
     f.edge.entries = {{u"bin\\"}, {u"bin\\tool.dll"}, {u"client.exe"}};
@@ -297,7 +280,7 @@ TEST(InstallFlow, TheNextRunUndoesAnInstallKilledAnywhere) {
     FlowFixture f(true);
     f.edge.entries = {{u"bin\\"}, {u"bin\\tool.dll"}, {u"client.exe"}};
     f.MakeEarlierInstall();
-    const Machine before = MachineOf(f);
+    const MachineState before = MachineOf(f);
     f.edge.machine.DieAfter(killedAfter);
     f.Run();
     f.edge.machine.Revive();
@@ -306,7 +289,7 @@ TEST(InstallFlow, TheNextRunUndoesAnInstallKilledAnywhere) {
     f.edge.installedFolder = folder.c_str();
     CInstallFlow next(&f.observer, f.edge, f.product, &f.payload, true);
     ASSERT_TRUE(next.Prepare());
-    const Machine after = MachineOf(f);
+    const MachineState after = MachineOf(f);
     EXPECT_TRUE(after == before || after == installed)
         << after.files.size() << " files, before " << before.files.size() << ", installed "
         << installed.files.size();

@@ -272,7 +272,7 @@ TEST_F(ListDigest, ComesFromConfigOrElseFromConfig2) {
     client.SetConfig(c.config.c_str());
     client.SetConfig2(c.config2.c_str());
     PublishedList published;
-    ASSERT_EQ(FetchPublishedList(client, ListKey(), &published), c.fetched);
+    ASSERT_EQ(FetchPublishedList(client, ListKey(), nullptr, &published), c.fetched);
     char16_t digest[kDigestUnits] = {};
     ASSERT_EQ(FetchListDigest(client, ListKey(), digest), c.fetched);
     if (!c.fetched) continue;
@@ -376,16 +376,16 @@ TEST_F(ListDigest, AKeyTakesOnlyAListItSigned) {
     client.SetConfig(c.config.c_str());
     client.SetConfig2(c.config2.c_str());
     PublishedList published;
-    ASSERT_EQ(FetchPublishedList(client, key, &published), c.taken);
+    ASSERT_EQ(FetchPublishedList(client, key, nullptr, &published), c.taken);
     EXPECT_EQ(published.refused, c.refused);
-    EXPECT_EQ(published.verified, c.taken);
+    EXPECT_EQ(published.trust.signature == ListSignatureCheck::kVerified, c.taken);
     EXPECT_EQ(published.items.Count(), c.taken ? 1 : 0);
     EXPECT_EQ(std::u16string(published.digest.Units()), c.taken ? Md5Hex(listBytes) : u"");
     char16_t digest[kDigestUnits] = {};
     EXPECT_EQ(FetchListDigest(client, key, digest), c.taken);
     EXPECT_EQ(IsUpdateNeeded(client, key), c.taken);
     // Without a key every list that arrives is taken, as it always was.
-    EXPECT_EQ(FetchPublishedList(client, ListKey(), &published), c.taken || c.refused);
+    EXPECT_EQ(FetchPublishedList(client, ListKey(), nullptr, &published), c.taken || c.refused);
   }
 }
 

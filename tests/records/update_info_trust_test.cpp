@@ -67,7 +67,7 @@ TEST(UpdateInfoTrust, AProgramWithAKeyFollowsOnlyAListItsKeySigned) {
         c.list.data(), c.list.size(), c.signature.empty() ? nullptr : c.signature.data(),
         c.signature.size(), c.key.empty() ? nullptr : c.key.data(), c.key.size());
     EXPECT_EQ(check, c.check);
-    EXPECT_EQ(MayFollowList(check),
+    EXPECT_EQ(MayFollowPublishedList(check, u"1.2.0.0", nullptr).Followed(),
               c.check == ListSignatureCheck::kVerified || c.check == ListSignatureCheck::kNoKey);
     EXPECT_STRNE(DescribeListSignatureCheck(check), "");
   }
@@ -111,33 +111,44 @@ TEST(UpdateInfoTrust, ACarriedKeyThatIsDamagedTrustsNothing) {
   }
 }
 
-TEST(UpdateInfoTrust, RefusesAListOlderThanTheInstalledVersion) {
+// A signed list is dated by the floor (the installed version): one older than it, or naming no
+// version while there is one, is refused. A list no key vouches for is not dated at all.
+TEST(UpdateInfoTrust, ASignedListIsFollowedOnlyWhenNotOlderThanTheFloor) {
+  constexpr ListSignatureCheck kSigned = ListSignatureCheck::kVerified;
   struct Case {
+    ListSignatureCheck signature;
     const char16_t* list;
-    const char16_t* installed;
+    const char16_t* floor;
     ListVersionCheck check;
   };
   const Case cases[] = {
-      {u"1.3.0.0", u"1.2.0.0", ListVersionCheck::kNewer},
-      {u"1.10", u"1.9.9.9", ListVersionCheck::kNewer},
-      {u"1.2.0.0", u"1.2", ListVersionCheck::kSame},
-      {u"1.1.9.9", u"1.2.0.0", ListVersionCheck::kOlder},
-      {u"1.2", u"1.2.0.1", ListVersionCheck::kOlder},
-      {u"", u"1.2.0.0", ListVersionCheck::kListUnversioned},
-      {u"1.3-beta", u"1.2.0.0", ListVersionCheck::kListUnversioned},
-      {u"1.0.0.0", u"", ListVersionCheck::kNothingInstalled},
-      {u"1.0.0.0", nullptr, ListVersionCheck::kNothingInstalled},
-      {u"", u"", ListVersionCheck::kNothingInstalled},
-      {u"1.0.0.0", u"2.0 beta", ListVersionCheck::kNothingInstalled},
+      {kSigned, u"1.3.0.0", u"1.2.0.0", ListVersionCheck::kNewer},
+      {kSigned, u"1.10", u"1.9.9.9", ListVersionCheck::kNewer},
+      {kSigned, u"1.2.0.0", u"1.2", ListVersionCheck::kSame},
+      {kSigned, u"1.1.9.9", u"1.2.0.0", ListVersionCheck::kOlder},
+      {kSigned, u"1.2", u"1.2.0.1", ListVersionCheck::kOlder},
+      {kSigned, u"", u"1.2.0.0", ListVersionCheck::kListUnversioned},
+      {kSigned, u"1.3-beta", u"1.2.0.0", ListVersionCheck::kListUnversioned},
+      {kSigned, u"1.0.0.0", u"", ListVersionCheck::kNothingInstalled},
+      {kSigned, u"1.0.0.0", nullptr, ListVersionCheck::kNothingInstalled},
+      {kSigned, u"", u"", ListVersionCheck::kNothingInstalled},
+      {kSigned, u"1.0.0.0", u"2.0 beta", ListVersionCheck::kNothingInstalled},
+      {ListSignatureCheck::kNoKey, u"1.1.9.9", u"1.2.0.0", ListVersionCheck::kNotCompared},
+      {ListSignatureCheck::kSignatureWrong, u"1.3.0.0", u"1.2.0.0",
+       ListVersionCheck::kNotCompared},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Utf16ToUtf8(c.list) + " over " +
-                 Utf16ToUtf8(c.installed != nullptr ? c.installed : u"(none)"));
-    ListVersionCheck check = CheckListVersion(c.list, c.installed);
-    EXPECT_EQ(check, c.check);
-    EXPECT_EQ(MayFollowListVersion(check),
-              c.check != ListVersionCheck::kOlder && c.check != ListVersionCheck::kListUnversioned);
-    EXPECT_STRNE(DescribeListVersionCheck(check), "");
+                 Utf16ToUtf8(c.floor != nullptr ? c.floor : u"(none)") + ", " +
+                 DescribeListSignatureCheck(c.signature));
+    const ListTrust trust = MayFollowPublishedList(c.signature, c.list, c.floor);
+    EXPECT_EQ(trust.signature, c.signature);
+    EXPECT_EQ(trust.version, c.check);
+    EXPECT_EQ(trust.VersionRefuses(),
+              c.check == ListVersionCheck::kOlder || c.check == ListVersionCheck::kListUnversioned);
+    EXPECT_EQ(trust.Followed(),
+              !trust.VersionRefuses() && c.signature != ListSignatureCheck::kSignatureWrong);
+    EXPECT_STRNE(DescribeListVersionCheck(trust.version), "");
   }
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "product/listed_files.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
 #include "support/container/packed_container.h"
@@ -68,7 +69,7 @@ TEST_F(SetupkitList, WritesEveryNonEmptyFileWithItsSizeDigestAndUrl) {
     EXPECT_EQ(item->size, static_cast<int32_t>(expected[i].bytes.size()));
     EXPECT_EQ(std::u16string(item->md5), Md5Hex(expected[i].bytes));
   }
-  EXPECT_TRUE(list.VerifyFiles(Client().c_str(), nullptr));
+  EXPECT_TRUE(VerifyListedFiles(list, Client().c_str(), nullptr));
 }
 
 TEST_F(SetupkitList, PackedListsLoadAlikeAndShowPrintsTheListText) {

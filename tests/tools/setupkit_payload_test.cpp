@@ -9,6 +9,7 @@
 
 #include <png.h>
 
+#include "product/listed_files.h"
 #include "records/update_info.h"
 #include "support/files/xdata.h"
 #include "support/zip/xzip.h"
@@ -78,7 +79,7 @@ TEST_F(PayloadTest, CarriesSkinThemeListAndTheEncryptedClient) {
     for (int i = 0; i < list.Count(); ++i) urls[list.Get(i)->file] = list.Get(i)->url;
     EXPECT_EQ(urls[u"data\\deep\\blob.bin"], u"http://127.0.0.1/app/data/deep/blob.bin");
     EXPECT_EQ(urls[u"client.exe"], u"http://127.0.0.1/app/client.exe");
-    EXPECT_TRUE(list.VerifyFiles(sources_.client.c_str(), nullptr));
+    EXPECT_TRUE(VerifyListedFiles(list, sources_.client.c_str(), nullptr));
   }
 }
 

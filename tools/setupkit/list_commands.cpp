@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "product/listed_files.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
 #include "records/update_info_trust.h"
@@ -91,8 +92,8 @@ FolderScan ScanFolder(const std::u16string& folder) {
 bool AddListedFolder(CUpdateInfo& list, const std::u16string& urlBase,
                      const std::u16string& folder, const FolderScan& scan) {
   ProgressLine progress("listing " + Shown(folder), static_cast<uint64_t>(scan.files), scan.bytes);
-  return list.AddFolder(urlBase.c_str(), folder.c_str(), u"",
-                        [&progress](uint64_t bytes) { progress.Advance(bytes); }) != 0;
+  return AddFolderToList(list, urlBase.c_str(), folder.c_str(), u"",
+                         [&progress](uint64_t bytes) { progress.Advance(bytes); }) != 0;
 }
 
 int ListCommand(const std::u16string& folder, const std::u16string& urlBase,

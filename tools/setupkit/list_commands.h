@@ -16,9 +16,9 @@ struct FolderScan {
 };
 FolderScan ScanFolder(const std::u16string& folder);
 
-// Adds every file below folder, of which scan tells, to list as the list's own AddFolder does,
-// with a progress line on a terminal while the files are read for their digests. False when the
-// folder holds none.
+// Adds every file below folder, of which scan tells, to list as AddFolderToList does, with a
+// progress line on a terminal while the files are read for their digests. False when the folder
+// holds none.
 bool AddListedFolder(CUpdateInfo& list, const std::u16string& urlBase,
                      const std::u16string& folder, const FolderScan& scan);
 

@@ -1,5 +1,5 @@
-// The update list against the file system: building it from a folder and checking files.
-#include <cstdint>
+#include "product/listed_files.h"
+
 #include <vector>
 
 #include "records/update_info.h"
@@ -31,7 +31,7 @@ bool Join(Text512& out, const Text512& base, const std::u16string& name) {
   return out.Append(name.c_str(), count) == count;
 }
 
-int AddFolderLevel(CUpdateInfo& list, const Text512& urlBase, const Text512& folder,
+int AddFolderLevel(IUpdateInfo& list, const Text512& urlBase, const Text512& folder,
                    const Text512& prefix, int depth,
                    const std::function<void(uint64_t)>& fileRead) {
   if (depth > kMaxDepth) return 0;
@@ -116,14 +116,8 @@ bool MatchesUpdateItem(const UpdateItem& item, const uint8_t* bytes, uint32_t n)
          });
 }
 
-int CUpdateInfo::AddFolder(const char16_t* urlBase, const char16_t* folder,
-                           const char16_t* prefix) {
-  return AddFolder(urlBase, folder, prefix, nullptr);
-}
-
-int CUpdateInfo::AddFolder(const char16_t* urlBase, const char16_t* folder,
-                           const char16_t* prefix,
-                           const std::function<void(uint64_t)>& fileRead) {
+int AddFolderToList(IUpdateInfo& list, const char16_t* urlBase, const char16_t* folder,
+                    const char16_t* prefix, const std::function<void(uint64_t)>& fileRead) {
   if (urlBase == nullptr || folder == nullptr || urlBase[0] == 0 || folder[0] == 0) return 0;
   Text512 url, path, relative;
   url.Assign(urlBase);
@@ -132,13 +126,13 @@ int CUpdateInfo::AddFolder(const char16_t* urlBase, const char16_t* folder,
   EndWith(url, u'/');
   EndWith(path, u'\\');
   EndWith(relative, u'\\');
-  return AddFolderLevel(*this, url, path, relative, 0, fileRead);
+  return AddFolderLevel(list, url, path, relative, 0, fileRead);
 }
 
-bool CUpdateInfo::VerifyFiles(const char16_t* folder, int* failingIndex) const {
+bool VerifyListedFiles(const IUpdateInfo& list, const char16_t* folder, int* failingIndex) {
   if (folder == nullptr) return false;
-  for (int i = 0; i < Count(); ++i) {
-    if (!VerifyUpdateItem(folder, *Get(i))) {
+  for (int i = 0; i < list.Count(); ++i) {
+    if (!VerifyUpdateItem(folder, *list.Get(i))) {
       if (failingIndex != nullptr) *failingIndex = i;
       return false;
     }

@@ -159,6 +159,18 @@ refusal_case "a trailing dot" 'notes.' touch refused/notes.
 refusal_case "a device name" 'nul.txt' touch refused/nul.txt
 refusal_case "bytes that are no UTF-8" $'bad\xEF\xBF\xBD' touch $'refused/bad\xFF'
 refusal_case "U+FFFD" $'odd\xEF\xBF\xBD' touch $'refused/odd\xEF\xBF\xBD'
+# Windows takes names that differ only in case for one, by its own tables past ASCII; Wine lists
+# both names of such a folder on Linux, as a copy from there would bring them.
+refusal_case "files whose names differ in case" a.txt touch refused/A.txt refused/a.txt
+refusal_case "folders whose names differ in case" sub mkdir refused/Sub refused/sub
+refusal_case "names that differ in case past ASCII" ä.txt touch refused/Ä.txt refused/ä.txt
+# A character whose upper case lowers to another one (the final sigma, the micro sign, the
+# dotless i) stays apart from that upper case in both builds.
+mkdir apart
+touch apart/Σ apart/ς apart/µ apart/Μ apart/ı apart/I
+native zip apart apart.n.zip
+windows zip apart apart.w.zip
+check "both pack names Windows keeps apart alike" cmp -s apart.n.zip apart.w.zip
 # Wine shows a link to a file as the file itself, so only the native build can tell it.
 rm -rf refused native.lines
 mkdir refused

@@ -1,9 +1,12 @@
 #include "tools/setupkit/folder_walk.h"
 
+#include <map>
+
 #include "support/files/entry_path.h"
 #include "support/files/folder_listing.h"
 #include "support/text/path_text.h"
 #include "support/text/utf8.h"
+#include "tools/setupkit/host_system.h"
 #include "tools/setupkit/name_problem.h"
 #include "tools/setupkit/tool_output.h"
 
@@ -45,6 +48,31 @@ std::string Refusal(const FolderEntry& entry, const std::u16string& relative, in
   return "";
 }
 
+// The entry as a line shows it: the folder as given, "/", its relative path.
+std::string ShownEntry(const std::u16string& folder, const std::u16string& relative) {
+  return Shown(folder) + (EndsWithSeparator(folder) ? "" : "/") + Utf16ToUtf8(relative.c_str());
+}
+
+// The entries of a folder met so far, by their names' upper case: the key under which Windows
+// takes two names for one.
+using UpperCaseNames = std::map<std::u16string, std::u16string>;
+
+// Why the name clashes, in the install folder, with an earlier sibling's (noted in siblings);
+// empty when it does not.
+std::string NameClash(const std::u16string& folder, const std::u16string& name,
+                      const std::u16string& relative, UpperCaseNames& siblings) {
+  std::u16string upperName;
+  if (!UpperCaseName(name, upperName)) {
+    return "the system cannot tell its name's upper case, to compare it with the others'";
+  }
+  const auto twin = siblings.emplace(upperName, relative);
+  if (!twin.second) {
+    return "its name and that of " + ShownEntry(folder, twin.first->second) +
+           " are one name to Windows, which ignores case";
+  }
+  return "";
+}
+
 bool WalkLevel(const std::u16string& folder, const std::u16string& path,
                const std::u16string& prefix, int depth, std::vector<WalkedEntry>& entries,
                std::string& problem) {
@@ -56,9 +84,11 @@ bool WalkLevel(const std::u16string& folder, const std::u16string& path,
     return false;
   }
   const std::u16string parent = EndsWithSeparator(path) ? path : path + u"\\";
+  UpperCaseNames siblings;
   for (const FolderEntry& entry : listed) {
     const std::u16string relative = prefix + entry.name;
-    const std::string refusal = Refusal(entry, relative, depth);
+    std::string refusal = Refusal(entry, relative, depth);
+    if (refusal.empty()) refusal = NameClash(folder, entry.name, relative, siblings);
     if (!refusal.empty()) {
       problem = EntryProblem(folder, relative, refusal);
       return false;
@@ -85,7 +115,5 @@ bool WalkFolder(const std::u16string& folder, std::vector<WalkedEntry>& entries,
 
 std::string EntryProblem(const std::u16string& folder, const std::u16string& relative,
                          const std::string& reason) {
-  const std::string shownFolder = Shown(folder);
-  return shownFolder + (EndsWithSeparator(folder) ? "" : "/") + Utf16ToUtf8(relative.c_str()) +
-         " cannot be packed: " + reason;
+  return ShownEntry(folder, relative) + " cannot be packed: " + reason;
 }

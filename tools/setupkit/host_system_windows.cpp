@@ -120,3 +120,18 @@ std::u16string MakePrivateFolder() {
   }
   return u"";
 }
+
+bool UpperCaseName(const std::u16string& name, std::u16string& upper) {
+  upper = name;
+  // A unit at a time, so that a surrogate pair stays as it is, as the file system keeps it.
+  for (char16_t& unit : upper) {
+    if (unit >= 0xD800 && unit <= 0xDFFF) continue;
+    wchar_t mapped = 0;
+    if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, AsWide(&unit), 1, &mapped, 1, nullptr,
+                      nullptr, 0) != 1) {
+      return false;
+    }
+    unit = static_cast<char16_t>(mapped);
+  }
+  return true;
+}

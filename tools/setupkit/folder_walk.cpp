@@ -7,6 +7,7 @@
 #include "support/text/path_text.h"
 #include "support/text/utf8.h"
 #include "tools/setupkit/host_system.h"
+#include "tools/setupkit/installer_names.h"
 #include "tools/setupkit/name_problem.h"
 #include "tools/setupkit/tool_output.h"
 
@@ -57,10 +58,10 @@ std::string ShownEntry(const std::u16string& folder, const std::u16string& relat
 // takes two names for one.
 using UpperCaseNames = std::map<std::u16string, std::u16string>;
 
-// Why the name clashes, in the install folder, with an earlier sibling's (noted in siblings);
-// empty when it does not.
+// Why the name clashes, in the install folder, with an earlier sibling's (noted in siblings) or
+// with the installer's own files; empty when it does not.
 std::string NameClash(const std::u16string& folder, const std::u16string& name,
-                      const std::u16string& relative, UpperCaseNames& siblings) {
+                      const std::u16string& relative, bool atTop, UpperCaseNames& siblings) {
   std::u16string upperName;
   if (!UpperCaseName(name, upperName)) {
     return "the system cannot tell its name's upper case, to compare it with the others'";
@@ -70,7 +71,7 @@ std::string NameClash(const std::u16string& folder, const std::u16string& name,
     return "its name and that of " + ShownEntry(folder, twin.first->second) +
            " are one name to Windows, which ignores case";
   }
-  return "";
+  return InstallerNameProblem(upperName, atTop);
 }
 
 bool WalkLevel(const std::u16string& folder, const std::u16string& path,
@@ -88,7 +89,7 @@ bool WalkLevel(const std::u16string& folder, const std::u16string& path,
   for (const FolderEntry& entry : listed) {
     const std::u16string relative = prefix + entry.name;
     std::string refusal = Refusal(entry, relative, depth);
-    if (refusal.empty()) refusal = NameClash(folder, entry.name, relative, siblings);
+    if (refusal.empty()) refusal = NameClash(folder, entry.name, relative, depth == 0, siblings);
     if (!refusal.empty()) {
       problem = EntryProblem(folder, relative, refusal);
       return false;

@@ -22,8 +22,9 @@ struct WalkedEntry {
 // what it points to lies outside the folder, perhaps far outside), anything that is neither a
 // file nor a folder, a name Windows cannot hold (not text, ":", "\", a trailing dot or space, a
 // device name, ...), a name that is one with an earlier sibling's to Windows (which ignores
-// case), a path below the folder too long to install, an entry more than kMaxFolderDepth
-// folders deep, or a folder that cannot be read.
+// case) or one the installer keeps for its own files (InstallerNameProblem), a path below the
+// folder too long to install, an entry more than kMaxFolderDepth folders deep, or a folder that
+// cannot be read.
 bool WalkFolder(const std::u16string& folder, std::vector<WalkedEntry>& entries,
                 std::string& problem);
 

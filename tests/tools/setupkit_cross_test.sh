@@ -161,6 +161,7 @@ refusal_case "bytes that are no UTF-8" $'bad\xEF\xBF\xBD' touch $'refused/bad\xF
 refusal_case "U+FFFD" $'odd\xEF\xBF\xBD' touch $'refused/odd\xEF\xBF\xBD'
 refusal_case "the installer's journal" install.journal touch refused/install.journal
 refusal_case "a staging name" 'client.exe.new~' touch 'refused/client.exe.new~'
+refusal_case "a file of 4 GB" huge.bin truncate -s 4G refused/huge.bin
 # Windows takes names that differ only in case for one, by its own tables past ASCII; Wine lists
 # both names of such a folder on Linux, as a copy from there would bring them.
 refusal_case "files whose names differ in case" a.txt touch refused/A.txt refused/a.txt

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "records/record_storage.h"
@@ -52,8 +53,9 @@ class IUpdateInfo : public CRecordStorage {
   // Adds an update item; -1 when a text is null, size is 0 or the list is full.
   virtual int AddFile(const char16_t* file, int32_t size, const char16_t* md5,
                       const char16_t* url) = 0;
-  // Adds every file below folder with its MD5 and SHA-256 (relative names get prefix; URLs get
-  // urlBase). Returns the number of files met, including empty ones, which are not added.
+  // Adds every file below folder with its MD5 and SHA-256 (relative names get prefix; URLs are
+  // ListedFileUrl's, a file whose URL an item cannot keep is passed over). Returns the number of
+  // files met, including empty ones, which are not added.
   virtual int AddFolder(const char16_t* urlBase, const char16_t* folder,
                         const char16_t* prefix) = 0;
   virtual const UpdateItem* Get(int index) const = 0;
@@ -98,6 +100,11 @@ class CUpdateInfo : public IUpdateInfo {
   std::vector<std::unique_ptr<UpdateItem>> items_;
   FixedWString<128> version_;
 };
+
+// The URL a listed file is downloaded from: urlBase, a "/" unless it ends in one, and the file's
+// "/"-separated path below the listed folder, each name in it escaped as EscapedPathSegment does,
+// since any server takes it for the file's name only so.
+std::u16string ListedFileUrl(const std::u16string& urlBase, const std::u16string& path);
 
 // An item's file is checked by its size and by one digest: its SHA-256 when the item has one,
 // otherwise its MD5.

@@ -206,6 +206,12 @@ TEST_F(SetupkitBuildPortableTest, TheSameInputsMakeTheSameInstallerWithItsPartsI
 }
 
 TEST_F(SetupkitBuildPortableTest, PublishesWhatTheInstallerAndUpdaterRequest) {
+  // Names holding what URLs reserve or escape are published under the names themselves.
+  for (const char* name : {"plugins/a b/#1 100%25.dll", "plugins/a b/c++ & d;.dll",
+                           "\xE6\x8F\x92\xE4\xBB\xB6/\xC3\xA9.dll"}) {
+    fs::create_directories((folder_.Path() / "client" / fs::u8path(name)).parent_path());
+    WriteBytes(folder_.Path() / "client" / fs::u8path(name), name);
+  }
   ToolRun build = Build({u"--publish", folder_.File(u"site")}, folder_.File(u"setup.exe"));
   ASSERT_EQ(build.status, 0) << build.err;
   EXPECT_NE(build.err.find("served at http://127.0.0.1/demo/\n"), std::string::npos) << build.err;
@@ -226,6 +232,7 @@ TEST_F(SetupkitBuildPortableTest, PublishesWhatTheInstallerAndUpdaterRequest) {
   std::map<std::string, std::string> expected = {{"update.xml", payload["update.xml"]}};
   for (const auto& [name, bytes] : app) expected["app/" + name] = bytes;
   EXPECT_EQ(published, expected);
+  EXPECT_EQ(app.count("plugins/a b/c++ & d;.dll"), 1u);
 
   // Once more into the same folder would mix two releases.
   ToolRun again = Build({u"--publish", folder_.File(u"site")}, folder_.File(u"again.exe"));

@@ -281,6 +281,21 @@ build_with windows published.w.exe --publish published.w
 check "both publish the same folder" diff -r published.n published.w
 check "the folder holds the list and the files below source" \
   test -f published.n/update.xml -a -f published.n/app/client.exe -a -f published.n/app/unins000.exe
+# Names holding what URLs reserve: both builds list them under the same escaped URLs and publish
+# them by their own names.
+mkdir -p 'reserved/plugins/a b'
+printf 'client' >reserved/client.exe
+for name in '#1' '100%25' 'c++' 'a&b;c' 'é'; do printf '%s' "$name" >"reserved/plugins/a b/$name.dll"; done
+native list reserved http://127.0.0.1/client reserved.n
+windows list reserved http://127.0.0.1/client reserved.w
+check "both list names URLs reserve alike" cmp -s reserved.n reserved.w
+for tool in native windows; do
+  $tool build --config build.txt --client reserved --stub "$BIN/setup.exe" -o "reserved.$tool.exe" \
+    --publish "reserved-published.$tool"
+done
+check "both publish them alike" diff -r reserved-published.native reserved-published.windows
+check "the published folder holds them by their names" \
+  cmp -s 'reserved/plugins/a b/100%25.dll' 'reserved-published.native/app/plugins/a b/100%25.dll'
 build_with native signed-published.n.exe --publish signed-published.n --sign-key w.key
 build_with windows signed-published.w.exe --publish signed-published.w --sign-key w.key
 check "both publish the same signed folder" diff -r signed-published.n signed-published.w

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "support/files/filesystem_path.h"
 #include "support/text/utf8.h"
 #include "tools/setupkit/host_system.h"
 
@@ -126,6 +127,13 @@ std::u16string MakePrivateFolder() {
   // mkdtemp makes the folder readable by its owner alone.
   if (mkdtemp(&pattern[0]) == nullptr) return u"";
   return Utf8ToUtf16(pattern + "/");
+}
+
+PathKind KindOfPath(const std::u16string& path) {
+  struct stat status;
+  if (stat(ToNativePathBytes(path.c_str()).c_str(), &status) != 0) return PathKind::kNothing;
+  if (S_ISREG(status.st_mode)) return PathKind::kFile;
+  return S_ISDIR(status.st_mode) ? PathKind::kFolder : PathKind::kDevice;
 }
 
 bool UpperCaseName(const std::u16string& name, std::u16string& upper) {

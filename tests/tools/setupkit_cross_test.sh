@@ -359,6 +359,12 @@ check "inspect names the programs' signer" \
   test "$(grep -c '^  u.*\.exe signed by Example Vendor$' signed.inspected)" -eq 2
 sign_with native bad-url.exe --timestamp-url ftp://tsa.example/
 check "a time-stamping URL that is none is refused" test $? -eq 1 -a ! -e bad-url.exe
+SETUPKIT_SIGN_PASSWORD=not-the-secret native build --config signed.txt --client client \
+  --stub "$BIN/setup.exe" --sign-pkcs12 signer.p12 -o wrong-password.exe
+check "a wrong signing password is refused" test $? -eq 1 -a ! -e wrong-password.exe
+check "with one line saying so" test "$(grep -c \
+  '^setupkit: osslsigncode could not sign .*: the password in SETUPKIT_SIGN_PASSWORD is wrong for the signing key signer.p12$' \
+  native.err)" -eq 1
 sign_with windows windows-signed.exe
 check "the windows build without osslsigncode.exe refuses" test $? -eq 1 -a ! -e windows-signed.exe
 check "with one line" test "$(grep -c 'needs osslsigncode, which is not on the path' windows.err)" -eq 1

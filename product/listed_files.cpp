@@ -9,6 +9,7 @@
 #include "support/files/entry_path.h"
 #include "support/files/file_size.h"
 #include "support/files/folder_listing.h"
+#include "support/http/url_parts.h"
 #include "support/text/path_text.h"
 
 namespace {
@@ -31,8 +32,9 @@ bool Join(Text512& out, const Text512& base, const std::u16string& name) {
   return out.Append(name.c_str(), count) == count;
 }
 
-int AddFolderLevel(IUpdateInfo& list, const Text512& urlBase, const Text512& folder,
-                   const Text512& prefix, int depth,
+// below: the "/"-separated path of folder below the one AddFolderToList was given, ending in "/".
+int AddFolderLevel(IUpdateInfo& list, const std::u16string& urlBase, const std::u16string& below,
+                   const Text512& folder, const Text512& prefix, int depth,
                    const std::function<void(uint64_t)>& fileRead) {
   if (depth > kMaxDepth) return 0;
   int met = 0;
@@ -42,19 +44,19 @@ int AddFolderLevel(IUpdateInfo& list, const Text512& urlBase, const Text512& fol
     // A link could lead out of the folder or round in a loop: only what lies in the tree.
     const bool isFolder = entry.kind == FolderEntryKind::kFolder;
     if (!isFolder && entry.kind != FolderEntryKind::kFile) continue;
-    Text512 url, path, relative;
-    if (!Join(url, urlBase, entry.name) || !Join(path, folder, entry.name) ||
-        !Join(relative, prefix, entry.name)) {
-      continue;
-    }
+    Text512 path, relative;
+    if (!Join(path, folder, entry.name) || !Join(relative, prefix, entry.name)) continue;
     if (isFolder) {
-      EndWith(url, u'/');
       EndWith(path, u'\\');
       EndWith(relative, u'\\');
-      met += AddFolderLevel(list, url, path, relative, depth + 1, fileRead);
+      met += AddFolderLevel(list, urlBase, below + entry.name + u"/", path, relative, depth + 1,
+                            fileRead);
       continue;
     }
     ++met;
+    // An item keeps no longer URL; a cut one would name another file.
+    const std::u16string url = ListedFileUrl(urlBase, below + entry.name);
+    if (url.size() >= static_cast<size_t>(UpdateItem::kUrlCapacity)) continue;
     char16_t md5[33] = {};
     char16_t sha256[kSha256HexDigits + 1] = {};
     const bool read = entry.size <= INT32_MAX && Md5HexOfFile(md5, path.Units(), true) &&
@@ -62,7 +64,7 @@ int AddFolderLevel(IUpdateInfo& list, const Text512& urlBase, const Text512& fol
     if (fileRead) fileRead(entry.size);
     if (!read) continue;
     list.AddItem(NewFileItem(relative.Units(), static_cast<int32_t>(entry.size), md5, sha256,
-                             url.Units()));
+                             url.c_str()));
   }
   return met;
 }
@@ -116,17 +118,27 @@ bool MatchesUpdateItem(const UpdateItem& item, const uint8_t* bytes, uint32_t n)
          });
 }
 
+std::u16string ListedFileUrl(const std::u16string& urlBase, const std::u16string& path) {
+  std::u16string url = urlBase;
+  if (!url.empty() && url.back() != u'/') url += u'/';
+  for (size_t start = 0;;) {
+    const size_t end = path.find(u'/', start);
+    url += EscapedPathSegment(path.substr(start, end - start));
+    if (end == std::u16string::npos) return url;
+    url += u'/';
+    start = end + 1;
+  }
+}
+
 int AddFolderToList(IUpdateInfo& list, const char16_t* urlBase, const char16_t* folder,
                     const char16_t* prefix, const std::function<void(uint64_t)>& fileRead) {
   if (urlBase == nullptr || folder == nullptr || urlBase[0] == 0 || folder[0] == 0) return 0;
-  Text512 url, path, relative;
-  url.Assign(urlBase);
+  Text512 path, relative;
   path.Assign(folder);
   relative.Assign(prefix);
-  EndWith(url, u'/');
   EndWith(path, u'\\');
   EndWith(relative, u'\\');
-  return AddFolderLevel(list, url, path, relative, 0, fileRead);
+  return AddFolderLevel(list, urlBase, u"", path, relative, 0, fileRead);
 }
 
 bool VerifyListedFiles(const IUpdateInfo& list, const char16_t* folder, int* failingIndex) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 class IUpdateInfo;
 struct UpdateItem;
@@ -9,8 +10,14 @@ struct UpdateItem;
 // The files an update list names, on disk: a list made of a folder's files, and files checked
 // against their items.
 
+// The URL a listed file is downloaded from: urlBase, a "/" unless it ends in one, and the file's
+// "/"-separated path below the listed folder, each name in it escaped as EscapedPathSegment does,
+// since any server takes it for the file's name only so.
+std::u16string ListedFileUrl(const std::u16string& urlBase, const std::u16string& path);
+
 // Adds every file below folder to list with its size, MD5 and SHA-256 (relative names get
-// prefix; URLs get urlBase), calling fileRead, when given, with the size of every file it has
+// prefix; URLs are ListedFileUrl's, and a file whose URL an item cannot keep is passed over),
+// calling fileRead, when given, with the size of every file it has
 // read, for a progress display. Returns the number of files met, including empty ones, which are
 // not added.
 int AddFolderToList(IUpdateInfo& list, const char16_t* urlBase, const char16_t* folder,

@@ -75,7 +75,7 @@ bool XData::ReadOpened(std::FILE* file, uint32_t limit) {
   long end = std::ftell(file);
   if (end < 0 || std::fseek(file, 0, SEEK_SET) != 0) return false;
   // A file beyond what a 32-bit length can hold cannot be read whole.
-  if (static_cast<unsigned long>(end) > 0xFFFFFFFDul && limit == 0) return false;
+  if (static_cast<unsigned long>(end) > kLargestFile && limit == 0) return false;
   uint32_t size = static_cast<uint32_t>(end);
   if (limit != 0 && static_cast<unsigned long>(end) >= limit) size = limit;
   std::unique_ptr<uint8_t[]> fresh = AllocateStorage(size);

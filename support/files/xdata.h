@@ -8,6 +8,10 @@
 // anything read into it is terminated both as 8-bit and as UTF-16 text.
 class XData {
  public:
+  // The largest file ReadFile reads whole: its length and the two zero bytes after it are counted
+  // in 32 bits.
+  static constexpr uint32_t kLargestFile = 0xFFFFFFFD;
+
   XData() = default;
   virtual ~XData();
   XData(const XData&) = delete;

@@ -147,6 +147,23 @@ bool EscapeNonAscii(const char16_t* url, char16_t* out, int capacity) {
   return true;
 }
 
+std::u16string EscapedPathSegment(const std::u16string& name) {
+  static const char16_t kHex[] = u"0123456789ABCDEF";
+  std::u16string escaped;
+  for (const char byte : Utf16ToUtf8(name.c_str(), name.size())) {
+    const auto unit = static_cast<unsigned char>(byte);
+    const bool unreserved = (unit >= 'a' && unit <= 'z') || (unit >= 'A' && unit <= 'Z') ||
+                            (unit >= '0' && unit <= '9') || unit == '-' || unit == '.' ||
+                            unit == '_' || unit == '~';
+    if (unreserved) {
+      escaped += static_cast<char16_t>(unit);
+    } else {
+      escaped += {u'%', kHex[unit >> 4], kHex[unit & 15]};
+    }
+  }
+  return escaped;
+}
+
 bool MakeUncachedUrl(const char16_t* url, FixedWString<1024>* out) {
   out->Clear();
   if (url == nullptr) return false;

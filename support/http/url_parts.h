@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "support/core/fixed_wstring.h"
 
 // Splitting a request URL ("http://host:port/path?query") into what a connection needs. Only
@@ -43,6 +45,12 @@ bool GetRequestTarget(const char16_t* url, RequestTarget* target);
 // ASCII, "%" included, is left as it is. False, with out empty, when the result does not fit in
 // capacity - 1 units.
 bool EscapeNonAscii(const char16_t* url, char16_t* out, int capacity);
+
+// name as one segment of a URL's path: each byte of its UTF-8 but the unreserved characters
+// (ASCII letters and digits, "-", ".", "_", "~") as "%" and two upper-case hexadecimal digits,
+// so that any server, static ones and object stores alike, finds the file of exactly that name
+// ("a b#1+.txt" becomes "a%20b%231%2B.txt"; "/" too is escaped).
+std::u16string EscapedPathSegment(const std::u16string& name);
 
 // The URL to request url with: escaped as EscapeNonAscii does, followed by a query no cache on
 // the way has seen ("?ts=800" and a random number), so every fetch reaches the server. False,

@@ -11,10 +11,6 @@
 
 namespace {
 
-// What FreeName puts after a path: a file on its way in, and one moved aside.
-constexpr char16_t kNewSuffix[] = u".new~";
-constexpr char16_t kOldSuffix[] = u".old~";
-
 // Windows compares names without regard to case; the journal's bounds do too, for ASCII letters
 // (the folders and keys it is given come from the same code that wrote the journal).
 bool StartsWith(const std::u16string& text, const std::u16string& prefix) {

@@ -10,6 +10,11 @@
 #include "support/journal/journal_entry.h"
 #include "support/journal/journal_target.h"
 
+// What the journal puts after a path for a file on its way in, and for one moved aside; from the
+// second such name beside the same path on, a number follows.
+constexpr char16_t kNewSuffix[] = u".new~";
+constexpr char16_t kOldSuffix[] = u".old~";
+
 // A run that changes the machine as one transaction: each change is recorded in a journal file
 // before it is made, so that the run can be undone in reverse order, by itself after a failure
 // or a cancel, or by the next run that finds the journal after it was killed. Files are never

@@ -3,8 +3,10 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <vector>
 
@@ -27,6 +29,20 @@ DWORD ConfiguredAccessType() {
 }
 
 }  // namespace
+
+std::string UrlPath(const std::string& name) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string path;
+  for (const char c : name) {
+    const auto unit = static_cast<unsigned char>(c);
+    if (std::isalnum(unit) || std::strchr("-._~/", c) != nullptr) {
+      path += c;
+    } else {
+      path += {'%', kHex[unit >> 4], kHex[unit & 15]};
+    }
+  }
+  return path;
+}
 
 void HttpServerTest::SetUp() {
   const char* port = std::getenv("TEST_HTTP_PORT");

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+// name, "/"-separated UTF-8, as the path of its URL: every byte but the unreserved characters
+// (letters, digits, "-", ".", "_", "~") and "/" percent-encoded, which the server decodes back.
+std::string UrlPath(const std::string& name);
+
 // Tests that talk to the tests' HTTP server on 127.0.0.1 (tests/helpers/http_test_server.py),
 // which the test run starts and whose port it hands over in TEST_HTTP_PORT. Such a test fails,
 // rather than skips, when the port is missing or WinINet would send requests through a proxy.

@@ -97,21 +97,6 @@ std::vector<std::u16string> ListOrder(const fs::path& file) {
   return names;
 }
 
-// name as a URL path: its UTF-8 bytes past ASCII percent-encoded.
-std::string UrlPath(const std::string& name) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string path;
-  for (const char c : name) {
-    const auto unit = static_cast<unsigned char>(c);
-    if (unit < 0x80) {
-      path += c;
-    } else {
-      path += {'%', kHex[unit >> 4], kHex[unit & 15]};
-    }
-  }
-  return path;
-}
-
 std::string Ascii(const std::u16string& text) {
   std::string out;
   for (const char16_t unit : text) out += static_cast<char>(unit);

@@ -206,6 +206,12 @@ TEST_F(SetupkitBuildPortableTest, TheSameInputsMakeTheSameInstallerWithItsPartsI
 }
 
 TEST_F(SetupkitBuildPortableTest, PublishesWhatTheInstallerAndUpdaterRequest) {
+  // Names holding what URLs reserve or escape are published under the names themselves.
+  for (const char* name : {"plugins/a b/#1 100%25.dll", "plugins/a b/c++ & d;.dll",
+                           "\xE6\x8F\x92\xE4\xBB\xB6/\xC3\xA9.dll"}) {
+    fs::create_directories((folder_.Path() / "client" / fs::u8path(name)).parent_path());
+    WriteBytes(folder_.Path() / "client" / fs::u8path(name), name);
+  }
   ToolRun build = Build({u"--publish", folder_.File(u"site")}, folder_.File(u"setup.exe"));
   ASSERT_EQ(build.status, 0) << build.err;
   EXPECT_NE(build.err.find("served at http://127.0.0.1/demo/\n"), std::string::npos) << build.err;
@@ -226,6 +232,7 @@ TEST_F(SetupkitBuildPortableTest, PublishesWhatTheInstallerAndUpdaterRequest) {
   std::map<std::string, std::string> expected = {{"update.xml", payload["update.xml"]}};
   for (const auto& [name, bytes] : app) expected["app/" + name] = bytes;
   EXPECT_EQ(published, expected);
+  EXPECT_EQ(app.count("plugins/a b/c++ & d;.dll"), 1u);
 
   // Once more into the same folder would mix two releases.
   ToolRun again = Build({u"--publish", folder_.File(u"site")}, folder_.File(u"again.exe"));
@@ -552,11 +559,33 @@ TEST_F(SetupkitBuildPortableTest, EveryFolderWalkRefusesWhatItCannotPackNamingTh
     const char* name;
     std::function<void(const fs::path&)> make;
     std::string shown;   // the entry below the folder
-    std::string reason;  // the start of the reason
+    std::string reason;  // the start of the reason; "FOLDER" stands for the folder given
   };
   const Case cases[] = {
       {"a link to a folder outside", [&](const fs::path& d) { link(d / "etc", outside); }, "etc",
        "it is a link (a symbolic link or a junction), and setupkit follows no links"},
+      {"the installer's journal, in another case",
+       [&](const fs::path& d) { file(d / "Install.JOURNAL"); }, "Install.JOURNAL",
+       "its name is that of the installer's own \"install.journal\" in the install folder"},
+      {"the uninstall list", [&](const fs::path& d) { file(d / "uninst.dat"); }, "uninst.dat",
+       "its name is that of the installer's own \"uninst.dat\" in the install folder"},
+      {"a staging name", [&](const fs::path& d) { file(d / "lib" / "core.dat.new~"); },
+       "lib/core.dat.new~",
+       "its name is one the installer gives files it stages (ending in \".new~\" and perhaps a "
+       "number)"},
+      {"a numbered backup name", [&](const fs::path& d) { file(d / "lib" / "core.dat.OLD~2"); },
+       "lib/core.dat.OLD~2",
+       "its name is one the installer gives files it moves aside (ending in \".old~\""},
+      {"a download's staging name", [&](const fs::path& d) { file(d / "core.dat.download~"); },
+       "core.dat.download~",
+       "its name is one the installer gives files it downloads (ending in \".download~\")"},
+      {"a file of 4 GB",
+       [](const fs::path& d) {
+         WriteBytes(d / "lib" / "huge.bin", "");
+         fs::resize_file(d / "lib" / "huge.bin", uint64_t{1} << 32);
+       },
+       "lib/huge.bin",
+       "it is 4294967296 bytes, over the limit of 4294967293 (4 GB) on a file setupkit packs"},
       {"a name that is no whole text",
        [&](const fs::path& d) { file(d / fs::u8path("odd\xEF\xBF\xBD")); }, "odd\xEF\xBF\xBD", "its name is not whole text (bytes that are no UTF-8 show as U+FFFD)"},
       {"a tree too deep", [&](const fs::path& d) { file(d / fs::u8path(deep + "x.txt")); },
@@ -588,6 +617,19 @@ TEST_F(SetupkitBuildPortableTest, EveryFolderWalkRefusesWhatItCannotPackNamingTh
        [&](const fs::path& d) { file(d / longFolder / std::string(55, 'g') / "f"); },
        longFolder + "/" + std::string(55, 'g'),
        "its path is 256 characters long, more than the 255 an installed folder's path leaves it"},
+      // Wine's file system, like Windows', holds no two names that differ only in case.
+      {"files whose names differ in case", [&](const fs::path& d) { file(d / "lib" / "Core.dat"); },
+       "lib/core.dat",
+       "its name and that of FOLDER/lib/Core.dat are one name to Windows, which ignores case"},
+      {"folders whose names differ in case", [&](const fs::path& d) { file(d / "Lib" / "x"); },
+       "lib", "its name and that of FOLDER/Lib are one name to Windows, which ignores case"},
+      {"names that differ in case past ASCII",
+       [&](const fs::path& d) {
+         file(d / fs::u8path("\xC3\x84.txt"));  // Ä
+         file(d / fs::u8path("\xC3\xA4.txt"));  // ä
+       },
+       "\xC3\xA4.txt",
+       "its name and that of FOLDER/\xC3\x84.txt are one name to Windows, which ignores case"},
 #endif
   };
   int number = 0;
@@ -608,8 +650,13 @@ TEST_F(SetupkitBuildPortableTest, EveryFolderWalkRefusesWhatItCannotPackNamingTh
          folder_.File(u"client"), u"--skin", client.u16string(), u"--stub", Kit(u"setup.exe"),
          u"-o", out},
     };
-    const std::string expected = "setupkit: " + Utf16ToUtf8(client.u16string().c_str()) + "/" +
-                                 c.shown + " cannot be packed: " + c.reason;
+    const std::string shownClient = Utf16ToUtf8(client.u16string().c_str());
+    std::string reason = c.reason;
+    if (reason.find("FOLDER") != std::string::npos) {
+      reason.replace(reason.find("FOLDER"), 6, shownClient);
+    }
+    const std::string expected =
+        "setupkit: " + shownClient + "/" + c.shown + " cannot be packed: " + reason;
     for (const std::vector<std::u16string>& command : commands) {
       SCOPED_TRACE(Utf16ToUtf8(command[0].c_str()) + " " + Utf16ToUtf8(command.back().c_str()));
       ToolRun run = RunSetupkitCaptured(command);

@@ -382,17 +382,6 @@ namespace {
 
 class SetupkitPublishTest : public HttpServerTest {};
 
-// A file name as a URL path carries it: bytes past ASCII percent-encoded.
-std::string Escaped(const std::string& name) {
-  std::string out;
-  for (unsigned char c : name) {
-    char escape[4];
-    std::snprintf(escape, sizeof escape, "%%%02X", c);
-    out += c < 0x80 ? std::string(1, static_cast<char>(c)) : std::string(escape);
-  }
-  return out;
-}
-
 // The published folder, uploaded as it is to a plain web server (the tests' server keeps files
 // by name and serves them back), is all a download-mode install needs: the list and every file
 // at the place its URL names.
@@ -409,7 +398,7 @@ TEST_F(SetupkitPublishTest, ThePublishedFolderServesADownloadModeInstall) {
   int uploaded = 0;
   for (const auto& item : fs::recursive_directory_iterator(site)) {
     if (!item.is_regular_file()) continue;
-    ASSERT_TRUE(Keep(Escaped(item.path().lexically_relative(site).generic_u8string()),
+    ASSERT_TRUE(Keep(UrlPath(item.path().lexically_relative(site).generic_u8string()),
                      ReadBytes(item.path())));
     ++uploaded;
   }

@@ -159,6 +159,21 @@ refusal_case "a trailing dot" 'notes.' touch refused/notes.
 refusal_case "a device name" 'nul.txt' touch refused/nul.txt
 refusal_case "bytes that are no UTF-8" $'bad\xEF\xBF\xBD' touch $'refused/bad\xFF'
 refusal_case "U+FFFD" $'odd\xEF\xBF\xBD' touch $'refused/odd\xEF\xBF\xBD'
+refusal_case "the installer's journal" install.journal touch refused/install.journal
+refusal_case "a staging name" 'client.exe.new~' touch 'refused/client.exe.new~'
+refusal_case "a file of 4 GB" huge.bin truncate -s 4G refused/huge.bin
+# Windows takes names that differ only in case for one, by its own tables past ASCII; Wine lists
+# both names of such a folder on Linux, as a copy from there would bring them.
+refusal_case "files whose names differ in case" a.txt touch refused/A.txt refused/a.txt
+refusal_case "folders whose names differ in case" sub mkdir refused/Sub refused/sub
+refusal_case "names that differ in case past ASCII" ä.txt touch refused/Ä.txt refused/ä.txt
+# A character whose upper case lowers to another one (the final sigma, the micro sign, the
+# dotless i) stays apart from that upper case in both builds.
+mkdir apart
+touch apart/Σ apart/ς apart/µ apart/Μ apart/ı apart/I
+native zip apart apart.n.zip
+windows zip apart apart.w.zip
+check "both pack names Windows keeps apart alike" cmp -s apart.n.zip apart.w.zip
 # Wine shows a link to a file as the file itself, so only the native build can tell it.
 rm -rf refused native.lines
 mkdir refused
@@ -266,6 +281,21 @@ build_with windows published.w.exe --publish published.w
 check "both publish the same folder" diff -r published.n published.w
 check "the folder holds the list and the files below source" \
   test -f published.n/update.xml -a -f published.n/app/client.exe -a -f published.n/app/unins000.exe
+# Names holding what URLs reserve: both builds list them under the same escaped URLs and publish
+# them by their own names.
+mkdir -p 'reserved/plugins/a b'
+printf 'client' >reserved/client.exe
+for name in '#1' '100%25' 'c++' 'a&b;c' 'é'; do printf '%s' "$name" >"reserved/plugins/a b/$name.dll"; done
+native list reserved http://127.0.0.1/client reserved.n
+windows list reserved http://127.0.0.1/client reserved.w
+check "both list names URLs reserve alike" cmp -s reserved.n reserved.w
+for tool in native windows; do
+  $tool build --config build.txt --client reserved --stub "$BIN/setup.exe" -o "reserved.$tool.exe" \
+    --publish "reserved-published.$tool"
+done
+check "both publish them alike" diff -r reserved-published.native reserved-published.windows
+check "the published folder holds them by their names" \
+  cmp -s 'reserved/plugins/a b/100%25.dll' 'reserved-published.native/app/plugins/a b/100%25.dll'
 build_with native signed-published.n.exe --publish signed-published.n --sign-key w.key
 build_with windows signed-published.w.exe --publish signed-published.w --sign-key w.key
 check "both publish the same signed folder" diff -r signed-published.n signed-published.w
@@ -329,6 +359,12 @@ check "inspect names the programs' signer" \
   test "$(grep -c '^  u.*\.exe signed by Example Vendor$' signed.inspected)" -eq 2
 sign_with native bad-url.exe --timestamp-url ftp://tsa.example/
 check "a time-stamping URL that is none is refused" test $? -eq 1 -a ! -e bad-url.exe
+SETUPKIT_SIGN_PASSWORD=not-the-secret native build --config signed.txt --client client \
+  --stub "$BIN/setup.exe" --sign-pkcs12 signer.p12 -o wrong-password.exe
+check "a wrong signing password is refused" test $? -eq 1 -a ! -e wrong-password.exe
+check "with one line saying so" test "$(grep -c \
+  '^setupkit: osslsigncode could not sign .*: the password in SETUPKIT_SIGN_PASSWORD is wrong for the signing key signer.p12$' \
+  native.err)" -eq 1
 sign_with windows windows-signed.exe
 check "the windows build without osslsigncode.exe refuses" test $? -eq 1 -a ! -e windows-signed.exe
 check "with one line" test "$(grep -c 'needs osslsigncode, which is not on the path' windows.err)" -eq 1

@@ -36,7 +36,15 @@ class SetupkitList : public testing::Test {
   fs::path client_ = folder_.Path() / "client";
 };
 
+// Each name in a URL is escaped but for the characters URLs keep as they are, so that servers
+// find the file of exactly that name.
 TEST_F(SetupkitList, WritesEveryNonEmptyFileWithItsSizeDigestAndUrl) {
+  const std::u16string reserved[] = {u"#1.dll", u"100%25.dll", u"a&b;c.dll", u"c++.dll",
+                                     u"what is.dll"};
+  fs::create_directories(client_ / u"plugins" / u"a b");
+  for (const std::u16string& name : reserved) {
+    WriteBytes(client_ / u"plugins" / u"a b" / name, "plug-in " + fs::path(name).u8string());
+  }
   std::u16string out = folder_.File(u"update.xml");
   ToolRun run = RunSetupkitCaptured(
       {u"list", Client(), u"http://127.0.0.1/c", out, u"--version", u"2.0.1.5"});
@@ -55,12 +63,21 @@ TEST_F(SetupkitList, WritesEveryNonEmptyFileWithItsSizeDigestAndUrl) {
     std::string bytes;
   } expected[] = {
       {u"client.exe", u"http://127.0.0.1/c/client.exe", std::string(20000, 'M') + "the client"},
+      {u"plugins\\a b\\#1.dll", u"http://127.0.0.1/c/plugins/a%20b/%231.dll", "plug-in #1.dll"},
+      {u"plugins\\a b\\100%25.dll", u"http://127.0.0.1/c/plugins/a%20b/100%2525.dll",
+       "plug-in 100%25.dll"},
+      {u"plugins\\a b\\a&b;c.dll", u"http://127.0.0.1/c/plugins/a%20b/a%26b%3Bc.dll",
+       "plug-in a&b;c.dll"},
+      {u"plugins\\a b\\c++.dll", u"http://127.0.0.1/c/plugins/a%20b/c%2B%2B.dll",
+       "plug-in c++.dll"},
+      {u"plugins\\a b\\what is.dll", u"http://127.0.0.1/c/plugins/a%20b/what%20is.dll",
+       "plug-in what is.dll"},
       {u"skin\\back.png", u"http://127.0.0.1/c/skin/back.png", std::string(3000, '\x07')},
-      {u"\u6570\u636E\\\u8BF4\u660E.txt", u"http://127.0.0.1/c/\u6570\u636E/\u8BF4\u660E.txt",
-       "\xE8\xAF\xB4\xE6\x98\x8E"},
+      {u"\u6570\u636E\\\u8BF4\u660E.txt",
+       u"http://127.0.0.1/c/%E6%95%B0%E6%8D%AE/%E8%AF%B4%E6%98%8E.txt", "\xE8\xAF\xB4\xE6\x98\x8E"},
   };
-  ASSERT_EQ(list.Count(), 3);
-  for (int i = 0; i < 3; ++i) {
+  ASSERT_EQ(list.Count(), static_cast<int>(std::size(expected)));
+  for (int i = 0; i < list.Count(); ++i) {
     SCOPED_TRACE(i);
     const UpdateItem* item = list.Get(i);
     EXPECT_EQ(item->action, UpdateItem::kActionUpdate);
@@ -106,6 +123,10 @@ TEST_F(SetupkitList, RefusesFoldersItCannotListWithoutWritingTheList) {
     std::ofstream(folder_.Path() / "huge" / "big.bin").close();
     fs::resize_file(folder_.Path() / "huge" / "big.bin", 0x80000000ull);
   }
+  // 85 characters that take nine each in a URL: 765 past "http://h/".
+  fs::create_directories(folder_.Path() / "long-url");
+  const std::u16string longName(85, u'\u8d44');
+  WriteBytes(folder_.Path() / "long-url" / longName, "x");
   struct Case {
     const char* name;
     std::u16string folder;
@@ -116,6 +137,9 @@ TEST_F(SetupkitList, RefusesFoldersItCannotListWithoutWritingTheList) {
       {"empty", folder_.File(u"empty"), "empty holds no files to list"},
       {"only empty files", folder_.File(u"only-empty"), "only-empty holds no files to list"},
       {"a file too large", folder_.File(u"huge"), "big.bin is too large for an update list"},
+      {"a URL too long", folder_.File(u"long-url"),
+       "cannot be packed: its URL, with the names in it escaped, is 774 characters long, more "
+       "than the 767 an update list keeps"},
   };
 #ifndef _WIN32
   // Names only other file systems allow.

@@ -151,6 +151,12 @@ TEST_F(SetupkitSigning, VerifySaysWhyAListDoesNotVerify) {
   WriteBytes(folder_.Path() / "short.sig", signature.substr(0, 63));
   WriteBytes(folder_.Path() / "long.sig", signature + "x");
   WriteBytes(folder_.Path() / "short.pub", ReadBytes(folder_.Path() / "vendor.pub").substr(1));
+  fs::create_directories(folder_.Path() / "folder.sig");
+#ifdef _WIN32
+  const char16_t kDevice[] = u"NUL";
+#else
+  const char16_t kDevice[] = u"/dev/null";
+#endif
   ASSERT_EQ(List(folder_.File(u"other.xml"),
                  {u"--sign-key", folder_.File(u"other.key"), u"--version", u"1"})
                 .status,
@@ -175,6 +181,10 @@ TEST_F(SetupkitSigning, VerifySaysWhyAListDoesNotVerify) {
        "the signature is damaged"},
       {"no signature file", out, folder_.File(u"missing.sig"), folder_.File(u"vendor.pub"),
        "no signature came with the list"},
+      {"a folder for the signature", out, folder_.File(u"folder.sig"), folder_.File(u"vendor.pub"),
+       Utf16ToUtf8(folder_.File(u"folder.sig").c_str()) + " is a folder, not a signature"},
+      {"a device for the signature", out, kDevice, folder_.File(u"vendor.pub"),
+       Utf16ToUtf8(kDevice) + " is a device, not a signature"},
       {"a public key cut short", out, out + u".sig", folder_.File(u"short.pub"),
        "is not a public key"},
       {"the secret key for the public", out, out + u".sig", folder_.File(u"vendor.key"),

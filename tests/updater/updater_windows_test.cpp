@@ -45,8 +45,6 @@ class UpdaterTest : public HttpServerTest {
     product_ = std::make_unique<ShippedProduct>(
         "source=" + Ascii(Url("/file/" + served_)) + ";\nconfig=" +
         Ascii(Url("/file/" + served_ + "update.xml")) + ";\n");
-    // The server keeps names as they are; this client's are ASCII.
-    product_->RemoveClientFile("\xE8\xB5\x84\xE6\xBA\x90/\xE5\x9B\xBE.txt");
     StampProgramsIntoClient();
     installedDigest_ = Publish(u"1.0.0.0");
     ToolRun build = product_->Build({u"--download"});
@@ -77,7 +75,7 @@ class UpdaterTest : public HttpServerTest {
   // marked for deletion) on the server; returns the list's digest.
   std::u16string Publish(const char16_t* version, const std::vector<std::string>& removed = {}) {
     for (const auto& [name, bytes] : product_->ClientFiles()) {
-      EXPECT_TRUE(Keep(served_ + name, bytes)) << name;
+      EXPECT_TRUE(Keep(UrlPath(served_ + name), bytes)) << name;
     }
     const std::u16string listFile = product_->Temp().File(u"update.xml");
     ToolRun list = RunSetupkitCaptured({u"list", product_->ClientFolder().u16string(),
@@ -101,7 +99,7 @@ class UpdaterTest : public HttpServerTest {
   std::map<std::string, int> ServeCounts() const {
     std::map<std::string, int> counts = {{"update.xml", Served(served_ + "update.xml")}};
     for (const auto& item : product_->ClientFiles()) {
-      counts[item.first] = Served(served_ + item.first);
+      counts[item.first] = Served(UrlPath(served_ + item.first));
     }
     return counts;
   }
@@ -201,6 +199,49 @@ TEST_F(UpdaterTest, FetchesOnlyWhatChangedRemovesWhatTheListRemovesAndRecordsThe
   const std::set<std::u16string> entries = UninstallEntries();
   EXPECT_EQ(entries.count(u"new\\fresh.txt"), 1u);
   EXPECT_EQ(entries.count(u"readme.txt"), 0u);
+}
+
+// Names holding what URLs reserve or escape: build --publish lays them out, a plain upload of
+// that folder serves them to a download-mode install, and the updater fetches them again once
+// they change.
+TEST_F(UpdaterTest, NamesThatUrlsReserveArePublishedInstalledAndUpdated) {
+  struct Case {
+    const char* label;
+    std::string name;
+  };
+  const Case cases[] = {
+      {"a space", "plugins/a b/x.dll"},
+      {"a number sign", "plugins/#1.dll"},
+      {"a percent sign", "plugins/100%25.dll"},
+      {"a plus sign", "plugins/c++.dll"},
+      {"an ampersand and a semicolon", "plugins/a&b;c.dll"},
+      {"letters past ASCII", "\xE6\x8F\x92\xE4\xBB\xB6/\xC3\xA9\xF0\x9F\x98\x80.dll"},  // 插件/é😀
+  };
+  for (const Case& c : cases) product_->WriteClientFile(c.name, "first " + c.name);
+  const fs::path site = product_->Temp().Path() / "site";
+  ToolRun build = product_->Build({u"--download", u"--publish", site.u16string()});
+  ASSERT_EQ(build.status, 0) << build.err;
+  for (const auto& item : fs::recursive_directory_iterator(site)) {
+    if (!item.is_regular_file()) continue;
+    const std::string name = item.path().lexically_relative(site).generic_u8string();
+    ASSERT_TRUE(Keep(UrlPath(served_ + name), ReadBytes(item.path()))) << name;
+  }
+  ASSERT_EQ(product_->Install(), 0u);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(ReadBytes(Folder() / fs::u8path(c.name)), "first " + c.name);
+  }
+
+  for (const Case& c : cases) product_->WriteClientFile(c.name, "second " + c.name);
+  Publish(u"1.1.0.0");
+  ProgramRun run = Update(L" silent");
+  EXPECT_TRUE(run.exited);
+  EXPECT_EQ(run.exitCode, 0u);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(ReadBytes(Folder() / fs::u8path(c.name)), "second " + c.name);
+    EXPECT_EQ(Served(UrlPath(served_ + c.name)), 2);
+  }
 }
 
 // A list naming places outside the folder, or inside a folder link that leads out, writes and

@@ -33,6 +33,17 @@ std::string LastLine(const std::string& output) {
   return output.substr(start == std::string::npos ? 0 : start + 1, end - start);
 }
 
+// Why the tool could not sign, from what it printed: a password that does not open the key in
+// the library's own words ("mac verify failure": the key file's check value does not match the
+// password), anything else in the tool's last line.
+std::string SigningFailure(const std::string& output, const std::u16string& pkcs12) {
+  if (output.find("mac verify failure") != std::string::npos) {
+    return std::string("the password in ") + kPasswordVariable + " is wrong for the signing key " +
+           Shown(pkcs12);
+  }
+  return LastLine(output);
+}
+
 bool HasSignature(const std::string& image) {
   PeImage pe;
   std::string problem;
@@ -128,8 +139,9 @@ bool CodeSigner::Sign(std::string& image, const std::string& what, std::string& 
       read ? std::string(reinterpret_cast<const char*>(result.Data()), result.Length()) : "";
   // Whatever the exit status says, only a file that carries a signature is a signed one.
   if (!read || !HasSignature(signedImage)) {
-    problem = "osslsigncode could not sign " + what +
-              (status < 0 ? std::string(": it did not start") : ": " + LastLine(output));
+    problem =
+        "osslsigncode could not sign " + what +
+        (status < 0 ? std::string(": it did not start") : ": " + SigningFailure(output, pkcs12_));
     return false;
   }
   image = signedImage;

@@ -1,9 +1,13 @@
 #include "tools/setupkit/folder_walk.h"
 
+#include <map>
+
 #include "support/files/entry_path.h"
 #include "support/files/folder_listing.h"
 #include "support/text/path_text.h"
 #include "support/text/utf8.h"
+#include "tools/setupkit/host_system.h"
+#include "tools/setupkit/installer_names.h"
 #include "tools/setupkit/name_problem.h"
 #include "tools/setupkit/tool_output.h"
 
@@ -42,7 +46,36 @@ std::string Refusal(const FolderEntry& entry, const std::u16string& relative, in
            std::to_string(kLongestInstalledPath - (isFolder ? 1 : 0)) + " an installed " +
            (isFolder ? "folder's" : "file's") + " path leaves it";
   }
+  if (!isFolder && entry.size > kLargestPackedFile) {
+    return "it is " + std::to_string(entry.size) + " bytes, over the limit of " +
+           std::to_string(kLargestPackedFile) + " (4 GB) on a file setupkit packs";
+  }
   return "";
+}
+
+// The entry as a line shows it: the folder as given, "/", its relative path.
+std::string ShownEntry(const std::u16string& folder, const std::u16string& relative) {
+  return Shown(folder) + (EndsWithSeparator(folder) ? "" : "/") + Utf16ToUtf8(relative.c_str());
+}
+
+// The entries of a folder met so far, by their names' upper case: the key under which Windows
+// takes two names for one.
+using UpperCaseNames = std::map<std::u16string, std::u16string>;
+
+// Why the name clashes, in the install folder, with an earlier sibling's (noted in siblings) or
+// with the installer's own files; empty when it does not.
+std::string NameClash(const std::u16string& folder, const std::u16string& name,
+                      const std::u16string& relative, bool atTop, UpperCaseNames& siblings) {
+  std::u16string upperName;
+  if (!UpperCaseName(name, upperName)) {
+    return "the system cannot tell its name's upper case, to compare it with the others'";
+  }
+  const auto twin = siblings.emplace(upperName, relative);
+  if (!twin.second) {
+    return "its name and that of " + ShownEntry(folder, twin.first->second) +
+           " are one name to Windows, which ignores case";
+  }
+  return InstallerNameProblem(upperName, atTop);
 }
 
 bool WalkLevel(const std::u16string& folder, const std::u16string& path,
@@ -56,9 +89,11 @@ bool WalkLevel(const std::u16string& folder, const std::u16string& path,
     return false;
   }
   const std::u16string parent = EndsWithSeparator(path) ? path : path + u"\\";
+  UpperCaseNames siblings;
   for (const FolderEntry& entry : listed) {
     const std::u16string relative = prefix + entry.name;
-    const std::string refusal = Refusal(entry, relative, depth);
+    std::string refusal = Refusal(entry, relative, depth);
+    if (refusal.empty()) refusal = NameClash(folder, entry.name, relative, depth == 0, siblings);
     if (!refusal.empty()) {
       problem = EntryProblem(folder, relative, refusal);
       return false;
@@ -85,7 +120,5 @@ bool WalkFolder(const std::u16string& folder, std::vector<WalkedEntry>& entries,
 
 std::string EntryProblem(const std::u16string& folder, const std::u16string& relative,
                          const std::string& reason) {
-  const std::string shownFolder = Shown(folder);
-  return shownFolder + (EndsWithSeparator(folder) ? "" : "/") + Utf16ToUtf8(relative.c_str()) +
-         " cannot be packed: " + reason;
+  return ShownEntry(folder, relative) + " cannot be packed: " + reason;
 }

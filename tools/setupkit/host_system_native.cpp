@@ -1,9 +1,11 @@
 // The packaging tool's system services outside Windows (POSIX).
 #include <fcntl.h>
+#include <locale.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <wctype.h>
 
 #include <cerrno>
 #include <climits>
@@ -11,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "support/files/filesystem_path.h"
 #include "support/text/utf8.h"
 #include "tools/setupkit/host_system.h"
 
@@ -19,6 +22,21 @@ extern char** environ;
 namespace {
 
 std::string Native(const std::u16string& text) { return Utf16ToUtf8(text.c_str()); }
+
+// The locale whose case tables cover all of Unicode, whatever the process's own locale is.
+class UnicodeCaseLocale {
+ public:
+  UnicodeCaseLocale() : locale_(newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0))) {}
+  ~UnicodeCaseLocale() {
+    if (locale_ != static_cast<locale_t>(0)) freelocale(locale_);
+  }
+  UnicodeCaseLocale(const UnicodeCaseLocale&) = delete;
+  UnicodeCaseLocale& operator=(const UnicodeCaseLocale&) = delete;
+  locale_t Get() const { return locale_; }
+
+ private:
+  locale_t locale_;
+};
 
 struct Pipe {
   int ends[2] = {-1, -1};
@@ -109,4 +127,27 @@ std::u16string MakePrivateFolder() {
   // mkdtemp makes the folder readable by its owner alone.
   if (mkdtemp(&pattern[0]) == nullptr) return u"";
   return Utf8ToUtf16(pattern + "/");
+}
+
+PathKind KindOfPath(const std::u16string& path) {
+  struct stat status;
+  if (stat(ToNativePathBytes(path.c_str()).c_str(), &status) != 0) return PathKind::kNothing;
+  if (S_ISREG(status.st_mode)) return PathKind::kFile;
+  return S_ISDIR(status.st_mode) ? PathKind::kFolder : PathKind::kDevice;
+}
+
+bool UpperCaseName(const std::u16string& name, std::u16string& upper) {
+  static const UnicodeCaseLocale locale;
+  if (locale.Get() == static_cast<locale_t>(0)) return false;
+  upper = name;
+  for (char16_t& unit : upper) {
+    if (unit >= 0xD800 && unit <= 0xDFFF) continue;
+    const wint_t mapped = towupper_l(unit, locale.Get());
+    // Windows keeps a character whose upper case lowers to another one (the dotless i, the final
+    // sigma, the micro sign) as it is.
+    if (mapped <= 0xFFFF && towlower_l(mapped, locale.Get()) == unit) {
+      unit = static_cast<char16_t>(mapped);
+    }
+  }
+  return true;
 }

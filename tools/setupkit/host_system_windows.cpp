@@ -120,3 +120,31 @@ std::u16string MakePrivateFolder() {
   }
   return u"";
 }
+
+PathKind KindOfPath(const std::u16string& path) {
+  // Opened for no access at all, which a folder and a device allow as well as a file.
+  Handle opened(CreateFileW(AsWide(path.c_str()), 0,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!opened.Valid()) return PathKind::kNothing;
+  if (GetFileType(opened.Get()) != FILE_TYPE_DISK) return PathKind::kDevice;
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!GetFileInformationByHandle(opened.Get(), &information)) return PathKind::kNothing;
+  return (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::kFolder
+                                                                        : PathKind::kFile;
+}
+
+bool UpperCaseName(const std::u16string& name, std::u16string& upper) {
+  upper = name;
+  // A unit at a time, so that a surrogate pair stays as it is, as the file system keeps it.
+  for (char16_t& unit : upper) {
+    if (unit >= 0xD800 && unit <= 0xDFFF) continue;
+    wchar_t mapped = 0;
+    if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, AsWide(&unit), 1, &mapped, 1, nullptr,
+                      nullptr, 0) != 1) {
+      return false;
+    }
+    unit = static_cast<char16_t>(mapped);
+  }
+  return true;
+}

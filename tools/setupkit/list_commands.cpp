@@ -75,12 +75,23 @@ bool WriteSignedOutput(const std::u16string& out, const uint8_t* bytes, uint32_t
 
 }  // namespace
 
-FolderScan ScanFolder(const std::u16string& folder) {
+FolderScan ScanFolder(const std::u16string& folder, const std::u16string& urlBase) {
   FolderScan scan;
   std::vector<WalkedEntry> entries;
   if (!WalkFolder(folder, entries, scan.problem)) return scan;
   for (const WalkedEntry& entry : entries) {
     if (entry.isFolder) continue;
+    // Escaped, a name may grow to nine times its length: past what an item keeps, the list
+    // would lack the file.
+    const size_t urlLength = ListedFileUrl(urlBase, entry.relative).size();
+    if (urlLength >= static_cast<size_t>(UpdateItem::kUrlCapacity)) {
+      scan.problem = EntryProblem(
+          folder, entry.relative,
+          "its URL, with the names in it escaped, is " + std::to_string(urlLength) +
+              " characters long, more than the " + std::to_string(UpdateItem::kUrlCapacity - 1) +
+              " an update list keeps");
+      return scan;
+    }
     ++scan.files;
     scan.bytes += entry.size;
     if (entry.size == 0) scan.emptyFiles.push_back(entry.path);
@@ -109,7 +120,7 @@ int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
   if (signing && (SameFile(out, signKey) || SameFile(SignatureFileOf(out), signKey))) {
     return Fail(Shown(out) + " or its signature would replace the secret key " + Shown(signKey));
   }
-  const FolderScan scan = ScanFolder(folder);
+  const FolderScan scan = ScanFolder(folder, urlBase);
   if (!scan.problem.empty()) return Fail(scan.problem);
   if (!scan.oversized.empty()) {
     return Fail(Shown(scan.oversized) + " is too large for an update list (2 GB at most)");

@@ -6,15 +6,17 @@
 
 class CUpdateInfo;
 
-// What a folder holds for its update list, told without reading the files.
+// What a folder holds for its update list under urlBase, told without reading the files.
 struct FolderScan {
   int files = 0;
   uint64_t bytes = 0;
   std::vector<std::u16string> emptyFiles;
   std::u16string oversized;  // the first file whose size the list cannot hold
-  std::string problem;       // the line WalkFolder refused the folder with; then nothing else
+  // The line WalkFolder refused the folder with, or one naming the first file whose URL
+  // (ListedFileUrl) is longer than an item keeps; then nothing else.
+  std::string problem;
 };
-FolderScan ScanFolder(const std::u16string& folder);
+FolderScan ScanFolder(const std::u16string& folder, const std::u16string& urlBase);
 
 // Adds every file below folder, of which scan tells, to list as AddFolderToList does, with a
 // progress line on a terminal while the files are read for their digests. False when the folder

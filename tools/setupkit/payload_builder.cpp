@@ -8,6 +8,7 @@
 
 #include "draw/dpi_scale.h"
 #include "draw/image_decoding.h"
+#include "product/listed_files.h"
 #include "records/update_info.h"
 #include "support/crypto/md5.h"
 #include "support/crypto/sha256.h"
@@ -43,9 +44,7 @@ std::u16string TopName(const char16_t* file) {
 std::unique_ptr<UpdateItem> ProgramItem(const ArchiveEntry& program, const CClientInfo& config) {
   auto item = std::make_unique<UpdateItem>();
   const std::u16string name = Utf8ToUtf16(program.name);
-  std::u16string url = config.GetSource().Units();
-  if (url.empty() || url.back() != u'/') url += u'/';
-  url += name;
+  const std::u16string url = ListedFileUrl(config.GetSource().Units(), name);
   name.copy(item->file, UpdateItem::kFileCapacity - 1);
   url.copy(item->url, UpdateItem::kUrlCapacity - 1);
   item->size = static_cast<int32_t>(program.bytes.size());
@@ -75,7 +74,7 @@ void AddPrograms(const CUpdateInfo& folderList, std::vector<ArchiveEntry> progra
 bool BuildUpdateList(const PackageSources& sources, const CClientInfo& config, std::string& bytes,
                      std::string& problem) {
   const std::u16string& client = sources.client;
-  const FolderScan scan = ScanFolder(client);
+  const FolderScan scan = ScanFolder(client, config.GetSource().Units());
   if (!scan.problem.empty()) {
     problem = scan.problem;
     return false;

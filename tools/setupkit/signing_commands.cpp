@@ -9,6 +9,7 @@
 #include "support/files/filesystem_path.h"
 #include "support/files/new_file.h"
 #include "support/text/utf8.h"
+#include "tools/setupkit/host_system.h"
 #include "tools/setupkit/tool_output.h"
 
 namespace {
@@ -93,6 +94,14 @@ bool CheckListFiles(const std::u16string& list, const std::u16string& signature,
   if (!ReadPublicKeyFile(publicKey, key, problem)) return false;
   if (!listBytes.ReadFile(list.c_str(), 0)) {
     problem = "cannot read " + Shown(list);
+    return false;
+  }
+  // A missing signature file is no signature; a folder or a device in its place is a mistake
+  // to name.
+  const PathKind signatureKind = KindOfPath(signature);
+  if (signatureKind == PathKind::kFolder || signatureKind == PathKind::kDevice) {
+    problem = Shown(signature) + " is a " +
+              (signatureKind == PathKind::kFolder ? "folder" : "device") + ", not a signature";
     return false;
   }
   // One byte more than a signature, to tell a longer file from one.

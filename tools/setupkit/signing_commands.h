@@ -35,8 +35,8 @@ bool ReadSecretKeyFile(const std::u16string& path, SigningKeyPair& pair, std::st
 
 // Checks a list file against a signature file and a public key file by the rule the installer
 // and the updater follow, keeping the list's bytes in listBytes. A signature file that cannot be
-// read is no signature. False, with a one-line problem, when the key or the list cannot be read
-// or the key is not kPublicKeyBytes long.
+// read is no signature. False, with a one-line problem, when the key or the list cannot be read,
+// the key is not kPublicKeyBytes long, or the signature's path names a folder or a device.
 bool CheckListFiles(const std::u16string& list, const std::u16string& signature,
                     const std::u16string& publicKey, XData& listBytes, ListSignatureCheck& check,
                     std::string& problem);

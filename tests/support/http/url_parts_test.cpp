@@ -125,6 +125,29 @@ TEST(UrlParts, EscapesWhatIsPastAsciiAsUtf8AndNothingElse) {
   }
 }
 
+TEST(UrlParts, EscapesEveryByteOfAPathSegmentButTheUnreservedCharacters) {
+  struct Case {
+    std::u16string name;
+    std::u16string segment;
+  };
+  const Case cases[] = {
+      {u"Plain-name_1.0~.txt", u"Plain-name_1.0~.txt"},
+      {u"a b", u"a%20b"},
+      {u"#1", u"%231"},
+      {u"100%25", u"100%2525"},
+      {u"what?", u"what%3F"},
+      {u"c++", u"c%2B%2B"},
+      {u"this&that;", u"this%26that%3B"},
+      {u"a/b\\c", u"a%2Fb%5Cc"},
+      {u"\u00e9\u8d44", u"%C3%A9%E8%B5%84"},
+      {u"\U0001F600", u"%F0%9F%98%80"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Narrow(c.segment));
+    EXPECT_EQ(EscapedPathSegment(c.name), c.segment);
+  }
+}
+
 TEST(UrlParts, UncachedUrlIsEscapedWithAFreshQueryOrNothing) {
   FixedWString<1024> request;
   ASSERT_TRUE(MakeUncachedUrl(u"http://h/\u8d44/update.xml", &request));

@@ -20,6 +20,7 @@ struct ListFacts {
   FixedWString<32> digest;    // the MD5 of its bytes, 32 upper-case digits
   FixedWString<128> version;  // the version it names; empty when it names none
   bool refused = false;       // a list arrived that the program's key refuses: none was followed
+  bool older = false;         // a signed list older than the package, or naming no version
 };
 
 // What the install flow needs of the system it runs on: the clock and the folders of the

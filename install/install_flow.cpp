@@ -209,7 +209,10 @@ void CInstallFlow::NotStarted() {
     return;
   }
   // The progress page stays, without progress; the close button still ends the window.
-  edge_.Tell(list_.refused ? kListNotTrustedText : kInstallNotStartedText, Notice::kWarning);
+  edge_.Tell(list_.older     ? kOldListText
+             : list_.refused ? kListNotTrustedText
+                             : kInstallNotStartedText,
+             Notice::kWarning);
 }
 
 void CInstallFlow::ShowFinishPage() {
@@ -246,6 +249,9 @@ void CInstallFlow::FinishInstall() {
     return;
   }
   product_.SetDigest(list_.digest.Units());
+  // A download-mode install registers the version of the list it followed, not the one it was
+  // packed with: the system's list of programs shows it, and the updater holds later lists to it.
+  if (!nestedArchive_ && !list_.version.Empty()) product_.SetVersion(list_.version.Units());
   product_.SetInstallFolder(folder);
   product_.SetMainFile(product_.GetClientFile().Units());
   char16_t listPath[kPathCapacity];

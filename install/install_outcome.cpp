@@ -4,6 +4,8 @@
 const char16_t kInstallNotStartedText[] = u"安装无法开始：安装包已损坏或无法连接到服务器。\n请稍后重新运行安装程序。";
 const char16_t kListNotTrustedText[] =
     u"安装无法开始：服务器上的文件列表未通过签名验证，可能已被篡改，未安装任何文件。\n请到官网下载最新的安装包。";
+const char16_t kOldListText[] =
+    u"安装无法开始：服务器上的文件列表比本安装包的版本还旧，可能是重新发布的旧列表，未安装任何文件。\n请到官网下载最新的安装包。";
 const char16_t kInstallFolderFailedText[] =
     u"安装无法开始：无法写入安装目录。\n请选择其他目录，或以管理员身份重新运行安装程序。";
 const char16_t kEarlierRunText[] =

@@ -52,6 +52,9 @@ extern const char16_t kInstallNotStartedText[];
 // Shown when the published list arrived but its signature does not show it to be the vendor's:
 // nothing was installed from it.
 extern const char16_t kListNotTrustedText[];
+// Shown when the published list is the vendor's but older than the package (or names no
+// version): an old list served again; nothing was installed from it.
+extern const char16_t kOldListText[];
 // Shown when the install folder cannot be written (its journal cannot be made there).
 extern const char16_t kInstallFolderFailedText[];
 // Shown when an earlier run into the folder still goes, or what it left cannot be undone.

@@ -86,12 +86,14 @@ InstallOutcome CWindowsInstallEdge::InstallArchive(XZip& payload, const char16_t
 InstallOutcome CWindowsInstallEdge::InstallPublished(const IClientInfo& product,
                                                      const char16_t* folder, const InstallRun& run,
                                                      ListFacts* list) {
-  // The list is fetched once: the bytes that chose the URL are the bytes installed from. An
-  // install takes a signed list of any version: it has no installed version to hold it to.
+  // The list is fetched once: the bytes that chose the URL are the bytes installed from. A signed
+  // list older than the package itself is an old one served again.
   PublishedList published;
-  if (!FetchPublishedList(product, listKey_, nullptr, &published, run.stop) ||
+  if (!FetchPublishedList(product, listKey_, product.GetVersion().Units(), &published,
+                          run.stop) ||
       !published.readable) {
     list->refused = published.refused;
+    list->older = published.trust.VersionRefuses();
     return run.Stopped() ? InstallOutcome::Stopped() : InstallOutcome::NotStarted();
   }
   list->digest = published.digest;

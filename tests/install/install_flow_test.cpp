@@ -144,7 +144,8 @@ TEST(InstallFlow, ArchiveInstallFinishesWithWhatWasPutInPlace) {
 
 // The list the install followed (the payload's in archive mode, the published one in download
 // mode) gives the recorded digest and the version the report names, only once; without a list,
-// or a version in it, the report names the configured version.
+// or a version in it, the report names the configured version. A download-mode install registers
+// the published list's version too.
 TEST(InstallFlow, TheListFollowedGivesTheDigestAndTheReportedVersion) {
   const char16_t kPublishedDigest[] = u"0123456789ABCDEF0123456789ABCDEF";
   struct Case {
@@ -171,6 +172,8 @@ TEST(InstallFlow, TheListFollowedGivesTheDigestAndTheReportedVersion) {
 
     ASSERT_EQ(f.Run(), CInstallFlow::kCompletedCommand);
     EXPECT_EQ(f.edge.reportedVersions, std::vector<std::u16string>{c.reported});
+    EXPECT_EQ(std::u16string(f.product.GetVersion().Units()),
+              c.archiveMode ? u"1.0.0.0" : c.reported);
     EXPECT_EQ(std::u16string(f.product.GetDigest().Units()),
               !c.archiveMode            ? kPublishedDigest
               : c.payloadList.empty() ? u""
@@ -314,6 +317,7 @@ TEST(InstallFlow, AnInstallThatCannotStartEndsASilentRunAndTellsAPerson) {
     std::vector<int> closes;
     std::vector<std::u16string> told;
     bool listRefused = false;  // the published list arrived, refused by the installer's key
+    bool listOlder = false;    // ... signed, but older than the package
   };
   const uint32_t detect = kStyleDetectSecuritySoftware;
   const std::vector<std::u16string> both = {u"security software", u"running client"};
@@ -342,6 +346,9 @@ TEST(InstallFlow, AnInstallThatCannotStartEndsASilentRunAndTellsAPerson) {
       {"a published list the key refuses, silent", true, false, 0, true, true, true,
        CInstallFlow::kNotStartedCommand, CInstallFlow::kInstalling, {u"running client"},
        {kExitNotStarted}, {}, true},
+      {"a signed published list older than the package", false, false, 0, true, true, true,
+       CInstallFlow::kNotStartedCommand, CInstallFlow::kInstalling, {u"running client"}, {},
+       {kOldListText}, false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -352,6 +359,7 @@ TEST(InstallFlow, AnInstallThatCannotStartEndsASilentRunAndTellsAPerson) {
     f.edge.runningClientPasses = c.runningClientPasses;
     f.edge.installFails = c.installFails;
     f.edge.publishedList.refused = c.listRefused;
+    f.edge.publishedList.older = c.listOlder;
 
     EXPECT_EQ(f.Run(), c.command);
 

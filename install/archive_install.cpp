@@ -15,11 +15,6 @@
 
 namespace {
 
-std::u16string AsFolder(std::u16string path) {
-  if (path.empty() || path.back() != u'\\') path += u'\\';
-  return path;
-}
-
 // The client archive inside the payload, once for each reader: where it is stored as it is, read
 // where it lies; otherwise read out of the payload once and every reader opened over that copy.
 class ClientArchive {
@@ -83,7 +78,7 @@ bool PlanEntries(XZip& archive, const char16_t* folder, const InstallRun& run, E
       if (name[k] == u'/') name[k] = u'\\';
     }
     EntryPlan::Entry entry{name, accepted ? path : u"", archive.IsFolder(i)};
-    const std::u16string needed = entry.folder ? AsFolder(entry.path) : ParentFolderOf(entry.path);
+    const std::u16string needed = entry.folder ? AsFolderPath(entry.path) : ParentFolderOf(entry.path);
     if (!accepted || (made.count(needed) == 0 && !journal.CreateFolder(needed))) {
       plan.failed = true;
       plan.failedName = name;

@@ -3,15 +3,12 @@
 #include "product/product_key_paths.h"
 #include "support/journal/journal_target.h"
 #include "support/system/run_log.h"
+#include "support/text/path_text.h"
 
 namespace {
 
 // A key as the user and the log are told it.
 std::u16string KeyText(const std::u16string& key) { return u"HKEY_LOCAL_MACHINE\\" + key; }
-
-std::u16string WithoutSeparator(const std::u16string& path) {
-  return !path.empty() && path.back() == u'\\' ? path.substr(0, path.size() - 1) : path;
-}
 
 std::u16string ParentKey(const std::u16string& key) {
   const size_t last = key.rfind(u'\\');
@@ -33,7 +30,7 @@ class Removal {
     if (!path.empty() && machine_.PathExists(path)) Account(machine_.RemoveFile(path), path);
   }
   void Folder(const std::u16string& path) {
-    const std::u16string bare = WithoutSeparator(path);
+    const std::u16string bare = WithoutTrailingSeparator(path);
     if (!bare.empty() && machine_.PathExists(bare)) Account(machine_.RemoveTree(bare), bare);
   }
   void Key(const std::u16string& key) {

@@ -4,17 +4,16 @@
 
 #include "records/uninst_info.h"
 #include "support/text/ascii_text.h"
+#include "support/text/path_text.h"
 
 namespace {
-
-bool IsSeparator(char16_t unit) { return unit == u'\\' || unit == u'/'; }
 
 // The removed names, folded, without trailing separators.
 std::vector<std::u16string> RemovedNames(const std::vector<std::u16string>& removed) {
   std::vector<std::u16string> names;
   for (const std::u16string& name : removed) {
     std::u16string folded = FoldedAscii(name);
-    while (!folded.empty() && IsSeparator(folded.back())) folded.pop_back();
+    while (!folded.empty() && IsPathSeparator(folded.back())) folded.pop_back();
     if (!folded.empty()) names.push_back(folded);
   }
   return names;
@@ -24,7 +23,7 @@ std::vector<std::u16string> RemovedNames(const std::vector<std::u16string>& remo
 bool IsRemoved(const std::u16string& folded, const std::vector<std::u16string>& removed) {
   for (const std::u16string& name : removed) {
     if (folded.compare(0, name.size(), name) != 0) continue;
-    if (folded.size() == name.size() || IsSeparator(folded[name.size()])) return true;
+    if (folded.size() == name.size() || IsPathSeparator(folded[name.size()])) return true;
   }
   return false;
 }

@@ -5,8 +5,6 @@
 
 namespace {
 
-bool IsSeparator(char16_t unit) { return unit == u'/' || unit == u'\\'; }
-
 bool IsForbiddenInName(char16_t unit) {
   return unit < 0x20 || unit == u':' || unit == u'*' || unit == u'?' || unit == u'"' ||
          unit == u'<' || unit == u'>' || unit == u'|';
@@ -58,7 +56,7 @@ bool JoinEntryPath(const char16_t* folder, const char16_t* entry, char16_t* out)
 
   const char16_t* segment = entry;
   for (const char16_t* unit = entry;; ++unit) {
-    if (*unit != 0 && !IsSeparator(*unit)) continue;
+    if (*unit != 0 && !IsPathSeparator(*unit)) continue;
     int n = static_cast<int>(unit - segment);
     bool trailingSeparator = *unit == 0 && n == 0 && unit != entry;
     if (!trailingSeparator) {
@@ -81,7 +79,7 @@ bool IsPlainName(const char16_t* name) {
   if (name == nullptr) return false;
   int n = 0;
   for (; name[n] != 0; ++n) {
-    if (IsSeparator(name[n])) return false;
+    if (IsPathSeparator(name[n])) return false;
   }
   return IsAcceptableSegment(name, n);
 }

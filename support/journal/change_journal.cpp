@@ -17,14 +17,10 @@ bool StartsWith(const std::u16string& text, const std::u16string& prefix) {
   return text.size() >= prefix.size() && SameTextIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
-std::u16string WithoutSeparator(const std::u16string& path) {
-  return !path.empty() && path.back() == u'\\' ? path.substr(0, path.size() - 1) : path;
-}
-
 // The folders from the top down to folder that do not exist yet, highest first.
 std::vector<std::u16string> MissingFolders(IJournalTarget& target, const std::u16string& folder) {
   std::vector<std::u16string> missing;
-  for (std::u16string at = folder; !at.empty() && !target.PathExists(WithoutSeparator(at));
+  for (std::u16string at = folder; !at.empty() && !target.PathExists(WithoutTrailingSeparator(at));
        at = ParentFolderOf(at)) {
     missing.push_back(at);
   }
@@ -121,7 +117,7 @@ bool IsKeyWithin(const JournalEntry& entry, const JournalBounds& bounds) {
 void RemoveCreatedFolders(IJournalTarget& target, const std::vector<JournalEntry>& entries) {
   for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
     if (entry->kind == JournalEntry::kFolderCreated) {
-      target.RemoveEmptyFolder(WithoutSeparator(entry->path));
+      target.RemoveEmptyFolder(WithoutTrailingSeparator(entry->path));
     }
   }
 }
@@ -143,7 +139,7 @@ bool CChangeJournal::Begin(const std::u16string& folder, const std::u16string& j
   const std::vector<std::u16string> missing = MissingFolders(target_, folder);
   std::vector<std::u16string> made;
   for (const std::u16string& path : missing) {
-    if (!target_.CreateFolder(WithoutSeparator(path))) break;
+    if (!target_.CreateFolder(WithoutTrailingSeparator(path))) break;
     made.push_back(path);
   }
   journalPath_ = folder + journalName;
@@ -163,7 +159,7 @@ bool CChangeJournal::Begin(const std::u16string& folder, const std::u16string& j
   }
   Fail(journalPath_);
   for (auto path = made.rbegin(); path != made.rend(); ++path) {
-    target_.RemoveEmptyFolder(WithoutSeparator(*path));
+    target_.RemoveEmptyFolder(WithoutTrailingSeparator(*path));
   }
   entries_.clear();
   return false;
@@ -229,7 +225,7 @@ bool CChangeJournal::CreateFolder(const std::u16string& path) {
     entry.kind = JournalEntry::kFolderCreated;
     entry.path = missing;
     if (!Record(entry)) return false;
-    if (!target_.CreateFolder(WithoutSeparator(missing))) return Fail(missing);
+    if (!target_.CreateFolder(WithoutTrailingSeparator(missing))) return Fail(missing);
   }
   return true;
 }
@@ -337,7 +333,7 @@ bool CChangeJournal::NoteNewFile(const std::u16string& path) {
 }
 
 bool CChangeJournal::RemovePath(const std::u16string& path) {
-  const std::u16string bare = WithoutSeparator(path);
+  const std::u16string bare = WithoutTrailingSeparator(path);
   if (!target_.PathExists(bare)) return true;
   JournalEntry entry;
   entry.kind = JournalEntry::kFileRemoved;
@@ -404,7 +400,7 @@ std::vector<std::u16string> UndoEntries(IJournalTarget& target,
   for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
     switch (entry->kind) {
       case JournalEntry::kFolderCreated:
-        if (target.RemoveEmptyFolder(WithoutSeparator(entry->path))) {
+        if (target.RemoveEmptyFolder(WithoutTrailingSeparator(entry->path))) {
           LogLine(u"rollback: folder removed: " + entry->path);
         }
         break;

@@ -26,6 +26,19 @@ const char16_t* SeparatorAfter(const char16_t* folder) {
   return last == u'\\' || last == u'/' ? u"" : u"\\";
 }
 
+bool IsPathSeparator(char16_t unit) { return unit == u'\\' || unit == u'/'; }
+
+std::u16string WithoutTrailingSeparator(std::u16string_view path) {
+  if (!path.empty() && path.back() == u'\\') path.remove_suffix(1);
+  return std::u16string(path);
+}
+
+std::u16string AsFolderPath(std::u16string_view path) {
+  std::u16string folder(path);
+  if (folder.empty() || folder.back() != u'\\') folder += u'\\';
+  return folder;
+}
+
 std::u16string ParentFolderOf(std::u16string_view path) {
   if (!path.empty() && path.back() == u'\\') path.remove_suffix(1);
   const size_t last = path.rfind(u'\\');

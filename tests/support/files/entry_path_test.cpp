@@ -171,4 +171,30 @@ TEST(PathText, ComposesOnlyWhatFits) {
   EXPECT_EQ(std::u16string(SeparatorAfter(u"skin/")), u"");
 }
 
+// A path's folder, with and without its trailing separator, as the journal and the installs
+// take them apart.
+TEST(PathText, TakesAFolderPathApart) {
+  struct Case {
+    const char16_t* path;
+    const char16_t* parent;
+    const char16_t* bare;
+    const char16_t* folder;
+  };
+  const Case cases[] = {
+      {u"C:\\App\\a.txt", u"C:\\App\\", u"C:\\App\\a.txt", u"C:\\App\\a.txt\\"},
+      {u"C:\\App\\sub\\", u"C:\\App\\", u"C:\\App\\sub", u"C:\\App\\sub\\"},
+      {u"a.txt", u"", u"a.txt", u"a.txt\\"},
+      {u"", u"", u"", u"\\"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.path));
+    EXPECT_EQ(ParentFolderOf(c.path), c.parent);
+    EXPECT_EQ(WithoutTrailingSeparator(c.path), c.bare);
+    EXPECT_EQ(AsFolderPath(c.path), c.folder);
+  }
+  EXPECT_TRUE(IsPathSeparator(u'/'));
+  EXPECT_TRUE(IsPathSeparator(u'\\'));
+  EXPECT_FALSE(IsPathSeparator(u':'));
+}
+
 }  // namespace

@@ -204,6 +204,7 @@ bool CInstallFlow::OnCommand(int id) {
 void CInstallFlow::NotStarted() {
   LogLine(u"the install could not start: undoing what it began");
   journal_.Rollback();
+  couldNotStart_ = true;
   if (silent_) {
     observer_->Close(kExitNotStarted);
     return;

@@ -115,6 +115,9 @@ class CInstallFlow {
   void Cancel();
 
   State GetState() const { return state_.load(); }
+  // An install that could not start (no list, no archive) installed nothing and leaves nothing
+  // to abort: the window closes without asking, ending as not started.
+  bool CouldNotStart() const { return couldNotStart_.load(); }
   // A copy of the view as it stands; safe on any thread.
   InstallView View() const {
     std::lock_guard<std::mutex> lock(viewLock_);
@@ -157,4 +160,5 @@ class CInstallFlow {
   ProgressFigures figures_;
   InstallOutcome outcome_;
   bool completed_ = false;  // the completion is posted once per install
+  std::atomic<bool> couldNotStart_{false};
 };

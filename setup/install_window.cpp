@@ -271,7 +271,9 @@ void CInstallWnd::ToggleAgreement() {
 }
 
 void CInstallWnd::AskToClose() {
-  if (flow_.GetState() == CInstallFlow::kInstalling) {
+  if (flow_.CouldNotStart()) {
+    exitCode_ = kExitNotStarted;
+  } else if (flow_.GetState() == CInstallFlow::kInstalling) {
     // The install goes on while the question is open, and may complete meanwhile: its finish
     // waits for the answer, so that an install the user ends is never registered.
     askingToClose_ = true;

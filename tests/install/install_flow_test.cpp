@@ -364,6 +364,8 @@ TEST(InstallFlow, AnInstallThatCannotStartEndsASilentRunAndTellsAPerson) {
     EXPECT_EQ(f.Run(), c.command);
 
     EXPECT_EQ(f.flow->GetState(), c.state);
+    // The window then closes without asking, as not started.
+    EXPECT_EQ(f.flow->CouldNotStart(), c.command == CInstallFlow::kNotStartedCommand);
     EXPECT_EQ(f.flow->View().firstPageVisible, c.state == CInstallFlow::kReady);
     EXPECT_EQ(f.edge.checks, c.checks);
     EXPECT_EQ(f.observer.Closes(), c.closes);

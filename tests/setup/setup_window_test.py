@@ -7,7 +7,8 @@ by setupkit build is started, its window found on the display and clicked as a p
   and the client (a probe that notes its start) started.
 - A download that trickles from the tests' HTTP server keeps the progress page up: the close
   button asks first, and so do Esc and Alt+F4; No goes on, Yes ends the process within seconds
-  and registers nothing. The close button on the first page ends it at once, without a question.
+  and registers nothing. The close button on the first page ends it at once, without a question;
+  so does the close button after an install that could not start (no list yet), ending with 1.
 - A whole install with the keyboard alone: the focus ring, read from the screen, goes round
   the controls with Tab and back with Shift+Tab, Space toggles the agreement, Enter starts and
   finishes. From another process, as a screen reader does, the window's accessible object lists
@@ -417,6 +418,24 @@ def close_while_installing():
         client = {"client.exe": data, "data/slow.bin": data}
         setup = build_setup(product, client, "download", download=True)
         folder = os.path.dirname(setup)
+
+        # Before the list is published the install cannot start: it says so, and then there is
+        # nothing to abort.
+        with start(setup, product, "download-setup-not-started") as window:
+            require("the window shows before the list is published", window.find())
+            require("with its start button", window.wait_shows("start", True, 60))
+            window.click("start")
+            box = driver.find_window(CAPTION, 30)
+            require("an install with no list to follow says it could not start", box)
+            driver.press_key(box, "Return")
+            require("the message goes",
+                    driver.wait_until(lambda: driver.find_window(CAPTION, 0) is None, 10))
+            window.click("close")
+            status = window.wait_exit(10)
+            check("then the close button ends it at once, as not started (1)", status == 1,
+                  "status %s" % status)
+            check("asking nothing", driver.find_window(CAPTION, 0) is None)
+
         listed = subprocess.run(
             [os.path.join(ROOT, "build", "native", "bin", "setupkit"), "list", "client", trickle,
              "update.xml", "--version", product.version], cwd=folder, capture_output=True,

@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "product/installer_names.h"
 #include "support/files/entry_path.h"
 #include "support/files/xdata.h"
 #include "support/journal/change_journal.h"
@@ -59,8 +60,9 @@ struct EntryPlan {
 };
 
 // Checks each name and makes the folders the entries need, in entry order, until the first entry
-// that fails: a name that cannot be read, one outside folder (a folder link inside it would carry
-// the write elsewhere, too), or a folder that cannot be made. False when run's stop was set.
+// that fails: a name that cannot be read, one of the installer's own names, one outside folder (a
+// folder link inside it would carry the write elsewhere, too), or a folder that cannot be made.
+// False when run's stop was set.
 bool PlanEntries(XZip& archive, const char16_t* folder, const InstallRun& run, EntryPlan& plan) {
   CChangeJournal& journal = *run.journal;
   std::unordered_set<std::u16string> made;
@@ -71,7 +73,8 @@ bool PlanEntries(XZip& archive, const char16_t* folder, const InstallRun& run, E
     char16_t path[kPathCapacity];
     const bool read = archive.GetName(i, name);
     // In a folder the run made, nothing can be a link: only the names above it need the look.
-    const bool accepted = read && JoinEntryPath(folder, name, path) &&
+    const bool ownName = read && MeetsInstallerFile(name);
+    const bool accepted = read && !ownName && JoinEntryPath(folder, name, path) &&
                           (journal.MadeFolder(ParentFolderOf(path)) ||
                            !journal.CrossesLink(folder, path));
     for (int k = 0; name[k] != 0; ++k) {
@@ -83,7 +86,9 @@ bool PlanEntries(XZip& archive, const char16_t* folder, const InstallRun& run, E
       plan.failed = true;
       plan.failedName = name;
       plan.failedAccepted = accepted;
-      plan.failedReason = accepted ? journal.FailureReason() : u"";
+      plan.failedReason = accepted  ? journal.FailureReason()
+                          : ownName ? kInstallerFileNameReason
+                                    : u"";
       break;
     }
     made.insert(needed);

@@ -6,6 +6,7 @@
 #include "product/listed_files.h"
 #include "records/update_info.h"
 #include "support/crypto/file_verifier.h"
+#include "product/installer_names.h"
 #include "support/files/entry_path.h"
 #include "support/files/file_stream.h"
 #include "support/http/file_download.h"
@@ -23,6 +24,14 @@ InstallOutcome CInstall::InstallList(const char16_t* folder, const IUpdateInfo* 
     return InstallOutcome::NotStarted();
   }
   InstallOutcome outcome;
+  // A list naming one of the installer's own files would have it replace or delete that file:
+  // such a list installs nothing.
+  for (int i = 0; i < list->Count() && !outcome.Failed(); ++i) {
+    const UpdateItem* entry = list->Get(i);
+    if (entry != nullptr && MeetsInstallerFile(entry->file)) {
+      outcome.Fail(entry->file, kInstallerFileNameReason);
+    }
+  }
   done_ = 0;
   total_ = static_cast<uint32_t>(list->TotalSize());
   run_.Report(total_, done_, nullptr);

@@ -45,6 +45,8 @@ struct InstallOutcome {
 // nothing on the machine was changed.
 void FormatRolledBackInstall(const InstallOutcome& outcome, FixedWString<1024>* text);
 
+// Why a client entry named like one of the installer's own files was refused.
+extern const char16_t kInstallerFileNameReason[];
 // Shown when an install ended without a usable client.
 extern const char16_t kInstallUnusableText[];
 // Shown when an interactive install could not start at all.

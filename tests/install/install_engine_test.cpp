@@ -198,7 +198,7 @@ void ListRemoval(CUpdateInfo* list, const char16_t* file) {
 
 // A whole list takes its place: new files, replaced files and deletions, listed in list order.
 // A list with one file that differs from it in size or digest, or whose name would land outside
-// the folder, ends at that file with nothing put in place: no installed file was touched, and
+// the folder or is one of the installer's own, ends at that file with nothing put in place: no installed file was touched, and
 // undoing the run leaves the folder exactly as it was.
 TEST(InstallEngine, PutsAWholeListInPlaceAndNothingOfAListWithABadFile) {
   const std::string big = BytePattern(700 * 1024);
@@ -207,12 +207,15 @@ TEST(InstallEngine, PutsAWholeListInPlaceAndNothingOfAListWithABadFile) {
     std::u16string bad;  // empty: none
     std::string served;
     int32_t listedSize;
+    bool ownName = false;  // served as listed, but named like one of the installer's files
   };
   const Case cases[] = {
       {"a whole list", u"", "", 0},
       {"a file altered on the way", u"altered.txt", "tampered!", 9},
       {"a file cut short", u"short.txt", "short", 50},
       {"a name outside the folder", u"..\\escaped.txt", "escaped", 7},
+      {"the installer's journal", u"Install.Journal", "journal", 7, true},
+      {"a name the installer stages under", u"sub\\a.txt.NEW~2", "staged", 6, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -226,7 +229,9 @@ TEST(InstallEngine, PutsAWholeListInPlaceAndNothingOfAListWithABadFile) {
     CUpdateInfo list;
     Publish(server, &list, u"first.txt", "first", "first");
     Publish(server, &list, u"sub\\deep\\big.bin", "big", big);
-    if (!c.bad.empty()) {
+    if (c.ownName) {
+      Publish(server, &list, c.bad.c_str(), "bad", c.served);
+    } else if (!c.bad.empty()) {
       Publish(server, &list, c.bad.c_str(), "bad", c.served, c.listedSize, Md5Hex("other"));
     }
     ListRemoval(&list, u"obsolete.txt");
@@ -252,6 +257,9 @@ TEST(InstallEngine, PutsAWholeListInPlaceAndNothingOfAListWithABadFile) {
     }
     ASSERT_EQ(outcome.ending, Ending::kFailed);
     EXPECT_EQ(std::u16string(outcome.firstFailed.Units()), c.bad);
+    if (c.ownName) {
+      EXPECT_EQ(std::u16string(outcome.reason.Units()), kInstallerFileNameReason);
+    }
     EXPECT_TRUE(Entries(progress.installed).empty());
     EXPECT_FALSE(fs::exists(temp.Path() / "client/first.txt"));
     EXPECT_EQ(ReadBytes(temp.Path() / "client/altered.txt"), "the good old file");

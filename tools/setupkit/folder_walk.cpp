@@ -7,7 +7,7 @@
 #include "support/text/path_text.h"
 #include "support/text/utf8.h"
 #include "tools/setupkit/host_system.h"
-#include "tools/setupkit/installer_names.h"
+#include "product/installer_names.h"
 #include "tools/setupkit/name_problem.h"
 #include "tools/setupkit/tool_output.h"
 

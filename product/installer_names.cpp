@@ -1,4 +1,4 @@
-#include "tools/setupkit/installer_names.h"
+#include "product/installer_names.h"
 
 #include "product/uninstall_list_file.h"
 #include "support/http/file_download.h"
@@ -49,4 +49,19 @@ std::string InstallerNameProblem(const std::u16string& upperName, bool atTop) {
     }
   }
   return "";
+}
+
+bool MeetsInstallerFile(const char16_t* entry) {
+  const std::u16string upper = UpperAscii(entry);
+  size_t start = 0;
+  while (start < upper.size()) {
+    const size_t end = upper.find_first_of(u"\\/", start);
+    const size_t length = (end == std::u16string::npos ? upper.size() : end) - start;
+    if (length != 0 && !InstallerNameProblem(upper.substr(start, length), start == 0).empty()) {
+      return true;
+    }
+    if (end == std::u16string::npos) break;
+    start = end + 1;
+  }
+  return false;
 }

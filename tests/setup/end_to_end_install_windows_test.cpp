@@ -1,6 +1,6 @@
 // The whole way of a client to the user's disk: a generated client folder packed into a real
-// setup.exe by setupkit build, then installed by the flow, either from that executable's payload
-// or, for an installer built for download, from the client published on the tests' HTTP server.
+// setup.exe by setupkit build, then installed by the flow from that executable's payload. (An
+// installer built for download installs through the real setup.exe in the updater's tests.)
 #include <windows.h>
 #include <shlobj.h>
 
@@ -18,7 +18,6 @@
 #include "product/product_keys.h"
 #include "product/product_registration.h"
 #include "records/client_info.h"
-#include "records/update_info.h"
 #include "startup/install_package.h"
 #include "startup/package_loading.h"
 #include "support/core/handle_windows.h"
@@ -34,7 +33,6 @@
 #include "tests/helpers/scripted_answers.h"
 #include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"
-#include "tests/helpers/test_http_server.h"
 #include "tests/helpers/uninstall_entries.h"
 #include "tests/helpers/windows_test_support.h"
 #include "tests/helpers/zip_builder.h"
@@ -88,35 +86,17 @@ std::vector<std::u16string> ArchiveOrder(const XData& payloadBytes) {
   return names;
 }
 
-// The names an update list names, in its order, as the uninstall list records them.
-std::vector<std::u16string> ListOrder(const fs::path& file) {
-  CUpdateInfo list;
-  EXPECT_TRUE(list.LoadFromFile(file.u16string().c_str()));
-  std::vector<std::u16string> names;
-  for (int i = 0; i < list.Count(); ++i) names.push_back(list.Get(i)->file);
-  return names;
-}
-
-std::string Ascii(const std::u16string& text) {
-  std::string out;
-  for (const char16_t unit : text) out += static_cast<char>(unit);
-  return out;
-}
-
 std::u16string ShortcutIn(int folderId, const std::u16string& name) {
   char16_t folder[MAX_PATH];
   EXPECT_TRUE(GetSpecialFolder(folder, folderId));
   return (fs::path(folder) / (name + u".lnk")).u16string();
 }
 
-// Base is ::testing::Test, or HttpServerTest for the installs that download.
-template <class Base>
-class EndToEndFixture : public Base {
+class EndToEndInstallTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Base::SetUp();
-    if (this->HasFatalFailure()) return;
     Unregister();
+    MakeClient(300, "source=http://127.0.0.1/e2e;\n");
   }
   void TearDown() override {
     Unregister();
@@ -144,13 +124,10 @@ class EndToEndFixture : public Base {
   }
 
   std::u16string Setup() const { return temp_.File(u"setup.exe"); }
-  void BuildSetup(bool download = false) {
-    std::vector<std::u16string> args = {u"build", u"--config", temp_.File(u"config.txt"),
-                                        u"--client", temp_.File(u"client"), u"-o", Setup()};
-    if (download) args.push_back(u"--download");
-    ToolRun build = RunSetupkitCaptured(args);
+  void BuildSetup() {
+    ToolRun build = RunSetupkitCaptured({u"build", u"--config", temp_.File(u"config.txt"),
+                                         u"--client", temp_.File(u"client"), u"-o", Setup()});
     ASSERT_EQ(build.status, 0) << build.err;
-    if (download) return;
     // The client ships with the uninstaller and the updater that setupkit adds to it.
     XData payload;
     ASSERT_TRUE(LoadPackedResourceFromFile(payload, Setup().c_str(), u"TAIL", 1));
@@ -176,7 +153,7 @@ class EndToEndFixture : public Base {
 
   // Installs from the built setup.exe into Folder() as the window would, with the real checks;
   // package receives the installer's package, its record completed by the install.
-  void Install(CInstallPackage& package, bool archiveMode = true) {
+  void Install(CInstallPackage& package) {
     // Loaded while the install reads its payload, which stays where it lies.
     ModuleLibrary setup(Setup().c_str());
     ASSERT_TRUE(LoadInstallPackage(setup.Handle(), Setup().c_str(), package));
@@ -184,7 +161,7 @@ class EndToEndFixture : public Base {
     CWindowsInstallEdge edge;
     CInstallFlow flow(&observer, edge, package.Product(), package.Payload(), false);
     ASSERT_TRUE(flow.Prepare());
-    ASSERT_EQ(flow.IsArchiveMode(), archiveMode);
+    ASSERT_TRUE(flow.IsArchiveMode());
     flow.CheckVersion();
     ASSERT_EQ(flow.GetState(), CInstallFlow::kReady);
     // Typed without its closing backslash, as a person may: the flow adds it.
@@ -239,14 +216,6 @@ class EndToEndFixture : public Base {
 
   TempFolder temp_;
   std::map<std::string, std::string> client_;
-};
-
-class EndToEndInstallTest : public EndToEndFixture<::testing::Test> {
- protected:
-  void SetUp() override {
-    EndToEndFixture::SetUp();
-    MakeClient(300, "source=http://127.0.0.1/e2e;\n");
-  }
 };
 
 TEST_F(EndToEndInstallTest, BuiltInstallerInstallsTheWholeClientAndRepairsIt) {
@@ -312,98 +281,6 @@ TEST_F(EndToEndInstallTest, HeadlessProgramInstallsAndSaysWhenItCannot) {
     } else {
       EXPECT_FALSE(fs::exists(Folder()));
     }
-  }
-}
-
-// An installer built for download: setup.exe carries no client; the client's files and its
-// "update.xml" are published on the tests' HTTP server, which counts what it serves.
-class EndToEndDownloadInstallTest : public EndToEndFixture<HttpServerTest> {
- protected:
-  void SetUp() override {
-    EndToEndFixture::SetUp();
-    if (HasFatalFailure()) return;
-    MakeClient(40, "source=" + Ascii(Url(kServerFolder)) + ";\nconfig=" +
-                       Ascii(Url(kServerFolder + std::string("update.xml"))) + ";\n");
-    // An update list leaves out empty files, so nothing installs them.
-    client_.erase("empty.txt");
-    fs::remove(temp_.Path() / "client" / "empty.txt");
-  }
-
-  // Puts every client file and their "update.xml", made by the packaging tool, on the server;
-  // returns the list's MD5.
-  std::u16string Publish() {
-    for (const auto& [name, bytes] : client_) {
-      EXPECT_TRUE(Keep(UrlPath(kServedFolder + name), bytes)) << name;
-    }
-    ToolRun list = RunSetupkitCaptured({u"list", temp_.File(u"client"), Url(kServerFolder),
-                                        temp_.File(u"update.xml"), u"--version", u"1.0.0.0"});
-    EXPECT_EQ(list.status, 0) << list.err;
-    const std::string published = ReadBytes(temp_.Path() / "update.xml");
-    EXPECT_TRUE(Keep(kServedFolder + std::string("update.xml"), published));
-    char16_t digest[33] = {};
-    Md5HexOfMemory(digest, published.data(), static_cast<uint32_t>(published.size()));
-    return digest;
-  }
-
-  // How many times the server has served each client file.
-  std::map<std::string, int> ServeCounts() const {
-    std::map<std::string, int> counts;
-    for (const auto& item : client_) {
-      counts[item.first] = Served(UrlPath(kServedFolder + item.first));
-    }
-    return counts;
-  }
-
-  // The counts of after less those of before.
-  static std::map<std::string, int> Fetched(const std::map<std::string, int>& before,
-                                            const std::map<std::string, int>& after) {
-    std::map<std::string, int> fetched;
-    for (const auto& [name, count] : after) fetched[name] = count - before.at(name);
-    return fetched;
-  }
-
-  static constexpr char kServerFolder[] = "/file/e2e/";
-  static constexpr char kServedFolder[] = "e2e/";
-};
-
-TEST_F(EndToEndDownloadInstallTest, InstallsFromTheServerAndThenFetchesOnlyWhatChanged) {
-  std::u16string listDigest = Publish();
-  ASSERT_NO_FATAL_FAILURE(BuildSetup(true));
-  ScriptedAnswers answers;
-  const std::string changed = "\xE8\xB5\x84\xE6\xBA\x90/\xE5\x9B\xBE" "4.txt";  // 资源/图4.txt
-  ASSERT_EQ(client_.count(changed), 1u);
-  struct Case {
-    const char* label;
-    bool changeOneFile;
-    int fetchedEach;  // how many times each unchanged file is fetched
-  };
-  const Case cases[] = {
-      {"first install", false, 1},
-      {"nothing changed", false, 0},
-      {"one published file changed", true, 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.label);
-    if (c.changeOneFile) {
-      client_[changed] = "changed on the server";
-      WriteClientFile(changed, client_[changed]);
-      listDigest = Publish();
-    }
-    const std::map<std::string, int> before = ServeCounts();
-    const int listServed = Served(kServedFolder + std::string("update.xml"));
-    CInstallPackage package;
-    ASSERT_NO_FATAL_FAILURE(Install(package, false));
-    const CClientInfo& product = package.Product();
-    std::map<std::string, int> expected;
-    for (const auto& item : client_) expected[item.first] = c.fetchedEach;
-    if (c.changeOneFile) expected[changed] = 1;
-    EXPECT_EQ(Fetched(before, ServeCounts()), expected);
-    EXPECT_EQ(Served(kServedFolder + std::string("update.xml")) - listServed, 1);
-    EXPECT_TRUE(answers.Asked().empty());
-    ExpectInstalledClient();
-    EXPECT_EQ(UninstallEntries(Folder() / "uninst.dat"), ListOrder(temp_.Path() / "update.xml"));
-    EXPECT_EQ(std::u16string(product.GetDigest().Units()), listDigest);
-    ExpectRegistration(listDigest);
   }
 }
 

@@ -1,5 +1,5 @@
-// killed_update UPDATE.exe POINT: update.exe's silent update (the record stamped into
-// UPDATE.exe), killed at POINT (see killing_target.h).
+// killed_update UPDATE.exe: update.exe's silent update (the record stamped into UPDATE.exe),
+// killed just before it commits (see killing_target.h).
 #include <windows.h>
 
 #include <cstdio>
@@ -12,11 +12,11 @@
 
 int wmain(int argc, wchar_t** argv) {
   CClientInfo product;
-  if (argc != 3 || !product.LoadFromModuleFile(AsUtf16(argv[1]), u"APP", 1)) {
-    std::fputs("usage: killed_update UPDATE.exe CHANGES|rename:N|registration|count\n", stderr);
+  if (argc != 2 || !product.LoadFromModuleFile(AsUtf16(argv[1]), u"APP", 1)) {
+    std::fputs("usage: killed_update UPDATE.exe\n", stderr);
     return 1;
   }
-  KillingTarget target(KillingTarget::Parse(argv[2]));
+  KillingTarget target;
   CWindowsUpdateEdge edge(ListKey(), target);
   return RunUpdate(product, true, edge);
 }

@@ -16,10 +16,14 @@
 #include "product/product_keys.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
+#include "support/http/file_download.h"
+#include "support/journal/change_journal.h"
 #include "support/text/utf8.h"
 #include "tests/helpers/answered_program.h"
 #include "tests/helpers/directory_link.h"
+#include "tests/helpers/killing_target.h"
 #include "tests/helpers/md5_hex.h"
+#include "tests/helpers/outside_kill.h"
 #include "tests/helpers/registry_probe.h"
 #include "tests/helpers/shipped_product.h"
 #include "tests/helpers/test_http_server.h"
@@ -71,15 +75,18 @@ class UpdaterTest : public HttpServerTest {
     }
   }
 
-  // Puts the client's files and their update list (made by setupkit list, then with removed
-  // marked for deletion) on the server; returns the list's digest.
-  std::u16string Publish(const char16_t* version, const std::vector<std::string>& removed = {}) {
+  // Puts the client's files, below the folder under (ending with "/") when one is given, and
+  // their update list (made by setupkit list, then with removed marked for deletion) on the
+  // server; returns the list's digest.
+  std::u16string Publish(const char16_t* version, const std::vector<std::string>& removed = {},
+                         const std::string& under = "") {
     for (const auto& [name, bytes] : product_->ClientFiles()) {
-      EXPECT_TRUE(Keep(UrlPath(served_ + name), bytes)) << name;
+      EXPECT_TRUE(Keep(UrlPath(served_ + under + name), bytes)) << name;
     }
     const std::u16string listFile = product_->Temp().File(u"update.xml");
-    ToolRun list = RunSetupkitCaptured({u"list", product_->ClientFolder().u16string(),
-                                        Url("/file/" + served_), listFile, u"--version", version});
+    ToolRun list =
+        RunSetupkitCaptured({u"list", product_->ClientFolder().u16string(),
+                             Url("/file/" + served_ + under), listFile, u"--version", version});
     EXPECT_EQ(list.status, 0) << list.err;
     CUpdateInfo published;
     EXPECT_TRUE(published.LoadFromFile(listFile.c_str()));
@@ -270,7 +277,8 @@ TEST_F(UpdaterTest, AHostileListWritesNothingOutsideAndLeavesTheUninstallWhole) 
   EXPECT_TRUE(WaitUntilGone(Folder()));
 }
 
-// Every file of the folder with its bytes, but downloads kept for a later run to go on from.
+// Every file of the folder with the MD5 of its bytes, but downloads kept for a later run to go on
+// from.
 std::map<std::string, std::string> InstalledFiles(const fs::path& folder) {
   std::map<std::string, std::string> files;
   for (const auto& item : fs::recursive_directory_iterator(folder)) {
@@ -278,16 +286,16 @@ std::map<std::string, std::string> InstalledFiles(const fs::path& folder) {
     if (name.find(".download~") != std::string::npos || name.find(".del~") != std::string::npos) {
       continue;
     }
-    files[name] = item.is_directory() ? "<folder>" : ReadBytes(item.path());
+    files[name] = item.is_directory() ? "<folder>" : Ascii(Md5Hex(ReadBytes(item.path())));
   }
   return files;
 }
 
-// An update killed as it records the new list, its files already in their places: the next run
-// of another of the product's programs undoes it with the real machine's bounds, so the client is
-// wholly the old version with the old digest (seen through an uninstaller that is then declined);
-// the update run again brings it wholly to the new version.
-TEST_F(UpdaterTest, AnUpdateKilledWhileRecordingLeavesOneVersionWhole) {
+// An update killed just before its commit, its files in their places and the new list recorded:
+// the next run of another of the product's programs undoes it with the real machine's bounds, so
+// the client is wholly the old version with the old digest (seen through an uninstaller that is
+// then declined); the update run again brings it wholly to the new version.
+TEST_F(UpdaterTest, AnUpdateKilledBeforeItsCommitLeavesOneVersionWhole) {
   const auto oldFiles = InstalledFiles(Folder());
   product_->WriteClientFile("data/settings.ini", std::string(40, 'n'));
   product_->WriteClientFile("new/fresh.txt", "fresh");
@@ -295,8 +303,8 @@ TEST_F(UpdaterTest, AnUpdateKilledWhileRecordingLeavesOneVersionWhole) {
   const std::u16string newDigest = Publish(u"2.0.0.1", {"readme.txt"});
 
   EXPECT_EQ(RunAndWait((TestProgramFolder() / "killed_update.exe").u16string(),
-                       u"\"" + (Folder() / "update.exe").u16string() + u"\" registration"),
-            77u);
+                       u"\"" + (Folder() / "update.exe").u16string() + u"\""),
+            KillingTarget::kKilledExitCode);
   EXPECT_TRUE(fs::exists(Folder() / "install.journal"));
   ProgramRun declined = RunAnswering((Folder() / "unins000.exe").u16string(), L"", {IDNO});
   EXPECT_EQ(declined.exitCode, 1u);
@@ -310,6 +318,79 @@ TEST_F(UpdaterTest, AnUpdateKilledWhileRecordingLeavesOneVersionWhole) {
   EXPECT_FALSE(fs::exists(Folder() / "readme.txt"));
   EXPECT_EQ(RecordedValue(u"md5"), newDigest);
   EXPECT_EQ(UninstallEntries().count(u"new\\fresh.txt"), 1u);
+}
+
+// update.exe silent ended from outside at points spread over its run: while it downloads, by how
+// many downloads lie beside their files, and while the large file arrives; while it swaps them in,
+// by how many files it has moved aside. Each point updates from the version that is there to the
+// other, both published whole. update.exe run next with the list withdrawn only undoes what was
+// left: the client is wholly one of the two, with that one's digest and version (downloads of the
+// files it has stay, for the next run). Run once the list is back, it brings the client wholly to
+// the version it was going to, leaving nothing else.
+TEST_F(UpdaterTest, AnUpdateKilledFromOutsideLeavesOneVersionWhole) {
+  constexpr int kSmallFiles = 80;
+  struct Version {
+    const char16_t* number;
+    std::string list;
+    std::u16string digest;
+    std::map<std::string, std::string> files;
+  };
+  Version versions[] = {{u"1.1.0.0", "", u"", {}}, {u"1.2.0.0", "", u"", {}}};
+  for (Version& version : versions) {
+    const std::string tag = Ascii(version.number);
+    for (int i = 0; i < kSmallFiles; ++i) {
+      product_->WriteClientFile("lib/part" + std::to_string(i) + ".dll",
+                                tag + " part " + std::string(300 + 20 * i, 'p'));
+    }
+    product_->WriteClientFile("data/large.bin", tag + std::string(8 << 20, 'l'));
+    version.digest = Publish(version.number, {}, tag + "/");
+    version.list = ReadBytes(fs::path(product_->Temp().File(u"update.xml")));
+    ASSERT_EQ(Update(L" silent").exitCode, 0u);
+    version.files = InstalledFiles(Folder());
+  }
+
+  struct Case {
+    std::string name;
+    std::u16string watched;  // the end of the names counted
+    int count;               // killed once the folder holds this many of them
+  };
+  std::vector<Case> cases = {
+      {"downloading the large file", u"large.bin" + std::u16string(kDownloadStagingSuffix), 1},
+      {"swapping, the first file moved aside", kOldSuffix, 1},
+  };
+  for (int quarter = 1; quarter <= 3; ++quarter) {
+    const int count = (kSmallFiles + 1) * quarter / 4;
+    cases.push_back(
+        {"downloading, " + std::to_string(count) + " files there", kDownloadStagingSuffix, count});
+    cases.push_back(
+        {"swapping, " + std::to_string(count) + " files moved aside", kOldSuffix, count});
+  }
+  int there = 1;  // the version installed
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Version& from = versions[there];
+    const Version& to = versions[1 - there];
+    ASSERT_TRUE(Keep(served_ + "update.xml", to.list));
+    const auto reached = [this, &c] {
+      return CountNamesEndingWith(Folder(), c.watched) >= c.count;
+    };
+    ASSERT_EQ(RunKilledWhen((Folder() / "update.exe").u16string(), u"silent", reached),
+              kKilledFromOutside);
+    ASSERT_TRUE(Keep(served_ + "update.xml", "withdrawn"));
+    EXPECT_EQ(Update(L" silent").exitCode, 1u);
+    const std::map<std::string, std::string> files = InstalledFiles(Folder());
+    const Version& whole = files == to.files ? to : from;
+    EXPECT_EQ(files, whole.files) << "one version whole";
+    EXPECT_EQ(RecordedValue(u"md5"), whole.digest);
+    EXPECT_EQ(RecordedValue(u"version"), whole.number);
+
+    ASSERT_TRUE(Keep(served_ + "update.xml", to.list));
+    ASSERT_EQ(Update(L" silent").exitCode, 0u);
+    EXPECT_EQ(InstalledFiles(Folder()), to.files);
+    EXPECT_EQ(RecordedValue(u"md5"), to.digest);
+    EXPECT_EQ(CountNamesEndingWith(Folder(), u"~"), 0) << "a staging or backup name is left";
+    there = 1 - there;
+  }
 }
 
 }  // namespace

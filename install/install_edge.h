@@ -72,8 +72,11 @@ class IInstallEdge {
                                           const InstallRun& run, ListFacts* list) = 0;
   // After each progress report: room for the window's thread to paint. On the worker.
   virtual void PauseForPainting() = 0;
-  // The install report (install_report.h), on the worker; best effort.
+  // The install report (install_report.h) of a committed install, best effort: it waits on the
+  // network, so it is sent off the calling thread, reading product meanwhile. One per install.
   virtual void ReportInstall(const IClientInfo& product, const char16_t* packageVersion) = 0;
+  // Waits up to timeoutMs for the report to be sent; true when none is being sent (any longer).
+  virtual bool WaitForReport(uint32_t timeoutMs) = 0;
 
   // The finish: registers the installed product (installed, what the install put in place) as
   // steps of journal (registration_steps.h), and makes it start with Windows when

@@ -45,9 +45,13 @@ CInstallFlow::~CInstallFlow() { Cancel(); }
 void CInstallFlow::Cancel() {
   stopRequested_ = true;
   if (!edge_.WaitForWorker(kStopWaitMs)) edge_.EndProcess(kExitFilesFailed);
+  if (!edge_.WaitForReport(kReportWaitMs)) {
+    LogLine(u"the install report did not end in time: the process ends");
+    edge_.EndProcess(kExitInstalled);
+  }
   if (!journal_.IsOpen()) return;
-  LogLine(u"install cancelled: undoing it");
-  journal_.Rollback();
+  // The window is gone, or the session ends: the log alone hears what stayed.
+  LogLine(u"install cancelled: " + UndoneForLog(journal_.Rollback()));
 }
 
 void CInstallFlow::Report(uint32_t total, uint32_t done, const char16_t* name, void* self) {
@@ -149,10 +153,14 @@ bool CInstallFlow::RunInstall() {
   if (!completed_) {
     completed_ = true;
     // What was installed is the version its list names; without a list, or a list that names
-    // none, the package is what the configuration says.
+    // none, the package is what the configuration says. Only the version the package was made
+    // with is reported (install_report.h), which is told apart here: the finish may make the
+    // list's version the product's before the report goes.
+    const char16_t* configured = product_.GetVersion().Units();
     const char16_t* packageVersion =
-        list_.version.Empty() ? product_.GetVersion().Units() : list_.version.Units();
-    edge_.ReportInstall(product_, packageVersion);
+        list_.version.Empty() ? configured : list_.version.Units();
+    reportVersion_.Assign(std::u16string_view(packageVersion) == configured ? packageVersion
+                                                                           : nullptr);
     observer_->PostCommand(kCompletedCommand);
   }
   return true;
@@ -202,18 +210,20 @@ bool CInstallFlow::OnCommand(int id) {
 }
 
 void CInstallFlow::NotStarted() {
-  LogLine(u"the install could not start: undoing what it began");
-  journal_.Rollback();
+  const RollbackResult undone = journal_.Rollback();
+  LogLine(u"the install could not start: what it began is " + UndoneForLog(undone));
   couldNotStart_ = true;
   if (silent_) {
     observer_->Close(kExitNotStarted);
     return;
   }
   // The progress page stays, without progress; the close button still ends the window.
-  edge_.Tell(list_.older     ? kOldListText
-             : list_.refused ? kListNotTrustedText
-                             : kInstallNotStartedText,
-             Notice::kWarning);
+  FixedWString<1024> text;
+  text.Assign(list_.older     ? kOldListText
+              : list_.refused ? kListNotTrustedText
+                              : kInstallNotStartedText);
+  AppendNotUndone(undone, &text);
+  edge_.Tell(text.Units(), Notice::kWarning);
 }
 
 void CInstallFlow::ShowFinishPage() {
@@ -270,6 +280,9 @@ void CInstallFlow::FinishInstall() {
     return;
   }
   LogLine(u"installed into " + std::u16string(folder) + u" and registered");
+  // Sent once committed, never for an install then undone; it waits on the network, so it goes
+  // off this thread, and the flow's end waits for it.
+  if (!reportVersion_.Empty()) edge_.ReportInstall(product_, reportVersion_.Units());
   ShowFinishPage();
   if (silent_) {
     edge_.LaunchClient(product_);
@@ -278,12 +291,12 @@ void CInstallFlow::FinishInstall() {
 }
 
 void CInstallFlow::UndoInstall() {
-  FixedWString<1024> text;
-  FormatRolledBackInstall(outcome_, &text);
-  LogLine(u"install failed: " + std::u16string(text.Units()));
-  journal_.Rollback();
   // Registered, it would be a product whose shortcuts and update lead to a missing program, or
   // half an upgrade.
+  const RollbackResult undone = journal_.Rollback();
+  FixedWString<1024> text;
+  FormatRolledBackInstall(outcome_, undone, &text);
+  LogLine(u"install failed: " + std::u16string(text.Units()));
   if (!silent_) edge_.Tell(text.Units(), Notice::kError);
   observer_->Close(kExitFilesFailed);
 }

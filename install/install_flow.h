@@ -60,6 +60,10 @@ class CInstallFlow {
   // How long Cancel waits for the worker. It stops after the entry at hand, or within one piece
   // of a download; only a call into the system that does not return keeps it longer.
   static constexpr uint32_t kStopWaitMs = 10000;
+  // How long the flow's end waits for the install report still being sent: longer than a report
+  // to an endpoint that never answers takes (the connection's, the sending's and the reply's
+  // waits), so that only one still trickling in is cut off.
+  static constexpr uint32_t kReportWaitMs = 15000;
 
   // product is the program's product record, which the checks, the report and the finish read
   // and complete; payload is the installer's payload archive, null when it carries none (its
@@ -100,18 +104,22 @@ class CInstallFlow {
   bool OnCommand(int id);
   // The finish of a completed install, a transaction: when every entry was put in place and the
   // install left a usable client (some file, and the client file in the folder), "uninst.dat" is
-  // saved, the product registered and the journal committed, each a recorded step. Anything
+  // saved, the product registered and the journal committed, each a recorded step; then the
+  // install is reported, when it put in place the version the package was made with. Anything
   // else (a failed entry, no usable client, a failed step) undoes every change the install made,
-  // last first, tells the user what failed and that nothing was changed, and closes the window
-  // with kExitFilesFailed: an upgrade that fails leaves the earlier version as it was.
+  // last first, tells the user what failed and that nothing was changed (or what the undo left,
+  // with its path), and closes the window with kExitFilesFailed: an upgrade that fails leaves
+  // the earlier version as it was.
   void FinishInstall();
   void FinishExisting();
   // Asks a running install to stop, waits for the worker to end, at most kStopWaitMs, and undoes
-  // every change the install made: nothing is left, registered or reported; the observer hears
-  // nothing more. A worker still running after the wait is stuck in the system: the process then
-  // ends at once, with kExitFilesFailed, rather than free what the worker uses, and the next run
-  // undoes the journal it left. The flow installs nothing after a Cancel. Call it from the
-  // thread that owns the flow, while the observer still exists.
+  // every change the install made: nothing is registered or reported; the observer hears
+  // nothing more, and the log what the undo could not put back. A worker still running after the
+  // wait is stuck in the system: the process then ends at once, with kExitFilesFailed, rather
+  // than free what the worker uses, and the next run undoes the journal it left. The flow
+  // installs nothing after a Cancel. After a commit it waits for the install report still being
+  // sent, at most kReportWaitMs, and ends the process, with kExitInstalled, when it has not
+  // ended by then. Call it from the thread that owns the flow, while the observer still exists.
   void Cancel();
 
   State GetState() const { return state_.load(); }
@@ -138,8 +146,8 @@ class CInstallFlow {
   // Undoes what an earlier, killed run left in the install folder; false (the person told) when
   // that run still goes or cannot be undone.
   bool RecoverEarlierRun();
-  // The install failed: every change is undone, the user told why (unless silent), the window
-  // closed with kExitFilesFailed.
+  // The install failed: every change is undone, the user told why and what the undo left
+  // (unless silent), the log too, the window closed with kExitFilesFailed.
   void UndoInstall();
 
   IInstallObserver* observer_;
@@ -152,6 +160,7 @@ class CInstallFlow {
   FixedWString<1024> installFolder_;
   FixedWString<1024> folderText_;
   ListFacts list_;  // empty when the install followed no list
+  FixedWString<128> reportVersion_;  // what the report names once committed; empty: no report
   CChangeJournal journal_;  // every change of the install, to commit or undo whole
   std::atomic<State> state_{kReady};
   std::atomic<bool> stopRequested_{false};

@@ -15,7 +15,8 @@ const char16_t kInstallUnusableText[] =
 const char16_t kInstallerFileNameReason[] = u"与安装程序自身的文件同名";
 const char16_t kInstallCaption[] = u"安装提示";
 
-void FormatRolledBackInstall(const InstallOutcome& outcome, FixedWString<1024>* text) {
+void FormatRolledBackInstall(const InstallOutcome& outcome, const RollbackResult& undone,
+                             FixedWString<1024>* text) {
   if (outcome.unusable && outcome.ending != InstallOutcome::Ending::kFailed) {
     text->Assign(kInstallUnusableText);
   } else {
@@ -29,5 +30,27 @@ void FormatRolledBackInstall(const InstallOutcome& outcome, FixedWString<1024>* 
     }
     text->Append(u"。");
   }
-  text->Append(u"\n已撤销本次安装所做的全部更改，电脑上的内容与安装前相同。");
+  if (undone.Whole()) {
+    text->Append(u"\n已撤销本次安装所做的全部更改，电脑上的内容与安装前相同。");
+  } else {
+    AppendNotUndone(undone, text);
+  }
+}
+
+std::u16string UndoneForLog(const RollbackResult& undone) {
+  if (undone.Whole()) return u"undone";
+  std::u16string text = u"not undone whole, left:";
+  for (const std::u16string& path : undone.left) text += u" " + path;
+  return text;
+}
+
+void AppendNotUndone(const RollbackResult& undone, FixedWString<1024>* text) {
+  if (undone.Whole()) return;
+  text->Append(
+      u"\n本次安装所做的更改未能全部撤销。请关闭正在使用这些文件的程序后重新运行安装程序，以完成撤销。"
+      u"以下内容仍留在电脑上：");
+  for (const std::u16string& path : undone.left) {
+    text->Append(u"\n");
+    text->Append(path.c_str());
+  }
 }

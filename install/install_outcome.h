@@ -1,5 +1,6 @@
 #pragma once
 #include "support/core/fixed_wstring.h"
+#include "support/journal/change_journal.h"
 
 // How an install run ended, in one value: what the archive install and the install engine return.
 // A run ends at its first failure, and the install is then undone whole: the entry that failed
@@ -41,9 +42,15 @@ struct InstallOutcome {
 };
 
 // The message shown when an install failed and was undone: what failed (the first file that
-// could not be put in place and why, or that the install left no usable client) and that
-// nothing on the machine was changed.
-void FormatRolledBackInstall(const InstallOutcome& outcome, FixedWString<1024>* text);
+// could not be put in place and why, or that the install left no usable client), and that
+// nothing on the machine was changed or, when the undo left something, what (AppendNotUndone).
+void FormatRolledBackInstall(const InstallOutcome& outcome, const RollbackResult& undone,
+                             FixedWString<1024>* text);
+// How an undo ended, for the log: "undone", or what it left, each path.
+std::u16string UndoneForLog(const RollbackResult& undone);
+// Appends to text, when the undo left anything, that not every change could be undone, what to
+// do, and the paths left, one a line: the last, where a long list is cut.
+void AppendNotUndone(const RollbackResult& undone, FixedWString<1024>* text);
 
 // Why a client entry named like one of the installer's own files was refused.
 extern const char16_t kInstallerFileNameReason[];

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <string>
+
 #include "install/archive_install.h"
 #include "install/install_engine.h"
 #include "install/install_report.h"
@@ -19,7 +22,7 @@
 
 CWindowsInstallEdge::CWindowsInstallEdge() = default;
 
-// The flow has waited for the worker: destroying the thread stops nothing.
+// The flow has waited for the worker and the report: destroying them stops nothing.
 CWindowsInstallEdge::~CWindowsInstallEdge() = default;
 
 int64_t CWindowsInstallEdge::UptimeSecond() {
@@ -110,7 +113,14 @@ InstallOutcome CWindowsInstallEdge::InstallPublished(const IClientInfo& product,
 void CWindowsInstallEdge::ReportInstall(const IClientInfo& product,
                                         const char16_t* packageVersion) {
   // Whether the endpoint took it changes nothing in the install.
-  ::ReportInstall(product, packageVersion);
+  report_ = std::async(std::launch::async, [&product, version = std::u16string(packageVersion)] {
+    ::ReportInstall(product, version.c_str());
+  });
+}
+
+bool CWindowsInstallEdge::WaitForReport(uint32_t timeoutMs) {
+  return !report_.valid() ||
+         report_.wait_for(std::chrono::milliseconds(timeoutMs)) == std::future_status::ready;
 }
 
 JournalRecovery CWindowsInstallEdge::RecoverFolder(const IClientInfo& product,

@@ -1,4 +1,5 @@
 #pragma once
+#include <future>
 #include <memory>
 #include <utility>
 
@@ -11,8 +12,9 @@ class CInstallThread;
 
 // The install flow's edge on Windows: the performance counter, the Windows folder and the
 // product key; the real checks and message boxes, owned by the owner window; the install worker
-// thread; the archive and download installs, the report, the registration and the client's
-// launch. It outlives the flow it serves, which stops the worker before it goes.
+// thread; the archive and download installs, the report on a thread of its own, the registration
+// and the client's launch. It outlives the flow it serves, which stops the worker and waits for
+// the report before it goes.
 class CWindowsInstallEdge : public IInstallEdge {
  public:
   CWindowsInstallEdge();
@@ -42,6 +44,7 @@ class CWindowsInstallEdge : public IInstallEdge {
                                   const InstallRun& run, ListFacts* list) override;
   void PauseForPainting() override { pause_.AfterEntry(); }
   void ReportInstall(const IClientInfo& product, const char16_t* packageVersion) override;
+  bool WaitForReport(uint32_t timeoutMs) override;
   IJournalTarget& JournalTarget() override { return machine_; }
   JournalRecovery RecoverFolder(const IClientInfo& product, const char16_t* folder) override;
   bool Register(CChangeJournal& journal, const IClientInfo& product, const IUninstInfo& installed,
@@ -53,5 +56,6 @@ class CWindowsInstallEdge : public IInstallEdge {
   ListKey listKey_;
   CWindowsJournalTarget machine_;
   std::unique_ptr<CInstallThread> thread_;  // made at the first start
+  std::future<void> report_;  // the report being sent; invalid before one
   PaintPause pause_;
 };

@@ -35,8 +35,13 @@ struct LocalFreer {
   void operator()(wchar_t** block) const { LocalFree(block); }
 };
 
-void RemoveAtRestart(const wchar_t* path) {
-  MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+// Leaves path to be removed when Windows next starts. False, logged with the system's reason,
+// when that cannot be arranged: path then stays.
+bool RemoveAtRestart(const wchar_t* path) {
+  if (MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return true;
+  LogLine(u"not left to the next start of Windows: " + std::u16string(AsUtf16(path)) + u": " +
+          SystemErrorText(GetLastError()));
+  return false;
 }
 
 // The folder part of path, without its trailing backslash.
@@ -162,21 +167,23 @@ bool RemoveUninstaller(const wchar_t* image, const char16_t* name) {
 
 }  // namespace
 
-void RemoveAfterExit(const IClientInfo& product, const char16_t* self) {
+std::vector<std::u16string> RemoveAfterExit(const IClientInfo& product, const char16_t* self) {
   char16_t copy[kPathCapacity];
   const std::u16string left =
       std::u16string(self) + u", " + kUninstallListName + u" and the folder";
   if (TempProgramCopyPath(product.GetApp().Units(), u"uninstall", copy) &&
       CopyFileW(AsWide(self), AsWide(copy), FALSE) && StartCopy(copy)) {
     LogLine(u"left to " + std::u16string(copy) + u" once this run ends: " + left);
-    return;
+    return {};
   }
   LogLine(u"no copy of the uninstaller could start: " + left +
           u" are left to the next start of Windows");
   const std::wstring folder = FolderOf(AsWide(self));
-  RemoveAtRestart(AsWide(self));
-  RemoveAtRestart(ListIn(folder).c_str());
-  RemoveAtRestart(folder.c_str());
+  std::vector<std::u16string> stays;
+  for (const std::wstring& path : {std::wstring(AsWide(self)), ListIn(folder), folder}) {
+    if (!RemoveAtRestart(path.c_str())) stays.push_back(AsUtf16(path.c_str()));
+  }
+  return stays;
 }
 
 bool RunRemovalCopy(const IClientInfo& product, const char16_t* commandLine, int* exitCode) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 class IClientInfo;
 
 // A running program cannot delete its own file. The uninstaller leaves that, with "uninst.dat"
@@ -10,8 +13,8 @@ class IClientInfo;
 
 // Starts that copy for self, the uninstaller's file, just before the uninstaller ends. When the
 // copy cannot be started, self, the list and the folder (when empty by then) are left to be
-// removed when Windows next starts. Logged.
-void RemoveAfterExit(const IClientInfo& product, const char16_t* self);
+// removed when Windows next starts. Logged. Returns the paths left to neither, which stay.
+std::vector<std::u16string> RemoveAfterExit(const IClientInfo& product, const char16_t* self);
 
 // True when the command line is the copy's; then the copy's work is done, within a bounded time
 // whatever the uninstaller does, and logged in the uninstaller's log. *exitCode is then 0, 2 when

@@ -129,6 +129,7 @@ int RunUninstall(IClientInfo& product, bool silent) {
   if (!silent) Tell(UninstalledText(name), MB_OK | MB_ICONINFORMATION);
   // Last of all: the copy that removes this file, and then the list, waits for the program to
   // end. Until then a run cut off finds the list and finishes.
-  RemoveAfterExit(product, AsUtf16(self));
+  const std::vector<std::u16string> stays = RemoveAfterExit(product, AsUtf16(self));
+  if (!silent && !stays.empty()) Tell(EntriesLeftText(stays), MB_OK | MB_ICONWARNING);
   return kExitRemoved;
 }

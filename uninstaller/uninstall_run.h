@@ -11,6 +11,7 @@ class IClientInfo;
 // and leaves the uninstaller's file, then "uninst.dat", then the folder when it is empty, to a
 // copy of itself that removes them once it has ended. When entries or parts of the registration
 // are left, "uninst.dat", the product key and the uninstaller stay, so that it can be run again;
-// interactively a message names what is left, and the log names it with its path. Returns an
-// UninstallExitCode.
+// interactively a message names what is left, and the log names it with its path. So are the
+// uninstaller's file, "uninst.dat" and the folder when they can be left neither to the copy nor
+// to the next start of Windows. Returns an UninstallExitCode.
 int RunUninstall(IClientInfo& product, bool silent);

@@ -113,7 +113,7 @@ int RunUpdate(IClientInfo& product, bool silent, IUpdateEdge& edge) {
     // What arrived could never be removed: nothing is updated.
     InstallOutcome outcome;
     outcome.Fail(kUninstallListName);
-    if (!silent) edge.Tell(UpdateFailedText(outcome), UpdateNotice::kWarning);
+    if (!silent) edge.Tell(UpdateFailedText(outcome, RollbackResult()), UpdateNotice::kWarning);
     return kExitUpdateFailed;
   }
   CChangeJournal journal(edge.JournalTarget());
@@ -142,15 +142,17 @@ int RunUpdate(IClientInfo& product, bool silent, IUpdateEdge& edge) {
         journal.Commit())) {
     outcome.Fail(journal.FailedWhat().c_str(), journal.FailureReason().c_str());
   }
+  RollbackResult undone;
   if (outcome.Failed()) {
     // The client stays as it was, with the digest it had: the next check finds it out of date.
-    LogLine(u"update failed at " + std::u16string(outcome.firstFailed.Units()) + u": undone");
-    journal.Rollback();
+    undone = journal.Rollback();
+    LogLine(u"update failed at " + std::u16string(outcome.firstFailed.Units()) + u": " +
+            UndoneForLog(undone));
   } else {
     LogLine(u"updated to " + std::u16string(list.GetVersion()));
   }
   if (!silent) {
-    edge.Tell(outcome.Failed() ? UpdateFailedText(outcome)
+    edge.Tell(outcome.Failed() ? UpdateFailedText(outcome, undone)
               : upToDate       ? UpToDateText(name)
                                : UpdatedText(name),
               outcome.Failed() ? UpdateNotice::kWarning : UpdateNotice::kInformation);

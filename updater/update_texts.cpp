@@ -42,11 +42,17 @@ std::u16string UpdatedText(const char16_t* name) {
   return std::u16string(name) + u"已更新到最新版本。";
 }
 
-std::u16string UpdateFailedText(const InstallOutcome& outcome) {
+std::u16string UpdateFailedText(const InstallOutcome& outcome, const RollbackResult& undone) {
   std::u16string text = u"更新失败：" + std::u16string(outcome.firstFailed.Units()) + u" 未能更新";
   if (!outcome.reason.Empty()) text += u"（" + std::u16string(outcome.reason.Units()) + u"）";
-  return text + u"。\n已撤销本次更新，软件保持原来的版本。请关闭正在使用这些文件的程序后重新运行"
-                u"更新程序。";
+  if (undone.Whole()) {
+    return text + u"。\n已撤销本次更新，软件保持原来的版本。请关闭正在使用这些文件的程序后重新运行"
+                  u"更新程序。";
+  }
+  text += u"。\n本次更新所做的更改未能全部撤销。请关闭正在使用这些文件的程序后重新运行更新程序，"
+          u"以完成撤销。以下内容仍留在电脑上：";
+  for (const std::u16string& path : undone.left) text += u"\n" + path;
+  return text;
 }
 
 std::u16string BusyText(const char16_t* name) {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "support/journal/change_journal.h"
+
 struct InstallOutcome;
 
 // What the updater tells the user, in message boxes captioned like every box of the product's
@@ -20,8 +22,9 @@ std::u16string UnversionedListText(const char16_t* name, const char16_t* install
 std::u16string UpdateQuestionText(const char16_t* name, const char16_t* version);
 std::u16string UpToDateText(const char16_t* name);
 std::u16string UpdatedText(const char16_t* name);
-// What failed first, and why; and that the update was undone whole.
-std::u16string UpdateFailedText(const InstallOutcome& outcome);
+// What failed first, and why; and that the update was undone whole or, when the undo left
+// anything, what to do and the paths left, one a line.
+std::u16string UpdateFailedText(const InstallOutcome& outcome, const RollbackResult& undone);
 // Another install or update of the product runs in its folder, or what a killed one left there
 // cannot be undone yet.
 std::u16string BusyText(const char16_t* name);

@@ -114,12 +114,27 @@ bool IsKeyWithin(const JournalEntry& entry, const JournalBounds& bounds) {
   return false;
 }
 
-void RemoveCreatedFolders(IJournalTarget& target, const std::vector<JournalEntry>& entries) {
+// Removes the folders the run made, innermost first; returns those still there, each logged.
+std::vector<std::u16string> RemoveCreatedFolders(IJournalTarget& target,
+                                                 const std::vector<JournalEntry>& entries) {
+  std::vector<std::u16string> left;
   for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-    if (entry->kind == JournalEntry::kFolderCreated) {
-      target.RemoveEmptyFolder(WithoutTrailingSeparator(entry->path));
+    if (entry->kind == JournalEntry::kFolderCreated &&
+        !target.RemoveEmptyFolder(WithoutTrailingSeparator(entry->path))) {
+      left.push_back(entry->path);
+      LogLine(u"rollback: folder left: " + entry->path);
     }
   }
+  return left;
+}
+
+// Notes that the change at path could not be undone, in left and in the log with the system's
+// reason.
+void NoteNotUndone(IJournalTarget& target, const std::u16string& path,
+                   std::vector<std::u16string>* left) {
+  left->push_back(path);
+  const std::u16string reason = target.LastError();
+  LogLine(u"rollback: could not undo: " + path + (reason.empty() ? u"" : u": " + reason));
 }
 
 bool IsCommitted(const std::vector<JournalEntry>& entries) {
@@ -131,7 +146,8 @@ bool IsCommitted(const std::vector<JournalEntry>& entries) {
 }  // namespace
 
 CChangeJournal::~CChangeJournal() {
-  if (open_) Rollback();
+  // Whatever stays is logged: nobody is left to tell.
+  if (open_) static_cast<void>(Rollback());
 }
 
 bool CChangeJournal::Begin(const std::u16string& folder, const std::u16string& journalName) {
@@ -370,10 +386,7 @@ bool CChangeJournal::DeleteValue(const std::u16string& key, const std::u16string
 bool CChangeJournal::Commit() {
   JournalEntry committed;
   committed.kind = JournalEntry::kCommitted;
-  if (!Record(committed)) {
-    Rollback();
-    return false;
-  }
+  if (!Record(committed)) return false;
   target_.CloseJournal();
   open_ = false;
   DropBackups(target_, entries_);
@@ -381,17 +394,19 @@ bool CChangeJournal::Commit() {
   return true;
 }
 
-void CChangeJournal::Rollback() {
-  if (!open_) return;
+RollbackResult CChangeJournal::Rollback() {
+  RollbackResult result;
+  if (!open_) return result;
   target_.CloseJournal();
   open_ = false;
-  const std::vector<std::u16string> left = UndoEntries(target_, entries_);
-  if (!left.empty()) {
-    failure_ = failedWhat_ = left.front();
-    return;  // the journal stays, for the next run to try again
+  result.left = UndoEntries(target_, entries_);
+  // With a change left the journal stays, for the next run to try again, and so does its folder.
+  if (result.Whole() && !target_.RemoveFile(journalPath_)) {
+    NoteNotUndone(target_, journalPath_, &result.left);
   }
-  target_.RemoveFile(journalPath_);
-  RemoveCreatedFolders(target_, entries_);
+  const std::vector<std::u16string> folders = RemoveCreatedFolders(target_, entries_);
+  result.left.insert(result.left.end(), folders.begin(), folders.end());
+  return result;
 }
 
 std::vector<std::u16string> UndoEntries(IJournalTarget& target,
@@ -412,12 +427,14 @@ std::vector<std::u16string> UndoEntries(IJournalTarget& target,
                                 ? target.RemoveFile(entry->path)
                                 : !restore || (target.RemoveFile(entry->path) &&
                                                target.RenameFile(entry->backup, entry->path));
-        if (!undone) left.push_back(entry->path);
-        LogLine(std::u16string(!undone                ? u"rollback: could not undo: "
-                               : restore              ? u"rollback: file restored: "
-                               : entry->backup.empty() ? u"rollback: file removed: "
-                                                       : u"rollback: file kept: ") +
-                entry->path);
+        if (!undone) {
+          NoteNotUndone(target, entry->path, &left);
+        } else {
+          LogLine(std::u16string(restore                 ? u"rollback: file restored: "
+                                 : entry->backup.empty() ? u"rollback: file removed: "
+                                                         : u"rollback: file kept: ") +
+                  entry->path);
+        }
         break;
       }
       case JournalEntry::kFileRemoved:
@@ -425,19 +442,19 @@ std::vector<std::u16string> UndoEntries(IJournalTarget& target,
         if (target.RemoveFile(entry->path) && target.RenameFile(entry->backup, entry->path)) {
           LogLine(u"rollback: file put back: " + entry->path);
         } else {
-          left.push_back(entry->path);
-          LogLine(u"rollback: could not put back: " + entry->path);
+          NoteNotUndone(target, entry->path, &left);
         }
         break;
       case JournalEntry::kValueChanged: {
-        if (entry->hadPrevious) {
-          target.WriteValue(entry->key, entry->name, entry->previous);
+        const std::u16string value = entry->key + u"\\" + entry->name;
+        if (!(entry->hadPrevious ? target.WriteValue(entry->key, entry->name, entry->previous)
+                                 : target.DeleteValue(entry->key, entry->name))) {
+          NoteNotUndone(target, value, &left);
         } else {
-          target.DeleteValue(entry->key, entry->name);
+          LogLine(std::u16string(entry->hadPrevious ? u"rollback: value restored: "
+                                                    : u"rollback: value removed: ") +
+                  value);
         }
-        LogLine(std::u16string(entry->hadPrevious ? u"rollback: value restored: "
-                                                  : u"rollback: value removed: ") +
-                entry->key + u"\\" + entry->name);
         if (entry->createdKey.empty()) break;
         for (std::u16string at = entry->key; at.size() >= entry->createdKey.size();) {
           if (!target.RemoveEmptyKey(at)) break;

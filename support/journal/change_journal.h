@@ -15,6 +15,14 @@
 constexpr char16_t kNewSuffix[] = u".new~";
 constexpr char16_t kOldSuffix[] = u".old~";
 
+// What a rollback could not undo, last change first: the path of each file and folder it could
+// not put back or remove, and each registry value ("key\name") it could not restore or remove.
+// Empty when the machine is as it was before the run.
+struct RollbackResult {
+  std::vector<std::u16string> left;
+  bool Whole() const { return left.empty(); }
+};
+
 // A run that changes the machine as one transaction: each change is recorded in a journal file
 // before it is made, so that the run can be undone in reverse order, by itself after a failure
 // or a cancel, or by the next run that finds the journal after it was killed. Files are never
@@ -75,11 +83,14 @@ class CChangeJournal {
   bool DeleteValue(const std::u16string& key, const std::u16string& name);
 
   // Every change stands: records the commit, deletes what was moved aside and then the journal.
-  // False when the commit could not be recorded; the run is then rolled back.
+  // False when the commit could not be recorded (Failure says why); the run is then still open,
+  // for the caller to roll back.
   bool Commit();
-  // Undoes every recorded change, last first, then deletes the journal. Files it cannot put back
-  // are named in Failure.
-  void Rollback();
+  // Undoes every recorded change, last first, then deletes the journal and the folders the run
+  // made. What it could not undo stays, the journal too when a file or value is among it, for the
+  // next run to try again; each is logged as it goes. Nothing to undo once committed or rolled
+  // back.
+  [[nodiscard]] RollbackResult Rollback();
 
   // What the last failed change was, and the system's reason ("path: reason"); each alone.
   const std::u16string& Failure() const { return failure_; }
@@ -151,8 +162,8 @@ JournalRecovery RecoverJournal(IJournalTarget& target, const std::u16string& fol
                                const std::u16string& journalName, const JournalBounds& bounds);
 
 // Undoes entries, last first, and drops what a committed run moved aside; both as RecoverJournal
-// and Rollback do. Folders that still hold something are left. The paths of files that could not
-// be put back are returned.
+// and Rollback do. Folders that still hold something are left. The paths of the files and values
+// ("key\name") that could not be put back or removed are returned, last change first.
 std::vector<std::u16string> UndoEntries(IJournalTarget& target,
                                         const std::vector<JournalEntry>& entries);
 void DropBackups(IJournalTarget& target, const std::vector<JournalEntry>& entries);

@@ -372,7 +372,7 @@ double JournaledFiles(const fs::path& folder, int files, bool ahead) {
     }
   }
   const double took = MillisecondsSince(start);
-  journal.Rollback();
+  if (!journal.Rollback().Whole()) return -1;
   return took;
 }
 

@@ -49,6 +49,14 @@ bool FakeInstallEdge::Register(CChangeJournal& journal, const IClientInfo& produ
          journal.SetValue(kFakeProductKey, u"path", RegistryValue{1, {'p'}});
 }
 
+void FakeInstallEdge::ReportInstall(const IClientInfo& product, const char16_t* packageVersion) {
+  reportedVersions.push_back(packageVersion);
+  if (machine.PathExists(std::u16string(product.GetInstallFolder().Units()) +
+                         kInstallJournalName)) {
+    reportedUncommitted = true;
+  }
+}
+
 bool FakeInstallEdge::GetWindowsFolder(FixedWString<1024>* folder) {
   folder->Assign(windowsFolder);
   return windowsFolder != nullptr;

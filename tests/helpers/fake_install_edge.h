@@ -35,6 +35,7 @@ class FakeInstallEdge : public IInstallEdge {
   bool waitForStop = false;
   ListFacts publishedList;  // the list of a download-mode install
   bool stuck = false;       // the worker never ends within a wait
+  bool reportStuck = false;  // a report being sent never ends within a wait
   bool registrationFails = false;  // its second step fails, as a registry that refuses a value
   JournalTestTarget machine;
 
@@ -43,6 +44,8 @@ class FakeInstallEdge : public IInstallEdge {
   std::vector<std::u16string> told;
   std::vector<std::u16string> installs;  // "archive <nested name>" or "published"
   std::vector<std::u16string> reportedVersions;
+  bool reportedUncommitted = false;  // a report came while the install's journal was there
+  bool reportAwaited = false;        // a wait for the report came after it
   int registrations = 0;  // calls; what stands is in machine's registry
   bool startedWithWindows = false;
   int launches = 0;
@@ -63,8 +66,11 @@ class FakeInstallEdge : public IInstallEdge {
   InstallOutcome InstallPublished(const IClientInfo& product, const char16_t* folder,
                                   const InstallRun& run, ListFacts* list) override;
   void PauseForPainting() override {}
-  void ReportInstall(const IClientInfo&, const char16_t* packageVersion) override {
-    reportedVersions.push_back(packageVersion);
+  // Recorded at once, and sent while reportStuck.
+  void ReportInstall(const IClientInfo& product, const char16_t* packageVersion) override;
+  bool WaitForReport(uint32_t) override {
+    reportAwaited = !reportedVersions.empty();
+    return !reportStuck;
   }
   IJournalTarget& JournalTarget() override { return machine; }
   JournalRecovery RecoverFolder(const IClientInfo& product, const char16_t* folder) override;

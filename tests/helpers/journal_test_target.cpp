@@ -142,14 +142,14 @@ bool JournalTestTarget::ReadValue(const std::u16string& key, const std::u16strin
 
 bool JournalTestTarget::WriteValue(const std::u16string& key, const std::u16string& name,
                                    const RegistryValue& value) {
-  if (!Alive()) return false;
+  if (!Alive() || Refuses(key + u"\\" + name)) return false;
   for (std::u16string at = key; !at.empty(); at = ParentKey(at)) keys_.insert(at);
   values_[{key, name}] = value;
   return true;
 }
 
 bool JournalTestTarget::DeleteValue(const std::u16string& key, const std::u16string& name) {
-  if (!Alive()) return false;
+  if (!Alive() || Refuses(key + u"\\" + name)) return false;
   values_.erase({key, name});
   return true;
 }

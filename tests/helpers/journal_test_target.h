@@ -20,8 +20,8 @@ class JournalTestTarget : public IJournalTarget {
   void Revive() { lifeLeft_ = -1; }
   // Moving this file away fails, as for a file another program holds open.
   void Hold(const std::u16string& path) { held_.insert(path); }
-  // Removing this file (or a folder holding it), or this key, fails, as for a file another
-  // program holds open or a key that refuses.
+  // Removing this file (or a folder holding it) or this key, or writing or deleting this value
+  // ("key\name"), fails, as for a file another program holds open or a key that refuses.
   void RefuseRemoval(const std::u16string& path) { kept_.insert(path); }
   int Operations() const { return operations_; }
 

@@ -156,7 +156,7 @@ TEST(ArchiveInstall, ALaterEntryOfTheSameNameReplacesTheEarlierOne) {
     ASSERT_EQ(installed.outcome.ending, Ending::kInstalled);
     EXPECT_EQ(installed.listed.size(), 3u);
     EXPECT_EQ(ReadBytes(temp.Path() / "target/dup/same.txt"), "second");
-    installed.journal.Rollback();
+    EXPECT_TRUE(installed.journal.Rollback().Whole());
     EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target"));
   }
 }
@@ -233,7 +233,7 @@ TEST(ArchiveInstall, RefusesEntriesThatWouldLandOutsideTheFolderAndEndsThere) {
     }
     ASSERT_EQ(installed.reports.size(), 2u);
     EXPECT_EQ(installed.reports[1].name, c.damage ? u"damaged.txt" : u"<none>");
-    installed.journal.Rollback();
+    EXPECT_TRUE(installed.journal.Rollback().Whole());
     if (c.link == nullptr) {
       EXPECT_FALSE(std::filesystem::exists(inside));
     } else {
@@ -266,7 +266,7 @@ TEST(ArchiveInstall, FailsBeforeAnyProgressWithoutAReadableNestedArchive) {
     Install(c.payload, c.nestedName, FolderIn(temp, u"target/"), installed);
     EXPECT_EQ(installed.outcome.ending, Ending::kNotStarted);
     EXPECT_TRUE(installed.reports.empty());
-    installed.journal.Rollback();
+    EXPECT_TRUE(installed.journal.Rollback().Whole());
     EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target"));
   }
 }
@@ -296,7 +296,7 @@ TEST(ArchiveInstall, AStopEndsTheRunBeforeTheNextEntry) {
     EXPECT_EQ(ReadBytes(temp.Path() / "target" / entries[c.stopAfter - 1].name),
               entries[c.stopAfter - 1].content);
     EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target" / entries[c.stopAfter].name));
-    installed.journal.Rollback();
+    EXPECT_TRUE(installed.journal.Rollback().Whole());
     EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target"));
   }
 }

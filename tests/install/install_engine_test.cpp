@@ -263,7 +263,7 @@ TEST(InstallEngine, PutsAWholeListInPlaceAndNothingOfAListWithABadFile) {
     EXPECT_TRUE(Entries(progress.installed).empty());
     EXPECT_FALSE(fs::exists(temp.Path() / "client/first.txt"));
     EXPECT_EQ(ReadBytes(temp.Path() / "client/altered.txt"), "the good old file");
-    run.journal.Rollback();
+    EXPECT_TRUE(run.journal.Rollback().Whole());
     EXPECT_EQ(FilesIn(temp.Path() / "client"), before);
     EXPECT_FALSE(fs::exists(temp.Path() / "escaped.txt"));
   }
@@ -301,7 +301,7 @@ TEST(InstallEngine, NothingIsWrittenOrRemovedThroughALink) {
     ASSERT_EQ(outcome.ending, Ending::kFailed);
     EXPECT_EQ(std::u16string(outcome.firstFailed.Units()), u"linked\\victim.txt");
     EXPECT_EQ(server.Served("victim"), 0);
-    run.journal.Rollback();
+    EXPECT_TRUE(run.journal.Rollback().Whole());
     EXPECT_EQ(ReadBytes(outside / "victim.txt"), "victim");
     EXPECT_EQ(FilesIn(outside), (std::map<std::string, std::string>{{"victim.txt", "victim"}}));
     EXPECT_FALSE(fs::exists(temp.Path() / "client/first.txt"));
@@ -450,7 +450,7 @@ TEST(InstallEngine, AStopInsideADownloadEndsTheRunPromptly) {
   EXPECT_FALSE(fs::exists(temp.Path() / "client/slow.bin"));
   EXPECT_FALSE(fs::exists(temp.Path() / "client/after.txt"));
   EXPECT_EQ(server.Served("after"), 0);
-  journaled.journal.Rollback();
+  EXPECT_TRUE(journaled.journal.Rollback().Whole());
   EXPECT_FALSE(fs::exists(temp.Path() / "client")) << "undone, nothing is left";
 }
 

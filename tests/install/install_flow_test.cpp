@@ -17,6 +17,7 @@
 #include "records/uninst_info.h"
 #include "records/update_info.h"
 #include "support/files/xdata.h"
+#include "support/text/path_text.h"
 #include "support/zip/xzip.h"
 #include "tests/helpers/fake_install_edge.h"
 #include "tests/helpers/md5_hex.h"
@@ -113,7 +114,6 @@ TEST(InstallFlow, ArchiveInstallFinishesWithWhatWasPutInPlace) {
   EXPECT_EQ(f.flow->GetState(), CInstallFlow::kInstalling);
   ASSERT_EQ(f.observer.NextCommand(), CInstallFlow::kCompletedCommand);
   EXPECT_EQ(f.edge.installs, std::vector<std::u16string>{u"archive app.zip"});
-  EXPECT_EQ(f.edge.reportedVersions, std::vector<std::u16string>{u"1.0.0.0"});
   EXPECT_TRUE(f.flow->View().progressVisible);
   EXPECT_FALSE(f.flow->View().firstPageVisible);
   EXPECT_EQ(f.edge.registrations, 0);
@@ -143,9 +143,9 @@ TEST(InstallFlow, ArchiveInstallFinishesWithWhatWasPutInPlace) {
 }
 
 // The list the install followed (the payload's in archive mode, the published one in download
-// mode) gives the recorded digest and the version the report names, only once; without a list,
-// or a version in it, the report names the configured version. A download-mode install registers
-// the published list's version too.
+// mode) gives the recorded digest and the version installed; without a list, or a version in
+// it, that is the configured version. Only an install of the configured version is reported,
+// once. A download-mode install registers the published list's version.
 TEST(InstallFlow, TheListFollowedGivesTheDigestAndTheReportedVersion) {
   const char16_t kPublishedDigest[] = u"0123456789ABCDEF0123456789ABCDEF";
   struct Case {
@@ -153,14 +153,16 @@ TEST(InstallFlow, TheListFollowedGivesTheDigestAndTheReportedVersion) {
     bool archiveMode;
     std::string payloadList;
     const char16_t* publishedVersion;
-    const char16_t* reported;
+    std::vector<std::u16string> reported;
   };
   const Case cases[] = {
-      {"payload list of another version", true, UpdateList(u"2.0.0.0"), u"", u"2.0.0.0"},
-      {"payload list naming none", true, UpdateList(u""), u"", u"1.0.0.0"},
-      {"no payload list", true, "", u"", u"1.0.0.0"},
-      {"published list", false, "", u"3.0.0.0", u"3.0.0.0"},
-      {"published list naming none", false, "", u"", u"1.0.0.0"},
+      {"payload list of another version", true, UpdateList(u"2.0.0.0"), u"", {}},
+      {"payload list of the configured version", true, kUpdateList, u"", {u"1.0.0.0"}},
+      {"payload list naming none", true, UpdateList(u""), u"", {u"1.0.0.0"}},
+      {"no payload list", true, "", u"", {u"1.0.0.0"}},
+      {"published list of another version", false, "", u"3.0.0.0", {}},
+      {"published list of the configured version", false, "", u"1.0.0.0", {u"1.0.0.0"}},
+      {"published list naming none", false, "", u"", {u"1.0.0.0"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -171,17 +173,18 @@ TEST(InstallFlow, TheListFollowedGivesTheDigestAndTheReportedVersion) {
     ASSERT_EQ(f.flow->IsArchiveMode(), c.archiveMode);
 
     ASSERT_EQ(f.Run(), CInstallFlow::kCompletedCommand);
-    EXPECT_EQ(f.edge.reportedVersions, std::vector<std::u16string>{c.reported});
+    EXPECT_EQ(f.edge.reportedVersions, c.reported);
     EXPECT_EQ(std::u16string(f.product.GetVersion().Units()),
-              c.archiveMode ? u"1.0.0.0" : c.reported);
+              c.archiveMode || c.publishedVersion[0] == 0 ? u"1.0.0.0" : c.publishedVersion);
     EXPECT_EQ(std::u16string(f.product.GetDigest().Units()),
               !c.archiveMode            ? kPublishedDigest
               : c.payloadList.empty() ? u""
                                       : Md5Hex(c.payloadList));
-    // Another run of the worker completes without a second report or completion.
+    // Another run of the worker completes without a second completion, so without a second
+    // report.
     ASSERT_TRUE(f.edge.WaitForWorker(5000));
     EXPECT_TRUE(f.flow->RunInstall());
-    EXPECT_EQ(f.edge.reportedVersions.size(), 1u);
+    EXPECT_EQ(f.edge.reportedVersions, c.reported);
     EXPECT_EQ(f.observer.NextCommand(std::chrono::milliseconds(50)),
               CommandQueueObserver::kTimedOut);
   }
@@ -200,11 +203,11 @@ TEST(InstallFlow, CommitsOnlyAWholeInstallAndUndoesAnyOther) {
   InstallOutcome held;
   held.Fail(u"readme.txt", u"held by another program");
   FixedWString<1024> heldText;
-  FormatRolledBackInstall(held, &heldText);
+  FormatRolledBackInstall(held, RollbackResult(), &heldText);
   InstallOutcome unusable;
   unusable.unusable = true;
   FixedWString<1024> unusableText;
-  FormatRolledBackInstall(unusable, &unusableText);
+  FormatRolledBackInstall(unusable, RollbackResult(), &unusableText);
   struct Case {
     const char* label;
     std::vector<FakeEntry> entries;
@@ -260,6 +263,116 @@ TEST(InstallFlow, CommitsOnlyAWholeInstallAndUndoesAnyOther) {
     } else {
       EXPECT_EQ(f.edge.told, c.told);
     }
+  }
+}
+
+// The install is reported once it has committed, and then only: never one undone after its
+// entries ran (an entry that failed, no client file, a failed registration), one cancelled or one
+// that could not start. The flow's end waits for the report, and ends the process, as installed,
+// when the report is still going after the wait.
+TEST(InstallFlow, ReportsAnInstallOnlyOnceItHasCommitted) {
+  struct Case {
+    const char* label;
+    bool silent;
+    std::vector<FakeEntry> entries;
+    bool registrationFails;
+    bool installFails;  // before any progress
+    bool cancelled;
+    bool reportStuck;
+    std::vector<std::u16string> reported;
+    std::vector<int> endedProcess;
+  };
+  const std::vector<FakeEntry> client = {{u"client.exe"}};
+  const Case cases[] = {
+      {"committed", false, client, false, false, false, false, {u"1.0.0.0"}, {}},
+      {"committed, silent", true, client, false, false, false, false, {u"1.0.0.0"}, {}},
+      {"committed, the report still going at the end", true, client, false, false, false, true,
+       {u"1.0.0.0"}, {kExitInstalled}},
+      {"an entry that failed", false, {{u"client.exe"}, {u"readme.txt", false}}, false, false,
+       false, false, {}, {}},
+      {"no client file", true, {{u"readme.txt"}}, false, false, false, false, {}, {}},
+      {"a registration step that fails", false, client, true, false, false, false, {}, {}},
+      {"cancelled", false, client, false, false, true, false, {}, {}},
+      {"not started", false, client, false, true, false, false, {}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FlowFixture f(c.silent);
+    f.edge.entries = c.entries;
+    f.edge.registrationFails = c.registrationFails;
+    f.edge.installFails = c.installFails;
+    f.edge.reportStuck = c.reportStuck;
+    if (c.cancelled) {
+      f.edge.waitForStop = true;
+      ASSERT_TRUE(f.flow->StartInstall());
+      for (int i = 0; i < 1000 && f.flow->View().progressPosition < 1; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+      f.flow->Cancel();
+    } else {
+      f.Run();
+    }
+    EXPECT_EQ(f.edge.reportedVersions, c.reported);
+    EXPECT_FALSE(f.edge.reportedUncommitted);
+
+    f.flow.reset();
+    EXPECT_EQ(f.edge.reportAwaited, !c.reported.empty());
+    EXPECT_EQ(f.edge.endedProcess, c.endedProcess);
+  }
+}
+
+// An undo that cannot put everything back says so, with the path of each thing left (a file, the
+// folders the install made that hold it or something of the user's); a silent run tells no one.
+// The exit code is the failure's, as for a whole undo.
+TEST(InstallFlow, AnUndoThatLeavesSomethingNamesItsPaths) {
+  struct Case {
+    const char* label;
+    bool silent;
+    bool installFails;      // before any progress; else an entry fails after the client file
+    bool clientStays;       // the client file cannot be removed; else the user adds a file
+    std::vector<int> closes;
+  };
+  const Case cases[] = {
+      {"a failed install whose client file stays", false, false, true, {kExitFilesFailed}},
+      {"the same, silent", true, false, true, {kExitFilesFailed}},
+      {"a failed install in whose folder the user put a file", false, false, false,
+       {kExitFilesFailed}},
+      {"an install that could not start, a file of the user's in its folder", false, true, false,
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FlowFixture f(c.silent);
+    f.edge.entries = {{u"client.exe"}, {u"readme.txt", false}};
+    f.edge.installFails = c.installFails;
+    const std::u16string app = f.flow->GetInstallFolder().Units();
+    if (c.clientStays) f.edge.machine.RefuseRemoval(app + u"client.exe");
+
+    ASSERT_TRUE(f.flow->StartInstall());
+    if (!c.clientStays) WriteBytes(f.Installed("user.txt"), "the user's");
+    f.flow->OnCommand(f.observer.NextCommand());
+
+    // The folders the install made, innermost first: nothing was there before.
+    std::vector<std::u16string> left;
+    if (c.clientStays) left.push_back(app + u"client.exe");
+    for (std::u16string folder = app; folder.size() > f.temp.File(u"").size();
+         folder = ParentFolderOf(folder)) {
+      left.push_back(folder);
+    }
+    FixedWString<1024> text;
+    if (c.installFails) {
+      text.Assign(kInstallNotStartedText);
+      AppendNotUndone(RollbackResult{left}, &text);
+    } else {
+      InstallOutcome failed;
+      failed.Fail(u"readme.txt", u"held by another program");
+      FormatRolledBackInstall(failed, RollbackResult{left}, &text);
+    }
+    EXPECT_EQ(f.edge.told, c.silent ? std::vector<std::u16string>{}
+                                    : std::vector<std::u16string>{text.Units()});
+    EXPECT_EQ(f.observer.Closes(), c.closes);
+    EXPECT_EQ(fs::exists(f.Installed("install.journal")), c.clientStays)
+        << "kept while a file of the install stays";
   }
 }
 
@@ -372,14 +485,13 @@ TEST(InstallFlow, AnInstallThatCannotStartEndsASilentRunAndTellsAPerson) {
     EXPECT_EQ(f.edge.told, c.told);
     if (c.state != CInstallFlow::kFinished) {
       EXPECT_EQ(f.edge.registrations, 0);
-      EXPECT_TRUE(f.edge.reportedVersions.empty());
       EXPECT_FALSE(fs::exists(f.Installed("uninst.dat")));
     }
   }
 }
 
-// Cancel asks the worker to stop and returns once it has, with nothing posted, saved,
-// registered or reported. A worker that does not end within the wait is stuck in the system:
+// Cancel asks the worker to stop and returns once it has, with nothing posted, saved or
+// registered. A worker that does not end within the wait is stuck in the system:
 // the process then ends at once rather than free what the worker uses.
 TEST(InstallFlow, CancelStopsTheWorkerOrEndsTheProcess) {
   struct Case {
@@ -413,7 +525,6 @@ TEST(InstallFlow, CancelStopsTheWorkerOrEndsTheProcess) {
     EXPECT_EQ(f.observer.NextCommand(std::chrono::milliseconds(50)),
               CommandQueueObserver::kTimedOut);
     EXPECT_EQ(f.flow->GetState(), CInstallFlow::kInstalling);
-    EXPECT_TRUE(f.edge.reportedVersions.empty());
     EXPECT_EQ(f.edge.registrations, 0);
     if (!c.stuck) {
       EXPECT_FALSE(fs::exists(f.Installed(""))) << "the install is undone";

@@ -78,16 +78,18 @@ class UpdateFixture {
   CClientInfo product;
 };
 
-// What the updater tells when it undid an update that failed at what, for why.
-std::u16string FailedText(const std::u16string& what, const char16_t* why) {
+// What the updater tells when it undid an update that failed at what, for why, and the undo
+// left those paths.
+std::u16string FailedText(const std::u16string& what, const char16_t* why,
+                          const std::vector<std::u16string>& left = {}) {
   InstallOutcome outcome;
   outcome.Fail(what.c_str(), why);
-  return UpdateFailedText(outcome);
+  return UpdateFailedText(outcome, RollbackResult{left});
 }
 
 // Where the update may not go ahead, or fails part way, the machine stays as it was: the run
 // ends with kExitNotUpdated, or kExitUpdateFailed once the update had begun, and a person is told
-// why; a silent run asks and tells nothing.
+// why; a silent run asks and tells nothing. What an undo cannot put back stays, and is named.
 TEST(RunUpdate, LeavesTheMachineAsItWasUnlessTheWholeUpdateStands) {
   const std::u16string question = UpdateQuestionText(kName, u"1.1.0.0");
   const char16_t* held = u"held by another program";
@@ -99,6 +101,7 @@ TEST(RunUpdate, LeavesTheMachineAsItWasUnlessTheWholeUpdateStands) {
     std::vector<std::u16string> asked;
     // What the person is told; "<folder>" stands for the install folder.
     std::u16string told;
+    bool restored = true;  // the machine as it was before
   };
   const Case cases[] = {
       {"nothing installed", [](UpdateFixture& f) { f.edge.installedFolder.clear(); }, false,
@@ -139,6 +142,13 @@ TEST(RunUpdate, LeavesTheMachineAsItWasUnlessTheWholeUpdateStands) {
       {"a file that cannot be put in place",
        [](UpdateFixture& f) { f.edge.failingFile = u"new\\fresh.txt"; }, false,
        kExitUpdateFailed, {question}, FailedText(u"new\\fresh.txt", held)},
+      {"a file that cannot be put in place, and a replaced one that cannot come back",
+       [](UpdateFixture& f) {
+         f.edge.failingFile = u"new\\fresh.txt";
+         f.edge.machine.Hold(f.folder + u"client.exe.old~");
+       },
+       false, kExitUpdateFailed, {question},
+       FailedText(u"new\\fresh.txt", held, {u"<folder>client.exe"}), false},
       {"a file that cannot be put in place, silent",
        [](UpdateFixture& f) { f.edge.failingFile = u"client.exe"; }, true, kExitUpdateFailed, {},
        u""},
@@ -155,7 +165,7 @@ TEST(RunUpdate, LeavesTheMachineAsItWasUnlessTheWholeUpdateStands) {
     EXPECT_EQ(f.Run(c.silent), c.exitCode);
 
     f.edge.machine.Revive();
-    EXPECT_EQ(f.Machine(), before);
+    EXPECT_EQ(f.Machine() == before, c.restored);
     EXPECT_EQ(f.edge.asked, c.asked);
     std::u16string told = c.told;
     const size_t placeholder = told.find(u"<folder>");

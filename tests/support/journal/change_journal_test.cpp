@@ -60,9 +60,12 @@ class JournalRun {
     target.WriteValue(kProductKey, u"version", Text("1.0"));
   }
 
-  // Runs the upgrade through journal until a step fails; true when it committed. The new files
-  // are recorded ahead, together; the installed one is left to its own record.
-  bool Upgrade(CChangeJournal& journal) {
+  // Runs the upgrade through journal until a step fails; true when it committed.
+  bool Upgrade(CChangeJournal& journal) { return Change(journal) && journal.Commit(); }
+  // Makes the upgrade's changes through journal until one fails, without committing; true when
+  // all are made. The new files are recorded ahead, together; the installed one is left to its
+  // own record.
+  bool Change(CChangeJournal& journal) {
     return journal.Begin(folder_, kJournalName) && journal.CreateFolder(folder_ + u"sub") &&
            journal.PlanNewFiles({folder_ + u"sub\\c.txt", folder_ + u"a.txt",
                                  folder_ + u"sub\\d.txt"}) &&
@@ -70,7 +73,7 @@ class JournalRun {
            Place(journal, u"sub\\d.txt", "new d") &&
            journal.RemovePath(folder_ + u"b.txt") &&
            journal.SetValue(kProductKey, u"version", Text("2.0")) &&
-           journal.SetValue(kUninstallKey, u"DisplayName", Text("App")) && journal.Commit();
+           journal.SetValue(kUninstallKey, u"DisplayName", Text("App"));
   }
 
   MachineState State(const JournalTestTarget& target) const {
@@ -165,9 +168,64 @@ TEST(ChangeJournal, AFailedStepRollsTheRunBackAndNamesTheFile) {
     EXPECT_FALSE(run.Upgrade(journal));
     EXPECT_NE(journal.Failure().find(u"a.txt: held by another program"), std::u16string::npos)
         << Utf16ToUtf8(journal.Failure().c_str());
-    journal.Rollback();
+    EXPECT_TRUE(journal.Rollback().Whole());
     EXPECT_EQ(run.State(target), before);
     EXPECT_EQ(target.Keys().size(), c.freshInstall ? 0u : 3u) << "the keys the run made go";
+  }
+}
+
+// A change the machine refuses to undo stays, and the rollback names it with its path, and the
+// folders the run made that hold it; the journal stays for the next run to try again. Everything
+// else is undone.
+TEST(ChangeJournal, ARollbackNamesWhatItCouldNotPutBack) {
+  const std::u16string version = kProductKey + u"\\version";
+  const std::u16string displayName = kUninstallKey + u"\\DisplayName";
+  struct Case {
+    const char* label;
+    bool freshInstall;
+    std::u16string refused;  // below the install folder, or a value as "key\\name"
+    bool held;               // the refused file cannot be moved (else: not removed)
+    std::vector<std::u16string> left;  // below the test's folder, or values
+  };
+  const Case cases[] = {
+      {"a replaced file whose old one cannot come back", false, u"a.txt.old~", true,
+       {u"Programs\\App\\a.txt"}},
+      {"a removed file that cannot come back", false, u"b.txt.old~", true,
+       {u"Programs\\App\\b.txt"}},
+      {"a new file in a new folder that cannot be removed", false, u"sub\\c.txt", false,
+       {u"Programs\\App\\sub\\c.txt", u"Programs\\App\\sub\\"}},
+      {"a new file of a fresh install that cannot be removed", true, u"a.txt", false,
+       {u"Programs\\App\\a.txt", u"Programs\\App\\", u"Programs\\"}},
+      {"a changed value that cannot be restored", false, version, false, {version}},
+      {"a new value that cannot be removed", false, displayName, false, {displayName}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    TempFolder temp;
+    JournalRun run(temp);
+    JournalTestTarget target;
+    if (!c.freshInstall) run.InstallOldVersion(target);
+    CChangeJournal journal(target);
+    ASSERT_TRUE(run.Change(journal)) << Utf16ToUtf8(journal.Failure().c_str());
+    const auto onMachine = [](const std::u16string& name, const std::u16string& base) {
+      return name.rfind(u"Software\\", 0) == 0 ? name : base + name;
+    };
+    const std::u16string refused = onMachine(c.refused, run.Folder());
+    if (c.held) {
+      target.Hold(refused);
+    } else {
+      target.RefuseRemoval(refused);
+    }
+
+    const RollbackResult undone = journal.Rollback();
+
+    std::vector<std::u16string> left;
+    for (const std::u16string& name : c.left) {
+      left.push_back(onMachine(name, WindowsStylePath(temp.File(u""))));
+    }
+    EXPECT_EQ(undone.left, left);
+    EXPECT_FALSE(undone.Whole());
+    EXPECT_TRUE(fs::exists(temp.Path() / "Programs" / "App" / "install.journal"));
   }
 }
 
@@ -225,7 +283,7 @@ TEST(ChangeJournal, NewFilesRecordedAheadTogetherLandWholeAndAreUndone) {
         ASSERT_TRUE(journal.Commit());
         EXPECT_EQ(FilesBelow(temp.Path() / "Programs"), expected);
       } else {
-        journal.Rollback();
+        EXPECT_TRUE(journal.Rollback().Whole());
         std::map<std::string, std::string> left;
         if (!c.installed.empty()) {
           left = {{"App", "<folder>"}, {"App/" + Utf16ToUtf8(c.installed.c_str()), "installed"}};

@@ -75,7 +75,7 @@ TEST_F(JournalTargetWindows, RollbackPutsFilesAndValuesBackAsTheyWere) {
   EXPECT_FALSE(target_.ReadValue(kKey, u"count", &count));
   EXPECT_EQ(ReadBytes(temp_.Path() / "App" / "client.exe"), "new client");
 
-  journal.Rollback();
+  EXPECT_TRUE(journal.Rollback().Whole());
   EXPECT_EQ(ReadBytes(temp_.Path() / "App" / "client.exe"), "old client");
   EXPECT_FALSE(fs::exists(temp_.Path() / "App" / "data"));
   EXPECT_FALSE(fs::exists(temp_.Path() / "App" / "install.journal"));
@@ -132,7 +132,7 @@ TEST_F(JournalTargetWindows, AFileHeldOpenFailsItsReplacementAndStays) {
   EXPECT_GE(GetTickCount() - started, CWindowsJournalTarget::kHeldFileWaitMs - 200);
   EXPECT_EQ(journal.Failure().rfind(client + u": ", 0), 0u);
   EXPECT_GT(journal.Failure().size(), client.size() + 2) << "the system's reason";
-  journal.Rollback();
+  EXPECT_TRUE(journal.Rollback().Whole());
   held.Reset(nullptr);
   EXPECT_EQ(ReadBytes(fs::path(client)), "old client");
   EXPECT_EQ(std::distance(fs::directory_iterator(temp_.Path() / "App"), {}), 1);
@@ -149,7 +149,7 @@ TEST_F(JournalTargetWindows, AStreamedFileNeverReplacesOneThatAppearedAtItsName)
   EXPECT_FALSE(PlaceStreamed(journal, late, "ours"));
   EXPECT_EQ(journal.Failure().rfind(late + u": ", 0), 0u);
   EXPECT_EQ(ReadBytes(fs::path(late)), "someone else's");
-  journal.Rollback();
+  EXPECT_TRUE(journal.Rollback().Whole());
   for (const auto& item : fs::directory_iterator(temp_.Path() / "App")) {
     EXPECT_NE(item.path().extension(), ".new~") << item.path();
   }

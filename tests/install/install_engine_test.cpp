@@ -20,6 +20,7 @@
 #include "support/journal/change_journal.h"
 #include "tests/helpers/byte_pattern.h"
 #include "tests/helpers/journal_test_target.h"
+#include "tests/helpers/logged_lines.h"
 #include "tests/helpers/made_link.h"
 #include "tests/helpers/md5_hex.h"
 #include "tests/helpers/temp_folder.h"
@@ -104,6 +105,9 @@ class FakeServer : public IHttpSource {
     log_[name].push_back(range + " " + std::to_string(head->status));
     return SendOutcome::kReplied;
   }
+
+  // Its reads never fail, and it always replies.
+  std::u16string LastError() const override { return {}; }
 
   bool Read(uint8_t* into, uint32_t wanted, uint32_t* received) override {
     const size_t n = std::min<size_t>({wanted, readSize, end_ - at_});
@@ -199,7 +203,8 @@ void ListRemoval(CUpdateInfo* list, const char16_t* file) {
 // A whole list takes its place: new files, replaced files and deletions, listed in list order.
 // A list with one file that differs from it in size or digest, or whose name would land outside
 // the folder, ends at that file with nothing put in place: no installed file was touched, and
-// undoing the run leaves the folder exactly as it was.
+// undoing the run leaves the folder exactly as it was. A download that failed is logged with its
+// URL and why, which is the outcome's reason.
 TEST(InstallEngine, PutsAWholeListInPlaceAndNothingOfAListWithABadFile) {
   const std::string big = BytePattern(700 * 1024);
   struct Case {
@@ -207,12 +212,15 @@ TEST(InstallEngine, PutsAWholeListInPlaceAndNothingOfAListWithABadFile) {
     std::u16string bad;  // empty: none
     std::string served;
     int32_t listedSize;
+    std::u16string why;  // the outcome's reason; empty: no download failed
   };
   const Case cases[] = {
-      {"a whole list", u"", "", 0},
-      {"a file altered on the way", u"altered.txt", "tampered!", 9},
-      {"a file cut short", u"short.txt", "short", 50},
-      {"a name outside the folder", u"..\\escaped.txt", "escaped", 7},
+      {"a whole list", u"", "", 0, u""},
+      {"a file altered on the way", u"altered.txt", "tampered!", 9,
+       u"not the listed file: its size or MD5 differs"},
+      {"a file cut short", u"short.txt", "short", 50,
+       u"HTTP 200 with another length than expected"},
+      {"a name outside the folder", u"..\\escaped.txt", "escaped", 7, u""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -235,7 +243,13 @@ TEST(InstallEngine, PutsAWholeListInPlaceAndNothingOfAListWithABadFile) {
     JournaledRun run(server, folder);
     Progress progress;
     Watch(run.engine, progress);
+    LoggedLines logged;
     const InstallOutcome outcome = run.engine.InstallList(folder.c_str(), &list);
+    EXPECT_EQ(std::u16string(outcome.reason.Units()), c.why);
+    EXPECT_EQ(logged.Starting(u"download failed: "),
+              c.why.empty()
+                  ? std::vector<std::u16string>{}
+                  : std::vector<std::u16string>{u"download failed: http://server/bad: " + c.why});
     EXPECT_EQ(progress.total, static_cast<uint32_t>(list.TotalSize()));
     EXPECT_EQ(progress.lastDone, progress.total);
     EXPECT_FALSE(progress.doneWentBack);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "install/run_time_limit.h"
 #include "product/listed_files.h"
 #include "records/update_info.h"
 #include "support/crypto/file_verifier.h"
@@ -12,6 +13,7 @@
 #include "support/http/file_download.h"
 #include "support/http/url_parts.h"
 #include "support/journal/change_journal.h"
+#include "support/system/run_log.h"
 #include "support/text/path_text.h"
 
 void CInstall::OnReceived(uint32_t staged, uint32_t, void* self) {
@@ -32,6 +34,7 @@ InstallOutcome CInstall::InstallList(const char16_t* folder, const IUpdateInfo* 
       outcome.Fail(entry->file, kInstallerFileNameReason);
     }
   }
+  if (run_.timeLimit != nullptr) run_.timeLimit->AllowList(*list);
   done_ = 0;
   total_ = static_cast<uint32_t>(list->TotalSize());
   run_.Report(total_, done_, nullptr);
@@ -44,10 +47,11 @@ InstallOutcome CInstall::InstallList(const char16_t* folder, const IUpdateInfo* 
     if (entry == nullptr || entry->action != UpdateItem::kActionUpdate) continue;
     // The name is shown as the entry begins; it is listed as installed only once it is in place.
     run_.Report(total_, done_, entry->file);
-    staged[static_cast<size_t>(i)] = Stage(folder, *entry);
+    std::u16string why;
+    staged[static_cast<size_t>(i)] = Stage(folder, *entry, &why);
     if (staged[static_cast<size_t>(i)] == Staged::kFailed) {
       if (run_.Stopped()) return InstallOutcome::Stopped();
-      outcome.Fail(entry->file, run_.journal->FailureReason().c_str());
+      outcome.Fail(entry->file, why.c_str());
     }
     done_ += static_cast<uint32_t>(entry->size);
     run_.Report(total_, done_, nullptr);
@@ -69,7 +73,8 @@ InstallOutcome CInstall::InstallList(const char16_t* folder, const IUpdateInfo* 
   return outcome;
 }
 
-CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry) {
+CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry,
+                                 std::u16string* why) {
   if (entry.file[0] == 0 || entry.url[0] == 0) return Staged::kFailed;
   // The list is data: a name that would land outside the folder is refused.
   char16_t path[kPathCapacity];
@@ -84,8 +89,10 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
     return Staged::kInPlace;
   }
   const std::u16string full(path);
-  if (entry.size <= 0 || !run_.journal->CreateFolder(full.substr(0, full.rfind(u'\\') + 1)) ||
+  if (entry.size <= 0) return Staged::kFailed;
+  if (!run_.journal->CreateFolder(full.substr(0, full.rfind(u'\\') + 1)) ||
       (!(keepDownload_ && keepDownload_(entry.file)) && !run_.journal->NoteNewFile(staging))) {
+    *why = run_.journal->FailureReason();
     return Staged::kFailed;
   }
   FixedWString<1024> request;
@@ -97,10 +104,13 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
   const FileVerifier matchesItem = [&entry](const char16_t* file) {
     return FileMatchesUpdateItem(entry, file);
   };
-  return download.Fetch(request.Units(), staging, static_cast<uint32_t>(entry.size),
-                        matchesItem) == DownloadResult::kDone
-             ? Staged::kReady
-             : Staged::kFailed;
+  const DownloadResult result =
+      download.Fetch(request.Units(), staging, static_cast<uint32_t>(entry.size), matchesItem);
+  if (result == DownloadResult::kDone) return Staged::kReady;
+  if (result == DownloadResult::kStopped) return Staged::kFailed;
+  *why = download.Failure().Describe();
+  LogLine(u"download failed: " + std::u16string(entry.url) + u": " + *why);
+  return Staged::kFailed;
 }
 
 bool CInstall::Apply(const char16_t* folder, const UpdateItem& entry) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "install/install_outcome.h"
 #include "install/install_run.h"
@@ -14,7 +15,9 @@ struct UpdateItem;
 // already in place with the listed size and digest is downloaded beside its place
 // ("<file>.download~") and checked whole; a run cut off there has changed no installed file.
 // Then, through the run's journal, each takes its place (the old file moved aside) and what the
-// list marks for deletion is moved aside, so that the whole list can be undone.
+// list marks for deletion is moved aside, so that the whole list can be undone. A download that
+// fails is logged with its URL and why (an HTTP status, the system's words, too slow, not the
+// listed file), which is the outcome's reason too.
 class CInstall {
  public:
   // The files are downloaded from source (CHttpGet in the product), which outlives the engine.
@@ -37,6 +40,9 @@ class CInstall {
   void SetStopRequest(const std::atomic<bool>* stop) { run_.stop = stop; }
   // The journal the changes go through; it must have begun.
   void SetJournal(CChangeJournal* journal) { run_.journal = journal; }
+  // The bound on the run's whole time, which InstallList raises by what its list downloads; null
+  // for none.
+  void SetTimeLimit(CRunTimeLimit* limit) { run_.timeLimit = limit; }
   // Which downloads an undone run leaves for the next run to go on from (the updater keeps those
   // of files the install already has); without it, undoing the journal removes them all with the
   // rest, so that a first install leaves nothing.
@@ -47,8 +53,9 @@ class CInstall {
  private:
   enum class Staged { kInPlace, kReady, kFailed };
   static void OnReceived(uint32_t staged, uint32_t expected, void* self);
-  // Brings entry's file beside its place, whole and checked, unless it is in place already.
-  Staged Stage(const char16_t* folder, const UpdateItem& entry);
+  // Brings entry's file beside its place, whole and checked, unless it is in place already;
+  // when it cannot, why goes to *why.
+  Staged Stage(const char16_t* folder, const UpdateItem& entry, std::u16string* why);
   // Puts a staged file in its place, or moves a file the list deletes aside.
   bool Apply(const char16_t* folder, const UpdateItem& entry);
 

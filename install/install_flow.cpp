@@ -112,6 +112,10 @@ bool CInstallFlow::StartInstall() {
     return false;
   }
   LogLine(u"installing into " + std::u16string(installFolder_.Units()));
+  if (silent_ && !nestedArchive_) {
+    timeLimit_ = std::make_unique<CRunTimeLimit>(
+        stopRequested_, [this] { return static_cast<uint64_t>(edge_.UptimeSecond()) * 1000; });
+  }
   state_ = kInstalling;
   {
     std::lock_guard<std::mutex> lock(viewLock_);
@@ -135,6 +139,7 @@ bool CInstallFlow::RunInstall() {
     run.installed = &uninstallList_;
     run.stop = &stopRequested_;
     run.journal = &journal_;
+    run.timeLimit = timeLimit_.get();
     if (nestedArchive_) {
       outcome_ = edge_.InstallArchive(*payload_, product_.GetArchiveFile().Units(),
                                       installFolder_.Units(), run);
@@ -143,8 +148,12 @@ bool CInstallFlow::RunInstall() {
       outcome_ = edge_.InstallPublished(product_, installFolder_.Units(), run, &list_);
     }
   }
-  // A cancelled install ends here, unregistered and unreported, telling no one.
-  if (stopRequested_) return false;
+  // A cancelled install ends here, unregistered and unreported, telling no one; one its time
+  // bound stopped is undone on the window's thread.
+  if (stopRequested_) {
+    if (timeLimit_ != nullptr && timeLimit_->Expired()) observer_->PostCommand(kOutOfTimeCommand);
+    return false;
+  }
   if (!outcome_.Ran()) {
     observer_->PostCommand(kNotStartedCommand);
     return false;
@@ -204,6 +213,9 @@ bool CInstallFlow::OnCommand(int id) {
     case kNotStartedCommand:
       if (state_ == kInstalling) NotStarted();
       return true;
+    case kOutOfTimeCommand:
+      if (state_ == kInstalling) EndOutOfTime();
+      return true;
     default:
       return false;
   }
@@ -224,6 +236,11 @@ void CInstallFlow::NotStarted() {
                               : kInstallNotStartedText);
   AppendNotUndone(undone, &text);
   edge_.Tell(text.Units(), Notice::kWarning);
+}
+
+void CInstallFlow::EndOutOfTime() {
+  LogLine(u"the install " + timeLimit_->ExpiredText() + u": " + UndoneForLog(journal_.Rollback()));
+  observer_->Close(kExitFilesFailed);
 }
 
 void CInstallFlow::ShowFinishPage() {

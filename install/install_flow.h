@@ -1,12 +1,14 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include "install/exit_codes.h"
 #include "install/install_edge.h"
 #include "install/install_outcome.h"
 #include "install/progress_figures.h"
+#include "install/run_time_limit.h"
 #include "records/client_info.h"
 #include "records/uninst_info.h"
 #include "support/core/fixed_wstring.h"
@@ -56,6 +58,8 @@ class CInstallFlow {
   static constexpr int kCompletedCommand = 4102;
   // Posted by the worker when the install failed before any progress.
   static constexpr int kNotStartedCommand = 4107;
+  // Posted by the worker when a silent download-mode install ran past its time bound and stopped.
+  static constexpr int kOutOfTimeCommand = 4108;
 
   // How long Cancel waits for the worker. It stops after the entry at hand, or within one piece
   // of a download; only a call into the system that does not return keeps it longer.
@@ -93,7 +97,9 @@ class CInstallFlow {
   void CheckVersion();
   // Checks, begins the install's journal in the install folder (undoing first what an earlier
   // run left there), switches to the progress page and starts the worker. False when a check or
-  // the journal stopped it.
+  // the journal stopped it. A silent install that downloads is held to a bound on its whole time
+  // (run_time_limit.h) from here: past it, it stops as a cancel stops it, its changes are undone
+  // and the window closes with kExitFilesFailed.
   bool StartInstall();
   // The worker's body.
   bool RunInstall();
@@ -149,6 +155,9 @@ class CInstallFlow {
   // The install failed: every change is undone, the user told why and what the undo left
   // (unless silent), the log too, the window closed with kExitFilesFailed.
   void UndoInstall();
+  // The install ran past its time bound and stopped: every change is undone, the window closed
+  // with kExitFilesFailed.
+  void EndOutOfTime();
 
   IInstallObserver* observer_;
   IInstallEdge& edge_;
@@ -164,6 +173,7 @@ class CInstallFlow {
   CChangeJournal journal_;  // every change of the install, to commit or undo whole
   std::atomic<State> state_{kReady};
   std::atomic<bool> stopRequested_{false};
+  std::unique_ptr<CRunTimeLimit> timeLimit_;  // a silent download's; sets stopRequested_
   mutable std::mutex viewLock_;  // the worker writes the view while the window copies it
   InstallView view_;
   ProgressFigures figures_;

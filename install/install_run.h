@@ -3,6 +3,7 @@
 #include <cstdint>
 
 class CChangeJournal;
+class CRunTimeLimit;
 class IUninstInfo;
 
 // Told of the install's progress: the total and done counts (bytes of a list, entries of an
@@ -23,6 +24,9 @@ struct InstallRun {
   IUninstInfo* installed = nullptr;
   const std::atomic<bool>* stop = nullptr;
   CChangeJournal* journal = nullptr;
+  // The bound on an unattended run's whole time, which sets stop once it has passed; a run that
+  // follows a list adds the time its files may take.
+  CRunTimeLimit* timeLimit = nullptr;
 
   bool Stopped() const { return stop != nullptr && stop->load(); }
 

@@ -107,6 +107,7 @@ InstallOutcome CWindowsInstallEdge::InstallPublished(const IClientInfo& product,
   engine.SetInstalledList(run.installed);
   engine.SetStopRequest(run.stop);
   engine.SetJournal(run.journal);
+  engine.SetTimeLimit(run.timeLimit);
   return engine.InstallList(folder, &published.items);
 }
 

@@ -5,6 +5,7 @@
 #include "product/product_keys.h"
 #include "records/client_info.h"
 #include "support/http/internet.h"
+#include "support/system/run_log.h"
 
 namespace {
 
@@ -13,6 +14,15 @@ bool TakeDigest(bool fetched, const PublishedList& list, char16_t* out) {
   if (!fetched) return false;
   std::char_traits<char16_t>::copy(out, list.digest.Units(), list.digest.Length() + 1);
   return true;
+}
+
+// Downloads url, what the log calls it, into internet; a download that fails is logged with
+// why.
+bool Fetched(CInternet& internet, const char16_t* url, const char16_t* what) {
+  if (internet.DownloadUncached(url)) return true;
+  LogLine(std::u16string(what) + u" at " + url + u" could not be fetched: " +
+          internet.Failure().Describe());
+  return false;
 }
 
 // How the signature published beside the list at url judges the list's bytes. A signature that
@@ -24,7 +34,7 @@ ListSignatureCheck CheckPublishedSignature(const char16_t* url, const CInternet&
   CInternet signature;
   signature.SetStopRequest(stop);
   const bool arrived = SignatureUrlOf(url, &signatureUrl) &&
-                       signature.DownloadUncached(signatureUrl.Units());
+                       Fetched(signature, signatureUrl.Units(), u"the list's signature");
   return CheckListSignature(list.GetData(), list.GetSize(),
                             arrived ? signature.GetData() : nullptr,
                             arrived ? signature.GetSize() : 0, key);
@@ -37,7 +47,7 @@ bool FetchPublishedListAt(const char16_t* url, const ListKey& key, const char16_
   if (url == nullptr || url[0] == 0 || list == nullptr) return false;
   CInternet internet;
   internet.SetStopRequest(stop);
-  if (!internet.DownloadUncached(url)) return false;
+  if (!Fetched(internet, url, u"the update list")) return false;
   return TakePublishedList(url, internet.GetData(), internet.GetSize(),
                            CheckPublishedSignature(url, internet, key, stop), floorVersion, list);
 }

@@ -336,7 +336,8 @@ bool CInstallWnd::OnMenuCommand(int32_t id) {
       ToggleAgreement();
       return true;
     default:
-      // The finish button and the worker's report that the install could not start.
+      // The finish button and the worker's reports that the install could not start or ran out
+      // of time.
       return flow_.OnCommand(id) || CDirectUI::OnMenuCommand(id);
   }
 }

@@ -1,15 +1,17 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 
 #include "install/install_outcome.h"
+#include "install/install_run.h"
 #include "product/published_list.h"
 #include "product/registration_steps.h"
 #include "support/journal/change_journal.h"
 
 class IClientInfo;
-class IUninstInfo;
 class IUpdateInfo;
 
 // How a message of the updater looks: its icon.
@@ -36,10 +38,13 @@ class IUpdateEdge {
   // Finishes with a journal an earlier, killed run of product left in folder
   // (folder_recovery.h).
   virtual JournalRecovery RecoverFolder(const IClientInfo& product, const char16_t* folder) = 0;
+  // Whole seconds on a clock that only goes forward, for a silent run's time bound; called from
+  // the bound's own thread too.
+  virtual int64_t UptimeSecond() = 0;
   // The list the product publishes, taken into list as FetchPublishedList takes it, judged with
-  // the program's key and floorVersion (published_list.h).
+  // the program's key and floorVersion (published_list.h); abandoned once stop is set.
   virtual bool FetchPublishedList(const IClientInfo& product, const char16_t* floorVersion,
-                                  PublishedList* list) = 0;
+                                  PublishedList* list, const std::atomic<bool>* stop) = 0;
 
   // Offers to end the client running from folder; true to go on (install_checks.h).
   virtual bool EndRunningClient(const IClientInfo& product, const char16_t* folder) = 0;
@@ -50,10 +55,12 @@ class IUpdateEdge {
 
   // The machine the update's journal acts on (the file system and registry).
   virtual IJournalTarget& JournalTarget() = 0;
-  // Follows list into folder through journal (install_engine.h): the names of the listed files
-  // it leaves in place go to installed, and the downloads of the files keepDownloadOf names stay
-  // when the journal is undone. What could not be put in place is the outcome.
+  // Follows list into folder through run's journal (install_engine.h): the names of the listed
+  // files it leaves in place go to run's installed list, and the downloads of the files
+  // keepDownloadOf names stay when the journal is undone; run's stop ends it stopped, and its time
+  // limit, when it has one, is raised by what the list downloads. What could not be put in place
+  // is the outcome.
   virtual InstallOutcome FollowList(const char16_t* folder, const IUpdateInfo& list,
-                                    CChangeJournal& journal, IUninstInfo& installed,
+                                    const InstallRun& run,
                                     std::function<bool(const char16_t* file)> keepDownloadOf) = 0;
 };

@@ -50,9 +50,12 @@ JournalRecovery CWindowsUpdateEdge::RecoverFolder(const IClientInfo& product,
   return RecoverInstallFolder(product, folder);
 }
 
+int64_t CWindowsUpdateEdge::UptimeSecond() { return static_cast<int64_t>(GetTickCount64() / 1000); }
+
 bool CWindowsUpdateEdge::FetchPublishedList(const IClientInfo& product,
-                                            const char16_t* floorVersion, PublishedList* list) {
-  return ::FetchPublishedList(product, key_, floorVersion, list);
+                                            const char16_t* floorVersion, PublishedList* list,
+                                            const std::atomic<bool>* stop) {
+  return ::FetchPublishedList(product, key_, floorVersion, list, stop);
 }
 
 bool CWindowsUpdateEdge::EndRunningClient(const IClientInfo& product, const char16_t* folder) {
@@ -69,12 +72,14 @@ void CWindowsUpdateEdge::Tell(const std::u16string& text, UpdateNotice notice) {
 }
 
 InstallOutcome CWindowsUpdateEdge::FollowList(
-    const char16_t* folder, const IUpdateInfo& list, CChangeJournal& journal,
-    IUninstInfo& installed, std::function<bool(const char16_t* file)> keepDownloadOf) {
+    const char16_t* folder, const IUpdateInfo& list, const InstallRun& run,
+    std::function<bool(const char16_t* file)> keepDownloadOf) {
   CHttpGet source;
   CInstall engine(source);
-  engine.SetInstalledList(&installed);
-  engine.SetJournal(&journal);
+  engine.SetInstalledList(run.installed);
+  engine.SetJournal(run.journal);
+  engine.SetStopRequest(run.stop);
+  engine.SetTimeLimit(run.timeLimit);
   engine.KeepDownloadsOf(std::move(keepDownloadOf));
   return engine.InstallList(folder, &list);
 }

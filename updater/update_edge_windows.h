@@ -20,14 +20,14 @@ class CWindowsUpdateEdge : public IUpdateEdge {
   bool IsRecordedDigest(const IClientInfo& product, const char16_t* digest) override;
   bool FindRegistrationPlaces(const IClientInfo& product, RegistrationPlaces* places) override;
   JournalRecovery RecoverFolder(const IClientInfo& product, const char16_t* folder) override;
+  int64_t UptimeSecond() override;
   bool FetchPublishedList(const IClientInfo& product, const char16_t* floorVersion,
-                          PublishedList* list) override;
+                          PublishedList* list, const std::atomic<bool>* stop) override;
   bool EndRunningClient(const IClientInfo& product, const char16_t* folder) override;
   bool Ask(const std::u16string& question) override;
   void Tell(const std::u16string& text, UpdateNotice notice) override;
   IJournalTarget& JournalTarget() override { return machine_; }
-  InstallOutcome FollowList(const char16_t* folder, const IUpdateInfo& list,
-                            CChangeJournal& journal, IUninstInfo& installed,
+  InstallOutcome FollowList(const char16_t* folder, const IUpdateInfo& list, const InstallRun& run,
                             std::function<bool(const char16_t* file)> keepDownloadOf) override;
 
  private:

@@ -1,10 +1,14 @@
 #include "updater/update_run.h"
 
+#include <atomic>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "install/install_outcome.h"
+#include "install/install_run.h"
+#include "install/run_time_limit.h"
 #include "product/folder_recovery.h"
 #include "product/installed_size.h"
 #include "product/published_list.h"
@@ -73,6 +77,14 @@ bool IsListed(const IUninstInfo& list, const char16_t* file) {
 }  // namespace
 
 int RunUpdate(IClientInfo& product, bool silent, IUpdateEdge& edge) {
+  // Nobody watches a silent run: held to a bound on its whole time, it stops past it as a cancel
+  // would, and what it began is undone.
+  std::atomic<bool> stop{false};
+  std::unique_ptr<CRunTimeLimit> timeLimit;
+  if (silent) {
+    timeLimit = std::make_unique<CRunTimeLimit>(
+        stop, [&edge] { return static_cast<uint64_t>(edge.UptimeSecond()) * 1000; });
+  }
   const char16_t* name = product.GetName().Units();
   char16_t folder[kPathCapacity];
   char16_t listPath[kPathCapacity];
@@ -91,8 +103,12 @@ int RunUpdate(IClientInfo& product, bool silent, IUpdateEdge& edge) {
   // old list served again.
   const std::u16string installedVersion = edge.ReadInstalledVersion(product);
   PublishedList published;
-  if (!edge.FetchPublishedList(product, installedVersion.c_str(), &published) ||
+  if (!edge.FetchPublishedList(product, installedVersion.c_str(), &published, &stop) ||
       !published.readable) {
+    if (timeLimit != nullptr && timeLimit->Expired()) {
+      LogLine(u"the update " + timeLimit->ExpiredText() + u": nothing changed");
+      return kExitUpdateFailed;
+    }
     if (!silent) {
       edge.Tell(NotFollowedText(name, published, installedVersion), UpdateNotice::kWarning);
     }
@@ -126,9 +142,18 @@ int RunUpdate(IClientInfo& product, bool silent, IUpdateEdge& edge) {
   // their places, under the journal, so that a cut-off update leaves the old version whole.
   // Downloads of files the client has stay for the next run to go on from.
   CUninstInfo installed;
-  InstallOutcome outcome =
-      edge.FollowList(folder, list, journal, installed,
-                      [&current](const char16_t* file) { return IsListed(current, file); });
+  InstallRun run;
+  run.installed = &installed;
+  run.stop = &stop;
+  run.journal = &journal;
+  run.timeLimit = timeLimit.get();
+  InstallOutcome outcome = edge.FollowList(
+      folder, list, run, [&current](const char16_t* file) { return IsListed(current, file); });
+  // Only the time limit stops an update.
+  if (outcome.ending == InstallOutcome::Ending::kStopped) {
+    LogLine(u"the update " + timeLimit->ExpiredText() + u": " + UndoneForLog(journal.Rollback()));
+    return kExitUpdateFailed;
+  }
   std::vector<std::u16string> removed;
   for (int i = 0; i < list.Count(); ++i) {
     const UpdateItem* item = list.Get(i);

@@ -18,6 +18,7 @@ class IUpdateEdge;
 // the installed version or naming none where one is installed) changes nothing, ends with
 // kExitNotUpdated and is logged and, interactively, told. Interactively, a changed list is
 // offered first, a running client is offered to be ended, and the outcome is told; silent asks
-// and tells nothing.
+// and tells nothing, and is held to a bound on its whole time (run_time_limit.h): past it, the
+// update stops, is undone, logs why and ends with kExitUpdateFailed.
 // Returns an UpdateExitCode.
 int RunUpdate(IClientInfo& product, bool silent, IUpdateEdge& edge);

@@ -1,15 +1,8 @@
 #include "support/files/file_stream.h"
 
-#include <fcntl.h>
-
 #ifdef _WIN32
-#include <io.h>
-#include <sys/stat.h>
-
 #include <cwchar>
 #else
-#include <unistd.h>
-
 #include "support/files/filesystem_path.h"
 #endif
 
@@ -28,22 +21,6 @@ FileStream OpenFileStream(const char16_t* path, const char* mode) {
 FileStream OpenFileStream(const char* path, const char* mode) {
   if (path == nullptr || mode == nullptr) return nullptr;
   return FileStream(std::fopen(path, mode));
-}
-
-FileStream CreateNewFileStream(const char16_t* path) {
-  if (path == nullptr) return nullptr;
-#ifdef _WIN32
-  const int descriptor = _wopen(reinterpret_cast<const wchar_t*>(path),
-                                _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-  std::FILE* file = descriptor >= 0 ? _fdopen(descriptor, "wb") : nullptr;
-  if (descriptor >= 0 && file == nullptr) _close(descriptor);
-#else
-  const int descriptor =
-      open(ToNativePathBytes(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  std::FILE* file = descriptor >= 0 ? fdopen(descriptor, "wb") : nullptr;
-  if (descriptor >= 0 && file == nullptr) close(descriptor);
-#endif
-  return FileStream(file);
 }
 
 bool WriteWholeFile(const char16_t* path, const void* bytes, uint32_t n) {

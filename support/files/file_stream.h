@@ -13,10 +13,6 @@ using FileStream = std::unique_ptr<std::FILE, FileCloser>;
 FileStream OpenFileStream(const char16_t* path, const char* mode);
 FileStream OpenFileStream(const char* path, const char* mode);
 
-// A new file at path, opened for writing in binary; null when anything of that name is there
-// already (a file, a folder or a link, even one that leads nowhere) or it cannot be made.
-FileStream CreateNewFileStream(const char16_t* path);
-
 // Writes n bytes to a new or truncated file. False for a null path or bytes, or a short write.
 bool WriteWholeFile(const char16_t* path, const void* bytes, uint32_t n);
 

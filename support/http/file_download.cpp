@@ -1,24 +1,21 @@
 #include "support/http/file_download.h"
 
-#include <cstdio>
 #include <utility>
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 #include "support/files/file_size.h"
 #include "support/files/file_stream.h"
+#include "support/files/output_file.h"
 #include "support/files/plain_file.h"
 #include "support/http/download_plan.h"
 #include "support/http/download_retry.h"
-#include "support/http/http_body_reader.h"
+#include "support/http/download_time_limit.h"
 #include "support/http/http_source.h"
 #include "support/text/path_text.h"
+#include "support/text/system_error_text.h"
 
 namespace {
+
+using Kind = DownloadFailure::Kind;
 
 // What an earlier attempt or run left in the staging file. A name that is not a plain file of its
 // own (a hard or symbolic link planted there, say) is removed, which leaves what it led to as it
@@ -32,20 +29,7 @@ uint64_t StagedBytes(const char16_t* path) {
 }
 
 bool WriteToFile(void* sink, const uint8_t* bytes, uint32_t n) {
-  return std::fwrite(bytes, 1, n, static_cast<std::FILE*>(sink)) == n;
-}
-
-// Closes the file once what it holds is on the disk, so that a file put in place after its check
-// is the one checked even when the machine stops right after.
-bool CloseOnDisk(FileStream file) {
-  std::FILE* stream = file.release();
-  bool flushed = std::fflush(stream) == 0;
-#ifdef _WIN32
-  flushed = flushed && _commit(_fileno(stream)) == 0;
-#else
-  flushed = flushed && fsync(fileno(stream)) == 0;
-#endif
-  return std::fclose(stream) == 0 && flushed;
+  return static_cast<OutputFile*>(sink)->Write(bytes, n);
 }
 
 bool IsWholeFile(const char16_t* path, uint32_t expectedSize, const FileVerifier& verify) {
@@ -53,28 +37,45 @@ bool IsWholeFile(const char16_t* path, uint32_t expectedSize, const FileVerifier
   return GetFileSize(path, &size) && size == expectedSize && (!verify || verify(path));
 }
 
+// The staging file could not be made, opened or written: the system's reason.
+DownloadFailure NotWritten(const OutputFile& file) {
+  return DownloadFailure(Kind::kNotWritten, SystemErrorText(file.Error()));
+}
+
 }  // namespace
 
 DownloadResult CFileDownload::Fetch(const char16_t* url, const char16_t* stagingPath,
                                     uint32_t expectedSize, const FileVerifier& verify) {
-  if (url == nullptr || stagingPath == nullptr || expectedSize == 0) return DownloadResult::kFailed;
+  if (url == nullptr || stagingPath == nullptr || expectedSize == 0) {
+    failure_ = DownloadFailure(Kind::kRefused);
+    return DownloadResult::kFailed;
+  }
+  deadline_ = now_() + DownloadTimeLimitMs(expectedSize);
   bool startedOver = false;
   for (int attempt = 1; attempt <= kDownloadAttempts; ++attempt) {
     if (!PauseUnlessStopped(RetryPauseMs(attempt), stop_) || Stopped()) {
+      failure_ = DownloadFailure(Kind::kStopped);
       return DownloadResult::kStopped;
+    }
+    if (now_() >= deadline_) {
+      failure_ = DownloadFailure(Kind::kOutOfTime);
+      return DownloadResult::kCutOff;
     }
     switch (Attempt(url, stagingPath, expectedSize, verify)) {
       case AttemptEnd::kDone:
+        failure_ = DownloadFailure();
         return DownloadResult::kDone;
       case AttemptEnd::kStopped:
         return DownloadResult::kStopped;
       case AttemptEnd::kTryAgain:
         break;
       case AttemptEnd::kStartOver:
-        // The part that was there before is not this file's beginning: once from the start.
+        // The part that was there before is not this file's beginning: once from the start, as
+        // a download of its own.
         RemoveFile(stagingPath);
         if (startedOver) return DownloadResult::kFailed;
         startedOver = true;
+        deadline_ = now_() + DownloadTimeLimitMs(expectedSize);
         break;
       case AttemptEnd::kFailed:
         RemoveFile(stagingPath);
@@ -84,6 +85,11 @@ DownloadResult CFileDownload::Fetch(const char16_t* url, const char16_t* staging
   return DownloadResult::kCutOff;
 }
 
+CFileDownload::AttemptEnd CFileDownload::Failed(DownloadFailure failure, AttemptEnd end) {
+  failure_ = std::move(failure);
+  return end;
+}
+
 CFileDownload::AttemptEnd CFileDownload::Attempt(const char16_t* url, const char16_t* stagingPath,
                                                  uint32_t expectedSize,
                                                  const FileVerifier& verify) {
@@ -91,35 +97,36 @@ CFileDownload::AttemptEnd CFileDownload::Attempt(const char16_t* url, const char
   const StartPoint start = PlanStart(staged, expectedSize);
   if (start == StartPoint::kCheckOnly) {
     Tell(expectedSize, expectedSize);
-    return IsWholeFile(stagingPath, expectedSize, verify) ? AttemptEnd::kDone
-                                                          : AttemptEnd::kStartOver;
+    return IsWholeFile(stagingPath, expectedSize, verify)
+               ? AttemptEnd::kDone
+               : Failed(DownloadFailure(Kind::kMismatch), AttemptEnd::kStartOver);
   }
   const uint32_t requested = start == StartPoint::kResume ? static_cast<uint32_t>(staged) : 0;
   ReplyHead head;
-  switch (source_.Send(url, requested, &head)) {
-    case SendOutcome::kReplied:
-      break;
-    case SendOutcome::kNoReply:
-      return AttemptEnd::kTryAgain;
-    case SendOutcome::kRefused:
-      return AttemptEnd::kFailed;
+  const SendOutcome sent = source_.Send(url, requested, &head);
+  if (sent != SendOutcome::kReplied) {
+    return Failed(SendFailure(sent, source_),
+                  sent == SendOutcome::kNoReply ? AttemptEnd::kTryAgain : AttemptEnd::kFailed);
   }
   const ReplyPlan plan = JudgeReply(head, requested, expectedSize);
-  if (plan.action == ReplyAction::kRetry) return AttemptEnd::kTryAgain;
-  if (plan.action == ReplyAction::kRefuse) return AttemptEnd::kFailed;
+  if (plan.action != ReplyAction::kWrite) {
+    return Failed(ReplyFailure(head.status),
+                  plan.action == ReplyAction::kRetry ? AttemptEnd::kTryAgain : AttemptEnd::kFailed);
+  }
   const AttemptEnd end = Transfer(stagingPath, plan.writeFrom, expectedSize);
   if (end != AttemptEnd::kDone) return end;
   if (IsWholeFile(stagingPath, expectedSize, verify)) return AttemptEnd::kDone;
-  return plan.writeFrom == 0 ? AttemptEnd::kFailed : AttemptEnd::kStartOver;
+  return Failed(DownloadFailure(Kind::kMismatch),
+                plan.writeFrom == 0 ? AttemptEnd::kFailed : AttemptEnd::kStartOver);
 }
 
 CFileDownload::AttemptEnd CFileDownload::Transfer(const char16_t* stagingPath, uint32_t from,
                                                   uint32_t expectedSize) {
   // From the start, the file is made anew: a name that appeared since is never written through.
   if (from == 0) RemoveFile(stagingPath);
-  FileStream file =
-      from == 0 ? CreateNewFileStream(stagingPath) : OpenFileStream(stagingPath, "ab");
-  if (!file) return AttemptEnd::kFailed;
+  OutputFile file(stagingPath,
+                  from == 0 ? OutputFile::Opening::kCreateNew : OutputFile::Opening::kAppend);
+  if (!file.IsOpen()) return Failed(NotWritten(file), AttemptEnd::kFailed);
   Tell(from, expectedSize);
   pieceBase_ = from;
   pieceExpected_ = expectedSize;
@@ -127,26 +134,34 @@ CFileDownload::AttemptEnd CFileDownload::Transfer(const char16_t* stagingPath, u
   pump.read = ReadFromHttpSource;
   pump.source = &source_;
   pump.write = WriteToFile;
-  pump.sink = file.get();
+  pump.sink = &file;
   pump.stop = stop_;
   pump.onPiece = &CFileDownload::OnPiece;
   pump.context = this;
+  pump.now = now_;
+  pump.deadline = deadline_;
   const BodyEnd end = pump.Run(expectedSize - from);
-  const bool closed = CloseOnDisk(std::move(file));
+  // What arrived is put on the disk, so that a file put in place after its check is the one
+  // checked even when the machine stops right after.
+  const bool closed = file.CloseOnDisk();
   switch (end) {
     case BodyEnd::kComplete:
-      return closed ? AttemptEnd::kDone : AttemptEnd::kFailed;
+      if (closed) return AttemptEnd::kDone;
+      [[fallthrough]];
+    case BodyEnd::kWriteFailed:
+      return Failed(NotWritten(file), AttemptEnd::kFailed);
     case BodyEnd::kEndedEarly:
     case BodyEnd::kReadFailed:
     case BodyEnd::kTooSlow:
-      return AttemptEnd::kTryAgain;
+    case BodyEnd::kOutOfTime:  // what arrived stays; the loop ends a download out of time
+      return Failed(BodyFailure(end, source_), AttemptEnd::kTryAgain);
     case BodyEnd::kStopped:
-      return AttemptEnd::kStopped;
+      return Failed(BodyFailure(end, source_), AttemptEnd::kStopped);
     case BodyEnd::kTooLong:
-    case BodyEnd::kWriteFailed:
+    case BodyEnd::kTooLarge:
       break;
   }
-  return AttemptEnd::kFailed;
+  return Failed(BodyFailure(end, source_), AttemptEnd::kFailed);
 }
 
 void CFileDownload::Tell(uint32_t staged, uint32_t expectedSize) const {

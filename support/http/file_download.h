@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "support/crypto/file_verifier.h"
+#include "support/http/download_failure.h"
 
 class IHttpSource;
 
@@ -14,8 +15,9 @@ using FileProgress = void (*)(uint32_t staged, uint32_t expected, void* context)
 enum class DownloadResult {
   kDone,     // the staging file holds the whole file, and it passed its check
   kStopped,  // the stop flag ended the download; the staging file keeps what had arrived
-  kCutOff,   // every attempt was cut off, timed out or met a failing server; the staging file
-             // keeps what had arrived, for a later download to resume
+  kCutOff,   // every attempt was cut off, timed out or met a failing server, or the download
+             // ran past its time limit; the staging file keeps what had arrived, for a later
+             // download to resume
   kFailed,   // the server refused or sent something other than the file, the file failed its
              // check, or it could not be written; no staging file is left
 };
@@ -23,10 +25,11 @@ enum class DownloadResult {
 // Downloads one file of a known size into a staging file, never holding more of it in memory than
 // one piece. What the staging file already holds is resumed with a Range request (a server that
 // sends the whole file instead is written from the start); a transfer cut off part-way, or a 5xx
-// reply, is tried again after a pause, up to kDownloadAttempts times in all. The finished file is
-// checked (its size, and the verifier when one is given) before the download reports it done; a
-// resumed file that fails is downloaded once more from the start, since its earlier part may have
-// come from another version of the file.
+// reply, is tried again after a pause, up to kDownloadAttempts times in all, within the time limit
+// of a download of its size (DownloadTimeLimitMs). The finished file is checked (its size, and the
+// verifier when one is given) before the download reports it done; a resumed file that fails is
+// downloaded once more from the start, with a time limit of its own, since its earlier part may
+// have come from another version of the file. Why a download did not end done is its Failure.
 class CFileDownload {
  public:
   explicit CFileDownload(IHttpSource& source) : source_(source) {}
@@ -41,11 +44,15 @@ class CFileDownload {
   // A flag another thread may set to end the download: it is looked at before each request, each
   // piece and during the pauses between attempts. Null for none.
   void SetStopRequest(const std::atomic<bool>* stop) { stop_ = stop; }
+  // The clock, in milliseconds, that the speed and the time limit are measured by.
+  void SetClock(uint64_t (*now)()) { now_ = now; }
 
   // Downloads url into stagingPath, whose folder must exist, as DownloadResult tells. kFailed at
   // once for a null text or an expected size of 0; an empty verifier checks the size alone.
   DownloadResult Fetch(const char16_t* url, const char16_t* stagingPath, uint32_t expectedSize,
                        const FileVerifier& verify);
+  // Why the last Fetch did not end kDone: the last attempt's failure. kNone after one that did.
+  const DownloadFailure& Failure() const { return failure_; }
 
  private:
   enum class AttemptEnd { kDone, kStopped, kTryAgain, kStartOver, kFailed };
@@ -54,6 +61,8 @@ class CFileDownload {
                      const FileVerifier& verify);
   AttemptEnd Transfer(const char16_t* stagingPath, uint32_t from, uint32_t expectedSize);
   bool Stopped() const { return stop_ != nullptr && stop_->load(); }
+  // Keeps failure as the download's; returns end.
+  AttemptEnd Failed(DownloadFailure failure, AttemptEnd end);
   void Tell(uint32_t staged, uint32_t expectedSize) const;
   static void OnPiece(uint32_t moved, void* self);
 
@@ -61,6 +70,9 @@ class CFileDownload {
   FileProgress progress_ = nullptr;
   void* progressContext_ = nullptr;
   const std::atomic<bool>* stop_ = nullptr;
+  uint64_t (*now_)() = SteadyMilliseconds;
+  uint64_t deadline_ = 0;  // on now_'s clock: when the download runs past its time limit
+  DownloadFailure failure_;
   // The transfer under way, for OnPiece.
   uint32_t pieceBase_ = 0;
   uint32_t pieceExpected_ = 0;

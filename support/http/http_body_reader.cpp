@@ -53,6 +53,7 @@ BodyEnd BodyPump::Run(uint32_t length) const {
   while (moved < length) {
     if (Stopped(stop)) return BodyEnd::kStopped;
     const uint64_t at = now();
+    if (at >= deadline) return BodyEnd::kOutOfTime;
     if (at - windowStart >= kSlowWindowMs) {
       if (moved - movedAtWindowStart < kSlowestWindowBytes) return BodyEnd::kTooSlow;
       windowStart = at;
@@ -74,11 +75,13 @@ BodyEnd BodyPump::Run(uint32_t length) const {
   return received == 0 ? BodyEnd::kComplete : BodyEnd::kTooLong;
 }
 
-bool ReadAnnouncedBody(XData& body, uint32_t announced, ReadFunction read, void* source,
-                       ProgressCallback progress, void* context, const std::atomic<bool>* stop) {
+BodyEnd ReadAnnouncedBody(XData& body, uint32_t announced, ReadFunction read, void* source,
+                          ProgressCallback progress, void* context, const std::atomic<bool>* stop) {
   body.SetLength(0);
-  if (read == nullptr || announced > kLargestDocument) return false;
-  if (!body.EnsureCapacity(announced + kTerminatorBytes, true)) return false;
+  if (read == nullptr) return BodyEnd::kReadFailed;
+  if (announced > kLargestDocument || !body.EnsureCapacity(announced + kTerminatorBytes, true)) {
+    return BodyEnd::kTooLarge;
+  }
   DocumentSink sink{&body, 0};
   DocumentProgress told{progress, context, static_cast<int32_t>(announced + kTerminatorBytes)};
   BodyPump pump;
@@ -91,11 +94,12 @@ bool ReadAnnouncedBody(XData& body, uint32_t announced, ReadFunction read, void*
     pump.onPiece = TellDocumentProgress;
     pump.context = &told;
   }
-  if (pump.Run(announced) != BodyEnd::kComplete) return false;
+  const BodyEnd end = pump.Run(announced);
+  if (end != BodyEnd::kComplete) return end;
   body.Data()[announced] = 0;
   body.Data()[announced + 1] = 0;
   body.SetLength(announced);
-  return true;
+  return end;
 }
 
 uint32_t ReadReplyInto(uint8_t* reply, uint32_t capacity, ReadFunction read, void* source) {

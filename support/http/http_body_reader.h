@@ -28,10 +28,12 @@ enum class BodyEnd {
   kComplete,     // exactly the length asked for, and nothing after it
   kEndedEarly,   // the source ended before the length
   kTooLong,      // bytes went on past the length: not the body its header describes
+  kTooLarge,     // the length is more than the sink may hold: refused before a byte was read
   kReadFailed,   // the connection failed or timed out
   kWriteFailed,  // the sink refused a piece
   kStopped,      // the stop flag was set
   kTooSlow,      // less than kSlowestWindowBytes arrived in a window of kSlowWindowMs
+  kOutOfTime,    // the deadline passed
 };
 
 // A body must keep arriving: one that brings fewer than kSlowestWindowBytes in kSlowWindowMs
@@ -45,9 +47,10 @@ constexpr uint32_t kSlowestWindowBytes = 32 * 1024;
 uint64_t SteadyMilliseconds();
 
 // Moves a body of a known length from a source to a sink in pieces of at most
-// kDownloadPieceSize, looking at the stop flag before each and calling onPiece (when set) after
-// each with the bytes moved so far, and ending a body that arrives too slowly. Every member but
-// stop, onPiece and context must be set; now is the clock the speed is measured by.
+// kDownloadPieceSize, looking at the stop flag and the deadline before each and calling onPiece
+// (when set) after each with the bytes moved so far, and ending a body that arrives too slowly.
+// Every member but stop, onPiece, context and deadline must be set; now is the clock the speed
+// and the deadline are measured by.
 struct BodyPump {
   ReadFunction read = nullptr;
   void* source = nullptr;
@@ -57,6 +60,7 @@ struct BodyPump {
   void (*onPiece)(uint32_t moved, void* context) = nullptr;
   void* context = nullptr;
   uint64_t (*now)() = SteadyMilliseconds;
+  uint64_t deadline = UINT64_MAX;  // on now's clock; none by default
 
   BodyEnd Run(uint32_t length) const;
 };
@@ -66,13 +70,12 @@ struct BodyPump {
 constexpr uint32_t kLargestDocument = 32 * 1024 * 1024;
 
 // Reads a body whose length the reply announced into body, calling progress (when set) after
-// each piece. body is reused when it already has room for the announced length plus two bytes.
-// True only when exactly the announced bytes arrived: a length above kLargestDocument is refused
-// before anything is allocated or read, and a body that ends early, goes on past its announced
-// end, fails to read or is stopped leaves body empty. On success the body is followed by two zero
-// bytes, so a text body is terminated.
-bool ReadAnnouncedBody(XData& body, uint32_t announced, ReadFunction read, void* source,
-                       ProgressCallback progress, void* context, const std::atomic<bool>* stop);
+// each piece, and says how it ended as BodyPump does. body is reused when it already has room for
+// the announced length plus two bytes. Only a kComplete body is kept, followed by two zero bytes
+// so that a text body is terminated; any other end leaves body empty. A length above
+// kLargestDocument, or one there is no memory for, is kTooLarge before anything is read.
+BodyEnd ReadAnnouncedBody(XData& body, uint32_t announced, ReadFunction read, void* source,
+                          ProgressCallback progress, void* context, const std::atomic<bool>* stop);
 
 // Reads a reply into a caller's buffer of capacity bytes, keeping it zero-terminated after every
 // piece: at most capacity - 1 bytes are kept and the rest of a longer reply is left unread. A

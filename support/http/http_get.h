@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "support/http/http_source.h"
 #include "support/http/internet_handle.h"
@@ -42,9 +43,13 @@ class CHttpGet : public IHttpSource {
 
   SendOutcome Send(const char16_t* url, uint32_t offset, ReplyHead* head) override;
   bool Read(uint8_t* into, uint32_t wanted, uint32_t* received) override;
+  // WinINet's or the system's words for the error of the last failed call, or why a redirect was
+  // not followed.
+  std::u16string LastError() const override { return lastError_; }
 
  private:
   InternetHandle ownSession_;
   void* session_;
   HttpRequest reply_;  // the request whose reply is being read
+  std::u16string lastError_;
 };

@@ -10,6 +10,7 @@
 
 #include "support/core/wide_text.h"
 #include "support/http/fetch_target.h"
+#include "support/text/system_error_text.h"
 
 namespace {
 
@@ -142,25 +143,34 @@ CHttpGet::CHttpGet(void* session) : session_(session) {}
 SendOutcome CHttpGet::Send(const char16_t* url, uint32_t offset, ReplyHead* head) {
   CloseRequest(&reply_);
   *head = ReplyHead();
+  lastError_.clear();
   if (url == nullptr) return SendOutcome::kRefused;
   if (session_ == nullptr) {
     ownSession_ = OpenInternetSession(nullptr);
     session_ = ownSession_.get();
-    if (session_ == nullptr) return SendOutcome::kNoReply;
+    if (session_ == nullptr) {
+      lastError_ = SystemErrorText(GetLastError());
+      return SendOutcome::kNoReply;
+    }
   }
   wchar_t range[48] = {};
   if (offset > 0) std::swprintf(range, 48, L"Range: bytes=%u-\r\n", offset);
   std::u16string current = url;
   for (int redirects = 0;; ++redirects) {
     FetchTarget target;
-    if (!GetFetchTarget(current, &target) ||
-        !OpenHttpRequest(session_, target.server.c_str(), target.port, target.secure, u"GET",
+    if (!GetFetchTarget(current, &target)) {
+      lastError_ = u"not an http or https URL";
+      return SendOutcome::kRefused;
+    }
+    if (!OpenHttpRequest(session_, target.server.c_str(), target.port, target.secure, u"GET",
                          target.objectPath.c_str(), nullptr, &reply_)) {
+      lastError_ = SystemErrorText(GetLastError());
       return SendOutcome::kRefused;
     }
     if (!HttpSendRequestW(reply_.request.get(), offset > 0 ? range : nullptr,
                           offset > 0 ? static_cast<DWORD>(-1) : 0, nullptr, 0)) {
       const DWORD error = GetLastError();
+      lastError_ = SystemErrorText(error);
       CloseRequest(&reply_);
       return IsOneOf(error, std::begin(kPassingFailures), std::end(kPassingFailures))
                  ? SendOutcome::kNoReply
@@ -174,6 +184,8 @@ SendOutcome CHttpGet::Send(const char16_t* url, uint32_t offset, ReplyHead* head
     std::u16string next;
     if (redirects == kMostRedirects ||
         !ResolveRedirect(current, QueryLocation(reply_.request.get()), &next)) {
+      lastError_ = redirects == kMostRedirects ? u"too many redirects"
+                                               : u"a redirect that may not be followed";
       CloseRequest(&reply_);
       *head = ReplyHead();
       return SendOutcome::kRefused;
@@ -186,5 +198,7 @@ SendOutcome CHttpGet::Send(const char16_t* url, uint32_t offset, ReplyHead* head
 }
 
 bool CHttpGet::Read(uint8_t* into, uint32_t wanted, uint32_t* received) {
-  return reply_.request && ReadArrived(reply_.request.get(), into, wanted, received);
+  if (reply_.request && ReadArrived(reply_.request.get(), into, wanted, received)) return true;
+  lastError_ = reply_.request ? SystemErrorText(GetLastError()) : u"no reply to read";
+  return false;
 }

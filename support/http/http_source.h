@@ -30,6 +30,10 @@ class IHttpSource {
   // Reads up to wanted bytes of the last reply's body, no more than have arrived, waiting only
   // while none have. *received 0: the body ended. False when the read failed.
   virtual bool Read(uint8_t* into, uint32_t wanted, uint32_t* received) = 0;
+  // Why the last Send that got no reply, or the last Read that failed, did, in the system's words
+  // or the source's own (a certificate that does not verify, too many redirects); empty when it
+  // cannot tell.
+  virtual std::u16string LastError() const = 0;
 };
 
 // IHttpSource::Read as a ReadFunction, with the source as its first argument.

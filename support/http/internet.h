@@ -5,6 +5,7 @@
 
 #include "support/core/fixed_wstring.h"
 #include "support/files/xdata.h"
+#include "support/http/download_failure.h"
 #include "support/http/http_body_reader.h"
 #include "support/http/internet_handle.h"
 
@@ -24,13 +25,15 @@ class CInternet {
   // GETs url into the document buffer, following at most kMostRedirects redirects. The reply
   // must have status 200 and a Content-Length of at most kLargestDocument, and its body must be
   // exactly that long. On success GetData holds GetSize bytes followed by two zero bytes, valid
-  // until the next Download or the object's end; on failure GetSize is 0.
+  // until the next Download or the object's end; on failure GetSize is 0 and Failure says why.
   bool Download(const char16_t* url);
   // Download of url with a query no cache on the way has seen (MakeUncachedUrl), so the server
   // itself answers. False too for a null url or one that would not fit with the query.
   bool DownloadUncached(const char16_t* url);
   const uint8_t* GetData() const { return document_.Data(); }
   uint32_t GetSize() const { return document_.Length(); }
+  // Why the last Download failed; kNone after one that did not.
+  const DownloadFailure& Failure() const { return failure_; }
   // Called after each piece that Download receives (at most kDownloadPieceSize); null for none.
   void SetProgress(ProgressCallback callback, void* context);
   // A flag another thread may set to abandon transfers: Download looks at it before it starts and
@@ -53,9 +56,12 @@ class CInternet {
 
  private:
   bool OpenSession(const char16_t* userAgent);
+  // Keeps failure as the last Download's; false.
+  bool Failed(DownloadFailure failure);
 
   InternetHandle session_;
   XData document_;  // room for the announced length plus two zero bytes
+  DownloadFailure failure_;
   ProgressCallback progress_ = nullptr;
   void* progressContext_ = nullptr;
   const std::atomic<bool>* stop_ = nullptr;

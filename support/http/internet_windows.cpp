@@ -4,11 +4,13 @@
 #include <wininet.h>
 
 #include <cwchar>
+#include <utility>
 
 #include "support/core/wide_text.h"
 #include "support/http/http_get.h"
 #include "support/http/http_header_values.h"
 #include "support/http/url_parts.h"
+#include "support/text/system_error_text.h"
 
 namespace {
 
@@ -54,22 +56,45 @@ void CInternet::SetProgress(ProgressCallback callback, void* context) {
 
 bool CInternet::DownloadUncached(const char16_t* url) {
   FixedWString<1024> request;
-  return MakeUncachedUrl(url, &request) && Download(request.Units());
+  if (!MakeUncachedUrl(url, &request)) {
+    document_.SetLength(0);
+    return Failed(DownloadFailure(DownloadFailure::Kind::kRefused, u"no room for its query"));
+  }
+  return Download(request.Units());
 }
 
 bool CInternet::Download(const char16_t* url) {
   document_.SetLength(0);
-  if (url == nullptr || (stop_ != nullptr && stop_->load()) || !OpenSession(nullptr)) return false;
+  failure_ = DownloadFailure();
+  if (url == nullptr) return Failed(DownloadFailure(DownloadFailure::Kind::kRefused));
+  if (stop_ != nullptr && stop_->load()) {
+    return Failed(DownloadFailure(DownloadFailure::Kind::kStopped));
+  }
+  if (!OpenSession(nullptr)) {
+    return Failed(
+        DownloadFailure(DownloadFailure::Kind::kNoReply, SystemErrorText(GetLastError())));
+  }
   CHttpGet get(session_.get());
   ReplyHead head;
+  const SendOutcome sent = get.Send(url, 0, &head);
+  if (sent != SendOutcome::kReplied) return Failed(SendFailure(sent, get));
   uint64_t announced = 0;
-  // A length beyond what a document may be is refused here, before anything is allocated.
-  if (get.Send(url, 0, &head) != SendOutcome::kReplied || head.status != kStatusOk ||
-      !ParseContentLength(head.contentLength, &announced) || announced > kLargestDocument) {
-    return false;
+  if (head.status != kStatusOk || !ParseContentLength(head.contentLength, &announced)) {
+    return Failed(ReplyFailure(head.status));
   }
-  return ReadAnnouncedBody(document_, static_cast<uint32_t>(announced), ReadFromHttpSource, &get,
-                           progress_, progressContext_, stop_);
+  // A length beyond what a document may be is refused here, before anything is allocated.
+  if (announced > kLargestDocument) {
+    return Failed(DownloadFailure(DownloadFailure::Kind::kTooLarge));
+  }
+  const BodyEnd end =
+      ReadAnnouncedBody(document_, static_cast<uint32_t>(announced), ReadFromHttpSource, &get,
+                        progress_, progressContext_, stop_);
+  return end == BodyEnd::kComplete || Failed(BodyFailure(end, get));
+}
+
+bool CInternet::Failed(DownloadFailure failure) {
+  failure_ = std::move(failure);
+  return false;
 }
 
 bool CInternet::Post(const char16_t* url, const char16_t* userAgent, const void* body,

@@ -11,6 +11,7 @@
 #include "support/core/wide_text.h"
 #include "support/files/folder_tree.h"
 #include "support/files/link_check.h"
+#include "support/files/whole_write_windows.h"
 #include "support/text/system_error_text.h"
 
 namespace {
@@ -75,16 +76,12 @@ class CWindowsJournalTarget::StagedFile : public IStagedFile {
       : target_(target), staging_(staging), file_(std::move(file)) {}
 
   bool Put(const uint8_t* bytes, size_t count) override {
-    constexpr size_t kLargestWrite = 1u << 30;
-    while (written_ && count > 0) {
-      const DWORD chunk = static_cast<DWORD>(count < kLargestWrite ? count : kLargestWrite);
-      DWORD done = 0;
-      written_ = WriteFile(file_.Get(), bytes, chunk, &done, nullptr) && done == chunk;
-      if (!written_) target_.Failed(staging_);
-      bytes += chunk;
-      count -= chunk;
-    }
-    return written_;
+    if (!written_) return false;
+    const uint32_t error = WriteWholeToHandle(file_.Get(), bytes, count);
+    if (error == 0) return true;
+    written_ = false;
+    SetLastError(error);
+    return target_.Failed(staging_);
   }
 
   bool Place(const std::u16string& path) override {
@@ -247,19 +244,19 @@ bool CWindowsJournalTarget::RemoveKey(const std::u16string& key) {
 }
 
 bool CWindowsJournalTarget::CreateJournal(const std::u16string& path) {
+  journalPath_ = path;
   journal_.Reset(CreateFileW(AsWide(path.c_str()), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                              CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
   return journal_.Valid() || Failed(path);
 }
 
 bool CWindowsJournalTarget::AppendJournal(const std::vector<uint8_t>& bytes) {
-  DWORD written = 0;
+  if (!journal_.Valid()) return false;
   // Written through to the system before the change it records: a killed process loses nothing
   // the system has, and the flush carries it to the disk for a power cut.
-  return journal_.Valid() &&
-         WriteFile(journal_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                   nullptr) &&
-         written == bytes.size() && FlushFileBuffers(journal_.Get());
+  const uint32_t error = WriteWholeToHandle(journal_.Get(), bytes.data(), bytes.size());
+  if (error != 0) SetLastError(error);
+  return (error == 0 && FlushFileBuffers(journal_.Get())) || Failed(journalPath_);
 }
 
 IJournalTarget::JournalRead CWindowsJournalTarget::ReadJournal(const std::u16string& path,

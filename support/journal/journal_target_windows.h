@@ -45,5 +45,6 @@ class CWindowsJournalTarget : public IJournalTarget {
   class StagedFile;
 
   Handle journal_;
+  std::u16string journalPath_;  // of the journal held open, for the reason a write failed
   std::u16string lastError_;
 };

@@ -33,9 +33,16 @@ class RestartSession {
 }  // namespace
 
 std::u16string SystemErrorText(uint32_t code) {
+  // WinINet's codes have their words in its own module, when a program has it loaded.
+  constexpr uint32_t kFirstInternetError = 12000;
+  constexpr uint32_t kLastInternetError = 12999;
+  const HMODULE internet = code >= kFirstInternetError && code <= kLastInternetError
+                               ? GetModuleHandleW(L"wininet.dll")
+                               : nullptr;
   wchar_t text[512] = {};
-  DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                nullptr, code, 0, text, 512, nullptr);
+  DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                    (internet != nullptr ? FORMAT_MESSAGE_FROM_HMODULE : 0),
+                                internet, code, 0, text, 512, nullptr);
   while (length > 0 && (text[length - 1] == L'\n' || text[length - 1] == L'\r' ||
                         text[length - 1] == L' ' || text[length - 1] == L'.')) {
     --length;

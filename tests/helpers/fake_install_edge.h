@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <future>
 #include <string>
 #include <vector>
@@ -27,7 +29,7 @@ class FakeInstallEdge : public IInstallEdge {
   InstalledVersionCheck versionCheck = InstalledVersionCheck::kProceed;
   bool securitySoftwarePasses = true;
   bool runningClientPasses = true;
-  int64_t uptimeSecond = 0;
+  std::atomic<int64_t> uptimeSecond{0};  // read from a silent run's time limit's thread too
   // What an install does: one progress report an entry (the entry count as total), unless it
   // fails before any progress; then, when waitForStop, it waits for the run's stop.
   std::vector<FakeEntry> entries;

@@ -1,6 +1,10 @@
 #include "tests/helpers/fake_update_edge.h"
 
+#include <chrono>
 #include <fstream>
+#include <thread>
+
+#include "install/run_time_limit.h"
 
 #include "product/registry_values.h"
 #include "product/uninstall_list_file.h"
@@ -60,8 +64,20 @@ JournalRecovery FakeUpdateEdge::RecoverFolder(const IClientInfo&, const char16_t
                         {{{folder, u""}}, {{kProductKey, u""}, {kUninstallKey, u""}}});
 }
 
+void FakeUpdateEdge::OutlastTheBound(uint64_t boundMs, const std::atomic<bool>* stop) {
+  uptimeSecond += static_cast<int64_t>(boundMs / 1000);
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!stop->load() && std::chrono::steady_clock::now() < giveUp) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
 bool FakeUpdateEdge::FetchPublishedList(const IClientInfo&, const char16_t* floorVersion,
-                                        PublishedList* list) {
+                                        PublishedList* list, const std::atomic<bool>* stop) {
+  if (outlasting == Outlasting::kListFetch) {
+    OutlastTheBound(kListsAllowanceMs, stop);
+    return false;
+  }
   return listArrives &&
          TakePublishedList(u"http://updates.test/update.xml",
                            reinterpret_cast<const uint8_t*>(listBytes.data()),
@@ -75,8 +91,10 @@ bool FakeUpdateEdge::Ask(const std::u16string& question) {
 }
 
 InstallOutcome FakeUpdateEdge::FollowList(
-    const char16_t* folder, const IUpdateInfo& list, CChangeJournal& journal,
-    IUninstInfo& installed, std::function<bool(const char16_t* file)> keepDownloadOf) {
+    const char16_t* folder, const IUpdateInfo& list, const InstallRun& run,
+    std::function<bool(const char16_t* file)> keepDownloadOf) {
+  if (run.timeLimit != nullptr) run.timeLimit->AllowList(list);
+  CChangeJournal& journal = *run.journal;
   InstallOutcome outcome;
   for (int i = 0; i < list.Count() && !outcome.Failed(); ++i) {
     const UpdateItem& item = *list.Get(i);
@@ -106,8 +124,11 @@ InstallOutcome FakeUpdateEdge::FollowList(
     if (!placed) {
       outcome.Fail(item.file, journal.FailureReason().c_str());
     } else {
-      installed.Add(item.file, -1);
+      run.Installed(item.file);
     }
   }
-  return outcome;
+  if (outlasting == Outlasting::kEngine && run.timeLimit != nullptr) {
+    OutlastTheBound(run.timeLimit->BoundMs(), run.stop);
+  }
+  return run.Stopped() ? InstallOutcome::Stopped() : outcome;
 }

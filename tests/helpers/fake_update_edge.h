@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,7 +15,8 @@
 // published list arrives as the test sets its bytes and how the key judged its signature, and is
 // taken as the real fetch takes it; the person answers as set. The engine puts each listed file
 // in place through the journal, a file holding the item's URL, until the file set to fail, and
-// moves aside what the list deletes. What the updater asked and told is kept.
+// moves aside what the list deletes; it raises the run's time limit by its list, as the real one
+// does. What the updater asked and told is kept.
 class FakeUpdateEdge : public IUpdateEdge {
  public:
   static const std::u16string kProductKey;
@@ -28,6 +31,11 @@ class FakeUpdateEdge : public IUpdateEdge {
   bool answersYes = true;
   bool clientEnds = true;
   std::u16string failingFile;  // a listed file the engine cannot put in place
+  // What outlasts a silent run's time limit: the fetch of the list, or the engine once its files
+  // are in place. It moves the clock past the bound and waits for the run's stop.
+  enum class Outlasting { kNothing, kListFetch, kEngine };
+  Outlasting outlasting = Outlasting::kNothing;
+  std::atomic<int64_t> uptimeSecond{0};
   JournalTestTarget machine;
 
   // What the updater asked, told and kept, in order.
@@ -45,13 +53,17 @@ class FakeUpdateEdge : public IUpdateEdge {
   bool IsRecordedDigest(const IClientInfo& product, const char16_t* digest) override;
   bool FindRegistrationPlaces(const IClientInfo& product, RegistrationPlaces* places) override;
   JournalRecovery RecoverFolder(const IClientInfo& product, const char16_t* folder) override;
+  int64_t UptimeSecond() override { return uptimeSecond; }
   bool FetchPublishedList(const IClientInfo& product, const char16_t* floorVersion,
-                          PublishedList* list) override;
+                          PublishedList* list, const std::atomic<bool>* stop) override;
   bool EndRunningClient(const IClientInfo&, const char16_t*) override { return clientEnds; }
   bool Ask(const std::u16string& question) override;
   void Tell(const std::u16string& text, UpdateNotice) override { told.push_back(text); }
   IJournalTarget& JournalTarget() override { return machine; }
-  InstallOutcome FollowList(const char16_t* folder, const IUpdateInfo& list,
-                            CChangeJournal& journal, IUninstInfo& installed,
+  InstallOutcome FollowList(const char16_t* folder, const IUpdateInfo& list, const InstallRun& run,
                             std::function<bool(const char16_t* file)> keepDownloadOf) override;
+
+ private:
+  // Moves the clock past boundMs and waits for stop, ten seconds at most.
+  void OutlastTheBound(uint64_t boundMs, const std::atomic<bool>* stop);
 };

@@ -20,6 +20,7 @@
 #include "support/journal/change_journal.h"
 #include "tests/helpers/byte_pattern.h"
 #include "tests/helpers/journal_test_target.h"
+#include "tests/helpers/logged_lines.h"
 #include "tests/helpers/made_link.h"
 #include "tests/helpers/md5_hex.h"
 #include "tests/helpers/temp_folder.h"
@@ -104,6 +105,9 @@ class FakeServer : public IHttpSource {
     log_[name].push_back(range + " " + std::to_string(head->status));
     return SendOutcome::kReplied;
   }
+
+  // Its reads never fail, and it always replies.
+  std::u16string LastError() const override { return {}; }
 
   bool Read(uint8_t* into, uint32_t wanted, uint32_t* received) override {
     const size_t n = std::min<size_t>({wanted, readSize, end_ - at_});
@@ -198,8 +202,9 @@ void ListRemoval(CUpdateInfo* list, const char16_t* file) {
 
 // A whole list takes its place: new files, replaced files and deletions, listed in list order.
 // A list with one file that differs from it in size or digest, or whose name would land outside
-// the folder or is one of the installer's own, ends at that file with nothing put in place: no installed file was touched, and
-// undoing the run leaves the folder exactly as it was.
+// the folder or is one of the installer's own, ends at that file with nothing put in place: no
+// installed file was touched, and undoing the run leaves the folder exactly as it was. A download
+// that failed is logged with its URL and why, which is the outcome's reason.
 TEST(InstallEngine, PutsAWholeListInPlaceAndNothingOfAListWithABadFile) {
   const std::string big = BytePattern(700 * 1024);
   struct Case {
@@ -207,15 +212,20 @@ TEST(InstallEngine, PutsAWholeListInPlaceAndNothingOfAListWithABadFile) {
     std::u16string bad;  // empty: none
     std::string served;
     int32_t listedSize;
+    std::u16string why;    // the outcome's reason; empty: none
     bool ownName = false;  // served as listed, but named like one of the installer's files
   };
   const Case cases[] = {
-      {"a whole list", u"", "", 0},
-      {"a file altered on the way", u"altered.txt", "tampered!", 9},
-      {"a file cut short", u"short.txt", "short", 50},
-      {"a name outside the folder", u"..\\escaped.txt", "escaped", 7},
-      {"the installer's journal", u"Install.Journal", "journal", 7, true},
-      {"a name the installer stages under", u"sub\\a.txt.NEW~2", "staged", 6, true},
+      {"a whole list", u"", "", 0, u""},
+      {"a file altered on the way", u"altered.txt", "tampered!", 9,
+       u"not the listed file: its size or MD5 differs"},
+      {"a file cut short", u"short.txt", "short", 50,
+       u"HTTP 200 with another length than expected"},
+      {"a name outside the folder", u"..\\escaped.txt", "escaped", 7, u""},
+      {"the installer's journal", u"Install.Journal", "journal", 7, kInstallerFileNameReason,
+       true},
+      {"a name the installer stages under", u"sub\\a.txt.NEW~2", "staged", 6,
+       kInstallerFileNameReason, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -240,7 +250,13 @@ TEST(InstallEngine, PutsAWholeListInPlaceAndNothingOfAListWithABadFile) {
     JournaledRun run(server, folder);
     Progress progress;
     Watch(run.engine, progress);
+    LoggedLines logged;
     const InstallOutcome outcome = run.engine.InstallList(folder.c_str(), &list);
+    EXPECT_EQ(std::u16string(outcome.reason.Units()), c.why);
+    EXPECT_EQ(logged.Starting(u"download failed: "),
+              c.why.empty() || c.ownName
+                  ? std::vector<std::u16string>{}
+                  : std::vector<std::u16string>{u"download failed: http://server/bad: " + c.why});
     EXPECT_EQ(progress.total, static_cast<uint32_t>(list.TotalSize()));
     EXPECT_EQ(progress.lastDone, progress.total);
     EXPECT_FALSE(progress.doneWentBack);
@@ -257,9 +273,6 @@ TEST(InstallEngine, PutsAWholeListInPlaceAndNothingOfAListWithABadFile) {
     }
     ASSERT_EQ(outcome.ending, Ending::kFailed);
     EXPECT_EQ(std::u16string(outcome.firstFailed.Units()), c.bad);
-    if (c.ownName) {
-      EXPECT_EQ(std::u16string(outcome.reason.Units()), kInstallerFileNameReason);
-    }
     EXPECT_TRUE(Entries(progress.installed).empty());
     EXPECT_FALSE(fs::exists(temp.Path() / "client/first.txt"));
     EXPECT_EQ(ReadBytes(temp.Path() / "client/altered.txt"), "the good old file");

@@ -14,12 +14,14 @@
 
 #include "install/command_queue_observer.h"
 #include "install/install_outcome.h"
+#include "install/run_time_limit.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
 #include "support/files/xdata.h"
 #include "support/text/path_text.h"
 #include "support/zip/xzip.h"
 #include "tests/helpers/fake_install_edge.h"
+#include "tests/helpers/logged_lines.h"
 #include "tests/helpers/md5_hex.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/uninstall_entries.h"
@@ -533,6 +535,55 @@ TEST(InstallFlow, CancelStopsTheWorkerOrEndsTheProcess) {
     f.flow->ShowProgress(u"late.txt", 2, 2);
     EXPECT_EQ(std::u16string(f.flow->View().statusText.Units()).find(u"late.txt"),
               std::u16string::npos);
+  }
+}
+
+// Nobody watches a silent install that downloads: past the bound on its whole time it stops as a
+// cancel stops it, is undone, says why in the log and ends with kExitFilesFailed. An install from
+// the archive, or one a person watches, has no such bound.
+TEST(InstallFlow, ASilentDownloadPastItsTimeBoundIsUndone) {
+  struct Case {
+    const char* label;
+    bool silent;
+    bool archiveMode;
+    bool bounded;
+  };
+  const Case cases[] = {
+      {"silent, downloading", true, false, true},
+      {"silent, from the archive", true, true, false},
+      {"watched, downloading", false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FlowFixture f(c.silent, {c.archiveMode, kUpdateList});
+    f.edge.entries = {{u"client.exe"}, {u"readme.txt"}};
+    f.edge.waitForStop = true;
+    LoggedLines logged;
+    ASSERT_TRUE(f.flow->StartInstall());
+    for (int i = 0; i < 1000 && f.flow->View().progressPosition < 2; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_EQ(f.flow->View().progressPosition, 2u);
+    ASSERT_TRUE(fs::exists(f.Installed("readme.txt")));
+
+    // Before the list is known, the bound is the lists' allowance.
+    f.edge.uptimeSecond = static_cast<int64_t>(kListsAllowanceMs / 1000);
+
+    if (!c.bounded) {
+      EXPECT_EQ(f.observer.NextCommand(std::chrono::milliseconds(500)),
+                CommandQueueObserver::kTimedOut);
+      f.flow->Cancel();
+      EXPECT_TRUE(f.observer.Closes().empty());
+      continue;
+    }
+    const int id = f.observer.NextCommand(std::chrono::seconds(5));
+    ASSERT_EQ(id, CInstallFlow::kOutOfTimeCommand);
+    f.flow->OnCommand(id);
+    EXPECT_EQ(f.observer.Closes(), std::vector<int>{kExitFilesFailed});
+    EXPECT_FALSE(fs::exists(f.Installed(""))) << "the install is undone";
+    EXPECT_EQ(f.edge.registrations, 0);
+    EXPECT_TRUE(f.edge.reportedVersions.empty());
+    EXPECT_TRUE(logged.Contains(u"the install took longer than its bound of 600 s: undone"));
   }
 }
 

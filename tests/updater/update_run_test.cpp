@@ -17,7 +17,9 @@
 #include "records/client_info.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
+#include "support/text/utf8.h"
 #include "tests/helpers/fake_update_edge.h"
+#include "tests/helpers/logged_lines.h"
 #include "tests/helpers/md5_hex.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/uninstall_entries.h"
@@ -101,7 +103,8 @@ TEST(RunUpdate, LeavesTheMachineAsItWasUnlessTheWholeUpdateStands) {
     std::vector<std::u16string> asked;
     // What the person is told; "<folder>" stands for the install folder.
     std::u16string told;
-    bool restored = true;  // the machine as it was before
+    std::u16string logged = u"";  // a line the run logs; empty: none looked for
+    bool restored = true;         // the machine as it was before
   };
   const Case cases[] = {
       {"nothing installed", [](UpdateFixture& f) { f.edge.installedFolder.clear(); }, false,
@@ -148,21 +151,32 @@ TEST(RunUpdate, LeavesTheMachineAsItWasUnlessTheWholeUpdateStands) {
          f.edge.machine.Hold(f.folder + u"client.exe.old~");
        },
        false, kExitUpdateFailed, {question},
-       FailedText(u"new\\fresh.txt", held, {u"<folder>client.exe"}), false},
+       FailedText(u"new\\fresh.txt", held, {u"<folder>client.exe"}), u"", false},
       {"a file that cannot be put in place, silent",
        [](UpdateFixture& f) { f.edge.failingFile = u"client.exe"; }, true, kExitUpdateFailed, {},
        u""},
       {"the uninstall list held by another program",
        [](UpdateFixture& f) { f.edge.machine.Hold(f.folder + kUninstallListName); }, false,
        kExitUpdateFailed, {question}, FailedText(u"<folder>uninst.dat", held)},
+      {"past its time bound while fetching the list, silent",
+       [](UpdateFixture& f) { f.edge.outlasting = FakeUpdateEdge::Outlasting::kListFetch; }, true,
+       kExitUpdateFailed, {}, u"",
+       u"the update took longer than its bound of 600 s: nothing changed"},
+      {"past its time bound, silent",
+       [](UpdateFixture& f) { f.edge.outlasting = FakeUpdateEdge::Outlasting::kEngine; }, true,
+       kExitUpdateFailed, {}, u"", u"the update took longer than its bound of 900 s: undone"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     UpdateFixture f;
     c.arrange(f);
     const MachineState before = f.Machine();
+    LoggedLines logged;
 
     EXPECT_EQ(f.Run(c.silent), c.exitCode);
+    if (!c.logged.empty()) {
+      EXPECT_TRUE(logged.Contains(c.logged)) << Utf16ToUtf8(c.logged.c_str());
+    }
 
     f.edge.machine.Revive();
     EXPECT_EQ(f.Machine() == before, c.restored);
@@ -207,6 +221,10 @@ TEST(RunUpdate, CommitsAWholeUpdate) {
        {}, {}},
       {"a list naming no version", [](UpdateFixture& f) { f.edge.listBytes = PublishedList(u""); },
        true, u"", {}, {}},
+      // A person watching has no time bound to keep.
+      {"asked, and as long as it takes",
+       [](UpdateFixture& f) { f.edge.outlasting = FakeUpdateEdge::Outlasting::kEngine; }, false,
+       u"1.1.0.0", {question}, {UpdatedText(kName)}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);

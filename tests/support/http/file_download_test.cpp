@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -12,6 +13,7 @@
 
 #include "support/http/http_body_reader.h"
 #include "support/http/http_source.h"
+#include "support/text/system_error_text.h"
 #include "tests/helpers/byte_pattern.h"
 #include "tests/helpers/made_link.h"
 #include "tests/helpers/md5_hex.h"
@@ -22,6 +24,17 @@ namespace {
 constexpr size_t kWhole = std::string::npos;
 constexpr uint32_t kSize = 100000;
 
+// The system's code for a path through a folder that is not there.
+#ifdef _WIN32
+constexpr uint32_t kNoSuchFolder = 3;  // ERROR_PATH_NOT_FOUND
+#else
+constexpr uint32_t kNoSuchFolder = ENOENT;
+#endif
+
+// The clock the downloads are measured by: each read takes its reply's msPerRead on it.
+uint64_t scriptedClock = 0;
+uint64_t ScriptedClock() { return scriptedClock; }
+
 // One reply a scripted server gives, in turn.
 struct ScriptedReply {
   SendOutcome outcome = SendOutcome::kReplied;
@@ -29,17 +42,22 @@ struct ScriptedReply {
   std::string body;
   size_t cutAt = kWhole;   // the body stops after this many of its bytes
   bool cutFails = false;   // ... by a failed read, rather than an early end
+  size_t piece = kWhole;   // the most one read hands over
+  uint64_t msPerRead = 0;
+  std::u16string error;    // why a send or a read of it failed, in the system's words
 };
 
 ScriptedReply NoReply() {
   ScriptedReply reply;
   reply.outcome = SendOutcome::kNoReply;
+  reply.error = u"connection refused";
   return reply;
 }
 
 ScriptedReply Refused() {
   ScriptedReply reply;
   reply.outcome = SendOutcome::kRefused;
+  reply.error = u"the certificate is not trusted";
   return reply;
 }
 
@@ -67,28 +85,37 @@ ScriptedReply Rest(const std::string& content, size_t from, size_t cutAt = kWhol
   return reply;
 }
 
+// The reply, its body ending where it is cut by a reset connection.
+ScriptedReply Reset(ScriptedReply reply) {
+  reply.cutFails = true;
+  reply.error = u"connection reset";
+  return reply;
+}
+
 class ScriptedSource : public IHttpSource {
  public:
   explicit ScriptedSource(std::vector<ScriptedReply> replies) : replies_(std::move(replies)) {}
 
   SendOutcome Send(const char16_t*, uint32_t offset, ReplyHead* head) override {
     requested.push_back(offset);
-    if (next_ >= replies_.size()) return SendOutcome::kNoReply;
-    current_ = replies_[next_++];
+    current_ = next_ < replies_.size() ? replies_[next_++] : NoReply();
     at_ = 0;
     *head = current_.head;
     return current_.outcome;
   }
   bool Read(uint8_t* into, uint32_t wanted, uint32_t* received) override {
     ++reads;
+    scriptedClock += current_.msPerRead;
     const size_t end = std::min(current_.body.size(), current_.cutAt);
     if (at_ >= end && at_ < current_.body.size() && current_.cutFails) return false;
-    const size_t n = std::min<size_t>(wanted, end - std::min(end, at_));
+    const size_t n = std::min<size_t>({wanted, current_.piece, end - std::min(end, at_)});
     std::memcpy(into, current_.body.data() + at_, n);
     at_ += n;
     *received = static_cast<uint32_t>(n);
     return true;
   }
+
+  std::u16string LastError() const override { return current_.error; }
 
   std::vector<uint32_t> requested;  // the offset of every request
   int reads = 0;
@@ -130,81 +157,87 @@ TEST(FileDownload, ResumesRetriesAndChecksUntilTheFileIsWhole) {
     std::string stagedBefore;
     std::vector<ScriptedReply> replies;
     DownloadResult result;
+    std::u16string why;  // the last attempt's failure, as the log tells it; empty for none
     std::vector<uint32_t> requested;
     std::string stagedAfter;
     bool bodyUnread = false;  // refused on its head, before a byte of the body was read
     // Planted: the staging name is a link to another file holding stagedBefore, which must
-    // stay as it is.
-    enum { kOwnFile, kHardLink, kSymbolicLink } planted = kOwnFile;
+    // stay as it is; or the staging file's folder is gone.
+    enum { kOwnFile, kHardLink, kSymbolicLink, kFolderGone } planted = kOwnFile;
   };
   const Case cases[] = {
-      {"the whole file", none, {Whole(file)}, DownloadResult::kDone, {0}, file},
+      {"the whole file", none, {Whole(file)}, DownloadResult::kDone, u"", {0}, file},
       {"cut off, then resumed", none, {Whole(file, 40000), Rest(file, 40000)},
-       DownloadResult::kDone, {0, 40000}, file},
-      {"reset, then the server ignores the range", none,
-       {[&] {
-          ScriptedReply reply = Whole(file, 40000);
-          reply.cutFails = true;
-          return reply;
-        }(),
-        Whole(file)},
-       DownloadResult::kDone, {0, 40000}, file},
+       DownloadResult::kDone, u"", {0, 40000}, file},
+      {"reset, then the server ignores the range", none, {Reset(Whole(file, 40000)), Whole(file)},
+       DownloadResult::kDone, u"", {0, 40000}, file},
       {"an earlier run's part", file.substr(0, 30000), {Rest(file, 30000)},
-       DownloadResult::kDone, {30000}, file},
+       DownloadResult::kDone, u"", {30000}, file},
       {"an earlier run's part of another file", AltPattern(30000),
-       {Rest(file, 30000), Whole(file)}, DownloadResult::kDone, {30000, 0}, file},
-      {"an earlier run's whole file", file, {}, DownloadResult::kDone, {}, file},
+       {Rest(file, 30000), Whole(file)}, DownloadResult::kDone, u"", {30000, 0}, file},
+      {"an earlier run's whole file", file, {}, DownloadResult::kDone, u"", {}, file},
       {"an earlier run's whole other file", AltPattern(kSize), {Whole(file)},
-       DownloadResult::kDone, {0}, file},
-      {"more than the file", file + "tail", {Whole(file)}, DownloadResult::kDone, {0}, file},
+       DownloadResult::kDone, u"", {0}, file},
+      {"more than the file", file + "tail", {Whole(file)}, DownloadResult::kDone, u"", {0},
+       file},
       {"a failing server, then the file", none, {Status(503), Status(500), Whole(file)},
-       DownloadResult::kDone, {0, 0, 0}, file},
+       DownloadResult::kDone, u"", {0, 0, 0}, file},
       {"no server", none, {NoReply(), NoReply(), NoReply(), NoReply()},
-       DownloadResult::kCutOff, {0, 0, 0, 0}, none},
+       DownloadResult::kCutOff, u"no reply: connection refused", {0, 0, 0, 0}, none},
       {"cut off every time", none,
        {Whole(file, 10000), Rest(file, 10000, 10000), Rest(file, 20000, 10000),
         Rest(file, 30000, 10000)},
-       DownloadResult::kCutOff, {0, 10000, 20000, 30000}, file.substr(0, 40000)},
-      {"not found", file.substr(0, 30000), {Status(404)}, DownloadResult::kFailed, {30000},
-       none, true},
-      {"a certificate that does not verify", none, {Refused()}, DownloadResult::kFailed, {0},
-       none, true},
+       DownloadResult::kCutOff, u"cut off before its end", {0, 10000, 20000, 30000},
+       file.substr(0, 40000)},
+      {"reset every time", none,
+       {Reset(Whole(file, 40000)), Reset(Rest(file, 40000, 10000)),
+        Reset(Rest(file, 50000, 10000)), Reset(Rest(file, 60000, 10000))},
+       DownloadResult::kCutOff, u"cut off: connection reset", {0, 40000, 50000, 60000},
+       file.substr(0, 70000)},
+      {"not found", file.substr(0, 30000), {Status(404)}, DownloadResult::kFailed, u"HTTP 404",
+       {30000}, none, true},
+      {"a certificate that does not verify", none, {Refused()}, DownloadResult::kFailed,
+       u"refused: the certificate is not trusted", {0}, none, true},
       {"a lying length", none, {[&] {
          ScriptedReply reply = Whole(file);
          reply.head.contentLength = "2000000000";
          return reply;
        }()},
-       DownloadResult::kFailed, {0}, none, true},
-      {"altered on the way", none, {Whole(AltPattern(kSize))}, DownloadResult::kFailed, {0},
-       none},
+       DownloadResult::kFailed, u"HTTP 200 with another length than expected", {0}, none, true},
+      {"altered on the way", none, {Whole(AltPattern(kSize))}, DownloadResult::kFailed,
+       u"not the listed file: its size or MD5 differs", {0}, none},
       {"longer than announced", none, {[&] {
          ScriptedReply reply = Whole(file);
          reply.body += "x";
          return reply;
        }()},
-       DownloadResult::kFailed, {0}, none},
+       DownloadResult::kFailed, u"longer than announced", {0}, none},
       {"another file from the start too", AltPattern(30000),
-       {Rest(file, 30000), Whole(AltPattern(kSize))}, DownloadResult::kFailed, {30000, 0},
-       none},
+       {Rest(file, 30000), Whole(AltPattern(kSize))}, DownloadResult::kFailed,
+       u"not the listed file: its size or MD5 differs", {30000, 0}, none},
       {"a hard link to another file's part", file.substr(0, 30000), {Whole(file)},
-       DownloadResult::kDone, {0}, file, false, Case::kHardLink},
-      {"a hard link to a whole copy elsewhere", file, {Whole(file)}, DownloadResult::kDone, {0},
-       file, false, Case::kHardLink},
+       DownloadResult::kDone, u"", {0}, file, false, Case::kHardLink},
+      {"a hard link to a whole copy elsewhere", file, {Whole(file)}, DownloadResult::kDone, u"",
+       {0}, file, false, Case::kHardLink},
       {"a hard link, and the server fails", file.substr(0, 30000), {Status(404)},
-       DownloadResult::kFailed, {0}, none, true, Case::kHardLink},
+       DownloadResult::kFailed, u"HTTP 404", {0}, none, true, Case::kHardLink},
+      {"no folder to write in", none, {Whole(file)}, DownloadResult::kFailed,
+       u"not written: " + SystemErrorText(kNoSuchFolder), {0}, none, true, Case::kFolderGone},
 #ifndef _WIN32
       // Wine shows a link to a file as the file it leads to, not as a link.
       {"a symbolic link to another file's part", file.substr(0, 30000), {Whole(file)},
-       DownloadResult::kDone, {0}, file, false, Case::kSymbolicLink},
+       DownloadResult::kDone, u"", {0}, file, false, Case::kSymbolicLink},
 #endif
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempFolder temp;
-    const std::filesystem::path staging = temp.Path() / "client.dll.download~";
+    const std::filesystem::path staging =
+        temp.Path() / (c.planted == Case::kFolderGone ? "gone/" : "") / "client.dll.download~";
     const std::filesystem::path other = temp.Path() / "elsewhere.dat";
     std::unique_ptr<MadeLink> symbolicLink;
-    if (c.planted != Case::kOwnFile) {
+    const bool linked = c.planted == Case::kHardLink || c.planted == Case::kSymbolicLink;
+    if (linked) {
       WriteBytes(other, c.stagedBefore);
       if (c.planted == Case::kHardLink) std::filesystem::create_hard_link(other, staging);
       if (c.planted == Case::kSymbolicLink) {
@@ -220,6 +253,7 @@ TEST(FileDownload, ResumesRetriesAndChecksUntilTheFileIsWhole) {
     EXPECT_EQ(download.Fetch(u"http://server/client.dll", staging.u16string().c_str(), kSize,
                              Md5FileVerifier(Md5Hex(file).c_str())),
               c.result);
+    EXPECT_EQ(download.Failure().Describe(), c.why);
     EXPECT_EQ(source.requested, c.requested);
     const std::string after = std::filesystem::exists(staging) ? ReadBytes(staging) : none;
     ASSERT_EQ(after.size(), c.stagedAfter.size());
@@ -227,7 +261,7 @@ TEST(FileDownload, ResumesRetriesAndChecksUntilTheFileIsWhole) {
     if (c.bodyUnread) {
       EXPECT_EQ(source.reads, 0);
     }
-    if (c.planted != Case::kOwnFile) {
+    if (linked) {
       EXPECT_TRUE(ReadBytes(other) == c.stagedBefore);
     }
     // Told at least every piece within a transfer, never past the file.
@@ -291,6 +325,55 @@ TEST(FileDownload, AStopKeepsWhatArrived) {
               DownloadResult::kStopped);
     EXPECT_EQ(source.requested.size(), 1u);
     EXPECT_EQ(ReadBytes(staging), file.substr(0, c.kept));
+  }
+}
+
+// A download's whole time is bounded by its size (DownloadTimeLimitMs): a slow but moving file
+// arrives however often it is cut off, while attempts that each bring a byte or two before they
+// are found too slow cannot stretch it. What arrived stays for the next run.
+TEST(FileDownload, EndsWithinTheTimeLimitOfItsSize) {
+  constexpr uint32_t kSmall = 1000;  // its limit: one window of 30 s and the allowance, 150 s
+  const std::string file = BytePattern(kSmall);
+  const auto paced = [](ScriptedReply reply) {
+    reply.msPerRead = 20000;
+    return reply;
+  };
+  // A byte every 29 s: each attempt is found too slow after its second.
+  const auto trickled = [](ScriptedReply reply) {
+    reply.piece = 1;
+    reply.msPerRead = 29000;
+    return reply;
+  };
+  struct Case {
+    const char* name;
+    std::vector<ScriptedReply> replies;
+    DownloadResult result;
+    std::u16string why;
+    std::vector<uint32_t> requested;
+    size_t staged;  // the bytes of the file the staging file holds at the end
+  };
+  const Case cases[] = {
+      {"slow, cut off and resumed", {paced(Whole(file, 600)), paced(Rest(file, 600))},
+       DownloadResult::kDone, u"", {0, 600}, kSmall},
+      {"trickled and cut off again and again",
+       {trickled(Whole(file)), trickled(Rest(file, 2)), trickled(Rest(file, 4)),
+        trickled(Rest(file, 6))},
+       DownloadResult::kCutOff, u"took longer than its time limit", {0, 2, 4}, 6},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder temp;
+    const std::filesystem::path staging = temp.Path() / "client.dll.download~";
+    ScriptedSource source(c.replies);
+    CFileDownload download(source);
+    scriptedClock = 0;
+    download.SetClock(ScriptedClock);
+    EXPECT_EQ(download.Fetch(u"http://server/client.dll", staging.u16string().c_str(), kSmall,
+                             Md5FileVerifier(Md5Hex(file).c_str())),
+              c.result);
+    EXPECT_EQ(download.Failure().Describe(), c.why);
+    EXPECT_EQ(source.requested, c.requested);
+    EXPECT_EQ(ReadBytes(staging), file.substr(0, c.staged));
   }
 }
 

@@ -9,6 +9,7 @@
 
 #include "support/http/http_body_reader.h"
 #include "support/http/http_get.h"
+#include "support/text/utf8.h"
 #include "tests/helpers/byte_pattern.h"
 #include "tests/helpers/delayed_stop.h"
 #include "tests/helpers/md5_hex.h"
@@ -32,6 +33,7 @@ struct Fetched {
   DownloadResult result;
   std::string staged;  // "<none>" when no staging file is left
   Told told;
+  std::u16string why;  // the failure, as the log tells it
 };
 
 Fetched Fetch(const std::u16string& url, uint32_t size, const std::string& stagedBefore = "") {
@@ -45,6 +47,7 @@ Fetched Fetch(const std::u16string& url, uint32_t size, const std::string& stage
   fetched.result = download.Fetch(url.c_str(), staging.u16string().c_str(), size,
                                   Md5FileVerifier(Md5Hex(BytePattern(size)).c_str()));
   fetched.staged = std::filesystem::exists(staging) ? ReadBytes(staging) : "<none>";
+  fetched.why = download.Failure().Describe();
   return fetched;
 }
 
@@ -100,27 +103,31 @@ TEST_F(FileDownloadTest, ResumesACutOffTransferUntilTheFileIsWhole) {
   }
 }
 
-// What cannot become the listed file ends the download, with nothing left behind; a lying length
-// is refused on its head.
+// What cannot become the listed file ends the download, with nothing left behind, saying why; a
+// lying length is refused on its head.
 TEST_F(FileDownloadTest, FailsAtOnceOnWhatCannotBeTheFile) {
+  const std::u16string wrongLength = u"HTTP 200 with another length than expected";
   struct Case {
     const char* name;
     std::string path;
     uint32_t size;
+    std::u16string why;
   };
   const std::string loop = FreshKey("loop");
   const Case cases[] = {
-      {"a lying length", "/fewer/2000000000/10", 10},
-      {"a shorter file", "/body/5000", 6000},
-      {"not found", "/status/404", 100},
-      {"a redirect loop", "/loop/" + loop, 100},
-      {"a redirect without a Location", "/status/302", 100},
+      {"a lying length", "/fewer/2000000000/10", 10, wrongLength},
+      {"a shorter file", "/body/5000", 6000, wrongLength},
+      {"not found", "/status/404", 100, u"HTTP 404"},
+      {"a redirect loop", "/loop/" + loop, 100, u"refused: too many redirects"},
+      {"a redirect without a Location", "/status/302", 100,
+       u"refused: a redirect that may not be followed"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const Fetched fetched = Fetch(Url(c.path), c.size, BytePattern(c.size / 2));
     EXPECT_EQ(fetched.result, DownloadResult::kFailed);
     EXPECT_EQ(fetched.staged, "<none>");
+    EXPECT_EQ(fetched.why, c.why);
   }
   EXPECT_EQ(Log(loop).size(), 6u);  // one request and five redirects, and no second try
 }
@@ -155,6 +162,11 @@ TEST_F(FileDownloadHttpsTest, DownloadsOnlyFromAServerWhoseCertificateVerifies) 
     const Fetched fetched = Fetch(SecureUrl(c.kind, "/body/70000"), 70000);
     EXPECT_EQ(fetched.result, c.verifies ? DownloadResult::kDone : DownloadResult::kFailed);
     EXPECT_TRUE(fetched.staged == (c.verifies ? BytePattern(70000) : std::string("<none>")));
+    // WinINet's own reason follows.
+    const std::u16string refused = u"refused: ";
+    EXPECT_EQ(fetched.why.size() > refused.size() && fetched.why.compare(0, 9, refused) == 0,
+              !c.verifies)
+        << Utf16ToUtf8(fetched.why.c_str());
   }
 }
 

@@ -61,16 +61,16 @@ TEST(ReadAnnouncedBody, AcceptsOnlyABodyOfExactlyTheAnnouncedLength) {
     size_t sent;
     size_t pieceSize;
     size_t failAt;
-    bool ok;
+    BodyEnd end;
   };
   const Case cases[] = {
-      {"exact, in chunks", kLongBody, kLongBody, kAsAsked, std::string::npos, true},
-      {"exact, trickled", 5000, 5000, 7, std::string::npos, true},
-      {"empty", 0, 0, kAsAsked, std::string::npos, true},
-      {"ends early", 1000, 600, kAsAsked, std::string::npos, false},
-      {"goes on past its end", 100, 150, kAsAsked, std::string::npos, false},
-      {"goes on past an empty body", 0, 5, kAsAsked, std::string::npos, false},
-      {"read fails", kLongBody, kLongBody, kAsAsked, kDownloadPieceSize + 5, false},
+      {"exact, in chunks", kLongBody, kLongBody, kAsAsked, std::string::npos, BodyEnd::kComplete},
+      {"exact, trickled", 5000, 5000, 7, std::string::npos, BodyEnd::kComplete},
+      {"empty", 0, 0, kAsAsked, std::string::npos, BodyEnd::kComplete},
+      {"ends early", 1000, 600, kAsAsked, std::string::npos, BodyEnd::kEndedEarly},
+      {"goes on past its end", 100, 150, kAsAsked, std::string::npos, BodyEnd::kTooLong},
+      {"goes on past an empty body", 0, 5, kAsAsked, std::string::npos, BodyEnd::kTooLong},
+      {"read fails", kLongBody, kLongBody, kAsAsked, kDownloadPieceSize + 5, BodyEnd::kReadFailed},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -78,9 +78,9 @@ TEST(ReadAnnouncedBody, AcceptsOnlyABodyOfExactlyTheAnnouncedLength) {
     XData body;
     ASSERT_EQ(ReadAnnouncedBody(body, c.announced, ScriptedBody::Read, &source, nullptr, nullptr,
                                 nullptr),
-              c.ok);
+              c.end);
     EXPECT_LE(source.largestWanted, kDownloadPieceSize);
-    if (!c.ok) {
+    if (c.end != BodyEnd::kComplete) {
       EXPECT_EQ(body.Length(), 0u);
       continue;
     }
@@ -96,8 +96,9 @@ TEST(ReadAnnouncedBody, ReportsProgressAfterEachPiece) {
   ScriptedBody source{BytePattern(kLongBody)};
   XData body;
   Progress progress;
-  ASSERT_TRUE(ReadAnnouncedBody(body, kLongBody, ScriptedBody::Read, &source, Progress::Record,
-                                &progress, nullptr));
+  ASSERT_EQ(ReadAnnouncedBody(body, kLongBody, ScriptedBody::Read, &source, Progress::Record,
+                              &progress, nullptr),
+            BodyEnd::kComplete);
   const int32_t expectedSize = kLongBody + 2;
   const std::vector<std::pair<int32_t, uint32_t>> expected = {
       {expectedSize, kDownloadPieceSize},
@@ -109,10 +110,12 @@ TEST(ReadAnnouncedBody, ReportsProgressAfterEachPiece) {
 TEST(ReadAnnouncedBody, ReusesItsBufferAndStillTerminatesAShorterBody) {
   XData body;
   ScriptedBody first{std::string(1000, 'a')};
-  ASSERT_TRUE(ReadAnnouncedBody(body, 1000, ScriptedBody::Read, &first, nullptr, nullptr, nullptr));
+  ASSERT_EQ(ReadAnnouncedBody(body, 1000, ScriptedBody::Read, &first, nullptr, nullptr, nullptr),
+            BodyEnd::kComplete);
   const uint8_t* storage = body.Data();
   ScriptedBody second{"short"};
-  ASSERT_TRUE(ReadAnnouncedBody(body, 5, ScriptedBody::Read, &second, nullptr, nullptr, nullptr));
+  ASSERT_EQ(ReadAnnouncedBody(body, 5, ScriptedBody::Read, &second, nullptr, nullptr, nullptr),
+            BodyEnd::kComplete);
   EXPECT_EQ(body.Data(), storage);
   // Read as text, the second document must not run on into the first one's bytes.
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(body.Data())), "short");
@@ -124,14 +127,16 @@ TEST(ReadAnnouncedBody, RefusesALengthAboveTheLargestDocumentWithoutReading) {
     SCOPED_TRACE(announced);
     ScriptedBody source{"x"};
     XData body;
-    EXPECT_FALSE(ReadAnnouncedBody(body, announced, ScriptedBody::Read, &source, nullptr, nullptr,
-                                   nullptr));
+    EXPECT_EQ(
+        ReadAnnouncedBody(body, announced, ScriptedBody::Read, &source, nullptr, nullptr, nullptr),
+        BodyEnd::kTooLarge);
     EXPECT_EQ(source.reads, 0);
     EXPECT_EQ(body.Capacity(), 0u);
   }
   ScriptedBody source{"x"};
   XData body;
-  EXPECT_FALSE(ReadAnnouncedBody(body, 1, nullptr, &source, nullptr, nullptr, nullptr));
+  EXPECT_EQ(ReadAnnouncedBody(body, 1, nullptr, &source, nullptr, nullptr, nullptr),
+            BodyEnd::kReadFailed);
 }
 
 // Where the pump's pieces go; refuses once it would hold more than refuseAfter bytes.
@@ -148,8 +153,9 @@ struct ScriptedSink {
 };
 
 // How a body ends decides what a download does next: a cut-off or too slow body is resumed, a
-// longer one is not the file, a full disk ends it.
+// longer one is not the file, a full disk ends it, and so does a deadline that has passed.
 TEST(BodyPump, SaysHowTheBodyEnded) {
+  constexpr uint64_t kNoDeadline = UINT64_MAX;
   struct Case {
     const char* name;
     size_t sent;
@@ -159,6 +165,7 @@ TEST(BodyPump, SaysHowTheBodyEnded) {
     size_t moved;  // bytes the sink holds at the end
     size_t pieceSize = kAsAsked;
     uint64_t msPerRead = 0;
+    uint64_t msToDeadline = kNoDeadline;
   };
   constexpr size_t kNever = std::string::npos;
   const Case cases[] = {
@@ -171,6 +178,8 @@ TEST(BodyPump, SaysHowTheBodyEnded) {
       {"a trickle", kLongBody, kNever, kNever, BodyEnd::kTooSlow, 6, 1, 5000},
       {"slow but steady", kLongBody, kNever, kNever, BodyEnd::kComplete, kLongBody,
        kDownloadPieceSize, 10000},
+      {"steady, past its deadline", kLongBody, kNever, kNever, BodyEnd::kOutOfTime,
+       2 * kDownloadPieceSize, kDownloadPieceSize, 10000, 15000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -183,6 +192,7 @@ TEST(BodyPump, SaysHowTheBodyEnded) {
     pump.write = ScriptedSink::Write;
     pump.sink = &sink;
     pump.now = ScriptedClock;
+    pump.deadline = c.msToDeadline == kNoDeadline ? kNoDeadline : scriptedClock + c.msToDeadline;
     EXPECT_EQ(pump.Run(kLongBody), c.end);
     ASSERT_EQ(sink.bytes.size(), c.moved);
     EXPECT_TRUE(sink.bytes == BytePattern(c.moved));

@@ -11,14 +11,15 @@
 # window's first frame on the screen beside a plain Win32 window started the same way; and the
 # archive-mode install of generated clients by install_headless.exe and by setup.exe silent
 # through its window, beside an NSIS installer doing the same work and unzip extracting the very
-# archive they install from, interleaved, with a window manager (tests/bench/install_peers.py).
+# archive they install from, interleaved, with a window manager (tests/bench/install_peers.py);
+# with BENCH_LARGE=1 also the native setupkit build of the 1 GB client, its time and peak memory.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The window figures need a display: a virtual one unless there is a real one.
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" scripts/bench.sh "$@"
 fi
-for tool in unzip md5sum curl convert xdotool makensis openbox; do
+for tool in unzip md5sum curl convert xdotool makensis openbox /usr/bin/time; do
   if ! command -v "$tool" >/dev/null; then
     echo "bench: '$tool' not found (make setup installs it)" >&2
     exit 1
@@ -163,4 +164,16 @@ rm -rf build/bench/journal
 peers install-tiny tiny 3
 if [ "${BENCH_LARGE:-0}" = 1 ]; then
   peers install-large large 3
+  # setupkit build of that client by the native build, as a vendor's build server runs it: its time
+  # and peak memory (the maximum resident set).
+  large=build/bench/install-large
+  rm -f "$large/setupkit-bench.exe"
+  /usr/bin/time -f '%e %M' -o "$large/setupkit.time" build/native/bin/setupkit build \
+    --config "$large/config.txt" --client "$large/client" --stub build/windows/bin/setup.exe \
+    -o "$large/setupkit-bench.exe" 2>/dev/null
+  read -r seconds kilobytes <"$large/setupkit.time"
+  rm -f "$large/setupkit-bench.exe"
+  echo "== setupkit build of the large client, native"
+  printf '%-52s %9.1f s\n' "to its end" "$seconds"
+  printf '%-52s %9.1f MB\n' "peak memory (maximum resident set)" "$((kilobytes / 1024))"
 fi

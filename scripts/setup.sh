@@ -13,7 +13,7 @@ PACKAGES=(
   wine64 xvfb xauth xdotool
   # Wine's TLS (only recommended by Wine) and the test server's certificates.
   libgnutls30 openssl
-  unzip curl imagemagick nsis openbox
+  unzip curl imagemagick nsis openbox time
   osslsigncode
   python3-pil python3-xlib fonts-wqy-microhei
 )

@@ -46,6 +46,19 @@ class PayloadTest : public ::testing::Test {
     sources_.theme = (folder_.Path() / "theme.txt").u16string();
   }
 
+  // BuildPayload into a file, whose bytes payload receives; nothing is left of a failed one, nor
+  // of the client archive made on the way.
+  bool Build(const PackageSources& sources, const CClientInfo& config, std::string& payload,
+             std::string& list, std::string& problem) {
+    const fs::path file = folder_.Path() / "payload.zip";
+    const bool built = BuildPayload(sources, config, file.u16string(), list, problem);
+    payload = built ? ReadBytes(file) : "";
+    EXPECT_EQ(fs::exists(file), built);
+    EXPECT_FALSE(fs::exists(folder_.Path() / "payload.zip.app.zip~"));
+    fs::remove(file);
+    return built;
+  }
+
   TempFolder folder_;
   std::map<std::string, std::string> client_;
   CClientInfo config_;
@@ -57,7 +70,7 @@ TEST_F(PayloadTest, CarriesSkinThemeListAndTheEncryptedClient) {
     SCOPED_TRACE(download ? "download" : "archive");
     sources_.download = download;
     std::string payload, listed, problem;
-    ASSERT_TRUE(BuildPayload(sources_, config_, payload, listed, problem)) << problem;
+    ASSERT_TRUE(Build(sources_, config_, payload, listed, problem)) << problem;
     std::map<std::string, std::string> entries = ReadArchiveFiles(payload);
     EXPECT_EQ(entries["update.xml"], listed);
     EXPECT_EQ(entries.size(), download ? 4u : 5u);
@@ -91,7 +104,7 @@ TEST_F(PayloadTest, TheClientArchiveStoredAsItIsOnlyWhenAsked) {
     SCOPED_TRACE(inPlace ? "in place" : "packed");
     sources_.clientInPlace = inPlace;
     std::string payload, listed, problem;
-    ASSERT_TRUE(BuildPayload(sources_, config_, payload, listed, problem)) << problem;
+    ASSERT_TRUE(Build(sources_, config_, payload, listed, problem)) << problem;
     XZip archive;
     ASSERT_TRUE(archive.OpenMemory(payload.data(), static_cast<uint32_t>(payload.size()),
                                    XZip::GetArchivePassword()));
@@ -113,7 +126,7 @@ TEST_F(PayloadTest, WithoutSourceOnlyTheClientArchiveGoesIn) {
   sources.theme.clear();
   config_.SetSource(u"");
   std::string payload, list, problem;
-  ASSERT_TRUE(BuildPayload(sources, config_, payload, list, problem)) << problem;
+  ASSERT_TRUE(Build(sources, config_, payload, list, problem)) << problem;
   EXPECT_EQ(list, "");
   std::map<std::string, std::string> entries = ReadArchiveFiles(payload);
   ASSERT_EQ(entries.size(), 1u);
@@ -151,7 +164,7 @@ TEST_F(PayloadTest, RefusesWhatWouldMakeABrokenInstaller) {
     config.SetClientFile(c.clientFile);
     config.SetSource(c.source);
     std::string payload, list, problem;
-    EXPECT_FALSE(BuildPayload(sources, config, payload, list, problem));
+    EXPECT_FALSE(Build(sources, config, payload, list, problem));
     EXPECT_EQ(problem.rfind(c.problemStart, 0), 0u) << problem;
     EXPECT_EQ(problem.find('\n'), std::string::npos);
     EXPECT_TRUE(payload.empty());
@@ -176,7 +189,7 @@ TEST_F(PayloadTest, RefusesSkinImagesTheInstallerCannotDecode) {
     SCOPED_TRACE(c.name);
     WriteBytes(folder_.Path() / "skin" / "btn_start.png", c.bytes);
     std::string payload, list, problem;
-    EXPECT_FALSE(BuildPayload(sources_, config_, payload, list, problem));
+    EXPECT_FALSE(Build(sources_, config_, payload, list, problem));
     EXPECT_EQ(problem.rfind("the skin image btn_start.png cannot be decoded", 0), 0u) << problem;
     EXPECT_NE(problem.find("convert it to RGB or RGBA PNG"), std::string::npos);
     EXPECT_EQ(problem.find('\n'), std::string::npos);
@@ -212,7 +225,7 @@ TEST_F(PayloadTest, LargerImagesMustBeTwiceTheSizeOfTheirTwins) {
     SCOPED_TRACE(c.name);
     for (const auto& [name, bytes] : c.files) WriteBytes(folder_.Path() / "skin" / name, bytes);
     std::string payload, list, problem;
-    const bool built = BuildPayload(sources_, config_, payload, list, problem);
+    const bool built = Build(sources_, config_, payload, list, problem);
     EXPECT_EQ(problem, c.problem);
     EXPECT_EQ(built, c.problem.empty());
     if (built) {

@@ -26,6 +26,7 @@ TEST(SetupkitProgress, ShowsOnATerminalOnlyOnceAStepTakesMoreThanAMoment) {
   struct Step {
     double at;
     uint64_t bytes;
+    bool underway = false;  // bytes of the file underway, else a file done
   };
   struct Case {
     const char* name;
@@ -42,6 +43,12 @@ TEST(SetupkitProgress, ShowsOnATerminalOnlyOnceAStepTakesMoreThanAMoment) {
        true,
        {{100.2, 1048576}, {100.6, 1048576}, {100.62, 0}, {100.8, 0}},
        "\rsetupkit: reading: 2 of 4 files, 2.0 of 3.0 MB\r" + last + wipe},
+      {"a large file moves the line as its bytes are done",
+       true,
+       {{100.6, 1048576, true}, {100.65, 1572864, true}, {100.8, 2097152, true}},
+       "\rsetupkit: reading: 0 of 4 files, 1.0 of 3.0 MB"
+       "\rsetupkit: reading: 0 of 4 files, 2.0 of 3.0 MB" +
+           wipe},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -50,7 +57,11 @@ TEST(SetupkitProgress, ShowsOnATerminalOnlyOnceAStepTakesMoreThanAMoment) {
       ProgressLine progress("reading", 4, 3 * 1048576, output);
       for (const Step& step : c.steps) {
         output.now = step.at;
-        progress.Advance(step.bytes);
+        if (step.underway) {
+          progress.Underway(step.bytes);
+        } else {
+          progress.Advance(step.bytes);
+        }
       }
     }
     EXPECT_EQ(output.written, c.expected);

@@ -1,201 +1,201 @@
 #include "tools/setupkit/archive_writer.h"
 
-#include <minizip/zip.h>
-// After zlib and minizip, whose types it uses.
-#include <minizip/crypt.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <iterator>
-#include <memory>
 
-#include "support/crypto/md5.h"
-#include "support/files/xdata.h"
+#include "support/files/file_stream.h"
 #include "support/text/utf8.h"
 #include "support/zip/xzip.h"
+#include "tools/setupkit/entry_cipher.h"
 #include "tools/setupkit/folder_walk.h"
+#include "tools/setupkit/tool_output_file.h"
 #include "tools/setupkit/progress_line.h"
 #include "tools/setupkit/tool_output.h"
 
 namespace {
 
-constexpr unsigned long kEncryptedFlag = 0x0001;
-constexpr unsigned long kUtf8NameFlag = 0x0800;
-constexpr unsigned long kFolderAttribute = 0x10;
-constexpr unsigned long kMadeByMsDos = 0;
+constexpr uint16_t kEncryptedFlag = 0x0001;
+constexpr uint16_t kUtf8NameFlag = 0x0800;
+constexpr uint32_t kFolderAttribute = 0x10;
+constexpr uint16_t kStored = 0;
 // 1980-01-01 00:00, the first time the format can hold.
-constexpr unsigned long kFixedDosTime = (1ul << 21) | (1ul << 16);
-// The encryption header before every entry's data.
-constexpr int kRandomHeaderSize = 12;
-// The largest piece minizip takes in one write.
-constexpr size_t kWritePiece = 1u << 30;
+constexpr uint32_t kFixedDosTime = (1u << 21) | (1u << 16);
+// What the CRC pass and a copy read at a time.
+constexpr size_t kReadPiece = 1 << 20;
 
-// The archive being written: minizip writes forwards and seeks back to finish each local header.
-struct GrowingMemory {
-  std::string bytes;
-  size_t position = 0;
+// Why an entry could not be written.
+enum class EntryFailure { kNone, kUnreadable, kChanged, kUnwritable };
+
+// An entry's bytes from their start, read from its file or from memory.
+class EntryReader {
+ public:
+  explicit EntryReader(const ArchiveEntry& entry) : entry_(entry) {
+    if (!entry.file.empty()) file_ = OpenFileStream(entry.file.c_str(), "rb");
+  }
+  bool Opened() const { return entry_.file.empty() || file_ != nullptr; }
+
+  // Reads the next n bytes; false when fewer are left.
+  bool Read(uint8_t* bytes, size_t n) {
+    if (n == 0) return true;
+    if (file_) return std::fread(bytes, 1, n, file_.get()) == n;
+    if (n > entry_.bytes.size() - position_) return false;
+    std::memcpy(bytes, entry_.bytes.data() + position_, n);
+    position_ += n;
+    return true;
+  }
+
+  // True when every byte was read: a file that grew since it was listed did not.
+  bool AtEnd() {
+    if (!file_) return position_ == entry_.bytes.size();
+    return std::fgetc(file_.get()) == EOF && !std::ferror(file_.get());
+  }
+
+ private:
+  const ArchiveEntry& entry_;
+  FileStream file_;
+  size_t position_ = 0;
 };
 
-voidpf ZCALLBACK GrowingOpen(voidpf, const void* memory, int mode) {
-  if ((mode & ZLIB_FILEFUNC_MODE_CREATE) == 0) return nullptr;
-  return const_cast<void*>(memory);
-}
-
-uLong ZCALLBACK GrowingRead(voidpf, voidpf, void*, uLong) { return 0; }
-
-uLong ZCALLBACK GrowingWrite(voidpf, voidpf stream, const void* buffer, uLong size) {
-  auto* memory = static_cast<GrowingMemory*>(stream);
-  if (memory->position + size > memory->bytes.size()) memory->bytes.resize(memory->position + size);
-  std::memcpy(&memory->bytes[memory->position], buffer, size);
-  memory->position += size;
-  return size;
-}
-
-ZPOS64_T ZCALLBACK GrowingTell(voidpf, voidpf stream) {
-  return static_cast<GrowingMemory*>(stream)->position;
-}
-
-long ZCALLBACK GrowingSeek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
-  auto* memory = static_cast<GrowingMemory*>(stream);
-  size_t base = origin == ZLIB_FILEFUNC_SEEK_SET   ? 0
-                : origin == ZLIB_FILEFUNC_SEEK_CUR ? memory->position
-                                                   : memory->bytes.size();
-  if (offset > memory->bytes.size() - base) return -1;
-  memory->position = base + static_cast<size_t>(offset);
-  return 0;
-}
-
-int ZCALLBACK GrowingClose(voidpf, voidpf) { return 0; }
-int ZCALLBACK GrowingError(voidpf, voidpf) { return 0; }
-
-zlib_filefunc64_def GrowingMemoryIo() {
-  zlib_filefunc64_def io = {};
-  io.zopen64_file = GrowingOpen;
-  io.zread_file = GrowingRead;
-  io.zwrite_file = GrowingWrite;
-  io.ztell64_file = GrowingTell;
-  io.zseek64_file = GrowingSeek;
-  io.zclose_file = GrowingClose;
-  io.zerror_file = GrowingError;
-  return io;
-}
-
-struct ZipCloser {
-  void operator()(void* zip) const { zipClose(zip, nullptr); }
-};
-using ZipWriter = std::unique_ptr<void, ZipCloser>;
-
-// The bytes of an entry as deflate compresses them raw, the way the format stores them; the
-// stream's guess whether they are text goes into the entry's internal attributes.
-bool Deflate(const std::string& bytes, std::string& compressed, int& dataType) {
-  z_stream stream = {};
-  if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, DEF_MEM_LEVEL,
-                   Z_DEFAULT_STRATEGY) != Z_OK) {
-    return false;
+// Hands the entry's bytes to take in pieces of at most kReadPiece.
+EntryFailure ReadInPieces(const ArchiveEntry& entry,
+                          const std::function<bool(std::vector<uint8_t>&)>& take) {
+  EntryReader reader(entry);
+  if (!reader.Opened()) return EntryFailure::kUnreadable;
+  std::vector<uint8_t> piece;
+  for (uint64_t left = entry.Size(); left > 0;) {
+    piece.resize(static_cast<size_t>(std::min<uint64_t>(left, kReadPiece)));
+    if (!reader.Read(piece.data(), piece.size())) return EntryFailure::kChanged;
+    if (!take(piece)) return EntryFailure::kUnwritable;
+    left -= piece.size();
   }
-  compressed.resize(deflateBound(&stream, static_cast<uLong>(bytes.size())));
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-  stream.avail_in = static_cast<uInt>(bytes.size());
-  stream.next_out = reinterpret_cast<Bytef*>(&compressed[0]);
-  stream.avail_out = static_cast<uInt>(compressed.size());
-  const bool finished = deflate(&stream, Z_FINISH) == Z_STREAM_END;
-  compressed.resize(stream.total_out);
-  dataType = stream.data_type;
-  return deflateEnd(&stream) == Z_OK && finished;
+  return reader.AtEnd() ? EntryFailure::kNone : EntryFailure::kChanged;
 }
 
-// The entry's data encrypted with the password as the traditional PKWARE encryption does (with
-// minizip's own routines), behind the twelve-byte header the format asks for. The header's first
-// ten bytes are meant to differ from entry to entry; minizip would take them from rand(), seeded
-// with the time, which would make every archive different and the two builds' archives differ.
-// Here they come from the entry's name, size and CRC, so the same entries always give the same
-// archive; they still differ between entries. The last two bytes are the CRC's high bytes, which
-// readers check the password against.
-std::string Encrypted(const ArchiveEntry& entry, uLong crc, const std::string& data,
-                      const char* password) {
-  const std::string seed = entry.name + '\0' + std::to_string(entry.bytes.size()) + '\0' +
-                           std::to_string(crc);
-  XMD5 md5;
-  Md5Init(&md5);
-  Md5Update(&md5, seed.data(), static_cast<uint32_t>(seed.size()));
-  Md5Final(&md5);
-  std::string plain(reinterpret_cast<const char*>(md5.digest), kRandomHeaderSize - 2);
-  plain += static_cast<char>(crc >> 16);
-  plain += static_cast<char>(crc >> 24);
-  plain += data;
-  // minizip's routines take the CRC table as unsigned long whatever the platform's width.
-  static const std::vector<unsigned long> table = [] {
-    const z_crc_t* zlibTable = get_crc_table();
-    return std::vector<unsigned long>(zlibTable, zlibTable + 256);
-  }();
-  unsigned long keys[3];
-  init_keys(password, keys, table.data());
-  for (char& byte : plain) {
-    int c = static_cast<uint8_t>(byte);
-    int t;
-    byte = static_cast<char>(zencode(keys, table.data(), c, t));
-  }
-  return plain;
+EntryFailure ReadCrc(const ArchiveEntry& entry, uint32_t& crc) {
+  uLong value = crc32(0, nullptr, 0);
+  const EntryFailure failure = ReadInPieces(entry, [&value](std::vector<uint8_t>& piece) {
+    value = crc32_z(value, piece.data(), piece.size());
+    return true;
+  });
+  crc = static_cast<uint32_t>(value);
+  return failure;
 }
 
-// Writes an entry already compressed and encrypted (or, as is, neither), so that minizip adds
-// nothing of its own.
-bool WriteEntry(zipFile zip, const ArchiveEntry& entry, const char* password) {
-  const auto* bytes = reinterpret_cast<const Bytef*>(entry.bytes.data());
-  const uLong crc = crc32_z(0, bytes, entry.bytes.size());
-  std::string compressed;
-  int dataType = Z_BINARY;
-  const bool packed = !entry.folder && !entry.asIs;
-  if (packed && !Deflate(entry.bytes, compressed, dataType)) return false;
-  const std::string stored = entry.asIs ? entry.bytes : Encrypted(entry, crc, compressed, password);
-  zip_fileinfo info = {};
-  info.dosDate = kFixedDosTime;
-  info.internal_fa = dataType == Z_TEXT ? 1 : 0;
-  info.external_fa = entry.folder ? kFolderAttribute : 0;
-  const int method = packed ? Z_DEFLATED : 0;
-  const unsigned long flags = kUtf8NameFlag | (entry.asIs ? 0 : kEncryptedFlag);
-  bool written = zipOpenNewFileInZip4_64(zip, entry.name.c_str(), &info, nullptr, 0, nullptr, 0,
-                                         nullptr, method, Z_DEFAULT_COMPRESSION, 1, -MAX_WBITS,
-                                         DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0,
-                                         kMadeByMsDos, flags, 0) == ZIP_OK;
-  const auto* data = reinterpret_cast<const Bytef*>(stored.data());
-  for (size_t done = 0; written && done < stored.size();) {
-    size_t piece = std::min(stored.size() - done, kWritePiece);
-    written = zipWriteInFileInZip(zip, data + done, static_cast<unsigned>(piece)) == ZIP_OK;
-    done += piece;
+// The most the entry's data can take in the archive, decided before it is written. What deflate
+// makes of bytes it cannot compress is at most about 0.03 % more than they are: a thousandth more
+// holds that, and 64 bytes each piece's flush or end.
+uint64_t MostStoredBytes(const ArchiveEntry& entry, size_t pieceSize) {
+  const uint64_t size = entry.Size();
+  if (entry.asIs) return size;
+  if (entry.folder) return EntryCipher::kHeaderSize;
+  const uint64_t pieces = size / pieceSize + 1;
+  return size + size / 1024 + 64 * pieces + EntryCipher::kHeaderSize;
+}
+
+// Writes the entry's data encrypted, deflated unless it is a folder's; internalAttributes
+// receives deflate's guess that the bytes are text.
+EntryFailure WriteEncrypted(const ArchiveEntry& entry, uint32_t crc, PieceDeflater& deflater,
+                            ToolOutputFile& file, ProgressLine& progress,
+                            uint16_t& internalAttributes) {
+  EntryCipher cipher(XZip::GetArchivePassword());
+  if (!file.Write(cipher.Header(entry.name, entry.Size(), crc))) return EntryFailure::kUnwritable;
+  if (entry.folder) return EntryFailure::kNone;
+  EntryReader reader(entry);
+  if (!reader.Opened()) return EntryFailure::kUnreadable;
+  bool readFailed = false;
+  uint64_t done = 0;
+  const PieceDeflater::Reader read = [&](uint8_t* bytes, size_t n) {
+    readFailed = !reader.Read(bytes, n);
+    progress.Underway(done += n);
+    return !readFailed;
+  };
+  const PieceDeflater::Writer write = [&cipher, &file](std::vector<uint8_t>& deflated) {
+    cipher.Encrypt(deflated.data(), deflated.size());
+    return file.Write(deflated.data(), deflated.size());
+  };
+  PieceDeflater::Result result;
+  if (!deflater.Deflate(entry.Size(), read, write, result)) {
+    return readFailed ? EntryFailure::kChanged : EntryFailure::kUnwritable;
   }
-  return zipCloseFileInZipRaw64(zip, entry.bytes.size(), crc) == ZIP_OK && written;
+  // The CRC of the bytes deflated, taken as they were read, is that of the first pass's only
+  // when the file stayed as it was in between.
+  if (result.crc != crc || !reader.AtEnd()) return EntryFailure::kChanged;
+  internalAttributes = result.dataType == Z_TEXT ? 1 : 0;
+  return EntryFailure::kNone;
+}
+
+EntryFailure WriteEntry(const ArchiveEntry& entry, const ArchiveOptions& options,
+                        PieceDeflater& deflater, ToolOutputFile& file, ProgressLine& progress,
+                        ZipEntryRecord& record) {
+  uint32_t crc = 0;
+  const EntryFailure unread = ReadCrc(entry, crc);
+  if (unread != EntryFailure::kNone) return unread;
+  const bool deflated = !entry.folder && !entry.asIs;
+  record.name = entry.name;
+  record.flags = kUtf8NameFlag | (entry.asIs ? 0 : kEncryptedFlag);
+  record.method = deflated ? Z_DEFLATED : kStored;
+  record.dosTime = kFixedDosTime;
+  record.crc = crc;
+  record.size = entry.Size();
+  record.offset = file.Size();
+  record.externalAttributes = entry.folder ? kFolderAttribute : 0;
+  record.zip64Sizes = MostStoredBytes(entry, options.pieceSize) >= options.limits.largest32;
+  if (!file.Write(LocalHeader(record, options.limits))) return EntryFailure::kUnwritable;
+  const uint64_t dataStart = file.Size();
+  const auto copy = [&file, &progress, dataStart](std::vector<uint8_t>& piece) {
+    const bool written = file.Write(piece.data(), piece.size());
+    progress.Underway(file.Size() - dataStart);
+    return written;
+  };
+  const EntryFailure failure =
+      entry.asIs ? ReadInPieces(entry, copy)
+                 : WriteEncrypted(entry, crc, deflater, file, progress, record.internalAttributes);
+  if (failure != EntryFailure::kNone) return failure;
+  record.storedSize = file.Size() - dataStart;
+  // The local header again, now with the stored size, over itself.
+  return file.Overwrite(record.offset, LocalHeader(record, options.limits))
+             ? EntryFailure::kNone
+             : EntryFailure::kUnwritable;
+}
+
+std::string FailureText(EntryFailure failure, const ArchiveEntry& entry, const std::string& label) {
+  const std::string what = "the entry " + entry.name + " of " + label;
+  switch (failure) {
+    case EntryFailure::kUnreadable:
+      return what + " cannot be read";
+    case EntryFailure::kChanged:
+      return what + " changed while it was packed";
+    case EntryFailure::kUnwritable:
+    case EntryFailure::kNone:
+      break;
+  }
+  return "cannot write " + what;
 }
 
 }  // namespace
 
-bool ReadFolderEntries(const std::u16string& folder, std::vector<ArchiveEntry>& entries,
+bool ListFolderEntries(const std::u16string& folder, std::vector<ArchiveEntry>& entries,
                        std::string& problem) {
-  // The walk first, so that the progress line knows the whole.
   std::vector<WalkedEntry> found;
   if (!WalkFolder(folder, found, problem)) return false;
-  uint64_t totalBytes = 0;
-  for (const WalkedEntry& item : found) totalBytes += item.size;
-  ProgressLine progress("reading " + Shown(folder), found.size(), totalBytes);
-  std::vector<ArchiveEntry> read;
+  std::vector<ArchiveEntry> listed;
   for (const WalkedEntry& item : found) {
     ArchiveEntry entry;
     entry.name = Utf16ToUtf8(item.relative.c_str()) + (item.isFolder ? "/" : "");
     entry.folder = item.isFolder;
-    XData content;
     if (!item.isFolder) {
-      if (!content.ReadFile(item.path.c_str(), 0)) {
-        problem = EntryProblem(folder, item.relative, "it cannot be read");
-        return false;
-      }
-      entry.bytes.assign(reinterpret_cast<const char*>(content.Data()), content.Length());
+      entry.file = item.path;
+      entry.fileSize = item.size;
     }
-    progress.Advance(entry.bytes.size());
-    read.push_back(std::move(entry));
+    listed.push_back(std::move(entry));
   }
-  SortByName(read);
-  entries.insert(entries.end(), std::make_move_iterator(read.begin()),
-                 std::make_move_iterator(read.end()));
+  SortByName(listed);
+  entries.insert(entries.end(), std::make_move_iterator(listed.begin()),
+                 std::make_move_iterator(listed.end()));
   return true;
 }
 
@@ -205,35 +205,36 @@ void SortByName(std::vector<ArchiveEntry>& entries) {
 }
 
 bool BuildArchive(const std::vector<ArchiveEntry>& entries, const std::string& label,
-                  std::string& archive, std::string& problem) {
+                  const std::u16string& out, std::string& problem, const ArchiveOptions& options) {
   // minizip finds no directory in an archive that is nothing but its end record.
   if (entries.empty()) {
     problem = "an archive without entries cannot be read back";
     return false;
   }
-  GrowingMemory memory;
-  zlib_filefunc64_def io = GrowingMemoryIo();
-  ZipWriter zip(zipOpen2_64(&memory, APPEND_STATUS_CREATE, nullptr, &io));
-  if (!zip) {
-    problem = "cannot start an archive";
+  ToolOutputFile file;
+  if (!file.Open(out)) {
+    problem = "cannot write " + Shown(out);
     return false;
   }
-  const char* password = XZip::GetArchivePassword();
+  PieceDeflater deflater(options.pieceSize, options.workers);
   uint64_t totalBytes = 0;
-  for (const ArchiveEntry& entry : entries) totalBytes += entry.bytes.size();
+  for (const ArchiveEntry& entry : entries) totalBytes += entry.Size();
   ProgressLine progress("compressing " + label, entries.size(), totalBytes);
+  std::string directory;
   for (const ArchiveEntry& entry : entries) {
-    if (!WriteEntry(zip.get(), entry, password)) {
-      problem = "cannot write the entry " + entry.name + " of " + label;
+    ZipEntryRecord record;
+    const EntryFailure failure = WriteEntry(entry, options, deflater, file, progress, record);
+    if (failure != EntryFailure::kNone) {
+      problem = FailureText(failure, entry, label);
       return false;
     }
-    progress.Advance(entry.bytes.size());
+    directory += CentralHeader(record, options.limits);
+    progress.Advance(entry.Size());
   }
-  // Closing writes the central directory: the archive is only whole when that succeeds.
-  if (zipClose(zip.release(), nullptr) != ZIP_OK) {
-    problem = "cannot finish the archive";
+  const std::string end = EndRecords(entries.size(), file.Size(), directory.size(), options.limits);
+  if (!file.Write(directory) || !file.Write(end) || !file.Finish()) {
+    problem = "cannot write " + Shown(out);
     return false;
   }
-  archive = std::move(memory.bytes);
   return true;
 }

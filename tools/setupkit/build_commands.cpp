@@ -1,5 +1,6 @@
 #include "tools/setupkit/build_commands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -8,6 +9,7 @@
 #include "records/update_info_trust.h"
 #include "support/container/packed_container.h"
 #include "support/crypto/signing.h"
+#include "support/files/file_size.h"
 #include "support/files/file_stream.h"
 #include "support/files/xdata.h"
 #include "support/pe/resource_update.h"
@@ -20,6 +22,7 @@
 #include "tools/setupkit/payload_builder.h"
 #include "tools/setupkit/published_folder.h"
 #include "tools/setupkit/record_commands.h"
+#include "tools/setupkit/scratch_file.h"
 #include "tools/setupkit/signing_commands.h"
 #include "tools/setupkit/stub_forms.h"
 #include "tools/setupkit/tool_output.h"
@@ -27,6 +30,12 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// The largest executable the resource writer makes: its sizes and addresses are counted in
+// 31 bits.
+constexpr uint64_t kLargestInstaller = 0x7FFFFFFF;
+// What one read of the payload takes: some C libraries read no more than 2 GB at once.
+constexpr size_t kPayloadReadPiece = 64 << 20;
 
 struct BuildOptions {
   std::u16string config;
@@ -162,7 +171,8 @@ bool AddProductPrograms(const BuildOptions& options, const std::u16string& stub,
       continue;
     }
     const std::u16string built = FolderOf(stub) + program.name;
-    ArchiveEntry entry{name, "", false};
+    ArchiveEntry entry;
+    entry.name = name;
     if (!fs::is_regular_file(fs::path(built), error) || !ReadWhole(built, entry.bytes)) {
       problem = "the " + std::string(program.role) + " " + Shown(built) +
                 " does not exist: build it, or leave it out with " + program.leaveOutOption;
@@ -182,27 +192,48 @@ bool AddProductPrograms(const BuildOptions& options, const std::u16string& stub,
   return true;
 }
 
-bool Pack(const std::string& payload, std::string& container) {
-  const uint32_t n = static_cast<uint32_t>(payload.size());
-  if (payload.size() != n || n > UINT32_MAX - kContainerHeaderSize) return false;
-  container.resize(n + kContainerHeaderSize);
-  const uint32_t size = PackContainer(reinterpret_cast<uint8_t*>(&container[0]),
-                                      static_cast<uint32_t>(container.size()),
-                                      reinterpret_cast<const uint8_t*>(payload.data()), n);
-  container.resize(size);
-  return size > 0;
-}
-
-// The stub with the payload and the configuration, both packed, the stub's size and the
-// vendor's public key (unless empty) as its resources.
-bool MakeInstaller(const std::u16string& stubPath, std::string& installer,
-                   const std::string& record, const std::string& payload,
-                   const std::string& publicKey, bool& signatureDropped, std::string& problem) {
-  std::string tail;
-  if (!Pack(payload, tail)) {
-    problem = "cannot pack the payload";
+// The payload file read into a packed container, straight behind the container's header. The
+// resource writer rebuilds the image around its resources in memory, so the payload must be there
+// whole, and an installer is one executable: largest bounds the payload before it is read.
+bool ReadPackedPayload(const std::u16string& path, uint64_t largest, std::string& container,
+                       std::string& problem) {
+  uint64_t size = 0;
+  if (!GetFileSize(path.c_str(), &size)) {
+    problem = "cannot read back the payload " + Shown(path);
     return false;
   }
+  if (size > largest) {
+    const std::string most = std::to_string(largest);
+    problem = "the payload is " + std::to_string(size) + " bytes, more than the " + most +
+              " an installer made from this stub can carry: an executable holds 2 GB at most";
+    return false;
+  }
+  container.assign(kContainerHeaderSize + size, '\0');
+  FileStream file = OpenFileStream(path.c_str(), "rb");
+  uint8_t* bytes = reinterpret_cast<uint8_t*>(&container[0]);
+  uint64_t done = 0;
+  while (file && done < size) {
+    const size_t piece = static_cast<size_t>(std::min<uint64_t>(size - done, kPayloadReadPiece));
+    if (std::fread(bytes + kContainerHeaderSize + done, 1, piece, file.get()) != piece) break;
+    done += piece;
+  }
+  if (done != size || SealContainer(bytes, static_cast<uint32_t>(size)) == 0) {
+    problem = "cannot read back the payload " + Shown(path);
+    return false;
+  }
+  return true;
+}
+
+// The stub with the payload (read from its file) and the configuration, both packed, the stub's
+// size and the vendor's public key (unless empty) as its resources.
+bool MakeInstaller(const std::u16string& stubPath, std::string& installer,
+                   const std::string& record, const std::u16string& payload,
+                   const std::string& publicKey, bool& signatureDropped, std::string& problem) {
+  const uint64_t largest =
+      kLargestInstaller -
+      std::min<uint64_t>(kLargestInstaller, installer.size() + kContainerHeaderSize);
+  std::string tail;
+  if (!ReadPackedPayload(payload, largest, tail, problem)) return false;
   uint8_t stubSize[8];
   for (int i = 0; i < 8; ++i) stubSize[i] = static_cast<uint8_t>(uint64_t{installer.size()} >> (8 * i));
   std::vector<ResourceItem> resources = {
@@ -261,12 +292,12 @@ int BuildCommand(const std::vector<std::u16string>& arguments) {
   std::string record;
   if (!PackedRecord(config, record)) return Fail("cannot store the configuration");
 
-  std::string payload;
+  ScratchFile payload(options.out + u".payload~");
   std::string updateList;
   std::vector<std::string> notices;
   if (!AddProductPrograms(options, stub, record, publicKey, config, signer, options.sources,
                           notices, problem) ||
-      !BuildPayload(options.sources, config, payload, updateList, problem)) {
+      !BuildPayload(options.sources, config, payload.Path(), updateList, problem)) {
     return Fail(problem);
   }
   std::string updateListSignature;
@@ -283,7 +314,7 @@ int BuildCommand(const std::vector<std::u16string>& arguments) {
                                              "\"version\""));
   }
   bool stubWasSigned = false;
-  if (!MakeInstaller(stub, installer, record, payload, publicKey, stubWasSigned, problem) ||
+  if (!MakeInstaller(stub, installer, record, payload.Path(), publicKey, stubWasSigned, problem) ||
       (signer.Enabled() && !signer.Sign(installer, "the installer", problem))) {
     return Fail(problem);
   }

@@ -9,6 +9,7 @@
 #include "support/pe/pe_image.h"
 #include "support/text/utf8.h"
 #include "tools/setupkit/host_system.h"
+#include "tools/setupkit/scratch_file.h"
 #include "tools/setupkit/tool_output.h"
 
 namespace {
@@ -49,17 +50,6 @@ bool HasSignature(const std::string& image) {
   std::string problem;
   return pe.Parse(image, problem) && pe.Directory(PeImage::kCertificateDirectory).size != 0;
 }
-
-// Removes a file when it goes out of scope.
-class ScratchFile {
- public:
-  explicit ScratchFile(std::u16string path) : path_(std::move(path)) {}
-  ~ScratchFile() { RemoveFile(path_.c_str()); }
-  const std::u16string& Path() const { return path_; }
-
- private:
-  std::u16string path_;
-};
 
 }  // namespace
 

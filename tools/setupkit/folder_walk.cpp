@@ -46,10 +46,6 @@ std::string Refusal(const FolderEntry& entry, const std::u16string& relative, in
            std::to_string(kLongestInstalledPath - (isFolder ? 1 : 0)) + " an installed " +
            (isFolder ? "folder's" : "file's") + " path leaves it";
   }
-  if (!isFolder && entry.size > kLargestPackedFile) {
-    return "it is " + std::to_string(entry.size) + " bytes, over the limit of " +
-           std::to_string(kLargestPackedFile) + " (4 GB) on a file setupkit packs";
-  }
   return "";
 }
 

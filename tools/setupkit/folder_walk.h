@@ -4,14 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "support/files/xdata.h"
-
 // How deep a client or skin folder may go, counted in folders below the one given: deeper trees
 // are not client folders, and the update list's own walk stops there.
 constexpr int kMaxFolderDepth = 64;
-
-// The largest file setupkit packs: it reads each whole into memory.
-constexpr uint64_t kLargestPackedFile = XData::kLargestFile;
 
 // One file or folder below a folder that setupkit packs or lists.
 struct WalkedEntry {
@@ -28,8 +23,8 @@ struct WalkedEntry {
 // file nor a folder, a name Windows cannot hold (not text, ":", "\", a trailing dot or space, a
 // device name, ...), a name that is one with an earlier sibling's to Windows (which ignores
 // case) or one the installer keeps for its own files (InstallerNameProblem), a path below the
-// folder too long to install, an entry more than kMaxFolderDepth folders deep, a file larger
-// than kLargestPackedFile, or a folder that cannot be read.
+// folder too long to install, an entry more than kMaxFolderDepth folders deep, or a folder that
+// cannot be read.
 bool WalkFolder(const std::u16string& folder, std::vector<WalkedEntry>& entries,
                 std::string& problem);
 

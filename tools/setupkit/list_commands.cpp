@@ -100,6 +100,10 @@ FolderScan ScanFolder(const std::u16string& folder, const std::u16string& urlBas
   return scan;
 }
 
+std::string OversizedForListText(const std::u16string& oversized) {
+  return Shown(oversized) + " is too large for an update list (2 GB at most)";
+}
+
 bool AddListedFolder(CUpdateInfo& list, const std::u16string& urlBase,
                      const std::u16string& folder, const FolderScan& scan) {
   ProgressLine progress("listing " + Shown(folder), static_cast<uint64_t>(scan.files), scan.bytes);
@@ -122,9 +126,7 @@ int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
   }
   const FolderScan scan = ScanFolder(folder, urlBase);
   if (!scan.problem.empty()) return Fail(scan.problem);
-  if (!scan.oversized.empty()) {
-    return Fail(Shown(scan.oversized) + " is too large for an update list (2 GB at most)");
-  }
+  if (!scan.oversized.empty()) return Fail(OversizedForListText(scan.oversized));
   int listed = scan.files - static_cast<int>(scan.emptyFiles.size());
   if (listed == 0) return Fail(Shown(folder) + " holds no files to list");
   if (listed > IUpdateInfo::kMaxItems) {

@@ -18,6 +18,9 @@ struct FolderScan {
 };
 FolderScan ScanFolder(const std::u16string& folder, const std::u16string& urlBase);
 
+// The line that refuses scan.oversized: its size is more than an update list holds.
+std::string OversizedForListText(const std::u16string& oversized);
+
 // Adds every file below folder, of which scan tells, to list as AddFolderToList does, with a
 // progress line on a terminal while the files are read for their digests. False when the folder
 // holds none.

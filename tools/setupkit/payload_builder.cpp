@@ -12,11 +12,13 @@
 #include "records/update_info.h"
 #include "support/crypto/md5.h"
 #include "support/crypto/sha256.h"
+#include "support/files/file_size.h"
 #include "support/files/xdata.h"
 #include "support/text/utf8.h"
 #include "tools/setupkit/archive_writer.h"
 #include "tools/setupkit/list_commands.h"
 #include "tools/setupkit/list_signing.h"
+#include "tools/setupkit/scratch_file.h"
 #include "tools/setupkit/tool_output.h"
 
 namespace {
@@ -79,6 +81,10 @@ bool BuildUpdateList(const PackageSources& sources, const CClientInfo& config, s
     problem = scan.problem;
     return false;
   }
+  if (!scan.oversized.empty()) {
+    problem = OversizedForListText(scan.oversized);
+    return false;
+  }
   CUpdateInfo folderList;
   AddListedFolder(folderList, config.GetSource().Units(), client, scan);
   CUpdateInfo list;
@@ -125,9 +131,13 @@ std::string LowerCase(std::string text) {
 // The installer shows a skin file it cannot decode as an empty element, without a word to
 // anyone, so each one is decoded here with the installer's own decoder; sizes receives its size.
 bool CheckSkinImage(const ArchiveEntry& image, ImageSizes& sizes, std::string& problem) {
+  std::string bytes;
+  if (!ReadWholeFile(image.file, bytes)) {
+    problem = "cannot read the skin image " + image.name;
+    return false;
+  }
   DecodedImage decoded;
-  if (DecodeImage(reinterpret_cast<const uint8_t*>(image.bytes.data()), image.bytes.size(),
-                  decoded)) {
+  if (DecodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), decoded)) {
     sizes[LowerCase(image.name)] = {image.name, decoded.width, decoded.height};
     return true;
   }
@@ -169,7 +179,7 @@ bool AddSkin(const std::u16string& skin, std::vector<ArchiveEntry>& payload, std
     return false;
   }
   std::vector<ArchiveEntry> images;
-  if (!ReadFolderEntries(skin, images, problem)) return false;
+  if (!ListFolderEntries(skin, images, problem)) return false;
   ImageSizes sizes;
   for (ArchiveEntry& image : images) {
     if (image.folder) continue;
@@ -188,8 +198,8 @@ bool AddSkin(const std::u16string& skin, std::vector<ArchiveEntry>& payload, std
 
 bool CanBeUpdated(const CClientInfo& config) { return !config.GetSource().Empty(); }
 
-bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std::string& payload,
-                  std::string& updateList, std::string& problem) {
+bool BuildPayload(const PackageSources& sources, const CClientInfo& config,
+                  const std::u16string& payload, std::string& updateList, std::string& problem) {
   updateList.clear();
   if (sources.download && !CanBeUpdated(config)) {
     problem = "a download-mode installer needs a \"source\" URL in the configuration: the "
@@ -220,20 +230,24 @@ bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std:
   std::vector<ArchiveEntry> entries;
   if (!sources.skin.empty() && !AddSkin(sources.skin, entries, problem)) return false;
   if (!sources.theme.empty()) {
-    ArchiveEntry theme{kTheme, "", false};
-    if (!ReadWholeFile(sources.theme, theme.bytes)) {
+    ArchiveEntry theme;
+    theme.name = kTheme;
+    theme.file = sources.theme;
+    if (!GetFileSize(sources.theme.c_str(), &theme.fileSize)) {
       problem = "cannot read the theme " + Shown(sources.theme);
       return false;
     }
     entries.push_back(std::move(theme));
   }
   if (CanBeUpdated(config)) {
-    ArchiveEntry list{kUpdateList, "", false};
+    ArchiveEntry list;
+    list.name = kUpdateList;
     if (!BuildUpdateList(sources, config, list.bytes, problem)) return false;
     updateList = list.bytes;
     entries.push_back(std::move(list));
-    ArchiveEntry signature{kUpdateListSignature, "", false};
     if (sources.listKey != nullptr) {
+      ArchiveEntry signature;
+      signature.name = kUpdateListSignature;
       if (!SignListBytes(updateList, *sources.listKey, signature.bytes)) {
         problem = "cannot sign update.xml";
         return false;
@@ -241,13 +255,22 @@ bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std:
       entries.push_back(std::move(signature));
     }
   }
+  // Made first, on disk, and read from there into the payload like any file.
+  ScratchFile clientArchive(payload + u".app.zip~");
   if (!sources.download) {
     std::vector<ArchiveEntry> clientEntries;
-    ArchiveEntry app{kClientArchive, "", false, sources.clientInPlace};
-    if (!ReadFolderEntries(sources.client, clientEntries, problem)) return false;
+    if (!ListFolderEntries(sources.client, clientEntries, problem)) return false;
     clientEntries.insert(clientEntries.end(), sources.programs.begin(), sources.programs.end());
     SortByName(clientEntries);
-    if (!BuildArchive(clientEntries, kClientArchive, app.bytes, problem)) return false;
+    ArchiveEntry app;
+    app.name = kClientArchive;
+    app.file = clientArchive.Path();
+    app.asIs = sources.clientInPlace;
+    if (!BuildArchive(clientEntries, kClientArchive, app.file, problem)) return false;
+    if (!GetFileSize(app.file.c_str(), &app.fileSize)) {
+      problem = "cannot read back " + Shown(app.file);
+      return false;
+    }
     entries.push_back(std::move(app));
   }
   return BuildArchive(entries, "the payload", payload, problem);

@@ -33,10 +33,12 @@ struct PackageSources {
 // the payload carry an update list, without which an installed client cannot be updated.
 bool CanBeUpdated(const CClientInfo& config);
 
-// Builds the payload of the product described by config into payload, and the update list it
-// carries into updateList (empty without a "source"). False, with a one-line reason in problem,
-// when the client folder is missing or empty, lacks the configured client file, the client is to
-// be downloaded but there is no "source", the update list cannot be made, or a source cannot be
-// read.
-bool BuildPayload(const PackageSources& sources, const CClientInfo& config, std::string& payload,
-                  std::string& updateList, std::string& problem);
+// Writes the payload of the product described by config to the file payload, and puts the update
+// list it carries into updateList (empty without a "source"). "app.zip" is written first, to a
+// file beside payload (its name and ".app.zip~") that is removed afterwards. False, with a
+// one-line reason in problem and no file payload, when the client folder is missing or empty,
+// lacks the configured client file, the client is to be downloaded but there is no "source", the
+// update list cannot be made (a file too large for it among them), a source cannot be read, or
+// a file cannot be written.
+bool BuildPayload(const PackageSources& sources, const CClientInfo& config,
+                  const std::u16string& payload, std::string& updateList, std::string& problem);

@@ -59,18 +59,28 @@ ProgressLine::~ProgressLine() {
 void ProgressLine::Advance(uint64_t bytes) {
   ++files_;
   bytes_ += bytes;
+  underway_ = 0;
+  Refresh(files_ == totalFiles_);
+}
+
+void ProgressLine::Underway(uint64_t bytes) {
+  underway_ = bytes;
+  Refresh(false);
+}
+
+void ProgressLine::Refresh(bool last) {
   if (!terminal_) return;
   const double now = output_.Seconds();
   if (now - start_ < kQuietSeconds) return;
-  if (shownAt_ >= 0 && now - shownAt_ < kRefreshSeconds && files_ != totalFiles_) return;
+  if (shownAt_ >= 0 && now - shownAt_ < kRefreshSeconds && !last) return;
   shownAt_ = now;
   Show();
 }
 
 void ProgressLine::Show() {
   std::string line = "setupkit: " + label_ + ": " + std::to_string(files_) + " of " +
-                     std::to_string(totalFiles_) + " files, " + Megabytes(bytes_) + " of " +
-                     Megabytes(totalBytes_) + " MB";
+                     std::to_string(totalFiles_) + " files, " + Megabytes(bytes_ + underway_) +
+                     " of " + Megabytes(totalBytes_) + " MB";
   const size_t width = line.size();
   if (width < shownWidth_) line += std::string(shownWidth_ - width, ' ');
   output_.Write("\r" + line);

@@ -31,11 +31,16 @@ class ProgressLine {
 
   // Counts one more file of bytes done.
   void Advance(uint64_t bytes);
+  // Shows that bytes of the file underway are done, so that a large one moves the line too;
+  // Advance then counts that file whole.
+  void Underway(uint64_t bytes);
 
   static constexpr double kQuietSeconds = 0.5;
   static constexpr double kRefreshSeconds = 0.1;
 
  private:
+  // Shows the line unless it was shown less than kRefreshSeconds ago; last shows it anyway.
+  void Refresh(bool last);
   void Show();
 
   std::string label_;
@@ -43,6 +48,7 @@ class ProgressLine {
   uint64_t totalBytes_;
   uint64_t files_ = 0;
   uint64_t bytes_ = 0;
+  uint64_t underway_ = 0;
   ProgressOutput& output_;
   bool terminal_;
   double start_;

@@ -4,7 +4,6 @@
 #include <system_error>
 
 #include "records/update_info.h"
-#include "support/files/xdata.h"
 #include "support/text/utf8.h"
 #include "tools/setupkit/list_signing.h"
 #include "tools/setupkit/tool_output.h"
@@ -106,24 +105,20 @@ bool WriteFileAt(const fs::path& path, const std::string& bytes) {
                                    static_cast<uint32_t>(bytes.size()));
 }
 
-// The bytes of a listed file: one of the programs added to the client, or a file of its folder.
-bool ListedBytes(const PackageSources& sources, const std::u16string& file, std::string& bytes) {
+// Puts a listed file at target: one of the programs added to the client, or a copy of a file of
+// its folder, which is never read whole.
+bool PublishListedFile(const PackageSources& sources, const std::u16string& file,
+                       const fs::path& target) {
   for (const ArchiveEntry& program : sources.programs) {
-    if (Utf8ToUtf16(program.name) == file) {
-      bytes = program.bytes;
-      return true;
-    }
+    if (Utf8ToUtf16(program.name) == file) return WriteFileAt(target, program.bytes);
   }
   std::u16string relative = file;
   for (char16_t& unit : relative) {
     if (unit == u'\\') unit = u'/';
   }
-  XData content;
-  if (!content.ReadFile((fs::path(sources.client) / fs::path(relative)).u16string().c_str(), 0)) {
-    return false;
-  }
-  bytes.assign(reinterpret_cast<const char*>(content.Data()), content.Length());
-  return true;
+  std::error_code error;
+  fs::create_directories(target.parent_path(), error);
+  return !error && fs::copy_file(fs::path(sources.client) / fs::path(relative), target, error);
 }
 
 }  // namespace
@@ -213,10 +208,10 @@ bool WritePublishedFolder(const std::u16string& folder, const PackageSources& so
         !DecodePath(place.segments, 0, path)) {
       return refuse("the listed URL " + Shown(url) + " cannot be served as a file below \"source\"");
     }
-    std::string bytes;
-    if (!ListedBytes(sources, item.file, bytes)) return refuse("cannot read " + Shown(item.file));
     const fs::path target = root / fs::u8path(Joined(layout.sourcePath, path));
-    if (!WriteFileAt(target, bytes)) return refuse("cannot write " + Shown(target.u16string()));
+    if (!PublishListedFile(sources, item.file, target)) {
+      return refuse("cannot copy " + Shown(item.file) + " to " + Shown(target.u16string()));
+    }
   }
   std::vector<std::string> listPaths = layout.listPaths;
   if (listPaths.empty()) listPaths.push_back(kDefaultListName);

@@ -14,15 +14,10 @@ int ZipCommand(const std::u16string& folder, const std::u16string& out) {
   }
   std::vector<ArchiveEntry> entries;
   std::string problem;
-  if (!ReadFolderEntries(folder, entries, problem)) return Fail(problem);
+  if (!ListFolderEntries(folder, entries, problem)) return Fail(problem);
   if (entries.empty()) {
     return Fail(Shown(folder) + " is empty: an archive without entries cannot be read back");
   }
-  std::string archive;
-  if (!BuildArchive(entries, Shown(out), archive, problem)) return Fail(problem);
-  if (!WriteOutputFile(out, reinterpret_cast<const uint8_t*>(archive.data()),
-                       static_cast<uint32_t>(archive.size()))) {
-    return Fail("cannot write " + Shown(out));
-  }
+  if (!BuildArchive(entries, Shown(out), out, problem)) return Fail(problem);
   return kExitDone;
 }

@@ -184,14 +184,14 @@ TEST_F(InterruptedInstallTest, SetupKilledAmongItsFilesLeavesOneVersionWhole) {
   };
   std::vector<Case> cases;
   const std::u16string largeStaging = u"large.bin" + std::u16string(kNewSuffix);
-  for (int sixth = 1; sixth <= 5; ++sixth) {
-    cases.push_back({"fresh, " + std::to_string(sixth) + "/6 of its names there", false, u"",
-                     names * sixth / 6});
+  for (int tenth = 1; tenth <= 9; ++tenth) {
+    cases.push_back({"fresh, " + std::to_string(tenth) + "/10 of its names there", false, u"",
+                     names * tenth / 10});
   }
   cases.push_back({"fresh, writing the large file", false, largeStaging, 1});
-  for (int sixth = 1; sixth <= 5; ++sixth) {
-    cases.push_back({"an upgrade, " + std::to_string(sixth) + "/6 of its files moved aside", true,
-                     kOldSuffix, replaced * sixth / 6});
+  for (int tenth = 1; tenth <= 9; ++tenth) {
+    cases.push_back({"an upgrade, " + std::to_string(tenth) + "/10 of its files moved aside", true,
+                     kOldSuffix, replaced * tenth / 10});
   }
   cases.push_back({"an upgrade, writing the large file", true, largeStaging, 1});
 

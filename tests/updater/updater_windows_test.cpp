@@ -358,8 +358,8 @@ TEST_F(UpdaterTest, AnUpdateKilledFromOutsideLeavesOneVersionWhole) {
       {"downloading the large file", u"large.bin" + std::u16string(kDownloadStagingSuffix), 1},
       {"swapping, the first file moved aside", kOldSuffix, 1},
   };
-  for (int quarter = 1; quarter <= 3; ++quarter) {
-    const int count = (kSmallFiles + 1) * quarter / 4;
+  for (int tenth = 1; tenth <= 9; ++tenth) {
+    const int count = (kSmallFiles + 1) * tenth / 10;
     cases.push_back(
         {"downloading, " + std::to_string(count) + " files there", kDownloadStagingSuffix, count});
     cases.push_back(

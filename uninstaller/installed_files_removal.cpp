@@ -12,6 +12,7 @@
 #include "support/files/file_stream.h"
 #include "support/files/folder_tree.h"
 #include "support/files/link_check.h"
+#include "support/http/file_download.h"
 #include "support/system/run_log.h"
 #include "support/text/path_text.h"
 
@@ -55,7 +56,7 @@ std::vector<std::u16string> RemoveInstalledFiles(const IUninstInfo& list, const 
     }
     if (SamePath(path, self)) continue;
     // A download an update left half way beside the file goes with it.
-    if (!IsFolderEntry(entry)) RemoveFile((std::u16string(path) + u".download~").c_str());
+    if (!IsFolderEntry(entry)) RemoveFile((std::u16string(path) + kDownloadStagingSuffix).c_str());
     const bool removed = RemoveEntryFile(list, i, folder);
     if (removed) LogLine(u"removed: " + std::u16string(path));
     if (removed || IsEntryGone(folder, entry)) {

@@ -16,6 +16,7 @@
 #include "records/uninst_info.h"
 #include "support/core/handle_windows.h"
 #include "support/core/wide_text.h"
+#include "support/http/file_download.h"
 #include "support/system/registry.h"
 #include "support/text/utf8.h"
 #include "tests/helpers/answered_program.h"
@@ -137,9 +138,10 @@ class UninstallerTest : public ::testing::Test {
 };
 
 // Through the uninstall entry, as Add/Remove Programs starts it: everything the install made
-// goes, and so does the uninstaller once it has ended; what the user added stays, with the
-// folders that hold it. A declined uninstall changes nothing, and once uninstalled there is
-// nothing left to do: the uninstaller run again says so, and asks nothing when silent.
+// goes (a download an update left beside a file too), and so does the uninstaller once it has
+// ended; what the user added stays, with the folders that hold it. A declined uninstall changes
+// nothing, and once uninstalled there is nothing left to do: the uninstaller run again says so,
+// and asks nothing when silent.
 TEST_F(UninstallerTest, RemovesWhatTheInstallMadeKeepsWhatTheUserAddedAndThenFindsNothing) {
   ASSERT_EQ(fs::path(RegisteredUninstaller()), Uninstaller());
   const std::u16string name = product_.Record().GetName().Units();
@@ -155,6 +157,9 @@ TEST_F(UninstallerTest, RemovesWhatTheInstallMadeKeepsWhatTheUserAddedAndThenFin
   const std::string uninstaller = ReadBytes(Uninstaller());
   WriteBytes(Folder() / "notes.txt", "mine");
   WriteBytes(Folder() / "data" / "deep" / "saved.dat", "mine too");
+  // An update's download left half way beside an installed file goes with it.
+  const std::string listed = product_.ClientFiles().begin()->first;
+  WriteBytes(Folder() / fs::u8path(listed + Utf16ToUtf8(kDownloadStagingSuffix)), "half");
   ProgramRun run = RunAnswering(RegisteredUninstaller(), L"", {IDYES});
   EXPECT_TRUE(run.exited);
   EXPECT_EQ(run.exitCode, 0u);

@@ -16,7 +16,14 @@
 #include "support/system/run_log.h"
 #include "support/text/path_text.h"
 
-void CInstall::OnReceived(uint32_t staged, uint32_t, void* self) {
+namespace {
+
+// The bytes an entry counts for in the progress: a size below zero counts for none.
+uint64_t CountedBytes(int64_t size) { return size > 0 ? static_cast<uint64_t>(size) : 0; }
+
+}  // namespace
+
+void CInstall::OnReceived(uint64_t staged, uint64_t, void* self) {
   auto* engine = static_cast<CInstall*>(self);
   engine->run_.Report(engine->total_, engine->done_ + staged, nullptr);
 }
@@ -36,7 +43,7 @@ InstallOutcome CInstall::InstallList(const char16_t* folder, const IUpdateInfo* 
   }
   if (run_.timeLimit != nullptr) run_.timeLimit->AllowList(*list);
   done_ = 0;
-  total_ = static_cast<uint32_t>(list->TotalSize());
+  total_ = CountedBytes(list->TotalSize());
   run_.Report(total_, done_, nullptr);
   // First every file is brought beside its place; the installed files are told in list order
   // once they are all in place.
@@ -53,7 +60,7 @@ InstallOutcome CInstall::InstallList(const char16_t* folder, const IUpdateInfo* 
       if (run_.Stopped()) return InstallOutcome::Stopped();
       outcome.Fail(entry->file, why.c_str());
     }
-    done_ += static_cast<uint32_t>(entry->size);
+    done_ += CountedBytes(entry->size);
     run_.Report(total_, done_, nullptr);
   }
   for (int i = 0; i < list->Count() && !outcome.Failed(); ++i) {
@@ -105,7 +112,7 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
     return FileMatchesUpdateItem(entry, file);
   };
   const DownloadResult result =
-      download.Fetch(request.Units(), staging, static_cast<uint32_t>(entry.size), matchesItem);
+      download.Fetch(request.Units(), staging, static_cast<uint64_t>(entry.size), matchesItem);
   if (result == DownloadResult::kDone) return Staged::kReady;
   if (result == DownloadResult::kStopped) return Staged::kFailed;
   *why = download.Failure().Describe();

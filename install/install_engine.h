@@ -52,7 +52,7 @@ class CInstall {
 
  private:
   enum class Staged { kInPlace, kReady, kFailed };
-  static void OnReceived(uint32_t staged, uint32_t expected, void* self);
+  static void OnReceived(uint64_t staged, uint64_t expected, void* self);
   // Brings entry's file beside its place, whole and checked, unless it is in place already;
   // when it cannot, why goes to *why.
   Staged Stage(const char16_t* folder, const UpdateItem& entry, std::u16string* why);
@@ -60,8 +60,8 @@ class CInstall {
   bool Apply(const char16_t* folder, const UpdateItem& entry);
 
   IHttpSource& source_;
-  uint32_t total_ = 0;
-  uint32_t done_ = 0;
+  uint64_t total_ = 0;  // bytes
+  uint64_t done_ = 0;
   std::function<bool(const char16_t* file)> keepDownload_;
   InstallRun run_;
 };

@@ -54,7 +54,7 @@ void CInstallFlow::Cancel() {
   LogLine(u"install cancelled: " + UndoneForLog(journal_.Rollback()));
 }
 
-void CInstallFlow::Report(uint32_t total, uint32_t done, const char16_t* name, void* self) {
+void CInstallFlow::Report(uint64_t total, uint64_t done, const char16_t* name, void* self) {
   auto* flow = static_cast<CInstallFlow*>(self);
   flow->ShowProgress(name, total, done);
   flow->edge_.PauseForPainting();
@@ -175,7 +175,7 @@ bool CInstallFlow::RunInstall() {
   return true;
 }
 
-void CInstallFlow::ShowProgress(const char16_t* name, uint32_t total, uint32_t done) {
+void CInstallFlow::ShowProgress(const char16_t* name, uint64_t total, uint64_t done) {
   if (stopRequested_) return;  // the window is going
   figures_.Take(total, done, edge_.UptimeSecond());
   {
@@ -189,8 +189,8 @@ void CInstallFlow::ShowProgress(const char16_t* name, uint32_t total, uint32_t d
       figures_.FormatDetail(&view_.detailText);
     }
     figures_.FormatPercent(&view_.percentText);
-    view_.progressRange = total;
-    view_.progressPosition = done;
+    view_.progressRange = figures_.BarRange();
+    view_.progressPosition = figures_.BarPosition();
   }
   observer_->OnViewChanged();
 }

@@ -105,7 +105,7 @@ class CInstallFlow {
   bool RunInstall();
   // The progress routine; runs on the worker. It shows the install; the uninstall list is kept
   // by the install from what it put in place.
-  void ShowProgress(const char16_t* name, uint32_t total, uint32_t done);
+  void ShowProgress(const char16_t* name, uint64_t total, uint64_t done);
   // The commands above; true when id is one of them.
   bool OnCommand(int id);
   // The finish of a completed install, a transaction: when every entry was put in place and the
@@ -145,7 +145,7 @@ class CInstallFlow {
  private:
   void ShowFinishPage();
   // Every report of either mode, followed by the pause that lets the window paint.
-  static void Report(uint32_t total, uint32_t done, const char16_t* name, void* self);
+  static void Report(uint64_t total, uint64_t done, const char16_t* name, void* self);
   // The payload's "update.xml", which an archive install follows: its digest and version.
   ListFacts PayloadListFacts();
   void NotStarted();

@@ -2,7 +2,7 @@
 
 #include "records/uninst_info.h"
 
-void InstallRun::Report(uint32_t total, uint32_t done, const char16_t* name) const {
+void InstallRun::Report(uint64_t total, uint64_t done, const char16_t* name) const {
   if (progress != nullptr) progress(total, done, name, context);
 }
 

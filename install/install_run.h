@@ -9,7 +9,7 @@ class IUninstInfo;
 // Told of the install's progress: the total and done counts (bytes of a list, entries of an
 // archive) and the name of the item just begun, relative to the install folder, or null for a
 // count update.
-using InstallProgress = void (*)(uint32_t total, uint32_t done, const char16_t* name,
+using InstallProgress = void (*)(uint64_t total, uint64_t done, const char16_t* name,
                                  void* context);
 
 // What one install run tells as it goes: its progress and every entry it put in place (the
@@ -30,6 +30,6 @@ struct InstallRun {
 
   bool Stopped() const { return stop != nullptr && stop->load(); }
 
-  void Report(uint32_t total, uint32_t done, const char16_t* name) const;
+  void Report(uint64_t total, uint64_t done, const char16_t* name) const;
   void Installed(const char16_t* name) const;
 };

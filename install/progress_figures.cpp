@@ -1,5 +1,6 @@
 #include "install/progress_figures.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "support/text/duration_text.h"
@@ -21,24 +22,38 @@ void AppendAmount(double amount, FixedWString<256>* out) {
 
 }  // namespace
 
-void ProgressFigures::Take(uint32_t total, uint32_t done, int64_t second) {
+void ProgressFigures::Take(uint64_t total, uint64_t done, int64_t second) {
   total_ = total;
   done_ = done;
   if (second == lastSecond_) return;
-  speed_ = static_cast<int64_t>(done) - lastDone_;
-  const bool moved = done != lastDone_;
+  // A new run starts below the last count: that is no speed, and no time left to guess.
+  const uint64_t moved = done > lastDone_ ? done - lastDone_ : 0;
+  speed_ = static_cast<int64_t>(std::min<uint64_t>(moved, INT64_MAX));
   lastDone_ = done;
   lastSecond_ = second;
-  // A new run starts below the last count: that is no speed, and no time left to guess.
-  if (speed_ < 0) speed_ = 0;
-  if (moved && speed_ > 0) {
-    remaining_ = static_cast<uint32_t>((static_cast<int64_t>(total) - done) / speed_);
+  if (moved > 0) {
+    const uint64_t seconds = (total > done ? total - done : 0) / moved;
+    remaining_ = static_cast<uint32_t>(std::min<uint64_t>(seconds, UINT32_MAX));
   }
+}
+
+int ProgressFigures::BarShift() const {
+  int shift = 0;
+  while ((total_ >> shift) > UINT32_MAX) ++shift;
+  return shift;
+}
+
+uint32_t ProgressFigures::BarRange() const { return static_cast<uint32_t>(total_ >> BarShift()); }
+
+uint32_t ProgressFigures::BarPosition() const {
+  return static_cast<uint32_t>(std::min(done_, total_) >> BarShift());
 }
 
 uint32_t ProgressFigures::Percent() const {
   if (total_ == 0) return 100;
-  return static_cast<uint32_t>(static_cast<uint64_t>(done_) * 100 / total_);
+  // Exact in 128 bits, so that no part short of the whole shows as 100%.
+  return static_cast<uint32_t>(static_cast<unsigned __int128>(std::min(done_, total_)) * 100 /
+                               total_);
 }
 
 void ProgressFigures::FormatPercent(FixedWString<32>* text) const {
@@ -50,9 +65,9 @@ void ProgressFigures::FormatPercent(FixedWString<32>* text) const {
 
 void ProgressFigures::FormatDetail(FixedWString<256>* text) const {
   text->Assign(u"总大小：");
-  AppendAmount(total_ / 1048576.0, text);
+  AppendAmount(static_cast<double>(total_) / 1048576.0, text);
   text->Append(u" MB，已下载：");
-  AppendAmount(done_ / 1048576.0, text);
+  AppendAmount(static_cast<double>(done_) / 1048576.0, text);
   text->Append(u" MB，网速：");
   AppendAmount(speed_ / 1024.0, text);
   text->Append(u" KB/s，剩余：");

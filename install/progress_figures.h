@@ -12,12 +12,18 @@ class ProgressFigures {
 
   // One report, taken in the given whole second of the machine's uptime. The speed is the
   // change of done since the last second seen; within one second the previous figures stay.
-  void Take(uint32_t total, uint32_t done, int64_t second);
+  void Take(uint64_t total, uint64_t done, int64_t second);
 
-  // done * 100 / total without overflow; 100 when there is nothing to install.
+  // done * 100 / total without overflow, done held at total; 100 when there is nothing to
+  // install.
   uint32_t Percent() const;
+  // Total and done (held at total) for a bar that counts in 32 bits: both halved alike as often
+  // as the total needs to fit.
+  uint32_t BarRange() const;
+  uint32_t BarPosition() const;
   bool Slow() const { return speed_ > 0 && speed_ < kSlowBytesPerSecond; }
   int64_t Speed() const { return speed_; }
+  // Held at the largest 32-bit value.
   uint32_t RemainingSeconds() const { return remaining_; }
 
   // "%d%%" of the percentage.
@@ -26,10 +32,12 @@ class ProgressFigures {
   void FormatDetail(FixedWString<256>* text) const;
 
  private:
-  uint32_t total_ = 0;
-  uint32_t done_ = 0;
+  int BarShift() const;
+
+  uint64_t total_ = 0;
+  uint64_t done_ = 0;
   int64_t speed_ = 0;
   uint32_t remaining_ = 0;
   int64_t lastSecond_ = 0;
-  uint32_t lastDone_ = 0;
+  uint64_t lastDone_ = 0;
 };

@@ -18,7 +18,11 @@ void RunTimeBound::AllowList(const IUpdateInfo& list) {
   for (int i = 0; i < list.Count(); ++i) {
     const UpdateItem* item = list.Get(i);
     if (item != nullptr && item->action == UpdateItem::kActionUpdate && item->size > 0) {
-      boundMs_ += DownloadTimeLimitMs(static_cast<uint64_t>(item->size));
+      // Held at the largest value: a bound that wrapped would stop the run at once.
+      if (__builtin_add_overflow(boundMs_, DownloadTimeLimitMs(static_cast<uint64_t>(item->size)),
+                                 &boundMs_)) {
+        boundMs_ = UINT64_MAX;
+      }
     }
   }
 }

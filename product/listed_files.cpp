@@ -59,11 +59,11 @@ int AddFolderLevel(IUpdateInfo& list, const std::u16string& urlBase, const std::
     if (url.size() >= static_cast<size_t>(UpdateItem::kUrlCapacity)) continue;
     char16_t md5[33] = {};
     char16_t sha256[kSha256HexDigits + 1] = {};
-    const bool read = entry.size <= INT32_MAX && Md5HexOfFile(md5, path.Units(), true) &&
+    const bool read = entry.size <= INT64_MAX && Md5HexOfFile(md5, path.Units(), true) &&
                       Sha256HexOfFile(sha256, path.Units());
     if (fileRead) fileRead(entry.size);
     if (!read) continue;
-    list.AddItem(NewFileItem(relative.Units(), static_cast<int32_t>(entry.size), md5, sha256,
+    list.AddItem(NewFileItem(relative.Units(), static_cast<int64_t>(entry.size), md5, sha256,
                              url.c_str()));
   }
   return met;
@@ -112,7 +112,7 @@ bool FileMatchesUpdateItem(const UpdateItem& item, const char16_t* path) {
 }
 
 bool MatchesUpdateItem(const UpdateItem& item, const uint8_t* bytes, uint32_t n) {
-  return bytes != nullptr && item.size > 0 && n == static_cast<uint32_t>(item.size) &&
+  return bytes != nullptr && item.size > 0 && static_cast<uint64_t>(item.size) == n &&
          HasItemDigest(item, [bytes, n](char16_t* digest, bool sha256) {
            return sha256 ? Sha256HexOfMemory(digest, bytes, n) : Md5HexOfMemory(digest, bytes, n);
          });

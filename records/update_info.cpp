@@ -49,6 +49,23 @@ int32_t ParseDecimal(const char16_t* text, const char16_t* end) {
   return static_cast<int32_t>(value);
 }
 
+// A size: a signed decimal number read as ParseDecimal reads one, but false, rather than held at
+// a limit, when it does not fit 64 signed bits.
+bool ParseSize(const char16_t* text, const char16_t* end, int64_t* size) {
+  bool negative = false;
+  if (text < end && (*text == u'-' || *text == u'+')) negative = *text++ == u'-';
+  // Gathered as a negative number, which reaches one further than a positive one.
+  int64_t value = 0;
+  for (; text < end && *text >= u'0' && *text <= u'9'; ++text) {
+    const int digit = *text - u'0';
+    if (value < (INT64_MIN + digit) / 10) return false;
+    value = value * 10 - digit;
+  }
+  if (!negative && value == INT64_MIN) return false;
+  *size = negative ? value : -value;
+  return true;
+}
+
 // The first occurrence of pattern that begins before end, or null.
 const char16_t* FindTextBefore(const char16_t* text, const char16_t* end, const char16_t* pattern) {
   for (; text < end; ++text) {
@@ -73,7 +90,8 @@ constexpr const char16_t* kItemAttributes[] = {u" action=\"", u" file=\"", u" si
                                                u" url=\"",    u" sha256=\""};
 constexpr int kItemAttributeCount = sizeof kItemAttributes / sizeof kItemAttributes[0];
 
-void AssignAttribute(UpdateItem* item, int attribute, const char16_t* value, int length) {
+// False for a size that does not fit the item.
+bool AssignAttribute(UpdateItem* item, int attribute, const char16_t* value, int length) {
   switch (attribute) {
     case 0:
       item->action = ParseDecimal(value, value + length);
@@ -82,8 +100,7 @@ void AssignAttribute(UpdateItem* item, int attribute, const char16_t* value, int
       CopyCut(item->file, UpdateItem::kFileCapacity, value, length);
       break;
     case 2:
-      item->size = ParseDecimal(value, value + length);
-      break;
+      return ParseSize(value, value + length, &item->size);
     case 3:
       CopyCut(item->md5, UpdateItem::kMd5Capacity, value, length);
       break;
@@ -94,13 +111,19 @@ void AssignAttribute(UpdateItem* item, int attribute, const char16_t* value, int
       CopyCut(item->sha256, UpdateItem::kSha256Capacity, value, length);
       break;
   }
+  return true;
 }
+
+enum class ItemRead {
+  kRead,
+  kUnclosed,   // an attribute lacks its closing quote: the scan ends here
+  kSizeOutOfRange,  // its size does not fit: the list is not one to follow
+};
 
 // Reads one item tag from left to right: the nearest attribute, its value, and on after its
 // closing quote, so a value is never searched for attributes (a file named "a md5=" cannot lend
 // its closing quote to an md5 that is not there). In any order; the first of a name counts.
-// False when an attribute lacks its closing quote.
-bool ParseItem(const char16_t* tag, const char16_t* tagEnd, UpdateItem* item) {
+ItemRead ParseItem(const char16_t* tag, const char16_t* tagEnd, UpdateItem* item) {
   bool seen[kItemAttributeCount] = {};
   for (const char16_t* at = tag;;) {
     const char16_t* nearest = nullptr;
@@ -113,11 +136,13 @@ bool ParseItem(const char16_t* tag, const char16_t* tagEnd, UpdateItem* item) {
         attribute = i;
       }
     }
-    if (nearest == nullptr) return true;
+    if (nearest == nullptr) return ItemRead::kRead;
     const char16_t* value = nearest + TextLength(kItemAttributes[attribute]);
     int length = 0;
-    if (!ReadValue(value, tagEnd, &length)) return false;
-    if (!seen[attribute]) AssignAttribute(item, attribute, value, length);
+    if (!ReadValue(value, tagEnd, &length)) return ItemRead::kUnclosed;
+    if (!seen[attribute] && !AssignAttribute(item, attribute, value, length)) {
+      return ItemRead::kSizeOutOfRange;
+    }
     seen[attribute] = true;
     at = value + length + 1;
   }
@@ -131,14 +156,14 @@ void AppendAttribute(std::u16string& line, const char16_t* name, const std::u16s
   line += u'"';
 }
 
-std::u16string Decimal(int32_t value) {
+std::u16string Decimal(int64_t value) {
   std::string digits = std::to_string(value);
   return std::u16string(digits.begin(), digits.end());
 }
 
 }  // namespace
 
-std::unique_ptr<UpdateItem> NewFileItem(const char16_t* file, int32_t size, const char16_t* md5,
+std::unique_ptr<UpdateItem> NewFileItem(const char16_t* file, int64_t size, const char16_t* md5,
                                         const char16_t* sha256, const char16_t* url) {
   if (file == nullptr || md5 == nullptr || url == nullptr || size == 0) return nullptr;
   auto item = std::make_unique<UpdateItem>();
@@ -177,7 +202,9 @@ bool CUpdateInfo::ParseText(const char16_t* text) {
     const char16_t* tagEnd = FindUnit(tag + 5, u'>');
     if (tagEnd == nullptr) break;
     auto item = std::make_unique<UpdateItem>();
-    if (!ParseItem(tag, tagEnd, item.get())) break;
+    const ItemRead read = ParseItem(tag, tagEnd, item.get());
+    if (read == ItemRead::kSizeOutOfRange) return false;
+    if (read == ItemRead::kUnclosed) break;
     if (AddItem(std::move(item)) < 0) return false;
     at = tagEnd + 1;
   }
@@ -218,7 +245,7 @@ int CUpdateInfo::AddItem(std::unique_ptr<UpdateItem> item) {
   return Count() - 1;
 }
 
-int CUpdateInfo::AddFile(const char16_t* file, int32_t size, const char16_t* md5,
+int CUpdateInfo::AddFile(const char16_t* file, int64_t size, const char16_t* md5,
                          const char16_t* url) {
   return AddItem(NewFileItem(file, size, md5, nullptr, url));
 }
@@ -227,14 +254,14 @@ const UpdateItem* CUpdateInfo::Get(int index) const {
   return index >= 0 && index < Count() ? items_[static_cast<size_t>(index)].get() : nullptr;
 }
 
-
-int32_t CUpdateInfo::TotalSize() const {
-  // Summed wide so a large list cannot overflow; held at the signed 32-bit limit.
+int64_t CUpdateInfo::TotalSize() const {
   int64_t total = 0;
-  for (const std::unique_ptr<UpdateItem>& item : items_) total += item->size;
-  if (total > INT32_MAX) return INT32_MAX;
-  if (total < INT32_MIN) return INT32_MIN;
-  return static_cast<int32_t>(total);
+  for (const std::unique_ptr<UpdateItem>& item : items_) {
+    if (__builtin_add_overflow(total, item->size, &total)) {
+      total = item->size > 0 ? INT64_MAX : INT64_MIN;
+    }
+  }
+  return total;
 }
 
 const char16_t* CUpdateInfo::GetVersion() const { return version_.Units(); }

@@ -18,7 +18,8 @@ struct UpdateItem {
   static constexpr int32_t kActionDelete = 1;
 
   int32_t action = kActionUpdate;
-  int32_t size = 0;
+  // In bytes; 64 bits, so that a listed file may be larger than 4 GB.
+  int64_t size = 0;
   char16_t file[kFileCapacity] = {};  // relative to the install folder, with backslashes
   char16_t url[kUrlCapacity] = {};
   char16_t md5[kMd5Capacity] = {};  // 32 hexadecimal digits
@@ -29,30 +30,32 @@ struct UpdateItem {
 
 // A new update item (action update) for a file; sha256 may be null or empty. Null when another
 // text is null or size is 0.
-std::unique_ptr<UpdateItem> NewFileItem(const char16_t* file, int32_t size, const char16_t* md5,
+std::unique_ptr<UpdateItem> NewFileItem(const char16_t* file, int64_t size, const char16_t* md5,
                                         const char16_t* sha256, const char16_t* url);
 
 // The update list ("update.xml"): the files of one published client version with their sizes,
 // digests and download URLs. Its reader is a tolerant scanner, not an XML parser: it finds the
 // list head and each item tag by text, attributes in any order; attributes it does not know are
-// passed over.
+// passed over. A size that does not fit 64 signed bits makes the whole list unreadable: taken as
+// any other number, it would name another file.
 class IUpdateInfo : public CRecordStorage {
  public:
   static constexpr int kMaxItems = 10000;
   // The writer asks for this many units per item before it writes anything.
   static constexpr int kUnitsPerItem = 1380;
   // The longest item line the writer can make: every field full, both numbers at their longest.
-  static constexpr int kLongestItemUnits = 1457;
+  static constexpr int kLongestItemUnits = 1466;
 
   virtual void Clear() = 0;
   virtual int Count() const = 0;
   // Takes the item; returns its index, -1 when null or the list is full.
   virtual int AddItem(std::unique_ptr<UpdateItem> item) = 0;
   // Adds an update item; -1 when a text is null, size is 0 or the list is full.
-  virtual int AddFile(const char16_t* file, int32_t size, const char16_t* md5,
+  virtual int AddFile(const char16_t* file, int64_t size, const char16_t* md5,
                       const char16_t* url) = 0;
   virtual const UpdateItem* Get(int index) const = 0;
-  virtual int32_t TotalSize() const = 0;
+  // The sum of every item's size, held at the 64-bit limits rather than wrapping.
+  virtual int64_t TotalSize() const = 0;
   virtual const char16_t* GetVersion() const = 0;
   virtual void SetVersion(const char16_t* version) = 0;
 
@@ -73,10 +76,10 @@ class CUpdateInfo : public IUpdateInfo {
   void Clear() override;
   int Count() const override;
   int AddItem(std::unique_ptr<UpdateItem> item) override;
-  int AddFile(const char16_t* file, int32_t size, const char16_t* md5,
+  int AddFile(const char16_t* file, int64_t size, const char16_t* md5,
               const char16_t* url) override;
   const UpdateItem* Get(int index) const override;
-  int32_t TotalSize() const override;
+  int64_t TotalSize() const override;
   const char16_t* GetVersion() const override;
   void SetVersion(const char16_t* version) override;
 

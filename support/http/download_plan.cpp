@@ -12,7 +12,7 @@ bool LengthIs(const std::string& header, uint64_t expected) {
   return ParseContentLength(header, &length) && length == expected;
 }
 
-bool IsRestOfFile(const ReplyHead& head, uint32_t requested, uint32_t expected) {
+bool IsRestOfFile(const ReplyHead& head, uint64_t requested, uint64_t expected) {
   ContentRange range;
   return ParseContentRange(head.contentRange, &range) && range.first == requested &&
          range.last + 1 == expected && range.total == expected &&
@@ -21,12 +21,12 @@ bool IsRestOfFile(const ReplyHead& head, uint32_t requested, uint32_t expected) 
 
 }  // namespace
 
-StartPoint PlanStart(uint64_t staged, uint32_t expected) {
+StartPoint PlanStart(uint64_t staged, uint64_t expected) {
   if (staged == 0 || staged > expected) return StartPoint::kFromZero;
   return staged == expected ? StartPoint::kCheckOnly : StartPoint::kResume;
 }
 
-ReplyPlan JudgeReply(const ReplyHead& head, uint32_t requested, uint32_t expected) {
+ReplyPlan JudgeReply(const ReplyHead& head, uint64_t requested, uint64_t expected) {
   ReplyPlan plan;
   if (head.status == kStatusOk && LengthIs(head.contentLength, expected)) {
     plan.action = ReplyAction::kWrite;

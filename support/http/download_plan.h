@@ -12,7 +12,7 @@ enum class StartPoint {
   kResume,     // a part is there: ask for the rest
   kCheckOnly,  // the whole length is there (a run cut off after its transfer): check it first
 };
-StartPoint PlanStart(uint64_t staged, uint32_t expected);
+StartPoint PlanStart(uint64_t staged, uint64_t expected);
 
 enum class ReplyAction {
   kWrite,   // the body is the file from ReplyPlan::writeFrom on
@@ -21,7 +21,7 @@ enum class ReplyAction {
 };
 struct ReplyPlan {
   ReplyAction action = ReplyAction::kRefuse;
-  uint32_t writeFrom = 0;
+  uint64_t writeFrom = 0;
 };
 
 // Judges the head of a reply to a GET that asked for the file from byte requested on, before any
@@ -29,4 +29,4 @@ struct ReplyPlan {
 // expected size. A 206 is the rest when its Content-Range runs from requested to the end of a file
 // of the expected size (and its Content-Length, when given, agrees). Any other length or range is
 // refused, so that a lying server costs neither memory nor disk.
-ReplyPlan JudgeReply(const ReplyHead& head, uint32_t requested, uint32_t expected);
+ReplyPlan JudgeReply(const ReplyHead& head, uint64_t requested, uint64_t expected);

@@ -32,7 +32,7 @@ bool WriteToFile(void* sink, const uint8_t* bytes, uint32_t n) {
   return static_cast<OutputFile*>(sink)->Write(bytes, n);
 }
 
-bool IsWholeFile(const char16_t* path, uint32_t expectedSize, const FileVerifier& verify) {
+bool IsWholeFile(const char16_t* path, uint64_t expectedSize, const FileVerifier& verify) {
   uint64_t size = 0;
   return GetFileSize(path, &size) && size == expectedSize && (!verify || verify(path));
 }
@@ -45,7 +45,7 @@ DownloadFailure NotWritten(const OutputFile& file) {
 }  // namespace
 
 DownloadResult CFileDownload::Fetch(const char16_t* url, const char16_t* stagingPath,
-                                    uint32_t expectedSize, const FileVerifier& verify) {
+                                    uint64_t expectedSize, const FileVerifier& verify) {
   if (url == nullptr || stagingPath == nullptr || expectedSize == 0) {
     failure_ = DownloadFailure(Kind::kRefused);
     return DownloadResult::kFailed;
@@ -91,7 +91,7 @@ CFileDownload::AttemptEnd CFileDownload::Failed(DownloadFailure failure, Attempt
 }
 
 CFileDownload::AttemptEnd CFileDownload::Attempt(const char16_t* url, const char16_t* stagingPath,
-                                                 uint32_t expectedSize,
+                                                 uint64_t expectedSize,
                                                  const FileVerifier& verify) {
   const uint64_t staged = StagedBytes(stagingPath);
   const StartPoint start = PlanStart(staged, expectedSize);
@@ -101,7 +101,7 @@ CFileDownload::AttemptEnd CFileDownload::Attempt(const char16_t* url, const char
                ? AttemptEnd::kDone
                : Failed(DownloadFailure(Kind::kMismatch), AttemptEnd::kStartOver);
   }
-  const uint32_t requested = start == StartPoint::kResume ? static_cast<uint32_t>(staged) : 0;
+  const uint64_t requested = start == StartPoint::kResume ? staged : 0;
   ReplyHead head;
   const SendOutcome sent = source_.Send(url, requested, &head);
   if (sent != SendOutcome::kReplied) {
@@ -120,8 +120,8 @@ CFileDownload::AttemptEnd CFileDownload::Attempt(const char16_t* url, const char
                 plan.writeFrom == 0 ? AttemptEnd::kFailed : AttemptEnd::kStartOver);
 }
 
-CFileDownload::AttemptEnd CFileDownload::Transfer(const char16_t* stagingPath, uint32_t from,
-                                                  uint32_t expectedSize) {
+CFileDownload::AttemptEnd CFileDownload::Transfer(const char16_t* stagingPath, uint64_t from,
+                                                  uint64_t expectedSize) {
   // From the start, the file is made anew: a name that appeared since is never written through.
   if (from == 0) RemoveFile(stagingPath);
   OutputFile file(stagingPath,
@@ -164,11 +164,11 @@ CFileDownload::AttemptEnd CFileDownload::Transfer(const char16_t* stagingPath, u
   return Failed(BodyFailure(end, source_), AttemptEnd::kFailed);
 }
 
-void CFileDownload::Tell(uint32_t staged, uint32_t expectedSize) const {
+void CFileDownload::Tell(uint64_t staged, uint64_t expectedSize) const {
   if (progress_ != nullptr) progress_(staged, expectedSize, progressContext_);
 }
 
-void CFileDownload::OnPiece(uint32_t moved, void* self) {
+void CFileDownload::OnPiece(uint64_t moved, void* self) {
   const auto* download = static_cast<CFileDownload*>(self);
   download->Tell(download->pieceBase_ + moved, download->pieceExpected_);
 }

@@ -10,7 +10,7 @@ class IHttpSource;
 
 // Told as a file's bytes arrive (at least every kDownloadPieceSize of them): how many the staging
 // file holds, and the size expected.
-using FileProgress = void (*)(uint32_t staged, uint32_t expected, void* context);
+using FileProgress = void (*)(uint64_t staged, uint64_t expected, void* context);
 
 enum class DownloadResult {
   kDone,     // the staging file holds the whole file, and it passed its check
@@ -49,7 +49,7 @@ class CFileDownload {
 
   // Downloads url into stagingPath, whose folder must exist, as DownloadResult tells. kFailed at
   // once for a null text or an expected size of 0; an empty verifier checks the size alone.
-  DownloadResult Fetch(const char16_t* url, const char16_t* stagingPath, uint32_t expectedSize,
+  DownloadResult Fetch(const char16_t* url, const char16_t* stagingPath, uint64_t expectedSize,
                        const FileVerifier& verify);
   // Why the last Fetch did not end kDone: the last attempt's failure. kNone after one that did.
   const DownloadFailure& Failure() const { return failure_; }
@@ -57,14 +57,14 @@ class CFileDownload {
  private:
   enum class AttemptEnd { kDone, kStopped, kTryAgain, kStartOver, kFailed };
 
-  AttemptEnd Attempt(const char16_t* url, const char16_t* stagingPath, uint32_t expectedSize,
+  AttemptEnd Attempt(const char16_t* url, const char16_t* stagingPath, uint64_t expectedSize,
                      const FileVerifier& verify);
-  AttemptEnd Transfer(const char16_t* stagingPath, uint32_t from, uint32_t expectedSize);
+  AttemptEnd Transfer(const char16_t* stagingPath, uint64_t from, uint64_t expectedSize);
   bool Stopped() const { return stop_ != nullptr && stop_->load(); }
   // Keeps failure as the download's; returns end.
   AttemptEnd Failed(DownloadFailure failure, AttemptEnd end);
-  void Tell(uint32_t staged, uint32_t expectedSize) const;
-  static void OnPiece(uint32_t moved, void* self);
+  void Tell(uint64_t staged, uint64_t expectedSize) const;
+  static void OnPiece(uint64_t moved, void* self);
 
   IHttpSource& source_;
   FileProgress progress_ = nullptr;
@@ -74,8 +74,8 @@ class CFileDownload {
   uint64_t deadline_ = 0;  // on now_'s clock: when the download runs past its time limit
   DownloadFailure failure_;
   // The transfer under way, for OnPiece.
-  uint32_t pieceBase_ = 0;
-  uint32_t pieceExpected_ = 0;
+  uint64_t pieceBase_ = 0;
+  uint64_t pieceExpected_ = 0;
 };
 
 // What follows a download's target in the name of its staging file.

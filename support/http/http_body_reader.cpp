@@ -32,9 +32,10 @@ struct DocumentProgress {
   int32_t expected;
 };
 
-void TellDocumentProgress(uint32_t moved, void* context) {
+void TellDocumentProgress(uint64_t moved, void* context) {
   auto* told = static_cast<DocumentProgress*>(context);
-  told->progress(told->expected, moved, told->context);
+  // A document is never longer than kLargestDocument.
+  told->progress(told->expected, static_cast<uint32_t>(moved), told->context);
 }
 
 }  // namespace
@@ -45,11 +46,11 @@ uint64_t SteadyMilliseconds() {
                                    .count());
 }
 
-BodyEnd BodyPump::Run(uint32_t length) const {
+BodyEnd BodyPump::Run(uint64_t length) const {
   uint8_t piece[kDownloadPieceSize];
-  uint32_t moved = 0;
+  uint64_t moved = 0;
   uint64_t windowStart = now();
-  uint32_t movedAtWindowStart = 0;
+  uint64_t movedAtWindowStart = 0;
   while (moved < length) {
     if (Stopped(stop)) return BodyEnd::kStopped;
     const uint64_t at = now();
@@ -59,8 +60,8 @@ BodyEnd BodyPump::Run(uint32_t length) const {
       windowStart = at;
       movedAtWindowStart = moved;
     }
-    uint32_t wanted = length - moved;
-    if (wanted > kDownloadPieceSize) wanted = kDownloadPieceSize;
+    const uint32_t wanted =
+        length - moved < kDownloadPieceSize ? static_cast<uint32_t>(length - moved) : kDownloadPieceSize;
     uint32_t received = 0;
     if (!read(source, piece, wanted, &received) || received > wanted) return BodyEnd::kReadFailed;
     if (received == 0) return BodyEnd::kEndedEarly;

@@ -57,12 +57,12 @@ struct BodyPump {
   WriteFunction write = nullptr;
   void* sink = nullptr;
   const std::atomic<bool>* stop = nullptr;
-  void (*onPiece)(uint32_t moved, void* context) = nullptr;
+  void (*onPiece)(uint64_t moved, void* context) = nullptr;
   void* context = nullptr;
   uint64_t (*now)() = SteadyMilliseconds;
   uint64_t deadline = UINT64_MAX;  // on now's clock; none by default
 
-  BodyEnd Run(uint32_t length) const;
+  BodyEnd Run(uint64_t length) const;
 };
 
 // The largest document Download holds: more than the longest update list can take (10,000 items

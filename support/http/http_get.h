@@ -41,7 +41,7 @@ class CHttpGet : public IHttpSource {
   CHttpGet(const CHttpGet&) = delete;
   CHttpGet& operator=(const CHttpGet&) = delete;
 
-  SendOutcome Send(const char16_t* url, uint32_t offset, ReplyHead* head) override;
+  SendOutcome Send(const char16_t* url, uint64_t offset, ReplyHead* head) override;
   bool Read(uint8_t* into, uint32_t wanted, uint32_t* received) override;
   // WinINet's or the system's words for the error of the last failed call, or why a redirect was
   // not followed.

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <cwchar>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -140,7 +139,7 @@ bool ReadArrived(void* request, uint8_t* into, uint32_t wanted, uint32_t* receiv
 
 CHttpGet::CHttpGet(void* session) : session_(session) {}
 
-SendOutcome CHttpGet::Send(const char16_t* url, uint32_t offset, ReplyHead* head) {
+SendOutcome CHttpGet::Send(const char16_t* url, uint64_t offset, ReplyHead* head) {
   CloseRequest(&reply_);
   *head = ReplyHead();
   lastError_.clear();
@@ -153,8 +152,7 @@ SendOutcome CHttpGet::Send(const char16_t* url, uint32_t offset, ReplyHead* head
       return SendOutcome::kNoReply;
     }
   }
-  wchar_t range[48] = {};
-  if (offset > 0) std::swprintf(range, 48, L"Range: bytes=%u-\r\n", offset);
+  const std::wstring range = L"Range: bytes=" + std::to_wstring(offset) + L"-\r\n";
   std::u16string current = url;
   for (int redirects = 0;; ++redirects) {
     FetchTarget target;
@@ -167,7 +165,7 @@ SendOutcome CHttpGet::Send(const char16_t* url, uint32_t offset, ReplyHead* head
       lastError_ = SystemErrorText(GetLastError());
       return SendOutcome::kRefused;
     }
-    if (!HttpSendRequestW(reply_.request.get(), offset > 0 ? range : nullptr,
+    if (!HttpSendRequestW(reply_.request.get(), offset > 0 ? range.c_str() : nullptr,
                           offset > 0 ? static_cast<DWORD>(-1) : 0, nullptr, 0)) {
       const DWORD error = GetLastError();
       lastError_ = SystemErrorText(error);

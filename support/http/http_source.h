@@ -26,7 +26,7 @@ class IHttpSource {
 
   // Sends a GET for url asking for its bytes from offset on (with a Range header when offset is
   // above 0), ending any reply before it.
-  virtual SendOutcome Send(const char16_t* url, uint32_t offset, ReplyHead* head) = 0;
+  virtual SendOutcome Send(const char16_t* url, uint64_t offset, ReplyHead* head) = 0;
   // Reads up to wanted bytes of the last reply's body, no more than have arrived, waiting only
   // while none have. *received 0: the body ended. False when the read failed.
   virtual bool Read(uint8_t* into, uint32_t wanted, uint32_t* received) = 0;

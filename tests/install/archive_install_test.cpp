@@ -23,8 +23,8 @@ using Ending = InstallOutcome::Ending;
 
 struct Report {
   std::u16string name;  // u"<none>" for a count-only report
-  uint32_t total;
-  uint32_t done;
+  uint64_t total;
+  uint64_t done;
 };
 
 struct Installed {
@@ -37,7 +37,7 @@ struct Installed {
   std::atomic<bool> stop{false};
 };
 
-void Record(uint32_t total, uint32_t done, const char16_t* name, void* context) {
+void Record(uint64_t total, uint64_t done, const char16_t* name, void* context) {
   auto* installed = static_cast<Installed*>(context);
   installed->reports.push_back({name != nullptr ? name : u"<none>", total, done});
   if (installed->reports.size() == installed->stopAfter) installed->stop = true;

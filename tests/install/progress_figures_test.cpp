@@ -7,30 +7,33 @@
 
 namespace {
 
-std::u16string Percent(uint32_t total, uint32_t done) {
-  ProgressFigures figures;
-  figures.Take(total, done, 1);
-  FixedWString<32> text;
-  figures.FormatPercent(&text);
-  return text.Units();
-}
-
+// The bar counts in 32 bits: beyond them, total and done are halved alike until the total fits.
 TEST(ProgressFigures, PercentageNeverOverflowsAndShowsAllDoneForNothingToInstall) {
   struct Case {
-    uint32_t total, done;
+    uint64_t total, done;
     const char16_t* expected;
+    uint32_t barRange, barPosition;
   };
   const Case cases[] = {
-      {0, 0, u"100%"},                            // nothing to install
-      {200, 1, u"0%"},                            // rounds down
-      {200, 199, u"99%"},                         // not done before the end
-      {200, 200, u"100%"},
-      {4000000000u, 42949673u, u"1%"},            // done * 100 overflows 32 bits
-      {4000000000u, 3999999999u, u"99%"},
+      {0, 0, u"100%", 0, 0},                      // nothing to install
+      {200, 1, u"0%", 200, 1},                    // rounds down
+      {200, 199, u"99%", 200, 199},               // not done before the end
+      {200, 200, u"100%", 200, 200},
+      {4000000000u, 42949673u, u"1%", 4000000000u, 42949673u},  // done * 100 overflows 32 bits
+      {4000000000u, 3999999999u, u"99%", 4000000000u, 3999999999u},
+      {8589934592, 4294967296, u"50%", 2147483648u, 1073741824u},  // 8 GB, 4 GB done
+      {8589934592, 9000000000, u"100%", 2147483648u, 2147483648u},  // done past the total
+      {INT64_MAX, INT64_MAX - 1, u"99%", UINT32_MAX, UINT32_MAX},  // done * 100 overflows 64 bits
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.total << " " << c.done);
-    EXPECT_EQ(Percent(c.total, c.done), c.expected);
+    ProgressFigures figures;
+    figures.Take(c.total, c.done, 1);
+    FixedWString<32> text;
+    figures.FormatPercent(&text);
+    EXPECT_EQ(std::u16string(text.Units()), c.expected);
+    EXPECT_EQ(figures.BarRange(), c.barRange);
+    EXPECT_EQ(figures.BarPosition(), c.barPosition);
   }
 }
 
@@ -51,6 +54,8 @@ TEST(ProgressFigures, SpeedAndRemainingTimeChangeOncePerSecond) {
   EXPECT_EQ(figures.Speed(), 0);
   EXPECT_EQ(figures.RemainingSeconds(), 10u);
   EXPECT_FALSE(figures.Slow());
+  figures.Take(8589934592, 360001, 14);  // 8 GB at a byte a second: held, never wrapped
+  EXPECT_EQ(figures.RemainingSeconds(), UINT32_MAX);
 
   ProgressFigures download;
   download.Take(3145728, 0, 1);

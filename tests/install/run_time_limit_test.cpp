@@ -14,7 +14,7 @@
 namespace {
 
 // Lists files of these sizes to download into list, and a file to delete.
-void ListFiles(const std::vector<int32_t>& sizes, CUpdateInfo* list) {
+void ListFiles(const std::vector<int64_t>& sizes, CUpdateInfo* list) {
   for (size_t i = 0; i < sizes.size(); ++i) {
     const std::u16string name = u"file" + std::u16string(1, static_cast<char16_t>(u'a' + i));
     list->AddFile(name.c_str(), sizes[i], u"00000000000000000000000000000000",
@@ -33,7 +33,7 @@ TEST(RunTimeBound, GrowsWithWhatTheListDownloads) {
   constexpr int32_t kGigabyte = 1 << 30;
   struct Case {
     const char* name;
-    std::vector<int32_t> sizes;  // empty: no list known yet
+    std::vector<int64_t> sizes;  // empty: no list known yet
     uint64_t boundSeconds;
     uint64_t movingSeconds;  // a run that keeps moving, which is within the bound
   };
@@ -42,8 +42,10 @@ TEST(RunTimeBound, GrowsWithWhatTheListDownloads) {
       {"one small file", {1000}, 600 + 30 + 120, 700},
       {"a window and a byte", {32 * 1024 + 1}, 600 + 60 + 120, 700},
       // Twenty files of 1 GB at 2 KB a second take about four months.
-      {"twenty files of 1 GB", std::vector<int32_t>(20, kGigabyte), 600 + 20 * (32768 * 30 + 120),
+      {"twenty files of 1 GB", std::vector<int64_t>(20, kGigabyte), 600 + 20 * (32768 * 30 + 120),
        20ull * kGigabyte / 2048},
+      {"a file of 8 GB", {int64_t{8} * kGigabyte}, 600 + 8 * 32768 * 30 + 120,
+       8ull * kGigabyte / 2048},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -59,6 +61,14 @@ TEST(RunTimeBound, GrowsWithWhatTheListDownloads) {
     EXPECT_FALSE(bound.PassedAt(kStart + c.boundSeconds * 1000 - 1));
     EXPECT_TRUE(bound.PassedAt(kStart + c.boundSeconds * 1000));
   }
+  // Limits that add up past 64 bits are held there: a bound that wrapped would end the run at
+  // once.
+  CUpdateInfo huge;
+  ListFiles({INT64_MAX, INT64_MAX, INT64_MAX}, &huge);
+  RunTimeBound held(5000000);
+  held.AllowList(huge);
+  EXPECT_EQ(held.BoundMs(), UINT64_MAX);
+  EXPECT_FALSE(held.PassedAt(UINT64_MAX - 1));
 }
 
 // Once the bound has passed on its clock, the limit stops the run from a thread of its own, and

@@ -21,6 +21,9 @@ TEST(InstalledSize, CountsTheListedFilesInWholeKilobytes) {
   WriteBytes(folder / "sub" / "b.bin", std::string(2000, 'b'));
   WriteBytes(folder / "one.kb", std::string(1024, 'c'));
   WriteBytes(temp.Path() / "outside.txt", std::string(50000, 'o'));
+  // 8 GB, sparse: a file a download mode install may hold now.
+  WriteBytes(folder / "big.bin", "");
+  fs::resize_file(folder / "big.bin", uint64_t{8} << 30);
   struct Case {
     const char* name;
     std::vector<std::u16string> entries;
@@ -33,6 +36,7 @@ TEST(InstalledSize, CountsTheListedFilesInWholeKilobytes) {
       {"files and their folder", {u"sub\\", u"a.txt", u"sub\\b.bin"}, 3},
       {"a file that is gone", {u"a.txt", u"gone.txt"}, 1},
       {"a name leading outside", {u"a.txt", u"..\\outside.txt", u"sub\\..\\..\\outside.txt"}, 1},
+      {"a file past 4 GB", {u"big.bin", u"a.txt"}, 8388609},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -73,9 +73,45 @@ TEST(UpdateInfo, ToleratesAndStopsAsTheScannerShould) {
     EXPECT_EQ(list.Count(), c.count);
   }
   CUpdateInfo list;
-  list.ParseText(u"<list><item size=\"99999999999\"/>");
-  EXPECT_EQ(list.Get(0)->size, INT32_MAX);
   EXPECT_FALSE(list.ParseText(nullptr));
+}
+
+// Sizes are 64-bit: a file of 8 GB reads and writes back as it is, and a list whose sizes all fit
+// 32 bits is written as it always was, byte for byte, for the readers that take no more. A size
+// beyond 64 bits makes the list unreadable rather than naming another size.
+TEST(UpdateInfo, SizesAre64BitAndOnesBeyondMakeTheListUnreadable) {
+  struct Case {
+    const char16_t* sizes[2];  // the size attributes of the list's two items
+    bool read;
+    int64_t expected[2];
+    int64_t total;
+  };
+  const Case cases[] = {
+      {{u"1234", u"2147483647"}, true, {1234, INT32_MAX}, 2147484881},
+      {{u"5368709120", u"8589934592"}, true, {5368709120, 8589934592}, 13958643712},
+      {{u"9223372036854775807", u"-9223372036854775808"}, true, {INT64_MAX, INT64_MIN}, -1},
+      {{u"9223372036854775807", u"1"}, true, {INT64_MAX, 1}, INT64_MAX},  // the total is held
+      {{u"5368709120", u"9223372036854775808"}, false, {}, 0},
+      {{u"-9223372036854775809", u"1"}, false, {}, 0},
+      {{u"1", u"99999999999999999999999"}, false, {}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.sizes[1]));
+    std::u16string text = u"<list version=\"3.0\">\r\n";
+    for (const char16_t* size : c.sizes) {
+      text += u"<item action=\"0\" file=\"a.bin\" size=\"" + std::u16string(size) +
+              u"\" md5=\"0123456789ABCDEF0123456789ABCDEF\" url=\"http://h/a.bin\"/>\r\n";
+    }
+    text += u"</list>\r\n";
+    CUpdateInfo list;
+    ASSERT_EQ(list.ParseText(text.c_str()), c.read);
+    if (!c.read) continue;
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Get(0)->size, c.expected[0]);
+    EXPECT_EQ(list.Get(1)->size, c.expected[1]);
+    EXPECT_EQ(list.TotalSize(), c.total);
+    EXPECT_EQ(Written(list, 2 * 1380), text);
+  }
 }
 
 TEST(UpdateInfo, WritesTheListAndReadsItBack) {
@@ -182,7 +218,7 @@ TEST(UpdateInfo, ValuesAreNeverSearchedForAttributes) {
 TEST(UpdateInfo, NoItemLineIsLongerThanTheLongestAllowed) {
   CUpdateInfo list;
   std::unique_ptr<UpdateItem> item = NewFileItem(
-      std::u16string(600, u'f').c_str(), INT32_MIN, std::u16string(40, u'm').c_str(),
+      std::u16string(600, u'f').c_str(), INT64_MIN, std::u16string(40, u'm').c_str(),
       std::u16string(80, u's').c_str(), std::u16string(900, u'u').c_str());
   item->action = INT32_MIN;
   ASSERT_EQ(list.AddItem(std::move(item)), 0);

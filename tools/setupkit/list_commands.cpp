@@ -95,13 +95,8 @@ FolderScan ScanFolder(const std::u16string& folder, const std::u16string& urlBas
     ++scan.files;
     scan.bytes += entry.size;
     if (entry.size == 0) scan.emptyFiles.push_back(entry.path);
-    if (entry.size > INT32_MAX && scan.oversized.empty()) scan.oversized = entry.path;
   }
   return scan;
-}
-
-std::string OversizedForListText(const std::u16string& oversized) {
-  return Shown(oversized) + " is too large for an update list (2 GB at most)";
 }
 
 bool AddListedFolder(CUpdateInfo& list, const std::u16string& urlBase,
@@ -126,7 +121,6 @@ int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
   }
   const FolderScan scan = ScanFolder(folder, urlBase);
   if (!scan.problem.empty()) return Fail(scan.problem);
-  if (!scan.oversized.empty()) return Fail(OversizedForListText(scan.oversized));
   int listed = scan.files - static_cast<int>(scan.emptyFiles.size());
   if (listed == 0) return Fail(Shown(folder) + " holds no files to list");
   if (listed > IUpdateInfo::kMaxItems) {

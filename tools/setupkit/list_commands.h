@@ -11,15 +11,11 @@ struct FolderScan {
   int files = 0;
   uint64_t bytes = 0;
   std::vector<std::u16string> emptyFiles;
-  std::u16string oversized;  // the first file whose size the list cannot hold
   // The line WalkFolder refused the folder with, or one naming the first file whose URL
   // (ListedFileUrl) is longer than an item keeps; then nothing else.
   std::string problem;
 };
 FolderScan ScanFolder(const std::u16string& folder, const std::u16string& urlBase);
-
-// The line that refuses scan.oversized: its size is more than an update list holds.
-std::string OversizedForListText(const std::u16string& oversized);
 
 // Adds every file below folder, of which scan tells, to list as AddFolderToList does, with a
 // progress line on a terminal while the files are read for their digests. False when the folder
@@ -33,8 +29,8 @@ bool AddListedFolder(CUpdateInfo& list, const std::u16string& urlBase,
 // With a secret key (signKey not empty) the detached signature of OUT's exact bytes goes beside
 // it (SignatureFileOf); without one a warning says that OUT cannot be authenticated. Empty files
 // cannot be listed and are reported on stderr; a missing or empty folder, anything WalkFolder
-// refuses, a file too large for the list, one that cannot be read, or a secret key that is not
-// one fails without creating OUT.
+// refuses, a file that cannot be read, or a secret key that is not one fails without creating
+// OUT.
 int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
                 const std::u16string& out, const std::u16string& version, bool packed,
                 const std::u16string& signKey);

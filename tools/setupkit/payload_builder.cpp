@@ -81,10 +81,6 @@ bool BuildUpdateList(const PackageSources& sources, const CClientInfo& config, s
     problem = scan.problem;
     return false;
   }
-  if (!scan.oversized.empty()) {
-    problem = OversizedForListText(scan.oversized);
-    return false;
-  }
   CUpdateInfo folderList;
   AddListedFolder(folderList, config.GetSource().Units(), client, scan);
   CUpdateInfo list;

@@ -14,7 +14,7 @@ namespace {
 TEST(DownloadPlan, StartsWhereTheStagingFileLeavesOff) {
   struct Case {
     uint64_t staged;
-    uint32_t expected;
+    uint64_t expected;
     StartPoint start;
   };
   const Case cases[] = {
@@ -24,6 +24,8 @@ TEST(DownloadPlan, StartsWhereTheStagingFileLeavesOff) {
       {1000, 1000, StartPoint::kCheckOnly},
       {1001, 1000, StartPoint::kFromZero},  // more than the file has: not a part of it
       {5000000000, 1000, StartPoint::kFromZero},
+      {5000000000, 8589934592, StartPoint::kResume},  // past 4 GB of a file of 8 GB
+      {8589934592, 8589934592, StartPoint::kCheckOnly},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.staged);
@@ -35,11 +37,11 @@ TEST(DownloadPlan, JudgesAReplyByItsHeadBeforeItsBody) {
   struct Case {
     const char* name;
     ReplyHead head;
-    uint32_t requested;
+    uint64_t requested;
     ReplyAction action;
-    uint32_t writeFrom;
+    uint64_t writeFrom;
+    uint64_t expected = 3000000;
   };
-  const uint32_t size = 3000000;
   const Case cases[] = {
       {"the whole file", {200, "3000000", ""}, 0, ReplyAction::kWrite, 0},
       {"the whole file for a range: the server ignored it", {200, "3000000", ""}, 1000000,
@@ -66,10 +68,17 @@ TEST(DownloadPlan, JudgesAReplyByItsHeadBeforeItsBody) {
       {"server error", {500, "0", ""}, 0, ReplyAction::kRetry, 0},
       {"unavailable", {503, "3000000", ""}, 1000000, ReplyAction::kRetry, 0},
       {"past the 5xx", {600, "3000000", ""}, 0, ReplyAction::kRefuse, 0},
+      {"the whole file of 8 GB", {200, "8589934592", ""}, 0, ReplyAction::kWrite, 0, 8589934592},
+      {"the rest of it past 4 GB", {206, "3221225472", "bytes 5368709120-8589934591/8589934592"},
+       5368709120, ReplyAction::kWrite, 5368709120, 8589934592},
+      {"a length of 8 GB and a byte cut to 32 bits", {200, "1", ""}, 0, ReplyAction::kRefuse, 0,
+       8589934593},
+      {"a range from 5 GB cut to 32 bits", {206, "", "bytes 1073741824-8589934591/8589934592"},
+       5368709120, ReplyAction::kRefuse, 0, 8589934592},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const ReplyPlan plan = JudgeReply(c.head, c.requested, size);
+    const ReplyPlan plan = JudgeReply(c.head, c.requested, c.expected);
     EXPECT_EQ(plan.action, c.action);
     if (plan.action == ReplyAction::kWrite) {
       EXPECT_EQ(plan.writeFrom, c.writeFrom);

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -96,7 +97,7 @@ class ScriptedSource : public IHttpSource {
  public:
   explicit ScriptedSource(std::vector<ScriptedReply> replies) : replies_(std::move(replies)) {}
 
-  SendOutcome Send(const char16_t*, uint32_t offset, ReplyHead* head) override {
+  SendOutcome Send(const char16_t*, uint64_t offset, ReplyHead* head) override {
     requested.push_back(offset);
     current_ = next_ < replies_.size() ? replies_[next_++] : NoReply();
     at_ = 0;
@@ -117,7 +118,7 @@ class ScriptedSource : public IHttpSource {
 
   std::u16string LastError() const override { return current_.error; }
 
-  std::vector<uint32_t> requested;  // the offset of every request
+  std::vector<uint64_t> requested;  // the offset of every request
   int reads = 0;
 
  private:
@@ -129,11 +130,11 @@ class ScriptedSource : public IHttpSource {
 
 // Every report a download gives.
 struct Reports {
-  std::vector<uint32_t> staged;
+  std::vector<uint64_t> staged;
   std::atomic<bool>* stopAt = nullptr;  // set once the file holds stopAfter bytes
   uint32_t stopAfter = 0;
 
-  static void Take(uint32_t staged, uint32_t expected, void* context) {
+  static void Take(uint64_t staged, uint64_t expected, void* context) {
     auto* reports = static_cast<Reports*>(context);
     EXPECT_EQ(expected, kSize);
     reports->staged.push_back(staged);
@@ -158,7 +159,7 @@ TEST(FileDownload, ResumesRetriesAndChecksUntilTheFileIsWhole) {
     std::vector<ScriptedReply> replies;
     DownloadResult result;
     std::u16string why;  // the last attempt's failure, as the log tells it; empty for none
-    std::vector<uint32_t> requested;
+    std::vector<uint64_t> requested;
     std::string stagedAfter;
     bool bodyUnread = false;  // refused on its head, before a byte of the body was read
     // Planted: the staging name is a link to another file holding stagedBefore, which must
@@ -277,6 +278,63 @@ TEST(FileDownload, ResumesRetriesAndChecksUntilTheFileIsWhole) {
   }
 }
 
+// A file larger than 4 GB goes on from past 4 GB: each request asks from its whole offset, each
+// reply's range is judged in 64 bits, and the finished file is checked at its whole size. Its
+// bytes are zeros but for its end, sparse on disk and never held; the verifier reads that end
+// alone, as a digest of gigabytes would make the test slow.
+TEST(FileDownload, ResumesAFileLargerThan4GbPastIt) {
+  constexpr uint64_t kZeros = uint64_t{5} << 30;
+  const std::string end = BytePattern(100000);
+  const uint64_t size = kZeros + end.size();
+  TempFolder temp;
+  const std::filesystem::path staging = temp.Path() / "big.bin.download~";
+  // What an earlier run left: the zeros and the first 20,000 bytes of the end.
+  std::ofstream(staging, std::ios::binary).close();
+  std::filesystem::resize_file(staging, kZeros);
+  std::ofstream(staging, std::ios::binary | std::ios::app) << end.substr(0, 20000);
+  const auto rest = [&](uint64_t from, size_t cutAt) {
+    ScriptedReply reply;
+    reply.head = {206, std::to_string(size - from),
+                  "bytes " + std::to_string(from) + "-" + std::to_string(size - 1) + "/" +
+                      std::to_string(size)};
+    reply.body = end.substr(static_cast<size_t>(from - kZeros));
+    reply.cutAt = cutAt;
+    return reply;
+  };
+  ScriptedSource source({rest(kZeros + 20000, 30000), rest(kZeros + 50000, kWhole)});
+  CFileDownload download(source);
+  struct Told {
+    std::vector<uint64_t> staged;
+    std::vector<uint64_t> expected;
+  } told;
+  download.SetProgress(
+      [](uint64_t staged, uint64_t expected, void* context) {
+        static_cast<Told*>(context)->staged.push_back(staged);
+        static_cast<Told*>(context)->expected.push_back(expected);
+      },
+      &told);
+  int checks = 0;
+  const FileVerifier endMatches = [&](const char16_t* path) {
+    ++checks;
+    std::ifstream in(std::filesystem::path(std::u16string(path)), std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(kZeros));
+    std::string read(end.size() + 1, '\0');
+    in.read(read.data(), static_cast<std::streamsize>(read.size()));
+    return in.gcount() == static_cast<std::streamsize>(end.size()) &&
+           read.compare(0, end.size(), end) == 0;
+  };
+
+  EXPECT_EQ(download.Fetch(u"http://server/big.bin", staging.u16string().c_str(), size, endMatches),
+            DownloadResult::kDone);
+  EXPECT_EQ(source.requested, (std::vector<uint64_t>{kZeros + 20000, kZeros + 50000}));
+  EXPECT_EQ(std::filesystem::file_size(staging), size);
+  EXPECT_EQ(checks, 1);
+  ASSERT_FALSE(told.staged.empty());
+  EXPECT_EQ(told.staged.front(), kZeros + 20000);
+  EXPECT_EQ(told.staged.back(), size);
+  EXPECT_EQ(told.expected, std::vector<uint64_t>(told.staged.size(), size));
+}
+
 TEST(FileDownload, WithoutAVerifierChecksTheSizeAlone) {
   TempFolder temp;
   const std::filesystem::path staging = temp.Path() / "a.bin.download~";
@@ -349,7 +407,7 @@ TEST(FileDownload, EndsWithinTheTimeLimitOfItsSize) {
     std::vector<ScriptedReply> replies;
     DownloadResult result;
     std::u16string why;
-    std::vector<uint32_t> requested;
+    std::vector<uint64_t> requested;
     size_t staged;  // the bytes of the file the staging file holds at the end
   };
   const Case cases[] = {

@@ -22,8 +22,8 @@ namespace {
 using FileDownloadTest = HttpServerTest;
 
 struct Told {
-  std::vector<uint32_t> staged;
-  static void Take(uint32_t staged, uint32_t, void* context) {
+  std::vector<uint64_t> staged;
+  static void Take(uint64_t staged, uint64_t, void* context) {
     static_cast<Told*>(context)->staged.push_back(staged);
   }
 };

@@ -213,7 +213,7 @@ TEST(BodyPump, LooksAtTheStopBeforeEachPiece) {
     pump.write = ScriptedSink::Write;
     pump.sink = &sink;
     pump.stop = &sink.stop;
-    pump.onPiece = [](uint32_t moved, void* context) {
+    pump.onPiece = [](uint64_t moved, void* context) {
       if (moved >= 2 * kDownloadPieceSize) static_cast<StoppingSink*>(context)->stop = true;
     };
     pump.context = &sink;

@@ -49,7 +49,7 @@ std::unique_ptr<UpdateItem> ProgramItem(const ArchiveEntry& program, const CClie
   const std::u16string url = ListedFileUrl(config.GetSource().Units(), name);
   name.copy(item->file, UpdateItem::kFileCapacity - 1);
   url.copy(item->url, UpdateItem::kUrlCapacity - 1);
-  item->size = static_cast<int32_t>(program.bytes.size());
+  item->size = static_cast<int64_t>(program.bytes.size());
   Md5HexOfMemory(item->md5, program.bytes.data(), static_cast<uint32_t>(program.bytes.size()));
   Sha256HexOfMemory(item->sha256, program.bytes.data(), program.bytes.size());
   return item;

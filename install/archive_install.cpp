@@ -1,5 +1,6 @@
 #include "install/archive_install.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -11,6 +12,7 @@
 #include "support/journal/change_journal.h"
 #include "support/text/path_text.h"
 #include "support/zip/entry_pipeline.h"
+#include "support/zip/indexed_entry_reader.h"
 #include "support/zip/xzip.h"
 #include "support/zip/zip_entry_source.h"
 
@@ -47,9 +49,11 @@ struct EntryPlan {
     std::u16string name;  // with "\" separators
     std::u16string path;
     bool folder = false;
+    // A file with a piece index, read on every worker at once rather than by the pipeline.
+    std::unique_ptr<IndexedEntry> pieces;
   };
   std::vector<Entry> entries;  // those before the first that failed here
-  // Where the file entries are in the archive, in entry order: the pipeline's items.
+  // Where the other file entries are in the archive, in entry order: the pipeline's items.
   std::shared_ptr<std::vector<int>> files = std::make_shared<std::vector<int>>();
   // The entry after the last one planned, failed here, if any: its name (empty when it could
   // not be read), whether it named a place inside the folder, and the system's reason.
@@ -80,7 +84,7 @@ bool PlanEntries(XZip& archive, const char16_t* folder, const InstallRun& run, E
     for (int k = 0; name[k] != 0; ++k) {
       if (name[k] == u'/') name[k] = u'\\';
     }
-    EntryPlan::Entry entry{name, accepted ? path : u"", archive.IsFolder(i)};
+    EntryPlan::Entry entry{name, accepted ? path : u"", archive.IsFolder(i), nullptr};
     const std::u16string needed = entry.folder ? AsFolderPath(entry.path) : ParentFolderOf(entry.path);
     if (!accepted || (made.count(needed) == 0 && !journal.CreateFolder(needed))) {
       plan.failed = true;
@@ -92,7 +96,12 @@ bool PlanEntries(XZip& archive, const char16_t* folder, const InstallRun& run, E
       break;
     }
     made.insert(needed);
-    if (!entry.folder) plan.files->push_back(i);
+    IndexedEntry indexed;
+    if (!entry.folder && archive.FindPieces(i, &indexed)) {
+      entry.pieces = std::make_unique<IndexedEntry>(std::move(indexed));
+    } else if (!entry.folder) {
+      plan.files->push_back(i);
+    }
     plan.entries.push_back(std::move(entry));
   }
   return true;
@@ -124,6 +133,21 @@ EntryResult PlaceNextFile(EntryPipeline& pipeline, CChangeJournal& journal,
   return result;
 }
 
+// Writes the entry with a piece index to path as PlaceNextFile does, its pieces inflated on every
+// reader's worker and put at their places in the staging file.
+EntryResult PlaceIndexedFile(const IndexedEntry& pieces,
+                             const std::vector<std::unique_ptr<ArchiveBytes>>& readers,
+                             CChangeJournal& journal, const std::u16string& path,
+                             const std::atomic<bool>* stop) {
+  EntryResult result = EntryResult::kFailed;
+  const bool placed = journal.PlaceStreamedFile(path, [&](IStagedFile& file) {
+    result = ReadIndexedEntry(pieces, readers, file, stop);
+    return result == EntryResult::kRead;
+  });
+  if (!placed && result == EntryResult::kRead) return EntryResult::kFailed;
+  return result;
+}
+
 }  // namespace
 
 InstallOutcome InstallFromArchive(XZip& payload, const char16_t* nestedName,
@@ -146,6 +170,15 @@ InstallOutcome InstallFromArchive(XZip& payload, const char16_t* nestedName,
   XZip& names = static_cast<ZipEntrySource&>(*sources.front()).Archive();
   const int count = names.GetCount();
   if (!PlanEntries(names, folder, run, plan)) return InstallOutcome::Stopped();
+  // The pieced entries' readers, one for each worker, made while the names' reader is still this
+  // thread's.
+  std::vector<std::unique_ptr<ArchiveBytes>> pieceReaders;
+  const bool pieced =
+      std::any_of(plan.entries.begin(), plan.entries.end(),
+                  [](const EntryPlan::Entry& entry) { return entry.pieces != nullptr; });
+  for (int i = 0; pieced && i < EntryPipeline::WorkerCount(); ++i) {
+    pieceReaders.push_back(names.OpenBytes());
+  }
   EntryPipeline pipeline(std::move(sources), static_cast<int>(plan.files->size()), run.stop);
   CChangeJournal& journal = *run.journal;
   InstallOutcome outcome;
@@ -155,8 +188,12 @@ InstallOutcome InstallFromArchive(XZip& payload, const char16_t* nestedName,
     const EntryPlan::Entry& entry = plan.entries[i];
     if (!entry.folder) {
       const bool ready = i < recorded || RecordNextFiles(plan, i, journal, &recorded);
-      const EntryResult result =
-          ready ? PlaceNextFile(pipeline, journal, entry.path) : EntryResult::kFailed;
+      EntryResult result = EntryResult::kFailed;
+      if (ready && entry.pieces) {
+        result = PlaceIndexedFile(*entry.pieces, pieceReaders, journal, entry.path, run.stop);
+      } else if (ready) {
+        result = PlaceNextFile(pipeline, journal, entry.path);
+      }
       if (result == EntryResult::kStopped) return InstallOutcome::Stopped();
       if (result != EntryResult::kRead) {
         outcome.Fail(entry.name.c_str(), journal.FailureReason().c_str());

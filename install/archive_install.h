@@ -18,7 +18,9 @@ constexpr size_t kNewFilesPerJournalRecord = 256;
 // place. Every name is checked and every folder made first, each once; then the files are
 // inflated and decrypted on a pipeline's workers and written in entry order, each streamed into
 // its staging name and renamed into place through run's journal once its CRC matched, so memory
-// does not grow with the files. A nested archive stored as it is in the payload is read where it
+// does not grow with the files. A file with a piece index is inflated on every worker at once
+// instead, each piece at its place in the staging name, and takes its place once every piece's
+// CRC and the whole file's matched. A nested archive stored as it is in the payload is read where it
 // lies; one packed inside it is read out once. An entry that cannot be read (a damaged one among
 // them) or written, or whose name would land outside folder, fails, and ends the run there: the
 // outcome names it and why, and the install is undone whole. Not started, before any progress,

@@ -19,3 +19,12 @@ inline void WriteLe16(uint8_t* at, uint16_t value) {
 inline void WriteLe32(uint8_t* at, uint32_t value) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
 }
+
+inline uint64_t ReadLe64(const uint8_t* at) {
+  return ReadLe32(at) | static_cast<uint64_t>(ReadLe32(at + 4)) << 32;
+}
+
+inline void WriteLe64(uint8_t* at, uint64_t value) {
+  WriteLe32(at, static_cast<uint32_t>(value));
+  WriteLe32(at + 4, static_cast<uint32_t>(value >> 32));
+}

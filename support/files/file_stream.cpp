@@ -1,5 +1,7 @@
 #include "support/files/file_stream.h"
 
+#include <cstdint>
+
 #ifdef _WIN32
 #include <cwchar>
 #else
@@ -21,6 +23,15 @@ FileStream OpenFileStream(const char16_t* path, const char* mode) {
 FileStream OpenFileStream(const char* path, const char* mode) {
   if (path == nullptr || mode == nullptr) return nullptr;
   return FileStream(std::fopen(path, mode));
+}
+
+bool SeekStream(std::FILE* stream, uint64_t offset) {
+  if (offset > static_cast<uint64_t>(INT64_MAX)) return false;
+#ifdef _WIN32
+  return _fseeki64(stream, static_cast<int64_t>(offset), SEEK_SET) == 0;
+#else
+  return fseeko(stream, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
 }
 
 bool WriteWholeFile(const char16_t* path, const void* bytes, uint32_t n) {

@@ -316,7 +316,7 @@ bool CChangeJournal::PlaceFile(const std::u16string& path,
 }
 
 bool CChangeJournal::PlaceStreamedFile(const std::u16string& path,
-                                       const std::function<bool(IEntrySink& file)>& write) {
+                                       const std::function<bool(IStagedFile& file)>& write) {
   JournalEntry entry;
   if (!StartPlacing(path, &entry)) return false;
   std::unique_ptr<IStagedFile> file = target_.CreateStagedFile(entry.staging);

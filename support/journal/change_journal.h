@@ -62,7 +62,7 @@ class CChangeJournal {
   // As PlaceFile, for content that arrives in pieces: write puts them into the staging file the
   // target makes, which then takes path's place.
   bool PlaceStreamedFile(const std::u16string& path,
-                         const std::function<bool(IEntrySink& file)>& write);
+                         const std::function<bool(IStagedFile& file)>& write);
   // Records, with one write to the journal, that files are about to be made at those of paths
   // where nothing is yet, each with a staging name of its own that no other path of them has; a
   // PlaceFile at one of them then writes to the journal no more. Undoing a file that was never

@@ -1,6 +1,7 @@
 #include "support/journal/journal_target.h"
 
 #include <cstdio>
+#include <mutex>
 
 #include "support/files/file_stream.h"
 
@@ -19,6 +20,14 @@ class StreamStagedFile : public IStagedFile {
     return written_;
   }
 
+  bool PutAt(uint64_t offset, const uint8_t* bytes, size_t count) override {
+    // One stream, one place: the workers take turns.
+    std::lock_guard<std::mutex> hold(lock_);
+    written_ = written_ && SeekStream(file_.get(), offset) &&
+               std::fwrite(bytes, 1, count, file_.get()) == count;
+    return written_;
+  }
+
   bool Place(const std::u16string& path) override {
     // Closing tells whether the last bytes reached the file.
     const bool closed = std::fclose(file_.release()) == 0;
@@ -29,6 +38,7 @@ class StreamStagedFile : public IStagedFile {
   IJournalTarget& target_;
   const std::u16string staging_;
   FileStream file_;
+  std::mutex lock_;
   bool written_ = true;
 };
 

@@ -10,8 +10,8 @@
 #include "support/journal/journal_entry.h"
 
 // A file being written at its staging name, piece by piece, that takes its final name once
-// whole.
-class IStagedFile : public IEntrySink {
+// whole: in order (Put), or by workers each at its own place (PutAt), but not both.
+class IStagedFile : public IEntrySink, public IPositionedSink {
  public:
   // Renames the file to path, never over another, and closes it. False when a piece could not be
   // written or the rename failed; the target's LastError then says why.

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <type_traits>
 #include <vector>
 
@@ -77,11 +78,14 @@ class CWindowsJournalTarget::StagedFile : public IStagedFile {
 
   bool Put(const uint8_t* bytes, size_t count) override {
     if (!written_) return false;
-    const uint32_t error = WriteWholeToHandle(file_.Get(), bytes, count);
-    if (error == 0) return true;
-    written_ = false;
-    SetLastError(error);
-    return target_.Failed(staging_);
+    return Written(WriteWholeToHandle(file_.Get(), bytes, count));
+  }
+
+  bool PutAt(uint64_t offset, const uint8_t* bytes, size_t count) override {
+    // The workers take turns, so that the first failure alone is the one the target tells.
+    std::lock_guard<std::mutex> hold(lock_);
+    if (!written_) return false;
+    return Written(WriteWholeToHandleAt(file_.Get(), offset, bytes, count));
   }
 
   bool Place(const std::u16string& path) override {
@@ -104,9 +108,18 @@ class CWindowsJournalTarget::StagedFile : public IStagedFile {
   }
 
  private:
+  // True for a write that left no error; otherwise the file fails and the target says why.
+  bool Written(uint32_t error) {
+    if (error == 0) return true;
+    written_ = false;
+    SetLastError(error);
+    return target_.Failed(staging_);
+  }
+
   CWindowsJournalTarget& target_;
   const std::u16string staging_;
   Handle file_;
+  std::mutex lock_;
   bool written_ = true;
 };
 

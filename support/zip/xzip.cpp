@@ -4,12 +4,14 @@
 #include <new>
 
 #include "support/container/packed_view.h"
+#include "support/core/little_endian.h"
 #include "support/core/entry_sink.h"
 #include "support/files/file_size.h"
 #include "support/files/xdata.h"
 #include "support/text/oem_text.h"
 #include "support/text/utf8.h"
 #include "support/zip/archive_password.h"
+#include "support/zip/entry_cipher.h"
 
 namespace {
 
@@ -32,6 +34,13 @@ constexpr uint64_t kFirstReservation = 1 << 20;
 constexpr uint64_t kFirstReservationPerByte = 4;
 // minizip reports a read's count as an int: no piece asks for more than that holds.
 constexpr uint32_t kLargestPiece = 1u << 30;
+
+// The central directory header: its fixed part, and where in it the name's and the extra
+// fields' lengths are.
+constexpr uint32_t kCentralHeaderSignature = 0x02014B50;
+constexpr size_t kCentralHeaderSize = 46;
+constexpr size_t kCentralNameLengthAt = 28;
+constexpr size_t kCentralExtraLengthAt = 30;
 
 // True when that many compressed bytes can inflate to size bytes, without overflowing.
 bool CanInflateTo(uint64_t compressed, uint64_t size) {
@@ -252,6 +261,58 @@ bool XZip::ReadItem(int index, XData* data) {
     return false;
   }
   return true;
+}
+
+bool XZip::FindPieces(int index, IndexedEntry* entry) {
+  unz_file_info64 info;
+  if (entry == nullptr || !GoTo(index, &info, nullptr) || (info.flag & kEncryptedFlag) == 0 ||
+      info.compression_method != Z_DEFLATED || info.compressed_size < EntryCipher::kHeaderSize ||
+      info.compressed_size > archiveSize_ ||
+      !CanInflateTo(info.compressed_size, info.uncompressed_size)) {
+    return false;
+  }
+  std::vector<uint8_t> extra;
+  if (!ReadCentralExtra(index, &extra) ||
+      !FindPieceIndex(extra.data(), extra.size(), password_.c_str(),
+                      info.compressed_size - EntryCipher::kHeaderSize, info.uncompressed_size,
+                      entry->index)) {
+    return false;
+  }
+  // Opened raw, the entry is positioned at its encryption header.
+  if (unzOpenCurrentFile2(archive_, nullptr, nullptr, 1) != UNZ_OK) return false;
+  const uint64_t start = unzGetCurrentFileZStreamPos64(archive_);
+  unzCloseCurrentFile(archive_);
+  if (start > archiveSize_ - info.compressed_size) return false;
+  entry->dataOffset = start + EntryCipher::kHeaderSize;
+  entry->crc = static_cast<uint32_t>(info.crc);
+  return true;
+}
+
+bool XZip::ReadCentralExtra(int index, std::vector<uint8_t>* extra) {
+  std::unique_ptr<ArchiveBytes> bytes = OpenBytes();
+  const uint64_t at = entries_[index].pos_in_zip_directory;
+  uint8_t header[kCentralHeaderSize];
+  if (!bytes || !bytes->Read(at, header, sizeof header) ||
+      ReadLe32(header) != kCentralHeaderSignature) {
+    return false;
+  }
+  extra->resize(ReadLe16(header + kCentralExtraLengthAt));
+  return bytes->Read(at + sizeof header + ReadLe16(header + kCentralNameLengthAt), extra->data(),
+                     extra->size());
+}
+
+std::unique_ptr<ArchiveBytes> XZip::OpenBytes() const {
+  switch (source_) {
+    case Source::kMemory:
+      return std::make_unique<ArchiveBytes>(memory_);
+    case Source::kPacked:
+      return std::make_unique<ArchiveBytes>(packed_);
+    case Source::kFile:
+      return std::make_unique<ArchiveBytes>(file_);
+    case Source::kNone:
+      break;
+  }
+  return nullptr;
 }
 
 bool XZip::ReadItemTo(int index, IEntrySink& sink) {

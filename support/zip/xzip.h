@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "support/zip/archive_bytes.h"
+#include "support/zip/piece_index.h"
 #include "support/zip/zip_io.h"
 
 class IEntrySink;
@@ -73,6 +75,15 @@ class XZip {
   // inflate to.
   bool ReadItemTo(int index, IEntrySink& sink);
 
+  // The entry's piece index, when its central directory record carries a sound one (see
+  // piece_index.h), with where its deflated data starts in the archive and its CRC. False when it
+  // has none, or its index cannot be read, or it is no encrypted deflated entry whose data lies
+  // within the archive and can inflate to its size: it is then read with ReadItemTo.
+  bool FindPieces(int index, IndexedEntry* entry);
+  // A reader of the open archive's bytes at any offset, for one thread, which stays usable
+  // while this archive is open. Null when none is open.
+  std::unique_ptr<ArchiveBytes> OpenBytes() const;
+
   // The password of the system's own archives, a zero-terminated 8-bit text.
   static const char* GetArchivePassword();
 
@@ -83,6 +94,9 @@ class XZip {
   bool Open(Source kind, const void* source, const zlib_filefunc64_def& io, const char* password);
   // Where the data of a stored, uncompressed entry in the clear lies in this archive's source.
   bool StoredRange(int index, uint64_t* offset, uint64_t* size);
+  // Reads the extra fields of the entry's central directory header, where a piece index is, from
+  // the archive's bytes: minizip, asked for them, seeks back by an offset the callbacks refuse.
+  bool ReadCentralExtra(int index, std::vector<uint8_t>* extra);
   // Makes the entry current and reads its information; false for a bad index.
   bool GoTo(int index, unz_file_info64* info, std::string* rawName);
   // Makes the entry current and opens it for reading when it is encrypted and claims no more

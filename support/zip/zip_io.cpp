@@ -91,20 +91,11 @@ struct OpenFileRange {
   uint64_t position;
 };
 
-bool SeekFile(std::FILE* file, uint64_t offset) {
-  if (offset > static_cast<uint64_t>(INT64_MAX)) return false;
-#ifdef _WIN32
-  return _fseeki64(file, static_cast<int64_t>(offset), SEEK_SET) == 0;
-#else
-  return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
-#endif
-}
-
 voidpf ZCALLBACK RangeOpen(voidpf, const void* range, int mode) {
   if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
   const auto* wanted = static_cast<const ZipFileRange*>(range);
   FileStream file = OpenFileStream(wanted->path, "rb");
-  if (!file || !SeekFile(file.get(), wanted->offset)) return nullptr;
+  if (!file || !SeekStream(file.get(), wanted->offset)) return nullptr;
   // minizip's interface hands the stream on as a pointer and gives it back to close.
   auto* open = new (std::nothrow) OpenFileRange{file.get(), wanted->offset, wanted->size, 0};
   if (open != nullptr) file.release();
@@ -128,7 +119,7 @@ long ZCALLBACK RangeSeek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
   auto* range = static_cast<OpenFileRange*>(stream);
   uint64_t position = range->position;
   if (SeekWithin(range->size, &position, offset, origin) != 0 ||
-      !SeekFile(range->file, range->offset + position)) {
+      !SeekStream(range->file, range->offset + position)) {
     return -1;
   }
   range->position = position;

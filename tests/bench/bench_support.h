@@ -83,32 +83,48 @@ inline void MakeClientFolder(const std::filesystem::path& folder, size_t textMax
 constexpr int kLargeFiles = 300;
 constexpr size_t kLargestFile = 400u << 20;
 
-inline void MakeLargeClientFolder(const std::filesystem::path& folder) {
-  constexpr size_t kBlock = 64 << 10;
-  constexpr size_t kSource = 1 << 20;  // blocks are slices of these, beyond deflate's window
-  static const char* const kWords[] = {"module", "import",  "export", "section", "symbol",
-                                       "thread", "handle",  "buffer", "render",  "texture",
-                                       "shader", "network", "player", "session", "config"};
-  std::mt19937_64 random(23);
-  std::string text;
-  while (text.size() < kSource + kBlock) {
-    text += kWords[random() % 15];
-    text += random() % 7 == 0 ? "\r\n" : " ";
+// Writes the large client's files: blocks of 64 KB, three in four text and one noise.
+class LargeFileMaker {
+ public:
+  LargeFileMaker() : random_(23), noise_(kSource + kBlock, '\0') {
+    static const char* const kWords[] = {"module", "import",  "export", "section", "symbol",
+                                         "thread", "handle",  "buffer", "render",  "texture",
+                                         "shader", "network", "player", "session", "config"};
+    while (text_.size() < kSource + kBlock) {
+      text_ += kWords[random_() % 15];
+      text_ += random_() % 7 == 0 ? "\r\n" : " ";
+    }
+    for (char& c : noise_) c = static_cast<char>(random_());
   }
-  std::string noise(kSource + kBlock, '\0');
-  for (char& c : noise) c = static_cast<char>(random());
+
+  void Write(const std::filesystem::path& path, size_t size) {
+    std::ofstream file(path, std::ios::binary);
+    for (size_t done = 0; done < size; done += kBlock) {
+      const std::string& source = random_() % 4 == 0 ? noise_ : text_;
+      const size_t n = std::min(kBlock, size - done);
+      file.write(source.data() + random_() % kSource, static_cast<std::streamsize>(n));
+    }
+  }
+  std::mt19937_64& Random() { return random_; }
+
+ private:
+  static constexpr size_t kBlock = 64 << 10;
+  static constexpr size_t kSource = 1 << 20;  // blocks are slices of these, beyond deflate's window
+  std::mt19937_64 random_;
+  std::string text_;
+  std::string noise_;
+};
+
+inline void MakeLargeClientFolder(const std::filesystem::path& folder) {
+  LargeFileMaker maker;
   std::filesystem::remove_all(folder);
   for (int i = 0; i < kLargeFiles; ++i) {
     std::filesystem::path sub = folder / ("lib" + std::to_string(i % 12));
     std::filesystem::create_directories(sub);
-    const size_t size =
-        i == 0 ? kLargestFile : std::uniform_int_distribution<size_t>(16 << 10, 4 << 20)(random);
-    std::ofstream file(sub / ("module" + std::to_string(i) + ".dll"), std::ios::binary);
-    for (size_t done = 0; done < size; done += kBlock) {
-      const std::string& source = random() % 4 == 0 ? noise : text;
-      const size_t n = std::min(kBlock, size - done);
-      file.write(source.data() + random() % kSource, static_cast<std::streamsize>(n));
-    }
+    const size_t size = i == 0 ? kLargestFile
+                               : std::uniform_int_distribution<size_t>(16 << 10, 4 << 20)(
+                                     maker.Random());
+    maker.Write(sub / ("module" + std::to_string(i) + ".dll"), size);
   }
 }
 

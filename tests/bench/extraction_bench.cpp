@@ -7,10 +7,17 @@
 //   (c) reaching the client archive inside a payload: read out of it as the payload holds it
 //       today (deflated and encrypted: ReadByName, then OpenMemory), or where it lies when the
 //       payload stores it whole in the clear (OpenNested); and the payload's packed container
-//       unpacked whole (a copy, unscrambled, checked) or checked in place (PackedView).
+//       unpacked whole (a copy, unscrambled, checked) or checked in place (PackedView);
+//   (d) one large entry (256 MB of the large client's kind, deflated in 64 pieces) into a file:
+//       in one stream (ReadItemTo), and through its piece index on one worker and on every one,
+//       each beside the most memory the process held during it above what it held before.
 // Usage: extraction_bench DATA_FOLDER (the data is generated there).
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -22,6 +29,7 @@
 #include "support/files/xdata.h"
 #include "support/text/utf8.h"
 #include "support/zip/entry_pipeline.h"
+#include "support/zip/indexed_entry_reader.h"
 #include "support/zip/xzip.h"
 #include "support/zip/zip_entry_source.h"
 #include "tests/bench/bench_support.h"
@@ -56,6 +64,42 @@ class FileSink : public IEntrySink {
  private:
   std::FILE* file_;
 };
+
+// A file written at the places it is given, by several threads at once.
+class PositionedFile : public IPositionedSink {
+ public:
+  explicit PositionedFile(const fs::path& path)
+      : fd_(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)) {}
+  ~PositionedFile() override {
+    if (fd_ >= 0) close(fd_);
+  }
+  bool PutAt(uint64_t offset, const uint8_t* bytes, size_t count) override {
+    while (count > 0) {
+      const ssize_t wrote = pwrite(fd_, bytes, count, static_cast<off_t>(offset));
+      if (wrote <= 0) return false;
+      bytes += wrote;
+      offset += static_cast<uint64_t>(wrote);
+      count -= static_cast<size_t>(wrote);
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+};
+
+// The process's resident memory in KB as /proc tells it: now (VmRSS) or at most since the last
+// ResetPeak (VmHWM).
+uint64_t ResidentKb(const std::string& field) {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.compare(0, field.size() + 1, field + ":") == 0) {
+      return std::strtoull(line.c_str() + field.size() + 1, nullptr, 10);
+    }
+  }
+  return 0;
+}
+void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 // The archive's files: entry index and name, in entry order.
 struct ArchiveFile {
@@ -106,6 +150,52 @@ class FolderMaker {
 bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
 
 void Figure(const char* what, double ms) { std::printf("%-56s %9.1f ms\n", what, ms); }
+
+// The best time of run, and the most memory above the process's before it.
+void FigureWithPeak(const char* what, const std::function<bool()>& run) {
+  const uint64_t before = ResidentKb("VmRSS");
+  ResetPeak();
+  const double ms = Best(run);
+  const uint64_t peak = ResidentKb("VmHWM");
+  std::printf("%-56s %9.1f ms   peak +%6.1f MB\n", what, ms,
+              (peak > before ? peak - before : 0) / 1024.0);
+}
+
+// (d): one large entry, in one stream and through its index on 1 and on every worker.
+bool BenchLargeEntry(const fs::path& data) {
+  constexpr size_t kLargeEntry = 256u << 20;
+  const fs::path folder = data / "large";
+  const fs::path archivePath = data / "large.zip";
+  const fs::path out = data / "large.out";
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  LargeFileMaker().Write(folder / "large.dll", kLargeEntry);
+  fs::remove(archivePath);
+  if (RunSetupkit({u"zip", folder.u16string(), archivePath.u16string()}) != 0) return false;
+  XZip zip;
+  IndexedEntry pieced;
+  if (!zip.OpenFile(archivePath.u16string().c_str(), Password()) || !zip.FindPieces(0, &pieced)) {
+    return false;
+  }
+  std::printf("== one entry of %zu MB in %zu pieces\n", kLargeEntry >> 20,
+              pieced.index.pieces.size());
+  FigureWithPeak("(d) one large entry, ReadItemTo, one stream", [&] {
+    FileSink sink(out);
+    return zip.ReadItemTo(0, sink);
+  });
+  for (const int workers : {1, EntryPipeline::WorkerCount()}) {
+    std::vector<std::unique_ptr<ArchiveBytes>> readers;
+    for (int i = 0; i < workers; ++i) readers.push_back(zip.OpenBytes());
+    const std::string what =
+        "    through its index, " + std::to_string(workers) + " worker" + (workers > 1 ? "s" : "");
+    FigureWithPeak(what.c_str(), [&] {
+      PositionedFile sink(out);
+      return ReadIndexedEntry(pieced, readers, sink, nullptr) == EntryResult::kRead;
+    });
+  }
+  fs::remove(out);
+  return true;
+}
 
 }  // namespace
 
@@ -217,5 +307,5 @@ int main(int argc, char** argv) {
            PackedView view;
            return view.Open(container.data(), sealed) && view.Verify();
          }));
-  return 0;
+  return BenchLargeEntry(data) ? 0 : 1;
 }

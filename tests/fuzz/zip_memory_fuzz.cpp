@@ -1,10 +1,14 @@
 // Zip archives read from memory with the archive password: the payload archive and the client
-// archive nested in it, read out whole or in pieces, or opened where it lies.
+// archive nested in it, read out whole or in pieces, or opened where it lies; an entry with a
+// piece index is read through it too.
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "support/core/entry_sink.h"
 #include "support/files/xdata.h"
+#include "support/zip/indexed_entry_reader.h"
 #include "support/zip/xzip.h"
 #include "tests/fuzz/fuzz_check.h"
 
@@ -12,6 +16,9 @@ namespace {
 
 // Enough entries to reach every path of the reader without spending the run on one input.
 constexpr int kMostEntries = 64;
+// An index may claim what its entry's bytes can inflate to: past this, its entry is not read
+// through it, so that no run allocates near the replay's limit.
+constexpr uint64_t kLargestPlaced = 64 << 20;
 
 class CollectingSink : public IEntrySink {
  public:
@@ -22,6 +29,31 @@ class CollectingSink : public IEntrySink {
   }
   std::string content;
 };
+
+// The entry's bytes at their places; nothing is put outside them.
+class PlacedSink : public IPositionedSink {
+ public:
+  explicit PlacedSink(size_t size) : content(size, '\0') {}
+  bool PutAt(uint64_t offset, const uint8_t* bytes, size_t count) override {
+    FuzzCheck(offset <= content.size() && count <= content.size() - offset,
+              "a piece is put within its entry");
+    std::memcpy(&content[static_cast<size_t>(offset)], bytes, count);
+    return true;
+  }
+  std::string content;
+};
+
+// An entry read through its index stays within its bytes, and when it also reads in one stream,
+// it reads the same.
+void ReadPieces(XZip& zip, int i, bool whole, const std::string& content) {
+  IndexedEntry pieced;
+  if (!zip.FindPieces(i, &pieced) || pieced.index.size > kLargestPlaced) return;
+  std::vector<std::unique_ptr<ArchiveBytes>> readers;
+  readers.push_back(zip.OpenBytes());
+  PlacedSink placed(static_cast<size_t>(pieced.index.size));
+  if (ReadIndexedEntry(pieced, readers, placed, nullptr) != EntryResult::kRead) return;
+  FuzzCheck(!whole || placed.content == content, "read through its index, an entry is the same");
+}
 
 void ReadEntries(XZip& zip, int depth) {
   for (int i = 0; i < zip.GetCount() && i < kMostEntries; ++i) {
@@ -43,6 +75,7 @@ void ReadEntries(XZip& zip, int depth) {
                      std::memcmp(pieces.content.data(), entry.Data(), entry.Length()) == 0),
                 "read in pieces, an entry has the same bytes");
     }
+    ReadPieces(zip, i, whole, pieces.content);
     XZip nested;
     if (depth < 2 && nested.OpenNested(zip, i, XZip::GetArchivePassword())) {
       ReadEntries(nested, depth + 1);

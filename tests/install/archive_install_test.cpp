@@ -16,6 +16,7 @@
 #include "tests/helpers/journal_test_target.h"
 #include "tests/helpers/made_link.h"
 #include "tests/helpers/temp_folder.h"
+#include "tools/setupkit/archive_writer.h"
 
 namespace {
 
@@ -242,6 +243,76 @@ TEST(ArchiveInstall, RefusesEntriesThatWouldLandOutsideTheFolderAndEndsThere) {
                                       std::filesystem::directory_iterator());
       EXPECT_EQ(left, 1);
     }
+  }
+  }
+}
+
+// A file setupkit deflated in pieces is installed through its piece index, its pieces inflated
+// on every worker at once, and takes its place whole: a damaged encryption header, which read as
+// one stream would fail it, is not even read. A piece whose data is damaged fails the file as a
+// failed CRC does, the run ends there and undoing it leaves nothing.
+TEST(ArchiveInstall, AFileInPiecesInstallsThroughItsIndexAndADamagedPieceEndsTheRun) {
+  constexpr size_t kPiece = 64 << 10;
+  std::string big;
+  for (int line = 0; big.size() < 6 * kPiece + 99; ++line) big += std::to_string(line) + " big\n";
+  TempFolder source;
+  std::filesystem::create_directories(source.Path() / "in");
+  WriteBytes(source.Path() / "in" / "a.txt", "first");
+  WriteBytes(source.Path() / "in" / "big.txt", big);
+  WriteBytes(source.Path() / "in" / "z.txt", "last");
+  std::vector<ArchiveEntry> entries;
+  std::string problem;
+  ASSERT_TRUE(ListFolderEntries((source.Path() / "in").u16string(), entries, problem));
+  ASSERT_TRUE(BuildArchive(entries, "client", source.File(u"client.zip"), problem,
+                           {kPiece, 2, {}}))
+      << problem;
+  const std::string client = ReadBytes(source.Path() / "client.zip");
+
+  struct Case {
+    const char* name;
+    int damagedPiece;  // -1: none; -2: the encryption header
+    bool installed;
+  };
+  const Case cases[] = {{"whole", -1, true},
+                        {"the encryption header damaged", -2, true},
+                        {"the first piece damaged", 0, false},
+                        {"a later one", 4, false}};
+  for (const bool stored : {false, true}) {
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + (stored ? ", stored" : ", packed"));
+    std::string nested = client;
+    XZip reader;
+    ASSERT_TRUE(reader.OpenMemory(client.data(), static_cast<uint32_t>(client.size()),
+                                  XZip::GetArchivePassword()));
+    IndexedEntry pieced;
+    ASSERT_TRUE(reader.FindPieces(1, &pieced));
+    if (c.damagedPiece >= 0) {
+      nested[pieced.dataOffset + pieced.index.pieces[c.damagedPiece].stored + 3] ^= 0x5A;
+    } else if (c.damagedPiece == -2) {
+      nested[pieced.dataOffset - 10] ^= 0x5A;
+    }
+    TempFolder temp;
+    Installed installed;
+    Install(PayloadAround(nested, stored), u"app.zip", FolderIn(temp, u"target/"), installed);
+    const std::filesystem::path target = temp.Path() / "target";
+    if (c.installed) {
+      ASSERT_EQ(installed.outcome.ending, Ending::kInstalled);
+      EXPECT_TRUE(ReadBytes(target / "big.txt") == big);
+      EXPECT_EQ(ReadBytes(target / "z.txt"), "last");
+      EXPECT_EQ(installed.listed, (std::vector<std::u16string>{u"a.txt", u"big.txt", u"z.txt"}));
+      ASSERT_TRUE(installed.journal.Commit());
+      for (const auto& found : std::filesystem::recursive_directory_iterator(target)) {
+        EXPECT_EQ(found.path().string().find('~'), std::string::npos) << found.path();
+      }
+      continue;
+    }
+    ASSERT_EQ(installed.outcome.ending, Ending::kFailed);
+    EXPECT_EQ(installed.outcome.firstFailed.Units(), std::u16string(u"big.txt"));
+    EXPECT_EQ(installed.listed, std::vector<std::u16string>{u"a.txt"});
+    EXPECT_FALSE(std::filesystem::exists(target / "big.txt"));
+    EXPECT_FALSE(std::filesystem::exists(target / "z.txt"));
+    EXPECT_TRUE(installed.journal.Rollback().Whole());
+    EXPECT_FALSE(std::filesystem::exists(target));
   }
   }
 }

@@ -54,7 +54,8 @@ std::string ShellQuoted(const std::string& text) {
 
 // With its limits lowered, the writer reaches the pieces and every zip64 record with archives of
 // a few hundred KB: the installer's reader (and, natively, unzip and Python's zipfile) reads them
-// back whole, and the bytes are the same whatever the number of workers.
+// back whole, passing over the piece index that every file of several pieces carries, and the
+// bytes are the same whatever the number of workers.
 TEST(ArchiveWriter, PiecesAndZip64RecordsReadBack) {
   struct File {
     const char* name;
@@ -120,6 +121,8 @@ TEST(ArchiveWriter, PiecesAndZip64RecordsReadBack) {
       uint64_t size = 0;
       ASSERT_TRUE(zip.GetSize(static_cast<int>(i), &size));
       EXPECT_EQ(size, c.files[i].size);
+      IndexedEntry pieced;
+      EXPECT_EQ(zip.FindPieces(static_cast<int>(i), &pieced), c.files[i].size > kPiece);
       CollectingSink sink(XZip::kPieceSize);
       ASSERT_TRUE(zip.ReadItemTo(static_cast<int>(i), sink));
       EXPECT_TRUE(sink.Content() == RandomBytes(c.files[i].size, static_cast<unsigned>(i + 1)));

@@ -110,9 +110,9 @@ check "both archives hold the same entries" cmp -s native.list windows.list
 check "both builds make the same archive, byte for byte" cmp -s native.zip windows.zip
 check "every file and folder is an entry" test "$(wc -l <native.list)" -eq 7
 # A file larger than a piece (4 MB) is deflated in pieces on every core: both builds cut it
-# alike, the archive reads back whole with Python's zipfile and with unzip, and so does the
-# installer's payload that holds it in "app.zip", itself compressed in pieces for a stub that
-# does not read it in place.
+# alike and index its pieces alike, the archive reads back whole with Python's zipfile and with
+# unzip, which pass over the index, and so does the installer's payload that holds it in
+# "app.zip", itself compressed in pieces for a stub that does not read it in place.
 mkdir large
 printf 'client' >large/client.exe
 seq 1 5000000 >large/numbers.txt
@@ -121,6 +121,21 @@ windows zip large windows-large.zip
 check "both builds cut a large file into the same pieces" cmp -s native-large.zip windows-large.zip
 check "the large file reads back" read_archive native-large.zip large >/dev/null
 check "unzip reads it back too" unzip -qq -t -P "$PASSWORD" native-large.zip
+# The extra fields of an entry's central directory header, as Python's zipfile reads them: their
+# ids, in order.
+extra_ids() {
+  python3 - "$1" "$2" <<'PYTHON'
+import struct, sys, zipfile
+extra = zipfile.ZipFile(sys.argv[1]).getinfo(sys.argv[2]).extra
+at = 0
+while at + 4 <= len(extra):
+    field, length = struct.unpack_from("<HH", extra, at)
+    print("%04x" % field)
+    at += 4 + length
+PYTHON
+}
+check "the large file carries its piece index" test "$(extra_ids native-large.zip numbers.txt)" = 6950
+check "a file of one piece carries none" test -z "$(extra_ids native-large.zip client.exe)"
 grep -v '^source=\|^config=' "$ROOT/samples/config.txt" >large.txt
 for tool in native windows; do
   $tool build --config large.txt --client large --stub "$BIN/resource_target.exe" \

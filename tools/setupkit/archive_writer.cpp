@@ -9,8 +9,9 @@
 
 #include "support/files/file_stream.h"
 #include "support/text/utf8.h"
+#include "support/zip/entry_cipher.h"
+#include "support/zip/piece_index.h"
 #include "support/zip/xzip.h"
-#include "tools/setupkit/entry_cipher.h"
 #include "tools/setupkit/folder_walk.h"
 #include "tools/setupkit/tool_output_file.h"
 #include "tools/setupkit/progress_line.h"
@@ -96,11 +97,26 @@ uint64_t MostStoredBytes(const ArchiveEntry& entry, size_t pieceSize) {
   return size + size / 1024 + 64 * pieces + EntryCipher::kHeaderSize;
 }
 
-// Writes the entry's data encrypted, deflated unless it is a folder's; internalAttributes
-// receives deflate's guess that the bytes are text.
+// The piece index of an entry deflated in pieces, from where each piece started in the deflated
+// data and the cipher's state there: empty for an entry of one piece, or of too many.
+std::string PieceIndexOf(const std::string& name, const std::vector<PieceStart>& starts,
+                         const std::vector<PieceDeflater::PieceBytes>& pieces) {
+  if (starts.size() != pieces.size()) return std::string();
+  std::vector<PieceStart> index = starts;
+  uint64_t offset = 0;
+  for (size_t i = 0; i < index.size(); ++i) {
+    index[i].offset = offset;
+    index[i].crc = pieces[i].crc;
+    offset += pieces[i].length;
+  }
+  return PieceIndexField(index, name, XZip::GetArchivePassword());
+}
+
+// Writes the entry's data encrypted, deflated unless it is a folder's; record receives deflate's
+// guess that the bytes are text and, for an entry of several pieces, their index.
 EntryFailure WriteEncrypted(const ArchiveEntry& entry, uint32_t crc, PieceDeflater& deflater,
                             ToolOutputFile& file, ProgressLine& progress,
-                            uint16_t& internalAttributes) {
+                            ZipEntryRecord& record) {
   EntryCipher cipher(XZip::GetArchivePassword());
   if (!file.Write(cipher.Header(entry.name, entry.Size(), crc))) return EntryFailure::kUnwritable;
   if (entry.folder) return EntryFailure::kNone;
@@ -113,7 +129,14 @@ EntryFailure WriteEncrypted(const ArchiveEntry& entry, uint32_t crc, PieceDeflat
     progress.Underway(done += n);
     return !readFailed;
   };
-  const PieceDeflater::Writer write = [&cipher, &file](std::vector<uint8_t>& deflated) {
+  std::vector<PieceStart> starts;
+  uint64_t stored = 0;
+  const PieceDeflater::Writer write = [&](std::vector<uint8_t>& deflated) {
+    PieceStart start;
+    start.stored = stored;
+    start.cipher = cipher.State();
+    starts.push_back(start);
+    stored += deflated.size();
     cipher.Encrypt(deflated.data(), deflated.size());
     return file.Write(deflated.data(), deflated.size());
   };
@@ -124,7 +147,8 @@ EntryFailure WriteEncrypted(const ArchiveEntry& entry, uint32_t crc, PieceDeflat
   // The CRC of the bytes deflated, taken as they were read, is that of the first pass's only
   // when the file stayed as it was in between.
   if (result.crc != crc || !reader.AtEnd()) return EntryFailure::kChanged;
-  internalAttributes = result.dataType == Z_TEXT ? 1 : 0;
+  record.internalAttributes = result.dataType == Z_TEXT ? 1 : 0;
+  record.centralExtra = PieceIndexOf(entry.name, starts, result.pieces);
   return EntryFailure::kNone;
 }
 
@@ -153,7 +177,7 @@ EntryFailure WriteEntry(const ArchiveEntry& entry, const ArchiveOptions& options
   };
   const EntryFailure failure =
       entry.asIs ? ReadInPieces(entry, copy)
-                 : WriteEncrypted(entry, crc, deflater, file, progress, record.internalAttributes);
+                 : WriteEncrypted(entry, crc, deflater, file, progress, record);
   if (failure != EntryFailure::kNone) return failure;
   record.storedSize = file.Size() - dataStart;
   // The local header again, now with the stored size, over itself.

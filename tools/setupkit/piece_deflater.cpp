@@ -165,6 +165,7 @@ bool PieceDeflater::Deflate(uint64_t size, const Reader& read, const Writer& wri
     if (first) result.dataType = oldest.dataType;
     first = false;
     crc = crc32_combine(crc, oldest.crc, static_cast<z_off_t>(oldest.length));
+    result.pieces.push_back({oldest.length, oldest.crc});
     inFlight.pop_front();
   }
   result.crc = static_cast<uint32_t>(crc);

@@ -23,12 +23,18 @@ class PieceDeflater {
 
   // Reads the next n bytes of the entry into bytes; false when they cannot be read.
   using Reader = std::function<bool(uint8_t* bytes, size_t n)>;
-  // Takes the next deflated bytes, which it may change; false to give up.
+  // Takes the next piece's deflated bytes, which it may change; false to give up.
   using Writer = std::function<bool(std::vector<uint8_t>& deflated)>;
 
+  // What a piece was before it was deflated.
+  struct PieceBytes {
+    size_t length = 0;
+    uint32_t crc = 0;
+  };
   struct Result {
     uint32_t crc = 0;  // of the bytes read
     int dataType = 0;  // deflate's guess whether they are text (Z_TEXT) or not
+    std::vector<PieceBytes> pieces;  // in the order written
   };
 
   // workers 0: one per core.

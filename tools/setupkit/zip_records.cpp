@@ -87,6 +87,7 @@ std::string CentralHeader(const ZipEntryRecord& entry, const ZipLimits& limits) 
   } else if (zip64Offset) {
     extra = Zip64Extra({entry.offset});
   }
+  extra += entry.centralExtra;
   const uint16_t version = VersionNeeded(entry, limits);
   std::string out;
   Put32(out, kCentralHeaderSignature);

@@ -30,6 +30,8 @@ struct ZipEntryRecord {
   // Both sizes go into the zip64 extra field. The local header comes before the data, so this is
   // decided from the most the data can take, before anything is written.
   bool zip64Sizes = false;
+  // Extra fields of the central directory header alone, after the zip64 one: the piece index.
+  std::string centralExtra;
 };
 
 // The entry's local header. Its length depends only on the name and zip64Sizes, so it can be

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 #include "support/core/handle_windows.h"
 #include "support/core/wide_text.h"
 #include "support/journal/change_journal.h"
@@ -44,6 +47,24 @@ bool PlaceStreamed(CChangeJournal& journal, const std::u16string& path, const st
   });
 }
 
+// As an entry in pieces arrives: each third put at its place by a worker of its own, the last
+// third first.
+bool PlaceAtPlaces(CChangeJournal& journal, const std::u16string& path, const std::string& text) {
+  return journal.PlaceStreamedFile(path, [&text](IStagedFile& file) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const size_t third = text.size() / 3;
+    bool put[3] = {};
+    std::vector<std::thread> workers;
+    for (int i = 2; i >= 0; --i) {
+      const size_t from = i * third;
+      const size_t count = i == 2 ? text.size() - from : third;
+      workers.emplace_back([&, i, from, count] { put[i] = file.PutAt(from, bytes + from, count); });
+    }
+    for (std::thread& worker : workers) worker.join();
+    return put[0] && put[1] && put[2];
+  });
+}
+
 class JournalTargetWindows : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -63,9 +84,12 @@ class JournalTargetWindows : public ::testing::Test {
 
 // The real file system and registry go back to what they were, byte for byte, type for type.
 TEST_F(JournalTargetWindows, RollbackPutsFilesAndValuesBackAsTheyWere) {
+  std::string pieced;
+  for (int i = 0; pieced.size() < 300000; ++i) pieced += std::to_string(i) + ' ';
   CChangeJournal journal(target_);
   ASSERT_TRUE(journal.Begin(folder_, u"install.journal"));
   ASSERT_TRUE(PlaceStreamed(journal, folder_ + u"client.exe", "new client"));
+  ASSERT_TRUE(PlaceAtPlaces(journal, folder_ + u"pieced.dll", pieced));
   ASSERT_TRUE(journal.CreateFolder(folder_ + u"data"));
   ASSERT_TRUE(PlaceText(journal, folder_ + u"data\\new.txt", "new"));
   ASSERT_TRUE(journal.SetValue(kKey, u"count", Sz(u"eight")));
@@ -74,6 +98,7 @@ TEST_F(JournalTargetWindows, RollbackPutsFilesAndValuesBackAsTheyWere) {
   RegistryValue count;
   EXPECT_FALSE(target_.ReadValue(kKey, u"count", &count));
   EXPECT_EQ(ReadBytes(temp_.Path() / "App" / "client.exe"), "new client");
+  EXPECT_TRUE(ReadBytes(temp_.Path() / "App" / "pieced.dll") == pieced);
 
   EXPECT_TRUE(journal.Rollback().Whole());
   EXPECT_EQ(ReadBytes(temp_.Path() / "App" / "client.exe"), "old client");

@@ -4,6 +4,12 @@
 #include <cstdint>
 #include <string>
 
+// Where the cipher stands at a place in an entry's data: its three keys, each of 32 bits. From
+// there on the data decrypts without the password, so a state is kept as secret as the password.
+struct CipherState {
+  uint32_t keys[3] = {};
+};
+
 // The traditional PKWARE encryption of one entry's data with a password, by minizip's own
 // routines: the twelve-byte encryption header, then the data as it comes, in pieces of any size.
 class EntryCipher {
@@ -11,6 +17,8 @@ class EntryCipher {
   static constexpr size_t kHeaderSize = 12;
 
   explicit EntryCipher(const char* password);
+  // Takes up the data where the cipher stood at state.
+  explicit EntryCipher(const CipherState& state);
 
   // The encrypted header of the entry named name, of size bytes with that CRC. Its first ten
   // bytes are meant to differ from entry to entry; minizip would take them from rand(), seeded
@@ -22,6 +30,11 @@ class EntryCipher {
 
   // Encrypts the next n bytes of the entry's data in place.
   void Encrypt(uint8_t* bytes, size_t n);
+  // Decrypts the next n bytes in place: the header's, then the data's.
+  void Decrypt(uint8_t* bytes, size_t n);
+
+  // Where the cipher stands now, before the next byte.
+  CipherState State() const;
 
  private:
   unsigned long keys_[3];

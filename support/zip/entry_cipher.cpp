@@ -1,4 +1,4 @@
-#include "tools/setupkit/entry_cipher.h"
+#include "support/zip/entry_cipher.h"
 
 #include <zlib.h>
 // After zlib, whose types it uses.
@@ -23,6 +23,10 @@ const unsigned long* CrcTable() {
 
 EntryCipher::EntryCipher(const char* password) { init_keys(password, keys_, CrcTable()); }
 
+EntryCipher::EntryCipher(const CipherState& state) {
+  for (int i = 0; i < 3; ++i) keys_[i] = state.keys[i];
+}
+
 std::string EntryCipher::Header(const std::string& name, uint64_t size, uint32_t crc) {
   const std::string seed = name + '\0' + std::to_string(size) + '\0' + std::to_string(crc);
   XMD5 md5;
@@ -42,4 +46,20 @@ void EntryCipher::Encrypt(uint8_t* bytes, size_t n) {
     int t;
     bytes[i] = static_cast<uint8_t>(zencode(keys_, table, bytes[i], t));
   }
+}
+
+void EntryCipher::Decrypt(uint8_t* bytes, size_t n) {
+  const unsigned long* table = CrcTable();
+  for (size_t i = 0; i < n; ++i) {
+    int c = bytes[i];
+    bytes[i] = static_cast<uint8_t>(zdecode(keys_, table, c));
+  }
+}
+
+CipherState EntryCipher::State() const {
+  // Where unsigned long is wider, the second key carries bits above 32 that the cipher never
+  // reads: the state is the same without them.
+  CipherState state;
+  for (int i = 0; i < 3; ++i) state.keys[i] = static_cast<uint32_t>(keys_[i]);
+  return state;
 }

@@ -265,9 +265,10 @@ bool XZip::ReadItem(int index, XData* data) {
 
 bool XZip::FindPieces(int index, IndexedEntry* entry) {
   unz_file_info64 info;
-  if (entry == nullptr || !GoTo(index, &info, nullptr) || (info.flag & kEncryptedFlag) == 0 ||
-      info.compression_method != Z_DEFLATED || info.compressed_size < EntryCipher::kHeaderSize ||
-      info.compressed_size > archiveSize_ ||
+  // Most entries have no extra field at all: they are told apart without reading the archive.
+  if (entry == nullptr || !GoTo(index, &info, nullptr) || info.size_file_extra == 0 ||
+      (info.flag & kEncryptedFlag) == 0 || info.compression_method != Z_DEFLATED ||
+      info.compressed_size < EntryCipher::kHeaderSize || info.compressed_size > archiveSize_ ||
       !CanInflateTo(info.compressed_size, info.uncompressed_size)) {
     return false;
   }

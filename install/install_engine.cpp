@@ -37,8 +37,8 @@ InstallOutcome CInstall::InstallList(const char16_t* folder, const IUpdateInfo* 
   // such a list installs nothing.
   for (int i = 0; i < list->Count() && !outcome.Failed(); ++i) {
     const UpdateItem* entry = list->Get(i);
-    if (entry != nullptr && MeetsInstallerFile(entry->file)) {
-      outcome.Fail(entry->file, kInstallerFileNameReason);
+    if (entry != nullptr && MeetsInstallerFile(entry->file.c_str())) {
+      outcome.Fail(entry->file.c_str(), kInstallerFileNameReason);
     }
   }
   if (run_.timeLimit != nullptr) run_.timeLimit->AllowList(*list);
@@ -53,12 +53,12 @@ InstallOutcome CInstall::InstallList(const char16_t* folder, const IUpdateInfo* 
     const UpdateItem* entry = list->Get(i);
     if (entry == nullptr || entry->action != UpdateItem::kActionUpdate) continue;
     // The name is shown as the entry begins; it is listed as installed only once it is in place.
-    run_.Report(total_, done_, entry->file);
+    run_.Report(total_, done_, entry->file.c_str());
     std::u16string why;
     staged[static_cast<size_t>(i)] = Stage(folder, *entry, &why);
     if (staged[static_cast<size_t>(i)] == Staged::kFailed) {
       if (run_.Stopped()) return InstallOutcome::Stopped();
-      outcome.Fail(entry->file, why.c_str());
+      outcome.Fail(entry->file.c_str(), why.c_str());
     }
     done_ += CountedBytes(entry->size);
     run_.Report(total_, done_, nullptr);
@@ -68,11 +68,11 @@ InstallOutcome CInstall::InstallList(const char16_t* folder, const IUpdateInfo* 
     if (entry == nullptr) continue;
     const bool update = entry->action == UpdateItem::kActionUpdate;
     if (update && staged[static_cast<size_t>(i)] == Staged::kInPlace) {
-      run_.Installed(entry->file);
+      run_.Installed(entry->file.c_str());
     } else if (!Apply(folder, *entry)) {
-      outcome.Fail(entry->file, run_.journal->FailureReason().c_str());
+      outcome.Fail(entry->file.c_str(), run_.journal->FailureReason().c_str());
     } else if (update) {
-      run_.Installed(entry->file);
+      run_.Installed(entry->file.c_str());
     }
   }
   done_ = total_;
@@ -82,11 +82,11 @@ InstallOutcome CInstall::InstallList(const char16_t* folder, const IUpdateInfo* 
 
 CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry,
                                  std::u16string* why) {
-  if (entry.file[0] == 0 || entry.url[0] == 0) return Staged::kFailed;
+  if (entry.file.empty() || entry.url.empty()) return Staged::kFailed;
   // The list is data: a name that would land outside the folder is refused.
   char16_t path[kPathCapacity];
   char16_t staging[kPathCapacity];
-  if (!JoinEntryPath(folder, entry.file, path) || run_.journal->CrossesLink(folder, path) ||
+  if (!JoinEntryPath(folder, entry.file.c_str(), path) || run_.journal->CrossesLink(folder, path) ||
       !StagingPathFor(path, staging)) {
     return Staged::kFailed;
   }
@@ -98,12 +98,12 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
   const std::u16string full(path);
   if (entry.size <= 0) return Staged::kFailed;
   if (!run_.journal->CreateFolder(full.substr(0, full.rfind(u'\\') + 1)) ||
-      (!(keepDownload_ && keepDownload_(entry.file)) && !run_.journal->NoteNewFile(staging))) {
+      (!(keepDownload_ && keepDownload_(entry.file.c_str())) && !run_.journal->NoteNewFile(staging))) {
     *why = run_.journal->FailureReason();
     return Staged::kFailed;
   }
   FixedWString<1024> request;
-  if (!MakeUncachedUrl(entry.url, &request)) return Staged::kFailed;
+  if (!MakeUncachedUrl(entry.url.c_str(), &request)) return Staged::kFailed;
   // A transfer cut off leaves what arrived for the next run to resume.
   CFileDownload download(source_);
   download.SetProgress(&CInstall::OnReceived, this);
@@ -116,7 +116,7 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
   if (result == DownloadResult::kDone) return Staged::kReady;
   if (result == DownloadResult::kStopped) return Staged::kFailed;
   *why = download.Failure().Describe();
-  LogLine(u"download failed: " + std::u16string(entry.url) + u": " + *why);
+  LogLine(u"download failed: " + entry.url + u": " + *why);
   return Staged::kFailed;
 }
 
@@ -124,10 +124,10 @@ bool CInstall::Apply(const char16_t* folder, const UpdateItem& entry) {
   char16_t path[kPathCapacity];
   if (entry.action == UpdateItem::kActionDelete) {
     // What is already gone is what the list asks for.
-    return entry.file[0] != 0 && JoinEntryPath(folder, entry.file, path) &&
+    return !entry.file.empty() && JoinEntryPath(folder, entry.file.c_str(), path) &&
            !run_.journal->CrossesLink(folder, path) && run_.journal->RemovePath(path);
   }
   char16_t staging[kPathCapacity];
-  return JoinEntryPath(folder, entry.file, path) && StagingPathFor(path, staging) &&
+  return JoinEntryPath(folder, entry.file.c_str(), path) && StagingPathFor(path, staging) &&
          run_.journal->PlaceReadyFile(path, staging);
 }

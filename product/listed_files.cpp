@@ -100,7 +100,7 @@ bool SameSha256Text(const char16_t* a, const char16_t* b) {
 // Item names are data from a published list: one that would reach outside the folder fails.
 bool VerifyUpdateItem(const char16_t* folder, const UpdateItem& item) {
   char16_t path[kPathCapacity];
-  return JoinEntryPath(folder, item.file, path) && FileMatchesUpdateItem(item, path);
+  return JoinEntryPath(folder, item.file.c_str(), path) && FileMatchesUpdateItem(item, path);
 }
 
 bool FileMatchesUpdateItem(const UpdateItem& item, const char16_t* path) {

@@ -73,7 +73,7 @@ uint32_t CRecordStorage::Serialize(uint8_t* output, uint32_t capacity, bool pack
 }
 
 bool CRecordStorage::SerializeToBuffer(XData& buffer, bool packed) {
-  if (!buffer.Reserve(saveBufferSize_, true)) return false;
+  if (!buffer.Reserve(SaveBufferSize(), true)) return false;
   buffer.SetLength(Serialize(buffer.Data(), buffer.Capacity(), packed));
   return buffer.Length() != 0;
 }

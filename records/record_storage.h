@@ -39,14 +39,14 @@ class CRecordStorage {
   // the capacity does not suffice.
   virtual int WriteText(char16_t* out, int capacity) = 0;
 
-  uint32_t SaveBufferSize() const { return saveBufferSize_; }
+  virtual uint32_t SaveBufferSize() const { return saveBufferSize_; }
 
  protected:
   explicit CRecordStorage(uint32_t saveBufferSize = kDefaultSaveBufferSize);
   CRecordStorage(const CRecordStorage&) = default;
   CRecordStorage& operator=(const CRecordStorage&) = default;
 
-  // Serialises into a fresh buffer of the record's save size; false when it yields nothing.
+  // Serialises into a fresh buffer of SaveBufferSize bytes; false when it yields nothing.
   bool SerializeToBuffer(class XData& buffer, bool packed);
 
  private:

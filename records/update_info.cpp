@@ -3,13 +3,10 @@
 #include <cstdint>
 #include <string>
 
+#include "support/container/packed_container.h"
 #include "support/core/text_length.h"
 
 namespace {
-
-// Enough for the largest list: every item as long as an item line can be, plus the head.
-constexpr uint32_t kSaveBufferSize =
-    10 + 2 * (IUpdateInfo::kLongestItemUnits * static_cast<uint32_t>(IUpdateInfo::kMaxItems) + 256);
 
 const char16_t* FindText(const char16_t* text, const char16_t* pattern) {
   for (; *text != 0; ++text) {
@@ -32,6 +29,11 @@ void CopyCut(char16_t* destination, int capacity, const char16_t* source, int n)
   if (n > capacity - 1) n = capacity - 1;
   for (int i = 0; i < n; ++i) destination[i] = source[i];
   destination[n] = 0;
+}
+
+// At most capacity - 1 units of a text of length n, as CopyCut keeps them.
+void AssignCut(std::u16string& destination, int capacity, const char16_t* source, int n) {
+  destination.assign(source, static_cast<size_t>(n < capacity - 1 ? n : capacity - 1));
 }
 
 // A signed decimal number; reading stops at the first non-digit, and values beyond 32 bits are
@@ -97,7 +99,7 @@ bool AssignAttribute(UpdateItem* item, int attribute, const char16_t* value, int
       item->action = ParseDecimal(value, value + length);
       break;
     case 1:
-      CopyCut(item->file, UpdateItem::kFileCapacity, value, length);
+      AssignCut(item->file, UpdateItem::kFileCapacity, value, length);
       break;
     case 2:
       return ParseSize(value, value + length, &item->size);
@@ -105,7 +107,7 @@ bool AssignAttribute(UpdateItem* item, int attribute, const char16_t* value, int
       CopyCut(item->md5, UpdateItem::kMd5Capacity, value, length);
       break;
     case 4:
-      CopyCut(item->url, UpdateItem::kUrlCapacity, value, length);
+      AssignCut(item->url, UpdateItem::kUrlCapacity, value, length);
       break;
     default:
       CopyCut(item->sha256, UpdateItem::kSha256Capacity, value, length);
@@ -167,17 +169,17 @@ std::unique_ptr<UpdateItem> NewFileItem(const char16_t* file, int64_t size, cons
                                         const char16_t* sha256, const char16_t* url) {
   if (file == nullptr || md5 == nullptr || url == nullptr || size == 0) return nullptr;
   auto item = std::make_unique<UpdateItem>();
-  CopyCut(item->file, UpdateItem::kFileCapacity, file, TextLength(file));
+  AssignCut(item->file, UpdateItem::kFileCapacity, file, TextLength(file));
   CopyCut(item->md5, UpdateItem::kMd5Capacity, md5, TextLength(md5));
   if (sha256 != nullptr) {
     CopyCut(item->sha256, UpdateItem::kSha256Capacity, sha256, TextLength(sha256));
   }
-  CopyCut(item->url, UpdateItem::kUrlCapacity, url, TextLength(url));
+  AssignCut(item->url, UpdateItem::kUrlCapacity, url, TextLength(url));
   item->size = size;
   return item;
 }
 
-CUpdateInfo::CUpdateInfo() : IUpdateInfo(kSaveBufferSize) {}
+CUpdateInfo::CUpdateInfo() = default;
 
 CUpdateInfo::~CUpdateInfo() = default;
 
@@ -209,6 +211,13 @@ bool CUpdateInfo::ParseText(const char16_t* text) {
     at = tagEnd + 1;
   }
   return true;
+}
+
+uint32_t CUpdateInfo::SaveBufferSize() const {
+  // The container's head is longer than the plain form's mark; the list's head and end take
+  // less than 256 units.
+  return kContainerHeaderSize +
+         2 * (IUpdateInfo::kLongestItemUnits * static_cast<uint32_t>(Count()) + 256);
 }
 
 int CUpdateInfo::WriteText(char16_t* out, int capacity) {

@@ -2,13 +2,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "records/record_storage.h"
 #include "support/core/fixed_wstring.h"
 
-// One file of a published client version.
+// One file of a published client version. The name and the URL take the room they need, so that
+// a list of many files takes memory by its length, not by its count.
 struct UpdateItem {
+  // The name and the URL are read and made at most one unit shorter than these.
   static constexpr int kFileCapacity = 512;
   static constexpr int kUrlCapacity = 768;
   static constexpr int kMd5Capacity = 34;
@@ -20,8 +23,8 @@ struct UpdateItem {
   int32_t action = kActionUpdate;
   // In bytes; 64 bits, so that a listed file may be larger than 4 GB.
   int64_t size = 0;
-  char16_t file[kFileCapacity] = {};  // relative to the install folder, with backslashes
-  char16_t url[kUrlCapacity] = {};
+  std::u16string file;  // relative to the install folder, with backslashes
+  std::u16string url;
   char16_t md5[kMd5Capacity] = {};  // 32 hexadecimal digits
   // 64 hexadecimal digits, or empty when the list gives none: then the MD5 alone identifies the
   // file. Written, as "sha256", only when there is one, so a list without it keeps its bytes.
@@ -40,7 +43,8 @@ std::unique_ptr<UpdateItem> NewFileItem(const char16_t* file, int64_t size, cons
 // any other number, it would name another file.
 class IUpdateInfo : public CRecordStorage {
  public:
-  static constexpr int kMaxItems = 10000;
+  // A client of many files is listed whole; the bound keeps a hostile list's memory in reach.
+  static constexpr int kMaxItems = 100000;
   // The writer asks for this many units per item before it writes anything.
   static constexpr int kUnitsPerItem = 1380;
   // The longest item line the writer can make: every field full, both numbers at their longest.
@@ -69,6 +73,8 @@ class CUpdateInfo : public IUpdateInfo {
   ~CUpdateInfo() override;
 
   bool ParseText(const char16_t* text) override;
+  // Enough for the list as it is now: every item as long as an item line can be, plus the head.
+  uint32_t SaveBufferSize() const override;
   // Writes the whole list, or nothing (0) when the capacity is below the per-item rule or the
   // text would not fit.
   int WriteText(char16_t* out, int capacity) override;

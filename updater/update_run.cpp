@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "install/install_outcome.h"
@@ -67,11 +68,11 @@ std::u16string NotFollowedText(const char16_t* name, const PublishedList& publis
   return published.refused ? ListNotTrustedText(name) : NoUpdateListText(name);
 }
 
-bool IsListed(const IUninstInfo& list, const char16_t* file) {
-  for (int i = 0; i < list.Count(); ++i) {
-    if (std::u16string_view(list.Get(i)) == file) return true;
-  }
-  return false;
+// The names list holds, looked up at once however many there are.
+std::unordered_set<std::u16string_view> NamesOf(const IUninstInfo& list) {
+  std::unordered_set<std::u16string_view> names;
+  for (int i = 0; i < list.Count(); ++i) names.insert(list.Get(i));
+  return names;
 }
 
 }  // namespace
@@ -147,8 +148,11 @@ int RunUpdate(IClientInfo& product, bool silent, IUpdateEdge& edge) {
   run.stop = &stop;
   run.journal = &journal;
   run.timeLimit = timeLimit.get();
-  InstallOutcome outcome = edge.FollowList(
-      folder, list, run, [&current](const char16_t* file) { return IsListed(current, file); });
+  const std::unordered_set<std::u16string_view> currentNames = NamesOf(current);
+  InstallOutcome outcome =
+      edge.FollowList(folder, list, run, [&currentNames](const char16_t* file) {
+        return currentNames.count(file) != 0;
+      });
   // Only the time limit stops an update.
   if (outcome.ending == InstallOutcome::Ending::kStopped) {
     LogLine(u"the update " + timeLimit->ExpiredText() + u": " + UndoneForLog(journal.Rollback()));

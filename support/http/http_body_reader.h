@@ -65,9 +65,10 @@ struct BodyPump {
   BodyEnd Run(uint64_t length) const;
 };
 
-// The largest document Download holds: more than the longest update list can take (10,000 items
-// at their longest), far less than a client file.
-constexpr uint32_t kLargestDocument = 32 * 1024 * 1024;
+// The largest document Download holds: room for an update list of 100,000 files with names and
+// URLs of a few hundred characters (a list of items at their very longest reaches it sooner), far
+// less than a client file.
+constexpr uint32_t kLargestDocument = 128 * 1024 * 1024;
 
 // Reads a body whose length the reply announced into body, calling progress (when set) after
 // each piece, and says how it ended as BodyPump does. body is reused when it already has room for

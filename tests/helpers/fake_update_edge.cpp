@@ -98,22 +98,23 @@ InstallOutcome FakeUpdateEdge::FollowList(
   InstallOutcome outcome;
   for (int i = 0; i < list.Count() && !outcome.Failed(); ++i) {
     const UpdateItem& item = *list.Get(i);
+    const char16_t* file = item.file.c_str();
     char16_t path[kPathCapacity];
-    if (!JoinEntryPath(folder, item.file, path)) {
-      outcome.Fail(item.file);
+    if (!JoinEntryPath(folder, file, path)) {
+      outcome.Fail(file);
       break;
     }
     const std::u16string full(path);
     if (item.action == UpdateItem::kActionDelete) {
-      if (!journal.RemovePath(full)) outcome.Fail(item.file, journal.FailureReason().c_str());
+      if (!journal.RemovePath(full)) outcome.Fail(file, journal.FailureReason().c_str());
       continue;
     }
-    if (keepDownloadOf(item.file)) keptDownloads.push_back(item.file);
+    if (keepDownloadOf(file)) keptDownloads.push_back(item.file);
     if (item.file == failingFile) {
-      outcome.Fail(item.file, u"held by another program");
+      outcome.Fail(file, u"held by another program");
       break;
     }
-    const std::string bytes = Utf16ToUtf8(item.url);
+    const std::string bytes = Utf16ToUtf8(item.url.c_str());
     const bool placed =
         journal.CreateFolder(full.substr(0, full.rfind(u'\\') + 1)) &&
         journal.PlaceFile(full, [&bytes](const std::u16string& staging) {
@@ -122,9 +123,9 @@ InstallOutcome FakeUpdateEdge::FollowList(
           return static_cast<bool>(file);
         });
     if (!placed) {
-      outcome.Fail(item.file, journal.FailureReason().c_str());
+      outcome.Fail(file, journal.FailureReason().c_str());
     } else {
-      run.Installed(item.file);
+      run.Installed(file);
     }
   }
   if (outlasting == Outlasting::kEngine && run.timeLimit != nullptr) {

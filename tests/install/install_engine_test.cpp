@@ -203,8 +203,7 @@ void Publish(FakeServer& server, CUpdateInfo* list, const char16_t* file, const 
 void ListRemoval(CUpdateInfo* list, const char16_t* file) {
   UpdateItem removal;
   removal.action = UpdateItem::kActionDelete;
-  std::char_traits<char16_t>::copy(removal.file, file,
-                                   std::char_traits<char16_t>::length(file) + 1);
+  removal.file = file;
   list->AddItem(std::make_unique<UpdateItem>(removal));
 }
 

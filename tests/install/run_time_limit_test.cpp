@@ -22,7 +22,7 @@ void ListFiles(const std::vector<int64_t>& sizes, CUpdateInfo* list) {
   }
   auto removal = std::make_unique<UpdateItem>();
   removal->action = UpdateItem::kActionDelete;
-  std::u16string(u"old.txt").copy(removal->file, UpdateItem::kFileCapacity - 1);
+  removal->file = u"old.txt";
   list->AddItem(std::move(removal));
 }
 

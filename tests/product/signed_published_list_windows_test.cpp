@@ -129,9 +129,8 @@ std::string SwapClientFile(const std::string& list, const std::u16string& otherU
   swapped.SetVersion(parsed.GetVersion());
   for (int i = 0; i < parsed.Count(); ++i) {
     auto item = std::make_unique<UpdateItem>(*parsed.Get(i));
-    if (std::u16string(item->file) == u"client.exe") {
-      std::fill(std::begin(item->url), std::end(item->url), u'\0');
-      otherUrl.copy(item->url, UpdateItem::kUrlCapacity - 1);
+    if (item->file == u"client.exe") {
+      item->url = otherUrl;
       item->size = static_cast<int32_t>(other.size());
       EXPECT_TRUE(Md5HexOfMemory(item->md5, other.data(), static_cast<uint32_t>(other.size())));
       EXPECT_TRUE(Sha256HexOfMemory(item->sha256, other.data(), other.size()));

@@ -205,7 +205,7 @@ TEST(UpdateInfo, ValuesAreNeverSearchedForAttributes) {
   ASSERT_TRUE(back.ParseText(text.c_str()));
   ASSERT_EQ(back.Count(), 3);
   for (int i = 0; i < 3; ++i) {
-    SCOPED_TRACE(Utf16ToUtf8(list.Get(i)->file));
+    SCOPED_TRACE(Utf16ToUtf8(list.Get(i)->file.c_str()));
     EXPECT_EQ(std::u16string(back.Get(i)->file), list.Get(i)->file);
     EXPECT_EQ(back.Get(i)->size, 5);
     EXPECT_EQ(back.Get(i)->action, 0);
@@ -253,16 +253,30 @@ TEST(UpdateInfo, AddersRefuseBadItemsAndAFullList) {
   EXPECT_EQ(list.Count(), 0);
 }
 
-TEST(UpdateInfo, PackedRoundTripKeepsEveryItem) {
+// A client of tens of thousands of files is listed whole, in either stored form.
+TEST(UpdateInfo, StoredRoundTripKeepsEveryItemOfALargeList) {
+  constexpr int kFiles = 60000;
   CUpdateInfo list;
   ASSERT_TRUE(list.ParseText(kTwoItems));
+  for (int i = 0; i < kFiles; ++i) {
+    const std::u16string name = u"assets\\pack" + Utf8ToUtf16(std::to_string(i)) + u".bin";
+    ASSERT_GE(list.AddFile(name.c_str(), int64_t{1} << 33, u"0123456789ABCDEF0123456789ABCDEF",
+                           (u"http://h/app/" + name).c_str()),
+              0);
+  }
   TempFolder folder;
-  std::u16string path = folder.File(u"update.xml");
-  ASSERT_GT(list.SaveToFile(path.c_str(), true), 0u);
-  CUpdateInfo back;
-  ASSERT_TRUE(back.LoadFromFile(path.c_str()));
-  EXPECT_EQ(back.Count(), 2);
-  EXPECT_EQ(std::u16string(back.GetVersion()), u"2.0.1.5");
+  for (bool packed : {false, true}) {
+    SCOPED_TRACE(packed);
+    std::u16string path = folder.File(u"update.xml");
+    ASSERT_GT(list.SaveToFile(path.c_str(), packed), 0u);
+    CUpdateInfo back;
+    ASSERT_TRUE(back.LoadFromFile(path.c_str()));
+    ASSERT_EQ(back.Count(), kFiles + 2);
+    EXPECT_EQ(std::u16string(back.GetVersion()), u"2.0.1.5");
+    EXPECT_EQ(back.Get(kFiles + 1)->file, u"assets\\pack59999.bin");
+    EXPECT_EQ(back.Get(kFiles + 1)->url, u"http://h/app/assets\\pack59999.bin");
+    EXPECT_EQ(back.TotalSize(), list.TotalSize());
+  }
 }
 
 }  // namespace

@@ -79,9 +79,8 @@ class HostilePayloadTest : public HttpServerTest {
     UpdateItem item;
     item.action = UpdateItem::kActionUpdate;
     item.size = static_cast<int32_t>(bytes.size());
-    std::char_traits<char16_t>::copy(item.file, file.c_str(), file.size() + 1);
-    const std::u16string url = Url("/file/" + served);
-    std::char_traits<char16_t>::copy(item.url, url.c_str(), url.size() + 1);
+    item.file = file;
+    item.url = Url("/file/" + served);
     const std::u16string md5 = Md5Hex(bytes);
     std::char_traits<char16_t>::copy(item.md5, md5.c_str(), md5.size() + 1);
     return item;
@@ -89,7 +88,7 @@ class HostilePayloadTest : public HttpServerTest {
   static UpdateItem Deleted(const std::u16string& file) {
     UpdateItem item;
     item.action = UpdateItem::kActionDelete;
-    std::char_traits<char16_t>::copy(item.file, file.c_str(), file.size() + 1);
+    item.file = file;
     return item;
   }
 

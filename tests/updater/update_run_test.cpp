@@ -43,7 +43,7 @@ std::string PublishedList(const char16_t* version) {
   list.AddFile(u"new\\fresh.txt", 33, u"00000000000000000000000000000002", kFreshUrl);
   auto removed = std::make_unique<UpdateItem>();
   removed->action = UpdateItem::kActionDelete;
-  std::u16string(u"readme.txt").copy(removed->file, UpdateItem::kFileCapacity - 1);
+  removed->file = u"readme.txt";
   list.AddItem(std::move(removed));
   std::vector<uint8_t> bytes(list.SaveBufferSize());
   const uint32_t size = list.Serialize(bytes.data(), static_cast<uint32_t>(bytes.size()), false);

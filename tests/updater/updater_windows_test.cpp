@@ -93,7 +93,7 @@ class UpdaterTest : public HttpServerTest {
     for (const std::string& name : removed) {
       auto item = std::make_unique<UpdateItem>();
       item->action = UpdateItem::kActionDelete;
-      Utf8ToUtf16(name).copy(item->file, UpdateItem::kFileCapacity - 1);
+      item->file = Utf8ToUtf16(name);
       published.AddItem(std::move(item));
     }
     EXPECT_NE(published.SaveToFile(listFile.c_str(), false), 0u);
@@ -152,20 +152,19 @@ class UpdaterTest : public HttpServerTest {
     ASSERT_TRUE(list.LoadFromFile(listFile.c_str()));
     const UpdateItem* readme = nullptr;
     for (int i = 0; i < list.Count(); ++i) {
-      if (std::u16string(list.Get(i)->file) == u"readme.txt") readme = list.Get(i);
+      if (list.Get(i)->file == u"readme.txt") readme = list.Get(i);
     }
     ASSERT_NE(readme, nullptr);
     const UpdateItem model = *readme;
     for (const std::u16string& name : names) {
       auto item = std::make_unique<UpdateItem>(model);
-      std::fill(std::begin(item->file), std::end(item->file), u'\0');
-      name.copy(item->file, UpdateItem::kFileCapacity - 1);
+      item->file = name;
       list.AddItem(std::move(item));
     }
     for (const std::u16string& name : deleted) {
       auto item = std::make_unique<UpdateItem>();
       item->action = UpdateItem::kActionDelete;
-      name.copy(item->file, UpdateItem::kFileCapacity - 1);
+      item->file = name;
       list.AddItem(std::move(item));
     }
     ASSERT_NE(list.SaveToFile(listFile.c_str(), false), 0u);

@@ -38,17 +38,16 @@ bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
 }
 
 // The first part of a listed name: a top-level file, or the top-level folder it lies in.
-std::u16string TopName(const char16_t* file) {
-  std::u16string name(file);
-  return name.substr(0, name.find(u'\\'));
+std::u16string TopName(const std::u16string& file) {
+  return file.substr(0, file.find(u'\\'));
 }
 
 std::unique_ptr<UpdateItem> ProgramItem(const ArchiveEntry& program, const CClientInfo& config) {
   auto item = std::make_unique<UpdateItem>();
   const std::u16string name = Utf8ToUtf16(program.name);
   const std::u16string url = ListedFileUrl(config.GetSource().Units(), name);
-  name.copy(item->file, UpdateItem::kFileCapacity - 1);
-  url.copy(item->url, UpdateItem::kUrlCapacity - 1);
+  item->file = name.substr(0, UpdateItem::kFileCapacity - 1);
+  item->url = url.substr(0, UpdateItem::kUrlCapacity - 1);
   item->size = static_cast<int64_t>(program.bytes.size());
   Md5HexOfMemory(item->md5, program.bytes.data(), static_cast<uint32_t>(program.bytes.size()));
   Sha256HexOfMemory(item->sha256, program.bytes.data(), program.bytes.size());
@@ -92,8 +91,7 @@ bool BuildUpdateList(const PackageSources& sources, const CClientInfo& config, s
     return false;
   }
   XData stored;
-  uint32_t capacity = static_cast<uint32_t>(list.Count() + 2) * IUpdateInfo::kUnitsPerItem * 2;
-  if (!stored.Reserve(capacity, true)) {
+  if (!stored.Reserve(list.SaveBufferSize(), true)) {
     problem = "out of memory writing update.xml";
     return false;
   }

@@ -224,6 +224,14 @@ int CUpdateInfo::WriteText(char16_t* out, int capacity) {
   if (out == nullptr || capacity <= 0) return 0;
   if (static_cast<int64_t>(capacity) < int64_t{kUnitsPerItem} * Count()) return 0;
   // The whole text is composed first: either all of it fits or nothing is written.
+  const std::u16string text = Text();
+  if (text.size() + 1 > static_cast<size_t>(capacity)) return 0;
+  text.copy(out, text.size());
+  out[text.size()] = 0;
+  return static_cast<int>(text.size()) + 1;
+}
+
+std::u16string CUpdateInfo::Text() const {
   std::u16string text = u"<list version=\"";
   text += version_.Units();
   text += u"\">\r\n";
@@ -238,10 +246,7 @@ int CUpdateInfo::WriteText(char16_t* out, int capacity) {
     text += u"/>\r\n";
   }
   text += u"</list>\r\n";
-  if (text.size() + 1 > static_cast<size_t>(capacity)) return 0;
-  text.copy(out, text.size());
-  out[text.size()] = 0;
-  return static_cast<int>(text.size()) + 1;
+  return text;
 }
 
 void CUpdateInfo::Clear() { items_.clear(); }

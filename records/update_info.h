@@ -78,6 +78,8 @@ class CUpdateInfo : public IUpdateInfo {
   // Writes the whole list, or nothing (0) when the capacity is below the per-item rule or the
   // text would not fit.
   int WriteText(char16_t* out, int capacity) override;
+  // The text WriteText writes, without its terminating zero.
+  std::u16string Text() const;
 
   void Clear() override;
   int Count() const override;

@@ -54,13 +54,7 @@ bool ParseUninstallList(const uint8_t* bytes, uint32_t n, CUninstInfo& list) {
 }
 
 // Prints the list's own lines; the exit status.
-int PrintUpdateList(CUpdateInfo& list) {
-  std::vector<char16_t> text(static_cast<size_t>(list.Count() + 1) *
-                             IUpdateInfo::kLongestItemUnits);
-  int units = list.WriteText(text.data(), static_cast<int>(text.size()));
-  return units > 0 ? PrintText(std::u16string(text.data(), units - 1))
-                   : Fail("cannot write the update list's text");
-}
+int PrintUpdateList(const CUpdateInfo& list) { return PrintText(list.Text()); }
 
 // Writes the list and, when signing, its signature beside it; on any failure neither is left.
 bool WriteSignedOutput(const std::u16string& out, const uint8_t* bytes, uint32_t n,

@@ -12,7 +12,9 @@
 # archive-mode install of generated clients by install_headless.exe and by setup.exe silent
 # through its window, beside an NSIS installer doing the same work and unzip extracting the very
 # archive they install from, interleaved, with a window manager (tests/bench/install_peers.py);
-# with BENCH_LARGE=1 also the native setupkit build of the 1 GB client, its time and peak memory.
+# with BENCH_LARGE=1 also the native setupkit build of the 1 GB client, its time and peak memory,
+# and with BENCH_HUGE=1 a client of 20 GB packed, installed from the data beside setup.exe and in
+# download mode from nginx, and uninstalled.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The window figures need a display: a virtual one unless there is a real one.
@@ -162,6 +164,14 @@ rm -rf build/bench/journal
 "$WINE" build/windows/bin/install_bench.exe journal build/bench/journal | tr -d '\r'
 "$WINE" build/windows/bin/install_bench.exe files build/bench/files | tr -d '\r'
 peers install-tiny tiny 3
+if [ "${BENCH_HUGE:-0}" = 1 ]; then
+  # BENCH_HUGE_GB gigabytes (20 by default): it needs three times that free on the disk, and hours.
+  source scripts/static-server.sh
+  mkdir -p build/bench/install-huge/site
+  start_static_server build/bench/install-huge/site build/bench/static-server
+  peers install-huge huge 1
+  stop_static_server
+fi
 if [ "${BENCH_LARGE:-0}" = 1 ]; then
   peers install-large large 3
   # setupkit build of that client by the native build, as a vendor's build server runs it: its time

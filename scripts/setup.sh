@@ -14,6 +14,8 @@ PACKAGES=(
   # Wine's TLS (only recommended by Wine) and the test server's certificates.
   libgnutls30 openssl
   unzip curl imagemagick nsis openbox time
+  # The static web server vendors publish to, which the bench downloads a huge client from.
+  nginx
   osslsigncode
   python3-pil python3-xlib fonts-wqy-microhei
 )

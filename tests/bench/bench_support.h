@@ -3,6 +3,7 @@
 // 20 MB, and a large one of about 1 GB) and the timing of a run.
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -97,10 +98,11 @@ class LargeFileMaker {
     for (char& c : noise_) c = static_cast<char>(random_());
   }
 
-  void Write(const std::filesystem::path& path, size_t size) {
+  // noiseInFour of every four blocks, on average, are noise.
+  void Write(const std::filesystem::path& path, size_t size, unsigned noiseInFour = 1) {
     std::ofstream file(path, std::ios::binary);
     for (size_t done = 0; done < size; done += kBlock) {
-      const std::string& source = random_() % 4 == 0 ? noise_ : text_;
+      const std::string& source = random_() % 4 < noiseInFour ? noise_ : text_;
       const size_t n = std::min(kBlock, size - done);
       file.write(source.data() + random_() % kSource, static_cast<std::streamsize>(n));
     }
@@ -125,6 +127,28 @@ inline void MakeLargeClientFolder(const std::filesystem::path& folder) {
                                : std::uniform_int_distribution<size_t>(16 << 10, 4 << 20)(
                                      maker.Random());
     maker.Write(sub / ("module" + std::to_string(i) + ".dll"), size);
+  }
+}
+
+// A huge client, as games and design tools ship: kHugeFiles files of about totalBytes, one of
+// them of largest bytes and three quarters noise (media that is compressed already), the others
+// sharing the rest, made as the large client's files are.
+constexpr int kHugeFiles = 5000;
+
+inline void MakeHugeClientFolder(const std::filesystem::path& folder, uint64_t totalBytes,
+                                 uint64_t largest) {
+  LargeFileMaker maker;
+  std::filesystem::remove_all(folder);
+  const uint64_t each = (totalBytes - largest) / (kHugeFiles - 1);
+  for (int i = 0; i < kHugeFiles; ++i) {
+    std::filesystem::path sub = folder / ("assets" + std::to_string(i % 50));
+    std::filesystem::create_directories(sub);
+    if (i == 0) {
+      maker.Write(sub / "world.pak", largest, 3);
+    } else {
+      maker.Write(sub / ("asset" + std::to_string(i) + ".dat"),
+                  std::uniform_int_distribution<uint64_t>(each / 2, each * 3 / 2)(maker.Random()));
+    }
   }
 }
 

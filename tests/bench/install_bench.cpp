@@ -1,20 +1,21 @@
 // The install figures of `make bench`, under Wine; tests/bench/install_peers.py runs it and the
 // peers and prints the figures.
 //
-//   install_bench prepare DATA_FOLDER [--large | --tiny]
+//   install_bench prepare DATA_FOLDER [--large | --tiny | --huge GB]
 //       Generates the client (2,000 files of about 20 MB; with --large about 1 GB in 300 files
 //       with one of 400 MB; with --tiny the client file alone, for what the installer takes
 //       without a client) into DATA_FOLDER/client unless it is there already, packs it with
 //       setupkit build into DATA_FOLDER/setup.exe unless that is newer than the stub, and leaves
 //       the nested client archive as DATA_FOLDER/app.zip (for unzip) and its facts in
-//       DATA_FOLDER/install.env.
-//   install_bench run PEER DATA_FOLDER
+//       DATA_FOLDER/install.env. With --huge, a client of GB gigabytes in 5,000 files, one of
+//       them of 8 GB (two fifths of a smaller client), mostly noise; it is generated, not packed.
+//   install_bench run PEER DATA_FOLDER [keep]
 //       One install from nothing into DATA_FOLDER/installed by PEER: "headless"
 //       (install_headless.exe), "silent" (setup.exe silent, through its window) or "nsis"
 //       (DATA_FOLDER/nsis_installer.exe /S, made by makensis from tests/bench/bench_installer.nsi).
 //       Prints "PEER MS CLIENT_MS PEAK_WORKING_SET PEAK_PRIVATE": the milliseconds to the
 //       process's end and to the client's start (0 when it starts none), and the process's peak
-//       working set and private bytes.
+//       working set and private bytes. With keep, the install stays for its own uninstaller.
 //   install_bench pauses
 //       The cost of the pause the install makes after each entry so that its window can paint.
 //   install_bench hold
@@ -38,6 +39,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -211,6 +213,42 @@ bool WriteClientArchive(const XData& payloadBytes, const fs::path& to) {
 
 enum class ClientKind { kSmall, kLarge, kTiny };
 
+// Whether the client in data/client is there, generated as want says (data/client.stamp).
+bool Generated(const fs::path& data, const std::string& want) {
+  XData stamped;
+  return stamped.ReadFile((data / "client.stamp").u16string().c_str(), 0) &&
+         stamped.Length() == want.size() &&
+         std::memcmp(stamped.Data(), want.data(), want.size()) == 0 && fs::exists(data / "client");
+}
+
+// The facts of the client in folder that every kind has, as install.env lines.
+void WriteClientFacts(FILE* env, const fs::path& client) {
+  int files = 0;
+  const uint64_t bytes = FolderBytes(client, &files);
+  std::fprintf(env, "FILES=%d\nCLIENT_BYTES=%llu\n", files,
+               static_cast<unsigned long long>(bytes));
+}
+
+// The huge client, generated unless a client of that size is there already; setupkit packs it
+// outside, where its time and memory are measured.
+int PrepareHuge(const fs::path& data, uint64_t gigabytes) {
+  const fs::path client = data / "client";
+  const std::string want = kClientStamp + std::string(" huge ") + std::to_string(gigabytes);
+  if (!Generated(data, want)) {
+    std::printf("generating the client in %s\n", client.string().c_str());
+    std::fflush(stdout);
+    const uint64_t total = gigabytes << 30;
+    MakeHugeClientFolder(client, total, std::min<uint64_t>(uint64_t{8} << 30, total / 5 * 2));
+    fs::copy_file(ProgramFolder() / "launch_probe.exe", client / "client.exe");
+    WriteBenchFile(data / "client.stamp", want);
+  }
+  FILE* env = std::fopen((data / "install.env").string().c_str(), "wb");
+  if (env == nullptr) return 1;
+  WriteClientFacts(env, client);
+  std::fprintf(env, "ARCHIVE_PASSWORD='%s'\n", XZip::GetArchivePassword());
+  return std::fclose(env) == 0 ? 0 : 1;
+}
+
 int Prepare(const fs::path& data, ClientKind kind) {
   const fs::path client = data / "client";
   const fs::path setup = data / "setup.exe";
@@ -218,11 +256,7 @@ int Prepare(const fs::path& data, ClientKind kind) {
   fs::create_directories(data);
   static const char* const kKindNames[] = {" small", " large", " tiny"};
   const std::string want = kClientStamp + std::string(kKindNames[static_cast<int>(kind)]);
-  XData stamped;
-  const bool generated =
-      stamped.ReadFile(stamp.u16string().c_str(), 0) && stamped.Length() == want.size() &&
-      std::memcmp(stamped.Data(), want.data(), want.size()) == 0 && fs::exists(client);
-  if (!generated) {
+  if (!Generated(data, want)) {
     std::printf("generating the client in %s\n", client.string().c_str());
     std::fflush(stdout);
     // Shorter text files than the archive bench's: a client of about 20 MB, not its archive.
@@ -263,20 +297,17 @@ int Prepare(const fs::path& data, ClientKind kind) {
       return 1;
     }
   }
-  int files = 0;
-  const uint64_t bytes = FolderBytes(client, &files);
   FILE* env = std::fopen((data / "install.env").string().c_str(), "wb");
   if (env == nullptr) return 1;
-  std::fprintf(env, "FILES=%d\nCLIENT_BYTES=%llu\nARCHIVE_BYTES=%llu\nSETUP_BYTES=%llu\n"
-               "ARCHIVE_PASSWORD='%s'\n",
-               files, static_cast<unsigned long long>(bytes),
+  WriteClientFacts(env, client);
+  std::fprintf(env, "ARCHIVE_BYTES=%llu\nSETUP_BYTES=%llu\nARCHIVE_PASSWORD='%s'\n",
                static_cast<unsigned long long>(fs::file_size(data / "app.zip")),
                static_cast<unsigned long long>(fs::file_size(setup)), XZip::GetArchivePassword());
   std::fclose(env);
   return 0;
 }
 
-int RunPeer(const std::string& peer, const fs::path& data) {
+int RunPeer(const std::string& peer, const fs::path& data, bool keep) {
   const fs::path setup = data / "setup.exe";
   const fs::path installed = data / "installed";
   std::u16string commandLine;
@@ -303,9 +334,11 @@ int RunPeer(const std::string& peer, const fs::path& data) {
   const fs::path marker = installed / "client.exe.ran";
   Measured measured;
   const bool ran = RunMeasured(commandLine, peer == "headless" ? nullptr : &marker, &measured);
-  // Nothing of the run stays behind for the next peer.
-  RemoveInstalled(installed);
-  Unregister(product);
+  // Nothing of the run stays behind for the next peer, unless its uninstaller is to remove it.
+  if (!keep || !ran) {
+    RemoveInstalled(installed);
+    Unregister(product);
+  }
   if (!ran) {
     std::fprintf(stderr, "bench: the %s install failed\n", peer.c_str());
     return 1;
@@ -452,20 +485,25 @@ int Hold() {
 
 int main(int argc, char** argv) {
   const std::string mode = argc >= 2 ? argv[1] : "";
+  if (mode == "prepare" && argc == 5 && std::string(argv[3]) == "--huge") {
+    return PrepareHuge(fs::absolute(argv[2]), std::strtoull(argv[4], nullptr, 10));
+  }
   if (mode == "prepare" && (argc == 3 || argc == 4)) {
     const std::string kind = argc == 4 ? argv[3] : "";
     if (kind.empty()) return Prepare(fs::absolute(argv[2]), ClientKind::kSmall);
     if (kind == "--large") return Prepare(fs::absolute(argv[2]), ClientKind::kLarge);
     if (kind == "--tiny") return Prepare(fs::absolute(argv[2]), ClientKind::kTiny);
   }
-  if (mode == "run" && argc == 4) return RunPeer(argv[2], fs::absolute(argv[3]));
+  if (mode == "run" && (argc == 4 || (argc == 5 && std::string(argv[4]) == "keep"))) {
+    return RunPeer(argv[2], fs::absolute(argv[3]), argc == 5);
+  }
   if (mode == "pauses" && argc == 2) return Pauses();
   if (mode == "hold" && argc == 2) return Hold();
   if (mode == "journal" && argc == 3) return JournalCost(fs::absolute(argv[2]));
   if (mode == "files" && argc == 3) return FileCost(fs::absolute(argv[2]));
   std::fprintf(stderr,
-               "usage: install_bench prepare DATA_FOLDER [--large | --tiny]\n"
-               "       install_bench run headless|silent|nsis DATA_FOLDER\n"
+               "usage: install_bench prepare DATA_FOLDER [--large | --tiny | --huge GB]\n"
+               "       install_bench run headless|silent|nsis DATA_FOLDER [keep]\n"
                "       install_bench pauses\n"
                "       install_bench hold\n"
                "       install_bench journal FOLDER\n"

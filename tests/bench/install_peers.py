@@ -14,10 +14,17 @@ window that hides, which no desktop does. When none runs, openbox is started for
 And the session's desktop is held open while they are taken (install_bench hold), as a shell
 holds it: else Wine makes it anew for every installer, seconds of waiting no user has.
 
-Usage: install_peers.py WINE BIN_FOLDER DATA_FOLDER KIND ROUNDS
-  KIND: small (2,000 files, about 20 MB), large (about 1 GB, one file of 400 MB) or tiny (the
-  client file alone: what the installer itself takes, the base the other peaks stand on)."""
+A huge client (KIND huge) is packed by the native setupkit, whose time and peak memory are
+printed, and installed once from the data beside setup.exe and once in download mode from
+Debian's nginx (serving on STATIC_HTTP_PORT, see scripts/static-server.sh), each then removed by
+its own uninstaller; NSIS is left out, as it cannot make an installer past 2 GB.
 
+Usage: install_peers.py WINE BIN_FOLDER DATA_FOLDER KIND ROUNDS
+  KIND: small (2,000 files, about 20 MB), large (about 1 GB, one file of 400 MB), tiny (the
+  client file alone: what the installer itself takes, the base the other peaks stand on) or
+  huge (BENCH_HUGE_GB gigabytes, 20 by default, in 5,000 files with one of 8 GB)."""
+
+import glob
 import os
 import shutil
 import statistics
@@ -29,7 +36,9 @@ from Xlib import display, error
 
 NSIS_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "bench_installer.nsi")
 RUN_TIMEOUT = 600
+HUGE_RUN_TIMEOUT = 4 * 3600
 MB = 1048576.0
+SETUPKIT = "build/native/bin/setupkit"
 LABELS = {
     "headless": "install_headless.exe",
     "silent": "setup.exe silent, through its window",
@@ -99,9 +108,9 @@ def build_nsis_installer(data):
                     NSIS_SCRIPT], check=True, stdout=subprocess.DEVNULL)
 
 
-def run_windows_peer(wine, bench, peer, data):
-    done = subprocess.run([wine, bench, "run", peer, data], capture_output=True, text=True,
-                          timeout=RUN_TIMEOUT)
+def run_windows_peer(wine, bench, peer, data, keep=False, timeout=RUN_TIMEOUT):
+    done = subprocess.run([wine, bench, "run", peer, data] + (["keep"] if keep else []),
+                          capture_output=True, text=True, timeout=timeout)
     # Wine ends lines with CR LF and may add notes of its own.
     for line in done.stdout.replace("\r", "").splitlines():
         fields = line.split()
@@ -126,6 +135,95 @@ def run_unzip(data, password):
     # Linux counts the peak resident set in KB.
     return {"total": took, "client": None, "working_set": usage.ru_maxrss * 1024,
             "private": None}
+
+
+def run_setupkit(arguments):
+    """The native setupkit, as a vendor's build server runs it: seconds and peak resident MB."""
+    timing = os.path.join(os.path.dirname(os.path.abspath(arguments[-1])), "pack.time")
+    subprocess.run(["/usr/bin/time", "-f", "%e %M", "-o", timing, SETUPKIT] + arguments,
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    with open(timing, encoding="ascii") as measured:
+        seconds, kilobytes = measured.read().split()
+    return float(seconds), int(kilobytes) / 1024.0
+
+
+def uninstall_leaves(wine, data):
+    """Runs the install's own uninstaller silently and waits for the install folder to go;
+    returns how many files and folders stay in it."""
+    installed = os.path.join(data, "installed")
+    # The client's note that it started is the bench's, not the install's.
+    os.remove(os.path.join(installed, "client.exe.ran"))
+    subprocess.run([wine, os.path.join(installed, "unins000.exe"), "silent"],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=RUN_TIMEOUT)
+
+    def left():
+        return sum(len(dirs) + len(files) for _, dirs, files in os.walk(installed))
+
+    # The uninstaller may end before a copy of itself has removed it and its folder.
+    deadline = time.monotonic() + 60
+    while left() != 0 and time.monotonic() < deadline:
+        time.sleep(0.5)
+    return left()
+
+
+def huge(wine, bench, data):
+    """Packs the huge client twice (data beside setup.exe; download mode), installs each and
+    removes it again; returns the rows to print."""
+    port = os.environ["STATIC_HTTP_PORT"]
+    with open(os.path.join(data, "config.txt"), "w", encoding="utf-8") as config:
+        config.write("app=bench;\nname=bench;\ncompany=Bench;\nversion=1.0.0.0;\n"
+                     "source=http://127.0.0.1:%s/app;\nconfig=http://127.0.0.1:%s/update.xml;\n"
+                     % (port, port))
+    stub = os.path.join(os.path.dirname(bench), "setup.exe")
+    rows = []
+
+    def measured_install(label, folder, setup, pack):
+        for old in glob.glob(os.path.join(folder, "setup*")):
+            os.remove(old)
+        seconds, megabytes = run_setupkit(pack + ["--stub", stub, "-o", setup])
+        rows.append(("setupkit build, %s" % label, "%.0f s" % seconds, "%.1f MB" % megabytes))
+        beside = sum(os.path.getsize(f) for f in glob.glob(os.path.join(folder, "setup*"))
+                     if f != setup)
+        run = run_windows_peer(wine, bench, "silent", folder, keep=True, timeout=HUGE_RUN_TIMEOUT)
+        rows.append(("setup.exe silent, %s" % label, "%.0f s" % (run["total"] / 1000),
+                     "%.1f MB WS, %.1f MB private" % (run["working_set"] / MB,
+                                                      run["private"] / MB)))
+        rows.append(("  setup.exe / beside it", "%.1f MB" % (os.path.getsize(setup) / MB),
+                     "%.1f MB" % (beside / MB)))
+        rows.append(("  unins000.exe silent leaves", "%d entries" % uninstall_leaves(wine, folder),
+                     ""))
+
+    client = os.path.join(data, "client")
+    measured_install("data beside it", data, os.path.join(data, "setup.exe"),
+                     ["build", "--config", os.path.join(data, "config.txt"), "--client", client])
+    for beside in glob.glob(os.path.join(data, "setup*")):
+        os.remove(beside)
+    download = os.path.join(data, "download")
+    site = os.path.join(data, "site")
+    shutil.rmtree(site, ignore_errors=True)
+    os.makedirs(download, exist_ok=True)
+    # A download-mode client gets its uninstaller and updater from the published files alone:
+    # stamped copies go into the client folder for as long as it is published.
+    record = os.path.join(data, "record.rec")
+    subprocess.run([SETUPKIT, "config", os.path.join(data, "config.txt"), record, "--packed"],
+                   check=True, stdout=subprocess.DEVNULL)
+    programs = [os.path.join(client, name) for name in ("unins000.exe", "update.exe")]
+    try:
+        for program in programs:
+            shutil.copy(os.path.join(os.path.dirname(bench), os.path.basename(program)), program)
+            subprocess.run([SETUPKIT, "stamp", program, record], check=True,
+                           stdout=subprocess.DEVNULL)
+        measured_install("download mode from nginx", download,
+                         os.path.join(download, "setup.exe"),
+                         ["build", "--config", os.path.join(data, "config.txt"), "--client",
+                          client, "--download", "--publish", site])
+    finally:
+        for program in programs:
+            if os.path.exists(program):
+                os.remove(program)
+        shutil.rmtree(site, ignore_errors=True)
+    rows.append(("NSIS", "cannot", "its installer holds at most 2 GB"))
+    return rows
 
 
 def median(runs, key):
@@ -161,8 +259,19 @@ def main():
     try:
         start = time.monotonic()
         prepare = [wine, bench, "prepare", data] + ([] if kind == "small" else ["--" + kind])
-        subprocess.run(prepare, check=True, stdout=subprocess.DEVNULL, timeout=3600)
+        if kind == "huge":
+            prepare.append(os.environ.get("BENCH_HUGE_GB", "20"))
+        subprocess.run(prepare, check=True, stdout=subprocess.DEVNULL, timeout=HUGE_RUN_TIMEOUT)
         facts = read_env(os.path.join(data, "install.env"))
+        if kind == "huge":
+            holder = hold_desktop(wine, bench)
+            rows = huge(wine, bench, data)
+            print("== a huge client under Wine: %d files, %.1f GB" % (
+                int(facts["FILES"]), int(facts["CLIENT_BYTES"]) / MB / 1024))
+            for row in rows:
+                print("%-40s %12s   %s" % row)
+            print("%-40s %12.0f s" % ("this part took", time.monotonic() - start))
+            return 0
         peers = ["headless", "silent", "nsis"] + ([] if kind == "tiny" else ["unzip"])
         build_nsis_installer(data)
         prepared = time.monotonic() - start

@@ -13,6 +13,7 @@
 #include "support/text/path_text.h"
 #include "support/zip/entry_pipeline.h"
 #include "support/zip/indexed_entry_reader.h"
+#include "support/zip/part_digest_check.h"
 #include "support/zip/xzip.h"
 #include "support/zip/zip_entry_source.h"
 
@@ -22,7 +23,9 @@ namespace {
 // where it lies; otherwise read out of the payload once and every reader opened over that copy.
 class ClientArchive {
  public:
-  bool Find(XZip& payload, const char16_t* name) {
+  bool Find(XZip& payload, const char16_t* name, const SplitArchive* parts) {
+    parts_ = parts;
+    if (parts_ != nullptr) return true;
     payload_ = &payload;
     index_ = payload.Find(name, nullptr);
     if (index_ < 0) return false;
@@ -31,11 +34,13 @@ class ClientArchive {
     return inPlace_ || payload.ReadItem(index_, &copy_);
   }
   bool OpenReader(XZip& reader) {
+    if (parts_ != nullptr) return reader.OpenParts(parts_->files, XZip::GetArchivePassword());
     return inPlace_ ? reader.OpenNested(*payload_, index_, XZip::GetArchivePassword())
                     : reader.OpenMemory(copy_.Data(), copy_.Length(), XZip::GetArchivePassword());
   }
 
  private:
+  const SplitArchive* parts_ = nullptr;  // beside the installer: read there
   XZip* payload_ = nullptr;
   int index_ = -1;
   bool inPlace_ = false;
@@ -148,16 +153,15 @@ EntryResult PlaceIndexedFile(const IndexedEntry& pieces,
   return result;
 }
 
-}  // namespace
-
-InstallOutcome InstallFromArchive(XZip& payload, const char16_t* nestedName,
-                                  const char16_t* folder, const InstallRun& run) {
+// InstallFromArchive's run through the entries, without the parts' authentication.
+InstallOutcome InstallEntries(XZip& payload, const char16_t* nestedName, const char16_t* folder,
+                              const InstallRun& run) {
   if (nestedName == nullptr || nestedName[0] == 0 || folder == nullptr || folder[0] == 0 ||
       run.journal == nullptr) {
     return InstallOutcome::NotStarted();
   }
   ClientArchive client;
-  if (!client.Find(payload, nestedName)) return InstallOutcome::NotStarted();
+  if (!client.Find(payload, nestedName, run.clientParts)) return InstallOutcome::NotStarted();
   EntryPlan plan;
   std::vector<std::unique_ptr<IEntrySource>> sources;
   for (int i = 0; i < EntryPipeline::WorkerCount(); ++i) {
@@ -211,4 +215,22 @@ InstallOutcome InstallFromArchive(XZip& payload, const char16_t* nestedName,
   run.Report(count, static_cast<uint32_t>(plan.entries.size() + 1),
              plan.failedAccepted ? plan.failedName.c_str() : nullptr);
   return outcome;
+}
+
+}  // namespace
+
+InstallOutcome InstallFromArchive(XZip& payload, const char16_t* nestedName,
+                                  const char16_t* folder, const InstallRun& run) {
+  if (run.clientParts == nullptr) return InstallEntries(payload, nestedName, folder, run);
+  PartDigestCheck check(*run.clientParts, run.stop);
+  const InstallOutcome outcome = InstallEntries(payload, nestedName, folder, run);
+  if (outcome.ending == InstallOutcome::Ending::kStopped) return outcome;
+  // Whatever the entries made of them, bytes that are not the packaged ones are the failure: the
+  // install is undone, naming the file that is to blame.
+  const int damaged = check.FirstMismatch();
+  if (run.Stopped()) return InstallOutcome::Stopped();
+  if (damaged < 0) return outcome;
+  InstallOutcome refused;
+  refused.Fail(run.clientParts->records[damaged].name.c_str(), kDamagedPartReason);
+  return refused;
 }

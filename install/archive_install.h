@@ -25,6 +25,9 @@ constexpr size_t kNewFilesPerJournalRecord = 256;
 // them) or written, or whose name would land outside folder, fails, and ends the run there: the
 // outcome names it and why, and the install is undone whole. Not started, before any progress,
 // when the nested archive cannot be read or opened or the run has no journal; stopped when run's
-// stop is set, looked at before each entry and between the pieces of a file.
+// stop is set, looked at before each entry and between the pieces of a file. With run's
+// clientParts the client archive is read from those files instead, their digests computed on a
+// thread of their own meanwhile: it ends only once they are known, and fails, naming the first
+// file whose digest is not its record's, whatever the entries made of it.
 InstallOutcome InstallFromArchive(XZip& payload, const char16_t* nestedName,
                                   const char16_t* folder, const InstallRun& run);

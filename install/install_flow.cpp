@@ -31,10 +31,11 @@ bool PutAnyFile(const CUninstInfo& installed) {
 }  // namespace
 
 CInstallFlow::CInstallFlow(IInstallObserver* observer, IInstallEdge& edge, IClientInfo& product,
-                           XZip* payload, bool silent)
+                           XZip* payload, bool silent, const SplitArchive* clientParts)
     : observer_(observer),
       edge_(edge),
       payload_(payload),
+      clientParts_(clientParts),
       silent_(silent),
       product_(product),
       journal_(edge.JournalTarget()) {}
@@ -62,8 +63,8 @@ void CInstallFlow::Report(uint64_t total, uint64_t done, const char16_t* name, v
 
 bool CInstallFlow::Prepare() {
   const char16_t* archiveFile = product_.GetArchiveFile().Units();
-  nestedArchive_ =
-      payload_ != nullptr && archiveFile[0] != 0 && payload_->Find(archiveFile, nullptr) >= 0;
+  nestedArchive_ = payload_ != nullptr && archiveFile[0] != 0 &&
+                   (clientParts_ != nullptr || payload_->Find(archiveFile, nullptr) >= 0);
   if (!edge_.ReadInstalledFolder(product_, &installFolder_)) {
     FixedWString<1024> windowsFolder;
     FixedWString<1024> programs;
@@ -140,6 +141,7 @@ bool CInstallFlow::RunInstall() {
     run.stop = &stopRequested_;
     run.journal = &journal_;
     run.timeLimit = timeLimit_.get();
+    run.clientParts = clientParts_;
     if (nestedArchive_) {
       outcome_ = edge_.InstallArchive(*payload_, product_.GetArchiveFile().Units(),
                                       installFolder_.Units(), run);

@@ -15,6 +15,7 @@
 #include "support/journal/change_journal.h"
 
 class XZip;
+struct SplitArchive;
 
 // What the window shows, as the flow last set it. The flow changes it on the worker too; the
 // window takes a copy (CInstallFlow::View) on its own thread and draws that.
@@ -71,9 +72,10 @@ class CInstallFlow {
 
   // product is the program's product record, which the checks, the report and the finish read
   // and complete; payload is the installer's payload archive, null when it carries none (its
-  // client is then downloaded). They and edge outlive the flow.
+  // client is then downloaded); clientParts, when not null, is where the client archive lies
+  // beside the installer instead of in the payload. They and edge outlive the flow.
   CInstallFlow(IInstallObserver* observer, IInstallEdge& edge, IClientInfo& product,
-               XZip* payload, bool silent);
+               XZip* payload, bool silent, const SplitArchive* clientParts = nullptr);
   // Cancels a running install (see Cancel).
   ~CInstallFlow();
   CInstallFlow(const CInstallFlow&) = delete;
@@ -162,6 +164,7 @@ class CInstallFlow {
   IInstallObserver* observer_;
   IInstallEdge& edge_;
   XZip* payload_;
+  const SplitArchive* clientParts_;  // the client archive beside the installer, when it is there
   bool silent_;
   bool nestedArchive_ = false;
   IClientInfo& product_;

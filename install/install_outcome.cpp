@@ -12,6 +12,8 @@ const char16_t kEarlierRunText[] =
     u"另一个安装程序正在安装到此目录，或上次中断的安装未能撤销。\n请关闭正在使用这些文件的程序后重新运行安装程序。";
 const char16_t kInstallUnusableText[] =
     u"安装失败：客户端文件未能安装，软件无法使用！\n请到官网下载最新的安装包后重新安装。";
+const char16_t kDamagedPartReason[] =
+    u"安装程序旁的数据文件已损坏或不完整，与安装包不符，请重新下载全部安装文件";
 const char16_t kInstallerFileNameReason[] = u"与安装程序自身的文件同名";
 const char16_t kInstallCaption[] = u"安装提示";
 

@@ -52,6 +52,9 @@ std::u16string UndoneForLog(const RollbackResult& undone);
 // do, and the paths left, one a line: the last, where a long list is cut.
 void AppendNotUndone(const RollbackResult& undone, FixedWString<1024>* text);
 
+// Why the install failed when a data file beside the installer, which held its client, turned
+// out not to hold the packaged bytes.
+extern const char16_t kDamagedPartReason[];
 // Why a client entry named like one of the installer's own files was refused.
 extern const char16_t kInstallerFileNameReason[];
 // Shown when an install ended without a usable client.

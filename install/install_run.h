@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 
+struct SplitArchive;
 class CChangeJournal;
 class CRunTimeLimit;
 class IUninstInfo;
@@ -27,6 +28,9 @@ struct InstallRun {
   // The bound on an unattended run's whole time, which sets stop once it has passed; a run that
   // follows a list adds the time its files may take.
   CRunTimeLimit* timeLimit = nullptr;
+  // Where the client archive lies when it was written beside the installer in parts rather than
+  // inside its payload; null otherwise.
+  const SplitArchive* clientParts = nullptr;
 
   bool Stopped() const { return stop != nullptr && stop->load(); }
 

@@ -55,7 +55,8 @@ int RunHeadlessInstall(const char16_t* setup, const char16_t* folder, CWindowsIn
   ReplaceQuestionFunction(&AnswerYes);
 
   CommandQueueObserver observer;
-  CInstallFlow flow(&observer, edge, package.Product(), package.Payload(), false);
+  CInstallFlow flow(&observer, edge, package.Product(), package.Payload(), false,
+                    package.ClientParts());
   if (!flow.Prepare()) return Fail("no folder to propose");
   flow.CheckVersion();
   if (!observer.Closes().empty()) return observer.Closes().front();

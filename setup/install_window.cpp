@@ -67,7 +67,8 @@ CInstallWnd::CInstallWnd(CInstallPackage& package, bool silent)
     : package_(package),
       silent_(silent),
       exitCode_(silent ? kExitNotStarted : kExitInstalled),
-      flow_(&observer_, edge_, package.Product(), package.Payload(), silent) {
+      flow_(&observer_, edge_, package.Product(), package.Payload(), silent,
+            package.ClientParts()) {
   theme_.SetForeColor(kThemeForeColor);
   theme_.SetBackColor(kThemeBackColor);
   theme_.SetTextColor(kThemeTextColor);

@@ -7,6 +7,7 @@
 #include "startup/package_loading.h"
 #include "startup/run_start.h"
 #include "support/core/wide_text.h"
+#include "support/system/run_log.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // An installer runs from wherever it was downloaded to, often beside other downloads: the
@@ -19,7 +20,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   CInstallPackage package;
   // A package that cannot start installs nothing, asked about or not (a silent install ends
   // without a question).
-  if (!LoadSetupPackage(instance, package, silent)) return kExitNotStarted;
+  if (!LoadSetupPackage(instance, package, silent)) {
+    // A data file beside the installer is the one damage a deployer can mend: the log names it.
+    if (package.RefusedPart().empty()) return kExitNotStarted;
+    BeginRun(package.Product(), u"setup", silent);
+    LogLine(u"the data file " + package.RefusedPart() + u" beside the installer is missing or "
+            u"not the one it was packed with: nothing installed");
+    return EndRun(kExitNotStarted);
+  }
   BeginRun(package.Product(), u"setup", silent);
   return EndRun(RunApplication(instance, package, silent));
 }

@@ -6,7 +6,17 @@
 #include "records/update_info_trust.h"
 #include "support/container/packed_view.h"
 #include "support/files/xdata.h"
+#include "support/zip/part_manifest.h"
 #include "support/zip/xzip.h"
+
+// What became of the data files a payload's manifest (part_manifest.h) lists.
+enum class ClientPartsFound {
+  kNone,       // the payload has no manifest: it carries its client, or none
+  kFound,      // every file is there with its recorded size
+  kMissing,    // a file is not there: RefusedPart names it
+  kOtherSize,  // a file is there with another size: RefusedPart names it
+  kDamaged,    // the manifest cannot be read
+};
 
 // What an installer carries, read and checked once at start-up: its product record and its
 // payload archive (the skin images, "theme.txt", "update.xml" and the client archive), open where
@@ -37,10 +47,29 @@ class CInstallPackage {
   // Reads the payload's entry name whole into bytes. False without a payload or such an entry.
   bool ReadPayloadEntry(const char16_t* name, XData* bytes);
 
+  // Finds the data files the open payload's manifest lists, if it has one, in folder (ending
+  // with its separator), checking each one's size. Their digests are checked as the install
+  // reads them (archive_install.h).
+  ClientPartsFound FindClientParts(const std::u16string& folder);
+  // The client archive written beside the installer, all of whose files were found; null when
+  // the payload carries its client, or none.
+  const SplitArchive* ClientParts() const {
+    return partsFound_ == ClientPartsFound::kFound ? &parts_ : nullptr;
+  }
+  // What the last FindClientParts found.
+  ClientPartsFound PartsFound() const { return partsFound_; }
+  // The file FindClientParts refused, by its recorded name; empty when none was.
+  const std::u16string& RefusedPart() const { return refusedPart_; }
+
  private:
+  ClientPartsFound LookForClientParts(const std::u16string& folder);
+
   CClientInfo product_;
   ListKey vendorKey_;
   PackedView view_;  // before the archive, which reads through it until it is gone
   XZip payload_;
   bool payloadOpen_ = false;
+  SplitArchive parts_;
+  ClientPartsFound partsFound_ = ClientPartsFound::kNone;
+  std::u16string refusedPart_;
 };

@@ -62,6 +62,10 @@ bool LoadInstallPackage(ModuleHandle module, const char16_t* exePath, CInstallPa
       OpenPayload(module, exePath, package) == PayloadSource::kDamaged) {
     return false;
   }
+  // The data files are found by the names the payload records, beside the executable under
+  // whatever name it now has.
+  const ClientPartsFound parts = package.FindClientParts(ParentFolderOf(exePath));
+  if (parts != ClientPartsFound::kNone && parts != ClientPartsFound::kFound) return false;
   package.VendorKey() = LoadListKey(module);
   if (record == RecordLoad::kLoaded) return true;
   XData text;
@@ -76,6 +80,12 @@ bool LoadSetupPackage(ModuleHandle instance, CInstallPackage& package, bool sile
       GetModuleFileNameW(static_cast<HMODULE>(instance), exePath, kExePathCapacity);
   if (length == 0 || length >= kExePathCapacity) return false;
   if (LoadInstallPackage(instance, AsUtf16(exePath), package)) return true;
-  ReportDamagedPackage(package.Product(), silent);
+  const ClientPartsFound parts = package.PartsFound();
+  if (parts == ClientPartsFound::kMissing || parts == ClientPartsFound::kOtherSize) {
+    ReportRefusedPart(package.Product(), package.RefusedPart().c_str(),
+                      parts == ClientPartsFound::kMissing, silent);
+  } else {
+    ReportDamagedPackage(package.Product(), silent);
+  }
   return false;
 }

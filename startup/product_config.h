@@ -18,3 +18,6 @@ bool LoadProductConfig(ModuleHandle instance, IClientInfo& product, bool silent)
 // Tells the user that the package is damaged and offers the official site (product's homepage),
 // opened on Yes. A silent install asks nothing.
 void ReportDamagedPackage(IClientInfo& product, bool silent);
+// The same for a data file beside the installer, named by name, that is missing or not the
+// packaged one, so that the person knows which file to fetch again.
+void ReportRefusedPart(IClientInfo& product, const char16_t* name, bool missing, bool silent);

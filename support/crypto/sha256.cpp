@@ -44,3 +44,28 @@ bool Sha256HexOfFile(char16_t* out, const char16_t* path) {
   uint8_t digest[kSha256Bytes];
   return out != nullptr && Sha256OfFile(digest, path) && WriteHex(out, digest);
 }
+
+struct Sha256Stream::State {
+  crypto_hash_sha256_state sodium;
+  bool started;
+};
+
+Sha256Stream::Sha256Stream() : state_(std::make_unique<State>()) {
+  state_->started = StartSodium() && crypto_hash_sha256_init(&state_->sodium) == 0;
+}
+
+Sha256Stream::~Sha256Stream() = default;
+
+void Sha256Stream::Add(const void* bytes, size_t n) {
+  if (state_->started && n > 0) {
+    crypto_hash_sha256_update(&state_->sodium, static_cast<const uint8_t*>(bytes), n);
+  }
+}
+
+bool Sha256Stream::FinishHex(char16_t* out) {
+  uint8_t digest[kSha256Bytes];
+  const bool done = out != nullptr && state_->started &&
+                    crypto_hash_sha256_final(&state_->sodium, digest) == 0 && WriteHex(out, digest);
+  state_->started = false;
+  return done;
+}

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 // SHA-256 digests (FIPS 180-4, computed by libsodium). Like MD5 digests they travel as
 // hexadecimal UTF-16 digits, upper case: 64 of them.
@@ -15,3 +16,21 @@ bool Sha256HexOfMemory(char16_t* out, const void* bytes, size_t n);
 bool Sha256OfFile(uint8_t* out, const char16_t* path);
 // out receives 64 upper-case digits and a terminator (65 units).
 bool Sha256HexOfFile(char16_t* out, const char16_t* path);
+
+// The digest of bytes handed over in pieces, for data read or written for another purpose too.
+class Sha256Stream {
+ public:
+  Sha256Stream();
+  ~Sha256Stream();
+  Sha256Stream(const Sha256Stream&) = delete;
+  Sha256Stream& operator=(const Sha256Stream&) = delete;
+
+  void Add(const void* bytes, size_t n);
+  // out receives the digest of everything added as 64 upper-case digits and a terminator (65
+  // units). False when the digest cannot be computed; the stream is spent either way.
+  bool FinishHex(char16_t* out);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};

@@ -20,6 +20,9 @@ ArchiveBytes::ArchiveBytes(const ZipFileRange& file)
   file_ = {path_.c_str(), file.offset, file.size};
 }
 
+ArchiveBytes::ArchiveBytes(const ZipParts& parts)
+    : parts_(parts), source_(&parts_), io_(PartsZipIo()) {}
+
 ArchiveBytes::~ArchiveBytes() {
   if (stream_ != nullptr) io_.zclose_file(io_.opaque, stream_);
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "support/zip/zip_io.h"
+#include "support/zip/zip_parts_io.h"
 
 // An archive's bytes, read at any offset through a stream of its own (opened on the first read),
 // so that several threads, each with one, read the same archive at once, beside its zip reader.
@@ -16,6 +17,7 @@ class ArchiveBytes {
   explicit ArchiveBytes(const ZipMemory& memory);
   explicit ArchiveBytes(const ZipPackedRange& packed);
   explicit ArchiveBytes(const ZipFileRange& file);
+  explicit ArchiveBytes(const ZipParts& parts);
   ~ArchiveBytes();
   ArchiveBytes(const ArchiveBytes&) = delete;
   ArchiveBytes& operator=(const ArchiveBytes&) = delete;
@@ -28,6 +30,7 @@ class ArchiveBytes {
   ZipPackedRange packed_;
   ZipFileRange file_;
   std::u16string path_;  // file_'s
+  ZipParts parts_;
   const void* source_ = nullptr;
   zlib_filefunc64_def io_ = {};
   voidpf stream_ = nullptr;

@@ -88,6 +88,12 @@ bool XZip::OpenPacked(const PackedView& view, const char* password) {
   return Open(Source::kPacked, &packed_, PackedZipIo(), password);
 }
 
+bool XZip::OpenParts(const ZipParts& parts, const char* password) {
+  if (archive_ != nullptr || parts.empty()) return false;
+  parts_ = parts;
+  return Open(Source::kParts, &parts_, PartsZipIo(), password);
+}
+
 bool XZip::OpenNested(XZip& parent, int index, const char* password) {
   uint64_t offset = 0;
   uint64_t size = 0;
@@ -105,6 +111,7 @@ bool XZip::OpenNested(XZip& parent, int index, const char* password) {
       path_ = parent.path_;
       file_ = {path_.c_str(), parent.file_.offset + offset, size};
       return Open(Source::kFile, &file_, FileRangeZipIo(), password);
+    case Source::kParts:  // the client archive is the one archive written so
     case Source::kNone:
       break;
   }
@@ -130,6 +137,7 @@ bool XZip::Open(Source kind, const void* source, const zlib_filefunc64_def& io,
   source_ = kind;
   archiveSize_ = kind == Source::kMemory   ? memory_.size
                  : kind == Source::kPacked ? packed_.size
+                 : kind == Source::kParts  ? PartsSize(parts_)
                                            : file_.size;
   zlib_filefunc64_def callbacks = io;
   archive_ = unzOpen2_64(source, &callbacks);
@@ -168,6 +176,7 @@ bool XZip::Close() {
   packed_ = {};
   file_ = {};
   path_.clear();
+  parts_.clear();
   archiveSize_ = 0;
   entries_.clear();
   password_.clear();
@@ -310,6 +319,8 @@ std::unique_ptr<ArchiveBytes> XZip::OpenBytes() const {
       return std::make_unique<ArchiveBytes>(packed_);
     case Source::kFile:
       return std::make_unique<ArchiveBytes>(file_);
+    case Source::kParts:
+      return std::make_unique<ArchiveBytes>(parts_);
     case Source::kNone:
       break;
   }

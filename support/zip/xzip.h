@@ -11,6 +11,7 @@
 #include "support/zip/archive_bytes.h"
 #include "support/zip/piece_index.h"
 #include "support/zip/zip_io.h"
+#include "support/zip/zip_parts_io.h"
 
 class IEntrySink;
 class PackedView;
@@ -40,6 +41,9 @@ class XZip {
   // The archive that is a packed container's payload, read in place through view, which stays
   // the caller's until Close.
   bool OpenPacked(const PackedView& view, const char* password);
+  // The archive written as the files parts, read across them as one (copied: the files are read
+  // where they lie, in any size).
+  bool OpenParts(const ZipParts& parts, const char* password);
   // The archive stored whole as entry index of parent, read in place from parent's own source
   // (its memory, container or file) without a copy. Only an entry stored in the clear and
   // uncompressed can be read so; the entries of the archive inside are read with the same
@@ -89,7 +93,7 @@ class XZip {
 
  private:
   // Where an open archive's bytes are, so that one stored inside it can be read from there too.
-  enum class Source { kNone, kMemory, kPacked, kFile };
+  enum class Source { kNone, kMemory, kPacked, kFile, kParts };
 
   bool Open(Source kind, const void* source, const zlib_filefunc64_def& io, const char* password);
   // Where the data of a stored, uncompressed entry in the clear lies in this archive's source.
@@ -113,6 +117,7 @@ class XZip {
   ZipPackedRange packed_;                // ... from a packed container
   ZipFileRange file_;                    // ... from a file
   std::u16string path_;                  // file_'s path
+  ZipParts parts_;                       // ... from parts
   uint64_t archiveSize_ = 0;             // bytes of the open archive
   std::vector<unz64_file_pos> entries_;  // where each entry's record is, by index
   std::string password_;

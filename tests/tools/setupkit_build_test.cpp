@@ -12,11 +12,13 @@
 #include "records/client_info.h"
 #include "records/update_info_trust.h"
 #include "support/container/packed_container.h"
+#include "support/crypto/sha256.h"
 #include "support/crypto/signing.h"
 #include "support/pe/pe_image.h"
 #include "support/pe/resource_tree.h"
 #include "support/pe/resource_update.h"
 #include "support/text/utf8.h"
+#include "support/zip/part_manifest.h"
 #include "tests/helpers/made_link.h"
 #include "tests/helpers/pe_builder.h"
 #include "tests/helpers/setupkit_run.h"
@@ -38,19 +40,27 @@ const char kVendorText[] =
 
 // A program as the stub and the product's programs look to the tool: code, its own resources
 // and base relocations after them.
-std::string Program(const std::string& code) {
+// A stub given reads says in its resource "READS" 1 which payload forms it reads.
+std::string Program(const std::string& code, const std::string& reads = "") {
   TestImage image;
   image.sections = {{".text", code, TestImage::kCode},
                     {".rsrc", "", TestImage::kResources},
                     {".reloc", std::string(200, 'r'), TestImage::kRelocations}};
   image.resourceSection = 1;
-  image.resources = [](uint32_t address) {
+  image.resources = [reads](uint32_t address) {
     ResourceTree tree;
     ResourceItem manifest;
     manifest.type.number = 24;
     manifest.name.number = 1;
     manifest.bytes = "<assembly/>";
     tree.Put(manifest);
+    if (!reads.empty()) {
+      ResourceItem forms;
+      forms.type.text = u"READS";
+      forms.name.number = 1;
+      forms.bytes = reads;
+      tree.Put(forms);
+    }
     return tree.Write(address);
   };
   image.relocationSection = 2;
@@ -203,6 +213,91 @@ TEST_F(SetupkitBuildPortableTest, TheSameInputsMakeTheSameInstallerWithItsPartsI
   ToolRun show = RunSetupkitCaptured({u"show", folder_.File(u"first.exe")});
   EXPECT_EQ(show.status, 0);
   EXPECT_EQ(inspect.out.rfind(show.out, 0), 0u);
+}
+
+TEST_F(SetupkitBuildPortableTest, APayloadPastSplitHasItsClientArchiveBesideTheInstaller) {
+  // Noise, which does not deflate: the client archive is larger than 64 KB.
+  std::string noise(150000, '\0');
+  unsigned seed = 5;
+  for (char& c : noise) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
+  WriteBytes(folder_.Path() / "client" / "lib" / "noise.bin", noise);
+  WriteBytes(folder_.Path() / "kit" / "today.exe", Program("the stub", "app.zip stored; app.zip.parts"));
+  WriteBytes(folder_.Path() / "kit" / "in-place.exe", Program("the stub", "app.zip stored"));
+  const auto build = [this](const char16_t* stub, std::vector<std::u16string> options,
+                            const std::u16string& out) {
+    options.insert(options.end(), {u"--stub", Kit(stub)});
+    return Build(options, out);
+  };
+  ToolRun unsplit = build(u"today.exe", {}, folder_.File(u"unsplit.exe"));
+  ASSERT_EQ(unsplit.status, 0) << unsplit.err;
+  const std::string today = ReadBytes(folder_.Path() / "unsplit.exe");
+  const std::string clientArchive =
+      ReadArchiveFiles(Unpacked(Resource(today, u"TAIL", 1)))["app.zip"];
+  ASSERT_GT(clientArchive.size(), 150000u);
+
+  struct Case {
+    const char* name;
+    const char16_t* stub;
+    const char16_t* split;
+    int status;
+    size_t parts;  // data files beside it; 0: the installer built without --split
+  };
+  const Case cases[] = {
+      {"a payload below SIZE is left as it was", u"today.exe", u"1M", 0, 0},
+      {"past SIZE, files of SIZE each and the rest", u"today.exe", u"64K", 0, 3},
+      {"a stub that reads no data files is refused", u"in-place.exe", u"64K", 1, 0},
+      {"a SIZE that is none", u"today.exe", u"64KB", 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder out;
+    const std::u16string installer = out.File(u"my setup.exe");
+    ToolRun run = build(c.stub, {u"--split", c.split}, installer);
+    ASSERT_EQ(run.status, c.status) << run.err;
+    std::vector<std::string> beside;
+    for (const fs::directory_entry& entry : fs::directory_iterator(out.Path())) {
+      beside.push_back(entry.path().filename().u8string());
+    }
+    std::sort(beside.begin(), beside.end());
+    if (c.status != 0) {
+      EXPECT_TRUE(beside.empty());
+      EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+      continue;
+    }
+    const std::string made = ReadBytes(fs::path(installer));
+    if (c.parts == 0) {
+      EXPECT_EQ(made, today);
+      EXPECT_EQ(beside.size(), 1u);
+      continue;
+    }
+    std::map<std::string, std::string> payload = ReadArchiveFiles(Unpacked(Resource(made, u"TAIL", 1)));
+    EXPECT_EQ(payload.count("app.zip"), 0u);
+    const std::string manifest = payload["app.zip.parts"];
+    std::vector<PartRecord> records;
+    ASSERT_TRUE(ParsePartManifest(reinterpret_cast<const uint8_t*>(manifest.data()),
+                                  manifest.size(), &records));
+    ASSERT_EQ(records.size(), c.parts);
+    std::string joined;
+    for (size_t i = 0; i < records.size(); ++i) {
+      const std::string name = "my setup-" + std::to_string(i + 1) + ".bin";
+      EXPECT_EQ(Utf16ToUtf8(records[i].name.c_str()), name);
+      const std::string bytes = ReadBytes(out.Path() / name);
+      EXPECT_EQ(records[i].size, bytes.size());
+      EXPECT_LE(bytes.size(), 65536u);
+      char16_t digest[kSha256HexDigits + 1];
+      ASSERT_TRUE(Sha256HexOfMemory(digest, bytes.data(), bytes.size()));
+      EXPECT_EQ(records[i].sha256, digest);
+      joined += bytes;
+    }
+    // The same client archive the installer would otherwise carry.
+    EXPECT_EQ(joined, clientArchive);
+    EXPECT_EQ(beside.size(), 1 + c.parts);
+    ToolRun inspect = RunSetupkitCaptured({u"inspect", installer});
+    ASSERT_EQ(inspect.status, 0) << inspect.err;
+    EXPECT_NE(inspect.out.find("mode: archive\ndata files beside it:\n  my setup-1.bin 65536 "),
+              std::string::npos) << inspect.out;
+    EXPECT_NE(inspect.out.find("programs:\n  unins000.exe not signed\n"), std::string::npos);
+  }
 }
 
 TEST_F(SetupkitBuildPortableTest, PublishesWhatTheInstallerAndUpdaterRequest) {

@@ -43,6 +43,7 @@ struct BuildOptions {
   std::u16string stub;
   std::u16string publish;
   std::u16string signKey;  // the vendor's secret key that signs the update list
+  std::u16string split;    // the largest payload carried inside, as given; empty: the default
   bool uninstaller = true;
   bool updater = true;
   PackageSources sources;
@@ -81,6 +82,7 @@ bool ParseBuildOptions(const std::vector<std::u16string>& arguments, BuildOption
                             : option == u"--sign-key"      ? &options.signKey
                             : option == u"--sign-pkcs12"   ? &options.signing.pkcs12
                             : option == u"--timestamp-url" ? &options.signing.timestampUrl
+                            : option == u"--split"         ? &options.split
                             : option == u"-o"              ? &options.out
                                                            : nullptr;
     if (value == nullptr) {
@@ -101,6 +103,11 @@ bool ParseBuildOptions(const std::vector<std::u16string>& arguments, BuildOption
     problem = "--timestamp-url needs --sign-pkcs12";
     return false;
   }
+  if (!options.split.empty() && !ParseSplitSize(options.split, &options.sources.splitSize)) {
+    problem = "--split takes a size in bytes, with K, M or G after it or not, such as 1G";
+    return false;
+  }
+  options.sources.installer = options.out;
   return true;
 }
 
@@ -249,6 +256,14 @@ bool MakeInstaller(const std::u16string& stubPath, std::string& installer,
   return true;
 }
 
+// Which files ship together: the installer refuses to start without every one of them.
+std::string PartsNotice(const std::u16string& installer, const std::vector<PartRecord>& parts) {
+  std::string names;
+  for (const PartRecord& part : parts) names += " " + Utf16ToUtf8(part.name.c_str());
+  return "the client is written beside " + Shown(installer) + " as" + names +
+         ": ship them together, in one folder, under these names";
+}
+
 }  // namespace
 
 int BuildCommand(const std::vector<std::u16string>& arguments) {
@@ -289,15 +304,17 @@ int BuildCommand(const std::vector<std::u16string>& arguments) {
   if (!ReadWhole(stub, installer)) return Fail("cannot read the installer stub " + Shown(stub));
   // Read where it lies, the client archive costs the installer neither a copy nor a pass.
   options.sources.clientInPlace = StubReadsClientInPlace(installer);
+  options.sources.clientBeside = StubReadsClientBeside(installer);
   std::string record;
   if (!PackedRecord(config, record)) return Fail("cannot store the configuration");
 
   ScratchFile payload(options.out + u".payload~");
+  ClientPartFiles parts;
   std::string updateList;
   std::vector<std::string> notices;
   if (!AddProductPrograms(options, stub, record, publicKey, config, signer, options.sources,
                           notices, problem) ||
-      !BuildPayload(options.sources, config, payload.Path(), updateList, problem)) {
+      !BuildPayload(options.sources, config, payload.Path(), updateList, problem, &parts)) {
     return Fail(problem);
   }
   std::string updateListSignature;
@@ -332,6 +349,8 @@ int BuildCommand(const std::vector<std::u16string>& arguments) {
     RemoveFile(options.out.c_str());
     return Fail(problem);
   }
+  parts.Keep();
+  if (!parts.Records().empty()) notices.push_back(PartsNotice(options.out, parts.Records()));
   for (const std::string& notice : notices) std::fprintf(stderr, "setupkit: %s\n", notice.c_str());
   return kExitDone;
 }

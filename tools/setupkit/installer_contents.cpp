@@ -11,6 +11,7 @@
 #include "support/pe/pe_image.h"
 #include "support/pe/resource_update.h"
 #include "support/text/utf8.h"
+#include "support/zip/part_manifest.h"
 #include "support/zip/xzip.h"
 #include "tools/setupkit/installer_resources.h"
 #include "tools/setupkit/record_commands.h"
@@ -118,6 +119,7 @@ int InspectCommand(const std::u16string& exe) {
   XZip client;                // the client archive where it lies, when stored as it is
   std::string clientArchive;  // else its bytes, read out of the payload
   bool hasClientArchive = false;
+  std::vector<PartRecord> parts;  // the data files the client archive lies beside it in, if so
   for (int i = 0; i < archive.GetCount(); ++i) {
     char16_t name[XZip::kNameCapacity];
     XData entry;
@@ -133,6 +135,10 @@ int InspectCommand(const std::u16string& exe) {
         hasClientArchive = true;
         clientArchive.assign(reinterpret_cast<const char*>(entry.Data()), entry.Length());
       }
+      if (std::u16string(name) == kPartManifestEntry &&
+          !ParsePartManifest(entry.Data(), entry.Length(), &parts)) {
+        return Fail("the data files' manifest in the payload of " + Shown(exe) + " is damaged");
+      }
     } else {
       return Fail("entry " + std::to_string(i) + " of the payload of " + Shown(exe) +
                   " cannot be read");
@@ -142,7 +148,12 @@ int InspectCommand(const std::u16string& exe) {
   if (PrintRecord(config) != kExitDone) return kExitFailed;
   std::printf("payload:\n");
   for (const std::string& line : entries) std::printf("%s", line.c_str());
-  std::printf("mode: %s\n", hasClientArchive ? "archive" : "download");
+  std::printf("mode: %s\n", hasClientArchive || !parts.empty() ? "archive" : "download");
+  if (!parts.empty()) std::printf("data files beside it:\n");
+  for (const PartRecord& part : parts) {
+    std::printf("  %s %llu %s\n", Utf16ToUtf8(part.name.c_str()).c_str(),
+                static_cast<unsigned long long>(part.size), Utf16ToUtf8(part.sha256.c_str()).c_str());
+  }
   std::string stubSize;
   if (Resource(image, kStubSizeType, stubSize) && stubSize.size() == 8) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(stubSize.data());
@@ -153,6 +164,14 @@ int InspectCommand(const std::u16string& exe) {
   }
   std::printf("signature: %s\n", SignatureText(image).c_str());
   std::printf("list key: %s\n", ListKeyText(image).c_str());
+  if (!parts.empty()) {
+    const size_t separator = exe.find_last_of(u"/\\");
+    const std::u16string folder = separator == std::u16string::npos ? u"" : exe.substr(0, separator + 1);
+    if (!client.OpenParts(PartFilesIn(folder, parts), XZip::GetArchivePassword())) {
+      return Fail("the data files of " + Shown(exe) + " are not beside it");
+    }
+    hasClientArchive = true;
+  }
   if (hasClientArchive && !PrintPrograms(client, clientArchive, exe)) return kExitFailed;
   if (std::fflush(stdout) != 0) return Fail("cannot write to standard output");
   return kExitDone;

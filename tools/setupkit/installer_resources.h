@@ -14,6 +14,10 @@
 // earlier stubs refuse an entry in the clear. Earlier setupkits never look at the resource.
 constexpr char16_t kReadsType[] = u"READS";
 constexpr char kReadsClientInPlace[] = "app.zip stored";
+// Listed after it by a stub that reads a client archive written beside it as data files, whose
+// manifest the payload carries (part_manifest.h); earlier stubs would take such a payload for
+// one without a client.
+constexpr char kReadsClientBeside[] = "app.zip.parts";
 constexpr char16_t kConfigType[] = u"APP";
 constexpr char16_t kPayloadType[] = u"TAIL";
 constexpr char16_t kStubSizeType[] = u"STUB";

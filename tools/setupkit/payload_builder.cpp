@@ -105,7 +105,8 @@ bool BuildUpdateList(const PackageSources& sources, const CClientInfo& config, s
 }
 
 bool IsReservedName(const std::string& name) {
-  return name == kClientArchive || name == kTheme || name == kUpdateList ||
+  return name == kClientArchive || name == Utf16ToUtf8(kPartManifestEntry) || name == kTheme ||
+         name == kUpdateList ||
          name == kUpdateListSignature || name == "app.txt";
 }
 
@@ -188,12 +189,39 @@ bool AddSkin(const std::u16string& skin, std::vector<ArchiveEntry>& payload, std
   return CheckDoubleSizeTwins(sizes, problem);
 }
 
+// The payload's size were it to carry entries whole: what the split is decided by.
+uint64_t UnpackedSize(const std::vector<ArchiveEntry>& entries) {
+  uint64_t size = 0;
+  for (const ArchiveEntry& entry : entries) {
+    size += entry.file.empty() ? entry.bytes.size() : entry.fileSize;
+  }
+  return size;
+}
+
+// Writes the client archive app as parts beside the installer and puts their manifest in its
+// place.
+bool SplitClientArchive(const PackageSources& sources, ArchiveEntry& app, ClientPartFiles& parts,
+                        std::string& problem) {
+  if (!sources.clientBeside) {
+    problem = "the payload would be larger than --split allows, and the installer stub reads no "
+              "client archive beside it: build with today's setup.exe, or a larger --split";
+    return false;
+  }
+  if (!parts.Write(app.file, sources.installer, sources.splitSize, problem)) return false;
+  ArchiveEntry manifest;
+  manifest.name = Utf16ToUtf8(kPartManifestEntry);
+  manifest.bytes = FormatPartManifest(parts.Records());
+  app = std::move(manifest);
+  return true;
+}
+
 }  // namespace
 
 bool CanBeUpdated(const CClientInfo& config) { return !config.GetSource().Empty(); }
 
 bool BuildPayload(const PackageSources& sources, const CClientInfo& config,
-                  const std::u16string& payload, std::string& updateList, std::string& problem) {
+                  const std::u16string& payload, std::string& updateList, std::string& problem,
+                  ClientPartFiles* parts) {
   updateList.clear();
   if (sources.download && !CanBeUpdated(config)) {
     problem = "a download-mode installer needs a \"source\" URL in the configuration: the "
@@ -263,6 +291,10 @@ bool BuildPayload(const PackageSources& sources, const CClientInfo& config,
     if (!BuildArchive(clientEntries, kClientArchive, app.file, problem)) return false;
     if (!GetFileSize(app.file.c_str(), &app.fileSize)) {
       problem = "cannot read back " + Shown(app.file);
+      return false;
+    }
+    if (parts != nullptr && UnpackedSize(entries) + app.fileSize > sources.splitSize &&
+        !SplitClientArchive(sources, app, *parts, problem)) {
       return false;
     }
     entries.push_back(std::move(app));

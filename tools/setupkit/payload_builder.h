@@ -6,6 +6,7 @@
 #include "records/client_info.h"
 #include "support/crypto/signing.h"
 #include "tools/setupkit/archive_writer.h"
+#include "tools/setupkit/client_parts.h"
 
 // The payload archive of an installer: the skin images, "theme.txt", "update.xml" (the client's
 // files, sizes, digests and download URLs under the configuration's "source"; left out when
@@ -21,6 +22,12 @@ struct PackageSources {
   // Store "app.zip" as it is (its entries encrypted, itself neither compressed nor encrypted), for
   // a stub that reads it where it lies (see StubReadsClientInPlace).
   bool clientInPlace = false;
+  // Past this many bytes of payload, "app.zip" is written beside installer as data files (see
+  // client_parts.h) and the payload carries their manifest in its place, for a stub that reads
+  // them (clientBeside); a stub that does not is refused such a payload.
+  uint64_t splitSize = kDefaultSplitSize;
+  bool clientBeside = false;
+  std::u16string installer;
   // Files the client gets beside those of its folder, at its top (the product's uninstaller and
   // updater): in "app.zip" and in "update.xml" as if the folder held them. Their names must not
   // be in the folder.
@@ -39,6 +46,8 @@ bool CanBeUpdated(const CClientInfo& config);
 // one-line reason in problem and no file payload, when the client folder is missing or empty,
 // lacks the configured client file, the client is to be downloaded but there is no "source", the
 // update list cannot be made (a file too large for it among them), a source cannot be read, or
-// a file cannot be written.
+// a file cannot be written. With parts, a payload past sources' split size has its client archive
+// written as parts's files instead; without, it is never split.
 bool BuildPayload(const PackageSources& sources, const CClientInfo& config,
-                  const std::u16string& payload, std::string& updateList, std::string& problem);
+                  const std::u16string& payload, std::string& updateList, std::string& problem,
+                  ClientPartFiles* parts = nullptr);

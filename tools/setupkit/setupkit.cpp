@@ -80,7 +80,8 @@ const Command kCommands[] = {
     {u"build", kOwnOptions, nullptr, nullptr,
      "build --config FILE --client FOLDER [--skin FOLDER] [--theme FILE] [--download]\n"
      "        [--no-uninstaller] [--no-updater] [--stub SETUP] [--publish DIR]\n"
-     "        [--sign-pkcs12 FILE [--timestamp-url URL]] [--sign-key SECRET] -o OUT\n"
+     "        [--sign-pkcs12 FILE [--timestamp-url URL]] [--sign-key SECRET] [--split SIZE]\n"
+     "        -o OUT\n"
      "                          make a ready installer from the setup.exe stub (the key's\n"
      "                          password in SETUPKIT_SIGN_PASSWORD), its update list signed\n"
      "                          with SECRET",

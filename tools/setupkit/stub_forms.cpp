@@ -10,3 +10,10 @@ bool StubReadsClientInPlace(const std::string& stub) {
   return FindInstallerResource(stub, kReadsType, reads, problem) &&
          reads.compare(0, std::strlen(kReadsClientInPlace), kReadsClientInPlace) == 0;
 }
+
+bool StubReadsClientBeside(const std::string& stub) {
+  std::string reads;
+  std::string problem;
+  return FindInstallerResource(stub, kReadsType, reads, problem) &&
+         reads.find(kReadsClientBeside) != std::string::npos;
+}

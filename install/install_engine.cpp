@@ -1,6 +1,12 @@
 #include "install/install_engine.h"
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <limits>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "install/run_time_limit.h"
@@ -21,11 +27,81 @@ namespace {
 // The bytes an entry counts for in the progress: a size below zero counts for none.
 uint64_t CountedBytes(int64_t size) { return size > 0 ? static_cast<uint64_t>(size) : 0; }
 
+// How often the thread that runs a list tells the progress and looks at the stop flag while its
+// files download.
+constexpr auto kWatchPeriod = std::chrono::milliseconds(10);
+constexpr int kNoEntry = -1;
+constexpr int kNoFailure = std::numeric_limits<int>::max();
+
 }  // namespace
 
-void CInstall::OnReceived(uint64_t staged, uint64_t, void* self) {
-  auto* engine = static_cast<CInstall*>(self);
-  engine->run_.Report(engine->total_, engine->done_ + staged, nullptr);
+// One connection of a list run and the download on it.
+struct CInstall::Lane {
+  CInstall* engine = nullptr;
+  std::unique_ptr<IHttpSource> source;
+  // Ends the lane's download: a stop, or the failure of an entry before the lane's own.
+  std::atomic<bool> halt{false};
+  int entry = kNoEntry;  // the entry the lane works on, under the dispatch's lock
+  uint64_t counted = 0;  // what its download has added to received_ so far
+};
+
+// Which entry a lane takes next and where the run failed, shared by the lanes and the watching
+// thread under one lock.
+struct CInstall::Dispatch {
+  Dispatch(int entries, int lanesWanted)
+      : lanes(static_cast<size_t>(lanesWanted)), count(entries), lanesRunning(lanesWanted) {}
+
+  // The entry lane takes next in list order, or kNoEntry once the list is done, an entry has
+  // failed or the run is stopped.
+  int Take(Lane& lane, bool stopped) {
+    std::lock_guard<std::mutex> hold(lock);
+    const bool more = next < count && failedAt == kNoFailure && !stopped && !lane.halt;
+    lane.entry = more ? next++ : kNoEntry;
+    return lane.entry;
+  }
+  // The lanes on entries after entry end their downloads: the outcome names the first failed
+  // entry, so those before it go on to their end.
+  void Fail(int entry) {
+    std::lock_guard<std::mutex> hold(lock);
+    failedAt = std::min(failedAt, entry);
+    for (Lane& lane : lanes) {
+      if (lane.entry > failedAt) lane.halt = true;
+    }
+  }
+  // Entry's file begins to be staged: its name is the one the progress shows.
+  void Begin(int entry) {
+    std::lock_guard<std::mutex> hold(lock);
+    newest = entry;
+  }
+  void EndLane() {
+    {
+      std::lock_guard<std::mutex> hold(lock);
+      --lanesRunning;
+    }
+    laneEnded.notify_one();
+  }
+
+  std::vector<Lane> lanes;
+  std::mutex lock;
+  std::condition_variable laneEnded;
+  int count;
+  int lanesRunning;
+  int next = 0;
+  int failedAt = kNoFailure;
+  int newest = kNoEntry;
+};
+
+void CInstall::SetConnections(int connections) {
+  connections_ = std::clamp(connections, 1, kMostConnections);
+}
+
+void CInstall::OnReceived(uint64_t staged, uint64_t, void* context) {
+  auto* lane = static_cast<Lane*>(context);
+  // A download that starts over counts down by what it had told: the sum wraps back.
+  lane->engine->received_ += staged - lane->counted;
+  lane->counted = staged;
+  // Looked at with every piece, so that a stop ends the download before its next one.
+  if (lane->engine->run_.Stopped()) lane->halt = true;
 }
 
 InstallOutcome CInstall::InstallList(const char16_t* folder, const IUpdateInfo* list) {
@@ -42,26 +118,22 @@ InstallOutcome CInstall::InstallList(const char16_t* folder, const IUpdateInfo* 
     }
   }
   if (run_.timeLimit != nullptr) run_.timeLimit->AllowList(*list);
-  done_ = 0;
+  received_ = 0;
   total_ = CountedBytes(list->TotalSize());
-  run_.Report(total_, done_, nullptr);
+  run_.Report(total_, 0, nullptr);
   // First every file is brought beside its place; the installed files are told in list order
   // once they are all in place.
-  std::vector<Staged> staged(static_cast<size_t>(list->Count()), Staged::kInPlace);
-  for (int i = 0; i < list->Count() && !outcome.Failed(); ++i) {
+  const size_t count = static_cast<size_t>(list->Count());
+  std::vector<Staged> staged(count, Staged::kInPlace);
+  std::vector<std::u16string> why(count);
+  if (!outcome.Failed()) {
+    StageList(folder, *list, &staged, &why);
     if (run_.Stopped()) return InstallOutcome::Stopped();
-    const UpdateItem* entry = list->Get(i);
-    if (entry == nullptr || entry->action != UpdateItem::kActionUpdate) continue;
-    // The name is shown as the entry begins; it is listed as installed only once it is in place.
-    run_.Report(total_, done_, entry->file.c_str());
-    std::u16string why;
-    staged[static_cast<size_t>(i)] = Stage(folder, *entry, &why);
-    if (staged[static_cast<size_t>(i)] == Staged::kFailed) {
-      if (run_.Stopped()) return InstallOutcome::Stopped();
-      outcome.Fail(entry->file.c_str(), why.c_str());
+    for (size_t i = 0; i < count && !outcome.Failed(); ++i) {
+      if (staged[i] == Staged::kFailed) {
+        outcome.Fail(list->Get(static_cast<int>(i))->file.c_str(), why[i].c_str());
+      }
     }
-    done_ += CountedBytes(entry->size);
-    run_.Report(total_, done_, nullptr);
   }
   for (int i = 0; i < list->Count() && !outcome.Failed(); ++i) {
     const UpdateItem* entry = list->Get(i);
@@ -75,20 +147,82 @@ InstallOutcome CInstall::InstallList(const char16_t* folder, const IUpdateInfo* 
       run_.Installed(entry->file.c_str());
     }
   }
-  done_ = total_;
-  run_.Report(total_, done_, nullptr);
+  run_.Report(total_, total_, nullptr);
   return outcome;
 }
 
-CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry,
+void CInstall::StageList(const char16_t* folder, const IUpdateInfo& list,
+                         std::vector<Staged>* staged, std::vector<std::u16string>* why) {
+  const int lanes = std::min(connections_, list.Count());
+  if (lanes <= 0) return;
+  Dispatch dispatch(list.Count(), lanes);
+  std::vector<std::thread> threads;
+  for (Lane& lane : dispatch.lanes) {
+    lane.engine = this;
+    lane.source = makeSource_();
+    threads.emplace_back([this, folder, &list, &dispatch, &lane, staged, why] {
+      RunLane(folder, list, dispatch, lane, staged, why);
+    });
+  }
+  uint64_t told = 0;
+  int shown = kNoEntry;
+  for (bool running = true; running;) {
+    int newest = kNoEntry;
+    {
+      std::unique_lock<std::mutex> hold(dispatch.lock);
+      running = !dispatch.laneEnded.wait_for(hold, kWatchPeriod,
+                                             [&dispatch] { return dispatch.lanesRunning == 0; });
+      newest = dispatch.newest;
+    }
+    // Between pieces each lane looks at the flag itself; this ends its waits for a reply and its
+    // pauses between tries too.
+    if (run_.Stopped()) {
+      for (Lane& lane : dispatch.lanes) lane.halt = true;
+    }
+    const uint64_t done = received_;
+    if (newest != shown) {
+      shown = newest;
+      run_.Report(total_, done, list.Get(newest)->file.c_str());
+    } else if (done != told) {
+      run_.Report(total_, done, nullptr);
+    }
+    told = done;
+  }
+  for (std::thread& thread : threads) thread.join();
+}
+
+void CInstall::RunLane(const char16_t* folder, const IUpdateInfo& list, Dispatch& dispatch,
+                       Lane& lane, std::vector<Staged>* staged, std::vector<std::u16string>* why) {
+  for (int i = dispatch.Take(lane, run_.Stopped()); i != kNoEntry;
+       i = dispatch.Take(lane, run_.Stopped())) {
+    const UpdateItem* entry = list.Get(i);
+    if (entry == nullptr || entry->action != UpdateItem::kActionUpdate) continue;
+    dispatch.Begin(i);
+    const size_t at = static_cast<size_t>(i);
+    lane.counted = 0;
+    (*staged)[at] = Stage(folder, *entry, lane, &(*why)[at]);
+    if ((*staged)[at] == Staged::kFailed) {
+      dispatch.Fail(i);
+    } else {
+      // Staged or found in place, the entry counts for its whole size.
+      received_ += CountedBytes(entry->size) - lane.counted;
+    }
+  }
+  dispatch.EndLane();
+}
+
+CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry, Lane& lane,
                                  std::u16string* why) {
   if (entry.file.empty() || entry.url.empty()) return Staged::kFailed;
   // The list is data: a name that would land outside the folder is refused.
   char16_t path[kPathCapacity];
   char16_t staging[kPathCapacity];
-  if (!JoinEntryPath(folder, entry.file.c_str(), path) || run_.journal->CrossesLink(folder, path) ||
-      !StagingPathFor(path, staging)) {
+  if (!JoinEntryPath(folder, entry.file.c_str(), path) || !StagingPathFor(path, staging)) {
     return Staged::kFailed;
+  }
+  {
+    std::lock_guard<std::mutex> hold(journalLock_);
+    if (run_.journal->CrossesLink(folder, path)) return Staged::kFailed;
   }
   if (VerifyUpdateItem(folder, entry)) {
     // What an earlier run left half way is of no more use.
@@ -97,17 +231,21 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
   }
   const std::u16string full(path);
   if (entry.size <= 0) return Staged::kFailed;
-  if (!run_.journal->CreateFolder(full.substr(0, full.rfind(u'\\') + 1)) ||
-      (!(keepDownload_ && keepDownload_(entry.file.c_str())) && !run_.journal->NoteNewFile(staging))) {
-    *why = run_.journal->FailureReason();
-    return Staged::kFailed;
+  const bool kept = keepDownload_ && keepDownload_(entry.file.c_str());
+  {
+    std::lock_guard<std::mutex> hold(journalLock_);
+    if (!run_.journal->CreateFolder(full.substr(0, full.rfind(u'\\') + 1)) ||
+        (!kept && !run_.journal->NoteNewFile(staging))) {
+      *why = run_.journal->FailureReason();
+      return Staged::kFailed;
+    }
   }
   FixedWString<1024> request;
   if (!MakeUncachedUrl(entry.url.c_str(), &request)) return Staged::kFailed;
   // A transfer cut off leaves what arrived for the next run to resume.
-  CFileDownload download(source_);
-  download.SetProgress(&CInstall::OnReceived, this);
-  download.SetStopRequest(run_.stop);
+  CFileDownload download(*lane.source);
+  download.SetProgress(&CInstall::OnReceived, &lane);
+  download.SetStopRequest(&lane.halt);
   const FileVerifier matchesItem = [&entry](const char16_t* file) {
     return FileMatchesUpdateItem(entry, file);
   };

@@ -101,8 +101,7 @@ InstallOutcome CWindowsInstallEdge::InstallPublished(const IClientInfo& product,
   }
   list->digest = published.digest;
   list->version.Assign(published.items.GetVersion());
-  CHttpGet source;
-  CInstall engine(source);
+  CInstall engine(HttpGetMaker(kDefaultConnections));
   engine.SetCallback(run.progress, run.context);
   engine.SetInstalledList(run.installed);
   engine.SetStopRequest(run.stop);

@@ -121,6 +121,69 @@ awk -v p="$list_plain" -v s="$list_signed" -v c="$curl_list" -v cs="$curl_signat
 }'
 rm -rf "$list_folder"
 
+# Download mode over a distant network: the 500 small files of a generated client, every request
+# answered 25 ms late by the tests' server, followed as the installer and the updater follow a list
+# (the list fetched, each file downloaded, checked and staged, then all put in place under the
+# journal) beside curl fetching the same URLs one after another and 8 at once.
+fetch_folder=build/bench/download-mode
+rm -rf "$fetch_folder" && mkdir -p "$fetch_folder/client"
+python3 - "$fetch_folder/client" <<'PY'
+import os, sys
+for i in range(1, 501):
+    folder = os.path.join(sys.argv[1], "d%d" % (i % 5))
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "f%03d.bin" % i), "wb") as out:
+        out.write((b"file %03d " % i) * (100 + i * 3))
+PY
+fetch_base="http://127.0.0.1:$TEST_HTTP_PORT"
+build/native/bin/setupkit list "$fetch_folder/client" "$fetch_base/file/fetch" \
+  "$fetch_folder/update.xml" --version 1.0.0.0 2>/dev/null
+(cd "$fetch_folder/client" && find . -type f | sed 's|^\./||' | sort) >"$fetch_folder/names"
+while read -r name; do
+  printf 'url = "%s/keep/fetch/%s"\ndata-binary = "@%s"\noutput = "/dev/null"\nnext\n' \
+    "$fetch_base" "$name" "$fetch_folder/client/$name"
+done <"$fetch_folder/names" | sed '$d' >"$fetch_folder/keep.cfg"
+curl --noproxy '*' -s -K "$fetch_folder/keep.cfg"
+curl --noproxy '*' -s -o /dev/null --data-binary "@$fetch_folder/update.xml" \
+  "$fetch_base/keep/fetch-list/update.xml"
+sed "s|.*|url = \"$fetch_base/file/fetch/&\"\noutput = \"/dev/null\"|" "$fetch_folder/names" \
+  >"$fetch_folder/fetch.cfg"
+# Milliseconds of one run of curl with the arguments given.
+curl_ms() {
+  local start end
+  start=$(date +%s%N)
+  curl --noproxy '*' -s "$@" 2>/dev/null
+  end=$(date +%s%N)
+  echo $(((end - start) / 1000000))
+}
+curl --noproxy '*' -s -o /dev/null "$fetch_base/delay/25"
+# The folder as Windows names it, with its separators.
+installed="Z:$PWD/$fetch_folder/installed/"
+installed=${installed//\//\\}
+read -r fetch_ours fetch_files _ < <(download_bench install "$fetch_base/file/fetch-list/update.xml" \
+  "$installed")
+fetch_curl=$(curl_ms -K "$fetch_folder/fetch.cfg")
+fetch_parallel=""
+for _ in 1 2 3; do
+  # Without --parallel-immediate curl waits on each connection to see whether the next transfer
+  # could share it, which a server that closes every connection never allows: one at a time.
+  took=$(curl_ms --parallel --parallel-immediate --parallel-max 8 -K "$fetch_folder/fetch.cfg")
+  fetch_parallel=$(awk -v a="$took" -v b="$fetch_parallel" 'BEGIN { print (b == "" || a < b) ? a : b }')
+done
+curl --noproxy '*' -s -o /dev/null "$fetch_base/delay/0"
+if [ "$fetch_files" != 500 ]; then
+  echo "bench: download mode installed $fetch_files of the 500 files" >&2
+  exit 1
+fi
+echo "== download mode, 500 small files, 25 ms added to each request, from 127.0.0.1 under Wine"
+bench_row "download mode ($fetch_files files, list and journal included)" "$fetch_ours"
+bench_row "curl, the same files one after another" "$fetch_curl"
+bench_row "curl --parallel, 8 connections, the same files" "$fetch_parallel"
+awk -v o="$fetch_ours" -v p="$fetch_parallel" 'BEGIN {
+  printf "%-52s %9.2f\n", "ratio, download mode (ours / curl --parallel)", o / p
+}'
+rm -rf "$fetch_folder"
+
 echo "== the install window's elements under Wine"
 # compose_bench writes convert's arguments for the same images at the same places.
 read -r compose first elements images < <("$WINE" build/windows/bin/compose_bench.exe \

@@ -74,8 +74,7 @@ void CWindowsUpdateEdge::Tell(const std::u16string& text, UpdateNotice notice) {
 InstallOutcome CWindowsUpdateEdge::FollowList(
     const char16_t* folder, const IUpdateInfo& list, const InstallRun& run,
     std::function<bool(const char16_t* file)> keepDownloadOf) {
-  CHttpGet source;
-  CInstall engine(source);
+  CInstall engine(HttpGetMaker(kDefaultConnections));
   engine.SetInstalledList(run.installed);
   engine.SetJournal(run.journal);
   engine.SetStopRequest(run.stop);

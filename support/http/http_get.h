@@ -53,3 +53,7 @@ class CHttpGet : public IHttpSource {
   HttpRequest reply_;  // the request whose reply is being read
   std::u16string lastError_;
 };
+
+// Makes a CHttpGet for each download that runs at once, each with a session of its own, and
+// lets the process open up to connections at once to one server, above WinINet's own bound.
+HttpSourceMaker HttpGetMaker(int connections);

@@ -4,6 +4,7 @@
 #include <wininet.h>
 
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -199,4 +200,12 @@ bool CHttpGet::Read(uint8_t* into, uint32_t wanted, uint32_t* received) {
   if (reply_.request && ReadArrived(reply_.request.get(), into, wanted, received)) return true;
   lastError_ = reply_.request ? SystemErrorText(GetLastError()) : u"no reply to read";
   return false;
+}
+
+HttpSourceMaker HttpGetMaker(int connections) {
+  // The bounds are the process's, set with no handle.
+  DWORD most = static_cast<DWORD>(connections);
+  InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &most, sizeof most);
+  InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &most, sizeof most);
+  return [] { return std::make_unique<CHttpGet>(); };
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 // What a download asks of the network: one GET at a time and the body of its reply. WinINet
@@ -35,6 +37,10 @@ class IHttpSource {
   // cannot tell.
   virtual std::u16string LastError() const = 0;
 };
+
+// Makes a source for one more connection: a source serves one GET at a time, from one thread, so
+// downloads that run at once take one each. Never null.
+using HttpSourceMaker = std::function<std::unique_ptr<IHttpSource>()>;
 
 // IHttpSource::Read as a ReadFunction, with the source as its first argument.
 inline bool ReadFromHttpSource(void* source, uint8_t* into, uint32_t wanted, uint32_t* received) {

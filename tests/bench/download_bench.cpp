@@ -9,6 +9,12 @@
 //                                                the file PUBLIC when given (its signature is
 //                                                then fetched and checked too); BYTES is then
 //                                                the number of items the list holds
+//   download_bench install URL FOLDER [CONNECTIONS]
+//                                                download mode: the list at URL fetched, then
+//                                                followed into FOLDER (removed before each round)
+//                                                by the engine under its journal, committed, over
+//                                                CONNECTIONS connections (default: the engine's);
+//                                                BYTES is then the number of files installed
 #include <windows.h>
 #include <psapi.h>
 
@@ -16,7 +22,10 @@
 #include <cwchar>
 #include <functional>
 
+#include "install/install_engine.h"
 #include "product/published_list.h"
+#include "product/uninstall_list_file.h"
+#include "records/uninst_info.h"
 #include "support/core/wide_text.h"
 #include "support/crypto/file_verifier.h"
 #include "support/files/file_size.h"
@@ -25,6 +34,8 @@
 #include "support/http/file_download.h"
 #include "support/http/http_get.h"
 #include "support/http/internet.h"
+#include "support/journal/change_journal.h"
+#include "support/journal/journal_target_windows.h"
 
 namespace {
 
@@ -74,6 +85,26 @@ uint64_t FetchList(const wchar_t* url, const ListKey& key) {
              : 0;
 }
 
+// The number of files installed (0: the list or a file failed).
+uint64_t InstallFromList(const wchar_t* url, const wchar_t* folder, int connections) {
+  CWindowsJournalTarget machine;
+  machine.RemoveTree(AsUtf16(folder));
+  PublishedList published;
+  if (!FetchPublishedListAt(AsUtf16(url), ListKey(), nullptr, &published) || !published.readable) {
+    return 0;
+  }
+  CChangeJournal journal(machine);
+  if (!journal.Begin(AsUtf16(folder), kInstallJournalName)) return 0;
+  CInstall engine(HttpGetMaker(connections));
+  engine.SetConnections(connections);
+  CUninstInfo installed;
+  engine.SetInstalledList(&installed);
+  engine.SetJournal(&journal);
+  const bool whole = engine.InstallList(AsUtf16(folder), &published.items).ending ==
+                     InstallOutcome::Ending::kInstalled;
+  return whole && journal.Commit() ? static_cast<uint64_t>(installed.Count()) : 0;
+}
+
 // The key in the file path, carried; false when it cannot be read.
 bool ReadKey(const wchar_t* path, ListKey* key) {
   XData bytes;
@@ -89,19 +120,27 @@ int wmain(int argc, wchar_t** argv) {
   const bool document = argc == 3 && std::wcscmp(argv[1], L"document") == 0;
   const bool file = (argc == 5 || argc == 6) && std::wcscmp(argv[1], L"file") == 0;
   const bool list = (argc == 3 || argc == 4) && std::wcscmp(argv[1], L"list") == 0;
+  const bool install = (argc == 4 || argc == 5) && std::wcscmp(argv[1], L"install") == 0;
   ListKey key;
-  if ((!document && !file && !list) || (list && argc == 4 && !ReadKey(argv[3], &key))) {
+  if ((!document && !file && !list && !install) ||
+      (list && argc == 4 && !ReadKey(argv[3], &key))) {
     std::fprintf(stderr,
                  "usage: download_bench document URL | download_bench file URL STAGING SIZE "
-                 "[MD5] | download_bench list URL [PUBLIC]\n");
+                 "[MD5] | download_bench list URL [PUBLIC] | download_bench install URL FOLDER "
+                 "[CONNECTIONS]\n");
     return 2;
   }
+  const int connections =
+      install && argc == 5 ? static_cast<int>(std::wcstol(argv[4], nullptr, 10))
+                           : kDefaultConnections;
   double best = 0;
   uint64_t size = 0;
   const bool fetched =
-      document ? Time([&] { return FetchDocument(argv[2]); }, &best, &size)
-      : list   ? Time([&] { return FetchList(argv[2], key); }, &best, &size)
-               : Time(
+      document  ? Time([&] { return FetchDocument(argv[2]); }, &best, &size)
+      : list    ? Time([&] { return FetchList(argv[2], key); }, &best, &size)
+      : install ? Time([&] { return InstallFromList(argv[2], argv[3], connections); }, &best,
+                       &size)
+                : Time(
                      [&] {
                        return FetchFile(argv[2], argv[3],
                                         static_cast<uint32_t>(std::wcstoul(argv[4], nullptr, 10)),

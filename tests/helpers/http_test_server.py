@@ -35,6 +35,8 @@ the file named by --port-file once it is listening. Each reply's kind is chosen 
   /keep/NAME                  keeps the request's body as the file NAME
   /file/NAME[?anything]       the file NAME (404 when none), counting each time it is served
   /served/NAME                how many times /file/NAME was served, as decimal text
+  /delay/MS                   every later request waits MS milliseconds before it is answered,
+                              as over a distant network; /delay/0 ends that (itself not delayed)
 
 A file NAME may span several path segments ("lib/part1/a.dll"); names past ASCII come
 percent-encoded as UTF-8.
@@ -67,6 +69,8 @@ recorded_lock = threading.Lock()
 files = {}
 served = {}
 logged = {}
+# Seconds every request waits before its answer (/delay/MS).
+reply_delay = 0.0
 tls_lock = threading.Lock()
 tls_servers = {}
 tls_authority = None
@@ -148,7 +152,14 @@ class Handler(socketserver.BaseRequestHandler):
             sent += len(piece)
 
     def route(self, parts, query, raw):
+        global reply_delay
         kind, args = parts[0], parts[1:]
+        if kind == "delay":
+            reply_delay = int(args[0]) / 1000.0
+            self.send_head(200, [("Content-Length", "0")])
+            return
+        if reply_delay > 0:
+            time.sleep(reply_delay)
         if kind == "body":
             self.send_body(int(args[0]), int(args[0]))
         elif kind == "no-length":
@@ -282,6 +293,9 @@ def log(key, range_header, status):
 class Server(socketserver.ThreadingTCPServer):
     daemon_threads = True
     allow_reuse_address = True
+    # Room for the connections a client opens at once: past the backlog the system drops them,
+    # and the client tries again only after a second.
+    request_queue_size = 64
 
 
 class TlsServer(Server):

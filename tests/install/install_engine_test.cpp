@@ -4,14 +4,17 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "install/install_outcome.h"
@@ -49,8 +52,9 @@ struct ServedFile {
 
 // The network as the engine's downloads meet it, without one: files by name, every request
 // logged as the tests' HTTP server logs it ("<range> <status>", "-" for none), and what a read
-// hands over at a time (as much as is asked for unless told otherwise).
-class FakeServer : public IHttpSource {
+// hands over at a time (as much as is asked for unless told otherwise). Each of the engine's
+// connections is one of its Connections; it counts the requests open at once.
+class FakeServer {
  public:
   std::u16string Publish(const std::string& name, ServedFile file) {
     files_[name] = std::move(file);
@@ -58,10 +62,17 @@ class FakeServer : public IHttpSource {
   }
   // Each read hands over at most this many bytes.
   uint32_t readSize = 1u << 30;
-  // Called after each read that handed over bytes, with the reads so far.
+  // How long each reply's head takes to come, in milliseconds.
+  int replyDelayMs = 0;
+  // Called after each read that handed over bytes, with the reads so far, on the reading thread.
   std::function<void(int reads)> onRead;
 
+  // A source for the engine's connections.
+  HttpSourceMaker Maker() {
+    return [this] { return std::make_unique<Connection>(*this); };
+  }
   std::vector<std::string> Log(const std::string& name) const {
+    std::lock_guard<std::mutex> hold(lock_);
     const auto found = log_.find(name);
     return found == log_.end() ? std::vector<std::string>() : found->second;
   }
@@ -75,64 +86,102 @@ class FakeServer : public IHttpSource {
     return served;
   }
   int Reads() const { return reads_; }
+  // The most requests that were open at once: sent and their replies not yet read to the end
+  // (or, for a reply without a body, not yet come).
+  int MostOpen() const { return mostOpen_; }
 
-  SendOutcome Send(const char16_t* url, uint64_t offset, ReplyHead* head) override {
-    std::u16string path(url);
-    path = path.substr(0, path.find(u'?'));
-    const std::string name(path.begin() + static_cast<std::ptrdiff_t>(path.rfind(u'/') + 1),
-                           path.end());
+ private:
+  // One connection: the reply it reads. Its reads never fail, and it always replies.
+  class Connection : public IHttpSource {
+   public:
+    explicit Connection(FakeServer& server) : server_(server) {}
+    ~Connection() override { Close(); }
+
+    SendOutcome Send(const char16_t* url, uint64_t offset, ReplyHead* head) override {
+      Close();
+      open_ = true;
+      server_.Open();
+      std::this_thread::sleep_for(std::chrono::milliseconds(server_.replyDelayMs));
+      std::u16string path(url);
+      path = path.substr(0, path.find(u'?'));
+      const std::string name(path.begin() + static_cast<std::ptrdiff_t>(path.rfind(u'/') + 1),
+                             path.end());
+      if (!server_.Reply(name, offset, head, &body_, &at_, &end_)) Close();
+      return SendOutcome::kReplied;
+    }
+    std::u16string LastError() const override { return {}; }
+    bool Read(uint8_t* into, uint32_t wanted, uint32_t* received) override {
+      const size_t n =
+          static_cast<size_t>(std::min<uint64_t>({wanted, server_.readSize, end_ - at_}));
+      for (size_t i = 0; i < n; ++i, ++at_) {
+        into[i] = at_ < body_->zeros ? 0 : static_cast<uint8_t>(body_->content[at_ - body_->zeros]);
+      }
+      *received = static_cast<uint32_t>(n);
+      if (at_ == end_) Close();
+      if (n > 0 && server_.onRead) server_.onRead(++server_.reads_);
+      return true;
+    }
+
+   private:
+    void Close() {
+      if (open_) --server_.open_;
+      open_ = false;
+    }
+
+    FakeServer& server_;
+    bool open_ = false;
+    const ServedFile* body_ = nullptr;  // of the reply being read
+    uint64_t at_ = 0;                    // where in the file the reply is
+    uint64_t end_ = 0;                   // where its body ends
+  };
+
+  // Answers a request for name from offset on: the head, and the body's file and bounds. True
+  // when a body is open to read.
+  bool Reply(const std::string& name, uint64_t offset, ReplyHead* head, const ServedFile** body,
+             uint64_t* at, uint64_t* end) {
+    std::lock_guard<std::mutex> hold(lock_);
     const std::string range = offset > 0 ? "bytes=" + std::to_string(offset) + "-" : "-";
-    body_ = nullptr;
-    at_ = 0;
-    end_ = 0;
+    *body = nullptr;
+    *at = 0;
+    *end = 0;
     const auto found = files_.find(name);
     if (found == files_.end()) {
       *head = {404, "0", ""};
       log_[name].push_back(range + " 404");
-      return SendOutcome::kReplied;
+      return false;
     }
     ServedFile& file = found->second;
     const uint64_t size = file.zeros + file.content.size();
     if (offset >= size) {
       *head = {416, "0", ""};
       log_[name].push_back(range + " 416");
-      return SendOutcome::kReplied;
+      return false;
     }
-    body_ = &file;
-    at_ = offset;
+    *body = &file;
+    *at = offset;
     *head = {offset > 0 ? 206 : 200, std::to_string(size - offset),
              offset > 0 ? "bytes " + std::to_string(offset) + "-" + std::to_string(size - 1) + "/" +
                               std::to_string(size)
                         : ""};
-    end_ = size;
+    *end = size;
     if (file.cuts > 0) {
       --file.cuts;
-      if (file.cutAfter < end_ - offset) end_ = offset + file.cutAfter;
+      if (file.cutAfter < *end - offset) *end = offset + file.cutAfter;
     }
     log_[name].push_back(range + " " + std::to_string(head->status));
-    return SendOutcome::kReplied;
-  }
-
-  // Its reads never fail, and it always replies.
-  std::u16string LastError() const override { return {}; }
-
-  bool Read(uint8_t* into, uint32_t wanted, uint32_t* received) override {
-    const size_t n = static_cast<size_t>(std::min<uint64_t>({wanted, readSize, end_ - at_}));
-    for (size_t i = 0; i < n; ++i, ++at_) {
-      into[i] = at_ < body_->zeros ? 0 : static_cast<uint8_t>(body_->content[at_ - body_->zeros]);
-    }
-    *received = static_cast<uint32_t>(n);
-    if (n > 0 && onRead) onRead(++reads_);
     return true;
   }
+  void Open() {
+    std::lock_guard<std::mutex> hold(lock_);
+    mostOpen_ = std::max(mostOpen_.load(), ++open_);
+  }
 
- private:
+  mutable std::mutex lock_;
   std::map<std::string, ServedFile> files_;
   std::map<std::string, std::vector<std::string>> log_;
-  const ServedFile* body_ = nullptr;  // of the reply being read
-  uint64_t at_ = 0;                    // where in the file the reply is
-  uint64_t end_ = 0;                   // where its body ends
-  int reads_ = 0;
+  std::atomic<int> reads_{0};
+  std::atomic<int> open_{0};
+  std::atomic<int> mostOpen_{0};
 };
 
 struct Progress {
@@ -167,7 +216,7 @@ std::u16string ClientFolder(const TempFolder& temp) {
 // An engine over server with its journal begun in folder, as the installer and the updater run
 // it.
 struct JournaledRun {
-  JournaledRun(FakeServer& server, const std::u16string& folder) : engine(server) {
+  JournaledRun(FakeServer& server, const std::u16string& folder) : engine(server.Maker()) {
     EXPECT_TRUE(journal.Begin(folder, u"install.journal"));
     engine.SetJournal(&journal);
   }
@@ -451,29 +500,34 @@ TEST(InstallEngine, AFileLargerThan4GbIsCountedAndResumedPastIt) {
   std::string arrived(static_cast<size_t>(kept - kZeros), '\0');
   in.read(arrived.data(), static_cast<std::streamsize>(arrived.size()));
   EXPECT_TRUE(arrived == end.substr(0, arrived.size()));
-  // The list's whole total, told as the bytes arrived past 4 GB and never back.
+  // The list's whole total, told as the bytes arrived past 4 GB (with the small file's) and never
+  // back.
   EXPECT_EQ(seen.totals, std::set<uint64_t>{size + 5});
-  EXPECT_NE(std::find(seen.done.begin(), seen.done.end(), kept), seen.done.end());
+  EXPECT_NE(std::find(seen.done.begin(), seen.done.end(), kept + 5), seen.done.end());
   EXPECT_TRUE(std::is_sorted(seen.done.begin(), seen.done.end()));
 }
 
 // The figures of the progress page come from the engine's reports: a file is told as it arrives
-// (at least every piece), so a network slower than the threshold shows as slow. Told only per
-// 256 KB read, 80 KB a second would have looked like 256 KB a second.
+// (every few milliseconds), so a network slower than the threshold shows as slow. Told only once
+// the file is whole, 80 KB a second would have looked like the whole file in no time.
 TEST(InstallEngine, ATricklingFileIsToldAsItArrivesAndShowsAsSlow) {
   TempFolder temp;
   const std::u16string folder = ClientFolder(temp);
   const std::string content = BytePattern(400000);
   FakeServer server;
-  // 4,000 bytes every 50 ms: 80 KB a second, for five seconds of a clock the reads move.
+  // 4,000 bytes every 50 ms: 80 KB a second, for five seconds of a clock the reads move; each
+  // read takes 2 real milliseconds, so that the engine's reports fall between them.
   server.readSize = 4000;
-  int64_t clockMs = 0;
-  server.onRead = [&clockMs](int) { clockMs += 50; };
+  std::atomic<int64_t> clockMs{0};
+  server.onRead = [&clockMs](int) {
+    clockMs += 50;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  };
   CUpdateInfo list;
   list.AddFile(u"slow.bin", 400000, Md5Hex(content).c_str(),
                server.Publish("slow", {content}).c_str());
   struct Watched {
-    const int64_t* clockMs = nullptr;
+    const std::atomic<int64_t>* clockMs = nullptr;
     ProgressFigures figures;
     std::vector<uint64_t> done;
     bool seenSlow = false;
@@ -491,41 +545,109 @@ TEST(InstallEngine, ATricklingFileIsToldAsItArrivesAndShowsAsSlow) {
       &watched);
   ASSERT_EQ(engine.InstallList(folder.c_str(), &list).ending, Ending::kInstalled);
   EXPECT_TRUE(ReadBytes(temp.Path() / "client/slow.bin") == content);
-  for (size_t i = 1; i < watched.done.size(); ++i) {
-    EXPECT_LE(watched.done[i] - watched.done[i - 1], 4000u);
-  }
+  const std::set<uint64_t> partial(
+      watched.done.begin(),
+      std::find(watched.done.begin(), watched.done.end(), content.size()));
+  EXPECT_GE(partial.size(), 5u) << "told as it arrived";
   EXPECT_TRUE(watched.seenSlow);
 }
 
-// A stop set while a file downloads abandons the download at the next piece and ends the run:
-// the file being fetched never lands, and the rest of the list is not begun.
-TEST(InstallEngine, AStopInsideADownloadEndsTheRunPromptly) {
-  TempFolder temp;
-  const std::u16string folder = ClientFolder(temp);
-  FakeServer server;
-  std::atomic<bool> stop{false};
-  // Set as the third piece arrives.
-  server.onRead = [&stop](int reads) {
-    if (reads == 3) stop = true;
+// Several files download at once, each over a connection of its own, never more at once than
+// asked for nor than kMostConnections, and the run ends as one at a time would: every file in
+// place, listed in list order; or, for failures among many, the first failed in list order named
+// with its reason (a later one that failed sooner ends only the downloads after it) and nothing
+// put in place; or, for a stop during the downloads, every download ended at its next piece, no
+// file begun after it, the run stopped, and nothing left once undone.
+TEST(InstallEngine, DownloadsSeveralFilesAtOnceAndEndsAsOneAtATimeWould) {
+  constexpr int kFiles = 16;
+  struct Case {
+    const char* name;
+    int connections;
+    int mostOpen;       // at most this many requests open at once, and more than one unless 1
+    int cutOff = -1;    // an entry whose every reply is cut off, failing after its pauses
+    int missing = -1;   // an entry the server does not have, failing at once
+    int altered = -1;   // an entry served other than listed
+    int stopAtRead = 0;  // the read whose piece sets the stop; 0: none
+    int failed = -1;    // the entry the outcome names
   };
-  CUpdateInfo list;
-  const std::string slow = BytePattern(64 * 16384);
-  list.AddFile(u"slow.bin", static_cast<int32_t>(slow.size()), Md5Hex(slow).c_str(),
-               server.Publish("slow", {slow}).c_str());
-  Publish(server, &list, u"after.txt", "after", "after");
-  JournaledRun journaled(server, folder);
-  CInstall& engine = journaled.engine;
-  Progress progress;
-  Watch(engine, progress);
-  engine.SetStopRequest(&stop);
+  const Case cases[] = {
+      {"one connection", 1, 1},
+      {"four", 4, 4},
+      {"more than the most", 20, kMostConnections},
+      {"failures among many", 4, 4, -1, 9, 5, 0, 5},
+      {"a later failure comes sooner", 4, 4, 3, 6, -1, 0, 3},
+      {"a stop", 4, 4, -1, -1, -1, 3},
+      {"a stop, one connection", 1, 1, -1, -1, -1, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder temp;
+    const std::u16string folder = ClientFolder(temp);
+    FakeServer server;
+    // Each reply comes after 20 ms and is read 1,000 bytes at a time.
+    server.replyDelayMs = 20;
+    server.readSize = 1000;
+    std::atomic<bool> stop{false};
+    server.onRead = [&stop, &c](int reads) {
+      if (reads == c.stopAtRead) stop = true;
+    };
+    CUpdateInfo list;
+    std::vector<std::u16string> files;
+    std::vector<std::u16string> urls;
+    for (int i = 0; i < kFiles; ++i) {
+      const std::string name = "f" + std::to_string(i);
+      const std::string content = BytePattern(64000 + static_cast<size_t>(i));
+      ServedFile served{i == c.altered ? "altered" + content.substr(7) : content};
+      if (i == c.cutOff) served = {content, 1000, 4};
+      files.push_back(u"dir" + std::u16string(1, static_cast<char16_t>(u'a' + i % 3)) + u"\\" +
+                      std::u16string(name.begin(), name.end()) + u".bin");
+      urls.push_back(server.Publish(i == c.missing ? name + "-gone" : name, served));
+      if (i == c.missing) urls.back() = u"http://server/" + std::u16string(name.begin(), name.end());
+      list.AddFile(files.back().c_str(), static_cast<int32_t>(content.size()),
+                   Md5Hex(content).c_str(), urls.back().c_str());
+    }
+    JournaledRun run(server, folder);
+    run.engine.SetConnections(c.connections);
+    run.engine.SetStopRequest(&stop);
+    Progress progress;
+    Watch(run.engine, progress);
+    LoggedLines logged;
 
-  EXPECT_EQ(engine.InstallList(folder.c_str(), &list).ending, Ending::kStopped);
-  EXPECT_EQ(server.Reads(), 3) << "no piece read after the stop";
-  EXPECT_FALSE(fs::exists(temp.Path() / "client/slow.bin"));
-  EXPECT_FALSE(fs::exists(temp.Path() / "client/after.txt"));
-  EXPECT_EQ(server.Served("after"), 0);
-  EXPECT_TRUE(journaled.journal.Rollback().Whole());
-  EXPECT_FALSE(fs::exists(temp.Path() / "client")) << "undone, nothing is left";
+    const InstallOutcome outcome = run.engine.InstallList(folder.c_str(), &list);
+    EXPECT_LE(server.MostOpen(), c.mostOpen);
+    if (c.stopAtRead > 0) {
+      EXPECT_EQ(outcome.ending, Ending::kStopped);
+      // Each other connection reads at most the piece it was reading.
+      EXPECT_LE(server.Reads(), c.stopAtRead + c.connections - 1);
+      int begun = 0;
+      for (int i = 0; i < kFiles; ++i) begun += server.Served("f" + std::to_string(i));
+      EXPECT_LE(begun, c.connections);
+    } else {
+      EXPECT_EQ(server.MostOpen() > 1, c.mostOpen > 1);
+      EXPECT_EQ(progress.lastDone, progress.total);
+      EXPECT_FALSE(progress.doneWentBack);
+    }
+    if (c.failed < 0 && c.stopAtRead == 0) {
+      ASSERT_EQ(outcome.ending, Ending::kInstalled);
+      EXPECT_EQ(Entries(progress.installed), files);
+      ASSERT_TRUE(run.journal.Commit());
+      EXPECT_EQ(FilesIn(temp.Path() / "client").size(), static_cast<size_t>(kFiles));
+      continue;
+    }
+    if (c.failed >= 0) {
+      ASSERT_EQ(outcome.ending, Ending::kFailed);
+      const size_t failed = static_cast<size_t>(c.failed);
+      EXPECT_EQ(std::u16string(outcome.firstFailed.Units()), files[failed]);
+      EXPECT_TRUE(logged.Contains(u"download failed: " + urls[failed] + u": " +
+                                  outcome.reason.Units()));
+      EXPECT_TRUE(Entries(progress.installed).empty());
+      for (const auto& [name, bytes] : FilesIn(temp.Path() / "client")) {
+        EXPECT_NE(name.substr(name.size() - 4), ".bin") << name << " is in place";
+      }
+    }
+    EXPECT_TRUE(run.journal.Rollback().Whole());
+    EXPECT_FALSE(fs::exists(temp.Path() / "client")) << "undone, nothing is left";
+  }
 }
 
 }  // namespace

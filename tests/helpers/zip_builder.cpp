@@ -174,3 +174,12 @@ std::map<std::string, std::string> ReadArchiveFiles(const std::string& archive) 
   }
   return files;
 }
+
+std::string Noise(size_t n, unsigned seed) {
+  std::string noise(n, '\0');
+  for (char& c : noise) {
+    seed = seed * 1103515245u + 12345u;
+    c = static_cast<char>(seed >> 16);
+  }
+  return noise;
+}

@@ -15,6 +15,9 @@ struct ZipEntrySpec {
   bool deflated = true;   // else stored
 };
 
+// n bytes that do not deflate, the same for the same seed.
+std::string Noise(size_t n, unsigned seed);
+
 // The bytes of an archive holding the entries in order.
 std::string BuildZip(const std::vector<ZipEntrySpec>& entries, const char* password);
 

@@ -34,15 +34,6 @@ std::string Text(size_t n) {
   return text.substr(0, n);
 }
 
-std::string Noise(size_t n, unsigned seed) {
-  std::string noise(n, '\0');
-  for (char& c : noise) {
-    seed = seed * 1103515245u + 12345u;
-    c = static_cast<char>(seed >> 16);
-  }
-  return noise;
-}
-
 // A buffer with content, so a test can see that a failed read took it away.
 void Prefill(XData& data) {
   ASSERT_TRUE(data.Reserve(16, true));

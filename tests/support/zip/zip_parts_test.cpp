@@ -18,15 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Noise(size_t n, unsigned seed) {
-  std::string noise(n, '\0');
-  for (char& c : noise) {
-    seed = seed * 1103515245u + 12345u;
-    c = static_cast<char>(seed >> 16);
-  }
-  return noise;
-}
-
 const std::vector<ZipEntrySpec>& Entries() {
   static const std::vector<ZipEntrySpec> entries = {
       {"client.exe", Noise(3000, 1)},

@@ -217,10 +217,7 @@ TEST_F(SetupkitBuildPortableTest, TheSameInputsMakeTheSameInstallerWithItsPartsI
 
 TEST_F(SetupkitBuildPortableTest, APayloadPastSplitHasItsClientArchiveBesideTheInstaller) {
   // Noise, which does not deflate: the client archive is larger than 64 KB.
-  std::string noise(150000, '\0');
-  unsigned seed = 5;
-  for (char& c : noise) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
-  WriteBytes(folder_.Path() / "client" / "lib" / "noise.bin", noise);
+  WriteBytes(folder_.Path() / "client" / "lib" / "noise.bin", Noise(150000, 5));
   WriteBytes(folder_.Path() / "kit" / "today.exe", Program("the stub", "app.zip stored; app.zip.parts"));
   WriteBytes(folder_.Path() / "kit" / "in-place.exe", Program("the stub", "app.zip stored"));
   const auto build = [this](const char16_t* stub, std::vector<std::u16string> options,

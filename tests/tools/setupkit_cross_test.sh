@@ -24,7 +24,11 @@ failed=0
 check() {
   local what=$1
   shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
+  if "$@"; then passed=$((passed + 1)); return; fi
+  failed=$((failed + 1))
+  echo "FAILED: $what"
+  # What the builds said last: most often why the step before the check went wrong.
+  tail -n 3 native.err windows.err 2>/dev/null | sed 's/^/  /'
 }
 native() { "$NATIVE" "$@" 2>>native.err; }
 windows() { "$WINE" "$WINDOWS" "$@" 2>>windows.err; }

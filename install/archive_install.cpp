@@ -68,13 +68,28 @@ struct EntryPlan {
   std::u16string failedReason;
 };
 
+// Ends plan before its entry at, which failed for reason (its folder could not be made).
+void EndPlanAt(size_t at, const std::u16string& reason, EntryPlan& plan) {
+  plan.failed = true;
+  plan.failedName = plan.entries[at].name;
+  plan.failedAccepted = true;
+  plan.failedReason = reason;
+  size_t files = 0;
+  for (size_t i = 0; i < at; ++i) {
+    if (!plan.entries[i].folder && !plan.entries[i].pieces) ++files;
+  }
+  plan.entries.resize(at);
+  plan.files->resize(files);
+}
+
 // Checks each name and makes the folders the entries need, in entry order, until the first entry
 // that fails: a name that cannot be read, one of the installer's own names, one outside folder (a
 // folder link inside it would carry the write elsewhere, too), or a folder that cannot be made.
-// False when run's stop was set.
+// The folders are recorded in the journal with one write once the names are checked. False when
+// run's stop was set.
 bool PlanEntries(XZip& archive, const char16_t* folder, const InstallRun& run, EntryPlan& plan) {
   CChangeJournal& journal = *run.journal;
-  std::unordered_set<std::u16string> made;
+  std::vector<std::u16string> needs;  // each planned entry's folder
   const int count = archive.GetCount();
   for (int i = 0; i < count; ++i) {
     if (run.Stopped()) return false;
@@ -90,17 +105,15 @@ bool PlanEntries(XZip& archive, const char16_t* folder, const InstallRun& run, E
       if (name[k] == u'/') name[k] = u'\\';
     }
     EntryPlan::Entry entry{name, accepted ? path : u"", archive.IsFolder(i), nullptr};
-    const std::u16string needed = entry.folder ? AsFolderPath(entry.path) : ParentFolderOf(entry.path);
-    if (!accepted || (made.count(needed) == 0 && !journal.CreateFolder(needed))) {
+    if (!accepted) {
       plan.failed = true;
       plan.failedName = name;
-      plan.failedAccepted = accepted;
-      plan.failedReason = accepted  ? journal.FailureReason()
-                          : ownName ? kInstallerFileNameReason
-                                    : u"";
+      plan.failedReason = ownName ? kInstallerFileNameReason : u"";
       break;
     }
-    made.insert(needed);
+    needs.push_back(entry.folder ? AsFolderPath(entry.path) : ParentFolderOf(entry.path));
+    // The run makes the folders missing on the way: a later entry in one needs no link check.
+    journal.PlanFolder(needs.back());
     IndexedEntry indexed;
     if (!entry.folder && archive.FindPieces(i, &indexed)) {
       entry.pieces = std::make_unique<IndexedEntry>(std::move(indexed));
@@ -108,6 +121,19 @@ bool PlanEntries(XZip& archive, const char16_t* folder, const InstallRun& run, E
       plan.files->push_back(i);
     }
     plan.entries.push_back(std::move(entry));
+  }
+  if (!journal.RecordPlannedFolders()) {
+    if (!plan.entries.empty()) EndPlanAt(0, journal.FailureReason(), plan);
+    return true;
+  }
+  std::unordered_set<std::u16string> made;
+  for (size_t i = 0; i < plan.entries.size(); ++i) {
+    if (made.count(needs[i]) != 0) continue;
+    if (!journal.CreateFolder(needs[i])) {
+      EndPlanAt(i, journal.FailureReason(), plan);
+      break;
+    }
+    made.insert(needs[i]);
   }
   return true;
 }
@@ -125,11 +151,12 @@ bool RecordNextFiles(const EntryPlan& plan, size_t from, CChangeJournal& journal
 }
 
 // Writes the pipeline's next item to path through the journal, streamed into its staging file,
-// which takes path's place only once the entry was read whole and its CRC matched.
+// which takes path's place only once the entry was read whole and its CRC matched (behind the
+// install, for a new file: the journal's Settle tells whether it did).
 EntryResult PlaceNextFile(EntryPipeline& pipeline, CChangeJournal& journal,
                           const std::u16string& path) {
   EntryResult result = EntryResult::kFailed;
-  const bool placed = journal.PlaceStreamedFile(path, [&pipeline, &result](IEntrySink& file) {
+  const bool placed = journal.PlaceAheadFile(path, [&pipeline, &result](IEntrySink& file) {
     result = pipeline.WriteNext(file);
     return result == EntryResult::kRead;
   });
@@ -151,6 +178,54 @@ EntryResult PlaceIndexedFile(const IndexedEntry& pieces,
   });
   if (!placed && result == EntryResult::kRead) return EntryResult::kFailed;
   return result;
+}
+
+// The name of the entry the journal's last failure is about: a file placed behind the install
+// fails later than it was written. fallback when the failure names no entry.
+const std::u16string& FailedEntryName(const EntryPlan& plan, const CChangeJournal& journal,
+                                      const std::u16string& fallback) {
+  for (const EntryPlan::Entry& entry : plan.entries) {
+    if (!entry.path.empty() && entry.path == journal.FailedWhat()) return entry.name;
+  }
+  return fallback;
+}
+
+// Puts the planned entries in place, in order, until the first that fails.
+InstallOutcome PlaceEntries(const EntryPlan& plan, EntryPipeline& pipeline,
+                            const std::vector<std::unique_ptr<ArchiveBytes>>& pieceReaders,
+                            const InstallRun& run, int count) {
+  CChangeJournal& journal = *run.journal;
+  InstallOutcome outcome;
+  size_t recorded = 0;  // the entries whose files the journal has recorded ahead
+  for (size_t i = 0; i < plan.entries.size(); ++i) {
+    if (run.Stopped()) return InstallOutcome::Stopped();
+    const EntryPlan::Entry& entry = plan.entries[i];
+    if (!entry.folder) {
+      const bool ready = i < recorded || RecordNextFiles(plan, i, journal, &recorded);
+      EntryResult result = EntryResult::kFailed;
+      if (ready && entry.pieces) {
+        result = PlaceIndexedFile(*entry.pieces, pieceReaders, journal, entry.path, run.stop);
+      } else if (ready) {
+        result = PlaceNextFile(pipeline, journal, entry.path);
+      }
+      if (result == EntryResult::kStopped) return InstallOutcome::Stopped();
+      if (result != EntryResult::kRead) {
+        const std::u16string& failed = FailedEntryName(plan, journal, entry.name);
+        outcome.Fail(failed.c_str(), journal.FailureReason().c_str());
+        run.Report(count, static_cast<uint32_t>(i + 1), failed.c_str());
+        // The install is undone whole at its first failure: what follows would be undone too.
+        return outcome;
+      }
+    }
+    run.Installed(entry.name.c_str());
+    run.Report(count, static_cast<uint32_t>(i + 1), entry.name.c_str());
+  }
+  if (!plan.failed) return outcome;
+  if (run.Stopped()) return InstallOutcome::Stopped();
+  outcome.Fail(plan.failedName.c_str(), plan.failedReason.c_str());
+  run.Report(count, static_cast<uint32_t>(plan.entries.size() + 1),
+             plan.failedAccepted ? plan.failedName.c_str() : nullptr);
+  return outcome;
 }
 
 // InstallFromArchive's run through the entries, without the parts' authentication.
@@ -184,37 +259,15 @@ InstallOutcome InstallEntries(XZip& payload, const char16_t* nestedName, const c
     pieceReaders.push_back(names.OpenBytes());
   }
   EntryPipeline pipeline(std::move(sources), static_cast<int>(plan.files->size()), run.stop);
+  const InstallOutcome outcome = PlaceEntries(plan, pipeline, pieceReaders, run, count);
+  // However the run ended, the files placed behind it are in place, or failed, before it is
+  // told; such a failure is the first, its file handed on before any other failed.
   CChangeJournal& journal = *run.journal;
-  InstallOutcome outcome;
-  size_t recorded = 0;  // the entries whose files the journal has recorded ahead
-  for (size_t i = 0; i < plan.entries.size(); ++i) {
-    if (run.Stopped()) return InstallOutcome::Stopped();
-    const EntryPlan::Entry& entry = plan.entries[i];
-    if (!entry.folder) {
-      const bool ready = i < recorded || RecordNextFiles(plan, i, journal, &recorded);
-      EntryResult result = EntryResult::kFailed;
-      if (ready && entry.pieces) {
-        result = PlaceIndexedFile(*entry.pieces, pieceReaders, journal, entry.path, run.stop);
-      } else if (ready) {
-        result = PlaceNextFile(pipeline, journal, entry.path);
-      }
-      if (result == EntryResult::kStopped) return InstallOutcome::Stopped();
-      if (result != EntryResult::kRead) {
-        outcome.Fail(entry.name.c_str(), journal.FailureReason().c_str());
-        run.Report(count, static_cast<uint32_t>(i + 1), entry.name.c_str());
-        // The install is undone whole at its first failure: what follows would be undone too.
-        return outcome;
-      }
-    }
-    run.Installed(entry.name.c_str());
-    run.Report(count, static_cast<uint32_t>(i + 1), entry.name.c_str());
-  }
-  if (!plan.failed) return outcome;
-  if (run.Stopped()) return InstallOutcome::Stopped();
-  outcome.Fail(plan.failedName.c_str(), plan.failedReason.c_str());
-  run.Report(count, static_cast<uint32_t>(plan.entries.size() + 1),
-             plan.failedAccepted ? plan.failedName.c_str() : nullptr);
-  return outcome;
+  if (journal.Settle() || outcome.ending == InstallOutcome::Ending::kStopped) return outcome;
+  InstallOutcome failed;
+  failed.Fail(FailedEntryName(plan, journal, journal.FailedWhat()).c_str(),
+              journal.FailureReason().c_str());
+  return failed;
 }
 
 }  // namespace

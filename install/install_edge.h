@@ -70,8 +70,6 @@ class IInstallEdge {
                                         const char16_t* folder, const InstallRun& run) = 0;
   virtual InstallOutcome InstallPublished(const IClientInfo& product, const char16_t* folder,
                                           const InstallRun& run, ListFacts* list) = 0;
-  // After each progress report: room for the window's thread to paint. On the worker.
-  virtual void PauseForPainting() = 0;
   // The install report (install_report.h) of a committed install, best effort: it waits on the
   // network, so it is sent off the calling thread, reading product meanwhile. One per install.
   virtual void ReportInstall(const IClientInfo& product, const char16_t* packageVersion) = 0;

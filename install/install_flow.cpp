@@ -56,9 +56,9 @@ void CInstallFlow::Cancel() {
 }
 
 void CInstallFlow::Report(uint64_t total, uint64_t done, const char16_t* name, void* self) {
-  auto* flow = static_cast<CInstallFlow*>(self);
-  flow->ShowProgress(name, total, done);
-  flow->edge_.PauseForPainting();
+  // Never waits on the window: it takes the view when it paints, at most every few tens of
+  // milliseconds.
+  static_cast<CInstallFlow*>(self)->ShowProgress(name, total, done);
 }
 
 bool CInstallFlow::Prepare() {

@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "install/install_edge.h"
-#include "install/paint_pause.h"
 #include "records/update_info_trust.h"
 #include "support/journal/journal_target_windows.h"
 
@@ -42,7 +41,6 @@ class CWindowsInstallEdge : public IInstallEdge {
                                 const InstallRun& run) override;
   InstallOutcome InstallPublished(const IClientInfo& product, const char16_t* folder,
                                   const InstallRun& run, ListFacts* list) override;
-  void PauseForPainting() override { pause_.AfterEntry(); }
   void ReportInstall(const IClientInfo& product, const char16_t* packageVersion) override;
   bool WaitForReport(uint32_t timeoutMs) override;
   IJournalTarget& JournalTarget() override { return machine_; }
@@ -57,5 +55,4 @@ class CWindowsInstallEdge : public IInstallEdge {
   CWindowsJournalTarget machine_;
   std::unique_ptr<CInstallThread> thread_;  // made at the first start
   std::future<void> report_;  // the report being sent; invalid before one
-  PaintPause pause_;
 };

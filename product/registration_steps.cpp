@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "product/installed_size.h"
 #include "product/product_key_paths.h"
@@ -147,9 +148,11 @@ bool RegisterThrough(CChangeJournal& journal, const IClientInfo& product,
       {places.uninstallKey, u"URLInfoAbout", TextValue(product.GetHomepage().Units()),
        !product.GetHomepage().Empty()},
   };
+  std::vector<CChangeJournal::ValueChange> changes;
   for (const Value& value : values) {
-    if (value.wanted && !journal.SetValue(value.key, value.name, value.value)) return false;
+    if (value.wanted) changes.push_back({value.key, value.name, value.value});
   }
+  if (!journal.SetValues(changes)) return false;
   if (hasMain) {
     for (const std::u16string* link :
          {&places.desktopLink, &places.startMenuLink, &places.quickLaunchLink}) {

@@ -222,10 +222,8 @@ peers() {
   /usr/bin/python3 tests/bench/install_peers.py "$WINE" build/windows/bin "build/bench/$1" "$2" "$3"
 }
 peers install small "${BENCH_ROUNDS:-5}"
-"$WINE" build/windows/bin/install_bench.exe pauses | tr -d '\r'
 rm -rf build/bench/journal
 "$WINE" build/windows/bin/install_bench.exe journal build/bench/journal | tr -d '\r'
-"$WINE" build/windows/bin/install_bench.exe files build/bench/files | tr -d '\r'
 peers install-tiny tiny 3
 if [ "${BENCH_HUGE:-0}" = 1 ]; then
   # BENCH_HUGE_GB gigabytes (20 by default): it needs three times that free on the disk, and hours.

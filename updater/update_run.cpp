@@ -41,16 +41,16 @@ bool RecordUninstallList(CChangeJournal& journal, const char16_t* path, CUninstI
 bool RecordList(IUpdateEdge& edge, CChangeJournal& journal, const IClientInfo& product,
                 const char16_t* digest, const char16_t* version, const IUninstInfo& installed) {
   RegistrationPlaces places;
-  if (!edge.FindRegistrationPlaces(product, &places) ||
-      !journal.SetValue(places.productKey, u"md5", TextValue(digest)) ||
-      !journal.SetValue(places.uninstallKey, u"EstimatedSize",
-                        NumberValue(InstalledKilobytes(product.GetInstallFolder().Units(),
-                                                       installed)))) {
-    return false;
+  if (!edge.FindRegistrationPlaces(product, &places)) return false;
+  std::vector<CChangeJournal::ValueChange> changes = {
+      {places.productKey, u"md5", TextValue(digest)},
+      {places.uninstallKey, u"EstimatedSize",
+       NumberValue(InstalledKilobytes(product.GetInstallFolder().Units(), installed))}};
+  if (version[0] != 0) {
+    changes.push_back({places.productKey, u"version", TextValue(version)});
+    changes.push_back({places.uninstallKey, u"DisplayVersion", TextValue(version)});
   }
-  return version[0] == 0 ||
-         (journal.SetValue(places.productKey, u"version", TextValue(version)) &&
-          journal.SetValue(places.uninstallKey, u"DisplayVersion", TextValue(version)));
+  return journal.SetValues(changes);
 }
 
 // Why no list is followed, as the person is told: the version of one the vendor signed, a

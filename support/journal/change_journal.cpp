@@ -207,9 +207,13 @@ bool CChangeJournal::MayExist(const std::u16string& path) {
 }
 
 bool CChangeJournal::Fail(const std::u16string& what) {
+  return FailBecause(what, target_.LastError());
+}
+
+bool CChangeJournal::FailBecause(const std::u16string& what, const std::u16string& reason) {
   failure_ = what;
   failedWhat_ = what;
-  failureReason_ = target_.LastError();
+  failureReason_ = reason;
   if (!failureReason_.empty()) failure_ += u": " + failureReason_;
   LogLine(u"failed: " + failure_);
   return false;
@@ -236,13 +240,49 @@ bool CChangeJournal::CreateFolder(const std::u16string& path) {
   std::u16string folder = path;
   if (folder.empty()) return false;
   if (folder.back() != u'\\') folder += u'\\';
+  if (!RecordPlannedFolders()) return false;
   for (const std::u16string& missing : MissingFolders(target_, folder)) {
-    JournalEntry entry;
-    entry.kind = JournalEntry::kFolderCreated;
-    entry.path = missing;
-    if (!Record(entry)) return false;
+    // A folder recorded ahead (RecordPlannedFolders) is made without another record.
+    if (!MadeFolder(missing)) {
+      JournalEntry entry;
+      entry.kind = JournalEntry::kFolderCreated;
+      entry.path = missing;
+      if (!Record(entry)) return false;
+    }
     if (!target_.CreateFolder(WithoutTrailingSeparator(missing))) return Fail(missing);
   }
+  return true;
+}
+
+void CChangeJournal::PlanFolder(const std::u16string& folder) {
+  std::u16string at = folder;
+  std::vector<std::u16string> missing;
+  for (; !at.empty() && !MadeFolder(at) && !target_.PathExists(WithoutTrailingSeparator(at));
+       at = ParentFolderOf(at)) {
+    missing.push_back(at);
+  }
+  for (auto path = missing.rbegin(); path != missing.rend(); ++path) {
+    madeFolders_.insert(FoldedAscii(*path));
+    plannedFolders_.push_back(*path);
+  }
+}
+
+bool CChangeJournal::RecordPlannedFolders() {
+  if (plannedFolders_.empty()) return true;
+  if (!open_) return Fail(journalPath_);
+  std::vector<uint8_t> records;
+  std::vector<JournalEntry> planned;
+  for (const std::u16string& path : plannedFolders_) {
+    JournalEntry entry;
+    entry.kind = JournalEntry::kFolderCreated;
+    entry.path = path;
+    const std::vector<uint8_t> record = EncodeJournalEntry(entry);
+    records.insert(records.end(), record.begin(), record.end());
+    planned.push_back(std::move(entry));
+  }
+  plannedFolders_.clear();
+  if (!target_.AppendJournal(records)) return Fail(journalPath_);
+  for (const JournalEntry& entry : planned) Remember(entry);
   return true;
 }
 
@@ -310,22 +350,54 @@ bool CChangeJournal::MoveAsideOld(const JournalEntry& entry) {
 bool CChangeJournal::PlaceFile(const std::u16string& path,
                                const std::function<bool(const std::u16string& staging)>& write) {
   JournalEntry entry;
-  if (!StartPlacing(path, &entry)) return false;
+  if (!Settle() || !StartPlacing(path, &entry)) return false;
   if (!write(entry.staging)) return AbandonPlacing(entry);
   return MoveAsideOld(entry) && (target_.RenameFile(entry.staging, path) || Fail(path));
+}
+
+std::unique_ptr<IStagedFile> CChangeJournal::WriteStaged(
+    const JournalEntry& entry, const std::function<bool(IStagedFile& file)>& write) {
+  std::unique_ptr<IStagedFile> file = target_.CreateStagedFile(entry.staging);
+  if (!file) {
+    Fail(entry.path);
+    return nullptr;
+  }
+  if (!write(*file)) {
+    file.reset();  // closed before it is removed
+    AbandonPlacing(entry);
+  }
+  return file;
 }
 
 bool CChangeJournal::PlaceStreamedFile(const std::u16string& path,
                                        const std::function<bool(IStagedFile& file)>& write) {
   JournalEntry entry;
-  if (!StartPlacing(path, &entry)) return false;
-  std::unique_ptr<IStagedFile> file = target_.CreateStagedFile(entry.staging);
-  if (!file) return Fail(path);
-  if (!write(*file)) {
-    file.reset();  // closed before it is removed
-    return AbandonPlacing(entry);
-  }
-  return MoveAsideOld(entry) && (file->Place(path) || Fail(path));
+  if (!Settle() || !StartPlacing(path, &entry)) return false;
+  std::unique_ptr<IStagedFile> file = WriteStaged(entry, write);
+  return file && MoveAsideOld(entry) && (file->Place(path) || Fail(path));
+}
+
+bool CChangeJournal::IsRecordedAhead(const std::u16string& path) const {
+  return planned_.count(FoldedAscii(path)) != 0;
+}
+
+bool CChangeJournal::PlaceAheadFile(const std::u16string& path,
+                                    const std::function<bool(IStagedFile& file)>& write) {
+  if (!IsRecordedAhead(path)) return PlaceStreamedFile(path, write);
+  JournalEntry entry;
+  StartPlacing(path, &entry);  // recorded already: it only takes the staging name
+  std::unique_ptr<IStagedFile> file = WriteStaged(entry, write);
+  if (!file) return false;
+  if (!placer_) placer_ = std::make_unique<BackgroundPlacer>(target_);
+  placer_->Hand(std::move(file), path);
+  return true;
+}
+
+bool CChangeJournal::Settle() {
+  std::u16string path;
+  std::u16string reason;
+  if (!placer_ || placer_->Finish(&path, &reason)) return true;
+  return FailBecause(path, reason);
 }
 
 bool CChangeJournal::PlaceReadyFile(const std::u16string& path, const std::u16string& ready) {
@@ -333,6 +405,7 @@ bool CChangeJournal::PlaceReadyFile(const std::u16string& path, const std::u16st
   entry.kind = JournalEntry::kFilePlaced;
   entry.path = path;
   entry.staging = ready;
+  if (!Settle()) return false;
   if (!IsStagingName(ready, path)) return Fail(path);
   if (target_.PathExists(path)) entry.backup = FreeName(path, kOldSuffix);
   if (!Record(entry)) return false;
@@ -350,6 +423,7 @@ bool CChangeJournal::NoteNewFile(const std::u16string& path) {
 
 bool CChangeJournal::RemovePath(const std::u16string& path) {
   const std::u16string bare = WithoutTrailingSeparator(path);
+  if (!Settle()) return false;
   if (!target_.PathExists(bare)) return true;
   JournalEntry entry;
   entry.kind = JournalEntry::kFileRemoved;
@@ -360,17 +434,39 @@ bool CChangeJournal::RemovePath(const std::u16string& path) {
 
 bool CChangeJournal::SetValue(const std::u16string& key, const std::u16string& name,
                               const RegistryValue& value) {
-  JournalEntry entry;
-  entry.kind = JournalEntry::kValueChanged;
-  entry.key = key;
-  entry.name = name;
-  entry.hadPrevious = target_.ReadValue(key, name, &entry.previous);
-  for (std::u16string at = key; !at.empty() && !target_.KeyExists(at);) {
-    entry.createdKey = at;
-    const size_t last = at.rfind(u'\\');
-    at = last == std::u16string::npos ? std::u16string() : at.substr(0, last);
+  return SetValues({{key, name, value}});
+}
+
+bool CChangeJournal::SetValues(const std::vector<ValueChange>& changes) {
+  if (!open_) return Fail(journalPath_);
+  std::vector<JournalEntry> entries;
+  std::vector<uint8_t> records;
+  for (const ValueChange& change : changes) {
+    JournalEntry entry;
+    entry.kind = JournalEntry::kValueChanged;
+    entry.key = change.key;
+    entry.name = change.name;
+    entry.hadPrevious = target_.ReadValue(change.key, change.name, &entry.previous);
+    // Each value of a key the run makes names it: undone last first, the first recorded
+    // removes the key once the values are gone.
+    for (std::u16string at = change.key; !at.empty() && !target_.KeyExists(at);) {
+      entry.createdKey = at;
+      const size_t last = at.rfind(u'\\');
+      at = last == std::u16string::npos ? std::u16string() : at.substr(0, last);
+    }
+    const std::vector<uint8_t> record = EncodeJournalEntry(entry);
+    records.insert(records.end(), record.begin(), record.end());
+    entries.push_back(std::move(entry));
   }
-  return Record(entry) && (target_.WriteValue(key, name, value) || Fail(key + u"\\" + name));
+  if (entries.empty()) return true;
+  if (!target_.AppendJournal(records)) return Fail(journalPath_);
+  for (const JournalEntry& entry : entries) Remember(entry);
+  for (const ValueChange& change : changes) {
+    if (!target_.WriteValue(change.key, change.name, change.value)) {
+      return Fail(change.key + u"\\" + change.name);
+    }
+  }
+  return true;
 }
 
 bool CChangeJournal::DeleteValue(const std::u16string& key, const std::u16string& name) {
@@ -384,6 +480,7 @@ bool CChangeJournal::DeleteValue(const std::u16string& key, const std::u16string
 }
 
 bool CChangeJournal::Commit() {
+  if (!Settle()) return false;
   JournalEntry committed;
   committed.kind = JournalEntry::kCommitted;
   if (!Record(committed)) return false;
@@ -397,6 +494,8 @@ bool CChangeJournal::Commit() {
 RollbackResult CChangeJournal::Rollback() {
   RollbackResult result;
   if (!open_) return result;
+  // The files still waiting to be placed are closed first: an open file cannot be removed.
+  placer_.reset();
   target_.CloseJournal();
   open_ = false;
   result.left = UndoEntries(target_, entries_);

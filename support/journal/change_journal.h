@@ -1,12 +1,14 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "support/core/entry_sink.h"
+#include "support/journal/background_placer.h"
 #include "support/journal/journal_entry.h"
 #include "support/journal/journal_target.h"
 
@@ -41,8 +43,8 @@ class CChangeJournal {
   // behind, when a journal is there already or the file cannot be made.
   bool Begin(const std::u16string& folder, const std::u16string& journalName);
   bool IsOpen() const { return open_; }
-  // Whether this run made folder (a path ending with "\"): nothing is in it but what the run
-  // put there.
+  // Whether this run made folder (a path ending with "\"), or planned to make it: nothing is in
+  // it but what the run put there.
   bool MadeFolder(const std::u16string& folder) const;
   // Whether path, below folder, runs through a link on the machine (IJournalTarget::CrossesLink):
   // a change there would land outside folder.
@@ -55,6 +57,13 @@ class CChangeJournal {
 
   // path and every missing folder above it.
   bool CreateFolder(const std::u16string& path);
+  // Notes the folders missing on the way to folder (a path ending with "\"), to be made later
+  // by CreateFolder; they count as the run's from now on. Nothing is written to the journal
+  // until RecordPlannedFolders, which records every folder noted since with one write: a run
+  // that makes many folders waits for the disk once for all of them. Undoing a folder that was
+  // never made removes nothing.
+  void PlanFolder(const std::u16string& folder);
+  bool RecordPlannedFolders();
   // Puts a file at path: write makes it whole at the staging path it is given (an empty name
   // beside path), then a file already at path is moved aside and the new one renamed into place.
   bool PlaceFile(const std::u16string& path,
@@ -70,6 +79,17 @@ class CChangeJournal {
   // written, and the journal's write reach the disk once for all of them. Paths with a file are
   // left to PlaceFile, which records each (its undo restores the file it moved aside).
   bool PlanNewFiles(const std::vector<std::u16string>& paths);
+  // Whether path was recorded ahead (PlanNewFiles) and has not been placed since.
+  bool IsRecordedAhead(const std::u16string& path) const;
+  // As PlaceStreamedFile, for a path recorded ahead: once written, the file is renamed into place
+  // and closed on a thread of the journal's own, and this returns at once, for the next file to
+  // be written meanwhile (closing a file may wait for a scanner). Every other change to files, and
+  // the commit, first waits for those files (Settle).
+  bool PlaceAheadFile(const std::u16string& path,
+                      const std::function<bool(IStagedFile& file)>& write);
+  // Waits until every file PlaceAheadFile handed on is in place. False when one could not be
+  // placed: Failure then names the first and says why, and the run is to be rolled back.
+  bool Settle();
   // Puts the file ready (whole and checked already, beside path: a download) at path, moving a
   // file already there aside first.
   bool PlaceReadyFile(const std::u16string& path, const std::u16string& ready);
@@ -80,6 +100,13 @@ class CChangeJournal {
   // Something already gone is fine.
   bool RemovePath(const std::u16string& path);
   bool SetValue(const std::u16string& key, const std::u16string& name, const RegistryValue& value);
+  // Sets each value as SetValue does, the changes recorded with one write to the journal.
+  struct ValueChange {
+    std::u16string key;
+    std::u16string name;
+    RegistryValue value;
+  };
+  bool SetValues(const std::vector<ValueChange>& changes);
   bool DeleteValue(const std::u16string& key, const std::u16string& name);
 
   // Every change stands: records the commit, deletes what was moved aside and then the journal.
@@ -107,11 +134,15 @@ class CChangeJournal {
   // look through the whole folder on some file systems.
   bool MayExist(const std::u16string& path);
   bool Fail(const std::u16string& what);
+  bool FailBecause(const std::u16string& what, const std::u16string& reason);
   // The steps of putting a file at path: its entry, with the staging name and, when a file is
   // there, the backup name, recorded unless it was ahead; after a failed write, the staging file
   // removed; once written, the file there moved to its backup name.
   bool StartPlacing(const std::u16string& path, JournalEntry* entry);
   bool AbandonPlacing(const JournalEntry& entry);
+  // The staging file of entry, made and written; null when either failed (it is then removed).
+  std::unique_ptr<IStagedFile> WriteStaged(const JournalEntry& entry,
+                                           const std::function<bool(IStagedFile& file)>& write);
   bool MoveAsideOld(const JournalEntry& entry);
   // A name beside path, ending with suffix, that nothing has yet, nor names in taken (their
   // case folded), nor a file recorded ahead.
@@ -119,11 +150,13 @@ class CChangeJournal {
                           const std::unordered_set<std::u16string>* taken = nullptr);
 
   IJournalTarget& target_;
+  std::unique_ptr<BackgroundPlacer> placer_;  // made at the first PlaceAheadFile
   std::u16string journalPath_;
   std::vector<JournalEntry> entries_;
   // The staging names PlanNewFiles recorded, by the case-folded path, until PlaceFile takes them.
   std::unordered_map<std::u16string, std::u16string> planned_;
   std::unordered_set<std::u16string> madeFolders_;  // case-folded, each ending with "\"
+  std::vector<std::u16string> plannedFolders_;      // noted, not yet recorded; in order
   std::unordered_set<std::u16string> named_;        // every path, staging and backup recorded
   std::u16string failure_;
   std::u16string failedWhat_;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "support/core/wide_text.h"
@@ -39,15 +40,20 @@ bool IsHeldError(DWORD error) {
 
 bool CWindowsJournalTarget::Failed(const std::u16string& path) {
   const DWORD error = GetLastError();
-  lastError_ = SystemErrorText(error);
+  std::u16string reason = SystemErrorText(error);
   if (IsHeldError(error)) {
     const std::u16string holders = FileHolderText(path.c_str());
-    if (!holders.empty()) lastError_ += u" (" + holders + u")";
+    if (!holders.empty()) reason += u" (" + holders + u")";
   }
+  std::lock_guard<std::mutex> hold(errorLock_);
+  lastError_ = std::move(reason);
   return false;
 }
 
-std::u16string CWindowsJournalTarget::LastError() { return lastError_; }
+std::u16string CWindowsJournalTarget::LastError() {
+  std::lock_guard<std::mutex> hold(errorLock_);
+  return lastError_;
+}
 
 bool CWindowsJournalTarget::PathExists(const std::u16string& path) {
   return GetFileAttributesW(AsWide(path.c_str())) != INVALID_FILE_ATTRIBUTES;

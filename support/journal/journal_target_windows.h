@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <mutex>
 
 #include "support/core/handle_windows.h"
 #include "support/journal/journal_target.h"
@@ -46,5 +47,7 @@ class CWindowsJournalTarget : public IJournalTarget {
 
   Handle journal_;
   std::u16string journalPath_;  // of the journal held open, for the reason a write failed
+  // Files may be placed on another thread than the one making the other changes.
+  std::mutex errorLock_;
   std::u16string lastError_;
 };

@@ -16,8 +16,9 @@
 //       Prints "PEER MS CLIENT_MS PEAK_WORKING_SET PEAK_PRIVATE": the milliseconds to the
 //       process's end and to the client's start (0 when it starts none), and the process's peak
 //       working set and private bytes. With keep, the install stays for its own uninstaller.
-//   install_bench pauses
-//       The cost of the pause the install makes after each entry so that its window can paint.
+//   install_bench uninstall PEER DATA_FOLDER
+//       Times the uninstaller that a kept install by PEER ("silent" or "nsis") left, run silently,
+//       until the install folder is gone or empty. Prints "PEER MS".
 //   install_bench hold
 //       Keeps the session's desktop open until its input ends (see Hold).
 //   install_bench journal FOLDER
@@ -32,23 +33,25 @@
 //       one thread and on two.
 #include <windows.h>
 #include <psapi.h>
-#include <timeapi.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "install/archive_install.h"
-#include "install/paint_pause.h"
 #include "product/product_keys.h"
 #include "product/product_registration.h"
 #include "records/client_info.h"
@@ -349,34 +352,47 @@ int RunPeer(const std::string& peer, const fs::path& data, bool keep) {
   return 0;
 }
 
-// Milliseconds that count entries' pauses take: the paced pause the install makes, or a plain
-// one-millisecond sleep after every entry.
-double PauseCost(int count, bool paced) {
-  PaintPause pause;
-  auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < count; ++i) {
-    if (paced) {
-      pause.AfterEntry();
-    } else {
-      Sleep(1);
-    }
-  }
-  return MillisecondsSince(start);
+// Whether folder is gone, or holds nothing.
+bool Emptied(const fs::path& folder) {
+  std::error_code error;
+  return !fs::exists(folder, error) || fs::is_empty(folder, error);
 }
 
-// The pause after each entry: paced as the install makes it (finer timer), and what a plain
-// one-millisecond sleep after every entry would cost with the finer and the default timer.
-int Pauses() {
-  const int files = kFiles + 1;
-  timeBeginPeriod(1);
-  const double paced = PauseCost(files, true);
-  const double fine = PauseCost(files, false);
-  timeEndPeriod(1);
-  const double coarse = PauseCost(200, false) * files / 200;
-  std::printf("%-52s %9.3f ms\n", "pause per file, paced (as installed)", paced / files);
-  std::printf("%-52s %9.1f ms\n", "  all pauses of the 2,000-file client", paced);
-  std::printf("%-52s %9.3f ms\n", "plain 1 ms sleep per file, timer at 1 ms", fine / files);
-  std::printf("%-52s %9.3f ms\n", "plain 1 ms sleep per file, default timer", coarse / files);
+// Times the uninstaller the PEER's kept install left in DATA_FOLDER/installed, run silently:
+// from its start until the folder is gone or empty, since both hand the work to a copy of
+// themselves and end first. Prints "PEER MS"; whatever stays is removed after.
+int RunUninstall(const std::string& peer, const fs::path& data) {
+  const fs::path installed = data / "installed";
+  std::error_code error;
+  // The client's note that it started is the bench's, not the install's.
+  fs::remove(installed / "client.exe.ran", error);
+  std::u16string commandLine;
+  if (peer == "silent") {
+    commandLine = u"\"" + (installed / "unins000.exe").u16string() + u"\" silent";
+  } else if (peer == "nsis") {
+    commandLine = u"\"" + (installed / "uninst.exe").u16string() + u"\" /S";
+  } else {
+    std::fprintf(stderr, "bench: no uninstaller of '%s'\n", peer.c_str());
+    return 2;
+  }
+  Measured measured;
+  const auto start = std::chrono::steady_clock::now();
+  const bool ran = RunMeasured(commandLine, nullptr, &measured);
+  constexpr double kLongestMs = 60000;
+  while (ran && !Emptied(installed) && MillisecondsSince(start) < kLongestMs) Sleep(2);
+  const double took = MillisecondsSince(start);
+  const bool emptied = Emptied(installed);
+  CClientInfo product;
+  if (product.LoadFromModuleFile((data / "setup.exe").u16string().c_str(), u"app", 1)) {
+    Unregister(product);
+  }
+  RemoveInstalled(installed);
+  if (!ran || !emptied) {
+    std::fprintf(stderr, "bench: the %s uninstaller %s\n", peer.c_str(),
+                 ran ? "left the folder" : "failed");
+    return 1;
+  }
+  std::printf("%s %.1f\n", peer.c_str(), took);
   return 0;
 }
 
@@ -453,14 +469,64 @@ double MakeFiles(const fs::path& folder, int threads, bool staged) {
   return failed ? -1 : took;
 }
 
+// Milliseconds to make the same files staged as MakeFiles does, each created and written on
+// this thread and handed to another that renames it into place and closes it.
+double MakeFilesClosedAside(const fs::path& folder) {
+  fs::remove_all(folder);
+  const std::u16string root = fs::path(folder).make_preferred().u16string() + u"\\";
+  for (int i = 0; i < 40; ++i) fs::create_directories(folder / ("part" + std::to_string(i)));
+  const std::vector<uint8_t> bytes(10000, 'x');
+  std::mutex lock;
+  std::condition_variable handed;
+  std::deque<std::pair<std::unique_ptr<IStagedFile>, std::u16string>> written;
+  bool done = false;
+  std::atomic<bool> failed{false};
+  const auto start = std::chrono::steady_clock::now();
+  std::thread closer([&] {
+    for (;;) {
+      std::unique_lock<std::mutex> hold(lock);
+      handed.wait(hold, [&] { return done || !written.empty(); });
+      if (written.empty()) return;
+      auto next = std::move(written.front());
+      written.pop_front();
+      hold.unlock();
+      failed = failed || !next.first->Place(next.second);
+    }
+  });
+  CWindowsJournalTarget machine;
+  for (int i = 0; i <= kFiles; ++i) {
+    const std::u16string path = root + fs::path("part" + std::to_string(i % 40) + "\\text" +
+                                                std::to_string(i) + ".txt").u16string();
+    std::unique_ptr<IStagedFile> file = machine.CreateStagedFile(path + u".new~");
+    if (!file || !file->Put(bytes.data(), bytes.size())) {
+      failed = true;
+      continue;
+    }
+    std::lock_guard<std::mutex> hold(lock);
+    written.emplace_back(std::move(file), path);
+    handed.notify_one();
+  }
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    done = true;
+    handed.notify_one();
+  }
+  closer.join();
+  const double took = MillisecondsSince(start);
+  fs::remove_all(folder);
+  return failed ? -1 : took;
+}
+
 int FileCost(const fs::path& folder) {
   const double plain = MakeFiles(folder, 1, false);
   const double staged = MakeFiles(folder, 1, true);
   const double twoThreads = MakeFiles(folder, 2, true);
-  if (plain < 0 || staged < 0 || twoThreads < 0) return 1;
+  const double closedAside = MakeFilesClosedAside(folder);
+  if (plain < 0 || staged < 0 || twoThreads < 0 || closedAside < 0) return 1;
   std::printf("%-52s %9.1f ms\n", "files alone: 2,001 created under their names", plain);
   std::printf("%-52s %9.1f ms\n", "  staged and renamed through the handle", staged);
   std::printf("%-52s %9.1f ms\n", "  the same on two threads", twoThreads);
+  std::printf("%-52s %9.1f ms\n", "  renamed and closed by a second thread", closedAside);
   return 0;
 }
 
@@ -497,14 +563,14 @@ int main(int argc, char** argv) {
   if (mode == "run" && (argc == 4 || (argc == 5 && std::string(argv[4]) == "keep"))) {
     return RunPeer(argv[2], fs::absolute(argv[3]), argc == 5);
   }
-  if (mode == "pauses" && argc == 2) return Pauses();
+  if (mode == "uninstall" && argc == 4) return RunUninstall(argv[2], fs::absolute(argv[3]));
   if (mode == "hold" && argc == 2) return Hold();
   if (mode == "journal" && argc == 3) return JournalCost(fs::absolute(argv[2]));
   if (mode == "files" && argc == 3) return FileCost(fs::absolute(argv[2]));
   std::fprintf(stderr,
                "usage: install_bench prepare DATA_FOLDER [--large | --tiny | --huge GB]\n"
                "       install_bench run headless|silent|nsis DATA_FOLDER [keep]\n"
-               "       install_bench pauses\n"
+               "       install_bench uninstall silent|nsis DATA_FOLDER\n"
                "       install_bench hold\n"
                "       install_bench journal FOLDER\n"
                "       install_bench files FOLDER\n");

@@ -67,7 +67,6 @@ class FakeInstallEdge : public IInstallEdge {
                                 const InstallRun& run) override;
   InstallOutcome InstallPublished(const IClientInfo& product, const char16_t* folder,
                                   const InstallRun& run, ListFacts* list) override;
-  void PauseForPainting() override {}
   // Recorded at once, and sent while reportStuck.
   void ReportInstall(const IClientInfo& product, const char16_t* packageVersion) override;
   bool WaitForReport(uint32_t) override {

@@ -34,6 +34,7 @@ std::u16string WindowsStylePath(const std::u16string& path) {
 }
 
 bool JournalTestTarget::Alive() {
+  std::lock_guard<std::mutex> hold(lifeLock_);
   if (lifeLeft_ == 0) return false;
   if (lifeLeft_ > 0) --lifeLeft_;
   ++operations_;
@@ -190,6 +191,7 @@ bool JournalTestTarget::CreateJournal(const std::u16string& path) {
 
 bool JournalTestTarget::AppendJournal(const std::vector<uint8_t>& bytes) {
   if (journal_.empty() || !Alive()) return false;
+  ++journalWrites_;
   std::ofstream out(OnDisk(journal_), std::ios::binary | std::ios::app);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out.flush());

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -23,7 +25,9 @@ class JournalTestTarget : public IJournalTarget {
   // Removing this file (or a folder holding it) or this key, or writing or deleting this value
   // ("key\name"), fails, as for a file another program holds open or a key that refuses.
   void RefuseRemoval(const std::u16string& path) { kept_.insert(path); }
-  int Operations() const { return operations_; }
+  int Operations() const { return operations_.load(); }
+  // Writes to the journal file: each one a wait for the disk on a real machine.
+  int JournalWrites() const { return journalWrites_; }
 
   // The registry as a sorted list of "key\name=type:bytes" lines, for comparing states.
   std::vector<std::string> RegistryLines() const;
@@ -49,7 +53,7 @@ class JournalTestTarget : public IJournalTarget {
   bool AppendJournal(const std::vector<uint8_t>& bytes) override;
   void CloseJournal() override { journal_.clear(); }
   JournalRead ReadJournal(const std::u16string& path, std::vector<uint8_t>* bytes) override;
-  std::u16string LastError() override { return lastError_; }
+  std::u16string LastError() override { return lastError_.load(); }
 
  private:
   // Counts an operation that changes something; false once the target is dead.
@@ -57,14 +61,17 @@ class JournalTestTarget : public IJournalTarget {
   // Whether removing path (a file, a folder or a key) fails; the reason is kept.
   bool Refuses(const std::u16string& path);
 
-  int lifeLeft_ = -1;
-  int operations_ = 0;
+  std::atomic<int> lifeLeft_{-1};
+  std::atomic<int> operations_{0};
+  int journalWrites_ = 0;
   std::set<std::u16string> held_;
   std::set<std::u16string> kept_;
   std::set<std::u16string> keys_;
   std::map<std::pair<std::u16string, std::u16string>, RegistryValue> values_;
   std::u16string journal_;
-  std::u16string lastError_;
+  // Files are placed on a thread of their own while the run goes on.
+  std::mutex lifeLock_;
+  std::atomic<const char16_t*> lastError_{u""};
 };
 
 // "\"-separated form of a file system path, as the installer builds paths.

@@ -109,6 +109,9 @@ TEST(ArchiveInstall, WritesEveryEntryAndReportsEachInOrder) {
     Install(PayloadOf(entries, stored), u"APP.ZIP", folder, installed);
 
     ASSERT_EQ(installed.outcome.ending, Ending::kInstalled);
+    // Beyond the journal's start (its header and the two folders it made), one write records
+    // the 14 folders the entries need and one the 123 new files.
+    EXPECT_EQ(installed.machine.JournalWrites(), 3 + 2);
     ASSERT_TRUE(installed.journal.Commit());
     for (const ZipEntrySpec& entry : entries) {
       SCOPED_TRACE(entry.name);
@@ -337,6 +340,31 @@ TEST(ArchiveInstall, FailsBeforeAnyProgressWithoutAReadableNestedArchive) {
     Install(c.payload, c.nestedName, FolderIn(temp, u"target/"), installed);
     EXPECT_EQ(installed.outcome.ending, Ending::kNotStarted);
     EXPECT_TRUE(installed.reports.empty());
+    EXPECT_TRUE(installed.journal.Rollback().Whole());
+    EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target"));
+  }
+}
+
+// A new file is renamed into place behind the install while the next is written: one that cannot
+// take its place (a program holds it) still ends the run, named with the system's reason, however
+// far the writing went on, and undoing the run leaves nothing.
+TEST(ArchiveInstall, AFilePlacedBehindTheRunThatCannotTakeItsPlaceEndsIt) {
+  std::vector<ZipEntrySpec> entries;
+  for (int i = 0; i < 100; ++i) {
+    entries.push_back({"f" + std::to_string(i) + ".txt", std::string(100 + i, 'h')});
+  }
+  for (const int held : {0, 40, 99}) {
+    SCOPED_TRACE(held);
+    TempFolder temp;
+    const std::u16string folder = FolderIn(temp, u"target/");
+    const std::string heldName = entries[held].name;
+    Installed installed;
+    installed.machine.Hold(folder + std::u16string(heldName.begin(), heldName.end()) + u".new~");
+    Install(BuildPayload(entries), u"app.zip", folder, installed);
+    ASSERT_EQ(installed.outcome.ending, Ending::kFailed);
+    EXPECT_EQ(installed.outcome.firstFailed.Units(),
+              std::u16string(heldName.begin(), heldName.end()));
+    EXPECT_EQ(installed.outcome.reason.Units(), std::u16string(u"held by another program"));
     EXPECT_TRUE(installed.journal.Rollback().Whole());
     EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target"));
   }

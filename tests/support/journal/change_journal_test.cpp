@@ -45,7 +45,7 @@ struct MachineState {
   bool operator!=(const MachineState& other) const { return !(*this == other); }
 };
 
-// An upgrade over an installed version: a file replaced, a folder and a file added, a file
+// An upgrade over an installed version: a file replaced, folders and a file added, a file
 // removed, a value changed and a key made, then the commit.
 class JournalRun {
  public:
@@ -63,17 +63,20 @@ class JournalRun {
   // Runs the upgrade through journal until a step fails; true when it committed.
   bool Upgrade(CChangeJournal& journal) { return Change(journal) && journal.Commit(); }
   // Makes the upgrade's changes through journal until one fails, without committing; true when
-  // all are made. The new files are recorded ahead, together; the installed one is left to its
-  // own record.
+  // all are made. The new folders are recorded ahead, and so are the new files, each together;
+  // the installed file is left to its own record.
   bool Change(CChangeJournal& journal) {
-    return journal.Begin(folder_, kJournalName) && journal.CreateFolder(folder_ + u"sub") &&
+    if (!journal.Begin(folder_, kJournalName)) return false;
+    journal.PlanFolder(folder_ + u"sub\\deeper\\");
+    return journal.CreateFolder(folder_ + u"sub\\deeper") &&
            journal.PlanNewFiles({folder_ + u"sub\\c.txt", folder_ + u"a.txt",
                                  folder_ + u"sub\\d.txt"}) &&
            Place(journal, u"a.txt", "new a") && Place(journal, u"sub\\c.txt", "new c") &&
            Place(journal, u"sub\\d.txt", "new d") &&
            journal.RemovePath(folder_ + u"b.txt") &&
-           journal.SetValue(kProductKey, u"version", Text("2.0")) &&
-           journal.SetValue(kUninstallKey, u"DisplayName", Text("App"));
+           journal.SetValues({{kProductKey, u"version", Text("2.0")},
+                              {kUninstallKey, u"DisplayName", Text("App")},
+                              {kUninstallKey, u"Publisher", Text("Co")}});
   }
 
   MachineState State(const JournalTestTarget& target) const {

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "install/delta_staging.h"
 #include "install/run_time_limit.h"
 #include "product/listed_files.h"
 #include "records/update_info.h"
@@ -20,7 +21,9 @@
 #include "support/http/url_parts.h"
 #include "support/journal/change_journal.h"
 #include "support/system/run_log.h"
+#include "support/files/file_size.h"
 #include "support/text/path_text.h"
+#include "support/text/utf8.h"
 
 namespace {
 
@@ -32,6 +35,14 @@ uint64_t CountedBytes(int64_t size) { return size > 0 ? static_cast<uint64_t>(si
 constexpr auto kWatchPeriod = std::chrono::milliseconds(10);
 constexpr int kNoEntry = -1;
 constexpr int kNoFailure = std::numeric_limits<int>::max();
+
+std::u16string Decimal(int64_t value) { return Utf8ToUtf16(std::to_string(value)); }
+
+// Whether a file is at path, for a log line that speaks of it.
+bool IsPlainFile(const char16_t* path) {
+  uint64_t size = 0;
+  return GetFileSize(path, &size);
+}
 
 }  // namespace
 
@@ -240,6 +251,24 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
       return Staged::kFailed;
     }
   }
+  // A patch from the installed file, when the list has one, is tried first; whatever goes wrong
+  // with it, the whole file is fetched instead, once.
+  const ItemDelta* delta = DeltaForInstalledFile(entry, path);
+  if (delta != nullptr) {
+    const DeltaStaging patched =
+        StageFromDelta(*lane.source, entry, *delta, path, staging,
+                       (full + kPatchStagingSuffix).c_str(), &CInstall::OnReceived, &lane,
+                       &lane.halt);
+    if (patched.result == DeltaStaging::Result::kStaged) {
+      LogLine(u"patched " + entry.file + u": " + Decimal(delta->size) + u" bytes downloaded of " +
+              Decimal(entry.size) + u", " + Decimal(entry.size - delta->size) + u" saved");
+      return Staged::kReady;
+    }
+    if (patched.result == DeltaStaging::Result::kStopped) return Staged::kFailed;
+    LogLine(u"patch dropped: " + entry.file + u": " + patched.why + u"; fetching the whole file");
+  } else if (!entry.deltas.empty() && IsPlainFile(path)) {
+    LogLine(u"no patch applies to the installed " + entry.file + u"; fetching the whole file");
+  }
   FixedWString<1024> request;
   if (!MakeUncachedUrl(entry.url.c_str(), &request)) return Staged::kFailed;
   // A transfer cut off leaves what arrived for the next run to resume.
@@ -251,7 +280,10 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
   };
   const DownloadResult result =
       download.Fetch(request.Units(), staging, static_cast<uint64_t>(entry.size), matchesItem);
-  if (result == DownloadResult::kDone) return Staged::kReady;
+  if (result == DownloadResult::kDone) {
+    LogLine(u"downloaded " + entry.file + u" whole: " + Decimal(entry.size) + u" bytes");
+    return Staged::kReady;
+  }
   if (result == DownloadResult::kStopped) return Staged::kFailed;
   *why = download.Failure().Describe();
   LogLine(u"download failed: " + entry.url + u": " + *why);

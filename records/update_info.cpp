@@ -346,6 +346,10 @@ const UpdateItem* CUpdateInfo::Get(int index) const {
   return index >= 0 && index < Count() ? items_[static_cast<size_t>(index)].get() : nullptr;
 }
 
+UpdateItem* CUpdateInfo::Edit(int index) {
+  return index >= 0 && index < Count() ? items_[static_cast<size_t>(index)].get() : nullptr;
+}
+
 int64_t CUpdateInfo::TotalSize() const {
   int64_t total = 0;
   for (const std::unique_ptr<UpdateItem>& item : items_) {

@@ -108,6 +108,8 @@ class CUpdateInfo : public IUpdateInfo {
   int AddFile(const char16_t* file, int64_t size, const char16_t* md5,
               const char16_t* url) override;
   const UpdateItem* Get(int index) const override;
+  // The item to change (to add its deltas); null past the end.
+  UpdateItem* Edit(int index);
   int64_t TotalSize() const override;
   const char16_t* GetVersion() const override;
   void SetVersion(const char16_t* version) override;

@@ -123,6 +123,11 @@ bool PublishListedFile(const PackageSources& sources, const std::u16string& file
 
 }  // namespace
 
+bool DecodedUrlPath(const std::u16string& url, std::string& path) {
+  UrlPlace place;
+  return SplitUrl(url, place) && DecodePath(place.segments, 0, path);
+}
+
 bool PlanPublishedFolder(const CClientInfo& config, PublishedLayout& layout,
                          std::string& problem) {
   layout = PublishedLayout();

@@ -135,16 +135,14 @@ int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
                 " (unreadable, or its path or URL too long)");
   }
   if (!previous.empty()) {
-    const std::filesystem::path patches = ToFilesystemPath(out.c_str()).parent_path();
     const NewFileOf newFile = [&folder](const UpdateItem& item) {
       return (std::filesystem::path(folder) / std::filesystem::path(SlashedPathOf(item)))
           .u16string();
     };
-    const PatchFileOf patchFile = [&patches](const UpdateItem& item, const char16_t* from) {
-      return (patches / std::filesystem::path(SlashedPathOf(item))).u16string() + u"." + from +
-             u".patch";
-    };
-    if (!AddListDeltas(list, previous, newFile, patchFile, problem)) return Fail(problem);
+    const std::u16string beside = ToFilesystemPath(out.c_str()).parent_path().u16string();
+    if (!AddListDeltas(list, previous, newFile, PatchFileIn(beside), problem)) {
+      return Fail(problem);
+    }
   }
   XData stored;
   if (!stored.Reserve(list.SaveBufferSize(), true)) {

@@ -86,6 +86,13 @@ std::u16string SlashedPathOf(const UpdateItem& item) {
   return path;
 }
 
+PatchFileOf PatchFileIn(const std::u16string& folder) {
+  return [folder](const UpdateItem& item, const char16_t* from) {
+    return (fs::path(folder) / fs::path(SlashedPathOf(item))).u16string() + u"." + from +
+           u".patch";
+  };
+}
+
 bool AddListDeltas(CUpdateInfo& list, const std::vector<std::u16string>& previous,
                    const NewFileOf& newFileOf, const PatchFileOf& patchFileOf,
                    std::string& problem) {

@@ -15,6 +15,10 @@ using PatchFileOf = std::function<std::u16string(const UpdateItem& item, const c
 // The item's relative path with "/" between its names, as the file system takes it everywhere.
 std::u16string SlashedPathOf(const UpdateItem& item);
 
+// Patches below folder, each at its file's relative path followed by ".<old SHA-256>.patch": in a
+// folder served at the list's URL base, the patch's URL (PatchUrlOf) leads there.
+PatchFileOf PatchFileIn(const std::u16string& folder);
+
 // For each file of list that changed since an earlier version (each of previous a folder that a
 // publish or a client folder left, holding that version's "update.xml" and its files), writes
 // the patch from that version's file to the new one and lists it under the item, where it is

@@ -82,7 +82,7 @@ const Command kCommands[] = {
      [](const Arguments& a, const Options& o) { return StampCommand(a[0], a[1], o.value); }},
     {u"build", kOwnOptions, nullptr, nullptr,
      "build --config FILE --client FOLDER [--skin FOLDER] [--theme FILE] [--download]\n"
-     "        [--no-uninstaller] [--no-updater] [--stub SETUP] [--publish DIR]\n"
+     "        [--no-uninstaller] [--no-updater] [--stub SETUP] [--publish DIR [--previous DIR]...]\n"
      "        [--sign-pkcs12 FILE [--timestamp-url URL]] [--sign-key SECRET] [--split SIZE]\n"
      "        -o OUT\n"
      "                          make a ready installer from the setup.exe stub (the key's\n"

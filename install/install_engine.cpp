@@ -54,6 +54,7 @@ struct CInstall::Lane {
   std::atomic<bool> halt{false};
   int entry = kNoEntry;  // the entry the lane works on, under the dispatch's lock
   uint64_t counted = 0;  // what its download has added to received_ so far
+  uint64_t worth = 0;    // what its entry counts for once staged: its size, or its patch's
 };
 
 // Which entry a lane takes next and where the run failed, shared by the lanes and the watching
@@ -211,12 +212,13 @@ void CInstall::RunLane(const char16_t* folder, const IUpdateInfo& list, Dispatch
     dispatch.Begin(i);
     const size_t at = static_cast<size_t>(i);
     lane.counted = 0;
+    lane.worth = CountedBytes(entry->size);
     (*staged)[at] = Stage(folder, *entry, lane, &(*why)[at]);
     if ((*staged)[at] == Staged::kFailed) {
       dispatch.Fail(i);
     } else {
-      // Staged or found in place, the entry counts for its whole size.
-      received_ += CountedBytes(entry->size) - lane.counted;
+      // Staged or found in place, the entry counts for what it was worth.
+      received_ += lane.worth - lane.counted;
     }
   }
   dispatch.EndLane();
@@ -255,6 +257,10 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
   // with it, the whole file is fetched instead, once.
   const ItemDelta* delta = DeltaForInstalledFile(entry, path);
   if (delta != nullptr) {
+    // The progress counts the patch's bytes rather than the file's, unless it is dropped.
+    const uint64_t saved = CountedBytes(entry.size - delta->size);
+    total_ -= saved;
+    lane.worth -= saved;
     const DeltaStaging patched =
         StageFromDelta(*lane.source, entry, *delta, path, staging,
                        (full + kPatchStagingSuffix).c_str(), &CInstall::OnReceived, &lane,
@@ -265,6 +271,8 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
       return Staged::kReady;
     }
     if (patched.result == DeltaStaging::Result::kStopped) return Staged::kFailed;
+    total_ += saved;
+    lane.worth += saved;
     LogLine(u"patch dropped: " + entry.file + u": " + patched.why + u"; fetching the whole file");
   } else if (!entry.deltas.empty() && IsPlainFile(path)) {
     LogLine(u"no patch applies to the installed " + entry.file + u"; fetching the whole file");

@@ -681,7 +681,8 @@ std::string PatchBetween(const std::string& before, const std::string& after) {
 // A changed file whose installed version a listed patch applies to comes as that patch, applied
 // beside it and checked; anything wrong with the patch, or an installed file no patch is for,
 // ends in the whole file fetched once, with the reason in the log. Either way the client ends
-// whole at the new version and no patch is left beside it.
+// whole at the new version, no patch is left beside it, and the progress ends at the bytes
+// downloaded.
 TEST(InstallEngine, AFileComesAsItsPatchOrWholeWhenThePatchFails) {
   const std::string v1 = Noise(200000, 1);
   std::string v2 = v1;
@@ -737,10 +738,15 @@ TEST(InstallEngine, AFileComesAsItsPatchOrWholeWhenThePatchFails) {
     LoggedLines logged;
     JournaledRun run(server, folder);
     run.engine.KeepDownloadsOf([](const char16_t*) { return true; });
+    Progress progress;
+    Watch(run.engine, progress);
     ASSERT_EQ(run.engine.InstallList(folder.c_str(), &list).ending, Ending::kInstalled);
     ASSERT_TRUE(run.journal.Commit());
     EXPECT_TRUE(ReadBytes(temp.Path() / "client/bin/app.dll") == v2);
     const bool patched = c.served == patch && c.installed == v1;
+    // The progress counts what was downloaded: the patch, or the whole file once it is dropped.
+    EXPECT_EQ(progress.total, patched ? patch.size() : v2.size());
+    EXPECT_EQ(progress.lastDone, progress.total);
     EXPECT_EQ(server.Served("app.dll"), patched ? 0 : 1);
     EXPECT_EQ(server.Served(patchName), c.installed == c.listedFrom ? 1 : 0);
     EXPECT_EQ(logged.Starting(c.logged).size(), 1u);

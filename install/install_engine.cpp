@@ -256,15 +256,20 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
   // A patch from the installed file, when the list has one, is tried first; whatever goes wrong
   // with it, the whole file is fetched instead, once.
   const ItemDelta* delta = DeltaForInstalledFile(entry, path);
+  const std::u16string patch = full + kPatchStagingSuffix;
+  if (delta != nullptr && !kept) {
+    // Like the staging file: gone with the rest when the run is undone.
+    std::lock_guard<std::mutex> hold(journalLock_);
+    if (!run_.journal->NoteNewFile(patch)) delta = nullptr;
+  }
   if (delta != nullptr) {
     // The progress counts the patch's bytes rather than the file's, unless it is dropped.
     const uint64_t saved = CountedBytes(entry.size - delta->size);
     total_ -= saved;
     lane.worth -= saved;
     const DeltaStaging patched =
-        StageFromDelta(*lane.source, entry, *delta, path, staging,
-                       (full + kPatchStagingSuffix).c_str(), &CInstall::OnReceived, &lane,
-                       &lane.halt);
+        StageFromDelta(*lane.source, entry, *delta, path, staging, patch.c_str(),
+                       &CInstall::OnReceived, &lane, &lane.halt);
     if (patched.result == DeltaStaging::Result::kStaged) {
       LogLine(u"patched " + entry.file + u": " + Decimal(delta->size) + u" bytes downloaded of " +
               Decimal(entry.size) + u", " + Decimal(entry.size - delta->size) + u" saved");

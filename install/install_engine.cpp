@@ -16,12 +16,12 @@
 #include "support/crypto/file_verifier.h"
 #include "product/installer_names.h"
 #include "support/files/entry_path.h"
+#include "support/files/file_size.h"
 #include "support/files/file_stream.h"
 #include "support/http/file_download.h"
 #include "support/http/url_parts.h"
 #include "support/journal/change_journal.h"
 #include "support/system/run_log.h"
-#include "support/files/file_size.h"
 #include "support/text/path_text.h"
 #include "support/text/utf8.h"
 
@@ -39,7 +39,7 @@ constexpr int kNoFailure = std::numeric_limits<int>::max();
 std::u16string Decimal(int64_t value) { return Utf8ToUtf16(std::to_string(value)); }
 
 // Whether a file is at path, for a log line that speaks of it.
-bool IsPlainFile(const char16_t* path) {
+bool IsFileThere(const char16_t* path) {
   uint64_t size = 0;
   return GetFileSize(path, &size);
 }
@@ -279,7 +279,7 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
     total_ += saved;
     lane.worth += saved;
     LogLine(u"patch dropped: " + entry.file + u": " + patched.why + u"; fetching the whole file");
-  } else if (!entry.deltas.empty() && IsPlainFile(path)) {
+  } else if (!entry.deltas.empty() && IsFileThere(path)) {
     LogLine(u"no patch applies to the installed " + entry.file + u"; fetching the whole file");
   }
   FixedWString<1024> request;

@@ -31,11 +31,16 @@ find_package(GTest REQUIRED)
 # every function as imported from a DLL unless SODIUM_STATIC says otherwise.
 find_path(SODIUM_INCLUDE_DIR sodium.h REQUIRED)
 find_library(SODIUM_LIBRARY sodium REQUIRED)
+# libzstd, for its patch mode: Debian's libzstd-dev natively, the static library that
+# scripts/build-deps.sh cross-builds in the windows build.
+find_path(ZSTD_INCLUDE_DIR zstd.h REQUIRED)
+find_library(ZSTD_LIBRARY zstd REQUIRED)
 
 add_library(third_party INTERFACE)
-target_include_directories(third_party INTERFACE ${MINIZIP_INCLUDE_DIR} ${SODIUM_INCLUDE_DIR})
+target_include_directories(third_party INTERFACE ${MINIZIP_INCLUDE_DIR} ${SODIUM_INCLUDE_DIR}
+                           ${ZSTD_INCLUDE_DIR})
 target_link_libraries(third_party INTERFACE ${MINIZIP_LIBRARY} PNG::PNG JPEG::JPEG ZLIB::ZLIB
-                      ${SODIUM_LIBRARY})
+                      ${SODIUM_LIBRARY} ${ZSTD_LIBRARY})
 if(WIN32)
   target_compile_definitions(third_party INTERFACE SODIUM_STATIC)
 endif()

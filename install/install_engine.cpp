@@ -9,18 +9,21 @@
 #include <thread>
 #include <vector>
 
+#include "install/delta_staging.h"
 #include "install/run_time_limit.h"
 #include "product/listed_files.h"
 #include "records/update_info.h"
 #include "support/crypto/file_verifier.h"
 #include "product/installer_names.h"
 #include "support/files/entry_path.h"
+#include "support/files/file_size.h"
 #include "support/files/file_stream.h"
 #include "support/http/file_download.h"
 #include "support/http/url_parts.h"
 #include "support/journal/change_journal.h"
 #include "support/system/run_log.h"
 #include "support/text/path_text.h"
+#include "support/text/utf8.h"
 
 namespace {
 
@@ -33,6 +36,14 @@ constexpr auto kWatchPeriod = std::chrono::milliseconds(10);
 constexpr int kNoEntry = -1;
 constexpr int kNoFailure = std::numeric_limits<int>::max();
 
+std::u16string Decimal(int64_t value) { return Utf8ToUtf16(std::to_string(value)); }
+
+// Whether a file is at path, for a log line that speaks of it.
+bool IsFileThere(const char16_t* path) {
+  uint64_t size = 0;
+  return GetFileSize(path, &size);
+}
+
 }  // namespace
 
 // One connection of a list run and the download on it.
@@ -43,6 +54,7 @@ struct CInstall::Lane {
   std::atomic<bool> halt{false};
   int entry = kNoEntry;  // the entry the lane works on, under the dispatch's lock
   uint64_t counted = 0;  // what its download has added to received_ so far
+  uint64_t worth = 0;    // what its entry counts for once staged: its size, or its patch's
 };
 
 // Which entry a lane takes next and where the run failed, shared by the lanes and the watching
@@ -200,12 +212,13 @@ void CInstall::RunLane(const char16_t* folder, const IUpdateInfo& list, Dispatch
     dispatch.Begin(i);
     const size_t at = static_cast<size_t>(i);
     lane.counted = 0;
+    lane.worth = CountedBytes(entry->size);
     (*staged)[at] = Stage(folder, *entry, lane, &(*why)[at]);
     if ((*staged)[at] == Staged::kFailed) {
       dispatch.Fail(i);
     } else {
-      // Staged or found in place, the entry counts for its whole size.
-      received_ += CountedBytes(entry->size) - lane.counted;
+      // Staged or found in place, the entry counts for what it was worth.
+      received_ += lane.worth - lane.counted;
     }
   }
   dispatch.EndLane();
@@ -240,6 +253,35 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
       return Staged::kFailed;
     }
   }
+  // A patch from the installed file, when the list has one, is tried first; whatever goes wrong
+  // with it, the whole file is fetched instead, once.
+  const ItemDelta* delta = DeltaForInstalledFile(entry, path);
+  const std::u16string patch = full + kPatchStagingSuffix;
+  if (delta != nullptr && !kept) {
+    // Like the staging file: gone with the rest when the run is undone.
+    std::lock_guard<std::mutex> hold(journalLock_);
+    if (!run_.journal->NoteNewFile(patch)) delta = nullptr;
+  }
+  if (delta != nullptr) {
+    // The progress counts the patch's bytes rather than the file's, unless it is dropped.
+    const uint64_t saved = CountedBytes(entry.size - delta->size);
+    total_ -= saved;
+    lane.worth -= saved;
+    const DeltaStaging patched =
+        StageFromDelta(*lane.source, entry, *delta, path, staging, patch.c_str(),
+                       &CInstall::OnReceived, &lane, &lane.halt);
+    if (patched.result == DeltaStaging::Result::kStaged) {
+      LogLine(u"patched " + entry.file + u": " + Decimal(delta->size) + u" bytes downloaded of " +
+              Decimal(entry.size) + u", " + Decimal(entry.size - delta->size) + u" saved");
+      return Staged::kReady;
+    }
+    if (patched.result == DeltaStaging::Result::kStopped) return Staged::kFailed;
+    total_ += saved;
+    lane.worth += saved;
+    LogLine(u"patch dropped: " + entry.file + u": " + patched.why + u"; fetching the whole file");
+  } else if (!entry.deltas.empty() && IsFileThere(path)) {
+    LogLine(u"no patch applies to the installed " + entry.file + u"; fetching the whole file");
+  }
   FixedWString<1024> request;
   if (!MakeUncachedUrl(entry.url.c_str(), &request)) return Staged::kFailed;
   // A transfer cut off leaves what arrived for the next run to resume.
@@ -251,7 +293,10 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
   };
   const DownloadResult result =
       download.Fetch(request.Units(), staging, static_cast<uint64_t>(entry.size), matchesItem);
-  if (result == DownloadResult::kDone) return Staged::kReady;
+  if (result == DownloadResult::kDone) {
+    LogLine(u"downloaded " + entry.file + u" whole: " + Decimal(entry.size) + u" bytes");
+    return Staged::kReady;
+  }
   if (result == DownloadResult::kStopped) return Staged::kFailed;
   *why = download.Failure().Describe();
   LogLine(u"download failed: " + entry.url + u": " + *why);

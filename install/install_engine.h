@@ -88,7 +88,9 @@ class CInstall {
 
   HttpSourceMaker makeSource_;
   int connections_ = kDefaultConnections;
-  uint64_t total_ = 0;  // bytes
+  // The bytes the list run counts for: a file found in place or fetched whole for its size, one
+  // that comes as a patch for the patch's.
+  std::atomic<uint64_t> total_{0};
   // The bytes of the entries staged or found in place, and of those being downloaded, so far.
   std::atomic<uint64_t> received_{0};
   // The journal serves one caller at a time.

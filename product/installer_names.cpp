@@ -40,7 +40,8 @@ std::string InstallerNameProblem(const std::u16string& upperName, bool atTop) {
       upperName.substr(0, upperName.find_last_not_of(u"0123456789") + 1);
   const StagingSuffix suffixes[] = {{kNewSuffix, true, "stages"},
                                     {kOldSuffix, true, "moves aside"},
-                                    {kDownloadStagingSuffix, false, "downloads"}};
+                                    {kDownloadStagingSuffix, false, "downloads"},
+                                    {kPatchStagingSuffix, false, "downloads patches as"}};
   for (const StagingSuffix& staging : suffixes) {
     if (EndsWith(staging.numbered ? unnumbered : upperName, UpperAscii(staging.suffix))) {
       return std::string("its name is one the installer gives files it ") + staging.what +

@@ -122,31 +122,78 @@ enum class ItemRead {
   kSizeOutOfRange,  // its size does not fit: the list is not one to follow
 };
 
-// Reads one item tag from left to right: the nearest attribute, its value, and on after its
-// closing quote, so a value is never searched for attributes (a file named "a md5=" cannot lend
-// its closing quote to an md5 that is not there). In any order; the first of a name counts.
-ItemRead ParseItem(const char16_t* tag, const char16_t* tagEnd, UpdateItem* item) {
+// Takes the value of attribute (its index in the reader's table); false for a size that does not
+// fit.
+using AttributeTaker = bool (*)(void* into, int attribute, const char16_t* value, int length);
+
+// Reads one tag from left to right: the nearest of names, its value, and on after its closing
+// quote, so a value is never searched for attributes (a file named "a md5=" cannot lend its
+// closing quote to an md5 that is not there). In any order; the first of a name counts.
+ItemRead ParseTag(const char16_t* tag, const char16_t* tagEnd, const char16_t* const* names,
+                  int count, AttributeTaker take, void* into) {
   bool seen[kItemAttributeCount] = {};
   for (const char16_t* at = tag;;) {
     const char16_t* nearest = nullptr;
     int attribute = 0;
-    for (int i = 0; i < kItemAttributeCount; ++i) {
-      const char16_t* found = FindTextBefore(at, nearest != nullptr ? nearest : tagEnd,
-                                             kItemAttributes[i]);
+    for (int i = 0; i < count; ++i) {
+      const char16_t* found =
+          FindTextBefore(at, nearest != nullptr ? nearest : tagEnd, names[i]);
       if (found != nullptr) {
         nearest = found;
         attribute = i;
       }
     }
     if (nearest == nullptr) return ItemRead::kRead;
-    const char16_t* value = nearest + TextLength(kItemAttributes[attribute]);
+    const char16_t* value = nearest + TextLength(names[attribute]);
     int length = 0;
     if (!ReadValue(value, tagEnd, &length)) return ItemRead::kUnclosed;
-    if (!seen[attribute] && !AssignAttribute(item, attribute, value, length)) {
+    if (!seen[attribute] && !take(into, attribute, value, length)) {
       return ItemRead::kSizeOutOfRange;
     }
     seen[attribute] = true;
     at = value + length + 1;
+  }
+}
+
+ItemRead ParseItem(const char16_t* tag, const char16_t* tagEnd, UpdateItem* item) {
+  return ParseTag(
+      tag, tagEnd, kItemAttributes, kItemAttributeCount,
+      [](void* into, int attribute, const char16_t* value, int length) {
+        return AssignAttribute(static_cast<UpdateItem*>(into), attribute, value, length);
+      },
+      item);
+}
+
+constexpr const char16_t* kDeltaAttributes[] = {u" from=\"", u" size=\"", u" sha256=\""};
+constexpr int kDeltaAttributeCount = sizeof kDeltaAttributes / sizeof kDeltaAttributes[0];
+static_assert(kDeltaAttributeCount <= kItemAttributeCount, "ParseTag's table of names seen");
+
+// The deltas listed between an item's opening tag and its closing tag (begin to end), each a
+// "<delta" element. One whose size or digests are not whole is passed over, as are those past
+// the most an item keeps.
+void ParseDeltas(const char16_t* begin, const char16_t* end, UpdateItem* item) {
+  for (const char16_t* at = begin;;) {
+    const char16_t* tag = FindTextBefore(at, end, u"<delta");
+    if (tag == nullptr) return;
+    const char16_t* tagEnd = FindUnit(tag + 6, u'>');
+    if (tagEnd == nullptr || tagEnd > end) return;
+    ItemDelta delta;
+    const ItemRead read = ParseTag(
+        tag, tagEnd, kDeltaAttributes, kDeltaAttributeCount,
+        [](void* into, int attribute, const char16_t* value, int length) {
+          auto* d = static_cast<ItemDelta*>(into);
+          if (attribute == 1) return ParseSize(value, value + length, &d->size);
+          CopyCut(attribute == 0 ? d->from : d->sha256, ItemDelta::kSha256Capacity, value,
+                  length);
+          return true;
+        },
+        &delta);
+    if (read == ItemRead::kRead && delta.size > 0 && TextLength(delta.from) == 64 &&
+        TextLength(delta.sha256) == 64 &&
+        item->deltas.size() < static_cast<size_t>(IUpdateInfo::kMaxDeltasPerItem)) {
+      item->deltas.push_back(delta);
+    }
+    at = tagEnd + 1;
   }
 }
 
@@ -164,6 +211,10 @@ std::u16string Decimal(int64_t value) {
 }
 
 }  // namespace
+
+std::u16string PatchUrlOf(const std::u16string& fileUrl, const char16_t* from) {
+  return fileUrl + u"." + from + u".patch";
+}
 
 std::unique_ptr<UpdateItem> NewFileItem(const char16_t* file, int64_t size, const char16_t* md5,
                                         const char16_t* sha256, const char16_t* url) {
@@ -207,8 +258,17 @@ bool CUpdateInfo::ParseText(const char16_t* text) {
     const ItemRead read = ParseItem(tag, tagEnd, item.get());
     if (read == ItemRead::kSizeOutOfRange) return false;
     if (read == ItemRead::kUnclosed) break;
-    if (AddItem(std::move(item)) < 0) return false;
     at = tagEnd + 1;
+    // An item with deltas is an element of its own, closed by "</item>" before the next item.
+    if (tagEnd[-1] != u'/') {
+      const char16_t* close = FindText(at, u"</item>");
+      const char16_t* next = FindText(at, u"<item");
+      if (close != nullptr && (next == nullptr || close < next)) {
+        ParseDeltas(at, close, item.get());
+        at = close + 7;
+      }
+    }
+    if (AddItem(std::move(item)) < 0) return false;
   }
   return true;
 }
@@ -216,8 +276,14 @@ bool CUpdateInfo::ParseText(const char16_t* text) {
 uint32_t CUpdateInfo::SaveBufferSize() const {
   // The container's head is longer than the plain form's mark; the list's head and end take
   // less than 256 units.
+  uint32_t deltas = 0;
+  for (const std::unique_ptr<UpdateItem>& item : items_) {
+    // An item with deltas also has a closing line.
+    deltas += item->deltas.empty() ? 0 : static_cast<uint32_t>(item->deltas.size()) + 1;
+  }
   return kContainerHeaderSize +
-         2 * (IUpdateInfo::kLongestItemUnits * static_cast<uint32_t>(Count()) + 256);
+         2 * (IUpdateInfo::kLongestItemUnits * static_cast<uint32_t>(Count()) +
+              IUpdateInfo::kLongestDeltaUnits * deltas + 256);
 }
 
 int CUpdateInfo::WriteText(char16_t* out, int capacity) {
@@ -243,7 +309,19 @@ std::u16string CUpdateInfo::Text() const {
     AppendAttribute(text, u"md5", item->md5);
     if (item->sha256[0] != 0) AppendAttribute(text, u"sha256", item->sha256);
     AppendAttribute(text, u"url", item->url);
-    text += u"/>\r\n";
+    if (item->deltas.empty()) {
+      text += u"/>\r\n";
+      continue;
+    }
+    text += u">\r\n";
+    for (const ItemDelta& delta : item->deltas) {
+      text += u"<delta";
+      AppendAttribute(text, u"from", delta.from);
+      AppendAttribute(text, u"size", Decimal(delta.size));
+      AppendAttribute(text, u"sha256", delta.sha256);
+      text += u"/>\r\n";
+    }
+    text += u"</item>\r\n";
   }
   text += u"</list>\r\n";
   return text;
@@ -265,6 +343,10 @@ int CUpdateInfo::AddFile(const char16_t* file, int64_t size, const char16_t* md5
 }
 
 const UpdateItem* CUpdateInfo::Get(int index) const {
+  return index >= 0 && index < Count() ? items_[static_cast<size_t>(index)].get() : nullptr;
+}
+
+UpdateItem* CUpdateInfo::Edit(int index) {
   return index >= 0 && index < Count() ? items_[static_cast<size_t>(index)].get() : nullptr;
 }
 

@@ -8,6 +8,20 @@
 #include "records/record_storage.h"
 #include "support/core/fixed_wstring.h"
 
+// A patch that makes an item's file from an earlier version of it, published at
+// PatchUrlOf(item's URL, from). Listed inside its item, as an element that readers of items
+// without deltas pass over.
+struct ItemDelta {
+  static constexpr int kSha256Capacity = 66;
+  char16_t from[kSha256Capacity] = {};  // the SHA-256 of the earlier file it applies to
+  int64_t size = 0;                     // of the patch, in bytes
+  char16_t sha256[kSha256Capacity] = {};  // of the patch
+};
+
+// The URL of the patch from the file whose SHA-256 is from to the file at fileUrl: beside it,
+// named after both.
+std::u16string PatchUrlOf(const std::u16string& fileUrl, const char16_t* from);
+
 // One file of a published client version. The name and the URL take the room they need, so that
 // a list of many files takes memory by its length, not by its count.
 struct UpdateItem {
@@ -29,6 +43,9 @@ struct UpdateItem {
   // 64 hexadecimal digits, or empty when the list gives none: then the MD5 alone identifies the
   // file. Written, as "sha256", only when there is one, so a list without it keeps its bytes.
   char16_t sha256[kSha256Capacity] = {};
+  // Patches from earlier versions, when the list has any: a reader may fetch one of them instead
+  // of the whole file.
+  std::vector<ItemDelta> deltas;
 };
 
 // A new update item (action update) for a file; sha256 may be null or empty. Null when another
@@ -49,6 +66,10 @@ class IUpdateInfo : public CRecordStorage {
   static constexpr int kUnitsPerItem = 1380;
   // The longest item line the writer can make: every field full, both numbers at their longest.
   static constexpr int kLongestItemUnits = 1466;
+  // The most deltas an item keeps; the reader passes over more.
+  static constexpr int kMaxDeltasPerItem = 16;
+  // The longest delta line, and an item's closing line, both at most this long.
+  static constexpr int kLongestDeltaUnits = 200;
 
   virtual void Clear() = 0;
   virtual int Count() const = 0;
@@ -87,6 +108,8 @@ class CUpdateInfo : public IUpdateInfo {
   int AddFile(const char16_t* file, int64_t size, const char16_t* md5,
               const char16_t* url) override;
   const UpdateItem* Get(int index) const override;
+  // The item to change (to add its deltas); null past the end.
+  UpdateItem* Edit(int index);
   int64_t TotalSize() const override;
   const char16_t* GetVersion() const override;
   void SetVersion(const char16_t* version) override;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows (x86_64 mingw-w64) static dependencies into build/deps/mingw:
-# minizip, libpng, libjpeg-turbo and libsodium from Debian bookworm's source packages (same
+# minizip, libpng, libjpeg-turbo, libsodium and libzstd from Debian bookworm's source packages (same
 # versions as the native -dev packages, so both builds use the same code), plus
 # GoogleTest/GoogleMock from /usr/src/googletest.
 # Also builds a native static minizip into build/deps/native from the same source: Debian's
@@ -38,7 +38,7 @@ installed_version() {
 
 WANT="minizip=$(installed_version libminizip-dev) libpng1.6=$(installed_version libpng-dev)"
 WANT+=" libjpeg-turbo=$(installed_version libjpeg62-turbo-dev) googletest=$(installed_version googletest)"
-WANT+=" libsodium=$(installed_version libsodium-dev)"
+WANT+=" libsodium=$(installed_version libsodium-dev) libzstd=$(installed_version libzstd-dev)"
 WANT+=" recipe=$RECIPE"
 
 # Long tool output goes to per-step logs in LOG_DIR; the tail is shown only on failure.
@@ -177,6 +177,16 @@ build_libsodium() {
   run libsodium make -C "$bld" install
 }
 
+# Only the static library, from the project's own CMake build. Single-threaded: the patches are
+# made and applied one file at a time, and the multithreaded build would pull in pthreads for
+# nothing. No legacy formats: only frames this project wrote are ever read.
+build_libzstd() {
+  fetch_source libzstd "$1"
+  cmake_build libzstd "$SRC/build/cmake" -DZSTD_BUILD_STATIC=ON -DZSTD_BUILD_SHARED=OFF \
+    -DZSTD_BUILD_PROGRAMS=OFF -DZSTD_BUILD_TESTS=OFF -DZSTD_BUILD_CONTRIB=OFF \
+    -DZSTD_MULTITHREAD_SUPPORT=OFF -DZSTD_LEGACY_SUPPORT=OFF
+}
+
 build_googletest() {
   cmake_build googletest /usr/src/googletest -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON \
     -DBUILD_SHARED_LIBS=OFF -Dgtest_disable_pthreads=OFF
@@ -224,12 +234,12 @@ build_native_minizip() {
 }
 
 build_mingw() {
-  local mz png jpeg gt sodium
+  local mz png jpeg gt sodium zstd
   if [ -f "$STAMP" ] && [ "$(head -n1 "$STAMP")" = "$WANT" ]; then
     note "up to date: $(sed -n 2p "$STAMP")"
     return
   fi
-  read -r mz png jpeg gt sodium _ <<<"$WANT"
+  read -r mz png jpeg gt sodium zstd _ <<<"$WANT"
   rm -rf "$PREFIX" "$DEPS/work"
   mkdir -p "$DEPS/src" "$DEPS/work" "$PREFIX"
   note "building mingw dependencies into ${PREFIX#"$PWD"/} (logs in ${DEPS#"$PWD"/}/work)"
@@ -240,6 +250,7 @@ build_mingw() {
   build_libjpeg "${jpeg#*=}"
   build_googletest "${gt#*=}"
   build_libsodium "${sodium#*=}"
+  build_libzstd "${zstd#*=}"
   printf '%s\nbuilt: %s\n' "$WANT" "$BUILT" >"$STAMP"
   note "done: $BUILT"
 }

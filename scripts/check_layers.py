@@ -28,7 +28,7 @@ SUPPORT_LAYERS = [
     ["core"],
     ["text"],
     ["files"],
-    ["crypto", "container"],
+    ["crypto", "container", "delta"],
     ["zip", "http", "pe", "system"],
     ["journal"],
 ]

@@ -8,7 +8,7 @@ PACKAGES=(
   build-essential cmake ninja-build python3 dpkg-dev autoconf automake libtool
   clang libclang-rt-14-dev
   zlib1g-dev libminizip-dev libpng-dev libjpeg-dev libgtest-dev libgmock-dev googletest
-  libsodium-dev
+  libsodium-dev libzstd-dev
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine64 xvfb xauth xdotool
   # Wine's TLS (only recommended by Wine) and the test server's certificates.

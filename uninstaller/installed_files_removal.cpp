@@ -55,8 +55,11 @@ std::vector<std::u16string> RemoveInstalledFiles(const IUninstInfo& list, const 
       continue;
     }
     if (SamePath(path, self)) continue;
-    // A download an update left half way beside the file goes with it.
-    if (!IsFolderEntry(entry)) RemoveFile((std::u16string(path) + kDownloadStagingSuffix).c_str());
+    // A download or a patch an update left half way beside the file goes with it.
+    if (!IsFolderEntry(entry)) {
+      RemoveFile((std::u16string(path) + kDownloadStagingSuffix).c_str());
+      RemoveFile((std::u16string(path) + kPatchStagingSuffix).c_str());
+    }
     const bool removed = RemoveEntryFile(list, i, folder);
     if (removed) LogLine(u"removed: " + std::u16string(path));
     if (removed || IsEntryGone(folder, entry)) {

@@ -80,6 +80,8 @@ class CFileDownload {
 
 // What follows a download's target in the name of its staging file.
 constexpr char16_t kDownloadStagingSuffix[] = u".download~";
+// What follows a file's path in the name a patch to it is downloaded under.
+constexpr char16_t kPatchStagingSuffix[] = u".patch~";
 
 // The staging file of target: its path followed by ".download~". False, with out empty, when that
 // does not fit in kPathCapacity units.

@@ -21,7 +21,10 @@
 #include "install/progress_figures.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
+#include "support/crypto/sha256.h"
+#include "support/delta/file_patch.h"
 #include "support/http/http_source.h"
+#include "support/text/utf8.h"
 #include "support/journal/change_journal.h"
 #include "tests/helpers/byte_pattern.h"
 #include "tests/helpers/journal_test_target.h"
@@ -30,6 +33,7 @@
 #include "tests/helpers/md5_hex.h"
 #include "tests/helpers/temp_folder.h"
 #include "tests/helpers/uninstall_entries.h"
+#include "tests/helpers/zip_builder.h"
 
 namespace {
 
@@ -651,3 +655,106 @@ TEST(InstallEngine, DownloadsSeveralFilesAtOnceAndEndsAsOneAtATimeWould) {
 }
 
 }  // namespace
+
+namespace {
+
+std::u16string Sha256Of(const std::string& bytes) {
+  char16_t digest[65];
+  EXPECT_TRUE(Sha256HexOfMemory(digest, bytes.data(), bytes.size()));
+  return digest;
+}
+
+// The patch that makes after from before, as setupkit makes it.
+std::string PatchBetween(const std::string& before, const std::string& after) {
+  TempFolder temp;
+  WriteBytes(temp.Path() / "before", before);
+  WriteBytes(temp.Path() / "after", after);
+  std::string why;
+  EXPECT_TRUE(MakeFilePatch(temp.File(u"before").c_str(), temp.File(u"after").c_str(),
+                            temp.File(u"patch").c_str(), &why))
+      << why;
+  return ReadBytes(temp.Path() / "patch");
+}
+
+}  // namespace
+
+// A changed file whose installed version a listed patch applies to comes as that patch, applied
+// beside it and checked; anything wrong with the patch, or an installed file no patch is for,
+// ends in the whole file fetched once, with the reason in the log. Either way the client ends
+// whole at the new version, no patch is left beside it, and the progress ends at the bytes
+// downloaded.
+TEST(InstallEngine, AFileComesAsItsPatchOrWholeWhenThePatchFails) {
+  const std::string v1 = Noise(200000, 1);
+  std::string v2 = v1;
+  v2.replace(5000, 3, "new");
+  v2.insert(100000, "a change in the middle");
+  const std::string patch = PatchBetween(v1, v2);
+  std::string changed = patch;
+  changed[changed.size() / 2] ^= 1;
+  // Another build of the old version, listed as the one the patch from v1 is for.
+  std::string otherV1 = v1;
+  otherV1.replace(50000, 100, std::string(100, 'o'));
+  struct Case {
+    const char* name;
+    std::string installed;
+    std::string listedFrom;  // the old file the list gives the patch for
+    std::string served;      // the patch on the server, listed with its own size and digest
+    std::u16string logged;
+    // The updater keeps downloads for its next run; a download-mode install over an earlier
+    // version keeps none.
+    bool updater = true;
+  };
+  const Case cases[] = {
+      {"the patch applies", v1, v1, patch, u"patched bin\\app.dll: "},
+      {"an install over the earlier version", v1, v1, patch, u"patched bin\\app.dll: ", false},
+      {"a patch changed by one byte", v1, v1, changed,
+       u"patch dropped: bin\\app.dll: the patch did not download: "},
+      {"a patch for another old file", otherV1, otherV1, patch,
+       u"patch dropped: bin\\app.dll: the patch does not apply: "},
+      {"a truncated patch", v1, v1, patch.substr(0, patch.size() - 20),
+       u"patch dropped: bin\\app.dll: the patch did not download: "},
+      {"an installed file that no longer matches", v1 + "x", v1, patch,
+       u"no patch applies to the installed bin\\app.dll; fetching the whole file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder temp;
+    const std::u16string folder = ClientFolder(temp);
+    fs::create_directories(temp.Path() / "client/bin");
+    WriteBytes(temp.Path() / "client/bin/app.dll", c.installed);
+    FakeServer server;
+    const std::u16string url = server.Publish("app.dll", {v2});
+    auto item = NewFileItem(u"bin\\app.dll", static_cast<int64_t>(v2.size()),
+                            Md5Hex(v2).c_str(), Sha256Of(v2).c_str(), url.c_str());
+    ItemDelta delta;
+    const std::u16string from = Sha256Of(c.listedFrom);
+    std::copy_n(from.c_str(), 65, delta.from);
+    // The digest of the patch made, so that one changed on the way fails its download's check.
+    const std::u16string patchDigest = Sha256Of(patch);
+    std::copy_n(patchDigest.c_str(), 65, delta.sha256);
+    delta.size = static_cast<int64_t>(patch.size());
+    item->deltas.push_back(delta);
+    const std::string patchName = "app.dll." + Utf16ToUtf8(from.c_str()) + ".patch";
+    server.Publish(patchName, {c.served});
+    CUpdateInfo list;
+    list.AddItem(std::move(item));
+
+    LoggedLines logged;
+    JournaledRun run(server, folder);
+    if (c.updater) run.engine.KeepDownloadsOf([](const char16_t*) { return true; });
+    Progress progress;
+    Watch(run.engine, progress);
+    ASSERT_EQ(run.engine.InstallList(folder.c_str(), &list).ending, Ending::kInstalled);
+    ASSERT_TRUE(run.journal.Commit());
+    EXPECT_TRUE(ReadBytes(temp.Path() / "client/bin/app.dll") == v2);
+    const bool patched = c.served == patch && c.installed == v1;
+    // The progress counts what was downloaded: the patch, or the whole file once it is dropped.
+    EXPECT_EQ(progress.total, patched ? patch.size() : v2.size());
+    EXPECT_EQ(progress.lastDone, progress.total);
+    EXPECT_EQ(server.Served("app.dll"), patched ? 0 : 1);
+    EXPECT_EQ(server.Served(patchName), c.installed == c.listedFrom ? 1 : 0);
+    EXPECT_EQ(logged.Starting(c.logged).size(), 1u);
+    EXPECT_EQ(logged.Starting(u"downloaded bin\\app.dll whole: ").size(), patched ? 0u : 1u);
+    EXPECT_EQ(FilesIn(temp.Path() / "client").size(), 1u);
+  }
+}

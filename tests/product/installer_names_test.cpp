@@ -21,6 +21,7 @@ TEST(InstallerNames, AnEntryMeetsTheInstallerFilesByAnyOfItsNames) {
       {u"a.txt.Old~12", true},
       {u"sub/a.txt.download~", true},
       {u"a.txt.download~2", false},
+      {u"bin\\app.dll.Patch~", true},
       {u"cache.new~\\a.txt", true},
       {u"uninst.dat\\a.txt", true},
       {u"a.txt.new", false},

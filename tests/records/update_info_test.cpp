@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -280,3 +281,95 @@ TEST(UpdateInfo, StoredRoundTripKeepsEveryItemOfALargeList) {
 }
 
 }  // namespace
+
+namespace {
+
+const char16_t kFrom[] = u"1111111111111111111111111111111111111111111111111111111111111111";
+const char16_t kPatch[] = u"2222222222222222222222222222222222222222222222222222222222222222";
+
+// The items with every field but their deltas, as a reader that knows none sees them.
+std::u16string ItemsWithoutDeltas(const CUpdateInfo& list) {
+  std::u16string text;
+  for (int i = 0; i < list.Count(); ++i) {
+    const UpdateItem* item = list.Get(i);
+    text += std::u16string(item->file) + u"|" + Utf8ToUtf16(std::to_string(item->size)) + u"|" +
+            item->md5 + u"|" + item->sha256 + u"|" + item->url + u"\n";
+  }
+  return text;
+}
+
+}  // namespace
+
+// Deltas are elements inside their item, which a reader that knows none passes over whole: the
+// items' own tags end where they always did, and a scan for the next "<item" meets neither
+// "<delta" nor "</item>".
+TEST(UpdateInfo, DeltasAreWrittenInsideTheirItemAndPassedOverByItemReaders) {
+  CUpdateInfo plain;
+  ASSERT_TRUE(plain.ParseText(kTwoItems));
+  CUpdateInfo withDeltas;
+  ASSERT_TRUE(withDeltas.ParseText(kTwoItems));
+  auto item = NewFileItem(u"a.dll", 10, u"0123456789ABCDEF0123456789ABCDEF", kPatch,
+                          u"http://h/app/a.dll");
+  ItemDelta delta;
+  std::copy_n(kFrom, 65, delta.from);
+  std::copy_n(kPatch, 65, delta.sha256);
+  delta.size = 4;
+  item->deltas = {delta, delta};
+  item->deltas[1].size = 5;
+  ASSERT_EQ(withDeltas.AddItem(std::move(item)), 2);
+  ASSERT_TRUE(plain.AddItem(NewFileItem(u"a.dll", 10, u"0123456789ABCDEF0123456789ABCDEF",
+                                        kPatch, u"http://h/app/a.dll")) == 2);
+  const std::u16string text = withDeltas.Text();
+  EXPECT_NE(text.find(u"url=\"http://h/app/a.dll\">\r\n<delta from=\"" + std::u16string(kFrom) +
+                      u"\" size=\"4\" sha256=\"" + kPatch + u"\"/>\r\n<delta"),
+            std::u16string::npos);
+
+  // Read back, each item as before; the plain list's text is what it always was.
+  CUpdateInfo back;
+  ASSERT_TRUE(back.ParseText(text.c_str()));
+  EXPECT_EQ(ItemsWithoutDeltas(back), ItemsWithoutDeltas(plain));
+  EXPECT_EQ(plain.Text().find(u"delta"), std::u16string::npos);
+  EXPECT_EQ(back.Text(), text);
+  ASSERT_EQ(back.Get(2)->deltas.size(), 2u);
+  EXPECT_EQ(back.Get(2)->deltas[1].size, 5);
+  EXPECT_EQ(std::u16string(back.Get(2)->deltas[0].from), kFrom);
+  EXPECT_TRUE(back.Get(0)->deltas.empty());
+  EXPECT_LE(text.size() * 2, back.SaveBufferSize());
+  EXPECT_EQ(PatchUrlOf(back.Get(2)->url, kFrom),
+            u"http://h/app/a.dll." + std::u16string(kFrom) + u".patch");
+}
+
+TEST(UpdateInfo, ADeltaThatIsNotWholeIsPassedOverAndTheItemKept) {
+  struct Case {
+    const char* name;
+    std::u16string delta;
+    size_t kept;
+  };
+  const std::u16string from(kFrom);
+  const std::u16string patch(kPatch);
+  const Case cases[] = {
+      {"whole", u"<delta from=\"" + from + u"\" size=\"3\" sha256=\"" + patch + u"\"/>", 1},
+      {"no size", u"<delta from=\"" + from + u"\" sha256=\"" + patch + u"\"/>", 0},
+      {"size 0", u"<delta from=\"" + from + u"\" size=\"0\" sha256=\"" + patch + u"\"/>", 0},
+      {"short digest", u"<delta from=\"" + from.substr(1) + u"\" size=\"3\" sha256=\"" + patch +
+                           u"\"/>", 0},
+      {"no sha256", u"<delta from=\"" + from + u"\" size=\"3\"/>", 0},
+      {"unclosed", u"<delta from=\"" + from + u" size=\"3\" sha256=\"" + patch + u"/>", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::u16string text = u"<list><item file=\"a\" size=\"2\" url=\"u\">" + c.delta +
+                                u"</item><item file=\"b\" size=\"1\"/></list>";
+    CUpdateInfo list;
+    ASSERT_TRUE(list.ParseText(text.c_str()));
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Get(0)->deltas.size(), c.kept);
+    EXPECT_EQ(std::u16string(list.Get(1)->file), u"b");
+  }
+  // No more than an item keeps.
+  std::u16string many = u"<list><item file=\"a\" size=\"2\">";
+  for (int i = 0; i < IUpdateInfo::kMaxDeltasPerItem + 3; ++i) many += cases[0].delta;
+  CUpdateInfo list;
+  ASSERT_TRUE(list.ParseText((many + u"</item></list>").c_str()));
+  EXPECT_EQ(list.Get(0)->deltas.size(), static_cast<size_t>(IUpdateInfo::kMaxDeltasPerItem));
+}

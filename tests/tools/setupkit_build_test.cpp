@@ -6,10 +6,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "records/client_info.h"
+#include "records/update_info.h"
 #include "records/update_info_trust.h"
 #include "support/container/packed_container.h"
 #include "support/crypto/sha256.h"
@@ -332,6 +334,49 @@ TEST_F(SetupkitBuildPortableTest, PublishesWhatTheInstallerAndUpdaterRequest) {
   EXPECT_NE(again.err.find("is not empty"), std::string::npos);
   EXPECT_EQ(std::count(again.err.begin(), again.err.end(), '\n'), 1);
   EXPECT_FALSE(fs::exists(folder_.Path() / "again.exe"));
+}
+
+// With --previous, the files that changed since an earlier publish (the client's and the
+// programs added to it alike) get patches from it, listed in the published list and published
+// beside their files; what the patches were made in is gone afterwards.
+TEST_F(SetupkitBuildPortableTest, PublishesPatchesFromAnEarlierPublish) {
+  const std::string data = Noise(60000, 9);
+  WriteBytes(folder_.Path() / "client" / "lib" / "core.dat", data);
+  ASSERT_EQ(Build({u"--publish", folder_.File(u"v1")}, folder_.File(u"v1.exe")).status, 0);
+  std::string changed = data;
+  changed.replace(30000, 5, "fixed");
+  WriteBytes(folder_.Path() / "client" / "lib" / "core.dat", changed);
+  WriteBytes(folder_.Path() / "kit" / "update.exe", Program("the updater, rebuilt"));
+
+  ToolRun build = Build({u"--publish", folder_.File(u"v2"), u"--previous", folder_.File(u"v1")},
+                        folder_.File(u"v2.exe"));
+  ASSERT_EQ(build.status, 0) << build.err;
+  CUpdateInfo list;
+  ASSERT_TRUE(list.LoadFromFile(folder_.File(u"v2/update.xml").c_str()));
+  std::map<std::string, size_t> deltas;
+  std::set<std::string> published;
+  for (int i = 0; i < list.Count(); ++i) {
+    const UpdateItem* item = list.Get(i);
+    std::string file = Utf16ToUtf8(item->file.c_str());
+    deltas[file] = item->deltas.size();
+    std::replace(file.begin(), file.end(), '\\', '/');
+    for (const ItemDelta& delta : item->deltas) {
+      const fs::path patch = folder_.Path() / "v2" / "app" /
+                             fs::u8path(file + "." + Utf16ToUtf8(delta.from) + ".patch");
+      EXPECT_EQ(fs::file_size(patch), static_cast<uintmax_t>(delta.size));
+      published.insert(patch.filename().string());
+    }
+  }
+  EXPECT_EQ(deltas, (std::map<std::string, size_t>{{"client.exe", 0},
+                                                   {"lib\\core.dat", 1},
+                                                   {"unins000.exe", 0},
+                                                   {"update.exe", 1}}));
+  EXPECT_EQ(published.size(), 2u);
+  EXPECT_FALSE(fs::exists(folder_.Path() / "v2.exe.patches~"));
+
+  ToolRun alone = Build({u"--previous", folder_.File(u"v1")}, folder_.File(u"v3.exe"));
+  EXPECT_EQ(alone.status, 1);
+  EXPECT_NE(alone.err.find("--previous needs --publish"), std::string::npos) << alone.err;
 }
 
 TEST_F(SetupkitBuildPortableTest, RefusesSigningItCannotDoWithOneLineBeforeAnyWork) {

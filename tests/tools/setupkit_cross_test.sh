@@ -234,6 +234,14 @@ for form in plain --packed; do
 done
 check "the list names the three non-empty files" \
   test "$(grep -c '^<item action="0" file=' update.plain.shown.n)" -eq 3
+# Patches from an earlier version: both builds make the same list and the same patch bytes.
+mkdir -p earlier later n-site w-site
+cp -r client/skin earlier/ && cp update.plain.n earlier/update.xml
+cp -r client/skin later/ && printf 'changed' | dd of=later/skin/back.png bs=1 seek=100000 conv=notrunc status=none
+native list later http://127.0.0.1/client n-site/update.xml --previous earlier
+windows list later http://127.0.0.1/client w-site/update.xml --previous earlier
+check "both make the same list and patches" diff -r n-site w-site
+check "the changed file has a patch" test "$(ls n-site/skin | grep -c '\.patch$')" -eq 1
 native list empty-folder http://127.0.0.1/ n-empty.xml
 check "native refuses to list an empty folder" test $? -eq 1 -a ! -e n-empty.xml
 windows list empty-folder http://127.0.0.1/ w-empty.xml

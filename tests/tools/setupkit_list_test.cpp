@@ -10,9 +10,13 @@
 #include "records/uninst_info.h"
 #include "records/update_info.h"
 #include "support/container/packed_container.h"
+#include "support/crypto/sha256.h"
+#include "support/delta/file_patch.h"
+#include "support/text/utf8.h"
 #include "tests/helpers/md5_hex.h"
 #include "tests/helpers/setupkit_run.h"
 #include "tests/helpers/temp_folder.h"
+#include "tests/helpers/zip_builder.h"
 
 namespace {
 
@@ -210,3 +214,102 @@ TEST(SetupkitShow, PrintsAnUninstallListOneEntryALine) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string Sha256Of(const std::string& bytes) {
+  char16_t digest[65];
+  EXPECT_TRUE(Sha256HexOfMemory(digest, bytes.data(), bytes.size()));
+  return Utf16ToUtf8(digest);
+}
+
+}  // namespace
+
+// With earlier versions (--previous, any number), each changed file gets a patch from each
+// earlier version of it, written beside the list at the file's relative path and listed under
+// its item, so that the file's URL below the base leads to it; a patch of half the file or more,
+// an unchanged file and a file new in this version get none. Every listed patch makes the new
+// file from the earlier one.
+TEST_F(SetupkitList, ChangedFilesGetPatchesFromEarlierVersions) {
+  const std::string program = Noise(100000, 3);
+  struct Case {
+    const char* name;
+    std::string file;
+    std::vector<std::string> earlier;  // its bytes in each earlier version; empty: not there
+    std::string now;
+    size_t deltas;
+  };
+  const Case cases[] = {
+      {"changed a little since each", "bin/app.exe",
+       {program, program.substr(0, 50000) + "v2" + program.substr(50002)},
+       program.substr(0, 50000) + "v3" + program.substr(50002) + "appended", 2},
+      {"unchanged since the last", "same.dll", {program, program}, program, 0},
+      {"changed whole", "data.bin", {Noise(100000, 4), ""}, Noise(100000, 5), 0},
+      {"new in this version", "new.dll", {"", ""}, program, 0},
+      {"the same change from both", "twice.dll", {program, program}, program + "!", 1},
+  };
+  std::vector<std::u16string> previous;
+  for (size_t v = 0; v < 2; ++v) {
+    const fs::path folder = folder_.Path() / ("v" + std::to_string(v));
+    for (const Case& c : cases) {
+      if (c.earlier[v].empty()) continue;
+      fs::create_directories((folder / fs::u8path(c.file)).parent_path());
+      WriteBytes(folder / fs::u8path(c.file), c.earlier[v]);
+    }
+    const ToolRun listed = RunSetupkitCaptured(
+        {u"list", folder.u16string(), u"http://h/app", (folder / "update.xml").u16string()});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    previous.push_back(folder.u16string());
+  }
+  const fs::path now = folder_.Path() / "now";
+  for (const Case& c : cases) {
+    fs::create_directories((now / fs::u8path(c.file)).parent_path());
+    WriteBytes(now / fs::u8path(c.file), c.now);
+  }
+  const fs::path site = folder_.Path() / "site";
+  fs::create_directories(site);
+  const std::u16string out = (site / "update.xml").u16string();
+  ToolRun run = RunSetupkitCaptured({u"list", now.u16string(), u"http://h/app", out,
+                                     u"--previous", previous[0], u"--previous", previous[1]});
+  ASSERT_EQ(run.status, 0) << run.err;
+
+  CUpdateInfo list;
+  ASSERT_TRUE(list.LoadFromFile(out.c_str()));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const UpdateItem* item = nullptr;
+    for (int i = 0; i < list.Count(); ++i) {
+      if (Utf16ToUtf8(list.Get(i)->url.c_str()) == "http://h/app/" + c.file) item = list.Get(i);
+    }
+    ASSERT_NE(item, nullptr);
+    ASSERT_EQ(item->deltas.size(), c.deltas);
+    for (size_t d = 0; d < item->deltas.size(); ++d) {
+      const ItemDelta& delta = item->deltas[d];
+      EXPECT_EQ(Utf16ToUtf8(delta.from), Sha256Of(c.earlier[d]));
+      const fs::path patch = site / fs::u8path(c.file + "." + Utf16ToUtf8(delta.from) + ".patch");
+      const std::string bytes = ReadBytes(patch);
+      EXPECT_EQ(static_cast<int64_t>(bytes.size()), delta.size);
+      EXPECT_LT(bytes.size(), c.now.size() / 10);
+      EXPECT_EQ(Utf16ToUtf8(delta.sha256), Sha256Of(bytes));
+      WriteBytes(folder_.Path() / "earlier", c.earlier[d]);
+      std::u16string why;
+      ASSERT_TRUE(ApplyFilePatch(folder_.File(u"earlier").c_str(), patch.u16string().c_str(),
+                                 folder_.File(u"made").c_str(), c.now.size(), &why));
+      EXPECT_TRUE(ReadBytes(folder_.Path() / "made") == c.now);
+      fs::remove(folder_.Path() / "made");
+    }
+  }
+  // Nothing but the list and the listed patches.
+  size_t written = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(site)) {
+    written += entry.is_regular_file() ? 1 : 0;
+  }
+  EXPECT_EQ(written, 4u);
+
+  const ToolRun noList = RunSetupkitCaptured(
+      {u"list", now.u16string(), u"http://h/app", folder_.File(u"other.xml"), u"--previous",
+       now.u16string()});
+  EXPECT_EQ(noList.status, 1);
+  EXPECT_NE(noList.err.find("holds no update list"), std::string::npos) << noList.err;
+  EXPECT_FALSE(fs::exists(folder_.Path() / "other.xml"));
+}

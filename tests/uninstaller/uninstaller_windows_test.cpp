@@ -157,9 +157,10 @@ TEST_F(UninstallerTest, RemovesWhatTheInstallMadeKeepsWhatTheUserAddedAndThenFin
   const std::string uninstaller = ReadBytes(Uninstaller());
   WriteBytes(Folder() / "notes.txt", "mine");
   WriteBytes(Folder() / "data" / "deep" / "saved.dat", "mine too");
-  // An update's download left half way beside an installed file goes with it.
+  // An update's download or patch left half way beside an installed file goes with it.
   const std::string listed = product_.ClientFiles().begin()->first;
   WriteBytes(Folder() / fs::u8path(listed + Utf16ToUtf8(kDownloadStagingSuffix)), "half");
+  WriteBytes(Folder() / fs::u8path(listed + Utf16ToUtf8(kPatchStagingSuffix)), "half a patch");
   ProgramRun run = RunAnswering(RegisteredUninstaller(), L"", {IDYES});
   EXPECT_TRUE(run.exited);
   EXPECT_EQ(run.exitCode, 0u);

@@ -207,6 +207,58 @@ TEST_F(UpdaterTest, FetchesOnlyWhatChangedRemovesWhatTheListRemovesAndRecordsThe
   EXPECT_EQ(entries.count(u"readme.txt"), 0u);
 }
 
+// A list with patches from the installed version: the changed file comes as its patch, applied
+// to the installed file and checked, and the log says what it saved; the client ends at the new
+// version.
+TEST_F(UpdaterTest, AChangedFileComesAsItsPatchFromTheInstalledVersion) {
+  // An earlier update brings a program of some size, as an earlier publish leaves it.
+  const std::string engine = ReadBytes(TestProgramFolder() / "unins000.exe");
+  product_->WriteClientFile("lib/engine.dll", engine);
+  Publish(u"1.1.0.0");
+  ASSERT_EQ(Update(L"silent").exitCode, 0u);
+  const fs::path earlier = product_->Temp().Path() / "v1.1";
+  fs::copy(product_->ClientFolder(), earlier, fs::copy_options::recursive);
+  fs::copy_file(product_->Temp().Path() / "update.xml", earlier / "update.xml");
+
+  std::string rebuilt = engine;
+  rebuilt.replace(rebuilt.size() / 2, 16, "a one-line fix..");
+  product_->WriteClientFile("lib/engine.dll", rebuilt);
+  const std::u16string listFile = product_->Temp().File(u"update.xml");
+  ToolRun list = RunSetupkitCaptured({u"list", product_->ClientFolder().u16string(),
+                                      Url("/file/" + served_), listFile, u"--version", u"1.2.0.0",
+                                      u"--previous", earlier.u16string()});
+  ASSERT_EQ(list.status, 0) << list.err;
+  CUpdateInfo published;
+  ASSERT_TRUE(published.LoadFromFile(listFile.c_str()));
+  std::string patchName;
+  for (int i = 0; i < published.Count(); ++i) {
+    if (published.Get(i)->file != u"lib\\engine.dll") continue;
+    ASSERT_EQ(published.Get(i)->deltas.size(), 1u);
+    patchName = "lib/engine.dll." + Ascii(published.Get(i)->deltas[0].from) + ".patch";
+  }
+  const std::string patch = ReadBytes(product_->Temp().Path() / fs::u8path(patchName));
+  EXPECT_LT(patch.size(), rebuilt.size() / 20);
+  ASSERT_TRUE(Keep(UrlPath(served_ + patchName), patch));
+  ASSERT_TRUE(Keep(UrlPath(served_ + "lib/engine.dll"), rebuilt));
+  ASSERT_TRUE(Keep(served_ + "update.xml", ReadBytes(fs::path(listFile))));
+  const std::map<std::string, int> before = ServeCounts();
+  const int patchServed = Served(UrlPath(served_ + patchName));
+
+  ASSERT_EQ(Update(L"silent").exitCode, 0u);
+  EXPECT_EQ(FetchedSince(before), (std::map<std::string, int>{{"update.xml", 1}}));
+  EXPECT_EQ(Served(UrlPath(served_ + patchName)), patchServed + 1);
+  EXPECT_TRUE(ReadBytes(Folder() / "lib" / "engine.dll") == rebuilt);
+  EXPECT_FALSE(fs::exists(Folder() / "lib" / "engine.dll.patch~"));
+  EXPECT_EQ(RecordedValue(u"version"), u"1.2.0.0");
+  wchar_t temp[MAX_PATH];
+  ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::string log = ReadBytes(
+      fs::path(temp) / (Ascii(product_->Record().GetApp().Units()) + "_update.log"));
+  EXPECT_NE(log.find("patched lib\\engine.dll: " + std::to_string(patch.size()) +
+                     " bytes downloaded of " + std::to_string(rebuilt.size())),
+            std::string::npos);
+}
+
 // Names holding what URLs reserve or escape: build --publish lays them out, a plain upload of
 // that folder serves them to a download-mode install, and the updater fetches them again once
 // they change.

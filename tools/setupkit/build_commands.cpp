@@ -85,6 +85,7 @@ bool ParseBuildOptions(const std::vector<std::u16string>& arguments, BuildOption
                             : option == u"--split"         ? &options.split
                             : option == u"-o"              ? &options.out
                                                            : nullptr;
+    if (option == u"--previous") value = &options.sources.previous.emplace_back();
     if (value == nullptr) {
       problem = "unknown option " + Utf16ToUtf8(option.c_str());
       return false;
@@ -97,6 +98,10 @@ bool ParseBuildOptions(const std::vector<std::u16string>& arguments, BuildOption
   }
   if (options.config.empty() || options.sources.client.empty() || options.out.empty()) {
     problem = "build needs --config, --client and -o";
+    return false;
+  }
+  if (!options.sources.previous.empty() && options.publish.empty()) {
+    problem = "--previous needs --publish: the patches are published with the files";
     return false;
   }
   if (!options.signing.timestampUrl.empty() && options.signing.pkcs12.empty()) {
@@ -309,6 +314,9 @@ int BuildCommand(const std::vector<std::u16string>& arguments) {
   if (!PackedRecord(config, record)) return Fail("cannot store the configuration");
 
   ScratchFile payload(options.out + u".payload~");
+  // The patches are made before the list that names them is signed, and published after.
+  ScratchFolder patches(options.sources.previous.empty() ? u"" : options.out + u".patches~");
+  options.sources.patches = patches.Path();
   ClientPartFiles parts;
   std::string updateList;
   std::vector<std::string> notices;

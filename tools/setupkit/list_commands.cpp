@@ -19,6 +19,7 @@
 #include "support/text/utf8.h"
 #include "support/text/version_text.h"
 #include "tools/setupkit/folder_walk.h"
+#include "tools/setupkit/list_deltas.h"
 #include "tools/setupkit/list_signing.h"
 #include "tools/setupkit/progress_line.h"
 #include "tools/setupkit/signing_commands.h"
@@ -102,7 +103,7 @@ bool AddListedFolder(CUpdateInfo& list, const std::u16string& urlBase,
 
 int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
                 const std::u16string& out, const std::u16string& version, bool packed,
-                const std::u16string& signKey) {
+                const std::u16string& signKey, const std::vector<std::u16string>& previous) {
   if (!IsFolder(folder)) return Fail(Shown(folder) + " is not a folder");
   if (urlBase.empty()) return Fail("the URL base is empty");
   const bool signing = !signKey.empty();
@@ -132,6 +133,16 @@ int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
   if (list.Count() != listed) {
     return Fail("cannot list every file of " + Shown(folder) +
                 " (unreadable, or its path or URL too long)");
+  }
+  if (!previous.empty()) {
+    const NewFileOf newFile = [&folder](const UpdateItem& item) {
+      return (std::filesystem::path(folder) / std::filesystem::path(SlashedPathOf(item)))
+          .u16string();
+    };
+    const std::u16string beside = ToFilesystemPath(out.c_str()).parent_path().u16string();
+    if (!AddListDeltas(list, previous, newFile, PatchFileIn(beside), problem)) {
+      return Fail(problem);
+    }
   }
   XData stored;
   if (!stored.Reserve(list.SaveBufferSize(), true)) {

@@ -23,17 +23,20 @@ FolderScan ScanFolder(const std::u16string& folder, const std::u16string& urlBas
 bool AddListedFolder(CUpdateInfo& list, const std::u16string& urlBase,
                      const std::u16string& folder, const FolderScan& scan);
 
-// setupkit list FOLDER URLBASE OUT [--version V] [--packed] [--sign-key SECRET]: writes the
+// setupkit list FOLDER URLBASE OUT [--version V] [--packed] [--sign-key SECRET]
+// [--previous DIR]...: writes the
 // update list ("update.xml") of every file below FOLDER, each with its size, MD5 and SHA-256 and
 // downloaded from URLBASE followed by its relative path, in the plain or the packed stored form.
 // With a secret key (signKey not empty) the detached signature of OUT's exact bytes goes beside
 // it (SignatureFileOf); without one a warning says that OUT cannot be authenticated. Empty files
 // cannot be listed and are reported on stderr; a missing or empty folder, anything WalkFolder
 // refuses, a file that cannot be read, or a secret key that is not one fails without creating
-// OUT.
+// OUT. Each earlier version in previous (AddListDeltas) adds the patches from its files, written
+// below OUT's folder at each file's relative path followed by ".<old SHA-256>.patch", where the
+// file's URL below URLBASE leads when OUT's folder is served at URLBASE.
 int ListCommand(const std::u16string& folder, const std::u16string& urlBase,
                 const std::u16string& out, const std::u16string& version, bool packed,
-                const std::u16string& signKey);
+                const std::u16string& signKey, const std::vector<std::u16string>& previous);
 
 // setupkit show LIST --public-key FILE: prints the update list LIST as show does, then whether
 // the signature beside it (SignatureFileOf) is FILE's key's signature of LIST's bytes: a line on

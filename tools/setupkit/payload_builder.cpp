@@ -17,6 +17,7 @@
 #include "support/text/utf8.h"
 #include "tools/setupkit/archive_writer.h"
 #include "tools/setupkit/list_commands.h"
+#include "tools/setupkit/list_deltas.h"
 #include "tools/setupkit/list_signing.h"
 #include "tools/setupkit/scratch_file.h"
 #include "tools/setupkit/tool_output.h"
@@ -71,6 +72,29 @@ void AddPrograms(const CUpdateInfo& folderList, std::vector<ArchiveEntry> progra
   }
 }
 
+// Lists the patches from the earlier versions, made in sources.patches: a program added to the
+// client is written there first, as the file it is patched to.
+bool AddPatches(const PackageSources& sources, CUpdateInfo& list, std::string& problem) {
+  const fs::path patches(sources.patches);
+  const NewFileOf newFile = [&sources, &patches](const UpdateItem& item) {
+    for (const ArchiveEntry& program : sources.programs) {
+      if (Utf8ToUtf16(program.name) != item.file) continue;
+      const std::u16string made = (patches / fs::path(item.file)).u16string() + u".new~";
+      std::error_code error;
+      if (!fs::exists(fs::path(made), error)) {
+        WriteOutputFile(made, reinterpret_cast<const uint8_t*>(program.bytes.data()),
+                        static_cast<uint32_t>(program.bytes.size()));
+      }
+      return made;
+    }
+    return (fs::path(sources.client) / fs::path(SlashedPathOf(item))).u16string();
+  };
+  std::error_code error;
+  fs::create_directories(patches, error);
+  return !error && AddListDeltas(list, sources.previous, newFile, PatchFileIn(sources.patches),
+                                 problem);
+}
+
 // The update list of the client folder and the programs, in its plain stored form.
 bool BuildUpdateList(const PackageSources& sources, const CClientInfo& config, std::string& bytes,
                      std::string& problem) {
@@ -90,6 +114,7 @@ bool BuildUpdateList(const PackageSources& sources, const CClientInfo& config, s
               "that is not empty";
     return false;
   }
+  if (!sources.previous.empty() && !AddPatches(sources, list, problem)) return false;
   XData stored;
   if (!stored.Reserve(list.SaveBufferSize(), true)) {
     problem = "out of memory writing update.xml";

@@ -34,6 +34,10 @@ struct PackageSources {
   std::vector<ArchiveEntry> programs;
   // The vendor's key that signs the update list; null: the list goes unsigned.
   const SigningKeyPair* listKey = nullptr;
+  // Earlier versions to list patches from (AddListDeltas), and the folder the patches are made
+  // in until they are published.
+  std::vector<std::u16string> previous;
+  std::u16string patches;
 };
 
 // True when config names the "source" the client's files are published under: only then does

@@ -5,6 +5,7 @@
 
 #include "records/update_info.h"
 #include "support/text/utf8.h"
+#include "tools/setupkit/list_deltas.h"
 #include "tools/setupkit/list_signing.h"
 #include "tools/setupkit/tool_output.h"
 
@@ -123,6 +124,11 @@ bool PublishListedFile(const PackageSources& sources, const std::u16string& file
 
 }  // namespace
 
+bool DecodedUrlPath(const std::u16string& url, std::string& path) {
+  UrlPlace place;
+  return SplitUrl(url, place) && DecodePath(place.segments, 0, path);
+}
+
 bool PlanPublishedFolder(const CClientInfo& config, PublishedLayout& layout,
                          std::string& problem) {
   layout = PublishedLayout();
@@ -211,6 +217,15 @@ bool WritePublishedFolder(const std::u16string& folder, const PackageSources& so
     const fs::path target = root / fs::u8path(Joined(layout.sourcePath, path));
     if (!PublishListedFile(sources, item.file, target)) {
       return refuse("cannot copy " + Shown(item.file) + " to " + Shown(target.u16string()));
+    }
+    // Each patch beside its file, where its URL leads.
+    for (const ItemDelta& delta : item.deltas) {
+      const fs::path patch(PatchFileIn(sources.patches)(item, delta.from));
+      const fs::path published(target.u16string() + u"." + delta.from + u".patch");
+      if (!fs::copy_file(patch, published, error)) {
+        return refuse("cannot copy the patch " + Shown(patch.u16string()) + " to " +
+                      Shown(published.u16string()));
+      }
     }
   }
   std::vector<std::string> listPaths = layout.listPaths;

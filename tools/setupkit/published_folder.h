@@ -24,6 +24,10 @@ struct PublishedLayout {
 // folder.
 bool PlanPublishedFolder(const CClientInfo& config, PublishedLayout& layout, std::string& problem);
 
+// The path of url as a server names its file: "/"-separated, escapes decoded, as UTF-8. False for
+// a URL that is no plain http:// or https:// one, or whose path names no file.
+bool DecodedUrlPath(const std::u16string& url, std::string& path);
+
 // Writes into folder, which must be missing or empty, the files that updateList (the update
 // list's bytes) names, taken from sources (the client folder and the programs added to it), and
 // the list at each of its paths, with updateListSignature (unless empty) beside each as the

@@ -25,6 +25,7 @@ struct Options {
   bool flag = false;
   std::u16string value;
   std::u16string secondValue;
+  std::vector<std::u16string> repeated;  // every value of the repeatable option, in order
 };
 
 struct Command {
@@ -35,6 +36,7 @@ struct Command {
   const char* usage;
   int (*run)(const Arguments& arguments, const Options& options);
   const char16_t* secondValueOption = nullptr;  // another option word with a value, or null
+  const char16_t* repeatedOption = nullptr;     // an option word with a value, given any times
 };
 
 const Command kCommands[] = {
@@ -48,13 +50,14 @@ const Command kCommands[] = {
      "zip FOLDER OUT            write FOLDER as a zip archive encrypted with the archive password",
      [](const Arguments& a, const Options&) { return ZipCommand(a[0], a[1]); }},
     {u"list", 3, u"--packed", u"--version",
-     "list FOLDER URLBASE OUT [--version V] [--packed] [--sign-key SECRET]\n"
+     "list FOLDER URLBASE OUT [--version V] [--packed] [--sign-key SECRET] [--previous DIR]...\n"
      "                          write FOLDER's update list (update.xml), signed into OUT.sig\n"
-     "                          with SECRET",
+     "                          with SECRET, with patches from each earlier version DIR\n"
+     "                          written beside OUT",
      [](const Arguments& a, const Options& o) {
-       return ListCommand(a[0], a[1], a[2], o.value, o.flag, o.secondValue);
+       return ListCommand(a[0], a[1], a[2], o.value, o.flag, o.secondValue, o.repeated);
      },
-     u"--sign-key"},
+     u"--sign-key", u"--previous"},
     {u"keygen", 2, nullptr, nullptr,
      "keygen SECRET PUBLIC      write a new signing key pair (SECRET readable by you alone)",
      [](const Arguments& a, const Options&) { return KeygenCommand(a[0], a[1]); }},
@@ -79,7 +82,7 @@ const Command kCommands[] = {
      [](const Arguments& a, const Options& o) { return StampCommand(a[0], a[1], o.value); }},
     {u"build", kOwnOptions, nullptr, nullptr,
      "build --config FILE --client FOLDER [--skin FOLDER] [--theme FILE] [--download]\n"
-     "        [--no-uninstaller] [--no-updater] [--stub SETUP] [--publish DIR]\n"
+     "        [--no-uninstaller] [--no-updater] [--stub SETUP] [--publish DIR [--previous DIR]...]\n"
      "        [--sign-pkcs12 FILE [--timestamp-url URL]] [--sign-key SECRET] [--split SIZE]\n"
      "        -o OUT\n"
      "                          make a ready installer from the setup.exe stub (the key's\n"
@@ -112,6 +115,9 @@ bool TakeOptions(const Command& command, Arguments& arguments, Options& options)
                !secondValueGiven && i + 1 < arguments.size()) {
       secondValueGiven = true;
       options.secondValue = arguments[++i];
+    } else if (command.repeatedOption != nullptr && word == command.repeatedOption &&
+               i + 1 < arguments.size()) {
+      options.repeated.push_back(arguments[++i]);
     } else {
       return false;
     }

@@ -11,6 +11,7 @@
 #include "install/windows_install_edge.h"
 #include "startup/install_package.h"
 #include "startup/package_loading.h"
+#include "support/core/com_scope_windows.h"
 #include "support/core/wide_text.h"
 #include "support/pe/module_library.h"
 #include "support/system/user_question.h"
@@ -42,6 +43,8 @@ int Fail(const char* text) {
 }  // namespace
 
 int RunHeadlessInstall(const char16_t* setup, const char16_t* folder, CWindowsInstallEdge& edge) {
+  // As setup.exe's whole run does: the shortcuts are made in it, not each in a COM of its own.
+  ComApartment apartment;
   // Read as the installer reads its own at start-up, where it lies: the installer stays loaded
   // while its payload is read.
   ModuleLibrary setupModule(setup);

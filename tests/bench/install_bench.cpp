@@ -363,6 +363,14 @@ bool Emptied(const fs::path& folder) {
 // themselves and end first. Prints "PEER MS"; whatever stays is removed after.
 int RunUninstall(const std::string& peer, const fs::path& data) {
   const fs::path installed = data / "installed";
+  // The client the install started may still be running, and a running program's file stays:
+  // the uninstallers start once it has ended (its file opens for this process alone).
+  for (int waited = 0; waited < 10000; waited += 10) {
+    Handle client(CreateFileW((installed / "client.exe").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
+    if (client.Valid() || GetLastError() != ERROR_SHARING_VIOLATION) break;
+    Sleep(10);
+  }
   std::error_code error;
   // The client's note that it started is the bench's, not the install's.
   fs::remove(installed / "client.exe.ran", error);
@@ -382,14 +390,20 @@ int RunUninstall(const std::string& peer, const fs::path& data) {
   while (ran && !Emptied(installed) && MillisecondsSince(start) < kLongestMs) Sleep(2);
   const double took = MillisecondsSince(start);
   const bool emptied = Emptied(installed);
+  std::string left;
+  if (!emptied) {
+    for (const auto& item : fs::recursive_directory_iterator(installed, error)) {
+      left += " " + item.path().filename().string();
+    }
+  }
   CClientInfo product;
   if (product.LoadFromModuleFile((data / "setup.exe").u16string().c_str(), u"app", 1)) {
     Unregister(product);
   }
   RemoveInstalled(installed);
   if (!ran || !emptied) {
-    std::fprintf(stderr, "bench: the %s uninstaller %s\n", peer.c_str(),
-                 ran ? "left the folder" : "failed");
+    std::fprintf(stderr, "bench: the %s uninstaller %s%s\n", peer.c_str(),
+                 ran ? "left in the folder:" : "failed", left.c_str());
     return 1;
   }
   std::printf("%s %.1f\n", peer.c_str(), took);

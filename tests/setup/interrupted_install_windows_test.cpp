@@ -232,7 +232,7 @@ TEST_F(InterruptedInstallTest, AnInstallKilledBeforeItsCommitIsUndoneByTheNextRu
       EXPECT_TRUE(fs::exists(product_.Folder() / "install.journal"));
       ProgramRun declined =
           RunAnswering((product_.Folder() / "unins000.exe").u16string(), L"", {IDNO});
-      EXPECT_EQ(declined.exitCode, 1u);
+      EXPECT_EQ(declined.exitCode, static_cast<DWORD>(kExitCancelled));
       EXPECT_TRUE(InstalledState(product_, product_.Folder()) == earlier)
           << "the earlier version, whole";
     } else {

@@ -97,7 +97,7 @@ TEST_F(SilentSetupTest, InstallsIntoTheProposedFolderAndStartsTheClient) {
 }
 
 // What the exit code tells when the install does not go through: 1 when nothing could be
-// installed, 2 when files are missing. The client is not started either way.
+// installed, 1603 when files are missing. The client is not started either way.
 TEST_F(SilentSetupTest, EndsWithTheStatusOfAnInstallThatFails) {
   ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
   struct Case {
@@ -139,7 +139,7 @@ TEST_F(SilentSetupTest, EndsWithTheStatusOfAnInstallThatFails) {
 
 // Nobody answers a silent run: over an install already there it asks nothing, shows no box and
 // ends by itself, each way with its own exit code. The same version is installed again (a
-// repair), a newer one is kept and started with 3, a running client is ended and installed over.
+// repair), a newer one is kept and started with 1638, a running client is ended and installed over.
 TEST_F(SilentSetupTest, ASilentRunOverAnInstallAsksNothingAndEndsWithItsCode) {
   ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
   ASSERT_TRUE(Build());
@@ -258,7 +258,7 @@ TEST_F(SilentSetupTest, ClosingDuringAnInstallStopsItAfterTheQuestion) {
   ASSERT_EQ(WaitForSingleObject(process.Get(), 15000), static_cast<DWORD>(WAIT_OBJECT_0));
   DWORD exitCode = 99;
   GetExitCodeProcess(process.Get(), &exitCode);
-  EXPECT_EQ(exitCode, kExitFilesFailed);
+  EXPECT_EQ(exitCode, kExitCancelled);
   EXPECT_FALSE(fs::exists(folder_)) << "the install is undone";
   HKEY entry = nullptr;
   EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, AsWide(product_.UninstallKey().c_str()), 0, KEY_READ,

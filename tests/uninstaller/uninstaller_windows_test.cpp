@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 
+#include "install/exit_codes.h"
 #include "product/product_keys.h"
 #include "product/program_launch.h"
 #include "records/uninst_info.h"
@@ -148,7 +149,7 @@ TEST_F(UninstallerTest, RemovesWhatTheInstallMadeKeepsWhatTheUserAddedAndThenFin
 
   ProgramRun declined = Uninstall(L"", {IDNO});
   EXPECT_TRUE(declined.exited);
-  EXPECT_EQ(declined.exitCode, 1u);
+  EXPECT_EQ(declined.exitCode, static_cast<DWORD>(kExitCancelled));
   ASSERT_EQ(declined.questions.size(), 1u);
   EXPECT_EQ(declined.questions[0].caption, kCaption);
   EXPECT_TRUE(Contains(declined.questions[0].text, name));

@@ -3,10 +3,12 @@
 // hidden, with /VERYSILENT (no window may show), /DIR (the folder it installs into) and /LOG (the
 // log it writes, which names how the run ended).
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "install/exit_codes.h"
@@ -16,6 +18,7 @@
 #include "support/system/registry.h"
 #include "tests/helpers/answered_program.h"
 #include "tests/helpers/shipped_product.h"
+#include "tests/helpers/shortcut_reader.h"
 
 namespace {
 
@@ -126,6 +129,9 @@ TEST(DeploymentExitCodes, EachRowOfTheReadmeTableHolds) {
   const char16_t* kQuietRemoval = u"/VERYSILENT /LOG=\"{log}\"";
   const Case cases[] = {
       {"0: installed", Program::kSetup, kQuiet, kNothing, false, kExitInstalled, false, true},
+      {"0: installed, no desktop shortcut", Program::kSetup,
+       u"/VERYSILENT /DIR=\"{dir}\" /LOG=\"{log}\" /NOICONS", kNothing, false, kExitInstalled,
+       false, true},
       {"0: removed", Program::kUninstaller, kQuietRemoval, kInstalled, false, kExitRemoved, false,
        false},
       {"1: the folder cannot be written", Program::kSetup, kQuiet, kFolderIsAFile, false,
@@ -159,7 +165,9 @@ TEST(DeploymentExitCodes, EachRowOfTheReadmeTableHolds) {
     const fs::path folder = product.Folder();
     const fs::path log = product.Temp().Path() / "logs" / "run.log";
     fs::create_directories(log.parent_path());
-    if (c.before & kInstalled) ASSERT_EQ(product.Install(), 0u);
+    if (c.before & kInstalled) {
+      ASSERT_EQ(product.Install(), 0u);
+    }
     if (c.before & kNewerInstalled) {
       ASSERT_TRUE(RegistryWriteString(product.ProductKey().c_str(), u"version", u"9.0.0.0", -1));
     }
@@ -179,7 +187,9 @@ TEST(DeploymentExitCodes, EachRowOfTheReadmeTableHolds) {
       held.Reset(CreateFileW(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     }
-    if (c.before & (kClientFileHeld | kUninstallerCopyHeld)) ASSERT_TRUE(held.Valid());
+    if (c.before & (kClientFileHeld | kUninstallerCopyHeld)) {
+      ASSERT_TRUE(held.Valid());
+    }
     if (c.before & kFolderIsAFile) WriteBytes(folder, "a file, not a folder");
     Handle lock;
     if (c.before & kLockHeld) {
@@ -208,6 +218,13 @@ TEST(DeploymentExitCodes, EachRowOfTheReadmeTableHolds) {
         SCOPED_TRACE(name);
         EXPECT_TRUE(ReadBytes(folder / fs::u8path(name)) == bytes);
       }
+      const std::u16string name = product.Record().GetName().Units();
+      const std::map<std::u16string, bool> registration = product.Registration();
+      EXPECT_EQ(registration.at((SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) / (name + u".lnk"))
+                                    .u16string()),
+                std::u16string(c.arguments).find(u"/NOICONS") == std::u16string::npos);
+      EXPECT_TRUE(
+          registration.at((SpecialFolder(CSIDL_COMMON_STARTMENU) / (name + u".lnk")).u16string()));
     }
     held.Reset(nullptr);
     lock.Reset(nullptr);

@@ -208,6 +208,10 @@ TEST(DeploymentExitCodes, EachRowOfTheReadmeTableHolds) {
     const Finished finished = RunWatched(program, arguments, c.closeWindow);
 
     EXPECT_EQ(finished.exitCode, c.exitCode);
+    // The uninstaller's copy removes the folder once the uninstaller has ended.
+    if (c.program == Program::kUninstaller && c.exitCode == kExitRemoved) {
+      EXPECT_TRUE(WaitUntilGone(folder));
+    }
     EXPECT_EQ(finished.windowShown, c.windowShown);
     EXPECT_EQ(Registered(product), c.registeredAfter);
     const std::string logged = ReadBytes(log);
@@ -231,6 +235,7 @@ TEST(DeploymentExitCodes, EachRowOfTheReadmeTableHolds) {
     // Removed again, with the client an install started, so that the folder can go.
     if (Registered(product)) {
       EXPECT_EQ(RunAndWait((folder / "unins000.exe").u16string(), u"/VERYSILENT"), 0u);
+      EXPECT_TRUE(WaitUntilGone(folder));
     }
   }
 }

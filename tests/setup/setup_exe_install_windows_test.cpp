@@ -269,4 +269,45 @@ TEST_F(SilentSetupTest, ClosingDuringAnInstallStopsItAfterTheQuestion) {
   EXPECT_FALSE(fs::exists(Launched()));
 }
 
+// With /NOCANCEL the close button, and the system's close, do nothing while files are written:
+// nothing is asked, and the install goes on to its finish.
+TEST_F(SilentSetupTest, WithNoCancelClosingDuringAnInstallDoesNothing) {
+  ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
+  for (int i = 0; i < 1500; ++i) {
+    product_.WriteClientFile("many/file" + std::to_string(i) + ".txt", std::to_string(i));
+  }
+  ASSERT_TRUE(Build());
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started = {};
+  std::wstring commandLine =
+      L"\"" + std::wstring(AsWide(product_.Setup().c_str())) + L"\" /NOCANCEL";
+  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &started));
+  Handle process(started.hProcess);
+  Handle thread(started.hThread);
+  const std::u16string name = product_.Record().GetName().Units();
+  const std::u16string title = name + u" - \u5b89\u88c5" + name;  // 安装
+  HWND window = nullptr;
+  for (int i = 0; i < 200 && window == nullptr; ++i, Sleep(100)) {
+    window = FindProcessWindow(started.dwProcessId, title);
+  }
+  ASSERT_NE(window, nullptr) << "no window titled with the product's name";
+
+  PostMessageW(window, WM_COMMAND, 4100, 0);  // the start button
+  ASSERT_TRUE(WaitUntilPresent(folder_ / "many", 20000));
+  PostMessageW(window, WM_COMMAND, 4097, 0);  // the close button
+  PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  Sleep(1000);
+  EXPECT_EQ(FindProcessDialog(started.dwProcessId), nullptr) << "the close asked";
+
+  ASSERT_TRUE(WaitUntilPresent(folder_ / "uninst.dat", 60000)) << "the install did not finish";
+  PostMessageW(window, WM_COMMAND, 4101, 0);  // the finish button
+  ASSERT_EQ(WaitForSingleObject(process.Get(), 15000), static_cast<DWORD>(WAIT_OBJECT_0));
+  DWORD exitCode = 99;
+  GetExitCodeProcess(process.Get(), &exitCode);
+  EXPECT_EQ(exitCode, kExitInstalled);
+  EXPECT_TRUE(WaitUntilPresent(Launched(), 10000)) << "the client was not started";
+}
+
 }  // namespace

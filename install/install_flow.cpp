@@ -79,6 +79,7 @@ bool CInstallFlow::Prepare() {
 
 bool CInstallFlow::RecoverEarlierRun() {
   if (IsRecovered(edge_.RecoverFolder(product_, installFolder_.Units()))) return true;
+  earlierRunGoing_ = true;
   if (!silent_) edge_.Tell(kEarlierRunText, Notice::kWarning);
   return false;
 }
@@ -92,7 +93,9 @@ bool CInstallFlow::StartInstall() {
   bool passed = (!product_.HasStyle(kStyleDetectSecuritySoftware) ||
                  edge_.CheckSecuritySoftware(product_)) &&
                 edge_.CheckRunningClient(product_, installFolder_.Units());
-  if (passed && !silent_) {
+  // The folder typed into the box, or given with /DIR: a silent install without /DIR keeps the
+  // proposed one.
+  if (passed && (!silent_ || !folderText_.Empty())) {
     // A typed folder may lack its closing backslash, and every path below is joined to it
     // directly: without one, "D:\Games\Client" would install "D:\Games\Clientclient.exe".
     FixedWString<1024> chosen;
@@ -109,7 +112,7 @@ bool CInstallFlow::StartInstall() {
   }
   if (!passed) {
     // Nobody is there to answer a silent install: it ends instead of waiting.
-    if (silent_) observer_->Close(kExitNotStarted);
+    if (silent_) observer_->Close(earlierRunGoing_ ? kExitAnotherRunGoing : kExitNotStarted);
     return false;
   }
   LogLine(u"installing into " + std::u16string(installFolder_.Units()));
@@ -328,7 +331,7 @@ void CInstallFlow::CheckVersion() {
       FinishExisting();
       break;
     case InstalledVersionCheck::kDeclined:
-      observer_->Close(kExitInstalled);
+      observer_->Close(kExitCancelled);
       break;
     case InstalledVersionCheck::kProceed:
       break;

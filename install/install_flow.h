@@ -89,19 +89,21 @@ class CInstallFlow {
   bool Prepare();
   // The install folder for a folder the user chose.
   void ChooseInstallFolder(const char16_t* folder);
-  // The folder box's text, taken at the start of an interactive install.
+  // The folder box's text, taken at the start of an interactive install, or /DIR's folder,
+  // taken at the start of a silent one: either is checked as the start checks a typed folder.
   void SetFolderText(const char16_t* folder) { folderText_.Assign(folder); }
 
   // In archive mode with an install folder, before any install: the installed-version check,
   // then what it decided: a newer version installed finishes with it, a declined repair closes
-  // the window. Runs once the window is built and before a silent install starts, so nothing is
-  // written over a newer version; after the start it does nothing.
+  // the window with kExitCancelled. Runs once the window is built and before a silent install
+  // starts, so nothing is written over a newer version; after the start it does nothing.
   void CheckVersion();
   // Checks, begins the install's journal in the install folder (undoing first what an earlier
   // run left there), switches to the progress page and starts the worker. False when a check or
-  // the journal stopped it. A silent install that downloads is held to a bound on its whole time
-  // (run_time_limit.h) from here: past it, it stops as a cancel stops it, its changes are undone
-  // and the window closes with kExitFilesFailed.
+  // the journal stopped it (a silent install then closes with kExitNotStarted, or
+  // kExitAnotherRunGoing when an earlier run's journal stopped it). A silent install that downloads
+  // is held to a bound on its whole time (run_time_limit.h) from here: past it, it stops as a
+  // cancel stops it, its changes are undone and the window closes with kExitFilesFailed.
   bool StartInstall();
   // The worker's body.
   bool RunInstall();
@@ -134,6 +136,9 @@ class CInstallFlow {
   // An install that could not start (no list, no archive) installed nothing and leaves nothing
   // to abort: the window closes without asking, ending as not started.
   bool CouldNotStart() const { return couldNotStart_.load(); }
+  // The install folder's journal is held by a run still going, or what a killed one left cannot
+  // be undone yet: Prepare or the start refused it, and a later run may go ahead.
+  bool EarlierRunGoing() const { return earlierRunGoing_; }
   // A copy of the view as it stands; safe on any thread.
   InstallView View() const {
     std::lock_guard<std::mutex> lock(viewLock_);
@@ -183,4 +188,5 @@ class CInstallFlow {
   InstallOutcome outcome_;
   bool completed_ = false;  // the completion is posted once per install
   std::atomic<bool> couldNotStart_{false};
+  bool earlierRunGoing_ = false;
 };

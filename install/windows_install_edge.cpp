@@ -130,7 +130,7 @@ JournalRecovery CWindowsInstallEdge::RecoverFolder(const IClientInfo& product,
 
 bool CWindowsInstallEdge::Register(CChangeJournal& journal, const IClientInfo& product,
                                    const IUninstInfo& installed, bool startWithWindows) {
-  return RegisterThrough(journal, product, installed, startWithWindows);
+  return RegisterThrough(journal, product, installed, startWithWindows, desktopShortcut_);
 }
 
 void CWindowsInstallEdge::LaunchClient(const IClientInfo& product) { ::LaunchClient(product); }

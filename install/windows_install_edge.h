@@ -26,6 +26,9 @@ class CWindowsInstallEdge : public IInstallEdge {
   // The vendor's public key the installer carries: a download-mode install follows only a list
   // it signed. None (the default): every list is followed.
   void SetListKey(ListKey key) { listKey_ = std::move(key); }
+  // Whether the registration puts a shortcut on the desktop (the default), or leaves it out
+  // (/NOICONS).
+  void SetDesktopShortcut(bool wanted) { desktopShortcut_ = wanted; }
 
   int64_t UptimeSecond() override;
   bool GetWindowsFolder(FixedWString<1024>* folder) override;
@@ -52,6 +55,7 @@ class CWindowsInstallEdge : public IInstallEdge {
  private:
   void* owner_ = nullptr;
   ListKey listKey_;
+  bool desktopShortcut_ = true;
   CWindowsJournalTarget machine_;
   std::unique_ptr<CInstallThread> thread_;  // made at the first start
   std::future<void> report_;  // the report being sent; invalid before one

@@ -99,9 +99,10 @@ bool FindRegistrationPlaces(const IClientInfo& product, RegistrationPlaces* plac
 }
 
 bool RegisterThrough(CChangeJournal& journal, const IClientInfo& product,
-                     const IUninstInfo& installed, bool autoStart) {
+                     const IUninstInfo& installed, bool autoStart, bool desktopShortcut) {
   RegistrationPlaces places;
   if (!FindRegistrationPlaces(product, &places)) return false;
+  if (!desktopShortcut) places.desktopLink.clear();
   const char16_t* folder = product.GetInstallFolder().Units();
   const char16_t* name = product.GetName().Units();
   const char16_t* version = product.GetVersion().Units();

@@ -7,6 +7,7 @@
 #include "setup/application_globals.h"
 #include "setup/install_window.h"
 #include "setup/message_loop.h"
+#include "startup/command_line.h"
 #include "startup/install_package.h"
 #include "support/core/com_scope_windows.h"
 #include "ui/window_globals.h"
@@ -50,9 +51,15 @@ bool InitApplication(ModuleHandle instance) {
   return true;
 }
 
-std::unique_ptr<CInstallWnd> CreateInstallWindow(CInstallPackage& package, bool silent) {
-  auto window = std::make_unique<CInstallWnd>(package, silent);
-  if (!window->Create(WS_POPUP | WS_VISIBLE, 0, nullptr, g_instance)) return nullptr;
+std::unique_ptr<CInstallWnd> CreateInstallWindow(CInstallPackage& package,
+                                                 const RunSwitches& switches) {
+  // A very silent install runs the same window and flow as a silent one, never shown: nothing
+  // is drawn on the screen, and the flow's view goes nowhere.
+  const bool shown = !switches.Has(kSwitchVerySilent);
+  auto window = std::make_unique<CInstallWnd>(package, switches);
+  if (!window->Create(WS_POPUP | (shown ? WS_VISIBLE : 0), 0, nullptr, g_instance)) {
+    return nullptr;
+  }
   if (g_windowMap.Add(-1, window.get()) == -1) {
     window->Destroy();
     return nullptr;
@@ -61,8 +68,10 @@ std::unique_ptr<CInstallWnd> CreateInstallWindow(CInstallPackage& package, bool 
   // Left and top not given: centred on the screen, at the size of its DPI.
   window->PlaceOnScreenValues(-1, -1, ScaleToDpi(kWindowWidth, window->Dpi()),
                               ScaleToDpi(kWindowHeight, window->Dpi()));
-  window->Show(SW_SHOW);
-  window->Present();
+  if (shown) {
+    window->Show(SW_SHOW);
+    window->Present();
+  }
   return window;
 }
 
@@ -77,15 +86,15 @@ void CleanupApplication() {
   g_instance = nullptr;
 }
 
-int RunApplication(ModuleHandle instance, CInstallPackage& package, bool silent) {
+int RunApplication(ModuleHandle instance, CInstallPackage& package, const RunSwitches& switches) {
   // The window's accessible object is handed to screen readers through COM, which serves their
   // calls on this thread while its loop runs.
   ComApartment apartment;
   InitApplication(instance);
-  std::unique_ptr<CInstallWnd> window = CreateInstallWindow(package, silent);
+  std::unique_ptr<CInstallWnd> window = CreateInstallWindow(package, switches);
   // Without a window there is nothing to wait for: the loop would only idle.
   if (window != nullptr) RunMessageLoop();
   CleanupApplication();
   if (window != nullptr) return window->ExitCode();
-  return silent ? kExitNotStarted : kExitInstalled;
+  return switches.Unattended() ? kExitNotStarted : kExitInstalled;
 }

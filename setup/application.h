@@ -6,12 +6,13 @@
 
 class CInstallPackage;
 class CInstallWnd;
+struct RunSwitches;
 
 // What the program does once its package has loaded: the application's
 // resources, the install window and its message loop, then the cleanup. Returns the process's
-// exit code: what the install window closed with (0 installed, 1 not started, 2 some files
-// failed); 0 for an interactive run it does not say otherwise about.
-int RunApplication(ModuleHandle instance, CInstallPackage& package, bool silent);
+// exit code (install/exit_codes.h): what the install window closed with; 0 for an interactive
+// run it does not say otherwise about.
+int RunApplication(ModuleHandle instance, CInstallPackage& package, const RunSwitches& switches);
 
 // The steps of RunApplication.
 
@@ -21,7 +22,9 @@ int RunApplication(ModuleHandle instance, CInstallPackage& package, bool silent)
 bool InitApplication(ModuleHandle instance);
 // Creates the install window (which builds its pages), enters it in g_windowMap, titles it with
 // the product's name, centres it on the screen at 600 x 400 (at 96 DPI; scaled to the window's
-// DPI) and shows it. Null, with nothing left behind, when it cannot be created or entered.
-std::unique_ptr<CInstallWnd> CreateInstallWindow(CInstallPackage& package, bool silent);
+// DPI) and shows it, unless /VERYSILENT keeps it hidden. Null, with nothing left behind, when it
+// cannot be created or entered.
+std::unique_ptr<CInstallWnd> CreateInstallWindow(CInstallPackage& package,
+                                                 const RunSwitches& switches);
 // Destroys every window of g_windowMap and releases what InitApplication loaded.
 void CleanupApplication();

@@ -5,6 +5,7 @@
 #include "draw/image_decoding.h"
 #include "install/install_outcome.h"
 #include "setup/install_page.h"
+#include "startup/command_line.h"
 #include "startup/homepage_opener.h"
 #include "startup/install_package.h"
 #include "support/core/wide_text.h"
@@ -64,12 +65,15 @@ void CInstallWnd::FlowObserver::PostCommand(int id) {
 
 void CInstallWnd::FlowObserver::Close(int exitCode) { window_->OnFlowClosed(exitCode); }
 
-CInstallWnd::CInstallWnd(CInstallPackage& package, bool silent)
+CInstallWnd::CInstallWnd(CInstallPackage& package, const RunSwitches& switches)
     : package_(package),
-      silent_(silent),
-      exitCode_(silent ? kExitNotStarted : kExitInstalled),
-      flow_(&observer_, edge_, package.Product(), package.Payload(), silent,
+      silent_(switches.Unattended()),
+      cancelable_(!switches.Has(kSwitchNoCancel)),
+      exitCode_(silent_ ? kExitNotStarted : kExitInstalled),
+      flow_(&observer_, edge_, package.Product(), package.Payload(), silent_,
             package.ClientParts()) {
+  folder_.Assign(switches.folder.c_str());
+  edge_.SetDesktopShortcut(!switches.Has(kSwitchNoIcons));
   theme_.SetForeColor(kThemeForeColor);
   theme_.SetBackColor(kThemeBackColor);
   theme_.SetTextColor(kThemeTextColor);
@@ -105,11 +109,18 @@ void CInstallWnd::OnCreate() {
   SetSubCaption(subCaption.Units());
   // No recorded folder and no Windows folder: nowhere to propose.
   if (!flow_.Prepare()) {
+    exitCode_ = flow_.EarlierRunGoing() ? kExitAnotherRunGoing : kExitNotStarted;
     CloseNow();
     return;
   }
   LoadTheme();
   CreateElements();
+  // /DIR's folder is the folder box's text, as if typed there, and goes through the same checks
+  // as the start; a silent install has no box and hands it to the flow directly.
+  if (!folder_.Empty()) {
+    if (auto* box = ControlOf<CEditUI>(ElementRole::kFolderBox)) box->text.Assign(folder_.Units());
+    flow_.SetFolderText(folder_.Units());
+  }
   SetUpFocus();
   // Before a silent install starts, so that nothing is written over a newer version.
   flow_.CheckVersion();
@@ -276,6 +287,7 @@ void CInstallWnd::AskToClose() {
   if (flow_.CouldNotStart()) {
     exitCode_ = kExitNotStarted;
   } else if (flow_.GetState() == CInstallFlow::kInstalling) {
+    if (!cancelable_) return;
     // The install goes on while the question is open, and may complete meanwhile: its finish
     // waits for the answer, so that an install the user ends is never registered.
     askingToClose_ = true;
@@ -289,10 +301,10 @@ void CInstallWnd::AskToClose() {
       return;
     }
     // The window goes at once; the worker stops and the install is undone behind it, leaving
-    // the machine as it was, and the process ends with kExitFilesFailed.
+    // the machine as it was, and the process ends with kExitCancelled.
     Show(SW_HIDE);
     flow_.Cancel();
-    exitCode_ = kExitFilesFailed;
+    exitCode_ = kExitCancelled;
   }
   CloseNow();
 }
@@ -346,6 +358,11 @@ bool CInstallWnd::OnMenuCommand(int32_t id) {
 
 bool CInstallWnd::OnCloseQuery() {
   if (!closing_ && flow_.GetState() == CInstallFlow::kInstalling) return false;
+  // Closed before it installed, by the close button or from outside, with nothing else said:
+  // the person cancelled.
+  if (flow_.GetState() == CInstallFlow::kReady && exitCode_ == kExitInstalled) {
+    exitCode_ = kExitCancelled;
+  }
   return CDirectUI::OnCloseQuery();
 }
 

@@ -20,6 +20,7 @@
 class CFocusRingUI;
 class CInstallPackage;
 struct DecodedImage;
+struct RunSwitches;
 
 // The installer's window: a borderless 600 x 400 window drawn from the skin, showing the first
 // page (folder, agreement, start button), the progress page and the finish page as the install
@@ -32,13 +33,14 @@ struct DecodedImage;
 // what changes), and is drawn for the DPI of the monitor it is on, again when that changes.
 class CInstallWnd : public CDirectUI, private IAccessibleContent {
  public:
-  // package is what the installer carries, read at start-up; it outlives the window.
-  CInstallWnd(CInstallPackage& package, bool silent);
+  // package is what the installer carries, read at start-up; it outlives the window. switches
+  // are the command line's: silent or not, the folder, the desktop shortcut, the close.
+  CInstallWnd(CInstallPackage& package, const RunSwitches& switches);
   // The flow goes first, stopping a running install.
   ~CInstallWnd() override;
 
-  // How the process ends: what the flow closed the window with; otherwise 0, or 1 for a silent
-  // install that never finished.
+  // How the process ends: what the flow closed the window with; otherwise kExitCancelled for a
+  // window closed before it installed, 0 after, or 1 for a silent install that never finished.
   int ExitCode() const { return exitCode_; }
   // The DPI the window is drawn for: its sizes are the layout's, in 96-DPI units, scaled to it.
   int Dpi() const { return dpi_; }
@@ -152,7 +154,8 @@ class CInstallWnd : public CDirectUI, private IAccessibleContent {
   // The folder browser; a chosen folder becomes the install folder, shown in the folder box.
   void ChooseInstallFolder();
   void ToggleAgreement();
-  // The close button: while installing, only when the user confirms, and then the worker stops.
+  // The close button: while installing, only when the user confirms, and then the worker stops;
+  // with /NOCANCEL not at all while installing.
   void AskToClose();
   // Closes the window whatever the state.
   void CloseNow();
@@ -166,6 +169,8 @@ class CInstallWnd : public CDirectUI, private IAccessibleContent {
 
   CInstallPackage& package_;
   const bool silent_;
+  const bool cancelable_;      // the close cancels an install (no /NOCANCEL)
+  FixedWString<1024> folder_;  // /DIR's folder; empty: the flow's proposal
   int exitCode_;
   bool closing_ = false;
   bool askingToClose_ = false;         // the close button's question is open

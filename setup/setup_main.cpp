@@ -5,6 +5,7 @@
 #include "startup/command_line.h"
 #include "startup/install_package.h"
 #include "startup/package_loading.h"
+#include "startup/product_lock_windows.h"
 #include "startup/run_start.h"
 #include "support/core/wide_text.h"
 #include "support/system/run_log.h"
@@ -14,7 +15,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // libraries it loads by name (the composition library among them) come from the system folder
   // only, never from the installer's own folder.
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-  const bool silent = IsSilentCommandLine(AsUtf16(GetCommandLineW()));
+  const RunSwitches switches = ReadSwitches(ProcessArguments(), kSetupSwitches);
+  const bool silent = switches.Unattended();
   // The program's record and payload, read and checked once here, then handed to the window and
   // its flow.
   CInstallPackage package;
@@ -23,11 +25,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (!LoadSetupPackage(instance, package, silent)) {
     // A data file beside the installer is the one damage a deployer can mend: the log names it.
     if (package.RefusedPart().empty()) return kExitNotStarted;
-    BeginRun(package.Product(), u"setup", silent);
+    BeginRun(package.Product(), u"setup", switches);
     LogLine(u"the data file " + package.RefusedPart() + u" beside the installer is missing or "
             u"not the one it was packed with: nothing installed");
     return EndRun(kExitNotStarted);
   }
-  BeginRun(package.Product(), u"setup", silent);
-  return EndRun(RunApplication(instance, package, silent));
+  BeginRun(package.Product(), u"setup", switches);
+  CProductLock lock;
+  int exitCode = kExitNotStarted;
+  if (!ClearToRun(package.Product(), switches, kSetupSwitches, lock, &exitCode)) {
+    return EndRun(exitCode);
+  }
+  return EndRun(RunApplication(instance, package, switches));
 }

@@ -4,7 +4,12 @@
 
 #include <string>
 
+#include "install/exit_codes.h"
+#include "install/install_outcome.h"
 #include "records/client_info.h"
+#include "startup/command_line.h"
+#include "startup/product_lock_windows.h"
+#include "startup/switch_texts.h"
 #include "support/core/wide_text.h"
 #include "support/files/entry_path.h"
 #include "support/system/run_log.h"
@@ -53,23 +58,56 @@ int LoggedQuestion(void* owner, const char16_t* text, const char16_t* caption, u
 
 void EchoToDebugger(const std::u16string& text) { OutputDebugStringW(AsWide(text.c_str())); }
 
-}  // namespace
-
-void BeginRun(const IClientInfo& product, const char16_t* program, bool silent) {
+// "<app>_<program>.log" in the temporary folder; false when it cannot be opened.
+bool OpenTempLog(const IClientInfo& product, const char16_t* program) {
   wchar_t temp[MAX_PATH + 1];
   const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
   // The app's name comes from the configuration: one that would lead elsewhere names no log.
   const std::u16string name = std::u16string(product.GetApp().Units()) + u"_" + program + u".log";
   char16_t path[kPathCapacity];
-  if (length != 0 && length <= MAX_PATH && JoinEntryPath(AsUtf16(temp), name.c_str(), path)) {
-    OpenRunLog(path);
-  }
+  return length != 0 && length <= MAX_PATH && JoinEntryPath(AsUtf16(temp), name.c_str(), path) &&
+         OpenRunLog(path);
+}
+
+}  // namespace
+
+void BeginRun(const IClientInfo& product, const char16_t* program, const RunSwitches& switches) {
+  // The deployer's log alone: one account of the run, where the deployment tool collects it.
+  // One that cannot be opened leaves the run its usual log, which says so.
+  const bool ownLog = switches.Has(kSwitchLog) && OpenRunLog(switches.log.c_str());
+  if (!ownLog) OpenTempLog(product, program);
   SetRunLogEcho(&EchoToDebugger);
+  if (switches.Has(kSwitchLog) && !ownLog) LogLine(u"the log cannot be opened: " + switches.log);
+  const bool silent = switches.Unattended();
   LogLine(std::u16string(program) + u" " + product.GetVersion().Units() + u" of " +
           product.GetName().Units() + u" started" + (silent ? u", silent" : u"") + u": " +
           AsUtf16(GetCommandLineW()));
   unattended = silent;
   askPerson = ReplaceQuestionFunction(&LoggedQuestion);
+}
+
+bool ClearToRun(const IClientInfo& product, const RunSwitches& switches, unsigned accepted,
+                CProductLock& lock, int* exitCode) {
+  if (!switches.refused.empty()) {
+    // Asked as every question is: logged, and shown unless the run is unattended.
+    const std::u16string text = RefusedSwitchText(switches.refused, accepted);
+    AskUser(nullptr, text.c_str(), kInstallCaption, MB_OK | MB_ICONERROR);
+    *exitCode = kExitBadCommandLine;
+    return false;
+  }
+  if (switches.Has(kSwitchHelp)) {
+    const std::u16string text = SwitchHelpText(accepted);
+    AskUser(nullptr, text.c_str(), kInstallCaption, MB_OK | MB_ICONINFORMATION);
+    *exitCode = 0;
+    return false;
+  }
+  if (!lock.Take(product)) {
+    LogLine(u"another run of " + std::u16string(product.GetName().Units()) +
+            u"'s programs holds its lock: nothing done");
+    *exitCode = kExitAnotherRunGoing;
+    return false;
+  }
+  return true;
 }
 
 int EndRun(int exitCode) {

@@ -1,17 +1,16 @@
 #include "uninstaller/self_removal.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cstdlib>
 #include <cwchar>
-#include <memory>
 #include <string>
 
 #include "install/exit_codes.h"
 #include "product/program_launch.h"
 #include "product/uninstall_list_file.h"
 #include "records/client_info.h"
+#include "startup/command_line.h"
 #include "startup/run_start.h"
 #include "support/core/handle_windows.h"
 #include "support/core/wide_text.h"
@@ -30,10 +29,6 @@ constexpr char16_t kRemovalWord[] = u"remove-after";
 constexpr DWORD kEndWaitMs = 60000;
 constexpr ULONGLONG kReleaseWaitMs = 5000;
 constexpr DWORD kDeletePauseMs = 100;
-
-struct LocalFreer {
-  void operator()(wchar_t** block) const { LocalFree(block); }
-};
 
 // Leaves path to be removed when Windows next starts. False, logged with the system's reason,
 // when that cannot be arranged: path then stays.
@@ -82,15 +77,12 @@ bool StartCopy(const char16_t* copy) {
 }
 
 // The process handle on a removal copy's command line; null for any other command line.
-HANDLE RemovalCopyProcess(const char16_t* commandLine) {
-  int count = 0;
-  std::unique_ptr<wchar_t*, LocalFreer> arguments(CommandLineToArgvW(AsWide(commandLine), &count));
-  if (!arguments || count != 3 || AsUtf16(arguments.get()[1]) != std::u16string(kRemovalWord)) {
-    return nullptr;
-  }
+HANDLE RemovalCopyProcess(const std::vector<std::u16string>& arguments) {
+  if (arguments.size() != 3 || arguments[1] != kRemovalWord) return nullptr;
+  const wchar_t* number = AsWide(arguments[2].c_str());
   wchar_t* end = nullptr;
-  const unsigned long long value = std::wcstoull(arguments.get()[2], &end, 10);
-  if (end == arguments.get()[2] || *end != 0 || value == 0) return nullptr;
+  const unsigned long long value = std::wcstoull(number, &end, 10);
+  if (end == number || *end != 0 || value == 0) return nullptr;
   return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
 }
 
@@ -167,7 +159,7 @@ bool RemoveUninstaller(const wchar_t* image, const char16_t* name) {
 
 }  // namespace
 
-std::vector<std::u16string> RemoveAfterExit(const IClientInfo& product, const char16_t* self) {
+LeftAfterExit RemoveAfterExit(const IClientInfo& product, const char16_t* self) {
   char16_t copy[kPathCapacity];
   const std::u16string left =
       std::u16string(self) + u", " + kUninstallListName + u" and the folder";
@@ -179,15 +171,20 @@ std::vector<std::u16string> RemoveAfterExit(const IClientInfo& product, const ch
   LogLine(u"no copy of the uninstaller could start: " + left +
           u" are left to the next start of Windows");
   const std::wstring folder = FolderOf(AsWide(self));
-  std::vector<std::u16string> stays;
+  LeftAfterExit afterExit;
   for (const std::wstring& path : {std::wstring(AsWide(self)), ListIn(folder), folder}) {
-    if (!RemoveAtRestart(path.c_str())) stays.push_back(AsUtf16(path.c_str()));
+    if (RemoveAtRestart(path.c_str())) {
+      afterExit.atRestart = true;
+    } else {
+      afterExit.stays.push_back(AsUtf16(path.c_str()));
+    }
   }
-  return stays;
+  return afterExit;
 }
 
-bool RunRemovalCopy(const IClientInfo& product, const char16_t* commandLine, int* exitCode) {
-  HANDLE handed = RemovalCopyProcess(commandLine);
+bool RunRemovalCopy(const IClientInfo& product, const std::vector<std::u16string>& arguments,
+                    int* exitCode) {
+  HANDLE handed = RemovalCopyProcess(arguments);
   if (handed == nullptr) return false;
   Handle uninstaller(handed);
   *exitCode = kExitNotRemoved;
@@ -200,7 +197,9 @@ bool RunRemovalCopy(const IClientInfo& product, const char16_t* commandLine, int
   }
   const bool ended = WaitForSingleObject(uninstaller.Get(), kEndWaitMs) == WAIT_OBJECT_0;
   // Logged once the uninstaller's own lines are all in.
-  BeginRun(product, u"unins000", true);
+  RunSwitches unattended;
+  unattended.given = kSwitchSilent;
+  BeginRun(product, u"unins000", unattended);
   if (!ended) {
     LogLine(u"the uninstaller did not end in time: " + std::u16string(AsUtf16(image)) + u" and " +
             kUninstallListName + u" stay for it to be run again");

@@ -68,7 +68,7 @@ int RunUninstall(IClientInfo& product, bool silent) {
   // registration read below are those of a whole version.
   if (!IsRecovered(RecoverInstallFolder(product, folder))) {
     if (!silent) Tell(BusyText(name), MB_OK | MB_ICONWARNING);
-    return kExitNotRemoved;
+    return kExitAnotherRunGoing;
   }
   CUninstInfo list;
   uint64_t listSize = 0;
@@ -87,10 +87,10 @@ int RunUninstall(IClientInfo& product, bool silent) {
     return kExitNotRemoved;
   }
   if (!silent && Tell(UninstallQuestionText(name), MB_YESNO | MB_ICONQUESTION) != IDYES) {
-    return kExitNotRemoved;
+    return kExitCancelled;
   }
   if (!EndRunningClient(nullptr, product, folder, ClientTask::kUninstall, !silent)) {
-    return kExitNotRemoved;
+    return kExitCancelled;
   }
 
   const std::vector<std::u16string> left = RemoveInstalledFiles(list, folder, AsUtf16(self));
@@ -129,7 +129,11 @@ int RunUninstall(IClientInfo& product, bool silent) {
   if (!silent) Tell(UninstalledText(name), MB_OK | MB_ICONINFORMATION);
   // Last of all: the copy that removes this file, and then the list, waits for the program to
   // end. Until then a run cut off finds the list and finishes.
-  const std::vector<std::u16string> stays = RemoveAfterExit(product, AsUtf16(self));
-  if (!silent && !stays.empty()) Tell(EntriesLeftText(stays), MB_OK | MB_ICONWARNING);
-  return kExitRemoved;
+  const LeftAfterExit afterExit = RemoveAfterExit(product, AsUtf16(self));
+  if (!silent && !afterExit.stays.empty()) {
+    Tell(EntriesLeftText(afterExit.stays), MB_OK | MB_ICONWARNING);
+  }
+  // What waits for the next start of Windows is removed only then: until then the machine
+  // holds part of the product.
+  return afterExit.atRestart ? kExitRemovedAtRestart : kExitRemoved;
 }

@@ -13,5 +13,6 @@ class IClientInfo;
 // are left, "uninst.dat", the product key and the uninstaller stay, so that it can be run again;
 // interactively a message names what is left, and the log names it with its path. So are the
 // uninstaller's file, "uninst.dat" and the folder when they can be left neither to the copy nor
-// to the next start of Windows. Returns an UninstallExitCode.
+// to the next start of Windows. Returns an UninstallExitCode, kExitCancelled when the person
+// declined, or kExitAnotherRunGoing when an install or update still runs in the folder.
 int RunUninstall(IClientInfo& product, bool silent);

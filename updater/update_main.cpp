@@ -7,8 +7,8 @@
 #include "startup/command_line.h"
 #include "startup/list_key_loading.h"
 #include "startup/product_config.h"
+#include "startup/product_lock_windows.h"
 #include "startup/run_start.h"
-#include "support/core/wide_text.h"
 #include "support/journal/journal_target_windows.h"
 #include "updater/update_edge_windows.h"
 #include "updater/update_run.h"
@@ -17,10 +17,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // It runs elevated, also from a folder others may write to: libraries come from the system
   // only.
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-  const bool silent = IsSilentCommandLine(AsUtf16(GetCommandLineW()));
+  const RunSwitches switches = ReadSwitches(ProcessArguments(), kUpdateSwitches);
+  const bool silent = switches.Unattended();
   CClientInfo product;
   if (!LoadProductConfig(instance, product, silent)) return kExitNotUpdated;
-  BeginRun(product, u"update", silent);
+  BeginRun(product, u"update", switches);
+  CProductLock lock;
+  int exitCode = kExitNotUpdated;
+  if (!ClearToRun(product, switches, kUpdateSwitches, lock, &exitCode)) return EndRun(exitCode);
   CWindowsJournalTarget machine;
   CWindowsUpdateEdge edge(LoadListKey(instance), machine);
   return EndRun(RunUpdate(product, silent, edge));

@@ -98,7 +98,7 @@ int RunUpdate(IClientInfo& product, bool silent, IUpdateEdge& edge) {
   // version.
   if (!IsRecovered(edge.RecoverFolder(product, folder))) {
     if (!silent) edge.Tell(BusyText(name), UpdateNotice::kWarning);
-    return kExitNotUpdated;
+    return kExitAnotherRunGoing;
   }
   // A list the vendor signed is not followed below the installed version: an older one is an
   // old list served again.
@@ -119,9 +119,9 @@ int RunUpdate(IClientInfo& product, bool silent, IUpdateEdge& edge) {
   const bool upToDate = edge.IsRecordedDigest(product, published.digest.Units());
   if (!silent) {
     if (!upToDate && !edge.Ask(UpdateQuestionText(name, list.GetVersion()))) {
-      return kExitNotUpdated;
+      return kExitCancelled;
     }
-    if (!edge.EndRunningClient(product, folder)) return kExitNotUpdated;
+    if (!edge.EndRunningClient(product, folder)) return kExitCancelled;
   }
 
   CUninstInfo current;

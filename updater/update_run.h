@@ -20,5 +20,6 @@ class IUpdateEdge;
 // offered first, a running client is offered to be ended, and the outcome is told; silent asks
 // and tells nothing, and is held to a bound on its whole time (run_time_limit.h): past it, the
 // update stops, is undone, logs why and ends with kExitUpdateFailed.
-// Returns an UpdateExitCode.
+// Returns an UpdateExitCode, kExitCancelled when the person declined, or kExitAnotherRunGoing
+// when another install or update still runs in the folder.
 int RunUpdate(IClientInfo& product, bool silent, IUpdateEdge& edge);

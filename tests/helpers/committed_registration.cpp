@@ -8,5 +8,5 @@ bool RegisterCommitted(const IClientInfo& product, const IUninstInfo& installed,
   CWindowsJournalTarget target;
   CChangeJournal journal(target);
   return journal.Begin(product.GetInstallFolder().Units(), u"registration.journal") &&
-         RegisterThrough(journal, product, installed, autoStart) && journal.Commit();
+         RegisterThrough(journal, product, installed, autoStart, true) && journal.Commit();
 }

@@ -200,6 +200,8 @@ bool JournalTestTarget::AppendJournal(const std::vector<uint8_t>& bytes) {
 IJournalTarget::JournalRead JournalTestTarget::ReadJournal(const std::u16string& path,
                                                            std::vector<uint8_t>* bytes) {
   if (!PathExists(path)) return JournalRead::kMissing;
+  // As a run still going holds its journal open.
+  if (held_.count(path) != 0) return JournalRead::kBusy;
   std::ifstream in(OnDisk(path), std::ios::binary);
   if (!in) return JournalRead::kFailed;
   bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

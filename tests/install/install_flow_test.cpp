@@ -144,6 +144,45 @@ TEST(InstallFlow, ArchiveInstallFinishesWithWhatWasPutInPlace) {
   EXPECT_EQ(f.observer.Closes(), std::vector<int>{kExitInstalled});
 }
 
+// A silent install goes into the folder /DIR gives, checked as a folder typed into the box is:
+// one that cannot be written ends the run as not started, with nothing registered. Without one
+// it keeps the proposed folder.
+TEST(InstallFlow, ASilentInstallGoesIntoTheFolderGiven) {
+  struct Case {
+    const char* label;
+    const char16_t* given;        // below the test's folder; null: no /DIR
+    const char16_t* installedIn;  // below the test's folder; null: nowhere
+    int exitCode;
+  };
+  const Case cases[] = {
+      {"a new folder", u"apps\\X", u"apps\\X\\", kExitInstalled},
+      {"with its closing backslash", u"apps\\Y\\", u"apps\\Y\\", kExitInstalled},
+      {"below a file", u"file\\X", nullptr, kExitNotStarted},
+      {"where another run holds its journal", u"apps\\Held", nullptr, kExitAnotherRunGoing},
+      {"none given", nullptr, u"programs\\FlowTestCompany\\FlowTestApp\\", kExitInstalled},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FlowFixture f(true);
+    WriteBytes(f.temp.Path() / "file", "a file, not a folder");
+    fs::create_directories(f.temp.Path() / "apps" / "Held");
+    WriteBytes(f.temp.Path() / "apps" / "Held" / "install.journal", "");
+    f.edge.machine.Hold(f.temp.File(u"apps\\Held\\install.journal"));
+    f.edge.entries = {{u"client.exe"}};
+    // As the window hands /DIR over: in place of the proposal the fixture typed.
+    f.flow->SetFolderText(c.given != nullptr ? f.temp.File(c.given).c_str() : u"");
+    const int command = f.Run();
+    EXPECT_EQ(f.observer.Closes(), std::vector<int>{c.exitCode});
+    if (c.installedIn == nullptr) {
+      EXPECT_EQ(command, -1);
+      EXPECT_EQ(f.edge.registrations, 0);
+      continue;
+    }
+    EXPECT_EQ(command, CInstallFlow::kCompletedCommand);
+    EXPECT_EQ(std::u16string(f.product.GetInstallFolder().Units()), f.temp.File(c.installedIn));
+  }
+}
+
 // The list the install followed (the payload's in archive mode, the published one in download
 // mode) gives the recorded digest and the version installed; without a list, or a version in
 // it, that is the configured version. Only an install of the configured version is reported,
@@ -613,8 +652,8 @@ TEST(InstallFlow, ProposesTheRecordedFolderElseProgramFilesOnTheWindowsDrive) {
 }
 
 // Before anything is written, in archive mode, the installed version decides: a newer one
-// finishes with it (and a silent run launches it), a declined repair closes the window. After
-// the start, or in download mode, nothing is asked.
+// finishes with it (and a silent run launches it), a declined repair closes the window as
+// cancelled. After the start, or in download mode, nothing is asked.
 TEST(InstallFlow, TheInstalledVersionDecidesBeforeAnythingIsWritten) {
   struct Case {
     const char* label;
@@ -633,7 +672,7 @@ TEST(InstallFlow, TheInstalledVersionDecidesBeforeAnythingIsWritten) {
       {"newer installed, silent", InstalledVersionCheck::kRefused, true, true, false, true,
        CInstallFlow::kFinished, {kExitNewerVersionKept}, 1},
       {"repair declined", InstalledVersionCheck::kDeclined, false, true, false, true,
-       CInstallFlow::kReady, {kExitInstalled}, 0},
+       CInstallFlow::kReady, {kExitCancelled}, 0},
       {"install proceeds", InstalledVersionCheck::kProceed, false, true, false, true,
        CInstallFlow::kReady, {}, 0},
       {"download mode", InstalledVersionCheck::kRefused, false, false, false, false,

@@ -89,8 +89,8 @@ TEST(RegistrationSteps, RollbackLeavesTheRegistrationThatWasThere) {
     CWindowsJournalTarget target;
     CChangeJournal journal(target);
     ASSERT_TRUE(journal.Begin(folder.Path().u16string() + u"\\", u"install.journal"));
-    ASSERT_TRUE(RegisterThrough(journal, product, CUninstInfo(), true)) << std::string(
-        journal.Failure().begin(), journal.Failure().end());
+    ASSERT_TRUE(RegisterThrough(journal, product, CUninstInfo(), true, true))
+        << std::string(journal.Failure().begin(), journal.Failure().end());
     const auto registered = RegistrationState(product);
     EXPECT_NE(registered, before);
     EXPECT_EQ(registered.count(u"run"), 1u);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "install/exit_codes.h"
 #include "product/product_registration.h"
 #include "records/client_info.h"
 #include "records/update_info.h"
@@ -163,23 +164,23 @@ TEST_F(HostilePayloadTest, InstallsNothingOutsideItsFolderAndRegistersOnlyAWhole
     bool registered;
   };
   const Case cases[] = {
-      {"escaping entry names beside the client", PackedContainer(BuildPayload(escaping)), u"", 2,
+      {"escaping entry names beside the client", PackedContainer(BuildPayload(escaping)), u"", kExitFilesFailed,
        false},
       {"a client archive without the client file", PackedContainer(BuildPayload({{"readme.txt", "r"}})),
-       u"", 2, false},
+       u"", kExitFilesFailed, false},
       {"a client archive whose directory lists no entry",
-       PackedContainer(BuildZip({{"app.zip", noEntries}}, password)), u"", 2, false},
+       PackedContainer(BuildZip({{"app.zip", noEntries}}, password)), u"", kExitFilesFailed, false},
       {"a client archive under another password",
-       PackedContainer(BuildZip({{"app.zip", BuildZip({client}, "another-pass!")}}, password)), u"", 2,
+       PackedContainer(BuildZip({{"app.zip", BuildZip({client}, "another-pass!")}}, password)), u"", kExitFilesFailed,
        false},
       {"a client archive that is no archive",
        PackedContainer(BuildZip({{"app.zip", "not an archive"}}, password)), u"", 1, false},
       {"no client archive: a list deleting what is not there", PackedContainer(noClientArchive), fullList,
        0, true},
-      {"no client archive: a hostile list", PackedContainer(noClientArchive), hostileList, 2,
+      {"no client archive: a hostile list", PackedContainer(noClientArchive), hostileList, kExitFilesFailed,
        false},
       {"no client archive: a list without the client file", PackedContainer(noClientArchive),
-       clientlessList, 2, false},
+       clientlessList, kExitFilesFailed, false},
       {"no client archive and no list", PackedContainer(noClientArchive), Url("/file/hostile/none.xml"), 1,
        false},
   };

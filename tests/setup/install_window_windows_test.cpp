@@ -15,6 +15,7 @@
 
 #include "draw/render.h"
 #include "setup/application.h"
+#include "startup/command_line.h"
 #include "startup/install_package.h"
 #include "support/core/com_scope_windows.h"
 #include "support/core/wide_text.h"
@@ -38,7 +39,7 @@ class InstallWindowTest : public ::testing::Test {
     package_.Product().SetCompany(u"InstallWindowTest");
     package_.Product().SetApp(u"keys");
     package_.Product().SetName(u"窗口测试");
-    window_ = CreateInstallWindow(package_, false);
+    window_ = CreateInstallWindow(package_, RunSwitches());
     ASSERT_NE(window_, nullptr);
     hwnd_ = window_->GetHwnd();
     SetForegroundWindow(hwnd_);

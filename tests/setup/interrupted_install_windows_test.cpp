@@ -232,7 +232,7 @@ TEST_F(InterruptedInstallTest, AnInstallKilledBeforeItsCommitIsUndoneByTheNextRu
       EXPECT_TRUE(fs::exists(product_.Folder() / "install.journal"));
       ProgramRun declined =
           RunAnswering((product_.Folder() / "unins000.exe").u16string(), L"", {IDNO});
-      EXPECT_EQ(declined.exitCode, 1u);
+      EXPECT_EQ(declined.exitCode, static_cast<DWORD>(kExitCancelled));
       EXPECT_TRUE(InstalledState(product_, product_.Folder()) == earlier)
           << "the earlier version, whole";
     } else {
@@ -264,7 +264,7 @@ TEST_F(InterruptedInstallTest, AnUpgradeOverAHeldFileLeavesTheEarlierVersion) {
   ASSERT_EQ(WaitForSingleObject(holder.Get(), 1000), static_cast<DWORD>(WAIT_TIMEOUT))
       << "the holder could not open the file";
 
-  EXPECT_EQ(Headless(product_.Setup()), 2u);
+  EXPECT_EQ(Headless(product_.Setup()), static_cast<DWORD>(kExitFilesFailed));
   // Read once the holder lets go of it.
   TerminateProcess(holder.Get(), 0);
   WaitForSingleObject(holder.Get(), 5000);

@@ -97,7 +97,7 @@ TEST_F(SilentSetupTest, InstallsIntoTheProposedFolderAndStartsTheClient) {
 }
 
 // What the exit code tells when the install does not go through: 1 when nothing could be
-// installed, 2 when files are missing. The client is not started either way.
+// installed, 1603 when files are missing. The client is not started either way.
 TEST_F(SilentSetupTest, EndsWithTheStatusOfAnInstallThatFails) {
   ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
   struct Case {
@@ -139,7 +139,7 @@ TEST_F(SilentSetupTest, EndsWithTheStatusOfAnInstallThatFails) {
 
 // Nobody answers a silent run: over an install already there it asks nothing, shows no box and
 // ends by itself, each way with its own exit code. The same version is installed again (a
-// repair), a newer one is kept and started with 3, a running client is ended and installed over.
+// repair), a newer one is kept and started with 1638, a running client is ended and installed over.
 TEST_F(SilentSetupTest, ASilentRunOverAnInstallAsksNothingAndEndsWithItsCode) {
   ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
   ASSERT_TRUE(Build());
@@ -258,7 +258,7 @@ TEST_F(SilentSetupTest, ClosingDuringAnInstallStopsItAfterTheQuestion) {
   ASSERT_EQ(WaitForSingleObject(process.Get(), 15000), static_cast<DWORD>(WAIT_OBJECT_0));
   DWORD exitCode = 99;
   GetExitCodeProcess(process.Get(), &exitCode);
-  EXPECT_EQ(exitCode, kExitFilesFailed);
+  EXPECT_EQ(exitCode, kExitCancelled);
   EXPECT_FALSE(fs::exists(folder_)) << "the install is undone";
   HKEY entry = nullptr;
   EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, AsWide(product_.UninstallKey().c_str()), 0, KEY_READ,
@@ -267,6 +267,47 @@ TEST_F(SilentSetupTest, ClosingDuringAnInstallStopsItAfterTheQuestion) {
   if (entry != nullptr) RegCloseKey(entry);
   Sleep(500);
   EXPECT_FALSE(fs::exists(Launched()));
+}
+
+// With /NOCANCEL the close button, and the system's close, do nothing while files are written:
+// nothing is asked, and the install goes on to its finish.
+TEST_F(SilentSetupTest, WithNoCancelClosingDuringAnInstallDoesNothing) {
+  ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
+  for (int i = 0; i < 1500; ++i) {
+    product_.WriteClientFile("many/file" + std::to_string(i) + ".txt", std::to_string(i));
+  }
+  ASSERT_TRUE(Build());
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started = {};
+  std::wstring commandLine =
+      L"\"" + std::wstring(AsWide(product_.Setup().c_str())) + L"\" /NOCANCEL";
+  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &started));
+  Handle process(started.hProcess);
+  Handle thread(started.hThread);
+  const std::u16string name = product_.Record().GetName().Units();
+  const std::u16string title = name + u" - \u5b89\u88c5" + name;  // 安装
+  HWND window = nullptr;
+  for (int i = 0; i < 200 && window == nullptr; ++i, Sleep(100)) {
+    window = FindProcessWindow(started.dwProcessId, title);
+  }
+  ASSERT_NE(window, nullptr) << "no window titled with the product's name";
+
+  PostMessageW(window, WM_COMMAND, 4100, 0);  // the start button
+  ASSERT_TRUE(WaitUntilPresent(folder_ / "many", 20000));
+  PostMessageW(window, WM_COMMAND, 4097, 0);  // the close button
+  PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  Sleep(1000);
+  EXPECT_EQ(FindProcessDialog(started.dwProcessId), nullptr) << "the close asked";
+
+  ASSERT_TRUE(WaitUntilPresent(folder_ / "uninst.dat", 60000)) << "the install did not finish";
+  PostMessageW(window, WM_COMMAND, 4101, 0);  // the finish button
+  ASSERT_EQ(WaitForSingleObject(process.Get(), 15000), static_cast<DWORD>(WAIT_OBJECT_0));
+  DWORD exitCode = 99;
+  GetExitCodeProcess(process.Get(), &exitCode);
+  EXPECT_EQ(exitCode, kExitInstalled);
+  EXPECT_TRUE(WaitUntilPresent(Launched(), 10000)) << "the client was not started";
 }
 
 }  // namespace

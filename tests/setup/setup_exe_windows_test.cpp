@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "install/exit_codes.h"
 #include "records/client_info.h"
 #include "support/container/packed_container.h"
 #include "support/core/handle_windows.h"
@@ -138,10 +139,11 @@ TEST_F(SetupExeTest, StampedSetupLoadsItsConfigurationWithoutAsking) {
     CClientInfo config;
     config.SetName(u"Stamped");
     ASSERT_NE(config.SaveToModuleFile(exe_.c_str(), u"APP", 1, packed), 0u);
-    // Its window shows, titled with the product's name, and closes when asked to.
+    // Its window shows, titled with the product's name, and closes when asked to: cancelled,
+    // nothing installed.
     ProgramRun run = RunAnswering(exe_, L"", {}, 30000, u"Stamped - \u5b89\u88c5Stamped");
     EXPECT_TRUE(run.exited);
-    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitCancelled));
     EXPECT_TRUE(run.questions.empty());
   }
 }

@@ -8,12 +8,10 @@
 #include <vector>
 
 #include "records/client_info.h"
-#include "startup/command_line.h"
 #include "startup/homepage_opener.h"
 #include "startup/install_package.h"
 #include "startup/package_loading.h"
 #include "support/pe/module_library.h"
-#include "support/text/utf8.h"
 #include "support/zip/xzip.h"
 #include "tests/helpers/install_payload.h"
 #include "tests/helpers/scripted_answers.h"
@@ -162,30 +160,6 @@ TEST_F(ProductConfigTest, PackageComesFromTheExecutableFirstAndIsWholeOrDamaged)
     XData entry;
     if (c.payloadEntry != nullptr) EXPECT_TRUE(package.ReadPayloadEntry(c.payloadEntry, &entry));
   }
-}
-
-TEST(CommandLineSplit, ReadsTheFirstArgumentAsTheShellSplitsIt) {
-  struct Case {
-    const char16_t* commandLine;
-    bool silent;
-  };
-  const Case cases[] = {
-      {u"setup.exe silent", true},
-      {u"\"C:\\Program Files\\Demo\\setup.exe\" silent", true},
-      {u"setup.exe \"silent\"", true},
-      {u"setup.exe   silent   more", true},
-      {u"setup.exe SILENT", false},
-      {u"setup.exe -silent", false},
-      {u"setup.exe other silent", false},
-      {u"setup.exe \"silent more\"", false},
-      {u"setup.exe", false},
-      {u"\"C:\\silent\\setup.exe\"", false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(Utf16ToUtf8(c.commandLine));
-    EXPECT_EQ(IsSilentCommandLine(c.commandLine), c.silent);
-  }
-  EXPECT_FALSE(IsSilentCommandLine(nullptr));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 
+#include "install/exit_codes.h"
 #include "product/product_keys.h"
 #include "product/program_launch.h"
 #include "records/uninst_info.h"
@@ -148,7 +149,7 @@ TEST_F(UninstallerTest, RemovesWhatTheInstallMadeKeepsWhatTheUserAddedAndThenFin
 
   ProgramRun declined = Uninstall(L"", {IDNO});
   EXPECT_TRUE(declined.exited);
-  EXPECT_EQ(declined.exitCode, 1u);
+  EXPECT_EQ(declined.exitCode, static_cast<DWORD>(kExitCancelled));
   ASSERT_EQ(declined.questions.size(), 1u);
   EXPECT_EQ(declined.questions[0].caption, kCaption);
   EXPECT_TRUE(Contains(declined.questions[0].text, name));
@@ -211,13 +212,16 @@ TEST_F(UninstallerTest, HostileDamagedAndStubbornListsLeaveNothingWrongBehind) {
        "", false, false, {}, After::kRemoved, 0},
       {"a name through a folder link", {u"linkdir\\v.txt", u"linkdir\\"}, "", true, false, {},
        After::kRemoved, 0},
-      {"the last entry without its bar", {}, noBar, false, false, {}, After::kRefused, 2},
-      {"no byte-order mark", {}, "client.exe|", false, false, {}, After::kRefused, 2},
+      {"the last entry without its bar", {}, noBar, false, false, {}, After::kRefused,
+       kExitEntriesLeft},
+      {"no byte-order mark", {}, "client.exe|", false, false, {}, After::kRefused,
+       kExitEntriesLeft},
       {"random bytes", {}, std::string("\xFF\xFE\x01\xD8\x7C\x00", 6), false, false, {},
-       After::kRefused, 2},
+       After::kRefused, kExitEntriesLeft},
       {"a read-only file", {}, "", false, true, {}, After::kRemoved, 0},
-      {"a file held open", {}, "", false, false, Folder() / "client.exe", After::kLeft, 2},
-      {"a shortcut held open", {}, "", false, false, desktopLink, After::kLeft, 2},
+      {"a file held open", {}, "", false, false, Folder() / "client.exe", After::kLeft,
+       kExitEntriesLeft},
+      {"a shortcut held open", {}, "", false, false, desktopLink, After::kLeft, kExitEntriesLeft},
       {"its own file held open", {}, "", false, false, Uninstaller(), After::kUninstallerLeft, 0},
   };
   for (const Case& c : cases) {
@@ -336,7 +340,7 @@ TEST_F(UninstallerTest, EndsARunningClientOnlyWithConsentUnlessSilent) {
     DWORD exitCode;
   };
   const Case cases[] = {
-      {"the user keeps the client", L"", {IDYES, IDNO}, 1},
+      {"the user keeps the client", L"", {IDYES, IDNO}, kExitCancelled},
       {"silent", L" silent", {}, 0},
   };
   for (const Case& c : cases) {

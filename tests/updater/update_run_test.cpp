@@ -90,8 +90,9 @@ std::u16string FailedText(const std::u16string& what, const char16_t* why,
 }
 
 // Where the update may not go ahead, or fails part way, the machine stays as it was: the run
-// ends with kExitNotUpdated, or kExitUpdateFailed once the update had begun, and a person is told
-// why; a silent run asks and tells nothing. What an undo cannot put back stays, and is named.
+// ends with kExitNotUpdated, kExitCancelled when the person declined, kExitAnotherRunGoing while
+// another run holds the folder, or kExitUpdateFailed once the update had begun, and a person is
+// told why; a silent run asks and tells nothing. What an undo cannot put back stays, and is named.
 TEST(RunUpdate, LeavesTheMachineAsItWasUnlessTheWholeUpdateStands) {
   const std::u16string question = UpdateQuestionText(kName, u"1.1.0.0");
   const char16_t* held = u"held by another program";
@@ -110,7 +111,7 @@ TEST(RunUpdate, LeavesTheMachineAsItWasUnlessTheWholeUpdateStands) {
       {"nothing installed", [](UpdateFixture& f) { f.edge.installedFolder.clear(); }, false,
        kExitNotUpdated, {}, NotInstalledText(kName)},
       {"another run in the folder", [](UpdateFixture& f) { f.edge.folderBusy = true; }, false,
-       kExitNotUpdated, {}, BusyText(kName)},
+       kExitAnotherRunGoing, {}, BusyText(kName)},
       {"no list arrives", [](UpdateFixture& f) { f.edge.listArrives = false; }, false,
        kExitNotUpdated, {}, NoUpdateListText(kName)},
       {"bytes that are no list", [](UpdateFixture& f) { f.edge.listBytes = "no list here"; },
@@ -134,9 +135,9 @@ TEST(RunUpdate, LeavesTheMachineAsItWasUnlessTheWholeUpdateStands) {
        },
        false, kExitNotUpdated, {}, UnversionedListText(kName, u"1.0.0.0")},
       {"the update declined", [](UpdateFixture& f) { f.edge.answersYes = false; }, false,
-       kExitNotUpdated, {question}, u""},
+       kExitCancelled, {question}, u""},
       {"the running client kept", [](UpdateFixture& f) { f.edge.clientEnds = false; }, false,
-       kExitNotUpdated, {question}, u""},
+       kExitCancelled, {question}, u""},
       {"a damaged uninstall list",
        [](UpdateFixture& f) { WriteBytes(f.Installed("uninst.dat"), "damaged"); }, false,
        kExitUpdateFailed, {question}, FailedText(kUninstallListName, u"")},

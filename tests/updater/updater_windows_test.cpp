@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "install/exit_codes.h"
 #include "product/product_keys.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
@@ -315,7 +316,8 @@ TEST_F(UpdaterTest, AHostileListWritesNothingOutsideAndLeavesTheUninstallWhole) 
                       {u"linkdir\\victim.txt"});
   ProgramRun run = Update(L" silent");
   EXPECT_TRUE(run.exited);
-  EXPECT_EQ(run.exitCode, 2u) << "refused entries are failed entries";
+  EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitUpdateFailed))
+      << "refused entries are failed entries";
   EXPECT_FALSE(fs::exists(product_->Temp().Path() / "escape.txt"));
   EXPECT_FALSE(fs::exists(outside / "written.txt"));
   EXPECT_EQ(ReadBytes(outside / "victim.txt"), "victim");
@@ -358,7 +360,7 @@ TEST_F(UpdaterTest, AnUpdateKilledBeforeItsCommitLeavesOneVersionWhole) {
             KillingTarget::kKilledExitCode);
   EXPECT_TRUE(fs::exists(Folder() / "install.journal"));
   ProgramRun declined = RunAnswering((Folder() / "unins000.exe").u16string(), L"", {IDNO});
-  EXPECT_EQ(declined.exitCode, 1u);
+  EXPECT_EQ(declined.exitCode, static_cast<DWORD>(kExitCancelled));
   EXPECT_EQ(InstalledFiles(Folder()), oldFiles) << "wholly the old version";
   EXPECT_EQ(RecordedValue(u"md5"), installedDigest_);
 

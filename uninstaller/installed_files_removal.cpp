@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <unordered_map>
 
 #include "product/uninstall_removal.h"
 #include "records/uninst_info.h"
@@ -41,11 +42,42 @@ void RemoveEmptyParents(const char16_t* path, const std::u16string& folder) {
   }
 }
 
+// The folder whose emptiness removing entry may change first: the one holding it.
+std::u16string_view HoldingFolder(const char16_t* entry) {
+  std::u16string_view text(entry);
+  if (IsFolderEntry(entry)) text.remove_suffix(1);
+  const size_t separator = text.find_last_of(u"\\/");
+  return separator == std::u16string_view::npos ? std::u16string_view() : text.substr(0, separator);
+}
+
+// Whether the folder holding path has a name ending with "~", as an update's download or patch
+// left half way beside a file has: looked for once a folder, since under Wine a name that is not
+// there costs a look through its whole folder, which two looks for every file would pay.
+class LeftoverLooks {
+ public:
+  bool MayHold(const char16_t* path) {
+    const std::u16string folder = ParentFolderOf(path);
+    const auto known = folders_.find(folder);
+    if (known != folders_.end()) return known->second;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileExW(AsWide((folder + u"*~").c_str()), FindExInfoBasic,
+                                           &found, FindExSearchNameMatch, nullptr, 0);
+    const bool holds = search != INVALID_HANDLE_VALUE;
+    if (holds) FindClose(search);
+    folders_.emplace(folder, holds);
+    return holds;
+  }
+
+ private:
+  std::unordered_map<std::u16string, bool> folders_;
+};
+
 }  // namespace
 
 std::vector<std::u16string> RemoveInstalledFiles(const IUninstInfo& list, const char16_t* folder,
                                                  const char16_t* self) {
   std::vector<std::u16string> left;
+  LeftoverLooks leftovers;
   for (int i = list.Count() - 1; i >= 0; --i) {
     const char16_t* entry = list.Get(i);
     char16_t path[kPathCapacity];
@@ -56,14 +88,17 @@ std::vector<std::u16string> RemoveInstalledFiles(const IUninstInfo& list, const 
     }
     if (SamePath(path, self)) continue;
     // A download or a patch an update left half way beside the file goes with it.
-    if (!IsFolderEntry(entry)) {
+    if (!IsFolderEntry(entry) && leftovers.MayHold(path)) {
       RemoveFile((std::u16string(path) + kDownloadStagingSuffix).c_str());
       RemoveFile((std::u16string(path) + kPatchStagingSuffix).c_str());
     }
     const bool removed = RemoveEntryFile(list, i, folder);
     if (removed) LogLine(u"removed: " + std::u16string(path));
+    // The folders above are looked at once the last entry in them has gone: a failed removal of
+    // a folder is a round trip to the system, and the next entry in the same one would keep it.
+    const bool lastInItsFolder = i == 0 || HoldingFolder(list.Get(i - 1)) != HoldingFolder(entry);
     if (removed || IsEntryGone(folder, entry)) {
-      RemoveEmptyParents(path, folder);
+      if (lastInItsFolder) RemoveEmptyParents(path, folder);
     } else if (!IsFolderEntry(entry)) {
       // A listed folder that is not empty holds what the user put there, or a file named here.
       left.push_back(entry);

@@ -29,6 +29,7 @@
 #include "tests/helpers/shipped_product.h"
 #include "tests/helpers/test_http_server.h"
 #include "tests/helpers/windows_test_support.h"
+#include "tests/helpers/zip_builder.h"
 
 namespace {
 
@@ -78,19 +79,32 @@ class UpdaterTest : public HttpServerTest {
 
   // Puts the client's files, below the folder under (ending with "/") when one is given, and
   // their update list (made by setupkit list, then with removed marked for deletion) on the
-  // server; returns the list's digest.
+  // server; returns the list's digest. With an earlier version's folder, the list names the
+  // patches from its files, and they are put beside their files.
   std::u16string Publish(const char16_t* version, const std::vector<std::string>& removed = {},
-                         const std::string& under = "") {
+                         const std::string& under = "", const fs::path& previous = {}) {
     for (const auto& [name, bytes] : product_->ClientFiles()) {
       EXPECT_TRUE(Keep(UrlPath(served_ + under + name), bytes)) << name;
     }
     const std::u16string listFile = product_->Temp().File(u"update.xml");
-    ToolRun list =
-        RunSetupkitCaptured({u"list", product_->ClientFolder().u16string(),
-                             Url("/file/" + served_ + under), listFile, u"--version", version});
+    std::vector<std::u16string> arguments = {u"list", product_->ClientFolder().u16string(),
+                                             Url("/file/" + served_ + under), listFile,
+                                             u"--version", version};
+    if (!previous.empty()) arguments.insert(arguments.end(), {u"--previous", previous.u16string()});
+    ToolRun list = RunSetupkitCaptured(arguments);
     EXPECT_EQ(list.status, 0) << list.err;
     CUpdateInfo published;
     EXPECT_TRUE(published.LoadFromFile(listFile.c_str()));
+    for (int i = 0; i < published.Count(); ++i) {
+      std::string name = Ascii(published.Get(i)->file);
+      std::replace(name.begin(), name.end(), '\\', '/');
+      for (const ItemDelta& delta : published.Get(i)->deltas) {
+        const std::string patch = name + "." + Ascii(delta.from) + ".patch";
+        EXPECT_TRUE(Keep(UrlPath(served_ + under + patch),
+                         ReadBytes(product_->Temp().Path() / fs::u8path(patch))))
+            << patch;
+      }
+    }
     for (const std::string& name : removed) {
       auto item = std::make_unique<UpdateItem>();
       item->action = UpdateItem::kActionDelete;
@@ -224,13 +238,9 @@ TEST_F(UpdaterTest, AChangedFileComesAsItsPatchFromTheInstalledVersion) {
   std::string rebuilt = engine;
   rebuilt.replace(rebuilt.size() / 2, 16, "a one-line fix..");
   product_->WriteClientFile("lib/engine.dll", rebuilt);
-  const std::u16string listFile = product_->Temp().File(u"update.xml");
-  ToolRun list = RunSetupkitCaptured({u"list", product_->ClientFolder().u16string(),
-                                      Url("/file/" + served_), listFile, u"--version", u"1.2.0.0",
-                                      u"--previous", earlier.u16string()});
-  ASSERT_EQ(list.status, 0) << list.err;
+  Publish(u"1.2.0.0", {}, "", earlier);
   CUpdateInfo published;
-  ASSERT_TRUE(published.LoadFromFile(listFile.c_str()));
+  ASSERT_TRUE(published.LoadFromFile(product_->Temp().File(u"update.xml").c_str()));
   std::string patchName;
   for (int i = 0; i < published.Count(); ++i) {
     if (published.Get(i)->file != u"lib\\engine.dll") continue;
@@ -239,9 +249,6 @@ TEST_F(UpdaterTest, AChangedFileComesAsItsPatchFromTheInstalledVersion) {
   }
   const std::string patch = ReadBytes(product_->Temp().Path() / fs::u8path(patchName));
   EXPECT_LT(patch.size(), rebuilt.size() / 20);
-  ASSERT_TRUE(Keep(UrlPath(served_ + patchName), patch));
-  ASSERT_TRUE(Keep(UrlPath(served_ + "lib/engine.dll"), rebuilt));
-  ASSERT_TRUE(Keep(served_ + "update.xml", ReadBytes(fs::path(listFile))));
   const std::map<std::string, int> before = ServeCounts();
   const int patchServed = Served(UrlPath(served_ + patchName));
 
@@ -330,13 +337,14 @@ TEST_F(UpdaterTest, AHostileListWritesNothingOutsideAndLeavesTheUninstallWhole) 
   EXPECT_TRUE(WaitUntilGone(Folder()));
 }
 
-// Every file of the folder with the MD5 of its bytes, but downloads kept for a later run to go on
-// from.
+// Every file of the folder with the MD5 of its bytes, but downloads (patches among them) kept for a
+// later run to go on from.
 std::map<std::string, std::string> InstalledFiles(const fs::path& folder) {
   std::map<std::string, std::string> files;
   for (const auto& item : fs::recursive_directory_iterator(folder)) {
     const std::string name = fs::relative(item.path(), folder).u8string();
-    if (name.find(".download~") != std::string::npos || name.find(".del~") != std::string::npos) {
+    if (name.find(".download~") != std::string::npos || name.find(".patch~") != std::string::npos ||
+        name.find(".del~") != std::string::npos) {
       continue;
     }
     files[name] = item.is_directory() ? "<folder>" : Ascii(Md5Hex(ReadBytes(item.path())));
@@ -374,12 +382,14 @@ TEST_F(UpdaterTest, AnUpdateKilledBeforeItsCommitLeavesOneVersionWhole) {
 }
 
 // update.exe silent ended from outside at points spread over its run: while it downloads, by how
-// many downloads lie beside their files, and while the large file arrives; while it swaps them in,
-// by how many files it has moved aside. Each point updates from the version that is there to the
-// other, both published whole. update.exe run next with the list withdrawn only undoes what was
-// left: the client is wholly one of the two, with that one's digest and version (downloads of the
-// files it has stay, for the next run). Run once the list is back, it brings the client wholly to
-// the version it was going to, leaving nothing else.
+// many downloads lie beside their files, and while the large file arrives; while it applies the
+// patched file's patch into its staging file; while it swaps them in, by how many files it has
+// moved aside. Each point updates from the version that is there to the other, both published
+// whole but for the patched file, which each list names as a patch from the other version too.
+// update.exe run next with the list withdrawn only undoes what was left: the client is wholly one
+// of the two, with that one's digest and version (downloads and patches of the files it has stay,
+// for the next run). Run once the list is back, it brings the client wholly to the version it was
+// going to, leaving nothing else.
 TEST_F(UpdaterTest, AnUpdateKilledFromOutsideLeavesOneVersionWhole) {
   constexpr int kSmallFiles = 80;
   struct Version {
@@ -389,15 +399,39 @@ TEST_F(UpdaterTest, AnUpdateKilledFromOutsideLeavesOneVersionWhole) {
     std::map<std::string, std::string> files;
   };
   Version versions[] = {{u"1.1.0.0", "", u"", {}}, {u"1.2.0.0", "", u"", {}}};
-  for (Version& version : versions) {
-    const std::string tag = Ascii(version.number);
+  const std::string patchedBytes = Noise(8 << 20, 32);
+  const auto writeVersion = [this, &patchedBytes](const std::string& tag) {
     for (int i = 0; i < kSmallFiles; ++i) {
       product_->WriteClientFile("lib/part" + std::to_string(i) + ".dll",
                                 tag + " part " + std::string(300 + 20 * i, 'p'));
     }
     product_->WriteClientFile("data/large.bin", tag + std::string(8 << 20, 'l'));
-    version.digest = Publish(version.number, {}, tag + "/");
+    product_->WriteClientFile("data/patched.bin", tag + patchedBytes);
+  };
+  // Each version as an earlier version for the other's list: its list and its patched file only,
+  // so that no other file gets a patch.
+  for (Version& version : versions) {
+    const std::string tag = Ascii(version.number);
+    writeVersion(tag);
+    Publish(version.number, {}, tag + "/");
+    const fs::path earlier = product_->Temp().Path() / ("earlier-" + tag);
+    fs::create_directories(earlier / "data");
+    fs::copy_file(product_->ClientFolder() / "data" / "patched.bin",
+                  earlier / "data" / "patched.bin");
+    fs::copy_file(product_->Temp().Path() / "update.xml", earlier / "update.xml");
+  }
+  for (int v = 0; v < 2; ++v) {
+    Version& version = versions[v];
+    const std::string tag = Ascii(version.number);
+    writeVersion(tag);
+    const fs::path other = product_->Temp().Path() / ("earlier-" + Ascii(versions[1 - v].number));
+    version.digest = Publish(version.number, {}, tag + "/", other);
     version.list = ReadBytes(fs::path(product_->Temp().File(u"update.xml")));
+    CUpdateInfo published;
+    ASSERT_TRUE(published.LoadFromFile(product_->Temp().File(u"update.xml").c_str()));
+    size_t patches = 0;
+    for (int i = 0; i < published.Count(); ++i) patches += published.Get(i)->deltas.size();
+    ASSERT_EQ(patches, 1u) << "the patched file alone comes as its patch";
     ASSERT_EQ(Update(L" silent").exitCode, 0u);
     version.files = InstalledFiles(Folder());
   }
@@ -410,6 +444,8 @@ TEST_F(UpdaterTest, AnUpdateKilledFromOutsideLeavesOneVersionWhole) {
   std::vector<Case> cases = {
       {"downloading the large file", u"large.bin" + std::u16string(kDownloadStagingSuffix), 1},
       {"swapping, the first file moved aside", kOldSuffix, 1},
+      {"applying the patch into its staging file",
+       u"patched.bin" + std::u16string(kDownloadStagingSuffix), 1},
   };
   for (int tenth = 1; tenth <= 9; ++tenth) {
     const int count = (kSmallFiles + 1) * tenth / 10;

@@ -65,6 +65,39 @@ class SilentSetupTest : public ::testing::Test {
   DWORD RunSilent() const { return RunAndWait(product_.Setup(), u"silent", 60000); }
   fs::path Launched() const { return folder_ / "client.exe.ran"; }
 
+  // The window of setup.exe started with arguments, on a client of 1,500 more files (enough
+  // that the install is still under way when the test acts), its install started and its first
+  // files written; the process is the test's to wait for.
+  struct InstallUnderWay {
+    Handle process;
+    DWORD processId = 0;
+    HWND window = nullptr;
+  };
+  void StartLongInstall(const std::wstring& arguments, InstallUnderWay* run) {
+    for (int i = 0; i < 1500; ++i) {
+      product_.WriteClientFile("many/file" + std::to_string(i) + ".txt", std::to_string(i));
+    }
+    ASSERT_TRUE(Build());
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    std::wstring commandLine =
+        L"\"" + std::wstring(AsWide(product_.Setup().c_str())) + L"\"" + arguments;
+    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &started));
+    run->process = Handle(started.hProcess);
+    Handle thread(started.hThread);
+    run->processId = started.dwProcessId;
+    const std::u16string name = product_.Record().GetName().Units();
+    const std::u16string title = name + u" - \u5b89\u88c5" + name;  // 安装
+    for (int i = 0; i < 200 && run->window == nullptr; ++i, Sleep(100)) {
+      run->window = FindProcessWindow(started.dwProcessId, title);
+    }
+    ASSERT_NE(run->window, nullptr) << "no window titled with the product's name";
+    PostMessageW(run->window, WM_COMMAND, 4100, 0);  // the start button
+    ASSERT_TRUE(WaitUntilPresent(folder_ / "many", 20000));
+  }
+
   ShippedProduct product_;
   fs::path folder_;
 };
@@ -211,40 +244,21 @@ TEST_F(SilentSetupTest, LibrariesPlantedBesideTheInstallerAreNeverLoaded) {
 
 // Closing the window while files are being written: the system's close is refused, the close
 // button asks first, and on Yes the window goes, the worker stops and the install is undone
-// before the process ends with 2: nothing is left in the folder or registered, the client is not
-// started, also when the install completed while the question was open.
+// before the process ends as cancelled: nothing is left in the folder or registered, the client
+// is not started, also when the install completed while the question was open.
 TEST_F(SilentSetupTest, ClosingDuringAnInstallStopsItAfterTheQuestion) {
   ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
-  // Enough entries that the install is still under way when the window is closed.
-  for (int i = 0; i < 1500; ++i) {
-    product_.WriteClientFile("many/file" + std::to_string(i) + ".txt", std::to_string(i));
-  }
-  ASSERT_TRUE(Build());
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION started = {};
-  std::wstring commandLine = L"\"" + std::wstring(AsWide(product_.Setup().c_str())) + L"\"";
-  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &startup, &started));
-  Handle process(started.hProcess);
-  Handle thread(started.hThread);
-  const std::u16string name = product_.Record().GetName().Units();
-  const std::u16string title = name + u" - \u5b89\u88c5" + name;  // 安装
-  HWND window = nullptr;
-  for (int i = 0; i < 200 && window == nullptr; ++i, Sleep(100)) {
-    window = FindProcessWindow(started.dwProcessId, title);
-  }
-  ASSERT_NE(window, nullptr) << "no window titled with the product's name";
-
-  PostMessageW(window, WM_COMMAND, 4100, 0);  // the start button
-  ASSERT_TRUE(WaitUntilPresent(folder_ / "many", 20000));
+  InstallUnderWay run;
+  ASSERT_NO_FATAL_FAILURE(StartLongInstall(L"", &run));
+  const HANDLE process = run.process.Get();
+  const HWND window = run.window;
   PostMessageW(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForSingleObject(process.Get(), 300), static_cast<DWORD>(WAIT_TIMEOUT))
+  EXPECT_EQ(WaitForSingleObject(process, 300), static_cast<DWORD>(WAIT_TIMEOUT))
       << "the system's close ended the install";
   PostMessageW(window, WM_COMMAND, 4097, 0);  // the close button
   HWND question = nullptr;
   for (int i = 0; i < 100 && question == nullptr; ++i, Sleep(100)) {
-    question = FindProcessDialog(started.dwProcessId);
+    question = FindProcessDialog(run.processId);
   }
   ASSERT_NE(question, nullptr);
   EXPECT_EQ(DialogMessage(question),
@@ -255,9 +269,9 @@ TEST_F(SilentSetupTest, ClosingDuringAnInstallStopsItAfterTheQuestion) {
   Sleep(3000);
   PostMessageW(question, WM_COMMAND, IDYES, 0);
 
-  ASSERT_EQ(WaitForSingleObject(process.Get(), 15000), static_cast<DWORD>(WAIT_OBJECT_0));
+  ASSERT_EQ(WaitForSingleObject(process, 15000), static_cast<DWORD>(WAIT_OBJECT_0));
   DWORD exitCode = 99;
-  GetExitCodeProcess(process.Get(), &exitCode);
+  GetExitCodeProcess(process, &exitCode);
   EXPECT_EQ(exitCode, kExitCancelled);
   EXPECT_FALSE(fs::exists(folder_)) << "the install is undone";
   HKEY entry = nullptr;
@@ -273,39 +287,20 @@ TEST_F(SilentSetupTest, ClosingDuringAnInstallStopsItAfterTheQuestion) {
 // nothing is asked, and the install goes on to its finish.
 TEST_F(SilentSetupTest, WithNoCancelClosingDuringAnInstallDoesNothing) {
   ASSERT_TRUE(CanShowWindows()) << "needs a display (scripts/run-tests.sh provides one)";
-  for (int i = 0; i < 1500; ++i) {
-    product_.WriteClientFile("many/file" + std::to_string(i) + ".txt", std::to_string(i));
-  }
-  ASSERT_TRUE(Build());
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION started = {};
-  std::wstring commandLine =
-      L"\"" + std::wstring(AsWide(product_.Setup().c_str())) + L"\" /NOCANCEL";
-  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &startup, &started));
-  Handle process(started.hProcess);
-  Handle thread(started.hThread);
-  const std::u16string name = product_.Record().GetName().Units();
-  const std::u16string title = name + u" - \u5b89\u88c5" + name;  // 安装
-  HWND window = nullptr;
-  for (int i = 0; i < 200 && window == nullptr; ++i, Sleep(100)) {
-    window = FindProcessWindow(started.dwProcessId, title);
-  }
-  ASSERT_NE(window, nullptr) << "no window titled with the product's name";
-
-  PostMessageW(window, WM_COMMAND, 4100, 0);  // the start button
-  ASSERT_TRUE(WaitUntilPresent(folder_ / "many", 20000));
+  InstallUnderWay run;
+  ASSERT_NO_FATAL_FAILURE(StartLongInstall(L" /NOCANCEL", &run));
+  const HANDLE process = run.process.Get();
+  const HWND window = run.window;
   PostMessageW(window, WM_COMMAND, 4097, 0);  // the close button
   PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
   Sleep(1000);
-  EXPECT_EQ(FindProcessDialog(started.dwProcessId), nullptr) << "the close asked";
+  EXPECT_EQ(FindProcessDialog(run.processId), nullptr) << "the close asked";
 
   ASSERT_TRUE(WaitUntilPresent(folder_ / "uninst.dat", 60000)) << "the install did not finish";
   PostMessageW(window, WM_COMMAND, 4101, 0);  // the finish button
-  ASSERT_EQ(WaitForSingleObject(process.Get(), 15000), static_cast<DWORD>(WAIT_OBJECT_0));
+  ASSERT_EQ(WaitForSingleObject(process, 15000), static_cast<DWORD>(WAIT_OBJECT_0));
   DWORD exitCode = 99;
-  GetExitCodeProcess(process.Get(), &exitCode);
+  GetExitCodeProcess(process, &exitCode);
   EXPECT_EQ(exitCode, kExitInstalled);
   EXPECT_TRUE(WaitUntilPresent(Launched(), 10000)) << "the client was not started";
 }

@@ -122,10 +122,7 @@ bool PlanEntries(XZip& archive, const char16_t* folder, const InstallRun& run, E
     }
     plan.entries.push_back(std::move(entry));
   }
-  if (!journal.RecordPlannedFolders()) {
-    if (!plan.entries.empty()) EndPlanAt(0, journal.FailureReason(), plan);
-    return true;
-  }
+  // The first CreateFolder records every planned folder with one write.
   std::unordered_set<std::u16string> made;
   for (size_t i = 0; i < plan.entries.size(); ++i) {
     if (made.count(needs[i]) != 0) continue;

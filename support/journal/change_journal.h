@@ -59,11 +59,10 @@ class CChangeJournal {
   bool CreateFolder(const std::u16string& path);
   // Notes the folders missing on the way to folder (a path ending with "\"), to be made later
   // by CreateFolder; they count as the run's from now on. Nothing is written to the journal
-  // until RecordPlannedFolders, which records every folder noted since with one write: a run
+  // until the next CreateFolder, which records every folder noted since with one write: a run
   // that makes many folders waits for the disk once for all of them. Undoing a folder that was
   // never made removes nothing.
   void PlanFolder(const std::u16string& folder);
-  bool RecordPlannedFolders();
   // Puts a file at path: write makes it whole at the staging path it is given (an empty name
   // beside path), then a file already at path is moved aside and the new one renamed into place.
   bool PlaceFile(const std::u16string& path,
@@ -79,8 +78,6 @@ class CChangeJournal {
   // written, and the journal's write reach the disk once for all of them. Paths with a file are
   // left to PlaceFile, which records each (its undo restores the file it moved aside).
   bool PlanNewFiles(const std::vector<std::u16string>& paths);
-  // Whether path was recorded ahead (PlanNewFiles) and has not been placed since.
-  bool IsRecordedAhead(const std::u16string& path) const;
   // As PlaceStreamedFile, for a path recorded ahead: once written, the file is renamed into place
   // and closed on a thread of the journal's own, and this returns at once, for the next file to
   // be written meanwhile (closing a file may wait for a scanner). Every other change to files, and
@@ -133,6 +130,10 @@ class CChangeJournal {
   // there, so only the names of its entries are looked for: a name that is not there costs a
   // look through the whole folder on some file systems.
   bool MayExist(const std::u16string& path);
+  // Whether path was recorded ahead (PlanNewFiles) and has not been placed since.
+  bool IsRecordedAhead(const std::u16string& path) const;
+  // Records the folders PlanFolder noted, with one write.
+  bool RecordPlannedFolders();
   bool Fail(const std::u16string& what);
   bool FailBecause(const std::u16string& what, const std::u16string& reason);
   // The steps of putting a file at path: its entry, with the staging name and, when a file is

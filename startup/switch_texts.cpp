@@ -1,5 +1,6 @@
 #include "startup/switch_texts.h"
 
+#include "records/current_language.h"
 #include "startup/command_line.h"
 
 namespace {
@@ -23,7 +24,7 @@ constexpr SwitchLine kSwitchLines[] = {
 }  // namespace
 
 std::u16string SwitchHelpText(unsigned accepted) {
-  std::u16string text = u"可用的命令行参数（不区分大小写）：";
+  std::u16string text = Text(TextKey::kSwitchesTitle);
   for (const SwitchLine& switchLine : kSwitchLines) {
     if ((accepted & switchLine.which) != 0) text += u"\n" + std::u16string(switchLine.line);
   }
@@ -31,5 +32,5 @@ std::u16string SwitchHelpText(unsigned accepted) {
 }
 
 std::u16string RefusedSwitchText(const std::u16string& refused, unsigned accepted) {
-  return u"无法识别的命令行参数：" + refused + u"\n\n" + SwitchHelpText(accepted);
+  return Text(TextKey::kSwitchRefused, {{u"switch", refused}}) + u"\n\n" + SwitchHelpText(accepted);
 }

@@ -1,0 +1,9 @@
+#include "records/text_table.h"
+
+// Every text of the product's programs, in TextKey order: its name in a language file, then the
+// Chinese and the English. Parts in braces are filled in when the text is shown.
+const TextRow kTextTable[kTextKeyCount] = {
+    {"switches.title", u"可用的命令行参数（不区分大小写）：",
+     u"Command-line switches (not case-sensitive):"},
+    {"switches.refused", u"无法识别的命令行参数：{switch}", u"Unknown command-line switch: {switch}"},
+};

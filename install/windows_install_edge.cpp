@@ -133,4 +133,7 @@ bool CWindowsInstallEdge::Register(CChangeJournal& journal, const IClientInfo& p
   return RegisterThrough(journal, product, installed, startWithWindows, desktopShortcut_);
 }
 
-void CWindowsInstallEdge::LaunchClient(const IClientInfo& product) { ::LaunchClient(product); }
+void CWindowsInstallEdge::LaunchClient(const IClientInfo& product) {
+  if (beforeLaunch_) beforeLaunch_();
+  ::LaunchClient(product);
+}

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <future>
 #include <memory>
 #include <utility>
@@ -29,6 +30,9 @@ class CWindowsInstallEdge : public IInstallEdge {
   // Whether the registration puts a shortcut on the desktop (the default), or leaves it out
   // (/NOICONS).
   void SetDesktopShortcut(bool wanted) { desktopShortcut_ = wanted; }
+  // Run just before the client is started: the run lets go of what the client's own programs
+  // need (the product's lock). None (the default): nothing is run.
+  void SetBeforeLaunch(std::function<void()> step) { beforeLaunch_ = std::move(step); }
 
   int64_t UptimeSecond() override;
   bool GetWindowsFolder(FixedWString<1024>* folder) override;
@@ -56,6 +60,7 @@ class CWindowsInstallEdge : public IInstallEdge {
   void* owner_ = nullptr;
   ListKey listKey_;
   bool desktopShortcut_ = true;
+  std::function<void()> beforeLaunch_;
   CWindowsJournalTarget machine_;
   std::unique_ptr<CInstallThread> thread_;  // made at the first start
   std::future<void> report_;  // the report being sent; invalid before one

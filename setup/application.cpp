@@ -9,6 +9,7 @@
 #include "setup/message_loop.h"
 #include "startup/command_line.h"
 #include "startup/install_package.h"
+#include "startup/product_lock_windows.h"
 #include "support/core/com_scope_windows.h"
 #include "ui/window_globals.h"
 
@@ -86,12 +87,14 @@ void CleanupApplication() {
   g_instance = nullptr;
 }
 
-int RunApplication(ModuleHandle instance, CInstallPackage& package, const RunSwitches& switches) {
+int RunApplication(ModuleHandle instance, CInstallPackage& package, const RunSwitches& switches,
+                   CProductLock& lock) {
   // The window's accessible object is handed to screen readers through COM, which serves their
   // calls on this thread while its loop runs.
   ComApartment apartment;
   InitApplication(instance);
   std::unique_ptr<CInstallWnd> window = CreateInstallWindow(package, switches);
+  if (window != nullptr) window->SetBeforeLaunch([&lock] { lock.Release(); });
   // Without a window there is nothing to wait for: the loop would only idle.
   if (window != nullptr) RunMessageLoop();
   CleanupApplication();

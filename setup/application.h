@@ -6,13 +6,16 @@
 
 class CInstallPackage;
 class CInstallWnd;
+class CProductLock;
 struct RunSwitches;
 
 // What the program does once its package has loaded: the application's
 // resources, the install window and its message loop, then the cleanup. Returns the process's
 // exit code (install/exit_codes.h): what the install window closed with; 0 for an interactive
-// run it does not say otherwise about.
-int RunApplication(ModuleHandle instance, CInstallPackage& package, const RunSwitches& switches);
+// run it does not say otherwise about. The product's lock is let go as the client starts: what
+// the run does after that (waiting for its report) touches neither the folder nor the keys.
+int RunApplication(ModuleHandle instance, CInstallPackage& package, const RunSwitches& switches,
+                   CProductLock& lock);
 
 // The steps of RunApplication.
 

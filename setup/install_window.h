@@ -44,6 +44,8 @@ class CInstallWnd : public CDirectUI, private IAccessibleContent {
   int ExitCode() const { return exitCode_; }
   // The DPI the window is drawn for: its sizes are the layout's, in 96-DPI units, scaled to it.
   int Dpi() const { return dpi_; }
+  // What the run lets go of just before it starts the client (see CWindowsInstallEdge).
+  void SetBeforeLaunch(std::function<void()> step) { edge_.SetBeforeLaunch(std::move(step)); }
 
   // Proposes the folder, builds the elements, runs the version check and, for a silent install,
   // starts it.

@@ -36,5 +36,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (!ClearToRun(package.Product(), switches, kSetupSwitches, lock, &exitCode)) {
     return EndRun(exitCode);
   }
-  return EndRun(RunApplication(instance, package, switches));
+  return EndRun(RunApplication(instance, package, switches, lock));
 }

@@ -16,9 +16,12 @@
 #include "support/core/handle_windows.h"
 #include "support/core/wide_text.h"
 #include "support/system/registry.h"
+#include "support/text/utf8.h"
 #include "tests/helpers/answered_program.h"
 #include "tests/helpers/shipped_product.h"
 #include "tests/helpers/shortcut_reader.h"
+#include "tests/helpers/test_http_server.h"
+#include "tests/helpers/windows_test_support.h"
 
 namespace {
 
@@ -238,6 +241,52 @@ TEST(DeploymentExitCodes, EachRowOfTheReadmeTableHolds) {
       EXPECT_TRUE(WaitUntilGone(folder));
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+class InstallerLockTest : public HttpServerTest {};
+
+// A client's first act may be to start its updater, which must not find the product busy: the
+// installer lets the product's lock go as it starts the client, though it still waits for its
+// report to be answered (here by a server that never answers).
+TEST_F(InstallerLockTest, IsLetGoAsTheClientStarts) {
+  ShippedProduct product("notify=" + Utf16ToUtf8(Url("/silent/report").c_str()) +
+                         ";\naction=install;\n");
+  std::string config = ReadBytes(product.ConfigFile());
+  config.replace(config.find("style=#00000020"), 15, "style=#00000024");  // and send the report
+  WriteBytes(product.ConfigFile(), config);
+  product.WriteClientFile("client.exe", ReadBytes(TestProgramFolder() / "launch_probe.exe"));
+  ToolRun built = product.Build();
+  ASSERT_EQ(built.status, 0) << built.err;
+  std::wstring commandLine = L"\"" + std::wstring(AsWide(product.Setup().c_str())) +
+                             L"\" /VERYSILENT /DIR=\"" + product.Folder().wstring() + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &started));
+  Handle process(started.hProcess);
+  Handle thread(started.hThread);
+  const fs::path launched = product.Folder() / "client.exe.ran";
+  for (int waited = 0; waited < 60000 && !fs::exists(launched); waited += 20) Sleep(20);
+  ASSERT_TRUE(fs::exists(launched));
+
+  const std::u16string name =
+      ProductLockName(product.Record().GetCompany().Units(), product.Record().GetApp().Units());
+  Handle lock(CreateMutexW(nullptr, TRUE, AsWide(name.c_str())));
+  EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(WaitForSingleObject(process.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT))
+      << "the installer ended before the lock was tried: nothing was shown";
+  lock.Reset(nullptr);
+
+  ASSERT_EQ(WaitForSingleObject(process.Get(), 60000), static_cast<DWORD>(WAIT_OBJECT_0));
+  DWORD exitCode = 99;
+  GetExitCodeProcess(process.Get(), &exitCode);
+  EXPECT_EQ(exitCode, kExitInstalled);
+  EXPECT_EQ(RunAndWait((product.Folder() / "unins000.exe").u16string(), u"/VERYSILENT"), 0u);
 }
 
 }  // namespace

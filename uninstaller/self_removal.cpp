@@ -60,6 +60,9 @@ bool StartCopy(const char16_t* copy) {
   Handle inherited(self);
   std::wstring commandLine = L"\"" + std::wstring(AsWide(copy)) + L"\" " + AsWide(kRemovalWord) +
                              L" " + std::to_wstring(reinterpret_cast<uintptr_t>(self));
+  // The copy's lines follow the uninstaller's in its log, the deployer's /LOG among them.
+  const std::u16string log = RunLogPath();
+  if (!log.empty()) commandLine += L" /LOG=\"" + std::wstring(AsWide(log.c_str())) + L"\"";
   // Started in the temporary folder: a process's current folder cannot be removed.
   const std::wstring temp = FolderOf(AsWide(copy));
   STARTUPINFOW startup = {};
@@ -78,7 +81,7 @@ bool StartCopy(const char16_t* copy) {
 
 // The process handle on a removal copy's command line; null for any other command line.
 HANDLE RemovalCopyProcess(const std::vector<std::u16string>& arguments) {
-  if (arguments.size() != 3 || arguments[1] != kRemovalWord) return nullptr;
+  if (arguments.size() < 3 || arguments.size() > 4 || arguments[1] != kRemovalWord) return nullptr;
   const wchar_t* number = AsWide(arguments[2].c_str());
   wchar_t* end = nullptr;
   const unsigned long long value = std::wcstoull(number, &end, 10);
@@ -197,8 +200,8 @@ bool RunRemovalCopy(const IClientInfo& product, const std::vector<std::u16string
   }
   const bool ended = WaitForSingleObject(uninstaller.Get(), kEndWaitMs) == WAIT_OBJECT_0;
   // Logged once the uninstaller's own lines are all in.
-  RunSwitches unattended;
-  unattended.given = kSwitchSilent;
+  RunSwitches unattended = ReadSwitches(arguments, kSwitchLog);
+  unattended.given |= kSwitchSilent;
   BeginRun(product, u"unins000", unattended);
   if (!ended) {
     LogLine(u"the uninstaller did not end in time: " + std::u16string(AsUtf16(image)) + u" and " +

@@ -23,7 +23,8 @@ struct LeftAfterExit {
 LeftAfterExit RemoveAfterExit(const IClientInfo& product, const char16_t* self);
 
 // True when the command line is the copy's; then the copy's work is done, within a bounded time
-// whatever the uninstaller does, and logged in the uninstaller's log. *exitCode is then 0,
+// whatever the uninstaller does, and logged in the uninstaller's log (the one its command line
+// names, which the uninstaller hands it). *exitCode is then 0,
 // kExitEntriesLeft when the uninstaller did not end in time or its file or the list could not be
 // removed, or kExitNotRemoved when the handed-over process was not the product's uninstaller.
 // arguments is the process's command line, split.

@@ -10,6 +10,7 @@ namespace {
 
 std::mutex logLock;
 FileStream logFile;
+std::u16string logPath;
 void (*logEcho)(const std::u16string& text) = nullptr;
 
 }  // namespace
@@ -17,12 +18,19 @@ void (*logEcho)(const std::u16string& text) = nullptr;
 bool OpenRunLog(const char16_t* path) {
   std::lock_guard<std::mutex> lock(logLock);
   logFile = OpenFileStream(path, "ab");
+  logPath = logFile != nullptr ? path : u"";
   return logFile != nullptr;
 }
 
 void CloseRunLog() {
   std::lock_guard<std::mutex> lock(logLock);
   logFile.reset();
+  logPath.clear();
+}
+
+std::u16string RunLogPath() {
+  std::lock_guard<std::mutex> lock(logLock);
+  return logPath;
 }
 
 void SetRunLogEcho(void (*echo)(const std::u16string& text)) {

@@ -9,6 +9,9 @@
 // Opens the log at path for appending (created when missing). False when it cannot be opened.
 bool OpenRunLog(const char16_t* path);
 void CloseRunLog();
+// The path of the open log; empty when none is open. A process the run starts to finish its work
+// is handed it, so that the run keeps one account.
+std::u16string RunLogPath();
 // Appends "yyyy-mm-dd hh:mm:ss text" and a line break, as UTF-8, and flushes it, so that a run
 // that is killed keeps what it logged. Nothing when no log is open.
 void LogLine(const std::u16string& text);

@@ -220,6 +220,11 @@ TEST(DeploymentExitCodes, EachRowOfTheReadmeTableHolds) {
     const std::string logged = ReadBytes(log);
     EXPECT_NE(logged.find("ended with exit code " + std::to_string(c.exitCode)), std::string::npos)
         << logged;
+    // The copy that removed the uninstaller's own file logs there too.
+    if (c.program == Program::kUninstaller && c.exitCode == kExitRemoved) {
+      EXPECT_NE(logged.find("removed: " + (folder / "unins000.exe").u8string()), std::string::npos)
+          << logged;
+    }
     if (c.exitCode == kExitInstalled && c.program == Program::kSetup) {
       for (const auto& [name, bytes] : product.ClientFiles()) {
         SCOPED_TRACE(name);

@@ -61,14 +61,14 @@ class Fitter {
     while (start < text_.size()) {
       LineSpan line{start, 0, false};
       size_t next = 0;
-      for (size_t at = NextBreak(start); at != 0; at = at < text_.size() ? NextBreak(at) : 0) {
+      for (size_t at = NextBreak(start);; at = NextBreak(at)) {
         const size_t end = TrimSpaces(start, at);
         const bool fits = Fits(text_.substr(start, end - start), height);
         if (!fits && next != 0) break;
         line.end = end;
         line.overlong = !fits;
         next = at;
-        if (!fits) break;
+        if (!fits || at == text_.size()) break;
       }
       lines.push_back(line);
       start = SkipSpaces(next);
@@ -80,11 +80,12 @@ class Fitter {
   // that is cut inside, between two characters.
   std::u16string Shortened(size_t start, int32_t height) const {
     std::u16string best;
-    for (size_t at = NextBreak(start); at != 0; at = at < text_.size() ? NextBreak(at) : 0) {
+    for (size_t at = NextBreak(start);; at = NextBreak(at)) {
       std::u16string candidate(text_.substr(start, TrimSpaces(start, at) - start));
       candidate += kEllipsis;
       if (!Fits(candidate, height)) break;
       best = candidate;
+      if (at == text_.size()) break;
     }
     if (!best.empty()) return best;
     best = kEllipsis;

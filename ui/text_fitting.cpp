@@ -45,6 +45,7 @@ struct LineSpan {
   bool overlong = false;  // a single word wider than the box
 };
 
+// The text's lines in the box's width, at any height, measured by the caller's font.
 class Fitter {
  public:
   Fitter(std::u16string_view text, int32_t width, const MeasureRun& measure)

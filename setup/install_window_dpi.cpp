@@ -14,6 +14,7 @@
 #include "ui/controls/progress_ui.h"
 #include "ui/controls/text_ui.h"
 #include "ui/layout_scaling.h"
+#include "ui/text_fitting.h"
 #include "ui/window_globals.h"
 
 namespace {
@@ -71,6 +72,9 @@ void CInstallWnd::ApplyLook(ElementRole role) {
   if (font != nullptr && row.fontHeight > 0) {
     font->Create(ScaleToDpi(row.fontHeight, dpi_), row.bold, false, false, 0, row.face);
     sizes.fontHeight = row.fontHeight;
+    if (auto* text = dynamic_cast<CTextUI*>(element)) {
+      text->minimumFontHeight = ShrunkFontFloor(row.fontHeight, dpi_);
+    }
   }
   // The agreement row sits above the browse button and its link after the agreement text.
   sizes.browseHeight = skinSizes_[static_cast<int>(ElementRole::kBrowseButton)].height;

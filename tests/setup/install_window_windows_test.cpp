@@ -1,26 +1,37 @@
 // The install window made in the test's own process, with the default skin (the test program
 // carries it as its resources, as setup.exe does) and no payload: what the keyboard does in it,
-// what a screen reader finds, and how it is drawn again when its monitor's DPI changes.
+// what a screen reader finds, how it is drawn again when its monitor's DPI changes, and how its
+// texts fit their elements in languages with longer words.
 #include "setup/install_window.h"
 
 #include <windows.h>
 #include <oleacc.h>
 
+#include <png.h>
+
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "draw/render.h"
+#include "records/current_language.h"
 #include "setup/application.h"
+#include "setup/install_page.h"
 #include "startup/command_line.h"
 #include "startup/install_package.h"
 #include "support/core/com_scope_windows.h"
 #include "support/core/wide_text.h"
+#include "support/text/utf8.h"
 #include "tests/helpers/accessible_child.h"
+#include "tests/helpers/image_files.h"
+#include "tests/helpers/recording_render.h"
 #include "tests/helpers/stand_in_main_window.h"
+#include "ui/controls/progress_ui.h"
+#include "ui/controls/text_ui.h"
 
 namespace {
 
@@ -236,6 +247,181 @@ TEST_F(InstallWindowTest, OnAMonitorOfAnotherDpiEverythingIsLaidOutAgain) {
     EXPECT_EQ(seen.rect.left, before.at(name).rect.left);
     EXPECT_EQ(seen.rect.bottom, before.at(name).rect.bottom);
   }
+}
+
+// text about 40 % longer, as a language of long words would have it: its letters accented, words
+// of accented letters added, in brackets; the parts in braces stay. A text without letters (a
+// percentage) is the same in every language.
+std::u16string Lengthened(std::u16string_view text) {
+  constexpr std::u16string_view kPlain = u"acdeilnorstuwyACEINOSU";
+  constexpr std::u16string_view kAccented = u"åçđéîļñöŕšţüŵýÅÇÉÎÑÖŠÜ";
+  constexpr std::u16string_view kWords[] = {u"öñé", u"ţŵö", u"ţĥŕéé", u"ƒöüŕ", u"ƒîvé", u"šîx"};
+  std::u16string longer = u"[";
+  bool inPart = false;
+  bool hasLetters = false;
+  for (char16_t c : text) {
+    inPart = c == u'{' || (inPart && c != u'}');
+    hasLetters = hasLetters || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    const size_t at = kPlain.find(c);
+    longer += !inPart && at != std::u16string_view::npos ? kAccented[at] : c;
+  }
+  if (!hasLetters) return std::u16string(text);
+  for (size_t word = 0; longer.size() < text.size() * 14 / 10; ++word) {
+    longer += u' ';
+    longer += kWords[word % std::size(kWords)];
+  }
+  return longer + u"]";
+}
+
+// Every text of English, lengthened.
+Language LongLanguage() {
+  Language language = EnglishLanguage();
+  language.code = "qps-ploc";
+  for (std::u16string& text : language.texts) text = Lengthened(text);
+  return language;
+}
+
+// Whether lines are text's words in order, each line ending where a line may end (at a space or
+// after a hyphen), and the last ending with "…" when words are left out.
+::testing::AssertionResult InWholeWords(const std::vector<std::u16string>& lines,
+                                        const std::u16string& text) {
+  size_t at = 0;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::u16string words = lines[i];
+    const bool shortened = i + 1 == lines.size() && !words.empty() && words.back() == u'…';
+    if (shortened) words.pop_back();
+    while (at < text.size() && text[at] == u' ') ++at;
+    if (text.compare(at, words.size(), words) != 0) {
+      return ::testing::AssertionFailure()
+             << "\"" << Utf16ToUtf8(lines[i].c_str()) << "\" is not the text's next words";
+    }
+    at += words.size();
+    if (at < text.size() && text[at] != u' ' && text[at - 1] != u'-') {
+      return ::testing::AssertionFailure()
+             << "\"" << Utf16ToUtf8(lines[i].c_str()) << "\" ends inside a word";
+    }
+    if (shortened) return ::testing::AssertionSuccess();
+  }
+  while (at < text.size() && text[at] == u' ') ++at;
+  if (at != text.size()) return ::testing::AssertionFailure() << "words left out without \"…\"";
+  return ::testing::AssertionSuccess();
+}
+
+// Writes the window's surface to build/test-artifacts/window-<name>.png, to look at.
+void SaveSurface(IImage* surface, const std::string& name) {
+  wchar_t program[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  std::wstring folder(program);
+  folder = folder.substr(0, folder.find_last_of(L'\\')) + L"\\..\\..\\test-artifacts";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  PngPicture picture{surface->GetWidth(), surface->GetHeight(), PNG_COLOR_TYPE_RGB, 8, false,
+                     false, {}, {}};
+  const auto* pixels = reinterpret_cast<const uint32_t*>(surface->GetBits());
+  for (int i = 0; i < picture.width * picture.height; ++i) {
+    picture.colours.push_back({static_cast<uint8_t>(pixels[i] >> 16),
+                               static_cast<uint8_t>(pixels[i] >> 8),
+                               static_cast<uint8_t>(pixels[i]), 255});
+  }
+  const std::string png = EncodePng(picture);
+  const std::wstring path = folder + L"\\window-" + std::wstring(name.begin(), name.end()) + L".png";
+  if (FILE* file = _wfopen(path.c_str(), L"wb")) {
+    fwrite(png.data(), 1, png.size(), file);
+    fclose(file);
+  }
+}
+
+// The window's text elements drawn with the texts of a language whose words are longer than
+// Chinese, at each DPI: each line inside its element, as wide as it measures, in whole words.
+// Chinese, which fits, is drawn as it always was: its whole text in one call, with the element's
+// own font. The pages are written to build/test-artifacts/ to look at.
+TEST_F(InstallWindowTest, TextsOfLongerLanguagesFitTheirElementsInWholeWords) {
+  constexpr ElementRole kTextRoles[] = {ElementRole::kStatusText, ElementRole::kPercentText,
+                                        ElementRole::kDetailText, ElementRole::kSlowNetworkText};
+  struct Case {
+    const char* name;
+    Language language;
+    std::vector<std::u16string> texts;  // in the order of kTextRoles
+  };
+  const std::vector<std::u16string> english = {
+      u"Copying the files into the installation folder, please wait...", u"60%",
+      u"Total size: 512.0 MB, downloaded: 128.5 MB, speed: 1024.0 KB/s, time left: 3 min 20 s",
+      u"Your network is slow. Please wait patiently!"};
+  std::vector<std::u16string> longer;
+  for (const std::u16string& text : english) longer.push_back(Lengthened(text));
+  const std::vector<Case> cases = {
+      {"chinese", ChineseLanguage(),
+       {u"请稍等...", u"60%", u"总大小：512.0 MB，已下载：128.5 MB，网速：1024.0 KB/s，剩余：3分20秒",
+        u"检测到您的网速过慢，请耐心等待！"}},
+      {"english", EnglishLanguage(), english},
+      {"long", LongLanguage(), longer},
+  };
+  InstallView progressPage;
+  progressPage.firstPageVisible = false;
+  progressPage.progressVisible = true;
+  progressPage.slowNetworkVisible = true;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    UseLanguage(c.language);
+    window_.reset();
+    window_ = CreateInstallWindow(package_, RunSwitches());
+    ASSERT_NE(window_, nullptr);
+    hwnd_ = window_->GetHwnd();
+    window_->SetMaxSize(-1, -1);
+    window_->PaintNow();
+    SaveSurface(window_->GetRender()->GetTarget(), std::string(c.name) + "-first-page");
+    for (int role = 0; role < kElementRoleCount; ++role) {
+      window_->FindElement(role)->SetVisible(
+          IsShownInView(static_cast<ElementRole>(role), progressPage, true));
+    }
+    for (size_t i = 0; i < std::size(kTextRoles); ++i) {
+      auto* text = dynamic_cast<CTextUI*>(window_->FindElement(static_cast<int>(kTextRoles[i])));
+      ASSERT_NE(text, nullptr);
+      text->text.Assign(c.texts[i].c_str());
+    }
+    dynamic_cast<CProgressUI*>(window_->FindElement(static_cast<int>(ElementRole::kProgressBar)))
+        ->position = 60;
+    for (int dpi : {96, 120, 144, 192}) {
+      SCOPED_TRACE(dpi);
+      RECT frame{};
+      GetWindowRect(hwnd_, &frame);
+      RECT proposed{frame.left, frame.top, frame.left + ScaleToDpi(612, dpi),
+                    frame.top + ScaleToDpi(412, dpi)};
+      SendMessageW(hwnd_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&proposed));
+      window_->SetAllDirty(true);
+      window_->PaintNow();
+      SaveSurface(window_->GetRender()->GetTarget(),
+                  std::string(c.name) + "-progress-page-" + std::to_string(dpi));
+      for (size_t i = 0; i < std::size(kTextRoles); ++i) {
+        SCOPED_TRACE(Utf16ToUtf8(c.texts[i].c_str()));
+        auto* element = dynamic_cast<CTextUI*>(window_->FindElement(static_cast<int>(kTextRoles[i])));
+        RecordingRender recorder(*window_->GetRender());
+        element->Draw(&recorder);
+        ASSERT_FALSE(recorder.Drawn().empty());
+        if (c.language.code == ChineseLanguage().code) {
+          ASSERT_EQ(recorder.Drawn().size(), 1u);
+          EXPECT_EQ(recorder.Drawn()[0].text, c.texts[i]);
+          EXPECT_EQ(recorder.Drawn()[0].font, element->font.GetHandle());
+        }
+        const RECT box = element->GetRect();
+        std::vector<std::u16string> lines;
+        for (const RecordingRender::DrawnText& drawn : recorder.Drawn()) {
+          RECT extent{0, 0, 0, 0};
+          recorder.MeasureText(extent, drawn.text.c_str(), static_cast<int>(drawn.text.size()),
+                               drawn.font, DT_SINGLELINE);
+          EXPECT_LE(extent.right, drawn.rect.right - drawn.rect.left)
+              << Utf16ToUtf8(drawn.text.c_str()) << " is cut at its right";
+          EXPECT_GE(drawn.rect.left, box.left);
+          EXPECT_LE(drawn.rect.right, box.right);
+          EXPECT_GE(drawn.rect.top, box.top);
+          EXPECT_LE(drawn.rect.bottom, box.bottom);
+          lines.push_back(drawn.text);
+        }
+        EXPECT_TRUE(InWholeWords(lines, c.texts[i]));
+      }
+    }
+  }
+  UseLanguage(ChineseLanguage());
 }
 
 }  // namespace

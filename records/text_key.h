@@ -6,12 +6,51 @@ enum class TextKey : int {
   // The command line's switches (startup/)
   kSwitchesTitle,
   kSwitchRefused,
+  kSwitchSilent,
+  kSwitchVerySilent,
+  kSwitchFolder,
+  kSwitchLog,
+  kSwitchNoIcons,
+  kSwitchNoCancel,
+  kSwitchNoRestart,
+  kSwitchHelp,
 
   // The install window and its page (setup/, ui/)
 
   // The install: its checks, progress and outcome (install/)
+  kInstallCaption,
+  kPackageDamaged,
+  kPackagePartMissing,
+  kPackagePartDamaged,
+  kNewerInstalled,
+  kRepairQuestion,
+  kQuitSecuritySoftware,
+  kSecuritySoftwareRunning,
+  kClientRunningInstall,
+  kClientRunningUninstall,
+  kClientRunningUpdate,
+  kProgressDetail,
+  kDurationDays,
+  kDurationHours,
+  kDurationMinutes,
+  kDurationSeconds,
+  kInstallNotStarted,
+  kListNotTrusted,
+  kOldList,
+  kInstallFolderFailed,
+  kEarlierRun,
+  kInstallUnusable,
+  kInstallFailed,
+  kInstallFailedBecause,
+  kInstallUndone,
+  kInstallNotUndone,
+  kDamagedPartReason,
+  kInstallerFileNameReason,
 
   // What acts on the installed product (product/)
+  kFileOwnerQuestion,
+  kFileOwnerCaption,
+  kUninstallShortcut,
 
   // The uninstaller (uninstaller/)
 

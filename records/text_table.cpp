@@ -7,12 +7,118 @@ const TextRow kTextTable[kTextKeyCount] = {
     {"switches.title", u"可用的命令行参数（不区分大小写）：",
      u"Command-line switches (not case-sensitive):"},
     {"switches.refused", u"无法识别的命令行参数：{switch}", u"Unknown command-line switch: {switch}"},
+    {"switches.silent", u"/SILENT 或 silent：不提问，自动完成",
+     u"/SILENT or silent: run without asking any questions"},
+    {"switches.very_silent", u"/VERYSILENT：不提问，也不显示任何窗口",
+     u"/VERYSILENT: ask no questions and show no windows"},
+    {"switches.folder", u"/DIR=\"文件夹\"：安装到该文件夹", u"/DIR=\"folder\": install into that folder"},
+    {"switches.log", u"/LOG=\"文件\"：把运行日志写到该文件", u"/LOG=\"file\": write the run's log to that file"},
+    {"switches.no_icons", u"/NOICONS：不创建桌面快捷方式", u"/NOICONS: do not create a desktop shortcut"},
+    {"switches.no_cancel", u"/NOCANCEL：安装过程中不能取消",
+     u"/NOCANCEL: do not allow the installation to be cancelled"},
+    {"switches.no_restart", u"/NORESTART：不重新启动计算机（本程序从不重新启动计算机）",
+     u"/NORESTART: do not restart the computer (this program never restarts it)"},
+    {"switches.help", u"/? 或 /HELP：显示本说明", u"/? or /HELP: show this help"},
 
     // The install window and its page
 
     // The install: its checks, progress and outcome
+    {"install.caption", u"安装提示", u"Setup"},
+    {"install.package_damaged", u"客户端已损坏！是否现在就到官网下载最新版本？",
+     u"The client is damaged. Download the latest version from the official website now?"},
+    {"install.part_missing",
+     u"找不到安装数据文件 {file}！请把它和安装程序放在同一文件夹中。是否现在就到官网下载最新版本？",
+     u"The setup data file {file} cannot be found. Put it in the same folder as the setup "
+     u"program. Download the latest version from the official website now?"},
+    {"install.part_damaged", u"安装数据文件 {file} 已损坏！是否现在就到官网下载最新版本？",
+     u"The setup data file {file} is damaged. Download the latest version from the official "
+     u"website now?"},
+    {"install.newer_installed",
+     u"对不起！您的电脑里已经安装了更新版本（{installed}）的{name}。\n当前安装包版本（{version}）过旧无法"
+     u"安装！\n",
+     u"A newer version of {name} ({installed}) is already installed on this computer.\nThis setup "
+     u"package ({version}) is older and cannot be installed.\n"},
+    {"install.repair_question", u"您的电脑里已经安装了当前版本（{installed}）的{name}，需要修复吗？\n",
+     u"This version of {name} ({installed}) is already installed on this computer. Do you want "
+     u"to repair it?\n"},
+    {"install.quit_security_software", u"请退出360杀毒或360卫士保障安装正常运行。",
+     u"Please quit 360 Antivirus or 360 Total Security so that the installation can run "
+     u"properly."},
+    {"install.security_software_running",
+     u"运行360杀毒或360卫士会导致文件被误删，软件无法正常使用。是否继续安装？",
+     u"While 360 Antivirus or 360 Total Security runs, it may delete files by mistake and the "
+     u"software may not work. Continue the installation anyway?"},
+    {"install.client_running", u"{name}客户端{path}正在运行!\n是否强制终止后继续安装？",
+     u"{name} is running ({path}).\nEnd it and continue the installation?"},
+    {"install.client_running_uninstall", u"{name}客户端{path}正在运行!\n是否强制终止后继续卸载？",
+     u"{name} is running ({path}).\nEnd it and continue uninstalling?"},
+    {"install.client_running_update", u"{name}客户端{path}正在运行!\n是否强制终止后继续更新？",
+     u"{name} is running ({path}).\nEnd it and continue the update?"},
+    {"install.progress_detail", u"总大小：{total} MB，已下载：{done} MB，网速：{speed} KB/s，剩余：{left}",
+     u"Total: {total} MB, downloaded: {done} MB, speed: {speed} KB/s, time left: {left}"},
+    // The units of a duration, written one after another ("1天1时1分1秒", "1 d 1 h 1 min 1 s"):
+    // days, hours and minutes only when not 0. A unit that may be followed by another ends with
+    // what stands between them.
+    {"install.days", u"{count}天", u"{count} d "},
+    {"install.hours", u"{count}时", u"{count} h "},
+    {"install.minutes", u"{count}分", u"{count} min "},
+    {"install.seconds", u"{count}秒", u"{count} s"},
+    {"install.not_started", u"安装无法开始：安装包已损坏或无法连接到服务器。\n请稍后重新运行安装程序。",
+     u"The installation cannot start: the setup package is damaged or the server cannot be "
+     u"reached.\nPlease run the setup program again later."},
+    {"install.list_not_trusted",
+     u"安装无法开始：服务器上的文件列表未通过签名验证，可能已被篡改，未安装任何文件。\n请到官网下载最新的"
+     u"安装包。",
+     u"The installation cannot start: the file list on the server failed its signature check and "
+     u"may have been tampered with. Nothing was installed.\nPlease download the latest setup "
+     u"package from the official website."},
+    {"install.old_list",
+     u"安装无法开始：服务器上的文件列表比本安装包的版本还旧，可能是重新发布的旧列表，未安装任何文件。\n请"
+     u"到官网下载最新的安装包。",
+     u"The installation cannot start: the file list on the server is older than this setup "
+     u"package and may be an old list published again. Nothing was installed.\nPlease download "
+     u"the latest setup package from the official website."},
+    {"install.folder_failed",
+     u"安装无法开始：无法写入安装目录。\n请选择其他目录，或以管理员身份重新运行安装程序。",
+     u"The installation cannot start: the installation folder cannot be written to.\nChoose "
+     u"another folder, or run the setup program again as an administrator."},
+    {"install.earlier_run",
+     u"另一个安装程序正在安装到此目录，或上次中断的安装未能撤销。\n请关闭正在使用这些文件的程序后重新运"
+     u"行安装程序。",
+     u"Another setup program is installing into this folder, or an interrupted installation "
+     u"could not be undone.\nClose the programs that use these files, then run the setup "
+     u"program again."},
+    {"install.unusable",
+     u"安装失败：客户端文件未能安装，软件无法使用！\n请到官网下载最新的安装包后重新安装。",
+     u"Installation failed: the client's files could not be installed, so the software cannot "
+     u"be used.\nPlease download the latest setup package from the official website and install "
+     u"again."},
+    {"install.failed", u"安装失败：{file} 未能安装。",
+     u"Installation failed: {file} could not be installed."},
+    {"install.failed_because", u"安装失败：{file} 未能安装（{reason}）。",
+     u"Installation failed: {file} could not be installed ({reason})."},
+    {"install.undone", u"已撤销本次安装所做的全部更改，电脑上的内容与安装前相同。",
+     u"Every change the installation made has been undone; the computer is as it was before."},
+    // {list} is the paths left, each on a line of its own.
+    {"install.not_undone",
+     u"本次安装所做的更改未能全部撤销。请关闭正在使用这些文件的程序后重新运行安装程序，以完成撤销。以下内"
+     u"容仍留在电脑上：{list}",
+     u"Not every change the installation made could be undone. Close the programs that use these "
+     u"files and run the setup program again to finish undoing it. These items are still on the "
+     u"computer:{list}"},
+    // Why a file could not be installed, shown in brackets after its name.
+    {"install.damaged_part_reason",
+     u"安装程序旁的数据文件已损坏或不完整，与安装包不符，请重新下载全部安装文件",
+     u"a data file beside the setup program is damaged or incomplete and does not match the setup "
+     u"package; download all the setup files again"},
+    {"install.installer_file_name_reason", u"与安装程序自身的文件同名",
+     u"it has the same name as one of the setup program's own files"},
 
     // What acts on the installed product
+    {"product.file_owner_question", u"当前待删除文件{file}正在运行!\n是否强制终止后删除？",
+     u"{file} is running and has to be deleted.\nEnd it and delete the file?"},
+    {"product.file_owner_caption", u"文件删除提示", u"Delete file"},
+    {"product.uninstall_shortcut", u"卸载{name}", u"Uninstall {name}"},
 
     // The uninstaller
 

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "draw/image_decoding.h"
-#include "install/install_outcome.h"
+#include "records/current_language.h"
 #include "setup/install_page.h"
 #include "startup/command_line.h"
 #include "startup/homepage_opener.h"
@@ -291,7 +291,7 @@ void CInstallWnd::AskToClose() {
     // The install goes on while the question is open, and may complete meanwhile: its finish
     // waits for the answer, so that an install the user ends is never registered.
     askingToClose_ = true;
-    const bool ending = AskUser(GetHwnd(), kAbortQuestion, kInstallCaption,
+    const bool ending = AskUser(GetHwnd(), kAbortQuestion, Text(TextKey::kInstallCaption).c_str(),
                                 MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
     askingToClose_ = false;
     const bool completed = completedWhileAsking_;

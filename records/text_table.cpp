@@ -21,6 +21,33 @@ const TextRow kTextTable[kTextKeyCount] = {
     {"switches.help", u"/? 或 /HELP：显示本说明", u"/? or /HELP: show this help"},
 
     // The install window and its page
+    {"window.preparing", u"准备安装", u"Preparing to install"},
+    {"window.caption", u"安装{name}", u"{name} Setup"},
+    {"window.please_wait", u"请稍等...", u"Please wait..."},
+    {"window.slow_network", u"检测到您的网速过慢，请耐心等待！",
+     u"Your network connection is slow. Please be patient."},
+    {"window.folder_title", u"请选择安装目录：", u"Choose the installation folder:"},
+    {"window.abort_question", u"注意：中止当前安装有可能导致软件无法使用！\n确定要中止吗？",
+     u"Stopping the installation now may leave the software unusable.\nAre you sure you want to "
+     u"stop?"},
+    // The names a screen reader says for the window's elements, and its default actions.
+    {"window.homepage", u"官方网站", u"Official website"},
+    {"window.close", u"关闭", u"Close"},
+    {"window.minimise", u"最小化", u"Minimize"},
+    {"window.copyright", u"版权信息", u"Copyright information"},
+    {"window.installing", u"正在安装", u"Installing"},
+    {"window.start", u"开始安装", u"Install now"},
+    {"window.finish", u"完成", u"Finish"},
+    {"window.folder", u"安装目录", u"Installation folder"},
+    {"window.browse", u"浏览...", u"Browse..."},
+    {"window.agree", u"我已阅读并同意用户许可协议", u"I have read and agree to the License Agreement"},
+    {"window.licence", u"用户许可协议", u"License Agreement"},
+    {"window.progress", u"安装进度", u"Installation progress"},
+    {"window.press", u"按下", u"Press"},
+    {"window.check", u"选中", u"Check"},
+    {"window.clear", u"清除", u"Uncheck"},
+    {"window.follow", u"跳转", u"Jump"},
+    {"window.choose_folder", u"请选择一个目录：", u"Choose a folder:"},
 
     // The install: its checks, progress and outcome
     {"install.caption", u"安装提示", u"Setup"},

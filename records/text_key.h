@@ -76,8 +76,30 @@ enum class TextKey : int {
   kUninstallShortcut,
 
   // The uninstaller (uninstaller/)
+  kUninstallQuestion,
+  kNothingToUninstall,
+  kUninstalled,
+  kUninstallBusy,
+  kUninstallListDamaged,
+  kEntriesLeft,
+  kRegistrationLeft,
+  kMoreEntries,
 
   // The updater (updater/)
+  kNotInstalled,
+  kNoUpdateList,
+  kUpdateListNotTrusted,
+  kOlderUpdateList,
+  kUnversionedUpdateList,
+  kUpdateQuestion,
+  kUpdateQuestionVersion,
+  kUpToDate,
+  kUpdated,
+  kUpdateFailed,
+  kUpdateFailedBecause,
+  kUpdateUndone,
+  kUpdateNotUndone,
+  kUpdateBusy,
 
   kCount,
 };

@@ -148,6 +148,81 @@ const TextRow kTextTable[kTextKeyCount] = {
     {"product.uninstall_shortcut", u"卸载{name}", u"Uninstall {name}"},
 
     // The uninstaller
+    {"uninstall.question", u"您确定要完全卸载{name}及其所有组件吗？",
+     u"Are you sure you want to completely remove {name} and all of its components?"},
+    {"uninstall.nothing", u"{name}已经卸载，没有需要移除的内容。",
+     u"{name} has already been uninstalled; there is nothing to remove."},
+    {"uninstall.done", u"{name}已成功从您的电脑中卸载。",
+     u"{name} was successfully removed from your computer."},
+    {"uninstall.busy",
+     u"另一个安装或更新程序正在处理{name}，或上次中断的安装未能撤销。\n请稍后再运行卸载程序。",
+     u"Another setup or update program is working on {name}, or an interrupted installation "
+     u"could not be undone.\nPlease run the uninstaller again later."},
+    {"uninstall.list_damaged",
+     u"卸载信息文件 uninst.dat 已损坏，无法确定{name}安装了哪些文件。为避免误删，本次未删除任何文件，注册"
+     u"信息也已保留。",
+     u"The uninstall information file uninst.dat is damaged, so the files {name} installed "
+     u"cannot be told. To avoid deleting the wrong files, nothing was deleted and the "
+     u"registration was kept."},
+    // {list} is the entries left, each on a line of its own that ends with a line break.
+    {"uninstall.entries_left",
+     u"注意：有{count}个项目未能删除：\n{list}请关闭正在使用这些文件的程序后重新运行卸载程序。",
+     u"Note: the following items could not be deleted ({count} in all):\n{list}Close the "
+     u"programs that use these files, then run the uninstaller again."},
+    {"uninstall.registration_left",
+     u"注意：有{count}项快捷方式或注册信息未能删除：\n{list}程序文件已删除。请稍后重新运行卸载程序，以完"
+     u"成卸载。",
+     u"Note: the following shortcuts or registry entries could not be removed ({count} in "
+     u"all):\n{list}The program files were deleted. Run the uninstaller again later to finish "
+     u"uninstalling."},
+    // The line that stands for the entries of a long list not shown.
+    {"uninstall.more", u"……", u"..."},
 
     // The updater
+    {"update.not_installed", u"您的电脑里没有安装{name}，无法更新。\n请先运行安装程序。",
+     u"{name} is not installed on this computer, so it cannot be updated.\nPlease run the setup "
+     u"program first."},
+    {"update.no_list",
+     u"无法获取{name}的更新信息：无法连接到服务器或更新列表已损坏。\n请稍后再试。",
+     u"Could not get update information for {name}: the server cannot be reached or the update "
+     u"list is damaged.\nPlease try again later."},
+    {"update.list_not_trusted",
+     u"无法更新{name}：服务器上的更新列表未通过签名验证，可能已被篡改。\n未作任何更改。",
+     u"Could not update {name}: the update list on the server failed its signature check and "
+     u"may have been tampered with.\nNothing was changed."},
+    {"update.older_list",
+     u"无法更新{name}：服务器上的更新列表（版本 {list_version}）比已安装的版本（{installed}）旧，可能是被重"
+     u"新发布的旧列表。\n未作任何更改。",
+     u"Could not update {name}: the update list on the server (version {list_version}) is older "
+     u"than the installed version ({installed}) and may be an old list published again.\nNothing "
+     u"was changed."},
+    {"update.unversioned_list",
+     u"无法更新{name}：服务器上的更新列表没有标明版本，无法与已安装的版本（{installed}）比较。\n未作任何"
+     u"更改。",
+     u"Could not update {name}: the update list on the server names no version to compare with "
+     u"the installed version ({installed}).\nNothing was changed."},
+    {"update.question", u"发现{name}的新版本，是否现在更新？",
+     u"A new version of {name} is available. Update now?"},
+    {"update.question_version", u"发现{name}的新版本（{version}），是否现在更新？",
+     u"A new version of {name} ({version}) is available. Update now?"},
+    {"update.up_to_date", u"{name}已是最新版本。", u"{name} is up to date."},
+    {"update.done", u"{name}已更新到最新版本。", u"{name} has been updated to the latest version."},
+    {"update.failed", u"更新失败：{file} 未能更新。", u"Update failed: {file} could not be updated."},
+    {"update.failed_because", u"更新失败：{file} 未能更新（{reason}）。",
+     u"Update failed: {file} could not be updated ({reason})."},
+    {"update.undone",
+     u"已撤销本次更新，软件保持原来的版本。请关闭正在使用这些文件的程序后重新运行更新程序。",
+     u"The update was undone and the software keeps its previous version. Close the programs that "
+     u"use these files, then run the updater again."},
+    // {list} is the paths left, each on a line of its own.
+    {"update.not_undone",
+     u"本次更新所做的更改未能全部撤销。请关闭正在使用这些文件的程序后重新运行更新程序，以完成撤销。以下内"
+     u"容仍留在电脑上：{list}",
+     u"Not every change the update made could be undone. Close the programs that use these files "
+     u"and run the updater again to finish undoing it. These items are still on the "
+     u"computer:{list}"},
+    {"update.busy",
+     u"另一个安装或更新程序正在处理{name}，或上次中断的安装未能撤销。\n请稍后再试。",
+     u"Another setup or update program is working on {name}, or an interrupted installation "
+     u"could not be undone.\nPlease try again later."},
 };

@@ -67,7 +67,7 @@ int RunUninstall(IClientInfo& product, bool silent) {
   // An install or update killed in this folder is undone first, so that the list and the
   // registration read below are those of a whole version.
   if (!IsRecovered(RecoverInstallFolder(product, folder))) {
-    if (!silent) Tell(BusyText(name), MB_OK | MB_ICONWARNING);
+    if (!silent) Tell(UninstallBusyText(name), MB_OK | MB_ICONWARNING);
     return kExitAnotherRunGoing;
   }
   CUninstInfo list;

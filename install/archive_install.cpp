@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "product/installer_names.h"
+#include "records/current_language.h"
 #include "support/files/entry_path.h"
 #include "support/files/xdata.h"
 #include "support/journal/change_journal.h"
@@ -108,7 +109,7 @@ bool PlanEntries(XZip& archive, const char16_t* folder, const InstallRun& run, E
     if (!accepted) {
       plan.failed = true;
       plan.failedName = name;
-      plan.failedReason = ownName ? kInstallerFileNameReason : u"";
+      plan.failedReason = ownName ? Text(TextKey::kInstallerFileNameReason) : u"";
       break;
     }
     needs.push_back(entry.folder ? AsFolderPath(entry.path) : ParentFolderOf(entry.path));
@@ -281,6 +282,7 @@ InstallOutcome InstallFromArchive(XZip& payload, const char16_t* nestedName,
   if (run.Stopped()) return InstallOutcome::Stopped();
   if (damaged < 0) return outcome;
   InstallOutcome refused;
-  refused.Fail(run.clientParts->records[damaged].name.c_str(), kDamagedPartReason);
+  refused.Fail(run.clientParts->records[damaged].name.c_str(),
+               Text(TextKey::kDamagedPartReason).c_str());
   return refused;
 }

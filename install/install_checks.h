@@ -3,7 +3,8 @@
 class IClientInfo;
 
 // The checks between the user and the install of a product. Each asks its questions through
-// AskUser, in message boxes owned by owner (the install window) and captioned "安装提示".
+// AskUser, in message boxes owned by owner (the install window) and captioned with the
+// language's "install.caption" ("安装提示" in Chinese).
 
 // What the installed-version check decided.
 enum class InstalledVersionCheck {

@@ -12,6 +12,7 @@
 #include "install/delta_staging.h"
 #include "install/run_time_limit.h"
 #include "product/listed_files.h"
+#include "records/current_language.h"
 #include "records/update_info.h"
 #include "support/crypto/file_verifier.h"
 #include "product/installer_names.h"
@@ -126,7 +127,7 @@ InstallOutcome CInstall::InstallList(const char16_t* folder, const IUpdateInfo* 
   for (int i = 0; i < list->Count() && !outcome.Failed(); ++i) {
     const UpdateItem* entry = list->Get(i);
     if (entry != nullptr && MeetsInstallerFile(entry->file.c_str())) {
-      outcome.Fail(entry->file.c_str(), kInstallerFileNameReason);
+      outcome.Fail(entry->file.c_str(), Text(TextKey::kInstallerFileNameReason).c_str());
     }
   }
   if (run_.timeLimit != nullptr) run_.timeLimit->AllowList(*list);

@@ -7,6 +7,7 @@
 #include "install/install_folder.h"
 #include "product/folder_recovery.h"
 #include "product/uninstall_list_file.h"
+#include "records/current_language.h"
 #include "records/update_info.h"
 #include "support/core/text_length.h"
 #include "support/crypto/md5.h"
@@ -80,7 +81,7 @@ bool CInstallFlow::Prepare() {
 bool CInstallFlow::RecoverEarlierRun() {
   if (IsRecovered(edge_.RecoverFolder(product_, installFolder_.Units()))) return true;
   earlierRunGoing_ = true;
-  if (!silent_) edge_.Tell(kEarlierRunText, Notice::kWarning);
+  if (!silent_) edge_.Tell(Text(TextKey::kEarlierRun).c_str(), Notice::kWarning);
   return false;
 }
 
@@ -107,7 +108,7 @@ bool CInstallFlow::StartInstall() {
   }
   if (passed && !journal_.Begin(installFolder_.Units(), kInstallJournalName)) {
     LogLine(u"the install folder cannot be written: " + journal_.Failure());
-    if (!silent_) edge_.Tell(kInstallFolderFailedText, Notice::kError);
+    if (!silent_) edge_.Tell(Text(TextKey::kInstallFolderFailed).c_str(), Notice::kError);
     passed = false;
   }
   if (!passed) {
@@ -236,9 +237,10 @@ void CInstallFlow::NotStarted() {
   }
   // The progress page stays, without progress; the close button still ends the window.
   FixedWString<1024> text;
-  text.Assign(list_.older     ? kOldListText
-              : list_.refused ? kListNotTrustedText
-                              : kInstallNotStartedText);
+  text.Assign(Text(list_.older     ? TextKey::kOldList
+                   : list_.refused ? TextKey::kListNotTrusted
+                                   : TextKey::kInstallNotStarted)
+                  .c_str());
   AppendNotUndone(undone, &text);
   edge_.Tell(text.Units(), Notice::kWarning);
 }

@@ -48,28 +48,8 @@ void FormatRolledBackInstall(const InstallOutcome& outcome, const RollbackResult
                              FixedWString<1024>* text);
 // How an undo ended, for the log: "undone", or what it left, each path.
 std::u16string UndoneForLog(const RollbackResult& undone);
+// The paths an undo left, each on a line of its own: a line break before each.
+std::u16string LeftLines(const RollbackResult& undone);
 // Appends to text, when the undo left anything, that not every change could be undone, what to
 // do, and the paths left, one a line: the last, where a long list is cut.
 void AppendNotUndone(const RollbackResult& undone, FixedWString<1024>* text);
-
-// Why the install failed when a data file beside the installer, which held its client, turned
-// out not to hold the packaged bytes.
-extern const char16_t kDamagedPartReason[];
-// Why a client entry named like one of the installer's own files was refused.
-extern const char16_t kInstallerFileNameReason[];
-// Shown when an install ended without a usable client.
-extern const char16_t kInstallUnusableText[];
-// Shown when an interactive install could not start at all.
-extern const char16_t kInstallNotStartedText[];
-// Shown when the published list arrived but its signature does not show it to be the vendor's:
-// nothing was installed from it.
-extern const char16_t kListNotTrustedText[];
-// Shown when the published list is the vendor's but older than the package (or names no
-// version): an old list served again; nothing was installed from it.
-extern const char16_t kOldListText[];
-// Shown when the install folder cannot be written (its journal cannot be made there).
-extern const char16_t kInstallFolderFailedText[];
-// Shown when an earlier run into the folder still goes, or what it left cannot be undone.
-extern const char16_t kEarlierRunText[];
-// The caption of the install's message boxes.
-extern const char16_t kInstallCaption[];

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
-#include "support/text/duration_text.h"
+#include "records/current_language.h"
 
 namespace {
 
@@ -14,10 +15,13 @@ void AppendAscii(const char* text, FixedWString<N>* out) {
   out->Append(units);
 }
 
-void AppendAmount(double amount, FixedWString<256>* out) {
+std::u16string Ascii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+
+// An amount of bytes in units of unit bytes, with two decimals.
+std::u16string Amount(double bytes, double unit) {
   char text[48];
-  std::snprintf(text, sizeof(text), "%.2f", amount);
-  AppendAscii(text, out);
+  std::snprintf(text, sizeof(text), "%.2f", bytes / unit);
+  return Ascii(text);
 }
 
 }  // namespace
@@ -64,14 +68,24 @@ void ProgressFigures::FormatPercent(FixedWString<32>* text) const {
 }
 
 void ProgressFigures::FormatDetail(FixedWString<256>* text) const {
-  text->Assign(u"总大小：");
-  AppendAmount(static_cast<double>(total_) / 1048576.0, text);
-  text->Append(u" MB，已下载：");
-  AppendAmount(static_cast<double>(done_) / 1048576.0, text);
-  text->Append(u" MB，网速：");
-  AppendAmount(speed_ / 1024.0, text);
-  text->Append(u" KB/s，剩余：");
-  char16_t duration[64];
-  FormatDuration(duration, 64, remaining_);
-  text->Append(duration);
+  const std::u16string detail =
+      Text(TextKey::kProgressDetail, {{u"total", Amount(static_cast<double>(total_), 1048576.0)},
+                                      {u"done", Amount(static_cast<double>(done_), 1048576.0)},
+                                      {u"speed", Amount(static_cast<double>(speed_), 1024.0)},
+                                      {u"left", DurationText(remaining_)}});
+  text->Assign(detail.c_str());
+}
+
+std::u16string DurationText(uint32_t seconds) {
+  const std::u16string count[] = {
+      Ascii(std::to_string(seconds / 86400)), Ascii(std::to_string(seconds % 86400 / 3600)),
+      Ascii(std::to_string(seconds % 3600 / 60)), Ascii(std::to_string(seconds % 60))};
+  const TextKey unit[] = {TextKey::kDurationDays, TextKey::kDurationHours,
+                          TextKey::kDurationMinutes, TextKey::kDurationSeconds};
+  std::u16string text;
+  for (int i = 0; i < 4; ++i) {
+    // Seconds always; a larger unit only when it is not 0.
+    if (i == 3 || count[i] != u"0") text += Text(unit[i], {{u"count", count[i]}});
+  }
+  return text;
 }

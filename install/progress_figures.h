@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "support/core/fixed_wstring.h"
 
@@ -28,7 +29,7 @@ class ProgressFigures {
 
   // "%d%%" of the percentage.
   void FormatPercent(FixedWString<32>* text) const;
-  // Total and done in MB, the speed in KB/s and the remaining time.
+  // Total and done in MB, the speed in KB/s and the remaining time, in the run's language.
   void FormatDetail(FixedWString<256>* text) const;
 
  private:
@@ -41,3 +42,7 @@ class ProgressFigures {
   int64_t lastSecond_ = 0;
   uint64_t lastDone_ = 0;
 };
+
+// A duration in the run's language: days, hours and minutes only when not 0, seconds always
+// ("1天5秒").
+std::u16string DurationText(uint32_t seconds);

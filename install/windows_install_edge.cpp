@@ -15,6 +15,7 @@
 #include "product/published_list.h"
 #include "product/registration_steps.h"
 #include "records/client_info.h"
+#include "records/current_language.h"
 #include "support/core/wide_text.h"
 #include "support/http/http_get.h"
 #include "support/system/user_question.h"
@@ -61,7 +62,7 @@ bool CWindowsInstallEdge::CheckRunningClient(const IClientInfo& product,
 }
 
 void CWindowsInstallEdge::Tell(const char16_t* text, Notice notice) {
-  AskUser(owner_, text, kInstallCaption,
+  AskUser(owner_, text, Text(TextKey::kInstallCaption).c_str(),
           MB_OK | (notice == Notice::kError ? MB_ICONERROR : MB_ICONWARNING));
 }
 

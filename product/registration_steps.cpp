@@ -10,6 +10,7 @@
 #include "product/product_key_paths.h"
 #include "product/registry_values.h"
 #include "records/client_info.h"
+#include "records/current_language.h"
 #include "support/files/entry_path.h"
 #include "support/files/file_size.h"
 #include "support/system/shortcuts.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr char16_t kUninstallPrefix[] = u"\u5378\u8F7D";  // "uninstall"
 constexpr char16_t kQuickLaunch[] = u"\\Microsoft\\Internet Explorer\\Quick Launch\\";
 
 bool IsFile(const char16_t* path) {
@@ -166,7 +166,7 @@ bool RegisterThrough(CChangeJournal& journal, const IClientInfo& product,
                   !PlaceShortcut(journal, groupLink, main))) {
     return false;
   }
-  const std::u16string uninstallName = kUninstallPrefix + std::u16string(name);
+  const std::u16string uninstallName = Text(TextKey::kUninstallShortcut, {{u"name", name}});
   if (hasUninstaller && (!LinkIn(places.group.c_str(), uninstallName.c_str(), &groupLink) ||
                          !PlaceShortcut(journal, groupLink, uninstaller))) {
     return false;

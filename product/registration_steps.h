@@ -20,9 +20,9 @@ bool FindRegistrationPlaces(const IClientInfo& product, RegistrationPlaces* plac
 // "InstallDate" as yyyymmdd, "EstimatedSize" in KB of the installed files, "NoModify" and
 // "NoRepair" as 1, "URLInfoAbout" as the homepage when there is one), the desktop (when
 // desktopShortcut), start-menu and Quick Launch shortcuts to the main path, the program group
-// with the main path's shortcut and the uninstaller's ("卸载" and the name), and the Run value
-// when autoStart. False at the first step that fails; journal's Failure names it, and rolling
-// the journal back undoes the rest.
+// with the main path's shortcut and the uninstaller's (named by the language's
+// "product.uninstall_shortcut"), and the Run value when autoStart. False at the first step that
+// fails; journal's Failure names it, and rolling the journal back undoes the rest.
 bool RegisterThrough(CChangeJournal& journal, const IClientInfo& product,
                      const IUninstInfo& installed, bool autoStart, bool desktopShortcut);
 

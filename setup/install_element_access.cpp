@@ -1,5 +1,17 @@
 #include "setup/install_element_access.h"
 
+#include "records/current_language.h"
+
+namespace {
+
+// The run's language is chosen once, before the window is made, so its texts outlive every
+// element that names itself with them.
+const char16_t* Named(TextKey key) {
+  return CurrentLanguage().texts[static_cast<int>(key)].c_str();
+}
+
+}  // namespace
+
 FocusKind FocusKindOf(ElementRole role) {
   switch (role) {
     case ElementRole::kCloseButton:
@@ -36,27 +48,28 @@ ElementAccess AccessOf(ElementRole role, bool finishPage) {
   using R = AccessibleRole;
   switch (role) {
     case ElementRole::kLogo:
-      return {true, R::kLink, u"官方网站"};
+      return {true, R::kLink, Named(TextKey::kWindowHomepage)};
     case ElementRole::kCloseButton:
-      return {true, R::kPushButton, u"关闭"};
+      return {true, R::kPushButton, Named(TextKey::kWindowClose)};
     case ElementRole::kMinimiseButton:
-      return {true, R::kPushButton, u"最小化"};
+      return {true, R::kPushButton, Named(TextKey::kWindowMinimise)};
     case ElementRole::kCopyright:
-      return {true, R::kGraphic, u"版权信息"};
+      return {true, R::kGraphic, Named(TextKey::kWindowCopyright)};
     case ElementRole::kWaitingImage:
-      return {true, R::kGraphic, u"正在安装"};
+      return {true, R::kGraphic, Named(TextKey::kWindowInstalling)};
     case ElementRole::kStartButton:
-      return {true, R::kPushButton, finishPage ? u"完成" : u"开始安装"};
+      return {true, R::kPushButton,
+              Named(finishPage ? TextKey::kWindowFinish : TextKey::kWindowStart)};
     case ElementRole::kFolderBox:
-      return {true, R::kText, u"安装目录"};
+      return {true, R::kText, Named(TextKey::kWindowFolder)};
     case ElementRole::kBrowseButton:
-      return {true, R::kPushButton, u"浏览..."};
+      return {true, R::kPushButton, Named(TextKey::kWindowBrowse)};
     case ElementRole::kAgreeCheck:
-      return {true, R::kCheckBox, u"我已阅读并同意用户许可协议"};
+      return {true, R::kCheckBox, Named(TextKey::kWindowAgree)};
     case ElementRole::kProtocolLink:
-      return {true, R::kLink, u"用户许可协议"};
+      return {true, R::kLink, Named(TextKey::kWindowLicence)};
     case ElementRole::kProgressBar:
-      return {true, R::kProgressBar, u"安装进度"};
+      return {true, R::kProgressBar, Named(TextKey::kWindowProgress)};
     case ElementRole::kStatusText:
     case ElementRole::kPercentText:
     case ElementRole::kDetailText:

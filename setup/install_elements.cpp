@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "records/current_language.h"
 #include "ui/cursor_kind.h"
 
 namespace {
@@ -21,8 +22,8 @@ constexpr ElementRow Image(ElementRole role, const char16_t* image, LayoutRecord
 }
 
 // Hidden text rows of the progress page.
-constexpr ElementRow Text(ElementRole role, const char16_t* text, LayoutRecord layout,
-                          int32_t fontHeight, bool bold, ElementPresence presence) {
+constexpr ElementRow HiddenText(ElementRole role, const char16_t* text, LayoutRecord layout,
+                                int32_t fontHeight, bool bold, ElementPresence presence) {
   return ElementRow{role, 1, nullptr, nullptr, nullptr, layout, 1, kNoInsets,
                     kCursorKindArrow, kNoCommand, false, true, false, presence, text, fontHeight,
                     bold, nullptr, ElementColor::kThemeText, 0, 0};
@@ -73,25 +74,36 @@ const ElementRow kInstallElements[kElementRoleCount] = {
     Image(ElementRole::kProtocolLink, u"protocol.png",
           {kAfterAgree, 0, -1, 0, kImageWidth, 0, kFrameHeight, kAgreeRow}, 3, kHand,
           kProtocolCommand, true, true, kFirstPage),
-    Text(ElementRole::kStatusText, u"请稍等...", {20, 0, -1, 0, 0, 90, kFontHeight, 72}, 15,
-         false, kAlways),
-    Text(ElementRole::kPercentText, u"0%", {-1, 0, -1, 0, 70, 20, kFontHeight, 59}, 32, true,
-         kAlways),
+    HiddenText(ElementRole::kStatusText, nullptr, {20, 0, -1, 0, 0, 90, kFontHeight, 72}, 15,
+               false, kAlways),
+    HiddenText(ElementRole::kPercentText, u"0%", {-1, 0, -1, 0, 70, 20, kFontHeight, 59}, 32,
+               true, kAlways),
     ElementRow{ElementRole::kProgressBar, 6, u"progress_sink.png", u"progress_pos.png",
                u"progress_dot.png", {20, 0, -1, 0, 0, 20, kImageHeight, 54}, 1, {3, 0, 3, 0},
                kArrow, kNoCommand, false, true, true, kAlways, nullptr, 0, false, nullptr,
                ElementColor::kNone, 0, 0},
-    Text(ElementRole::kDetailText, u"", {20, 0, -1, 0, 0, 90, kFontHeight, 30}, 15, false,
-         kDownload),
+    HiddenText(ElementRole::kDetailText, u"", {20, 0, -1, 0, 0, 90, kFontHeight, 30}, 15, false,
+               kDownload),
     ElementRow{ElementRole::kSlowNetworkShade, 0, nullptr, nullptr, nullptr,
                {20, 0, -1, 0, 0, 20, 50, 110}, 1, kNoInsets, kArrow, kNoCommand, false, true,
                false, kDownload, nullptr, 0, false, nullptr, ElementColor::kFixed, 0x80808080, 0},
     ElementRow{ElementRole::kSlowNetworkText, 1, nullptr, nullptr, nullptr,
                {20, 0, -1, 0, 0, 20, 50, 110}, 1, kNoInsets, kArrow, kNoCommand, false, true,
-               false, kDownload, u"检测到您的网速过慢，请耐心等待！", 24, true, u"微软雅黑",
-               ElementColor::kFixed, 0x000000FF, kCentredLine},
+               false, kDownload, nullptr, 24, true, u"微软雅黑", ElementColor::kFixed, 0x000000FF,
+               kCentredLine},
 };
 
+std::u16string StartingText(const ElementRow& row) {
+  switch (row.role) {
+    case ElementRole::kStatusText:
+      return Text(TextKey::kWindowPleaseWait);
+    case ElementRole::kSlowNetworkText:
+      return Text(TextKey::kWindowSlowNetwork);
+    default:
+      break;
+  }
+  return row.text != nullptr ? row.text : u"";
+}
 
 LayoutRecord ResolveLayout(const ElementRow& row, const LoadedSizes& sizes) {
   LayoutRecord layout = row.layout;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "ui/element_geometry.h"
 
@@ -70,7 +71,7 @@ struct ElementRow {
   bool blended;
   bool checked;
   ElementPresence presence;
-  const char16_t* text;
+  const char16_t* text;    // a text of no language; null: see StartingText
   int32_t fontHeight;      // 0: no font of its own
   bool bold;
   const char16_t* face;    // null: the default face
@@ -81,6 +82,10 @@ struct ElementRow {
 
 // The rows, in creation order: one for each role.
 extern const ElementRow kInstallElements[kElementRoleCount];
+
+// The text an element of row shows when it is made: the row's own, or the run's language's for
+// the status and slow-network texts.
+std::u16string StartingText(const ElementRow& row);
 
 // The command ids of the window.
 constexpr int32_t kCloseCommand = 4097;

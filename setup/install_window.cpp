@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "draw/image_decoding.h"
-#include "install/install_outcome.h"
+#include "records/current_language.h"
 #include "setup/install_page.h"
 #include "startup/command_line.h"
 #include "startup/homepage_opener.h"
@@ -35,9 +35,6 @@ constexpr int kIconId = 1;
 constexpr uint32_t kThemeForeColor = 0xFF808080;
 constexpr uint32_t kThemeBackColor = 0xFFFFFFFF;
 constexpr uint32_t kThemeTextColor = 0xFF000000;
-
-constexpr char16_t kAbortQuestion[] = u"注意：中止当前安装有可能导致软件无法使用！\n确定要中止吗？";
-constexpr char16_t kFolderTitle[] = u"请选择安装目录：";
 
 // The stub's own skin: resources of type "image" named after the files.
 bool DecodeImageResource(HINSTANCE module, const char16_t* name, DecodedImage& image) {
@@ -95,7 +92,7 @@ void CInstallWnd::OnCreate() {
   accessible_.reset(new CElementAccessible(GetHwnd(), this));
   observer_.Attach(GetHwnd());
   edge_.SetOwnerWindow(GetHwnd());
-  SetSubCaption(u"准备安装");
+  SetSubCaption(Text(TextKey::kWindowPreparing).c_str());
   icon_ = static_cast<HICON>(
       LoadImageW(g_instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
   if (icon_ != nullptr) {
@@ -103,10 +100,8 @@ void CInstallWnd::OnCreate() {
     SetIcon(icon_, false);
   }
 
-  FixedWString<512> subCaption;
-  subCaption.Assign(u"安装");
-  subCaption.Append(package_.Product().GetName().Units());
-  SetSubCaption(subCaption.Units());
+  SetSubCaption(
+      Text(TextKey::kWindowCaption, {{u"name", package_.Product().GetName().Units()}}).c_str());
   // No recorded folder and no Windows folder: nowhere to propose.
   if (!flow_.Prepare()) {
     exitCode_ = flow_.EarlierRunGoing() ? kExitAnotherRunGoing : kExitNotStarted;
@@ -164,7 +159,7 @@ int32_t CInstallWnd::CreateElement(const ElementRow& row) {
   if (element == nullptr) return -1;
   if (auto* image = dynamic_cast<CImageUI*>(element)) image->frameCount = row.frames;
   if (auto* text = dynamic_cast<CTextUI*>(element)) {
-    text->text.Assign(row.text);
+    text->text.Assign(StartingText(row).c_str());
     if (row.textFormat != 0) text->textFormat = row.textFormat;
   } else if (auto* edit = dynamic_cast<CEditUI*>(element)) {
     edit->text.Assign(flow_.GetInstallFolder().Units());
@@ -266,7 +261,7 @@ const char16_t* CInstallWnd::TextOf(ElementRole role) const {
 
 void CInstallWnd::ChooseInstallFolder() {
   char16_t choice[MAX_PATH] = {};
-  if (!ChooseFolder(choice, MAX_PATH, GetHwnd(), kFolderTitle)) return;
+  if (!ChooseFolder(choice, MAX_PATH, GetHwnd(), Text(TextKey::kWindowFolderTitle).c_str())) return;
   auto* box = ControlOf<CEditUI>(ElementRole::kFolderBox);
   if (box == nullptr) return;
   flow_.ChooseInstallFolder(choice);
@@ -291,7 +286,8 @@ void CInstallWnd::AskToClose() {
     // The install goes on while the question is open, and may complete meanwhile: its finish
     // waits for the answer, so that an install the user ends is never registered.
     askingToClose_ = true;
-    const bool ending = AskUser(GetHwnd(), kAbortQuestion, kInstallCaption,
+    const bool ending = AskUser(GetHwnd(), Text(TextKey::kWindowAbortQuestion).c_str(),
+                                Text(TextKey::kInstallCaption).c_str(),
                                 MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
     askingToClose_ = false;
     const bool completed = completedWhileAsking_;

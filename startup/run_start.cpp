@@ -5,8 +5,8 @@
 #include <string>
 
 #include "install/exit_codes.h"
-#include "install/install_outcome.h"
 #include "records/client_info.h"
+#include "records/current_language.h"
 #include "startup/command_line.h"
 #include "startup/product_lock_windows.h"
 #include "startup/switch_texts.h"
@@ -91,13 +91,14 @@ bool ClearToRun(const IClientInfo& product, const RunSwitches& switches, unsigne
   if (!switches.refused.empty()) {
     // Asked as every question is: logged, and shown unless the run is unattended.
     const std::u16string text = RefusedSwitchText(switches.refused, accepted);
-    AskUser(nullptr, text.c_str(), kInstallCaption, MB_OK | MB_ICONERROR);
+    AskUser(nullptr, text.c_str(), Text(TextKey::kInstallCaption).c_str(), MB_OK | MB_ICONERROR);
     *exitCode = kExitBadCommandLine;
     return false;
   }
   if (switches.Has(kSwitchHelp)) {
     const std::u16string text = SwitchHelpText(accepted);
-    AskUser(nullptr, text.c_str(), kInstallCaption, MB_OK | MB_ICONINFORMATION);
+    AskUser(nullptr, text.c_str(), Text(TextKey::kInstallCaption).c_str(),
+            MB_OK | MB_ICONINFORMATION);
     *exitCode = 0;
     return false;
   }

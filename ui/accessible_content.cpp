@@ -2,14 +2,16 @@
 
 #include <algorithm>
 
+#include "records/current_language.h"
+
 std::u16string DefaultActionOf(const AccessibleItem& item) {
   switch (item.role) {
     case AccessibleRole::kPushButton:
-      return u"按下";
+      return Text(TextKey::kWindowPress);
     case AccessibleRole::kCheckBox:
-      return item.checked ? u"清除" : u"选中";
+      return Text(item.checked ? TextKey::kWindowClear : TextKey::kWindowCheck);
     case AccessibleRole::kLink:
-      return u"跳转";
+      return Text(TextKey::kWindowFollow);
     case AccessibleRole::kProgressBar:
     case AccessibleRole::kStaticText:
     case AccessibleRole::kText:

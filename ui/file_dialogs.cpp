@@ -7,6 +7,7 @@
 #include <atomic>
 #include <string>
 
+#include "records/current_language.h"
 #include "support/core/wide_text.h"
 #include "support/text/file_filter.h"
 
@@ -14,7 +15,6 @@ namespace {
 
 constexpr int kFileResultCapacity = 2048;
 constexpr int kFolderPathCapacity = MAX_PATH;
-constexpr char16_t kDefaultFolderTitle[] = u"请选择一个目录：";
 
 bool ShowOpenFileDialog(void* owner, const char16_t* filter, bool allowMultiple, char16_t* result,
                         int resultCapacity, int* chosenFilter) {
@@ -73,7 +73,8 @@ bool ChooseFile(char16_t* out, int outCapacity, void* owner, const char16_t* ext
 bool ChooseFolder(char16_t* out, int outCapacity, void* owner, const char16_t* title) {
   if (out == nullptr || outCapacity <= 0) return false;
   char16_t path[kFolderPathCapacity + 1] = {};
-  if (!folderChooser.load()(owner, title != nullptr ? title : kDefaultFolderTitle, path)) {
+  const std::u16string shownTitle = title != nullptr ? title : Text(TextKey::kWindowChooseFolder);
+  if (!folderChooser.load()(owner, shownTitle.c_str(), path)) {
     return false;
   }
   return path[0] != 0 && CopyWhole(path, out, outCapacity);

@@ -20,7 +20,8 @@ using FolderChooserFunction = bool (*)(void* owner, const char16_t* title, char1
 bool ChooseFile(char16_t* out, int outCapacity, void* owner, const char16_t* extensions,
                 bool allowMultiple);
 
-// Lets the user pick a file-system folder, under title ("请选择一个目录：" when null). True when a
+// Lets the user pick a file-system folder, under title (the language's "window.choose_folder"
+// when null). True when a
 // folder was chosen and its path, non-empty, fits in out (outCapacity units); otherwise out is
 // left as it was.
 bool ChooseFolder(char16_t* out, int outCapacity, void* owner, const char16_t* title);

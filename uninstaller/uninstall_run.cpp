@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "install/install_checks.h"
-#include "install/install_outcome.h"
 #include "product/folder_recovery.h"
 #include "product/installed_folder.h"
 #include "product/product_registration.h"
 #include "product/program_launch.h"
 #include "product/uninstall_list_file.h"
 #include "records/client_info.h"
+#include "records/current_language.h"
 #include "records/uninst_info.h"
 #include "support/core/wide_text.h"
 #include "support/files/file_replacement.h"
@@ -40,7 +40,7 @@ Registration FindRegistration(const IClientInfo& product, const char16_t* folder
 }
 
 int Tell(const std::u16string& text, unsigned flags) {
-  return AskUser(nullptr, text.c_str(), kInstallCaption, flags);
+  return AskUser(nullptr, text.c_str(), Text(TextKey::kInstallCaption).c_str(), flags);
 }
 
 // Replaces the list at path by entries, so that a run cut off while it writes leaves the list
@@ -67,7 +67,7 @@ int RunUninstall(IClientInfo& product, bool silent) {
   // An install or update killed in this folder is undone first, so that the list and the
   // registration read below are those of a whole version.
   if (!IsRecovered(RecoverInstallFolder(product, folder))) {
-    if (!silent) Tell(BusyText(name), MB_OK | MB_ICONWARNING);
+    if (!silent) Tell(UninstallBusyText(name), MB_OK | MB_ICONWARNING);
     return kExitAnotherRunGoing;
   }
   CUninstInfo list;

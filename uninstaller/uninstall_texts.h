@@ -11,7 +11,7 @@ std::u16string NothingToUninstallText(const char16_t* name);
 std::u16string UninstalledText(const char16_t* name);
 // An install or update of the product runs in the folder, or what a killed one left there
 // cannot be undone yet.
-std::u16string BusyText(const char16_t* name);
+std::u16string UninstallBusyText(const char16_t* name);
 // "uninst.dat" is there but unreadable: nothing is removed, so that nothing is removed wrongly.
 std::u16string DamagedListText(const char16_t* name);
 

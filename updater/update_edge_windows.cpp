@@ -10,6 +10,7 @@
 #include "product/installed_folder.h"
 #include "product/product_keys.h"
 #include "records/client_info.h"
+#include "records/current_language.h"
 #include "support/http/http_get.h"
 #include "support/system/user_question.h"
 
@@ -63,11 +64,12 @@ bool CWindowsUpdateEdge::EndRunningClient(const IClientInfo& product, const char
 }
 
 bool CWindowsUpdateEdge::Ask(const std::u16string& question) {
-  return AskUser(nullptr, question.c_str(), kInstallCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+  return AskUser(nullptr, question.c_str(), Text(TextKey::kInstallCaption).c_str(),
+                 MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 void CWindowsUpdateEdge::Tell(const std::u16string& text, UpdateNotice notice) {
-  AskUser(nullptr, text.c_str(), kInstallCaption,
+  AskUser(nullptr, text.c_str(), Text(TextKey::kInstallCaption).c_str(),
           MB_OK | (notice == UpdateNotice::kWarning ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 

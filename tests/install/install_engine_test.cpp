@@ -19,6 +19,7 @@
 
 #include "install/install_outcome.h"
 #include "install/progress_figures.h"
+#include "records/current_language.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
 #include "support/crypto/sha256.h"
@@ -282,10 +283,10 @@ TEST(InstallEngine, PutsAWholeListInPlaceAndNothingOfAListWithABadFile) {
       {"a file cut short", u"short.txt", "short", 50,
        u"HTTP 200 with another length than expected"},
       {"a name outside the folder", u"..\\escaped.txt", "escaped", 7, u""},
-      {"the installer's journal", u"Install.Journal", "journal", 7, kInstallerFileNameReason,
-       true},
+      {"the installer's journal", u"Install.Journal", "journal", 7,
+       Text(TextKey::kInstallerFileNameReason), true},
       {"a name the installer stages under", u"sub\\a.txt.NEW~2", "staged", 6,
-       kInstallerFileNameReason, true},
+       Text(TextKey::kInstallerFileNameReason), true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

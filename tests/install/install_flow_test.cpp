@@ -15,6 +15,7 @@
 #include "install/command_queue_observer.h"
 #include "install/install_outcome.h"
 #include "install/run_time_limit.h"
+#include "records/current_language.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
 #include "support/files/xdata.h"
@@ -402,7 +403,7 @@ TEST(InstallFlow, AnUndoThatLeavesSomethingNamesItsPaths) {
     }
     FixedWString<1024> text;
     if (c.installFails) {
-      text.Assign(kInstallNotStartedText);
+      text.Assign(Text(TextKey::kInstallNotStarted).c_str());
       AppendNotUndone(RollbackResult{left}, &text);
     } else {
       InstallOutcome failed;
@@ -491,18 +492,18 @@ TEST(InstallFlow, AnInstallThatCannotStartEndsASilentRunAndTellsAPerson) {
        {kExitNotStarted}, {}},
       {"unreadable client archive", false, true, 0, true, true, true,
        CInstallFlow::kNotStartedCommand, CInstallFlow::kInstalling, {u"running client"}, {},
-       {kInstallNotStartedText}},
+       {Text(TextKey::kInstallNotStarted)}},
       {"no published list", false, false, 0, true, true, true, CInstallFlow::kNotStartedCommand,
-       CInstallFlow::kInstalling, {u"running client"}, {}, {kInstallNotStartedText}},
+       CInstallFlow::kInstalling, {u"running client"}, {}, {Text(TextKey::kInstallNotStarted)}},
       {"a published list the key refuses", false, false, 0, true, true, true,
        CInstallFlow::kNotStartedCommand, CInstallFlow::kInstalling, {u"running client"}, {},
-       {kListNotTrustedText}, true},
+       {Text(TextKey::kListNotTrusted)}, true},
       {"a published list the key refuses, silent", true, false, 0, true, true, true,
        CInstallFlow::kNotStartedCommand, CInstallFlow::kInstalling, {u"running client"},
        {kExitNotStarted}, {}, true},
       {"a signed published list older than the package", false, false, 0, true, true, true,
        CInstallFlow::kNotStartedCommand, CInstallFlow::kInstalling, {u"running client"}, {},
-       {kOldListText}, false, true},
+       {Text(TextKey::kOldList)}, false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);

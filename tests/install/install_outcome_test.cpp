@@ -21,6 +21,8 @@ TEST(InstallOutcome, NamesTheFirstFailedFileAndWhyAndWhatTheUndoLeft) {
   InstallOutcome unusable;
   unusable.unusable = true;
   const std::u16string heldLine = u"安装失败：bin\\client.exe 未能安装（Sharing violation）。";
+  const std::u16string unusableLine =
+      u"安装失败：客户端文件未能安装，软件无法使用！\n请到官网下载最新的安装包后重新安装。";
   const std::u16string undone = u"\n已撤销本次安装所做的全部更改，电脑上的内容与安装前相同。";
   const std::u16string notUndone =
       u"\n本次安装所做的更改未能全部撤销。请关闭正在使用这些文件的程序后重新运行安装程序，以完成撤销。"
@@ -33,7 +35,7 @@ TEST(InstallOutcome, NamesTheFirstFailedFileAndWhyAndWhatTheUndoLeft) {
   };
   const Case cases[] = {
       {"a held file, undone", held, {}, heldLine + undone},
-      {"no usable client, undone", unusable, {}, kInstallUnusableText + undone},
+      {"no usable client, undone", unusable, {}, unusableLine + undone},
       {"a held file, two paths left", held, {u"C:\\App\\client.exe", u"HKLM\\Software\\App\\v"},
        heldLine + notUndone + u"\nC:\\App\\client.exe\nHKLM\\Software\\App\\v"},
   };

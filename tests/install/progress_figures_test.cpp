@@ -4,6 +4,7 @@
 
 #include "install/install_folder.h"
 #include "install/progress_figures.h"
+#include "records/current_language.h"
 
 namespace {
 
@@ -64,6 +65,43 @@ TEST(ProgressFigures, SpeedAndRemainingTimeChangeOncePerSecond) {
   download.FormatDetail(&detail);
   EXPECT_EQ(std::u16string(detail.Units()),
             u"总大小：3.00 MB，已下载：1.00 MB，网速：1024.00 KB/s，剩余：2秒");
+}
+
+// Chinese writes its units without a gap, as the programs always did; English with one.
+TEST(ProgressFigures, DurationAndDetailInEachBuiltInLanguageNameOnlyTheUnitsThatAreNotZero) {
+  struct Case {
+    const char* language;
+    uint32_t seconds;
+    std::u16string expected;
+  };
+  const Case cases[] = {
+      {"zh-CN", 0, u"0秒"},
+      {"zh-CN", 59, u"59秒"},
+      {"zh-CN", 61, u"1分1秒"},
+      {"zh-CN", 3600, u"1时0秒"},
+      {"zh-CN", 86400, u"1天0秒"},
+      {"zh-CN", 90061, u"1天1时1分1秒"},
+      {"zh-CN", 4294967295u, u"49710天6时28分15秒"},
+      {"en", 0, u"0 s"},
+      {"en", 61, u"1 min 1 s"},
+      {"en", 86405, u"1 d 5 s"},
+      {"en", 90061, u"1 d 1 h 1 min 1 s"},
+  };
+  const Language before = CurrentLanguage();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.language) + " " + std::to_string(c.seconds));
+    UseLanguage(std::string(c.language) == "en" ? EnglishLanguage() : ChineseLanguage());
+    EXPECT_EQ(DurationText(c.seconds), c.expected);
+  }
+
+  ProgressFigures download;
+  download.Take(3145728, 0, 1);
+  download.Take(3145728, 1048576, 2);
+  FixedWString<256> detail;
+  download.FormatDetail(&detail);
+  EXPECT_EQ(std::u16string(detail.Units()),
+            u"Total: 3.00 MB, downloaded: 1.00 MB, speed: 1024.00 KB/s, time left: 2 s");
+  UseLanguage(before);
 }
 
 TEST(InstallFolder, ComposesChosenFolderCompanyAndApp) {

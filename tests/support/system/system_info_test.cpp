@@ -7,7 +7,6 @@
 #include "support/system/cpu_text.h"
 #include "support/system/machine_text.h"
 #include "support/system/os_name.h"
-#include "support/text/duration_text.h"
 
 namespace {
 
@@ -35,32 +34,6 @@ TEST(OsName, NamesVersionsByMajorMinorAndProductType) {
   }
   EXPECT_EQ(GetOsName(0), nullptr);
   EXPECT_EQ(PackOsVersion(2, 1, 6, 1), 0x02010601u);
-}
-
-TEST(FormatDuration, WritesOnlyTheUnitsThatAreNotZero) {
-  struct Case {
-    uint32_t seconds;
-    std::u16string expected;
-  };
-  const Case cases[] = {
-      {0, u"0\u79D2"},
-      {59, u"59\u79D2"},
-      {61, u"1\u5206" u"1\u79D2"},
-      {3600, u"1\u65F6" u"0\u79D2"},
-      {86400, u"1\u5929" u"0\u79D2"},
-      {90061, u"1\u5929" u"1\u65F6" u"1\u5206" u"1\u79D2"},
-      {4294967295u, u"49710\u5929" u"6\u65F6" u"28\u5206" u"15\u79D2"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.seconds);
-    char16_t buffer[32];
-    int last = FormatDuration(buffer, 32, c.seconds);
-    EXPECT_EQ(std::u16string(buffer), c.expected);
-    EXPECT_EQ(last, static_cast<int>(std::to_string(c.seconds % 60).size()) + 1);
-  }
-  char16_t small[4];
-  FormatDuration(small, 4, 90061);
-  EXPECT_EQ(std::u16string(small), u"1\u5929" u"1");
 }
 
 CpuidRegisters FakeIntel(uint32_t leaf) {

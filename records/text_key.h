@@ -6,6 +6,8 @@ enum class TextKey : int {
   // The command line's switches (startup/)
   kSwitchesTitle,
   kSwitchRefused,
+  // language
+  kSwitchLanguageHelp,
 
   // The install window and its page (setup/, ui/)
 

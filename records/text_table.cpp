@@ -7,6 +7,9 @@ const TextRow kTextTable[kTextKeyCount] = {
     {"switches.title", u"可用的命令行参数（不区分大小写）：",
      u"Command-line switches (not case-sensitive):"},
     {"switches.refused", u"无法识别的命令行参数：{switch}", u"Unknown command-line switch: {switch}"},
+    // language
+    {"switches.language", u"/LANG=语言代码：使用该语言（如 en、zh-CN）显示文字",
+     u"/LANG=code: show the texts in that language (such as en or zh-CN)"},
 
     // The install window and its page
 

@@ -37,9 +37,10 @@ const std::u16string kDefaultText =
     u"source=http://download.[\u516c\u53f8].example.com/[\u4ea7\u54c1]/app;\r\n"
     u"config=http://download.[\u516c\u53f8].example.com/[\u4ea7\u54c1]/update.xml;\r\n"
     u"source2=http://download.[\u516c\u53f8].example.com/[\u4ea7\u54c1]/app;\r\n"
-    u"config2=http://download.[\u516c\u53f8].example.com/[\u4ea7\u54c1]/update2.xml;\r\n";
+    u"config2=http://download.[\u516c\u53f8].example.com/[\u4ea7\u54c1]/update2.xml;\r\n"
+    u"language=;\r\n";
 
-TEST(ClientInfo, DefaultRecordWritesFifteenLinesInTheWritersOrder) {
+TEST(ClientInfo, DefaultRecordWritesSixteenLinesInTheWritersOrder) {
   CClientInfo info;
   EXPECT_EQ(Written(info), kDefaultText);
   EXPECT_EQ(Text(info.GetClientFile()), u"client.exe");
@@ -55,7 +56,7 @@ TEST(ClientInfo, DefaultRecordWritesFifteenLinesInTheWritersOrder) {
   for (int i = 0; CClientInfo::ConfigKey(i) != nullptr; ++i) {
     keys.push_back(CClientInfo::ConfigKey(i));
   }
-  EXPECT_EQ(keys.size(), 15u);
+  EXPECT_EQ(keys.size(), 16u);
   EXPECT_EQ(keys[5], u"style");
   EXPECT_EQ(CClientInfo::ConfigKey(-1), nullptr);
 }

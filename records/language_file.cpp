@@ -78,6 +78,7 @@ bool Refuse(LanguageFileProblem& problem, int line, std::string_view key, std::s
 }  // namespace
 
 std::string LanguageFileProblem::Describe() const {
+  if (line == 0) return reason;
   return "line " + std::to_string(line) + (key.empty() ? "" : ", key " + key) + ": " + reason;
 }
 

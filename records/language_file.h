@@ -15,8 +15,8 @@
 constexpr size_t kLargestLanguageFile = 1 << 20;
 
 // Why a language file was refused: the line (from 1; the line after the last for what is
-// missing), the key the line gives or the key that is missing (empty when the line has none),
-// and the reason.
+// missing; 0 for the file as a whole), the key the line gives or the key that is missing (empty
+// when the line has none), and the reason.
 struct LanguageFileProblem {
   int line = 0;
   std::string key;

@@ -90,6 +90,8 @@ TEST(ClientInfo, ParsingReplacesEveryConfiguredField) {
   EXPECT_EQ(info.GetCompany().Length(), 0);
   EXPECT_EQ(info.GetProtocol().Length(), 0);
   EXPECT_EQ(info.GetSource().Length(), 0);
+  // A record written before the "language" key reads as the vendor's default left out: Chinese.
+  EXPECT_EQ(info.GetLanguage().Length(), 0);
   // Fields without a key and an absent style are kept.
   EXPECT_EQ(Text(info.GetClientFile()), u"client.exe");
   EXPECT_EQ(info.GetStyle(), 0x8u);

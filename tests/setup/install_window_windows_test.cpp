@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <oleacc.h>
+#include <png.h>
 
 #include <gtest/gtest.h>
 
@@ -14,13 +15,17 @@
 #include <vector>
 
 #include "draw/render.h"
+#include "records/current_language.h"
 #include "setup/application.h"
 #include "startup/command_line.h"
 #include "startup/install_package.h"
 #include "support/core/com_scope_windows.h"
 #include "support/core/wide_text.h"
 #include "tests/helpers/accessible_child.h"
+#include "tests/helpers/image_files.h"
+#include "tests/helpers/install_payload.h"
 #include "tests/helpers/stand_in_main_window.h"
+#include "tests/helpers/temp_folder.h"
 
 namespace {
 
@@ -236,6 +241,56 @@ TEST_F(InstallWindowTest, OnAMonitorOfAnotherDpiEverythingIsLaidOutAgain) {
     EXPECT_EQ(seen.rect.left, before.at(name).rect.left);
     EXPECT_EQ(seen.rect.bottom, before.at(name).rect.bottom);
   }
+}
+
+// A skin image's language twin in the payload is drawn in its place when the run speaks its
+// language, whole code or primary part, and not otherwise.
+TEST(InstallWindowLanguageTest, ASkinImagesLanguageTwinIsDrawnWhenTheRunSpeaksIt) {
+  ComApartment apartment;
+  StandInMainWindow standIn;
+  ASSERT_TRUE(InitApplication(GetModuleHandleW(nullptr)));
+  const int width = 118, height = 30;
+  const std::string magenta = EncodePng({width,
+                                         height,
+                                         PNG_COLOR_TYPE_RGB,
+                                         8,
+                                         false,
+                                         false,
+                                         {},
+                                         std::vector<Rgba>(width * height, {255, 0, 255, 255})});
+  TempFolder folder;
+  WriteBytes(folder.Path() / "payload.zip",
+             BuildPayload({{"client.exe", "client"}}, "app.zip", {{"logo.en.png", magenta}}));
+  const Language before = CurrentLanguage();
+  Language british = EnglishLanguage();
+  british.code = "en-GB";
+  struct Case {
+    Language language;
+    bool twinDrawn;
+  };
+  const Case cases[] = {{EnglishLanguage(), true}, {british, true}, {ChineseLanguage(), false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.language.code);
+    UseLanguage(c.language);
+    CInstallPackage package;
+    package.Product().SetCompany(u"InstallWindowTest");
+    package.Product().SetApp(u"twins");
+    ASSERT_TRUE(package.OpenPayloadFile(folder.File(u"payload.zip").c_str()));
+    std::unique_ptr<CInstallWnd> window = CreateInstallWindow(package, RunSwitches());
+    ASSERT_NE(window, nullptr);
+    window->PaintNow();
+    GdiFlush();
+    IImage* surface = window->GetRender()->GetTarget();
+    const auto* pixels = reinterpret_cast<const uint32_t*>(surface->GetBits());
+    int twinPixels = 0;
+    for (int i = 0; i < surface->GetWidth() * surface->GetHeight(); ++i) {
+      twinPixels += (pixels[i] & 0xFFFFFF) == 0xFF00FF;
+    }
+    EXPECT_EQ(twinPixels, c.twinDrawn ? width * height : 0);
+    DestroyWindow(window->GetHwnd());
+  }
+  UseLanguage(before);
+  CleanupApplication();
 }
 
 }  // namespace

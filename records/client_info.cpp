@@ -98,6 +98,7 @@ const CClientInfo::ConfigEntry* CClientInfo::ConfigEntries() {
       {u"config", FieldText<&CClientInfo::config_>, FieldAssign<&CClientInfo::config_>},
       {u"source2", FieldText<&CClientInfo::source2_>, FieldAssign<&CClientInfo::source2_>},
       {u"config2", FieldText<&CClientInfo::config2_>, FieldAssign<&CClientInfo::config2_>},
+      {u"language", FieldText<&CClientInfo::language_>, FieldAssign<&CClientInfo::language_>},
       {nullptr, nullptr, nullptr},
   };
   return kEntries;

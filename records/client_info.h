@@ -73,6 +73,10 @@ class IClientInfo : public CRecordStorage {
   virtual const FixedWString<256>& SetAction(const char16_t* actions) = 0;
   virtual const FixedWString<256>& GetDetect() const = 0;
   virtual const FixedWString<256>& SetDetect(const char16_t* products) = 0;
+  // The language a run speaks when neither /LANG= nor the user's UI language names one it has
+  // ("de-AT"); empty: Chinese.
+  virtual const FixedWString<32>& GetLanguage() const = 0;
+  virtual const FixedWString<32>& SetLanguage(const char16_t* code) = 0;
 };
 
 // Style bits of the product configuration.
@@ -80,10 +84,12 @@ constexpr uint32_t kStyleSendReport = 0x4;
 constexpr uint32_t kStyleDetectSecuritySoftware = 0x8;
 constexpr uint32_t kStyleAutoStart = 0x20;
 
-// The client record. Its text is one "key=value;" entry per line (CR LF), fifteen keys in a
-// fixed order, the style as "#%08X". Values are kept as written, without quoting, so a value
-// holding ";" cannot be read back whole. Parsing replaces every configured field: a key absent
-// from the text leaves its field empty, except the style, which keeps its value.
+// The client record. Its text is one "key=value;" entry per line (CR LF), sixteen keys in a
+// fixed order, the style as "#%08X"; the last, "language", came after the others, and earlier
+// programs, which find each key by its name, pass over it. Values are kept as written, without
+// quoting, so a value holding ";" cannot be read back whole. Parsing replaces every configured
+// field: a key absent from the text leaves its field empty, except the style, which keeps its
+// value.
 class CClientInfo : public IClientInfo {
  public:
   CClientInfo();
@@ -174,6 +180,10 @@ class CClientInfo : public IClientInfo {
   const FixedWString<256>& SetDetect(const char16_t* products) override {
     return detect_.Assign(products);
   }
+  const FixedWString<32>& GetLanguage() const override { return language_; }
+  const FixedWString<32>& SetLanguage(const char16_t* code) override {
+    return language_.Assign(code);
+  }
 
  private:
   struct ConfigEntry;
@@ -200,6 +210,7 @@ class CClientInfo : public IClientInfo {
   FixedWString<512> protocol_;
   FixedWString<512> notify_;
   FixedWString<256> action_;
+  FixedWString<32> language_;
   FixedWString<512> installFolder_;
   FixedWString<512> mainFile_;
 };

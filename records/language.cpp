@@ -1,5 +1,7 @@
 #include "records/language.h"
 
+#include <utility>
+
 #include "records/text_table.h"
 
 namespace {
@@ -16,21 +18,13 @@ std::string_view Primary(std::string_view code) { return code.substr(0, code.fin
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool SameCode(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
-}
-
 const Language* Match(const std::vector<Language>& languages, std::string_view wanted) {
   if (wanted.empty()) return nullptr;
   for (const Language& language : languages) {
-    if (SameCode(language.code, wanted)) return &language;
+    if (SameLanguageCode(language.code, wanted)) return &language;
   }
   for (const Language& language : languages) {
-    if (SameCode(Primary(language.code), Primary(wanted))) return &language;
+    if (SameLanguageCode(Primary(language.code), Primary(wanted))) return &language;
   }
   return nullptr;
 }
@@ -54,9 +48,26 @@ Language ChineseLanguage() { return BuiltIn("zh-CN", &TextRow::chinese); }
 Language EnglishLanguage() { return BuiltIn("en", &TextRow::english); }
 
 const Language& ChooseLanguage(const std::vector<Language>& languages, std::string_view asked,
-                               std::string_view userLocale, std::string_view vendorDefault) {
-  for (std::string_view wanted : {asked, userLocale, vendorDefault}) {
+                               std::string_view userLocale, std::string_view vendorDefault,
+                               LanguageSource* source) {
+  LanguageSource unused;
+  LanguageSource& chosenBy = source != nullptr ? *source : unused;
+  const std::pair<std::string_view, LanguageSource> inputs[] = {
+      {asked, LanguageSource::kAsked},
+      {userLocale, LanguageSource::kUserLocale},
+      {vendorDefault, LanguageSource::kVendorDefault}};
+  for (const auto& [wanted, input] : inputs) {
+    chosenBy = input;
     if (const Language* found = Match(languages, wanted)) return *found;
   }
+  chosenBy = LanguageSource::kFallback;
   return languages.front();
+}
+
+bool SameLanguageCode(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  }
+  return true;
 }

@@ -29,9 +29,15 @@ bool FindTextKey(std::string_view name, TextKey& key);
 Language ChineseLanguage();
 Language EnglishLanguage();
 
+// Which of ChooseLanguage's inputs chose the language: the fallback when none did.
+enum class LanguageSource { kAsked, kUserLocale, kVendorDefault, kFallback };
+
 // The language a run speaks, of languages (which must not be empty; earlier ones win a tie):
 // asked (the /LANG= switch), then the user's UI language (userLocale, "de-AT"), then the vendor's
 // default, each matched first whole and then by its primary part ("de"), without regard to case;
-// the first of languages when none matches.
+// the first of languages when none matches. source, when given, says which chose it.
 const Language& ChooseLanguage(const std::vector<Language>& languages, std::string_view asked,
-                               std::string_view userLocale, std::string_view vendorDefault);
+                               std::string_view userLocale, std::string_view vendorDefault,
+                               LanguageSource* source = nullptr);
+// Whether two language codes are the same, without regard to case.
+bool SameLanguageCode(std::string_view a, std::string_view b);

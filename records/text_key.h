@@ -14,6 +14,8 @@ enum class TextKey : int {
   kSwitchNoCancel,
   kSwitchNoRestart,
   kSwitchHelp,
+  // language
+  kSwitchLanguageHelp,
 
   // The install window and its page (setup/, ui/)
   kWindowPreparing,

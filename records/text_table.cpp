@@ -19,6 +19,9 @@ const TextRow kTextTable[kTextKeyCount] = {
     {"switches.no_restart", u"/NORESTART：不重新启动计算机（本程序从不重新启动计算机）",
      u"/NORESTART: do not restart the computer (this program never restarts it)"},
     {"switches.help", u"/? 或 /HELP：显示本说明", u"/? or /HELP: show this help"},
+    // language
+    {"switches.language", u"/LANG=语言代码：使用该语言（如 en、zh-CN）显示文字",
+     u"/LANG=code: show the texts in that language (such as en or zh-CN)"},
 
     // The install window and its page
     {"window.preparing", u"准备安装", u"Preparing to install"},

@@ -78,9 +78,10 @@ trap 'stop_http_server; stop_wine' EXIT
 start_http_server "$LOG_DIR/http-server.log"
 run_gtest_under_wine windows build/windows/bin/windows_tests.exe
 # Zip entry names without the UTF-8 flag follow the OEM code page, which Wine takes from the
-# locale: once more under a Chinese one (code page 936).
+# locale, and the programs speak the UI language it gives: once more under a Chinese one (code
+# page 936, and Chinese texts as the programs spoke before there were languages).
 WINE_LOCALE=zh_CN.UTF-8 run_gtest_under_wine windows-chinese-locale \
-  build/windows/bin/windows_tests.exe --gtest_filter='XZipNames.*'
+  build/windows/bin/windows_tests.exe --gtest_filter='XZipNames.*:LanguageEndToEndTest.Stamped*'
 # A skip there would mean Wine ignored the locale and the Chinese names went untested.
 if grep -q '^\[  SKIPPED \]' "$LOG_DIR/windows-chinese-locale.log"; then
   count windows-chinese-locale 1 "" 1

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "draw/image_decoding.h"
+#include "draw/language_twin_name.h"
 #include "records/current_language.h"
 #include "setup/install_page.h"
 #include "startup/command_line.h"
@@ -131,6 +132,21 @@ bool CInstallWnd::ReadSkinImage(const std::u16string& name, DecodedImage& image)
     return true;
   }
   return DecodeImageResource(g_instance, name.c_str(), image);
+}
+
+bool CInstallWnd::ReadLanguageSkinImage(const std::u16string& name, DecodedImage& image,
+                                        std::u16string& shown) {
+  // A twin comes only from the payload: the stub's default skin has none.
+  XData bytes;
+  for (const std::u16string& twin : LanguageTwinNames(name, CurrentLanguage().code)) {
+    if (package_.ReadPayloadEntry(twin.c_str(), &bytes) &&
+        DecodeImage(bytes.Data(), bytes.Length(), image)) {
+      shown = twin;
+      return true;
+    }
+  }
+  shown = name;
+  return ReadSkinImage(name, image);
 }
 
 void CInstallWnd::LoadTheme() {

@@ -87,6 +87,11 @@ class CInstallWnd : public CDirectUI, private IAccessibleContent {
 
   // The skin image name, decoded: from the payload when there is one, else the executable's own.
   bool ReadSkinImage(const std::u16string& name, DecodedImage& image);
+  // The image called name in the run's language: its language twin from the payload when there
+  // is one (language_twin_name.h), else name itself as ReadSkinImage reads it. shown receives
+  // the name read.
+  bool ReadLanguageSkinImage(const std::u16string& name, DecodedImage& image,
+                             std::u16string& shown);
   void LoadTheme();
   void CreateElements();
   // One row of the element table, without what depends on the DPI; its key, or -1 when it could

@@ -90,10 +90,12 @@ CInstallWnd::SkinSize CInstallWnd::LoadShownImage(CImage& image, const char16_t*
                                                   int32_t frames) {
   image.Free();
   DecodedImage single;
-  if (name == nullptr || !ReadSkinImage(name, single)) return {};
+  std::u16string shownName;
+  if (name == nullptr || !ReadLanguageSkinImage(name, single, shownName)) return {};
+  // The larger twin of the image shown: "btn_start.en@2x.png" of "btn_start.en.png".
   DecodedImage twin;
   const bool twinRead =
-      WantsDoubleSizeImages(dpi_) && ReadSkinImage(DoubleSizeName(std::u16string(name)), twin);
+      WantsDoubleSizeImages(dpi_) && ReadSkinImage(DoubleSizeName(shownName), twin);
   DecodedImage shown;
   if (!ImageForDpi(single, twinRead ? &twin : nullptr, frames, dpi_, shown) ||
       !image.Create(shown.width, shown.height, 32, shown.pixels.get())) {

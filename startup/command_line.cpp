@@ -22,6 +22,7 @@ constexpr SwitchName kSwitchNames[] = {
     {u"/NORESTART", kSwitchNoRestart, false},
     {u"/?", kSwitchHelp, false},
     {u"/HELP", kSwitchHelp, false},
+    {u"/LANG", kSwitchLanguage, true},
 };
 
 bool IsBlank(char16_t unit) { return unit == u' ' || unit == u'\t'; }
@@ -112,6 +113,7 @@ RunSwitches ReadSwitches(const std::vector<std::u16string>& arguments, unsigned 
     switches.given |= found->which;
     if (found->which == kSwitchFolder) switches.folder = value;
     if (found->which == kSwitchLog) switches.log = value;
+    if (found->which == kSwitchLanguage) switches.language = value;
   }
   return switches;
 }

@@ -14,21 +14,23 @@ enum Switch : unsigned {
   kSwitchNoCancel = 1u << 5,    // /NOCANCEL: the window's close does not cancel an install
   kSwitchNoRestart = 1u << 6,   // /NORESTART: taken; the programs never restart the machine
   kSwitchHelp = 1u << 7,        // /? or /HELP: the switches are shown, nothing else is done
+  kSwitchLanguage = 1u << 8,    // /LANG=CODE: the run speaks that language, when it has it
 };
 
 // What each program takes; any other switch is refused.
 constexpr unsigned kSetupSwitches = kSwitchSilent | kSwitchVerySilent | kSwitchLog | kSwitchFolder |
                                     kSwitchNoIcons | kSwitchNoCancel | kSwitchNoRestart |
-                                    kSwitchHelp;
-constexpr unsigned kUninstallSwitches =
-    kSwitchSilent | kSwitchVerySilent | kSwitchLog | kSwitchNoRestart | kSwitchHelp;
+                                    kSwitchHelp | kSwitchLanguage;
+constexpr unsigned kUninstallSwitches = kSwitchSilent | kSwitchVerySilent | kSwitchLog |
+                                        kSwitchNoRestart | kSwitchHelp | kSwitchLanguage;
 constexpr unsigned kUpdateSwitches = kUninstallSwitches;
 
 struct RunSwitches {
-  unsigned given = 0;      // the Switch bits given
-  std::u16string folder;   // /DIR's value
-  std::u16string log;      // /LOG's value
-  std::u16string refused;  // the first argument not taken, as given; empty when all were
+  unsigned given = 0;       // the Switch bits given
+  std::u16string folder;    // /DIR's value
+  std::u16string log;       // /LOG's value
+  std::u16string language;  // /LANG's value, as given
+  std::u16string refused;   // the first argument not taken, as given; empty when all were
 
   bool Has(Switch which) const { return (given & which) != 0; }
   // Nobody is there to answer: the run asks nothing and shows no message box.
@@ -43,10 +45,11 @@ struct RunSwitches {
 std::vector<std::u16string> SplitCommandLine(const char16_t* commandLine);
 
 // Reads the arguments after the program's name (arguments[0]) against the switches of accepted.
-// A switch given twice means it once, except /DIR and /LOG, whose second value could not be told
-// from the first. An argument that is none of accepted (also a value switch without its value,
-// or a value after a switch that takes none) is refused: the first is named in refused. The
-// switches around it are still read, so that /VERYSILENT keeps the refusal from showing a box.
+// A switch given twice means it once, except /DIR, /LOG and /LANG, whose second value could not
+// be told from the first. An argument that is none of accepted (also a value switch without its
+// value, or a value after a switch that takes none) is refused: the first is named in refused.
+// The switches around it are still read, so that /VERYSILENT keeps the refusal from showing a
+// box.
 RunSwitches ReadSwitches(const std::vector<std::u16string>& arguments, unsigned accepted);
 
 #ifdef _WIN32

@@ -71,7 +71,8 @@ bool OpenTempLog(const IClientInfo& product, const char16_t* program) {
 
 }  // namespace
 
-void BeginRun(const IClientInfo& product, const char16_t* program, const RunSwitches& switches) {
+void BeginRun(const IClientInfo& product, const char16_t* program, const RunSwitches& switches,
+              const std::vector<std::u16string>& startLines) {
   // The deployer's log alone: one account of the run, where the deployment tool collects it.
   // One that cannot be opened leaves the run its usual log, which says so.
   const bool ownLog = switches.Has(kSwitchLog) && OpenRunLog(switches.log.c_str());
@@ -82,6 +83,7 @@ void BeginRun(const IClientInfo& product, const char16_t* program, const RunSwit
   LogLine(std::u16string(program) + u" " + product.GetVersion().Units() + u" of " +
           product.GetName().Units() + u" started" + (silent ? u", silent" : u"") + u": " +
           AsUtf16(GetCommandLineW()));
+  for (const std::u16string& line : startLines) LogLine(line);
   unattended = silent;
   askPerson = ReplaceQuestionFunction(&LoggedQuestion);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 class CProductLock;
 class IClientInfo;
 struct RunSwitches;
@@ -9,8 +12,10 @@ struct RunSwitches;
 // run after run; each line goes to the debugger's output too) and told how the run began, and
 // from then on every question the program asks a person is logged with its answer. An
 // unattended run has nobody to answer: no box is shown, and each question takes the answer that
-// lets the run finish or end cleanly (Yes, or OK), logged as assumed.
-void BeginRun(const IClientInfo& product, const char16_t* program, const RunSwitches& switches);
+// lets the run finish or end cleanly (Yes, or OK), logged as assumed. startLines, what start-up
+// noted before the log was open (the language chosen), follow the first line.
+void BeginRun(const IClientInfo& product, const char16_t* program, const RunSwitches& switches,
+              const std::vector<std::u16string>& startLines = {});
 
 // What comes after BeginRun, before the program's own work: /? or /HELP shows the switches of
 // accepted (an unattended run only logs them) and ends with 0; an argument not taken is logged

@@ -24,6 +24,7 @@ std::u16string SwitchHelpText(unsigned accepted) {
   for (const SwitchLine& switchLine : kSwitchLines) {
     if ((accepted & switchLine.which) != 0) text += u"\n" + Text(switchLine.line);
   }
+  if ((accepted & kSwitchLanguage) != 0) text += u"\n" + Text(TextKey::kSwitchLanguageHelp);
   return text;
 }
 

@@ -8,6 +8,7 @@
 #include "startup/list_key_loading.h"
 #include "startup/product_config.h"
 #include "startup/product_lock_windows.h"
+#include "startup/run_language.h"
 #include "startup/run_start.h"
 #include "support/journal/journal_target_windows.h"
 #include "updater/update_edge_windows.h"
@@ -18,10 +19,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // only.
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   const RunSwitches switches = ReadSwitches(ProcessArguments(), kUpdateSwitches);
+  // Before any text is shown: a damaged package is told in the run's language too.
+  const std::vector<std::u16string> languageLines = SpeakRunLanguage(instance, switches);
   const bool silent = switches.Unattended();
   CClientInfo product;
   if (!LoadProductConfig(instance, product, silent)) return kExitNotUpdated;
-  BeginRun(product, u"update", switches);
+  BeginRun(product, u"update", switches, languageLines);
   CProductLock lock;
   int exitCode = kExitNotUpdated;
   if (!ClearToRun(product, switches, kUpdateSwitches, lock, &exitCode)) return EndRun(exitCode);

@@ -3,7 +3,7 @@
 #include "records/client_info.h"
 #include "tests/fuzz/record_round_trip.h"
 
-// Fifteen entries of at most 511 units each, with their keys, fit with room to spare.
+// Sixteen entries of at most 511 units each, with their keys, fit with room to spare.
 constexpr size_t kTextUnits = 16384;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

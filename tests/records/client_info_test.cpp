@@ -37,9 +37,10 @@ const std::u16string kDefaultText =
     u"source=http://download.[\u516c\u53f8].example.com/[\u4ea7\u54c1]/app;\r\n"
     u"config=http://download.[\u516c\u53f8].example.com/[\u4ea7\u54c1]/update.xml;\r\n"
     u"source2=http://download.[\u516c\u53f8].example.com/[\u4ea7\u54c1]/app;\r\n"
-    u"config2=http://download.[\u516c\u53f8].example.com/[\u4ea7\u54c1]/update2.xml;\r\n";
+    u"config2=http://download.[\u516c\u53f8].example.com/[\u4ea7\u54c1]/update2.xml;\r\n"
+    u"language=;\r\n";
 
-TEST(ClientInfo, DefaultRecordWritesFifteenLinesInTheWritersOrder) {
+TEST(ClientInfo, DefaultRecordWritesSixteenLinesInTheWritersOrder) {
   CClientInfo info;
   EXPECT_EQ(Written(info), kDefaultText);
   EXPECT_EQ(Text(info.GetClientFile()), u"client.exe");
@@ -55,7 +56,7 @@ TEST(ClientInfo, DefaultRecordWritesFifteenLinesInTheWritersOrder) {
   for (int i = 0; CClientInfo::ConfigKey(i) != nullptr; ++i) {
     keys.push_back(CClientInfo::ConfigKey(i));
   }
-  EXPECT_EQ(keys.size(), 15u);
+  EXPECT_EQ(keys.size(), 16u);
   EXPECT_EQ(keys[5], u"style");
   EXPECT_EQ(CClientInfo::ConfigKey(-1), nullptr);
 }
@@ -89,6 +90,8 @@ TEST(ClientInfo, ParsingReplacesEveryConfiguredField) {
   EXPECT_EQ(info.GetCompany().Length(), 0);
   EXPECT_EQ(info.GetProtocol().Length(), 0);
   EXPECT_EQ(info.GetSource().Length(), 0);
+  // A record written before the "language" key reads as the vendor's default left out: Chinese.
+  EXPECT_EQ(info.GetLanguage().Length(), 0);
   // Fields without a key and an absent style are kept.
   EXPECT_EQ(Text(info.GetClientFile()), u"client.exe");
   EXPECT_EQ(info.GetStyle(), 0x8u);

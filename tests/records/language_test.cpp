@@ -60,8 +60,9 @@ TEST(LanguageTest, TextFillsEveryNamedPartInTheRunsLanguage) {
   UseLanguage(test);
   EXPECT_EQ(Text(TextKey::kSwitchesTitle, {{u"a", u"{b}"}, {u"b", u"2"}}), u"{b}-2-{b}");
   EXPECT_EQ(Text(TextKey::kSwitchesTitle), u"{a}-{b}-{a}");
-  UseLanguage(before);
+  UseLanguage(ChineseLanguage());
   EXPECT_EQ(Text(TextKey::kSwitchRefused, {{u"switch", u"/X"}}), u"无法识别的命令行参数：/X");
+  UseLanguage(before);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include <windows.h>
 #include <oleacc.h>
-
 #include <png.h>
 
 #include <gtest/gtest.h>
@@ -18,6 +17,7 @@
 #include <vector>
 
 #include "draw/render.h"
+#include "install/progress_figures.h"
 #include "records/current_language.h"
 #include "setup/application.h"
 #include "setup/install_page.h"
@@ -28,8 +28,10 @@
 #include "support/text/utf8.h"
 #include "tests/helpers/accessible_child.h"
 #include "tests/helpers/image_files.h"
+#include "tests/helpers/install_payload.h"
 #include "tests/helpers/recording_render.h"
 #include "tests/helpers/stand_in_main_window.h"
+#include "tests/helpers/temp_folder.h"
 #include "ui/controls/progress_ui.h"
 #include "ui/controls/text_ui.h"
 
@@ -340,21 +342,10 @@ TEST_F(InstallWindowTest, TextsOfLongerLanguagesFitTheirElementsInWholeWords) {
   struct Case {
     const char* name;
     Language language;
-    std::vector<std::u16string> texts;  // in the order of kTextRoles
   };
-  const std::vector<std::u16string> english = {
-      u"Copying the files into the installation folder, please wait...", u"60%",
-      u"Total size: 512.0 MB, downloaded: 128.5 MB, speed: 1024.0 KB/s, time left: 3 min 20 s",
-      u"Your network is slow. Please wait patiently!"};
-  std::vector<std::u16string> longer;
-  for (const std::u16string& text : english) longer.push_back(Lengthened(text));
-  const std::vector<Case> cases = {
-      {"chinese", ChineseLanguage(),
-       {u"请稍等...", u"60%", u"总大小：512.0 MB，已下载：128.5 MB，网速：1024.0 KB/s，剩余：3分20秒",
-        u"检测到您的网速过慢，请耐心等待！"}},
-      {"english", EnglishLanguage(), english},
-      {"long", LongLanguage(), longer},
-  };
+  const Case cases[] = {
+      {"chinese", ChineseLanguage()}, {"english", EnglishLanguage()}, {"long", LongLanguage()}};
+  const Language before = CurrentLanguage();
   InstallView progressPage;
   progressPage.firstPageVisible = false;
   progressPage.progressVisible = true;
@@ -362,6 +353,14 @@ TEST_F(InstallWindowTest, TextsOfLongerLanguagesFitTheirElementsInWholeWords) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     UseLanguage(c.language);
+    // The texts the progress page shows, in the order of kTextRoles.
+    const std::u16string texts[] = {
+        Text(TextKey::kWindowPleaseWait), u"60%",
+        Text(TextKey::kProgressDetail, {{u"total", u"512.0"},
+                                        {u"done", u"128.5"},
+                                        {u"speed", u"1024.0"},
+                                        {u"left", DurationText(200)}}),
+        Text(TextKey::kWindowSlowNetwork)};
     window_.reset();
     window_ = CreateInstallWindow(package_, RunSwitches());
     ASSERT_NE(window_, nullptr);
@@ -376,7 +375,7 @@ TEST_F(InstallWindowTest, TextsOfLongerLanguagesFitTheirElementsInWholeWords) {
     for (size_t i = 0; i < std::size(kTextRoles); ++i) {
       auto* text = dynamic_cast<CTextUI*>(window_->FindElement(static_cast<int>(kTextRoles[i])));
       ASSERT_NE(text, nullptr);
-      text->text.Assign(c.texts[i].c_str());
+      text->text.Assign(texts[i].c_str());
     }
     dynamic_cast<CProgressUI*>(window_->FindElement(static_cast<int>(ElementRole::kProgressBar)))
         ->position = 60;
@@ -393,14 +392,14 @@ TEST_F(InstallWindowTest, TextsOfLongerLanguagesFitTheirElementsInWholeWords) {
       SaveSurface(window_->GetRender()->GetTarget(),
                   std::string(c.name) + "-progress-page-" + std::to_string(dpi));
       for (size_t i = 0; i < std::size(kTextRoles); ++i) {
-        SCOPED_TRACE(Utf16ToUtf8(c.texts[i].c_str()));
+        SCOPED_TRACE(Utf16ToUtf8(texts[i].c_str()));
         auto* element = dynamic_cast<CTextUI*>(window_->FindElement(static_cast<int>(kTextRoles[i])));
         RecordingRender recorder(*window_->GetRender());
         element->Draw(&recorder);
         ASSERT_FALSE(recorder.Drawn().empty());
         if (c.language.code == ChineseLanguage().code) {
           ASSERT_EQ(recorder.Drawn().size(), 1u);
-          EXPECT_EQ(recorder.Drawn()[0].text, c.texts[i]);
+          EXPECT_EQ(recorder.Drawn()[0].text, texts[i]);
           EXPECT_EQ(recorder.Drawn()[0].font, element->font.GetHandle());
         }
         const RECT box = element->GetRect();
@@ -417,11 +416,61 @@ TEST_F(InstallWindowTest, TextsOfLongerLanguagesFitTheirElementsInWholeWords) {
           EXPECT_LE(drawn.rect.bottom, box.bottom);
           lines.push_back(drawn.text);
         }
-        EXPECT_TRUE(InWholeWords(lines, c.texts[i]));
+        EXPECT_TRUE(InWholeWords(lines, texts[i]));
       }
     }
   }
-  UseLanguage(ChineseLanguage());
+  UseLanguage(before);
+}
+
+// A skin image's language twin in the payload is drawn in its place when the run speaks its
+// language, whole code or primary part, and not otherwise.
+TEST(InstallWindowLanguageTest, ASkinImagesLanguageTwinIsDrawnWhenTheRunSpeaksIt) {
+  ComApartment apartment;
+  StandInMainWindow standIn;
+  ASSERT_TRUE(InitApplication(GetModuleHandleW(nullptr)));
+  const int width = 118, height = 30;
+  const std::string magenta = EncodePng({width,
+                                         height,
+                                         PNG_COLOR_TYPE_RGB,
+                                         8,
+                                         false,
+                                         false,
+                                         {},
+                                         std::vector<Rgba>(width * height, {255, 0, 255, 255})});
+  TempFolder folder;
+  WriteBytes(folder.Path() / "payload.zip",
+             BuildPayload({{"client.exe", "client"}}, "app.zip", {{"logo.en.png", magenta}}));
+  const Language before = CurrentLanguage();
+  Language british = EnglishLanguage();
+  british.code = "en-GB";
+  struct Case {
+    Language language;
+    bool twinDrawn;
+  };
+  const Case cases[] = {{EnglishLanguage(), true}, {british, true}, {ChineseLanguage(), false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.language.code);
+    UseLanguage(c.language);
+    CInstallPackage package;
+    package.Product().SetCompany(u"InstallWindowTest");
+    package.Product().SetApp(u"twins");
+    ASSERT_TRUE(package.OpenPayloadFile(folder.File(u"payload.zip").c_str()));
+    std::unique_ptr<CInstallWnd> window = CreateInstallWindow(package, RunSwitches());
+    ASSERT_NE(window, nullptr);
+    window->PaintNow();
+    GdiFlush();
+    IImage* surface = window->GetRender()->GetTarget();
+    const auto* pixels = reinterpret_cast<const uint32_t*>(surface->GetBits());
+    int twinPixels = 0;
+    for (int i = 0; i < surface->GetWidth() * surface->GetHeight(); ++i) {
+      twinPixels += (pixels[i] & 0xFFFFFF) == 0xFF00FF;
+    }
+    EXPECT_EQ(twinPixels, c.twinDrawn ? width * height : 0);
+    DestroyWindow(window->GetHwnd());
+  }
+  UseLanguage(before);
+  CleanupApplication();
 }
 
 }  // namespace

@@ -102,6 +102,9 @@ TEST(CommandLine, ReadsTheSwitchesEachProgramTakes) {
       {{u"/DIR=C:\\a"}, kUninstallSwitches, 0, u"", u"", u"/DIR=C:\\a"},
       {{u"/NOICONS"}, kUpdateSwitches, 0, u"", u"", u"/NOICONS"},
       {{u"/NOCANCEL"}, kUninstallSwitches, 0, u"", u"", u"/NOCANCEL"},
+      {{u"/lang=de-AT"}, kUpdateSwitches, kSwitchLanguage, u"", u"", u""},
+      {{u"/LANG="}, kSetupSwitches, 0, u"", u"", u"/LANG="},
+      {{u"/LANG=de", u"/LANG=en"}, kUninstallSwitches, kSwitchLanguage, u"", u"", u"/LANG=en"},
   };
   for (const Case& c : cases) {
     std::vector<std::u16string> arguments = {u"setup.exe"};
@@ -112,6 +115,7 @@ TEST(CommandLine, ReadsTheSwitchesEachProgramTakes) {
     EXPECT_EQ(Utf16ToUtf8(switches.folder.c_str()), Utf16ToUtf8(c.folder.c_str()));
     EXPECT_EQ(Utf16ToUtf8(switches.log.c_str()), Utf16ToUtf8(c.log.c_str()));
     EXPECT_EQ(Utf16ToUtf8(switches.refused.c_str()), Utf16ToUtf8(c.refused.c_str()));
+    EXPECT_EQ(switches.language.empty(), (c.given & kSwitchLanguage) == 0);
     EXPECT_EQ(switches.Unattended(), (c.given & (kSwitchSilent | kSwitchVerySilent)) != 0);
   }
 }
@@ -120,7 +124,8 @@ TEST(CommandLine, ReadsTheSwitchesEachProgramTakes) {
 TEST(CommandLine, TellsTheSwitchesAProgramTakes) {
   const std::u16string setup = SwitchHelpText(kSetupSwitches);
   const std::u16string uninstall = SwitchHelpText(kUninstallSwitches);
-  for (const char16_t* name : {u"/SILENT", u"/VERYSILENT", u"/LOG=", u"/NORESTART", u"/HELP"}) {
+  for (const char16_t* name :
+       {u"/SILENT", u"/VERYSILENT", u"/LOG=", u"/NORESTART", u"/HELP", u"/LANG="}) {
     SCOPED_TRACE(Utf16ToUtf8(name));
     EXPECT_NE(setup.find(name), std::u16string::npos);
     EXPECT_NE(uninstall.find(name), std::u16string::npos);

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "records/carried_languages.h"
 #include "records/client_info.h"
+#include "records/language_file.h"
 #include "records/update_info.h"
 #include "records/update_info_trust.h"
 #include "support/container/packed_container.h"
@@ -152,6 +154,23 @@ class SetupkitBuildPortableTest : public ::testing::Test {
             .status,
         0);
   }
+  // setupkit texts en as a file of the folder, with code and the title given, and lines put in
+  // place of the key line named in replaced.
+  std::u16string LanguageFile(const std::u16string& name, const std::string& code,
+                              const std::string& replaced = "", const std::string& by = "") {
+    ToolRun texts = RunSetupkitCaptured({u"texts", u"en"});
+    EXPECT_EQ(texts.status, 0) << texts.err;
+    std::string file = texts.out;
+    file.replace(file.find("language=en\n"), 12, "language=" + code + "\n");
+    const size_t title = file.find("switches.title=");
+    file.replace(title, file.find('\n', title) - title, "switches.title=" + code + " switches:");
+    if (!replaced.empty()) {
+      const size_t at = file.find(replaced + "=");
+      file.replace(at, file.find('\n', at) + 1 - at, by);
+    }
+    WriteBytes(folder_.Path() / fs::path(name), file);
+    return folder_.File(name);
+  }
   std::u16string Kit(const std::u16string& name) const {
     return (folder_.Path() / "kit" / fs::path(name)).u16string();
   }
@@ -208,7 +227,8 @@ TEST_F(SetupkitBuildPortableTest, TheSameInputsMakeTheSameInstallerWithItsPartsI
   ASSERT_EQ(inspect.status, 0) << inspect.err;
   EXPECT_NE(inspect.out.find("\nmode: archive\nstub: " + std::to_string(stub.size()) +
                              " bytes\nsignature: not signed\n"
-                             "list key: none (its update list is followed unsigned)\nprograms:\n"
+                             "list key: none (its update list is followed unsigned)\n"
+                             "languages: none added (Chinese and English are built in)\nprograms:\n"
                              "  unins000.exe not signed\n  update.exe not signed\n"),
             std::string::npos)
       << inspect.out;
@@ -379,8 +399,19 @@ TEST_F(SetupkitBuildPortableTest, PublishesPatchesFromAnEarlierPublish) {
   EXPECT_NE(alone.err.find("--previous needs --publish"), std::string::npos) << alone.err;
 }
 
-TEST_F(SetupkitBuildPortableTest, RefusesSigningItCannotDoWithOneLineBeforeAnyWork) {
+TEST_F(SetupkitBuildPortableTest, RefusesSigningOrLanguagesItCannotUseWithOneLineBeforeAnyWork) {
   WriteBytes(folder_.Path() / "key.p12", "not really a key, but readable");
+  const std::u16string german = LanguageFile(u"de.txt", "de");
+  const std::u16string alsoGerman = LanguageFile(u"de2.txt", "DE");
+  const std::u16string missing = LanguageFile(u"missing.txt", "fr", "switches.refused", "");
+  const std::u16string unknown =
+      LanguageFile(u"unknown.txt", "fr", "switches.refused", "switches.refused=a\nswitches.x=b\n");
+  const std::u16string part =
+      LanguageFile(u"part.txt", "fr", "switches.refused", "switches.refused=no {file}\n");
+  // A missing key is told at the line after the last: the file has one line fewer than de.txt.
+  const std::string germanFile = ReadBytes(folder_.Path() / "de.txt");
+  const std::string fileLines =
+      std::to_string(std::count(germanFile.begin(), germanFile.end(), '\n'));
   struct Case {
     const char* name;
     std::vector<std::u16string> options;
@@ -420,6 +451,35 @@ TEST_F(SetupkitBuildPortableTest, RefusesSigningItCannotDoWithOneLineBeforeAnyWo
        "secret",
        "yesterday",
        "SOURCE_DATE_EPOCH must be a number of seconds"},
+      {"a language file that misses a key",
+       {u"--language", missing},
+       nullptr,
+       nullptr,
+       "the language file " + Utf16ToUtf8(missing.c_str()) + " is refused: line " + fileLines +
+           ", key switches.refused: missing"},
+      {"a language file with a key no text has",
+       {u"--language", german, u"--language", unknown},
+       nullptr,
+       nullptr,
+       "the language file " + Utf16ToUtf8(unknown.c_str()) + " is refused: line 8, key "
+       "switches.x: no text has this key"},
+      {"a language file with a part its text may not hold",
+       {u"--language", part},
+       nullptr,
+       nullptr,
+       "the language file " + Utf16ToUtf8(part.c_str()) + " is refused: line 7, key "
+       "switches.refused: the text holds {file}"},
+      {"a language file that is not there",
+       {u"--language", folder_.File(u"none.txt")},
+       nullptr,
+       nullptr,
+       "cannot read the language file "},
+      {"two language files of one language",
+       {u"--language", german, u"--language", alsoGerman},
+       nullptr,
+       nullptr,
+       "the language files " + Utf16ToUtf8(german.c_str()) + " and " +
+           Utf16ToUtf8(alsoGerman.c_str()) + " both give the language DE"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -637,6 +697,61 @@ TEST_F(SetupkitBuildPortableTest, RefusesAListKeyItCannotUse) {
 
 // A download-mode vendor stamps its own updater: with --public-key the key goes in beside the
 // record; a file that is no public key is refused and the program is left as it was.
+// The vendor's languages go into the installer, its uninstaller and its updater as the programs
+// read them, setupkit stamp puts them into a program, and inspect names them.
+TEST_F(SetupkitBuildPortableTest, PutsTheVendorsLanguagesIntoEveryProgramAndInspectNamesThem) {
+  ToolRun texts = RunSetupkitCaptured({u"texts"});
+  ToolRun chinese = RunSetupkitCaptured({u"texts", u"zh-cn"});
+  Language read;
+  LanguageFileProblem problem;
+  ASSERT_TRUE(ReadLanguageFile(texts.out, read, problem)) << problem.Describe();
+  EXPECT_EQ(read.texts, EnglishLanguage().texts);
+  ASSERT_TRUE(ReadLanguageFile(chinese.out, read, problem)) << problem.Describe();
+  EXPECT_EQ(read.texts, ChineseLanguage().texts);
+  EXPECT_EQ(RunSetupkitCaptured({u"texts", u"de"}).status, 2);
+
+  const std::u16string german = LanguageFile(u"de.txt", "de");
+  const std::u16string english = LanguageFile(u"en.txt", "en");
+  ASSERT_EQ(
+      Build({u"--language", german, u"--language", english}, folder_.File(u"setup.exe")).status, 0);
+  std::vector<Language> given(2);
+  ASSERT_TRUE(ReadLanguageFile(ReadBytes(folder_.Path() / "de.txt"), given[0], problem));
+  ASSERT_TRUE(ReadLanguageFile(ReadBytes(folder_.Path() / "en.txt"), given[1], problem));
+  const std::string carried = CarriedLanguages(given);
+  const std::string installer = ReadBytes(folder_.Path() / "setup.exe");
+  std::map<std::string, std::string> app =
+      ReadArchiveFiles(ReadArchiveFiles(Unpacked(Resource(installer, u"TAIL", 1)))["app.zip"]);
+  for (const std::string& program : {installer, app["unins000.exe"], app["update.exe"]}) {
+    EXPECT_EQ(Resource(program, kLanguagesType, kLanguagesId), carried);
+  }
+  ToolRun inspect = RunSetupkitCaptured({u"inspect", folder_.File(u"setup.exe")});
+  EXPECT_NE(inspect.out.find("\nlanguages: de en\n"), std::string::npos) << inspect.out;
+  // Without a language the installer is as it was before there were languages.
+  ASSERT_EQ(Build({}, folder_.File(u"plain.exe")).status, 0);
+  std::string none;
+  EXPECT_FALSE(FindResource(ReadBytes(folder_.Path() / "plain.exe"), kLanguagesType, none));
+
+  ASSERT_EQ(RunSetupkitCaptured(
+                {u"config", folder_.File(u"config.txt"), folder_.File(u"r.rec"), u"--packed"})
+                .status,
+            0);
+  WriteBytes(folder_.Path() / "update.exe", ReadBytes(folder_.Path() / "kit" / "update.exe"));
+  ToolRun stamp = RunSetupkitCaptured({u"stamp", folder_.File(u"update.exe"),
+                                       folder_.File(u"r.rec"), u"--language", german,
+                                       u"--language", english});
+  ASSERT_EQ(stamp.status, 0) << stamp.err;
+  EXPECT_EQ(Resource(ReadBytes(folder_.Path() / "update.exe"), kLanguagesType, kLanguagesId),
+            carried);
+  const std::u16string broken = LanguageFile(u"broken.txt", "fr", "switches.title", "");
+  const std::string before = ReadBytes(folder_.Path() / "update.exe");
+  stamp = RunSetupkitCaptured(
+      {u"stamp", folder_.File(u"update.exe"), folder_.File(u"r.rec"), u"--language", broken});
+  EXPECT_EQ(stamp.status, 1);
+  EXPECT_NE(stamp.err.find("key switches.title: missing"), std::string::npos) << stamp.err;
+  EXPECT_EQ(std::count(stamp.err.begin(), stamp.err.end(), '\n'), 1) << stamp.err;
+  EXPECT_EQ(ReadBytes(folder_.Path() / "update.exe"), before);
+}
+
 TEST_F(SetupkitBuildPortableTest, StampPutsAPublicKeyBesideTheRecord) {
   MakeVendorKey();
   if (HasFatalFailure()) return;

@@ -56,6 +56,8 @@ class SetupkitBuildTest : public ::testing::Test {
     }
     fs::create_directories(folder_.Path() / "skin");
     WriteBytes(folder_.Path() / "skin" / "bg.png", SkinBackground());
+    // Its language twin, shown when the run speaks English, is packed as it is.
+    WriteBytes(folder_.Path() / "skin" / "bg.en.png", SkinBackground());
     WriteBytes(folder_.Path() / "theme.txt", "\"title\"=\"#FFFFFF\"\r\n");
     WriteBytes(folder_.Path() / "config.txt", kVendorText);
   }
@@ -154,9 +156,10 @@ TEST_F(SetupkitBuildTest, InstallerCarriesConfigurationAndPayloadInEitherMode) {
     EXPECT_EQ(IsArchiveStoredAsIs(tailBytes, u"app.zip"), !download);
     std::map<std::string, std::string> payload = ReadArchiveFiles(tailBytes);
     EXPECT_EQ(payload["bg.png"], SkinBackground());
+    EXPECT_EQ(payload["bg.en.png"], SkinBackground());
     EXPECT_EQ(payload["theme.txt"], "\"title\"=\"#FFFFFF\"\r\n");
     EXPECT_EQ(payload.count("update.xml"), 1u);
-    EXPECT_EQ(payload.size(), download ? 3u : 4u);
+    EXPECT_EQ(payload.size(), download ? 4u : 5u);
     if (!download) {
       std::map<std::string, std::string> app = ReadArchiveFiles(payload["app.zip"]);
       ExpectStampedPrograms(app, {"unins000.exe", "update.exe"});

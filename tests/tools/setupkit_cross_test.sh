@@ -73,7 +73,7 @@ for input in vendor.txt vendor16.txt; do
   done
 done
 check "UTF-8 and UTF-16 configurations make the same record" cmp -s vendor.txt.--packed.n vendor16.txt.--packed.n
-check "show prints fifteen CR LF lines" test "$(grep -c $'\r$' vendor.txt.plain.shown.n)" -eq 15
+check "show prints sixteen CR LF lines" test "$(grep -c $'\r$' vendor.txt.plain.shown.n)" -eq 16
 
 printf 'app=x;\nhomepage=http://a/?p=1;q=2;\n' >semicolon.txt
 native config semicolon.txt n.rec

@@ -37,7 +37,8 @@ const std::string kVendorText =
     "  company=Example;  \r\n"
     "version = 1.2;\n"
     "style=#24;\n"
-    "homepage=http://www.example.com/;\n";
+    "homepage=http://www.example.com/;\n"
+    "language=de-AT;\n";
 
 // What show prints for kVendorText: every key in the writer's order, absent ones empty.
 const std::string kShownText =
@@ -55,7 +56,8 @@ const std::string kShownText =
     "source=;\r\n"
     "config=;\r\n"
     "source2=;\r\n"
-    "config2=;\r\n";
+    "config2=;\r\n"
+    "language=de-AT;\r\n";
 
 class SetupkitRecordTest : public ::testing::Test {
  protected:
@@ -159,6 +161,8 @@ TEST_F(SetupkitRecordTest, ConfigRefusesWhatCouldNotBeReadBackWhole) {
       {"style without its mark", "style=24;\n", "in.txt:1: style must be"},
       {"style not hexadecimal", "style=#2g;\n", "style must be"},
       {"style past 32 bits", "style=#123456789;\n", "style must be"},
+      {"a language that is no code", "language=Deutsch (AT);\n",
+       "in.txt:1: language must be a language code such as en or de-AT"},
       {"value too long", tooLongName, "\"name\" is longer than the 127 characters its field keeps"},
       {"malformed UTF-8", "app=\xC3\x28;\n", "neither UTF-8 nor UTF-16"},
       {"UTF-16 without its mark", Utf16Le(u"app=x;\n"), "UTF-16 needs its byte-order mark"},

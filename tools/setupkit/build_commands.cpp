@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "records/carried_languages.h"
 #include "records/client_info.h"
 #include "records/update_info_trust.h"
 #include "support/container/packed_container.h"
@@ -18,6 +19,7 @@
 #include "tools/setupkit/code_signing.h"
 #include "tools/setupkit/host_system.h"
 #include "tools/setupkit/installer_resources.h"
+#include "tools/setupkit/language_commands.h"
 #include "tools/setupkit/list_signing.h"
 #include "tools/setupkit/payload_builder.h"
 #include "tools/setupkit/published_folder.h"
@@ -44,6 +46,7 @@ struct BuildOptions {
   std::u16string publish;
   std::u16string signKey;  // the vendor's secret key that signs the update list
   std::u16string split;    // the largest payload carried inside, as given; empty: the default
+  std::vector<std::u16string> languageFiles;  // --language, in order
   bool uninstaller = true;
   bool updater = true;
   PackageSources sources;
@@ -86,6 +89,7 @@ bool ParseBuildOptions(const std::vector<std::u16string>& arguments, BuildOption
                             : option == u"-o"              ? &options.out
                                                            : nullptr;
     if (option == u"--previous") value = &options.sources.previous.emplace_back();
+    if (option == u"--language") value = &options.languageFiles.emplace_back();
     if (value == nullptr) {
       problem = "unknown option " + Utf16ToUtf8(option.c_str());
       return false;
@@ -155,6 +159,13 @@ std::vector<ResourceItem> KeyResources(const std::string& publicKey) {
   return {InstallerResource(kListKeyType, publicKey)};
 }
 
+// The vendor's languages as the three programs carry them; none without a language: an
+// installer of a vendor who added none is as it was before there were languages.
+std::vector<ResourceItem> LanguageResources(const std::string& carried) {
+  if (carried.empty()) return {};
+  return {InstallerResource(kLanguagesType, carried)};
+}
+
 // Puts the uninstaller and the updater, stamped with the configuration (the updater with
 // publicKey too, unless it is empty) and signed when signing,
 // among the client's files, unless the folder holds a file of that name (the vendor's own) or the
@@ -163,8 +174,9 @@ std::vector<ResourceItem> KeyResources(const std::string& publicKey) {
 // each program that folder cannot hold.
 bool AddProductPrograms(const BuildOptions& options, const std::u16string& stub,
                         const std::string& record, const std::string& publicKey,
-                        CClientInfo& config, CodeSigner& signer, PackageSources& sources,
-                        std::vector<std::string>& notices, std::string& problem) {
+                        const std::string& languages, CClientInfo& config, CodeSigner& signer,
+                        PackageSources& sources, std::vector<std::string>& notices,
+                        std::string& problem) {
   const ProductProgram programs[] = {
       {"uninstaller", "--no-uninstaller", options.uninstaller, config.GetUninstallerFile().Units(),
        false},
@@ -191,6 +203,9 @@ bool AddProductPrograms(const BuildOptions& options, const std::u16string& stub,
       return false;
     }
     std::vector<ResourceItem> resources = {InstallerResource(kConfigType, record)};
+    for (ResourceItem& carried : LanguageResources(languages)) {
+      resources.push_back(std::move(carried));
+    }
     if (program.followsList) {
       for (ResourceItem& key : KeyResources(publicKey)) resources.push_back(std::move(key));
     }
@@ -240,7 +255,8 @@ bool ReadPackedPayload(const std::u16string& path, uint64_t largest, std::string
 // size and the vendor's public key (unless empty) as its resources.
 bool MakeInstaller(const std::u16string& stubPath, std::string& installer,
                    const std::string& record, const std::u16string& payload,
-                   const std::string& publicKey, bool& signatureDropped, std::string& problem) {
+                   const std::string& publicKey, const std::string& languages,
+                   bool& signatureDropped, std::string& problem) {
   const uint64_t largest =
       kLargestInstaller -
       std::min<uint64_t>(kLargestInstaller, installer.size() + kContainerHeaderSize);
@@ -254,6 +270,9 @@ bool MakeInstaller(const std::u16string& stubPath, std::string& installer,
       InstallerResource(kStubSizeType, std::string(reinterpret_cast<char*>(stubSize), 8)),
   };
   for (ResourceItem& key : KeyResources(publicKey)) resources.push_back(std::move(key));
+  for (ResourceItem& carried : LanguageResources(languages)) {
+    resources.push_back(std::move(carried));
+  }
   if (!PutImageResources(installer, resources, problem, &signatureDropped)) {
     problem = "the installer stub " + Shown(stubPath) + " " + problem;
     return false;
@@ -279,6 +298,9 @@ int BuildCommand(const std::vector<std::u16string>& arguments) {
   if (!ReadVendorConfig(options.config, config, problem)) {
     return Fail("unreadable configuration: " + problem);
   }
+  std::vector<Language> languages;
+  if (!ReadLanguageFiles(options.languageFiles, languages, problem)) return Fail(problem);
+  const std::string carriedLanguages = CarriedLanguages(languages);
   if (!options.publish.empty() && !CanBeUpdated(config)) {
     return Fail("--publish needs a \"source\" URL in the configuration: it names where the "
                 "published files are served");
@@ -320,8 +342,8 @@ int BuildCommand(const std::vector<std::u16string>& arguments) {
   ClientPartFiles parts;
   std::string updateList;
   std::vector<std::string> notices;
-  if (!AddProductPrograms(options, stub, record, publicKey, config, signer, options.sources,
-                          notices, problem) ||
+  if (!AddProductPrograms(options, stub, record, publicKey, carriedLanguages, config, signer,
+                          options.sources, notices, problem) ||
       !BuildPayload(options.sources, config, payload.Path(), updateList, problem, &parts)) {
     return Fail(problem);
   }
@@ -339,7 +361,8 @@ int BuildCommand(const std::vector<std::u16string>& arguments) {
                                              "\"version\""));
   }
   bool stubWasSigned = false;
-  if (!MakeInstaller(stub, installer, record, payload.Path(), publicKey, stubWasSigned, problem) ||
+  if (!MakeInstaller(stub, installer, record, payload.Path(), publicKey, carriedLanguages,
+                     stubWasSigned, problem) ||
       (signer.Enabled() && !signer.Sign(installer, "the installer", problem))) {
     return Fail(problem);
   }

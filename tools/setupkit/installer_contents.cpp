@@ -14,6 +14,7 @@
 #include "support/zip/part_manifest.h"
 #include "support/zip/xzip.h"
 #include "tools/setupkit/installer_resources.h"
+#include "tools/setupkit/language_commands.h"
 #include "tools/setupkit/record_commands.h"
 #include "tools/setupkit/signer_name.h"
 #include "tools/setupkit/tool_output.h"
@@ -164,6 +165,7 @@ int InspectCommand(const std::u16string& exe) {
   }
   std::printf("signature: %s\n", SignatureText(image).c_str());
   std::printf("list key: %s\n", ListKeyText(image).c_str());
+  std::printf("languages: %s\n", CarriedLanguageCodes(image).c_str());
   if (!parts.empty()) {
     const size_t separator = exe.find_last_of(u"/\\");
     const std::u16string folder = separator == std::u16string::npos ? u"" : exe.substr(0, separator + 1);

@@ -6,7 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include "records/carried_languages.h"
 #include "records/client_info.h"
+#include "records/language_file.h"
 #include "records/update_info_trust.h"
 #include "support/container/packed_container.h"
 #include "support/files/xdata.h"
@@ -14,6 +16,7 @@
 #include "support/text/byte_order_mark.h"
 #include "support/text/utf8.h"
 #include "tools/setupkit/installer_resources.h"
+#include "tools/setupkit/language_commands.h"
 #include "tools/setupkit/list_commands.h"
 #include "tools/setupkit/name_problem.h"
 #include "tools/setupkit/signing_commands.h"
@@ -25,7 +28,7 @@ namespace {
 constexpr char16_t kStyleKey[] = u"style";
 // The keys whose values name folders (and registry keys), in the record's order.
 constexpr const char16_t* kFolderNameKeys[] = {u"app", u"company"};
-// Fifteen entries of at most 511 units each, with their keys, fit with room to spare.
+// Sixteen entries of at most 511 units each, with their keys, fit with room to spare.
 constexpr int kShownTextUnits = 16384;
 
 std::string Quoted(const std::u16string& text) { return "\"" + Utf16ToUtf8(text.c_str()) + "\""; }
@@ -184,6 +187,11 @@ bool ReadVendorConfig(const std::u16string& in, CClientInfo& record, std::string
       return refuse(Where(in, entry.line) +
                     "style must be \"#\" and up to eight hexadecimal digits, such as #00000024");
     }
+    if (entry.key == u"language" && !entry.value.empty() &&
+        !IsLanguageCode(Utf16ToUtf8(entry.value.c_str()))) {
+      return refuse(Where(in, entry.line) +
+                    "language must be a language code such as en or de-AT, or empty for Chinese");
+    }
     canonical += entry.key + u"=" + entry.value + u";\r\n";
   }
 
@@ -285,12 +293,16 @@ bool ReadExecutableRecord(const XData& bytes, const std::u16string& file, CClien
 }
 
 int StampCommand(const std::u16string& exe, const std::u16string& recordFile,
-                 const std::u16string& publicKeyFile) {
+                 const std::u16string& publicKeyFile,
+                 const std::vector<std::u16string>& languageFiles) {
   uint8_t publicKey[kPublicKeyBytes];
   std::string keyProblem;
   if (!publicKeyFile.empty() && !ReadPublicKeyFile(publicKeyFile, publicKey, keyProblem)) {
     return Fail(keyProblem);
   }
+  std::vector<Language> languages;
+  if (!ReadLanguageFiles(languageFiles, languages, keyProblem)) return Fail(keyProblem);
+  const std::string carried = CarriedLanguages(languages);
   XData bytes;
   if (!bytes.ReadFile(recordFile.c_str(), 0)) return Fail("cannot read " + Shown(recordFile));
   CClientInfo record;
@@ -319,7 +331,12 @@ int StampCommand(const std::u16string& exe, const std::u16string& recordFile,
   ResourceUpdate update(exe.c_str());
   const bool keyPut =
       publicKeyFile.empty() || update.Put(kListKeyType, kListKeyId, publicKey, kPublicKeyBytes);
-  if (!update.Put(kConfigType, kResourceId, stored.Data(), size) || !keyPut || !update.Commit()) {
+  const bool languagesPut =
+      languages.empty() ||
+      update.Put(kLanguagesType, kLanguagesId, reinterpret_cast<const uint8_t*>(carried.data()),
+                 static_cast<uint32_t>(carried.size()));
+  if (!update.Put(kConfigType, kResourceId, stored.Data(), size) || !keyPut || !languagesPut ||
+      !update.Commit()) {
     return Fail("cannot write the record into " + Shown(exe) + ": it " + update.Problem() +
                 "; it is left as it was");
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "records/client_info.h"
 
@@ -18,11 +19,11 @@ int ConfigCommand(const std::u16string& in, const std::u16string& out, bool pack
 
 // setupkit show FILE: prints what FILE holds as UTF-8: an update list or an uninstall list
 // (see ShowListFile), or else the client record of FILE (a record in either stored form, or an
-// executable with an "app" resource) as its fifteen key=value; lines. A file that is none of
+// executable with an "app" resource) as its sixteen key=value; lines. A file that is none of
 // these, told by its content, is refused with one line.
 int ShowCommand(const std::u16string& file);
 
-// Prints the record's fifteen key=value; lines as show does; kExitDone, or kExitFailed (with a
+// Prints the record's sixteen key=value; lines as show does; kExitDone, or kExitFailed (with a
 // message) when they could not be written.
 int PrintRecord(CClientInfo& record);
 
@@ -32,10 +33,13 @@ int PrintRecord(CClientInfo& record);
 bool ReadExecutableRecord(const XData& bytes, const std::u16string& file, CClientInfo& record,
                           std::string& problem);
 
-// setupkit stamp EXE RECORD [--public-key PUBLIC]: writes the record as resource "APP" 1 of EXE,
-// in the stored form RECORD has, keeping EXE's other resources, and with publicKey (a file, unless
-// empty) the vendor's public key as resource "KEY" 1, with which an updater follows only lists
-// the key signed. RECORD must be a client record, PUBLIC a public key. A signature EXE had no
-// longer holds and is left out, which a notice says.
+// setupkit stamp EXE RECORD [--public-key PUBLIC] [--language FILE]...: writes the record as
+// resource "APP" 1 of EXE, in the stored form RECORD has, keeping EXE's other resources, with
+// publicKey (a file, unless empty) the vendor's public key as resource "KEY" 1, with which an
+// updater follows only lists the key signed, and with languageFiles the vendor's languages as
+// resource "LANGS" 1. RECORD must be a client record, PUBLIC a public key, each FILE a language
+// file (a refused one is told in one line, and EXE left as it was). A signature EXE had no longer
+// holds and is left out, which a notice says.
 int StampCommand(const std::u16string& exe, const std::u16string& record,
-                 const std::u16string& publicKey);
+                 const std::u16string& publicKeyFile,
+                 const std::vector<std::u16string>& languageFiles);

@@ -6,6 +6,7 @@
 #include "tools/setupkit/build_commands.h"
 #include "tools/setupkit/container_commands.h"
 #include "tools/setupkit/installer_contents.h"
+#include "tools/setupkit/language_commands.h"
 #include "tools/setupkit/list_commands.h"
 #include "tools/setupkit/record_commands.h"
 #include "tools/setupkit/signing_commands.h"
@@ -67,6 +68,10 @@ const Command kCommands[] = {
     {u"config", 2, u"--packed", nullptr,
      "config IN OUT [--packed]  turn a configuration (key=value; lines) into the client record",
      [](const Arguments& a, const Options& o) { return ConfigCommand(a[0], a[1], o.flag); }},
+    {u"texts", kOwnOptions, nullptr, nullptr,
+     "texts [CODE]              print the built-in language CODE (en unless given, or zh-CN) as\n"
+     "                          a language file, to translate for build --language",
+     [](const Arguments& a, const Options&) { return TextsCommand(a); }},
     {u"show", 1, nullptr, u"--public-key",
      "show FILE                 print the update list, uninstall list (uninst.dat) or client "
      "record in FILE (a record, or an executable's)"
@@ -76,22 +81,25 @@ const Command kCommands[] = {
        return o.value.empty() ? ShowCommand(a[0]) : ShowSignedListCommand(a[0], o.value);
      }},
     {u"stamp", 2, nullptr, u"--public-key",
-     "stamp EXE RECORD [--public-key PUBLIC]\n"
-     "                          write RECORD into EXE as its \"APP\" resource, and PUBLIC as\n"
-     "                          its \"KEY\" resource",
-     [](const Arguments& a, const Options& o) { return StampCommand(a[0], a[1], o.value); }},
+     "stamp EXE RECORD [--public-key PUBLIC] [--language FILE]...\n"
+     "                          write RECORD into EXE as its \"APP\" resource, PUBLIC as its\n"
+     "                          \"KEY\" resource and the language files as its \"LANGS\" resource",
+     [](const Arguments& a, const Options& o) {
+       return StampCommand(a[0], a[1], o.value, o.repeated);
+     },
+     nullptr, u"--language"},
     {u"build", kOwnOptions, nullptr, nullptr,
      "build --config FILE --client FOLDER [--skin FOLDER] [--theme FILE] [--download]\n"
      "        [--no-uninstaller] [--no-updater] [--stub SETUP] [--publish DIR [--previous DIR]...]\n"
      "        [--sign-pkcs12 FILE [--timestamp-url URL]] [--sign-key SECRET] [--split SIZE]\n"
-     "        -o OUT\n"
+     "        [--language FILE]... -o OUT\n"
      "                          make a ready installer from the setup.exe stub (the key's\n"
      "                          password in SETUPKIT_SIGN_PASSWORD), its update list signed\n"
-     "                          with SECRET",
+     "                          with SECRET, speaking each language FILE too",
      [](const Arguments& a, const Options&) { return BuildCommand(a); }},
     {u"inspect", 1, nullptr, nullptr,
      "inspect SETUP             print an installer's configuration, payload entries, mode, "
-     "stub size and signatures",
+     "stub size, signatures and languages",
      [](const Arguments& a, const Options&) { return InspectCommand(a[0]); }},
 };
 

@@ -80,6 +80,22 @@ class PeImage {
 // checksum field itself left out, plus the image's length.
 uint32_t PeChecksum(const std::string& bytes, size_t checkSumOffset);
 
+// The PE checksum of an image taken in pieces, in the file's order, of any lengths.
+class PeChecksumSum {
+ public:
+  explicit PeChecksumSum(size_t checkSumOffset) : checkSumOffset_(checkSumOffset) {}
+
+  void Add(const uint8_t* bytes, size_t n);
+  // The checksum of the bytes added so far.
+  uint32_t Result() const;
+
+ private:
+  size_t checkSumOffset_;
+  uint64_t length_ = 0;
+  uint64_t sum_ = 0;
+  uint32_t lowByte_ = 0;  // the first byte of a word whose second is still to come
+};
+
 // The addresses a section takes: its virtual size, or its raw size when that is larger.
 uint32_t SectionExtent(const PeSection& section);
 

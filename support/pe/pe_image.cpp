@@ -27,7 +27,7 @@ bool Refuse(std::string& problem, const char* reason) {
 
 }  // namespace
 
-bool PeImage::Parse(const std::string& bytes, std::string& problem) {
+bool PeImage::ParseHeaders(const std::string& bytes, uint64_t fileSize, std::string& problem) {
   *this = PeImage();
   const size_t n = bytes.size();
   if (n < kDosHeaderSize || bytes[0] != 'M' || bytes[1] != 'Z') {
@@ -93,7 +93,7 @@ bool PeImage::Parse(const std::string& bytes, std::string& problem) {
     section.rawPointer = ReadLe32(header + 20);
     section.characteristics = ReadLe32(header + 36);
     if (section.rawSize != 0 &&
-        (section.rawPointer > n || n - section.rawPointer < section.rawSize)) {
+        (section.rawPointer > fileSize || fileSize - section.rawPointer < section.rawSize)) {
       return Refuse(problem, "has a section whose data lies outside the file");
     }
     if (section.rawSize != 0 && section.rawPointer < sizeOfHeaders_) {

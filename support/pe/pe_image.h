@@ -35,7 +35,11 @@ class PeImage {
 
   // Reads the headers of bytes. False, with a one-line reason in problem, for anything that is
   // not a PE image whose headers and sections lie inside the bytes in ascending address order.
-  bool Parse(const std::string& bytes, std::string& problem);
+  bool Parse(const std::string& bytes, std::string& problem) {
+    return ParseHeaders(bytes, bytes.size(), problem);
+  }
+  // Parse for the first bytes of a file of fileSize bytes, which hold at least its headers.
+  bool ParseHeaders(const std::string& head, uint64_t fileSize, std::string& problem);
 
   uint32_t SectionAlignment() const { return sectionAlignment_; }
   uint32_t FileAlignment() const { return fileAlignment_; }

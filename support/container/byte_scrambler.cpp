@@ -31,18 +31,36 @@ void TakeAwayNeighbours(uint8_t* block, const uint8_t* neighbours, uint8_t key) 
 
 bool ScrambleBytes(uint8_t* buffer, uint32_t length, uint32_t key, uint32_t rounds) {
   if (buffer == nullptr || length == 0 || rounds == 0) return false;
-  const KeyBytes k(key);
   for (uint32_t round = 0; round < rounds; ++round) {
-    buffer[0] ^= k.k2;
-    for (uint32_t i = 1; i < length; ++i) {
-      buffer[i] = static_cast<uint8_t>((buffer[i - 1] + buffer[i]) ^ k.k0);
-    }
-    buffer[length - 1] ^= k.k3;
-    for (uint32_t i = length - 1; i-- > 0;) {
-      buffer[i] = static_cast<uint8_t>((buffer[i + 1] + buffer[i]) ^ k.k1);
-    }
+    ScrambleForward(buffer, length, nullptr, true, key);
+    ScrambleBackward(buffer, length, nullptr, key);
   }
   return true;
+}
+
+void ScrambleForward(uint8_t* piece, uint32_t n, const uint8_t* previous, bool atEnd,
+                     uint32_t key) {
+  if (piece == nullptr || n == 0) return;
+  const KeyBytes k(key);
+  if (previous == nullptr) {
+    piece[0] ^= k.k2;
+  } else {
+    piece[0] = static_cast<uint8_t>((*previous + piece[0]) ^ k.k0);
+  }
+  for (uint32_t i = 1; i < n; ++i) {
+    piece[i] = static_cast<uint8_t>((piece[i - 1] + piece[i]) ^ k.k0);
+  }
+  if (atEnd) piece[n - 1] ^= k.k3;
+}
+
+void ScrambleBackward(uint8_t* piece, uint32_t n, const uint8_t* next, uint32_t key) {
+  if (piece == nullptr || n == 0) return;
+  const KeyBytes k(key);
+  // The buffer's last byte has no byte after it to chain to.
+  if (next != nullptr) piece[n - 1] = static_cast<uint8_t>((*next + piece[n - 1]) ^ k.k1);
+  for (uint32_t i = n - 1; i-- > 0;) {
+    piece[i] = static_cast<uint8_t>((piece[i + 1] + piece[i]) ^ k.k1);
+  }
 }
 
 bool UnscrambleBytes(uint8_t* buffer, uint32_t length, uint32_t key, uint32_t rounds) {

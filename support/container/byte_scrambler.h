@@ -6,6 +6,13 @@
 // then backwards, mixing in the key's bytes. Both return false, touching nothing, for a null
 // buffer, a zero length or zero rounds.
 bool ScrambleBytes(uint8_t* buffer, uint32_t length, uint32_t key, uint32_t rounds);
+// The two halves of a scrambling round, for a buffer taken a piece at a time (one too large to
+// hold): the forward half runs over the pieces first to last, previous pointing at the byte before
+// the piece as this half left it (null for the first piece), atEnd telling the last piece; then
+// the backward half runs over them last to first, next pointing at the byte after the piece as
+// that half left it (null for the last piece).
+void ScrambleForward(uint8_t* piece, uint32_t n, const uint8_t* previous, bool atEnd, uint32_t key);
+void ScrambleBackward(uint8_t* piece, uint32_t n, const uint8_t* next, uint32_t key);
 // The exact inverse of ScrambleBytes for the same key and rounds.
 bool UnscrambleBytes(uint8_t* buffer, uint32_t length, uint32_t key, uint32_t rounds);
 

@@ -60,13 +60,17 @@ uint32_t UnpackContainer(uint8_t* destination, uint32_t destinationCapacity, con
   return Crc16Update(0, destination, length, nullptr) == word ? length : 0;
 }
 
+void WriteContainerHeader(uint8_t* header, uint32_t length, uint16_t word) {
+  std::memcpy(header, kMarker, sizeof kMarker);
+  WriteLe32(header + 4, length);
+  WriteLe16(header + 8, word);
+}
+
 uint32_t SealContainer(uint8_t* container, uint32_t payloadLength) {
   if (container == nullptr || payloadLength == 0) return 0;
-  std::memcpy(container, kMarker, sizeof kMarker);
   uint8_t* payload = container + kContainerHeaderSize;
   uint16_t word = Crc16Update(0, payload, payloadLength, nullptr);
-  WriteLe32(container + 4, payloadLength);
-  WriteLe16(container + 8, word);
+  WriteContainerHeader(container, payloadLength, word);
   uint32_t key = ContainerKey(payloadLength, word);
   if (!ScrambleBytes(payload, payloadLength, key, ContainerRounds(key))) return 0;
   return payloadLength + kContainerHeaderSize;

@@ -34,6 +34,9 @@ uint32_t ContainerRounds(uint32_t key);
 uint32_t UnpackContainer(uint8_t* destination, uint32_t destinationCapacity, const uint8_t* source,
                          uint32_t sourceLength);
 
+// Writes the 10 bytes of a container's header for a payload of length L with word W.
+void WriteContainerHeader(uint8_t* header, uint32_t length, uint16_t word);
+
 // Turns a buffer whose payload already sits at offset 10 into a container in place: writes the
 // header and scrambles the payload. Returns the container's size; 0 for an empty payload, which
 // no reader would accept.

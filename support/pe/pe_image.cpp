@@ -27,7 +27,7 @@ bool Refuse(std::string& problem, const char* reason) {
 
 }  // namespace
 
-bool PeImage::Parse(const std::string& bytes, std::string& problem) {
+bool PeImage::ParseHeaders(const std::string& bytes, uint64_t fileSize, std::string& problem) {
   *this = PeImage();
   const size_t n = bytes.size();
   if (n < kDosHeaderSize || bytes[0] != 'M' || bytes[1] != 'Z') {
@@ -93,7 +93,7 @@ bool PeImage::Parse(const std::string& bytes, std::string& problem) {
     section.rawPointer = ReadLe32(header + 20);
     section.characteristics = ReadLe32(header + 36);
     if (section.rawSize != 0 &&
-        (section.rawPointer > n || n - section.rawPointer < section.rawSize)) {
+        (section.rawPointer > fileSize || fileSize - section.rawPointer < section.rawSize)) {
       return Refuse(problem, "has a section whose data lies outside the file");
     }
     if (section.rawSize != 0 && section.rawPointer < sizeOfHeaders_) {
@@ -143,19 +143,34 @@ bool PeImage::FileOffset(uint32_t rva, uint32_t n, uint32_t& offset) const {
 }
 
 uint32_t PeChecksum(const std::string& bytes, size_t checkSumOffset) {
-  const size_t n = bytes.size();
-  // The field counts as zero wherever it lies.
-  auto byteAt = [&](size_t i) -> uint32_t {
-    if (i >= n || (i >= checkSumOffset && i - checkSumOffset < 4)) return 0;
-    return static_cast<uint8_t>(bytes[i]);
-  };
-  uint64_t sum = 0;
-  for (size_t i = 0; i < n; i += 2) {
-    sum += byteAt(i) | byteAt(i + 1) << 8;
+  PeChecksumSum sum(checkSumOffset);
+  sum.Add(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  return sum.Result();
+}
+
+void PeChecksumSum::Add(const uint8_t* bytes, size_t n) {
+  for (size_t i = 0; i < n; ++i, ++length_) {
+    // The field counts as zero wherever it lies.
+    const bool inField = length_ >= checkSumOffset_ && length_ - checkSumOffset_ < 4;
+    const uint32_t byte = inField ? 0 : bytes[i];
+    if ((length_ & 1) == 0) {
+      lowByte_ = byte;
+      continue;
+    }
+    sum_ += lowByte_ | byte << 8;
+    sum_ = (sum_ & 0xFFFF) + (sum_ >> 16);
+  }
+}
+
+uint32_t PeChecksumSum::Result() const {
+  uint64_t sum = sum_;
+  // An odd length ends with a word whose high byte is zero.
+  if ((length_ & 1) != 0) {
+    sum += lowByte_;
     sum = (sum & 0xFFFF) + (sum >> 16);
   }
   sum = (sum & 0xFFFF) + (sum >> 16);
-  return static_cast<uint32_t>(sum + n);
+  return static_cast<uint32_t>(sum + length_);
 }
 
 uint32_t SectionExtent(const PeSection& section) {

@@ -35,7 +35,11 @@ class PeImage {
 
   // Reads the headers of bytes. False, with a one-line reason in problem, for anything that is
   // not a PE image whose headers and sections lie inside the bytes in ascending address order.
-  bool Parse(const std::string& bytes, std::string& problem);
+  bool Parse(const std::string& bytes, std::string& problem) {
+    return ParseHeaders(bytes, bytes.size(), problem);
+  }
+  // Parse for the first bytes of a file of fileSize bytes, which hold at least its headers.
+  bool ParseHeaders(const std::string& head, uint64_t fileSize, std::string& problem);
 
   uint32_t SectionAlignment() const { return sectionAlignment_; }
   uint32_t FileAlignment() const { return fileAlignment_; }
@@ -79,6 +83,22 @@ class PeImage {
 // The PE checksum of an image: its 16-bit words summed with the carries folded back in, the
 // checksum field itself left out, plus the image's length.
 uint32_t PeChecksum(const std::string& bytes, size_t checkSumOffset);
+
+// The PE checksum of an image taken in pieces, in the file's order, of any lengths.
+class PeChecksumSum {
+ public:
+  explicit PeChecksumSum(size_t checkSumOffset) : checkSumOffset_(checkSumOffset) {}
+
+  void Add(const uint8_t* bytes, size_t n);
+  // The checksum of the bytes added so far.
+  uint32_t Result() const;
+
+ private:
+  size_t checkSumOffset_;
+  uint64_t length_ = 0;
+  uint64_t sum_ = 0;
+  uint32_t lowByte_ = 0;  // the first byte of a word whose second is still to come
+};
 
 // The addresses a section takes: its virtual size, or its raw size when that is larger.
 uint32_t SectionExtent(const PeSection& section);

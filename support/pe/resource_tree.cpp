@@ -130,23 +130,34 @@ class TreeReader {
   std::string problem_;
 };
 
-// The bytes of a resource section being written.
+// The bytes of a resource section being written, but for the gapLength bytes at gapAt, which
+// are left out.
 class SectionWriter {
  public:
-  explicit SectionWriter(uint32_t size) : bytes_(size, '\0') {}
+  SectionWriter(uint32_t size, uint32_t gapAt, uint32_t gapLength)
+      : bytes_(size - gapLength, '\0'), gapAt_(gapAt), gapLength_(gapLength) {}
 
   void Put16(uint32_t offset, uint16_t value) { WriteLe16(At(offset), value); }
   void Put32(uint32_t offset, uint32_t value) { WriteLe32(At(offset), value); }
   void PutBytes(uint32_t offset, const std::string& bytes) {
-    bytes_.replace(offset, bytes.size(), bytes);
+    bytes_.replace(Index(offset), bytes.size(), bytes);
   }
   std::string Take() { return std::move(bytes_); }
 
  private:
-  uint8_t* At(uint32_t offset) { return reinterpret_cast<uint8_t*>(&bytes_[offset]); }
+  size_t Index(uint32_t offset) const {
+    return offset >= gapAt_ + gapLength_ ? offset - gapLength_ : offset;
+  }
+  uint8_t* At(uint32_t offset) { return reinterpret_cast<uint8_t*>(&bytes_[Index(offset)]); }
 
   std::string bytes_;
+  uint32_t gapAt_;
+  uint32_t gapLength_;
 };
+
+uint32_t DataLength(const ResourceItem& item) {
+  return static_cast<uint32_t>(item.bytes.size()) + item.streamedLength;
+}
 
 // Items [begin, end) grouped by the name that key picks, in order.
 template <typename Key>
@@ -238,7 +249,7 @@ const ResourceItem* ResourceTree::Find(const ResourceName& type, const ResourceN
   return nullptr;
 }
 
-std::string ResourceTree::Write(uint32_t rva) const {
+std::string ResourceTree::Write(uint32_t rva, uint32_t* streamedAt) const {
   const auto types = Groups(items_, 0, items_.size(), TypeOf);
   std::vector<std::vector<std::pair<size_t, size_t>>> namesOfType;
   uint32_t nameCount = 0;
@@ -268,11 +279,18 @@ std::string ResourceTree::Write(uint32_t rva) const {
   uint32_t dataStart =
       static_cast<uint32_t>(AlignUp(textStart + 2 * (texts + textUnits), kDataAlignment));
   uint32_t size = dataStart;
+  uint32_t gapAt = 0;
+  uint32_t gapLength = 0;
   for (const ResourceItem& item : items_) {
-    size = static_cast<uint32_t>(AlignUp(size + item.bytes.size(), kDataAlignment));
+    if (item.streamedLength != 0) {
+      gapAt = size;
+      gapLength = item.streamedLength;
+    }
+    size = static_cast<uint32_t>(AlignUp(size + DataLength(item), kDataAlignment));
   }
+  if (streamedAt != nullptr) *streamedAt = gapAt;
 
-  SectionWriter out(size);
+  SectionWriter out(size, gapAt, gapLength);
   uint32_t nameAt = nameDirectories;
   uint32_t languageAt = languageDirectories;
   uint32_t dataEntryAt = dataEntries;
@@ -318,12 +336,12 @@ std::string ResourceTree::Write(uint32_t rva) const {
         out.Put32(languageEntry + 4, dataEntryAt);
         languageEntry += kEntrySize;
         // Empty data names the section's start: at the section's end it would lie outside it.
-        out.Put32(dataEntryAt, item.bytes.empty() ? rva : rva + dataAt);
-        out.Put32(dataEntryAt + 4, static_cast<uint32_t>(item.bytes.size()));
+        out.Put32(dataEntryAt, DataLength(item) == 0 ? rva : rva + dataAt);
+        out.Put32(dataEntryAt + 4, DataLength(item));
         out.Put32(dataEntryAt + 8, item.codePage);
         dataEntryAt += kDataEntrySize;
         out.PutBytes(dataAt, item.bytes);
-        dataAt = static_cast<uint32_t>(AlignUp(dataAt + item.bytes.size(), kDataAlignment));
+        dataAt = static_cast<uint32_t>(AlignUp(dataAt + DataLength(item), kDataAlignment));
       }
     }
   }

@@ -27,6 +27,9 @@ struct ResourceItem {
   uint16_t language = 0;
   uint32_t codePage = 0;
   std::string bytes;
+  // The length of data too large to hold, written into the executable from elsewhere; bytes is
+  // empty then.
+  uint32_t streamedLength = 0;
 };
 
 class ResourceTree {
@@ -52,8 +55,10 @@ class ResourceTree {
 
   // The resource section's content for a section starting at rva: the directories of types,
   // names and languages, the data entries, the names' texts and then the data, each item's bytes
-  // aligned to 8. No time stamps: the same tree always gives the same bytes.
-  std::string Write(uint32_t rva) const;
+  // aligned to 8. No time stamps: the same tree always gives the same bytes. The data of an item
+  // with a streamedLength (one at most) is left out of the bytes; streamedAt, when given,
+  // receives the offset in the content where it belongs.
+  std::string Write(uint32_t rva, uint32_t* streamedAt = nullptr) const;
 
  private:
   std::vector<ResourceItem> items_;

@@ -23,6 +23,10 @@ void Patch32(std::string& image, size_t offset, uint32_t value) {
   WriteLe32(reinterpret_cast<uint8_t*>(&image[offset]), value);
 }
 
+void Patch32(RebuiltImage& image, size_t offset, uint32_t value) {
+  Patch32(image.bytes, offset, value);
+}
+
 // Only a section that the running program never reads can move: one the loader may discard (the
 // base relocations, debug information) that no directory but the base relocations' points into.
 // Its content names addresses elsewhere, never its own.
@@ -103,7 +107,7 @@ bool PlanLayout(const std::string& image, const PeImage& pe, Layout& layout, std
 // pointing the directories that lie in them there. Returns the end of the last one's addresses,
 // 0 when the image would grow too large.
 uint32_t AppendMovedSections(const std::string& image, const PeImage& pe, const Layout& layout,
-                             uint32_t nextAddress, std::string& out) {
+                             uint32_t nextAddress, RebuiltImage& out) {
   const std::vector<PeSection>& sections = pe.Sections();
   for (int i = layout.resources + 1; i < static_cast<int>(sections.size()); ++i) {
     const PeSection& section = sections[i];
@@ -118,9 +122,9 @@ uint32_t AppendMovedSections(const std::string& image, const PeImage& pe, const 
     const size_t header = pe.SectionHeaderOffset(i);
     Patch32(out, header + 12, nextAddress);
     if (section.rawSize != 0) {
-      out.resize(AlignUp(out.size(), pe.FileAlignment()), '\0');
-      Patch32(out, header + 20, static_cast<uint32_t>(out.size()));
-      out.append(image, section.rawPointer, section.rawSize);
+      out.bytes.resize(AlignUp(out.Size(), pe.FileAlignment()) - out.gapLength, '\0');
+      Patch32(out, header + 20, static_cast<uint32_t>(out.Size()));
+      out.bytes.append(image, section.rawPointer, section.rawSize);
     }
     const uint64_t end =
         AlignUp(nextAddress + uint64_t{SectionExtent(section)}, pe.SectionAlignment());
@@ -130,25 +134,31 @@ uint32_t AppendMovedSections(const std::string& image, const PeImage& pe, const 
   return nextAddress;
 }
 
-// The image rebuilt with tree as its resources.
+// The image rebuilt with tree as its resources, its checksum field zero.
 bool Rebuild(const std::string& image, const PeImage& pe, const ResourceTree& tree,
-             std::string& out, bool& signatureDropped, std::string& problem) {
+             RebuiltImage& out, bool& signatureDropped, std::string& problem) {
   Layout layout;
   if (!PlanLayout(image, pe, layout, problem)) return false;
   const PeSection& rsrc = pe.Sections()[layout.resources];
-  const std::string content = tree.Write(rsrc.virtualAddress);
+  uint32_t streamedAt = 0;
+  const std::string content = tree.Write(rsrc.virtualAddress, &streamedAt);
+  uint64_t streamedLength = 0;
+  for (const ResourceItem& item : tree.Items()) streamedLength += item.streamedLength;
+  const uint64_t contentSize = content.size() + streamedLength;
   // The tree was read from the section's raw data, so there is some.
   const uint64_t start = rsrc.rawPointer;
-  const uint64_t rawSize = AlignUp(content.size(), pe.FileAlignment());
-  const uint64_t contentEnd = AlignUp(rsrc.virtualAddress + content.size(), pe.SectionAlignment());
+  const uint64_t rawSize = AlignUp(contentSize, pe.FileAlignment());
+  const uint64_t contentEnd = AlignUp(rsrc.virtualAddress + contentSize, pe.SectionAlignment());
   if (start + rawSize + (image.size() - start) > kMaxImageSize || contentEnd > kMaxImageSize) {
     return Refuse(problem, "would grow too large with these resources");
   }
-  out.assign(image, 0, start);
-  out += content;
-  out.resize(start + rawSize, '\0');
+  out.bytes.assign(image, 0, start);
+  out.bytes += content;
+  out.gapAt = start + streamedAt;
+  out.gapLength = static_cast<uint32_t>(streamedLength);
+  out.bytes.resize(start + rawSize - streamedLength, '\0');
   const size_t rsrcHeader = pe.SectionHeaderOffset(layout.resources);
-  Patch32(out, rsrcHeader + 8, static_cast<uint32_t>(content.size()));
+  Patch32(out, rsrcHeader + 8, static_cast<uint32_t>(contentSize));
   Patch32(out, rsrcHeader + 16, static_cast<uint32_t>(rawSize));
   Patch32(out, rsrcHeader + 20, static_cast<uint32_t>(start));
   const uint32_t imageEnd =
@@ -156,15 +166,15 @@ bool Rebuild(const std::string& image, const PeImage& pe, const ResourceTree& tr
   if (imageEnd == 0) return Refuse(problem, "would grow too large with these resources");
   if (pe.SymbolTable() != 0) {
     Patch32(out, pe.SymbolTableOffset(),
-            static_cast<uint32_t>(pe.SymbolTable() - layout.rawEnd + out.size()));
+            static_cast<uint32_t>(pe.SymbolTable() - layout.rawEnd + out.Size()));
   }
   if (layout.rawEnd < layout.overlayEnd) {
-    out.append(image, layout.rawEnd, layout.overlayEnd - layout.rawEnd);
+    out.bytes.append(image, layout.rawEnd, layout.overlayEnd - layout.rawEnd);
   }
 
   Patch32(out, pe.SizeOfImageOffset(), imageEnd);
   Patch32(out, pe.DirectoryOffset(PeImage::kResourceDirectory) + 4,
-          static_cast<uint32_t>(content.size()));
+          static_cast<uint32_t>(contentSize));
   signatureDropped = layout.signatureDropped;
   if (signatureDropped) {
     Patch32(out, pe.DirectoryOffset(PeImage::kCertificateDirectory), 0);
@@ -176,23 +186,41 @@ bool Rebuild(const std::string& image, const PeImage& pe, const ResourceTree& tr
     Patch32(out, pe.SizeOfInitializedDataOffset(),
             static_cast<uint32_t>(ReadLe32(field) - rsrc.rawSize + rawSize));
   }
-  if (pe.CheckSum() != 0) Patch32(out, pe.CheckSumOffset(), PeChecksum(out, pe.CheckSumOffset()));
+  out.checkSumOffset = pe.CheckSum() != 0 ? pe.CheckSumOffset() : 0;
+  if (out.checkSumOffset != 0) Patch32(out, out.checkSumOffset, 0);
   return true;
 }
 
 }  // namespace
 
-bool PutImageResources(std::string& image, const std::vector<ResourceItem>& items,
-                       std::string& problem, bool* signatureDropped) {
+bool PlanImageResources(const std::string& image, const std::vector<ResourceItem>& items,
+                        RebuiltImage& rebuilt, std::string& problem, bool* signatureDropped) {
   PeImage pe;
   ResourceTree tree;
   if (!pe.Parse(image, problem) || !tree.Read(image, pe, problem)) return false;
-  for (const ResourceItem& item : items) tree.Put(item);
-  std::string rebuilt;
+  int streamed = 0;
+  for (const ResourceItem& item : items) {
+    streamed += item.streamedLength != 0 ? 1 : 0;
+    tree.Put(item);
+  }
+  if (streamed > 1) return Refuse(problem, "cannot take the data of two resources from elsewhere");
+  RebuiltImage planned;
   bool dropped = false;
-  if (!Rebuild(image, pe, tree, rebuilt, dropped, problem)) return false;
-  image = std::move(rebuilt);
+  if (!Rebuild(image, pe, tree, planned, dropped, problem)) return false;
+  rebuilt = std::move(planned);
   if (signatureDropped != nullptr) *signatureDropped = dropped;
+  return true;
+}
+
+bool PutImageResources(std::string& image, const std::vector<ResourceItem>& items,
+                       std::string& problem, bool* signatureDropped) {
+  RebuiltImage rebuilt;
+  if (!PlanImageResources(image, items, rebuilt, problem, signatureDropped)) return false;
+  if (rebuilt.gapLength != 0) return Refuse(problem, "needs the data of a resource from elsewhere");
+  if (rebuilt.checkSumOffset != 0) {
+    Patch32(rebuilt, rebuilt.checkSumOffset, PeChecksum(rebuilt.bytes, rebuilt.checkSumOffset));
+  }
+  image = std::move(rebuilt.bytes);
   return true;
 }
 

@@ -18,6 +18,24 @@
 // The language the installer reads its resources in: Chinese, Simplified.
 constexpr uint16_t kResourceLanguage = 2052;
 
+// An executable rebuilt around its resources but for the data of one item streamed from
+// elsewhere: the file is bytes up to gapAt, then the gapLength streamed bytes, then the rest of
+// bytes. Its checksum, when it has one, is still to be computed: the field is zero.
+struct RebuiltImage {
+  std::string bytes;
+  uint64_t gapAt = 0;
+  uint32_t gapLength = 0;
+  size_t checkSumOffset = 0;  // 0: the image has no checksum
+  uint64_t Size() const { return bytes.size() + gapLength; }
+};
+
+// Plans image, the bytes of an executable, with items among its resources as PutImageResources
+// does, an item with a streamedLength (one at most) leaving its data's place in rebuilt as the
+// gap. False, with a one-line reason in problem, as PutImageResources.
+bool PlanImageResources(const std::string& image, const std::vector<ResourceItem>& items,
+                        RebuiltImage& rebuilt, std::string& problem,
+                        bool* signatureDropped = nullptr);
+
 // Puts items among the resources of image, the bytes of an executable, replacing those of the
 // same type, name and language. False, with a one-line reason in problem (to follow the file's
 // name) and image unchanged, for bytes that are not an executable this can rewrite.

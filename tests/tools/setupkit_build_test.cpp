@@ -222,6 +222,19 @@ TEST_F(SetupkitBuildPortableTest, TheSameInputsMakeTheSameInstallerWithItsPartsI
   PeImage pe;
   ASSERT_TRUE(pe.Parse(installer, problem));
   EXPECT_EQ(pe.CheckSum(), PeChecksum(installer, pe.CheckSumOffset()));
+  // Written from file to file, the installer is byte for byte the stub with the same resources
+  // put in memory.
+  std::string inMemory = stub;
+  std::vector<ResourceItem> items;
+  for (const char16_t* type : {u"TAIL", u"APP", u"STUB"}) {
+    ResourceItem& item = items.emplace_back();
+    item.type.text = type;
+    item.name.number = 1;
+    item.language = kResourceLanguage;
+    item.bytes = Resource(installer, type, 1);
+  }
+  ASSERT_TRUE(PutImageResources(inMemory, items, problem)) << problem;
+  EXPECT_TRUE(inMemory == installer);
 
   ToolRun inspect = RunSetupkitCaptured({u"inspect", folder_.File(u"first.exe")});
   ASSERT_EQ(inspect.status, 0) << inspect.err;

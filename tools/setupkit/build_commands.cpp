@@ -4,15 +4,18 @@
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "records/carried_languages.h"
 #include "records/client_info.h"
 #include "records/update_info_trust.h"
+#include "support/container/container_file.h"
 #include "support/container/packed_container.h"
 #include "support/crypto/signing.h"
 #include "support/files/file_size.h"
 #include "support/files/file_stream.h"
 #include "support/files/xdata.h"
+#include "support/pe/rebuilt_image_file.h"
 #include "support/pe/resource_update.h"
 #include "support/text/utf8.h"
 #include "support/text/version_text.h"
@@ -36,8 +39,8 @@ namespace fs = std::filesystem;
 // The largest executable the resource writer makes: its sizes and addresses are counted in
 // 31 bits.
 constexpr uint64_t kLargestInstaller = 0x7FFFFFFF;
-// What one read of the payload takes: some C libraries read no more than 2 GB at once.
-constexpr size_t kPayloadReadPiece = 64 << 20;
+// What one read of the payload takes.
+constexpr size_t kPayloadPiece = 4 << 20;
 
 struct BuildOptions {
   std::u16string config;
@@ -219,62 +222,85 @@ bool AddProductPrograms(const BuildOptions& options, const std::u16string& stub,
   return true;
 }
 
-// The payload file read into a packed container, straight behind the container's header. The
-// resource writer rebuilds the image around its resources in memory, so the payload must be there
-// whole, and an installer is one executable: largest bounds the payload before it is read.
-bool ReadPackedPayload(const std::u16string& path, uint64_t largest, std::string& container,
-                       std::string& problem) {
-  uint64_t size = 0;
-  if (!GetFileSize(path.c_str(), &size)) {
-    problem = "cannot read back the payload " + Shown(path);
+// The payload file copied behind room for a container's header into container, open for reading
+// and writing, and sealed there; size receives the container's size. An installer is one
+// executable: largest bounds the payload before it is copied.
+bool SealPayload(const std::u16string& payload, uint64_t largest, const std::u16string& container,
+                 FileStream& sealed, uint32_t& size, std::string& problem) {
+  uint64_t payloadSize = 0;
+  FileStream source = OpenFileStream(payload.c_str(), "rb");
+  if (!source || !GetFileSize(payload.c_str(), &payloadSize)) {
+    problem = "cannot read back the payload " + Shown(payload);
     return false;
   }
-  if (size > largest) {
+  if (payloadSize > largest) {
     const std::string most = std::to_string(largest);
-    problem = "the payload is " + std::to_string(size) + " bytes, more than the " + most +
+    problem = "the payload is " + std::to_string(payloadSize) + " bytes, more than the " + most +
               " an installer made from this stub can carry: an executable holds 2 GB at most";
     return false;
   }
-  container.assign(kContainerHeaderSize + size, '\0');
-  FileStream file = OpenFileStream(path.c_str(), "rb");
-  uint8_t* bytes = reinterpret_cast<uint8_t*>(&container[0]);
-  uint64_t done = 0;
-  while (file && done < size) {
-    const size_t piece = static_cast<size_t>(std::min<uint64_t>(size - done, kPayloadReadPiece));
-    if (std::fread(bytes + kContainerHeaderSize + done, 1, piece, file.get()) != piece) break;
-    done += piece;
+  sealed = OpenFileStream(container.c_str(), "w+b");
+  std::vector<uint8_t> piece(std::min<uint64_t>(payloadSize, kPayloadPiece));
+  const std::vector<uint8_t> header(kContainerHeaderSize);
+  bool copied =
+      sealed && std::fwrite(header.data(), 1, header.size(), sealed.get()) == header.size();
+  for (uint64_t done = 0; copied && done < payloadSize;) {
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(payloadSize - done, kPayloadPiece));
+    copied = std::fread(piece.data(), 1, n, source.get()) == n &&
+             std::fwrite(piece.data(), 1, n, sealed.get()) == n;
+    done += n;
   }
-  if (done != size || SealContainer(bytes, static_cast<uint32_t>(size)) == 0) {
-    problem = "cannot read back the payload " + Shown(path);
+  if (!copied) {
+    problem = "cannot copy the payload " + Shown(payload) + " into " + Shown(container);
+    return false;
+  }
+  size = SealContainerFile(sealed.get(), static_cast<uint32_t>(payloadSize));
+  if (size == 0 || !SeekStream(sealed.get(), 0)) {
+    problem = "cannot seal the payload in " + Shown(container);
     return false;
   }
   return true;
 }
 
-// The stub with the payload (read from its file) and the configuration, both packed, the stub's
-// size and the vendor's public key (unless empty) as its resources.
-bool MakeInstaller(const std::u16string& stubPath, std::string& installer,
+// Writes the installer to destination: the stub with the payload (read from its file) and the
+// configuration, both packed, the stub's size and the vendor's public key (unless empty) as its
+// resources. The payload goes from file to file a piece at a time, never whole in memory.
+bool MakeInstaller(const std::u16string& stubPath, const std::string& stub,
                    const std::string& record, const std::u16string& payload,
                    const std::string& publicKey, const std::string& languages,
+                   const std::u16string& destination,
                    bool& signatureDropped, std::string& problem) {
   const uint64_t largest =
-      kLargestInstaller -
-      std::min<uint64_t>(kLargestInstaller, installer.size() + kContainerHeaderSize);
-  std::string tail;
-  if (!ReadPackedPayload(payload, largest, tail, problem)) return false;
+      kLargestInstaller - std::min<uint64_t>(kLargestInstaller, stub.size() + kContainerHeaderSize);
+  ScratchFile container(destination + u".container~");
+  FileStream sealed;
+  uint32_t containerSize = 0;
+  if (!SealPayload(payload, largest, container.Path(), sealed, containerSize, problem)) {
+    return false;
+  }
   uint8_t stubSize[8];
-  for (int i = 0; i < 8; ++i) stubSize[i] = static_cast<uint8_t>(uint64_t{installer.size()} >> (8 * i));
+  for (int i = 0; i < 8; ++i) stubSize[i] = static_cast<uint8_t>(uint64_t{stub.size()} >> (8 * i));
   std::vector<ResourceItem> resources = {
-      InstallerResource(kPayloadType, std::move(tail)),
+      InstallerResource(kPayloadType, std::string()),
       InstallerResource(kConfigType, record),
       InstallerResource(kStubSizeType, std::string(reinterpret_cast<char*>(stubSize), 8)),
   };
+  resources[0].streamedLength = containerSize;
   for (ResourceItem& key : KeyResources(publicKey)) resources.push_back(std::move(key));
   for (ResourceItem& carried : LanguageResources(languages)) {
     resources.push_back(std::move(carried));
   }
-  if (!PutImageResources(installer, resources, problem, &signatureDropped)) {
+  RebuiltImage installer;
+  if (!PlanImageResources(stub, resources, installer, problem, &signatureDropped)) {
     problem = "the installer stub " + Shown(stubPath) + " " + problem;
+    return false;
+  }
+  FileStream out = OpenFileStream(destination.c_str(), "wb");
+  if (!out || !WriteRebuiltImage(installer, sealed.get(), out.get()) ||
+      std::fclose(out.release()) != 0) {
+    problem = std::ferror(sealed.get()) || std::feof(sealed.get())
+                  ? "cannot read back the sealed payload " + Shown(container.Path())
+                  : "cannot write the installer " + Shown(destination);
     return false;
   }
   return true;
@@ -327,11 +353,11 @@ int BuildCommand(const std::vector<std::u16string>& arguments) {
   CodeSigner signer;
   if (!signer.Prepare(options.signing, problem)) return Fail(problem);
   const std::u16string stub = options.stub.empty() ? ToolFolder() + u"setup.exe" : options.stub;
-  std::string installer;
-  if (!ReadWhole(stub, installer)) return Fail("cannot read the installer stub " + Shown(stub));
+  std::string stubBytes;
+  if (!ReadWhole(stub, stubBytes)) return Fail("cannot read the installer stub " + Shown(stub));
   // Read where it lies, the client archive costs the installer neither a copy nor a pass.
-  options.sources.clientInPlace = StubReadsClientInPlace(installer);
-  options.sources.clientBeside = StubReadsClientBeside(installer);
+  options.sources.clientInPlace = StubReadsClientInPlace(stubBytes);
+  options.sources.clientBeside = StubReadsClientBeside(stubBytes);
   std::string record;
   if (!PackedRecord(config, record)) return Fail("cannot store the configuration");
 
@@ -361,17 +387,21 @@ int BuildCommand(const std::vector<std::u16string>& arguments) {
                                              "\"version\""));
   }
   bool stubWasSigned = false;
-  if (!MakeInstaller(stub, installer, record, payload.Path(), publicKey, carriedLanguages,
-                     stubWasSigned, problem) ||
-      (signer.Enabled() && !signer.Sign(installer, "the installer", problem))) {
+  // Written beside it and moved over it once whole, so that a failed build leaves no part of an
+  // installer under its name.
+  ScratchFile installer(options.out + u".installer~");
+  if (!MakeInstaller(stub, stubBytes, record, payload.Path(), publicKey, carriedLanguages,
+                     installer.Path(), stubWasSigned, problem) ||
+      (signer.Enabled() && !signer.SignFile(installer.Path(), "the installer", problem))) {
     return Fail(problem);
   }
   if (stubWasSigned && !signer.Enabled()) {
     notices.push_back("the installer stub " + Shown(stub) + " was signed; its signature cannot "
                       "hold for the installer and is left out (sign it with --sign-pkcs12)");
   }
-  if (!WriteOutputFile(options.out, reinterpret_cast<const uint8_t*>(installer.data()),
-                       static_cast<uint32_t>(installer.size()))) {
+  std::error_code moveError;
+  fs::rename(fs::path(installer.Path()), fs::path(options.out), moveError);
+  if (moveError) {
     return Fail("cannot write the installer " + Shown(options.out));
   }
   if (!options.publish.empty() &&

@@ -1,9 +1,11 @@
 #include "tools/setupkit/code_signing.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
+#include "support/files/file_size.h"
 #include "support/files/file_stream.h"
 #include "support/files/xdata.h"
 #include "support/pe/pe_image.h"
@@ -45,10 +47,20 @@ std::string SigningFailure(const std::string& output, const std::u16string& pkcs
   return LastLine(output);
 }
 
-bool HasSignature(const std::string& image) {
+// The most bytes an executable's headers take: far more than any linker writes.
+constexpr size_t kHeadersRead = 64 << 10;
+
+// True when the executable file at path carries a signature; only its headers are read.
+bool HasSignature(const std::u16string& path) {
+  uint64_t size = 0;
+  FileStream file = OpenFileStream(path.c_str(), "rb");
+  if (!file || !GetFileSize(path.c_str(), &size)) return false;
+  std::string head(static_cast<size_t>(std::min<uint64_t>(size, kHeadersRead)), '\0');
+  if (std::fread(&head[0], 1, head.size(), file.get()) != head.size()) return false;
   PeImage pe;
   std::string problem;
-  return pe.Parse(image, problem) && pe.Directory(PeImage::kCertificateDirectory).size != 0;
+  return pe.ParseHeaders(head, size, problem) &&
+         pe.Directory(PeImage::kCertificateDirectory).size != 0;
 }
 
 }  // namespace
@@ -107,12 +119,42 @@ bool CodeSigner::Prepare(const SigningOptions& options, std::string& problem) {
 }
 
 bool CodeSigner::Sign(std::string& image, const std::string& what, std::string& problem) {
-  ScratchFile password(folder_ + u"password");
   ScratchFile unsigned_(folder_ + u"unsigned.exe");
   ScratchFile signed_(folder_ + u"signed.exe");
+  if (!WriteWholeFile(unsigned_.Path().c_str(), image.data(),
+                      static_cast<uint32_t>(image.size()))) {
+    problem = "cannot write " + what + " to sign it in " + Shown(folder_);
+    return false;
+  }
+  if (!SignInto(unsigned_.Path(), signed_.Path(), what, problem)) return false;
+  XData result;
+  if (!result.ReadFile(signed_.Path().c_str(), 0)) {
+    problem = "cannot read " + what + " back from " + Shown(signed_.Path());
+    return false;
+  }
+  image.assign(reinterpret_cast<const char*>(result.Data()), result.Length());
+  return true;
+}
+
+bool CodeSigner::SignFile(const std::u16string& path, const std::string& what,
+                          std::string& problem) {
+  ScratchFile signed_(path + u".signed~");
+  if (!SignInto(path, signed_.Path(), what, problem)) return false;
+  std::error_code error;
+  std::filesystem::rename(std::filesystem::path(signed_.Path()), std::filesystem::path(path),
+                          error);
+  if (error) {
+    problem = "cannot put the signed " + what + " in place of " + Shown(path);
+    return false;
+  }
+  return true;
+}
+
+bool CodeSigner::SignInto(const std::u16string& in, const std::u16string& out,
+                          const std::string& what, std::string& problem) {
+  ScratchFile password(folder_ + u"password");
   if (!WriteWholeFile(password.Path().c_str(), password_.data(),
-                      static_cast<uint32_t>(password_.size())) ||
-      !WriteWholeFile(unsigned_.Path().c_str(), image.data(), static_cast<uint32_t>(image.size()))) {
+                      static_cast<uint32_t>(password_.size()))) {
     problem = "cannot write " + what + " to sign it in " + Shown(folder_);
     return false;
   }
@@ -120,20 +162,15 @@ bool CodeSigner::Sign(std::string& image, const std::string& what, std::string& 
                                            password.Path(), u"-h", u"sha256"};
   if (!timestampUrl_.empty()) arguments.insert(arguments.end(), {u"-ts", timestampUrl_});
   if (!signingTime_.empty()) arguments.insert(arguments.end(), {u"-time", Utf8ToUtf16(signingTime_)});
-  arguments.insert(arguments.end(), {u"-in", unsigned_.Path(), u"-out", signed_.Path()});
+  arguments.insert(arguments.end(), {u"-in", in, u"-out", out});
   std::string output;
   const int status = RunAndWait(tool_, arguments, output);
-  XData result;
-  const bool read = status == 0 && result.ReadFile(signed_.Path().c_str(), 0);
-  const std::string signedImage =
-      read ? std::string(reinterpret_cast<const char*>(result.Data()), result.Length()) : "";
   // Whatever the exit status says, only a file that carries a signature is a signed one.
-  if (!read || !HasSignature(signedImage)) {
+  if (status != 0 || !HasSignature(out)) {
     problem =
         "osslsigncode could not sign " + what +
         (status < 0 ? std::string(": it did not start") : ": " + SigningFailure(output, pkcs12_));
     return false;
   }
-  image = signedImage;
   return true;
 }

@@ -2,10 +2,10 @@
 
 #include <string>
 
-// Authenticode signing of executables in memory, by osslsigncode found along PATH: the key and
-// certificate come from a PKCS #12 file, its password from the environment variable
-// SETUPKIT_SIGN_PASSWORD (never from a command line: osslsigncode reads it from a file in a
-// folder only this user can read, removed right after). The signing time is SOURCE_DATE_EPOCH
+// Authenticode signing of executables, in memory or in their files, by osslsigncode found along
+// PATH: the key and certificate come from a PKCS #12 file, its password from the environment
+// variable SETUPKIT_SIGN_PASSWORD (never from a command line: osslsigncode reads it from a file in
+// a folder only this user can read, removed right after). The signing time is SOURCE_DATE_EPOCH
 // when that is set, so that signed builds come out the same too; a time-stamping service, when
 // named, countersigns it.
 
@@ -30,6 +30,9 @@ class CodeSigner {
   // Signs image, the bytes of an executable named what in messages, replacing any signature it
   // had. False, with a one-line reason in problem and image unchanged, when the tool fails.
   bool Sign(std::string& image, const std::string& what, std::string& problem);
+  // Signs the executable file at path in place, as Sign does its bytes: the tool writes the
+  // signed file beside it, which then replaces it. False, with the file unchanged, as Sign.
+  bool SignFile(const std::u16string& path, const std::string& what, std::string& problem);
 
  private:
   std::u16string tool_;
@@ -38,6 +41,10 @@ class CodeSigner {
   std::string password_;
   std::string signingTime_;  // decimal seconds since 1970, or empty for the current time
   std::u16string folder_;
+
+  // Runs the tool on the file in, writing the signed file out; false as Sign.
+  bool SignInto(const std::u16string& in, const std::u16string& out, const std::string& what,
+                std::string& problem);
 };
 
 // True when url can name a time-stamping service: "http://" or "https://", a host, and nothing

@@ -7,8 +7,11 @@
 #include <vector>
 
 #include "support/container/byte_scrambler.h"
+#include "support/container/container_file.h"
 #include "support/container/crc16.h"
 #include "support/container/packed_view.h"
+#include "support/files/file_stream.h"
+#include "tests/helpers/temp_folder.h"
 
 namespace {
 
@@ -122,6 +125,59 @@ TEST(PackedContainer, UnpacksWhatWasPacked) {
     out.resize(n);
     EXPECT_EQ(out, payload);
   }
+}
+
+// The file is scrambled a piece at a time, each half of a round carrying one byte across the
+// pieces' edges: sealed in a file, the bytes are those sealed in memory at every length around a
+// piece's, in every number of rounds, with the bytes around them left alone.
+TEST(ContainerFile, SealsAndScramblesAsInMemory) {
+  constexpr uint32_t kPiece = kContainerFilePiece;
+  struct Case {
+    uint32_t length;
+    uint32_t key;
+    uint32_t rounds;
+  };
+  const Case cases[] = {
+      {1, 0x04030201, 3},          {kPiece - 1, 0x9A3C0017, 4}, {kPiece, 0xFFFFFFFF, 5},
+      {kPiece + 1, 0x00000000, 6}, {3 * kPiece + 5, 0x5EED1234, 3},
+  };
+  TempFolder folder;
+  constexpr uint32_t kAround = 7;  // bytes before and after the scrambled ones
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.length);
+    const Bytes payload = RandomBytes(c.length, c.length);
+
+    Bytes around = RandomBytes(c.length + 2 * kAround, c.key);
+    std::copy(payload.begin(), payload.end(), around.begin() + kAround);
+    Bytes expected = around;
+    ASSERT_TRUE(ScrambleBytes(expected.data() + kAround, c.length, c.key, c.rounds));
+    const std::u16string scrambledPath = folder.File(u"scrambled");
+    WriteBytes(scrambledPath, std::string(around.begin(), around.end()));
+    {
+      FileStream file = OpenFileStream(scrambledPath.c_str(), "r+b");
+      ASSERT_TRUE(ScrambleFileBytes(file.get(), kAround, c.length, c.key, c.rounds));
+    }
+    const std::string scrambled = ReadBytes(scrambledPath);
+    EXPECT_TRUE(scrambled == std::string(expected.begin(), expected.end()));
+
+    Bytes sealed = Pack(payload);
+    const std::u16string containerPath = folder.File(u"container");
+    WriteBytes(containerPath, std::string(kContainerHeaderSize, '\0') +
+                                  std::string(payload.begin(), payload.end()));
+    {
+      FileStream file = OpenFileStream(containerPath.c_str(), "r+b");
+      EXPECT_EQ(SealContainerFile(file.get(), c.length), sealed.size());
+    }
+    const std::string container = ReadBytes(containerPath);
+    EXPECT_TRUE(container == std::string(sealed.begin(), sealed.end()));
+  }
+  // A file shorter than the payload it is said to hold is refused.
+  const std::u16string shortPath = folder.File(u"short");
+  WriteBytes(shortPath, std::string(kContainerHeaderSize + 3, 'x'));
+  FileStream file = OpenFileStream(shortPath.c_str(), "r+b");
+  EXPECT_EQ(SealContainerFile(file.get(), 4), 0u);
+  EXPECT_EQ(SealContainerFile(file.get(), 0), 0u);
+  EXPECT_FALSE(ScrambleFileBytes(file.get(), 0, kPiece + 1, 1, 1));
 }
 
 TEST(PackedContainer, RefusesWhatDoesNotFitOrIsDamaged) {

@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "support/files/file_stream.h"
 #include "support/pe/pe_image.h"
+#include "support/pe/rebuilt_image_file.h"
 #include "support/pe/resource_tree.h"
 #include "tests/helpers/pe_builder.h"
+#include "tests/helpers/temp_folder.h"
 
 namespace {
 
@@ -59,6 +62,17 @@ std::vector<ResourceItem> ItemsOf(const std::string& image) {
   EXPECT_TRUE(pe.Parse(image, problem)) << problem;
   EXPECT_TRUE(tree.Read(image, pe, problem)) << problem;
   return tree.Items();
+}
+
+// The file WriteRebuiltImage makes of image with gap as its streamed bytes.
+std::string WrittenImage(const RebuiltImage& image, const std::string& gap) {
+  TempFolder folder;
+  WriteBytes(folder.Path() / "gap", gap);
+  FileStream source = OpenFileStream(folder.File(u"gap").c_str(), "rb");
+  FileStream out = OpenFileStream(folder.File(u"image").c_str(), "wb");
+  EXPECT_TRUE(WriteRebuiltImage(image, source.get(), out.get()));
+  out.reset();
+  return ReadBytes(folder.Path() / "image");
 }
 
 // A program's resources as a linker leaves them: a manifest and a named image.
@@ -112,7 +126,7 @@ TEST(PeResources, RebuiltImageKeepsWhatItHadAndMovesWhatFollowsTheResources) {
   TestImage appended = Program();
   appended.overlay = "bytes after the sections";
   appended.checkSum = true;
-  cases.push_back({"bytes after the sections", appended, 5000});
+  cases.push_back({"bytes after the sections", appended, 5001});
 
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -126,6 +140,15 @@ TEST(PeResources, RebuiltImageKeepsWhatItHadAndMovesWhatFollowsTheResources) {
     bool dropped = false;
     ASSERT_TRUE(PutImageResources(image, added, problem, &dropped)) << problem;
     EXPECT_EQ(dropped, !c.image.certificate.empty());
+    // The tail's data streamed from a file instead, among items whose data comes after it: the
+    // same file, checksum and all.
+    std::vector<ResourceItem> streamed = added;
+    streamed[0].bytes.clear();
+    streamed[0].streamedLength = static_cast<uint32_t>(c.newBytes);
+    RebuiltImage planned;
+    ASSERT_TRUE(PlanImageResources(original, streamed, planned, problem)) << problem;
+    EXPECT_EQ(planned.gapLength, c.newBytes);
+    EXPECT_TRUE(WrittenImage(planned, added[0].bytes) == image);
 
     // The old items and the new, the new ones named in capitals.
     std::vector<ResourceItem> expected = LinkedResources();

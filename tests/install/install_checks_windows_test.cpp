@@ -13,6 +13,7 @@
 #include "records/client_info.h"
 #include "support/system/process_control.h"
 #include "support/system/user_question.h"
+#include "tests/helpers/held_language.h"
 #include "tests/helpers/scripted_answers.h"
 #include "tests/helpers/started_process.h"
 #include "tests/helpers/temp_folder.h"
@@ -36,6 +37,8 @@ class InstallChecksTest : public ::testing::Test {
   }
   void TearDown() override { DeleteProductKey(u"ChecksTestCompany", u"checks"); }
 
+  // The questions are held in Chinese, as they have always been asked.
+  HeldLanguage chinese_{ChineseLanguage()};
   CClientInfo product_;
 };
 

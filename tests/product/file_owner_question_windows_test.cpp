@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "records/current_language.h"
 #include "support/system/file_removal.h"
 #include "support/system/process_control.h"
 #include "tests/helpers/scripted_answers.h"
@@ -30,8 +31,8 @@ TEST(FileOwnerQuestion, AsksByPathAndEndsTheProgramOnlyOnYes) {
     EXPECT_EQ(std::filesystem::exists(std::filesystem::path(held.Path())), answer != IDYES);
     ASSERT_EQ(answers.Asked().size(), 1u);
     const ScriptedAnswers::Question& question = answers.Asked()[0];
-    EXPECT_EQ(question.text, u"当前待删除文件" + held.Path() + u"正在运行!\n是否强制终止后删除？");
-    EXPECT_EQ(question.caption, u"文件删除提示");
+    EXPECT_EQ(question.text, Text(TextKey::kFileOwnerQuestion, {{u"file", held.Path()}}));
+    EXPECT_EQ(question.caption, Text(TextKey::kFileOwnerCaption));
     EXPECT_EQ(question.flags, static_cast<unsigned>(MB_YESNO));
     EXPECT_EQ(question.owner, owner);
   }

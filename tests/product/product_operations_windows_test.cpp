@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "records/current_language.h"
 #include "product/auto_start.h"
 #include "product/installed_folder.h"
 #include "product/product_keys.h"
@@ -103,7 +104,7 @@ TEST(ProductRegistration, RegisterWritesKeysAndShortcutsAndUnregisterRemovesThem
       quickLaunch / (name + u".lnk"),
       group / (name + u".lnk"),
   };
-  fs::path uninstallLink = group / (u"\u5378\u8F7D" + name + u".lnk");
+  fs::path uninstallLink = group / (Text(TextKey::kUninstallShortcut, {{u"name", name}}) + u".lnk");
 
   // Without an uninstaller in the folder, nothing names one.
   ASSERT_TRUE(RegisterCommitted(client, CUninstInfo()));

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "records/current_language.h"
 #include "product/product_keys.h"
 #include "records/update_info.h"
 #include "support/crypto/md5.h"
@@ -29,10 +30,6 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string Ascii(const std::u16string& text) { return Utf16ToUtf8(text.c_str()); }
-
-bool Contains(const std::u16string& text, const std::u16string& part) {
-  return text.find(part) != std::u16string::npos;
-}
 
 // The regular files below folder, none when it is missing.
 int FilesBelow(const fs::path& folder) {
@@ -233,13 +230,14 @@ TEST_F(SignedPublishedList, TheUpdaterRefusesAnUnsignedOrOlderList) {
     const char16_t* version;
     bool signedList;
     DWORD exitCode;
-    const char16_t* told;  // a part of the message
+    TextKey told;  // the last message
   };
   const Case cases[] = {
-      {"unsigned", u"1.1.0.0", false, 1, u"\u7b7e\u540d"},            // 签名
-      {"older", u"0.9.0.0", true, 1, u"\u65e7"},                      // 旧
-      {"newer", u"1.1.0.0", true, 0, u"\u5df2\u66f4\u65b0"},         // 已更新
+      {"unsigned", u"1.1.0.0", false, 1, TextKey::kUpdateListNotTrusted},
+      {"older", u"0.9.0.0", true, 1, TextKey::kOlderUpdateList},
+      {"newer", u"1.1.0.0", true, 0, TextKey::kUpdated},
   };
+  const std::u16string name = product->Record().GetName().Units();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     product->WriteClientFile("readme.txt", "read me, version " + Ascii(c.version));
@@ -252,7 +250,9 @@ TEST_F(SignedPublishedList, TheUpdaterRefusesAnUnsignedOrOlderList) {
     EXPECT_TRUE(run.exited);
     EXPECT_EQ(run.exitCode, c.exitCode);
     ASSERT_FALSE(run.questions.empty());
-    EXPECT_TRUE(Contains(run.questions.back().text, c.told)) << Ascii(run.questions.back().text);
+    EXPECT_EQ(run.questions.back().text,
+              Text(c.told, {{u"name", name}, {u"list_version", c.version}, {u"installed", u"1.0.0.0"}}))
+        << Ascii(run.questions.back().text);
     if (c.exitCode != 0) {
       EXPECT_EQ(Recorded(*product, u"md5"), before);
       EXPECT_EQ(ReadBytes(product->Folder() / "readme.txt"), "read me");

@@ -135,11 +135,12 @@ class InstallWindowTest : public ::testing::Test {
   std::unique_ptr<CInstallWnd> window_;
   HWND hwnd_ = nullptr;
   ComPtr<IAccessible> object_;
+  // The names a screen reader says for the first page's controls, in the run's language.
+  const std::u16string kStart = Text(TextKey::kWindowStart), kClose = Text(TextKey::kWindowClose),
+                       kMinimise = Text(TextKey::kWindowMinimise),
+                       kAgree = Text(TextKey::kWindowAgree), kLicence = Text(TextKey::kWindowLicence),
+                       kBrowse = Text(TextKey::kWindowBrowse);
 };
-
-const std::u16string kStart = u"开始安装", kClose = u"关闭", kMinimise = u"最小化",
-                     kAgree = u"我已阅读并同意用户许可协议", kLicence = u"用户许可协议",
-                     kBrowse = u"浏览...";
 
 TEST_F(InstallWindowTest, TabMovesTheRingThroughTheControlsAndSpaceTogglesTheAgreement) {
   EXPECT_EQ(Focused(), kStart) << "the start button is the default";

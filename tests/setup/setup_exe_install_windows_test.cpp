@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "records/current_language.h"
 #include "install/exit_codes.h"
 #include "support/core/handle_windows.h"
 #include "support/core/wide_text.h"
@@ -261,10 +262,7 @@ TEST_F(SilentSetupTest, ClosingDuringAnInstallStopsItAfterTheQuestion) {
     question = FindProcessDialog(run.processId);
   }
   ASSERT_NE(question, nullptr);
-  EXPECT_EQ(DialogMessage(question),
-            u"\u6ce8\u610f\uff1a\u4e2d\u6b62\u5f53\u524d\u5b89\u88c5\u6709\u53ef\u80fd\u5bfc"
-            u"\u81f4\u8f6f\u4ef6\u65e0\u6cd5\u4f7f\u7528\uff01\n\u786e\u5b9a\u8981\u4e2d\u6b62"
-            u"\u5417\uff1f");
+  EXPECT_EQ(DialogMessage(question), Text(TextKey::kWindowAbortQuestion));
   // Long enough for the rest of the install to complete behind the question.
   Sleep(3000);
   PostMessageW(question, WM_COMMAND, IDYES, 0);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "records/current_language.h"
 #include "install/exit_codes.h"
 #include "records/client_info.h"
 #include "support/container/packed_container.h"
@@ -24,10 +25,6 @@
 
 namespace {
 
-const std::u16string kDamagedPackage =
-    u"\u5ba2\u6237\u7aef\u5df2\u635f\u574f\uff01\u662f\u5426\u73b0\u5728\u5c31\u5230\u5b98"
-    u"\u7f51\u4e0b\u8f7d\u6700\u65b0\u7248\u672c\uff1f";
-
 // The installer at exe is a damaged package: asked about once (in a box captioned caption, when
 // given), and a silent run ends without asking; either ends with status 1, nothing installed.
 void ExpectDamagedPackage(const std::u16string& exe, const std::u16string& caption = u"") {
@@ -35,7 +32,7 @@ void ExpectDamagedPackage(const std::u16string& exe, const std::u16string& capti
   EXPECT_TRUE(run.exited);
   EXPECT_EQ(run.exitCode, 1u);
   ASSERT_EQ(run.questions.size(), 1u);
-  EXPECT_EQ(run.questions[0].text, kDamagedPackage);
+  EXPECT_EQ(run.questions[0].text, Text(TextKey::kPackageDamaged));
   if (!caption.empty()) EXPECT_EQ(run.questions[0].caption, caption);
   ProgramRun silent = RunAnswering(exe, L" silent");
   EXPECT_TRUE(silent.exited);
@@ -141,7 +138,7 @@ TEST_F(SetupExeTest, StampedSetupLoadsItsConfigurationWithoutAsking) {
     ASSERT_NE(config.SaveToModuleFile(exe_.c_str(), u"APP", 1, packed), 0u);
     // Its window shows, titled with the product's name, and closes when asked to: cancelled,
     // nothing installed.
-    ProgramRun run = RunAnswering(exe_, L"", {}, 30000, u"Stamped - \u5b89\u88c5Stamped");
+    ProgramRun run = RunAnswering(exe_, L"", {}, 30000, u"Stamped - " + Text(TextKey::kWindowCaption, {{u"name", u"Stamped"}}));
     EXPECT_TRUE(run.exited);
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitCancelled));
     EXPECT_TRUE(run.questions.empty());
@@ -155,7 +152,7 @@ TEST_F(SetupExeTest, UnstampedSetupAsksOnceAndEndsOnNo) {
   EXPECT_EQ(run.exitCode, 1u);
   ASSERT_EQ(run.questions.size(), 1u);
   EXPECT_EQ(run.questions[0].caption, u"vu");
-  EXPECT_EQ(run.questions[0].text, kDamagedPackage);
+  EXPECT_EQ(run.questions[0].text, Text(TextKey::kPackageDamaged));
 }
 
 // The stamped configuration is checked as it is read: one bit flipped anywhere in the stored

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "records/current_language.h"
 #include "records/client_info.h"
 #include "startup/homepage_opener.h"
 #include "startup/install_package.h"
@@ -20,9 +21,6 @@
 
 namespace {
 
-const std::u16string kDamagedPackage =
-    u"\u5ba2\u6237\u7aef\u5df2\u635f\u574f\uff01\u662f\u5426\u73b0\u5728\u5c31\u5230\u5b98\u7f51"
-    u"\u4e0b\u8f7d\u6700\u65b0\u7248\u672c\uff1f";
 
 std::vector<std::u16string> openedPages;
 
@@ -80,7 +78,7 @@ TEST_F(ProductConfigTest, DamagedPackageAsksOnceAndOpensTheHomepageOnlyOnYes) {
     ASSERT_EQ(answers.Asked().size(), 1u);
     const ScriptedAnswers::Question& question = answers.Asked()[0];
     EXPECT_EQ(question.owner, nullptr);
-    EXPECT_EQ(question.text, kDamagedPackage);
+    EXPECT_EQ(question.text, Text(TextKey::kPackageDamaged));
     EXPECT_EQ(question.caption, u"vu");
     EXPECT_EQ(question.flags, static_cast<unsigned>(MB_YESNO | MB_ICONERROR));
     EXPECT_EQ(openedPages, c.answer == IDYES ? std::vector<std::u16string>{defaultHomepage}

@@ -1,5 +1,6 @@
 // The accessible object of a window of drawn elements, asked through the system's own oleacc as
 // a screen reader asks it.
+#include "records/current_language.h"
 #include "ui/element_accessible.h"
 
 #include <gtest/gtest.h>
@@ -215,7 +216,7 @@ TEST_F(ElementAccessibleTest, FocusHitsNavigationAndActionsGoToTheItems) {
 
   BSTR action = nullptr;
   ASSERT_EQ(object_->get_accDefaultAction(AccessibleChild(2), &action), S_OK);
-  EXPECT_EQ(Text(action), u"清除");
+  EXPECT_EQ(Text(action), ::Text(TextKey::kWindowClear));
   EXPECT_EQ(object_->accDoDefaultAction(AccessibleChild(1)), S_OK);
   EXPECT_EQ(object_->accDoDefaultAction(AccessibleChild(4)), DISP_E_MEMBERNOTFOUND);
   EXPECT_EQ(content_.activated, (std::vector<int32_t>{0, 3}));

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "records/current_language.h"
 #include "tests/helpers/scripted_choices.h"
 
 namespace {
@@ -70,15 +71,15 @@ TEST(ChooseFolder, ReturnsTheChosenFolderAndLeavesOutAloneOtherwise) {
     std::u16string offeredTitle;
   };
   const Case cases[] = {
-      {"chosen", nullptr, {true, u"D:\\Games"}, u"", true, u"D:\\Games", u"请选择一个目录："},
+      {"chosen", nullptr, {true, u"D:\\Games"}, u"", true, u"D:\\Games", Text(TextKey::kWindowChooseFolder)},
       {"chosen, own title", u"Install to", {true, u"D:\\Games"}, u"C:\\old", true, u"D:\\Games",
        u"Install to"},
-      {"cancelled, empty", nullptr, {false, u""}, u"", false, u"", u"请选择一个目录："},
+      {"cancelled, empty", nullptr, {false, u""}, u"", false, u"", Text(TextKey::kWindowChooseFolder)},
       // Cancelling is not a choice, even when out still holds an earlier folder.
       {"cancelled, not empty", nullptr, {false, u""}, u"C:\\old", false, u"C:\\old",
-       u"请选择一个目录："},
+       Text(TextKey::kWindowChooseFolder)},
       {"no file-system path", nullptr, {true, u""}, u"C:\\old", false, u"C:\\old",
-       u"请选择一个目录："},
+       Text(TextKey::kWindowChooseFolder)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

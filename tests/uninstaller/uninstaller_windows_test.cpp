@@ -14,6 +14,7 @@
 #include "install/exit_codes.h"
 #include "product/product_keys.h"
 #include "product/program_launch.h"
+#include "records/current_language.h"
 #include "records/uninst_info.h"
 #include "support/core/handle_windows.h"
 #include "support/core/wide_text.h"
@@ -34,7 +35,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::u16string kCaption = u"\u5b89\u88c5\u63d0\u793a";  // 安装提示
 
 bool Contains(const std::u16string& text, const std::u16string& part) {
   return text.find(part) != std::u16string::npos;
@@ -151,7 +151,7 @@ TEST_F(UninstallerTest, RemovesWhatTheInstallMadeKeepsWhatTheUserAddedAndThenFin
   EXPECT_TRUE(declined.exited);
   EXPECT_EQ(declined.exitCode, static_cast<DWORD>(kExitCancelled));
   ASSERT_EQ(declined.questions.size(), 1u);
-  EXPECT_EQ(declined.questions[0].caption, kCaption);
+  EXPECT_EQ(declined.questions[0].caption, Text(TextKey::kInstallCaption));
   EXPECT_TRUE(Contains(declined.questions[0].text, name));
   ExpectClientInstalled();
 
@@ -166,7 +166,7 @@ TEST_F(UninstallerTest, RemovesWhatTheInstallMadeKeepsWhatTheUserAddedAndThenFin
   EXPECT_TRUE(run.exited);
   EXPECT_EQ(run.exitCode, 0u);
   ASSERT_EQ(run.questions.size(), 2u);
-  EXPECT_EQ(run.questions[1].caption, kCaption);
+  EXPECT_EQ(run.questions[1].caption, Text(TextKey::kInstallCaption));
   EXPECT_TRUE(Contains(run.questions[1].text, name)) << Utf16ToUtf8(run.questions[1].text.c_str());
   ExpectOnlyLeft({fs::path("data") / "deep" / "saved.dat", "notes.txt"});
   EXPECT_EQ(ReadBytes(Folder() / "notes.txt"), "mine");

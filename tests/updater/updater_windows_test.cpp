@@ -15,6 +15,7 @@
 
 #include "install/exit_codes.h"
 #include "product/product_keys.h"
+#include "records/current_language.h"
 #include "records/uninst_info.h"
 #include "records/update_info.h"
 #include "support/http/file_download.h"
@@ -36,10 +37,6 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string Ascii(const std::u16string& text) { return Utf16ToUtf8(text.c_str()); }
-
-bool Contains(const std::u16string& text, const std::u16string& part) {
-  return text.find(part) != std::u16string::npos;
-}
 
 class UpdaterTest : public HttpServerTest {
  protected:
@@ -206,8 +203,10 @@ TEST_F(UpdaterTest, FetchesOnlyWhatChangedRemovesWhatTheListRemovesAndRecordsThe
   EXPECT_TRUE(run.exited);
   EXPECT_EQ(run.exitCode, 0u);
   ASSERT_EQ(run.questions.size(), 2u);
-  EXPECT_TRUE(Contains(run.questions[0].text, u"\u65b0\u7248\u672c"));  // 新版本
-  EXPECT_TRUE(Contains(run.questions[1].text, u"\u5df2\u66f4\u65b0"));  // 已更新
+  const std::u16string name = product_->Record().GetName().Units();
+  EXPECT_EQ(run.questions[0].text,
+            Text(TextKey::kUpdateQuestionVersion, {{u"name", name}, {u"version", u"1.1.0.1"}}));
+  EXPECT_EQ(run.questions[1].text, Text(TextKey::kUpdated, {{u"name", name}}));
   EXPECT_EQ(FetchedSince(before), (std::map<std::string, int>{{"data/settings.ini", 1},
                                                               {"new/fresh.txt", 1},
                                                               {"update.xml", 1}}));

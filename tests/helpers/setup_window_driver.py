@@ -266,8 +266,11 @@ class SetupWindow:
         self.geometry = None  # the window's left, top, width and height on the screen
         self.origin = None    # the content's top-left corner on the screen
         self.log = open(log, "wb")
+        # In Chinese, whatever the run's locale: the window as the default skin's images and
+        # these checks are made for.
         self.process = subprocess.Popen(
-            [WINE, os.path.basename(setup)] + list(arguments), cwd=os.path.dirname(setup),
+            [WINE, os.path.basename(setup), "/LANG=zh-CN"] + list(arguments),
+            cwd=os.path.dirname(setup),
             stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT)
 
     def __enter__(self):

@@ -90,7 +90,7 @@ class SilentSetupTest : public ::testing::Test {
     Handle thread(started.hThread);
     run->processId = started.dwProcessId;
     const std::u16string name = product_.Record().GetName().Units();
-    const std::u16string title = name + u" - \u5b89\u88c5" + name;  // 安装
+    const std::u16string title = name + u" - " + Text(TextKey::kWindowCaption, {{u"name", name}});
     for (int i = 0; i < 200 && run->window == nullptr; ++i, Sleep(100)) {
       run->window = FindProcessWindow(started.dwProcessId, title);
     }

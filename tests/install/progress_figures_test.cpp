@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <string>
 
 #include "install/install_folder.h"
@@ -57,14 +59,6 @@ TEST(ProgressFigures, SpeedAndRemainingTimeChangeOncePerSecond) {
   EXPECT_FALSE(figures.Slow());
   figures.Take(8589934592, 360001, 14);  // 8 GB at a byte a second: held, never wrapped
   EXPECT_EQ(figures.RemainingSeconds(), UINT32_MAX);
-
-  ProgressFigures download;
-  download.Take(3145728, 0, 1);
-  download.Take(3145728, 1048576, 2);
-  FixedWString<256> detail;
-  download.FormatDetail(&detail);
-  EXPECT_EQ(std::u16string(detail.Units()),
-            u"总大小：3.00 MB，已下载：1.00 MB，网速：1024.00 KB/s，剩余：2秒");
 }
 
 // Chinese writes its units without a gap, as the programs always did; English with one.
@@ -97,10 +91,16 @@ TEST(ProgressFigures, DurationAndDetailInEachBuiltInLanguageNameOnlyTheUnitsThat
   ProgressFigures download;
   download.Take(3145728, 0, 1);
   download.Take(3145728, 1048576, 2);
-  FixedWString<256> detail;
-  download.FormatDetail(&detail);
-  EXPECT_EQ(std::u16string(detail.Units()),
-            u"Total: 3.00 MB, downloaded: 1.00 MB, speed: 1024.00 KB/s, time left: 2 s");
+  const std::pair<Language, std::u16string> details[] = {
+      {ChineseLanguage(), u"总大小：3.00 MB，已下载：1.00 MB，网速：1024.00 KB/s，剩余：2秒"},
+      {EnglishLanguage(),
+       u"Total: 3.00 MB, downloaded: 1.00 MB, speed: 1024.00 KB/s, time left: 2 s"}};
+  for (const auto& [language, expected] : details) {
+    UseLanguage(language);
+    FixedWString<256> detail;
+    download.FormatDetail(&detail);
+    EXPECT_EQ(std::u16string(detail.Units()), expected);
+  }
   UseLanguage(before);
 }
 

@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <utility>
-
 #include <string>
+#include <utility>
 
 #include "install/install_folder.h"
 #include "install/progress_figures.h"

@@ -22,6 +22,7 @@
 #include "support/text/path_text.h"
 #include "support/zip/xzip.h"
 #include "tests/helpers/fake_install_edge.h"
+#include "tests/helpers/held_language.h"
 #include "tests/helpers/logged_lines.h"
 #include "tests/helpers/md5_hex.h"
 #include "tests/helpers/temp_folder.h"
@@ -242,6 +243,7 @@ MachineState MachineOf(const FlowFixture& f) { return StateBelow(f.temp.Path(), 
 // its files byte for byte and its registration. The user hears what failed and that nothing was
 // changed; the window closes with kExitFilesFailed.
 TEST(InstallFlow, CommitsOnlyAWholeInstallAndUndoesAnyOther) {
+  const HeldLanguage chinese(ChineseLanguage());  // its texts as they have always been
   InstallOutcome held;
   held.Fail(u"readme.txt", u"held by another program");
   FixedWString<1024> heldText;

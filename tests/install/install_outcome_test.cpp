@@ -4,12 +4,14 @@
 #include <vector>
 
 #include "install/install_outcome.h"
+#include "tests/helpers/held_language.h"
 
 namespace {
 
 // The message names the first failed file and why (or that no usable client was left), and
 // that nothing changed, or, when the undo left anything, what to do and each path left.
 TEST(InstallOutcome, NamesTheFirstFailedFileAndWhyAndWhatTheUndoLeft) {
+  const HeldLanguage chinese(ChineseLanguage());  // its texts as they have always been
   InstallOutcome held;
   EXPECT_FALSE(held.Failed());
   EXPECT_TRUE(held.Ran());

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/helpers/held_language.h"
+
 namespace {
 
 AccessibleItem Item(const char16_t* name, bool visible, const char16_t* value = u"",
@@ -63,6 +65,7 @@ TEST(AccessibleChanges, AnnouncesWhatAppearedWentOrChangedOnTheScreen) {
 }
 
 TEST(AccessibleChanges, DefaultActionsAreSaidForWhatCanBeActivated) {
+  const HeldLanguage chinese(ChineseLanguage());  // its texts as they have always been
   AccessibleItem item;
   item.role = AccessibleRole::kPushButton;
   EXPECT_EQ(DefaultActionOf(item), u"按下");

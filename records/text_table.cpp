@@ -164,8 +164,8 @@ const TextRow kTextTable[kTextKeyCount] = {
     {"uninstall.list_damaged",
      u"卸载信息文件 uninst.dat 已损坏，无法确定{name}安装了哪些文件。为避免误删，本次未删除任何文件，注册"
      u"信息也已保留。",
-     u"The uninstall information file uninst.dat is damaged, so the files {name} installed "
-     u"cannot be told. To avoid deleting the wrong files, nothing was deleted and the "
+     u"The uninstall information file uninst.dat is damaged, so it cannot be determined which "
+     u"files {name} installed. To avoid deleting the wrong files, nothing was deleted and the "
      u"registration was kept."},
     // {list} is the entries left, each on a line of its own that ends with a line break.
     {"uninstall.entries_left",

@@ -35,6 +35,10 @@ uint64_t CountedBytes(int64_t size) { return size > 0 ? static_cast<uint64_t>(si
 // files download.
 constexpr auto kWatchPeriod = std::chrono::milliseconds(10);
 constexpr int kNoEntry = -1;
+// How many downloads the journal records with one write, as they are noted before the lanes
+// begin and as they take their places: a list run waits for the disk once for each so many
+// files, and holds no more of their names at once.
+constexpr size_t kRecordedAtOnce = 1024;
 constexpr int kNoFailure = std::numeric_limits<int>::max();
 
 std::u16string Decimal(int64_t value) { return Utf8ToUtf16(std::to_string(value)); }
@@ -134,11 +138,14 @@ InstallOutcome CInstall::InstallList(const char16_t* folder, const IUpdateInfo* 
   received_ = 0;
   total_ = CountedBytes(list->TotalSize());
   run_.Report(total_, 0, nullptr);
-  // First every file is brought beside its place; the installed files are told in list order
-  // once they are all in place.
+  // First the downloads are noted, then every file is brought beside its place; the installed
+  // files are told in list order once they are in place.
   const size_t count = static_cast<size_t>(list->Count());
   std::vector<Staged> staged(count, Staged::kInPlace);
   std::vector<std::u16string> why(count);
+  if (!outcome.Failed() && !NoteDownloads(folder, *list)) {
+    outcome.Fail(run_.journal->FailedWhat().c_str(), run_.journal->FailureReason().c_str());
+  }
   if (!outcome.Failed()) {
     StageList(folder, *list, &staged, &why);
     if (run_.Stopped()) return InstallOutcome::Stopped();
@@ -148,20 +155,34 @@ InstallOutcome CInstall::InstallList(const char16_t* folder, const IUpdateInfo* 
       }
     }
   }
-  for (int i = 0; i < list->Count() && !outcome.Failed(); ++i) {
-    const UpdateItem* entry = list->Get(i);
-    if (entry == nullptr) continue;
-    const bool update = entry->action == UpdateItem::kActionUpdate;
-    if (update && staged[static_cast<size_t>(i)] == Staged::kInPlace) {
-      run_.Installed(entry->file.c_str());
-    } else if (!Apply(folder, *entry)) {
-      outcome.Fail(entry->file.c_str(), run_.journal->FailureReason().c_str());
-    } else if (update) {
-      run_.Installed(entry->file.c_str());
-    }
-  }
+  if (!outcome.Failed()) PlaceStaged(folder, *list, staged, &outcome);
   run_.Report(total_, total_, nullptr);
   return outcome;
+}
+
+bool CInstall::IsKept(const UpdateItem& entry) const {
+  return keepDownload_ && keepDownload_(entry.file.c_str());
+}
+
+bool CInstall::NoteDownloads(const char16_t* folder, const IUpdateInfo& list) {
+  std::vector<std::u16string> noted;
+  for (int i = 0; i < list.Count(); ++i) {
+    const UpdateItem* entry = list.Get(i);
+    char16_t path[kPathCapacity];
+    char16_t staging[kPathCapacity];
+    // An entry refused here is refused again by its lane, which names it.
+    if (entry == nullptr || entry->action != UpdateItem::kActionUpdate || IsKept(*entry) ||
+        !JoinEntryPath(folder, entry->file.c_str(), path) || !StagingPathFor(path, staging) ||
+        run_.journal->CrossesLink(folder, path)) {
+      continue;
+    }
+    noted.emplace_back(staging);
+    if (noted.size() == kRecordedAtOnce) {
+      if (!run_.journal->NoteNewFiles(noted)) return false;
+      noted.clear();
+    }
+  }
+  return run_.journal->NoteNewFiles(noted);
 }
 
 void CInstall::StageList(const char16_t* folder, const IUpdateInfo& list,
@@ -245,11 +266,10 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
   }
   const std::u16string full(path);
   if (entry.size <= 0) return Staged::kFailed;
-  const bool kept = keepDownload_ && keepDownload_(entry.file.c_str());
+  const bool kept = IsKept(entry);
   {
     std::lock_guard<std::mutex> hold(journalLock_);
-    if (!run_.journal->CreateFolder(full.substr(0, full.rfind(u'\\') + 1)) ||
-        (!kept && !run_.journal->NoteNewFile(staging))) {
+    if (!run_.journal->CreateFolder(full.substr(0, full.rfind(u'\\') + 1))) {
       *why = run_.journal->FailureReason();
       return Staged::kFailed;
     }
@@ -261,7 +281,7 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
   if (delta != nullptr && !kept) {
     // Like the staging file: gone with the rest when the run is undone.
     std::lock_guard<std::mutex> hold(journalLock_);
-    if (!run_.journal->NoteNewFile(patch)) delta = nullptr;
+    if (!run_.journal->NoteNewFiles({patch})) delta = nullptr;
   }
   if (delta != nullptr) {
     // The progress counts the patch's bytes rather than the file's, unless it is dropped.
@@ -304,6 +324,53 @@ CInstall::Staged CInstall::Stage(const char16_t* folder, const UpdateItem& entry
   return Staged::kFailed;
 }
 
+void CInstall::PlaceStaged(const char16_t* folder, const IUpdateInfo& list,
+                           const std::vector<Staged>& staged, InstallOutcome* outcome) {
+  // The downloads the run has noted take their places together, kRecordedAtOnce at most; a
+  // download kept for the next run, and a deletion, each alone. The entries are told in list
+  // order once in place.
+  std::vector<CChangeJournal::ReadyFile> together;
+  std::vector<int> told;
+  std::vector<int> placing;  // the entry of each of together
+  const auto placeTogether = [&] {
+    const size_t placed = run_.journal->PlaceReadyFiles(together);
+    if (placed < together.size()) {
+      outcome->Fail(list.Get(placing[placed])->file.c_str(),
+                    run_.journal->FailureReason().c_str());
+      return false;
+    }
+    for (int i : told) run_.Installed(list.Get(i)->file.c_str());
+    together.clear();
+    told.clear();
+    placing.clear();
+    return true;
+  };
+  for (int i = 0; i < list.Count(); ++i) {
+    const UpdateItem* entry = list.Get(i);
+    if (entry == nullptr) continue;
+    const bool update = entry->action == UpdateItem::kActionUpdate;
+    char16_t path[kPathCapacity];
+    char16_t ready[kPathCapacity];
+    if (update && staged[static_cast<size_t>(i)] == Staged::kInPlace) {
+      told.push_back(i);
+    } else if (update && !IsKept(*entry) && JoinEntryPath(folder, entry->file.c_str(), path) &&
+               StagingPathFor(path, ready)) {
+      together.push_back({path, ready});
+      placing.push_back(i);
+      told.push_back(i);
+      if (together.size() == kRecordedAtOnce && !placeTogether()) return;
+    } else if (!placeTogether()) {
+      return;
+    } else if (!Apply(folder, *entry)) {
+      outcome->Fail(entry->file.c_str(), run_.journal->FailureReason().c_str());
+      return;
+    } else if (update) {
+      run_.Installed(entry->file.c_str());
+    }
+  }
+  placeTogether();
+}
+
 bool CInstall::Apply(const char16_t* folder, const UpdateItem& entry) {
   char16_t path[kPathCapacity];
   if (entry.action == UpdateItem::kActionDelete) {
@@ -313,5 +380,5 @@ bool CInstall::Apply(const char16_t* folder, const UpdateItem& entry) {
   }
   char16_t staging[kPathCapacity];
   return JoinEntryPath(folder, entry.file.c_str(), path) && StagingPathFor(path, staging) &&
-         run_.journal->PlaceReadyFile(path, staging);
+         run_.journal->PlaceReadyFiles({{path, staging}}) == 1;
 }

@@ -83,7 +83,16 @@ class CInstall {
   // Brings entry's file beside its place over lane's connection, whole and checked, unless it
   // is in place already; when it cannot, why goes to *why.
   Staged Stage(const char16_t* folder, const UpdateItem& entry, Lane& lane, std::u16string* why);
-  // Puts a staged file in its place, or moves a file the list deletes aside.
+  // Whether an undone run leaves entry's download for the next (KeepDownloadsOf).
+  bool IsKept(const UpdateItem& entry) const;
+  // Records the staging names of the entries' downloads an undone run removes, before any is
+  // made: a few writes to the journal for the whole list. False when the journal could not.
+  bool NoteDownloads(const char16_t* folder, const IUpdateInfo& list);
+  // Puts the staged files in their places and moves those the list deletes aside, in list order,
+  // to the end or to the first that fails, which the outcome names.
+  void PlaceStaged(const char16_t* folder, const IUpdateInfo& list,
+                   const std::vector<Staged>& staged, InstallOutcome* outcome);
+  // Puts one staged file in its place, or moves a file the list deletes aside.
   bool Apply(const char16_t* folder, const UpdateItem& entry);
 
   HttpSourceMaker makeSource_;

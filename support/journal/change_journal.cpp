@@ -181,9 +181,15 @@ bool CChangeJournal::Begin(const std::u16string& folder, const std::u16string& j
   return false;
 }
 
-bool CChangeJournal::Record(const JournalEntry& entry) {
-  if (!open_ || !target_.AppendJournal(EncodeJournalEntry(entry))) return Fail(journalPath_);
-  Remember(entry);
+bool CChangeJournal::RecordAll(const std::vector<JournalEntry>& entries) {
+  if (entries.empty()) return true;
+  std::vector<uint8_t> records;
+  for (const JournalEntry& entry : entries) {
+    const std::vector<uint8_t> record = EncodeJournalEntry(entry);
+    records.insert(records.end(), record.begin(), record.end());
+  }
+  if (!open_ || !target_.AppendJournal(records)) return Fail(journalPath_);
+  for (const JournalEntry& entry : entries) Remember(entry);
   return true;
 }
 
@@ -268,22 +274,15 @@ void CChangeJournal::PlanFolder(const std::u16string& folder) {
 }
 
 bool CChangeJournal::RecordPlannedFolders() {
-  if (plannedFolders_.empty()) return true;
-  if (!open_) return Fail(journalPath_);
-  std::vector<uint8_t> records;
   std::vector<JournalEntry> planned;
   for (const std::u16string& path : plannedFolders_) {
     JournalEntry entry;
     entry.kind = JournalEntry::kFolderCreated;
     entry.path = path;
-    const std::vector<uint8_t> record = EncodeJournalEntry(entry);
-    records.insert(records.end(), record.begin(), record.end());
     planned.push_back(std::move(entry));
   }
   plannedFolders_.clear();
-  if (!target_.AppendJournal(records)) return Fail(journalPath_);
-  for (const JournalEntry& entry : planned) Remember(entry);
-  return true;
+  return RecordAll(planned);
 }
 
 bool CChangeJournal::PlanNewFiles(const std::vector<std::u16string>& paths) {
@@ -294,7 +293,6 @@ bool CChangeJournal::PlanNewFiles(const std::vector<std::u16string>& paths) {
   for (const std::u16string& path : paths) taken.insert(FoldedAscii(path));
   std::unordered_set<std::u16string> batch;
   std::vector<JournalEntry> planned;
-  std::vector<uint8_t> records;
   for (const std::u16string& path : paths) {
     // A name twice (in another case, say) is new only the first time: the second replaces it
     // and is left to PlaceFile, which records the backup.
@@ -307,16 +305,10 @@ bool CChangeJournal::PlanNewFiles(const std::vector<std::u16string>& paths) {
     entry.path = path;
     entry.staging = FreeName(path, kNewSuffix, &taken);
     taken.insert(FoldedAscii(entry.staging));
-    const std::vector<uint8_t> record = EncodeJournalEntry(entry);
-    records.insert(records.end(), record.begin(), record.end());
     planned.push_back(std::move(entry));
   }
-  if (planned.empty()) return true;
-  if (!target_.AppendJournal(records)) return Fail(journalPath_);
-  for (const JournalEntry& entry : planned) {
-    planned_[FoldedAscii(entry.path)] = entry.staging;
-    Remember(entry);
-  }
+  if (!RecordAll(planned)) return false;
+  for (const JournalEntry& entry : planned) planned_[FoldedAscii(entry.path)] = entry.staging;
   return true;
 }
 
@@ -400,25 +392,48 @@ bool CChangeJournal::Settle() {
   return FailBecause(path, reason);
 }
 
-bool CChangeJournal::PlaceReadyFile(const std::u16string& path, const std::u16string& ready) {
-  JournalEntry entry;
-  entry.kind = JournalEntry::kFilePlaced;
-  entry.path = path;
-  entry.staging = ready;
-  if (!Settle()) return false;
-  if (!IsStagingName(ready, path)) return Fail(path);
-  if (target_.PathExists(path)) entry.backup = FreeName(path, kOldSuffix);
-  if (!Record(entry)) return false;
-  if (!entry.backup.empty() && !target_.RenameFile(path, entry.backup)) return Fail(path);
-  if (!target_.RenameFile(ready, path)) return Fail(path);
-  return true;
+size_t CChangeJournal::PlaceReadyFiles(const std::vector<ReadyFile>& files) {
+  if (!Settle()) return 0;
+  // A backup name must not be another path of the batch, nor another's backup.
+  std::unordered_set<std::u16string> taken;
+  for (const ReadyFile& file : files) taken.insert(FoldedAscii(file.path));
+  std::vector<JournalEntry> entries;
+  for (const ReadyFile& file : files) {
+    if (!IsStagingName(file.ready, file.path)) {
+      Fail(file.path);
+      return 0;
+    }
+    JournalEntry entry;
+    entry.kind = JournalEntry::kFilePlaced;
+    entry.path = file.path;
+    entry.staging = file.ready;
+    if (MayExist(file.path)) {
+      entry.backup = FreeName(file.path, kOldSuffix, &taken);
+      taken.insert(FoldedAscii(entry.backup));
+    }
+    entries.push_back(std::move(entry));
+  }
+  if (!RecordAll(entries)) return 0;
+  for (size_t placed = 0; placed < entries.size(); ++placed) {
+    const JournalEntry& entry = entries[placed];
+    if (!MoveAsideOld(entry)) return placed;
+    if (!target_.RenameFile(entry.staging, entry.path)) {
+      Fail(entry.path);
+      return placed;
+    }
+  }
+  return entries.size();
 }
 
-bool CChangeJournal::NoteNewFile(const std::u16string& path) {
-  JournalEntry entry;
-  entry.kind = JournalEntry::kFilePlaced;
-  entry.path = path;
-  return Record(entry);
+bool CChangeJournal::NoteNewFiles(const std::vector<std::u16string>& paths) {
+  std::vector<JournalEntry> entries;
+  for (const std::u16string& path : paths) {
+    JournalEntry entry;
+    entry.kind = JournalEntry::kFilePlaced;
+    entry.path = path;
+    entries.push_back(std::move(entry));
+  }
+  return RecordAll(entries);
 }
 
 bool CChangeJournal::RemovePath(const std::u16string& path) {
@@ -440,7 +455,6 @@ bool CChangeJournal::SetValue(const std::u16string& key, const std::u16string& n
 bool CChangeJournal::SetValues(const std::vector<ValueChange>& changes) {
   if (!open_) return Fail(journalPath_);
   std::vector<JournalEntry> entries;
-  std::vector<uint8_t> records;
   for (const ValueChange& change : changes) {
     JournalEntry entry;
     entry.kind = JournalEntry::kValueChanged;
@@ -454,13 +468,9 @@ bool CChangeJournal::SetValues(const std::vector<ValueChange>& changes) {
       const size_t last = at.rfind(u'\\');
       at = last == std::u16string::npos ? std::u16string() : at.substr(0, last);
     }
-    const std::vector<uint8_t> record = EncodeJournalEntry(entry);
-    records.insert(records.end(), record.begin(), record.end());
     entries.push_back(std::move(entry));
   }
-  if (entries.empty()) return true;
-  if (!target_.AppendJournal(records)) return Fail(journalPath_);
-  for (const JournalEntry& entry : entries) Remember(entry);
+  if (!RecordAll(entries)) return false;
   for (const ValueChange& change : changes) {
     if (!target_.WriteValue(change.key, change.name, change.value)) {
       return Fail(change.key + u"\\" + change.name);

@@ -87,12 +87,20 @@ class CChangeJournal {
   // Waits until every file PlaceAheadFile handed on is in place. False when one could not be
   // placed: Failure then names the first and says why, and the run is to be rolled back.
   bool Settle();
-  // Puts the file ready (whole and checked already, beside path: a download) at path, moving a
-  // file already there aside first.
-  bool PlaceReadyFile(const std::u16string& path, const std::u16string& ready);
-  // Records that the run is about to make the file at path outside the steps above (a download
-  // into a staging name): undoing the run removes it.
-  bool NoteNewFile(const std::u16string& path);
+  // A file whole and checked already beside its path (a download), to take the path's place.
+  struct ReadyFile {
+    std::u16string path;
+    std::u16string ready;
+  };
+  // Puts each ready file at its path, in order, moving a file already there aside first; all are
+  // recorded with one write before the first moves. Returns how many took their place: fewer
+  // than files when one could not, Failure then saying which and why, and the run is to be rolled
+  // back. Undoing the run removes the ready files of those that had not moved yet, so a download
+  // the next run should go on from is placed alone.
+  size_t PlaceReadyFiles(const std::vector<ReadyFile>& files);
+  // Records, with one write, that the run is about to make files at paths outside the steps
+  // above (downloads into staging names): undoing the run removes those it made.
+  bool NoteNewFiles(const std::vector<std::u16string>& paths);
   // Moves the file or folder at path aside; it is deleted, with all it holds, at the commit.
   // Something already gone is fine.
   bool RemovePath(const std::u16string& path);
@@ -123,7 +131,9 @@ class CChangeJournal {
   const std::vector<JournalEntry>& Entries() const { return entries_; }
 
  private:
-  bool Record(const JournalEntry& entry);
+  bool Record(const JournalEntry& entry) { return RecordAll({entry}); }
+  // Records entries with one write to the journal; nothing for none.
+  bool RecordAll(const std::vector<JournalEntry>& entries);
   // Keeps a recorded entry, and the names it makes.
   void Remember(const JournalEntry& entry);
   // Whether something may be at path. In a folder the run made, nothing is but what the run put

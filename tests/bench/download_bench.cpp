@@ -11,7 +11,8 @@
 //                                                the number of items the list holds
 //   download_bench install URL FOLDER [CONNECTIONS]
 //                                                download mode: the list at URL fetched, then
-//                                                followed into FOLDER (removed before each round)
+//                                                followed into FOLDER (removed, untimed, before
+//                                                each round)
 //                                                by the engine under its journal, committed, over
 //                                                CONNECTIONS connections (default: the engine's);
 //                                                BYTES is then the number of files installed
@@ -41,12 +42,15 @@ namespace {
 
 constexpr int kRounds = 3;
 
-// The best of kRounds timings of fetch, which returns the bytes it received (0: it failed).
-bool Time(const std::function<uint64_t()>& fetch, double* best, uint64_t* size) {
+// The best of kRounds timings of fetch, which returns the bytes it received (0: it failed);
+// prepare, when given, runs before each round, untimed.
+bool Time(const std::function<uint64_t()>& fetch, double* best, uint64_t* size,
+          const std::function<void()>& prepare = nullptr) {
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
   *best = 1e300;
   for (int round = 0; round < kRounds; ++round) {
+    if (prepare) prepare();
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
     *size = fetch();
@@ -88,7 +92,6 @@ uint64_t FetchList(const wchar_t* url, const ListKey& key) {
 // The number of files installed (0: the list or a file failed).
 uint64_t InstallFromList(const wchar_t* url, const wchar_t* folder, int connections) {
   CWindowsJournalTarget machine;
-  machine.RemoveTree(AsUtf16(folder));
   PublishedList published;
   if (!FetchPublishedListAt(AsUtf16(url), ListKey(), nullptr, &published) || !published.readable) {
     return 0;
@@ -139,7 +142,7 @@ int wmain(int argc, wchar_t** argv) {
       document  ? Time([&] { return FetchDocument(argv[2]); }, &best, &size)
       : list    ? Time([&] { return FetchList(argv[2], key); }, &best, &size)
       : install ? Time([&] { return InstallFromList(argv[2], argv[3], connections); }, &best,
-                       &size)
+                       &size, [&] { CWindowsJournalTarget().RemoveTree(AsUtf16(argv[3])); })
                 : Time(
                      [&] {
                        return FetchFile(argv[2], argv[3],

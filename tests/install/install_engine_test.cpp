@@ -457,6 +457,42 @@ TEST(InstallEngine, ACutOffFileIsResumedByTheNextRun) {
   EXPECT_EQ(server.Log("big").size(), log.size());  // nothing downloaded
 }
 
+// Downloads take their places after all have arrived; when one cannot (its installed file is
+// held), the run is undone. The updater's downloads of files the client has take their places
+// one by one, so that those after the failed one stay for its next run; a first install's all
+// go, as they were noted together before the first began.
+TEST(InstallEngine, AFailedPlacingLeavesOnlyTheDownloadsKeptForTheNextRun) {
+  for (const bool updater : {true, false}) {
+    SCOPED_TRACE(updater ? "the updater" : "a first install");
+    TempFolder temp;
+    const std::u16string folder = ClientFolder(temp);
+    FakeServer server;
+    CUpdateInfo list;
+    fs::create_directories(temp.Path() / "client");
+    for (const char* name : {"a", "b", "c"}) {
+      WriteBytes(temp.Path() / "client" / (std::string(name) + ".dll"), "the old version");
+      Publish(server, &list, Utf8ToUtf16(std::string(name) + ".dll").c_str(), name,
+              BytePattern(1000));
+    }
+    auto run = std::make_unique<JournaledRun>(server, folder);
+    if (updater) run->engine.KeepDownloadsOf([](const char16_t*) { return true; });
+    run->machine.Hold(folder + u"a.dll");
+    const InstallOutcome outcome = run->engine.InstallList(folder.c_str(), &list);
+    EXPECT_EQ(outcome.ending, Ending::kFailed);
+    EXPECT_EQ(std::u16string(outcome.firstFailed.Units()), u"a.dll");
+    EXPECT_TRUE(run->journal.Rollback().Whole());
+    run.reset();
+    std::map<std::string, std::string> left = {
+        {"a.dll", "the old version"}, {"b.dll", "the old version"}, {"c.dll", "the old version"}};
+    if (updater) {
+      for (const char* name : {"b", "c"}) {
+        left[std::string(name) + ".dll.download~"] = BytePattern(1000);
+      }
+    }
+    EXPECT_EQ(FilesIn(temp.Path() / "client"), left);
+  }
+}
+
 // A listed file larger than 4 GB is counted and asked for at its whole size: a run goes on from
 // where an earlier one left it, past 4 GB, and keeps what arrives for the next. Its bytes are
 // zeros but for its end, served as they are read and sparse on disk; the run is cut off before

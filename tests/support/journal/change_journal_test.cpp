@@ -8,6 +8,7 @@
 #include <string>
 
 #include "support/files/filesystem_path.h"
+#include "support/http/file_download.h"
 #include "support/text/utf8.h"
 #include "tests/helpers/journal_test_target.h"
 #include "tests/helpers/made_link.h"
@@ -57,6 +58,7 @@ class JournalRun {
     WriteBytes(root_ / "App" / "a.txt", "old a");
     WriteBytes(root_ / "App" / "b.txt", "old b");
     WriteBytes(root_ / "App" / "user.txt", "the user's");
+    WriteBytes(root_ / "App" / "g.txt", "old g");
     target.WriteValue(kProductKey, u"version", Text("1.0"));
   }
 
@@ -64,7 +66,8 @@ class JournalRun {
   bool Upgrade(CChangeJournal& journal) { return Change(journal) && journal.Commit(); }
   // Makes the upgrade's changes through journal until one fails, without committing; true when
   // all are made. The new folders are recorded ahead, and so are the new files, each together;
-  // the installed file is left to its own record.
+  // the installed file is left to its own record. Two downloads, one over an installed file,
+  // are noted together and take their places together.
   bool Change(CChangeJournal& journal) {
     if (!journal.Begin(folder_, kJournalName)) return false;
     journal.PlanFolder(folder_ + u"sub\\deeper\\");
@@ -73,6 +76,10 @@ class JournalRun {
                                  folder_ + u"sub\\d.txt"}) &&
            Place(journal, u"a.txt", "new a") && Place(journal, u"sub\\c.txt", "new c") &&
            Place(journal, u"sub\\d.txt", "new d") &&
+           journal.NoteNewFiles({Ready(u"g.txt"), Ready(u"sub\\e.txt")}) &&
+           Download(u"g.txt", "new g") && Download(u"sub\\e.txt", "new e") &&
+           journal.PlaceReadyFiles({{folder_ + u"g.txt", Ready(u"g.txt")},
+                                    {folder_ + u"sub\\e.txt", Ready(u"sub\\e.txt")}}) == 2 &&
            journal.RemovePath(folder_ + u"b.txt") &&
            journal.SetValues({{kProductKey, u"version", Text("2.0")},
                               {kUninstallKey, u"DisplayName", Text("App")},
@@ -93,6 +100,14 @@ class JournalRun {
       WriteBytes(ToFilesystemPath(staging.c_str()), bytes);
       return true;
     });
+  }
+
+  std::u16string Ready(const std::u16string& name) const {
+    return folder_ + name + kDownloadStagingSuffix;
+  }
+  bool Download(const std::u16string& name, const std::string& bytes) const {
+    WriteBytes(ToFilesystemPath(Ready(name).c_str()), bytes);
+    return true;
   }
 
   fs::path root_;
@@ -118,6 +133,8 @@ TEST(ChangeJournal, KilledAnywhereTheNextRunLeavesTheOldOrTheNewVersionWhole) {
   EXPECT_EQ(after.files.count("App/b.txt"), 0u);
   EXPECT_EQ(after.files.at("App/a.txt"), "new a");
   EXPECT_EQ(after.files.at("App/sub/d.txt"), "new d");
+  EXPECT_EQ(after.files.at("App/g.txt"), "new g");
+  EXPECT_EQ(after.files.at("App/sub/e.txt"), "new e");
   EXPECT_EQ(after.files.count("App/install.journal"), 0u) << "the journal goes at the commit";
 
   for (int killedAfter = 0; killedAfter <= operations; ++killedAfter) {
@@ -153,11 +170,15 @@ TEST(ChangeJournal, AFailedStepRollsTheRunBackAndNamesTheFile) {
   struct Case {
     const char* name;
     bool freshInstall;
-    std::u16string held;  // a file whose move fails, relative to the folder
+    std::u16string held;    // a file whose move fails, relative to the folder
+    std::u16string failed;  // the file the failure names
   };
   const Case cases[] = {
-      {"an installed file held open", false, u"a.txt"},
-      {"a fresh install whose staging file cannot be renamed", true, u"a.txt.new~"},
+      {"an installed file held open", false, u"a.txt", u"a.txt"},
+      {"a fresh install whose staging file cannot be renamed", true, u"a.txt.new~", u"a.txt"},
+      {"the first of downloads placed together held open", false, u"g.txt", u"g.txt"},
+      {"the second of downloads placed together not renamed", false, u"sub\\e.txt.download~",
+       u"e.txt"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -169,7 +190,8 @@ TEST(ChangeJournal, AFailedStepRollsTheRunBackAndNamesTheFile) {
     target.Hold(run.Folder() + c.held);
     CChangeJournal journal(target);
     EXPECT_FALSE(run.Upgrade(journal));
-    EXPECT_NE(journal.Failure().find(u"a.txt: held by another program"), std::u16string::npos)
+    EXPECT_NE(journal.Failure().find(c.failed + u": held by another program"),
+              std::u16string::npos)
         << Utf16ToUtf8(journal.Failure().c_str());
     EXPECT_TRUE(journal.Rollback().Whole());
     EXPECT_EQ(run.State(target), before);

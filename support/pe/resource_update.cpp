@@ -53,6 +53,8 @@ uint64_t RawEnd(const PeImage& pe) {
   return end;
 }
 
+constexpr uint32_t kPageSize = 4096;
+
 // What a rebuild keeps of an image: the section the resources are, where the sections' raw data
 // ends, and where the bytes after it end (at a signature, which goes, or at the file's end).
 struct Layout {
@@ -145,14 +147,19 @@ bool Rebuild(const std::string& image, const PeImage& pe, const ResourceTree& tr
   uint64_t streamedLength = 0;
   for (const ResourceItem& item : tree.Items()) streamedLength += item.streamedLength;
   const uint64_t contentSize = content.size() + streamedLength;
-  // The tree was read from the section's raw data, so there is some.
-  const uint64_t start = rsrc.rawPointer;
+  // The tree was read from the section's raw data, so there is some. The resources start a page
+  // of the file: a loader that maps an image's sections from its file, as Wine's does, can map
+  // them only from there, and would else read them all into the program's memory as it starts,
+  // a payload inside with them.
+  const uint64_t start = AlignUp(rsrc.rawPointer, kPageSize);
   const uint64_t rawSize = AlignUp(contentSize, pe.FileAlignment());
   const uint64_t contentEnd = AlignUp(rsrc.virtualAddress + contentSize, pe.SectionAlignment());
-  if (start + rawSize + (image.size() - start) > kMaxImageSize || contentEnd > kMaxImageSize) {
+  if (start + rawSize + (image.size() - rsrc.rawPointer) > kMaxImageSize ||
+      contentEnd > kMaxImageSize) {
     return Refuse(problem, "would grow too large with these resources");
   }
-  out.bytes.assign(image, 0, start);
+  out.bytes.assign(image, 0, rsrc.rawPointer);
+  out.bytes.resize(start, '\0');
   out.bytes += content;
   out.gapAt = start + streamedAt;
   out.gapLength = static_cast<uint32_t>(streamedLength);

@@ -191,9 +191,10 @@ TEST(PeResources, RebuiltImageKeepsWhatItHadAndMovesWhatFollowsTheResources) {
       EXPECT_EQ(after.Directory(PeImage::kRelocationDirectory).address,
                 sections[c.image.relocationSection].virtualAddress);
     }
-    // The resource section grows by what went in, in whole file blocks, and so does the
-    // initialised data.
+    // The resource section starts a page of the file, to be mapped from there, and grows by
+    // what went in, in whole file blocks, and so does the initialised data.
     const PeSection& rsrc = sections[c.image.resourceSection];
+    EXPECT_EQ(rsrc.rawPointer % 4096, 0u);
     EXPECT_EQ(rsrc.rawSize % TestImage::kFileAlignment, 0u);
     EXPECT_EQ(Field32(image, kTestOptionalHeader + 8) - Field32(original, kTestOptionalHeader + 8),
               rsrc.rawSize - before.Sections()[c.image.resourceSection].rawSize);

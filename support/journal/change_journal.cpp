@@ -137,6 +137,19 @@ void NoteNotUndone(IJournalTarget& target, const std::u16string& path,
   LogLine(u"rollback: could not undo: " + path + (reason.empty() ? u"" : u": " + reason));
 }
 
+// An entry of kind for each of paths, with nothing more to it.
+std::vector<JournalEntry> EntriesOf(JournalEntry::Kind kind,
+                                    const std::vector<std::u16string>& paths) {
+  std::vector<JournalEntry> entries;
+  for (const std::u16string& path : paths) {
+    JournalEntry entry;
+    entry.kind = kind;
+    entry.path = path;
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
 bool IsCommitted(const std::vector<JournalEntry>& entries) {
   return std::any_of(entries.begin(), entries.end(), [](const JournalEntry& entry) {
     return entry.kind == JournalEntry::kCommitted;
@@ -274,13 +287,8 @@ void CChangeJournal::PlanFolder(const std::u16string& folder) {
 }
 
 bool CChangeJournal::RecordPlannedFolders() {
-  std::vector<JournalEntry> planned;
-  for (const std::u16string& path : plannedFolders_) {
-    JournalEntry entry;
-    entry.kind = JournalEntry::kFolderCreated;
-    entry.path = path;
-    planned.push_back(std::move(entry));
-  }
+  const std::vector<JournalEntry> planned =
+      EntriesOf(JournalEntry::kFolderCreated, plannedFolders_);
   plannedFolders_.clear();
   return RecordAll(planned);
 }
@@ -426,14 +434,7 @@ size_t CChangeJournal::PlaceReadyFiles(const std::vector<ReadyFile>& files) {
 }
 
 bool CChangeJournal::NoteNewFiles(const std::vector<std::u16string>& paths) {
-  std::vector<JournalEntry> entries;
-  for (const std::u16string& path : paths) {
-    JournalEntry entry;
-    entry.kind = JournalEntry::kFilePlaced;
-    entry.path = path;
-    entries.push_back(std::move(entry));
-  }
-  return RecordAll(entries);
+  return RecordAll(EntriesOf(JournalEntry::kFilePlaced, paths));
 }
 
 bool CChangeJournal::RemovePath(const std::u16string& path) {

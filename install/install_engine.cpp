@@ -359,13 +359,14 @@ void CInstall::PlaceStaged(const char16_t* folder, const IUpdateInfo& list,
       placing.push_back(i);
       told.push_back(i);
       if (together.size() == kRecordedAtOnce && !placeTogether()) return;
-    } else if (!placeTogether()) {
-      return;
-    } else if (!Apply(folder, *entry)) {
-      outcome->Fail(entry->file.c_str(), run_.journal->FailureReason().c_str());
-      return;
-    } else if (update) {
-      run_.Installed(entry->file.c_str());
+    } else {
+      // A kept download or a deletion waits for those before it to take their places.
+      if (!placeTogether()) return;
+      if (!Apply(folder, *entry)) {
+        outcome->Fail(entry->file.c_str(), run_.journal->FailureReason().c_str());
+        return;
+      }
+      if (update) run_.Installed(entry->file.c_str());
     }
   }
   placeTogether();

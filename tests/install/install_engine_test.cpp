@@ -457,13 +457,24 @@ TEST(InstallEngine, ACutOffFileIsResumedByTheNextRun) {
   EXPECT_EQ(server.Log("big").size(), log.size());  // nothing downloaded
 }
 
-// Downloads take their places after all have arrived; when one cannot (its installed file is
-// held), the run is undone. The updater's downloads of files the client has take their places
-// one by one, so that those after the failed one stay for its next run; a first install's all
-// go, as they were noted together before the first began.
+// Downloads take their places after all have arrived, in list order; when one cannot (its
+// installed file is held), the run is undone. The updater's downloads of files the client has
+// take their places one by one, so that those after the failed one stay for its next run; a
+// first install's all go, as they were noted together before the first began.
 TEST(InstallEngine, AFailedPlacingLeavesOnlyTheDownloadsKeptForTheNextRun) {
-  for (const bool updater : {true, false}) {
-    SCOPED_TRACE(updater ? "the updater" : "a first install");
+  const struct {
+    const char* run;
+    std::function<bool(const char16_t*)> keep;  // none: a first install
+    std::vector<std::string> kept;              // the downloads left for the next run
+  } cases[] = {
+      {"the updater", [](const char16_t*) { return true; }, {"b", "c"}},
+      {"a first install", nullptr, {}},
+      // a.dll and b.dll go together, and before c.dll, which waits for them.
+      {"the updater, keeping c.dll alone", [](const char16_t* file) { return file[0] == u'c'; },
+       {"c"}},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.run);
     TempFolder temp;
     const std::u16string folder = ClientFolder(temp);
     FakeServer server;
@@ -475,7 +486,7 @@ TEST(InstallEngine, AFailedPlacingLeavesOnlyTheDownloadsKeptForTheNextRun) {
               BytePattern(1000));
     }
     auto run = std::make_unique<JournaledRun>(server, folder);
-    if (updater) run->engine.KeepDownloadsOf([](const char16_t*) { return true; });
+    if (test.keep) run->engine.KeepDownloadsOf(test.keep);
     run->machine.Hold(folder + u"a.dll");
     const InstallOutcome outcome = run->engine.InstallList(folder.c_str(), &list);
     EXPECT_EQ(outcome.ending, Ending::kFailed);
@@ -484,11 +495,7 @@ TEST(InstallEngine, AFailedPlacingLeavesOnlyTheDownloadsKeptForTheNextRun) {
     run.reset();
     std::map<std::string, std::string> left = {
         {"a.dll", "the old version"}, {"b.dll", "the old version"}, {"c.dll", "the old version"}};
-    if (updater) {
-      for (const char* name : {"b", "c"}) {
-        left[std::string(name) + ".dll.download~"] = BytePattern(1000);
-      }
-    }
+    for (const std::string& name : test.kept) left[name + ".dll.download~"] = BytePattern(1000);
     EXPECT_EQ(FilesIn(temp.Path() / "client"), left);
   }
 }

@@ -148,9 +148,10 @@ bool RecordNextFiles(const EntryPlan& plan, size_t from, CChangeJournal& journal
   return journal.PlanNewFiles(paths);
 }
 
-// Writes the pipeline's next item to path through the journal, streamed into its staging file,
-// which takes path's place only once the entry was read whole and its CRC matched (behind the
-// install, for a new file: the journal's Settle tells whether it did).
+// Writes the pipeline's next item to path through the journal: a new file recorded ahead at path
+// itself, closed behind the install (the journal's Settle tells whether it was); any other into
+// its staging file, which takes path's place only once the entry was read whole and its CRC
+// matched. A file whose CRC fails is removed, wherever it was written.
 EntryResult PlaceNextFile(EntryPipeline& pipeline, CChangeJournal& journal,
                           const std::u16string& path) {
   EntryResult result = EntryResult::kFailed;

@@ -16,9 +16,10 @@ constexpr size_t kNewFilesPerJournalRecord = 256;
 // entry count as total, the entries done so far, the name relative to folder with "\"
 // separators, or null for a name that was refused or unreadable), and whether it was put in
 // place. Every name is checked and every folder made first, each once; then the files are
-// inflated and decrypted on a pipeline's workers and written in entry order, each streamed into
-// its staging name and renamed into place through run's journal once its CRC matched, so memory
-// does not grow with the files. A file with a piece index is inflated on every worker at once
+// inflated and decrypted on a pipeline's workers and written in entry order through run's
+// journal, each streamed (a new file, recorded as new ahead, at its own name; one that replaces a
+// file at its staging name, renamed into place once its CRC matched), so memory does not grow
+// with the files. A file with a piece index is inflated on every worker at once
 // instead, each piece at its place in the staging name, and takes its place once every piece's
 // CRC and the whole file's matched. A nested archive stored as it is in the payload is read where it
 // lies; one packed inside it is read out once. An entry that cannot be read (a damaged one among

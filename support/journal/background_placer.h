@@ -9,10 +9,10 @@
 
 #include "support/journal/journal_target.h"
 
-// Renames written files into place and closes them on a thread of its own, in the order they are
-// handed, so that whoever writes them goes on to the next at once: closing a file is a round trip
-// to the system, and may wait for a scanner to look at it. Once one fails, those after it are
-// closed without being placed.
+// Renames written files into place (a file written at its own name needs none) and closes them on a
+// thread of its own, in the order they are handed, so that whoever writes them goes on to the next
+// at once: closing a file is a round trip to the system, and may wait for a scanner to look at it.
+// Once one fails, those after it are closed without being placed.
 class BackgroundPlacer {
  public:
   // At most this many files wait, each holding its handle, before Hand waits for room.
@@ -25,8 +25,8 @@ class BackgroundPlacer {
   BackgroundPlacer(const BackgroundPlacer&) = delete;
   BackgroundPlacer& operator=(const BackgroundPlacer&) = delete;
 
-  // Hands file, whole at its staging name, to be renamed to path and closed. Without a thread
-  // (none could be started) the file is placed here and now.
+  // Hands file, whole at its staging name or at path itself, to be renamed to path and closed.
+  // Without a thread (none could be started) the file is placed here and now.
   void Hand(std::unique_ptr<IStagedFile> file, const std::u16string& path);
   // Waits until every file handed so far is placed or has failed. False when one failed: *path
   // and *reason then say which came first of those that failed, and why.

@@ -385,7 +385,11 @@ bool CChangeJournal::PlaceAheadFile(const std::u16string& path,
                                     const std::function<bool(IStagedFile& file)>& write) {
   if (!IsRecordedAhead(path)) return PlaceStreamedFile(path, write);
   JournalEntry entry;
-  StartPlacing(path, &entry);  // recorded already: it only takes the staging name
+  StartPlacing(path, &entry);  // recorded already
+  // Recorded as new, the file is made at its own name, never over another: undoing the run
+  // removes it there, whole or partly written, as it would have removed a staging file. No
+  // rename is left to do, only the close.
+  entry.staging = path;
   std::unique_ptr<IStagedFile> file = WriteStaged(entry, write);
   if (!file) return false;
   if (!placer_) placer_ = std::make_unique<BackgroundPlacer>(target_);

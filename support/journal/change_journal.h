@@ -78,10 +78,11 @@ class CChangeJournal {
   // written, and the journal's write reach the disk once for all of them. Paths with a file are
   // left to PlaceFile, which records each (its undo restores the file it moved aside).
   bool PlanNewFiles(const std::vector<std::u16string>& paths);
-  // As PlaceStreamedFile, for a path recorded ahead: once written, the file is renamed into place
-  // and closed on a thread of the journal's own, and this returns at once, for the next file to
-  // be written meanwhile (closing a file may wait for a scanner). Every other change to files, and
-  // the commit, first waits for those files (Settle).
+  // As PlaceStreamedFile, for a path recorded ahead, but the file is made at path itself: it was
+  // recorded as new, so nothing is moved aside, and undoing removes it, whole or partly written.
+  // Once written, it is closed on a thread of the journal's own, and this returns at once, for the
+  // next file to be written meanwhile (closing a file may wait for a scanner). Every other change
+  // to files, and the commit, first waits for those files (Settle).
   bool PlaceAheadFile(const std::u16string& path,
                       const std::function<bool(IStagedFile& file)>& write);
   // Waits until every file PlaceAheadFile handed on is in place. False when one could not be

@@ -31,7 +31,7 @@ class StreamStagedFile : public IStagedFile {
   bool Place(const std::u16string& path) override {
     // Closing tells whether the last bytes reached the file.
     const bool closed = std::fclose(file_.release()) == 0;
-    return closed && written_ && target_.RenameFile(staging_, path);
+    return closed && written_ && (path == staging_ || target_.RenameFile(staging_, path));
   }
 
  private:
@@ -45,6 +45,8 @@ class StreamStagedFile : public IStagedFile {
 }  // namespace
 
 std::unique_ptr<IStagedFile> IJournalTarget::CreateStagedFile(const std::u16string& staging) {
+  // A C stream cannot be asked for a new file alone in a way every C library knows: it looks.
+  if (PathExists(staging)) return nullptr;
   FileStream file = OpenFileStream(staging.c_str(), "wb");
   if (!file) return nullptr;
   return std::make_unique<StreamStagedFile>(*this, staging, std::move(file));

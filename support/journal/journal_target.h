@@ -13,8 +13,9 @@
 // whole: in order (Put), or by workers each at its own place (PutAt), but not both.
 class IStagedFile : public IEntrySink, public IPositionedSink {
  public:
-  // Renames the file to path, never over another, and closes it. False when a piece could not be
-  // written or the rename failed; the target's LastError then says why.
+  // Renames the file to path, never over another, and closes it; a file made at path itself is
+  // only closed. False when a piece could not be written or the rename failed; the target's
+  // LastError then says why.
   virtual bool Place(const std::u16string& path) = 0;
 };
 
@@ -30,7 +31,8 @@ class IJournalTarget {
   // Renames a file or folder within its volume, never over another. A file that another program
   // holds is retried for a short while (scanners hold new files briefly) before it fails.
   virtual bool RenameFile(const std::u16string& from, const std::u16string& to) = 0;
-  // Creates the file staging, where nothing is, for writing; null when it cannot. What this one
+  // Creates the file staging, where nothing is (never over another), for writing; null when it
+  // cannot. What this one
   // makes is written through a C stream and placed by RenameFile; a target that can rename a
   // file through the handle it was written with does better: no second open by name.
   virtual std::unique_ptr<IStagedFile> CreateStagedFile(const std::u16string& staging);

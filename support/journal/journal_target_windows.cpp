@@ -96,6 +96,8 @@ class CWindowsJournalTarget::StagedFile : public IStagedFile {
 
   bool Place(const std::u16string& path) override {
     if (!written_) return false;
+    // Made at its own name: only the close is left, which tells whether the last writes took.
+    if (path == staging_) return CloseHandle(file_.Release()) != 0 || target_.Failed(staging_);
     // The rename's form: the structure with the new name in place of its last member.
     std::vector<uint8_t> buffer(offsetof(FILE_RENAME_INFO, FileName) +
                                 (path.size() + 1) * sizeof(char16_t));

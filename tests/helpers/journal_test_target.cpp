@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <system_error>
 
 #include "support/files/filesystem_path.h"
@@ -17,6 +18,26 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path OnDisk(const std::u16string& path) { return ToFilesystemPath(path.c_str()); }
+
+// A file the target made, whose placing fails at its close when the target was told so.
+class UnclosableFile : public IStagedFile {
+ public:
+  UnclosableFile(std::unique_ptr<IStagedFile> file, std::atomic<const char16_t*>& lastError)
+      : file_(std::move(file)), lastError_(lastError) {}
+  bool Put(const uint8_t* bytes, size_t count) override { return file_->Put(bytes, count); }
+  bool PutAt(uint64_t offset, const uint8_t* bytes, size_t count) override {
+    return file_->PutAt(offset, bytes, count);
+  }
+  bool Place(const std::u16string& path) override {
+    file_->Place(path);
+    lastError_ = u"the last writes did not reach the disk";
+    return false;
+  }
+
+ private:
+  std::unique_ptr<IStagedFile> file_;
+  std::atomic<const char16_t*>& lastError_;
+};
 
 std::u16string ParentKey(const std::u16string& key) {
   const size_t last = key.rfind(u'\\');
@@ -77,6 +98,13 @@ bool JournalTestTarget::RenameFile(const std::u16string& from, const std::u16str
   if (fs::exists(OnDisk(to), error) || !fs::exists(OnDisk(from), error)) return false;
   fs::rename(OnDisk(from), OnDisk(to), error);
   return !error;
+}
+
+std::unique_ptr<IStagedFile> JournalTestTarget::CreateStagedFile(const std::u16string& staging) {
+  if (!Alive()) return nullptr;
+  std::unique_ptr<IStagedFile> file = IJournalTarget::CreateStagedFile(staging);
+  if (!file || unclosable_.count(staging) == 0) return file;
+  return std::make_unique<UnclosableFile>(std::move(file), lastError_);
 }
 
 bool JournalTestTarget::RemoveFile(const std::u16string& path) {

@@ -22,6 +22,8 @@ class JournalTestTarget : public IJournalTarget {
   void Revive() { lifeLeft_ = -1; }
   // Moving this file away fails, as for a file another program holds open.
   void Hold(const std::u16string& path) { held_.insert(path); }
+  // Closing the file made at this name fails, as when its last writes did not reach the disk.
+  void FailClosing(const std::u16string& path) { unclosable_.insert(path); }
   // Removing this file (or a folder holding it) or this key, or writing or deleting this value
   // ("key\name"), fails, as for a file another program holds open or a key that refuses.
   void RefuseRemoval(const std::u16string& path) { kept_.insert(path); }
@@ -35,6 +37,8 @@ class JournalTestTarget : public IJournalTarget {
 
   bool PathExists(const std::u16string& path) override;
   bool RenameFile(const std::u16string& from, const std::u16string& to) override;
+  // Making a file is an operation too: a run killed after it leaves the file as far as written.
+  std::unique_ptr<IStagedFile> CreateStagedFile(const std::u16string& staging) override;
   bool RemoveFile(const std::u16string& path) override;
   bool CreateFolder(const std::u16string& path) override;
   bool RemoveEmptyFolder(const std::u16string& path) override;
@@ -65,6 +69,7 @@ class JournalTestTarget : public IJournalTarget {
   std::atomic<int> operations_{0};
   int journalWrites_ = 0;
   std::set<std::u16string> held_;
+  std::set<std::u16string> unclosable_;
   std::set<std::u16string> kept_;
   std::set<std::u16string> keys_;
   std::map<std::pair<std::u16string, std::u16string>, RegistryValue> values_;

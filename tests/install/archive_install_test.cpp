@@ -345,26 +345,26 @@ TEST(ArchiveInstall, FailsBeforeAnyProgressWithoutAReadableNestedArchive) {
   }
 }
 
-// A new file is renamed into place behind the install while the next is written: one that cannot
-// take its place (a program holds it) still ends the run, named with the system's reason, however
-// far the writing went on, and undoing the run leaves nothing.
-TEST(ArchiveInstall, AFilePlacedBehindTheRunThatCannotTakeItsPlaceEndsIt) {
+// A new file is closed behind the install while the next is written: one whose close fails still
+// ends the run, named with the system's reason, however far the writing went on, and undoing the
+// run leaves nothing.
+TEST(ArchiveInstall, AFileClosedBehindTheRunThatFailsEndsIt) {
   std::vector<ZipEntrySpec> entries;
   for (int i = 0; i < 100; ++i) {
     entries.push_back({"f" + std::to_string(i) + ".txt", std::string(100 + i, 'h')});
   }
-  for (const int held : {0, 40, 99}) {
-    SCOPED_TRACE(held);
+  for (const int failing : {0, 40, 99}) {
+    SCOPED_TRACE(failing);
     TempFolder temp;
     const std::u16string folder = FolderIn(temp, u"target/");
-    const std::string heldName = entries[held].name;
+    const std::u16string name(entries[failing].name.begin(), entries[failing].name.end());
     Installed installed;
-    installed.machine.Hold(folder + std::u16string(heldName.begin(), heldName.end()) + u".new~");
+    installed.machine.FailClosing(folder + name);
     Install(BuildPayload(entries), u"app.zip", folder, installed);
     ASSERT_EQ(installed.outcome.ending, Ending::kFailed);
-    EXPECT_EQ(installed.outcome.firstFailed.Units(),
-              std::u16string(heldName.begin(), heldName.end()));
-    EXPECT_EQ(installed.outcome.reason.Units(), std::u16string(u"held by another program"));
+    EXPECT_EQ(installed.outcome.firstFailed.Units(), name);
+    EXPECT_EQ(installed.outcome.reason.Units(),
+              std::u16string(u"the last writes did not reach the disk"));
     EXPECT_TRUE(installed.journal.Rollback().Whole());
     EXPECT_FALSE(std::filesystem::exists(temp.Path() / "target"));
   }

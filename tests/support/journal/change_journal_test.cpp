@@ -65,8 +65,9 @@ class JournalRun {
   // Runs the upgrade through journal until a step fails; true when it committed.
   bool Upgrade(CChangeJournal& journal) { return Change(journal) && journal.Commit(); }
   // Makes the upgrade's changes through journal until one fails, without committing; true when
-  // all are made. The new folders are recorded ahead, and so are the new files, each together;
-  // the installed file is left to its own record. Two downloads, one over an installed file,
+  // all are made. The new folders are recorded ahead, and so are the new files, each together
+  // (one of them streamed at its own name and closed behind the run, as the archive's are); the
+  // installed file is left to its own record. Two downloads, one over an installed file,
   // are noted together and take their places together.
   bool Change(CChangeJournal& journal) {
     if (!journal.Begin(folder_, kJournalName)) return false;
@@ -75,7 +76,7 @@ class JournalRun {
            journal.PlanNewFiles({folder_ + u"sub\\c.txt", folder_ + u"a.txt",
                                  folder_ + u"sub\\d.txt"}) &&
            Place(journal, u"a.txt", "new a") && Place(journal, u"sub\\c.txt", "new c") &&
-           Place(journal, u"sub\\d.txt", "new d") &&
+           PlaceAhead(journal, u"sub\\d.txt", "new d") && journal.Settle() &&
            journal.NoteNewFiles({Ready(u"g.txt"), Ready(u"sub\\e.txt")}) &&
            Download(u"g.txt", "new g") && Download(u"sub\\e.txt", "new e") &&
            journal.PlaceReadyFiles({{folder_ + u"g.txt", Ready(u"g.txt")},
@@ -99,6 +100,14 @@ class JournalRun {
     return journal.PlaceFile(folder_ + name, [&bytes](const std::u16string& staging) {
       WriteBytes(ToFilesystemPath(staging.c_str()), bytes);
       return true;
+    });
+  }
+
+  bool PlaceAhead(CChangeJournal& journal, const std::u16string& name, const std::string& bytes) {
+    return journal.PlaceAheadFile(folder_ + name, [&bytes](IStagedFile& file) {
+      const auto* start = reinterpret_cast<const uint8_t*>(bytes.data());
+      return file.Put(start, bytes.size() / 2) &&
+             file.Put(start + bytes.size() / 2, bytes.size() - bytes.size() / 2);
     });
   }
 
@@ -315,6 +324,40 @@ TEST(ChangeJournal, NewFilesRecordedAheadTogetherLandWholeAndAreUndone) {
         }
         EXPECT_EQ(FilesBelow(temp.Path() / "Programs"), left);
       }
+    }
+  }
+}
+
+// A new file recorded ahead is written at its own name, with no staging file beside it, and
+// closed behind the run; one whose entry fails half way is removed from there, and named.
+TEST(ChangeJournal, ANewFileRecordedAheadIsWrittenAtItsOwnName) {
+  for (const bool whole : {true, false}) {
+    SCOPED_TRACE(whole ? "read whole" : "failed half way");
+    TempFolder temp;
+    JournalRun run(temp);
+    JournalTestTarget target;
+    const fs::path app = temp.Path() / "Programs" / "App";
+    fs::create_directories(app);
+    CChangeJournal journal(target);
+    ASSERT_TRUE(journal.Begin(run.Folder(), kJournalName));
+    const std::u16string path = run.Folder() + u"new.txt";
+    ASSERT_TRUE(journal.PlanNewFiles({path}));
+    std::vector<std::string> namesWhileWritten;
+    const bool handed = journal.PlaceAheadFile(path, [&](IStagedFile& file) {
+      const uint8_t bytes[] = {'n', 'e', 'w'};
+      const bool put = file.Put(bytes, sizeof bytes);
+      for (const auto& [name, content] : FilesBelow(app)) namesWhileWritten.push_back(name);
+      return put && whole;
+    });
+    EXPECT_EQ(namesWhileWritten, (std::vector<std::string>{"install.journal", "new.txt"}));
+    EXPECT_EQ(handed, whole);
+    if (whole) {
+      ASSERT_TRUE(journal.Commit());
+      EXPECT_EQ(FilesBelow(app), (std::map<std::string, std::string>{{"new.txt", "new"}}));
+    } else {
+      EXPECT_EQ(journal.Failure().rfind(path, 0), 0u);
+      EXPECT_EQ(FilesBelow(app).count("new.txt"), 0u);
+      EXPECT_TRUE(journal.Rollback().Whole());
     }
   }
 }

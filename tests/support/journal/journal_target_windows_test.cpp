@@ -163,20 +163,28 @@ TEST_F(JournalTargetWindows, AFileHeldOpenFailsItsReplacementAndStays) {
   EXPECT_EQ(std::distance(fs::directory_iterator(temp_.Path() / "App"), {}), 1);
 }
 
-// A streamed file renamed through its own handle never replaces a file that took its name after
-// the journal recorded the name as new; the failure names it, and its staging file goes.
+// A streamed file never replaces a file that took its name after the journal recorded the name as
+// new: neither renamed through its own handle nor made at that name, closed behind the run; the
+// failure names it, and no staging file stays.
 TEST_F(JournalTargetWindows, AStreamedFileNeverReplacesOneThatAppearedAtItsName) {
-  const std::u16string late = folder_ + u"late.txt";
-  CChangeJournal journal(target_);
-  ASSERT_TRUE(journal.Begin(folder_, u"install.journal"));
-  ASSERT_TRUE(journal.PlanNewFiles({late}));
-  WriteBytes(fs::path(late), "someone else's");
-  EXPECT_FALSE(PlaceStreamed(journal, late, "ours"));
-  EXPECT_EQ(journal.Failure().rfind(late + u": ", 0), 0u);
-  EXPECT_EQ(ReadBytes(fs::path(late)), "someone else's");
-  EXPECT_TRUE(journal.Rollback().Whole());
-  for (const auto& item : fs::directory_iterator(temp_.Path() / "App")) {
-    EXPECT_NE(item.path().extension(), ".new~") << item.path();
+  for (const bool ahead : {false, true}) {
+    SCOPED_TRACE(ahead ? "made at its name" : "renamed into place");
+    const std::u16string late = folder_ + (ahead ? u"ahead.txt" : u"late.txt");
+    CChangeJournal journal(target_);
+    ASSERT_TRUE(journal.Begin(folder_, u"install.journal"));
+    ASSERT_TRUE(journal.PlanNewFiles({late}));
+    WriteBytes(fs::path(late), "someone else's");
+    const auto write = [](IStagedFile& file) {
+      return file.Put(reinterpret_cast<const uint8_t*>("ours"), 4);
+    };
+    EXPECT_FALSE(ahead ? journal.PlaceAheadFile(late, write) && journal.Settle()
+                       : PlaceStreamed(journal, late, "ours"));
+    EXPECT_EQ(journal.Failure().rfind(late + u": ", 0), 0u);
+    EXPECT_EQ(ReadBytes(fs::path(late)), "someone else's");
+    EXPECT_TRUE(journal.Rollback().Whole());
+    for (const auto& item : fs::directory_iterator(temp_.Path() / "App")) {
+      EXPECT_NE(item.path().extension(), ".new~") << item.path();
+    }
   }
 }
 

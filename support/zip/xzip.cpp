@@ -1,5 +1,6 @@
 #include "support/zip/xzip.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -135,6 +136,7 @@ bool XZip::StoredRange(int index, uint64_t* offset, uint64_t* size) {
 bool XZip::Open(Source kind, const void* source, const zlib_filefunc64_def& io,
                 const char* password) {
   source_ = kind;
+  current_ = -1;
   archiveSize_ = kind == Source::kMemory   ? memory_.size
                  : kind == Source::kPacked ? packed_.size
                  : kind == Source::kParts  ? PartsSize(parts_)
@@ -179,6 +181,7 @@ bool XZip::Close() {
   parts_.clear();
   archiveSize_ = 0;
   entries_.clear();
+  current_ = -1;
   password_.clear();
   hasPassword_ = false;
   return closed;
@@ -188,17 +191,20 @@ int XZip::GetCount() const { return static_cast<int>(entries_.size()); }
 
 bool XZip::GoTo(int index, unz_file_info64* info, std::string* rawName) {
   if (archive_ == nullptr || index < 0 || index >= GetCount()) return false;
-  if (unzGoToFilePos64(archive_, &entries_[index]) != UNZ_OK) return false;
-  char name[kLongestRawName + 1];
-  if (unzGetCurrentFileInfo64(archive_, info, name, sizeof name, nullptr, 0, nullptr, 0) !=
-      UNZ_OK) {
-    return false;
-  }
-  if (rawName != nullptr) {
+  if (index != current_) {
+    current_ = -1;
+    char name[kLongestRawName + 1];
+    if (unzGoToFilePos64(archive_, &entries_[index]) != UNZ_OK ||
+        unzGetCurrentFileInfo64(archive_, &currentInfo_, name, sizeof name, nullptr, 0, nullptr,
+                                0) != UNZ_OK) {
+      return false;
+    }
     // A longer name arrives cut: keep it one byte too long, so decoding refuses it.
-    size_t n = info->size_filename < sizeof name ? info->size_filename : sizeof name;
-    rawName->assign(name, n);
+    currentName_.assign(name, std::min<size_t>(currentInfo_.size_filename, sizeof name));
+    current_ = index;
   }
+  *info = currentInfo_;
+  if (rawName != nullptr) *rawName = currentName_;
   return true;
 }
 

@@ -101,7 +101,9 @@ class XZip {
   // Reads the extra fields of the entry's central directory header, where a piece index is, from
   // the archive's bytes: minizip, asked for them, seeks back by an offset the callbacks refuse.
   bool ReadCentralExtra(int index, std::vector<uint8_t>* extra);
-  // Makes the entry current and reads its information; false for a bad index.
+  // Makes the entry current and reads its information; false for a bad index. The entry made
+  // current last is read once: asked for again (its name, then whether it is a folder, say), its
+  // record is not read again.
   bool GoTo(int index, unz_file_info64* info, std::string* rawName);
   // Makes the entry current and opens it for reading when it is encrypted and claims no more
   // than largest bytes, nor more than its compressed bytes can inflate to. *bytes receives its
@@ -120,6 +122,9 @@ class XZip {
   ZipParts parts_;                       // ... from parts
   uint64_t archiveSize_ = 0;             // bytes of the open archive
   std::vector<unz64_file_pos> entries_;  // where each entry's record is, by index
+  int current_ = -1;                     // the entry GoTo made current, -1 when none is
+  unz_file_info64 currentInfo_{};        // ... its information
+  std::string currentName_;              // ... and its name as stored
   std::string password_;
   bool hasPassword_ = false;
   std::unique_ptr<uint8_t[]> piece_;  // ReadItemTo's piece, made on first use

@@ -129,6 +129,15 @@ TEST(XZip, OpensOneArchiveAtATime) {
   }
   EXPECT_FALSE(zip.OpenFile(u"no-such-archive.zip", Password()));
   EXPECT_FALSE(zip.OpenFile(nullptr, Password()));
+
+  // The next archive the reader opens is read for itself, never from what it read of the last.
+  ASSERT_TRUE(zip.OpenMemory(archive.data(), length, Password()));
+  EXPECT_EQ(Name(zip, 1), u"skin/Back.png");
+  EXPECT_TRUE(zip.Close());
+  const std::string other = BuildZip({{"other/", "", true}, {"other/new.txt", "x"}}, Password());
+  ASSERT_TRUE(zip.OpenMemory(other.data(), static_cast<uint32_t>(other.size()), Password()));
+  EXPECT_EQ(Name(zip, 1), u"other/new.txt");
+  EXPECT_FALSE(zip.IsFolder(1));
 }
 
 // Every way an entry can be unreadable ends the same: the read fails, the buffer is left
